@@ -1,0 +1,90 @@
+#include "CliCommands.h"
+
+#include "AppDir.h"
+#include "Storage.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+namespace {
+
+const char* const kUsage =
+    "使い方: shinseidesk-cli [--appdir DIR] COMMAND [ARGS...]\n"
+    "\n"
+    "  --appdir DIR   アプリケーションフォルダ（既定: このプログラムのフォルダ）\n"
+    "  --help         この説明を表示します\n"
+    "\n"
+    "COMMAND:\n"
+    "  init           データベース・初期データ・マニュアルを DIR に作成します\n"
+    "                 （既存のデータはそのまま残ります）\n";
+
+struct Options {
+    QString appDir;
+    QStringList rest;
+    bool help = false;
+};
+
+bool parseOptions(const QStringList& args, Options* o, QString* error)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            o->help = true;
+        } else if (a == QLatin1String("--appdir")) {
+            if (i + 1 >= args.size()) {
+                *error = QStringLiteral("--appdir の後にフォルダを指定してください。");
+                return false;
+            }
+            o->appDir = args[++i];
+        } else if (a.startsWith(QLatin1String("--appdir="))) {
+            o->appDir = a.mid(9);
+        } else {
+            o->rest << a;
+        }
+    }
+    return true;
+}
+
+int commandInit(const Options& o, QTextStream& out, QTextStream& err)
+{
+    StorageConfig cfg;
+    QString error;
+    if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    Storage storage(cfg);
+    if (!AppDir::initialize(storage, QCoreApplication::applicationDirPath(), &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    out << QStringLiteral("初期化しました: %1").arg(cfg.describe()) << Qt::endl;
+    return 0;
+}
+
+}  // namespace
+
+int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    Options o;
+    QString error;
+    if (!parseOptions(arguments, &o, &error)) {
+        err << error << Qt::endl;
+        return 2;
+    }
+    if (o.help || o.rest.isEmpty()) {
+        (o.help ? out : err) << QString::fromUtf8(kUsage);
+        return o.help ? 0 : 2;
+    }
+    if (o.appDir.isEmpty())
+        o.appDir = QCoreApplication::applicationDirPath();
+    o.appDir = QDir(o.appDir).absolutePath();
+    AppDir::set(o.appDir);
+
+    const QString command = o.rest.takeFirst();
+    if (command == QLatin1String("init"))
+        return commandInit(o, out, err);
+    err << QStringLiteral("不明なコマンドです: %1\n「shinseidesk-cli --help」で使い方を表示します。").arg(command)
+        << Qt::endl;
+    return 2;
+}

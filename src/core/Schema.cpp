@@ -1,0 +1,105 @@
+#include "Schema.h"
+
+#include <QFile>
+#include <QHash>
+#include <QRegularExpression>
+
+#include <map>
+
+const ColumnDef* TableDef::column(const QString& n) const
+{
+    for (const ColumnDef& c : columns)
+        if (c.name.compare(n, Qt::CaseInsensitive) == 0)
+            return &c;
+    return nullptr;
+}
+
+const TableDef* DatabaseSchema::table(const QString& n) const
+{
+    for (const TableDef& t : tables)
+        if (t.name.compare(n, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+bool DatabaseSchema::parse(DbFile db, const QString& text, DatabaseSchema* out, QString* error)
+{
+    DatabaseSchema s;
+    s.db = db;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    static const QRegularExpression ws(QStringLiteral("\\s+"));
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        const int hash = line.indexOf(QLatin1Char('#'));
+        if (hash >= 0)
+            line.truncate(hash);
+        const QStringList words = line.trimmed().split(ws, Qt::SkipEmptyParts);
+        if (words.isEmpty())
+            continue;
+        auto fail = [&](const QString& why) {
+            if (error)
+                *error = QStringLiteral("%1.schema %2行目: %3").arg(dbBaseName(db)).arg(i + 1).arg(why);
+            return false;
+        };
+        if (words[0] == QLatin1String("table")) {
+            if (words.size() != 2)
+                return fail(QStringLiteral("table の後にはテーブル名を一つだけ書きます"));
+            if (s.table(words[1]))
+                return fail(QStringLiteral("テーブル %1 が二度定義されています").arg(words[1]));
+            s.tables.append(TableDef{words[1], {}});
+            continue;
+        }
+        if (s.tables.isEmpty())
+            return fail(QStringLiteral("列の前に table 行が必要です"));
+        if (words.size() < 2 || words.size() > 3)
+            return fail(QStringLiteral("列は「名前 型 [index]」で書きます"));
+        ColumnDef c;
+        c.name = words[0];
+        const QString type = words[1].toLower();
+        if (type == QLatin1String("text"))
+            c.type = ColumnType::Text;
+        else if (type == QLatin1String("integer"))
+            c.type = ColumnType::Integer;
+        else if (type == QLatin1String("real"))
+            c.type = ColumnType::Real;
+        else
+            return fail(QStringLiteral("不明な型 %1").arg(words[1]));
+        if (words.size() == 3) {
+            if (words[2] != QLatin1String("index"))
+                return fail(QStringLiteral("不明な指定 %1").arg(words[2]));
+            c.indexed = true;
+        }
+        TableDef& t = s.tables.last();
+        if (c.name.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 || t.column(c.name))
+            return fail(QStringLiteral("列 %1 が重複しています").arg(c.name));
+        t.columns.append(c);
+    }
+    *out = s;
+    return true;
+}
+
+const DatabaseSchema& DatabaseSchema::builtIn(DbFile db)
+{
+    static std::map<DbFile, DatabaseSchema> cache;
+    auto it = cache.find(db);
+    if (it != cache.end())
+        return it->second;
+    DatabaseSchema s;
+    QFile f(QStringLiteral(":/schema/%1.schema").arg(dbBaseName(db)));
+    QString error;
+    if (!f.open(QIODevice::ReadOnly) || !parse(db, QString::fromUtf8(f.readAll()), &s, &error))
+        qFatal("built-in schema %s is unreadable: %s", qPrintable(dbBaseName(db)), qPrintable(error));
+    return cache.emplace(db, s).first->second;
+}
+
+bool findTableDb(const QString& table, DbFile* db)
+{
+    for (DbFile d : allDbFiles) {
+        if (DatabaseSchema::builtIn(d).table(table)) {
+            if (db)
+                *db = d;
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "DbFile.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Column types that the portable schema knows. Values a user sees are text;
+// flags, keys and counts are integers.
+enum class ColumnType { Text, Integer, Real };
+
+struct ColumnDef {
+    QString name;
+    ColumnType type = ColumnType::Text;
+    bool indexed = false;
+};
+
+struct TableDef {
+    QString name;
+    QVector<ColumnDef> columns;  // without the implicit auto-numbered ID
+
+    const ColumnDef* column(const QString& name) const;
+};
+
+// The tables of one database, parsed from data/schema/<name>.schema.
+struct DatabaseSchema {
+    DbFile db = DbFile::Kakunin;
+    QVector<TableDef> tables;
+
+    const TableDef* table(const QString& name) const;
+
+    // Parses the text format: "table NAME" lines followed by indented
+    // "COLUMN TYPE [index]" lines; '#' starts a comment.
+    static bool parse(DbFile db, const QString& text, DatabaseSchema* out, QString* error);
+    // The schema compiled into the program.
+    static const DatabaseSchema& builtIn(DbFile db);
+};
+
+// Which database holds a table, looked up in the built-in schemas.
+bool findTableDb(const QString& table, DbFile* db);

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "DbFile.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QString>
+
+// Where the databases live. Without database.ini the SQLite files of the
+// application directory are used; with it, one PostgreSQL database.
+struct StorageConfig {
+    enum class Engine { SQLite, PostgreSQL };
+
+    QString appDir;
+    Engine engine = Engine::SQLite;
+    QString host;
+    int port = 5432;
+    QString database;
+    QString user;
+    QString password;  // never read from a file of ours; libpq also reads ~/.pgpass
+    int busyTimeoutMs = 10000;
+
+    // Reads appDir/database.ini when present. An unreadable or incomplete
+    // file is an error rather than a silent fall-back to the local files,
+    // which would split the office's register in two.
+    static bool fromAppDir(const QString& appDir, StorageConfig* out, QString* error);
+    QString describe() const;
+};
+
+// Connections to the seven databases of one application directory. Each
+// database has one connection that stays open for the life of the object;
+// an operation that fails leaves a Japanese message naming the file.
+class Storage {
+public:
+    explicit Storage(StorageConfig config);
+    ~Storage();
+    Storage(const Storage&) = delete;
+    Storage& operator=(const Storage&) = delete;
+
+    const StorageConfig& config() const { return m_config; }
+    bool isPostgres() const { return m_config.engine == StorageConfig::Engine::PostgreSQL; }
+    QString appDir() const { return m_config.appDir; }
+    QString filePath(DbFile db) const;
+
+    // Creates what is missing: database files, tables, columns, indexes and
+    // the seeded rows of empty code lists. Existing rows are never touched.
+    bool initialize(QString* error);
+
+    // The open connection of a database, or an invalid one with *error set.
+    QSqlDatabase connection(DbFile db, QString* error);
+
+    bool beginTransaction(DbFile db, QString* error);
+    bool commit(DbFile db, QString* error);
+    void rollback(DbFile db);
+    bool inTransaction(DbFile db) const { return m_txDepth.value(db) > 0; }
+
+    // Turns a driver error into the message a user reads.
+    QString describeError(DbFile db, const class QSqlError& e) const;
+
+    // Identifier quoting for SQL text (names keep their case on both engines).
+    static QString quote(const QString& identifier);
+
+    // The storage that windows and the CLI use unless they are given one.
+    static Storage* defaultStorage();
+    static void setDefaultStorage(Storage* storage);
+
+private:
+    bool openConnection(DbFile db, bool create, QString* error);
+    bool createTables(DbFile db, QString* error);
+    bool seedTables(DbFile db, QString* error);
+
+    StorageConfig m_config;
+    QString m_prefix;
+    QHash<DbFile, QString> m_names;
+    QHash<DbFile, int> m_txDepth;
+    QHash<DbFile, bool> m_txAborted;
+};
+
+// Runs the writes of one operation all or nothing: rolls back unless
+// commit() was called and succeeded.
+class Transaction {
+public:
+    Transaction(Storage& storage, DbFile db);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    bool isActive() const { return m_active; }
+    const QString& errorString() const { return m_error; }
+    bool commit();
+
+private:
+    Storage& m_storage;
+    DbFile m_db;
+    bool m_active = false;
+    QString m_error;
+};
+
+inline uint qHash(DbFile db, uint seed = 0) { return ::qHash(static_cast<int>(db), seed); }
