@@ -100,6 +100,15 @@ Storage::Storage(StorageConfig config)
 
 Storage::~Storage()
 {
+    closeAll();
+    if (g_default == this)
+        g_default = nullptr;
+}
+
+void Storage::closeAll()
+{
+    m_txDepth.clear();
+    m_txAborted.clear();
     const auto names = m_names.values();
     m_names.clear();
     for (const QString& n : names) {
@@ -110,8 +119,6 @@ Storage::~Storage()
         }
         QSqlDatabase::removeDatabase(n);
     }
-    if (g_default == this)
-        g_default = nullptr;
 }
 
 Storage* Storage::defaultStorage() { return g_default; }

@@ -49,6 +49,10 @@ public:
     // The open connection of a database, or an invalid one with *error set.
     QSqlDatabase connection(DbFile db, QString* error);
 
+    // Closes every connection (checkpointing SQLite's journal into the
+    // files); the next operation opens them again.
+    void closeAll();
+
     bool beginTransaction(DbFile db, QString* error);
     bool commit(DbFile db, QString* error);
     void rollback(DbFile db);

@@ -1,0 +1,174 @@
+#include "AppDir.h"
+#include "Recordset.h"
+#include "Schema.h"
+#include "Storage.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QSqlQuery>
+#include <QtTest>
+
+// A new application directory gets every table and code list; an existing
+// one keeps its data and gains what a newer version adds.
+class TestSchema : public QObject {
+    Q_OBJECT
+
+private:
+    static QStringList columnsOf(Storage& s, DbFile db, const QString& table)
+    {
+        QString error;
+        QSqlQuery q(s.connection(db, &error));
+        q.exec(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(table));
+        QStringList out;
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    }
+
+    static int count(Storage& s, DbFile db, const QString& table)
+    {
+        Recordset rs(s, db);
+        return rs.open(table) ? rs.recordCount() : -1;
+    }
+
+private slots:
+    void everyTableAndColumnExists()
+    {
+        TempAppDir dir;
+        for (DbFile db : allDbFiles) {
+            QVERIFY(QFile::exists(dir.file(dbFileName(db))));
+            const DatabaseSchema& schema = DatabaseSchema::builtIn(db);
+            QVERIFY(!schema.tables.isEmpty());
+            for (const TableDef& t : schema.tables) {
+                const QStringList cols = columnsOf(dir.storage(), db, t.name);
+                QVERIFY2(cols.contains(QStringLiteral("ID")), qPrintable(t.name));
+                for (const ColumnDef& c : t.columns)
+                    QVERIFY2(cols.contains(c.name), qPrintable(t.name + QLatin1Char('.') + c.name));
+            }
+        }
+        const QStringList perProject{"BOUKA", "GAIYOU", "GYOUMU", "ININ", "KAIBETU", "KANRYOU",
+                                     "KOUJI", "SCHEDULE", "SHIKICHI", "TATEMONOBETU"};
+        for (const QString& t : perProject) {
+            const TableDef* def = DatabaseSchema::builtIn(DbFile::Kakunin).table(t);
+            QVERIFY2(def && def->column(QStringLiteral("B_ID")) && def->column(QStringLiteral("B_ID"))->indexed,
+                     qPrintable(t));
+        }
+        QVERIFY(findTableDb(QStringLiteral("UserMaster"), nullptr));
+        DbFile where = DbFile::Kakunin;
+        QVERIFY(findTableDb(QStringLiteral("StrIntTable"), &where));
+        QCOMPARE(where, DbFile::AnotherOption);
+    }
+
+    void codeListsAreSeededOnceAndKeepTheOfficesRows()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        QCOMPARE(count(s, DbFile::MasterData, QStringLiteral("Zonemaster")), 47);
+        Recordset rs(s, DbFile::MasterData);
+        QVERIFY(rs.open(QStringLiteral("Zonemaster")));
+        QCOMPARE(rs.text(QStringLiteral("ADR_NAME")), QStringLiteral("北海道"));
+        rs.moveLast();
+        QCOMPARE(rs.text(QStringLiteral("ADR_NAME")), QStringLiteral("沖縄県"));
+        QVERIFY(rs.open(QStringLiteral("ShuYouto"), QStringLiteral("S_ID"), QStringLiteral("08010")));
+        QCOMPARE(rs.text(QStringLiteral("S_Name")), QStringLiteral("一戸建ての住宅"));
+        for (const char* t : {"UserType", "JobType", "Kyu1", "Kyu2", "Tiki1", "Tiki2", "YoutoTiiki", "ShuYouto2",
+                              "GutaiYouto", "Kouzou", "YaneData", "GaihekiData", "NokiuraData", "KenchikuButu",
+                              "Class", "Capacity1", "Capacity2", "FontName", "FontStyle", "LineStyle"})
+            QVERIFY2(count(s, DbFile::MasterData, QString::fromLatin1(t)) > 0, t);
+
+        // The office adds its own entry and removes one; a later start must
+        // not bring back the removed one or add a second set.
+        QVERIFY(rs.open(QStringLiteral("Kouzou")));
+        const int kouzou = rs.recordCount();
+        rs.addNew();
+        rs.setValue(QStringLiteral("KOUZOU"), QStringLiteral("事務所独自の構造"));
+        QVERIFY2(rs.update(), qPrintable(rs.errorString()));
+        QVERIFY(rs.open(QStringLiteral("Kouzou")));
+        QVERIFY(rs.deleteCurrent());
+        QString error;
+        QVERIFY2(s.initialize(&error), qPrintable(error));
+        Storage again(s.config());
+        QVERIFY2(again.initialize(&error), qPrintable(error));
+        QCOMPARE(count(again, DbFile::MasterData, QStringLiteral("Kouzou")), kouzou);
+        QCOMPARE(count(again, DbFile::MasterData, QStringLiteral("Zonemaster")), 47);
+    }
+
+    void olderDatabaseGainsNewColumnsAndKeepsRows()
+    {
+        TempAppDir dir;
+        StorageConfig cfg = dir.storage().config();
+        {
+            Storage s(cfg);
+            QString error;
+            QSqlQuery q(s.connection(DbFile::Kakunin, &error));
+            QVERIFY(q.exec(QStringLiteral("DROP TABLE ININ")));
+            QVERIFY(q.exec(QStringLiteral("CREATE TABLE ININ (ID INTEGER PRIMARY KEY AUTOINCREMENT, B_ID INTEGER)")));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO ININ (B_ID) VALUES (42)")));
+        }
+        Storage s(cfg);
+        QString error;
+        QVERIFY2(s.initialize(&error), qPrintable(error));
+        const QStringList cols = columnsOf(s, DbFile::Kakunin, QStringLiteral("ININ"));
+        for (const ColumnDef& c : DatabaseSchema::builtIn(DbFile::Kakunin).table(QStringLiteral("ININ"))->columns)
+            QVERIFY2(cols.contains(c.name), qPrintable(c.name));
+        Recordset rs(s, DbFile::Kakunin);
+        QVERIFY(rs.open(QStringLiteral("ININ"), QStringLiteral("B_ID"), 42));
+        QCOMPARE(rs.recordCount(), 1);
+    }
+
+    void schemaTextIsCheckedLineByLine_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("complaint");
+        QTest::newRow("column before table") << "  A text\n" << "1行目";
+        QTest::newRow("unknown type") << "table T\n  A money\n" << "2行目";
+        QTest::newRow("duplicate column") << "table T\n  A text\n  a integer\n" << "3行目";
+        QTest::newRow("explicit ID") << "table T\n  ID integer\n" << "2行目";
+        QTest::newRow("duplicate table") << "table T\ntable T\n" << "2行目";
+        QTest::newRow("unknown flag") << "table T\n  A text unique\n" << "2行目";
+    }
+    void schemaTextIsCheckedLineByLine()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, complaint);
+        DatabaseSchema s;
+        QString error;
+        QVERIFY(!DatabaseSchema::parse(DbFile::Kakunin, text, &s, &error));
+        QVERIFY2(error.contains(complaint), qPrintable(error));
+
+        QVERIFY(DatabaseSchema::parse(DbFile::Kakunin, QStringLiteral("# c\ntable T # x\n  A text index\n  B real\n"), &s,
+                                      &error));
+        QCOMPARE(s.tables.size(), 1);
+        QVERIFY(s.table(QStringLiteral("t"))->column(QStringLiteral("a"))->indexed);
+        QCOMPARE(s.table(QStringLiteral("T"))->column(QStringLiteral("B"))->type, ColumnType::Real);
+    }
+
+    void initCopiesTheProgramsDataFilesWithoutOverwriting()
+    {
+        QTemporaryDir program;
+        QVERIFY(QDir().mkpath(program.filePath(QStringLiteral("MANUAL"))));
+        auto write = [](const QString& path, const QByteArray& data) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(data);
+        };
+        write(program.filePath(QStringLiteral("MANUAL/index.html")), "<p>new</p>");
+        write(program.filePath(QStringLiteral("MANUAL/main.html")), "<p>main</p>");
+        QTemporaryDir target;
+        QVERIFY(QDir().mkpath(target.filePath(QStringLiteral("MANUAL"))));
+        write(target.filePath(QStringLiteral("MANUAL/index.html")), "<p>edited by the office</p>");
+        StorageConfig cfg;
+        cfg.appDir = target.path();
+        Storage s(cfg);
+        QString error;
+        QVERIFY2(AppDir::initialize(s, program.path(), &error), qPrintable(error));
+        QFile idx(target.filePath(QStringLiteral("MANUAL/index.html")));
+        QVERIFY(idx.open(QIODevice::ReadOnly));
+        QCOMPARE(idx.readAll(), QByteArray("<p>edited by the office</p>"));
+        QVERIFY(QFile::exists(target.filePath(QStringLiteral("MANUAL/main.html"))));
+        QVERIFY(QFile::exists(target.filePath(QStringLiteral("kakunin.db"))));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSchema)
+#include "tst_schema.moc"
