@@ -16,7 +16,14 @@ const char* const kUsage =
     "\n"
     "COMMAND:\n"
     "  init           データベース・初期データ・マニュアルを DIR に作成します\n"
-    "                 （既存のデータはそのまま残ります）\n";
+    "                 （既存のデータはそのまま残ります）\n"
+    "  project new [--folder F_ID]        物件を新規作成し B_ID を表示します\n"
+    "  project list                       B_ID, FLD, Kouji を一行ずつ表示します\n"
+    "  project set B_ID TABLE [--row N] COLUMN=VALUE ...\n"
+    "  project get B_ID TABLE [--row N] [COLUMN ...]\n"
+    "  postal code TEXT                   郵便番号から住所を検索します\n"
+    "  postal address TEXT                住所から郵便番号を検索します\n"
+    "  postal import FILE                 日本郵便の郵便番号データ (KEN_ALL.CSV) を取り込みます\n";
 
 struct Options {
     QString appDir;
@@ -84,6 +91,31 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QString command = o.rest.takeFirst();
     if (command == QLatin1String("init"))
         return commandInit(o, out, err);
+
+    using Handler = int (*)(CliContext&);
+    Handler handler = nullptr;
+    if (command == QLatin1String("project"))
+        handler = cliProject;
+    else if (command == QLatin1String("postal"))
+        handler = cliPostal;
+    if (handler) {
+        StorageConfig cfg;
+        if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {
+            err << error << Qt::endl;
+            return 1;
+        }
+        Storage storage(cfg);
+        Storage::setDefaultStorage(&storage);
+        // Commands work on an existing application directory; "init" makes one.
+        QString probe;
+        if (!storage.connection(DbFile::Kakunin, &probe).isValid()) {
+            err << probe << Qt::endl
+                << QStringLiteral("「shinseidesk-cli --appdir DIR init」でアプリケーションフォルダを作成してください。") << Qt::endl;
+            return 1;
+        }
+        CliContext ctx{o.rest, storage, out, err};
+        return handler(ctx);
+    }
     err << QStringLiteral("不明なコマンドです: %1\n「shinseidesk-cli --help」で使い方を表示します。").arg(command)
         << Qt::endl;
     return 2;

@@ -3,6 +3,21 @@
 #include <QStringList>
 #include <QTextStream>
 
+class Storage;
+
 // The batch tool's commands on the same core code as the windows.
 // Returns the process exit code: 0 success, 1 failure, 2 usage error.
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err);
+
+// What a command gets: its own arguments (after the command words), the
+// opened storage of the application directory, and the two streams.
+struct CliContext {
+    QStringList args;
+    Storage& storage;
+    QTextStream& out;
+    QTextStream& err;
+};
+
+// Command groups, each in its own file. They return exit codes as runCli.
+int cliProject(CliContext& c);
+int cliPostal(CliContext& c);

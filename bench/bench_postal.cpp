@@ -1,0 +1,72 @@
+#include "PostalLookup.h"
+#include "Storage.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+// Look-ups as a user triggers them from a postal or address field, on the
+// national table that a fresh application directory is seeded with.
+namespace {
+
+struct NationalTable {
+    QTemporaryDir dir;
+    std::unique_ptr<Storage> storage;
+
+    NationalTable()
+    {
+        StorageConfig cfg;
+        cfg.appDir = dir.path();
+        storage = std::make_unique<Storage>(cfg);
+        QString error;
+        if (!storage->initialize(&error)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            std::exit(1);
+        }
+    }
+};
+
+NationalTable& table()
+{
+    static NationalTable t;
+    return t;
+}
+
+void lookUpCode(benchmark::State& state, const char* code)
+{
+    PostalLookup lookup(*table().storage);
+    const QString text = QString::fromUtf8(code);
+    for (auto _ : state) {
+        QString field = text, first, second;
+        lookup.codeToAddress(false, &field, &first, &second);
+        benchmark::DoNotOptimize(second);
+    }
+}
+
+void lookUpAddress(benchmark::State& state, const char* address)
+{
+    PostalLookup lookup(*table().storage);
+    const QString text = QString::fromUtf8(address);
+    for (auto _ : state) {
+        QString code = lookup.addressToCode(false, text);
+        benchmark::DoNotOptimize(code);
+    }
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(lookUpCode, tokyo, "〒100-0001")->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
+BENCHMARK_CAPTURE(lookUpCode, sapporo, "0600042")->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
+// Tokyo: about 3,700 rows of its prefecture are matched.
+BENCHMARK_CAPTURE(lookUpAddress, tokyo, "東京都千代田区千代田1-1")->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
+// Hokkaido has the most rows of any prefecture (about 8,000).
+BENCHMARK_CAPTURE(lookUpAddress, hokkaido, "北海道札幌市中央区大通西5丁目")->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
+// A town with 町 after the ward: the first municipality end fails, the next one fits.
+BENCHMARK_CAPTURE(lookUpAddress, kanda, "東京都千代田区神田神保町1-1")->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
+// No prefecture typed: found through the municipality's name.
+BENCHMARK_CAPTURE(lookUpAddress, noPrefecture, "千代田区千代田1-1")->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();

@@ -1,0 +1,47 @@
+#include "AppDir.h"
+#include "GuiCommon.h"
+#include "MenuForm.h"
+#include "MessageBoxPrompter.h"
+#include "Prompter.h"
+#include "SingleInstance.h"
+#include "Storage.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("ShinseiDesk"));
+    QApplication::setApplicationDisplayName(QStringLiteral("ShinseiDesk"));
+    QApplication::setApplicationVersion(QStringLiteral(SHINSEIDESK_VERSION));
+    GuiCommon::setupApplication(app);
+    MessageBoxPrompter prompter;
+    Prompter::setCurrent(&prompter);
+
+    const QString appDir = QCoreApplication::applicationDirPath();
+    SingleInstance instance(appDir);
+    if (!instance.acquire()) {
+        Prompter::current().show({PromptTitle::Warning, QStringLiteral("既にシステムは起動されています。"),
+                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+        return 0;
+    }
+    AppDir::set(appDir);
+
+    StorageConfig config;
+    QString error;
+    if (!StorageConfig::fromAppDir(appDir, &config, &error)) {
+        Prompter::current().show({PromptTitle::Error, error, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+        return 1;
+    }
+    Storage storage(config);
+    Storage::setDefaultStorage(&storage);
+    // A first start, or files lost since: make whatever is missing.
+    if (!AppDir::initialize(storage, appDir, &error)) {
+        Prompter::current().show({PromptTitle::Error, error, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+        return 1;
+    }
+
+    MenuForm window(storage);
+    window.show();
+    return app.exec();
+}

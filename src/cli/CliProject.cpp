@@ -1,0 +1,213 @@
+#include "CliCommands.h"
+
+#include "FolderStore.h"
+#include "ProjectRegister.h"
+#include "Recordset.h"
+#include "Schema.h"
+#include "Storage.h"
+
+namespace {
+
+int usage(CliContext& c, const QString& message)
+{
+    c.err << message << Qt::endl;
+    return 2;
+}
+
+// Which database holds a per-project table and which column keys it.
+bool projectTable(const QString& name, QString* table, DbFile* db, QString* keyColumn)
+{
+    for (const QString& t : ProjectTables::all) {
+        if (t.compare(name, Qt::CaseInsensitive) == 0) {
+            *table = t;
+            *db = DbFile::Kakunin;
+            *keyColumn = QStringLiteral("B_ID");
+            return true;
+        }
+    }
+    if (name.compare(QLatin1String("StrIntTable"), Qt::CaseInsensitive) == 0) {
+        *table = QStringLiteral("StrIntTable");
+        *db = DbFile::AnotherOption;
+        *keyColumn = QStringLiteral("F_INT01");
+        return true;
+    }
+    return false;
+}
+
+// Parses "B_ID TABLE [--row N] rest…" shared by set and get.
+struct RowTarget {
+    qint64 bid = 0;
+    QString table;
+    DbFile db = DbFile::Kakunin;
+    QString key;
+    int row = 1;
+    QStringList rest;
+};
+
+bool parseTarget(CliContext& c, QStringList args, RowTarget* t, int* code)
+{
+    if (args.size() < 2) {
+        *code = usage(c, QStringLiteral("B_ID と TABLE を指定してください。"));
+        return false;
+    }
+    bool ok = false;
+    t->bid = args.takeFirst().toLongLong(&ok);
+    if (!ok || t->bid <= 0) {
+        *code = usage(c, QStringLiteral("B_ID は正の整数で指定してください。"));
+        return false;
+    }
+    const QString name = args.takeFirst();
+    if (!projectTable(name, &t->table, &t->db, &t->key)) {
+        *code = usage(c, QStringLiteral("物件ごとのテーブルではありません: %1").arg(name));
+        return false;
+    }
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--row")) {
+            if (i + 1 >= args.size() || args[i + 1].toInt() < 1) {
+                *code = usage(c, QStringLiteral("--row の後には 1 以上の行番号を指定してください。"));
+                return false;
+            }
+            t->row = args[++i].toInt();
+        } else {
+            t->rest << args[i];
+        }
+    }
+    return true;
+}
+
+bool openRow(CliContext& c, const RowTarget& t, Recordset& rs, int* code)
+{
+    if (!rs.open(t.table, t.key, t.bid)) {
+        c.err << rs.errorString() << Qt::endl;
+        *code = 1;
+        return false;
+    }
+    if (t.row > rs.recordCount()) {
+        c.err << QStringLiteral("物件 %1 の %2 に %3 行目はありません（%4 行）。")
+                     .arg(t.bid)
+                     .arg(t.table)
+                     .arg(t.row)
+                     .arg(rs.recordCount())
+              << Qt::endl;
+        *code = 1;
+        return false;
+    }
+    rs.moveTo(t.row - 1);
+    return true;
+}
+
+int projectNew(CliContext& c, QStringList args)
+{
+    qint64 folder = 0;
+    if (!args.isEmpty()) {
+        if (args.size() != 2 || args[0] != QLatin1String("--folder"))
+            return usage(c, QStringLiteral("使い方: project new [--folder F_ID]"));
+        bool ok = false;
+        folder = args[1].toLongLong(&ok);
+        if (!ok)
+            return usage(c, QStringLiteral("F_ID は整数で指定してください。"));
+    } else {
+        QVector<FolderItem> folders;
+        QString error;
+        if (!FolderStore(c.storage, FolderStore::Kind::Projects).list(&folders, &error)) {
+            c.err << error << Qt::endl;
+            return 1;
+        }
+        if (folders.isEmpty()) {
+            c.err << QStringLiteral("物件フォルダがありません。--folder で指定してください。") << Qt::endl;
+            return 1;
+        }
+        folder = folders.first().fid;
+    }
+    qint64 bid = 0;
+    QString error;
+    if (!ProjectRegister(c.storage).createProject(folder, &bid, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+    c.out << bid << Qt::endl;
+    return 0;
+}
+
+int projectList(CliContext& c)
+{
+    Recordset rs(c.storage, DbFile::Kakunin);
+    if (!rs.open(QStringLiteral("GAIYOU"))) {
+        c.err << rs.errorString() << Qt::endl;
+        return 1;
+    }
+    for (; !rs.eof(); rs.moveNext())
+        c.out << rs.integer(QStringLiteral("B_ID")) << '\t' << rs.text(QStringLiteral("FLD")) << '\t'
+              << rs.text(QStringLiteral("Kouji")) << Qt::endl;
+    return 0;
+}
+
+int projectSet(CliContext& c, const QStringList& args)
+{
+    RowTarget t;
+    int code = 0;
+    if (!parseTarget(c, args, &t, &code))
+        return code;
+    if (t.rest.isEmpty())
+        return usage(c, QStringLiteral("COLUMN=VALUE を一つ以上指定してください。"));
+    const TableDef* def = DatabaseSchema::builtIn(t.db).table(t.table);
+    Recordset rs(c.storage, t.db);
+    if (!openRow(c, t, rs, &code))
+        return code;
+    for (const QString& a : t.rest) {
+        const int eq = a.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            return usage(c, QStringLiteral("COLUMN=VALUE の形で指定してください: %1").arg(a));
+        const QString col = a.left(eq);
+        const ColumnDef* cd = def->column(col);
+        if (!cd || cd->name == QLatin1String("B_ID") || cd->name == t.key) {
+            c.err << QStringLiteral("%1 に変更できる列 %2 はありません。").arg(t.table, col) << Qt::endl;
+            return 1;
+        }
+        rs.setValue(cd->name, a.mid(eq + 1));
+    }
+    if (!rs.update()) {
+        c.err << rs.errorString() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+int projectGet(CliContext& c, const QStringList& args)
+{
+    RowTarget t;
+    int code = 0;
+    if (!parseTarget(c, args, &t, &code))
+        return code;
+    Recordset rs(c.storage, t.db);
+    if (!openRow(c, t, rs, &code))
+        return code;
+    const QStringList cols = t.rest.isEmpty() ? rs.columns() : t.rest;
+    for (const QString& col : cols) {
+        if (!rs.hasColumn(col)) {
+            c.err << QStringLiteral("%1 に列 %2 はありません。").arg(t.table, col) << Qt::endl;
+            return 1;
+        }
+        c.out << col << '=' << rs.text(col) << Qt::endl;
+    }
+    return 0;
+}
+
+}  // namespace
+
+int cliProject(CliContext& c)
+{
+    QStringList args = c.args;
+    if (args.isEmpty())
+        return usage(c, QStringLiteral("使い方: project new|list|set|get …（--help を参照）"));
+    const QString sub = args.takeFirst();
+    if (sub == QLatin1String("new"))
+        return projectNew(c, args);
+    if (sub == QLatin1String("list"))
+        return projectList(c);
+    if (sub == QLatin1String("set"))
+        return projectSet(c, args);
+    if (sub == QLatin1String("get"))
+        return projectGet(c, args);
+    return usage(c, QStringLiteral("不明な project コマンドです: %1").arg(sub));
+}

@@ -1,0 +1,901 @@
+#include "MenuForm.h"
+
+#include "AppDir.h"
+#include "GuiCommon.h"
+#include "HelpForm.h"
+#include "Prompter.h"
+#include "Recordset.h"
+#include "Storage.h"
+#include "WindowSettings.h"
+#include "common.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDate>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <iterator>
+#include <utility>
+
+namespace {
+
+const QString kQuestionsPage = QStringLiteral("https://www.shinseidesk.jp/faq/");
+const QString kProgramName = QStringLiteral("ShinseiDesk 建築確認申請");
+
+// The project list's width as laid out; the first start derives the column
+// widths from it before the window has ever been shown.
+constexpr int kProjectListDesignWidth = 420;
+constexpr int kNoteTimeoutMs = 8000;
+
+enum class Kind {
+    Unavailable,  // its window comes with a later part of the program
+    Entry,        // an entry window: needs a loaded project first
+    Exit,
+    Help,
+    Manual,
+    Questions,
+    Version,
+    Nothing,
+};
+
+struct Command {
+    const char* key;
+    const char* feature;  // how the status note names the function
+    Kind kind;
+};
+
+// Every function the window dispatches, keyed by toolbar key or control name.
+const Command kCommands[] = {
+    {"NewVoucher", "物件の新規作成", Kind::Unavailable},
+    {"DelVoucher", "物件の削除", Kind::Unavailable},
+    {"VoucherSave", "物件の更新", Kind::Unavailable},
+    {"KanSet", "システム環境設定", Kind::Unavailable},
+    {"pTorihikiMaster", "業者登録", Kind::Unavailable},
+    {"pUsetMaster", "顧客登録", Kind::Unavailable},
+    {"btnKentukuNushi", "建築主等の概要", Kind::Entry},
+    {"btnShikiChi", "建築物及び敷地", Kind::Entry},
+    {"btnTatemonoBetu", "建築物別概要", Kind::Entry},
+    {"btnKaiBetu", "建築物の階別概要", Kind::Entry},
+    {"btnKensaSinsei", "中間・完了検査申請", Kind::Entry},
+    {"btnKoujiTodoke", "建築工事届", Kind::Entry},
+    {"btnBouka", "防火対象物", Kind::Entry},
+    {"btnInin", "委任状", Kind::Entry},
+    {"btnGyoumuNaiyou", "業務内容", Kind::Entry},
+    {"btnGyoumuKiroku", "記録簿", Kind::Entry},
+    {"CalBtn", "電卓", Kind::Unavailable},
+    {"EndBtn", "終了", Kind::Exit},
+    {"mnHelp", "ヘルプ", Kind::Help},
+    {"mnFolderMake", "フォルダ作成", Kind::Unavailable},
+    {"mnMelMaga", "メルマガ発行", Kind::Nothing},
+    {"mnDM_Print", "DMラベル印刷", Kind::Unavailable},
+    {"ConnectCorp", "取引先登録", Kind::Unavailable},
+    {"AcountSet", "アカウント設定", Kind::Unavailable},
+    {"SignRtn", "署名登録", Kind::Unavailable},
+    {"TomaQA", "よくある質問", Kind::Questions},
+    {"ManualDisp", "マニュアル", Kind::Manual},
+    {"Version", "バージョン", Kind::Version},
+    {"PostBtn", "郵便番号から住所の検索", Kind::Unavailable},
+    {"AddrBtn", "住所から郵便番号の検索", Kind::Unavailable},
+    {"SrchBtn2", "電話番号検索", Kind::Unavailable},
+    {"SrchBtn", "顧客の条件検索", Kind::Unavailable},
+};
+
+const Command* findCommand(const QString& key)
+{
+    for (const Command& c : kCommands)
+        if (key == QLatin1String(c.key))
+            return &c;
+    return nullptr;
+}
+
+struct ToolKey {
+    const char* key;
+    const char* text;
+    const char* tip;
+    int icon;  // QStyle::StandardPixmap, or -1 for none
+    bool separatorBefore;
+};
+
+const ToolKey kToolKeys[] = {
+    {"NewVoucher", "新規", "新しい物件を追加作成します。", QStyle::SP_FileIcon, false},
+    {"DelVoucher", "削除", "現在表示されている物件を削除します。", QStyle::SP_TrashIcon, false},
+    {"VoucherSave", "保存", "現在表示物件の内容変更を更新します。", QStyle::SP_DialogSaveButton, false},
+    {"KanSet", "環境", "システム環境を設定します。", QStyle::SP_ComputerIcon, true},
+    {"pTorihikiMaster", "業者", "業者登録画面を表示します。", QStyle::SP_DirHomeIcon, false},
+    {"pUsetMaster", "顧客", "顧客登録画面を表示します。", QStyle::SP_DirOpenIcon, false},
+    {"btnKentukuNushi", "建築主", "建築主等の概要の登録を行います。（第１、２面に該当します）", QStyle::SP_FileDialogContentsView, true},
+    {"btnShikiChi", "敷地", "建築物及び敷地の登録を行います。（第３面に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnTatemonoBetu", "建別", "建築物別概要の登録を行います。（第４面に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnKaiBetu", "階別", "建築物の階別概要の登録を行います。（第５面に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnKensaSinsei", "検査", "中間・完了検査申請の登録を行います。（第３面に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnKoujiTodoke", "工事届", "建築工事届の登録を行います。（第４面、２面に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnBouka", "防火", "防火対象物の登録を行います。（防火対象物に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnInin", "委任", "委任状の登録を行います。（委任状に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnGyoumuNaiyou", "業務", "業務内容の登録を行います。（業務台帳に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnGyoumuKiroku", "記録", "業務内容の登録を行います。（業務台帳に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"SalesMake", "書類作成", "Ｅｘｃｅｌシートの確認申請書類を作成します。", QStyle::SP_FileDialogDetailedView, true},
+    {"CalBtn", "電卓", "電卓を表示します。", QStyle::SP_DesktopIcon, true},
+    {"EndBtn", "終了", "システムを終了します。", QStyle::SP_DialogCloseButton, true},
+    {"mnHelp", "ヘルプ", "ヘルプ画面を表示します。", QStyle::SP_DialogHelpButton, false},
+};
+
+// The output drop-down: the documents of the application workbook by sheet
+// index, and the separate sick-house workbook.
+const char* const kOutputDocuments[] = {
+    "確認申請", "概要書", "工事届", "委任状", "計画変更", "中間申請",
+    "完了申請", "除去届", "防火対象物", "監理報告", "台帳", "記録",
+};
+const char* const kSickHouse = "シックハウスExcel";
+
+struct MenuItem {
+    const char* key;
+    const char* caption;
+    const char* twin;  // the toolbar key doing the same, or nullptr
+};
+
+const MenuItem kEntryMenu[] = {
+    {"mnKentukuNushi", "建築主等の概要...    （第１、２面に該当します）", "btnKentukuNushi"},
+    {"mnShikiChi", "建築物及び敷地...    （第３面に該当します）", "btnShikiChi"},
+    {"mnTatemonoBetu", "建築物別概要...    （第４面に該当します）", "btnTatemonoBetu"},
+    {"mnKaiBetu", "建築物の階別概要...    （第５面に該当します）", "btnKaiBetu"},
+    {"mnKensaSinsei", "中間・完了検査申請...    （第３面に該当します）", "btnKensaSinsei"},
+    {"mnKoujiTodoke", "建築工事届...    （第４面、２面に該当します）", "btnKoujiTodoke"},
+    {"mnBouka", "防火対象物...    （防火対象物に該当します）", "btnBouka"},
+    {"mnInin", "委任状...    （委任状に該当します）", "btnInin"},
+    {"mnGyoumuNaiyou", "業務内容...    （業務台帳に該当します）", "btnGyoumuNaiyou"},
+    {"mnGyoumuKiroku", "記録簿...    （業務台帳に該当します）", "btnGyoumuKiroku"},
+};
+
+// Shows the hourglass for the life of the object.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Fills a drop-down with one column of a code list in table order; a null
+// value gives an empty item so that positions match the table's rows.
+bool fillFromCodeList(Storage& storage, QComboBox* combo, const QString& table, const QString& column,
+                      QString* error)
+{
+    combo->clear();
+    Recordset rs(storage, DbFile::MasterData);
+    if (!rs.open(table)) {
+        *error = rs.errorString();
+        return false;
+    }
+    QStringList items;
+    items.reserve(rs.recordCount());
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        items.append(rs.text(column));
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    return true;
+}
+
+QLabel* caption(const QString& text, QWidget* buddy)
+{
+    auto* label = new QLabel(text);
+    label->setBuddy(buddy);
+    return label;
+}
+
+QTreeWidget* makeList(const QString& name, const QStringList& columns)
+{
+    auto* list = new QTreeWidget;
+    list->setObjectName(name);
+    list->setColumnCount(columns.size());
+    list->setHeaderLabels(columns);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAlternatingRowColors(true);
+    list->setAllColumnsShowFocus(true);
+    return list;
+}
+
+}  // namespace
+
+MenuForm::MenuForm(Storage& storage, QWidget* parent)
+    : QMainWindow(parent)
+    , m_storage(storage)
+{
+    setObjectName(QStringLiteral("MenuForm"));
+    setWindowTitle(kProgramName);
+    resize(1180, 780);
+
+    m_loading = true;
+    buildActions();
+    buildMenus();
+    buildToolbar();
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs->addTab(buildProjectTab(), QStringLiteral("物件情報"));
+    m_tabs->addTab(buildScheduleTab(), QStringLiteral("スケジュール"));
+    m_tabs->addTab(buildPhotoTab(), QStringLiteral("写真フォルダ"));
+    setCentralWidget(m_tabs);
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+
+    // Start-up order: nothing is edited yet, one building, the code lists,
+    // then the place the user left the window in.
+    m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+    m_tousuScroll->setRange(-3, -1);
+    setBuildingCount(1);
+    fillCodeLists();
+    restoreWindowSettings();
+    m_calendar->setSelectedDate(QDate::currentDate());
+    m_calendar->setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+    m_loading = false;
+}
+
+MenuForm::~MenuForm() = default;
+
+bool MenuForm::isEdited() const
+{
+    return m_actions.value(QStringLiteral("VoucherSave"))->isEnabled();
+}
+
+HelpForm* MenuForm::helpForm() const
+{
+    return m_help.data();
+}
+
+QAction* MenuForm::action(const QString& key) const
+{
+    return m_actions.value(key, nullptr);
+}
+
+// ---------------------------------------------------------------- building
+
+void MenuForm::buildActions()
+{
+    const auto add = [this](const QString& key, const QString& text, const QString& dispatchKey) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(key);
+        connect(a, &QAction::triggered, this, [this, dispatchKey] { runCommand(dispatchKey); });
+        m_actions.insert(key, a);
+        return a;
+    };
+
+    for (const ToolKey& t : kToolKeys) {
+        const QString key = QString::fromLatin1(t.key);
+        QAction* a = add(key, QString::fromUtf8(t.text), key);
+        a->setToolTip(QString::fromUtf8(t.tip));
+        a->setStatusTip(QString::fromUtf8(t.tip));
+        if (t.icon >= 0)
+            a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(t.icon)));
+    }
+    m_actions.value(QStringLiteral("mnHelp"))->setShortcut(QKeySequence::HelpContents);
+
+    m_outputMenu = new QMenu(this);
+    m_outputMenu->setObjectName(QStringLiteral("SalesMakeMenu"));
+    for (int i = 0; i < static_cast<int>(std::size(kOutputDocuments)); ++i) {
+        const QString name = QString::fromUtf8(kOutputDocuments[i]);
+        QAction* a = m_outputMenu->addAction(name);
+        a->setData(i);
+        connect(a, &QAction::triggered, this, [this, i, name] { runOutput(i, name); });
+    }
+    QAction* sick = m_outputMenu->addAction(QString::fromUtf8(kSickHouse));
+    sick->setData(-1);
+    connect(sick, &QAction::triggered, this, [this] { runOutput(-1, QString::fromUtf8(kSickHouse)); });
+    m_actions.value(QStringLiteral("SalesMake"))->setMenu(m_outputMenu);
+
+    add(QStringLiteral("mnFolderMake"), QStringLiteral("作成(&N)"), QStringLiteral("mnFolderMake"));
+    add(QStringLiteral("mnMelMaga"), QStringLiteral("メルマガ発行(&M)"), QStringLiteral("mnMelMaga"));
+    add(QStringLiteral("mnDM_Print"), QStringLiteral("DMラベル印刷(&P)"), QStringLiteral("mnDM_Print"));
+    add(QStringLiteral("mnEnd"), QStringLiteral("終了(&X)"), QStringLiteral("EndBtn"));
+    add(QStringLiteral("mnArchEdit"), QStringLiteral("業者登録"), QStringLiteral("pTorihikiMaster"));
+    add(QStringLiteral("ConnectCorp"), QStringLiteral("取引先登録(&T)..."), QStringLiteral("ConnectCorp"));
+    add(QStringLiteral("UserEdit"), QStringLiteral("顧客登録(&U)..."), QStringLiteral("pUsetMaster"));
+    for (const MenuItem& m : kEntryMenu)
+        add(QString::fromLatin1(m.key), QString::fromUtf8(m.caption), QString::fromLatin1(m.twin));
+    add(QStringLiteral("AcountSet"), QStringLiteral("アカウント設定(&A)..."), QStringLiteral("AcountSet"));
+    add(QStringLiteral("mnOption"), QStringLiteral("オプション(&O)..."), QStringLiteral("KanSet"));
+    add(QStringLiteral("SignRtn"), QStringLiteral("署名登録(&S)..."), QStringLiteral("SignRtn"));
+    add(QStringLiteral("TomaQA"), QStringLiteral("よくある質問(&W)"), QStringLiteral("TomaQA"));
+    add(QStringLiteral("ManualDisp"), QStringLiteral("マニュアル(&M)"), QStringLiteral("ManualDisp"));
+    add(QStringLiteral("Version"), QStringLiteral("バージョン(&V)"), QStringLiteral("Version"));
+}
+
+void MenuForm::buildMenus()
+{
+    QMenuBar* bar = menuBar();
+    const auto act = [this](const char* key) { return m_actions.value(QString::fromLatin1(key)); };
+
+    QMenu* file = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    file->setObjectName(QStringLiteral("mnFile"));
+    QMenu* folder = file->addMenu(QStringLiteral("フォルダ(&F)"));
+    folder->setObjectName(QStringLiteral("mnFolder"));
+    folder->addAction(act("mnFolderMake"));
+    file->addSeparator();
+    file->addAction(act("mnDM_Print"));
+    file->addSeparator();
+    file->addAction(act("mnEnd"));
+
+    QMenu* masters = bar->addMenu(QStringLiteral("マスタ(&M)"));
+    masters->setObjectName(QStringLiteral("mnMaster"));
+    masters->addAction(act("UserEdit"));
+    masters->addAction(act("mnArchEdit"));
+    masters->addAction(act("ConnectCorp"));
+
+    QMenu* entry = bar->addMenu(QStringLiteral("データ入力(&I)"));
+    entry->setObjectName(QStringLiteral("mnDataInput"));
+    for (const MenuItem& m : kEntryMenu)
+        entry->addAction(act(m.key));
+
+    QMenu* mail = bar->addMenu(QStringLiteral("メール(&E)"));
+    mail->setObjectName(QStringLiteral("mnMail"));
+    mail->addAction(act("mnMelMaga"));
+    mail->addSeparator();
+    mail->addAction(act("AcountSet"));
+    mail->addAction(act("SignRtn"));
+
+    QMenu* tools = bar->addMenu(QStringLiteral("ツール(&T)"));
+    tools->setObjectName(QStringLiteral("mnTool"));
+    tools->addAction(act("mnOption"));
+
+    QMenu* help = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    help->setObjectName(QStringLiteral("mnHelpMenu"));
+    help->addAction(act("mnHelp"));
+    help->addAction(act("ManualDisp"));
+    help->addAction(act("TomaQA"));
+    help->addSeparator();
+    help->addAction(act("Version"));
+}
+
+void MenuForm::buildToolbar()
+{
+    m_toolbar = addToolBar(QStringLiteral("ツールバー"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    m_toolbar->setIconSize(QSize(24, 24));
+    for (const ToolKey& t : kToolKeys) {
+        if (t.separatorBefore)
+            m_toolbar->addSeparator();
+        m_toolbar->addAction(m_actions.value(QString::fromLatin1(t.key)));
+    }
+    m_salesButton = qobject_cast<QToolButton*>(m_toolbar->widgetForAction(m_actions.value(QStringLiteral("SalesMake"))));
+    if (m_salesButton) {
+        m_salesButton->setObjectName(QStringLiteral("SalesMakeButton"));
+        m_salesButton->setPopupMode(QToolButton::MenuButtonPopup);
+    }
+}
+
+QWidget* MenuForm::buildProjectTab()
+{
+    auto* page = new QWidget;
+
+    m_folderList = makeList(QStringLiteral("ListView1"), {QStringLiteral("フォルダ")});
+    m_projectList = makeList(QStringLiteral("UserListView"),
+                             {QStringLiteral("工事名"), QStringLiteral("建築物の名称")});
+    m_projectList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The widths are the user's, kept from run to run; stretching the last
+    // column would overrule them.
+    m_projectList->header()->setStretchLastSection(false);
+
+    auto* lists = new QSplitter(Qt::Vertical);
+    lists->setObjectName(QStringLiteral("ListSplitter"));
+    lists->addWidget(m_folderList);
+    lists->addWidget(m_projectList);
+    lists->setStretchFactor(0, 1);
+    lists->setStretchFactor(1, 2);
+    lists->setChildrenCollapsible(false);
+
+    const auto lineEdit = [](const char* name) {
+        auto* e = new QLineEdit;
+        e->setObjectName(QString::fromLatin1(name));
+        return e;
+    };
+    m_kouji = lineEdit("Kouji");
+    m_buken = lineEdit("Buken");
+    m_furi1 = lineEdit("Furi1");
+    m_furi2 = lineEdit("Furi2");
+    m_name7 = lineEdit("Name7");
+    m_post6 = lineEdit("Post6");
+    m_addr6 = lineEdit("Addr6");
+    m_tel4 = lineEdit("Tel4");
+    m_kin1 = lineEdit("Kin1");
+    m_shu1 = new QComboBox;
+    m_shu1->setObjectName(QStringLiteral("Shu1"));
+    m_shu2 = new QComboBox;
+    m_shu2->setObjectName(QStringLiteral("Shu2"));
+    m_post6->setMaximumWidth(110);
+    m_tel4->setMaximumWidth(200);
+    m_kin1->setMaximumWidth(160);
+    m_kin1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_shu1->setMinimumWidth(200);
+    m_shu2->setMinimumWidth(200);
+
+    m_postBtn = new QPushButton(QStringLiteral("住所"));
+    m_postBtn->setObjectName(QStringLiteral("PostBtn"));
+    m_postBtn->setToolTip(QStringLiteral("郵便番号から住所を入力します。"));
+    m_addrBtn = new QPushButton(QStringLiteral("〒番号"));
+    m_addrBtn->setObjectName(QStringLiteral("AddrBtn"));
+    m_addrBtn->setToolTip(QStringLiteral("住所から郵便番号を入力します。"));
+    for (QPushButton* b : {m_postBtn, m_addrBtn}) {
+        b->setAutoDefault(false);
+        b->setFocusPolicy(Qt::TabFocus);
+    }
+    connect(m_postBtn, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("PostBtn")); });
+    connect(m_addrBtn, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("AddrBtn")); });
+
+    m_tousuLabel = new QLabel;
+    m_tousuLabel->setObjectName(QStringLiteral("TousuDispLabel"));
+    m_tousuLabel->setAlignment(Qt::AlignCenter);
+    m_tousuLabel->setFrameShape(QFrame::StyledPanel);
+    m_tousuLabel->setFrameShadow(QFrame::Sunken);
+    m_tousuLabel->setMinimumWidth(36);
+    m_tousuScroll = new QScrollBar(Qt::Vertical);
+    m_tousuScroll->setObjectName(QStringLiteral("TousuScroll"));
+    m_tousuScroll->setPageStep(1);
+    m_tousuScroll->setSingleStep(1);
+    m_tousuScroll->setFixedHeight(34);
+    m_tousuScroll->setToolTip(QStringLiteral("申請する棟数（１～３）"));
+
+    m_headerFields = {m_kouji, m_buken, m_furi1, m_furi2, m_name7, m_post6,
+                      m_addr6, m_tel4,  m_shu1,  m_shu2,  m_kin1};
+
+    // Building: what is being built and under which name.
+    auto* building = new QGroupBox(QStringLiteral("物件"));
+    auto* bg = new QGridLayout(building);
+    bg->setVerticalSpacing(4);
+    bg->addWidget(caption(QStringLiteral("【工事名】"), m_kouji), 0, 0);
+    bg->addWidget(m_kouji, 0, 1, 1, 3);
+    bg->addWidget(caption(QStringLiteral("【建築物の名称】"), m_buken), 1, 0);
+    bg->addWidget(m_buken, 1, 1, 1, 3);
+    bg->addWidget(caption(QStringLiteral("【フリガナ】"), m_furi1), 2, 0);
+    bg->addWidget(m_furi1, 2, 1, 1, 3);
+    auto* count = new QHBoxLayout;
+    count->setSpacing(2);
+    count->addWidget(m_tousuLabel);
+    count->addWidget(m_tousuScroll);
+    count->addWidget(new QLabel(QStringLiteral("棟")));
+    count->addStretch(1);
+    bg->addWidget(caption(QStringLiteral("申請棟数"), m_tousuScroll), 3, 0);
+    bg->addLayout(count, 3, 1, 1, 3);
+    bg->setColumnStretch(1, 1);
+    // Both groups share one caption width so that their fields line up.
+    const int captionWidth = fontMetrics().horizontalAdvance(QStringLiteral("【資本の額又は出資の総額】")) + 8;
+    bg->setColumnMinimumWidth(0, captionWidth);
+
+    // Building owner: the people and company the application is made for.
+    auto* owner = new QGroupBox(QStringLiteral("建築主"));
+    auto* og = new QGridLayout(owner);
+    og->setVerticalSpacing(4);
+    og->addWidget(caption(QStringLiteral("【イ．フリガナ】"), m_furi2), 0, 0);
+    og->addWidget(m_furi2, 0, 1, 1, 3);
+    og->addWidget(caption(QStringLiteral("【ロ．建築主名】"), m_name7), 1, 0);
+    og->addWidget(m_name7, 1, 1, 1, 3);
+    auto* post = new QHBoxLayout;
+    post->addWidget(m_post6);
+    post->addWidget(m_postBtn);
+    post->addStretch(1);
+    og->addWidget(caption(QStringLiteral("【ハ．郵便番号】"), m_post6), 2, 0);
+    og->addLayout(post, 2, 1, 1, 3);
+    og->addWidget(caption(QStringLiteral("【ニ．住所】"), m_addr6), 3, 0);
+    og->addWidget(m_addr6, 3, 1, 1, 2);
+    og->addWidget(m_addrBtn, 3, 3);
+    og->addWidget(caption(QStringLiteral("【ホ．電話番号】"), m_tel4), 4, 0);
+    og->addWidget(m_tel4, 4, 1, 1, 3);
+    og->addWidget(caption(QStringLiteral("【建築主の種別】"), m_shu1), 5, 0);
+    og->addWidget(m_shu1, 5, 1, 1, 3, Qt::AlignLeft);
+    og->addWidget(caption(QStringLiteral("【業種】"), m_shu2), 6, 0);
+    og->addWidget(m_shu2, 6, 1, 1, 3, Qt::AlignLeft);
+    auto* capital = new QHBoxLayout;
+    capital->addWidget(m_kin1);
+    capital->addWidget(new QLabel(QStringLiteral("百万円")));
+    capital->addStretch(1);
+    og->addWidget(caption(QStringLiteral("【資本の額又は出資の総額】"), m_kin1), 7, 0);
+    og->addLayout(capital, 7, 1, 1, 3);
+    og->setColumnStretch(1, 1);
+    og->setColumnMinimumWidth(0, captionWidth);
+
+    // Finding a customer's project by the telephone number on a call.
+    m_telText = new QLineEdit;
+    m_telText->setObjectName(QStringLiteral("TelText"));
+    m_telText->setPlaceholderText(QStringLiteral("電話番号"));
+    m_srchBtn2 = new QPushButton(QStringLiteral("実行"));
+    m_srchBtn2->setObjectName(QStringLiteral("SrchBtn2"));
+    m_srchBtn2->setToolTip(QStringLiteral("顧客名を電話番号で検索します。"));
+    m_srchBtn = new QPushButton(QStringLiteral("条件検索"));
+    m_srchBtn->setObjectName(QStringLiteral("SrchBtn"));
+    m_srchBtn->setToolTip(QStringLiteral("顧客名を条件付検索ができます。"));
+    for (QPushButton* b : {m_srchBtn2, m_srchBtn})
+        b->setAutoDefault(false);
+    connect(m_srchBtn2, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("SrchBtn2")); });
+    connect(m_srchBtn, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("SrchBtn")); });
+    auto* search = new QGroupBox(QStringLiteral("電話番号検索"));
+    auto* sl = new QHBoxLayout(search);
+    sl->addWidget(m_telText, 1);
+    sl->addWidget(m_srchBtn2);
+    sl->addWidget(m_srchBtn);
+
+    auto* right = new QWidget;
+    auto* rl = new QVBoxLayout(right);
+    rl->setContentsMargins(0, 0, 0, 0);
+    rl->addWidget(building);
+    rl->addWidget(owner);
+    rl->addWidget(search);
+    rl->addStretch(1);
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->setObjectName(QStringLiteral("MainSplitter"));
+    split->addWidget(lists);
+    split->addWidget(right);
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setChildrenCollapsible(false);
+    split->setSizes({kProjectListDesignWidth, 700});
+
+    auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(split);
+
+    for (QWidget* w : std::as_const(m_headerFields))
+        w->installEventFilter(this);
+    m_telText->installEventFilter(this);
+
+    for (QLineEdit* e : {m_kouji, m_buken, m_furi1, m_furi2, m_name7, m_post6, m_addr6, m_tel4, m_kin1})
+        connect(e, &QLineEdit::textChanged, this, &MenuForm::headerFieldChanged);
+    for (QComboBox* c : {m_shu1, m_shu2})
+        connect(c, &QComboBox::currentIndexChanged, this, &MenuForm::headerFieldChanged);
+    connect(m_tousuScroll, &QScrollBar::valueChanged, this, &MenuForm::buildingCountChanged);
+
+    setTabOrder(m_kouji, m_buken);
+    setTabOrder(m_buken, m_furi1);
+    setTabOrder(m_furi1, m_furi2);
+    setTabOrder(m_furi2, m_name7);
+    setTabOrder(m_name7, m_post6);
+    setTabOrder(m_post6, m_addr6);
+    setTabOrder(m_addr6, m_tel4);
+    setTabOrder(m_tel4, m_shu1);
+    setTabOrder(m_shu1, m_shu2);
+    setTabOrder(m_shu2, m_kin1);
+    return page;
+}
+
+QWidget* MenuForm::buildScheduleTab()
+{
+    auto* page = new QWidget;
+    m_scheduleList = makeList(QStringLiteral("ListView2"), {QStringLiteral("Date"), QStringLiteral("Title")});
+    m_scheduleList->header()->resizeSection(0, 110);
+    m_calendar = new QCalendarWidget;
+    m_calendar->setObjectName(QStringLiteral("MonthView1"));
+    m_calendar->setGridVisible(true);
+    // Day and month names in Japanese and weeks from Sunday, as on the
+    // office's wall calendar, whatever the desktop's own locale.
+    m_calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
+    m_calendar->setMinimumWidth(320);
+
+    auto* layout = new QHBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(m_scheduleList, 3);
+    auto* side = new QVBoxLayout;
+    side->addWidget(m_calendar);
+    side->addStretch(1);
+    layout->addLayout(side, 2);
+    return page;
+}
+
+QWidget* MenuForm::buildPhotoTab()
+{
+    auto* page = new QWidget;
+    m_photoList = makeList(QStringLiteral("ListView3"),
+                           {QStringLiteral("写真ファイル一覧"), QStringLiteral("日付"), QStringLiteral("サイズ")});
+    m_photoList->header()->resizeSection(0, 360);
+    m_photoList->header()->resizeSection(1, 160);
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(6, 6, 6, 6);
+    layout->addWidget(m_photoList);
+    return page;
+}
+
+// ---------------------------------------------------------------- start and end
+
+void MenuForm::fillCodeLists()
+{
+    QString error;
+    if (!fillFromCodeList(m_storage, m_shu1, QStringLiteral("UserType"), QStringLiteral("USER_TYPE"), &error))
+        common::ErrorBox(error);
+    if (!fillFromCodeList(m_storage, m_shu2, QStringLiteral("JobType"), QStringLiteral("JOB_TYPE"), &error))
+        common::ErrorBox(error);
+}
+
+int MenuForm::toTwipsX(int px) const
+{
+    return px * 1440 / qMax(1, logicalDpiX());
+}
+
+int MenuForm::toTwipsY(int px) const
+{
+    return px * 1440 / qMax(1, logicalDpiY());
+}
+
+int MenuForm::toPixelsX(int twips) const
+{
+    return qRound(twips * static_cast<double>(logicalDpiX()) / 1440.0);
+}
+
+int MenuForm::toPixelsY(int twips) const
+{
+    return qRound(twips * static_cast<double>(logicalDpiY()) / 1440.0);
+}
+
+void MenuForm::restoreWindowSettings()
+{
+    const QScreen* scr = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int screenRight = scr ? scr->availableVirtualGeometry().right() + 1 : 0;
+
+    WindowPlacement placement;
+    QString error;
+    if (!WindowSettings::restore(m_storage, toTwipsX(kProjectListDesignWidth), toTwipsX(width()),
+                                 toTwipsX(pos().x()), toTwipsX(screenRight), &placement, &error)) {
+        common::ErrorBox(error);
+        return;
+    }
+    if (placement.left || placement.top) {
+        move(placement.left ? toPixelsX(*placement.left) : pos().x(),
+             placement.top ? toPixelsY(*placement.top) : pos().y());
+    }
+    QHeaderView* header = m_projectList->header();
+    header->resizeSection(0, toPixelsX(placement.column1));
+    header->resizeSection(1, toPixelsX(placement.column2));
+}
+
+void MenuForm::saveWindowSettings()
+{
+    // A maximised or minimised window is remembered where it will reopen.
+    const QPoint where = (isMaximized() || isMinimized()) ? normalGeometry().topLeft() : pos();
+    const QHeaderView* header = m_projectList->header();
+    QString error;
+    if (!WindowSettings::save(m_storage, toTwipsY(where.y()), toTwipsX(where.x()),
+                              toTwipsX(header->sectionSize(0)), toTwipsX(header->sectionSize(1)), &error))
+        common::ErrorBox(error);
+}
+
+void MenuForm::saveProject()
+{
+    m_headerChanged = false;
+    m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+}
+
+void MenuForm::runExitSteps()
+{
+    m_exitDone = true;
+    {
+        BusyCursor busy;
+        if (isEdited()) {
+            const Prompter::Button answer = Prompter::current().show(
+                {PromptTitle::SaveConfirm, QStringLiteral("内容が変更されていますが、登録しますか？"),
+                 Prompter::Icon::Warning, Prompter::Yes | Prompter::No, Prompter::Yes});
+            if (answer == Prompter::Yes)
+                saveProject();
+        }
+    }
+    saveWindowSettings();
+}
+
+void MenuForm::exitApplication()
+{
+    if (!m_exitDone)
+        runExitSteps();
+    close();
+    // The other windows of the program hang off this one; leaving must not
+    // wait for each of them to be closed by hand.
+    if (!parentWidget())
+        QCoreApplication::quit();
+}
+
+void MenuForm::closeEvent(QCloseEvent* event)
+{
+    if (!m_exitDone)
+        runExitSteps();
+    event->accept();
+}
+
+// ---------------------------------------------------------------- commands
+
+void MenuForm::runCommand(const QString& key)
+{
+    const Command* command = findCommand(key);
+    if (!command)
+        return;
+    const QString feature = QString::fromUtf8(command->feature);
+    switch (command->kind) {
+    case Kind::Nothing:
+        return;
+    case Kind::Exit:
+        exitApplication();
+        return;
+    case Kind::Help:
+        showHelp();
+        return;
+    case Kind::Manual:
+        GuiCommon::OpenInBrowser(AppDir::file(QStringLiteral("MANUAL/index.html")));
+        return;
+    case Kind::Questions:
+        GuiCommon::OpenInBrowser(kQuestionsPage);
+        return;
+    case Kind::Version:
+        showVersion();
+        return;
+    case Kind::Entry:
+        if (!checkProjectExists())
+            return;
+        showUnavailable(feature);
+        return;
+    case Kind::Unavailable:
+        // The phone search runs only for a number that was typed.
+        if (key == QLatin1String("SrchBtn2") && m_telText->text().isEmpty())
+            return;
+        showUnavailable(feature);
+        return;
+    }
+}
+
+void MenuForm::runOutput(int sheet, const QString& name)
+{
+    Q_UNUSED(sheet);
+    showUnavailable(QStringLiteral("書類作成（%1）").arg(name));
+}
+
+bool MenuForm::checkProjectExists()
+{
+    if (hasProject())
+        return true;
+    common::WarningBox(QStringLiteral("物件登録が行われていません、別件の新規作成を行ってください。"));
+    return false;
+}
+
+void MenuForm::showUnavailable(const QString& feature)
+{
+    statusBar()->showMessage(QStringLiteral("「%1」はまだ利用できません。").arg(feature), kNoteTimeoutMs);
+}
+
+void MenuForm::showHelp()
+{
+    QString page;
+    switch (m_tabs->currentIndex()) {
+    case ScheduleTab:
+        page = QStringLiteral("MANUAL/scajule.html");
+        break;
+    case PhotoTab:
+        page = QStringLiteral("MANUAL/photo.html");
+        break;
+    default:
+        page = QStringLiteral("MANUAL/main.html");
+        break;
+    }
+    if (!m_help)
+        m_help = new HelpForm(this);
+    m_help->showPage(AppDir::file(page));
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+void MenuForm::showVersion()
+{
+    QString version = QCoreApplication::applicationVersion();
+    if (version.isEmpty())
+        version = QStringLiteral("―");
+    Prompter::current().show({QStringLiteral("バージョン情報"),
+                              QStringLiteral("%1\nバージョン %2").arg(kProgramName, version),
+                              Prompter::Icon::Information, Prompter::Ok, Prompter::Ok});
+}
+
+// ---------------------------------------------------------------- header fields
+
+void MenuForm::setBuildingCount(int count)
+{
+    m_tousuScroll->setValue(-qBound(1, count, 3));
+    // setValue() is silent when the value does not change; the label must
+    // show the count all the same.
+    buildingCountChanged(m_tousuScroll->value());
+}
+
+void MenuForm::headerFieldChanged()
+{
+    if (m_loading)
+        return;
+    m_headerChanged = true;
+    if (m_projectList->topLevelItemCount() > 0)
+        m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(true);
+}
+
+void MenuForm::buildingCountChanged(int scrollerValue)
+{
+    const int count = -scrollerValue;
+    m_tousuLabel->setText(QString::number(count));
+    if (count == m_buildingCount)
+        return;
+    m_buildingCount = count;
+    if (m_loading)
+        return;
+    m_headerChanged = true;
+    m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(true);
+}
+
+void MenuForm::moveToNextField(QWidget* from)
+{
+    const int i = m_headerFields.indexOf(from);
+    // The last field keeps the focus: Enter never wraps round to the top.
+    if (i < 0 || i + 1 >= m_headerFields.size())
+        return;
+    QWidget* next = m_headerFields.at(i + 1);
+    next->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(next)) {
+        edit->deselect();
+        edit->end(false);
+    }
+}
+
+void MenuForm::setHighlighted(QWidget* field, bool on)
+{
+    if (on) {
+        QPalette p = field->palette();
+        p.setColor(QPalette::Base, Qt::black);
+        p.setColor(QPalette::Text, Qt::white);
+        field->setPalette(p);
+    } else {
+        field->setPalette(QPalette());
+    }
+}
+
+bool MenuForm::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            break;
+        if (widget == m_telText) {
+            runCommand(QStringLiteral("SrchBtn2"));
+            return true;
+        }
+        if (m_headerFields.contains(widget)) {
+            if (widget == m_post6)
+                runCommand(QStringLiteral("PostBtn"));
+            moveToNextField(widget);
+            return true;
+        }
+        break;
+    }
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        // Text fields only: a drop-down keeps its own look.
+        if (qobject_cast<QLineEdit*>(widget) && m_headerFields.contains(widget))
+            setHighlighted(widget, event->type() == QEvent::FocusIn);
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QVector>
+
+class HelpForm;
+class QAction;
+class QCalendarWidget;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollBar;
+class QTabWidget;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class Storage;
+
+// The main window: the register of projects sorted into folders, the
+// header of the current project, and the toolbar and menus from which every
+// other function of the program is reached. It lives for the whole run.
+class MenuForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MenuForm(Storage& storage, QWidget* parent = nullptr);
+    ~MenuForm() override;
+
+    enum Tab { ProjectTab = 0, ScheduleTab = 1, PhotoTab = 2 };
+
+    // The edited flag is the enabled state of the save button, so the two
+    // can never disagree.
+    bool isEdited() const;
+    // True once a project has been loaded into the window.
+    bool hasProject() const { return m_hasProject; }
+    // 申請棟数, 1 to 3. The scroller runs from -3 to -1 so that its up
+    // arrow raises the count, as clerks expect of an up-down control.
+    int buildingCount() const { return m_buildingCount; }
+    void setBuildingCount(int count);
+
+    // Writes the header of the current project and clears the edited flag.
+    void saveProject();
+
+    // The exit command: asks about unsaved edits, keeps the window's place
+    // for the next start and ends the program.
+    void exitApplication();
+
+    // The action of a toolbar key or menu item by its name (nullptr if unknown).
+    QAction* action(const QString& key) const;
+
+    QTabWidget* tabs() const { return m_tabs; }
+    QToolBar* toolbar() const { return m_toolbar; }
+    QToolButton* salesMakeButton() const { return m_salesButton; }
+    QMenu* outputMenu() const { return m_outputMenu; }
+    QTreeWidget* folderList() const { return m_folderList; }
+    QTreeWidget* projectList() const { return m_projectList; }
+    QTreeWidget* scheduleList() const { return m_scheduleList; }
+    QTreeWidget* photoList() const { return m_photoList; }
+    QCalendarWidget* calendar() const { return m_calendar; }
+    QScrollBar* buildingCountScroller() const { return m_tousuScroll; }
+    QLabel* buildingCountLabel() const { return m_tousuLabel; }
+    // The header fields in their Enter order.
+    const QVector<QWidget*>& headerFields() const { return m_headerFields; }
+    // The help viewer, once it has been opened.
+    HelpForm* helpForm() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildActions();
+    void buildMenus();
+    void buildToolbar();
+    QWidget* buildProjectTab();
+    QWidget* buildScheduleTab();
+    QWidget* buildPhotoTab();
+
+    void fillCodeLists();
+    void restoreWindowSettings();
+    void saveWindowSettings();
+    void runExitSteps();
+
+    void runCommand(const QString& key);
+    void runOutput(int sheet, const QString& name);
+    bool checkProjectExists();
+    void showUnavailable(const QString& feature);
+    void showHelp();
+    void showVersion();
+
+    void headerFieldChanged();
+    void buildingCountChanged(int scrollerValue);
+    void moveToNextField(QWidget* from);
+    void setHighlighted(QWidget* field, bool on);
+
+    int toTwipsX(int px) const;
+    int toTwipsY(int px) const;
+    int toPixelsX(int twips) const;
+    int toPixelsY(int twips) const;
+
+    Storage& m_storage;
+
+    QHash<QString, QAction*> m_actions;
+    QToolBar* m_toolbar = nullptr;
+    QToolButton* m_salesButton = nullptr;
+    QMenu* m_outputMenu = nullptr;
+    QTabWidget* m_tabs = nullptr;
+
+    QTreeWidget* m_folderList = nullptr;
+    QTreeWidget* m_projectList = nullptr;
+    QTreeWidget* m_scheduleList = nullptr;
+    QTreeWidget* m_photoList = nullptr;
+    QCalendarWidget* m_calendar = nullptr;
+
+    QLineEdit* m_kouji = nullptr;
+    QLineEdit* m_buken = nullptr;
+    QLineEdit* m_furi1 = nullptr;
+    QLineEdit* m_furi2 = nullptr;
+    QLineEdit* m_name7 = nullptr;
+    QLineEdit* m_post6 = nullptr;
+    QLineEdit* m_addr6 = nullptr;
+    QLineEdit* m_tel4 = nullptr;
+    QComboBox* m_shu1 = nullptr;
+    QComboBox* m_shu2 = nullptr;
+    QLineEdit* m_kin1 = nullptr;
+    QVector<QWidget*> m_headerFields;
+    QPushButton* m_postBtn = nullptr;
+    QPushButton* m_addrBtn = nullptr;
+    QScrollBar* m_tousuScroll = nullptr;
+    QLabel* m_tousuLabel = nullptr;
+    QLineEdit* m_telText = nullptr;
+    QPushButton* m_srchBtn2 = nullptr;
+    QPushButton* m_srchBtn = nullptr;
+
+    QPointer<HelpForm> m_help;
+
+    bool m_hasProject = false;
+    bool m_loading = false;
+    bool m_headerChanged = false;
+    int m_buildingCount = 1;
+    bool m_exitDone = false;
+};

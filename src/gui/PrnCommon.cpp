@@ -1,0 +1,178 @@
+#include "PrnCommon.h"
+
+#include "Prompter.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+#include <QTextDocument>
+#include <QDateTime>
+
+namespace PrnCommon {
+
+namespace {
+
+constexpr double kTwipsPerInch = 1440.0;
+constexpr double kCellWidthTwips = 120.0;
+constexpr double kCellHeightTwips = 240.0;
+
+PdfPathProvider g_provider;
+
+void showNoPrinter()
+{
+    Prompter::current().show(
+        {PromptTitle::Print, kNoPrinterMessage, Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+}
+
+QString askPdfPath(const QString& suggestedName)
+{
+    if (g_provider)
+        return g_provider(suggestedName);
+    const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("PDFファイルに保存（プリンタがありません）"),
+                                        QDir(dir).filePath(suggestedName),
+                                        QStringLiteral("PDFファイル (*.pdf)"));
+}
+
+// Sets the printer up for the target; false with *cancelled when the user
+// declined to pick a PDF file.
+bool setUp(QPrinter& printer, const Target& target, const QString& documentName, bool* cancelled)
+{
+    *cancelled = false;
+    const QString name = documentName.isEmpty()
+                             ? QStringLiteral("印刷_%1").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")))
+                             : documentName;
+    printer.setDocName(name);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    QString pdf = target.pdfPath;
+    if (pdf.isEmpty()) {
+        QPrinterInfo info = target.printerName.isEmpty() ? QPrinterInfo::defaultPrinter()
+                                                         : QPrinterInfo::printerInfo(target.printerName);
+        if (info.isNull() && target.printerName.isEmpty() && !QPrinterInfo::availablePrinters().isEmpty())
+            info = QPrinterInfo::availablePrinters().first();
+        if (!info.isNull()) {
+            printer.setPrinterName(info.printerName());
+            return printer.isValid();
+        }
+        if (!target.printerName.isEmpty())
+            return false;
+        pdf = askPdfPath(name + QStringLiteral(".pdf"));
+        if (pdf.isEmpty()) {
+            *cancelled = true;
+            return false;
+        }
+    }
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(pdf);
+    return true;
+}
+
+}  // namespace
+
+void setPdfPathProvider(PdfPathProvider provider)
+{
+    g_provider = std::move(provider);
+}
+
+bool PrintText(const QString& text, const Target& target, const QString& documentName)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    bool cancelled = false;
+    if (!setUp(printer, target, documentName, &cancelled)) {
+        if (!cancelled)
+            showNoPrinter();
+        return false;
+    }
+    QTextDocument doc;
+    QFont font(QStringLiteral("ＭＳ 明朝"));
+    font.setPointSizeF(10.5);
+    doc.setDefaultFont(font);
+    doc.setPlainText(text);
+    QPainter probe;
+    if (!probe.begin(&printer)) {
+        showNoPrinter();
+        return false;
+    }
+    probe.end();
+    doc.print(&printer);
+    if (printer.printerState() == QPrinter::Error) {
+        showNoPrinter();
+        return false;
+    }
+    return true;
+}
+
+struct Session::Impl {
+    QPrinter printer{QPrinter::HighResolution};
+    QPainter painter;
+    QString pdf;
+};
+
+Session::Session()
+    : d(std::make_unique<Impl>())
+{
+}
+
+Session::~Session()
+{
+    end();
+}
+
+bool Session::begin(const Target& target, const QString& documentName)
+{
+    bool cancelled = false;
+    if (!setUp(d->printer, target, documentName, &cancelled)) {
+        if (!cancelled)
+            showNoPrinter();
+        return false;
+    }
+    d->printer.setFullPage(true);
+    if (d->printer.outputFormat() == QPrinter::PdfFormat)
+        d->pdf = d->printer.outputFileName();
+    if (!d->painter.begin(&d->printer)) {
+        showNoPrinter();
+        return false;
+    }
+    return true;
+}
+
+int Session::PrintTextAt(double column, double line, const QString& text, double fontSize, const QString& fontName)
+{
+    if (!d->painter.isActive()) {
+        showNoPrinter();
+        return 1;
+    }
+    QFont font(fontName.isEmpty() ? QStringLiteral("ＭＳ 明朝") : fontName);
+    font.setPointSizeF(fontSize > 0 ? fontSize : 10.5);
+    d->painter.setFont(font);
+    const double dpiX = d->printer.logicalDpiX();
+    const double dpiY = d->printer.logicalDpiY();
+    const double x = column * kCellWidthTwips / kTwipsPerInch * dpiX;
+    const double y = line * kCellHeightTwips / kTwipsPerInch * dpiY;
+    // The cell position is the top of the text, as on a character printer.
+    const QFontMetricsF fm(font, &d->printer);
+    d->painter.drawText(QPointF(x, y + fm.ascent()), text);
+    return 0;
+}
+
+bool Session::newPage()
+{
+    return d->painter.isActive() && d->printer.newPage();
+}
+
+bool Session::end()
+{
+    if (!d->painter.isActive())
+        return false;
+    return d->painter.end();
+}
+
+bool Session::isActive() const { return d->painter.isActive(); }
+QPrinter* Session::printer() const { return &d->printer; }
+QPainter* Session::painter() const { return &d->painter; }
+QString Session::pdfPath() const { return d->pdf; }
+
+}  // namespace PrnCommon

@@ -1,0 +1,202 @@
+#include "GuiCommon.h"
+#include "MessageBoxPrompter.h"
+#include "PrnCommon.h"
+#include "SingleInstance.h"
+#include "TestSupport.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QProcess>
+#include <QTimer>
+#include <QtTest>
+
+#include <csignal>
+
+// Message boxes, printing and the single-instance rule, as the windows use them.
+class TestGuiCommon : public QObject {
+    Q_OBJECT
+
+private:
+    static QString pdfText(const QString& pdf, bool bbox = false)
+    {
+        QProcess p;
+        QStringList args;
+        if (bbox)
+            args << QStringLiteral("-bbox");
+        args << pdf << QStringLiteral("-");
+        p.start(QStringLiteral("pdftotext"), args);
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        GuiCommon::setupApplication(*qApp);
+    }
+
+    void messageBoxesHaveJapaneseButtonsAndTheGivenDefault()
+    {
+        MessageBoxPrompter prompter;
+        QStringList buttonTexts;
+        QString title;
+        bool defaultWasNo = false;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            for (QAbstractButton* b : box->buttons())
+                buttonTexts << b->text();
+            defaultWasNo = static_cast<QAbstractButton*>(box->defaultButton()) == box->button(QMessageBox::No);
+            box->button(QMessageBox::No)->click();
+        });
+        const auto answer = prompter.show({QStringLiteral("確認画面"), QStringLiteral("削除しますか？"),
+                                           Prompter::Icon::Critical, Prompter::Yes | Prompter::No, Prompter::No});
+        QCOMPARE(answer, Prompter::No);
+        QCOMPARE(title, QStringLiteral("確認画面"));
+        QVERIFY(defaultWasNo);
+        QVERIFY2(buttonTexts.join(QLatin1Char(' ')).contains(QStringLiteral("はい")), qPrintable(buttonTexts.join(' ')));
+        QVERIFY(buttonTexts.join(QLatin1Char(' ')).contains(QStringLiteral("いいえ")));
+
+        // Escape is the cautious answer: Cancel when offered.
+        QTimer::singleShot(0, [] {
+            QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape);
+        });
+        QCOMPARE(prompter.show({QStringLiteral("終了確認画面"), QStringLiteral("保存しますか？"), Prompter::Icon::Question,
+                                Prompter::Yes | Prompter::No | Prompter::Cancel, Prompter::Yes}),
+                 Prompter::Cancel);
+    }
+
+    void printTextGoesToPdfWhenThereIsNoPrinter()
+    {
+        ScriptedPrompter prompter;
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("顧客データ.pdf"));
+        QString suggested;
+        PrnCommon::setPdfPathProvider([&](const QString& name) {
+            suggested = name;
+            return pdf;
+        });
+        QString text;
+        for (int i = 1; i <= 120; ++i)
+            text += QStringLiteral("%1行目 株式会社山田設計 東京都千代田区千代田1-1\n").arg(i);
+        QVERIFY(PrnCommon::PrintText(text, {}, QStringLiteral("顧客データ")));
+        QVERIFY(prompter.shown.isEmpty());
+        QCOMPARE(suggested, QStringLiteral("顧客データ.pdf"));
+        const QString out = pdfText(pdf);
+        QVERIFY2(out.contains(QStringLiteral("1行目 株式会社山田設計")), qPrintable(out.left(200)));
+        QVERIFY(out.contains(QStringLiteral("120行目")));
+        QVERIFY(out.count(QLatin1Char('\f')) >= 2);  // long text is paged, not cut off
+
+        // Declining the PDF file is not a printer failure.
+        PrnCommon::setPdfPathProvider([](const QString&) { return QString(); });
+        QVERIFY(!PrnCommon::PrintText(QStringLiteral("x")));
+        QVERIFY(prompter.shown.isEmpty());
+
+        // A named printer that does not exist is.
+        QVERIFY(!PrnCommon::PrintText(QStringLiteral("x"), {QStringLiteral("存在しないプリンタ"), {}}));
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, QStringLiteral("印刷警告"));
+        QCOMPARE(prompter.shown[0].text, QStringLiteral("プリンタが接続されていません。"));
+
+        // An unwritable PDF file is reported the same way.
+        prompter.clear();
+        QVERIFY(!PrnCommon::PrintText(QStringLiteral("x"), {{}, QStringLiteral("/nonexistent/folder/x.pdf")}));
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("プリンタが接続されていません。")});
+        PrnCommon::setPdfPathProvider({});
+    }
+
+    void printTextAtPlacesTextOnCharacterCells()
+    {
+        ScriptedPrompter prompter;
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("labels.pdf"));
+        PrnCommon::Session session;
+        QVERIFY(session.begin({{}, pdf}));
+        QCOMPARE(session.PrintTextAt(10, 5, QStringLiteral("山田太郎様"), 12, QStringLiteral("ＭＳ 明朝")), 0);
+        QCOMPARE(session.PrintTextAt(0, 0, QStringLiteral("ORIGIN"), 10, QStringLiteral("ＭＳ ゴシック")), 0);
+        QVERIFY(session.newPage());
+        QCOMPARE(session.PrintTextAt(20, 10, QStringLiteral("PAGE2"), 10, QString()), 0);
+        QVERIFY(session.end());
+        QCOMPARE(session.PrintTextAt(1, 1, QStringLiteral("late"), 10, QString()), 1);
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("プリンタが接続されていません。")});
+
+        // A cell is 120 × 240 twips: 6 pt across and 12 pt down from the paper's corner.
+        const QString bbox = pdfText(pdf, true);
+        QRegularExpression word(QStringLiteral("<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\"[^>]*>ORIGIN</word>"));
+        auto m = word.match(bbox);
+        QVERIFY2(m.hasMatch(), qPrintable(bbox.left(400)));
+        QVERIFY(m.captured(1).toDouble() < 1.0);
+        // Column 10, line 5: 60 pt across, 60 pt down (the top of the text).
+        QRegularExpression name(QStringLiteral("<word xMin=\"([-0-9.]+)\" yMin=\"([-0-9.]+)\"[^>]*>山田太郎様</word>"));
+        m = name.match(bbox);
+        QVERIFY(m.hasMatch());
+        QVERIFY(qAbs(m.captured(1).toDouble() - 60.0) < 1.0);
+        QVERIFY(qAbs(m.captured(2).toDouble() - 60.0) < 2.0);
+        QRegularExpression page2(QStringLiteral("<word xMin=\"([0-9.]+)\"[^>]*>PAGE2</word>"));
+        m = page2.match(bbox);
+        QVERIFY(m.hasMatch());
+        QVERIFY2(qAbs(m.captured(1).toDouble() - 120.0) < 1.0, qPrintable(m.captured(1)));
+        QCOMPARE(bbox.count(QStringLiteral("<page ")), 2);
+    }
+
+    void openInBrowserReportsAMissingBrowser()
+    {
+        ScriptedPrompter prompter;
+        // No program to hand the page to: the desktop services fail.
+        const QByteArray path = qgetenv("PATH");
+        QTemporaryDir empty;
+        qputenv("PATH", empty.path().toLocal8Bit());
+        const bool opened = GuiCommon::OpenInBrowser(QStringLiteral("https://www.example.jp/"));
+        qputenv("PATH", path);
+        QVERIFY(!opened);
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, QStringLiteral("エラー"));
+        QCOMPARE(prompter.shown[0].text,
+                 QStringLiteral("インターネットエクスプローラーが存在しません。　システムを確認してください。"));
+    }
+
+    void oneRunningCopyPerApplicationDirectory()
+    {
+        QTemporaryDir a, b;
+        SingleInstance first(a.path());
+        QVERIFY(first.acquire());
+        SingleInstance second(a.path());
+        QVERIFY(!second.acquire());
+        SingleInstance other(b.path());
+        QVERIFY(other.acquire());  // another office folder is another program
+    }
+
+    void startedProgramHoldsTheLockUntilItDies()
+    {
+        // A copy of the program in its own folder: that folder is its
+        // application directory, so it makes its databases there.
+        QTemporaryDir dir;
+        const QString exe = dir.filePath(QStringLiteral("shinseidesk"));
+        QVERIFY(QFile::copy(QStringLiteral(SD_APP_PATH), exe));
+        QProcess app;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        app.setProcessEnvironment(env);
+        app.start(exe, {});
+        QVERIFY(app.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(dir.filePath(QStringLiteral("maildata.db"))), 30000);
+        SingleInstance probe(dir.path());
+        QTRY_VERIFY_WITH_TIMEOUT(!probe.acquire(), 5000);
+        QCOMPARE(app.state(), QProcess::Running);
+        // Killed without a chance to clean up: the next start must not be refused.
+        ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
+        QVERIFY(app.waitForFinished());
+        QVERIFY(probe.acquire());
+        for (const char* f : {"kakunin.db", "masterdata.db", "saledata.db", "anotheroption.db", "postdb.db",
+                              "maildata.db"})
+            QVERIFY2(QFile::exists(dir.filePath(QString::fromLatin1(f))), f);
+    }
+};
+
+QTEST_MAIN(TestGuiCommon)
+#include "tst_guicommon.moc"

@@ -1,0 +1,448 @@
+#include "HelpForm.h"
+#include "MenuForm.h"
+#include "Recordset.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSqlQuery>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+const QString kNoProject = QStringLiteral("物件登録が行われていません、別件の新規作成を行ってください。");
+const QString kSaveAsk = QStringLiteral("内容が変更されていますが、登録しますか？");
+
+int optionRows(Storage& storage)
+{
+    Recordset rs(storage, DbFile::OptionData);
+    return rs.open(QStringLiteral("OptionMaster")) ? rs.recordCount() : -1;
+}
+
+QVariant optionValue(Storage& storage, const QString& column)
+{
+    Recordset rs(storage, DbFile::OptionData);
+    if (!rs.open(QStringLiteral("OptionMaster")) || rs.recordCount() == 0)
+        return {};
+    rs.moveFirst();
+    return rs.value(column);
+}
+
+bool setOption(Storage& storage, const QString& column, int value)
+{
+    Recordset rs(storage, DbFile::OptionData);
+    if (!rs.open(QStringLiteral("OptionMaster")) || rs.recordCount() == 0)
+        return false;
+    rs.moveFirst();
+    return rs.setValue(column, value) && rs.update();
+}
+
+int twips(const QWidget& w, int px)
+{
+    return px * 1440 / w.logicalDpiX();
+}
+
+// Presses one arrow of the building-count scroller as the user does.
+void clickArrow(MenuForm& form, bool up)
+{
+    QScrollBar* bar = form.buildingCountScroller();
+    QStyleOptionSlider opt;
+    opt.initFrom(bar);
+    opt.orientation = bar->orientation();
+    opt.minimum = bar->minimum();
+    opt.maximum = bar->maximum();
+    opt.sliderPosition = opt.sliderValue = bar->value();
+    opt.singleStep = bar->singleStep();
+    opt.pageStep = bar->pageStep();
+    opt.subControls = QStyle::SC_All;
+    const QRect r = bar->style()->subControlRect(
+        QStyle::CC_ScrollBar, &opt, up ? QStyle::SC_ScrollBarSubLine : QStyle::SC_ScrollBarAddLine, bar);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, r.center());
+}
+
+void showActive(QWidget& w)
+{
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+QWidgetList visibleWindows()
+{
+    QWidgetList out;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible())
+            out << w;
+    return out;
+}
+
+}  // namespace
+
+class TestMenuForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowShowsTabsListsAndCodeLists()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        {
+            // A row without a value still holds its place as an empty item.
+            Recordset rs(dir.storage(), DbFile::MasterData);
+            QVERIFY(rs.open(QStringLiteral("UserType")));
+            QVERIFY(rs.addNew() > 0 && rs.setValue(QStringLiteral("USER_TYPE"), QStringLiteral("組合's")) &&
+                    rs.update());
+            QVERIFY(rs.addNew() > 0 && rs.update());
+        }
+        MenuForm form(dir.storage());
+
+        QCOMPARE(form.tabs()->count(), 3);
+        QCOMPARE(form.tabs()->tabText(0), QStringLiteral("物件情報"));
+        QCOMPARE(form.tabs()->tabText(1), QStringLiteral("スケジュール"));
+        QCOMPARE(form.tabs()->tabText(2), QStringLiteral("写真フォルダ"));
+        QCOMPARE(form.projectList()->headerItem()->text(1), QStringLiteral("建築物の名称"));
+        QCOMPARE(form.projectList()->selectionMode(), QAbstractItemView::ExtendedSelection);
+        QCOMPARE(form.photoList()->columnCount(), 3);
+        QCOMPARE(form.calendar()->selectedDate(), QDate::currentDate());
+        QCOMPARE(form.calendar()->monthShown(), QDate::currentDate().month());
+
+        auto* shu1 = form.findChild<QComboBox*>(QStringLiteral("Shu1"));
+        auto* shu2 = form.findChild<QComboBox*>(QStringLiteral("Shu2"));
+        QVERIFY(shu1 && shu2);
+        QCOMPARE(shu1->itemText(0), QStringLiteral("国"));
+        QCOMPARE(shu1->itemText(shu1->count() - 2), QStringLiteral("組合's"));
+        QCOMPARE(shu1->itemText(shu1->count() - 1), QString());
+        QCOMPARE(shu2->itemText(0), QStringLiteral("農林水産業"));
+        QCOMPARE(shu1->currentIndex(), -1);
+        QVERIFY(prompter.shown.isEmpty());
+        QVERIFY(!form.isEdited());
+        QVERIFY(!form.hasProject());
+    }
+
+    void toolbarMenusAndOutputList()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+
+        QStringList onBar;
+        for (QAction* a : form.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions())
+            if (!a->isSeparator()) {
+                onBar << a->objectName();
+                QVERIFY2(!a->toolTip().isEmpty() && !a->text().isEmpty(), qPrintable(a->objectName()));
+            }
+        QCOMPARE(onBar, (QStringList{"NewVoucher", "DelVoucher", "VoucherSave", "KanSet", "pTorihikiMaster",
+                                     "pUsetMaster", "btnKentukuNushi", "btnShikiChi", "btnTatemonoBetu",
+                                     "btnKaiBetu", "btnKensaSinsei", "btnKoujiTodoke", "btnBouka", "btnInin",
+                                     "btnGyoumuNaiyou", "btnGyoumuKiroku", "SalesMake", "CalBtn", "EndBtn",
+                                     "mnHelp"}));
+        QCOMPARE(form.action(QStringLiteral("btnKoujiTodoke"))->toolTip(),
+                 QStringLiteral("建築工事届の登録を行います。（第４面、２面に該当します）"));
+        QCOMPARE(form.action(QStringLiteral("SalesMake"))->toolTip(),
+                 QStringLiteral("Ｅｘｃｅｌシートの確認申請書類を作成します。"));
+
+        QToolButton* sales = form.salesMakeButton();
+        QVERIFY(sales);
+        QCOMPARE(sales->popupMode(), QToolButton::MenuButtonPopup);
+        QCOMPARE(sales->defaultAction()->menu<QMenu*>(), form.outputMenu());
+        QStringList items;
+        QList<int> sheets;
+        for (QAction* a : form.outputMenu()->actions()) {
+            items << a->text();
+            sheets << a->data().toInt();
+        }
+        QCOMPARE(items, (QStringList{"確認申請", "概要書", "工事届", "委任状", "計画変更", "中間申請", "完了申請",
+                                     "除去届", "防火対象物", "監理報告", "台帳", "記録", "シックハウスExcel"}));
+        QCOMPARE(sheets, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1}));
+
+        // Every menu command is reachable from the menu bar.
+        QStringList inMenus;
+        for (QAction* top : form.menuBar()->actions())
+            for (QAction* a : top->menu<QMenu*>()->actions())
+                for (QAction* leaf : a->menu<QMenu*>() ? a->menu<QMenu*>()->actions() : QList<QAction*>{a})
+                    inMenus << leaf->objectName();
+        for (const char* key : {"mnFolderMake", "mnMelMaga", "mnDM_Print", "mnEnd", "mnArchEdit", "ConnectCorp",
+                                "UserEdit", "mnKentukuNushi", "mnGyoumuKiroku", "AcountSet", "mnOption", "SignRtn",
+                                "TomaQA", "ManualDisp", "Version"})
+            QVERIFY2(inMenus.contains(QString::fromLatin1(key)), key);
+        QCOMPARE(form.action(QStringLiteral("mnKentukuNushi"))->text(),
+                 QStringLiteral("建築主等の概要...    （第１、２面に該当します）"));
+    }
+
+    void entryCommandsNeedALoadedProject()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        const QWidgetList before = visibleWindows();
+        for (const char* stem : {"KentukuNushi", "ShikiChi", "TatemonoBetu", "KaiBetu", "KensaSinsei",
+                                 "KoujiTodoke", "Bouka", "Inin", "GyoumuNaiyou", "GyoumuKiroku"}) {
+            for (const char* prefix : {"btn", "mn"}) {
+                const QString key = QLatin1String(prefix) + QLatin1String(stem);
+                prompter.clear();
+                form.action(key)->trigger();
+                QCOMPARE(prompter.shown.size(), 1);
+                QCOMPARE(prompter.shown[0].text, kNoProject);
+                QCOMPARE(prompter.shown[0].title, QStringLiteral("警告"));
+                QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Ok));
+                QCOMPARE(visibleWindows(), before);
+                QVERIFY2(form.statusBar()->currentMessage().isEmpty(), qPrintable(key));
+            }
+        }
+    }
+
+    void functionsWithoutWindowLeaveANote()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
+        MenuForm form(dir.storage());
+        QStatusBar* status = form.statusBar();
+
+        for (const char* key : {"pUsetMaster", "UserEdit"}) {
+            status->clearMessage();
+            form.action(QString::fromLatin1(key))->trigger();
+            QCOMPARE(status->currentMessage(), QStringLiteral("「顧客登録」はまだ利用できません。"));
+        }
+        form.outputMenu()->actions().at(1)->trigger();
+        QVERIFY(status->currentMessage().contains(QStringLiteral("概要書")));
+
+        status->clearMessage();
+        form.action(QStringLiteral("mnMelMaga"))->trigger();
+        QVERIFY(status->currentMessage().isEmpty());
+
+        // An empty number is no search; a typed one is.
+        form.findChild<QPushButton*>(QStringLiteral("SrchBtn2"))->click();
+        QVERIFY(status->currentMessage().isEmpty());
+        form.findChild<QLineEdit*>(QStringLiteral("TelText"))->setText(QStringLiteral("03-1234"));
+        form.findChild<QPushButton*>(QStringLiteral("SrchBtn2"))->click();
+        QVERIFY(!status->currentMessage().isEmpty());
+        QVERIFY(prompter.shown.isEmpty());
+
+        form.action(QStringLiteral("Version"))->trigger();
+        QCOMPARE(prompter.shown.size(), 1);
+        QVERIFY(prompter.shown[0].text.contains(QStringLiteral("9.8.7")));
+        QVERIFY(!form.isEdited());
+    }
+
+    void optionRowAndPlacementAcrossRuns()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QCOMPARE(optionRows(dir.storage()), 0);
+        {
+            MenuForm form(dir.storage());
+            QCOMPARE(optionRows(dir.storage()), 1);
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("TIMERdt")).toInt(), 1);
+            form.move(140, 90);
+            form.projectList()->header()->resizeSection(0, 210);
+            form.projectList()->header()->resizeSection(1, 150);
+            form.exitApplication();
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), twips(form, 140));
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C1")).toInt(), twips(form, 210));
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C3")).toInt(), 0);
+        }
+        {
+            // Stored widths count only once the mail list has kept its own
+            // (ML_C1); until then both columns share the list evenly.
+            MenuForm form(dir.storage());
+            QCOMPARE(form.pos(), QPoint(140, 90));
+            QCOMPARE(form.projectList()->header()->sectionSize(0), form.projectList()->header()->sectionSize(1));
+        }
+        QVERIFY(setOption(dir.storage(), QStringLiteral("ML_C1"), 1500));
+        {
+            MenuForm form(dir.storage());
+            QCOMPARE(form.projectList()->header()->sectionSize(0), 210);
+            QCOMPARE(form.projectList()->header()->sectionSize(1), 150);
+        }
+        // A window left almost entirely off the left edge comes back far
+        // enough to be caught with the mouse.
+        QVERIFY(setOption(dir.storage(), QStringLiteral("USR_LEFT"), -40000));
+        MenuForm form(dir.storage());
+        QVERIFY(qAbs(twips(form, form.pos().x() + form.width()) - 2000) <= 15);
+        QCOMPARE(optionRows(dir.storage()), 1);
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void exitAsksOnlyAboutEditsAndOnlyOnce()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        {
+            MenuForm form(dir.storage());
+            form.exitApplication();
+            QVERIFY(prompter.shown.isEmpty());
+        }
+        // Through the exit command and through the window frame, in either
+        // order of the two: one question, and the place is kept even when
+        // the edit is thrown away.
+        for (bool frameFirst : {false, true}) {
+            for (Prompter::Button answer : {Prompter::No, Prompter::Yes}) {
+                prompter.clear();
+                MenuForm form(dir.storage());
+                showActive(form);
+                clickArrow(form, true);
+                QVERIFY(form.isEdited());
+                const int left = (frameFirst ? 40 : 60) + answer;
+                form.move(left, 70);
+                prompter.answers.enqueue(answer);
+                if (frameFirst)
+                    QVERIFY(form.close());
+                form.exitApplication();
+                form.close();
+                QCOMPARE(prompter.texts(), QStringList{kSaveAsk});
+                QCOMPARE(prompter.shown[0].title, QStringLiteral("登録確認"));
+                QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Yes | Prompter::No));
+                QCOMPARE(form.isEdited(), answer == Prompter::No);
+                QVERIFY(!form.isVisible());
+                QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), twips(form, left));
+                QCOMPARE(QApplication::overrideCursor(), nullptr);
+            }
+        }
+    }
+
+    void storageErrorStillOpensTheWindow()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QString error;
+        QSqlQuery drop(dir.storage().connection(DbFile::OptionData, &error));
+        QVERIFY2(drop.exec(QStringLiteral("DROP TABLE OptionMaster")), qPrintable(error));
+
+        MenuForm form(dir.storage());
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, QStringLiteral("エラー"));
+        QVERIFY(form.findChild<QComboBox*>(QStringLiteral("Shu1"))->count() > 0);
+        QCOMPARE(form.buildingCount(), 1);
+    }
+
+    void buildingCountStaysWithinOneToThree()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        showActive(form);
+        QLabel* label = form.findChild<QLabel*>(QStringLiteral("TousuDispLabel"));
+        QCOMPARE(label->text(), QStringLiteral("1"));
+
+        clickArrow(form, false);  // down from 1 stays at 1 and changes nothing
+        QCOMPARE(form.buildingCount(), 1);
+        QVERIFY(!form.isEdited());
+
+        for (int expected : {2, 3, 3}) {
+            clickArrow(form, true);
+            QCOMPARE(form.buildingCount(), expected);
+            QCOMPARE(label->text(), QString::number(expected));
+        }
+        QVERIFY(form.isEdited());
+        for (int expected : {2, 1, 1}) {
+            clickArrow(form, false);
+            QCOMPARE(form.buildingCount(), expected);
+            QCOMPARE(label->text(), QString::number(expected));
+        }
+        form.setBuildingCount(7);
+        QCOMPARE(label->text(), QStringLiteral("3"));
+        form.saveProject();
+        QVERIFY(!form.isEdited());
+    }
+
+    void enterWalksTheHeaderFields()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        showActive(form);
+        auto* kouji = form.findChild<QLineEdit*>(QStringLiteral("Kouji"));
+        kouji->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), kouji);
+        QCOMPARE(kouji->palette().color(QPalette::Base), QColor(Qt::black));
+        QCOMPARE(kouji->palette().color(QPalette::Text), QColor(Qt::white));
+
+        // Typing before any project exists has nothing to save.
+        QTest::keyClicks(kouji, QStringLiteral("abc"));
+        QVERIFY(!form.isEdited());
+
+        const QStringList order = {"Buken", "Furi1", "Furi2", "Name7", "Post6", "Addr6",
+                                   "Tel4",  "Shu1",  "Shu2",  "Kin1",  "Kin1"};
+        for (const QString& next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QCOMPARE(QApplication::focusWidget()->objectName(), next);
+            if (next == QLatin1String("Buken"))
+                QCOMPARE(kouji->palette().color(QPalette::Base), form.palette().color(QPalette::Base));
+            if (next.startsWith(QLatin1String("Shu")))
+                QVERIFY(QApplication::focusWidget()->palette().color(QPalette::Base) != QColor(Qt::black));
+        }
+        QCOMPARE(kouji->text(), QStringLiteral("abc"));
+
+        // Enter in the postal code asks for the address on its way on.
+        auto* post = form.findChild<QLineEdit*>(QStringLiteral("Post6"));
+        post->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), post);
+        form.statusBar()->clearMessage();
+        QTest::keyClick(post, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Addr6"));
+        QVERIFY(!form.statusBar()->currentMessage().isEmpty());
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void helpShowsThePageOfTheCurrentTab()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("MANUAL")));
+        QFile page(dir.file(QStringLiteral("MANUAL/main.html")));
+        QVERIFY(page.open(QIODevice::WriteOnly));
+        page.write("<html><head><meta charset=\"utf-8\"></head><body><p>物件情報の使い方</p></body></html>");
+        page.close();
+
+        MenuForm form(dir.storage());
+        showActive(form);
+        form.action(QStringLiteral("mnHelp"))->trigger();
+        HelpForm* help = form.helpForm();
+        QVERIFY(help && help->isVisible());
+        QCOMPARE(help->windowTitle(), QStringLiteral("HELP"));
+        QVERIFY(help->page().endsWith(QStringLiteral("MANUAL/main.html")));
+        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("物件情報の使い方")));
+
+        form.tabs()->setCurrentIndex(MenuForm::ScheduleTab);
+        form.action(QStringLiteral("mnHelp"))->trigger();
+        QVERIFY(help->page().endsWith(QStringLiteral("MANUAL/scajule.html")));
+        QVERIFY(!help->pageFound());
+        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("scajule.html")));
+        QVERIFY(!help->browser()->toPlainText().contains(QStringLiteral("物件情報の使い方")));
+
+        form.tabs()->setCurrentIndex(MenuForm::PhotoTab);
+        form.action(QStringLiteral("mnHelp"))->trigger();
+        QVERIFY(help->page().endsWith(QStringLiteral("MANUAL/photo.html")));
+
+        const QSize before = help->browser()->size();
+        help->resize(help->size() + QSize(120, 80));
+        QTRY_COMPARE(help->browser()->size(), before + QSize(120, 80));
+
+        help->findChild<QPushButton*>(QStringLiteral("NextBtn"))->click();
+        QVERIFY(!help->isVisible());
+        QVERIFY(prompter.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestMenuForm)
+#include "tst_menuform.moc"
