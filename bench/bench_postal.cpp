@@ -62,9 +62,9 @@ void lookUpAddress(benchmark::State& state, const char* address)
 
 BENCHMARK_CAPTURE(lookUpCode, tokyo, "〒100-0001")->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK_CAPTURE(lookUpCode, sapporo, "0600042")->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
-// Tokyo: about 3,700 rows of its prefecture are matched.
+// Tokyo: the municipality names of about 3,700 rows are scanned, then one ward's rows read.
 BENCHMARK_CAPTURE(lookUpAddress, tokyo, "東京都千代田区千代田1-1")->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
-// Hokkaido has the most rows of any prefecture (about 8,000).
+// Hokkaido has the most rows and municipalities of any prefecture (about 8,000 rows).
 BENCHMARK_CAPTURE(lookUpAddress, hokkaido, "北海道札幌市中央区大通西5丁目")->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();
 // A town with 町 after the ward: the first municipality end fails, the next one fits.
 BENCHMARK_CAPTURE(lookUpAddress, kanda, "東京都千代田区神田神保町1-1")->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly();

@@ -1,8 +1,12 @@
 #include "MenuForm.h"
 
+#include "AdrForm.h"
 #include "AppDir.h"
+#include "FolderMakeForm.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
+#include "PostalLookup.h"
+#include "ScheduleStore.h"
 #include "Prompter.h"
 #include "Recordset.h"
 #include "Storage.h"
@@ -15,6 +19,10 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDrag>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -41,6 +49,7 @@
 
 namespace {
 
+const char* const kProjectMime = "application/x-shinseidesk-projects";
 const QString kQuestionsPage = QStringLiteral("https://www.shinseidesk.jp/faq/");
 const QString kProgramName = QStringLiteral("ShinseiDesk 建築確認申請");
 
@@ -52,6 +61,13 @@ constexpr int kNoteTimeoutMs = 8000;
 enum class Kind {
     Unavailable,  // its window comes with a later part of the program
     Entry,        // an entry window: needs a loaded project first
+    NewProject,
+    DeleteProject,
+    Save,
+    FolderWindow,
+    PostToAddress,
+    AddressToPost,
+    PhoneSearch,
     Exit,
     Help,
     Manual,
@@ -68,9 +84,9 @@ struct Command {
 
 // Every function the window dispatches, keyed by toolbar key or control name.
 const Command kCommands[] = {
-    {"NewVoucher", "物件の新規作成", Kind::Unavailable},
-    {"DelVoucher", "物件の削除", Kind::Unavailable},
-    {"VoucherSave", "物件の更新", Kind::Unavailable},
+    {"NewVoucher", "物件の新規作成", Kind::NewProject},
+    {"DelVoucher", "物件の削除", Kind::DeleteProject},
+    {"VoucherSave", "物件の更新", Kind::Save},
     {"KanSet", "システム環境設定", Kind::Unavailable},
     {"pTorihikiMaster", "業者登録", Kind::Unavailable},
     {"pUsetMaster", "顧客登録", Kind::Unavailable},
@@ -87,7 +103,7 @@ const Command kCommands[] = {
     {"CalBtn", "電卓", Kind::Unavailable},
     {"EndBtn", "終了", Kind::Exit},
     {"mnHelp", "ヘルプ", Kind::Help},
-    {"mnFolderMake", "フォルダ作成", Kind::Unavailable},
+    {"mnFolderMake", "フォルダ作成", Kind::FolderWindow},
     {"mnMelMaga", "メルマガ発行", Kind::Nothing},
     {"mnDM_Print", "DMラベル印刷", Kind::Unavailable},
     {"ConnectCorp", "取引先登録", Kind::Unavailable},
@@ -96,9 +112,9 @@ const Command kCommands[] = {
     {"TomaQA", "よくある質問", Kind::Questions},
     {"ManualDisp", "マニュアル", Kind::Manual},
     {"Version", "バージョン", Kind::Version},
-    {"PostBtn", "郵便番号から住所の検索", Kind::Unavailable},
-    {"AddrBtn", "住所から郵便番号の検索", Kind::Unavailable},
-    {"SrchBtn2", "電話番号検索", Kind::Unavailable},
+    {"PostBtn", "郵便番号から住所の検索", Kind::PostToAddress},
+    {"AddrBtn", "住所から郵便番号の検索", Kind::AddressToPost},
+    {"SrchBtn2", "電話番号検索", Kind::PhoneSearch},
     {"SrchBtn", "顧客の条件検索", Kind::Unavailable},
 };
 
@@ -420,10 +436,14 @@ QWidget* MenuForm::buildProjectTab()
     m_addr6 = lineEdit("Addr6");
     m_tel4 = lineEdit("Tel4");
     m_kin1 = lineEdit("Kin1");
+    // Editable, so that a stored value that is no longer in the code list
+    // still shows as it was saved.
     m_shu1 = new QComboBox;
     m_shu1->setObjectName(QStringLiteral("Shu1"));
+    m_shu1->setEditable(true);
     m_shu2 = new QComboBox;
     m_shu2->setObjectName(QStringLiteral("Shu2"));
+    m_shu2->setEditable(true);
     m_post6->setMaximumWidth(110);
     m_tel4->setMaximumWidth(200);
     m_kin1->setMaximumWidth(160);
@@ -563,7 +583,29 @@ QWidget* MenuForm::buildProjectTab()
     for (QLineEdit* e : {m_kouji, m_buken, m_furi1, m_furi2, m_name7, m_post6, m_addr6, m_tel4, m_kin1})
         connect(e, &QLineEdit::textChanged, this, &MenuForm::headerFieldChanged);
     for (QComboBox* c : {m_shu1, m_shu2})
-        connect(c, &QComboBox::currentIndexChanged, this, &MenuForm::headerFieldChanged);
+        connect(c, &QComboBox::currentTextChanged, this, &MenuForm::headerFieldChanged);
+
+    connect(m_folderList, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (m_filling)
+            return;
+        QTreeWidgetItem* item = m_folderList->currentItem();
+        if (item && item->isSelected())
+            selectFolder(m_folderList->indexOfTopLevelItem(item));
+    });
+    connect(m_projectList, &QTreeWidget::itemSelectionChanged, this, [this] {
+        if (m_filling)
+            return;
+        QTreeWidgetItem* item = m_projectList->currentItem();
+        // Extending a multiple selection keeps the loaded project.
+        if (item && item->isSelected() && m_projectList->selectedItems().size() == 1)
+            loadProject(m_projectList->indexOfTopLevelItem(item));
+    });
+    // Dragging projects onto a folder: the left button moves, the right copies.
+    m_projectList->viewport()->installEventFilter(this);
+    m_projectList->setContextMenuPolicy(Qt::PreventContextMenu);
+    m_folderList->viewport()->installEventFilter(this);
+    m_folderList->setAcceptDrops(true);
+    m_folderList->viewport()->setAcceptDrops(true);
     connect(m_tousuScroll, &QScrollBar::valueChanged, this, &MenuForm::buildingCountChanged);
 
     setTabOrder(m_kouji, m_buken);
@@ -681,8 +723,42 @@ void MenuForm::saveWindowSettings()
 
 void MenuForm::saveProject()
 {
-    m_headerChanged = false;
+    if (!m_project.isLoaded()) {
+        // Without a project there is nowhere to write the edits to.
+        m_headerChanged = false;
+        m_scheduleChanged = false;
+        m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+        return;
+    }
+    BusyCursor busy;
+    QString error;
+    if (m_headerChanged) {
+        RowValues edited;
+        for (QWidget* w : std::as_const(m_headerFields)) {
+            if (auto* e = qobject_cast<QLineEdit*>(w))
+                edited.insert(w->objectName(), e->text());
+            else if (auto* c = qobject_cast<QComboBox*>(w))
+                edited.insert(w->objectName(), c->currentText());
+        }
+        QStringList kept;
+        if (!ProjectRegister(m_storage).saveHeader(m_project, edited, m_buildingCount, &kept, &error)) {
+            // Nothing is lost: the edits stay in the fields and the save
+            // button stays on for another try.
+            common::ErrorBox(error);
+            return;
+        }
+        m_headerChanged = false;
+    }
+    if (m_scheduleChanged) {
+        if (!ScheduleStore::save(m_storage, m_project.bid, m_project.schedule, &error)) {
+            common::ErrorBox(error);
+            return;
+        }
+        m_scheduleChanged = false;
+    }
     m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+    // Changed names show in the list; the project is read back as stored.
+    fillProjectList();
 }
 
 void MenuForm::runExitSteps()
@@ -748,7 +824,30 @@ void MenuForm::runCommand(const QString& key)
     case Kind::Entry:
         if (!checkProjectExists())
             return;
+        if (key == QLatin1String("btnKaiBetu") && !checkFloorCounts())
+            return;
         showUnavailable(feature);
+        return;
+    case Kind::NewProject:
+        newProject();
+        return;
+    case Kind::DeleteProject:
+        deleteSelectedProjects();
+        return;
+    case Kind::Save:
+        saveProject();
+        return;
+    case Kind::FolderWindow:
+        openFolderWindow();
+        return;
+    case Kind::PostToAddress:
+        lookUpAddress();
+        return;
+    case Kind::AddressToPost:
+        lookUpPostalCode();
+        return;
+    case Kind::PhoneSearch:
+        phoneSearch();
         return;
     case Kind::Unavailable:
         // The phone search runs only for a number that was typed.
@@ -763,6 +862,409 @@ void MenuForm::runOutput(int sheet, const QString& name)
 {
     Q_UNUSED(sheet);
     showUnavailable(QStringLiteral("書類作成（%1）").arg(name));
+}
+
+// ---------------------------------------------------------------- register
+
+void MenuForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_started)
+        return;
+    m_started = true;
+    // The first time the window comes up it opens the first folder and its
+    // first project, so the user starts where the work is.
+    refreshFolders();
+    if (!m_folders.isEmpty())
+        selectFolder(0);
+}
+
+void MenuForm::refreshFolders()
+{
+    QString error;
+    if (!FolderStore(m_storage, FolderStore::Kind::Projects).list(&m_folders, &error)) {
+        common::ErrorBox(error);
+        m_folders.clear();
+    }
+    m_filling = true;
+    m_folderList->clear();
+    int current = -1;
+    for (int i = 0; i < m_folders.size(); ++i) {
+        m_folderList->addTopLevelItem(new QTreeWidgetItem({m_folders[i].name}));
+        if (m_folders[i].fid == m_currentFolder)
+            current = i;
+    }
+    if (current >= 0) {
+        m_folderList->setCurrentItem(m_folderList->topLevelItem(current));
+        m_folderList->topLevelItem(current)->setSelected(true);
+    }
+    m_filling = false;
+}
+
+void MenuForm::selectFolder(int row)
+{
+    if (row < 0 || row >= m_folders.size())
+        return;
+    if (!askToSaveEdits())
+        return;
+    m_currentFolder = m_folders[row].fid;
+    m_selectedIndex = 0;
+    m_filling = true;
+    m_folderList->setCurrentItem(m_folderList->topLevelItem(row));
+    m_folderList->topLevelItem(row)->setSelected(true);
+    m_filling = false;
+    fillProjectList();
+}
+
+void MenuForm::fillProjectList()
+{
+    BusyCursor busy;
+    QString error;
+    if (!ProjectRegister(m_storage).projectsInFolder(m_currentFolder, &m_projects, &error)) {
+        common::ErrorBox(error);
+        m_projects.clear();
+    }
+    m_filling = true;
+    m_projectList->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(m_projects.size());
+    for (const ProjectItem& p : std::as_const(m_projects))
+        items.append(new QTreeWidgetItem({p.kouji, p.buken}));
+    m_projectList->addTopLevelItems(items);
+    m_filling = false;
+    if (m_projects.isEmpty()) {
+        // An empty folder: nothing is loaded, nothing can be edited.
+        m_project = ProjectData();
+        m_loading = true;
+        for (QWidget* w : std::as_const(m_headerFields)) {
+            if (auto* e = qobject_cast<QLineEdit*>(w))
+                e->clear();
+            else if (auto* c = qobject_cast<QComboBox*>(w))
+                c->setCurrentIndex(-1);
+        }
+        setBuildingCount(1);
+        m_scheduleList->clear();
+        m_loading = false;
+        m_headerChanged = false;
+        m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+        m_actions.value(QStringLiteral("DelVoucher"))->setEnabled(false);
+        emit projectLoaded();
+        return;
+    }
+    loadProject(qBound(0, m_selectedIndex, static_cast<int>(m_projects.size()) - 1));
+}
+
+bool MenuForm::askToSaveEdits()
+{
+    if (!isEdited())
+        return true;
+    const Prompter::Button answer =
+        Prompter::current().show({PromptTitle::SaveConfirm, QStringLiteral("内容が変更されていますが、登録しますか？"),
+                                  Prompter::Icon::Warning, Prompter::Yes | Prompter::No, Prompter::Yes});
+    if (answer == Prompter::Yes) {
+        const bool headerWasChanged = m_headerChanged;
+        saveProject();
+        // A failed save keeps the user where the unsaved edits are.
+        if (headerWasChanged && m_headerChanged)
+            return false;
+    }
+    m_headerChanged = false;
+    m_scheduleChanged = false;
+    m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+    return true;
+}
+
+void MenuForm::selectProject(int row)
+{
+    if (row < 0 || row >= m_projects.size())
+        return;
+    loadProject(row);
+}
+
+void MenuForm::loadProject(int row)
+{
+    if (row < 0 || row >= m_projects.size())
+        return;
+    if (!askToSaveEdits()) {
+        // Put the selection back on the project with the unsaved edits.
+        m_filling = true;
+        m_projectList->clearSelection();
+        if (QTreeWidgetItem* item = m_projectList->topLevelItem(m_selectedIndex)) {
+            m_projectList->setCurrentItem(item);
+            item->setSelected(true);
+        }
+        m_filling = false;
+        return;
+    }
+    // Saving refills the list; the row may have moved.
+    if (row >= m_projects.size())
+        return;
+    BusyCursor busy;
+    m_selectedIndex = row;
+    ProjectData data;
+    QString error;
+    if (!ProjectData::load(m_storage, m_projects[row].bid, &data, &error)) {
+        common::ErrorBox(error);
+        return;
+    }
+    m_project = data;
+    m_filling = true;
+    m_projectList->clearSelection();
+    QTreeWidgetItem* item = m_projectList->topLevelItem(row);
+    m_projectList->setCurrentItem(item);
+    item->setSelected(true);
+    m_projectList->scrollToItem(item);
+    m_filling = false;
+    showProject();
+    m_kouji->setFocus(Qt::OtherFocusReason);
+    m_kouji->selectAll();
+}
+
+bool MenuForm::reloadCurrentProject()
+{
+    if (!m_project.isLoaded())
+        return false;
+    ProjectData data;
+    QString error;
+    if (!ProjectData::load(m_storage, m_project.bid, &data, &error)) {
+        common::ErrorBox(error);
+        return false;
+    }
+    m_project = data;
+    if (!isEdited())
+        showProject();
+    else
+        emit projectLoaded();
+    return true;
+}
+
+void MenuForm::showProject()
+{
+    m_loading = true;
+    for (QWidget* w : std::as_const(m_headerFields)) {
+        const QString value = m_project.text(m_project.gaiyou, w->objectName());
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            e->setText(value);
+            e->setCursorPosition(0);
+        } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+            c->setCurrentIndex(c->findText(value));
+            if (c->currentText() != value)
+                c->setEditText(value);
+        }
+    }
+    setBuildingCount(m_project.buildingCount);
+    m_scheduleList->clear();
+    for (const RowValues& e : std::as_const(m_project.schedule))
+        m_scheduleList->addTopLevelItem(
+            new QTreeWidgetItem({ScheduleStore::listText(e), e.value(QStringLiteral("SCJ_TITLE")).toString()}));
+    m_loading = false;
+    m_headerChanged = false;
+    m_scheduleChanged = false;
+    m_actions.value(QStringLiteral("DelVoucher"))->setEnabled(true);
+    m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+    emit projectLoaded();
+}
+
+QVector<qint64> MenuForm::selectedBids() const
+{
+    QVector<qint64> bids;
+    for (int i = 0; i < m_projectList->topLevelItemCount() && i < m_projects.size(); ++i)
+        if (m_projectList->topLevelItem(i)->isSelected())
+            bids.append(m_projects[i].bid);
+    return bids;
+}
+
+void MenuForm::newProject()
+{
+    if (m_folders.isEmpty()) {
+        common::WarningBox(QStringLiteral("物件フォルダがありません。「フォルダ」メニューの「作成」でフォルダを作成してください。"));
+        return;
+    }
+    if (!askToSaveEdits())
+        return;
+    if (m_currentFolder == 0)
+        m_currentFolder = m_folders.first().fid;
+    qint64 bid = 0;
+    QString error;
+    {
+        BusyCursor busy;
+        if (!ProjectRegister(m_storage).createProject(m_currentFolder, &bid, &error)) {
+            common::ErrorBox(error);
+            return;
+        }
+    }
+    QString ignored;
+    ProjectRegister(m_storage).projectsInFolder(m_currentFolder, &m_projects, &ignored);
+    for (int i = 0; i < m_projects.size(); ++i)
+        if (m_projects[i].bid == bid)
+            m_selectedIndex = i;
+    fillProjectList();
+}
+
+void MenuForm::deleteSelectedProjects()
+{
+    const QVector<qint64> bids = selectedBids();
+    if (bids.isEmpty())
+        return;
+    if (common::ConfirmBox(QStringLiteral("%1件の別件を削除します。　よろしいですか？").arg(bids.size())) != 0)
+        return;
+    if (common::ConfirmBox(QStringLiteral("本当によろしいですか？")) != 0)
+        return;
+    QString error;
+    {
+        BusyCursor busy;
+        if (!ProjectRegister(m_storage).deleteProjects(bids, &error)) {
+            common::ErrorBox(error);
+            return;
+        }
+    }
+    // The deleted project's edits are gone with it.
+    m_headerChanged = false;
+    m_scheduleChanged = false;
+    m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
+    m_selectedIndex = qMax(0, m_selectedIndex - 1);
+    refreshFolders();
+    fillProjectList();
+}
+
+void MenuForm::phoneSearch()
+{
+    if (m_telText->text().isEmpty())
+        return;
+    ProjectItem found;
+    qint64 folder = 0;
+    QString error;
+    if (!ProjectRegister(m_storage).findByPhone(m_telText->text(), &found, &folder, &error)) {
+        if (!error.isEmpty())
+            common::ErrorBox(error);
+        else
+            statusBar()->showMessage(QStringLiteral("該当する電話番号の物件はありません。"), kNoteTimeoutMs);
+        return;
+    }
+    for (int i = 0; i < m_folders.size(); ++i) {
+        if (m_folders[i].fid != folder)
+            continue;
+        selectFolder(i);
+        if (m_currentFolder != folder)
+            return;  // the user kept unsaved edits
+        for (int r = 0; r < m_projects.size(); ++r) {
+            if (m_projects[r].kouji == found.kouji) {
+                loadProject(r);
+                break;
+            }
+        }
+        return;
+    }
+}
+
+void MenuForm::dropProjectsOnFolder(int folderRow, bool copy)
+{
+    if (folderRow < 0 || folderRow >= m_folders.size())
+        return;
+    const QVector<qint64> bids = selectedBids();
+    if (bids.isEmpty())
+        return;
+    const qint64 target = m_folders[folderRow].fid;
+    if (!copy && target == m_currentFolder)
+        return;
+    if (!askToSaveEdits())
+        return;
+    QString error;
+    ProjectRegister reg(m_storage);
+    const bool ok = copy ? reg.copyProjects(bids, target, &error) : reg.moveProjects(bids, m_currentFolder, target, &error);
+    if (!ok)
+        common::ErrorBox(error);
+    statusBar()->showMessage(QStringLiteral("%1件の物件を「%2」に%3しました。")
+                                 .arg(bids.size())
+                                 .arg(m_folders[folderRow].name, copy ? QStringLiteral("コピー") : QStringLiteral("移動")),
+                             kNoteTimeoutMs);
+    fillProjectList();
+}
+
+void MenuForm::openFolderWindow()
+{
+    if (!askToSaveEdits())
+        return;
+    FolderMakeForm form(m_storage, FolderStore::Kind::Projects, this);
+    form.exec();
+    refreshFolders();
+    bool stillThere = false;
+    for (const FolderItem& f : std::as_const(m_folders))
+        stillThere = stillThere || f.fid == m_currentFolder;
+    if (!stillThere && !m_folders.isEmpty())
+        selectFolder(0);
+    else
+        fillProjectList();
+}
+
+void MenuForm::lookUpAddress()
+{
+    AdrFormChooser windowChooser(this);
+    PostalLookup lookup(m_storage, m_chooser ? m_chooser : &windowChooser);
+    QString code = m_post6->text();
+    QString first, second;
+    BusyCursor busy;
+    if (lookup.codeToAddress(false, &code, &first, &second) != 0) {
+        if (!lookup.errorString().isEmpty())
+            common::ErrorBox(lookup.errorString());
+        return;
+    }
+    if (code != m_post6->text())
+        m_post6->setText(code);
+    m_addr6->setText(first + second);
+}
+
+void MenuForm::lookUpPostalCode()
+{
+    AdrFormChooser windowChooser(this);
+    PostalLookup lookup(m_storage, m_chooser ? m_chooser : &windowChooser);
+    BusyCursor busy;
+    const QString code = lookup.addressToCode(false, m_addr6->text());
+    if (!lookup.errorString().isEmpty()) {
+        common::ErrorBox(lookup.errorString());
+        return;
+    }
+    if (code.isEmpty()) {
+        statusBar()->showMessage(QStringLiteral("住所に該当する郵便番号が見つかりません。"), kNoteTimeoutMs);
+        return;
+    }
+    m_post6->setText(code);
+}
+
+bool MenuForm::checkFloorCounts()
+{
+    for (int i = 0; i < m_buildingCount && i < ProjectTables::kBuildings; ++i) {
+        const RowValues& b = m_project.buildings[i];
+        if (!m_project.text(b, QStringLiteral("Kai30")).isEmpty() || !m_project.text(b, QStringLiteral("Kai31")).isEmpty())
+            continue;
+        Prompter::current().show({PromptTitle::MissingEntry,
+                                  QStringLiteral("%1棟目の建物別登録で、地上・地下の階数が設定されていません\n\n"
+                                                 "【建別】の建物別概要登録を開きます。")
+                                      .arg(i + 1),
+                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+        runCommand(QStringLiteral("btnTatemonoBetu"));
+        return false;
+    }
+    return true;
+}
+
+int MenuForm::folderRowAt(const QPoint& viewportPos) const
+{
+    QTreeWidgetItem* item = m_folderList->itemAt(viewportPos);
+    return item ? m_folderList->indexOfTopLevelItem(item) : -1;
+}
+
+void MenuForm::startProjectDrag(Qt::MouseButton button)
+{
+    if (selectedBids().isEmpty())
+        return;
+    auto* mime = new QMimeData;
+    mime->setData(QString::fromLatin1(kProjectMime), button == Qt::RightButton ? "copy" : "move");
+    auto* drag = new QDrag(m_projectList);
+    drag->setMimeData(mime);
+    const QStyle::StandardPixmap icon = button == Qt::RightButton ? QStyle::SP_FileDialogNewFolder : QStyle::SP_FileIcon;
+    drag->setPixmap(style()->standardIcon(icon).pixmap(32, 32));
+    drag->exec(button == Qt::RightButton ? Qt::CopyAction : Qt::MoveAction);
 }
 
 bool MenuForm::checkProjectExists()
@@ -871,6 +1373,55 @@ void MenuForm::setHighlighted(QWidget* field, bool on)
 bool MenuForm::eventFilter(QObject* watched, QEvent* event)
 {
     auto* widget = qobject_cast<QWidget*>(watched);
+    if (watched == m_projectList->viewport()) {
+        if (event->type() == QEvent::MouseButtonPress) {
+            const auto* me = static_cast<QMouseEvent*>(event);
+            m_dragButton = (me->button() == Qt::LeftButton || me->button() == Qt::RightButton) ? me->button() : Qt::NoButton;
+            m_dragStart = me->position().toPoint();
+        } else if (event->type() == QEvent::MouseMove && m_dragButton != Qt::NoButton) {
+            const auto* me = static_cast<QMouseEvent*>(event);
+            if ((me->buttons() & m_dragButton)
+                && (me->position().toPoint() - m_dragStart).manhattanLength() >= QApplication::startDragDistance()) {
+                const Qt::MouseButton button = m_dragButton;
+                m_dragButton = Qt::NoButton;
+                startProjectDrag(button);
+                return true;
+            }
+        } else if (event->type() == QEvent::MouseButtonRelease) {
+            m_dragButton = Qt::NoButton;
+        }
+        return QMainWindow::eventFilter(watched, event);
+    }
+    if (watched == m_folderList->viewport()) {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* de = static_cast<QDropEvent*>(event);
+            const bool ours = de->mimeData()->hasFormat(QString::fromLatin1(kProjectMime));
+            if (ours && folderRowAt(de->position().toPoint()) >= 0) {
+                const bool copy = de->mimeData()->data(QString::fromLatin1(kProjectMime)) == "copy";
+                de->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
+                de->accept();
+            } else {
+                de->ignore();
+            }
+            return true;
+        }
+        case QEvent::Drop: {
+            auto* de = static_cast<QDropEvent*>(event);
+            if (!de->mimeData()->hasFormat(QString::fromLatin1(kProjectMime)))
+                return false;
+            const bool copy = de->mimeData()->data(QString::fromLatin1(kProjectMime)) == "copy";
+            const int row = folderRowAt(de->position().toPoint());
+            de->acceptProposedAction();
+            // After the drag's own event loop has ended.
+            QTimer::singleShot(0, this, [this, row, copy] { dropProjectsOnFolder(row, copy); });
+            return true;
+        }
+        default:
+            return QMainWindow::eventFilter(watched, event);
+        }
+    }
     switch (event->type()) {
     case QEvent::KeyPress: {
         const auto* key = static_cast<QKeyEvent*>(event);

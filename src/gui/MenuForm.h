@@ -1,11 +1,16 @@
 #pragma once
 
+#include "FolderStore.h"
+#include "ProjectData.h"
+#include "ProjectRegister.h"
+
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QVector>
 
+class AddressChooser;
 class HelpForm;
 class QAction;
 class QCalendarWidget;
@@ -36,7 +41,31 @@ public:
     // can never disagree.
     bool isEdited() const;
     // True once a project has been loaded into the window.
-    bool hasProject() const { return m_hasProject; }
+    bool hasProject() const { return m_project.isLoaded(); }
+    // The selected project as last loaded: every window and the output read it.
+    const ProjectData& currentProject() const { return m_project; }
+    // Reads the selected project again after another window saved it.
+    bool reloadCurrentProject();
+    qint64 currentFolderId() const { return m_currentFolder; }
+    const QVector<FolderItem>& folders() const { return m_folders; }
+    const QVector<ProjectItem>& projects() const { return m_projects; }
+
+    // The register: what the toolbar, the lists and the search do.
+    void refreshFolders();
+    void selectFolder(int row);
+    void selectProject(int row);
+    void newProject();
+    void deleteSelectedProjects();
+    void phoneSearch();
+    // Moves (or copies) the selected projects into the folder of a row of
+    // the folder list, as dropping them there with the left (right) button.
+    void dropProjectsOnFolder(int folderRow, bool copy);
+    void openFolderWindow();
+    // Postal look-ups of the header: code → address, address → code.
+    void lookUpAddress();
+    void lookUpPostalCode();
+    // Tests answer the address choice instead of the choice window.
+    void setAddressChooser(AddressChooser* chooser) { m_chooser = chooser; }
     // 申請棟数, 1 to 3. The scroller runs from -3 to -1 so that its up
     // arrow raises the count, as clerks expect of an up-down control.
     int buildingCount() const { return m_buildingCount; }
@@ -68,8 +97,13 @@ public:
     // The help viewer, once it has been opened.
     HelpForm* helpForm() const;
 
+signals:
+    // A project was loaded (or reloaded) into the current project state.
+    void projectLoaded();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -91,6 +125,15 @@ private:
     void showUnavailable(const QString& feature);
     void showHelp();
     void showVersion();
+
+    void fillProjectList();
+    void loadProject(int row);
+    void showProject();
+    bool askToSaveEdits();
+    QVector<qint64> selectedBids() const;
+    bool checkFloorCounts();
+    void startProjectDrag(Qt::MouseButton button);
+    int folderRowAt(const QPoint& viewportPos) const;
 
     void headerFieldChanged();
     void buildingCountChanged(int scrollerValue);
@@ -138,7 +181,18 @@ private:
 
     QPointer<HelpForm> m_help;
 
-    bool m_hasProject = false;
+    QVector<FolderItem> m_folders;
+    qint64 m_currentFolder = 0;
+    QVector<ProjectItem> m_projects;
+    int m_selectedIndex = 0;
+    ProjectData m_project;
+    bool m_scheduleChanged = false;
+    bool m_started = false;
+    bool m_filling = false;  // selection changes made by the program itself
+    AddressChooser* m_chooser = nullptr;
+    Qt::MouseButton m_dragButton = Qt::NoButton;
+    QPoint m_dragStart;
+
     bool m_loading = false;
     bool m_headerChanged = false;
     int m_buildingCount = 1;

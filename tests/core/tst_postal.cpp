@@ -349,6 +349,28 @@ private slots:
         QVERIFY(lookup.errorString().isEmpty());
     }
 
+    void unreadableTableIsReportedAndKeepsTheField()
+    {
+        TempAppDir app;
+        ScriptedPrompter prompter;
+        ScriptedChooser chooser;
+        app.storage().closeAll();
+        for (const char* f : {"postdb.db", "postdb.db-wal", "postdb.db-shm"})
+            QFile::remove(app.file(QString::fromLatin1(f)));
+        PostalLookup lookup(app.storage(), &chooser);
+        QString field = u("1000001"), first = u("old"), second = u("old");
+        QCOMPARE(lookup.codeToAddress(false, &field, &first, &second), -1);
+        QCOMPARE(field, u("1000001"));
+        QCOMPARE(lookup.addressToCode(false, u("東京都千代田区千代田")), QString());
+        QCOMPARE(prompter.shown.size(), 2);
+        QCOMPARE(prompter.shown[0].title, PromptTitle::Error);
+        QVERIFY2(prompter.shown[0].text.contains(u("postdb.db")), qPrintable(prompter.shown[0].text));
+        QVector<PostalEntry> rows;
+        QVERIFY(!lookup.codeCandidates(u("1000001"), &rows));
+        QVERIFY(!lookup.errorString().isEmpty());
+        QVERIFY(chooser.offered.isEmpty());
+    }
+
     void nationalTable()
     {
         TempAppDir app;

@@ -1,0 +1,1374 @@
+#include "XlsxWorkbook.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QXmlStreamReader>
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+
+// ---------------------------------------------------------------------------
+// Cell references
+
+QString CellRef::columnName(int col)
+{
+    QString name;
+    for (int c = col; c > 0; c = (c - 1) / 26)
+        name.prepend(QChar(u'A' + (c - 1) % 26));
+    return name;
+}
+
+QString CellRef::name() const
+{
+    if (!isValid())
+        return QString();
+    return columnName(col) + QString::number(row);
+}
+
+CellRef CellRef::parse(QStringView address)
+{
+    CellRef ref;
+    int i = 0;
+    const int n = address.size();
+    if (i < n && address[i] == u'$')
+        ++i;
+    int col = 0;
+    int letters = 0;
+    for (; i < n; ++i) {
+        const QChar ch = address[i].toUpper();
+        if (ch < u'A' || ch > u'Z')
+            break;
+        col = col * 26 + (ch.unicode() - u'A' + 1);
+        if (++letters > 3)
+            return CellRef();
+    }
+    if (letters == 0)
+        return CellRef();
+    if (i < n && address[i] == u'$')
+        ++i;
+    int row = 0;
+    int digits = 0;
+    for (; i < n; ++i) {
+        const QChar ch = address[i];
+        if (ch < u'0' || ch > u'9')
+            return CellRef();
+        row = row * 10 + (ch.unicode() - u'0');
+        if (++digits > 7)
+            return CellRef();
+    }
+    if (digits == 0 || row == 0 || col > 16384 || row > 1048576)
+        return CellRef();
+    ref.row = row;
+    ref.col = col;
+    return ref;
+}
+
+// ---------------------------------------------------------------------------
+// Small XML helpers. The parts are patched as text so that what is not
+// changed keeps its exact bytes; these helpers find element boundaries and
+// rewrite one start tag at a time.
+
+namespace {
+
+bool isSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool isNameEnd(char c)
+{
+    return isSpace(c) || c == '>' || c == '/';
+}
+
+// Index just past the '>' closing the tag that starts at `from`; attribute
+// values may hold '>' and are skipped as a whole. -1 when unterminated.
+int tagEnd(const QByteArray& s, int from)
+{
+    char quote = 0;
+    const char* d = s.constData();
+    for (int i = from + 1; i < s.size(); ++i) {
+        const char c = d[i];
+        if (quote) {
+            if (c == quote)
+                quote = 0;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '>') {
+            return i + 1;
+        }
+    }
+    return -1;
+}
+
+bool isSelfClosing(const QByteArray& s, int end)
+{
+    return end >= 2 && s[end - 2] == '/';
+}
+
+// Position of "<name" as a whole element name at or after `from`, before `to`.
+int findStartTag(const QByteArray& s, const QByteArray& name, int from, int to = -1)
+{
+    const QByteArray needle = '<' + name;
+    if (to < 0)
+        to = s.size();
+    for (int i = s.indexOf(needle, from); i >= 0 && i < to; i = s.indexOf(needle, i + 1)) {
+        const int after = i + needle.size();
+        if (after < s.size() && isNameEnd(s[after]))
+            return i;
+    }
+    return -1;
+}
+
+// One start tag split into its name and attributes (values kept as they
+// are written, i.e. still escaped), so that one attribute can be changed
+// and the others written back unchanged.
+struct StartTag {
+    QByteArray name;
+    std::vector<std::pair<QByteArray, QByteArray>> attrs;
+    bool selfClosing = false;
+
+    static bool parse(const QByteArray& tag, StartTag* out)
+    {
+        int i = 1;
+        const int n = tag.size();
+        while (i < n && !isNameEnd(tag[i]))
+            ++i;
+        out->name = tag.mid(1, i - 1);
+        out->attrs.clear();
+        out->selfClosing = false;
+        while (i < n) {
+            while (i < n && isSpace(tag[i]))
+                ++i;
+            if (i >= n)
+                return false;
+            if (tag[i] == '/') {
+                out->selfClosing = true;
+                return true;
+            }
+            if (tag[i] == '>')
+                return true;
+            const int nameStart = i;
+            while (i < n && tag[i] != '=' && !isSpace(tag[i]))
+                ++i;
+            const QByteArray attrName = tag.mid(nameStart, i - nameStart);
+            while (i < n && isSpace(tag[i]))
+                ++i;
+            if (i >= n || tag[i] != '=')
+                return false;
+            ++i;
+            while (i < n && isSpace(tag[i]))
+                ++i;
+            if (i >= n || (tag[i] != '"' && tag[i] != '\''))
+                return false;
+            const char q = tag[i++];
+            const int valueStart = i;
+            while (i < n && tag[i] != q)
+                ++i;
+            if (i >= n)
+                return false;
+            out->attrs.emplace_back(attrName, tag.mid(valueStart, i - valueStart));
+            ++i;
+        }
+        return false;
+    }
+
+    const QByteArray* attr(const char* key) const
+    {
+        for (const auto& a : attrs)
+            if (a.first == key)
+                return &a.second;
+        return nullptr;
+    }
+    // Returns true when the tag changed.
+    bool set(const char* key, const QByteArray& value)
+    {
+        for (auto& a : attrs) {
+            if (a.first == key) {
+                if (a.second == value)
+                    return false;
+                a.second = value;
+                return true;
+            }
+        }
+        attrs.emplace_back(QByteArray(key), value);
+        return true;
+    }
+    bool remove(const char* key)
+    {
+        const auto it = std::find_if(attrs.begin(), attrs.end(), [key](const auto& a) { return a.first == key; });
+        if (it == attrs.end())
+            return false;
+        attrs.erase(it);
+        return true;
+    }
+    QByteArray attributeText() const
+    {
+        QByteArray out;
+        for (const auto& a : attrs) {
+            out += ' ';
+            out += a.first;
+            out += "=\"";
+            out += a.second;
+            out += '"';
+        }
+        return out;
+    }
+    QByteArray toBytes() const { return '<' + name + attributeText() + (selfClosing ? "/>" : ">"); }
+};
+
+// Rewrites the start tag at `pos` with `edit`; returns true when it changed.
+template <typename Edit>
+bool editTagAt(QByteArray* s, int pos, Edit edit)
+{
+    const int end = tagEnd(*s, pos);
+    if (end < 0)
+        return false;
+    StartTag tag;
+    if (!StartTag::parse(s->mid(pos, end - pos), &tag))
+        return false;
+    if (!edit(tag))
+        return false;
+    s->replace(pos, end - pos, tag.toBytes());
+    return true;
+}
+
+QByteArray escape(const QString& text, bool attribute)
+{
+    QString out;
+    out.reserve(text.size() + 8);
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        switch (c.unicode()) {
+        case u'&': out += QLatin1String("&amp;"); break;
+        case u'<': out += QLatin1String("&lt;"); break;
+        case u'>': out += QLatin1String("&gt;"); break;
+        case u'"':
+            if (attribute)
+                out += QLatin1String("&quot;");
+            else
+                out += c;
+            break;
+        case u'\r':
+            if (i + 1 < text.size() && text[i + 1] == u'\n')
+                break;  // CR LF is one line break in a cell
+            out += QLatin1Char('\n');
+            break;
+        case u'\n':
+        case u'\t':
+            out += c;
+            break;
+        case u'_':
+            // The file format spells characters as _xHHHH_; a literal text
+            // of that shape must have its underscore spelled out too.
+            if (i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+                bool hex = true;
+                for (int k = 2; k < 6; ++k)
+                    hex = hex && isxdigit(text[i + k].toLatin1());
+                if (hex) {
+                    out += QLatin1String("_x005F_");
+                    break;
+                }
+            }
+            out += c;
+            break;
+        default:
+            if (c.unicode() < 0x20 || c.unicode() == 0xFFFE || c.unicode() == 0xFFFF)
+                out += QLatin1String("_x") + QString::number(c.unicode(), 16).rightJustified(4, u'0').toUpper()
+                    + QLatin1Char('_');
+            else
+                out += c;
+        }
+    }
+    return out.toUtf8();
+}
+
+// Undoes the _xHHHH_ spelling of characters that XML cannot carry.
+QString decodeEscapes(const QString& text)
+{
+    if (!text.contains(QLatin1String("_x")))
+        return text;
+    QString out;
+    out.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        if (text[i] == u'_' && i + 6 < text.size() && text[i + 1] == u'x' && text[i + 6] == u'_') {
+            bool ok = false;
+            const ushort code = text.mid(i + 2, 4).toUShort(&ok, 16);
+            if (ok) {
+                out += QChar(code);
+                i += 6;
+                continue;
+            }
+        }
+        out += text[i];
+    }
+    return out;
+}
+
+QString partDir(const QString& part)
+{
+    const int slash = part.lastIndexOf(u'/');
+    return slash < 0 ? QString() : part.left(slash);
+}
+
+QString resolveTarget(const QString& baseDir, const QString& target)
+{
+    if (target.startsWith(u'/'))
+        return QDir::cleanPath(target.mid(1));
+    return QDir::cleanPath(baseDir.isEmpty() ? target : baseDir + u'/' + target);
+}
+
+QString relsPathOf(const QString& part)
+{
+    const QString dir = partDir(part);
+    const QString file = part.mid(dir.isEmpty() ? 0 : dir.size() + 1);
+    return (dir.isEmpty() ? QString() : dir + u'/') + QStringLiteral("_rels/") + file + QStringLiteral(".rels");
+}
+
+// Removes the whole element (an empty-element tag) whose text contains `marker`.
+bool removeEmptyElementContaining(QByteArray* s, const QByteArray& marker)
+{
+    const int at = s->indexOf(marker);
+    if (at < 0)
+        return false;
+    const int begin = s->lastIndexOf('<', at);
+    const int end = begin < 0 ? -1 : tagEnd(*s, begin);
+    if (begin < 0 || end < 0 || !isSelfClosing(*s, end))
+        return false;
+    s->remove(begin, end - begin);
+    return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Sheets
+
+struct XlsxWorkbook::Part {
+    QString name;
+    QByteArray data;
+    bool dirty = false;
+};
+
+struct XlsxWorkbook::Sheet {
+    QString name;
+    QString path;
+    bool hidden = false;
+
+    bool loaded = false;
+    bool parsed = false;
+    bool dirty = false;
+    QByteArray raw;  // the part as read; once parsed, head + rows + tail replace it
+
+    struct Cell {
+        int col = 0;
+        QByteArray raw;
+    };
+    struct Row {
+        int r = 0;
+        QByteArray raw;
+        bool open = false;  // cells split out and editable
+        StartTag tag;
+        std::vector<Cell> cells;
+        QByteArray extra;  // anything after the cells, such as extLst
+
+        bool openCells();
+    };
+    QByteArray head;
+    QByteArray tail;
+    std::vector<Row> rows;
+
+    QByteArray& prefix() { return parsed ? head : raw; }
+    bool parseRows();
+
+    QByteArray serialize() const
+    {
+        if (!parsed)
+            return raw;
+        QByteArray out;
+        int size = head.size() + tail.size();
+        for (const Row& r : rows)
+            size += r.open ? 64 * static_cast<int>(r.cells.size()) + 64 : r.raw.size();
+        out.reserve(size);
+        out += head;
+        for (const Row& r : rows) {
+            if (!r.open) {
+                out += r.raw;
+                continue;
+            }
+            out += "<row";
+            out += r.tag.attributeText();
+            if (r.cells.empty() && r.extra.isEmpty()) {
+                out += "/>";
+                continue;
+            }
+            out += '>';
+            for (const Cell& c : r.cells)
+                out += c.raw;
+            out += r.extra;
+            out += "</row>";
+        }
+        out += tail;
+        return out;
+    }
+
+    Row* findRow(int r)
+    {
+        auto it = std::lower_bound(rows.begin(), rows.end(), r, [](const Row& a, int v) { return a.r < v; });
+        return it != rows.end() && it->r == r ? &*it : nullptr;
+    }
+
+    Row& rowFor(int r)
+    {
+        auto it = std::lower_bound(rows.begin(), rows.end(), r, [](const Row& a, int v) { return a.r < v; });
+        if (it != rows.end() && it->r == r)
+            return *it;
+        Row row;
+        row.r = r;
+        row.open = true;
+        row.tag.name = "row";
+        row.tag.attrs.emplace_back(QByteArray("r"), QByteArray::number(r));
+        return *rows.insert(it, std::move(row));
+    }
+};
+
+// Splits a row's XML into its start tag and cells.
+bool XlsxWorkbook::Sheet::Row::openCells()
+{
+    Row& row = *this;
+    if (row.open)
+        return true;
+    const QByteArray& s = row.raw;
+    const int end = tagEnd(s, 0);
+    if (end < 0 || !StartTag::parse(s.left(end), &row.tag))
+        return false;
+    row.cells.clear();
+    if (!row.tag.selfClosing) {
+        const int close = s.lastIndexOf("</row>");
+        if (close < end)
+            return false;
+        int pos = end;
+        int lastCol = 0;
+        while (pos < close) {
+            while (pos < close && isSpace(s[pos]))
+                ++pos;
+            if (pos >= close)
+                break;
+            if (!s.mid(pos, 2).startsWith("<c") || !isNameEnd(s[pos + 2])) {
+                row.extra = s.mid(pos, close - pos);
+                break;
+            }
+            const int cEnd = tagEnd(s, pos);
+            if (cEnd < 0)
+                return false;
+            int next = cEnd;
+            if (!isSelfClosing(s, cEnd)) {
+                const int cClose = s.indexOf("</c>", cEnd);
+                if (cClose < 0 || cClose > close)
+                    return false;
+                next = cClose + 4;
+            }
+            StartTag ct;
+            if (!StartTag::parse(s.mid(pos, cEnd - pos), &ct))
+                return false;
+            int col = lastCol + 1;
+            if (const QByteArray* r = ct.attr("r")) {
+                const CellRef ref = CellRef::parse(QString::fromLatin1(*r));
+                if (!ref.isValid() || ref.row != row.r)
+                    return false;
+                col = ref.col;
+            }
+            if (col <= lastCol)
+                return false;
+            row.cells.push_back({col, s.mid(pos, next - pos)});
+            lastCol = col;
+            pos = next;
+        }
+    }
+    row.tag.selfClosing = false;
+    row.open = true;
+    row.raw.clear();
+    return true;
+}
+
+namespace {
+
+// The cell's XML for a value; the style of the cell it replaces is kept.
+QByteArray cellXml(CellRef ref, const QByteArray& style, const XlsxCellWrite& w)
+{
+    QByteArray out = "<c r=\"" + ref.name().toLatin1() + '"';
+    if (!style.isEmpty())
+        out += " s=\"" + style + '"';
+    switch (w.kind) {
+    case XlsxCellWrite::Kind::Clear:
+        return style.isEmpty() ? QByteArray() : out + "/>";
+    case XlsxCellWrite::Kind::Number:
+        return out + "><v>" + w.value.toLatin1() + "</v></c>";
+    case XlsxCellWrite::Kind::Boolean:
+        return out + " t=\"b\"><v>" + (w.value == QLatin1String("1") ? "1" : "0") + "</v></c>";
+    case XlsxCellWrite::Kind::Text:
+        break;
+    }
+    const bool keepSpace = !w.value.isEmpty()
+        && (w.value.front().isSpace() || w.value.back().isSpace() || w.value.contains(u'\n'));
+    return out + " t=\"inlineStr\"><is><t" + (keepSpace ? " xml:space=\"preserve\"" : "") + '>'
+        + escape(w.value, false) + "</t></is></c>";
+}
+
+bool isPlainNumber(const QString& text)
+{
+    bool ok = false;
+    text.toDouble(&ok);
+    return ok && !text.contains(u',') && !text.trimmed().isEmpty() && text.trimmed() == text;
+}
+
+// Drops the value that a formula cell keeps from its last calculation.
+// Returns true when the cell changed.
+bool stripCachedValue(QByteArray* cell)
+{
+    if (!cell->contains("<f") || !cell->contains("<v"))
+        return false;
+    const int end = tagEnd(*cell, 0);
+    StartTag tag;
+    if (end < 0 || isSelfClosing(*cell, end) || !StartTag::parse(cell->left(end), &tag))
+        return false;
+    QByteArray body = cell->mid(end, cell->size() - end - 4);  // without "</c>"
+    const int v = findStartTag(body, "v", 0);
+    if (v < 0)
+        return false;
+    const int vEnd = tagEnd(body, v);
+    if (vEnd < 0)
+        return false;
+    int stop = vEnd;
+    if (!isSelfClosing(body, vEnd)) {
+        const int close = body.indexOf("</v>", vEnd);
+        if (close < 0)
+            return false;
+        stop = close + 4;
+    }
+    body.remove(v, stop - v);
+    tag.remove("t");
+    tag.selfClosing = false;
+    *cell = tag.toBytes() + body + "</c>";
+    return true;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+XlsxWorkbook::XlsxWorkbook() = default;
+
+XlsxWorkbook::~XlsxWorkbook()
+{
+    close();
+}
+
+bool XlsxWorkbook::fail(const QString& message)
+{
+    m_error = message;
+    return false;
+}
+
+bool XlsxWorkbook::isOpen() const
+{
+    return m_zip != nullptr;
+}
+
+void XlsxWorkbook::close()
+{
+    if (m_zip)
+        zip_discard(m_zip);
+    m_zip = nullptr;
+    m_sheets.clear();
+    m_parts.clear();
+    m_partStore.clear();
+    m_deleted.clear();
+    m_workbookXml.clear();
+    m_workbookDirty = false;
+    m_sharedStrings.clear();
+    m_sharedStringsLoaded = false;
+    m_calcChainDropped = false;
+}
+
+bool XlsxWorkbook::readEntry(const QString& name, QByteArray* data)
+{
+    const QByteArray n = name.toUtf8();
+    const zip_int64_t index = zip_name_locate(m_zip, n.constData(), 0);
+    if (index < 0)
+        return false;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(m_zip, static_cast<zip_uint64_t>(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE))
+        return false;
+    if (st.size > 512u * 1024u * 1024u)
+        return false;
+    zip_file_t* f = zip_fopen_index(m_zip, static_cast<zip_uint64_t>(index), 0);
+    if (!f)
+        return false;
+    data->resize(static_cast<int>(st.size));
+    const zip_int64_t got = zip_fread(f, data->data(), st.size);
+    zip_fclose(f);
+    return got == static_cast<zip_int64_t>(st.size);
+}
+
+bool XlsxWorkbook::open(const QString& path)
+{
+    close();
+    m_path = path;
+    m_error.clear();
+    if (!QFileInfo::exists(path))
+        return fail(QStringLiteral("ファイル「%1」が見つかりません。").arg(path));
+    int code = 0;
+    m_zip = zip_open(QFile::encodeName(path).constData(), 0, &code);
+    if (!m_zip) {
+        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
+            return fail(QStringLiteral("ファイル「%1」はExcelブック（.xlsx）ではないか、壊れています。").arg(path));
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, code);
+        const QString why = QString::fromLocal8Bit(zip_error_strerror(&ze));
+        zip_error_fini(&ze);
+        return fail(QStringLiteral("ファイル「%1」を開けません（%2）。").arg(path, why));
+    }
+    if (!parseWorkbook()) {
+        const QString message = m_error;
+        close();
+        m_error = message;
+        return false;
+    }
+    return true;
+}
+
+bool XlsxWorkbook::parseWorkbook()
+{
+    const QString notWorkbook = QStringLiteral("ファイル「%1」はExcelブック（.xlsx）ではありません。").arg(m_path);
+    // The package's own relationships name the workbook part.
+    m_workbookPath = QStringLiteral("xl/workbook.xml");
+    QByteArray rootRels;
+    if (readEntry(QStringLiteral("_rels/.rels"), &rootRels)) {
+        QXmlStreamReader r(rootRels);
+        while (r.readNextStartElement() || !r.atEnd()) {
+            if (r.isStartElement() && r.name() == QLatin1String("Relationship")
+                && r.attributes().value(QLatin1String("Type")).endsWith(QLatin1String("/officeDocument"))) {
+                m_workbookPath = resolveTarget(QString(), r.attributes().value(QLatin1String("Target")).toString());
+                break;
+            }
+            if (r.hasError())
+                break;
+            r.readNext();
+        }
+    }
+    if (!readEntry(m_workbookPath, &m_workbookXml))
+        return fail(notWorkbook);
+
+    QByteArray rels;
+    QHash<QString, QString> targets;
+    if (readEntry(relsPathOf(m_workbookPath), &rels)) {
+        QXmlStreamReader r(rels);
+        while (!r.atEnd()) {
+            r.readNext();
+            if (r.isStartElement() && r.name() == QLatin1String("Relationship"))
+                targets.insert(r.attributes().value(QLatin1String("Id")).toString(),
+                               resolveTarget(partDir(m_workbookPath),
+                                             r.attributes().value(QLatin1String("Target")).toString()));
+        }
+        if (r.hasError())
+            return fail(QStringLiteral("ブック「%1」の関連付け（%2）の形式が正しくありません。")
+                            .arg(m_path, relsPathOf(m_workbookPath)));
+    }
+
+    QXmlStreamReader r(m_workbookXml);
+    bool sawWorkbook = false;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (!r.isStartElement())
+            continue;
+        if (r.name() == QLatin1String("workbook"))
+            sawWorkbook = true;
+        if (r.name() != QLatin1String("sheet"))
+            continue;
+        auto s = std::make_unique<Sheet>();
+        s->name = r.attributes().value(QLatin1String("name")).toString();
+        s->hidden = r.attributes().value(QLatin1String("state")) != QLatin1String("visible")
+            && !r.attributes().value(QLatin1String("state")).isEmpty();
+        QString rid;
+        for (const QXmlStreamAttribute& a : r.attributes())
+            if (a.name() == QLatin1String("id") && !a.prefix().isEmpty())
+                rid = a.value().toString();
+        s->path = targets.value(rid);
+        if (s->name.isEmpty() || s->path.isEmpty())
+            return fail(QStringLiteral("ブック「%1」のシート一覧の形式が正しくありません。").arg(m_path));
+        m_sheets.push_back(std::move(s));
+    }
+    if (r.hasError() || !sawWorkbook)
+        return fail(notWorkbook);
+    if (m_sheets.empty())
+        return fail(QStringLiteral("ブック「%1」にはシートがありません。").arg(m_path));
+    return true;
+}
+
+QStringList XlsxWorkbook::sheetNames() const
+{
+    QStringList names;
+    for (const auto& s : m_sheets)
+        names << s->name;
+    return names;
+}
+
+bool XlsxWorkbook::hasSheet(const QString& name) const
+{
+    return findSheet(name) != nullptr;
+}
+
+const XlsxWorkbook::Sheet* XlsxWorkbook::findSheet(const QString& name) const
+{
+    for (const auto& s : m_sheets)
+        if (s->name == name)
+            return s.get();
+    return nullptr;
+}
+
+XlsxWorkbook::Sheet* XlsxWorkbook::sheet(const QString& name)
+{
+    if (!m_zip) {
+        fail(QStringLiteral("ブックが開かれていません。"));
+        return nullptr;
+    }
+    Sheet* s = const_cast<Sheet*>(findSheet(name));
+    if (!s) {
+        fail(QStringLiteral("ブック「%1」にシート「%2」がありません。").arg(QFileInfo(m_path).fileName(), name));
+        return nullptr;
+    }
+    return loadSheet(s) ? s : nullptr;
+}
+
+bool XlsxWorkbook::loadSheet(Sheet* s)
+{
+    if (s->loaded)
+        return true;
+    if (!readEntry(s->path, &s->raw))
+        return fail(QStringLiteral("ブック「%1」のシート「%2」（%3）を読めません。")
+                        .arg(QFileInfo(m_path).fileName(), s->name, s->path));
+    s->loaded = true;
+    return true;
+}
+
+// Splits the sheet into the XML before the cells, the rows, and the XML
+// after them. Rows are kept as text until a cell of theirs changes.
+bool XlsxWorkbook::Sheet::parseRows()
+{
+    Sheet* s = this;
+    if (s->parsed)
+        return true;
+    const QByteArray& raw = s->raw;
+    const int sd = findStartTag(raw, "sheetData", 0);
+    if (sd < 0)
+        return false;
+    const int sdEnd = tagEnd(raw, sd);
+    if (sdEnd < 0)
+        return false;
+    std::vector<Row> rows;
+    QByteArray head;
+    QByteArray tail;
+    if (isSelfClosing(raw, sdEnd)) {
+        head = raw.left(sd) + "<sheetData>";
+        tail = "</sheetData>" + raw.mid(sdEnd);
+    } else {
+        const int close = raw.indexOf("</sheetData>", sdEnd);
+        if (close < 0)
+            return false;
+        head = raw.left(sdEnd);
+        tail = raw.mid(close);
+        int pos = sdEnd;
+        int last = 0;
+        while (pos < close) {
+            while (pos < close && isSpace(raw[pos]))
+                ++pos;
+            if (pos >= close)
+                break;
+            if (!(raw.mid(pos, 4) == "<row" && isNameEnd(raw[pos + 4])))
+                return false;
+            const int end = tagEnd(raw, pos);
+            if (end < 0 || end > close)
+                return false;
+            int next = end;
+            if (!isSelfClosing(raw, end)) {
+                const int rc = raw.indexOf("</row>", end);
+                if (rc < 0 || rc > close)
+                    return false;
+                next = rc + 6;
+            }
+            StartTag tag;
+            if (!StartTag::parse(raw.mid(pos, end - pos), &tag))
+                return false;
+            int r = last + 1;
+            if (const QByteArray* ra = tag.attr("r")) {
+                bool ok = false;
+                r = ra->toInt(&ok);
+                if (!ok)
+                    return false;
+            }
+            if (r <= last)
+                return false;
+            Row row;
+            row.r = r;
+            row.raw = raw.mid(pos, next - pos);
+            // A row without its number cannot be written back as text alone.
+            if (!tag.attr("r") && !row.openCells())
+                return false;
+            if (row.open)
+                row.tag.set("r", QByteArray::number(r));
+            rows.push_back(std::move(row));
+            last = r;
+            pos = next;
+        }
+    }
+    s->head = std::move(head);
+    s->tail = std::move(tail);
+    s->rows = std::move(rows);
+    s->raw.clear();
+    s->parsed = true;
+    return true;
+}
+
+bool XlsxWorkbook::readCell(const QString& sheetName, const QString& address, XlsxCell* out)
+{
+    const CellRef ref = CellRef::parse(address);
+    if (!ref.isValid())
+        return fail(QStringLiteral("セル番地「%1」が正しくありません。").arg(address));
+    return readCell(sheetName, ref, out);
+}
+
+bool XlsxWorkbook::loadSharedStrings()
+{
+    if (m_sharedStringsLoaded)
+        return true;
+    m_sharedStringsLoaded = true;
+    QByteArray data;
+    QByteArray rels;
+    QString path = QStringLiteral("xl/sharedStrings.xml");
+    if (readEntry(relsPathOf(m_workbookPath), &rels)) {
+        QXmlStreamReader r(rels);
+        while (!r.atEnd()) {
+            r.readNext();
+            if (r.isStartElement() && r.name() == QLatin1String("Relationship")
+                && r.attributes().value(QLatin1String("Type")).endsWith(QLatin1String("/sharedStrings")))
+                path = resolveTarget(partDir(m_workbookPath), r.attributes().value(QLatin1String("Target")).toString());
+        }
+    }
+    if (!readEntry(path, &data))
+        return true;  // a workbook without shared strings
+    QXmlStreamReader r(data);
+    QString current;
+    int depthInPhonetic = 0;
+    bool inSi = false;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement()) {
+            if (r.name() == QLatin1String("si")) {
+                inSi = true;
+                current.clear();
+            } else if (r.name() == QLatin1String("rPh")) {
+                ++depthInPhonetic;
+            } else if (r.name() == QLatin1String("t") && inSi && depthInPhonetic == 0) {
+                current += r.readElementText();
+            }
+        } else if (r.isEndElement()) {
+            if (r.name() == QLatin1String("si")) {
+                m_sharedStrings.append(decodeEscapes(current));
+                inSi = false;
+            } else if (r.name() == QLatin1String("rPh")) {
+                --depthInPhonetic;
+            }
+        }
+    }
+    if (r.hasError())
+        return fail(QStringLiteral("ブック「%1」の文字列表の形式が正しくありません。").arg(m_path));
+    return true;
+}
+
+bool XlsxWorkbook::readCell(const QString& sheetName, CellRef ref, XlsxCell* out)
+{
+    *out = XlsxCell();
+    Sheet* s = sheet(sheetName);
+    if (!s)
+        return false;
+    if (!s->parseRows())
+        return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    Sheet::Row* row = s->findRow(ref.row);
+    if (!row)
+        return true;
+    if (!row->openCells())
+        return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(ref.row));
+    const auto it = std::lower_bound(row->cells.begin(), row->cells.end(), ref.col,
+                                     [](const Sheet::Cell& c, int col) { return c.col < col; });
+    if (it == row->cells.end() || it->col != ref.col)
+        return true;
+
+    QXmlStreamReader r(it->raw);
+    QString type;
+    QString v;
+    QString inlineText;
+    bool hasValue = false;
+    bool hasInline = false;
+    int phonetic = 0;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement()) {
+            const auto name = r.name();
+            if (name == QLatin1String("c")) {
+                type = r.attributes().value(QLatin1String("t")).toString();
+            } else if (name == QLatin1String("f")) {
+                out->formula = r.readElementText();
+                if (out->formula.isEmpty())
+                    out->formula = QStringLiteral("=");  // a shared formula's follower
+            } else if (name == QLatin1String("v")) {
+                v = r.readElementText();
+                hasValue = true;
+            } else if (name == QLatin1String("is")) {
+                hasInline = true;
+            } else if (name == QLatin1String("rPh")) {
+                ++phonetic;
+            } else if (name == QLatin1String("t") && hasInline && phonetic == 0) {
+                inlineText += r.readElementText();
+            }
+        } else if (r.isEndElement() && r.name() == QLatin1String("rPh")) {
+            --phonetic;
+        }
+    }
+    if (r.hasError())
+        return fail(QStringLiteral("シート「%1」のセル %2 の形式が正しくありません。").arg(sheetName, ref.name()));
+
+    if (hasInline) {
+        out->kind = XlsxCell::Kind::Text;
+        out->value = decodeEscapes(inlineText);
+    } else if (!hasValue) {
+        out->kind = XlsxCell::Kind::Empty;
+    } else if (type == QLatin1String("s")) {
+        if (!loadSharedStrings())
+            return false;
+        const int index = v.toInt();
+        out->kind = XlsxCell::Kind::Text;
+        out->value = index >= 0 && index < m_sharedStrings.size() ? m_sharedStrings[index] : QString();
+    } else if (type == QLatin1String("str") || type == QLatin1String("inlineStr")) {
+        out->kind = XlsxCell::Kind::Text;
+        out->value = decodeEscapes(v);
+    } else if (type == QLatin1String("b")) {
+        out->kind = XlsxCell::Kind::Boolean;
+        out->value = v.trimmed() == QLatin1String("1") ? QStringLiteral("1") : QStringLiteral("0");
+    } else if (type == QLatin1String("e")) {
+        out->kind = XlsxCell::Kind::Error;
+        out->value = v;
+    } else {
+        out->kind = XlsxCell::Kind::Number;
+        out->value = v.trimmed();
+    }
+    return true;
+}
+
+bool XlsxWorkbook::writeCells(const QString& sheetName, const QVector<XlsxCellWrite>& cells)
+{
+    Sheet* s = sheet(sheetName);
+    if (!s)
+        return false;
+    if (!s->parseRows())
+        return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    for (const XlsxCellWrite& w : cells) {
+        if (!w.ref.isValid())
+            return fail(QStringLiteral("シート「%1」への書き込み先のセル番地が正しくありません。").arg(sheetName));
+        XlsxCellWrite value = w;
+        if (value.kind == XlsxCellWrite::Kind::Number && !isPlainNumber(value.value))
+            value.kind = XlsxCellWrite::Kind::Text;
+
+        Sheet::Row& row = s->rowFor(w.ref.row);
+        if (!row.openCells())
+            return fail(
+                QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(w.ref.row));
+        // The row's span hint would no longer cover a new cell.
+        row.tag.remove("spans");
+        auto it = std::lower_bound(row.cells.begin(), row.cells.end(), w.ref.col,
+                                   [](const Sheet::Cell& c, int col) { return c.col < col; });
+        QByteArray style;
+        const bool exists = it != row.cells.end() && it->col == w.ref.col;
+        if (exists) {
+            const int end = tagEnd(it->raw, 0);
+            StartTag old;
+            if (end > 0 && StartTag::parse(it->raw.left(end), &old)) {
+                if (const QByteArray* st = old.attr("s"))
+                    style = *st;
+            }
+            // A formula replaced by a constant must leave Excel's calculation chain.
+            if (findStartTag(it->raw, "f", 0) >= 0)
+                dropCalcChain();
+        }
+        const QByteArray xml = cellXml(w.ref, style, value);
+        if (exists) {
+            if (xml.isEmpty())
+                row.cells.erase(it);
+            else
+                it->raw = xml;
+        } else if (!xml.isEmpty()) {
+            row.cells.insert(it, {w.ref.col, xml});
+        }
+        s->dirty = true;
+    }
+    return true;
+}
+
+bool XlsxWorkbook::setText(const QString& sheet, const QString& address, const QString& text)
+{
+    const CellRef ref = CellRef::parse(address);
+    if (!ref.isValid())
+        return fail(QStringLiteral("セル番地「%1」が正しくありません。").arg(address));
+    return writeCells(sheet, {{ref, XlsxCellWrite::Kind::Text, text}});
+}
+
+bool XlsxWorkbook::setNumber(const QString& sheet, const QString& address, double value)
+{
+    const CellRef ref = CellRef::parse(address);
+    if (!ref.isValid())
+        return fail(QStringLiteral("セル番地「%1」が正しくありません。").arg(address));
+    return writeCells(sheet, {{ref, XlsxCellWrite::Kind::Number, QString::number(value, 'g', 15)}});
+}
+
+bool XlsxWorkbook::clearCell(const QString& sheet, const QString& address)
+{
+    const CellRef ref = CellRef::parse(address);
+    if (!ref.isValid())
+        return fail(QStringLiteral("セル番地「%1」が正しくありません。").arg(address));
+    return writeCells(sheet, {{ref, XlsxCellWrite::Kind::Clear, QString()}});
+}
+
+bool XlsxWorkbook::setRowsHidden(const QString& sheetName, int firstRow, int lastRow, bool hidden)
+{
+    if (firstRow < 1 || lastRow < firstRow || lastRow > 1048576)
+        return fail(QStringLiteral("行の範囲 %1〜%2 が正しくありません。").arg(firstRow).arg(lastRow));
+    Sheet* s = sheet(sheetName);
+    if (!s)
+        return false;
+    if (!s->parseRows())
+        return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    for (int r = firstRow; r <= lastRow; ++r) {
+        Sheet::Row* row = s->findRow(r);
+        if (!row && !hidden)
+            continue;
+        if (!row)
+            row = &s->rowFor(r);
+        if (!row->openCells())
+            return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(r));
+        const bool changed = hidden ? row->tag.set("hidden", "1") : row->tag.remove("hidden");
+        s->dirty = s->dirty || changed;
+    }
+    return true;
+}
+
+bool XlsxWorkbook::isRowHidden(const QString& sheetName, int r, bool* hidden)
+{
+    *hidden = false;
+    Sheet* s = sheet(sheetName);
+    if (!s)
+        return false;
+    if (!s->parseRows())
+        return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    Sheet::Row* row = s->findRow(r);
+    if (!row)
+        return true;
+    StartTag tag;
+    if (row->open) {
+        tag = row->tag;
+    } else {
+        const int end = tagEnd(row->raw, 0);
+        if (end < 0 || !StartTag::parse(row->raw.left(end), &tag))
+            return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(r));
+    }
+    const QByteArray* h = tag.attr("hidden");
+    *hidden = h && (*h == "1" || *h == "true");
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Workbook-level settings
+
+namespace {
+
+// Positions of the <sheet> start tags of workbook.xml, in sheet order.
+QVector<int> sheetTagPositions(const QByteArray& xml)
+{
+    QVector<int> out;
+    const int sheets = findStartTag(xml, "sheets", 0);
+    if (sheets < 0)
+        return out;
+    const int end = xml.indexOf("</sheets>", sheets);
+    for (int p = findStartTag(xml, "sheet", sheets, end); p >= 0; p = findStartTag(xml, "sheet", p + 1, end))
+        out << p;
+    return out;
+}
+
+}  // namespace
+
+QString XlsxWorkbook::activeSheet() const
+{
+    if (m_sheets.empty())
+        return QString();
+    int active = 0;
+    const int view = findStartTag(m_workbookXml, "workbookView", 0);
+    if (view >= 0) {
+        StartTag tag;
+        if (StartTag::parse(m_workbookXml.mid(view, tagEnd(m_workbookXml, view) - view), &tag)) {
+            if (const QByteArray* a = tag.attr("activeTab"))
+                active = a->toInt();
+        }
+    }
+    if (active < 0 || active >= static_cast<int>(m_sheets.size()))
+        active = 0;
+    return m_sheets[active]->name;
+}
+
+bool XlsxWorkbook::setSheetViewSelected(Sheet* s, bool selected)
+{
+    QByteArray& xml = s->prefix();
+    const int sd = findStartTag(xml, "sheetData", 0);
+    const int limit = sd < 0 ? xml.size() : sd;
+    const int view = findStartTag(xml, "sheetView", 0, limit);
+    if (view < 0) {
+        if (!selected)
+            return true;
+        // No view settings of its own: give the sheet one.
+        int at = -1;
+        for (const char* next : {"sheetFormatPr", "cols", "sheetData"}) {
+            at = findStartTag(xml, next, 0);
+            if (at >= 0)
+                break;
+        }
+        if (at < 0)
+            return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(s->name));
+        xml.insert(at, "<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews>");
+        s->dirty = true;
+        return true;
+    }
+    const bool changed = editTagAt(&xml, view, [selected](StartTag& t) {
+        return selected ? t.set("tabSelected", "1") : t.remove("tabSelected");
+    });
+    s->dirty = s->dirty || changed;
+    return true;
+}
+
+bool XlsxWorkbook::selectSheet(const QString& name)
+{
+    Sheet* target = sheet(name);
+    if (!target)
+        return false;
+    if (target->hidden)
+        return fail(QStringLiteral("シート「%1」は非表示のため選択できません。").arg(name));
+    int index = 0;
+    while (m_sheets[index].get() != target)
+        ++index;
+
+    int view = findStartTag(m_workbookXml, "workbookView", 0);
+    if (view < 0) {
+        const int sheets = findStartTag(m_workbookXml, "sheets", 0);
+        if (sheets < 0)
+            return fail(QStringLiteral("ブック「%1」の形式が正しくありません。").arg(m_path));
+        m_workbookXml.insert(sheets, "<bookViews><workbookView/></bookViews>");
+        view = findStartTag(m_workbookXml, "workbookView", 0);
+        m_workbookDirty = true;
+    }
+    const bool changed = editTagAt(&m_workbookXml, view, [index](StartTag& t) {
+        bool c = t.set("activeTab", QByteArray::number(index));
+        if (const QByteArray* first = t.attr("firstSheet"); first && first->toInt() > index)
+            c = t.remove("firstSheet") || c;
+        return c;
+    });
+    m_workbookDirty = m_workbookDirty || changed;
+
+    for (auto& s : m_sheets) {
+        if (!loadSheet(s.get()))
+            return false;
+        if (!setSheetViewSelected(s.get(), s.get() == target))
+            return false;
+    }
+    return true;
+}
+
+bool XlsxWorkbook::setSheetHidden(const QString& name, bool hidden)
+{
+    Sheet* s = sheet(name);
+    if (!s)
+        return false;
+    if (hidden && activeSheet() == name)
+        return fail(QStringLiteral("表示中のシート「%1」は非表示にできません。").arg(name));
+    int index = 0;
+    while (m_sheets[index].get() != s)
+        ++index;
+    const QVector<int> tags = sheetTagPositions(m_workbookXml);
+    if (index >= tags.size())
+        return fail(QStringLiteral("ブック「%1」のシート一覧の形式が正しくありません。").arg(m_path));
+    const bool changed = editTagAt(&m_workbookXml, tags[index], [hidden](StartTag& t) {
+        return hidden ? t.set("state", "hidden") : t.remove("state");
+    });
+    m_workbookDirty = m_workbookDirty || changed;
+    s->hidden = hidden;
+    if (hidden)
+        setSheetViewSelected(s, false);
+    return true;
+}
+
+bool XlsxWorkbook::isSheetHidden(const QString& name) const
+{
+    const Sheet* s = findSheet(name);
+    return s && s->hidden;
+}
+
+XlsxWorkbook::Part& XlsxWorkbook::part(const QString& name)
+{
+    if (Part* p = m_parts.value(name))
+        return *p;
+    auto p = std::make_unique<Part>();
+    p->name = name;
+    readEntry(name, &p->data);
+    Part* raw = p.get();
+    m_partStore.push_back(std::move(p));
+    m_parts.insert(name, raw);
+    return *raw;
+}
+
+void XlsxWorkbook::dropCalcChain()
+{
+    if (m_calcChainDropped)
+        return;
+    m_calcChainDropped = true;
+    const QString chain = resolveTarget(partDir(m_workbookPath), QStringLiteral("calcChain.xml"));
+    if (zip_name_locate(m_zip, chain.toUtf8().constData(), 0) < 0)
+        return;
+    // Excel rebuilds the chain; a chain naming a cell without a formula
+    // makes it report the file as damaged.
+    m_deleted << chain;
+    Part& rels = part(relsPathOf(m_workbookPath));
+    rels.dirty = removeEmptyElementContaining(&rels.data, "calcChain.xml") || rels.dirty;
+    Part& types = part(QStringLiteral("[Content_Types].xml"));
+    types.dirty = removeEmptyElementContaining(&types.data, "/" + chain.toUtf8() + '"') || types.dirty;
+}
+
+bool XlsxWorkbook::requestFullRecalculation()
+{
+    if (!m_zip)
+        return fail(QStringLiteral("ブックが開かれていません。"));
+    for (auto& sp : m_sheets) {
+        Sheet* s = sp.get();
+        if (!loadSheet(s))
+            return false;
+        if (!s->parsed && (!s->raw.contains("<f") || !s->raw.contains("<v")))
+            continue;
+        if (!s->parseRows())
+            return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(s->name));
+        for (Sheet::Row& row : s->rows) {
+            if (!row.open && (!row.raw.contains("<f") || !row.raw.contains("<v")))
+                continue;
+            if (!row.openCells())
+                return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(s->name).arg(row.r));
+            for (Sheet::Cell& c : row.cells)
+                s->dirty = stripCachedValue(&c.raw) || s->dirty;
+        }
+    }
+    int calc = findStartTag(m_workbookXml, "calcPr", 0);
+    if (calc < 0) {
+        int at = -1;
+        for (const char* after : {"</definedNames>", "</externalReferences>", "</functionGroups>", "</sheets>"}) {
+            const int p = m_workbookXml.indexOf(after);
+            if (p >= 0) {
+                at = p + static_cast<int>(qstrlen(after));
+                break;
+            }
+        }
+        if (at < 0)
+            return fail(QStringLiteral("ブック「%1」の形式が正しくありません。").arg(m_path));
+        m_workbookXml.insert(at, "<calcPr fullCalcOnLoad=\"1\"/>");
+        m_workbookDirty = true;
+        return true;
+    }
+    const bool changed = editTagAt(&m_workbookXml, calc, [](StartTag& t) { return t.set("fullCalcOnLoad", "1"); });
+    m_workbookDirty = m_workbookDirty || changed;
+    return true;
+}
+
+QStringList XlsxWorkbook::changedParts() const
+{
+    QStringList out;
+    if (m_workbookDirty)
+        out << m_workbookPath;
+    for (const auto& s : m_sheets)
+        if (s->dirty)
+            out << s->path;
+    for (const auto& p : m_partStore)
+        if (p->dirty)
+            out << p->name;
+    for (const QString& d : m_deleted)
+        out << d;
+    return out;
+}
+
+bool XlsxWorkbook::save()
+{
+    if (!m_zip)
+        return fail(QStringLiteral("ブックが開かれていません。"));
+    std::vector<QByteArray> buffers;  // libzip reads them when the archive is closed
+    buffers.reserve(m_sheets.size() + m_partStore.size() + 1);
+    auto replace = [&](const QString& name, QByteArray data) {
+        const QByteArray n = name.toUtf8();
+        const zip_int64_t index = zip_name_locate(m_zip, n.constData(), 0);
+        buffers.push_back(std::move(data));
+        const QByteArray& b = buffers.back();
+        zip_source_t* src = zip_source_buffer(m_zip, b.constData(), static_cast<zip_uint64_t>(b.size()), 0);
+        if (!src)
+            return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(m_path, name));
+        const zip_int64_t at = index >= 0
+            ? (zip_file_replace(m_zip, static_cast<zip_uint64_t>(index), src, 0) == 0 ? index : -1)
+            : zip_file_add(m_zip, n.constData(), src, ZIP_FL_ENC_UTF_8);
+        if (at < 0) {
+            zip_source_free(src);
+            return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(m_path, name));
+        }
+        zip_set_file_compression(m_zip, static_cast<zip_uint64_t>(at), ZIP_CM_DEFLATE, 6);
+        return true;
+    };
+    bool any = false;
+    if (m_workbookDirty) {
+        if (!replace(m_workbookPath, m_workbookXml))
+            return false;
+        any = true;
+    }
+    for (const auto& s : m_sheets) {
+        if (!s->dirty)
+            continue;
+        if (!replace(s->path, s->serialize()))
+            return false;
+        any = true;
+    }
+    for (const auto& p : m_partStore) {
+        if (!p->dirty)
+            continue;
+        if (!replace(p->name, p->data))
+            return false;
+        any = true;
+    }
+    for (const QString& d : m_deleted) {
+        const zip_int64_t index = zip_name_locate(m_zip, d.toUtf8().constData(), 0);
+        if (index >= 0 && zip_delete(m_zip, static_cast<zip_uint64_t>(index)) == 0)
+            any = true;
+    }
+    if (!any) {
+        close();
+        return true;
+    }
+    if (zip_close(m_zip) != 0) {
+        const QString why = QString::fromLocal8Bit(zip_strerror(m_zip));
+        zip_discard(m_zip);
+        m_zip = nullptr;
+        close();
+        return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(m_path, why));
+    }
+    m_zip = nullptr;
+    close();
+    return true;
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+#include <vector>
+
+// A cell position, 1-based: row 1 and column 1 are "A1".
+struct CellRef {
+    int row = 0;
+    int col = 0;
+
+    bool isValid() const { return row > 0 && col > 0; }
+    // "A1" style text; an empty string for an invalid reference.
+    QString name() const;
+    // Parses "D2", "$D$2" or "d2"; an invalid reference when it is none of these.
+    static CellRef parse(QStringView address);
+    static QString columnName(int col);
+
+    friend bool operator==(CellRef a, CellRef b) { return a.row == b.row && a.col == b.col; }
+    friend bool operator!=(CellRef a, CellRef b) { return !(a == b); }
+    // Rows first, then columns: the order in which a sheet stores its cells.
+    friend bool operator<(CellRef a, CellRef b) { return a.row != b.row ? a.row < b.row : a.col < b.col; }
+};
+inline size_t qHash(CellRef r, size_t seed = 0) { return ::qHash((static_cast<quint64>(r.row) << 20) ^ r.col, seed); }
+
+// What a cell holds when it is read back.
+struct XlsxCell {
+    enum class Kind { Empty, Number, Text, Boolean, Error };
+    Kind kind = Kind::Empty;
+    QString value;    // the text, the number as written in the file, "1"/"0" for booleans
+    QString formula;  // without the leading '=', empty when the cell holds a constant
+};
+
+// A value to write into one cell.
+struct XlsxCellWrite {
+    enum class Kind { Text, Number, Boolean, Clear };
+    CellRef ref;
+    Kind kind = Kind::Text;
+    QString value;  // Number: decimal text as it goes into the file; Boolean: "1" or "0"
+};
+
+// An Office Open XML workbook (.xlsx) opened in place and patched part by
+// part: only the parts that an operation changes are rewritten when the
+// workbook is saved, every other entry of the file keeps its bytes. Within
+// a changed worksheet the rows and cells that were not touched keep their
+// XML text as well, so a user's own formatting of the template survives.
+//
+// Every operation returns false and sets errorString() when it fails; the
+// texts are Japanese because they reach the user.
+class XlsxWorkbook {
+public:
+    XlsxWorkbook();
+    ~XlsxWorkbook();
+    XlsxWorkbook(const XlsxWorkbook&) = delete;
+    XlsxWorkbook& operator=(const XlsxWorkbook&) = delete;
+
+    // Opens the file for reading and patching. A file that is not a zip
+    // archive or not a spreadsheet workbook is refused.
+    bool open(const QString& path);
+    bool isOpen() const;
+    QString path() const { return m_path; }
+    // Drops every change and closes the file.
+    void close();
+    QString errorString() const { return m_error; }
+
+    QStringList sheetNames() const;
+    bool hasSheet(const QString& sheet) const;
+
+    bool readCell(const QString& sheet, CellRef ref, XlsxCell* out);
+    bool readCell(const QString& sheet, const QString& address, XlsxCell* out);
+
+    // Writes the cells in the order given; a cell named twice keeps the
+    // last value. The cell's own style is kept. Text is stored inline, so
+    // the file needs no shared-string table of its own.
+    bool writeCells(const QString& sheet, const QVector<XlsxCellWrite>& cells);
+    bool setText(const QString& sheet, const QString& address, const QString& text);
+    bool setNumber(const QString& sheet, const QString& address, double value);
+    bool clearCell(const QString& sheet, const QString& address);
+
+    // Hides or shows whole rows first..last (inclusive). Hiding creates the
+    // rows that the sheet does not hold yet.
+    bool setRowsHidden(const QString& sheet, int firstRow, int lastRow, bool hidden);
+    bool isRowHidden(const QString& sheet, int row, bool* hidden);
+
+    // Makes the sheet the active, shown one (and the only selected tab).
+    bool selectSheet(const QString& sheet);
+    QString activeSheet() const;
+    // Hides a sheet from the tab bar and from printing, or shows it again.
+    bool setSheetHidden(const QString& sheet, bool hidden);
+    bool isSheetHidden(const QString& sheet) const;
+
+    // Makes every formula compute afresh when the file is opened: removes
+    // the value that each formula cell of every sheet keeps from its last
+    // calculation (LibreOffice shows those instead of recalculating) and
+    // asks Excel for a full calculation on load.
+    bool requestFullRecalculation();
+
+    // Writes the changed parts back into the file and closes it. Without
+    // any change the file is not touched at all.
+    bool save();
+
+    // Names of the entries that save() would rewrite (for diagnostics and tests).
+    QStringList changedParts() const;
+
+private:
+    struct Sheet;
+    struct Part;
+    Sheet* sheet(const QString& name);
+    const Sheet* findSheet(const QString& name) const;
+    bool loadSheet(Sheet* s);
+    bool readEntry(const QString& name, QByteArray* data);
+    bool fail(const QString& message);
+    bool parseWorkbook();
+    bool loadSharedStrings();
+    void dropCalcChain();
+    bool setSheetViewSelected(Sheet* s, bool selected);
+    Part& part(const QString& name);
+
+    QString m_path;
+    QString m_error;
+    struct zip* m_zip = nullptr;
+    QString m_workbookPath;  // "xl/workbook.xml"
+    QByteArray m_workbookXml;
+    bool m_workbookDirty = false;
+    std::vector<std::unique_ptr<Sheet>> m_sheets;
+    QHash<QString, Part*> m_parts;  // other parts edited as text: rels, content types
+    std::vector<std::unique_ptr<Part>> m_partStore;
+    QStringList m_deleted;
+    bool m_sharedStringsLoaded = false;
+    QVector<QString> m_sharedStrings;
+    bool m_calcChainDropped = false;
+};

@@ -1,0 +1,317 @@
+#include "FolderMakeForm.h"
+#include "FolderStore.h"
+#include "MenuForm.h"
+#include "PostalLookup.h"
+#include "ProjectRegister.h"
+#include "Recordset.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+// The register as a clerk works it in the main window: new, rename, switch,
+// move, copy, delete and find projects.
+class TestRegisterWindow : public QObject {
+    Q_OBJECT
+
+private:
+    static QStringList listTexts(QTreeWidget* list)
+    {
+        QStringList out;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            out << list->topLevelItem(i)->text(0);
+        return out;
+    }
+    static QString stored(Storage& s, qint64 bid, const QString& col)
+    {
+        Recordset rs(s, DbFile::Kakunin);
+        rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid);
+        return rs.text(col);
+    }
+    static QLineEdit* field(MenuForm& f, const char* name)
+    {
+        return f.findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+    static void rename(MenuForm& f, const QString& kouji)
+    {
+        field(f, "Kouji")->setText(kouji);
+        f.action(QStringLiteral("VoucherSave"))->trigger();
+    }
+    static void selectRows(MenuForm& f, const QVector<int>& rows)
+    {
+        f.projectList()->clearSelection();
+        for (int r : rows)
+            f.projectList()->topLevelItem(r)->setSelected(true);
+    }
+
+private slots:
+    void newProjectIsCreatedSelectedAndRenamed()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        QCOMPARE(listTexts(form.folderList()), QStringList{QStringLiteral("物件一覧")});
+        QVERIFY(!form.hasProject());
+        form.action(QStringLiteral("btnShikiChi"))->trigger();
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("物件登録が行われていません、別件の新規作成を行ってください。")});
+
+        form.action(QStringLiteral("NewVoucher"))->trigger();
+        QVERIFY(form.hasProject());
+        QCOMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("<新規>")});
+        QCOMPARE(field(form, "Kouji")->text(), QStringLiteral("<新規>"));
+        QCOMPARE(field(form, "Kouji")->selectedText(), QStringLiteral("<新規>"));
+        QVERIFY(!form.isEdited());  // loading is not editing
+        QCOMPARE(form.currentProject().floors.size(), std::size_t(18));
+        QCOMPARE(form.currentProject().recordBook.size(), 90);
+
+        rename(form, QStringLiteral("山田邸新築工事"));
+        field(form, "Tel4")->setText(QStringLiteral("03-1234-5678"));
+        auto* shu1 = form.findChild<QComboBox*>(QStringLiteral("Shu1"));
+        shu1->setCurrentIndex(5);
+        form.setBuildingCount(2);
+        QVERIFY(form.isEdited());
+        form.action(QStringLiteral("VoucherSave"))->trigger();
+        QVERIFY(!form.isEdited());
+        const qint64 bid = form.currentProject().bid;
+        QCOMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("山田邸新築工事")});
+        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Kouji")), QStringLiteral("山田邸新築工事"));
+        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Tel4")), QStringLiteral("03-1234-5678"));
+        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Shu1")), shu1->itemText(5));
+        QCOMPARE(form.currentProject().buildingCount, 2);
+
+        // A second program start finds it where it was left.
+        MenuForm again(dir.storage());
+        again.show();
+        QCOMPARE(listTexts(again.projectList()), QStringList{QStringLiteral("山田邸新築工事")});
+        QCOMPARE(again.buildingCount(), 2);
+        QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("Shu1"))->currentText(), shu1->itemText(5));
+    }
+
+    void switchingProjectsAsksAboutUnsavedEdits()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        rename(form, QStringLiteral("一件目"));
+        form.newProject();
+        rename(form, QStringLiteral("二件目"));
+        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("一件目"), QStringLiteral("二件目")}));
+        const qint64 second = form.currentProject().bid;
+
+        field(form, "Buken")->setText(QStringLiteral("捨てる名前"));
+        prompter.answers.enqueue(Prompter::No);
+        form.selectProject(0);
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("内容が変更されていますが、登録しますか？")});
+        QCOMPARE(field(form, "Kouji")->text(), QStringLiteral("一件目"));
+        QCOMPARE(stored(dir.storage(), second, QStringLiteral("Buken")), QString());
+        QVERIFY(!form.isEdited());
+
+        prompter.clear();
+        field(form, "Buken")->setText(QStringLiteral("残す名前"));
+        prompter.answers.enqueue(Prompter::Yes);
+        const qint64 first = form.currentProject().bid;
+        form.selectProject(1);
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(stored(dir.storage(), first, QStringLiteral("Buken")), QStringLiteral("残す名前"));
+        QCOMPARE(form.currentProject().bid, second);
+    }
+
+    void anotherComputersRenameIsKept()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        const qint64 bid = form.currentProject().bid;
+        auto other = dir.openAnother();
+        {
+            Recordset rs(*other, DbFile::Kakunin);
+            QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid));
+            rs.setValue(QStringLiteral("Kouji"), QStringLiteral("他の端末の名前"));
+            QVERIFY(rs.update());
+        }
+        field(form, "Kouji")->setText(QStringLiteral("こちらの名前"));
+        field(form, "Buken")->setText(QStringLiteral("こちらの建物"));
+        form.saveProject();
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("他の方が、編集中に名前を変更しています。")});
+        QCOMPARE(prompter.shown[0].title, QStringLiteral("更新警告"));
+        QCOMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("他の端末の名前")});
+        QCOMPARE(field(form, "Kouji")->text(), QStringLiteral("他の端末の名前"));
+        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Buken")), QStringLiteral("こちらの建物"));
+    }
+
+    void dragMovesWithTheLeftButtonAndCopiesWithTheRight()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        FolderStore folders(dir.storage(), FolderStore::Kind::Projects);
+        QString error;
+        qint64 id = 0;
+        QVERIFY(folders.add(&id, &error));
+        QVERIFY(folders.rename(id, QStringLiteral("完了物件"), &error));
+        MenuForm form(dir.storage());
+        form.show();
+        for (const char* name : {"一", "二", "三"}) {
+            form.newProject();
+            rename(form, QString::fromUtf8(name));
+        }
+        QCOMPARE(form.folders().size(), 2);
+
+        // Two selected projects dropped with the left button: both move.
+        selectRows(form, {0, 2});
+        QMimeData mime;
+        mime.setData(QStringLiteral("application/x-shinseidesk-projects"), "move");
+        QWidget* target = form.folderList()->viewport();
+        const QPoint onSecond = form.folderList()->visualItemRect(form.folderList()->topLevelItem(1)).center();
+        QDragEnterEvent enter(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QVERIFY(drop.isAccepted());
+        QTRY_COMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("二")});
+        form.selectFolder(1);
+        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("一"), QStringLiteral("三")}));
+
+        // The right button copies: the project shows in both folders.
+        selectRows(form, {1});
+        form.dropProjectsOnFolder(0, true);
+        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("一"), QStringLiteral("三")}));
+        form.selectFolder(0);
+        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("二"), QStringLiteral("三")}));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void deleteNeedsTwoYesAnswers()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        for (const char* name : {"残す一", "消す", "残す二"}) {
+            form.newProject();
+            rename(form, QString::fromUtf8(name));
+        }
+        form.selectProject(1);
+        const qint64 doomed = form.currentProject().bid;
+        const QString photo = dir.file(form.currentProject().text(form.currentProject().gaiyou, QStringLiteral("PHOTO_FLD")));
+        QVERIFY(QDir(photo).exists());
+
+        prompter.answers.enqueue(Prompter::No);
+        form.deleteSelectedProjects();
+        prompter.answers << Prompter::Yes << Prompter::No;
+        form.deleteSelectedProjects();
+        QCOMPARE(listTexts(form.projectList()).size(), 3);
+        QCOMPARE(prompter.texts(), (QStringList{QStringLiteral("1件の別件を削除します。　よろしいですか？"),
+                                                QStringLiteral("1件の別件を削除します。　よろしいですか？"),
+                                                QStringLiteral("本当によろしいですか？")}));
+        QCOMPARE(prompter.shown[0].title, QStringLiteral("確認画面"));
+
+        prompter.answers << Prompter::Yes << Prompter::Yes;
+        form.action(QStringLiteral("DelVoucher"))->trigger();
+        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("残す一"), QStringLiteral("残す二")}));
+        QCOMPARE(stored(dir.storage(), doomed, QStringLiteral("Kouji")), QString());
+        QVERIFY(!QDir(photo).exists());
+        QVERIFY(form.hasProject());  // a neighbour is selected again
+    }
+
+    void phoneSearchLandsOnTheFirstOfTwoEqualNames()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        FolderStore folders(dir.storage(), FolderStore::Kind::Projects);
+        QString error;
+        QVERIFY(folders.add(nullptr, &error));
+        MenuForm form(dir.storage());
+        form.show();
+        for (int i = 0; i < 3; ++i) {
+            form.newProject();
+            rename(form, i == 0 ? QStringLiteral("別件") : QStringLiteral("田中邸"));
+            field(form, "Tel4")->setText(i == 0 ? QStringLiteral("06-0000-0000") : QStringLiteral("045-111-2222"));
+            form.saveProject();
+        }
+        selectRows(form, {0, 1, 2});
+        form.dropProjectsOnFolder(1, false);
+        form.selectFolder(0);
+        QCOMPARE(form.projects().size(), 0);
+        QVERIFY(!form.hasProject());
+
+        auto* tel = form.findChild<QLineEdit*>(QStringLiteral("TelText"));
+        tel->setText(QStringLiteral("111-2222"));
+        QTest::keyClick(tel, Qt::Key_Return);
+        QCOMPARE(form.currentFolderId(), form.folders()[1].fid);
+        QCOMPARE(field(form, "Kouji")->text(), QStringLiteral("田中邸"));
+        QCOMPARE(form.projectList()->currentItem(), form.projectList()->topLevelItem(1));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void perFloorWindowNeedsFloorCounts()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        form.action(QStringLiteral("btnKaiBetu"))->trigger();
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, QStringLiteral("登録エラー警告"));
+        QVERIFY(prompter.shown[0].text.startsWith(QStringLiteral("1棟目の建物別登録で、地上・地下の階数が設定されていません")));
+        QVERIFY(prompter.shown[0].text.endsWith(QStringLiteral("【建別】の建物別概要登録を開きます。")));
+    }
+
+    void postalButtonsFillEachOther()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        field(form, "Post6")->setText(QStringLiteral("1000001"));
+        form.findChild<QPushButton*>(QStringLiteral("PostBtn"))->click();
+        QCOMPARE(field(form, "Addr6")->text(), QStringLiteral("東京都千代田区千代田"));
+        field(form, "Post6")->clear();
+        form.findChild<QPushButton*>(QStringLiteral("AddrBtn"))->click();
+        QCOMPARE(field(form, "Post6")->text(), QStringLiteral("100-0001"));
+        QVERIFY(form.isEdited());
+    }
+
+    void folderWindowKeepsNamesUnique()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        FolderMakeForm win(dir.storage(), FolderStore::Kind::Projects);
+        QCOMPARE(win.windowTitle(), QStringLiteral("物件フォルダ作成"));
+        QCOMPARE(win.list()->topLevelItemCount(), 1);
+        win.newFolder();
+        QCOMPARE(win.list()->topLevelItemCount(), 2);
+        QCOMPARE(win.nameField()->text(), QStringLiteral("<新規>"));
+        win.nameField()->setText(QStringLiteral("物件一覧"));
+        win.applyName();
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("同じフォルダ名が存在します、名前を変えてください。")});
+        QCOMPARE(win.nameField()->text(), QStringLiteral("<新規>"));
+        win.nameField()->setText(QStringLiteral("令和8年度"));
+        win.applyName();
+        QCOMPARE(win.list()->topLevelItem(1)->text(0), QStringLiteral("令和8年度"));
+        prompter.answers.enqueue(Prompter::Yes);
+        win.deleteFolder();
+        QCOMPARE(prompter.shown.last().text, QStringLiteral("令和8年度を削除します。　よろしいですか？"));
+        QCOMPARE(win.list()->topLevelItemCount(), 1);
+
+        FolderMakeForm customers(dir.storage(), FolderStore::Kind::Customers);
+        QCOMPARE(customers.windowTitle(), QStringLiteral("顧客フォルダ作成"));
+        QVERIFY(customers.findChild<QPushButton*>(QStringLiteral("HelpBtn"))->isHidden());
+    }
+};
+
+QTEST_MAIN(TestRegisterWindow)
+#include "tst_registerwindow.moc"
