@@ -23,7 +23,9 @@ const char* const kUsage =
     "  project get B_ID TABLE [--row N] [COLUMN ...]\n"
     "  postal code TEXT                   郵便番号から住所を検索します\n"
     "  postal address TEXT                住所から郵便番号を検索します\n"
-    "  postal import FILE                 日本郵便の郵便番号データ (KEN_ALL.CSV) を取り込みます\n";
+    "  postal import FILE                 日本郵便の郵便番号データ (KEN_ALL.CSV) を取り込みます\n"
+    "  output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]\n"
+    "                                     帳票 DOC（0〜11 または「確認申請」などの名前）を出力します\n";
 
 struct Options {
     QString appDir;
@@ -98,6 +100,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliProject;
     else if (command == QLatin1String("postal"))
         handler = cliPostal;
+    else if (command == QLatin1String("output"))
+        handler = cliOutput;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

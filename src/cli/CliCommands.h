@@ -21,3 +21,4 @@ struct CliContext {
 // Command groups, each in its own file. They return exit codes as runCli.
 int cliProject(CliContext& c);
 int cliPostal(CliContext& c);
+int cliOutput(CliContext& c);

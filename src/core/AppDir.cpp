@@ -68,11 +68,18 @@ bool initialize(Storage& storage, const QString& programDir, QString* error)
     if (!storage.initialize(error))
         return false;
     const QString source = QDir::cleanPath(QDir(programDir).absolutePath());
-    if (source == target)
-        return true;
-    for (const char* entry : kDataEntries) {
-        const QString name = QString::fromLatin1(entry);
-        if (!copyMissing(source + QLatin1Char('/') + name, target + QLatin1Char('/') + name, error))
+    if (source != target) {
+        for (const char* entry : kDataEntries) {
+            const QString name = QString::fromLatin1(entry);
+            if (!copyMissing(source + QLatin1Char('/') + name, target + QLatin1Char('/') + name, error))
+                return false;
+        }
+    }
+    // The workbook templates are used (and reformatted by the user) in the
+    // application directory itself; templates/ keeps the shipped originals.
+    const QDir templates(target + QStringLiteral("/templates"));
+    for (const QString& name : templates.entryList({QStringLiteral("*.xlsx")}, QDir::Files)) {
+        if (!copyMissing(templates.filePath(name), target + QLatin1Char('/') + name, error))
             return false;
     }
     return true;

@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
+#include <QSqlQuery>
 
 namespace {
 
@@ -169,10 +171,14 @@ bool ProjectRegister::deleteProjects(const QVector<qint64>& bids, QString* error
     }
     {
         // The record book lives in another database; its lines are useless
-        // without the project.
+        // without the project. The two databases cannot share a
+        // transaction, so a deletion that was cut off between them (power
+        // cut, killed program) left lines behind: they go now as well.
+        QVector<qint64> gone = bids;
+        orphanedRecordBooks(&gone);
         Transaction tx(m_storage, DbFile::AnotherOption);
         Recordset rs(m_storage, DbFile::AnotherOption);
-        for (qint64 bid : bids) {
+        for (qint64 bid : gone) {
             if (!tx.isActive() || !rs.open(QStringLiteral("StrIntTable"), QStringLiteral("F_INT01"), bid))
                 return failWith(error, tx.isActive() ? rs.errorString() : tx.errorString());
             while (!rs.eof()) {
@@ -191,6 +197,34 @@ bool ProjectRegister::deleteProjects(const QVector<qint64>& bids, QString* error
         if (!f.contains(QLatin1Char('/')) && !f.contains(QLatin1String("..")))
             app.rmdir(f);
     return true;
+}
+
+void ProjectRegister::orphanedRecordBooks(QVector<qint64>* bids) const
+{
+    QString ignored;
+    QSqlDatabase projects = m_storage.connection(DbFile::Kakunin, &ignored);
+    QSqlDatabase books = m_storage.connection(DbFile::AnotherOption, &ignored);
+    if (!projects.isValid() || !books.isValid())
+        return;
+    QSet<qint64> existing;
+    QSqlQuery q(projects);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM %2").arg(Storage::quote(QStringLiteral("B_ID")), Storage::quote(QStringLiteral("GAIYOU")))))
+        return;
+    while (q.next())
+        existing.insert(q.value(0).toLongLong());
+    QSqlQuery b(books);
+    b.setForwardOnly(true);
+    if (!b.exec(QStringLiteral("SELECT DISTINCT %1 FROM %2")
+                    .arg(Storage::quote(QStringLiteral("F_INT01")), Storage::quote(QStringLiteral("StrIntTable")))))
+        return;
+    while (b.next()) {
+        if (b.value(0).isNull())
+            continue;
+        const qint64 bid = b.value(0).toLongLong();
+        if (!existing.contains(bid) && !bids->contains(bid))
+            bids->append(bid);
+    }
 }
 
 bool ProjectRegister::folderSlots(qint64 bid, QVector<qint64>* folderIds, QString* error) const
@@ -281,8 +315,12 @@ bool ProjectRegister::saveHeader(const ProjectData& loaded, const RowValues& edi
     if (!tx.isActive())
         return failWith(error, tx.errorString());
     Recordset rs(m_storage, DbFile::Kakunin);
+    // The compare and the write must see the same stored row: another
+    // computer's save of this header waits until ours is committed.
+    rs.setLockRows(true);
     if (!rs.open(QStringLiteral("GAIYOU"), QStringLiteral("ID"), loaded.gaiyouId()))
         return failWith(error, rs.errorString());
+    rs.setLockRows(false);
     if (!rs.eof()) {
         bool changed = false;
         for (const QString& f : ProjectHeader::fields) {

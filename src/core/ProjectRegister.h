@@ -72,5 +72,8 @@ public:
     static QString photoFolderName(const QDateTime& when);
 
 private:
+    // Adds the projects whose record-book lines outlived the project.
+    void orphanedRecordBooks(QVector<qint64>* bids) const;
+
     Storage& m_storage;
 };

@@ -2,6 +2,7 @@
 
 #include "Schema.h"
 #include "Storage.h"
+#include "TableIo.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -63,38 +64,50 @@ bool Recordset::open(const QString& table, const QVector<Condition>& where)
 
     QString sql = QStringLiteral("SELECT * FROM %1").arg(Storage::quote(m_table));
     QStringList conds;
+    QVector<QVariant> binds;
     for (const Condition& c : where) {
-        const QString col = c.column.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0
-                                ? QStringLiteral("ID")
-                                : (def->column(c.column) ? def->column(c.column)->name : QString());
+        const bool isId = c.column.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0;
+        const ColumnDef* colDef = def->column(c.column);
+        const QString col = isId ? QStringLiteral("ID") : (colDef ? colDef->name : QString());
         if (col.isEmpty())
             return fail(QStringLiteral("テーブル %1 に列 %2 はありません。").arg(m_table, c.column));
-        conds << (c.value.isNull() ? Storage::quote(col) + QStringLiteral(" IS NULL")
-                                   : Storage::quote(col) + QStringLiteral(" = ?"));
+        if (c.value.isNull()) {
+            conds << Storage::quote(col) + QStringLiteral(" IS NULL");
+            continue;
+        }
+        // The value is bound as the column's own type, so that both engines
+        // compare alike: "12" finds 12 in an integer column, 12 finds "12"
+        // in a text column. PostgreSQL refuses to compare across types, so
+        // a value that is no number of the column's kind is compared as
+        // text, where it matches nothing, as on SQLite.
+        const ColumnType type = isId ? ColumnType::Integer : colDef->type;
+        bool ok = true;
+        const QVariant v = TableIo::storedValue(c.value, type, &ok);
+        if (ok && type == ColumnType::Integer && !v.isNull() && c.value.typeId() != QMetaType::Bool)
+            ok = c.value.toString().trimmed().toDouble() == static_cast<double>(v.toLongLong());  // 1.5 is not 1
+        if (!ok || (v.isNull() && type != ColumnType::Text)) {
+            conds << QStringLiteral("CAST(%1 AS TEXT) = ?").arg(Storage::quote(col));
+            binds << c.value.toString();
+        } else {
+            conds << Storage::quote(col) + QStringLiteral(" = ?");
+            binds << v;
+        }
     }
     if (!conds.isEmpty())
         sql += QStringLiteral(" WHERE ") + conds.join(QStringLiteral(" AND "));
     sql += QStringLiteral(" ORDER BY \"ID\"");
+    // Read-then-write inside a transaction: on PostgreSQL the rows stay
+    // locked until it ends, so another computer's save waits instead of
+    // slipping in between (SQLite's write transaction already excludes it).
+    if (m_lockRows && m_storage.isPostgres() && m_storage.inTransaction(m_db))
+        sql += QStringLiteral(" FOR UPDATE");
 
     QSqlQuery q(d);
     q.setForwardOnly(true);
     if (!q.prepare(sql))
         return failSql(q.lastError());
-    for (const Condition& c : where) {
-        if (c.value.isNull())
-            continue;
-        // Text compared with an integer column: bind the number, so that
-        // "12" finds 12 on both engines.
-        const ColumnDef* col = def->column(c.column);
-        const bool intCol = !col || col->type == ColumnType::Integer;
-        if (intCol && c.value.typeId() == QMetaType::QString) {
-            bool ok = false;
-            const qint64 n = c.value.toString().trimmed().toLongLong(&ok);
-            q.addBindValue(ok ? QVariant(n) : c.value);
-        } else {
-            q.addBindValue(c.value);
-        }
-    }
+    for (const QVariant& v : binds)
+        q.addBindValue(v);
     if (!q.exec())
         return failSql(q.lastError());
 
@@ -230,24 +243,12 @@ bool Recordset::update()
         // Keep each column's type on both engines: PostgreSQL refuses text in
         // an integer column, and an empty text there means "no value".
         const ColumnDef* col = def ? def->column(name) : nullptr;
-        if (col && !v.isNull() && col->type != ColumnType::Text) {
-            const QString s = v.toString().trimmed();
-            bool ok = false;
-            if (s.isEmpty())
-                v = QVariant();
-            else if (col->type == ColumnType::Integer) {
-                const qint64 n = s.toLongLong(&ok);
-                v = ok ? QVariant(n) : QVariant(static_cast<qint64>(s.toDouble(&ok)));
-                if (!ok)
-                    return fail(QStringLiteral("列 %1 には数値を入力してください（「%2」）。").arg(name, s));
-            } else {
-                const double x = s.toDouble(&ok);
-                if (!ok)
-                    return fail(QStringLiteral("列 %1 には数値を入力してください（「%2」）。").arg(name, s));
-                v = x;
-            }
-        } else if (col && !v.isNull() && col->type == ColumnType::Text) {
-            v = v.toString();
+        if (col) {
+            bool ok = true;
+            const QVariant stored = TableIo::storedValue(v, col->type, &ok);
+            if (!ok)
+                return fail(QStringLiteral("列 %1 には数値を入力してください（「%2」）。").arg(name, v.toString().trimmed()));
+            v = stored;
         }
         values << v;
     }

@@ -38,6 +38,9 @@ public:
     }
     void close();
     bool isOpen() const { return m_open; }
+    // Rows opened inside a transaction stay locked against other writers
+    // until it ends: for a read-compare-write such as the header's save.
+    void setLockRows(bool lock) { m_lockRows = lock; }
 
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     bool eof() const { return m_pos >= m_rows.size() || m_rows.isEmpty(); }
@@ -96,5 +99,6 @@ private:
     int m_pendingRow = -1;
     qint64 m_newId = 0;  // inserted by addNew() and not yet updated
     bool m_afterDelete = false;  // the row after a deleted one is already current
+    bool m_lockRows = false;
     QString m_error;
 };

@@ -1,30 +1,25 @@
 #include "Storage.h"
 
+#include "Keyring.h"
 #include "Schema.h"
+#include "TableIo.h"
 
 #include <QAtomicInt>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <libpq-fe.h>
 
 namespace {
 
 QAtomicInt g_storageCounter;
 Storage* g_default = nullptr;
-
-QString sqlType(ColumnType t, bool postgres)
-{
-    switch (t) {
-    case ColumnType::Integer: return postgres ? QStringLiteral("BIGINT") : QStringLiteral("INTEGER");
-    case ColumnType::Real: return postgres ? QStringLiteral("DOUBLE PRECISION") : QStringLiteral("REAL");
-    case ColumnType::Text: break;
-    }
-    return QStringLiteral("TEXT");
-}
 
 // SQLite result codes (the low byte of an extended code).
 enum : int {
@@ -32,25 +27,22 @@ enum : int {
     kSqliteFull = 13, kSqliteCantopen = 14, kSqliteNotadb = 26,
 };
 
-// The columns of a table as the engine has them; empty when the table is missing.
-bool existingColumns(const QSqlDatabase& d, const QString& table, QStringList* out)
+// PostgreSQL error classes (SQLSTATE) that a user can act on.
+bool stateIn(const QString& state, std::initializer_list<const char*> codes)
 {
-    QSqlQuery q(d);
-    const bool postgres = d.driverName() == QLatin1String("QPSQL");
-    if (postgres) {
-        q.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns "
-                                 "WHERE table_schema = current_schema() AND table_name = ? ORDER BY ordinal_position"));
-        q.addBindValue(table);
-    } else {
-        q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
-        q.addBindValue(table);
-    }
-    if (!q.exec())
-        return false;
-    out->clear();
-    while (q.next())
-        out->append(q.value(0).toString());
-    return true;
+    for (const char* c : codes)
+        if (state == QLatin1String(c))
+            return true;
+    return false;
+}
+
+PGconn* pgHandle(const QSqlDatabase& d)
+{
+    const QVariant v = d.driver() ? d.driver()->handle() : QVariant();
+    // Qt names the type by libpq's struct tag.
+    if (v.isValid() && (qstrcmp(v.typeName(), "PGconn*") == 0 || qstrcmp(v.typeName(), "pg_conn*") == 0))
+        return *static_cast<PGconn* const*>(v.constData());
+    return nullptr;
 }
 
 }  // namespace
@@ -90,6 +82,35 @@ QString StorageConfig::describe() const
     if (engine == Engine::PostgreSQL)
         return QStringLiteral("PostgreSQL %1@%2:%3/%4").arg(user, host).arg(port).arg(database);
     return QStringLiteral("SQLite %1").arg(appDir);
+}
+
+QString StorageConfig::serverName() const
+{
+    return QStringLiteral("%1:%2").arg(host).arg(port);
+}
+
+QString StorageConfig::keyringKey() const
+{
+    return QStringLiteral("postgresql://%1@%2:%3/%4").arg(user, host).arg(port).arg(database);
+}
+
+bool StorageConfig::writeIni(const QString& dir, QString* error) const
+{
+    const QString ini = QDir(dir).filePath(QStringLiteral("database.ini"));
+    QSettings s(ini, QSettings::IniFormat);
+    s.beginGroup(QStringLiteral("postgresql"));
+    s.setValue(QStringLiteral("host"), host);
+    s.setValue(QStringLiteral("port"), port);
+    s.setValue(QStringLiteral("database"), database);
+    s.setValue(QStringLiteral("user"), user);
+    s.endGroup();
+    s.sync();
+    if (s.status() != QSettings::NoError) {
+        if (error)
+            *error = QStringLiteral("設定ファイル「%1」を書き込めません。").arg(ini);
+        return false;
+    }
+    return true;
 }
 
 Storage::Storage(StorageConfig config)
@@ -164,6 +185,29 @@ QString Storage::describeError(DbFile db, const QSqlError& e) const
                 return QStringLiteral("データベースファイル「%1」の読み書きでエラーが発生しました。").arg(name);
         }
     }
+    if (isPostgres()) {
+        const QString state = e.nativeErrorCode();
+        const QString server = m_config.serverName();
+        if (stateIn(state, {"55P03", "57014", "40P01", "40001", "55006"}))
+            return QStringLiteral("データベース「%1」は他のコンピュータまたはプログラムが使用中です。"
+                                  "しばらく待ってからもう一度操作してください。").arg(name);
+        if (stateIn(state, {"25006", "42501"}))
+            return QStringLiteral("データベース「%1」に書き込めません（読み取り専用か、書き込みの権限がありません）。"
+                                  "サーバーの設定を確認してください。").arg(name);
+        if (stateIn(state, {"53100", "53200"}))
+            return QStringLiteral("データベースサーバー %1 のディスクの空き容量が足りないため、データベース「%2」に保存できませんでした。"
+                                  "保存済みのデータはそのままです。").arg(server, name);
+        if (state.startsWith(QLatin1String("08")) || stateIn(state, {"57P01", "57P02", "57P03"})
+            || (state.isEmpty() && e.type() == QSqlError::ConnectionError))
+            return QStringLiteral("データベースサーバー %1 との接続が切れました。"
+                                  "サーバーとネットワークを確認してから、もう一度操作してください。\n%2").arg(server, e.text().trimmed());
+        if (stateIn(state, {"42P01", "3F000", "42703"}))
+            return QStringLiteral("データベース「%1」にテーブルまたは列がありません。"
+                                  "「shinseidesk-cli --appdir DIR init」で作成してください。\n%2").arg(name, e.text().trimmed());
+        if (stateIn(state, {"XX001", "XX002"}))
+            return QStringLiteral("データベース「%1」のデータが壊れています。"
+                                  "サーバーの管理者に連絡し、バックアップから復元してください。").arg(name);
+    }
     return QStringLiteral("データベース「%1」の操作に失敗しました。\n%2").arg(name, e.text().trimmed());
 }
 
@@ -207,24 +251,17 @@ bool Storage::openConnection(DbFile db, bool create, QString* error)
 
     QSqlDatabase d = QSqlDatabase::contains(connName) ? QSqlDatabase::database(connName, false)
                                                       : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connName);
-    d.setHostName(m_config.host);
-    d.setPort(m_config.port);
-    d.setDatabaseName(m_config.database);
-    d.setUserName(m_config.user);
-    if (!m_config.password.isEmpty())
-        d.setPassword(m_config.password);
-    d.setConnectOptions(QStringLiteral("connect_timeout=10"));
-    if (!d.open()) {
-        if (error)
-            *error = QStringLiteral("データベースサーバー %1 に接続できません。\n%2")
-                         .arg(m_config.describe(), d.lastError().text().trimmed());
+    if (!openServerConnection(d, db, create, error))
         return false;
-    }
     m_names.insert(db, connName);
     QSqlQuery q(d);
     const QString schema = quote(dbBaseName(db));
-    if ((create && !q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema)))
-        || !q.exec(QStringLiteral("SET search_path TO %1").arg(schema))) {
+    // A lock that another computer holds is waited for as long as SQLite's
+    // busy timeout would, then reported as "in use" instead of hanging.
+    if (!q.exec(QStringLiteral("SET client_min_messages = warning"))
+        || (create && !q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(schema)))
+        || !q.exec(QStringLiteral("SET search_path TO %1").arg(schema))
+        || !q.exec(QStringLiteral("SET lock_timeout = %1").arg(qMax(1, m_config.busyTimeoutMs)))) {
         if (error)
             *error = describeError(db, q.lastError());
         d.close();
@@ -234,8 +271,88 @@ bool Storage::openConnection(DbFile db, bool create, QString* error)
     return true;
 }
 
+bool Storage::openServerConnection(QSqlDatabase& d, DbFile db, bool create, QString* error)
+{
+    Q_UNUSED(db);
+    d.setHostName(m_config.host);
+    d.setPort(m_config.port);
+    d.setDatabaseName(m_config.database);
+    d.setUserName(m_config.user);
+    d.setPassword(m_config.password);
+    d.setConnectOptions(QStringLiteral("connect_timeout=10;application_name=shinseidesk"));
+    if (d.open())
+        return true;
+    QString failure = d.lastError().text().trimmed();
+    // Without a password of ours libpq tried ~/.pgpass; the desktop keyring
+    // is the other place a password may be kept. Asked once per storage.
+    if (m_config.password.isEmpty() && !m_keyringTried) {
+        m_keyringTried = true;
+        QString password, ignored;
+        if (Keyring::readPassword(m_config.keyringKey(), &password, &ignored) && !password.isEmpty()) {
+            m_config.password = password;
+            d.setPassword(password);
+            if (d.open())
+                return true;
+            failure = d.lastError().text().trimmed();
+        }
+    }
+    // "init" on a server whose database the administrator has not made yet.
+    QString createError;
+    if (create && createServerDatabase(&createError) && d.open())
+        return true;
+    if (error) {
+        *error = QStringLiteral("データベースサーバー %1 に接続できません（データベース「%2」、ユーザー「%3」）。\n"
+                                "サーバーが起動していること、ネットワーク、database.ini の設定と、"
+                                "パスワード（キーリングまたは ~/.pgpass）を確認してください。\n%4")
+                     .arg(m_config.serverName(), m_config.database, m_config.user, failure);
+        if (!createError.isEmpty())
+            *error += QLatin1Char('\n') + createError;
+    }
+    return false;
+}
+
+bool Storage::createServerDatabase(QString* error)
+{
+    const QString name = m_prefix + QStringLiteral("maintenance");
+    bool created = false;
+    {
+        QSqlDatabase m = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name);
+        m.setHostName(m_config.host);
+        m.setPort(m_config.port);
+        m.setDatabaseName(QStringLiteral("postgres"));
+        m.setUserName(m_config.user);
+        m.setPassword(m_config.password);
+        m.setConnectOptions(QStringLiteral("connect_timeout=10"));
+        if (m.open()) {
+            {
+                QSqlQuery q(m);
+                q.prepare(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = ?"));
+                q.addBindValue(m_config.database);
+                if (q.exec() && !q.next()) {
+                    created = q.exec(QStringLiteral("CREATE DATABASE %1 ENCODING 'UTF8' TEMPLATE template0")
+                                         .arg(quote(m_config.database)));
+                    if (!created && error)
+                        *error = QStringLiteral("データベース「%1」を作成できません。\n%2")
+                                     .arg(m_config.database, q.lastError().text().trimmed());
+                }
+            }
+            m.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return created;
+}
+
 QSqlDatabase Storage::connection(DbFile db, QString* error)
 {
+    // A server restart or a network break leaves a dead session behind;
+    // outside a transaction nothing is lost by opening a new one.
+    if (isPostgres() && m_names.contains(db) && !inTransaction(db)) {
+        QSqlDatabase d = QSqlDatabase::database(m_names.value(db), false);
+        PGconn* conn = pgHandle(d);
+        if (d.isOpen() && conn && PQstatus(conn) == CONNECTION_BAD)
+            d.close();
+    }
     if (!openConnection(db, false, error))
         return {};
     return QSqlDatabase::database(m_names.value(db), false);
@@ -252,10 +369,23 @@ bool Storage::beginTransaction(DbFile db, QString* error)
         return true;
     }
     m_txAborted[db] = false;
-    if (!d.transaction()) {
-        if (error)
-            *error = describeError(db, d.lastError());
-        return false;
+    if (isPostgres()) {
+        if (!d.transaction()) {
+            if (error)
+                *error = describeError(db, d.lastError());
+            return false;
+        }
+    } else {
+        // Every transaction of the program writes. Taking the write lock at
+        // the start makes two programs queue up (busy timeout) instead of
+        // one failing when it upgrades a read that the other's write made
+        // stale, and a read inside the transaction sees the latest rows.
+        QSqlQuery begin(d);
+        if (!begin.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+            if (error)
+                *error = describeError(db, begin.lastError());
+            return false;
+        }
     }
     depth = 1;
     return true;
@@ -311,59 +441,37 @@ bool Storage::initialize(QString* error)
     return true;
 }
 
+namespace {
+
+// Two programs starting on a new server at once must not both create or
+// seed a database: the second waits for the first and then finds it done.
+bool serializeSetUp(QSqlDatabase& d, DbFile db, QSqlError* error)
+{
+    if (!TableIo::isPostgres(d))
+        return true;  // SQLite's write transaction already excludes the other program
+    QSqlQuery q(d);
+    q.prepare(QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"));
+    q.addBindValue(0x5344);  // "SD"
+    q.addBindValue(static_cast<int>(db));
+    if (q.exec())
+        return true;
+    *error = q.lastError();
+    return false;
+}
+
+}  // namespace
+
 bool Storage::createTables(DbFile db, QString* error)
 {
     QSqlDatabase d = QSqlDatabase::database(m_names.value(db), false);
-    const DatabaseSchema& schema = DatabaseSchema::builtIn(db);
     if (!beginTransaction(db, error))
         return false;
-    QSqlQuery q(d);
-    auto run = [&](const QString& sql) {
-        if (q.exec(sql))
-            return true;
+    QSqlError e;
+    if (!serializeSetUp(d, db, &e) || !TableIo::ensureTables(d, db, QString(), &e)) {
         if (error)
-            *error = describeError(db, q.lastError());
+            *error = describeError(db, e);
+        rollback(db);
         return false;
-    };
-    for (const TableDef& t : schema.tables) {
-        QStringList have;
-        if (!existingColumns(d, t.name, &have)) {
-            if (error)
-                *error = describeError(db, d.lastError());
-            rollback(db);
-            return false;
-        }
-        if (have.isEmpty()) {
-            QStringList cols;
-            cols << (isPostgres() ? QStringLiteral("\"ID\" BIGSERIAL PRIMARY KEY")
-                                  : QStringLiteral("\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT"));
-            for (const ColumnDef& c : t.columns)
-                cols << quote(c.name) + QLatin1Char(' ') + sqlType(c.type, isPostgres());
-            if (!run(QStringLiteral("CREATE TABLE %1 (%2)").arg(quote(t.name), cols.join(QLatin1String(", "))))) {
-                rollback(db);
-                return false;
-            }
-        } else {
-            // An older install: add the columns a newer version knows.
-            for (const ColumnDef& c : t.columns) {
-                if (have.contains(c.name, Qt::CaseInsensitive))
-                    continue;
-                if (!run(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
-                             .arg(quote(t.name), quote(c.name), sqlType(c.type, isPostgres())))) {
-                    rollback(db);
-                    return false;
-                }
-            }
-        }
-        for (const ColumnDef& c : t.columns) {
-            if (!c.indexed)
-                continue;
-            const QString ix = quote(QStringLiteral("ix_%1_%2").arg(t.name, c.name));
-            if (!run(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(ix, quote(t.name), quote(c.name)))) {
-                rollback(db);
-                return false;
-            }
-        }
     }
     return commit(db, error);
 }
@@ -376,38 +484,47 @@ bool Storage::seedTables(DbFile db, QString* error)
         QFile f(QStringLiteral(":/seed/%1/%2.tsv").arg(dbBaseName(db), t.name));
         if (!f.exists())
             continue;
-        QSqlQuery q(d);
-        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(quote(t.name))) || !q.next()) {
-            if (error)
-                *error = describeError(db, q.lastError());
+        if (!beginTransaction(db, error))
             return false;
+        auto failSql = [&](const QSqlError& e) {
+            if (error)
+                *error = describeError(db, e);
+            rollback(db);
+            return false;
+        };
+        QSqlError e;
+        if (!serializeSetUp(d, db, &e))
+            return failSql(e);
+        // Counted inside the transaction: another program may have seeded
+        // the list since we looked at it.
+        QSqlQuery q(d);
+        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(quote(t.name))) || !q.next())
+            return failSql(q.lastError());
+        if (q.value(0).toLongLong() > 0) {  // the office's own list: never overwritten
+            q.finish();
+            if (!commit(db, error))
+                return false;
+            continue;
         }
-        if (q.value(0).toLongLong() > 0)
-            continue;  // the office's own list: never overwritten
+        q.finish();
         if (!f.open(QIODevice::ReadOnly)) {
+            rollback(db);
             if (error)
                 *error = QStringLiteral("初期データ %1 を読み込めません。").arg(f.fileName());
             return false;
         }
         const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-        if (lines.isEmpty())
-            continue;
-        const QStringList header = lines.first().trimmed().split(QLatin1Char('\t'));
-        QStringList quoted, marks;
+        const QStringList header = lines.value(0).trimmed().split(QLatin1Char('\t'));
         for (const QString& h : header) {
             if (!t.column(h)) {
+                rollback(db);
                 if (error)
                     *error = QStringLiteral("初期データ %1 の列 %2 はテーブルにありません。").arg(f.fileName(), h);
                 return false;
             }
-            quoted << quote(h);
-            marks << QStringLiteral("?");
         }
-        if (!beginTransaction(db, error))
-            return false;
-        QSqlQuery ins(d);
-        ins.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                        .arg(quote(t.name), quoted.join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
+        QVector<QVector<QVariant>> rows;
+        rows.reserve(lines.size());
         for (int i = 1; i < lines.size(); ++i) {
             QString line = lines[i];
             if (line.endsWith(QLatin1Char('\r')))
@@ -415,29 +532,67 @@ bool Storage::seedTables(DbFile db, QString* error)
             if (line.isEmpty())
                 continue;
             const QStringList values = line.split(QLatin1Char('\t'));
+            QVector<QVariant> row(header.size());
             for (int c = 0; c < header.size(); ++c) {
                 const QString v = c < values.size() ? values[c] : QString();
-                const ColumnDef* col = t.column(header[c]);
-                if (v.isEmpty())
-                    ins.bindValue(c, QVariant());
-                else if (col->type == ColumnType::Integer)
-                    ins.bindValue(c, v.toLongLong());
-                else if (col->type == ColumnType::Real)
-                    ins.bindValue(c, v.toDouble());
-                else
-                    ins.bindValue(c, v);
+                if (!v.isEmpty())
+                    row[c] = v;
             }
-            if (!ins.exec()) {
-                if (error)
-                    *error = describeError(db, ins.lastError());
-                rollback(db);
-                return false;
-            }
+            rows.append(std::move(row));
         }
+        if (!TableIo::insertRows(d, QString(), t, header, rows, &e))
+            return failSql(e);
         if (!commit(db, error))
             return false;
     }
     return true;
+}
+
+bool Storage::bulkInsert(DbFile db, const QString& table, const QStringList& columns,
+                         const QVector<QVector<QVariant>>& rows, QString* error)
+{
+    const TableDef* t = DatabaseSchema::builtIn(db).table(table);
+    if (!t) {
+        if (error)
+            *error = QStringLiteral("テーブル %1 はデータベース「%2」にありません。").arg(table, dbBaseName(db));
+        return false;
+    }
+    QSqlDatabase d = connection(db, error);
+    if (!d.isValid() || !beginTransaction(db, error))
+        return false;
+    QSqlError e;
+    bool ok = TableIo::insertRows(d, QString(), *t, columns, rows, &e);
+    // Rows brought in with their own IDs: new rows continue after them.
+    if (ok && columns.contains(QStringLiteral("ID"), Qt::CaseInsensitive) && isPostgres()) {
+        qint64 highest = 0;
+        ok = TableIo::idCounter(d, QString(), t->name, &highest, &e)
+             && TableIo::setIdCounter(d, QString(), t->name, highest, &e);
+    }
+    if (!ok) {
+        if (error)
+            *error = describeError(db, e);
+        rollback(db);
+        return false;
+    }
+    return commit(db, error);
+}
+
+bool Storage::checkIntegrity(DbFile db, QStringList* problems, QString* error)
+{
+    QSqlDatabase d = connection(db, error);
+    if (!d.isValid())
+        return false;
+    QSqlError e;
+    QStringList found;
+    if (TableIo::integrityCheck(d, &found, &e))
+        return true;
+    if (problems)
+        *problems = found;
+    if (error)
+        *error = e.isValid() ? describeError(db, e)
+                             : QStringLiteral("データベースファイル「%1」に不整合があります。\n%2")
+                                   .arg(dbFileName(db), found.mid(0, 10).join(QLatin1Char('\n')));
+    return false;
 }
 
 Transaction::Transaction(Storage& storage, DbFile db)

@@ -5,6 +5,9 @@
 #include <QHash>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
 
 // Where the databases live. Without database.ini the SQLite files of the
 // application directory are used; with it, one PostgreSQL database.
@@ -25,6 +28,13 @@ struct StorageConfig {
     // which would split the office's register in two.
     static bool fromAppDir(const QString& appDir, StorageConfig* out, QString* error);
     QString describe() const;
+    // "host:port" of the server, for messages.
+    QString serverName() const;
+    // The desktop keyring entry that holds this account's password.
+    QString keyringKey() const;
+    // Writes appDir/database.ini for a PostgreSQL configuration (never the
+    // password).
+    bool writeIni(const QString& appDir, QString* error) const;
 };
 
 // Connections to the seven databases of one application directory. Each
@@ -61,6 +71,16 @@ public:
     // Turns a driver error into the message a user reads.
     QString describeError(DbFile db, const class QSqlError& e) const;
 
+    // Adds many rows at once (the national postal table, migrations): COPY
+    // on PostgreSQL, one prepared INSERT on SQLite, in one transaction
+    // (joining the caller's). Values follow columns, which may include "ID".
+    bool bulkInsert(DbFile db, const QString& table, const QStringList& columns,
+                    const QVector<QVector<QVariant>>& rows, QString* error);
+
+    // SQLite's integrity check of a database file; *problems gets what it
+    // reports. The server checks its own files, so PostgreSQL passes.
+    bool checkIntegrity(DbFile db, QStringList* problems, QString* error);
+
     // Identifier quoting for SQL text (names keep their case on both engines).
     static QString quote(const QString& identifier);
 
@@ -70,6 +90,8 @@ public:
 
 private:
     bool openConnection(DbFile db, bool create, QString* error);
+    bool openServerConnection(QSqlDatabase& d, DbFile db, bool create, QString* error);
+    bool createServerDatabase(QString* error);
     bool createTables(DbFile db, QString* error);
     bool seedTables(DbFile db, QString* error);
 
@@ -78,6 +100,7 @@ private:
     QHash<DbFile, QString> m_names;
     QHash<DbFile, int> m_txDepth;
     QHash<DbFile, bool> m_txAborted;
+    bool m_keyringTried = false;
 };
 
 // Runs the writes of one operation all or nothing: rolls back unless

@@ -118,6 +118,18 @@ const Command kCommands[] = {
     {"SrchBtn", "顧客の条件検索", Kind::Unavailable},
 };
 
+QHash<QString, MenuForm::WindowOpener>& openers()
+{
+    static QHash<QString, MenuForm::WindowOpener> all;
+    return all;
+}
+
+MenuForm::OutputHandler& outputHandler()
+{
+    static MenuForm::OutputHandler handler;
+    return handler;
+}
+
 const Command* findCommand(const QString& key)
 {
     for (const Command& c : kCommands)
@@ -797,11 +809,28 @@ void MenuForm::closeEvent(QCloseEvent* event)
 
 // ---------------------------------------------------------------- commands
 
+void MenuForm::registerOpener(const QString& key, WindowOpener opener)
+{
+    openers().insert(key, std::move(opener));
+}
+
+void MenuForm::clearOpeners()
+{
+    openers().clear();
+    outputHandler() = nullptr;
+}
+
+void MenuForm::setOutputHandler(OutputHandler handler)
+{
+    outputHandler() = std::move(handler);
+}
+
 void MenuForm::runCommand(const QString& key)
 {
     const Command* command = findCommand(key);
     if (!command)
         return;
+    const WindowOpener opener = openers().value(key);
     const QString feature = QString::fromUtf8(command->feature);
     switch (command->kind) {
     case Kind::Nothing:
@@ -826,7 +855,10 @@ void MenuForm::runCommand(const QString& key)
             return;
         if (key == QLatin1String("btnKaiBetu") && !checkFloorCounts())
             return;
-        showUnavailable(feature);
+        if (opener)
+            opener(*this);
+        else
+            showUnavailable(feature);
         return;
     case Kind::NewProject:
         newProject();
@@ -850,18 +882,33 @@ void MenuForm::runCommand(const QString& key)
         phoneSearch();
         return;
     case Kind::Unavailable:
-        // The phone search runs only for a number that was typed.
-        if (key == QLatin1String("SrchBtn2") && m_telText->text().isEmpty())
-            return;
-        showUnavailable(feature);
+        if (opener)
+            opener(*this);
+        else
+            showUnavailable(feature);
         return;
     }
 }
 
 void MenuForm::runOutput(int sheet, const QString& name)
 {
-    Q_UNUSED(sheet);
-    showUnavailable(QStringLiteral("書類作成（%1）").arg(name));
+    const OutputHandler handler = outputHandler();
+    if (!handler) {
+        showUnavailable(QStringLiteral("書類作成（%1）").arg(name));
+        return;
+    }
+    if (!checkProjectExists())
+        return;
+    // The documents show what is stored: unsaved edits are saved or
+    // dropped first, then the project is read back.
+    if (!askToSaveEdits())
+        return;
+    {
+        BusyCursor busy;
+        if (!reloadCurrentProject())
+            return;
+    }
+    handler(*this, sheet);
 }
 
 // ---------------------------------------------------------------- register

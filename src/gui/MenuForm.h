@@ -10,6 +10,8 @@
 #include <QString>
 #include <QVector>
 
+#include <functional>
+
 class AddressChooser;
 class HelpForm;
 class QAction;
@@ -77,6 +79,19 @@ public:
     // The exit command: asks about unsaved edits, keeps the window's place
     // for the next start and ends the program.
     void exitApplication();
+
+    // Windows of other parts of the program hook themselves onto a toolbar
+    // key or menu item here (the executable registers them at start), so
+    // that this window needs to know none of them. An entry-window key
+    // still runs the project checks before its opener is called.
+    using WindowOpener = std::function<void(MenuForm&)>;
+    static void registerOpener(const QString& key, WindowOpener opener);
+    static void clearOpeners();
+    // The document output of the drop-down: sheet 0–11 of the application
+    // workbook, or -1 for the sick-house workbook. Called with the project
+    // freshly read back from the database.
+    using OutputHandler = std::function<void(MenuForm&, int sheet)>;
+    static void setOutputHandler(OutputHandler handler);
 
     // The action of a toolbar key or menu item by its name (nullptr if unknown).
     QAction* action(const QString& key) const;

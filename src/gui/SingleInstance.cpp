@@ -1,14 +1,13 @@
 #include "SingleInstance.h"
 
-#include <QCryptographicHash>
-#include <QDir>
+#include "InstanceLock.h"
+
 #include <QLockFile>
 
 SingleInstance::SingleInstance(const QString& appDir)
 {
-    const QByteArray key = QCryptographicHash::hash(QDir::cleanPath(QDir(appDir).absolutePath()).toUtf8(),
-                                                    QCryptographicHash::Sha1).toHex().left(16);
-    m_path = QDir::temp().filePath(QStringLiteral("shinseidesk-%1.lock").arg(QString::fromLatin1(key)));
+    // The command-line tool checks the same lock before it replaces database files.
+    m_path = InstanceLock::lockFilePath(appDir);
 }
 
 SingleInstance::~SingleInstance() = default;

@@ -981,6 +981,8 @@ bool XlsxWorkbook::writeCells(const QString& sheetName, const QVector<XlsxCellWr
         if (value.kind == XlsxCellWrite::Kind::Number && !isPlainNumber(value.value))
             value.kind = XlsxCellWrite::Kind::Text;
 
+        if (value.kind == XlsxCellWrite::Kind::Clear && !s->findRow(w.ref.row))
+            continue;  // nothing there to clear
         Sheet::Row& row = s->rowFor(w.ref.row);
         if (!row.openCells())
             return fail(

@@ -1,0 +1,76 @@
+#include "CliCommands.h"
+
+#include "ProjectData.h"
+#include "SinseiExcelOutRtn.h"
+#include "Storage.h"
+
+#include <QFileInfo>
+
+// output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]: the same fill as the
+// main window's output drop-down, written to a file of the caller's
+// choice instead of being shown.
+int cliOutput(CliContext& c)
+{
+    QStringList args = c.args;
+    QString out;
+    QString pdf;
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if ((a == QLatin1String("--out") || a == QLatin1String("--pdf")) && i + 1 < args.size()) {
+            (a == QLatin1String("--out") ? out : pdf) = args[++i];
+        } else if (a.startsWith(QLatin1String("--"))) {
+            c.err << QStringLiteral("不明なオプションです: %1").arg(a) << Qt::endl;
+            return 2;
+        } else {
+            positional << a;
+        }
+    }
+    if (positional.size() != 2 || out.isEmpty()) {
+        c.err << QStringLiteral("使い方: output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]\n"
+                                "DOC は帳票の番号 0〜11 または名前（%1）です。")
+                     .arg(SinseiExcelOutRtn::documentNames().join(QStringLiteral("、")))
+              << Qt::endl;
+        return 2;
+    }
+    bool ok = false;
+    const qint64 bid = positional[0].toLongLong(&ok);
+    if (!ok || bid <= 0) {
+        c.err << QStringLiteral("B_ID は正の整数で指定してください。") << Qt::endl;
+        return 2;
+    }
+    const int doc = SinseiExcelOutRtn::documentIndex(positional[1]);
+    if (doc < 0) {
+        c.err << QStringLiteral("帳票「%1」はありません。　0〜11 または %2 のいずれかを指定してください。")
+                     .arg(positional[1], SinseiExcelOutRtn::documentNames().join(QStringLiteral("、")))
+              << Qt::endl;
+        return 2;
+    }
+
+    const QString templ = SinseiExcelOutRtn::templatePath();
+    if (!QFileInfo::exists(templ)) {
+        c.err << QStringLiteral("必要とするシステムファイルが存在しません。（%1）").arg(templ) << Qt::endl;
+        return 1;
+    }
+    ProjectData project;
+    QString error;
+    if (!ProjectData::load(c.storage, bid, &project, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+    const QString xlsx = QFileInfo(out).absoluteFilePath();
+    if (!SinseiExcelOutRtn::fillWorkbook(project, doc, templ, xlsx, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+    c.out << xlsx << Qt::endl;
+    if (!pdf.isEmpty()) {
+        const QString pdfPath = QFileInfo(pdf).absoluteFilePath();
+        if (!SinseiExcelOutRtn::renderPdf(xlsx, pdfPath, doc, &error)) {
+            c.err << error << Qt::endl;
+            return 1;
+        }
+        c.out << pdfPath << Qt::endl;
+    }
+    return 0;
+}

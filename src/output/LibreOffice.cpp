@@ -1,0 +1,87 @@
+#include "LibreOffice.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace LibreOffice {
+
+QString executable()
+{
+    for (const char* name : {"soffice", "libreoffice"}) {
+        const QString path = QStandardPaths::findExecutable(QString::fromLatin1(name));
+        if (!path.isEmpty())
+            return path;
+    }
+    return QString();
+}
+
+QString notInstalledMessage()
+{
+    return QStringLiteral("LibreOffice がインストールされていません。　PDF の作成と帳票の表示には LibreOffice Calc"
+                          "（パッケージ libreoffice-calc）が必要です。");
+}
+
+namespace {
+
+bool writeIfMissing(const QString& path, const QByteArray& content)
+{
+    if (QFile::exists(path))
+        return true;
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    return f.write(content) == content.size();
+}
+
+}  // namespace
+
+QString prepareProfile(const QString& dir)
+{
+    static const QByteArray settings = R"(<?xml version="1.0" encoding="UTF-8"?>
+<oor:items xmlns:oor="http://openoffice.org/2001/registry" xmlns:xs="http://www.w3.org/2001/XMLSchema" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="FirstRun" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Common/Misc"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Setup/Office"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
+<item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item>
+<item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="ODFRecalcMode" oor:op="fuse"><value>0</value></prop></item>
+</oor:items>
+)";
+    writeIfMissing(dir + QStringLiteral("/user/registrymodifications.xcu"), settings);
+    return QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(QDir(dir).absolutePath()).toString(QUrl::FullyEncoded);
+}
+
+QProcessEnvironment environment(const QString& dir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QByteArray conf = R"(<?xml version="1.0"?>
+<!DOCTYPE fontconfig SYSTEM "fonts.dtd">
+<fontconfig>
+)";
+    const QString path = dir + QStringLiteral("/fonts.conf");
+    QString system = env.value(QStringLiteral("FONTCONFIG_FILE"), QStringLiteral("/etc/fonts/fonts.conf"));
+    if (QFileInfo(system).absoluteFilePath() == QFileInfo(path).absoluteFilePath())
+        system = QStringLiteral("/etc/fonts/fonts.conf");
+    conf += "  <include ignore_missing=\"yes\">" + system.toUtf8() + "</include>\n";
+    const char* const mincho[] = {"ＭＳ 明朝", "ＭＳ Ｐ明朝", "MS Mincho", "MS PMincho", "游明朝"};
+    const char* const gothic[] = {"ＭＳ ゴシック", "ＭＳ Ｐゴシック", "MS Gothic", "MS PGothic", "游ゴシック"};
+    for (const char* f : mincho)
+        conf += QByteArray("  <alias binding=\"same\"><family>") + f
+            + "</family><prefer><family>IPAMincho</family><family>Noto Serif CJK JP</family></prefer></alias>\n";
+    for (const char* f : gothic)
+        conf += QByteArray("  <alias binding=\"same\"><family>") + f
+            + "</family><prefer><family>IPAGothic</family><family>Noto Sans CJK JP</family></prefer></alias>\n";
+    conf += "</fontconfig>\n";
+    QDir().mkpath(dir);
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(conf) == conf.size()) {
+        f.close();
+        env.insert(QStringLiteral("FONTCONFIG_FILE"), path);
+    }
+    return env;
+}
+
+}  // namespace LibreOffice

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "InputSheet.h"
+#include "ProjectData.h"
+
+#include <array>
+
+// The cell map of the input sheet "データ入力１": which value of a project
+// goes into which cell. The template's printed sheets read these cells
+// through formulas, so the map is the whole contract between the program
+// and the template. Each section is a plain function so that it can be
+// checked without any file.
+namespace SinseiCellMap {
+
+inline const QString kInputSheet = QStringLiteral("データ入力１");
+inline const QString kApplicationSheet = QStringLiteral("確認申請");
+
+// Rows of the input sheet are those of building 1; buildings 2 and 3 sit
+// this many rows further down.
+inline constexpr std::array<int, 3> kBuildingOffset{0, 778, 1111};
+// First row of each floor page of the input sheet, by building and floor slot.
+inline constexpr int kFloorBase[3][6] = {
+    {298, 780, 817, 854, 891, 928},
+    {1076, 1113, 1150, 1187, 1224, 1261},
+    {1409, 1446, 1483, 1520, 1557, 1594},
+};
+// The input cell of the inspection block that holds the floor area under
+// inspection (KANRYOU.Men1).
+inline const char* const kInspectionAreaCell = "D356";
+// The record book: line i on row kRecordBookFirstRow + i, columns C to G.
+inline constexpr int kRecordBookFirstRow = 1630;
+inline constexpr int kRecordBookLines = 90;
+
+// Rows of sheet "確認申請" that carry the pages of buildings 2 and 3.
+struct RowRange {
+    int first;
+    int last;
+    bool hidden;
+};
+// What to hide and show for a building count; nothing for a count outside 1..3.
+QVector<RowRange> buildingRows(int buildingCount);
+
+// Floors of a building: above-ground plus below-ground count, each read
+// as a number (empty = 0), whole floors only.
+int floorCount(const RowValues& building);
+// The project with the floor label of every slot beyond its building's
+// floor count made empty, so that those floor pages print empty. The
+// database keeps its values.
+ProjectData withUnusedFloorsBlanked(const ProjectData& project);
+
+// The application proper.
+void fillOverview(const ProjectData& p, InputSheet& sheet);       // GAIYOU
+void fillSite(const ProjectData& p, InputSheet& sheet);           // SHIKICHI, and per building: 工事種別, 特例, 便所
+void fillBuildings(const ProjectData& p, InputSheet& sheet);      // TATEMONOBETU, then the cross-building cells
+void fillFloors(const ProjectData& p, InputSheet& sheet);         // KAIBETU
+// The other documents.
+void fillInspection(const ProjectData& p, InputSheet& sheet);     // KANRYOU
+void fillConstructionNotice(const ProjectData& p, InputSheet& sheet);  // KOUJI
+void fillFireObject(const ProjectData& p, InputSheet& sheet);     // BOUKA
+void fillPowerOfAttorney(const ProjectData& p, InputSheet& sheet);  // ININ
+void fillBusinessRecord(const ProjectData& p, InputSheet& sheet);  // GYOUMU
+void fillRecordBook(const ProjectData& p, InputSheet& sheet);     // record book lines
+
+// Every section in the fixed order; later sections overwrite cells that
+// earlier ones also wrote. The floor slots are blanked first.
+void fillAll(const ProjectData& p, InputSheet& sheet);
+
+}  // namespace SinseiCellMap

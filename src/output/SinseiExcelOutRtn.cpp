@@ -1,0 +1,244 @@
+#include "SinseiExcelOutRtn.h"
+
+#include "AppDir.h"
+#include "InputSheet.h"
+#include "LibreOffice.h"
+#include "Prompter.h"
+#include "SinseiCellMap.h"
+#include "WorkbookViewer.h"
+#include "XlsxWorkbook.h"
+#include "common.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+
+namespace {
+
+const QString kContinuationSheet = QStringLiteral("完了申請四面");
+
+bool failWith(QString* error, const QString& message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+// Copies src over dst and makes the copy writable (an installed template
+// may be read-only).
+bool copyOver(const QString& src, const QString& dst, QString* error)
+{
+    if (QFile::exists(dst) && !QFile::remove(dst))
+        return failWith(error, QStringLiteral("ファイル「%1」を上書きできません。").arg(dst));
+    if (!QFile::copy(src, dst))
+        return failWith(error, QStringLiteral("ファイル「%1」を「%2」にコピーできません。").arg(src, dst));
+    QFile::setPermissions(dst, QFile::permissions(dst) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+    return true;
+}
+
+}  // namespace
+
+const QStringList& SinseiExcelOutRtn::documentNames()
+{
+    static const QStringList names{
+        QStringLiteral("確認申請"), QStringLiteral("概要書"),   QStringLiteral("工事届"),
+        QStringLiteral("委任状"),   QStringLiteral("計画変更"), QStringLiteral("中間申請"),
+        QStringLiteral("完了申請"), QStringLiteral("除去届"),   QStringLiteral("防火対象物"),
+        QStringLiteral("監理報告"), QStringLiteral("台帳"),     QStringLiteral("記録"),
+    };
+    return names;
+}
+
+int SinseiExcelOutRtn::documentIndex(const QString& nameOrNumber)
+{
+    const int byName = documentNames().indexOf(nameOrNumber.trimmed());
+    if (byName >= 0)
+        return byName;
+    bool ok = false;
+    const int n = nameOrNumber.trimmed().toInt(&ok);
+    return ok && n >= 0 && n < documentNames().size() ? n : -1;
+}
+
+QString SinseiExcelOutRtn::templatePath()
+{
+    return AppDir::file(QStringLiteral("確認申請.xlsx"));
+}
+
+QString SinseiExcelOutRtn::outputPath()
+{
+    return AppDir::file(QStringLiteral("確認申請書.xlsx"));
+}
+
+SinseiExcelOutRtn::SinseiExcelOutRtn(WorkbookViewer* viewer)
+    : m_viewer(viewer)
+{
+}
+
+void SinseiExcelOutRtn::closeEarlier()
+{
+    if (m_lastOutput.isEmpty() || !QFile::exists(m_lastOutput) || !common::FileInUse(m_lastOutput))
+        return;
+    if (m_viewer)
+        m_viewer->close();
+}
+
+bool SinseiExcelOutRtn::output(const ProjectData& project, int docIndex, QString* error)
+{
+    const QString source = templatePath();
+    if (!QFile::exists(source)) {
+        Prompter::current().show({PromptTitle::Warning, QStringLiteral("必要とするシステムファイルが存在しません。"),
+                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+        return failWith(error, QStringLiteral("テンプレート「%1」がありません。").arg(source));
+    }
+    closeEarlier();
+
+    const QString target = outputPath();
+    QString why;
+    bool ok = fillWorkbook(project, docIndex, source, target, &why);
+    if (QFile::exists(target))
+        m_lastOutput = target;
+    if (ok && m_viewer)
+        ok = m_viewer->show(target, &why);
+    if (!ok) {
+        Prompter::current().show({QStringLiteral("EXCELエラー"),
+                                  QStringLiteral("Excelがインストールされていません。　処理を中断します。"),
+                                  Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+        return failWith(error, why);
+    }
+    return true;
+}
+
+bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, const QString& source,
+                                     const QString& target, QString* error)
+{
+    if (common::FileInUse(target))
+        return failWith(error, QStringLiteral("「%1」は他のプログラムで開かれています。　閉じてからやり直してください。")
+                                   .arg(QDir::toNativeSeparators(target)));
+    if (!copyOver(source, target, error))
+        return false;
+    if (common::FileInUse(target))
+        return failWith(error, QStringLiteral("「%1」は他のプログラムで開かれています。").arg(QDir::toNativeSeparators(target)));
+
+    XlsxWorkbook book;
+    if (!book.open(target))
+        return failWith(error, book.errorString());
+    const QString input = SinseiCellMap::kInputSheet;
+    for (const QString& required : {input, SinseiCellMap::kApplicationSheet}) {
+        if (!book.hasSheet(required))
+            return failWith(error, QStringLiteral("テンプレートにシート「%1」がありません。").arg(required));
+    }
+    for (const SinseiCellMap::RowRange& r : SinseiCellMap::buildingRows(project.buildingCount)) {
+        if (!book.setRowsHidden(SinseiCellMap::kApplicationSheet, r.first, r.last, r.hidden))
+            return failWith(error, book.errorString());
+    }
+
+    InputSheet sheet;
+    QString readError;
+    sheet.setTemplateReader([&book, &input, &readError](CellRef ref) {
+        XlsxCell cell;
+        if (!book.readCell(input, ref, &cell)) {
+            readError = book.errorString();
+            return QString();
+        }
+        return cell.formula.isEmpty() ? cell.value : QLatin1Char('=') + cell.formula;
+    });
+    SinseiCellMap::fillAll(project, sheet);
+    if (!readError.isEmpty())
+        return failWith(error, readError);
+    if (!book.writeCells(input, sheet.writes()))
+        return failWith(error, book.errorString());
+
+    if (docIndex >= 0 && docIndex < documentNames().size()) {
+        const QString name = documentNames().at(docIndex);
+        if (!book.hasSheet(name))
+            return failWith(error, QStringLiteral("テンプレートにシート「%1」がありません。").arg(name));
+        if (!book.selectSheet(name))
+            return failWith(error, book.errorString());
+    }
+    if (!book.requestFullRecalculation() || !book.save())
+        return failWith(error, book.errorString());
+    return true;
+}
+
+QStringList SinseiExcelOutRtn::printedSheets(int docIndex, const QStringList& allSheets)
+{
+    QStringList out;
+    if (docIndex >= 0 && docIndex < documentNames().size()) {
+        out << documentNames().at(docIndex);
+        if (docIndex == documentIndex(QStringLiteral("完了申請")) && allSheets.contains(kContinuationSheet))
+            out << kContinuationSheet;
+        return out;
+    }
+    for (const QString& s : allSheets)
+        if (s != SinseiCellMap::kInputSheet)
+            out << s;
+    return out;
+}
+
+bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pdfPath, int docIndex, QString* error)
+{
+    const QString office = LibreOffice::executable();
+    if (office.isEmpty())
+        return failWith(error, LibreOffice::notInstalledMessage());
+    if (!QFile::exists(workbookPath))
+        return failWith(error, QStringLiteral("ファイル「%1」が見つかりません。").arg(workbookPath));
+    QTemporaryDir work;
+    if (!work.isValid())
+        return failWith(error, QStringLiteral("作業用フォルダを作成できません。"));
+    const QString copy = work.filePath(QStringLiteral("output.xlsx"));
+    if (!copyOver(workbookPath, copy, error))
+        return false;
+
+    // Only the sheets of the document stay visible: LibreOffice prints every visible sheet.
+    {
+        XlsxWorkbook book;
+        if (!book.open(copy))
+            return failWith(error, book.errorString());
+        const QStringList all = book.sheetNames();
+        const QStringList printed = printedSheets(docIndex, all);
+        for (const QString& s : printed)
+            if (!all.contains(s))
+                return failWith(error, QStringLiteral("ブックにシート「%1」がありません。").arg(s));
+        if (printed.isEmpty())
+            return failWith(error, QStringLiteral("印刷するシートがありません。"));
+        bool ok = book.setSheetHidden(printed.first(), false) && book.selectSheet(printed.first());
+        for (const QString& s : all) {
+            if (!ok)
+                break;
+            ok = book.setSheetHidden(s, !printed.contains(s));
+        }
+        ok = ok && book.requestFullRecalculation() && book.save();
+        if (!ok)
+            return failWith(error, book.errorString());
+    }
+
+    QProcess soffice;
+    soffice.setProcessEnvironment(LibreOffice::environment(work.path()));
+    soffice.setProgram(office);
+    soffice.setArguments({LibreOffice::prepareProfile(work.filePath(QStringLiteral("profile"))),
+                          QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--nolockcheck"),
+                          QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), work.path(),
+                          copy});
+    soffice.start();
+    if (!soffice.waitForStarted(30000))
+        return failWith(error, QStringLiteral("LibreOffice を起動できません（%1）。").arg(soffice.errorString()));
+    if (!soffice.waitForFinished(300000)) {
+        soffice.kill();
+        soffice.waitForFinished(5000);
+        return failWith(error, QStringLiteral("LibreOffice の PDF 変換が終わりません。"));
+    }
+    const QString produced = work.filePath(QStringLiteral("output.pdf"));
+    if (!QFile::exists(produced)) {
+        const QString detail = QString::fromLocal8Bit(soffice.readAllStandardError()).trimmed();
+        return failWith(error, QStringLiteral("LibreOffice が PDF を作成できませんでした。%1").arg(detail));
+    }
+    const QString target = QFileInfo(pdfPath).absoluteFilePath();
+    QDir().mkpath(QFileInfo(target).absolutePath());
+    if (QFile::exists(target) && !QFile::remove(target))
+        return failWith(error, QStringLiteral("ファイル「%1」を上書きできません。").arg(target));
+    if (!QFile::rename(produced, target) && !QFile::copy(produced, target))
+        return failWith(error, QStringLiteral("ファイル「%1」を作成できません。").arg(target));
+    return true;
+}

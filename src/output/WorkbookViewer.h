@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+class QProcess;
+
+// Shows a filled workbook to the user. The output driver remembers the
+// viewer it started, so that the next output (or the end of the program)
+// can close it without saving.
+class WorkbookViewer {
+public:
+    virtual ~WorkbookViewer() = default;
+    // Opens the file for the user; false with *error when no viewer starts.
+    virtual bool show(const QString& path, QString* error) = 0;
+    // Ends the viewer started last, discarding unsaved edits.
+    virtual void close() = 0;
+};
+
+// The desktop's spreadsheet program: LibreOffice Calc as a child process
+// with a profile of its own, or the desktop's default application
+// (xdg-open) when LibreOffice is not installed.
+class DesktopWorkbookViewer : public WorkbookViewer {
+public:
+    DesktopWorkbookViewer();
+    ~DesktopWorkbookViewer() override;
+
+    bool show(const QString& path, QString* error) override;
+    void close() override;
+    bool isRunning() const;
+
+private:
+    std::unique_ptr<QProcess> m_process;
+    QString m_path;
+};
