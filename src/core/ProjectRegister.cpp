@@ -62,6 +62,7 @@ bool ProjectRegister::projectsInFolder(qint64 folderId, QVector<ProjectItem>* ou
     QVector<ProjectItem> found;
     for (const QString& col : kFolderColumns) {
         Recordset rs(m_storage, DbFile::Kakunin);
+        rs.selectColumns({QStringLiteral("B_ID"), QStringLiteral("Kouji"), QStringLiteral("Buken")});
         if (!rs.open(QStringLiteral("GAIYOU"), col, folderId))
             return failWith(error, rs.errorString());
         for (; !rs.eof(); rs.moveNext())
@@ -365,6 +366,8 @@ bool ProjectRegister::findByPhone(const QString& phone, ProjectItem* found, qint
     if (digits.isEmpty())
         return false;
     Recordset rs(m_storage, DbFile::Kakunin);
+    rs.selectColumns({QStringLiteral("B_ID"), QStringLiteral("FLD"), QStringLiteral("Kouji"), QStringLiteral("Buken"),
+                      QStringLiteral("Tel4")});
     if (!rs.open(QStringLiteral("GAIYOU"))) {
         failWith(error, rs.errorString());
         return false;

@@ -62,7 +62,18 @@ bool Recordset::open(const QString& table, const QVector<Condition>& where)
     if (!d.isValid())
         return false;
 
-    QString sql = QStringLiteral("SELECT * FROM %1").arg(Storage::quote(m_table));
+    QString columns = QStringLiteral("*");
+    if (!m_select.isEmpty()) {
+        QStringList quoted{QStringLiteral("\"ID\"")};
+        for (const QString& c : m_select) {
+            const ColumnDef* col = def->column(c);
+            if (!col)
+                return fail(QStringLiteral("テーブル %1 に列 %2 はありません。").arg(m_table, c));
+            quoted << Storage::quote(col->name);
+        }
+        columns = quoted.join(QLatin1String(", "));
+    }
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(columns, Storage::quote(m_table));
     QStringList conds;
     QVector<QVariant> binds;
     for (const Condition& c : where) {

@@ -38,6 +38,9 @@ public:
     }
     void close();
     bool isOpen() const { return m_open; }
+    // Reads only these columns (and ID) on the next open: listing a large
+    // register needs four columns of a wide table, not all of them.
+    void selectColumns(const QStringList& columns) { m_select = columns; }
     // Rows opened inside a transaction stay locked against other writers
     // until it ends: for a read-compare-write such as the header's save.
     void setLockRows(bool lock) { m_lockRows = lock; }
@@ -90,6 +93,7 @@ private:
     Storage& m_storage;
     DbFile m_db;
     QString m_table;
+    QStringList m_select;
     bool m_open = false;
     QStringList m_columnNames;
     QHash<QString, int> m_columns;  // lower-case name → index
