@@ -5,7 +5,10 @@
 #include "FolderMakeForm.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
+#include "PhotoPage.h"
 #include "PostalLookup.h"
+#include "SchedulePage.h"
+#include "cal1.h"
 #include "ScheduleStore.h"
 #include "Prompter.h"
 #include "Recordset.h"
@@ -19,7 +22,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
 #include <QDrag>
+#include <QFileInfo>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QTimer>
@@ -69,6 +74,7 @@ enum class Kind {
     AddressToPost,
     PhoneSearch,
     Exit,
+    Calculator,
     Help,
     Manual,
     Questions,
@@ -100,7 +106,7 @@ const Command kCommands[] = {
     {"btnInin", "委任状", Kind::Entry},
     {"btnGyoumuNaiyou", "業務内容", Kind::Entry},
     {"btnGyoumuKiroku", "記録簿", Kind::Entry},
-    {"CalBtn", "電卓", Kind::Unavailable},
+    {"CalBtn", "電卓", Kind::Calculator},
     {"EndBtn", "終了", Kind::Exit},
     {"mnHelp", "ヘルプ", Kind::Help},
     {"mnFolderMake", "フォルダ作成", Kind::FolderWindow},
@@ -122,6 +128,12 @@ QHash<QString, MenuForm::WindowOpener>& openers()
 {
     static QHash<QString, MenuForm::WindowOpener> all;
     return all;
+}
+
+MenuForm::MailHandler& mailHandler()
+{
+    static MenuForm::MailHandler handler;
+    return handler;
 }
 
 MenuForm::OutputHandler& outputHandler()
@@ -635,39 +647,50 @@ QWidget* MenuForm::buildProjectTab()
 
 QWidget* MenuForm::buildScheduleTab()
 {
-    auto* page = new QWidget;
-    m_scheduleList = makeList(QStringLiteral("ListView2"), {QStringLiteral("Date"), QStringLiteral("Title")});
-    m_scheduleList->header()->resizeSection(0, 110);
-    m_calendar = new QCalendarWidget;
-    m_calendar->setObjectName(QStringLiteral("MonthView1"));
-    m_calendar->setGridVisible(true);
-    // Day and month names in Japanese and weeks from Sunday, as on the
-    // office's wall calendar, whatever the desktop's own locale.
-    m_calendar->setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
-    m_calendar->setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
-    m_calendar->setMinimumWidth(320);
-
-    auto* layout = new QHBoxLayout(page);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(m_scheduleList, 3);
-    auto* side = new QVBoxLayout;
-    side->addWidget(m_calendar);
-    side->addStretch(1);
-    layout->addLayout(side, 2);
-    return page;
+    m_scheduleTab = new SchedulePage(m_storage);
+    m_scheduleList = m_scheduleTab->list();
+    m_calendar = m_scheduleTab->calendar();
+    connect(m_scheduleTab, &SchedulePage::changed, this, [this] {
+        m_scheduleChanged = true;
+        m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(true);
+    });
+    connect(m_scheduleTab, &SchedulePage::mailRequested, this, [this](const QString& subject, const QString& body) {
+        if (const MailHandler handler = mailHandler())
+            handler(*this, subject, body);
+        else
+            showUnavailable(QStringLiteral("メール伝言"));
+    });
+    return m_scheduleTab;
 }
 
 QWidget* MenuForm::buildPhotoTab()
 {
-    auto* page = new QWidget;
-    m_photoList = makeList(QStringLiteral("ListView3"),
-                           {QStringLiteral("写真ファイル一覧"), QStringLiteral("日付"), QStringLiteral("サイズ")});
-    m_photoList->header()->resizeSection(0, 360);
-    m_photoList->header()->resizeSection(1, 160);
-    auto* layout = new QVBoxLayout(page);
-    layout->setContentsMargins(6, 6, 6, 6);
-    layout->addWidget(m_photoList);
-    return page;
+    m_photoTab = new PhotoPage;
+    m_photoList = m_photoTab->list();
+    m_photoTab->setFolderMaker([this] { return makePhotoFolder(); });
+    return m_photoTab;
+}
+
+QString MenuForm::makePhotoFolder()
+{
+    // A project from an older register may have no photo folder yet.
+    if (!m_project.isLoaded())
+        return {};
+    QString name = m_project.text(m_project.gaiyou, QStringLiteral("PHOTO_FLD"));
+    if (name.isEmpty()) {
+        name = ProjectRegister::photoFolderName(QDateTime::currentDateTime());
+        for (int n = 2; QFileInfo::exists(AppDir::file(name)); ++n)
+            name = ProjectRegister::photoFolderName(QDateTime::currentDateTime()) + QLatin1Char('_') + QString::number(n);
+        Recordset rs(m_storage, DbFile::Kakunin);
+        if (!rs.open(QStringLiteral("GAIYOU"), QStringLiteral("ID"), m_project.gaiyouId()) || rs.eof()
+            || !rs.setValue(QStringLiteral("PHOTO_FLD"), name) || !rs.update()) {
+            common::ErrorBox(rs.errorString());
+            return {};
+        }
+        m_project.gaiyou.insert(QStringLiteral("PHOTO_FLD"), name);
+    }
+    QDir().mkpath(AppDir::file(name));
+    return AppDir::file(name);
 }
 
 // ---------------------------------------------------------------- start and end
@@ -818,11 +841,17 @@ void MenuForm::clearOpeners()
 {
     openers().clear();
     outputHandler() = nullptr;
+    mailHandler() = nullptr;
 }
 
 void MenuForm::setOutputHandler(OutputHandler handler)
 {
     outputHandler() = std::move(handler);
+}
+
+void MenuForm::setMailHandler(MailHandler handler)
+{
+    mailHandler() = std::move(handler);
 }
 
 void MenuForm::runCommand(const QString& key)
@@ -837,6 +866,9 @@ void MenuForm::runCommand(const QString& key)
         return;
     case Kind::Exit:
         exitApplication();
+        return;
+    case Kind::Calculator:
+        showCalculator();
         return;
     case Kind::Help:
         showHelp();
@@ -990,7 +1022,8 @@ void MenuForm::fillProjectList()
                 c->setCurrentIndex(-1);
         }
         setBuildingCount(1);
-        m_scheduleList->clear();
+        m_scheduleTab->setProject(nullptr);
+        m_photoTab->setFolder(QString());
         m_loading = false;
         m_headerChanged = false;
         m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
@@ -1100,10 +1133,9 @@ void MenuForm::showProject()
         }
     }
     setBuildingCount(m_project.buildingCount);
-    m_scheduleList->clear();
-    for (const RowValues& e : std::as_const(m_project.schedule))
-        m_scheduleList->addTopLevelItem(
-            new QTreeWidgetItem({ScheduleStore::listText(e), e.value(QStringLiteral("SCJ_TITLE")).toString()}));
+    m_scheduleTab->setProject(&m_project);
+    const QString photo = m_project.text(m_project.gaiyou, QStringLiteral("PHOTO_FLD"));
+    m_photoTab->setFolder(photo.isEmpty() ? QString() : AppDir::file(photo));
     m_loading = false;
     m_headerChanged = false;
     m_scheduleChanged = false;
@@ -1349,6 +1381,15 @@ void MenuForm::showHelp()
     m_help->activateWindow();
 }
 
+void MenuForm::showCalculator()
+{
+    if (!m_calculator)
+        m_calculator = new cal1(this);
+    m_calculator->show();
+    m_calculator->raise();
+    m_calculator->activateWindow();
+}
+
 void MenuForm::showVersion()
 {
     QString version = QCoreApplication::applicationVersion();
@@ -1496,4 +1537,9 @@ bool MenuForm::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+cal1* MenuForm::calculatorWindow() const
+{
+    return m_calculator;
 }

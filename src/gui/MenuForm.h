@@ -13,6 +13,9 @@
 #include <functional>
 
 class AddressChooser;
+class PhotoPage;
+class SchedulePage;
+class cal1;
 class HelpForm;
 class QAction;
 class QCalendarWidget;
@@ -92,6 +95,9 @@ public:
     // freshly read back from the database.
     using OutputHandler = std::function<void(MenuForm&, int sheet)>;
     static void setOutputHandler(OutputHandler handler);
+    // "メール伝言" of the schedule tab: opens a message with this subject and body.
+    using MailHandler = std::function<void(MenuForm&, const QString& subject, const QString& body)>;
+    static void setMailHandler(MailHandler handler);
 
     // The action of a toolbar key or menu item by its name (nullptr if unknown).
     QAction* action(const QString& key) const;
@@ -104,6 +110,9 @@ public:
     QTreeWidget* projectList() const { return m_projectList; }
     QTreeWidget* scheduleList() const { return m_scheduleList; }
     QTreeWidget* photoList() const { return m_photoList; }
+    SchedulePage* schedulePage() const { return m_scheduleTab; }
+    PhotoPage* photoPage() const { return m_photoTab; }
+    cal1* calculatorWindow() const;
     QCalendarWidget* calendar() const { return m_calendar; }
     QScrollBar* buildingCountScroller() const { return m_tousuScroll; }
     QLabel* buildingCountLabel() const { return m_tousuLabel; }
@@ -140,6 +149,8 @@ private:
     void showUnavailable(const QString& feature);
     void showHelp();
     void showVersion();
+    void showCalculator();
+    QString makePhotoFolder();
 
     void fillProjectList();
     void loadProject(int row);
@@ -195,6 +206,9 @@ private:
     QPushButton* m_srchBtn = nullptr;
 
     QPointer<HelpForm> m_help;
+    QPointer<cal1> m_calculator;
+    SchedulePage* m_scheduleTab = nullptr;
+    PhotoPage* m_photoTab = nullptr;
 
     QVector<FolderItem> m_folders;
     qint64 m_currentFolder = 0;

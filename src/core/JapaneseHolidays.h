@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+
+// National holidays of Japan, worked out from the law's rules (fixed days,
+// Mondays, the equinoxes, substitute and in-between holidays, and the
+// one-off days of 2019–2021), for 1980–2099.
+namespace JapaneseHolidays {
+
+// The holiday's name, or empty when the day is not a holiday.
+QString name(const QDate& date);
+inline bool isHoliday(const QDate& date) { return !name(date).isEmpty(); }
+
+}  // namespace JapaneseHolidays

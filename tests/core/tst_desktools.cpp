@@ -1,0 +1,195 @@
+#include "Calculator.h"
+#include "JapaneseHolidays.h"
+#include "PhotoFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The calculator, the holiday calendar and the photo folder: small tools
+// of the main window with rules of their own.
+class TestDeskTools : public QObject {
+    Q_OBJECT
+
+private:
+    static void keys(Calculator& c, const QString& seq)
+    {
+        for (QChar ch : seq) {
+            if (ch.isDigit())
+                c.pressNumber(ch.digitValue());
+            else if (ch == QLatin1Char('.'))
+                c.pressNumber(10);
+            else if (ch == QLatin1Char('+'))
+                c.pressOperator(Calculator::Plus);
+            else if (ch == QLatin1Char('-'))
+                c.pressOperator(Calculator::Minus);
+            else if (ch == QLatin1Char('*'))
+                c.pressOperator(Calculator::Times);
+            else if (ch == QLatin1Char('/'))
+                c.pressOperator(Calculator::Divide);
+            else if (ch == QLatin1Char('='))
+                c.pressOperator(Calculator::Equals);
+        }
+    }
+    static void touch(const QString& path)
+    {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("picture");
+    }
+
+private slots:
+    void calculatorCarriesTheUnroundedValue()
+    {
+        Calculator c;
+        keys(c, QStringLiteral("1+2="));
+        QCOMPARE(c.display(), QStringLiteral("3"));
+        keys(c, QStringLiteral("*4="));
+        QCOMPARE(c.display(), QStringLiteral("12"));
+
+        c.clearAll();
+        c.setDecimals(2);
+        keys(c, QStringLiteral("1/3="));
+        QCOMPARE(c.display(), QStringLiteral("0.33"));
+        keys(c, QStringLiteral("*3="));
+        QCOMPARE(c.display(), QStringLiteral("1"));
+        keys(c, QStringLiteral("7+1="));  // a typed number after "=" starts afresh
+        QCOMPARE(c.display(), QStringLiteral("8"));
+
+        // Digits, the point and "00".
+        c.clearAll();
+        c.pressNumber(11);
+        QCOMPARE(c.display(), QStringLiteral("0"));
+        c.pressNumber(10);
+        c.pressNumber(10);
+        c.pressNumber(5);
+        QCOMPARE(c.display(), QStringLiteral("0.5"));
+        c.pressNumber(11);
+        QCOMPARE(c.display(), QStringLiteral("0.500"));
+        c.clearEntry();
+        QCOMPARE(c.display(), QStringLiteral("0"));
+
+        // Degrees, π as 3.14159.
+        c.clearAll();
+        c.setDecimals(3);
+        keys(c, QStringLiteral("30"));
+        c.pressOperator(Calculator::Sin);
+        QCOMPARE(c.display(), QStringLiteral("0.5"));
+        keys(c, QStringLiteral("2"));
+        c.pressOperator(Calculator::Root);
+        QCOMPARE(c.display(), QStringLiteral("1.414"));
+
+        // Memory.
+        keys(c, QStringLiteral("7.5"));
+        c.memoryStore();
+        c.clearAll();
+        c.memoryRecall();
+        QCOMPARE(c.display(), QStringLiteral("7.5"));
+        c.memoryClear();
+        c.memoryRecall();
+        QCOMPARE(c.display(), QStringLiteral("0"));
+    }
+
+    void roundingModes_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("2.345 half up") << 2.345 << 0 << "2.35";
+        QTest::newRow("2.345 up") << 2.345 << 1 << "2.35";
+        QTest::newRow("2.345 down") << 2.345 << 2 << "2.34";
+        QTest::newRow("-2.345 half up") << -2.345 << 0 << "-2.35";
+        QTest::newRow("-2.345 up") << -2.345 << 1 << "-2.35";
+        QTest::newRow("-2.345 down") << -2.345 << 2 << "-2.34";
+        QTest::newRow("exact stays") << 2.3 << 1 << "2.3";
+        QTest::newRow("beyond 16-bit after scaling") << 30000.004 << 1 << "30000.01";
+    }
+    void roundingModes()
+    {
+        QFETCH(double, value);
+        QFETCH(int, mode);
+        QFETCH(QString, shown);
+        // The running value is single precision, as the calculator keeps it.
+        float r = 0;
+        QVERIFY(Calculator::round(static_cast<float>(value), 2, static_cast<Calculator::Rounding>(mode), &r));
+        QCOMPARE(Calculator::format(r), shown);
+    }
+
+    void calculatorErrorsKeepTheWindowUsable()
+    {
+        Calculator c;
+        keys(c, QStringLiteral("5/0="));
+        QVERIFY(c.hasError());
+        QVERIFY(c.display().contains(QStringLiteral("0で割る")));
+        keys(c, QStringLiteral("2+3="));
+        QVERIFY(!c.hasError());
+        QCOMPARE(c.display(), QStringLiteral("5"));
+        c.setDecimals(4);
+        QVERIFY(!c.pressOperator(Calculator::Equals));  // a digit error for the window to report
+        QCOMPARE(c.display(), QStringLiteral("0"));
+        float r = 1;
+        QVERIFY(!Calculator::round(1.0, -1, Calculator::Rounding::HalfUp, &r));
+        QCOMPARE(r, 0.0f);
+    }
+
+    void holidays_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("new year") << QDate(2026, 1, 1) << "元日";
+        QTest::newRow("coming of age 2026") << QDate(2026, 1, 12) << "成人の日";
+        QTest::newRow("emperor 2026") << QDate(2026, 2, 23) << "天皇誕生日";
+        QTest::newRow("vernal 2026") << QDate(2026, 3, 20) << "春分の日";
+        QTest::newRow("substitute 2026-05-06") << QDate(2026, 5, 6) << "振替休日";
+        QTest::newRow("marine 2026") << QDate(2026, 7, 20) << "海の日";
+        QTest::newRow("between 2026-09-22") << QDate(2026, 9, 22) << "国民の休日";
+        QTest::newRow("autumnal 2026") << QDate(2026, 9, 23) << "秋分の日";
+        QTest::newRow("sports 2026") << QDate(2026, 10, 12) << "スポーツの日";
+        QTest::newRow("olympic 2021 sports") << QDate(2021, 7, 23) << "スポーツの日";
+        QTest::newRow("olympic 2021 no october") << QDate(2021, 10, 11) << "";
+        QTest::newRow("enthronement") << QDate(2019, 5, 1) << "天皇の即位の日";
+        QTest::newRow("no birthday 2019") << QDate(2019, 12, 23) << "";
+        QTest::newRow("ordinary day") << QDate(2026, 12, 7) << "";
+        QTest::newRow("substitute 2023-01-02") << QDate(2023, 1, 2) << "振替休日";
+        QTest::newRow("vernal 2027") << QDate(2027, 3, 21) << "春分の日";
+    }
+    void holidays()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QString, name);
+        QCOMPARE(JapaneseHolidays::name(date), name);
+    }
+
+    void photoFolderListsAndAddsPictures()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("PHOTOFLD20261205"));
+        QVERIFY(PhotoFolder::list(folder).isEmpty());  // missing folder: nothing, no error
+        QVERIFY(QDir().mkpath(folder));
+        for (const char* n : {"a.JPG", "b.jpeg", "c.gif", "d.BMP", "e.png", "f.PNG", "g.txt", "h.Jpg"})
+            touch(folder + QLatin1Char('/') + QLatin1String(n));
+        QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub.jpg")));
+        QStringList names;
+        for (const auto& p : PhotoFolder::list(folder))
+            names << p.name;
+        QCOMPARE(names, (QStringList{"a.JPG", "b.jpeg", "c.gif", "d.BMP"}));
+        QCOMPARE(PhotoFolder::list(folder).first().size, qint64(7));
+
+        // Adding keeps what is there and makes the folder when needed.
+        const QString source = dir.filePath(QStringLiteral("現場.jpg"));
+        touch(source);
+        const QString fresh = dir.filePath(QStringLiteral("PHOTOFLD_new"));
+        QString stored, error;
+        QVERIFY(PhotoFolder::addPicture(fresh, source, &stored, &error));
+        QCOMPARE(stored, QStringLiteral("現場.jpg"));
+        QVERIFY(PhotoFolder::addPicture(fresh, source, &stored, &error));
+        QCOMPARE(stored, QStringLiteral("現場_2.jpg"));
+        QCOMPARE(PhotoFolder::list(fresh).size(), 2);
+        QVERIFY(!PhotoFolder::addPicture(fresh, dir.filePath(QStringLiteral("missing.jpg")), &stored, &error));
+        QVERIFY(error.contains(QStringLiteral("missing.jpg")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDeskTools)
+#include "tst_desktools.moc"

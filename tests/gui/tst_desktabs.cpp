@@ -1,0 +1,191 @@
+#include "AppDir.h"
+#include "MenuForm.h"
+#include "PhotoPage.h"
+#include "Recordset.h"
+#include "SchedulePage.h"
+#include "TestSupport.h"
+#include "cal1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCalendarWidget>
+#include <QClipboard>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+// The schedule and photo tabs and the calculator, used through their windows.
+class TestDeskTabs : public QObject {
+    Q_OBJECT
+
+private:
+    static int storedEntries(Storage& s, qint64 bid, QStringList* titles = nullptr)
+    {
+        Recordset rs(s, DbFile::Kakunin);
+        rs.open(QStringLiteral("SCHEDULE"), QStringLiteral("B_ID"), bid);
+        if (titles) {
+            titles->clear();
+            for (; !rs.eof(); rs.moveNext())
+                *titles << rs.text(QStringLiteral("SCJ_TITLE"));
+        }
+        return rs.recordCount();
+    }
+    template <typename T>
+    static T* child(QWidget& w, const char* name)
+    {
+        return w.findChild<T*>(QString::fromLatin1(name));
+    }
+    static QString makePicture(const QString& path, int w, int h)
+    {
+        QImage img(w, h, QImage::Format_RGB32);
+        img.fill(Qt::darkGreen);
+        img.save(path, "JPG");
+        return path;
+    }
+
+private slots:
+    void scheduleEditsAreSavedWithTheProject()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        const qint64 bid = form.currentProject().bid;
+        SchedulePage* page = form.schedulePage();
+        QCOMPARE(page->list()->topLevelItemCount(), 1);  // a new project starts with this month
+        auto* title = child<QLineEdit>(form, "TitleText");
+        title->setText(QStringLiteral("一番目"));
+        QVERIFY(form.isEdited());
+        child<QPushButton>(form, "LineAddBtn")->click();
+        title->setText(QStringLiteral("二番目"));
+        child<QPushButton>(form, "LineAddBtn")->click();
+        title->setText(QStringLiteral("三番目"));
+        child<QPlainTextEdit>(form, "BodyText")->setPlainText(QStringLiteral("現場で配筋検査"));
+        child<QLineEdit>(form, "DayInText")->setText(QStringLiteral("1x5"));
+        QCOMPARE(child<QLineEdit>(form, "DayInText")->text(), QStringLiteral("15"));
+        QCOMPARE(page->list()->topLevelItemCount(), 3);
+
+        page->selectEntry(1);
+        QCOMPARE(title->text(), QStringLiteral("二番目"));
+        prompter.answers.enqueue(Prompter::No);
+        child<QPushButton>(form, "LineDelBtn")->click();
+        QCOMPARE(page->list()->topLevelItemCount(), 3);
+        prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(form, "LineDelBtn")->click();
+        QCOMPARE(prompter.shown.last().title, QStringLiteral("行の削除確認"));
+        QCOMPARE(prompter.shown.last().text, QStringLiteral("2行目を削除します。"));
+        QCOMPARE(page->list()->topLevelItemCount(), 2);
+
+        form.action(QStringLiteral("VoucherSave"))->trigger();
+        QVERIFY(!form.isEdited());
+        QStringList titles;
+        QCOMPARE(storedEntries(dir.storage(), bid, &titles), 2);
+        QCOMPARE(titles, (QStringList{QStringLiteral("一番目"), QStringLiteral("三番目")}));
+
+        // Reading the project again shows what was saved, with the day marked.
+        MenuForm again(dir.storage());
+        again.show();
+        QCOMPARE(again.schedulePage()->list()->topLevelItemCount(), 2);
+        again.schedulePage()->selectEntry(1);
+        QCOMPARE(child<QPlainTextEdit>(again, "BodyText")->toPlainText(), QStringLiteral("現場で配筋検査"));
+        const QDate day(QDate::currentDate().year(), QDate::currentDate().month(), 15);
+        QCOMPARE(again.calendar()->dateTextFormat(day).fontWeight(), int(QFont::Bold));
+    }
+
+    void aProjectWithoutEntriesDisablesTheFields()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(form, "LineDelBtn")->click();
+        form.saveProject();
+        QCOMPARE(storedEntries(dir.storage(), form.currentProject().bid), 0);
+        form.selectProject(0);
+        QVERIFY(!child<QLineEdit>(form, "TitleText")->isEnabled());
+        QVERIFY(!child<QPushButton>(form, "LineDelBtn")->isEnabled());
+        QVERIFY(child<QPushButton>(form, "LineAddBtn")->isEnabled());
+        child<QPushButton>(form, "LineAddBtn")->click();
+        QVERIFY(child<QLineEdit>(form, "TitleText")->isEnabled());
+        QCOMPARE(child<QLineEdit>(form, "TitleText")->text(), QStringLiteral("<新規>"));
+        QCOMPARE(storedEntries(dir.storage(), form.currentProject().bid), 1);  // stored at once
+    }
+
+    void photosAreListedPreviewedCopiedAndAdded()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        PhotoPage* page = form.photoPage();
+        const QString folder = page->folder();
+        QVERIFY(QDir(folder).exists());
+        QCOMPARE(page->list()->topLevelItemCount(), 0);
+        QTemporaryDir source;
+        makePicture(folder + QStringLiteral("/ignored.png"), 10, 10);
+        const QString wide = makePicture(source.filePath(QStringLiteral("GAIKAN.JPG")), 400, 200);
+        QVERIFY(page->addPicture(wide));
+        QVERIFY(page->addPicture(wide));
+        QStringList names;
+        for (int i = 0; i < page->list()->topLevelItemCount(); ++i)
+            names << page->list()->topLevelItem(i)->text(0);
+        QCOMPARE(names, (QStringList{QStringLiteral("GAIKAN.JPG"), QStringLiteral("GAIKAN_2.JPG")}));
+        QVERIFY(!page->picture().isNull());
+        const QPixmap shown = page->preview()->pixmap();
+        QVERIFY(!shown.isNull());
+        QCOMPARE(shown.width(), shown.height() * 2);  // proportions kept
+        child<QPushButton>(form, "CopyBtn")->click();
+        QCOMPARE(QApplication::clipboard()->image().size(), QSize(400, 200));
+
+        // The folder removed behind the program's back: an empty list, no error.
+        QVERIFY(QDir(folder).removeRecursively());
+        form.selectProject(0);
+        QCOMPARE(page->list()->topLevelItemCount(), 0);
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void calculatorWindowWorksFromKeysAndKeyboard()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.action(QStringLiteral("CalBtn"))->trigger();
+        cal1* calc = form.calculatorWindow();
+        QVERIFY(calc && calc->isVisible());
+        auto press = [&](const char* name) { child<QPushButton>(*calc, name)->click(); };
+        press("Numkey1");
+        press("Opkey1");
+        press("Numkey2");
+        press("Opkey0");
+        QCOMPARE(calc->display()->text(), QStringLiteral("3"));
+        press("CLRkey0");
+        calc->setDecimals(2);
+        QTest::keyClicks(calc, QStringLiteral("1/3="));
+        QCOMPARE(calc->display()->text(), QStringLiteral("0.33"));
+        QTest::keyClicks(calc, QStringLiteral("*3"));
+        QTest::keyClick(calc, Qt::Key_Return);
+        QCOMPARE(calc->display()->text(), QStringLiteral("1"));
+        child<QWidget>(*calc, "Option1_2")->setProperty("checked", true);
+        QTest::keyClicks(calc, QStringLiteral("2.345="));
+        QCOMPARE(calc->display()->text(), QStringLiteral("2.34"));
+        QTest::keyClicks(calc, QStringLiteral("9/0="));
+        QVERIFY(calc->display()->text().contains(QStringLiteral("0で割る")));
+        QTest::keyClicks(calc, QStringLiteral("6*7="));
+        QCOMPARE(calc->display()->text(), QStringLiteral("42"));
+        QVERIFY(prompter.shown.isEmpty());
+        form.action(QStringLiteral("CalBtn"))->trigger();
+        QCOMPARE(form.calculatorWindow(), calc);  // one calculator, brought to the front
+    }
+};
+
+QTEST_MAIN(TestDeskTabs)
+#include "tst_desktabs.moc"
