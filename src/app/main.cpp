@@ -1,4 +1,5 @@
 #include "AppDir.h"
+#include "EntryWindows.h"
 #include "GuiCommon.h"
 #include "MenuForm.h"
 #include "MessageBoxPrompter.h"
@@ -41,6 +42,7 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    EntryWindows::registerOpeners(storage);
     MenuForm window(storage);
     window.show();
     return app.exec();

@@ -1,0 +1,983 @@
+#include "EntryForm.h"
+
+#include "AdrForm.h"
+#include "AppDir.h"
+#include "HelpForm.h"
+#include "NumberText.h"
+#include "PostalLookup.h"
+#include "Prompter.h"
+#include "Recordset.h"
+#include "Storage.h"
+#include "common.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSet>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// A page that asks for the room its fields need, so that the window opens
+// large enough for every tab; it scrolls only on a smaller screen.
+class PageScroll : public QScrollArea {
+public:
+    QSize sizeHint() const override
+    {
+        if (!widget())
+            return QScrollArea::sizeHint();
+        const int f = 2 * frameWidth();
+        return widget()->sizeHint() + QSize(f, f);
+    }
+};
+
+// Shows the hourglass for the life of the object.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+// Puts a stored text into a drop-down: its item when it is one, and as the
+// text of the list all the same when it is not.
+void showInCombo(QComboBox* c, const QString& text)
+{
+    const int i = c->findText(text, Qt::MatchExactly);
+    c->setCurrentIndex(i);
+    if (c->currentText() != text)
+        c->setEditText(text);
+}
+
+bool isEnterKey(const QKeyEvent* e)
+{
+    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+}
+
+}  // namespace
+
+EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_storage(storage)
+    , m_bid(bid)
+    , m_table(std::move(table))
+{
+    m_table.place();
+    buildLayout();
+}
+
+EntryForm::~EntryForm() = default;
+
+// ---------------------------------------------------------------- layout
+
+void EntryForm::buildLayout()
+{
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
+    outer->setSpacing(6);
+    m_top = new QHBoxLayout;
+    outer->addLayout(m_top);
+    m_body = new QHBoxLayout;
+    outer->addLayout(m_body, 1);
+
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
+    m_body->addWidget(m_tabs, 1);
+    QStringList tabTitles = m_table.tabs;
+    if (tabTitles.isEmpty())
+        tabTitles << windowTitle();
+
+    // Each tab: up to two columns of groups, scrolled only when the screen
+    // is smaller than the window was laid out for.
+    QVector<QVector<QVBoxLayout*>> columns(tabTitles.size());
+    for (int t = 0; t < tabTitles.size(); ++t) {
+        auto* scroll = new PageScroll;
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        auto* page = new QWidget;
+        page->setObjectName(QStringLiteral("Page%1").arg(t + 1));
+        auto* row = new QHBoxLayout(page);
+        row->setContentsMargins(6, 6, 6, 6);
+        row->setSpacing(10);
+        bool twoColumns = false;
+        for (const GroupDef& g : std::as_const(m_table.groups))
+            twoColumns = twoColumns || (g.tab == t && g.column > 0);
+        for (int c = 0; c < (twoColumns ? 2 : 1); ++c) {
+            auto* col = new QVBoxLayout;
+            col->setSpacing(6);
+            row->addLayout(col, 1);
+            columns[t] << col;
+        }
+        scroll->setWidget(page);
+        m_tabs->addTab(scroll, tabTitles[t]);
+    }
+    if (m_table.tabs.size() <= 1)
+        m_tabs->tabBar()->hide();
+
+    const QFontMetrics fm(font());
+    const int fullWidth = fm.horizontalAdvance(QChar(0x3042));  // あ
+    for (int g = 0; g < m_table.groups.size(); ++g) {
+        const GroupDef& group = m_table.groups[g];
+        // A space after the title: the style measures it with the Latin
+        // font and would clip the closing bracket of a Japanese title.
+        auto* box = new QGroupBox(group.title.isEmpty() ? QString() : group.title + QStringLiteral("  "));
+        box->setObjectName(QStringLiteral("Group%1").arg(g + 1));
+        auto* grid = new QGridLayout(box);
+        grid->setContentsMargins(8, 4, 8, 6);
+        grid->setHorizontalSpacing(8);
+        grid->setVerticalSpacing(4);
+        m_groupBoxes << box;
+        m_groupGrids << grid;
+        const int tab = qBound(0, group.tab, static_cast<int>(columns.size()) - 1);
+        columns[tab][qBound(0, group.column, static_cast<int>(columns[tab].size()) - 1)]->addWidget(box);
+    }
+    for (auto& tabColumns : columns)
+        for (QVBoxLayout* col : tabColumns)
+            col->addStretch(1);
+
+    // Widgets are made in the order they stand on screen, so that Tab
+    // walks them as the eye does.
+    QVector<const FieldDef*> visual;
+    for (const FieldDef& f : m_table.fields)
+        visual << &f;
+    std::stable_sort(visual.begin(), visual.end(), [this](const FieldDef* a, const FieldDef* b) {
+        const GroupDef& ga = m_table.groups[a->group];
+        const GroupDef& gb = m_table.groups[b->group];
+        return std::make_tuple(ga.tab, ga.column, a->group, a->row, a->cell)
+               < std::make_tuple(gb.tab, gb.column, b->group, b->row, b->cell);
+    });
+    QHash<int, int> cellsOfGroup;
+    QHash<int, bool> captioned;
+    for (const FieldDef& f : m_table.fields) {
+        cellsOfGroup[f.group] = qMax(cellsOfGroup.value(f.group), f.cell + f.span);
+        captioned[f.group] = captioned.value(f.group) || !f.caption.isEmpty();
+    }
+    for (int g = 0; g < m_table.groups.size(); ++g) {
+        const GroupDef& group = m_table.groups[g];
+        QGridLayout* grid = m_groupGrids[g];
+        const int cells = qMax(cellsOfGroup.value(g), static_cast<int>(group.headers.size()));
+        if (group.aligned || !group.headers.isEmpty())
+            grid->setColumnStretch(cells + 1, 1);
+        if (captioned.value(g))
+            grid->setColumnMinimumWidth(0, group.captionChars * fullWidth);
+        for (int i = 0; i < group.headers.size(); ++i) {
+            auto* h = new QLabel(group.headers[i]);
+            h->setAlignment(Qt::AlignCenter);
+            grid->addWidget(h, 0, 1 + i);
+        }
+    }
+
+    QHash<QPair<int, int>, QHBoxLayout*> flowRows;
+    QSet<QPair<int, int>> growingRows;
+    for (const FieldDef* f : std::as_const(visual)) {
+        const GroupDef& group = m_table.groups[f->group];
+        QGridLayout* grid = m_groupGrids[f->group];
+        const int row = f->row + (group.headers.isEmpty() ? 0 : 1);
+        if (!f->caption.isEmpty()) {
+            auto* cap = new QLabel(f->caption);
+            cap->setWordWrap(true);
+            cap->setFixedWidth(group.captionChars * fullWidth);
+            grid->addWidget(cap, row, 0, Qt::AlignVCenter);
+        }
+        auto* cell = new QWidget;
+        auto* h = new QHBoxLayout(cell);
+        h->setContentsMargins(0, 0, 0, 0);
+        h->setSpacing(4);
+        if (!f->label.isEmpty() && f->kind != FieldKind::Flag)
+            h->addWidget(new QLabel(f->label));
+        QWidget* w = makeField(*f);
+        h->addWidget(w, f->chars == 0 ? 1 : 0);
+        if (!f->unit.isEmpty())
+            h->addWidget(new QLabel(f->unit));
+        const PostalPair* pair = m_table.postalPairOf(f->column);
+        if (pair && pair->postal == f->column) {
+            auto* post = new QPushButton(QStringLiteral("住所"));
+            post->setObjectName(QStringLiteral("PostBtn%1").arg(pair->number));
+            post->setToolTip(QStringLiteral("郵便番号から住所を入力します。"));
+            post->setAutoDefault(false);
+            auto* adr = new QPushButton(QStringLiteral("〒番号"));
+            adr->setObjectName(QStringLiteral("AdrBtn%1").arg(pair->number));
+            adr->setToolTip(QStringLiteral("住所から郵便番号を入力します。"));
+            adr->setAutoDefault(false);
+            const int number = pair->number;
+            connect(post, &QPushButton::clicked, this, [this, number] { lookUpAddress(number); });
+            connect(adr, &QPushButton::clicked, this, [this, number] { lookUpPostalCode(number); });
+            h->addWidget(post);
+            h->addWidget(adr);
+        }
+        const bool grows = f->chars == 0 && f->kind != FieldKind::Flag;
+        if (!group.aligned && group.headers.isEmpty()) {
+            // A flowing row: its cells side by side, the rest of the row empty.
+            const QPair<int, int> key(f->group, row);
+            QHBoxLayout* line = flowRows.value(key);
+            if (!line) {
+                auto* holder = new QWidget;
+                line = new QHBoxLayout(holder);
+                line->setContentsMargins(0, 0, 0, 0);
+                line->setSpacing(12);
+                grid->addWidget(holder, row, 1);
+                flowRows.insert(key, line);
+            }
+            line->addWidget(cell, grows ? 1 : 0);
+            if (grows)
+                growingRows.insert(key);
+        } else if (grows) {
+            const int cells = qMax(cellsOfGroup.value(f->group), static_cast<int>(group.headers.size()));
+            grid->addWidget(cell, row, 1 + f->cell, 1, cells - f->cell + 1);
+        } else {
+            grid->addWidget(cell, row, 1 + f->cell, 1, f->span, Qt::AlignLeft | Qt::AlignVCenter);
+        }
+        m_cells.insert(f->column, cell);
+        m_fields.insert(f->column, w);
+        connectField(*f, w);
+    }
+
+    for (auto it = flowRows.cbegin(); it != flowRows.cend(); ++it)
+        if (!growingRows.contains(it.key()))
+            it.value()->addStretch(1);
+    for (int g = 0; g < m_table.groups.size(); ++g)
+        if (!m_table.groups[g].aligned && m_table.groups[g].headers.isEmpty())
+            m_groupGrids[g]->setColumnStretch(1, 1);
+
+    auto* buttons = new QHBoxLayout;
+    m_helpBtn = new QPushButton(QStringLiteral("ヘルプ"));
+    m_helpBtn->setObjectName(QStringLiteral("HelpBtn"));
+    m_helpBtn->setToolTip(QStringLiteral("この画面の説明を表示します。（F1）"));
+    m_helpBtn->setAutoDefault(false);
+    m_applyBtn = new QPushButton(QStringLiteral("適用"));
+    m_applyBtn->setObjectName(QStringLiteral("EditBtn"));
+    m_applyBtn->setToolTip(QStringLiteral("入力した内容を保存します。画面は閉じません。"));
+    m_applyBtn->setAutoDefault(false);
+    m_okBtn = new QPushButton(QStringLiteral("OK"));
+    m_okBtn->setObjectName(QStringLiteral("OKBtn"));
+    m_okBtn->setToolTip(QStringLiteral("画面を閉じます。"));
+    m_okBtn->setAutoDefault(false);
+    buttons->addWidget(m_helpBtn);
+    buttons->addStretch(1);
+    buttons->addWidget(m_applyBtn);
+    buttons->addWidget(m_okBtn);
+    outer->addLayout(buttons);
+    connect(m_helpBtn, &QPushButton::clicked, this, &EntryForm::showHelp);
+    connect(m_applyBtn, &QPushButton::clicked, this, [this] { apply(); });
+    connect(m_okBtn, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_tabs, &QTabWidget::currentChanged, this, &EntryForm::onTabChanged);
+    auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(f1, &QShortcut::activated, this, &EntryForm::showHelp);
+    m_applyBtn->setEnabled(false);
+}
+
+QWidget* EntryForm::makeField(const FieldDef& f)
+{
+    const QFontMetrics fm(font());
+    const int digit = fm.horizontalAdvance(QLatin1Char('0'));
+    QWidget* w = nullptr;
+    switch (f.kind) {
+    case FieldKind::Flag:
+        w = new QCheckBox(f.label);
+        break;
+    case FieldKind::Label: {
+        auto* l = new QLabel;
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        l->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        l->setMinimumHeight(fm.height() + 8);
+        if (f.chars > 0)
+            l->setFixedWidth(f.chars * digit + 12);
+        w = l;
+        break;
+    }
+    case FieldKind::DropDown: {
+        auto* c = new QComboBox;
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->setMaxVisibleItems(20);
+        if (f.chars > 0)
+            c->setFixedWidth(f.chars * digit + 36);
+        w = c;
+        break;
+    }
+    case FieldKind::MultiLine: {
+        auto* e = new QPlainTextEdit;
+        e->setTabChangesFocus(true);
+        e->setFixedHeight(f.lines * fm.lineSpacing() + 12);
+        if (f.chars > 0)
+            e->setFixedWidth(f.chars * digit + 16);
+        w = e;
+        break;
+    }
+    default: {
+        auto* e = new QLineEdit;
+        if (f.chars > 0)
+            e->setFixedWidth(f.chars * digit + 14);
+        if (f.isNumeric()) {
+            e->setAlignment(Qt::AlignRight);
+            // Numbers go in as typed keys: no input-method composition.
+            e->setAttribute(Qt::WA_InputMethodEnabled, false);
+            e->setInputMethodHints(Qt::ImhPreferNumbers | Qt::ImhNoPredictiveText);
+        } else if (f.has(FieldFlag::Latin)) {
+            e->setAttribute(Qt::WA_InputMethodEnabled, false);
+            e->setInputMethodHints(Qt::ImhPreferLatin | Qt::ImhNoPredictiveText);
+        }
+        if (f.has(FieldFlag::ReadOnly)) {
+            e->setReadOnly(true);
+            e->setFocusPolicy(Qt::ClickFocus);
+        }
+        w = e;
+        break;
+    }
+    }
+    w->setObjectName(f.column);
+    if (!f.tip.isEmpty())
+        w->setToolTip(f.tip);
+    return w;
+}
+
+void EntryForm::connectField(const FieldDef& f, QWidget* w)
+{
+    const QString col = f.column;
+    m_columnOf.insert(w, col);
+    w->installEventFilter(this);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        connect(e, &QLineEdit::textChanged, this, [this, col] { onTextChanged(col); });
+    } else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+        connect(e, &QPlainTextEdit::textChanged, this, [this, col] { onTextChanged(col); });
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+        m_columnOf.insert(c->lineEdit(), col);
+        c->lineEdit()->installEventFilter(this);
+        connect(c, &QComboBox::editTextChanged, this, [this, col] { onTextChanged(col); });
+        connect(c, &QComboBox::activated, this, [this, col](int i) { onChoice(col, i); });
+    } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
+        connect(b, &QCheckBox::toggled, this, [this, col] { onFlagToggled(col); });
+    }
+}
+
+void EntryForm::addAfterField(const QString& column, QWidget* widget)
+{
+    QWidget* cell = m_cells.value(column);
+    if (!cell)
+        return;
+    auto* h = static_cast<QHBoxLayout*>(cell->layout());
+    // Before the closing stretch of a fixed-width cell.
+    int at = h->count();
+    if (at > 0 && h->itemAt(at - 1)->spacerItem())
+        --at;
+    h->insertWidget(at, widget);
+    // Tab reaches it right after its field, not after the whole window.
+    if (QWidget* f = field(column))
+        QWidget::setTabOrder(f, widget);
+}
+
+void EntryForm::addGroupRow(int group, QWidget* widget)
+{
+    QGridLayout* grid = m_groupGrids.value(group);
+    if (!grid)
+        return;
+    grid->addWidget(widget, grid->rowCount(), 0, 1, grid->columnCount());
+}
+
+// ---------------------------------------------------------------- values
+
+QString EntryForm::text(const QString& column) const
+{
+    QWidget* w = field(column);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+        return e->toPlainText();
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->currentText();
+    if (auto* l = qobject_cast<QLabel*>(w))
+        return l->text();
+    if (auto* b = qobject_cast<QCheckBox*>(w))
+        return b->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+    return {};
+}
+
+QVariant EntryForm::value(const QString& column) const
+{
+    const FieldDef* f = m_table.field(column);
+    if (f && f->kind == FieldKind::Flag)
+        return isChecked(column) ? 1 : 0;
+    return text(column);
+}
+
+bool EntryForm::isChecked(const QString& column) const
+{
+    auto* b = qobject_cast<QCheckBox*>(field(column));
+    return b && b->isChecked();
+}
+
+void EntryForm::setChecked(const QString& column, bool on)
+{
+    if (auto* b = qobject_cast<QCheckBox*>(field(column)))
+        b->setChecked(on);
+}
+
+void EntryForm::setFieldValue(const QString& column, const QVariant& value)
+{
+    QWidget* w = field(column);
+    const QString t = value.isNull() ? QString() : value.toString();
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        if (e->text() != t)
+            e->setText(t);
+        e->setCursorPosition(0);
+    } else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+        if (e->toPlainText() != t)
+            e->setPlainText(t);
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+        showInCombo(c, t);
+    } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
+        b->setChecked(!value.isNull() && value.toInt() != 0);
+    } else if (auto* l = qobject_cast<QLabel*>(w)) {
+        if (l->text() != t) {
+            l->setText(t);
+            onTextChanged(column);
+        }
+    }
+}
+
+void EntryForm::setText(const QString& column, const QString& text)
+{
+    const FieldDef* f = m_table.field(column);
+    if (f && f->kind == FieldKind::Flag)
+        setChecked(column, text.toInt() != 0);
+    else
+        setFieldValue(column, text);
+}
+
+void EntryForm::showValues(const QHash<QString, QVariant>& values, const QStringList& columns)
+{
+    const bool wasShowing = m_showing;
+    m_showing = true;
+    for (const QString& c : columns)
+        setFieldValue(c, values.value(c));
+    m_showing = wasShowing;
+    FlagState state;
+    for (const FieldDef& f : m_table.fields)
+        if (f.kind == FieldKind::Flag)
+            state.checked.insert(f.column, isChecked(f.column));
+    m_flagRules.settleEnabled(state);
+    for (const FieldDef& f : m_table.fields)
+        if (f.kind == FieldKind::Flag)
+            field(f.column)->setEnabled(state.isEnabled(f.column));
+}
+
+QStringList EntryForm::items(const QString& column) const
+{
+    QStringList out;
+    if (auto* c = qobject_cast<QComboBox*>(field(column)))
+        for (int i = 0; i < c->count(); ++i)
+            out << c->itemText(i);
+    return out;
+}
+
+QString EntryForm::keptCode(const QString& column, int index) const
+{
+    return m_kept.value(column).value(index);
+}
+
+// ---------------------------------------------------------------- edited state
+
+bool EntryForm::isEdited() const
+{
+    return m_applyBtn->isEnabled();
+}
+
+void EntryForm::setEdited(bool edited)
+{
+    m_applyBtn->setEnabled(edited);
+}
+
+void EntryForm::onTextChanged(const QString& column)
+{
+    const FieldDef* f = m_table.field(column);
+    if (!f)
+        return;
+    if (!m_loading && !m_showing && filterRejects(*f, field(column)))
+        return;  // the removal has changed the text again and been handled
+    if (m_loading || m_showing)
+        return;
+    fieldChanged(column);
+    setEdited(true);
+}
+
+// One disallowed character goes per change; the change that its removal
+// makes comes back here for the next one.
+bool EntryForm::filterRejects(const FieldDef& f, QWidget* w)
+{
+    NumberText::Filter filter;
+    if (f.kind == FieldKind::Decimal || f.kind == FieldKind::Amount)
+        filter = NumberText::Filter::Decimal;
+    else if (f.kind == FieldKind::Digit)
+        filter = NumberText::Filter::Digit;
+    else
+        return false;
+    auto* e = qobject_cast<QLineEdit*>(w);
+    if (!e)
+        return false;
+    const QString t = e->text();
+    const int bad = NumberText::firstRejected(t, filter);
+    if (bad < 0)
+        return false;
+    ++m_beeps;
+    QApplication::beep();
+    e->setText(t.left(bad) + t.mid(bad + 1));
+    e->end(false);
+    e->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void EntryForm::onFlagToggled(const QString& column)
+{
+    if (m_settingFlags || m_showing)
+        return;
+    FlagState state;
+    for (const FieldDef& f : m_table.fields) {
+        if (f.kind != FieldKind::Flag)
+            continue;
+        state.checked.insert(f.column, isChecked(f.column));
+        state.disabled.insert(f.column, !field(f.column)->isEnabled());
+    }
+    const QStringList changed = m_flagRules.react(column, state);
+    m_settingFlags = true;
+    for (const QString& c : changed) {
+        setChecked(c, state.isChecked(c));
+        if (QWidget* w = field(c))
+            w->setEnabled(state.isEnabled(c));
+    }
+    m_settingFlags = false;
+    if (m_loading)
+        return;
+    fieldChanged(column);
+    for (const QString& c : changed)
+        fieldChanged(c);
+    setEdited(true);
+}
+
+void EntryForm::onChoice(const QString& column, int index)
+{
+    for (const CodePair& p : std::as_const(m_table.codePairs))
+        if (p.nameList == column)
+            setText(p.codeField, keptCode(column, index));
+    for (const MasterPick& p : std::as_const(m_table.picks))
+        if (p.list == column)
+            pickFromMaster(p, index);
+    if (m_loading || m_showing)
+        return;
+    // Choosing counts as an edit even when it shows the text already there.
+    fieldChanged(column);
+    setEdited(true);
+}
+
+void EntryForm::pickFromMaster(const MasterPick& pick, int index)
+{
+    bool ok = false;
+    const qint64 id = keptCode(pick.list, index).toLongLong(&ok);
+    if (!ok)
+        return;
+    Recordset rs(m_storage, DbFile::MasterData);
+    if (!rs.open(QStringLiteral("Architect"), {{QStringLiteral("ID"), id}, {pick.roleFlag, 1}})) {
+        common::ErrorBox(rs.errorString());
+        return;
+    }
+    if (rs.recordCount() == 0)
+        return;
+    for (const MasterCopy& copy : pick.copies) {
+        QString joined;
+        for (const QString& c : copy.from)
+            joined += rs.text(c);
+        setText(copy.to, joined);
+    }
+}
+
+// ---------------------------------------------------------------- loading and saving
+
+void EntryForm::open()
+{
+    m_loading = true;
+    QString error;
+    if (!fillLists(&error) || !loadRecords(&error))
+        common::ErrorBox(error);
+    m_tabs->setCurrentIndex(0);
+    setEdited(false);
+    m_loading = false;
+    focusField(m_table.firstOfTab(0));
+}
+
+void EntryForm::showEvent(QShowEvent* event)
+{
+    if (!m_sized) {
+        m_sized = true;
+        fitToContent();
+    }
+    QWidget::showEvent(event);
+}
+
+// Large enough for every tab, but never larger than the screen.
+void EntryForm::fitToContent()
+{
+    // Pages not shown yet are measured as they will look.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->ensurePolished();
+    for (QLayout* l : findChildren<QLayout*>())
+        l->invalidate();
+    layout()->invalidate();
+    layout()->activate();
+    QSize want = sizeHint();
+    if (QScreen* s = screen()) {
+        const QRect avail = s->availableGeometry();
+        want = want.boundedTo(QSize(avail.width() - 16, avail.height() - 40));
+    }
+    resize(want);
+}
+
+bool EntryForm::fillLists(QString* error)
+{
+    for (const CodeListDef& l : std::as_const(m_table.lists))
+        if (!fillList(l.name, error))
+            return false;
+    return true;
+}
+
+bool EntryForm::fillList(const QString& listName, QString* error)
+{
+    const CodeListDef* list = nullptr;
+    for (const CodeListDef& l : std::as_const(m_table.lists))
+        if (l.name == listName)
+            list = &l;
+    if (!list)
+        return true;
+    Recordset rs(m_storage, DbFile::MasterData);
+    if (!rs.open(list->table)) {
+        *error = rs.errorString();
+        return false;
+    }
+    QStringList texts, kept;
+    for (; !rs.eof(); rs.moveNext()) {
+        if (list->accept && !list->accept(rs))
+            continue;
+        texts << rs.text(list->column);
+        kept << (list->keep.isEmpty() ? QString() : rs.text(list->keep));
+    }
+    const bool wasShowing = m_showing;
+    m_showing = true;
+    for (const FieldDef& f : std::as_const(m_table.fields)) {
+        if (f.list != listName)
+            continue;
+        auto* c = qobject_cast<QComboBox*>(field(f.column));
+        if (!c)
+            continue;
+        const QString shown = c->currentText();
+        c->clear();
+        c->addItems(texts);
+        showInCombo(c, shown);
+        m_kept.insert(f.column, kept);
+    }
+    m_showing = wasShowing;
+    return true;
+}
+
+bool EntryForm::loadRecords(QString* error)
+{
+    Recordset rs(m_storage, DbFile::Kakunin);
+    if (!rs.open(m_table.table, QStringLiteral("B_ID"), m_bid)) {
+        *error = rs.errorString();
+        return false;
+    }
+    if (rs.recordCount() == 0)
+        return true;
+    for (const FieldDef& f : std::as_const(m_table.fields)) {
+        const QVariant v = rs.value(f.column);
+        if (!v.isNull())
+            setFieldValue(f.column, v);
+    }
+    return true;
+}
+
+bool EntryForm::saveRecords(QString* error)
+{
+    Recordset rs(m_storage, DbFile::Kakunin);
+    if (!rs.open(m_table.table, QStringLiteral("B_ID"), m_bid)) {
+        *error = rs.errorString();
+        return false;
+    }
+    if (rs.recordCount() == 0)
+        return true;
+    for (const FieldDef& f : std::as_const(m_table.fields)) {
+        const QVariant v = value(f.column);
+        if (storedDiffers(rs.value(f.column), v, f.kind) && !rs.setValue(f.column, v)) {
+            *error = rs.errorString();
+            return false;
+        }
+    }
+    if (!rs.update()) {
+        *error = rs.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool EntryForm::apply()
+{
+    QString error;
+    bool ok;
+    {
+        BusyCursor busy;
+        ok = saveRecords(&error);
+    }
+    if (!ok) {
+        common::ErrorBox(error);
+        return false;
+    }
+    setEdited(false);
+    emit applied();
+    return true;
+}
+
+void EntryForm::closeEvent(QCloseEvent* event)
+{
+    if (isEdited()) {
+        const Prompter::Button answer = Prompter::current().show(
+            {PromptTitle::CloseConfirm, QStringLiteral("データが編集されています。　保存しますか？"),
+             Prompter::Icon::Question, Prompter::Yes | Prompter::No | Prompter::Cancel, Prompter::Yes});
+        if (answer == Prompter::Cancel || (answer == Prompter::Yes && !apply())) {
+            event->ignore();
+            return;
+        }
+    }
+    if (m_help)
+        m_help->close();
+    event->accept();
+}
+
+// ---------------------------------------------------------------- keyboard and focus
+
+void EntryForm::onTabChanged(int index)
+{
+    if (m_loading)
+        return;
+    focusField(m_table.firstOfTab(index));
+}
+
+void EntryForm::focusField(const QString& column, bool selectAll)
+{
+    QWidget* w = field(column);
+    if (!w)
+        return;
+    w->setFocus(Qt::OtherFocusReason);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+        if (selectAll) {
+            e->selectAll();
+        } else {
+            e->deselect();
+            e->end(false);
+        }
+    } else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+        e->moveCursor(QTextCursor::End);
+    }
+}
+
+void EntryForm::focusNext(const QString& column)
+{
+    const FieldDef* from = m_table.field(column);
+    if (!from || from->has(FieldFlag::EnterStays) || from->kind == FieldKind::MultiLine)
+        return;
+    const QVector<const FieldDef*> order = m_table.enterOrder();
+    int i = 0;
+    while (i < order.size() && order[i] != from)
+        ++i;
+    // Enter runs to the end of the tab and stops there.
+    for (++i; i < order.size(); ++i) {
+        const FieldDef* next = order[i];
+        if (m_table.tabOf(*next) != m_table.tabOf(*from))
+            return;
+        QWidget* w = field(next->column);
+        if (w && w->isEnabled() && w->isVisibleTo(this)) {
+            focusField(next->column, next->has(FieldFlag::SelectAll));
+            return;
+        }
+    }
+}
+
+void EntryForm::onEnter(const QString& column)
+{
+    if (enterPressed(column))
+        return;
+    const FieldDef* f = m_table.field(column);
+    if (!f)
+        return;
+    if (f->has(FieldFlag::PostalLookup)) {
+        if (const PostalPair* p = m_table.postalPairOf(column)) {
+            lookUpAddress(p->number);
+            focusField(p->address);
+            return;
+        }
+    }
+    focusNext(column);
+}
+
+void EntryForm::onFocusOut(const QString& column)
+{
+    const FieldDef* f = m_table.field(column);
+    if (!f)
+        return;
+    auto* e = qobject_cast<QLineEdit*>(field(column));
+    if (e && (f->kind == FieldKind::Decimal || f->kind == FieldKind::Amount)) {
+        const QString t = e->text();
+        const QString formatted =
+            f->kind == FieldKind::Decimal ? NumberText::formatDecimal(t) : NumberText::formatAmount(t);
+        if (formatted != t)
+            e->setText(formatted);
+    }
+    fieldLeft(column);
+}
+
+void EntryForm::setHighlighted(QWidget* w, bool on)
+{
+    if (on) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Base, Qt::black);
+        p.setColor(QPalette::Text, Qt::white);
+        w->setPalette(p);
+    } else {
+        w->setPalette(QPalette());
+    }
+}
+
+bool EntryForm::eventFilter(QObject* watched, QEvent* event)
+{
+    const QString column = columnOf(watched);
+    if (column.isEmpty())
+        return QWidget::eventFilter(watched, event);
+    auto* w = qobject_cast<QWidget*>(watched);
+    const FieldDef* f = m_table.field(column);
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (!isEnterKey(key))
+            break;
+        // A multi-line field takes a line break with Ctrl or Shift.
+        if (f && f->kind == FieldKind::MultiLine && (key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
+            if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+                e->insertPlainText(QStringLiteral("\n"));
+            return true;
+        }
+        onEnter(column);
+        return true;
+    }
+    case QEvent::FocusIn:
+        if (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget())) {
+            setHighlighted(w, true);
+            if (f && f->has(FieldFlag::SelectAll)) {
+                auto* e = static_cast<QLineEdit*>(w);
+                e->selectAll();
+                // A mouse click places the caret after focus arrives.
+                QTimer::singleShot(0, e, [e] {
+                    if (e->hasFocus())
+                        e->selectAll();
+                });
+            }
+        } else if (qobject_cast<QPlainTextEdit*>(w)) {
+            setHighlighted(w, true);
+        }
+        break;
+    case QEvent::FocusOut:
+        if ((qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget()))
+            || qobject_cast<QPlainTextEdit*>(w))
+            setHighlighted(w, false);
+        if (w == field(column))
+            onFocusOut(column);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---------------------------------------------------------------- look-ups and help
+
+void EntryForm::lookUpAddress(int pair)
+{
+    const PostalPair* p = nullptr;
+    for (const PostalPair& q : std::as_const(m_table.postal))
+        if (q.number == pair)
+            p = &q;
+    if (!p)
+        return;
+    AdrFormChooser windowChooser(this);
+    PostalLookup lookup(m_storage, m_chooser ? m_chooser : &windowChooser);
+    QString code = text(p->postal);
+    QString first, second;
+    int found;
+    {
+        BusyCursor busy;
+        found = lookup.codeToAddress(false, &code, &first, &second);
+    }
+    if (found != 0) {
+        if (!lookup.errorString().isEmpty())
+            common::ErrorBox(lookup.errorString());
+        return;
+    }
+    if (code != text(p->postal))
+        setText(p->postal, code);
+    if (!(first + second).isEmpty())
+        setText(p->address, first + second);
+}
+
+void EntryForm::lookUpPostalCode(int pair)
+{
+    const PostalPair* p = nullptr;
+    for (const PostalPair& q : std::as_const(m_table.postal))
+        if (q.number == pair)
+            p = &q;
+    if (!p)
+        return;
+    AdrFormChooser windowChooser(this);
+    PostalLookup lookup(m_storage, m_chooser ? m_chooser : &windowChooser);
+    QString code;
+    {
+        BusyCursor busy;
+        code = lookup.addressToCode(false, text(p->address));
+    }
+    if (!lookup.errorString().isEmpty()) {
+        common::ErrorBox(lookup.errorString());
+        return;
+    }
+    if (!code.isEmpty())
+        setText(p->postal, code);
+}
+
+HelpForm* EntryForm::helpForm() const
+{
+    return m_help.data();
+}
+
+void EntryForm::showHelp()
+{
+    if (!m_help)
+        m_help = new HelpForm(this);
+    m_help->showPage(AppDir::file(QStringLiteral("MANUAL/") + m_helpPage));
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}

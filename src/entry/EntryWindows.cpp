@@ -1,0 +1,97 @@
+#include "EntryWindows.h"
+
+#include "MenuForm.h"
+#include "P_GaiyouForm.h"
+#include "P_KaibetuForm.h"
+#include "P_ShikichiForm.h"
+#include "P_TatemonoBetuForm.h"
+
+#include <QPointer>
+
+#include <functional>
+
+namespace EntryWindows {
+
+namespace {
+
+// The open window of each kind (null when none is open).
+template <typename Form>
+QPointer<Form>& openWindow()
+{
+    static QPointer<Form> open;
+    return open;
+}
+
+// Brings up the window of one kind for the main window's current project.
+// A window still open for another project is closed first (with its own
+// closing prompt); if the user keeps it, it comes to the front instead.
+template <typename Form>
+void show(MenuForm& menu, const std::function<Form*()>& make)
+{
+    QPointer<Form>& slot = openWindow<Form>();
+    if (slot && slot->bid() != menu.currentProject().bid) {
+        if (!slot->close()) {
+            slot->raise();
+            slot->activateWindow();
+            return;
+        }
+        slot = nullptr;  // deleted later; a new window takes its place now
+    }
+    if (!slot) {
+        Form* form = make();
+        form->setAttribute(Qt::WA_DeleteOnClose);
+        // What the window saved is what the main window keeps from now on.
+        QObject::connect(form, &EntryForm::applied, &menu, [&menu] { menu.reloadCurrentProject(); });
+        slot = form;
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+}
+
+}  // namespace
+
+void registerOpeners(Storage& storage)
+{
+    Storage* st = &storage;
+    MenuForm::registerOpener(QStringLiteral("btnKentukuNushi"), [st](MenuForm& m) {
+        show<P_GaiyouForm>(m, [&] { return new P_GaiyouForm(*st, m.currentProject().bid, &m); });
+    });
+    MenuForm::registerOpener(QStringLiteral("btnShikiChi"), [st](MenuForm& m) {
+        show<P_ShikichiForm>(m, [&] { return new P_ShikichiForm(*st, m.currentProject().bid, &m); });
+    });
+    MenuForm::registerOpener(QStringLiteral("btnTatemonoBetu"), [st](MenuForm& m) {
+        show<P_TatemonoBetuForm>(m, [&] {
+            auto* form = new P_TatemonoBetuForm(*st, m.currentProject().bid, m.buildingCount(), &m);
+            // Floor names stored for new floor counts reach an open per-floor window.
+            QObject::connect(form, &P_TatemonoBetuForm::floorsRenamed, form,
+                             [](int building, const std::array<QString, BuildingRules::kFloorLines>& names) {
+                                 if (P_KaibetuForm* floors = openWindow<P_KaibetuForm>())
+                                     floors->renameFloors(building, names);
+                             });
+            return form;
+        });
+    });
+    MenuForm::registerOpener(QStringLiteral("btnKaiBetu"), [st](MenuForm& m) {
+        show<P_KaibetuForm>(m, [&] {
+            MenuForm* menu = &m;
+            const qint64 bid = m.currentProject().bid;
+            // The floor counts as the main window keeps them, as long as it
+            // keeps this project; after it has moved on, the last ones seen.
+            auto counts = [menu, bid, last = m.currentProject().buildings]() mutable {
+                if (menu->currentProject().bid == bid)
+                    last = menu->currentProject().buildings;
+                return last;
+            };
+            auto* form = new P_KaibetuForm(*st, bid, m.buildingCount(), counts, &m);
+            // Floor counts saved in the per-building window change the floors listed here.
+            QObject::connect(menu, &MenuForm::projectLoaded, form, [form, menu] {
+                if (menu->currentProject().bid == form->bid())
+                    form->refreshFloorList();
+            });
+            return form;
+        });
+    });
+}
+
+}  // namespace EntryWindows

@@ -1,0 +1,231 @@
+#include "P_GaiyouForm.h"
+
+#include "Recordset.h"
+
+#include <QPushButton>
+
+namespace {
+
+QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+// The drop-downs of a person's class and registration: "一級" 建築士 "大臣"
+// 登録 第 … 号.
+void addRegistration(FieldTable& t, const char* cls, const char* authority, const char* number,
+                     const char* caption, bool office, int order)
+{
+    t.add(s(cls), FieldKind::DropDown)
+        .withCaption(s(caption))
+        .from(s(office ? "Kyu2" : "Kyu1"))
+        .withUnit(s(office ? "建築士事務所" : "建築士"))
+        .width(6)
+        .enter(order);
+    t.add(s(authority), FieldKind::DropDown)
+        .from(s(office ? "Tiki2" : "Tiki1"))
+        .withUnit(s(office ? "知事登録　第" : "登録　第"))
+        .width(office ? 10 : 14)
+        .enter(order + 1);
+    t.add(s(number), FieldKind::Text).withUnit(s("号")).width(10).flagged(FieldFlag::Latin).enter(order + 2);
+}
+
+// A postal-code field with its "住所" and "〒番号" buttons; the address
+// field of the pair is a field of its own row.
+void addPostal(FieldTable& t, int pair, const char* postal, const char* postalCaption, const char* address, int order,
+               bool lookUpOnEnter)
+{
+    t.add(s(postal), FieldKind::Text)
+        .withCaption(s(postalCaption))
+        .width(10)
+        .flagged(FieldFlag::Latin | (lookUpOnEnter ? FieldFlag::PostalLookup : 0u))
+        .withTip(lookUpOnEnter ? s("Enter キーで郵便番号から住所を入力します。") : QString())
+        .enter(order);
+    t.postal.append({pair, s(postal), s(address)});
+}
+
+void addText(FieldTable& t, const char* column, const char* caption, int chars, int order, unsigned flags = 0)
+{
+    t.add(s(column), FieldKind::Text).withCaption(s(caption)).width(chars).enter(order).flagged(flags);
+}
+
+void addPersonList(FieldTable& t, const char* name, const char* flag, const char* second = nullptr)
+{
+    const QString f1 = s(flag);
+    const QString f2 = second ? s(second) : QString();
+    t.lists.append({s(name), s("Architect"), s("U_NAME"), s("ID"), [f1, f2](const Recordset& rs) {
+                        return rs.integer(f1) == 1 || (!f2.isEmpty() && rs.integer(f2) == 1);
+                    }});
+}
+
+MasterCopy copy(const char* from, const char* to)
+{
+    return {{s(from)}, s(to)};
+}
+
+MasterCopy address(const char* stem, const char* to)
+{
+    const QString st = s(stem);
+    return {{st + s("1"), st + s("2"), st + s("3")}, s(to)};
+}
+
+}  // namespace
+
+FieldTable P_GaiyouForm::fieldTable()
+{
+    FieldTable t;
+    t.table = s("GAIYOU");
+
+    t.addTab(s("設計者・工事監理者"));
+    t.addGroup(s("【設計者】"));
+    t.add(s("Name2"), FieldKind::DropDown)
+        .withCaption(s("【イ．設計者（管理建築士）名】"))
+        .from(s("designers"))
+        .width(28)
+        .withTip(s("業者登録の建築士・設計者から選ぶと、資格や事務所も入力されます。"))
+        .enter(1);
+    addRegistration(t, "Kyu2", "Tiji2", "Gou2", "【ロ．設計者資格】", false, 2);
+    addText(t, "Name1", "【ハ．建築士事務所名】", 0, 5);
+    addRegistration(t, "Kyu1", "Tiji1", "Gou1", "【ニ．事務所登録】", true, 6);
+    addPostal(t, 1, "Post1", "【ホ．郵便番号】", "Addr1", 9, true);
+    addText(t, "Addr1", "【ヘ．住所】", 0, 10);
+    addText(t, "Tel1", "【ト．電話番号】", 16, 11, FieldFlag::Latin);
+    addText(t, "Fax1", "【チ．FAX番号】", 16, 12, FieldFlag::Latin);
+
+    t.addGroup(s("【工事監理者】"));
+    t.add(s("Name3"), FieldKind::DropDown)
+        .withCaption(s("【イ．監理者名】"))
+        .from(s("supervisors"))
+        .width(28)
+        .withTip(s("業者登録の監理者から選ぶと、資格や事務所も入力されます。"))
+        .enter(13);
+    addRegistration(t, "Kyu3", "Tiji3", "Gou3", "【ロ．監理者資格】", false, 14);
+    addPostal(t, 2, "Post4", "【ハ．郵便番号】", "Addr4", 17, true);
+    addText(t, "Addr4", "【ニ．所属事務所住所】", 0, 18);
+    addText(t, "Name4", "【ホ．所属事務所名】", 0, 19);
+    addText(t, "Tel2", "【へ．電話番号】", 16, 20, FieldFlag::Latin);
+    addRegistration(t, "Kyu4", "Tiji4", "Gou4", "【ト．所属事務所登録】", true, 21);
+    addPostal(t, 6, "Post3", "【チ．個人郵便番号】", "Addr3", 24, false);
+    t.add(s("Addr3"), FieldKind::MultiLine).withCaption(s("【リ．監理者個人住所】")).tall(2).enter(25);
+
+    t.addTab(s("代理者・工事施工者"));
+    t.addGroup(s("【代理者】"));
+    t.add(s("Name5"), FieldKind::DropDown)
+        .withCaption(s("【イ．代理者名】"))
+        .from(s("agents"))
+        .width(28)
+        .withTip(s("業者登録の代理者から選ぶと、資格や事務所も入力されます。"))
+        .enter(26);
+    addRegistration(t, "Kyu5", "Tiji5", "Gou5", "【ロ．代理者資格】", false, 27);
+    addText(t, "Name6", "【ハ．所属事務所名】", 0, 30);
+    addRegistration(t, "Kyu6", "Tiji6", "Gou6", "【ニ．所属事務所・登録】", true, 31);
+    addPostal(t, 3, "Post5", "【ホ．郵便番号】", "Addr5", 34, true);
+    addText(t, "Addr5", "【ヘ．住所】", 0, 35);
+    addText(t, "Tel3", "【ト．電話番号】", 16, 36, FieldFlag::Latin);
+
+    t.addGroup(s("【工事施工者】"));
+    t.add(s("Name9"), FieldKind::DropDown)
+        .withCaption(s("【イ．代表者名】"))
+        .from(s("contractors"))
+        .width(28)
+        .withTip(s("業者登録の施工者から選ぶと、営業所や許可も入力されます。"))
+        .enter(37);
+    addText(t, "Name10", "【ロ．営業所名】", 0, 38);
+    t.add(s("Kyoka1"), FieldKind::DropDown).withCaption(s("【ハ．建設業の許可】")).from(s("Kyu1")).width(6).enter(39);
+    t.add(s("Toku1"), FieldKind::DropDown).from(s("Tiki1")).withUnit(s("第")).width(14).enter(40);
+    t.add(s("Gou7"), FieldKind::Text).withUnit(s("号")).width(10).flagged(FieldFlag::Latin).enter(41);
+    addPostal(t, 4, "Post8", "【ニ．郵便番号】", "Addr8", 42, true);
+    addText(t, "Addr8", "【ホ．住所】", 0, 43);
+    addText(t, "Tel6", "【ヘ．電話番号】", 16, 44, FieldFlag::Latin);
+    addText(t, "Name11", "【ト．現場担当者名】", 28, 45, FieldFlag::EnterStays);
+
+    t.addTab(s("設備の意見・備考"));
+    t.addGroup(s("【建築設備に関し意見を聴いた者】"));
+    addText(t, "Name12", "【イ．氏名】", 28, 46);
+    addText(t, "Name13", "【ロ．勤務先】", 0, 47);
+    addPostal(t, 5, "Post9", "【ハ．郵便番号】", "Addr9", 48, true);
+    addText(t, "Addr9", "【ニ．住所】", 0, 49);
+    addText(t, "Tel7", "【ホ．電話番号】", 16, 50, FieldFlag::Latin);
+    addText(t, "Date1", "【ヘ．意見を聞いた日】", 20, 51);
+    t.add(s("Iken"), FieldKind::MultiLine).withCaption(s("【ト．意見の概要】")).tall(4).enter(52);
+    t.addGroup(s("【備考】"));
+    t.add(s("Bikou"), FieldKind::MultiLine).tall(5).enter(53);
+
+    t.lists.append({s("Kyu1"), s("Kyu1"), s("Kyu1"), QString(), {}});
+    t.lists.append({s("Kyu2"), s("Kyu2"), s("Kyu2"), QString(), {}});
+    t.lists.append({s("Tiki1"), s("Tiki1"), s("TIKI1"), QString(), {}});
+    t.lists.append({s("Tiki2"), s("Tiki2"), s("TIKI2"), QString(), {}});
+    addPersonList(t, "designers", "A_FLG", "S_FLG");
+    addPersonList(t, "supervisors", "K_FLG");
+    addPersonList(t, "agents", "D_FLG");
+    addPersonList(t, "contractors", "M_FLG");
+
+    t.picks.append({s("Name2"), s("S_FLG"),
+                    {copy("U_CLASS1", "Kyu2"), copy("U_CLASS2", "Tiji2"), copy("U_CLASS3", "Gou2"),
+                     copy("C_NAME", "Name1"), copy("C_CLASS1", "Kyu1"), copy("C_CLASS2", "Tiji1"),
+                     copy("C_CLASS3", "Gou1"), copy("C_POST1", "Post1"), address("C_ADDR", "Addr1"),
+                     copy("C_TEL", "Tel1"), copy("C_FAX", "Fax1")}});
+    t.picks.append({s("Name3"), s("K_FLG"),
+                    {copy("U_CLASS1", "Kyu3"), copy("U_CLASS2", "Tiji3"), copy("U_CLASS3", "Gou3"),
+                     copy("C_NAME", "Name4"), copy("C_CLASS1", "Kyu4"), copy("C_CLASS2", "Tiji4"),
+                     copy("C_CLASS3", "Gou4"), copy("C_POST1", "Post4"), address("C_ADDR", "Addr4"),
+                     copy("C_TEL", "Tel2"), copy("U_POST1", "Post3"), address("U_ADDR", "Addr3")}});
+    t.picks.append({s("Name5"), s("D_FLG"),
+                    {copy("U_CLASS1", "Kyu5"), copy("U_CLASS2", "Tiji5"), copy("U_CLASS3", "Gou5"),
+                     copy("C_NAME", "Name6"), copy("C_CLASS1", "Kyu6"), copy("C_CLASS2", "Tiji6"),
+                     copy("C_CLASS3", "Gou6"), copy("C_POST1", "Post5"), address("C_ADDR", "Addr5"),
+                     copy("C_TEL", "Tel3")}});
+    t.picks.append({s("Name9"), s("M_FLG"),
+                    {copy("C_NAME", "Name10"), copy("U_CLASS1", "Kyoka1"), copy("U_CLASS2", "Toku1"),
+                     copy("U_CLASS3", "Gou7"), copy("U_POST1", "Post8"), address("U_ADDR", "Addr8"),
+                     copy("U_TEL", "Tel6")}});
+    return t;
+}
+
+P_GaiyouForm::P_GaiyouForm(Storage& storage, qint64 bid, QWidget* parent)
+    : EntryForm(storage, bid, fieldTable(), parent)
+{
+    setObjectName(s("P_GaiyouForm"));
+    setWindowTitle(s("建築主等の概要"));
+    setHelpPage(s("gaiyou.html"));
+
+    auto* toSupervisor = new QPushButton(s("設計者のコピー"));
+    toSupervisor->setObjectName(s("KekkeiShaCopy"));
+    toSupervisor->setToolTip(s("設計者の名前・資格・事務所を工事監理者に写します。"));
+    toSupervisor->setAutoDefault(false);
+    connect(toSupervisor, &QPushButton::clicked, this, &P_GaiyouForm::copyDesignerToSupervisor);
+    addAfterField(s("Name3"), toSupervisor);
+
+    auto* toAgent = new QPushButton(s("設計者のコピー"));
+    toAgent->setObjectName(s("KekkeiShaCopy2"));
+    toAgent->setToolTip(s("設計者の名前・資格・事務所を代理者に写します。"));
+    toAgent->setAutoDefault(false);
+    connect(toAgent, &QPushButton::clicked, this, &P_GaiyouForm::copyDesignerToAgent);
+    addAfterField(s("Name5"), toAgent);
+
+    open();
+}
+
+void P_GaiyouForm::copyDesignerToSupervisor()
+{
+    static const char* const pairs[][2] = {
+        {"Name2", "Name3"}, {"Kyu2", "Kyu3"}, {"Tiji2", "Tiji3"}, {"Gou2", "Gou3"},
+        {"Post1", "Post4"}, {"Name1", "Name4"}, {"Addr1", "Addr4"}, {"Tel1", "Tel2"},
+        {"Kyu1", "Kyu4"},   {"Tiji1", "Tiji4"}, {"Gou1", "Gou4"},
+    };
+    for (const auto& p : pairs)
+        setText(s(p[1]), text(s(p[0])));
+    setEdited(true);
+}
+
+void P_GaiyouForm::copyDesignerToAgent()
+{
+    static const char* const pairs[][2] = {
+        {"Name2", "Name5"}, {"Kyu2", "Kyu5"}, {"Tiji2", "Tiji5"}, {"Gou2", "Gou5"},
+        {"Post1", "Post5"}, {"Name1", "Name6"}, {"Addr1", "Addr5"}, {"Tel1", "Tel3"},
+        {"Kyu1", "Kyu6"},   {"Tiji1", "Tiji6"}, {"Gou1", "Gou6"},
+    };
+    for (const auto& p : pairs)
+        setText(s(p[1]), text(s(p[0])));
+    setEdited(true);
+}

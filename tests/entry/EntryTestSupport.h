@@ -1,0 +1,127 @@
+#pragma once
+
+#include "EntryForm.h"
+#include "ProjectRegister.h"
+#include "Recordset.h"
+#include "Storage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+// What the entry-window tests share: projects, stored values, and a
+// clerk's keyboard.
+namespace EntryTest {
+
+inline QString u(const char* s)
+{
+    return QString::fromUtf8(s);
+}
+
+inline qint64 newProject(Storage& s)
+{
+    qint64 bid = 0;
+    QString error;
+    if (!ProjectRegister(s).createProject(1, &bid, &error))
+        qFatal("cannot create a project: %s", qPrintable(error));
+    return bid;
+}
+
+// A column of the project's n-th row of a table (0-based, ID order).
+inline QVariant stored(Storage& s, const QString& table, qint64 bid, const QString& column, int row = 0)
+{
+    Recordset rs(s, DbFile::Kakunin);
+    if (!rs.open(table, QStringLiteral("B_ID"), bid) || row >= rs.recordCount())
+        return {};
+    rs.moveTo(row);
+    return rs.value(column);
+}
+
+inline void store(Storage& s, const QString& table, qint64 bid, const QString& column, const QVariant& v, int row = 0)
+{
+    Recordset rs(s, DbFile::Kakunin);
+    QVERIFY(rs.open(table, QStringLiteral("B_ID"), bid));
+    QVERIFY(row < rs.recordCount());
+    rs.moveTo(row);
+    QVERIFY(rs.setValue(column, v));
+    QVERIFY2(rs.update(), qPrintable(rs.errorString()));
+}
+
+inline int rowsOf(Storage& s, DbFile db, const QString& table)
+{
+    Recordset rs(s, db);
+    return rs.open(table) ? rs.recordCount() : -1;
+}
+
+template <typename W>
+W* get(const QWidget& form, const QString& name)
+{
+    W* w = form.findChild<W*>(name);
+    if (!w)
+        qFatal("no %s named %s", W::staticMetaObject.className(), qPrintable(name));
+    return w;
+}
+inline QLineEdit* edit(const QWidget& f, const char* n) { return get<QLineEdit>(f, u(n)); }
+inline QComboBox* combo(const QWidget& f, const char* n) { return get<QComboBox>(f, u(n)); }
+inline QCheckBox* box(const QWidget& f, const char* n) { return get<QCheckBox>(f, u(n)); }
+inline QLabel* label(const QWidget& f, const char* n) { return get<QLabel>(f, u(n)); }
+
+inline void showActive(QWidget& form)
+{
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+}
+
+// The name of the field that has the focus (an editable list's inner
+// editor counts as the list).
+inline QString focused()
+{
+    QWidget* w = QApplication::focusWidget();
+    if (w && qobject_cast<QComboBox*>(w->parentWidget()))
+        w = w->parentWidget();
+    return w ? w->objectName() : QString();
+}
+
+// Keys as the keyboard (and the input method, for Japanese) sends them.
+inline void keys(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClick(w, c.toLatin1());
+        } else {
+            QTest::sendKeyEvent(QTest::Press, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            QTest::sendKeyEvent(QTest::Release, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+}
+
+// Clicks into a field, replaces its text by typing, as a clerk does.
+inline void type(EntryForm& form, const char* column, const QString& text)
+{
+    QWidget* w = form.field(u(column));
+    QVERIFY(w);
+    w->setFocus(Qt::MouseFocusReason);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->selectAll();
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        c->lineEdit()->selectAll();
+    keys(QApplication::focusWidget(), text);
+}
+
+inline void pressEnter()
+{
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+}
+
+// Moves the focus away from the field being edited.
+inline void leave(EntryForm& form)
+{
+    form.okButton()->setFocus(Qt::MouseFocusReason);
+}
+
+}  // namespace EntryTest

@@ -1,0 +1,464 @@
+#include "EntryTestSupport.h"
+#include "EntryWindows.h"
+#include "HelpForm.h"
+#include "MenuForm.h"
+#include "P_GaiyouForm.h"
+#include "P_KaibetuForm.h"
+#include "P_ShikichiForm.h"
+#include "P_TatemonoBetuForm.h"
+#include "PostalLookup.h"
+#include "Schema.h"
+#include "ShuYoutoForm.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QSpinBox>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace EntryTest;
+
+namespace {
+
+// Answers the address choice from a script.
+class FirstChoice : public AddressChooser {
+public:
+    int choose(const QStringList& items) override
+    {
+        offered << items;
+        return items.isEmpty() ? -1 : 0;
+    }
+    QVector<QStringList> offered;
+};
+
+qint64 addArchitect(Storage& s, const QVector<QPair<const char*, QVariant>>& values)
+{
+    Recordset rs(s, DbFile::MasterData);
+    if (!rs.open(u("Architect")))
+        qFatal("no Architect table");
+    const qint64 id = rs.addNew();
+    for (const auto& v : values)
+        rs.setValue(u(v.first), v.second);
+    if (!rs.update())
+        qFatal("cannot add an architect: %s", qPrintable(rs.errorString()));
+    return id;
+}
+
+void choose(QComboBox* list, const QString& item)
+{
+    const int i = list->findText(item);
+    QVERIFY2(i >= 0, qPrintable(item));
+    list->setCurrentIndex(i);
+    emit list->activated(i);
+}
+
+QStringList listTexts(QTreeWidget* list)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(0);
+    return out;
+}
+
+QStringList schemaColumns(const char* table)
+{
+    QStringList out;
+    if (const TableDef* def = DatabaseSchema::builtIn(DbFile::Kakunin).table(u(table)))
+        for (const ColumnDef& c : def->columns)
+            out << c.name;
+    return out;
+}
+
+}  // namespace
+
+// The windows of the people, the buildings and the floors, the main-use
+// picker, and how the main window opens them.
+class TestEntryWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyColumnIsInTheSchema()
+    {
+        QCOMPARE(P_GaiyouForm::fieldTable().missingFrom(schemaColumns("GAIYOU")), QStringList());
+        QCOMPARE(P_GaiyouForm::fieldTable().columns().size(), 53);
+        QCOMPARE(P_TatemonoBetuForm::fieldTable().missingFrom(schemaColumns("TATEMONOBETU")), QStringList());
+        QCOMPARE(P_KaibetuForm::fieldTable().missingFrom(schemaColumns("KAIBETU")), QStringList());
+    }
+
+    void personPicksFollowTheRoleFlag()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        addArchitect(dir.storage(), {{"A_FLG", 1}, {"S_FLG", 0}, {"U_NAME", u("建築 一郎")}, {"U_CLASS1", u("一級")}});
+        addArchitect(dir.storage(), {{"S_FLG", 1},
+                                     {"K_FLG", 1},
+                                     {"U_NAME", u("設計 花子")},
+                                     {"U_CLASS1", u("二級")},
+                                     {"U_CLASS2", u("東京都知事")},
+                                     {"U_CLASS3", u("12345")},
+                                     {"C_NAME", u("花子設計室")},
+                                     {"C_POST1", u("100-0001")},
+                                     {"C_ADDR1", u("東京都")},
+                                     {"C_ADDR2", u("千代田区千代田")},
+                                     {"C_ADDR3", u("1-1")},
+                                     {"C_TEL", u("03-1111-2222")},
+                                     {"U_POST1", u("150-0001")},
+                                     {"U_ADDR1", u("東京都")},
+                                     {"U_ADDR2", u("渋谷区神宮前")}});
+        addArchitect(dir.storage(), {{"M_FLG", 1}, {"U_NAME", u("施工 三郎")}, {"C_NAME", u("三郎建設")},
+                                     {"U_TEL", u("045-000-0000")}});
+        const qint64 bid = newProject(dir.storage());
+        P_GaiyouForm form(dir.storage(), bid);
+        showActive(form);
+        QCOMPARE(form.items(u("Name2")), (QStringList{u("建築 一郎"), u("設計 花子")}));
+        QCOMPARE(form.items(u("Name3")), QStringList{u("設計 花子")});
+        QCOMPARE(form.items(u("Name5")), QStringList());
+        QCOMPARE(form.items(u("Name9")), QStringList{u("施工 三郎")});
+        QVERIFY(form.items(u("Tiji2")).contains(u("東京都知事")));
+
+        choose(combo(form, "Name2"), u("建築 一郎"));  // a designer without S_FLG: nothing is copied
+        QCOMPARE(combo(form, "Name2")->currentText(), u("建築 一郎"));
+        QCOMPARE(combo(form, "Kyu2")->currentText(), QString());
+        QVERIFY(form.isEdited());
+
+        choose(combo(form, "Name2"), u("設計 花子"));
+        QCOMPARE(combo(form, "Kyu2")->currentText(), u("二級"));
+        QCOMPARE(combo(form, "Tiji2")->currentText(), u("東京都知事"));
+        QCOMPARE(edit(form, "Gou2")->text(), u("12345"));
+        QCOMPARE(edit(form, "Name1")->text(), u("花子設計室"));
+        QCOMPARE(edit(form, "Post1")->text(), u("100-0001"));
+        QCOMPARE(edit(form, "Addr1")->text(), u("東京都千代田区千代田1-1"));
+        QCOMPARE(edit(form, "Fax1")->text(), QString());  // null copies as empty
+
+        choose(combo(form, "Name3"), u("設計 花子"));
+        QCOMPARE(edit(form, "Name4")->text(), u("花子設計室"));
+        QCOMPARE(edit(form, "Post3")->text(), u("150-0001"));
+        QCOMPARE(form.text(u("Addr3")), u("東京都渋谷区神宮前"));  // an empty third part adds nothing
+
+        form.tabs()->setCurrentIndex(1);
+        QCOMPARE(focused(), u("Name5"));
+        choose(combo(form, "Name9"), u("施工 三郎"));
+        QCOMPARE(edit(form, "Name10")->text(), u("三郎建設"));
+        QCOMPARE(edit(form, "Tel6")->text(), u("045-000-0000"));
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("Addr1")).toString(), u("東京都千代田区千代田1-1"));
+        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("Kouji")).toString(), u("<新規>"));  // the register's own
+    }
+
+    void designerCopiesAndPostalLookUps()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        FirstChoice chooser;
+        P_GaiyouForm form(dir.storage(), newProject(dir.storage()));
+        form.setAddressChooser(&chooser);
+        showActive(form);
+        combo(form, "Name2")->setEditText(u("設計 太郎"));
+        edit(form, "Name1")->setText(u("太郎事務所"));
+        edit(form, "Tel1")->setText(u("03-0000-0000"));
+        edit(form, "Post3")->setText(u("999-9999"));
+        form.setText(u("Addr3"), u("自宅"));
+
+        // Enter in a postal-code field looks the address up and moves on to it.
+        type(form, "Post1", u("1000001"));
+        pressEnter();
+        QCOMPARE(edit(form, "Addr1")->text(), u("東京都千代田区千代田"));
+        QCOMPARE(focused(), u("Addr1"));
+        QCOMPARE(edit(form, "Addr1")->cursorPosition(), edit(form, "Addr1")->text().size());
+        // No address for the code: the field keeps its text, the focus still moves.
+        type(form, "Post4", u("0000000"));
+        edit(form, "Addr4")->setText(u("そのまま"));
+        edit(form, "Post4")->setFocus();
+        pressEnter();
+        QCOMPARE(edit(form, "Addr4")->text(), u("そのまま"));
+        QCOMPARE(focused(), u("Addr4"));
+        // The address button finds the code of an address.
+        edit(form, "Addr4")->setText(u("東京都千代田区千代田"));
+        get<QPushButton>(form, u("AdrBtn2"))->click();
+        QCOMPARE(edit(form, "Post4")->text(), u("100-0001"));
+        QCOMPARE(get<QPushButton>(form, u("PostBtn2"))->text(), u("住所"));
+
+        get<QPushButton>(form, u("KekkeiShaCopy"))->click();
+        QCOMPARE(combo(form, "Name3")->currentText(), u("設計 太郎"));
+        QCOMPARE(edit(form, "Name4")->text(), u("太郎事務所"));
+        QCOMPARE(edit(form, "Addr4")->text(), u("東京都千代田区千代田"));
+        QCOMPARE(edit(form, "Tel2")->text(), u("03-0000-0000"));
+        QCOMPARE(edit(form, "Post4")->text(), edit(form, "Post1")->text());
+        QCOMPARE(edit(form, "Post3")->text(), u("999-9999"));  // the personal address stays
+        QCOMPARE(form.text(u("Addr3")), u("自宅"));
+        get<QPushButton>(form, u("KekkeiShaCopy2"))->click();
+        QCOMPARE(combo(form, "Name5")->currentText(), u("設計 太郎"));
+        QCOMPARE(edit(form, "Addr5")->text(), u("東京都千代田区千代田"));
+
+        // Multi-line fields keep the focus on Enter; Ctrl+Enter breaks the line.
+        form.field(u("Addr3"))->setFocus();
+        pressEnter();
+        QCOMPARE(focused(), u("Addr3"));
+        QCOMPARE(form.text(u("Addr3")), u("自宅"));
+        QTest::keyClick(form.field(u("Addr3")), Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(form.text(u("Addr3")).count(QLatin1Char('\n')), 1);
+        prompter.answers.enqueue(Prompter::No);
+    }
+
+    void buildingsKeepEditsAndNameTheirFloors()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        P_TatemonoBetuForm form(dir.storage(), bid, 2);
+        showActive(form);
+        QCOMPARE(form.windowTitle(), u("建築物別概要"));
+        QCOMPARE(form.chooser()->maximum(), 2);
+        QVERIFY(!form.isEdited());
+
+        type(form, "Kai30", u("5"));
+        type(form, "Kai31", u("2"));
+        leave(form);
+        QStringList lines;
+        for (int i = 40; i <= 45; ++i)
+            lines << edit(form, QString::number(i).prepend(QLatin1String("Kai")).toUtf8().constData())->text();
+        QCOMPARE(lines, (QStringList{u("B2"), u("B1"), u("1F"), u("2F"), u("3F"), u("4F")}));  // 5F gets no line
+        QCOMPARE(label(form, "ChijouLabel")->text(), u("5"));
+        QCOMPARE(label(form, "ChikaLabel")->text(), u("2"));
+
+        type(form, "Men40", u("50"));
+        type(form, "Men41", u("0"));
+        type(form, "Men43", u("1234.5"));
+        leave(form);
+        QCOMPARE(label(form, "Men42")->text(), u("50.00"));
+        QCOMPARE(label(form, "Men45")->text(), u("1,234.50"));
+        QCOMPARE(label(form, "Men48")->text(), QString());
+        QCOMPARE(label(form, "Men58")->text(), u("1,284.50"));
+        QCOMPARE(label(form, "Men59")->text(), QString());
+        QCOMPARE(label(form, "Men60")->text(), u("1,284.50"));
+
+        box(form, "Taika33")->click();
+        QVERIFY(box(form, "Taika31")->isChecked());
+        form.showBuilding(2);
+        QCOMPARE(edit(form, "Kai30")->text(), QString());
+        QVERIFY(!box(form, "Taika31")->isChecked());
+        type(form, "Kai30", u("3"));
+        type(form, "Kai31", u("1"));
+        leave(form);
+        QCOMPARE(edit(form, "Kai43")->text(), u("3F"));
+        QCOMPARE(edit(form, "Kai44")->text(), QString());
+        form.chooser()->setValue(1);  // back with the chooser: nothing was lost
+        QCOMPARE(form.shownBuilding(), 1);
+        QCOMPARE(edit(form, "Kai30")->text(), u("5"));
+        QCOMPARE(label(form, "Men58")->text(), u("1,284.50"));
+        QVERIFY(box(form, "Taika33")->isChecked());
+
+        QVERIFY(form.apply());
+        // Both buildings saved; the warning comes once, after all of them.
+        QCOMPARE(prompter.texts(), QStringList{u("【６．階数】の階数が変更されました。「建築物の階別概要」の階名が変更されている場合、"
+                                                 "再度変更してください。")});
+        QCOMPARE(prompter.shown[0].title, u("変更確認警告"));
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), 0).toString(), u("5"));
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Men45"), 0).toString(), u("1,234.50"));
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Taika33"), 0).toInt(), 1);
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), 1).toString(), u("3"));
+        QVERIFY(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), 2).isNull());
+        // The floors of the per-floor window are named from the new counts.
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Kai60"), 0).toString(), u("B2"));
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Kai60"), 5).toString(), u("4F"));
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Kai60"), 6).toString(), u("B1"));
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Kai60"), 10).toString(), u("5F"));  // slot 5 kept
+
+        // Saving again without new counts warns no more.
+        prompter.clear();
+        type(form, "Bikou40", u("特になし"));
+        QVERIFY(form.apply());
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void aNewFinishJoinsItsListOnce()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_TatemonoBetuForm form(dir.storage(), newProject(dir.storage()), 1);
+        showActive(form);
+        const int before = rowsOf(dir.storage(), DbFile::MasterData, u("YaneData"));
+        form.tabs()->setCurrentIndex(1);
+        type(form, "Yane40", u("チタン亜鉛合金板葺"));
+        pressEnter();
+        QCOMPARE(rowsOf(dir.storage(), DbFile::MasterData, u("YaneData")), before + 1);
+        QCOMPARE(focused(), u("Gai40"));
+        QCOMPARE(combo(form, "Yane40")->currentText(), u("チタン亜鉛合金板葺"));
+        QVERIFY(form.items(u("Yane40")).contains(u("チタン亜鉛合金板葺")));
+        form.field(u("Yane40"))->setFocus();
+        pressEnter();
+        QCOMPARE(rowsOf(dir.storage(), DbFile::MasterData, u("YaneData")), before + 1);
+        const QString known = form.items(u("Gai40")).first();
+        type(form, "Gai40", known);
+        pressEnter();
+        QCOMPARE(focused(), u("Ura40"));
+        QCOMPARE(rowsOf(dir.storage(), DbFile::MasterData, u("GaihekiData")),
+                 static_cast<int>(form.items(u("Gai40")).size()));
+        pressEnter();
+        QCOMPARE(focused(), u("Yuka40"));
+    }
+
+    void floorsFollowTheBuildingsAndKeepEdits()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        store(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), u("2"), 0);
+        store(dir.storage(), u("TATEMONOBETU"), bid, u("Kai31"), u("1"), 0);
+        store(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), u("1"), 1);
+        store(dir.storage(), u("KAIBETU"), bid, u("F1Kai60"), u("B1"), 0);
+        P_KaibetuForm form(dir.storage(), bid, 2);
+        showActive(form);
+        QCOMPARE(form.windowTitle(), u("建築物の階別概要"));
+        QCOMPARE(get<QPushButton>(form, u("Command2"))->text(), u("摘要"));
+        QVERIFY(!form.isEdited());
+        QCOMPARE(listTexts(form.floorList()), (QStringList{u("B1"), u("2F"), u("3F")}));
+        QCOMPARE(edit(form, "F1Ban60")->text(), u("1"));
+        QVERIFY(edit(form, "F1Ban60")->isReadOnly());
+
+        form.floorList()->setCurrentItem(form.floorList()->topLevelItem(1));
+        QCOMPARE(form.shownFloor(), 1);
+        type(form, "F1Kai60", u("1F"));
+        QCOMPARE(listTexts(form.floorList()), (QStringList{u("B1"), u("1F"), u("3F")}));  // renamed at once
+        type(form, "F1Takasa", u("2.8"));
+        type(form, "F1Kubun60", u("08a010"));  // digits only
+        QCOMPARE(edit(form, "F1Kubun60")->text(), u("08010"));
+        choose(combo(form, "F1Kubun61Disp"), u("長屋"));
+        QCOMPARE(edit(form, "F1Kubun61")->text(), u("08020"));
+        leave(form);
+        QCOMPARE(edit(form, "F1Takasa")->text(), u("2.80"));
+
+        form.chooser()->setValue(2);
+        QCOMPARE(listTexts(form.floorList()), QStringList{u("1F")});
+        QCOMPARE(edit(form, "F1Takasa")->text(), QString());
+        type(form, "F1Bikou60", u("二棟目"));
+        form.showBuilding(1);
+        form.showFloor(1);
+        QCOMPARE(edit(form, "F1Takasa")->text(), u("2.80"));
+        QCOMPARE(edit(form, "F1Kubun61")->text(), u("08020"));
+
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Kai60"), 1).toString(), u("1F"));
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Takasa"), 1).toString(), u("2.80"));
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Kubun61Disp"), 1).toString(), u("長屋"));
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Bikou60"), 6).toString(), u("二棟目"));
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("T_KAI"), 1).toInt(), 6);  // carried as it was
+        QVERIFY(stored(dir.storage(), u("KAIBETU"), bid, u("F1Takasa"), 0).isNull());
+    }
+
+    void mainUsePickerHandsBackACode()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        {
+            Recordset rs(dir.storage(), DbFile::MasterData);
+            QVERIFY(rs.open(u("KenchikuButu")));
+            rs.addNew();
+            rs.setValue(u("CODE"), u("99"));
+            QVERIFY(rs.update());  // no number, kind or name
+        }
+        ShuYoutoForm form(dir.storage());
+        QCOMPARE(form.windowTitle(), u("主用途（建物種別）選択"));
+        QTreeWidget* list = form.list();
+        QCOMPARE(list->topLevelItemCount(), rowsOf(dir.storage(), DbFile::MasterData, u("KenchikuButu")));
+        QCOMPARE(list->topLevelItem(2)->text(1), u("製造業"));
+        QTreeWidgetItem* blank = list->topLevelItem(list->topLevelItemCount() - 1);
+        QCOMPARE(blank->text(2), QString());
+
+        list->setCurrentItem(blank);
+        get<QPushButton>(form, u("SendBtn"))->click();
+        QCOMPARE(form.result(), u("99"));
+
+        QTimer::singleShot(0, [] {
+            auto* open = qobject_cast<ShuYoutoForm*>(QApplication::activeModalWidget());
+            QVERIFY(open);
+            open->list()->setCurrentItem(open->list()->topLevelItem(2));
+            get<QPushButton>(*open, u("OkBtn"))->click();  // 閉じる: nothing, even with a selection
+        });
+        QCOMPARE(ShuYoutoForm::choose(dir.storage()), QString());
+        QTimer::singleShot(0, [] {
+            auto* open = qobject_cast<ShuYoutoForm*>(QApplication::activeModalWidget());
+            QVERIFY(open);
+            emit open->list()->itemActivated(open->list()->topLevelItem(2), 0);
+        });
+        QCOMPARE(ShuYoutoForm::choose(dir.storage()), u("03"));
+    }
+
+    void theMainWindowOpensOneWindowOfEachKindAndFollowsItsSaves()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm::clearOpeners();
+        EntryWindows::registerOpeners(dir.storage());
+        MenuForm menu(dir.storage());
+        menu.show();
+        menu.newProject();
+        const qint64 bid = menu.currentProject().bid;
+
+        menu.action(u("btnShikiChi"))->trigger();
+        auto* site = menu.findChild<P_ShikichiForm*>();
+        QVERIFY(site && site->isVisible());
+        QCOMPARE(site->bid(), bid);
+        menu.action(u("mnShikiChi"))->trigger();  // the menu twin: still one window
+        QCOMPARE(menu.findChildren<P_ShikichiForm*>().size(), 1);
+
+        edit(*site, "Tou1")->setText(u("2"));
+        QVERIFY(site->apply());
+        QCOMPARE(menu.currentProject().buildingCount, 2);
+        QCOMPARE(menu.buildingCount(), 2);
+
+        menu.action(u("btnTatemonoBetu"))->trigger();
+        auto* buildings = menu.findChild<P_TatemonoBetuForm*>();
+        QVERIFY(buildings);
+        QCOMPARE(buildings->chooser()->maximum(), 2);
+        for (int b = 1; b <= 2; ++b) {
+            buildings->showBuilding(b);
+            edit(*buildings, "Kai30")->setText(u("2"));
+        }
+        QVERIFY(buildings->apply());
+        QCOMPARE(menu.currentProject().text(menu.currentProject().buildings[1], u("Kai30")), u("2"));
+
+        menu.action(u("btnKaiBetu"))->trigger();
+        auto* floors = menu.findChild<P_KaibetuForm*>();
+        QVERIFY(floors);
+        QCOMPARE(listTexts(floors->floorList()), (QStringList{u("1F"), u("2F")}));
+        // New counts saved while both windows are open reach the floor list.
+        buildings->showBuilding(1);
+        edit(*buildings, "Kai31")->setText(u("1"));
+        QVERIFY(buildings->apply());
+        QCOMPARE(listTexts(floors->floorList()), (QStringList{u("B1"), u("1F"), u("2F")}));
+        QVERIFY(!floors->isEdited());
+
+        menu.action(u("btnKentukuNushi"))->trigger();
+        auto* people = menu.findChild<P_GaiyouForm*>();
+        QVERIFY(people);
+        // Each window's help button shows its own page of the manual.
+        QVERIFY(QDir(dir.path()).mkpath(u("MANUAL")));
+        for (const QString& page : QDir(QStringLiteral(SD_MANUAL_DIR)).entryList({u("*.html")}))
+            QFile::copy(QStringLiteral(SD_MANUAL_DIR "/") + page, dir.file(u("MANUAL/") + page));
+        const QVector<QPair<EntryForm*, QString>> pages{
+            {people, u("gaiyou.html")}, {site, u("shikichi.html")}, {buildings, u("tatemono.html")},
+            {floors, u("kaibetu.html")}};
+        for (const auto& p : pages) {
+            get<QPushButton>(*p.first, u("HelpBtn"))->click();
+            QVERIFY(p.first->helpForm());
+            QVERIFY2(p.first->helpForm()->pageFound(), qPrintable(p.second));
+            QVERIFY(p.first->helpForm()->page().endsWith(u("MANUAL/") + p.second));
+        }
+        QFile index(dir.file(u("MANUAL/index.html")));
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        const QString links = QString::fromUtf8(index.readAll());
+        for (const auto& p : pages)
+            QVERIFY2(links.contains(u("href=\"") + p.second + u("\"")), qPrintable(p.second));
+
+        site->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(menu.findChildren<P_ShikichiForm*>().isEmpty());  // gone with its closing
+        MenuForm::clearOpeners();
+    }
+};
+
+QTEST_MAIN(TestEntryWindows)
+#include "tst_entrywindows.moc"

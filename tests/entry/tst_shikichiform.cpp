@@ -1,0 +1,426 @@
+#include "EntryTestSupport.h"
+#include "P_ShikichiForm.h"
+#include "Schema.h"
+#include "TestSupport.h"
+
+#include <QProcess>
+
+using namespace EntryTest;
+
+// The site window as a clerk works it, and with it the protocol that every
+// entry window shares: loading, the edited state, Apply, the closing
+// prompt, the filters and formats, and the Enter order.
+class TestShikichiForm : public QObject {
+    Q_OBJECT
+
+private:
+    static QVariant site(Storage& s, qint64 bid, const char* column)
+    {
+        return stored(s, u("SHIKICHI"), bid, u(column));
+    }
+
+private slots:
+    void everyColumnIsInTheSchema()
+    {
+        const TableDef* def = DatabaseSchema::builtIn(DbFile::Kakunin).table(u("SHIKICHI"));
+        QVERIFY(def);
+        QStringList columns;
+        for (const ColumnDef& c : def->columns)
+            columns << c.name;
+        const FieldTable t = P_ShikichiForm::fieldTable();
+        QCOMPARE(t.missingFrom(columns), QStringList());
+        QCOMPARE(t.columns().size(), 102);
+    }
+
+    void loadingShowsStoredValuesAndNeverEnablesApply()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        store(dir.storage(), u("SHIKICHI"), bid, u("Tiban"), u("千代田区一番町1-1"));
+        store(dir.storage(), u("SHIKICHI"), bid, u("Size5"), u("1,234.50"));
+        store(dir.storage(), u("SHIKICHI"), bid, u("Size13"), u("どこにもない地域"));
+        store(dir.storage(), u("SHIKICHI"), bid, u("Size17"), u("1234.5"));
+        store(dir.storage(), u("SHIKICHI"), bid, u("Shubetu1"), 1);
+        store(dir.storage(), u("SHIKICHI"), bid, u("Umu2"), 1);
+        store(dir.storage(), u("SHIKICHI"), bid, u("shubetu3"), 0);
+
+        P_ShikichiForm form(dir.storage(), bid);
+        showActive(form);
+        QCOMPARE(form.windowTitle(), u("建築物及びその敷地に関する事項"));
+        QCOMPARE(edit(form, "Tiban")->text(), u("千代田区一番町1-1"));
+        QCOMPARE(edit(form, "Size5")->text(), u("1,234.50"));
+        // A stored text that is not an item still shows as the list's text.
+        QCOMPARE(combo(form, "Size13")->currentText(), u("どこにもない地域"));
+        QCOMPARE(label(form, "Size17")->text(), u("1234.5"));  // shown as stored, not recomputed
+        QVERIFY(box(form, "Shubetu1")->isChecked());
+        // The check-box rules also ran on loading.
+        QVERIFY(!box(form, "shubetu2")->isEnabled());
+        QVERIFY(!box(form, "Kubun10")->isEnabled());
+        QVERIFY(combo(form, "Size14")->count() > 10);  // the code list is there
+        QVERIFY(!form.isEdited());
+        QVERIFY(!form.applyButton()->isEnabled());
+        QCOMPARE(form.applyButton()->text(), u("適用"));
+        QCOMPARE(form.tabs()->currentIndex(), 0);
+        QCOMPARE(focused(), u("Tiban"));
+
+        keys(edit(form, "Jdisp"), u("1"));
+        QVERIFY(form.isEdited());
+        QVERIFY(prompter.shown.isEmpty());
+        form.applyButton()->click();
+        QVERIFY(!form.isEdited());
+        QVERIFY(form.isVisible());  // Apply keeps the window open
+        QCOMPARE(site(dir.storage(), bid, "Jdisp").toString(), u("1"));
+    }
+
+    void applyWritesOnlyTheChangedColumns()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        store(dir.storage(), u("SHIKICHI"), bid, u("Sonota1"), u("第一種高度地区"));
+        P_ShikichiForm form(dir.storage(), bid);
+        showActive(form);
+        type(form, "Tiban", u("港区芝公園4-2-8"));
+        box(form, "Bou2")->click();
+        // Another computer changes a column meanwhile: the window compares
+        // with what is stored when it saves, so its own text wins there.
+        std::unique_ptr<Storage> other = dir.openAnother();
+        store(*other, u("SHIKICHI"), bid, u("Jdisp"), u("芝公園四丁目"));
+        other->closeAll();
+        QVERIFY(form.apply());
+
+        QCOMPARE(site(dir.storage(), bid, "Tiban").toString(), u("港区芝公園4-2-8"));  // null before: written
+        QCOMPARE(site(dir.storage(), bid, "Bou2").toInt(), 1);
+        QCOMPARE(site(dir.storage(), bid, "Sonota1").toString(), u("第一種高度地区"));
+        // Unchanged empty fields and boxes leave their null columns alone.
+        QVERIFY(site(dir.storage(), bid, "Size5").isNull());
+        QVERIFY(site(dir.storage(), bid, "Tosi1").isNull());
+        QVERIFY(site(dir.storage(), bid, "Size17").isNull());
+        QCOMPARE(site(dir.storage(), bid, "Jdisp").toString(), QString());
+    }
+
+    void closingPromptAnswers()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        {
+            P_ShikichiForm form(dir.storage(), bid);
+            showActive(form);
+            form.okButton()->click();  // nothing edited: closes without asking
+            QVERIFY(!form.isVisible());
+            QVERIFY(prompter.shown.isEmpty());
+        }
+        P_ShikichiForm form(dir.storage(), bid);
+        showActive(form);
+        type(form, "Tiban", u("一番町"));
+
+        prompter.answers.enqueue(Prompter::Cancel);
+        form.okButton()->click();
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, u("終了確認画面"));
+        QCOMPARE(prompter.shown[0].text, u("データが編集されています。　保存しますか？"));
+        QCOMPARE(prompter.shown[0].buttons, Prompter::Yes | Prompter::No | Prompter::Cancel);
+        QVERIFY(form.isVisible());
+        QCOMPARE(edit(form, "Tiban")->text(), u("一番町"));
+        QVERIFY(form.isEdited());
+
+        prompter.answers.enqueue(Prompter::No);
+        form.okButton()->click();
+        QVERIFY(!form.isVisible());
+        QVERIFY(site(dir.storage(), bid, "Tiban").isNull());
+        {
+            P_ShikichiForm again(dir.storage(), bid);
+            QCOMPARE(edit(again, "Tiban")->text(), QString());
+        }
+
+        P_ShikichiForm third(dir.storage(), bid);
+        showActive(third);
+        type(third, "Tiban", u("二番町"));
+        prompter.answers.enqueue(Prompter::Yes);
+        third.close();
+        QVERIFY(!third.isVisible());
+        QCOMPARE(site(dir.storage(), bid, "Tiban").toString(), u("二番町"));
+    }
+
+    void aProjectWithoutItsRowShowsEmptyFieldsAndWritesNothing()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        {
+            Recordset rs(dir.storage(), DbFile::Kakunin);
+            QVERIFY(rs.open(u("SHIKICHI"), u("B_ID"), bid));
+            QVERIFY(rs.deleteCurrent());
+        }
+        const int before = rowsOf(dir.storage(), DbFile::Kakunin, u("SHIKICHI"));
+        P_ShikichiForm form(dir.storage(), bid);
+        showActive(form);
+        QCOMPARE(edit(form, "Tiban")->text(), QString());
+        type(form, "Tiban", u("どこか"));
+        QVERIFY(form.apply());
+        QVERIFY(prompter.shown.isEmpty());
+        QCOMPARE(rowsOf(dir.storage(), DbFile::Kakunin, u("SHIKICHI")), before);
+    }
+
+    void numericFiltersAndFormats()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_ShikichiForm form(dir.storage(), newProject(dir.storage()));
+        showActive(form);
+        QLineEdit* size5 = edit(form, "Size5");
+
+        type(form, "Size5", u("12a.5"));
+        QCOMPARE(size5->text(), u("12.5"));
+        QCOMPARE(form.beepCount(), 1);
+        QCOMPARE(size5->cursorPosition(), size5->text().size());
+
+        type(form, "Size5", u("-3-4"));  // a minus only in front
+        QCOMPARE(size5->text(), u("-34"));
+        QCOMPARE(form.beepCount(), 2);
+        size5->setFocus();
+        size5->setText(u("1 2/3ｘ"));  // pasted: every bad character goes, one beep each
+        QCOMPARE(size5->text(), u("123"));
+        QCOMPARE(form.beepCount(), 5);
+
+        type(form, "Size5", u("1234.5"));
+        leave(form);
+        QCOMPARE(size5->text(), u("1,234.50"));
+        type(form, "Size5", u("1."));
+        leave(form);
+        QCOMPARE(size5->text(), u("1.00"));
+        type(form, "Size5", u("1,000"));  // the grouping comma passes the filter
+        QCOMPARE(size5->text(), u("1,000"));
+        leave(form);
+        QCOMPARE(size5->text(), u("1,000.00"));
+        size5->setFocus();
+        size5->selectAll();
+        QTest::keyClick(size5, Qt::Key_Backspace);
+        leave(form);
+        QCOMPARE(size5->text(), QString());
+
+        const int beeps = form.beepCount();
+        type(form, "Kai1", u("2.5"));  // digits only
+        QCOMPARE(edit(form, "Kai1")->text(), u("25"));
+        QCOMPARE(form.beepCount(), beeps + 1);
+        leave(form);
+        QCOMPARE(edit(form, "Kai1")->text(), u("25"));  // no format
+        type(form, "Kin1", u("1,200万"));  // plain: as typed
+        QCOMPARE(edit(form, "Kin1")->text(), u("1,200万"));
+
+        // The named numeric fields select their whole text on focus.
+        edit(form, "Size5")->setText(u("9.00"));
+        edit(form, "Tiban")->setText(u("一番町"));
+        edit(form, "Size6")->setFocus(Qt::TabFocusReason);
+        edit(form, "Size5")->setFocus(Qt::TabFocusReason);
+        QCOMPARE(edit(form, "Size5")->selectedText(), u("9.00"));
+        // Focus shows white on black in text fields; lists keep their look.
+        QCOMPARE(edit(form, "Size5")->palette().color(QPalette::Base), QColor(Qt::black));
+        QCOMPARE(edit(form, "Size5")->palette().color(QPalette::Text), QColor(Qt::white));
+        QCOMPARE(edit(form, "Size6")->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+    }
+
+    void sumsAndRatios()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_ShikichiForm form(dir.storage(), newProject(dir.storage()));
+        showActive(form);
+        // Building area before any site area: the notice's 0.
+        type(form, "Men1", u("150.25"));
+        leave(form);
+        QCOMPARE(label(form, "Par11")->text(), u("0.00"));
+
+        type(form, "Size5", u("100.5"));
+        pressEnter();
+        type(form, "Size6", u("200"));
+        leave(form);
+        QCOMPARE(label(form, "Size17")->text(), u("300.5"));
+        QCOMPARE(edit(form, "Size6")->text(), u("200.00"));
+        type(form, "Size9", u("80"));
+        leave(form);
+        QCOMPARE(label(form, "Size18")->text(), u("80"));
+
+        // Changing the site area alone does not recompute the ratio.
+        QCOMPARE(label(form, "Par11")->text(), u("0.00"));
+        type(form, "Men1", u("150.25"));
+        leave(form);
+        QCOMPARE(label(form, "Men3")->text(), u("150.25"));
+        QCOMPARE(label(form, "Par11")->text(), u("50.00"));
+
+        type(form, "Men4", u("120"));
+        pressEnter();
+        type(form, "Men5", u("30"));
+        leave(form);
+        QCOMPARE(label(form, "Men6")->text(), u("150"));
+        QCOMPARE(label(form, "Men19")->text(), u("150.00"));
+        QCOMPARE(label(form, "Par12")->text(), u("49.92"));
+        type(form, "Men16", u("40.5"));
+        leave(form);
+        QCOMPARE(label(form, "Men18")->text(), u("40.5"));
+        QCOMPARE(label(form, "Men19")->text(), u("150.00"));  // the parts do not add to the total
+    }
+
+    void constructionPeriod()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_ShikichiForm form(dir.storage(), newProject(dir.storage()));
+        showActive(form);
+        form.tabs()->setCurrentIndex(2);
+        QCOMPARE(focused(), u("Taka1"));
+        auto* compute = get<QPushButton>(form, u("KeisanBtn"));
+        QCOMPARE(compute->text(), u("自動計算"));
+
+        type(form, "Day1", u("2005/01/20"));
+        type(form, "Day2", u("2005/03/10"));
+        form.applyButton()->click();
+        compute->click();
+        QCOMPARE(edit(form, "KoujiKikan")->text(), u("1ヶ月18日"));
+        QVERIFY(form.isEdited());
+        type(form, "Day1", u("平成17年4月1日"));
+        type(form, "Day2", u("２００６／０６／０１"));
+        compute->click();
+        QCOMPARE(edit(form, "KoujiKikan")->text(), u("1年2ヶ月"));
+        QVERIFY(prompter.shown.isEmpty());
+
+        type(form, "Day1", u("2005/05/01"));
+        type(form, "Day2", u("2005/04/01"));
+        compute->click();
+        QCOMPARE(prompter.texts(), QStringList{u("日付が正確に入力されてません。　確認してください。")});
+        QCOMPARE(prompter.shown[0].title, u("警告"));
+        QCOMPARE(focused(), u("Day1"));
+        QCOMPARE(edit(form, "KoujiKikan")->text(), u("1年2ヶ月"));  // left as it was
+        type(form, "Day2", u("五月ごろ"));
+        compute->click();
+        QCOMPARE(focused(), u("Day2"));
+    }
+
+    void checkBoxGroupsOnScreen()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_ShikichiForm form(dir.storage(), newProject(dir.storage()));
+        showActive(form);
+        box(form, "Tosi3")->click();
+        QVERIFY(box(form, "Tosi1")->isChecked());
+        QVERIFY(form.isEdited());
+        box(form, "Tosi6")->click();
+        for (const char* c : {"Tosi1", "Tosi2", "Tosi3", "Tosi4", "Tosi5"})
+            QVERIFY2(!box(form, c)->isChecked(), c);
+        box(form, "shubetu4")->click();
+        box(form, "Shubetu1")->click();
+        QVERIFY(!box(form, "shubetu4")->isChecked());
+        QVERIFY(!box(form, "shubetu4")->isEnabled());
+        box(form, "Umu2")->click();
+        QVERIFY(!box(form, "Kubun11")->isEnabled());
+        box(form, "Umu1")->click();
+        QVERIFY(!box(form, "Umu2")->isChecked());
+        QVERIFY(box(form, "Kubun11")->isEnabled());
+    }
+
+    void enterWalksTheFieldsAndStopsAtTheEndOfATab()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_ShikichiForm form(dir.storage(), newProject(dir.storage()));
+        showActive(form);
+        const QStringList firstRun{u("Tiban"), u("Jdisp"), u("Sonota1"), u("Size1"), u("Size2"), u("Size4"),
+                                   u("Size3"), u("Size5")};
+        for (int i = 0; i + 1 < firstRun.size(); ++i) {
+            QCOMPARE(focused(), firstRun[i]);
+            pressEnter();
+        }
+        QCOMPARE(focused(), firstRun.last());
+        edit(form, "Jdisp")->setText(u("芝公園"));
+        // Enter into a text field puts the caret at its end, nothing selected.
+        edit(form, "Tiban")->setFocus();
+        pressEnter();
+        QCOMPARE(edit(form, "Jdisp")->selectedText(), QString());
+        QCOMPARE(edit(form, "Jdisp")->cursorPosition(), 3);
+
+        edit(form, "Par10")->setFocus();
+        pressEnter();
+        QCOMPARE(focused(), u("Par10"));  // the end of the tab
+        form.tabs()->setCurrentIndex(1);
+        QCOMPARE(focused(), u("Kubun"));
+        pressEnter();
+        QCOMPARE(focused(), u("KubunDisp"));
+        pressEnter();
+        QCOMPARE(focused(), u("Youto"));
+        pressEnter();
+        QCOMPARE(focused(), u("Men1"));
+        form.tabs()->setCurrentIndex(2);
+        edit(form, "Bikou10")->setFocus();
+        pressEnter();
+        QCOMPARE(focused(), u("Bikou10"));
+    }
+
+    void choosingAUseClassSetsItsCode()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        P_ShikichiForm form(dir.storage(), bid);
+        showActive(form);
+        QComboBox* names = combo(form, "KubunDisp");
+        const int i = names->findText(u("共同住宅"));
+        QVERIFY(i >= 0);
+        QCOMPARE(form.keptCode(u("KubunDisp"), i), u("08030"));
+        names->setCurrentIndex(i);
+        emit names->activated(i);
+        QCOMPARE(edit(form, "Kubun")->text(), u("08030"));
+        QVERIFY(form.apply());
+        QCOMPARE(site(dir.storage(), bid, "Kubun").toString(), u("08030"));
+        QCOMPARE(site(dir.storage(), bid, "KubunDisp").toString(), u("共同住宅"));
+    }
+
+    // A site filled in the window is what the command-line tool reads back.
+    void filledSiteIsStoredAndReadBack()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        {
+            P_ShikichiForm form(dir.storage(), bid);
+            showActive(form);
+            type(form, "Size5", u("100.5"));
+            pressEnter();
+            QCOMPARE(focused(), u("Size6"));
+            keys(QApplication::focusWidget(), u("200"));
+            pressEnter();
+            form.tabs()->setCurrentIndex(1);
+            QCOMPARE(focused(), u("Kubun"));
+            for (int i = 0; i < 3; ++i)
+                pressEnter();
+            QCOMPARE(focused(), u("Men1"));
+            keys(QApplication::focusWidget(), u("150.25"));
+            pressEnter();
+            QCOMPARE(focused(), u("Men2"));
+            form.applyButton()->click();
+            form.close();
+        }
+        QCOMPARE(site(dir.storage(), bid, "Size5").toString(), u("100.50"));
+        QCOMPARE(site(dir.storage(), bid, "Size6").toString(), u("200.00"));
+        QCOMPARE(site(dir.storage(), bid, "Men1").toString(), u("150.25"));
+        {
+            P_ShikichiForm again(dir.storage(), bid);
+            QCOMPARE(label(again, "Size17")->text(), u("300.5"));
+            QCOMPARE(label(again, "Men3")->text(), u("150.25"));
+            QCOMPARE(label(again, "Par11")->text(), u("50.00"));
+            QCOMPARE(edit(again, "Size6")->text(), u("200.00"));
+        }
+        dir.storage().closeAll();
+        QProcess cli;
+        cli.start(QStringLiteral(SD_CLI_PATH), {u("--appdir"), dir.path(), u("project"), u("get"), QString::number(bid),
+                                                 u("SHIKICHI"), u("Size17"), u("Par11")});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).trimmed(), u("Size17=300.5\nPar11=50.00"));
+    }
+};
+
+QTEST_MAIN(TestShikichiForm)
+#include "tst_shikichiform.moc"
