@@ -1486,10 +1486,16 @@ bool MenuForm::eventFilter(QObject* watched, QEvent* event)
         case QEvent::DragMove: {
             auto* de = static_cast<QDropEvent*>(event);
             const bool ours = de->mimeData()->hasFormat(QString::fromLatin1(kProjectMime));
-            if (ours && folderRowAt(de->position().toPoint()) >= 0) {
+            // The drag is taken as soon as it enters the list, wherever it
+            // enters: a refused entry gets no further move events, so a drag
+            // coming in between rows could never reach a folder.
+            const bool overRow = folderRowAt(de->position().toPoint()) >= 0;
+            if (ours && (overRow || event->type() == QEvent::DragEnter)) {
                 const bool copy = de->mimeData()->data(QString::fromLatin1(kProjectMime)) == "copy";
                 de->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
                 de->accept();
+                if (!overRow)
+                    de->setDropAction(Qt::IgnoreAction);
             } else {
                 de->ignore();
             }
@@ -1501,6 +1507,10 @@ bool MenuForm::eventFilter(QObject* watched, QEvent* event)
                 return false;
             const bool copy = de->mimeData()->data(QString::fromLatin1(kProjectMime)) == "copy";
             const int row = folderRowAt(de->position().toPoint());
+            if (row < 0) {
+                de->ignore();
+                return true;
+            }
             de->acceptProposedAction();
             // After the drag's own event loop has ended.
             QTimer::singleShot(0, this, [this, row, copy] { dropProjectsOnFolder(row, copy); });

@@ -172,6 +172,11 @@ private slots:
         QMimeData mime;
         mime.setData(QStringLiteral("application/x-shinseidesk-projects"), "move");
         QWidget* target = form.folderList()->viewport();
+        // Entering between or below the rows still takes the drag, so it can go on to a folder.
+        const QPoint belowRows(5, target->height() - 5);
+        QDragEnterEvent enterBelow(belowRows, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enterBelow);
+        QVERIFY(enterBelow.isAccepted());
         const QPoint onSecond = form.folderList()->visualItemRect(form.folderList()->topLevelItem(1)).center();
         QDragEnterEvent enter(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &enter);
