@@ -142,6 +142,12 @@ MenuForm::OutputHandler& outputHandler()
     return handler;
 }
 
+MenuForm::PdfHandler& pdfHandler()
+{
+    static MenuForm::PdfHandler handler;
+    return handler;
+}
+
 const Command* findCommand(const QString& key)
 {
     for (const Command& c : kCommands)
@@ -342,6 +348,22 @@ void MenuForm::buildActions()
     QAction* sick = m_outputMenu->addAction(QString::fromUtf8(kSickHouse));
     sick->setData(-1);
     connect(sick, &QAction::triggered, this, [this] { runOutput(-1, QString::fromUtf8(kSickHouse)); });
+    if (pdfHandler()) {
+        m_outputMenu->addSeparator();
+        QMenu* pdf = m_outputMenu->addMenu(QStringLiteral("PDF出力(&P)"));
+        pdf->setObjectName(QStringLiteral("PdfMenu"));
+        const QString all = QStringLiteral("すべての書類");
+        QAction* allAction = pdf->addAction(all);
+        allAction->setData(-1);
+        connect(allAction, &QAction::triggered, this, [this, all] { runPdf(-1, all); });
+        pdf->addSeparator();
+        for (int i = 0; i < static_cast<int>(std::size(kOutputDocuments)); ++i) {
+            const QString name = QString::fromUtf8(kOutputDocuments[i]);
+            QAction* a = pdf->addAction(name);
+            a->setData(i);
+            connect(a, &QAction::triggered, this, [this, i, name] { runPdf(i, name); });
+        }
+    }
     m_actions.value(QStringLiteral("SalesMake"))->setMenu(m_outputMenu);
 
     add(QStringLiteral("mnFolderMake"), QStringLiteral("作成(&N)"), QStringLiteral("mnFolderMake"));
@@ -841,12 +863,18 @@ void MenuForm::clearOpeners()
 {
     openers().clear();
     outputHandler() = nullptr;
+    pdfHandler() = nullptr;
     mailHandler() = nullptr;
 }
 
 void MenuForm::setOutputHandler(OutputHandler handler)
 {
     outputHandler() = std::move(handler);
+}
+
+void MenuForm::setPdfHandler(PdfHandler handler)
+{
+    pdfHandler() = std::move(handler);
 }
 
 void MenuForm::setMailHandler(MailHandler handler)
@@ -929,18 +957,29 @@ void MenuForm::runOutput(int sheet, const QString& name)
         showUnavailable(QStringLiteral("書類作成（%1）").arg(name));
         return;
     }
-    if (!checkProjectExists())
+    if (!prepareOutput())
         return;
+    handler(*this, sheet);
+}
+
+void MenuForm::runPdf(int sheet, const QString& name)
+{
+    const PdfHandler handler = pdfHandler();
+    if (!handler || !prepareOutput())
+        return;
+    handler(*this, sheet, name);
+}
+
+bool MenuForm::prepareOutput()
+{
+    if (!checkProjectExists())
+        return false;
     // The documents show what is stored: unsaved edits are saved or
     // dropped first, then the project is read back.
     if (!askToSaveEdits())
-        return;
-    {
-        BusyCursor busy;
-        if (!reloadCurrentProject())
-            return;
-    }
-    handler(*this, sheet);
+        return false;
+    BusyCursor busy;
+    return reloadCurrentProject();
 }
 
 // ---------------------------------------------------------------- register

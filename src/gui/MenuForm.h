@@ -95,6 +95,11 @@ public:
     // freshly read back from the database.
     using OutputHandler = std::function<void(MenuForm&, int sheet)>;
     static void setOutputHandler(OutputHandler handler);
+    // "PDF出力" of the drop-down: sheet 0–11, or -1 for every printed
+    // sheet of the workbook. Called like the output handler; the handler
+    // asks where to save. Without a handler the PDF items are not shown.
+    using PdfHandler = std::function<void(MenuForm&, int sheet, const QString& documentName)>;
+    static void setPdfHandler(PdfHandler handler);
     // "メール伝言" of the schedule tab: opens a message with this subject and body.
     using MailHandler = std::function<void(MenuForm&, const QString& subject, const QString& body)>;
     static void setMailHandler(MailHandler handler);
@@ -145,6 +150,8 @@ private:
 
     void runCommand(const QString& key);
     void runOutput(int sheet, const QString& name);
+    void runPdf(int sheet, const QString& name);
+    bool prepareOutput();
     bool checkProjectExists();
     void showUnavailable(const QString& feature);
     void showHelp();

@@ -113,16 +113,14 @@ bool SinseiExcelOutRtn::output(const ProjectData& project, int docIndex, QString
 bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, const QString& source,
                                      const QString& target, QString* error)
 {
+    // The copy of the template is made by writing the filled workbook: the
+    // template is read, never written, and the copy is written once.
     if (common::FileInUse(target))
         return failWith(error, QStringLiteral("「%1」は他のプログラムで開かれています。　閉じてからやり直してください。")
                                    .arg(QDir::toNativeSeparators(target)));
-    if (!copyOver(source, target, error))
-        return false;
-    if (common::FileInUse(target))
-        return failWith(error, QStringLiteral("「%1」は他のプログラムで開かれています。").arg(QDir::toNativeSeparators(target)));
 
     XlsxWorkbook book;
-    if (!book.open(target))
+    if (!book.open(source))
         return failWith(error, book.errorString());
     const QString input = SinseiCellMap::kInputSheet;
     for (const QString& required : {input, SinseiCellMap::kApplicationSheet}) {
@@ -157,9 +155,21 @@ bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, c
         if (!book.selectSheet(name))
             return failWith(error, book.errorString());
     }
-    if (!book.requestFullRecalculation() || !book.save())
+    if (!book.requestFullRecalculation() || !book.saveAs(target))
         return failWith(error, book.errorString());
     return true;
+}
+
+bool SinseiExcelOutRtn::exportPdf(const ProjectData& project, int docIndex, const QString& pdfPath, QString* error)
+{
+    const QString source = templatePath();
+    if (!QFile::exists(source))
+        return failWith(error, QStringLiteral("必要とするシステムファイルが存在しません。"));
+    QTemporaryDir work;
+    if (!work.isValid())
+        return failWith(error, QStringLiteral("作業用フォルダを作成できません。"));
+    const QString filled = work.filePath(QStringLiteral("filled.xlsx"));
+    return fillWorkbook(project, docIndex, source, filled, error) && renderPdf(filled, pdfPath, docIndex, error);
 }
 
 QStringList SinseiExcelOutRtn::printedSheets(int docIndex, const QStringList& allSheets)
@@ -208,6 +218,9 @@ bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pd
             if (!ok)
                 break;
             ok = book.setSheetHidden(s, !printed.contains(s));
+            // A hidden sheet with a print area would still be printed.
+            if (ok && !printed.contains(s))
+                ok = book.removePrintArea(s);
         }
         ok = ok && book.requestFullRecalculation() && book.save();
         if (!ok)

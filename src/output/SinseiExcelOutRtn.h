@@ -47,6 +47,10 @@ public:
     // document docIndex (with its continuation sheet), or with docIndex -1
     // every printed sheet. The workbook itself is not changed.
     static bool renderPdf(const QString& workbookPath, const QString& pdfPath, int docIndex, QString* error);
+    // The PDF of a document straight from the project: filled into a
+    // temporary copy (the shown copy may be open in the viewer), rendered,
+    // the copy removed.
+    static bool exportPdf(const ProjectData& project, int docIndex, const QString& pdfPath, QString* error);
     // The sheets that the PDF of a document holds.
     static QStringList printedSheets(int docIndex, const QStringList& allSheets);
 

@@ -1,13 +1,17 @@
 #include "XlsxWorkbook.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QXmlStreamReader>
 
 #include <zip.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <cstring>
 
 // ---------------------------------------------------------------------------
 // Cell references
@@ -581,6 +585,10 @@ void XlsxWorkbook::close()
     if (m_zip)
         zip_discard(m_zip);
     m_zip = nullptr;
+    if (m_source)
+        zip_source_free(m_source);
+    m_source = nullptr;
+    m_fileData.clear();
     m_sheets.clear();
     m_parts.clear();
     m_partStore.clear();
@@ -618,19 +626,44 @@ bool XlsxWorkbook::open(const QString& path)
     close();
     m_path = path;
     m_error.clear();
-    if (!QFileInfo::exists(path))
+    QFile file(path);
+    if (!file.exists())
         return fail(QStringLiteral("ファイル「%1」が見つかりません。").arg(path));
-    int code = 0;
-    m_zip = zip_open(QFile::encodeName(path).constData(), 0, &code);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("ファイル「%1」を開けません（%2）。").arg(path, file.errorString()));
+    // The archive is worked on in memory and written out once by save():
+    // one write of the result instead of copying the file and rewriting it.
+    m_fileData = file.readAll();
+    file.close();
+    zip_error_t ze;
+    zip_error_init(&ze);
+    // libzip 1.7 releases the source's original buffer when it writes the
+    // new archive into it, whatever the ownership flag says: give it a
+    // buffer of its own to free.
+    void* owned = std::malloc(static_cast<size_t>(m_fileData.size()) + 1);
+    if (!owned)
+        return fail(QStringLiteral("ファイル「%1」を読み込むメモリが足りません。").arg(path));
+    std::memcpy(owned, m_fileData.constData(), static_cast<size_t>(m_fileData.size()));
+    m_source = zip_source_buffer_create(owned, static_cast<zip_uint64_t>(m_fileData.size()), 1, &ze);
+    if (!m_source)
+        std::free(owned);
+    if (m_source) {
+        // Kept beyond the archive: after closing it the source holds the result.
+        zip_source_keep(m_source);
+        m_zip = zip_open_from_source(m_source, 0, &ze);
+        if (!m_zip)
+            zip_source_free(m_source);  // the archive's reference, never taken
+    }
     if (!m_zip) {
-        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
-            return fail(QStringLiteral("ファイル「%1」はExcelブック（.xlsx）ではないか、壊れています。").arg(path));
-        zip_error_t ze;
-        zip_error_init_with_code(&ze, code);
+        const int code = zip_error_code_zip(&ze);
         const QString why = QString::fromLocal8Bit(zip_error_strerror(&ze));
         zip_error_fini(&ze);
+        close();
+        if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
+            return fail(QStringLiteral("ファイル「%1」はExcelブック（.xlsx）ではないか、壊れています。").arg(path));
         return fail(QStringLiteral("ファイル「%1」を開けません（%2）。").arg(path, why));
     }
+    zip_error_fini(&ze);
     if (!parseWorkbook()) {
         const QString message = m_error;
         close();
@@ -1051,15 +1084,22 @@ bool XlsxWorkbook::setRowsHidden(const QString& sheetName, int firstRow, int las
         return false;
     if (!s->parseRows())
         return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    auto edit = [hidden](StartTag& t) { return hidden ? t.set("hidden", "1") : t.remove("hidden"); };
     for (int r = firstRow; r <= lastRow; ++r) {
         Sheet::Row* row = s->findRow(r);
         if (!row && !hidden)
             continue;
         if (!row)
             row = &s->rowFor(r);
-        if (!row->openCells())
-            return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(r));
-        const bool changed = hidden ? row->tag.set("hidden", "1") : row->tag.remove("hidden");
+        bool changed = false;
+        if (row->open) {
+            changed = edit(row->tag);
+        } else {
+            // The cells stay as text; only the row's own tag changes.
+            if (tagEnd(row->raw, 0) < 0)
+                return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(r));
+            changed = editTagAt(&row->raw, 0, edit);
+        }
         s->dirty = s->dirty || changed;
     }
     return true;
@@ -1185,12 +1225,46 @@ bool XlsxWorkbook::selectSheet(const QString& name)
     m_workbookDirty = m_workbookDirty || changed;
 
     for (auto& s : m_sheets) {
+        // A sheet that is not read yet need not be: its view settings sit
+        // before its cells, and most sheets are not the selected tab.
+        if (!s->loaded && s.get() != target && !headHasSelectedTab(s->path))
+            continue;
         if (!loadSheet(s.get()))
             return false;
         if (!setSheetViewSelected(s.get(), s.get() == target))
             return false;
     }
     return true;
+}
+
+bool XlsxWorkbook::headHasSelectedTab(const QString& part)
+{
+    const zip_int64_t index = zip_name_locate(m_zip, part.toUtf8().constData(), 0);
+    zip_file_t* f = index < 0 ? nullptr : zip_fopen_index(m_zip, static_cast<zip_uint64_t>(index), 0);
+    if (!f)
+        return true;  // let the full read report the problem
+    QByteArray head;
+    char buffer[4096];
+    int cells = -1;
+    for (;;) {
+        const zip_int64_t got = zip_fread(f, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        head.append(buffer, static_cast<int>(got));
+        cells = findStartTag(head, "sheetData", 0);
+        if (cells >= 0)
+            break;
+    }
+    zip_fclose(f);
+    const int view = findStartTag(head, "sheetView", 0, cells < 0 ? head.size() : cells);
+    if (view < 0)
+        return cells < 0;
+    const int end = tagEnd(head, view);
+    StartTag tag;
+    if (end < 0 || !StartTag::parse(head.mid(view, end - view), &tag))
+        return true;
+    const QByteArray* selected = tag.attr("tabSelected");
+    return selected && (*selected == "1" || *selected == "true");
 }
 
 bool XlsxWorkbook::setSheetHidden(const QString& name, bool hidden)
@@ -1220,6 +1294,44 @@ bool XlsxWorkbook::isSheetHidden(const QString& name) const
 {
     const Sheet* s = findSheet(name);
     return s && s->hidden;
+}
+
+bool XlsxWorkbook::removePrintArea(const QString& name)
+{
+    const Sheet* s = findSheet(name);
+    if (!s)
+        return fail(QStringLiteral("ブック「%1」にシート「%2」がありません。").arg(QFileInfo(m_path).fileName(), name));
+    int index = 0;
+    while (m_sheets[index].get() != s)
+        ++index;
+    QByteArray& xml = m_workbookXml;
+    for (int p = findStartTag(xml, "definedName", 0); p >= 0;) {
+        const int end = tagEnd(xml, p);
+        StartTag tag;
+        if (end < 0 || !StartTag::parse(xml.mid(p, end - p), &tag))
+            return fail(QStringLiteral("ブック「%1」の形式が正しくありません。").arg(m_path));
+        const QByteArray* n = tag.attr("name");
+        const QByteArray* local = tag.attr("localSheetId");
+        int stop = end;
+        if (!tag.selfClosing) {
+            const int close = xml.indexOf("</definedName>", end);
+            if (close < 0)
+                return fail(QStringLiteral("ブック「%1」の形式が正しくありません。").arg(m_path));
+            stop = close + 14;
+        }
+        if (n && *n == "_xlnm.Print_Area" && local && local->toInt() == index) {
+            xml.remove(p, stop - p);
+            m_workbookDirty = true;
+            p = findStartTag(xml, "definedName", p);
+        } else {
+            p = findStartTag(xml, "definedName", stop);
+        }
+    }
+    // An emptied list goes as a whole.
+    const int empty = xml.indexOf("<definedNames></definedNames>");
+    if (empty >= 0)
+        xml.remove(empty, static_cast<int>(qstrlen("<definedNames></definedNames>")));
+    return true;
 }
 
 XlsxWorkbook::Part& XlsxWorkbook::part(const QString& name)
@@ -1312,6 +1424,16 @@ QStringList XlsxWorkbook::changedParts() const
 
 bool XlsxWorkbook::save()
 {
+    return write(QString(), false);
+}
+
+bool XlsxWorkbook::saveAs(const QString& path)
+{
+    return write(path, true);
+}
+
+bool XlsxWorkbook::write(const QString& target, bool always)
+{
     if (!m_zip)
         return fail(QStringLiteral("ブックが開かれていません。"));
     std::vector<QByteArray> buffers;  // libzip reads them when the archive is closed
@@ -1331,7 +1453,8 @@ bool XlsxWorkbook::save()
             zip_source_free(src);
             return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(m_path, name));
         }
-        zip_set_file_compression(m_zip, static_cast<zip_uint64_t>(at), ZIP_CM_DEFLATE, 6);
+        // Fast deflate: the parts are rewritten on every output.
+        zip_set_file_compression(m_zip, static_cast<zip_uint64_t>(at), ZIP_CM_DEFLATE, kCompressionLevel);
         return true;
     };
     bool any = false;
@@ -1359,18 +1482,54 @@ bool XlsxWorkbook::save()
         if (index >= 0 && zip_delete(m_zip, static_cast<zip_uint64_t>(index)) == 0)
             any = true;
     }
-    if (!any) {
+    if (!any && !always) {
         close();
         return true;
     }
-    if (zip_close(m_zip) != 0) {
-        const QString why = QString::fromLocal8Bit(zip_strerror(m_zip));
-        zip_discard(m_zip);
+
+    QByteArray result;
+    if (any) {
+        if (zip_close(m_zip) != 0) {
+            const QString why = QString::fromLocal8Bit(zip_strerror(m_zip));
+            close();
+            return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(m_path, why));
+        }
         m_zip = nullptr;
-        close();
-        return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(m_path, why));
+        // The new archive is now the content of the in-memory source (its
+        // size as reported by a stat may still be the old one: read to the end).
+        if (zip_source_open(m_source) != 0) {
+            close();
+            return fail(QStringLiteral("ブック「%1」を保存できません。").arg(m_path));
+        }
+        result.reserve(m_fileData.size() + m_fileData.size() / 4);
+        char chunk[65536];
+        zip_int64_t got = 0;
+        while ((got = zip_source_read(m_source, chunk, sizeof chunk)) > 0)
+            result.append(chunk, static_cast<int>(got));
+        zip_source_close(m_source);
+        if (got < 0 || result.isEmpty()) {
+            close();
+            return fail(QStringLiteral("ブック「%1」を保存できません。").arg(m_path));
+        }
+    } else {
+        result = m_fileData;
     }
-    m_zip = nullptr;
+
+    const QString path = target.isEmpty() ? m_path : target;
     close();
+    if (target.isEmpty()) {
+        // In place: the old file stays whole until the new one is complete.
+        QSaveFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(result) != result.size() || !f.commit())
+            return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(path, f.errorString()));
+    } else {
+        // A new copy is written straight away.
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(result) != result.size()) {
+            const QString why = f.errorString();
+            f.close();
+            return fail(QStringLiteral("ファイル「%1」を作成できません（%2）。").arg(path, why));
+        }
+    }
     return true;
 }

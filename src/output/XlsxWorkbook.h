@@ -93,6 +93,9 @@ public:
     // Hides a sheet from the tab bar and from printing, or shows it again.
     bool setSheetHidden(const QString& sheet, bool hidden);
     bool isSheetHidden(const QString& sheet) const;
+    // Drops the sheet's print area. LibreOffice prints a hidden sheet that
+    // has one, so a copy meant to print only some sheets needs this.
+    bool removePrintArea(const QString& sheet);
 
     // Makes every formula compute afresh when the file is opened: removes
     // the value that each formula cell of every sheet keeps from its last
@@ -103,6 +106,9 @@ public:
     // Writes the changed parts back into the file and closes it. Without
     // any change the file is not touched at all.
     bool save();
+    // Writes the workbook with its changes to another file (created or
+    // overwritten) and closes it; the opened file is left as it was.
+    bool saveAs(const QString& path);
 
     // Names of the entries that save() would rewrite (for diagnostics and tests).
     QStringList changedParts() const;
@@ -119,10 +125,15 @@ private:
     bool loadSharedStrings();
     void dropCalcChain();
     bool setSheetViewSelected(Sheet* s, bool selected);
+    bool headHasSelectedTab(const QString& part);
+    bool write(const QString& target, bool always);
     Part& part(const QString& name);
 
     QString m_path;
     QString m_error;
+    static constexpr int kCompressionLevel = 1;
+    QByteArray m_fileData;  // the file as opened; the archive reads from it
+    struct zip_source* m_source = nullptr;
     struct zip* m_zip = nullptr;
     QString m_workbookPath;  // "xl/workbook.xml"
     QByteArray m_workbookXml;

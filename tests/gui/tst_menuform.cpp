@@ -188,6 +188,53 @@ private slots:
                  QStringLiteral("建築主等の概要...    （第１、２面に該当します）"));
     }
 
+    // The PDF items run their handler only for a stored project, and with
+    // what the database holds once unsaved edits are saved.
+    void pdfItemsRunWithTheStoredProject()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QList<int> sheets;
+        QStringList names, koujiSeen;
+        MenuForm::setPdfHandler([&](MenuForm& f, int sheet, const QString& name) {
+            sheets << sheet;
+            names << name;
+            koujiSeen << f.currentProject().text(f.currentProject().gaiyou, QStringLiteral("Kouji"));
+        });
+        MenuForm form(dir.storage());
+        form.show();
+        auto* pdf = form.outputMenu()->findChild<QMenu*>(QStringLiteral("PdfMenu"));
+        QVERIFY(pdf);
+        QStringList items;
+        for (QAction* a : pdf->actions())
+            if (!a->isSeparator())
+                items << a->text();
+        QCOMPARE(items.size(), 13);
+        QCOMPARE(items.first(), QStringLiteral("すべての書類"));
+        QCOMPARE(items.last(), QStringLiteral("記録"));
+
+        pdf->actions().first()->trigger();
+        QCOMPARE(prompter.texts(), QStringList{kNoProject});
+        QVERIFY(sheets.isEmpty());
+
+        form.action(QStringLiteral("NewVoucher"))->trigger();
+        form.findChild<QLineEdit*>(QStringLiteral("Kouji"))->setText(QStringLiteral("佐藤邸"));
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        for (QAction* a : pdf->actions())
+            if (a->text() == QStringLiteral("委任状"))
+                a->trigger();
+        QCOMPARE(prompter.texts(), QStringList{kSaveAsk});
+        QCOMPARE(sheets, QList<int>{3});
+        QCOMPARE(names, QStringList{QStringLiteral("委任状")});
+        QCOMPARE(koujiSeen, QStringList{QStringLiteral("佐藤邸")});
+        QVERIFY(!form.isEdited());
+
+        pdf->actions().first()->trigger();
+        QCOMPARE(sheets.last(), -1);
+        MenuForm::clearOpeners();
+    }
+
     void entryCommandsNeedALoadedProject()
     {
         TempAppDir dir;
@@ -326,7 +373,7 @@ private slots:
         ScriptedPrompter prompter;
         QString error;
         QSqlQuery drop(dir.storage().connection(DbFile::OptionData, &error));
-        QVERIFY2(drop.exec(QStringLiteral("DROP TABLE OptionMaster")), qPrintable(error));
+        QVERIFY2(drop.exec(QStringLiteral("DROP TABLE \"OptionMaster\"")), qPrintable(error));
 
         MenuForm form(dir.storage());
         QCOMPARE(prompter.shown.size(), 1);

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "SinseiExcelOutRtn.h"
+#include "WorkbookViewer.h"
+
+#include <QString>
+
+class MenuForm;
+
+// The documents of the main window's output drop-down: fills the
+// application workbook and opens it in the spreadsheet program, or renders
+// a document to a PDF file the user chooses. One instance lives for the
+// whole run, so that the viewer of the last output can be closed before
+// the next one and when the program ends.
+class DocumentOutput {
+public:
+    DocumentOutput();
+    ~DocumentOutput();
+    DocumentOutput(const DocumentOutput&) = delete;
+    DocumentOutput& operator=(const DocumentOutput&) = delete;
+
+    // Hooks the output and PDF items of MenuForm onto this instance.
+    void install();
+
+    void showDocument(MenuForm& menu, int sheet);
+    void savePdf(MenuForm& menu, int sheet, const QString& documentName);
+
+    // The file name offered for a PDF: the project's name and the
+    // document, without characters that file systems refuse.
+    static QString suggestedPdfName(const ProjectData& project, const QString& documentName);
+
+private:
+    DesktopWorkbookViewer m_viewer;
+    SinseiExcelOutRtn m_output;
+    QString m_lastPdfFolder;
+};

@@ -1,0 +1,393 @@
+#include "FormText.h"
+#include "InputSheet.h"
+#include "SinseiCellMap.h"
+
+#include <QtTest>
+
+// The cell map of the input sheet, checked in memory: a project goes in,
+// the cells that the printed sheets read come out.
+class TestCellMap : public QObject {
+    Q_OBJECT
+
+private:
+    static ProjectData project(int buildingCount = 1)
+    {
+        ProjectData p;
+        p.bid = 1;
+        p.buildingCount = buildingCount;
+        p.shikichi.insert(QStringLiteral("Tou1"), QString::number(buildingCount));
+        return p;
+    }
+    static InputSheet filled(const ProjectData& p)
+    {
+        InputSheet s;
+        SinseiCellMap::fillAll(p, s);
+        return s;
+    }
+    static QString cell(const InputSheet& s, const char* address) { return s.text(address); }
+
+private slots:
+    void textPieces()
+    {
+        QCOMPARE(FormText::roundHalfEven(3.5), 4);
+        QCOMPARE(FormText::roundHalfEven(2.5), 2);
+        QCOMPARE(FormText::roundHalfEven(-0.5), 0);
+        QCOMPARE(FormText::leadingNumber(QStringLiteral(" 12.5m")), 12.5);
+        QCOMPARE(FormText::leadingNumber(QStringLiteral("abc")), 0.0);
+        QVERIFY(FormText::flagSet(QVariant(1)) && FormText::flagSet(QStringLiteral("1")));
+        QVERIFY(!FormText::flagSet(QVariant(-1)) && !FormText::flagSet(QVariant()));
+
+        // The mark takes the two spaces before the option, the single one at
+        // the start of a line or after a bracket; (1) is not found in (10).
+        const QString line = QStringLiteral(" (1)国    (2)都道府県");
+        QCOMPARE(FormText::markChoice(line, 1), QStringLiteral("●(1)国    (2)都道府県"));
+        QCOMPARE(FormText::markChoice(line, 2), QStringLiteral(" (1)国  ●(2)都道府県"));
+        QCOMPARE(FormText::markChoice(QStringLiteral("（ (1) 持家）"), 1), QStringLiteral("（●(1) 持家）"));
+        QCOMPARE(FormText::markChoice(QStringLiteral(" (10)飲食店"), 1), QStringLiteral(" (10)飲食店"));
+
+        QCOMPARE(FormText::centred(QStringLiteral("ABCD"), 40),
+                 QStringLiteral("（") + QString(18, u' ') + QStringLiteral("ABCD") + QString(18, u' ') + QStringLiteral("）"));
+        QCOMPARE(FormText::centred(QString(41, u'x'), 40), QStringLiteral("（") + QString(41, u'x') + QStringLiteral("）"));
+        QCOMPARE(FormText::paddedCount(QStringLiteral("12"), 9, QStringLiteral("戸）")),
+                 QStringLiteral("（    12    戸）"));
+        QCOMPARE(FormText::paddedCount(QString(12, u'9'), 9, QStringLiteral("戸）")),
+                 QStringLiteral("（ ") + QString(12, u'9') + QStringLiteral("戸）"));
+    }
+
+    void readBackComparesNumbersAsNumbers()
+    {
+        QVERIFY(InputSheet::compare(QStringLiteral("9.5"), QStringLiteral("12.0")) < 0);
+        QVERIFY(InputSheet::compare(QStringLiteral("1,200"), QStringLiteral("999")) > 0);
+        QVERIFY(InputSheet::compare(QString(), QStringLiteral("0")) == 0);
+        QVERIFY(InputSheet::compare(QStringLiteral("12"), QStringLiteral("abc")) < 0);
+        QVERIFY(InputSheet::compare(QStringLiteral("abc"), QStringLiteral("abd")) < 0);
+
+        // A template cell "=G215" shows what the fill wrote into G215.
+        InputSheet s;
+        s.setTemplateCell(InputSheet::at("I215"), QStringLiteral("=G215"));
+        s.setText("G215", QStringLiteral("4"));
+        QCOMPARE(s.text("I215"), QStringLiteral("4"));
+        s.setTemplateCell(InputSheet::at("I216"), QStringLiteral("=SUM(G1:G2)"));
+        QCOMPARE(s.text("I216"), QString());
+    }
+
+    void overviewAndChoiceLines()
+    {
+        ProjectData p = project();
+        p.gaiyou.insert(QStringLiteral("Kyu1"), QStringLiteral("一級"));
+        p.gaiyou.insert(QStringLiteral("Tiji1"), QStringLiteral("東京都"));
+        p.gaiyou.insert(QStringLiteral("Gou1"), QStringLiteral("12345"));
+        p.gaiyou.insert(QStringLiteral("Kyoka1"), QStringLiteral("東京都知事"));
+        p.gaiyou.insert(QStringLiteral("Toku1"), QStringLiteral("般-5"));
+        p.gaiyou.insert(QStringLiteral("Gou7"), QStringLiteral("999"));
+        p.gaiyou.insert(QStringLiteral("Shu1"), QStringLiteral("市町村"));
+        p.gaiyou.insert(QStringLiteral("Shu2"), QStringLiteral("運輸業"));
+        p.gaiyou.insert(QStringLiteral("Name7"), QStringLiteral("建築主"));
+        const InputSheet s = filled(p);
+        QCOMPARE(cell(s, "D3"), QStringLiteral("一級建築士事務所　東京都知事登録　第12345号"));
+        QCOMPARE(cell(s, "G3"), QStringLiteral("東京都"));
+        QCOMPARE(cell(s, "D60"), QStringLiteral("建設業の許可　東京都知事　第　般-5999号"));
+        QCOMPARE(cell(s, "G416"),
+                 QStringLiteral(" (1)国    (2)都道府県  ●(3)市町村    (4)会社    (5)会社でない団体    (6)個人"));
+        QCOMPARE(cell(s, "D416"), QStringLiteral("市町村"));
+        QCOMPARE(cell(s, "G418"),
+                 QStringLiteral(" (5)情報通信業 ●(6)運輸業     (7)卸売・小売業   (8)金融・保険業   (9)不動産業"));
+        for (const char* plain : {"G417", "G419", "G420"})
+            QVERIFY2(!cell(s, plain).contains(QStringLiteral("●")), plain);
+        // The owner's block of the ledger is taken over by the business record.
+        QCOMPARE(cell(s, "D44"), QStringLiteral("建築主"));
+        QCOMPARE(cell(s, "J44"), QString());
+
+        p.gaiyou.insert(QStringLiteral("Shu1"), QStringLiteral("法人"));
+        p.gaiyou.insert(QStringLiteral("Shu2"), QStringLiteral("他に分類されないもの"));
+        const InputSheet t = filled(p);
+        QVERIFY(!cell(t, "G416").contains(QStringLiteral("●")));
+        QVERIFY(cell(t, "G420").endsWith(QStringLiteral("●(15)他に分類されないもの")));
+    }
+
+    void siteBoxLines()
+    {
+        ProjectData p = project();
+        p.shikichi.insert(QStringLiteral("Shubetu1"), 1);
+        p.shikichi.insert(QStringLiteral("shubetu5"), 1);
+        p.shikichi.insert(QStringLiteral("Kubun12"), QStringLiteral("1"));
+        p.shikichi.insert(QStringLiteral("Dai2"), QStringLiteral("3"));
+        p.buildings[2].insert(QStringLiteral("Ben41"), 1);
+        const InputSheet s = filled(p);
+        QCOMPARE(cell(s, "C113"), QStringLiteral("■新築  □増築  □改築  □移転  ■用途変更  □大規模の修繕  □大規模の模様替"));
+        QCOMPARE(cell(s, "D160"), QStringLiteral("□道路高さ制限不適用　     □隣地高さ制限不適用　     ■北側高さ制限不適用"));
+        QCOMPARE(cell(s, "C173"), QStringLiteral("（第  3  回）"));
+        QCOMPARE(cell(s, "C1366"), QStringLiteral("□水洗　（■公共下水道　　□浄化槽）　　□くみ取り　　□くみ取り（改良）"));
+        QCOMPARE(cell(s, "C255"), QStringLiteral("□水洗　（□公共下水道　　□浄化槽）　　□くみ取り　　□くみ取り（改良）"));
+    }
+
+    void equipmentText()
+    {
+        ProjectData p = project(2);
+        RowValues& b = p.buildings[0];
+        b.insert(QStringLiteral("Setu2"), 1);
+        b.insert(QStringLiteral("Setu4"), 1);
+        b.insert(QStringLiteral("Setubi40"), QStringLiteral("太陽光発電"));
+        p.buildings[1].insert(QStringLiteral("Setubi40"), QStringLiteral("蓄電池"));
+        const InputSheet s = filled(p);
+        QCOMPARE(cell(s, "D224"), QStringLiteral("給排水衛生・排煙・太陽光発電"));
+        QCOMPARE(s.value(InputSheet::at("E225")).kind, XlsxCellWrite::Kind::Number);
+        QCOMPARE(cell(s, "E225"), QStringLiteral("-1"));
+        QCOMPARE(cell(s, "E224"), QStringLiteral("0"));
+        // No flag: the equipment text stays empty, the other equipment is still there.
+        QCOMPARE(cell(s, "D1002"), QString());
+        QCOMPARE(cell(s, "E1007"), QStringLiteral("蓄電池"));
+        QCOMPARE(cell(s, "C1002"), QStringLiteral("蓄電池"));
+    }
+
+    void buildingsTwoAndThreeUseTheirOffsets()
+    {
+        ProjectData p = project(3);
+        for (int b = 0; b < 3; ++b) {
+            p.buildings[b].insert(QStringLiteral("Kubun30"), QStringLiteral("0801%1").arg(b));
+            p.buildings[b].insert(QStringLiteral("KubunDisp30"), QStringLiteral("用途%1").arg(b));
+            p.buildings[b].insert(QStringLiteral("Taika30"), 1);
+            p.buildings[b].insert(QStringLiteral("Men40"), QStringLiteral("%1.00").arg(10 * (b + 1)));
+        }
+        const InputSheet s = filled(p);
+        QCOMPARE(cell(s, "C189"), QStringLiteral("（区分  08010   ）"));
+        QCOMPARE(cell(s, "C967"), QStringLiteral("（区分  08011   ）"));
+        QCOMPARE(cell(s, "D1300"), QStringLiteral("08012"));
+        QCOMPARE(cell(s, "F967"), QStringLiteral("用途1"));
+        QVERIFY(!s.isWritten(InputSheet::at("D189")));  // building 1 has no separate code cell
+        QCOMPARE(cell(s, "G1017"), QStringLiteral("20.00"));
+        QCOMPARE(cell(s, "G1350"), QStringLiteral("30.00"));
+        QVERIFY(cell(s, "D206").startsWith(QStringLiteral("■耐火建築物")));
+        QVERIFY(!s.isWritten(InputSheet::at("D984")));  // fire resistance prints for building 1 only
+    }
+
+    void floorPagesAndBlanking()
+    {
+        ProjectData p = project(2);
+        p.buildings[0].insert(QStringLiteral("Kai30"), QStringLiteral("3"));
+        p.buildings[1].insert(QStringLiteral("Kai30"), QStringLiteral("2"));
+        p.buildings[1].insert(QStringLiteral("Kai31"), QStringLiteral("1"));
+        p.buildings[1].insert(QStringLiteral("Kai40"), QStringLiteral("B1"));
+        for (int i = 0; i < 18; ++i) {
+            p.floors[i].insert(QStringLiteral("F1Kai60"), QStringLiteral("%1F").arg(i % 6 + 1));
+            p.floors[i].insert(QStringLiteral("F1Shoukei"), QStringLiteral("1%1").arg(i));
+        }
+        const InputSheet s = filled(p);
+        // Building 1: floor pages 1..3 in use, 4..6 flagged and unlabelled.
+        const int* base = SinseiCellMap::kFloorBase[0];
+        for (int f = 0; f < 6; ++f) {
+            const CellRef flag{base[f] + 3, 3};
+            QCOMPARE(s.value(flag).kind, XlsxCellWrite::Kind::Boolean);
+            QCOMPARE(s.read(flag), f < 3 ? QStringLiteral("FALSE") : QStringLiteral("TRUE"));
+            QCOMPARE(s.read(CellRef{base[f] + 2, 3}), f < 3 ? QStringLiteral("%1F").arg(f + 1) : QString());
+            QCOMPARE(s.read(CellRef{base[f] + 4, 4}), QStringLiteral("1%1").arg(f));
+        }
+        // Building 2 with 2 + 1 floors keeps slots 1 to 3; its floor names
+        // of the area table are also the default labels, overwritten by KAIBETU.
+        QCOMPARE(cell(s, "D1017"), QStringLiteral("B1"));
+        QCOMPARE(s.read(CellRef{1076 + 2, 3}), QStringLiteral("1F"));
+        QCOMPARE(s.read(CellRef{1150 + 2, 3}), QStringLiteral("3F"));
+        QCOMPARE(s.read(CellRef{1187 + 2, 3}), QString());
+        QCOMPARE(s.read(CellRef{1187 + 3, 3}), QStringLiteral("TRUE"));
+        // Building 3 has no floors at all.
+        QCOMPARE(s.read(CellRef{1409 + 3, 3}), QStringLiteral("TRUE"));
+
+        // The blanking happens on a copy only.
+        const ProjectData blanked = SinseiCellMap::withUnusedFloorsBlanked(p);
+        QCOMPARE(blanked.floors[4].value(QStringLiteral("F1Kai60")).toString(), QString());
+        QCOMPARE(p.floors[4].value(QStringLiteral("F1Kai60")).toString(), QStringLiteral("5F"));
+        QCOMPARE(SinseiCellMap::floorCount(p.buildings[1]), 3);
+    }
+
+    void largestOfAllBuildings_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<QStringList>("values");  // I215, I993, I1326
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("three") << 3 << QStringList{"9.5", "12.0", "10.0"} << "12.0";
+        QTest::newRow("three, tie keeps the first") << 3 << QStringList{"12", "12.0", "3"} << "12";
+        QTest::newRow("two ignores building 3") << 2 << QStringList{"9.5", "9", "99"} << "9.5";
+        QTest::newRow("two, second larger") << 2 << QStringList{"2", "10", ""} << "10";
+        QTest::newRow("one leaves it") << 1 << QStringList{"2", "10", "30"} << "2";
+    }
+    void largestOfAllBuildings()
+    {
+        QFETCH(int, count);
+        QFETCH(QStringList, values);
+        QFETCH(QString, expected);
+        InputSheet s;
+        s.setTemplateCell(InputSheet::at("I215"), values[0]);
+        s.setTemplateCell(InputSheet::at("I993"), values[1]);
+        s.setTemplateCell(InputSheet::at("I1326"), values[2]);
+        SinseiCellMap::fillAll(project(count), s);
+        QCOMPARE(s.text("I215"), expected);
+    }
+
+    void floorCountsOfAbsentBuildingsAreCleared()
+    {
+        // The template repeats each building's floor counts in I215/I216;
+        // buildings that are not applied for must not win the maximum.
+        for (int count = 1; count <= 3; ++count) {
+            ProjectData p = project(count);
+            for (int b = 0; b < 3; ++b)
+                p.buildings[b].insert(QStringLiteral("Kai30"), QString::number(b + 2));
+            InputSheet s;
+            for (int off : SinseiCellMap::kBuildingOffset)
+                s.setTemplateCell(CellRef{215 + off, 9}, QStringLiteral("=G%1").arg(215 + off));
+            SinseiCellMap::fillAll(p, s);
+            QCOMPARE(s.text("G993"), count >= 2 ? QStringLiteral("3") : QString());
+            QCOMPARE(s.text("G1326"), count == 3 ? QStringLiteral("4") : QString());
+            QCOMPARE(s.text("I215"), QString::number(count + 1));
+        }
+    }
+
+    void inspection()
+    {
+        ProjectData p = project();
+        p.kanryou.insert(QStringLiteral("Kai3"), QStringLiteral("基礎配筋"));
+        p.kanryou.insert(QStringLiteral("Gou2"), QStringLiteral("H17-123"));
+        p.kanryou.insert(QStringLiteral("Men1"), QStringLiteral("120.50"));
+        InputSheet s = filled(p);
+        QCOMPARE(cell(s, "E335"), QStringLiteral("5"));
+        QCOMPARE(s.value(InputSheet::at("E335")).kind, XlsxCellWrite::Kind::Number);
+        QCOMPARE(cell(s, "E336"), QStringLiteral("　□建築物　　　　　　　　　□建築設備（昇降機）　　　　 □建築設備（昇降機以外）"));
+        QCOMPARE(cell(s, "E337"), QStringLiteral("　□工作物（昇降機）　　　　□工作物（法第88条第１項）　 ■工作物（法第88条第２項）"));
+        QCOMPARE(cell(s, "G344"), QStringLiteral("第　H17-123　号"));
+        QCOMPARE(cell(s, "G359"), QStringLiteral("（") + QString(18, u' ') + QStringLiteral("基礎配筋") + QString(18, u' ')
+                                      + QStringLiteral("）"));
+        QCOMPARE(cell(s, SinseiCellMap::kInspectionAreaCell), QStringLiteral("120.50"));
+        QVERIFY(!s.isWritten(InputSheet::at("G128")) || cell(s, "G128").isEmpty());
+
+        p.kanryou.insert(QStringLiteral("Shin2"), 1);
+        p.kanryou.insert(QStringLiteral("Shin4"), 1);
+        s = filled(p);
+        QCOMPARE(cell(s, "E335"), QStringLiteral("1"));
+        QVERIFY(cell(s, "E336").contains(QStringLiteral("■建築設備（昇降機）")));
+        QVERIFY(!cell(s, "E337").contains(QStringLiteral("■")));
+        p.kanryou.insert(QStringLiteral("Shin2"), 0);
+        s = filled(p);
+        QCOMPARE(cell(s, "E335"), QStringLiteral("3"));
+        QVERIFY(cell(s, "E337").startsWith(QStringLiteral("　■工作物（昇降機）")));
+    }
+
+    void constructionNotice()
+    {
+        ProjectData p = project();
+        RowValues& k = p.kouji;
+        k.insert(QStringLiteral("YoutoCHK01"), 1);
+        k.insert(QStringLiteral("YoutoCHK04"), 1);
+        k.insert(QStringLiteral("YoutoCHK12"), 1);
+        k.insert(QStringLiteral("KouzoCHK23"), 1);
+        k.insert(QStringLiteral("Youto1"), QStringLiteral("一戸建ての住宅"));
+        k.insert(QStringLiteral("Ko1"), QStringLiteral("12"));
+        k.insert(QStringLiteral("Gou2"), QStringLiteral("100.00"));
+        k.insert(QStringLiteral("Betu10"), 1);
+        k.insert(QStringLiteral("Betu12"), 1);
+        k.insert(QStringLiteral("Kin5"), 1);
+        k.insert(QStringLiteral("Shurui21"), 1);
+        k.insert(QStringLiteral("Shurui23"), 1);
+        k.insert(QStringLiteral("RiyouKan3"), 1);
+        k.insert(QStringLiteral("Gen1"), QStringLiteral("老朽化"));
+        k.insert(QStringLiteral("Youto9"), QStringLiteral("倉庫"));
+        InputSheet s = filled(p);
+        QCOMPARE(cell(s, "E430"), QStringLiteral("（   ●多用途     ）"));
+        QCOMPARE(cell(s, "G430"), QStringLiteral("（     多用途     ）"));
+        QCOMPARE(cell(s, "D431"), QStringLiteral("●(1) 事務所等"));
+        QCOMPARE(cell(s, "D432"), QStringLiteral(" (2) 物品販売業を"));
+        QCOMPARE(cell(s, "D434"), QStringLiteral("●(4) 倉庫"));
+        QCOMPARE(cell(s, "F432"), QStringLiteral("●(2) 物品販売業を"));
+        QCOMPARE(cell(s, "I441"), QStringLiteral("●(3)鉄筋ｺﾝｸﾘｰﾄ造"));
+        QCOMPARE(s.value(InputSheet::at("E431")).kind, XlsxCellWrite::Kind::Number);
+        // Written twice; the second spelling stays, two spaces for an empty use.
+        QCOMPARE(cell(s, "E424"), QStringLiteral("（　　一戸建ての住宅　　）"));
+        QCOMPARE(cell(s, "E425"), QStringLiteral("（　　  　　）"));
+        QCOMPARE(cell(s, "E478"),
+                 QStringLiteral("（    12    戸）（           戸）（          戸）（           戸）"));
+        QVERIFY(cell(s, "E480").startsWith(QStringLiteral("（          ㎡）（   100.00  ㎡）")));
+        QCOMPARE(cell(s, "G449"), QStringLiteral("新設     （ (1) 新築   ●(2) 増設     (3) 改築）"));
+        QCOMPARE(cell(s, "G450"), QStringLiteral("その他   （              (2) 増設     (3) 改築）"));
+        QCOMPARE(cell(s, "G458"), QStringLiteral("●(5) その他"));
+        QCOMPARE(cell(s, "G471"), QStringLiteral(" (2) 併用住宅      （ (1) 一戸建住宅  ●(2) 長屋建住宅    (3) 共同住宅）"));
+        QVERIFY(!cell(s, "G470").contains(QStringLiteral("●")));
+        QCOMPARE(cell(s, "G476"), QStringLiteral("（ (1) 持家 　）  （ (2) 貸家  　）  （●(3) 給与住宅）   （ (4) 分譲住宅）"));
+        // Without a declared removal the removal block ends empty.
+        QCOMPARE(cell(s, "D484"), QString());
+        QCOMPARE(s.value(InputSheet::at("G518")).kind, XlsxCellWrite::Kind::Clear);
+
+        k.insert(QStringLiteral("JokyoChk2"), 1);
+        k.insert(QStringLiteral("Betu10"), 0);
+        k.insert(QStringLiteral("Betu22"), 1);
+        k.insert(QStringLiteral("Kin2"), 1);
+        k.insert(QStringLiteral("Shurui21"), 0);
+        k.insert(QStringLiteral("Shurui32"), 1);
+        s = filled(p);
+        QCOMPARE(cell(s, "D484"), QStringLiteral("老朽化"));
+        QCOMPARE(cell(s, "G518"), QStringLiteral("倉庫"));
+        QCOMPARE(cell(s, "G450"), QStringLiteral("その他   （              (2) 増設   ●(3) 改築）"));
+        QCOMPARE(cell(s, "G458"), QStringLiteral(" (5) その他"));
+        QVERIFY(cell(s, "G457").contains(QStringLiteral("  ●(2) 公営")));
+        QVERIFY(cell(s, "G472").contains(QStringLiteral("（ (1) 一戸建住宅  ●(2) 長屋建住宅")));
+    }
+
+    void powerOfAttorneyBusinessRecordAndRecordBook()
+    {
+        ProjectData p = project();
+        p.gaiyou.insert(QStringLiteral("Name7"), QStringLiteral("建築主"));
+        p.gyoumu.insert(QStringLiteral("Name2"), QStringLiteral("契約者"));
+        p.gyoumu.insert(QStringLiteral("Shu3"), 1);
+        p.gyoumu.insert(QStringLiteral("Ttl7"), QStringLiteral("3,000"));
+        p.bouka.insert(QStringLiteral("Nin1"), QStringLiteral("25"));
+        p.recordBook.resize(90);
+        p.recordBook[0].title = QStringLiteral("見積書提出");
+        p.recordBook[89].content = QStringLiteral("最後");
+        InputSheet s = filled(p);
+        QCOMPARE(cell(s, "D520"), QStringLiteral("□　建築確認　　　□　中間検査　　　　■　完了検査"));
+        QCOMPARE(cell(s, "J44"), QStringLiteral("契約者"));
+        QCOMPARE(cell(s, "E558"), QStringLiteral("契約者"));
+        QCOMPARE(cell(s, "D44"), QStringLiteral("建築主"));
+        QCOMPARE(cell(s, "D565"), QStringLiteral("□企画・調査　　□基本設計　　■実施設計　　□工事監理　　□その他"));
+        QCOMPARE(s.value(InputSheet::at("F567")).kind, XlsxCellWrite::Kind::Number);
+        QCOMPARE(cell(s, "K601"), QStringLiteral("3,000"));
+        QCOMPARE(cell(s, "D636"), QStringLiteral("25"));
+        QCOMPARE(cell(s, "C1630"), QStringLiteral("見積書提出"));
+        QCOMPARE(cell(s, "G1719"), QStringLiteral("最後"));
+        QVERIFY(!s.isWritten(InputSheet::at("C1720")));
+
+        p.inin.insert(QStringLiteral("Inin2"), 1);
+        QCOMPARE(filled(p).text("D520"), QStringLiteral("□　建築確認　　　■　中間検査　　　　□　完了検査"));
+        p.inin.insert(QStringLiteral("Inin1"), 1);
+        QCOMPARE(filled(p).text("D520"), QStringLiteral("■　建築確認　　　□　中間検査　　　　□　完了検査"));
+    }
+
+    void writesComeInSheetOrder()
+    {
+        ProjectData p = project(3);
+        const QVector<XlsxCellWrite> w = filled(p).writes();
+        QVERIFY(w.size() > 1500);
+        for (int i = 1; i < w.size(); ++i)
+            QVERIFY(w[i - 1].ref < w[i].ref);
+        for (const XlsxCellWrite& c : w)
+            QVERIFY(c.kind != XlsxCellWrite::Kind::Text || !c.value.isEmpty());
+    }
+
+    void rowsOfAdditionalBuildings()
+    {
+        using R = SinseiCellMap::RowRange;
+        auto eq = [](const QVector<R>& a, const QVector<R>& b) {
+            if (a.size() != b.size())
+                return false;
+            for (int i = 0; i < a.size(); ++i)
+                if (a[i].first != b[i].first || a[i].last != b[i].last || a[i].hidden != b[i].hidden)
+                    return false;
+            return true;
+        };
+        QVERIFY(eq(SinseiCellMap::buildingRows(1), {{362, 542, true}, {543, 723, true}}));
+        QVERIFY(eq(SinseiCellMap::buildingRows(2), {{362, 542, false}, {543, 723, true}}));
+        QVERIFY(eq(SinseiCellMap::buildingRows(3), {{362, 542, false}, {543, 723, false}}));
+        QVERIFY(SinseiCellMap::buildingRows(0).isEmpty());
+        QVERIFY(SinseiCellMap::buildingRows(4).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCellMap)
+#include "tst_cellmap.moc"

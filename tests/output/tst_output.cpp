@@ -1,0 +1,356 @@
+#include "ProjectData.h"
+#include "ProjectRegister.h"
+#include "Recordset.h"
+#include "SinseiExcelOutRtn.h"
+#include "TestSupport.h"
+#include "WorkbookViewer.h"
+#include "XlsxWorkbook.h"
+
+#include <QProcess>
+#include <QtTest>
+
+#include <zip.h>
+
+namespace {
+
+// Stands in for the desktop viewer: records what it was asked to do.
+class FakeViewer : public WorkbookViewer {
+public:
+    bool show(const QString& path, QString* error) override
+    {
+        shown << path;
+        if (fail && error)
+            *error = QStringLiteral("viewer failed");
+        return !fail;
+    }
+    void close() override
+    {
+        ++closed;
+        // The real viewer's end releases the file.
+        if (!shown.isEmpty()) {
+            const QFileInfo fi(shown.last());
+            QFile::remove(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
+        }
+    }
+    QStringList shown;
+    int closed = 0;
+    bool fail = false;
+};
+
+QByteArray entry(const QString& path, const char* name)
+{
+    int code = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+    if (!z)
+        return QByteArray();
+    QByteArray data;
+    zip_stat_t st;
+    if (zip_stat(z, name, 0, &st) == 0) {
+        zip_file_t* f = zip_fopen(z, name, 0);
+        data.resize(static_cast<int>(st.size));
+        zip_fread(f, data.data(), st.size);
+        zip_fclose(f);
+    }
+    zip_discard(z);
+    return data;
+}
+
+template <typename Edit>
+bool replaceEntry(const QString& path, const char* name, Edit edit)
+{
+    const QByteArray data = edit(entry(path, name));
+    int code = 0;
+    zip_t* z = zip_open(QFile::encodeName(path).constData(), 0, &code);
+    if (!z)
+        return false;
+    zip_source_t* src = zip_source_buffer(z, data.constData(), data.size(), 0);
+    const bool ok = zip_file_replace(z, zip_name_locate(z, name, 0), src, 0) == 0;
+    return zip_close(z) == 0 && ok;
+}
+
+void lock(const QString& path)
+{
+    const QFileInfo fi(path);
+    QFile f(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
+    f.open(QIODevice::WriteOnly);
+}
+
+}  // namespace
+
+// The output driver on the real template: the project comes from the
+// database, the result is read back from the saved copy.
+class TestOutput : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempAppDir> m_app;
+    QString m_template;
+
+    bool set(qint64 bid, const QString& table, int row, const QVariantHash& values)
+    {
+        Recordset rs(m_app->storage(), DbFile::Kakunin);
+        if (!rs.open(table, QStringLiteral("B_ID"), bid))
+            return false;
+        rs.moveTo(row - 1);
+        for (auto it = values.begin(); it != values.end(); ++it)
+            if (!rs.setValue(it.key(), it.value()))
+                return false;
+        return rs.update();
+    }
+
+    qint64 newProject(int buildings)
+    {
+        ProjectRegister reg(m_app->storage());
+        qint64 bid = 0;
+        QString error;
+        if (!reg.createProject(1, &bid, &error))
+            qFatal("createProject: %s", qPrintable(error));
+        set(bid, QStringLiteral("GAIYOU"), 1,
+            {{"Kouji", "出力試験工事"}, {"Buken", "試験邸"}, {"Name7", "試験太郎"}, {"Addr6", "東京都千代田区1-1"}});
+        set(bid, QStringLiteral("SHIKICHI"), 1, {{"Tou1", QString::number(buildings)}});
+        for (int b = 1; b <= 3; ++b)
+            set(bid, QStringLiteral("TATEMONOBETU"), b, {{"Kai30", QString::number(b * 2)}, {"Kai31", "1"}});
+        return bid;
+    }
+
+    ProjectData load(qint64 bid)
+    {
+        ProjectData p;
+        QString error;
+        if (!ProjectData::load(m_app->storage(), bid, &p, &error))
+            qFatal("load: %s", qPrintable(error));
+        return p;
+    }
+
+    static QString text(XlsxWorkbook& book, const QString& sheet, const char* address)
+    {
+        XlsxCell c;
+        book.readCell(sheet, QString::fromLatin1(address), &c);
+        return c.formula.isEmpty() ? c.value : QLatin1Char('=') + c.formula;
+    }
+
+private slots:
+    void init()
+    {
+        m_app = std::make_unique<TempAppDir>();
+        QVERIFY(m_app->isValid());
+        m_template = SinseiExcelOutRtn::templatePath();
+        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), m_template));
+    }
+    void cleanup() { m_app.reset(); }
+
+    void fillsTheWorkbook_data()
+    {
+        QTest::addColumn<int>("buildings");
+        QTest::addColumn<bool>("hidden2");
+        QTest::addColumn<bool>("hidden3");
+        QTest::addColumn<QString>("i215");
+        QTest::newRow("one building") << 1 << true << true << "=G215";
+        QTest::newRow("two buildings") << 2 << false << true << "4";
+        QTest::newRow("three buildings") << 3 << false << false << "6";
+    }
+    void fillsTheWorkbook()
+    {
+        QFETCH(int, buildings);
+        QFETCH(bool, hidden2);
+        QFETCH(bool, hidden3);
+        QFETCH(QString, i215);
+        const ProjectData p = load(newProject(buildings));
+        QCOMPARE(p.buildingCount, buildings);
+        const QString out = m_app->file(QStringLiteral("out.xlsx"));
+        QString error;
+        QVERIFY2(SinseiExcelOutRtn::fillWorkbook(p, 0, m_template, out, &error), qPrintable(error));
+
+        XlsxWorkbook book;
+        QVERIFY(book.open(out));
+        const QString input = QStringLiteral("データ入力１");
+        QCOMPARE(text(book, input, "C39"), QStringLiteral("出力試験工事"));
+        QCOMPARE(text(book, input, "D44"), QStringLiteral("試験太郎"));
+        QCOMPARE(text(book, input, "I215"), i215);
+        QCOMPARE(text(book, input, "G993"), buildings >= 2 ? QStringLiteral("4") : QString());
+        // Floor pages: building 1 has 2 + 1 floors.
+        QCOMPARE(text(book, input, "C301"), QStringLiteral("0"));
+        QCOMPARE(text(book, input, "C857"), QStringLiteral("1"));
+        for (int row : {362, 450, 542}) {
+            bool hidden = false;
+            QVERIFY(book.isRowHidden(QStringLiteral("確認申請"), row, &hidden));
+            QCOMPARE(hidden, hidden2);
+        }
+        for (int row : {543, 723}) {
+            bool hidden = false;
+            QVERIFY(book.isRowHidden(QStringLiteral("確認申請"), row, &hidden));
+            QCOMPARE(hidden, hidden3);
+        }
+        bool hidden = true;
+        QVERIFY(book.isRowHidden(QStringLiteral("確認申請"), 361, &hidden));
+        QVERIFY(!hidden);
+        QCOMPARE(book.activeSheet(), QStringLiteral("確認申請"));
+        // The printed sheets compute afresh on opening.
+        QVERIFY(entry(out, "xl/workbook.xml").contains("fullCalcOnLoad=\"1\""));
+        QVERIFY(!entry(out, "xl/worksheets/sheet2.xml").contains("</f><v>"));
+    }
+
+    void selectsTheDocumentsSheet()
+    {
+        const ProjectData p = load(newProject(1));
+        QByteArray inputOfFirst;
+        for (int d = 0; d < SinseiExcelOutRtn::documentNames().size(); ++d) {
+            const QString out = m_app->file(QStringLiteral("doc%1.xlsx").arg(d));
+            QString error;
+            QVERIFY2(SinseiExcelOutRtn::fillWorkbook(p, d, m_template, out, &error), qPrintable(error));
+            XlsxWorkbook book;
+            QVERIFY(book.open(out));
+            QCOMPARE(book.activeSheet(), SinseiExcelOutRtn::documentNames().at(d));
+            // Every document fills the same input sheet; only the shown sheet differs.
+            const QByteArray input = entry(out, "xl/worksheets/sheet1.xml");
+            if (d == 0)
+                inputOfFirst = input;
+            QCOMPARE(input, inputOfFirst);
+        }
+        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("記録")), 11);
+        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("3")), 3);
+        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("12")), -1);
+        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("シックハウスExcel")), -1);
+        const QStringList all{QStringLiteral("データ入力１"), QStringLiteral("完了申請"), QStringLiteral("完了申請四面")};
+        QCOMPARE(SinseiExcelOutRtn::printedSheets(6, all), (QStringList{"完了申請", "完了申請四面"}));
+        QCOMPARE(SinseiExcelOutRtn::printedSheets(-1, all), (QStringList{"完了申請", "完了申請四面"}));
+    }
+
+    void outputShowsTheCopyAndClosesTheEarlierOne()
+    {
+        ScriptedPrompter prompter;
+        FakeViewer viewer;
+        SinseiExcelOutRtn out(&viewer);
+        const ProjectData p = load(newProject(2));
+        QString error;
+        QVERIFY2(out.output(p, 2, &error), qPrintable(error));
+        QCOMPARE(viewer.shown, QStringList{SinseiExcelOutRtn::outputPath()});
+        QCOMPARE(out.lastOutputPath(), SinseiExcelOutRtn::outputPath());
+        QVERIFY(prompter.shown.isEmpty());
+
+        // The user closed the viewer: nothing to close before the next output.
+        QVERIFY(out.output(p, 0, &error));
+        QCOMPARE(viewer.closed, 0);
+        // Still open: the viewer is closed (nothing saved) and a fresh copy opened.
+        lock(SinseiExcelOutRtn::outputPath());
+        QVERIFY2(out.output(p, 11, &error), qPrintable(error));
+        QCOMPARE(viewer.closed, 1);
+        QCOMPARE(viewer.shown.size(), 3);
+        XlsxWorkbook book;
+        QVERIFY(book.open(SinseiExcelOutRtn::outputPath()));
+        QCOMPARE(book.activeSheet(), QStringLiteral("記録"));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void failuresAreReported()
+    {
+        ScriptedPrompter prompter;
+        FakeViewer viewer;
+        const ProjectData p = load(newProject(1));
+        QString error;
+        auto expectEngineError = [&]() {
+            QCOMPARE(prompter.shown.size(), 1);
+            QCOMPARE(prompter.shown[0].title, QStringLiteral("EXCELエラー"));
+            QCOMPARE(prompter.shown[0].text, QStringLiteral("Excelがインストールされていません。　処理を中断します。"));
+            prompter.clear();
+        };
+
+        // A copy that another program holds open.
+        lock(SinseiExcelOutRtn::outputPath());
+        QFile(SinseiExcelOutRtn::outputPath()).open(QIODevice::WriteOnly);
+        {
+            SinseiExcelOutRtn out(&viewer);
+            QVERIFY(!out.output(p, 0, &error));
+            QVERIFY(error.contains(QStringLiteral("開かれています")));
+            expectEngineError();
+            QCOMPARE(viewer.closed, 0);
+        }
+        QFile::remove(m_app->file(QStringLiteral(".~lock.確認申請書.xlsx#")));
+
+        // The viewer does not start.
+        viewer.fail = true;
+        {
+            SinseiExcelOutRtn out(&viewer);
+            QVERIFY(!out.output(p, 0, &error));
+            expectEngineError();
+        }
+        viewer.fail = false;
+
+        // A template that is not a workbook, or lacks the input sheet.
+        QFile::remove(m_template);
+        {
+            QFile f(m_template);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("broken");
+        }
+        {
+            SinseiExcelOutRtn out(&viewer);
+            QVERIFY(!out.output(p, 0, &error));
+            expectEngineError();
+        }
+        const QString renamed = m_app->file(QStringLiteral("renamed.xlsx"));
+        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), renamed));
+        QVERIFY(replaceEntry(renamed, "xl/workbook.xml", [](QByteArray x) {
+            return x.replace("name=\"データ入力１\"", "name=\"入力\"");
+        }));
+        QVERIFY(!SinseiExcelOutRtn::fillWorkbook(p, 0, renamed, m_app->file(QStringLiteral("x.xlsx")), &error));
+        QVERIFY(error.contains(QStringLiteral("データ入力１")));
+
+        // No template at all: the warning, and nothing else happens.
+        QFile::remove(m_template);
+        const int shownBefore = viewer.shown.size();
+        {
+            SinseiExcelOutRtn out(&viewer);
+            QVERIFY(!out.output(p, 0, &error));
+        }
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, QStringLiteral("警告"));
+        QCOMPARE(prompter.shown[0].text, QStringLiteral("必要とするシステムファイルが存在しません。"));
+        QCOMPARE(viewer.shown.size(), shownBefore);
+    }
+
+    void pdfWithoutLibreOffice()
+    {
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", m_app->path().toLocal8Bit());
+        QString error;
+        const bool ok = SinseiExcelOutRtn::renderPdf(m_template, m_app->file(QStringLiteral("a.pdf")), 0, &error);
+        qputenv("PATH", path);
+        QVERIFY(!ok);
+        QVERIFY(error.contains(QStringLiteral("LibreOffice がインストールされていません")));
+    }
+
+    void commandLine()
+    {
+        const qint64 bid = newProject(1);
+        m_app->storage().closeAll();
+        auto run = [&](const QStringList& args) {
+            QProcess cli;
+            cli.start(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), m_app->path()} + args);
+            cli.waitForFinished(60000);
+            return std::make_pair(cli.exitCode(), QString::fromUtf8(cli.readAllStandardError()));
+        };
+        const QString out = m_app->file(QStringLiteral("cli.xlsx"));
+        auto r = run({QStringLiteral("output"), QString::number(bid), QStringLiteral("工事届"), QStringLiteral("--out"), out});
+        QVERIFY2(r.first == 0, qPrintable(r.second));
+        XlsxWorkbook book;
+        QVERIFY(book.open(out));
+        QCOMPARE(book.activeSheet(), QStringLiteral("工事届"));
+        QCOMPARE(text(book, QStringLiteral("データ入力１"), "C40"), QStringLiteral("試験邸"));
+        book.close();
+
+        r = run({QStringLiteral("output"), QString::number(bid), QStringLiteral("台帳２"), QStringLiteral("--out"), out});
+        QCOMPARE(r.first, 2);
+        QVERIFY(r.second.contains(QStringLiteral("台帳２")));
+        QCOMPARE(run({QStringLiteral("output"), QString::number(bid), QStringLiteral("0")}).first, 2);
+        r = run({QStringLiteral("output"), QStringLiteral("9999"), QStringLiteral("0"), QStringLiteral("--out"), out});
+        QCOMPARE(r.first, 1);
+        QFile::remove(m_template);
+        r = run({QStringLiteral("output"), QString::number(bid), QStringLiteral("0"), QStringLiteral("--out"), out});
+        QCOMPARE(r.first, 1);
+        QVERIFY(r.second.contains(QStringLiteral("必要とするシステムファイルが存在しません。")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOutput)
+#include "tst_output.moc"

@@ -1,0 +1,140 @@
+#include "SinseiExcelOutRtn.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// From a project typed in through the batch tool to the printed pages:
+// the workbook filled by the CLI, rendered by LibreOffice, read back as
+// text. Slow (LibreOffice starts for every conversion).
+class TestPdf : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_app;
+    QString m_bid;
+
+    struct Run {
+        int code = -1;
+        QString out;
+        QString err;
+    };
+    static Run run(const QString& program, const QStringList& args, int timeout = 60000)
+    {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(timeout);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    Run cli(const QStringList& args, int timeout = 60000)
+    {
+        return run(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), m_app} + args, timeout);
+    }
+    bool set(const QString& table, const QStringList& assignments, int row = 1)
+    {
+        const Run r = cli(QStringList{QStringLiteral("project"), QStringLiteral("set"), m_bid, table,
+                                      QStringLiteral("--row"), QString::number(row)}
+                          + assignments);
+        if (r.code != 0)
+            qWarning("%s", qPrintable(r.err));
+        return r.code == 0;
+    }
+    static int pages(const QString& pdf)
+    {
+        const Run r = run(QStringLiteral("pdfinfo"), {pdf});
+        for (const QString& line : r.out.split(u'\n'))
+            if (line.startsWith(QLatin1String("Pages:")))
+                return line.mid(6).trimmed().toInt();
+        return -1;
+    }
+    static QString pdfText(const QString& pdf)
+    {
+        // Layout off: a value that a cell shrinks to fit comes out whole.
+        return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out.remove(u' ').remove(u'\u3000');
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("LibreOffice is not installed");
+        m_app = m_dir.filePath(QStringLiteral("app"));
+        const Run init = cli({QStringLiteral("init")}, 300000);
+        QVERIFY2(init.code == 0, qPrintable(init.err));
+        QVERIFY2(QFile::exists(m_app + QStringLiteral("/確認申請.xlsx")), "init places the template in the application folder");
+        const Run created = cli({QStringLiteral("project"), QStringLiteral("new")});
+        QVERIFY2(created.code == 0, qPrintable(created.err));
+        m_bid = created.out.trimmed();
+        QVERIFY(set(QStringLiteral("GAIYOU"),
+                    {QStringLiteral("Kouji=山田邸新築工事"), QStringLiteral("Buken=山田ハウス"),
+                     QStringLiteral("Name7=山田太郎"), QStringLiteral("Addr6=東京都千代田区神田一丁目2番3号"),
+                     QStringLiteral("Name2=設計一郎"), QStringLiteral("Kyu2=一級"), QStringLiteral("Tiji2=大臣"),
+                     QStringLiteral("Gou2=345678")}));
+        QVERIFY(set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tou1=1"), QStringLiteral("Tiban=千代田区神田一丁目2番"),
+                                                 QStringLiteral("Shubetu1=1")}));
+        QVERIFY(set(QStringLiteral("TATEMONOBETU"),
+                    {QStringLiteral("Kai30=2"), QStringLiteral("Setu1=1"), QStringLiteral("Setubi40=太陽光発電設備"),
+                     QStringLiteral("Yane40=ガルバリウム鋼板葺")}));
+        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Yane40=二棟目の屋根")}, 2));
+        QVERIFY(set(QStringLiteral("KAIBETU"), {QStringLiteral("F1Mei60=寝室階")}, 2));
+        QVERIFY(set(QStringLiteral("KAIBETU"), {QStringLiteral("F1Mei60=使わない階")}, 3));
+    }
+
+    void applicationPages()
+    {
+        const QString xlsx = m_dir.filePath(QStringLiteral("kakunin.xlsx"));
+        const QString pdf = m_dir.filePath(QStringLiteral("kakunin.pdf"));
+        const Run r = cli({QStringLiteral("output"), m_bid, QStringLiteral("確認申請"), QStringLiteral("--out"), xlsx,
+                           QStringLiteral("--pdf"), pdf},
+                          300000);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(QFile::exists(pdf));
+        // Faces one to three, building 1's fourth face and its three pages
+        // of floors; buildings 2 and 3 are hidden.
+        QCOMPARE(pages(pdf), 7);
+        const QString text = pdfText(pdf);
+        for (const char* expected : {"山田邸新築工事", "山田ハウス", "山田太郎", "東京都千代田区神田一丁目2番3号",
+                                     "確認申請書（建築物）", "（第五面）", "千代田区神田一丁目2番", "■新築",
+                                     "（一級）建築士（大臣）登録第345678号", "電気・太陽光発電設備", "ガルバリウム鋼板葺",
+                                     "寝室階"})
+            QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+        for (const char* absent : {"二棟目の屋根", "使わない階", "データ入力１"})
+            QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
+        // The forms are set in a Mincho face that Linux has, not a fallback.
+        const Run fonts = run(QStringLiteral("pdffonts"), {pdf});
+        QVERIFY2(fonts.out.contains(QLatin1String("IPAMincho")) || fonts.out.contains(QLatin1String("NotoSerifCJK")),
+                 qPrintable(fonts.out));
+    }
+
+    void secondBuildingAndOtherDocuments()
+    {
+        QVERIFY(set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tou1=2")}));
+        const QString xlsx = m_dir.filePath(QStringLiteral("two.xlsx"));
+        QVERIFY(cli({QStringLiteral("output"), m_bid, QStringLiteral("0"), QStringLiteral("--out"), xlsx}).code == 0);
+        QString error;
+        const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
+        QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, pdf, 0, &error), qPrintable(error));
+        QCOMPARE(pages(pdf), 11);
+        QVERIFY(pdfText(pdf).contains(QStringLiteral("二棟目の屋根")));
+
+        // The power of attorney alone, and every printed sheet without the input sheet.
+        const QString attorney = m_dir.filePath(QStringLiteral("inin.pdf"));
+        QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, attorney, 3, &error), qPrintable(error));
+        QCOMPARE(pages(attorney), 1);
+        QVERIFY(pdfText(attorney).contains(QStringLiteral("上記の者を代理人と定め")));
+        const QString all = m_dir.filePath(QStringLiteral("all.pdf"));
+        QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, all, -1, &error), qPrintable(error));
+        const QString text = pdfText(all);
+        for (const char* title : {"建築計画概要書", "建築工事届", "計画変更確認申請書", "中間検査申請書", "完了検査申請書",
+                                  "工事監理の状況", "建築物除却届", "防火対象物に関する事項", "工事監理報告書"})
+            QVERIFY2(text.contains(QString::fromUtf8(title)), title);
+        QVERIFY(!text.contains(QStringLiteral("各帳票のシートはこのシートの値を印刷します")));
+        QVERIFY(pages(all) > 30);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPdf)
+#include "tst_pdf.moc"

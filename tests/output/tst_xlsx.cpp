@@ -1,0 +1,361 @@
+#include "XlsxWorkbook.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <zip.h>
+
+// The xlsx engine on small workbooks written here entry by entry, so that
+// every byte the engine must keep is known.
+class TestXlsx : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    using Entries = QMap<QString, QByteArray>;
+
+    static bool writeZip(const QString& path, const Entries& entries)
+    {
+        QFile::remove(path);
+        int code = 0;
+        zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+        if (!z)
+            return false;
+        for (auto it = entries.begin(); it != entries.end(); ++it) {
+            zip_source_t* src = zip_source_buffer(z, it.value().constData(), it.value().size(), 0);
+            if (zip_file_add(z, it.key().toUtf8().constData(), src, ZIP_FL_ENC_UTF_8) < 0)
+                return false;
+        }
+        return zip_close(z) == 0;
+    }
+
+    // Every entry's stored (compressed) bytes, or its content.
+    static Entries readZip(const QString& path, bool compressed)
+    {
+        Entries out;
+        int code = 0;
+        zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+        if (!z)
+            return out;
+        const zip_int64_t n = zip_get_num_entries(z, 0);
+        for (zip_int64_t i = 0; i < n; ++i) {
+            zip_stat_t st;
+            zip_stat_index(z, i, 0, &st);
+            const zip_flags_t flags = compressed ? ZIP_FL_COMPRESSED : 0;
+            zip_file_t* f = zip_fopen_index(z, i, flags);
+            QByteArray data(static_cast<int>(compressed ? st.comp_size : st.size), '\0');
+            zip_fread(f, data.data(), data.size());
+            zip_fclose(f);
+            out.insert(QString::fromUtf8(st.name), data);
+        }
+        zip_discard(z);
+        return out;
+    }
+
+    static Entries sample()
+    {
+        Entries e;
+        e[QStringLiteral("[Content_Types].xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+"<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override PartName=\"/xl/worksheets/sheet2.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/><Override PartName=\"/xl/calcChain.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/></Types>";
+        e[QStringLiteral("_rels/.rels")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
+        e[QStringLiteral("xl/workbook.xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><bookViews><workbookView xWindow=\"0\" activeTab=\"0\"/></bookViews><sheets><sheet name=\"入力\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"印刷&amp;表\" sheetId=\"2\" r:id=\"rId2\"/></sheets><calcPr calcId=\"191029\"/></workbook>";
+        e[QStringLiteral("xl/_rels/workbook.xml.rels")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"/xl/worksheets/sheet2.xml\"/><Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/><Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/></Relationships>";
+        e[QStringLiteral("xl/worksheets/sheet1.xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+"<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews><sheetData><row r=\"2\" spans=\"2:4\"><c r=\"B2\" s=\"3\" t=\"s\"><v>0</v></c><c r=\"D2\"><v>5</v></c></row>\n"
+"<row r=\"5\" ht=\"20\" customHeight=\"1\"><c r=\"C5\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> 行内 </t></is></c></row>\n"
+"<row r=\"7\"><c r=\"A7\" t=\"str\"><f>B2&amp;\"\"</f><v>古い値</v></c><c r=\"B7\"><f>D2*2</f><v>10</v></c></row></sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/></worksheet>";
+        e[QStringLiteral("xl/worksheets/sheet2.xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+"<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetPr/><dimension ref=\"A1\"/><sheetFormatPr defaultRowHeight=\"15\"/><sheetData><row r=\"1\"><c r=\"A1\" t=\"str\"><f>'入力'!C5</f><v> 行内 </v></c><c r=\"B1\"><v>3</v></c></row></sheetData></worksheet>";
+        e[QStringLiteral("xl/sharedStrings.xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" count=\"1\" uniqueCount=\"1\"><si><t>共有</t><rPh sb=\"0\" eb=\"2\"><t>キョウユウ</t></rPh><r><t>文字列</t></r></si></sst>";
+        e[QStringLiteral("xl/calcChain.xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><calcChain xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><c r=\"A7\" i=\"1\"/><c r=\"B7\"/><c r=\"A1\" i=\"2\"/></calcChain>";
+        e[QStringLiteral("docProps/app.xml")] = "<Properties/>";
+        return e;
+    }
+
+    QString makeSample(const QString& name)
+    {
+        const QString path = m_dir.filePath(name);
+        if (!writeZip(path, sample()))
+            qFatal("cannot write the sample workbook");
+        return path;
+    }
+
+    static QString readText(XlsxWorkbook& book, const QString& sheet, const QString& address)
+    {
+        XlsxCell c;
+        if (!book.readCell(sheet, address, &c))
+            return QStringLiteral("<error: %1>").arg(book.errorString());
+        return c.value;
+    }
+
+private slots:
+    void readsWhatTheFileHolds()
+    {
+        XlsxWorkbook book;
+        QVERIFY2(book.open(makeSample(QStringLiteral("read.xlsx"))), qPrintable(book.errorString()));
+        QCOMPARE(book.sheetNames(), (QStringList{QStringLiteral("入力"), QStringLiteral("印刷&表")}));
+        QCOMPARE(book.activeSheet(), QStringLiteral("入力"));
+        XlsxCell c;
+        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("B2"), &c));
+        QCOMPARE(c.kind, XlsxCell::Kind::Text);
+        QCOMPARE(c.value, QStringLiteral("共有文字列"));  // phonetic reading left out
+        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("D2"), &c));
+        QCOMPARE(c.kind, XlsxCell::Kind::Number);
+        QCOMPARE(c.value, QStringLiteral("5"));
+        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("C5"), &c));
+        QCOMPARE(c.value, QStringLiteral(" 行内 "));
+        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("A7"), &c));
+        QCOMPARE(c.formula, QStringLiteral("B2&\"\""));
+        QCOMPARE(c.value, QStringLiteral("古い値"));
+        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("Z99"), &c));
+        QCOMPARE(c.kind, XlsxCell::Kind::Empty);
+        QVERIFY(!book.readCell(QStringLiteral("無い"), QStringLiteral("A1"), &c));
+        QVERIFY(book.errorString().contains(QStringLiteral("無い")));
+        QVERIFY(!book.readCell(QStringLiteral("入力"), QStringLiteral("1A"), &c));
+    }
+
+    void writtenValuesReadBack_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("readKind");
+        QTest::newRow("markup") << int(XlsxCellWrite::Kind::Text) << "<a & \"b\">" << int(XlsxCell::Kind::Text);
+        QTest::newRow("lines") << int(XlsxCellWrite::Kind::Text) << "一行目\n二行目" << int(XlsxCell::Kind::Text);
+        QTest::newRow("spaces") << int(XlsxCellWrite::Kind::Text) << "  前後  " << int(XlsxCell::Kind::Text);
+        QTest::newRow("escape-like") << int(XlsxCellWrite::Kind::Text) << "_x0041_" << int(XlsxCell::Kind::Text);
+        QTest::newRow("control") << int(XlsxCellWrite::Kind::Text) << QStringLiteral("a\x01z") << int(XlsxCell::Kind::Text);
+        QTest::newRow("numeric text") << int(XlsxCellWrite::Kind::Text) << "12.50" << int(XlsxCell::Kind::Text);
+        QTest::newRow("number") << int(XlsxCellWrite::Kind::Number) << "-1" << int(XlsxCell::Kind::Number);
+        QTest::newRow("not a number") << int(XlsxCellWrite::Kind::Number) << "1,000" << int(XlsxCell::Kind::Text);
+        QTest::newRow("boolean") << int(XlsxCellWrite::Kind::Boolean) << "1" << int(XlsxCell::Kind::Boolean);
+        QTest::newRow("clear") << int(XlsxCellWrite::Kind::Clear) << "" << int(XlsxCell::Kind::Empty);
+    }
+    void writtenValuesReadBack()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, value);
+        QFETCH(int, readKind);
+        const QString path = makeSample(QStringLiteral("write.xlsx"));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            QVERIFY(book.writeCells(QStringLiteral("入力"),
+                                    {{CellRef::parse(u"B2"), XlsxCellWrite::Kind(kind), value}}));
+            QVERIFY2(book.save(), qPrintable(book.errorString()));
+        }
+        XlsxWorkbook again;
+        QVERIFY(again.open(path));
+        XlsxCell c;
+        QVERIFY2(again.readCell(QStringLiteral("入力"), QStringLiteral("B2"), &c), qPrintable(again.errorString()));
+        QCOMPARE(int(c.kind), readKind);
+        QCOMPARE(c.value, value);
+        // The shared-string table is left as it was.
+        QCOMPARE(readZip(path, false).value(QStringLiteral("xl/sharedStrings.xml")),
+                 sample().value(QStringLiteral("xl/sharedStrings.xml")));
+        if (kind != int(XlsxCellWrite::Kind::Clear))
+            QVERIFY(readZip(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("<c r=\"B2\" s=\"3\""));
+    }
+
+    void cellsAndRowsStayInOrder()
+    {
+        const QString path = makeSample(QStringLiteral("order.xlsx"));
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        QVector<XlsxCellWrite> w;
+        for (const char* a : {"C2", "A2", "Z2", "B3", "A1", "C100", "A6"})
+            w.append({CellRef::parse(QString::fromLatin1(a)), XlsxCellWrite::Kind::Text, QString::fromLatin1(a)});
+        QVERIFY(book.writeCells(QStringLiteral("入力"), w));
+        QVERIFY(book.save());
+
+        const QByteArray xml = readZip(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        QList<int> rows;
+        QRegularExpression rowRe(QStringLiteral("<row r=\"(\\d+)\""));
+        for (auto it = rowRe.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
+            rows << it.next().captured(1).toInt();
+        QCOMPARE(rows, (QList<int>{1, 2, 3, 5, 6, 7, 100}));
+        const int row2 = xml.indexOf("<row r=\"2\"");
+        const QByteArray r2 = xml.mid(row2, xml.indexOf("</row>", row2) - row2);
+        QStringList cols;
+        QRegularExpression cellRe(QStringLiteral("<c r=\"([A-Z]+)2\""));
+        for (auto it = cellRe.globalMatch(QString::fromUtf8(r2)); it.hasNext();)
+            cols << it.next().captured(1);
+        QCOMPARE(cols, (QStringList{"A", "B", "C", "D", "Z"}));
+        QVERIFY(!r2.contains("spans"));  // the span hint no longer covers the row
+        // Rows that were not written keep their text exactly.
+        const QByteArray original = sample().value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        const int r7 = original.indexOf("<row r=\"7\">");
+        QVERIFY(xml.contains(original.mid(r7, original.indexOf("</row>", r7) + 6 - r7)));
+    }
+
+    void hiddenRows()
+    {
+        const QString path = makeSample(QStringLiteral("hidden.xlsx"));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            QVERIFY(book.setRowsHidden(QStringLiteral("入力"), 3, 6, true));
+            QVERIFY(book.setRowsHidden(QStringLiteral("入力"), 6, 6, false));
+            QVERIFY(book.setRowsHidden(QStringLiteral("入力"), 40, 50, false));  // nothing to show there
+            QVERIFY(!book.setRowsHidden(QStringLiteral("入力"), 9, 8, true));
+            QVERIFY(book.save());
+        }
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        for (int r = 1; r <= 8; ++r) {
+            bool hidden = false;
+            QVERIFY(book.isRowHidden(QStringLiteral("入力"), r, &hidden));
+            QCOMPARE(hidden, r >= 3 && r <= 5);
+        }
+        const QByteArray xml = readZip(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(xml.contains("<row r=\"3\" hidden=\"1\"/><row r=\"4\" hidden=\"1\"/><row r=\"5\" ht=\"20\" customHeight=\"1\" hidden=\"1\">"));
+        QVERIFY(!xml.contains("<row r=\"40\""));
+        // The hidden row kept its cell.
+        QCOMPARE(readText(book, QStringLiteral("入力"), QStringLiteral("C5")), QStringLiteral(" 行内 "));
+    }
+
+    void untouchedPartsKeepTheirBytes()
+    {
+        const QString path = makeSample(QStringLiteral("bytes.xlsx"));
+        const Entries before = readZip(path, true);
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            QVERIFY(book.setText(QStringLiteral("入力"), QStringLiteral("D2"), QStringLiteral("新しい")));
+            QCOMPARE(book.changedParts(), QStringList{QStringLiteral("xl/worksheets/sheet1.xml")});
+            QVERIFY(book.save());
+        }
+        const Entries after = readZip(path, true);
+        QCOMPARE(after.keys(), before.keys());
+        for (const QString& name : before.keys()) {
+            if (name == QLatin1String("xl/worksheets/sheet1.xml"))
+                QVERIFY(after[name] != before[name]);
+            else
+                QVERIFY2(after[name] == before[name], qPrintable(name));
+        }
+
+        // Nothing changed: the file is not touched at all.
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        f.close();
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            XlsxCell c;
+            QVERIFY(book.readCell(QStringLiteral("印刷&表"), QStringLiteral("A1"), &c));
+            QVERIFY(book.setRowsHidden(QStringLiteral("入力"), 40, 41, false));
+            QVERIFY(book.changedParts().isEmpty());
+            QVERIFY(book.save());
+        }
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), bytes);
+    }
+
+    void recalculationOnLoad()
+    {
+        const QString path = makeSample(QStringLiteral("recalc.xlsx"));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            QVERIFY(book.requestFullRecalculation());
+            // Replacing a formula with a constant also drops Excel's calculation chain.
+            QVERIFY(book.setText(QStringLiteral("入力"), QStringLiteral("B7"), QStringLiteral("定数")));
+            QVERIFY(book.save());
+        }
+        const Entries e = readZip(path, false);
+        const QByteArray s1 = e.value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QByteArray s2 = e.value(QStringLiteral("xl/worksheets/sheet2.xml"));
+        QVERIFY(s1.contains("<c r=\"A7\"><f>B2&amp;\"\"</f></c>"));
+        QVERIFY(s2.contains("<c r=\"A1\"><f>'入力'!C5</f></c>"));
+        QVERIFY(s2.contains("<c r=\"B1\"><v>3</v></c>"));  // constants keep their values
+        QVERIFY(s1.contains("<v>5</v>"));
+        QVERIFY(e.value(QStringLiteral("xl/workbook.xml")).contains("<calcPr calcId=\"191029\" fullCalcOnLoad=\"1\"/>"));
+        QVERIFY(!e.contains(QStringLiteral("xl/calcChain.xml")));
+        QVERIFY(!e.value(QStringLiteral("xl/_rels/workbook.xml.rels")).contains("calcChain"));
+        QVERIFY(!e.value(QStringLiteral("[Content_Types].xml")).contains("calcChain"));
+        QVERIFY(e.value(QStringLiteral("[Content_Types].xml")).contains("/xl/sharedStrings.xml"));
+    }
+
+    void sheetSelectionAndVisibility()
+    {
+        const QString path = makeSample(QStringLiteral("select.xlsx"));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            QVERIFY(book.selectSheet(QStringLiteral("印刷&表")));
+            QCOMPARE(book.activeSheet(), QStringLiteral("印刷&表"));
+            QVERIFY(!book.setSheetHidden(QStringLiteral("印刷&表"), true));  // the shown sheet stays shown
+            QVERIFY(book.setSheetHidden(QStringLiteral("入力"), true));
+            QVERIFY(!book.selectSheet(QStringLiteral("入力")));
+            QVERIFY(!book.selectSheet(QStringLiteral("無い")));
+            QVERIFY(book.save());
+        }
+        const Entries e = readZip(path, false);
+        QVERIFY(e.value(QStringLiteral("xl/workbook.xml")).contains("activeTab=\"1\""));
+        QVERIFY(e.value(QStringLiteral("xl/workbook.xml")).contains("<sheet name=\"入力\" sheetId=\"1\" r:id=\"rId1\" state=\"hidden\"/>"));
+        QVERIFY(!e.value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("tabSelected"));
+        QVERIFY(e.value(QStringLiteral("xl/worksheets/sheet2.xml"))
+                    .contains("<sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews><sheetFormatPr"));
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        QVERIFY(book.isSheetHidden(QStringLiteral("入力")));
+        QCOMPARE(book.activeSheet(), QStringLiteral("印刷&表"));
+    }
+
+    void refusesWhatIsNotAWorkbook()
+    {
+        XlsxWorkbook book;
+        QVERIFY(!book.open(m_dir.filePath(QStringLiteral("missing.xlsx"))));
+        QVERIFY(book.errorString().contains(QStringLiteral("見つかりません")));
+
+        const QString text = m_dir.filePath(QStringLiteral("text.xlsx"));
+        QFile f(text);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("これは表計算のファイルではありません");
+        f.close();
+        QVERIFY(!book.open(text));
+        QVERIFY(book.errorString().contains(QStringLiteral("Excelブック")));
+        QVERIFY(!book.isOpen());
+
+        const QString docx = m_dir.filePath(QStringLiteral("doc.xlsx"));
+        QVERIFY(writeZip(docx, {{QStringLiteral("word/document.xml"), "<document/>"}}));
+        QVERIFY(!book.open(docx));
+        QVERIFY(book.errorString().contains(QStringLiteral("Excelブック")));
+
+        Entries broken = sample();
+        broken[QStringLiteral("xl/workbook.xml")] = "<workbook><sheets><sheet name=";
+        const QString badBook = m_dir.filePath(QStringLiteral("badbook.xlsx"));
+        QVERIFY(writeZip(badBook, broken));
+        QVERIFY(!book.open(badBook));
+
+        broken = sample();
+        broken[QStringLiteral("xl/worksheets/sheet1.xml")] = "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1";
+        const QString badSheet = m_dir.filePath(QStringLiteral("badsheet.xlsx"));
+        QVERIFY(writeZip(badSheet, broken));
+        QVERIFY(book.open(badSheet));  // the sheet is read when it is used
+        QVERIFY(!book.setText(QStringLiteral("入力"), QStringLiteral("A1"), QStringLiteral("x")));
+        QVERIFY(book.errorString().contains(QStringLiteral("入力")));
+        QVERIFY(book.setText(QStringLiteral("印刷&表"), QStringLiteral("B1"), QStringLiteral("y")));
+        book.close();
+
+        broken = sample();
+        broken[QStringLiteral("xl/worksheets/sheet2.xml")] = "<worksheet><sheetData><row r=\"3\"/><row r=\"2\"/></sheetData></worksheet>";
+        const QString unordered = m_dir.filePath(QStringLiteral("unordered.xlsx"));
+        QVERIFY(writeZip(unordered, broken));
+        QVERIFY(book.open(unordered));
+        XlsxCell c;
+        QVERIFY(!book.readCell(QStringLiteral("印刷&表"), QStringLiteral("A1"), &c));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXlsx)
+#include "tst_xlsx.moc"

@@ -1,0 +1,207 @@
+#!/usr/bin/python3
+"""Generates the application workbook template 確認申請.xlsx from the
+layout descriptions in tools/template-layout/, and beside it the list of
+cells by role (確認申請.cells.json) that the sheet-formatting feature
+reads.
+
+    /usr/bin/python3 tools/make-template.py [OUTPUT_DIR]
+
+OUTPUT_DIR defaults to data/templates. Needs Debian's python3-openpyxl.
+The output is reproducible: the same descriptions give the same bytes.
+"""
+
+import datetime
+import io
+import json
+import os
+import re
+import sys
+import zipfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "template-layout"))
+
+from openpyxl import Workbook  # noqa: E402
+from openpyxl.styles import Alignment, Border, Font, Side  # noqa: E402
+from openpyxl.utils import get_column_letter  # noqa: E402
+from openpyxl.worksheet.pagebreak import Break  # noqa: E402
+from openpyxl.worksheet.properties import PageSetupProperties  # noqa: E402
+
+import layout  # noqa: E402
+import input_sheet  # noqa: E402
+import sheets  # noqa: E402
+
+FONT = "ＭＳ 明朝"
+TEMPLATE = "確認申請.xlsx"
+CELLS = "確認申請.cells.json"
+COLUMN_WIDTH = 3.25          # 24 columns fill an A4 page between the margins
+MIN_ROW, MAX_ROW = 11.0, 24.0
+SIZES = {"title": 14, "item": 9, "input": 10}
+FIXED_TIME = (2024, 4, 1, 0, 0, 0)
+
+
+def side(style):
+    return Side(style=style) if style else Side()
+
+
+def render_sheet(wb, sheet):
+    ws = wb.create_sheet(sheet.name)
+    ws.sheet_view.showGridLines = False
+    ws.sheet_view.zoomScale = 100
+    for c in range(1, layout.COLUMNS + 1):
+        ws.column_dimensions[get_column_letter(c)].width = COLUMN_WIDTH
+
+    roles = {"title": [], "item": [], "input": []}
+    edges = {}  # (row, col) -> {"left"|"right"|"top"|"bottom": style}
+
+    def edge(r, c, where, style):
+        cur = edges.setdefault((r, c), {})
+        heavier = ["hair", "dotted", "thin", "medium"]
+        old = cur.get(where)
+        if old is None or heavier.index(style) > heavier.index(old):
+            cur[where] = style
+
+    for r, seg in sheet.cells:
+        cell = ws.cell(row=r, column=seg.c1)
+        content = seg.content
+        if isinstance(content, layout.F):
+            cell.value = content.formula()
+        elif content:
+            cell.value = content
+        r2 = r + seg.rows - 1
+        if seg.c2 > seg.c1 or r2 > r:
+            ws.merge_cells(start_row=r, start_column=seg.c1, end_row=r2, end_column=seg.c2)
+        size = seg.size or SIZES[seg.role]
+        cell.font = Font(name=FONT, size=size, bold=seg.bold and seg.role == "title")
+        cell.alignment = Alignment(horizontal=seg.align, vertical=seg.valign, wrap_text=seg.wrap,
+                                   shrink_to_fit=seg.shrink)
+        ref = "%s%d" % (get_column_letter(seg.c1), r)
+        if seg.c2 > seg.c1 or r2 > r:
+            ref += ":%s%d" % (get_column_letter(seg.c2), r2)
+        if content or seg.role == "input":
+            roles[seg.role].append(ref)
+        if seg.underline:
+            for c in range(seg.c1, seg.c2 + 1):
+                edge(r2, c, "bottom", "hair")
+
+    for r1, r2, c1, c2, style in sheet.boxes:
+        for c in range(c1, c2 + 1):
+            edge(r1, c, "top", style)
+            edge(r2, c, "bottom", style)
+        for r in range(r1, r2 + 1):
+            edge(r, c1, "left", style)
+            edge(r, c2, "right", style)
+    # Every page is framed like the printed forms.
+    for first, last in sheet.pages:
+        for c in range(1, layout.COLUMNS + 1):
+            edge(first, c, "top", "medium")
+            edge(last, c, "bottom", "medium")
+        for r in range(first, last + 1):
+            edge(r, 1, "left", "medium")
+            edge(r, layout.COLUMNS, "right", "medium")
+    for (r, c), e in edges.items():
+        ws.cell(row=r, column=c).border = Border(left=side(e.get("left")), right=side(e.get("right")),
+                                                 top=side(e.get("top")), bottom=side(e.get("bottom")))
+
+    # Row heights: each page fills one A4 page.
+    for first, last in sheet.pages:
+        rows = range(first, last + 1)
+        total = sum(sheet.weights.get(r, 1.0) for r in rows)
+        unit = max(MIN_ROW, min(MAX_ROW, sheet.page_height / total))
+        if unit * total > sheet.page_height + 0.5:
+            raise SystemExit("%s: page %d-%d does not fit on A4 (%.0f pt)" % (sheet.name, first, last, unit * total))
+        for r in rows:
+            ws.row_dimensions[r].height = round(sheet.weights.get(r, 1.0) * unit * 4) / 4
+    for first, last in sheet.pages[:-1]:
+        ws.row_breaks.append(Break(id=last))
+
+    ws.print_area = "A1:%s%d" % (get_column_letter(layout.COLUMNS), sheet.pages[-1][1])
+    ws.page_setup.paperSize = ws.PAPERSIZE_A4
+    ws.page_setup.orientation = "portrait"
+    ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
+    ws.page_setup.fitToWidth = 1
+    ws.page_setup.fitToHeight = 0
+    ws.print_options.horizontalCentered = True
+    ws.page_margins.left = ws.page_margins.right = 0.55
+    ws.page_margins.top = ws.page_margins.bottom = 0.45
+    ws.page_margins.header = ws.page_margins.footer = 0.2
+    return {"cells": roles, "pages": sheet.pages,
+            "fixedRows": {str(k): v for k, v in sorted(sheet.fixed_rows.items())}}
+
+
+def render_input(wb):
+    ws = wb.create_sheet(layout.INPUT_SHEET)
+    ws.column_dimensions["A"].width = 44
+    ws.column_dimensions["B"].width = 2
+    for c in "CDEFGHIJK":
+        ws.column_dimensions[c].width = 16
+    label_font = Font(name=FONT, size=9)
+    for row, text in sorted(input_sheet.labels().items()):
+        cell = ws.cell(row=row, column=1, value=text)
+        cell.font = label_font
+    ws.cell(row=1, column=1).font = Font(name=FONT, size=11, bold=True)
+    for ref, formula in input_sheet.formulas().items():
+        ws[ref] = formula
+    ws.freeze_panes = "C2"
+    return {"cells": {"title": ["A1"], "item": [], "input": []}, "pages": [], "fixedRows": {}}
+
+
+def tidy(name, data):
+    """Worksheet XML as a spreadsheet program writes it: characters as
+    UTF-8 rather than numeric references, and formulas without an empty
+    cached value (which would make every output rewrite every sheet)."""
+    if not name.startswith("xl/worksheets/"):
+        return data
+    text = data.decode("utf-8")
+    text = re.sub(r"&#(\d+);", lambda m: chr(int(m.group(1))) if int(m.group(1)) >= 0x80 else m.group(0), text)
+    text = text.replace("</f><v></v>", "</f>").replace("</f><v/>", "</f>")
+    # Cells that only carry a border hold no value.
+    text = text.replace(' t="n"></c>', "/>")
+    return text.encode("utf-8")
+
+
+def reproducible(data):
+    """The same zip entries with a fixed time stamp, so that regenerating
+    an unchanged layout gives an unchanged file."""
+    src = zipfile.ZipFile(io.BytesIO(data))
+    names = src.namelist()
+    # [Content_Types].xml first, as Office writes it.
+    names.sort(key=lambda n: n != "[Content_Types].xml")
+    out = io.BytesIO()
+    with zipfile.ZipFile(out, "w", zipfile.ZIP_DEFLATED) as dst:
+        for name in names:
+            fixed = zipfile.ZipInfo(name, FIXED_TIME)
+            fixed.compress_type = zipfile.ZIP_DEFLATED
+            fixed.external_attr = 0o644 << 16
+            dst.writestr(fixed, tidy(name, src.read(name)))
+    return out.getvalue()
+
+
+def main():
+    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "data", "templates")
+    os.makedirs(out_dir, exist_ok=True)
+    wb = Workbook()
+    wb.remove(wb.active)
+    described = {layout.INPUT_SHEET: render_input(wb)}
+    for build in sheets.ALL:
+        sheet = build()
+        described[sheet.name] = render_sheet(wb, sheet)
+    wb.active = wb.sheetnames.index("確認申請")
+    for ws in wb.worksheets:
+        ws.sheet_view.tabSelected = ws.title == "確認申請"
+    wb.properties.creator = "ShinseiDesk"
+    wb.properties.created = wb.properties.modified = datetime.datetime(*FIXED_TIME)
+    wb.calculation.fullCalcOnLoad = True
+
+    buffer = io.BytesIO()
+    wb.save(buffer)
+    with open(os.path.join(out_dir, TEMPLATE), "wb") as f:
+        f.write(reproducible(buffer.getvalue()))
+    with open(os.path.join(out_dir, CELLS), "w", encoding="utf-8") as f:
+        json.dump({"font": FONT, "sheets": described}, f, ensure_ascii=False, indent=1)
+        f.write("\n")
+    print("wrote %s and %s" % (os.path.join(out_dir, TEMPLATE), os.path.join(out_dir, CELLS)))
+
+
+if __name__ == "__main__":
+    main()

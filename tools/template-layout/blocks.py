@@ -1,0 +1,273 @@
+"""Parts that several forms share: the people of an application (建築主,
+代理者, 設計者 …), the site matters, the first face of an application and
+the office-use boxes."""
+
+from layout import COLUMNS, F, J, R, FIRST, Seg, office_boxes
+
+BLANK = "　　"
+
+
+def P(addr, pad=BLANK):
+    """An input cell inside brackets of a printed phrase: blank space when
+    empty, so that an empty form still reads （　　）建築士."""
+    return F('IF({%s}="","%s",{%s})' % (addr, pad, addr))
+
+
+def qualification(kyu, tiji, gou):
+    """（一級）建築士　（大臣）登録第　123456　号"""
+    return J("（", P(kyu), "）建築士　（", P(tiji, "　　　　"), "）登録第　", P(gou, "　　　　"), "　号")
+
+
+def office(kyu, tiji, gou):
+    """（一級）建築士事務所　（東京都）知事登録第　12345　号"""
+    return J("（", P(kyu), "）建築士事務所　（", P(tiji, "　　　　"), "）知事登録第　", P(gou, "　　　　"), "　号")
+
+
+def head(s, text):
+    return s.line(Seg(1, COLUMNS, text, bold=True))
+
+
+def owner(s, n, title="建築主"):
+    head(s, "【%s．%s】" % (n, title))
+    s.item("【イ．氏名のフリガナ】", R("D43"), indent=2, label_cols=8)
+    s.item("【ロ．氏名】", R("D44"), indent=2, label_cols=8)
+    s.pairs(("【ハ．郵便番号】", R("D45")), ("【ホ．電話番号】", R("D47")), indent=2)
+    s.item("【ニ．住所】", R("D46"), indent=2, label_cols=8)
+
+
+def agent(s, n):
+    head(s, "【%s．代理者】" % n)
+    s.item("【イ．資格】", qualification("F25", "G25", "H25"), indent=2, label_cols=8)
+    s.item("【ロ．氏名】", R("D24"), indent=2, label_cols=8)
+    s.item("【ハ．建築士事務所名】", office("F27", "G27", "H27"), indent=2, label_cols=8)
+    s.line(Seg(10, COLUMNS, R("D26")))
+    s.pairs(("【ニ．郵便番号】", R("D28")), ("【ヘ．電話番号】", R("D30")), indent=2)
+    s.item("【ホ．所在地】", R("D29"), indent=2, label_cols=8)
+
+
+def designer(s, n, with_drawings=True, others=True):
+    head(s, "【%s．設計者】" % n)
+    s.text("（代表となる設計者）", c1=2)
+    s.item("【イ．資格】", qualification("F10", "G10", "H10"), indent=2, label_cols=8)
+    s.item("【ロ．氏名】", R("D9"), indent=2, label_cols=8)
+    s.item("【ハ．建築士事務所名】", office("F3", "G3", "H3"), indent=2, label_cols=8)
+    s.line(Seg(10, COLUMNS, R("D2")))
+    s.pairs(("【ニ．郵便番号】", R("D11")), ("【ヘ．電話番号】", R("D6")), indent=2)
+    s.item("【ホ．所在地】", R("D12"), indent=2, label_cols=8)
+    if with_drawings:
+        s.item("【ト．作成又は確認した設計図書】", "", indent=2, label_cols=12)
+    if others:
+        # Further designers are written in by hand on the printed page.
+        s.text("（その他の設計者）", c1=2)
+        s.line(Seg(2, 9, "【イ．資格】"), Seg(10, COLUMNS, "（　　　）建築士　（　　　　　）登録第　　　　　号"))
+        s.line(Seg(2, 9, "【ロ．氏名】"), Seg(14, 17, "【ヘ．電話番号】"))
+        s.line(Seg(2, 9, "【ハ．建築士事務所名】"),
+               Seg(10, COLUMNS, "（　　　）建築士事務所　（　　　　　）知事登録第　　　　　号"))
+        s.line(Seg(2, 9, "【ニ．郵便番号】"), Seg(14, 17, "【ホ．所在地】"))
+
+
+def consulted(s, n):
+    head(s, "【%s．建築設備の設計に関し意見を聴いた者】" % n)
+    s.pairs(("【イ．氏名】", R("D67")), ("【ロ．勤務先】", R("D68")), indent=2)
+    s.pairs(("【ハ．郵便番号】", R("D69")), ("【ホ．電話番号】", R("D71")), indent=2)
+    s.item("【ニ．所在地】", R("D70"), indent=2, label_cols=8)
+    s.item("【ヘ．意見を聴いた日】", R("D72"), indent=2, label_cols=8)
+    s.item("【ト．意見の概要】", R("I72"), indent=2, label_cols=8, rows=2, wrap=True)
+
+
+def supervisor(s, n, with_drawings=True):
+    head(s, "【%s．工事監理者】" % n)
+    s.text("（代表となる工事監理者）", c1=2)
+    s.item("【イ．資格】", qualification("F15", "G15", "H15"), indent=2, label_cols=8)
+    s.item("【ロ．氏名】", R("D14"), indent=2, label_cols=8)
+    s.item("【ハ．建築士事務所名】", office("F19", "G19", "H19"), indent=2, label_cols=8)
+    s.line(Seg(10, COLUMNS, R("D18")))
+    s.pairs(("【ニ．郵便番号】", R("D20")), ("【ヘ．電話番号】", R("D22")), indent=2)
+    s.item("【ホ．所在地】", R("D21"), indent=2, label_cols=8)
+    if with_drawings:
+        s.item("【ト．工事と照合する設計図書】", "", indent=2, label_cols=12)
+
+
+def contractor(s, n):
+    head(s, "【%s．工事施工者】" % n)
+    s.item("【イ．氏名】", R("D58"), indent=2, label_cols=8)
+    s.item("【ロ．営業所名】", J("建設業の許可（", P("F60"), "）第　", P("G60", ""), P("H60", "　　　　"), "　号"),
+           indent=2, label_cols=8)
+    s.line(Seg(10, COLUMNS, R("D59")))
+    s.pairs(("【ハ．郵便番号】", R("D61")), ("【ホ．電話番号】", R("D63")), indent=2)
+    s.item("【ニ．所在地】", R("D62"), indent=2, label_cols=8)
+
+
+def remarks(s, n, addr="C73", rows=2):
+    head(s, "【%s．備考】" % n)
+    s.line(Seg(2, COLUMNS, R(addr), rows=rows, wrap=True, valign="top"))
+
+
+def people_of_application(s):
+    """建築主等の概要 of the confirmation application (第二面)."""
+    owner(s, "１")
+    agent(s, "２")
+    designer(s, "３")
+    consulted(s, "４")
+    supervisor(s, "５")
+    contractor(s, "６")
+    s.pairs(("【７．構造計算適合性判定の申請】", "□申請済　　□未申請　　□申請不要", None, 12), indent=1)
+    s.pairs(("【８．建築物エネルギー消費性能確保計画の提出】", "□提出済　□未提出　□提出不要", None, 15), indent=1)
+    remarks(s, "９")
+
+
+def people_of_inspection(s):
+    """建築主等の概要 of the inspection applications (第二面)."""
+    owner(s, "１")
+    agent(s, "２")
+    designer(s, "３", with_drawings=False, others=False)
+    consulted(s, "４")
+    supervisor(s, "５", with_drawings=False)
+    contractor(s, "６")
+    remarks(s, "７")
+
+
+def first_face(s, form_no, title, statement, signers, office_cols, extra=None):
+    """The first face of an application: form number, title, statement,
+    date, addressee, signers and the boxes of the receiving office."""
+    s.text(form_no, size=9)
+    s.blank(0.8)
+    s.title(title, size=16, h=2.4)
+    s.title("（第一面）", size=11, h=1.4)
+    s.blank(0.8)
+    s.text(statement, c1=2, c2=COLUMNS - 1, wrap=True, rows=3, h=1.1)
+    s.blank(0.8)
+    s.text("年　　　月　　　日", c1=15, c2=COLUMNS - 1, align="right", h=1.3)
+    s.blank(0.6)
+    s.text("指定確認検査機関　又は　建築主事　　　　　　　　　　　　様", c1=2, c2=COLUMNS, h=1.3)
+    s.blank(1.0)
+    for label, value in signers:
+        s.line(Seg(9, 13, label), Seg(14, COLUMNS - 1, value), h=1.6)
+        s.blank(0.4)
+    if extra:
+        extra(s)
+    s.blank(0.8)
+    r = s.line(Seg(1, 5, "※手数料欄", align="center"), Seg(6, COLUMNS, ""), h=2.2)
+    s.box(r, r, 1, 5)
+    s.box(r, r, 6, COLUMNS)
+    s.blank(0.6)
+    office_boxes(s, office_cols)
+
+
+def site_matters(s, numbered=True):
+    """建築物及びその敷地に関する事項 (items 1 to 19)."""
+    s.item("【１．地名地番】", R("D76"), label_cols=7)
+    s.item("【２．住居表示】", R("D77"), label_cols=7)
+    s.text("【３．都市計画区域及び準都市計画区域の内外の別等】")
+    s.line(Seg(3, COLUMNS, R("C80")))
+    s.line(Seg(3, COLUMNS, R("C81")))
+    s.item("【４．防火地域】", R("C88"), label_cols=7)
+    s.item("【５．その他の区域、地域、地区又は街区】", R("E93"), label_cols=14)
+    s.text("【６．道路】")
+    s.line(Seg(2, 9, "【イ．幅員】"), Seg(10, 15, R("G95"), align="right"), Seg(16, 16, "ｍ"),
+           Seg(17, 22, R("K95"), align="right"), Seg(23, 23, "ｍ"))
+    s.line(Seg(2, 9, "【ロ．敷地と接している部分の長さ】", shrink=True), Seg(10, 15, R("G96"), align="right"),
+           Seg(16, 16, "ｍ"), Seg(17, 22, R("K96"), align="right"), Seg(23, 23, "ｍ"))
+    s.text("【７．敷地面積】")
+    zones = [("E", 10), ("G", 15), ("I", 20)]
+
+    def zone_line(label, row, unit=None):
+        if len(label) > 16:
+            s.text(label, c1=2)
+            label = ""
+        segs = [Seg(2, 9, label, shrink=True)]
+        for col, c in zones:
+            segs.append(Seg(c, c + 3, R("%s%d" % (col, row)), align="right"))
+            if unit:
+                segs.append(Seg(c + 4, c + 4, unit))
+        return s.line(*segs)
+
+    zone_line("【イ．敷地面積】（１）", 98, "㎡")
+    zone_line("　　　　　　　　（２）", 99, "㎡")
+    zone_line("【ロ．用途地域等】", 100)
+    zone_line("【ハ．建築基準法第52条第１項及び第２項の規定による建築物の容積率】", 102, "％")
+    zone_line("【ニ．建築基準法第53条第１項の規定による建築物の建蔽率】", 104, "％")
+    s.line(Seg(2, 9, "【ホ．敷地面積の合計】"), Seg(10, 11, "（１）"), Seg(12, 15, R("E105"), align="right"),
+           Seg(16, 16, "㎡"), Seg(17, 18, "（２）"), Seg(19, 22, R("E106"), align="right"), Seg(23, 23, "㎡"))
+    s.line(Seg(2, 19, "【ヘ．敷地に建築可能な延べ面積を敷地面積で除した数値】"), Seg(20, 22, R("I107"), align="right"),
+           Seg(23, 23, "％"))
+    s.line(Seg(2, 19, "【ト．敷地に建築可能な建築面積を敷地面積で除した数値】"), Seg(20, 22, R("I108"), align="right"),
+           Seg(23, 23, "％"))
+    s.line(Seg(1, 7, "【８．主要用途】"), Seg(8, 14, R("C110")), Seg(15, COLUMNS, R("D110")))
+    s.line(Seg(8, 11, "（具体的用途）"), Seg(12, COLUMNS, R("D111")))
+    s.item("【９．工事種別】", R("C113"), label_cols=7)
+    s.line(Seg(1, 9, "【１０．建築面積】"), Seg(10, 14, "（申請部分）", align="center"),
+           Seg(15, 19, "（申請以外の部分）", align="center", shrink=True), Seg(20, 24, "（合計）", align="center"))
+
+    def area_line(label, row, cols=("G", "I", "K"), unit="㎡"):
+        segs = [Seg(2, 9, label, shrink=True)]
+        for k, col in enumerate(cols):
+            c = 10 + 5 * k
+            segs.append(Seg(c, c + 3, R("%s%d" % (col, row)), align="right"))
+            segs.append(Seg(c + 4, c + 4, unit))
+        return s.line(*segs)
+
+    area_line("【イ．建築面積】", 124)
+    s.line(Seg(2, 9, "【ロ．建蔽率】"), Seg(10, 13, R("G125"), align="right"), Seg(14, 14, "％"))
+    s.line(Seg(1, 9, "【１１．延べ面積】"), Seg(10, 14, "（申請部分）", align="center"),
+           Seg(15, 19, "（申請以外の部分）", align="center", shrink=True), Seg(20, 24, "（合計）", align="center"))
+    for k, label in enumerate(["【イ．建築物全体】", "【ロ．地階の住宅の部分】", "【ハ．共同住宅の共用の廊下等の部分】",
+                               "【ニ．自動車車庫等の部分】", "【ホ．住宅の部分】"]):
+        area_line(label, 128 + k)
+    s.line(Seg(2, 9, "【ヘ．延べ面積】"), Seg(10, 13, R("G133"), align="right"), Seg(14, 14, "㎡"))
+    s.line(Seg(2, 9, "【ト．容積率】"), Seg(10, 13, R("G134"), align="right"), Seg(14, 14, "％"))
+    s.text("【１２．建築物の数】")
+    s.line(Seg(2, 11, "【イ．申請に係る建築物の数】"), Seg(12, 13, R("G136"), align="right"),
+           Seg(14, 22, "【ロ．同一敷地内の他の建築物の数】", shrink=True), Seg(23, 24, R("G137"), align="right"))
+    s.line(Seg(1, 9, "【１３．建築物の高さ等】"), Seg(10, 16, "（申請に係る建築物）", align="center"),
+           Seg(17, 24, "（他の建築物）", align="center"))
+    s.line(Seg(2, 9, "【イ．最高の高さ】"), Seg(10, 15, R("E151"), align="right"), Seg(16, 16, "ｍ"),
+           Seg(17, 22, R("I151"), align="right"), Seg(23, 23, "ｍ"))
+    s.line(Seg(2, 9, "【ロ．階数】"), Seg(10, 11, "地上"), Seg(12, 13, R("E152"), align="right"), Seg(14, 14, "地下"),
+           Seg(15, 16, R("E153"), align="right"), Seg(17, 18, "地上"), Seg(19, 20, R("I152"), align="right"),
+           Seg(21, 22, "地下"), Seg(23, 24, R("I153"), align="right"))
+    s.line(Seg(2, 9, "【ハ．構造】"), Seg(10, 15, R("E154")), Seg(16, 16, "造"), Seg(17, 22, R("I154")),
+           Seg(23, 23, "造"))
+    s.line(Seg(2, 18, "【ニ．建築基準法第56条第７項の規定による特例の適用の有無】"), Seg(19, 24, R("I155")))
+    s.line(Seg(2, 10, "【ホ．適用があるときは、特例の区分】", shrink=True), Seg(11, 24, R("D160")))
+    s.item("【１４．許可・認定等】", R("D165"), label_cols=8)
+    s.item("【１５．工事着手予定年月日】", R("D167"), label_cols=10)
+    s.line(Seg(1, 10, "【１６．工事完了予定年月日】"), Seg(11, 17, R("D169")), Seg(18, 20, "工事期間"),
+           Seg(21, 24, R("I169")))
+    s.text("【１７．特定工程工事終了予定年月日】")
+    for k in range(3):
+        row = 172 + k
+        s.line(Seg(2, 5, R("C%d" % row)), Seg(6, 11, R("D%d" % row)), Seg(12, 14, "（特定工程）"),
+               Seg(15, COLUMNS, R("G%d" % row)))
+    s.item("【１８．その他必要な事項】", R("C177"), label_cols=9)
+    s.item("【１９．備考】", R("C179"), label_cols=9)
+
+
+def project_names(s):
+    """The project's name and building name, which the office files the
+    application under."""
+    s.blank(0.6)
+    s.line(Seg(2, 7, "（工事名称）"), Seg(8, COLUMNS - 1, R("C39")), h=1.3)
+    s.line(Seg(2, 7, "（建築物の名称）"), Seg(8, COLUMNS - 1, R("C40")), h=1.3)
+
+
+def inspection_objects(s):
+    """【検査を申請する建築物等】 with the marked object."""
+    s.blank(0.6)
+    s.text("【検査を申請する建築物等】", c1=2)
+    s.line(Seg(3, COLUMNS, R("E336")), h=1.2)
+    s.line(Seg(3, COLUMNS, R("E337")), h=1.2)
+    project_names(s)
+
+
+def signature_block(s, caption, rows):
+    """A caption and (label, value) lines, indented."""
+    if caption:
+        s.text(caption, c1=2)
+    for label, value in rows:
+        s.line(Seg(4, 10, label), Seg(11, COLUMNS - 1, value), h=1.2)
+
+
+def kanji_number(n):
+    """Full-width digits of an item number: 12 → "１２"."""
+    return str(n).translate(str.maketrans("0123456789", "０１２３４５６７８９"))

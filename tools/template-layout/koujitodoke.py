@@ -1,0 +1,120 @@
+"""工事届: 建築工事届, 第四十号様式, faces one to three (the third is
+the removal of an existing building)."""
+
+from layout import COLUMNS, R, Seg, Sheet
+import blocks
+
+
+def build():
+    s = Sheet("工事届")
+    s.text("第四十号様式（第八条関係）（Ａ４）", size=9)
+    s.blank(0.6)
+    s.title("建築工事届", size=16, h=2.4)
+    s.title("（第一面）", size=11, h=1.4)
+    s.text("　建築基準法第15条第１項の規定により届け出ます。この届出書及び添付図書に記載の事項は、事実に相違ありません。",
+           c1=2, c2=COLUMNS - 1, wrap=True, rows=2)
+    s.text("年　　　月　　　日", c1=15, c2=COLUMNS - 1, align="right", h=1.3)
+    s.text("都道府県知事　　　　　　　　様", c1=2, h=1.3)
+    s.blank(0.6)
+    s.text("【建築主】")
+    s.pairs(("【郵便番号】", R("D45")), ("【電話番号】", R("D47")), indent=2)
+    s.item("【住所】", R("D46"), indent=2, label_cols=6)
+    s.item("【氏名】", R("D44"), indent=2, label_cols=6)
+    s.text("【設計者】")
+    s.item("【氏名】", R("D9"), indent=2, label_cols=6)
+    s.item("【建築士事務所名】", blocks.office("F3", "G3", "H3"), indent=2, label_cols=6)
+    s.line(Seg(8, COLUMNS, R("D2")))
+    s.pairs(("【郵便番号】", R("D11")), ("【電話番号】", R("D6")), indent=2)
+    s.item("【所在地】", R("D12"), indent=2, label_cols=6)
+    s.text("【工事監理者】")
+    s.item("【氏名】", R("D14"), indent=2, label_cols=6)
+    s.item("【建築士事務所名】", blocks.office("F19", "G19", "H19"), indent=2, label_cols=6)
+    s.line(Seg(8, COLUMNS, R("D18")))
+    s.pairs(("【郵便番号】", R("D20")), ("【電話番号】", R("D22")), indent=2)
+    s.item("【所在地】", R("D21"), indent=2, label_cols=6)
+    s.text("【工事施工者】")
+    s.item("【氏名】", R("D58"), indent=2, label_cols=6)
+    s.item("【営業所名】", R("D59"), indent=2, label_cols=6)
+    s.pairs(("【郵便番号】", R("D61")), ("【電話番号】", R("D63")), indent=2)
+    s.item("【所在地】", R("D62"), indent=2, label_cols=6)
+    s.item("【担当者氏名】", R("D64"), indent=2, label_cols=6)
+    s.text("【建築確認】")
+    s.pairs(("【確認済証番号】", R("G344")), ("【交付年月日】", R("D346")), indent=2)
+    s.item("【確認済証交付者】", R("D348"), indent=2, label_cols=6)
+    s.blank(0.6)
+    r = s.line(Seg(1, 6, "※受付経由機関記載欄", align="center", shrink=True), Seg(7, COLUMNS, ""), h=3.0)
+    s.box(r, r, 1, 6)
+    s.box(r, r, 7, COLUMNS)
+    s.end_page()
+
+    s.title("（第二面）", size=11, h=1.4)
+    s.text("【１．建築主】")
+    s.item("【イ．種別】", R("G416"), indent=2, label_cols=6)
+    s.line(Seg(2, 7, "【ロ．業種】"), Seg(8, COLUMNS, R("G417")))
+    for row in (418, 419, 420):
+        s.line(Seg(8, COLUMNS, R("G%d" % row)))
+    s.item("【ハ．資本の額又は出資の総額】", R("E55"), indent=2, label_cols=11, unit="百万円", unit_cols=3)
+    s.text("【２．敷地の位置】")
+    s.item("【イ．地名地番】", R("D76"), indent=2, label_cols=6)
+    s.line(Seg(2, 7, "【ロ．都市計画】"), Seg(8, COLUMNS, R("C80")))
+    s.line(Seg(8, COLUMNS, R("C81")))
+    s.line(Seg(1, 7, "【３．工事予定期間】"), Seg(8, 10, "着手予定"), Seg(11, 15, R("D167")), Seg(16, 16, "～"),
+           Seg(17, 19, "完了予定"), Seg(20, COLUMNS, R("D169")))
+    s.item("【４．工事種別】", R("C113"), label_cols=7)
+    s.text("【５．主要用途】")
+    for label, row in (("(1) 居住専用建築物", 424), ("(2) 居住産業併用建築物", 425), ("(3) 産業専用建築物", 426)):
+        s.line(Seg(2, 9, label), Seg(10, COLUMNS, R("E%d" % row)))
+    s.text("【６．一の建築物ごとの内容】")
+    top = s.line(Seg(2, 6, ""), Seg(7, 12, "（建築物１）", align="center"), Seg(13, 18, "（建築物２）", align="center"),
+                 Seg(19, 24, "（建築物３）", align="center"))
+    s.line(Seg(2, 6, "【イ．番号】"), Seg(7, 12, R("E429"), align="center"), Seg(13, 18, R("G429"), align="center"),
+           Seg(19, 24, R("I429"), align="center"))
+    s.line(Seg(2, 6, "【ロ．用途】"), Seg(7, 12, R("E430")), Seg(13, 18, R("G430")), Seg(19, 24, R("I430")))
+    for k in range(7):
+        row = 431 + k
+        s.line(Seg(7, 12, R("D%d" % row)), Seg(13, 18, R("F%d" % row)), Seg(19, 24, R("H%d" % row)))
+    s.line(Seg(2, 6, "【ハ．工事部分の構造】", shrink=True), Seg(7, 12, R("E439")), Seg(13, 18, R("G439")),
+           Seg(19, 24, R("I439")))
+    for k in range(1, 6):
+        row = 439 + k
+        s.line(Seg(7, 12, R("E%d" % row)), Seg(13, 18, R("G%d" % row)), Seg(19, 24, R("I%d" % row)))
+    bottom = s.row
+    for c1, c2 in ((2, 6), (7, 12), (13, 18), (19, 24)):
+        s.box(top, bottom, c1, c2)
+    s.box(top, top, 2, 24)
+    s.item("【７．工事費予定額】", R("C139"), label_cols=8, unit="万円")
+    s.end_page()
+
+    s.title("（第三面）", size=11, h=1.4)
+    s.text("【住宅部分の概要】")
+    s.item("【イ．番号】", R("D447"), indent=2, label_cols=7)
+    s.line(Seg(2, 8, "【ロ．新設又はその他の別】", shrink=True), Seg(9, COLUMNS, R("G449")))
+    s.line(Seg(9, COLUMNS, R("G450")))
+    s.line(Seg(2, 8, "【ハ．資金】"), Seg(9, COLUMNS, R("G457")))
+    s.line(Seg(9, COLUMNS, R("G458")))
+    s.line(Seg(2, 8, "【ニ．建築工法】"), Seg(9, COLUMNS, R("G465")))
+    s.line(Seg(2, 8, "【ホ．種類】"), Seg(9, COLUMNS, R("G470")))
+    s.line(Seg(9, COLUMNS, R("G471")))
+    s.line(Seg(9, COLUMNS, R("G472")))
+    s.line(Seg(2, 8, "【ヘ．利用関係】"), Seg(9, COLUMNS, R("G476")))
+    s.line(Seg(2, 8, "【ト．戸数】"), Seg(9, COLUMNS, R("E478")))
+    s.line(Seg(2, 8, "【チ．工事部分の床面積】", shrink=True), Seg(9, COLUMNS, R("E480")))
+    s.blank(0.8)
+    s.text("【除却の概要】")
+    s.item("【イ．除却原因】", R("D484"), indent=2, label_cols=8)
+    s.item("【ロ．構造】", R("D488"), indent=2, label_cols=8)
+    s.item("【ハ．建築物の数】", R("D492"), indent=2, label_cols=8)
+    s.item("【ニ．住宅の戸数】", R("D494"), indent=2, label_cols=8, unit="戸")
+    s.item("【ホ．住宅の利用関係】", R("E496"), indent=2, label_cols=8)
+    s.item("【ヘ．床面積の合計】", R("E501"), indent=2, label_cols=8, unit="㎡")
+    s.item("【ト．建築物の評価額】", R("E503"), indent=2, label_cols=8, unit="万円")
+    s.line(Seg(2, 9, "【チ．主要用途】"), Seg(10, 16, "(1) 居住専用建築物"), Seg(17, COLUMNS, R("G516")))
+    s.line(Seg(10, 16, "(2) 居住産業併用建築物"), Seg(17, COLUMNS, R("G517")))
+    s.line(Seg(10, 16, "(3) 産業専用建築物"), Seg(17, COLUMNS, R("G518")))
+    s.item("【リ．除却場所】", R("D511"), indent=2, label_cols=8)
+    s.item("【ヌ．除却予定年月日】", R("D514"), indent=2, label_cols=8)
+    s.text("【除却工事施工者】")
+    s.item("【氏名】", R("D506"), indent=2, label_cols=8)
+    s.pairs(("【郵便番号】", R("D507")), ("【電話番号】", R("D509")), indent=2)
+    s.item("【所在地】", R("D508"), indent=2, label_cols=8)
+    return s.finish()

@@ -1,0 +1,219 @@
+"""Building blocks of the printed-form layout descriptions.
+
+Each printed sheet of the application workbook is described in its own
+module of this folder as a sequence of lines on a grid of 24 equal
+columns (A to X).  A line holds segments: a fixed text (an item name or a
+title) or a value taken from the input sheet "データ入力１" by a formula.
+Pages are closed explicitly; the generator turns every page into one A4
+portrait page (row heights fitted to the page, a manual break after it).
+
+Every cell carries one of three roles that the formatting feature of the
+program reads from the generated cells list:
+  title  - the name of a form or of one of its faces
+  item   - item names and the fixed wording of a form
+  input  - a cell whose value comes from the input sheet
+"""
+
+INPUT_SHEET = "データ入力１"
+COLUMNS = 24
+
+
+def _quote(text):
+    return '"' + text.replace('"', '""') + '"'
+
+
+class F:
+    """A formula over input-sheet cells: {D43} stands for the cell D43 of
+    the input sheet, {$C$301} for an absolute reference."""
+
+    def __init__(self, template):
+        self.template = template
+
+    def formula(self):
+        out = []
+        i = 0
+        t = self.template
+        while i < len(t):
+            if t[i] == "{":
+                j = t.index("}", i)
+                out.append("'%s'!%s" % (INPUT_SHEET, t[i + 1:j]))
+                i = j + 1
+            else:
+                out.append(t[i])
+                i += 1
+        return "=" + "".join(out)
+
+    def refs(self):
+        import re
+        return re.findall(r"\{\$?([A-Z]+)\$?(\d+)\}", self.template)
+
+    def blank_if(self, flag):
+        """Empty when the input cell `flag` is true (an unused floor page)."""
+        return F('IF({%s},"",%s)' % (flag, self.template))
+
+
+def R(addr):
+    """The text of one input cell; an empty cell shows empty, not 0."""
+    return F('{%s}&""' % addr)
+
+
+def J(*parts):
+    """Fixed texts and input cells run together into one text."""
+    pieces = []
+    for p in parts:
+        if isinstance(p, str):
+            pieces.append(_quote(p))
+        elif isinstance(p, F):
+            pieces.append("(" + p.template + ")")
+        else:
+            raise TypeError(p)
+    return F("&".join(pieces) if pieces else '""')
+
+
+def FIRST(primary, fallback):
+    """The first of two input cells that is not empty."""
+    return F('IF({%s}<>"",{%s},{%s})&""' % (primary, primary, fallback))
+
+
+class Seg:
+    """One merged cell of a line: columns c1..c2 (1-based, inclusive)."""
+
+    def __init__(self, c1, c2, content, role=None, align="left", valign="center", size=None,
+                 wrap=False, shrink=None, rows=1, bold=False, underline=None):
+        assert 1 <= c1 <= c2 <= COLUMNS, (c1, c2, content)
+        self.c1, self.c2 = c1, c2
+        self.content = content
+        if role is None:
+            role = "input" if isinstance(content, F) else "item"
+        self.role = role
+        self.align = align
+        self.valign = valign
+        self.size = size
+        self.wrap = wrap
+        # Values shrink into their cell rather than spill or be cut off.
+        self.shrink = (role == "input" and not wrap) if shrink is None else shrink
+        self.rows = rows
+        self.bold = bold
+        self.underline = (role == "input") if underline is None else underline
+
+
+class Sheet:
+    """A printed sheet under construction."""
+
+    def __init__(self, name, page_height=760.0):
+        self.name = name
+        self.row = 0
+        self.pages = []          # [first_row, last_row]
+        self.page_start = 1
+        self.cells = []          # (row, Seg)
+        self.weights = {}        # row -> relative height
+        self.boxes = []          # (r1, r2, c1, c2, style)
+        self.page_height = page_height
+        self.fixed_rows = {}     # row -> label, rows that the program relies on
+
+    # -- rows and pages ---------------------------------------------------
+    def line(self, *segs, h=1.0):
+        """Adds one row (or more, when a segment spans rows) holding segs."""
+        self.row += 1
+        r = self.row
+        span = max([s.rows for s in segs] or [1])
+        for s in segs:
+            self.cells.append((r, s))
+        for k in range(span):
+            self.weights[r + k] = h
+        self.row += span - 1
+        return r
+
+    def blank(self, h=0.5, count=1):
+        for _ in range(count):
+            self.line(h=h)
+
+    def end_page(self):
+        assert self.row >= self.page_start, "empty page"
+        self.pages.append([self.page_start, self.row])
+        self.page_start = self.row + 1
+
+    def pad_to(self, last_row, h=0.4):
+        """Fills the current page with blank rows up to last_row."""
+        assert self.row <= last_row, "%s: row %d is already past %d" % (self.name, self.row, last_row)
+        while self.row < last_row:
+            self.line(h=h)
+
+    def expect_row(self, row, label):
+        """The next line must be `row`: the program hides or reads it by number."""
+        assert self.row + 1 == row, "%s: %s must start at row %d, not %d" % (self.name, label, row, self.row + 1)
+        self.fixed_rows[row] = label
+
+    def box(self, r1, r2, c1=1, c2=COLUMNS, style="thin"):
+        self.boxes.append((r1, r2, c1, c2, style))
+
+    # -- common line shapes ------------------------------------------------
+    def title(self, text, size=14, align="center", h=2.0, c1=1, c2=COLUMNS):
+        return self.line(Seg(c1, c2, text, role="title", align=align, size=size, bold=True), h=h)
+
+    def text(self, text, c1=1, c2=COLUMNS, align="left", h=1.0, wrap=False, rows=1, size=None):
+        return self.line(Seg(c1, c2, text, align=align, wrap=wrap, rows=rows, size=size), h=h)
+
+    def item(self, label, value=None, indent=1, label_cols=9, unit=None, unit_cols=2, h=1.0,
+             rows=1, wrap=False):
+        """An item name followed by its value to the end of the line."""
+        c = indent
+        segs = [Seg(c, c + label_cols - 1, label)]
+        c += label_cols
+        if value is not None:
+            end = COLUMNS - (unit_cols if unit else 0)
+            segs.append(Seg(c, end, value, rows=rows, wrap=wrap))
+            if unit:
+                segs.append(Seg(end + 1, COLUMNS, unit))
+        return self.line(*segs, h=h)
+
+    def pairs(self, *items, indent=1, h=1.0):
+        """Several (label, value[, unit]) items on one line, sharing it evenly."""
+        width = (COLUMNS - indent + 1) // len(items)
+        segs = []
+        c = indent
+        for k, it in enumerate(items):
+            label, value = it[0], it[1]
+            unit = it[2] if len(it) > 2 else None
+            last = COLUMNS if k == len(items) - 1 else c + width - 1
+            lw = max(1, min(len(label) // 2 + 1, last - c - 1))
+            if len(it) > 3:
+                lw = it[3]
+            segs.append(Seg(c, c + lw - 1, label))
+            vend = last - (1 if unit else 0)
+            if value is not None:
+                segs.append(Seg(c + lw, vend, value))
+            if unit:
+                segs.append(Seg(vend + 1, last, unit))
+            c = last + 1
+        return self.line(*segs, h=h)
+
+    def long_item(self, label, value, indent=1, value_indent=3, rows=1, wrap=False, unit=None):
+        """An item name too long for its line; the value goes on the next."""
+        self.line(Seg(indent, COLUMNS, label))
+        segs = [Seg(value_indent, COLUMNS - (2 if unit else 0), value, rows=rows, wrap=wrap)]
+        if unit:
+            segs.append(Seg(COLUMNS - 1, COLUMNS, unit))
+        return self.line(*segs)
+
+    def finish(self):
+        if self.page_start <= self.row:
+            self.end_page()
+        return self
+
+
+def office_boxes(s, columns):
+    """The boxes for the receiving office (※受付欄 …): a header line, then
+    the date, the number and the clerk's name under each."""
+    width = COLUMNS // len(columns)
+    r0 = s.line(*[Seg(1 + k * width, (k + 1) * width, t, align="center") for k, t in enumerate(columns)])
+    rows = ["　　年　　月　　日", "第　　　　　　号", "係員氏名"]
+    r1 = None
+    for t in rows:
+        r = s.line(*[Seg(1 + k * width, (k + 1) * width, t, align="left" if t == "係員氏名" else "center")
+                     for k in range(len(columns))], h=1.4)
+        r1 = r1 or r
+    s.line(*[Seg(1 + k * width, (k + 1) * width, "") for k in range(len(columns))], h=2.0)
+    for k in range(len(columns)):
+        s.box(r0, r0, 1 + k * width, (k + 1) * width)
+        s.box(r1, s.row, 1 + k * width, (k + 1) * width)
