@@ -1,0 +1,492 @@
+#include "CustomerStore.h"
+
+#include "Recordset.h"
+#include "ShiftJis.h"
+#include "Storage.h"
+#include "common.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include <algorithm>
+
+namespace {
+
+const QString kTable = QStringLiteral("UserMaster");
+const std::array<QString, Customer::kSlots> kSlotColumns{
+    QStringLiteral("U_No"), QStringLiteral("FLD2"), QStringLiteral("FLD3"), QStringLiteral("FLD4"), QStringLiteral("FLD5")};
+
+QString q(const char* column)
+{
+    return Storage::quote(QString::fromLatin1(column));
+}
+
+// The columns a scan reads, quoted, in the order given.
+QString columnList(std::initializer_list<const char*> columns)
+{
+    QStringList out;
+    for (const char* c : columns)
+        out << q(c);
+    return out.join(QLatin1String(", "));
+}
+
+QString textAt(const QSqlQuery& query, int i)
+{
+    const QVariant v = query.value(i);
+    return v.isNull() ? QString() : v.toString();
+}
+
+// Whether the digits of a telephone number, in order, begin with `digits`
+// (which holds digits only); no copy of the number is made.
+bool digitsBeginWith(const QString& telephone, const QString& digits)
+{
+    qsizetype matched = 0;
+    for (QChar c : telephone) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            continue;
+        if (c != digits.at(matched))
+            return false;
+        if (++matched == digits.size())
+            return true;
+    }
+    return false;
+}
+
+// Prefecture as lists show it: ADR11, or ADR21 when ADR11 is empty.
+QString listPrefecture(const QString& adr11, const QString& adr21)
+{
+    return adr11.isEmpty() ? adr21 : adr11;
+}
+
+}  // namespace
+
+CustomerEntry Customer::shown() const
+{
+    CustomerEntry e = entry;
+    e.surname = entry.surname.isEmpty() ? name : entry.surname;
+    e.surnameReading = entry.surnameReading.isEmpty() ? reading : entry.surnameReading;
+    e.sex = (sexCode == CustomerEntry::Female || sexCode == CustomerEntry::Male) ? static_cast<int>(sexCode)
+                                                                                 : CustomerEntry::NotSpecified;
+    return e;
+}
+
+qint64 Customer::firstFolder() const
+{
+    for (qint64 f : folders)
+        if (f != kNoFolder)
+            return f;
+    return kNoFolder;
+}
+
+// ---------------------------------------------------------------- folder slots
+
+namespace FolderSlots {
+
+Slots move(Slots held, qint64 current, qint64 target)
+{
+    const bool alreadyThere = std::find(held.begin(), held.end(), target) != held.end();
+    for (qint64& s : held) {
+        if (s != current)
+            continue;
+        if (!alreadyThere)
+            s = target;
+        else if (current != target)
+            s = Customer::kNoFolder;
+        break;
+    }
+    return held;
+}
+
+bool copy(Slots* held, qint64 target)
+{
+    bool seen = false;
+    for (qint64& s : *held) {
+        if (s != target)
+            continue;
+        if (seen)
+            s = Customer::kNoFolder;
+        seen = true;
+    }
+    if (seen)
+        return true;
+    for (qint64& s : *held) {
+        if (s == Customer::kNoFolder) {
+            s = target;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace FolderSlots
+
+// ---------------------------------------------------------------- store
+
+CustomerStore::CustomerStore(Storage& storage)
+    : m_storage(storage)
+{
+}
+
+bool CustomerStore::fail(const QString& message)
+{
+    m_error = message;
+    return false;
+}
+
+bool CustomerStore::loadZones(QVector<Zone>* out)
+{
+    Recordset rs(m_storage, DbFile::MasterData);
+    if (!rs.open(QStringLiteral("Zonemaster")))
+        return fail(rs.errorString());
+    out->clear();
+    for (; !rs.eof(); rs.moveNext())
+        out->append({rs.id(), rs.text(QStringLiteral("ADR_NAME"))});
+    return true;
+}
+
+qint64 CustomerStore::zoneIdOf(const QString& prefecture, const QVector<Zone>& zones)
+{
+    qint64 id = 0;
+    for (const Zone& z : zones)
+        if (!z.name.isEmpty() && prefecture.contains(z.name))
+            id = z.id;
+    return id;
+}
+
+qint64 CustomerStore::uidOf(const QString& surname)
+{
+    return ShiftJis::firstCharCode(surname);
+}
+
+QString CustomerStore::listName(const QString& name, const QString& name1, const QString& name2)
+{
+    return name.isEmpty() ? name1 + name2 : name;
+}
+
+bool CustomerStore::listFolder(qint64 folderId, QVector<CustomerListItem>* out)
+{
+    out->clear();
+    QSqlDatabase d = m_storage.connection(DbFile::SaleData, &m_error);
+    if (!d.isValid())
+        return false;
+    const QString cols = columnList({"ID", "Name", "Name1", "Name2", "ADR11", "ADR21", "EMAIL1"});
+    for (const QString& slot : kSlotColumns) {
+        QSqlQuery query(d);
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY \"ID\"")
+                          .arg(cols, Storage::quote(kTable), Storage::quote(slot)));
+        query.addBindValue(folderId);
+        if (!query.exec())
+            return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+        while (query.next()) {
+            CustomerListItem item;
+            item.id = query.value(0).toLongLong();
+            item.name = listName(textAt(query, 1), textAt(query, 2), textAt(query, 3));
+            item.prefecture = listPrefecture(textAt(query, 4), textAt(query, 5));
+            item.email = textAt(query, 6);
+            out->append(item);
+        }
+    }
+    return true;
+}
+
+bool CustomerStore::read(qint64 id, Customer* out, bool* found, int* familyRows)
+{
+    *found = false;
+    Recordset rs(m_storage, DbFile::SaleData);
+    if (!rs.open(kTable, QStringLiteral("ID"), id))
+        return fail(rs.errorString());
+    if (rs.eof())
+        return true;
+    Customer c;
+    c.id = rs.id();
+    c.uid = rs.integer(QStringLiteral("U_ID"));
+    c.name = rs.text(QStringLiteral("Name"));
+    c.reading = rs.text(QStringLiteral("FURI"));
+    c.name1 = rs.text(QStringLiteral("Name1"));
+    c.name2 = rs.text(QStringLiteral("Name2"));
+    c.furi1 = rs.text(QStringLiteral("Furi1"));
+    c.furi2 = rs.text(QStringLiteral("Furi2"));
+    c.sexCode = rs.integer(QStringLiteral("SEX"), -1);
+    c.zoneId = rs.integer(QStringLiteral("Adr2_ID"));
+    c.prefecture2 = rs.text(QStringLiteral("ADR21"));
+    for (int i = 0; i < Customer::kSlots; ++i)
+        c.folders[i] = rs.integer(kSlotColumns[i], Customer::kNoFolder);
+    CustomerEntry& e = c.entry;
+    e.surname = c.name1;
+    e.givenName = c.name2;
+    e.surnameReading = c.furi1;
+    e.givenReading = c.furi2;
+    e.sex = static_cast<int>(c.sexCode);
+    e.birthday = rs.text(QStringLiteral("BTHDAY"));
+    e.company = rs.text(QStringLiteral("Corp1"));
+    e.department = rs.text(QStringLiteral("POSITION1"));
+    e.postalCode = rs.text(QStringLiteral("Post1"));
+    e.prefecture = rs.text(QStringLiteral("ADR11"));
+    e.address2 = rs.text(QStringLiteral("ADR12"));
+    e.address3 = rs.text(QStringLiteral("ADR13"));
+    e.telephone = rs.text(QStringLiteral("Tel1"));
+    e.fax = rs.text(QStringLiteral("Fax1"));
+    e.mobile = rs.text(QStringLiteral("HDYTEL1"));
+    e.email = rs.text(QStringLiteral("EMAIL1"));
+    e.url = rs.text(QStringLiteral("URL1"));
+    if (familyRows) {
+        Recordset family(m_storage, DbFile::SaleData);
+        if (!family.open(QStringLiteral("FamilyForm"), QStringLiteral("U_ID"), id))
+            return fail(family.errorString());
+        *familyRows = family.recordCount();
+    }
+    *out = c;
+    *found = true;
+    return true;
+}
+
+qint64 CustomerStore::create(qint64 folderId)
+{
+    Recordset rs(m_storage, DbFile::SaleData);
+    if (!rs.open(kTable, QStringLiteral("ID"), 0)) {
+        fail(rs.errorString());
+        return 0;
+    }
+    const qint64 id = rs.addNew();
+    if (id <= 0) {
+        fail(rs.errorString());
+        return 0;
+    }
+    rs.setValue(QStringLiteral("U_ID"), 0);
+    rs.setValue(QStringLiteral("Name"), kNewName);
+    rs.setValue(QStringLiteral("Name1"), kNewName);
+    rs.setValue(QStringLiteral("Name2"), QString());
+    rs.setValue(QStringLiteral("SEX"), -1);
+    rs.setValue(QStringLiteral("MARY"), -1);
+    // The last slot, as the customer window always did: the listing reads
+    // all five, and a later copy fills the first free one.
+    if (folderId > 0)
+        rs.setValue(QStringLiteral("FLD5"), folderId);
+    if (!rs.update()) {
+        fail(rs.errorString());
+        return 0;
+    }
+    return id;
+}
+
+bool CustomerStore::apply(qint64 id, const CustomerEntry& entry, const QVector<Zone>& zones, bool* found)
+{
+    *found = false;
+    Recordset rs(m_storage, DbFile::SaleData);
+    if (!rs.open(kTable, QStringLiteral("ID"), id))
+        return fail(rs.errorString());
+    if (rs.eof())
+        return true;
+    *found = true;
+    const QString surname = entry.surname.trimmed();
+    if (!surname.isEmpty())
+        rs.setValue(QStringLiteral("U_ID"), uidOf(surname));
+    rs.setValue(QStringLiteral("Name"), surname + QLatin1Char(' ') + entry.givenName);
+    rs.setValue(QStringLiteral("Name1"), surname);
+    rs.setValue(QStringLiteral("Name2"), entry.givenName);
+    rs.setValue(QStringLiteral("FURI"), entry.surnameReading + QLatin1Char(' ') + entry.givenReading);
+    rs.setValue(QStringLiteral("Furi1"), entry.surnameReading);
+    rs.setValue(QStringLiteral("Furi2"), entry.givenReading);
+    const int sex = (entry.sex == CustomerEntry::Female || entry.sex == CustomerEntry::Male) ? entry.sex : 0;
+    rs.setValue(QStringLiteral("SEX"), sex);
+    rs.setValue(QStringLiteral("BTHDAY"), entry.birthday);
+    rs.setValue(QStringLiteral("Corp1"), entry.company);
+    rs.setValue(QStringLiteral("POSITION1"), entry.department);
+    rs.setValue(QStringLiteral("Post1"), entry.postalCode);
+    rs.setValue(QStringLiteral("ADR11"), entry.prefecture);
+    rs.setValue(QStringLiteral("ADR12"), entry.address2);
+    rs.setValue(QStringLiteral("ADR13"), entry.address3);
+    rs.setValue(QStringLiteral("Tel1"), entry.telephone);
+    rs.setValue(QStringLiteral("Fax1"), entry.fax);
+    rs.setValue(QStringLiteral("HDYTEL1"), entry.mobile);
+    rs.setValue(QStringLiteral("EMAIL1"), entry.email);
+    rs.setValue(QStringLiteral("URL1"), entry.url);
+    rs.setValue(QStringLiteral("Adr2_ID"), zoneIdOf(entry.prefecture, zones));
+    if (!rs.update())
+        return fail(rs.errorString());
+    return true;
+}
+
+bool CustomerStore::remove(const QVector<qint64>& ids)
+{
+    Transaction tx(m_storage, DbFile::SaleData);
+    if (!tx.isActive())
+        return fail(tx.errorString());
+    for (qint64 id : ids) {
+        for (const auto& [table, column] : {std::pair{kTable, QStringLiteral("ID")},
+                                            std::pair{QStringLiteral("FamilyForm"), QStringLiteral("U_ID")}}) {
+            Recordset rs(m_storage, DbFile::SaleData);
+            if (!rs.open(table, column, id))
+                return fail(rs.errorString());
+            for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+                if (!rs.deleteCurrent())
+                    return fail(rs.errorString());
+        }
+    }
+    if (!tx.commit())
+        return fail(tx.errorString());
+    return true;
+}
+
+bool CustomerStore::folderSlots(qint64 id, FolderSlots::Slots* out)
+{
+    Recordset rs(m_storage, DbFile::SaleData);
+    if (!rs.open(kTable, QStringLiteral("ID"), id))
+        return fail(rs.errorString());
+    if (rs.eof())
+        return fail(QStringLiteral("顧客が見つかりません。他のコンピュータで削除された可能性があります。"));
+    for (int i = 0; i < Customer::kSlots; ++i)
+        (*out)[i] = rs.integer(kSlotColumns[i], Customer::kNoFolder);
+    return true;
+}
+
+bool CustomerStore::dropOnFolder(const QVector<qint64>& ids, qint64 currentFolder, qint64 target, bool copy,
+                                 int* refused)
+{
+    if (refused)
+        *refused = 0;
+    for (qint64 id : ids) {
+        Recordset rs(m_storage, DbFile::SaleData);
+        if (!rs.open(kTable, QStringLiteral("ID"), id))
+            return fail(rs.errorString());
+        if (rs.eof())
+            continue;  // deleted meanwhile on another computer
+        FolderSlots::Slots held;
+        for (int i = 0; i < Customer::kSlots; ++i)
+            held[i] = rs.integer(kSlotColumns[i], Customer::kNoFolder);
+        if (copy) {
+            if (!FolderSlots::copy(&held, target)) {
+                if (refused)
+                    ++*refused;
+                continue;
+            }
+        } else {
+            held = FolderSlots::move(held, currentFolder, target);
+        }
+        for (int i = 0; i < Customer::kSlots; ++i)
+            rs.setValue(kSlotColumns[i], held[i]);
+        if (!rs.update())
+            return fail(rs.errorString());
+    }
+    return true;
+}
+
+bool CustomerStore::findByPhonePrefix(const QString& text, CustomerHit* out, bool* found)
+{
+    *found = false;
+    const QString digits = common::DigitsOnly(text);
+    if (digits.isEmpty())
+        return true;
+    QSqlDatabase d = m_storage.connection(DbFile::SaleData, &m_error);
+    if (!d.isValid())
+        return false;
+    // Only the numbers are scanned; the one customer found is read whole.
+    QSqlQuery query(d);
+    query.setForwardOnly(true);
+    if (!query.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY \"ID\"").arg(columnList({"ID", "Tel1"}), Storage::quote(kTable))))
+        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    qint64 id = 0;
+    while (query.next()) {
+        if (digitsBeginWith(query.value(1).toString(), digits)) {
+            id = query.value(0).toLongLong();
+            break;
+        }
+    }
+    query.finish();
+    if (id == 0)
+        return true;
+    Customer c;
+    if (!read(id, &c, found))
+        return false;
+    if (!*found)
+        return true;
+    out->id = id;
+    out->firstFolder = c.firstFolder();
+    out->name = listName(c.name, c.name1, c.name2);
+    out->email = c.entry.email;
+    out->telephone = c.entry.telephone;
+    out->prefecture = listPrefecture(c.entry.prefecture, c.prefecture2);
+    return true;
+}
+
+bool CustomerStore::search(const QString& name, const QString& mail, const QString& tel, QVector<CustomerHit>* out)
+{
+    out->clear();
+    const QString telDigits = common::DigitsOnly(tel);
+    QSqlDatabase d = m_storage.connection(DbFile::SaleData, &m_error);
+    if (!d.isValid())
+        return false;
+    QSqlQuery query(d);
+    query.setForwardOnly(true);
+    const QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY \"ID\"")
+                            .arg(columnList({"ID", "Name", "Name1", "Name2", "EMAIL1", "Tel1", "ADR11", "ADR21", "U_No",
+                                             "FLD2", "FLD3", "FLD4", "FLD5"}),
+                                 Storage::quote(kTable));
+    if (!query.exec(sql))
+        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    while (query.next()) {
+        const QString storedName = textAt(query, 1);
+        const QString email = textAt(query, 4);
+        const QString telephone = textAt(query, 5);
+        if (!name.isEmpty() && !storedName.contains(name))
+            continue;
+        if (!mail.isEmpty() && !email.contains(mail))
+            continue;
+        // A telephone text without digits asks for nothing, as an empty one.
+        if (!telDigits.isEmpty() && !common::DigitsOnly(telephone).contains(telDigits))
+            continue;
+        CustomerHit hit;
+        hit.id = query.value(0).toLongLong();
+        hit.name = listName(storedName, textAt(query, 2), textAt(query, 3));
+        hit.email = email;
+        hit.telephone = telephone;
+        hit.prefecture = listPrefecture(textAt(query, 6), textAt(query, 7));
+        for (int i = 8; i < 13; ++i) {
+            if (!query.value(i).isNull() && query.value(i).toLongLong() != Customer::kNoFolder) {
+                hit.firstFolder = query.value(i).toLongLong();
+                break;
+            }
+        }
+        out->append(hit);
+    }
+    return true;
+}
+
+QString CustomerStore::dataSheet(const CustomerEntry& e)
+{
+    const QString indent(15, QLatin1Char(' '));
+    QString sex;
+    switch (e.sex) {
+    case CustomerEntry::Female:
+        sex = QStringLiteral("女性");
+        break;
+    case CustomerEntry::Male:
+        sex = QStringLiteral("男性");
+        break;
+    default:
+        sex = QStringLiteral("指定なし");
+        break;
+    }
+    QStringList lines(5);
+    auto item = [&](const QString& caption, const QString& value) { lines << indent + caption + value; };
+    item(QStringLiteral("顧客名 　： "), e.surname + e.givenName);
+    item(QStringLiteral("ふりがな ： "), e.surnameReading + e.givenReading);
+    lines << QString();
+    item(QStringLiteral("性別　　 ： "), sex);
+    item(QStringLiteral("生年月日 ： "), e.birthday);
+    lines << QString();
+    item(QStringLiteral("会社名　 ： "), e.company);
+    item(QStringLiteral("部署　　 ： "), e.department);
+    item(QStringLiteral("郵便番号 ： "), e.postalCode);
+    item(QStringLiteral("住所　　 ： "), e.prefecture);
+    item(QStringLiteral("　　　　　  "), e.address2);
+    item(QStringLiteral("　　　　　  "), e.address3);
+    item(QStringLiteral("電話番号 ： "), e.telephone);
+    item(QStringLiteral("FAX番号  ： "), e.fax);
+    item(QStringLiteral("携帯電話 ： "), e.mobile);
+    item(QStringLiteral("E_Mail   ： "), e.email);
+    item(QStringLiteral("URL      ： "), e.url);
+    lines << QString() << QString();
+    return lines.join(QLatin1String("\r\n")) + QLatin1String("\r\n");
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+
+// What a master window hands back to the window that opened it as a
+// picker. The slots are shared application state: the master fills them on
+// "転送" and closes, the opener reads them after its modal call returns.
+// The customer, architect and company masters fill the same slots, each
+// with its own meaning (see below); the architect master adds slots of its
+// own.
+struct MasterPickResult {
+    enum class Source { None, Customer, Architect, Company };
+
+    Source source = Source::None;
+    bool picked = false;  // set by a transfer; false after a plain close
+
+    //                      customer            architect            company
+    qint64 key = 0;          // customer ID         entry ID             company ID
+    QString personName;      // surname             architect name       person in charge
+    QString secondName;      // given name          —                    company reading
+    QString firmName;        // —                   office name          company name
+    QString postalCode;      // postal code         office postal code   postal code
+    QString zone;            // Adr2_ID as text     —                    —
+    QString address1;        // prefecture          office prefecture    prefecture
+    QString address2;        // address line 2      office line 2        address line 2
+    QString address3;        // address line 3      office line 3        address line 3
+    QString telephone;       // telephone           office telephone     telephone
+    QString fax;             // fax                 —                    fax
+    QString email;           // all selected, ","   —                    e-mail address
+    int sex = 0;             // sex code            —                    —
+
+    // The architect master's own slots: the architect and the office.
+    struct Architect {
+        QString name, postalCode, address1, address2, address3;
+        QString qualification;  // 資格 (U_CLASS1)
+        QString authority;      // 登録を受けた者 (U_CLASS2)
+        QString registration;   // 登録番号 (U_CLASS3)
+        QString officeName, officePostalCode, officeAddress1, officeAddress2, officeAddress3;
+        QString officeClass;         // C_CLASS1
+        QString officePrefecture;    // 知事登録 (C_CLASS2)
+        QString officeRegistration;  // C_CLASS3
+        QString officeTelephone, officeFax;
+    } architect;
+};
+
+namespace PickSlots {
+
+// The shared slots.
+MasterPickResult& result();
+// Empties the slots before a master is opened as a picker.
+void clear();
+
+// Where the composer wants the picked customers' addresses. While it is
+// not NoTarget the customer master opens in pick mode.
+enum MailTarget { NoTarget = 0, To = 1, Cc = 2, Bcc = 3 };
+int mailTarget();
+void setMailTarget(int target);
+
+}  // namespace PickSlots

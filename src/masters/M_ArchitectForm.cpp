@@ -1,0 +1,353 @@
+#include "M_ArchitectForm.h"
+
+#include "CustomerStore.h"
+#include "common.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace {
+
+bool g_designersOnly = false;
+
+// The texts of one column of a code list, in table order.
+QStringList codeList(Storage& storage, const QString& table, const QString& column)
+{
+    MasterTable t(storage, DbFile::MasterData, table);
+    QVector<MasterRow> rows;
+    QStringList out;
+    if (!t.list({}, &rows)) {
+        common::ErrorBox(t.errorString());
+        return out;
+    }
+    for (const MasterRow& r : rows)
+        out << r.text(column);
+    return out;
+}
+
+QComboBox* dropDown(const char* name, const QStringList& items)
+{
+    auto* c = new QComboBox;
+    c->setObjectName(QString::fromLatin1(name));
+    c->setEditable(true);
+    c->setInsertPolicy(QComboBox::NoInsert);
+    c->addItems(items);
+    c->setCurrentIndex(-1);
+    return c;
+}
+
+QLineEdit* edit(const char* name)
+{
+    auto* e = new QLineEdit;
+    e->setObjectName(QString::fromLatin1(name));
+    return e;
+}
+
+QPushButton* button(const char* name, const QString& caption, const QString& tip = {})
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    if (!tip.isEmpty())
+        b->setToolTip(tip);
+    return b;
+}
+
+}  // namespace
+
+void M_ArchitectForm::requestDesignersOnly()
+{
+    g_designersOnly = true;
+}
+
+M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent)
+    : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
+                 QStringLiteral("取引先登録を終了します。"), parent)
+{
+    setObjectName(QStringLiteral("M_ArchitectForm"));
+    setWindowTitle(QStringLiteral("業者登録"));
+    setHelpPage(QStringLiteral("kenchiku_master.html"));
+    resize(1040, 600);
+
+    QTreeWidget* list = recordList();
+    list->setObjectName(QStringLiteral("ConnectListView"));
+    list->setHeaderLabels({QStringLiteral("Name")});
+
+    QVector<Zone> zones;
+    CustomerStore zoneStore(storage);
+    if (!zoneStore.loadZones(&zones))
+        common::ErrorBox(zoneStore.errorString());
+    const QStringList classes = codeList(storage, QStringLiteral("Class"), QStringLiteral("Class"));
+    const QStringList offices = codeList(storage, QStringLiteral("Capacity1"), QStringLiteral("ADR_NAME"));
+    const QStringList authorities = codeList(storage, QStringLiteral("Capacity2"), QStringLiteral("ADR_NAME"));
+
+    auto* roles = new QGroupBox(QStringLiteral("業者属性"));
+    auto* rl = new QHBoxLayout(roles);
+    const QStringList roleNames{QStringLiteral("建築士"), QStringLiteral("設計者"), QStringLiteral("監理者"),
+                                QStringLiteral("代理者"), QStringLiteral("施工者")};
+    for (int i = 0; i < roleNames.size(); ++i) {
+        auto* c = new QCheckBox(roleNames[i]);
+        c->setObjectName(QStringLiteral("GyoushaCheck%1").arg(i));
+        m_roles << c;
+        rl->addWidget(c);
+        bindField(ArchitectTable::roleColumns().at(i), c);
+    }
+    rl->addStretch(1);
+
+    // One block per person: the architect (suffix "") and the office ("2").
+    struct Block {
+        QLineEdit* name;
+        QLineEdit* post;
+        QPushButton* adrBtn;
+        QPushButton* postBtn;
+        QComboBox* addr1;
+        QLineEdit* addr2;
+        QLineEdit* addr3;
+        QComboBox* class1;
+        QComboBox* class2;
+        QLineEdit* classText;
+        QLineEdit* tel;
+        QLineEdit* fax;
+        QLineEdit* mail;
+        QPushButton* mailTo;
+        QLineEdit* url;
+        QPushButton* urlTo;
+    };
+    const QString toAddress = QStringLiteral("郵便番号から住所を入力します。");
+    const QString toCode = QStringLiteral("住所から郵便番号を入力します。");
+    Block a{edit("ArchName"), edit("Post1"), button("AdrBtn", QStringLiteral("住所"), toAddress),
+            button("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), edit("Addr2Text"),
+            edit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities), edit("ClassText"),
+            edit("TelText"), edit("FaxText"), edit("MailText"), button("Mail_To", QStringLiteral("E_Mail")),
+            edit("UrlText"), button("URL_To", QStringLiteral("URL"))};
+    Block o{edit("OficceText"), edit("Post2"), button("AdrBtn2", QStringLiteral("住所"), toAddress),
+            button("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), edit("Addr2Text2"),
+            edit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices), edit("ClassText2"),
+            edit("TelText2"), edit("FaxText2"), edit("MailText2"), button("Mail_To2", QStringLiteral("E_Mail")),
+            edit("UrlText2"), button("URL_To2", QStringLiteral("URL"))};
+    fillPrefectures(a.addr1, zones);
+    fillPrefectures(o.addr1, zones);
+
+    auto frame = [](const QString& title, const Block& b, const QStringList& captions) {
+        auto* box = new QGroupBox(title);
+        auto* g = new QGridLayout(box);
+        int r = 0;
+        auto row = [&](const QString& caption, QWidget* w, QWidget* extra = nullptr, QWidget* extra2 = nullptr) {
+            g->addWidget(new QLabel(caption), r, 0);
+            if (!extra) {
+                g->addWidget(w, r, 1, 1, 3);
+            } else {
+                g->addWidget(w, r, 1);
+                g->addWidget(extra, r, 2, 1, extra2 ? 1 : 2);
+                if (extra2)
+                    g->addWidget(extra2, r, 3);
+            }
+            ++r;
+        };
+        row(captions[0], b.name);
+        row(QStringLiteral("郵便番号"), b.post, b.adrBtn, b.postBtn);
+        row(QStringLiteral("住所1"), b.addr1);
+        row(QStringLiteral("住所2"), b.addr2);
+        row(QStringLiteral("住所3"), b.addr3);
+        row(captions[1], b.class1);
+        row(captions[2], b.class2);
+        row(captions[3], b.classText);
+        row(QStringLiteral("電話番号"), b.tel);
+        row(QStringLiteral("FAX番号"), b.fax);
+        // The e-mail and web buttons stand where the captions would.
+        for (auto [button, field] : {std::pair{b.mailTo, b.mail}, std::pair{b.urlTo, b.url}}) {
+            g->addWidget(button, r, 0);
+            g->addWidget(field, r++, 1, 1, 3);
+        }
+        g->setColumnStretch(1, 1);
+        g->setRowStretch(r, 1);
+        return box;
+    };
+    QGroupBox* archFrame = frame(QStringLiteral("建築士情報"), a,
+                                 {QStringLiteral("建築士名"), QStringLiteral("資格"), QStringLiteral("建築士"), QStringLiteral("登録")});
+    QGroupBox* officeFrame =
+        frame(QStringLiteral("事務所情報"), o,
+              {QStringLiteral("所属事務所名"), QStringLiteral("建築士事務所"), QStringLiteral("知事登録"),
+               QStringLiteral("所属事務所登録")});
+    archFrame->setObjectName(QStringLiteral("ArchFrame"));
+    officeFrame->setObjectName(QStringLiteral("OfficeFrame"));
+
+    // Bound in the order Apply writes the columns.
+    const QVector<QWidget*> archFields{a.name, a.post, a.addr1, a.addr2, a.addr3, a.class1, a.class2, a.classText,
+                                       a.tel,  a.fax,  a.mail,  a.url};
+    const QVector<QWidget*> officeFields{o.name, o.post, o.addr1, o.addr2, o.addr3, o.class1, o.class2, o.classText,
+                                         o.tel,  o.fax,  o.mail,  o.url};
+    const QStringList& columns = ArchitectTable::textColumns();
+    for (int i = 0; i < archFields.size(); ++i)
+        bindField(columns.at(i), archFields[i]);
+    for (int i = 0; i < officeFields.size(); ++i)
+        bindField(columns.at(archFields.size() + i), officeFields[i]);
+    setEnterOrder(archFields + officeFields + QVector<QWidget*>{applyButton()});
+    addPostalBlock(a.post, a.addr1, a.addr2, a.addr3, a.adrBtn, a.postBtn);
+    addPostalBlock(o.post, o.addr1, o.addr2, o.addr3, o.adrBtn, o.postBtn);
+    copyOnLeave(a.tel, a.fax);
+    copyOnLeave(o.tel, o.fax);
+    connect(a.mailTo, &QPushButton::clicked, this, [this, m = a.mail] { openMail(this, m->text()); });
+    connect(o.mailTo, &QPushButton::clicked, this, [this, m = o.mail] { openMail(this, m->text()); });
+    connect(a.urlTo, &QPushButton::clicked, this, [u = a.url] { openUrl(u->text()); });
+    connect(o.urlTo, &QPushButton::clicked, this, [u = o.url] { openUrl(u->text()); });
+    m_frames = {roles, archFrame, officeFrame};
+    setEntryWidgets(m_frames);
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(list, 1);
+    left->addWidget(emptyLabel());
+    auto* frames = new QHBoxLayout;
+    frames->addWidget(archFrame, 1);
+    frames->addWidget(officeFrame, 1);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {newButton(), deleteButton(), applyButton()})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    for (QPushButton* b : {sendButton(), helpButton(), closeButton()})
+        buttons->addWidget(b);
+    auto* right = new QVBoxLayout;
+    right->addWidget(roles);
+    right->addLayout(frames, 1);
+    right->addLayout(buttons);
+    auto* root = new QHBoxLayout(this);
+    root->addLayout(left, 1);
+    root->addLayout(right, 4);
+    list->header()->resizeSection(0, 180);
+    setEdited(false);
+}
+
+void M_ArchitectForm::showEvent(QShowEvent* event)
+{
+    MasterForm::showEvent(event);
+    if (m_listed)
+        return;
+    m_listed = true;
+    relist(0);
+}
+
+void M_ArchitectForm::listRecords()
+{
+    const bool designersOnly = g_designersOnly;
+    g_designersOnly = false;
+    if (!ArchitectTable::list(storage(), designersOnly, &m_rows, &m_error)) {
+        m_rows.clear();
+        common::ErrorBox(m_error);
+        return;
+    }
+    for (const MasterRow& r : m_rows)
+        addListItem({r.text(QStringLiteral("U_NAME"))}, r.id);
+}
+
+int M_ArchitectForm::rowOf(qint64 id) const
+{
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].id == id)
+            return i;
+    return -1;
+}
+
+void M_ArchitectForm::showRecord(qint64 id)
+{
+    const int i = rowOf(id);
+    if (i < 0) {
+        clearFields();
+        return;
+    }
+    loadBound(m_rows[i]);
+}
+
+void M_ArchitectForm::clearFields()
+{
+    clearBound();
+}
+
+qint64 M_ArchitectForm::createRecord()
+{
+    return ArchitectTable::create(storage(), &m_error);
+}
+
+bool M_ArchitectForm::writeRecord(qint64 id, bool* found)
+{
+    const ColumnValues values = boundValues();
+    MasterTable table(storage(), DbFile::MasterData, ArchitectTable::kTable);
+    if (!table.write(id, values, found)) {
+        m_error = table.errorString();
+        return false;
+    }
+    const int i = rowOf(id);
+    if (*found && i >= 0)
+        for (const auto& [column, value] : values)
+            m_rows[i].set(column, value);
+    return true;
+}
+
+bool M_ArchitectForm::removeRecords(const QVector<qint64>& ids)
+{
+    MasterTable table(storage(), DbFile::MasterData, ArchitectTable::kTable);
+    for (qint64 id : ids) {
+        if (!table.remove(id)) {
+            m_error = table.errorString();
+            return false;
+        }
+    }
+    return true;
+}
+
+QStringList M_ArchitectForm::listTextsOf(qint64 id)
+{
+    const int i = rowOf(id);
+    return i < 0 ? QStringList() : QStringList{m_rows[i].text(QStringLiteral("U_NAME"))};
+}
+
+QString M_ArchitectForm::field(const char* name) const
+{
+    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->currentText();
+    return {};
+}
+
+void M_ArchitectForm::fillPick(MasterPickResult& r, bool)
+{
+    r.source = MasterPickResult::Source::Architect;
+    r.key = shownId();
+    MasterPickResult::Architect& a = r.architect;
+    a.name = field("ArchName");
+    a.postalCode = field("Post1");
+    a.address1 = field("Addr1Text");
+    a.address2 = field("Addr2Text");
+    a.address3 = field("Addr3Text");
+    a.qualification = field("Class1");
+    a.authority = field("Class2");
+    a.registration = field("ClassText");
+    a.officeName = field("OficceText");
+    a.officePostalCode = field("Post2");
+    a.officeAddress1 = field("Addr1Text2");
+    a.officeAddress2 = field("Addr2Text2");
+    a.officeAddress3 = field("Addr3Text2");
+    a.officeClass = field("Class12");
+    a.officePrefecture = field("Class22");
+    a.officeRegistration = field("ClassText2");
+    a.officeTelephone = field("TelText2");
+    a.officeFax = field("FaxText2");
+    // The shared slots: the person and the office that letters go to.
+    r.personName = a.name;
+    r.firmName = a.officeName;
+    r.postalCode = a.officePostalCode;
+    r.address1 = a.officeAddress1;
+    r.address2 = a.officeAddress2;
+    r.address3 = a.officeAddress3;
+    r.telephone = a.officeTelephone;
+}

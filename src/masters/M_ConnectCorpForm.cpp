@@ -1,0 +1,381 @@
+#include "M_ConnectCorpForm.h"
+
+#include "common.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+int g_trade = 0;
+
+QLineEdit* edit(const char* name)
+{
+    auto* e = new QLineEdit;
+    e->setObjectName(QString::fromLatin1(name));
+    return e;
+}
+
+QPushButton* button(const char* name, const QString& caption, const QString& tip = {})
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    if (!tip.isEmpty())
+        b->setToolTip(tip);
+    return b;
+}
+
+}  // namespace
+
+void M_ConnectCorpForm::requestTrade(int trade)
+{
+    g_trade = trade;
+}
+
+M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent)
+    : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
+                 QStringLiteral("取引先登録を終了します。"), parent)
+{
+    setObjectName(QStringLiteral("M_ConnectCorpForm"));
+    setWindowTitle(QStringLiteral("取引先登録"));
+    setHelpPage(QStringLiteral("tori_master.html"));
+    resize(900, 600);
+
+    QTreeWidget* list = recordList();
+    list->setObjectName(QStringLiteral("ConnectListView"));
+    list->setHeaderLabels({QStringLiteral("Name")});
+
+    CustomerStore zoneStore(storage);
+    if (!zoneStore.loadZones(&m_zones))
+        common::ErrorBox(zoneStore.errorString());
+
+    auto* trades = new QGroupBox(QStringLiteral("業者属性"));
+    auto* tl = new QHBoxLayout(trades);
+    const QStringList tradeNames{QStringLiteral("電気"), QStringLiteral("給排"), QStringLiteral("空調"),
+                                 QStringLiteral("その他")};
+    for (int i = 0; i < tradeNames.size(); ++i) {
+        auto* c = new QCheckBox(tradeNames[i]);
+        c->setObjectName(QStringLiteral("GyoushaCheck%1").arg(i));
+        tl->addWidget(c);
+        bindField(ConnectCorpTable::tradeColumns().at(i), c);
+    }
+    tl->addStretch(1);
+
+    QLineEdit* corpName = edit("CorpName");
+    QLineEdit* furigana = edit("CorpFurigana");
+    QLineEdit* post = edit("POST");
+    post->setMaximumWidth(120);
+    QPushButton* adrBtn = button("AdrBtn", QStringLiteral("住所"), QStringLiteral("郵便番号から住所を入力します。"));
+    QPushButton* postBtn = button("PostBtn", QStringLiteral("〒"), QStringLiteral("住所から郵便番号を入力します。"));
+    m_prefecture = new QComboBox;
+    m_prefecture->setObjectName(QStringLiteral("Addr1Text"));
+    fillPrefectures(m_prefecture, m_zones);
+    m_prefecture->setMaximumWidth(160);
+    QLineEdit* addr2 = edit("Addr2Text");
+    QLineEdit* addr3 = edit("Addr3Text");
+    QLineEdit* tel = edit("TelText");
+    QLineEdit* fax = edit("FaxText");
+    QLineEdit* tantou = edit("TantouText");
+    QLineEdit* busho = edit("Busho");
+    QLineEdit* katagaki = edit("Katagaki");
+    QLineEdit* mail = edit("MailText");
+    QLineEdit* url = edit("UrlText");
+    auto* bikou = new QPlainTextEdit;
+    bikou->setObjectName(QStringLiteral("Bikou"));
+    QPushButton* mailTo = button("Mail_To", QStringLiteral("E_Mail"), QStringLiteral("このアドレスにメールを作成します。"));
+    QPushButton* urlTo = button("URL_To", QStringLiteral("URL"), QStringLiteral("このホームページをブラウザで開きます。"));
+
+    auto* company = new QGroupBox(QStringLiteral("取引先情報"));
+    auto* g = new QGridLayout(company);
+    int r = 0;
+    auto row = [&](const QString& caption, QWidget* w) {
+        g->addWidget(new QLabel(caption), r, 0);
+        g->addWidget(w, r++, 1, 1, 3);
+    };
+    row(QStringLiteral("会社名"), corpName);
+    row(QStringLiteral("会社名ふりがな"), furigana);
+    g->addWidget(new QLabel(QStringLiteral("郵便番号")), r, 0);
+    auto* postRow = new QHBoxLayout;
+    postRow->addWidget(post);
+    postRow->addWidget(adrBtn);
+    postRow->addWidget(postBtn);
+    postRow->addStretch(1);
+    g->addLayout(postRow, r++, 1, 1, 3);
+    row(QStringLiteral("住所1"), m_prefecture);
+    row(QStringLiteral("住所2"), addr2);
+    row(QStringLiteral("住所3"), addr3);
+    g->addWidget(new QLabel(QStringLiteral("電話番号")), r, 0);
+    g->addWidget(tel, r, 1);
+    g->addWidget(new QLabel(QStringLiteral("FAX番号")), r, 2);
+    g->addWidget(fax, r++, 3);
+    g->setColumnStretch(1, 1);
+    g->setColumnStretch(3, 1);
+
+    auto* person = new QGroupBox(QStringLiteral("担当者設定"));
+    auto* pg = new QGridLayout(person);
+    pg->addWidget(new QLabel(QStringLiteral("担当者名")), 0, 0);
+    pg->addWidget(tantou, 0, 1, 1, 3);
+    pg->addWidget(new QLabel(QStringLiteral("部署")), 1, 0);
+    pg->addWidget(busho, 1, 1);
+    pg->addWidget(new QLabel(QStringLiteral("役職")), 1, 2);
+    pg->addWidget(katagaki, 1, 3);
+    pg->addWidget(new QLabel(QStringLiteral("メールアドレス")), 2, 0);
+    auto* mailRow = new QHBoxLayout;
+    mailRow->addWidget(mail, 1);
+    mailRow->addWidget(mailTo);
+    pg->addLayout(mailRow, 2, 1, 1, 3);
+    pg->addWidget(new QLabel(QStringLiteral("会社URL")), 3, 0);
+    auto* urlRow = new QHBoxLayout;
+    urlRow->addWidget(url, 1);
+    urlRow->addWidget(urlTo);
+    pg->addLayout(urlRow, 3, 1, 1, 3);
+    pg->setColumnStretch(1, 1);
+    pg->setColumnStretch(3, 1);
+
+    auto* note = new QGroupBox(QStringLiteral("備考"));
+    auto* nl = new QVBoxLayout(note);
+    nl->addWidget(bikou);
+
+    // Bound in the order Apply writes the columns; Adr_ID goes in after POST.
+    const QVector<QPair<const char*, QWidget*>> binds{
+        {"FURI", furigana}, {"Name", corpName},         {"POST", post},        {"Addr1", m_prefecture},
+        {"Addr2", addr2},   {"Addr3", addr3},           {"Tel", tel},          {"Fax", fax},
+        {"FLACK_NAME", tantou}, {"POST_AREA", busho},   {"STATUS_POS", katagaki}, {"E_MAIL", mail},
+        {"URL", url},       {"ANOTHER", bikou}};
+    for (const auto& [column, widget] : binds)
+        bindField(QString::fromLatin1(column), widget);
+    setEnterOrder({corpName, furigana, post, m_prefecture, addr2, addr3, tel, fax, tantou, busho, katagaki, mail, url,
+                   bikou});
+    addPostalBlock(post, m_prefecture, addr2, addr3, adrBtn, postBtn);
+    copyOnLeave(tel, fax);
+    connect(mailTo, &QPushButton::clicked, this, [this, mail] { openMail(this, mail->text()); });
+    connect(urlTo, &QPushButton::clicked, this, [url] { openUrl(url->text()); });
+    // Choosing a prefecture (or a postal look-up filling it) sets the zone.
+    auto chooseZone = [this](const QString& text) {
+        for (const Zone& z : m_zones)
+            if (z.name == text)
+                m_zoneId = z.id;
+    };
+    connect(m_prefecture, &QComboBox::currentTextChanged, this, chooseZone);
+    setEntryWidgets({trades, company, person, note});
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(list, 1);
+    left->addWidget(emptyLabel());
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {newButton(), deleteButton(), applyButton()})
+        buttons->addWidget(b);
+    buttons->addStretch(1);
+    for (QPushButton* b : {sendButton(), helpButton(), closeButton()})
+        buttons->addWidget(b);
+    auto* right = new QVBoxLayout;
+    right->addWidget(trades);
+    right->addWidget(company);
+    right->addWidget(person);
+    right->addWidget(note, 1);
+    right->addLayout(buttons);
+    auto* root = new QHBoxLayout(this);
+    root->addLayout(left, 1);
+    root->addLayout(right, 3);
+    list->header()->resizeSection(0, 180);
+
+    QHash<QString, qint64> placement;
+    QString error;
+    if (OptionColumns::read(storage, {QStringLiteral("CNCT_TOP"), QStringLiteral("CNCT_LEFT")}, &placement, &error)
+        && placement.size() == 2) {
+        QPoint p(static_cast<int>(placement.value(QStringLiteral("CNCT_LEFT")) * logicalDpiX() / 1440),
+                 static_cast<int>(placement.value(QStringLiteral("CNCT_TOP")) * logicalDpiY() / 1440));
+        if (const QScreen* screen = QApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            p.setX(qBound(area.left(), p.x(), qMax(area.left(), area.right() - 200)));
+            p.setY(qBound(area.top(), p.y(), qMax(area.top(), area.bottom() - 200)));
+        }
+        move(p);
+    }
+    setEdited(false);
+}
+
+void M_ConnectCorpForm::showEvent(QShowEvent* event)
+{
+    MasterForm::showEvent(event);
+    if (m_listed)
+        return;
+    m_listed = true;
+    relist(0);
+}
+
+void M_ConnectCorpForm::beforeClose()
+{
+    QString error;
+    if (!OptionColumns::write(storage(),
+                              {{QStringLiteral("CNCT_TOP"), y() * 1440 / qMax(1, logicalDpiY())},
+                               {QStringLiteral("CNCT_LEFT"), x() * 1440 / qMax(1, logicalDpiX())}},
+                              &error))
+        common::ErrorBox(error);
+}
+
+void M_ConnectCorpForm::listRecords()
+{
+    const int trade = g_trade;
+    g_trade = 0;
+    if (!ConnectCorpTable::list(storage(), trade, &m_rows, &m_error)) {
+        m_rows.clear();
+        common::ErrorBox(m_error);
+        return;
+    }
+    for (const MasterRow& r : m_rows)
+        addListItem({r.text(QStringLiteral("Name"))}, r.id);
+}
+
+int M_ConnectCorpForm::rowOf(qint64 id) const
+{
+    for (int i = 0; i < m_rows.size(); ++i)
+        if (m_rows[i].id == id)
+            return i;
+    return -1;
+}
+
+void M_ConnectCorpForm::showRecord(qint64 id)
+{
+    const int i = rowOf(id);
+    if (i < 0) {
+        clearFields();
+        return;
+    }
+    m_zoneId = m_rows[i].value(QStringLiteral("Adr_ID")).toLongLong();
+    loadBound(m_rows[i]);
+}
+
+void M_ConnectCorpForm::clearFields()
+{
+    clearBound();
+    m_zoneId = 0;
+}
+
+qint64 M_ConnectCorpForm::createRecord()
+{
+    return ConnectCorpTable::create(storage(), &m_error);
+}
+
+void M_ConnectCorpForm::afterCreate(qint64 id)
+{
+    MasterTable table(storage(), DbFile::MasterData, ConnectCorpTable::kTable);
+    MasterRow row;
+    bool found = false;
+    if (!table.read(id, &row, &found) || !found) {
+        relist(id);
+        return;
+    }
+    // The new company joins the list as it stands, even one listed for a trade.
+    m_rows.append(row);
+    addListItem({row.text(QStringLiteral("Name"))}, id);
+    setEmptyState(false);
+    selectId(id);
+    if (!enterOrder().isEmpty())
+        focusField(enterOrder().first());
+}
+
+bool M_ConnectCorpForm::writeRecord(qint64 id, bool* found)
+{
+    ColumnValues values;
+    for (const auto& v : boundValues()) {
+        values.append(v);
+        if (v.first == QLatin1String("POST"))
+            values.append({QStringLiteral("Adr_ID"), m_zoneId});
+    }
+    MasterTable table(storage(), DbFile::MasterData, ConnectCorpTable::kTable);
+    if (!table.write(id, values, found)) {
+        m_error = table.errorString();
+        return false;
+    }
+    const int i = rowOf(id);
+    if (*found && i >= 0)
+        for (const auto& [column, value] : values)
+            m_rows[i].set(column, value);
+    return true;
+}
+
+void M_ConnectCorpForm::afterApply(qint64 id)
+{
+    // Listed again: a trade request has been used up, so all companies show.
+    relist(id);
+}
+
+bool M_ConnectCorpForm::removeRecords(const QVector<qint64>& ids)
+{
+    MasterTable table(storage(), DbFile::MasterData, ConnectCorpTable::kTable);
+    for (qint64 id : ids) {
+        if (!table.remove(id)) {
+            m_error = table.errorString();
+            return false;
+        }
+        m_deleted << id;
+    }
+    return true;
+}
+
+void M_ConnectCorpForm::afterDelete(int firstDeletedRow)
+{
+    // Taken out of the list as it stands, without listing again.
+    QTreeWidget* list = recordList();
+    for (int i = list->topLevelItemCount() - 1; i >= 0; --i)
+        if (m_deleted.contains(itemId(list->topLevelItem(i))))
+            delete list->takeTopLevelItem(i);
+    m_rows.erase(std::remove_if(m_rows.begin(), m_rows.end(),
+                                [this](const MasterRow& r) { return m_deleted.contains(r.id); }),
+                 m_rows.end());
+    m_deleted.clear();
+    const int n = list->topLevelItemCount();
+    if (n == 0) {
+        showEmpty();
+        return;
+    }
+    selectRow(qBound(0, firstDeletedRow, n - 1));
+}
+
+QStringList M_ConnectCorpForm::listTextsOf(qint64 id)
+{
+    const int i = rowOf(id);
+    return i < 0 ? QStringList() : QStringList{m_rows[i].text(QStringLiteral("Name"))};
+}
+
+QString M_ConnectCorpForm::text(const char* name) const
+{
+    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->currentText();
+    return {};
+}
+
+void M_ConnectCorpForm::fillPick(MasterPickResult& r, bool)
+{
+    r.source = MasterPickResult::Source::Company;
+    r.key = shownId();
+    r.personName = text("TantouText");
+    r.secondName = text("CorpFurigana");
+    r.firmName = text("CorpName");
+    r.postalCode = text("POST");
+    r.address1 = text("Addr1Text");
+    r.address2 = text("Addr2Text");
+    r.address3 = text("Addr3Text");
+    r.telephone = text("TelText");
+    r.fax = text("FaxText");
+    r.email = text("MailText");
+}

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "CustomerStore.h"
+#include "MasterForm.h"
+
+class QCheckBox;
+class QPlainTextEdit;
+
+// The related companies "取引先登録": the companies the office works with
+// on a project, above all the equipment contractors, with their four trade
+// flags. The business-record window opens it to pick a company of a trade.
+class M_ConnectCorpForm : public MasterForm {
+    Q_OBJECT
+public:
+    explicit M_ConnectCorpForm(Storage& storage, QWidget* parent = nullptr);
+
+    // Set by the opener before the window lists: 1 電気, 2 給排, 3 空調,
+    // 4–6 その他. The next listing reads and clears it.
+    static void requestTrade(int trade);
+
+    const QVector<MasterRow>& rows() const { return m_rows; }
+    // The zone identifier of the chosen prefecture (Adr_ID).
+    qint64 zoneId() const { return m_zoneId; }
+
+protected:
+    void listRecords() override;
+    void showRecord(qint64 id) override;
+    void clearFields() override;
+    qint64 createRecord() override;
+    bool writeRecord(qint64 id, bool* found) override;
+    bool removeRecords(const QVector<qint64>& ids) override;
+    void fillPick(MasterPickResult& result, bool onlyShown) override;
+    QStringList listTextsOf(qint64 id) override;
+    QString storageError() const override { return m_error; }
+    void afterCreate(qint64 id) override;
+    void afterApply(qint64 id) override;
+    void afterDelete(int firstDeletedRow) override;
+    void beforeClose() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    int rowOf(qint64 id) const;
+    QString text(const char* name) const;
+
+    QVector<MasterRow> m_rows;  // the listed companies, in list order
+    QVector<qint64> m_deleted;  // by the last Delete
+    QVector<Zone> m_zones;
+    QComboBox* m_prefecture = nullptr;
+    qint64 m_zoneId = 0;
+    QString m_error;
+    bool m_listed = false;
+};

@@ -1,0 +1,605 @@
+#include "CustomerCsv.h"
+#include "CustomerStore.h"
+#include "FolderStore.h"
+#include "MasterTable.h"
+#include "Recordset.h"
+#include "ShiftJis.h"
+#include "TestSupport.h"
+
+#include <QFile>
+#include <QStringDecoder>
+#include <QtTest>
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+qint64 newCustomer(CustomerStore& store, qint64 folder, const QString& surname, const QString& tel = {},
+                   const QString& given = {})
+{
+    const qint64 id = store.create(folder);
+    CustomerEntry e;
+    e.surname = surname;
+    e.givenName = given;
+    e.telephone = tel;
+    bool found = false;
+    if (id <= 0 || !store.apply(id, e, {}, &found) || !found)
+        qFatal("could not create a customer: %s", qPrintable(store.errorString()));
+    return id;
+}
+
+QVector<qint64> idsIn(CustomerStore& store, qint64 folder)
+{
+    QVector<CustomerListItem> items;
+    if (!store.listFolder(folder, &items))
+        qFatal("%s", qPrintable(store.errorString()));
+    QVector<qint64> ids;
+    for (const CustomerListItem& i : items)
+        ids << i.id;
+    return ids;
+}
+
+int customerCount(Storage& s)
+{
+    Recordset rs(s, DbFile::SaleData);
+    return rs.open(QStringLiteral("UserMaster")) ? rs.recordCount() : -1;
+}
+
+qint64 addFolder(Storage& s, const QString& name)
+{
+    FolderStore folders(s, FolderStore::Kind::Customers);
+    qint64 id = 0;
+    QString error;
+    if (!folders.add(&id, &error) || !folders.rename(id, name, &error))
+        qFatal("%s", qPrintable(error));
+    return id;
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return f.readAll();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+}
+
+}  // namespace
+
+// The customer master's logic without a window: codes, folders, searches,
+// CSV files.
+class TestCustomers : public QObject {
+    Q_OBJECT
+
+private slots:
+    void shiftJisCodesAndRoundTrip()
+    {
+        // Kana and kanji give the negative 16-bit number of their two bytes.
+        QCOMPARE(ShiftJis::firstCharCode(u("あべ")), qint16(-32096));   // 0x82A0
+        QCOMPARE(ShiftJis::firstCharCode(u("山田")), qint16(-29102));   // 0x8E52
+        QCOMPARE(ShiftJis::firstCharCode(u("髙橋")), qint16(-1028));    // 0xFBFC, an IBM extension
+        QCOMPARE(ShiftJis::firstCharCode(u("ｱｲｳ")), qint16(177));       // half-width kana: one byte
+        QCOMPARE(ShiftJis::firstCharCode(QStringLiteral("Smith")), qint16(83));
+        QCOMPARE(ShiftJis::firstCharCode(u("𠮷野")), qint16(63));       // outside CP932
+        QCOMPARE(ShiftJis::firstCharCode(QString()), qint16(0));
+
+        // What Japanese input methods type on Linux (U+301C, U+2212) goes
+        // out as Windows writes it and comes back in Windows' form.
+        int unmappable = -1;
+        const QByteArray b = ShiftJis::encode(u("〜−‖髙①ｱ"), &unmappable);
+        QCOMPARE(unmappable, 0);
+        QCOMPARE(b, QByteArray("\x81\x60\x81\x7C\x81\x61\xFB\xFC\x87\x40\xB1"));
+        QString back;
+        QVERIFY(ShiftJis::decode(b, &back));
+        QCOMPARE(back, u("～－∥髙①ｱ"));
+        QCOMPARE(ShiftJis::encode(u("a𠮷b"), &unmappable), QByteArray("a?b"));
+        QCOMPARE(unmappable, 1);
+
+        QString text;
+        ShiftJis::Encoding enc;
+        int bad = -1;
+        QVERIFY(ShiftJis::decodeFile(QByteArray("\xEF\xBB\xBF") + u("山田").toUtf8(), &text, &enc, &bad));
+        QCOMPARE(text, u("山田"));
+        QCOMPARE(enc, ShiftJis::Encoding::Utf8Bom);
+        QVERIFY(ShiftJis::decodeFile(ShiftJis::encode(u("山田\r\n太郎")), &text, &enc, &bad));
+        QCOMPARE(enc, ShiftJis::Encoding::Cp932);
+        QCOMPARE(text, u("山田\r\n太郎"));
+        // A lead byte without its trail byte on line 3.
+        QVERIFY(!ShiftJis::decodeFile(ShiftJis::encode(u("一\n二\n")) + QByteArray("\x82\n"), &text, &enc, &bad));
+        QCOMPARE(bad, 3);
+    }
+
+    void newApplyAndDeleteKeepTheRowsRight()
+    {
+        TempAppDir dir;
+        CustomerStore store(dir.storage());
+        QVector<Zone> zones;
+        QVERIFY(store.loadZones(&zones));
+        QCOMPARE(zones.size(), 47);
+
+        const qint64 id = store.create(1);
+        QVERIFY(id > 0);
+        Customer c;
+        bool found = false;
+        QVERIFY(store.read(id, &c, &found));
+        QVERIFY(found);
+        QCOMPARE(c.name, u("<新規>"));
+        QCOMPARE(c.sexCode, qint64(-1));
+        QCOMPARE(c.shown().sex, int(CustomerEntry::NotSpecified));
+        QCOMPARE(c.folders[4], qint64(1));
+        QCOMPARE(idsIn(store, 1), QVector<qint64>{id});
+
+        CustomerEntry e;
+        e.surname = u("  山田 ");
+        e.givenName = u("太郎");
+        e.surnameReading = u("やまだ");
+        e.givenReading = u("たろう");
+        e.prefecture = u("京都府");
+        QVERIFY(store.apply(id, e, zones, &found));
+        QVERIFY(store.read(id, &c, &found));
+        QCOMPARE(c.name, u("山田 太郎"));
+        QCOMPARE(c.name1, u("山田"));
+        QCOMPARE(c.reading, u("やまだ たろう"));
+        QCOMPARE(c.uid, qint64(-29102));
+        QCOMPARE(c.sexCode, qint64(0));      // applied without a sex
+        QCOMPARE(c.zoneId, qint64(26));      // 京都府, not 東京都
+        e.surname = u("あべ");
+        e.prefecture = u("東京都");
+        QVERIFY(store.apply(id, e, zones, &found));
+        QVERIFY(store.read(id, &c, &found));
+        QCOMPARE(c.uid, qint64(-32096));
+        QCOMPARE(c.zoneId, qint64(13));
+        // An empty surname leaves U_ID as it was.
+        e.surname.clear();
+        QVERIFY(store.apply(id, e, zones, &found));
+        QVERIFY(store.read(id, &c, &found));
+        QCOMPARE(c.uid, qint64(-32096));
+        QCOMPARE(c.name, u(" 太郎"));
+
+        // A customer stored with only its whole name shows it as surname.
+        {
+            Recordset rs(dir.storage(), DbFile::SaleData);
+            QVERIFY(rs.open(QStringLiteral("UserMaster"), QStringLiteral("ID"), id));
+            rs.setValue(QStringLiteral("Name1"), QVariant());
+            rs.setValue(QStringLiteral("Name"), u("鈴木一郎"));
+            rs.setValue(QStringLiteral("FURI"), u("すずきいちろう"));
+            rs.setValue(QStringLiteral("Furi1"), QString());
+            rs.setValue(QStringLiteral("SEX"), 7);
+            QVERIFY(rs.update());
+        }
+        QVERIFY(store.read(id, &c, &found));
+        QCOMPARE(c.shown().surname, u("鈴木一郎"));
+        QCOMPARE(c.shown().surnameReading, u("すずきいちろう"));
+        QCOMPARE(c.shown().sex, int(CustomerEntry::NotSpecified));
+
+        // Delete takes the family rows along, and only those.
+        const qint64 other = newCustomer(store, 1, u("佐藤"));
+        for (qint64 owner : {id, id, other}) {
+            Recordset fam(dir.storage(), DbFile::SaleData);
+            QVERIFY(fam.open(QStringLiteral("FamilyForm"), QStringLiteral("ID"), 0));
+            QVERIFY(fam.addNew() > 0);
+            fam.setValue(QStringLiteral("U_ID"), owner);
+            QVERIFY(fam.update());
+        }
+        int family = 0;
+        QVERIFY(store.read(id, &c, &found, &family));
+        QCOMPARE(family, 2);
+        QVERIFY(store.remove({id}));
+        QVERIFY(store.read(id, &c, &found));
+        QVERIFY(!found);
+        QVERIFY(store.read(other, &c, &found, &family));
+        QCOMPARE(family, 1);
+        // Apply on a vanished row writes nothing and says so.
+        QVERIFY(store.apply(id, e, zones, &found));
+        QVERIFY(!found);
+        QCOMPARE(customerCount(dir.storage()), 1);
+    }
+
+    void foldersMoveCopyAndStopAtFive()
+    {
+        TempAppDir dir;
+        CustomerStore store(dir.storage());
+        QVector<qint64> f{1};
+        for (const char* n : {"二", "三", "四", "五", "六"})
+            f << addFolder(dir.storage(), u(n));
+        const qint64 a = newCustomer(store, f[0], u("甲"));
+        const qint64 b = newCustomer(store, f[0], u("乙"));
+        int refused = -1;
+
+        // Move: out of the current folder into the target.
+        QVERIFY(store.dropOnFolder({a}, f[0], f[1], false, &refused));
+        QCOMPARE(idsIn(store, f[0]), QVector<qint64>{b});
+        QCOMPARE(idsIn(store, f[1]), QVector<qint64>{a});
+
+        // Copy: into the first free slot; the customer stands in both.
+        QVERIFY(store.dropOnFolder({a}, f[1], f[0], true, &refused));
+        QCOMPARE(idsIn(store, f[0]), (QVector<qint64>{a, b}));
+        QCOMPARE(idsIn(store, f[1]), QVector<qint64>{a});
+        // Copying onto a folder it already stands in changes nothing;
+        // moving it there removes it from the current one.
+        FolderSlots::Slots before, after;
+        QVERIFY(store.folderSlots(a, &before));
+        QVERIFY(store.dropOnFolder({a}, f[1], f[0], true, &refused));
+        QVERIFY(store.folderSlots(a, &after));
+        QCOMPARE(after, before);
+        QVERIFY(store.dropOnFolder({a}, f[1], f[0], false, &refused));
+        QCOMPARE(idsIn(store, f[1]), QVector<qint64>{});
+        QCOMPARE(idsIn(store, f[0]), (QVector<qint64>{a, b}));
+
+        // Standing twice in one folder lists twice; a copy there removes
+        // the later duplicate.
+        {
+            Recordset rs(dir.storage(), DbFile::SaleData);
+            QVERIFY(rs.open(QStringLiteral("UserMaster"), QStringLiteral("ID"), b));
+            rs.setValue(QStringLiteral("FLD3"), f[0]);
+            QVERIFY(rs.update());
+        }
+        QCOMPARE(idsIn(store, f[0]), (QVector<qint64>{a, b, b}));
+        QVERIFY(store.dropOnFolder({b}, f[0], f[0], true, &refused));
+        QCOMPARE(idsIn(store, f[0]), (QVector<qint64>{a, b}));
+
+        // Five folders at most: the sixth is refused and nothing changes.
+        for (int i = 1; i < 5; ++i)
+            QVERIFY(store.dropOnFolder({b}, f[0], f[i], true, &refused));
+        QCOMPARE(refused, 0);
+        QVERIFY(store.folderSlots(b, &before));
+        QVERIFY(store.dropOnFolder({a, b}, f[0], f[5], true, &refused));
+        QCOMPARE(refused, 1);
+        QVERIFY(store.folderSlots(b, &after));
+        QCOMPARE(after, before);
+        QCOMPARE(idsIn(store, f[5]), QVector<qint64>{a});
+    }
+
+    void telephoneSearchComparesLeadingDigits()
+    {
+        TempAppDir dir;
+        CustomerStore store(dir.storage());
+        newCustomer(store, 1, u("無番"));
+        const qint64 hyphens = newCustomer(store, 1, u("東京"), u("03-1234-5678"));
+        const qint64 parens = newCustomer(store, 1, u("大阪"), u("(06)6345-0000"));
+        const qint64 mobile = newCustomer(store, 1, u("携帯"), u("090 3333 4444"));
+        CustomerHit hit;
+        bool found = false;
+        QVERIFY(store.findByPhonePrefix(u("03"), &hit, &found));
+        QVERIFY(found);
+        QCOMPARE(hit.id, hyphens);
+        QCOMPARE(hit.firstFolder, qint64(1));
+        QVERIFY(store.findByPhonePrefix(u("０６-"), &hit, &found));  // full-width digits are no digits
+        QVERIFY(!found);
+        QVERIFY(store.findByPhonePrefix(u("06-6345"), &hit, &found));
+        QCOMPARE(hit.id, parens);
+        QVERIFY(store.findByPhonePrefix(u("0903"), &hit, &found));
+        QCOMPARE(hit.id, mobile);
+        // A prefix, not a part: "3" is inside both numbers but starts neither.
+        QVERIFY(store.findByPhonePrefix(u("3"), &hit, &found));
+        QVERIFY(!found);
+        QVERIFY(store.findByPhonePrefix(u("ー"), &hit, &found));
+        QVERIFY(!found);
+    }
+
+    void conditionSearchNeedsEveryGivenText()
+    {
+        TempAppDir dir;
+        CustomerStore store(dir.storage());
+        const qint64 a = newCustomer(store, 1, u("山田"), u("03-1234-5678"), u("太郎"));
+        const qint64 b = newCustomer(store, 1, u("山本"), u("06-1234-0000"), u("花子"));
+        const qint64 c = store.create(0);  // in no folder at all
+        QVector<CustomerHit> hits;
+        QVERIFY(store.search({}, {}, {}, &hits));
+        QCOMPARE(hits.size(), 3);
+        QCOMPARE(hits[2].id, c);
+        QCOMPARE(hits[2].firstFolder, Customer::kNoFolder);
+        QVERIFY(store.search(u("山"), {}, u("(1234)"), &hits));
+        QCOMPARE(hits.size(), 2);
+        QVERIFY(store.search(u("山"), {}, u("5678"), &hits));
+        QCOMPARE(hits.size(), 1);
+        QCOMPARE(hits[0].id, a);
+        QCOMPARE(hits[0].name, u("山田 太郎"));
+        QVERIFY(store.search(u("花子"), u("@"), {}, &hits));
+        QCOMPARE(hits.size(), 0);  // b has no e-mail
+        QVERIFY(store.search(u("花子"), {}, {}, &hits));
+        QCOMPARE(hits.size(), 1);
+        QCOMPARE(hits[0].id, b);
+    }
+
+    void dataSheetLayout()
+    {
+        CustomerEntry e;
+        e.surname = u("山田");
+        e.givenName = u("太郎");
+        e.prefecture = u("東京都");
+        e.address2 = u("千代田区");
+        const QString sheet = CustomerStore::dataSheet(e);
+        const QStringList lines = sheet.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 5 + 19 + 1);
+        QCOMPARE(lines.mid(0, 5), QStringList(5));
+        QCOMPARE(lines[5], QString(15, QLatin1Char(' ')) + u("顧客名 　： 山田太郎"));
+        QCOMPARE(lines[8], QString(15, QLatin1Char(' ')) + u("性別　　 ： 指定なし"));
+        QCOMPARE(lines[14], QString(15, QLatin1Char(' ')) + u("住所　　 ： 東京都"));
+        QCOMPARE(lines[15], QString(15, QLatin1Char(' ')) + u("　　　　　  千代田区"));
+        QCOMPARE(lines[21], QString(15, QLatin1Char(' ')) + u("URL      ： "));
+        QVERIFY(sheet.endsWith(QStringLiteral("\r\n\r\n\r\n")));
+        e.sex = CustomerEntry::Male;
+        QVERIFY(CustomerStore::dataSheet(e).contains(u("性別　　 ： 男性")));
+    }
+
+    void splittingLines_data()
+    {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("fields");
+        QTest::newRow("plain, trimmed") << u(" a , b,c ") << QStringList{u("a"), u("b"), u("c")};
+        QTest::newRow("empty fields") << u(",,") << QStringList{QString(), QString(), QString()};
+        QTest::newRow("quoted comma") << u("\"1-1, 大和ビル\",x") << QStringList{u("1-1, 大和ビル"), u("x")};
+        QTest::newRow("blanks kept inside quotes") << u(" \" a \" ,b") << QStringList{u(" a "), u("b")};
+        QTest::newRow("doubled quotes") << u("\"株式会社\"\"大和\"\"\",y") << QStringList{u("株式会社\"大和\""), u("y")};
+        QTest::newRow("quotes never doubled") << u("\"say \"hi\"\",z") << QStringList{u("say \"hi\""), u("z")};
+        QTest::newRow("quote inside a bare field") << u("5'10\",x") << QStringList{u("5'10\""), u("x")};
+        QTest::newRow("full-width blank kept") << u("　山田　,") << QStringList{u("　山田　"), QString()};
+    }
+    void splittingLines()
+    {
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QStringList got;
+        QVERIFY(CustomerCsv::splitLine(line, &got));
+        QCOMPARE(got, fields);
+    }
+
+    void headerRecognition()
+    {
+        QCOMPARE(CustomerImport::recognize(u("携帯電話番号")), 14);  // rule 14 replaces rule 12
+        QCOMPARE(CustomerImport::recognize(u("氏名")), 0);
+        QCOMPARE(CustomerImport::recognize(u("名")), 4);
+        QCOMPARE(CustomerImport::recognize(u("姓ふりがな")), 0);
+        QCOMPARE(CustomerImport::recognize(u("会社名")), 6);
+        QCOMPARE(CustomerImport::recognize(u("〒")), 8);
+        QCOMPARE(CustomerImport::recognize(u("住所２")), 10);
+        QCOMPARE(CustomerImport::recognize(u("ＦＡＸ")), 13);
+        QCOMPARE(CustomerImport::recognize(u("Ｅメール")), 15);
+        QCOMPARE(CustomerImport::recognize(u("ホームページURL")), 16);
+        QCOMPARE(CustomerImport::recognize(u("性別")), 0);
+        QStringList recognised;
+        for (const QString& h : CustomerCsv::exportHeader())
+            recognised << (CustomerImport::recognize(h) ? h : QString());
+        QCOMPARE(recognised.count(QString()), 3);  // the readings and the sex
+    }
+
+    void exportThenImportRoundTrip()
+    {
+        TempAppDir dir;
+        CustomerStore store(dir.storage());
+        const qint64 id = store.create(1);
+        CustomerEntry e;
+        e.surname = u("髙橋");
+        e.givenName = u("花子");
+        e.surnameReading = u("たかはし");
+        e.givenReading = u("はなこ");
+        e.sex = CustomerEntry::Female;
+        e.birthday = u("1985/12/24");
+        e.company = u("株式会社 大和");
+        e.department = u("設計部");
+        e.postalCode = u("530-0001");
+        e.prefecture = u("大阪府");
+        e.address2 = u("大阪市北区梅田");
+        e.address3 = u("2-4-9, 梅田ビル〜3F");
+        e.telephone = u("06-6345-0000");
+        e.fax = u("06-6345-0001");
+        e.mobile = u("080-3333-4444");
+        e.email = u("hanako@example.jp");
+        e.url = u("https://example.jp/\"top\"");
+        bool found = false;
+        QVERIFY(store.apply(id, e, {}, &found));
+        newCustomer(store, 1, u("佐藤"));
+
+        int rows = 0, unmappable = -1;
+        QString error;
+        const QString sjisPath = dir.file(QStringLiteral("顧客マスター.csv"));
+        QVERIFY2(CustomerCsv::exportFile(dir.storage(), sjisPath, false, &rows, &unmappable, &error), qPrintable(error));
+        QCOMPARE(rows, 2);
+        QCOMPARE(unmappable, 0);
+        const QByteArray bytes = readFile(sjisPath);
+        QString text;
+        QVERIFY(ShiftJis::decode(bytes, &text));
+        const QStringList lines = text.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 4);  // header, two customers, the empty rest after the last CRLF
+        QCOMPARE(lines[0], u("\"姓ふりがな\",\"名ふりがな\",\"姓\",\"名\",\"性別\",\"生年月日\",\"会社名\",\"部署\",\"郵便番号\","
+                             "\"住所1\",\"住所2\",\"住所3\",\"電話番号\",\"FAX番号\",\"携帯電話番号\",\"E_Mail\",\"URL\""));
+        QVERIFY(lines[1].startsWith(u("\"たかはし\",\"はなこ\",\"髙橋\",\"花子\",\"女性\",")));
+        QVERIFY(lines[1].endsWith(u("\"https://example.jp/\"top\"\"")));
+        QVERIFY(lines[2].contains(u("\"佐藤\",\"\",\"\",")));  // sex 0: empty
+
+        CustomerImport import(dir.storage());
+        QVERIFY2(import.load(sjisPath), qPrintable(import.errorString()));
+        QCOMPARE(import.encoding(), ShiftJis::Encoding::Cp932);
+        QVERIFY(import.headerRecognised());
+        QCOMPARE(import.rowsToImport(), 2);
+        for (int c : {0, 1, 4})
+            QVERIFY(!import.isTicked(c));
+        import.assign(0, 1);
+        import.assign(1, 2);
+        int added = 0;
+        QVERIFY2(import.run(0, &added), qPrintable(import.errorString()));
+        QCOMPARE(added, 2);
+
+        Recordset rs(dir.storage(), DbFile::SaleData);
+        QVERIFY(rs.open(QStringLiteral("UserMaster"), QStringLiteral("Name1"), u("髙橋")));
+        QCOMPARE(rs.recordCount(), 2);
+        rs.moveLast();
+        QCOMPARE(rs.text(QStringLiteral("Name")), u("髙橋花子"));
+        QCOMPARE(rs.text(QStringLiteral("Furi2")), u("はなこ"));
+        QCOMPARE(rs.text(QStringLiteral("ADR13")), u("2-4-9, 梅田ビル～3F"));
+        QCOMPARE(rs.text(QStringLiteral("URL1")), e.url);
+        QCOMPARE(rs.text(QStringLiteral("HDYTEL1")), e.mobile);
+        QVERIFY(rs.isNull(QStringLiteral("SEX")));
+        QVERIFY(rs.isNull(QStringLiteral("U_No")));  // no folder
+
+        // UTF-8 export carries a BOM and reads back the same.
+        QVERIFY(CustomerCsv::exportFile(dir.storage(), dir.file(QStringLiteral("u.csv")), true, &rows, nullptr, &error));
+        QVERIFY(readFile(dir.file(QStringLiteral("u.csv"))).startsWith("\xEF\xBB\xBF\"\xE5\xA7\x93"));
+        QVERIFY(import.load(dir.file(QStringLiteral("u.csv"))));
+        QCOMPARE(import.encoding(), ShiftJis::Encoding::Utf8Bom);
+        QCOMPARE(import.rowsToImport(), 4);
+    }
+
+    void emptyMasterWritesNoFile()
+    {
+        TempAppDir dir;
+        int rows = -1;
+        QString error;
+        QVERIFY(CustomerCsv::exportFile(dir.storage(), dir.file(QStringLiteral("x.csv")), false, &rows, nullptr, &error));
+        QCOMPARE(rows, 0);
+        QVERIFY(!QFile::exists(dir.file(QStringLiteral("x.csv"))));
+    }
+
+    void importOfASpreadsheetFile()
+    {
+        TempAppDir dir;
+        const qint64 folder = addFolder(dir.storage(), u("取込"));
+        CustomerImport import(dir.storage());
+        QVERIFY2(import.load(QStringLiteral(SD_TEST_DATA_DIR "/customers_excel_sjis.csv")), qPrintable(import.errorString()));
+        QCOMPARE(import.encoding(), ShiftJis::Encoding::Cp932);
+        QCOMPARE(import.columnCount(), 17);
+        QVector<int> codes;
+        for (int c = 0; c < import.columnCount(); ++c)
+            codes << (import.isTicked(c) ? import.targetOf(c) : 0);
+        QCOMPARE(codes, (QVector<int>{0, 3, 4, 0, 0, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}));
+        import.assign(3, 1);
+        import.assign(4, 2);
+        int added = 0;
+        QVERIFY(import.run(folder, &added));
+        QCOMPARE(added, 3);
+
+        CustomerStore store(dir.storage());
+        QVector<CustomerListItem> items;
+        QVERIFY(store.listFolder(folder, &items));
+        QCOMPARE(items.size(), 3);
+        QCOMPARE(items[1].name, u("髙橋花子"));
+        Customer c;
+        bool found = false;
+        QVERIFY(store.read(items[0].id, &c, &found));
+        QCOMPARE(c.entry.company, u("株式会社\"大和\"建設"));
+        QCOMPARE(c.entry.address3, u("1-1-1, 大和ビル3F"));
+        QCOMPARE(c.entry.surnameReading, u("やまだ"));
+        QCOMPARE(c.entry.telephone, u("03-1234-5678"));
+        QVERIFY(store.read(items[2].id, &c, &found));
+        QCOMPARE(c.entry.address3, u("５～７丁目 ①号棟"));
+        QCOMPARE(c.entry.mobile, QString());
+        QCOMPARE(c.entry.url, QString());
+        CustomerHit hit;
+        QVERIFY(store.findByPhonePrefix(u("066345"), &hit, &found));
+        QCOMPARE(hit.id, items[1].id);
+    }
+
+    void importWithoutHeaderAndBrokenFiles()
+    {
+        TempAppDir dir;
+        // No recognisable header: the first line is a customer too.
+        const QString plain = dir.file(QStringLiteral("plain.csv"));
+        writeFile(plain, u("山田,太郎,03-1111-2222\n佐藤,花子,06-3333-4444\n").toUtf8());
+        CustomerImport import(dir.storage());
+        QVERIFY(import.load(plain));
+        QVERIFY(!import.headerRecognised());
+        QCOMPARE(import.encoding(), ShiftJis::Encoding::Utf8);
+        import.assign(0, 3);
+        import.assign(1, 4);
+        import.assign(2, 12);
+        import.setTicked(2, false);
+        int added = 0;
+        QVERIFY(import.run(0, &added));
+        QCOMPARE(added, 2);
+        CustomerStore store(dir.storage());
+        QVector<CustomerHit> hits;
+        QVERIFY(store.search(u("山田太郎"), {}, {}, &hits));
+        QCOMPARE(hits.size(), 1);
+        QCOMPARE(hits[0].telephone, QString());  // unticked
+
+        // An unclosed quote on line 3: reported, nothing imported.
+        const QString broken = dir.file(QStringLiteral("broken.csv"));
+        writeFile(broken, ShiftJis::encode(u("姓,名\r\n一,二\r\n\"三,四\r\n五,六\r\n")));
+        QVERIFY(!import.load(broken));
+        QVERIFY2(import.errorString().startsWith(u("3 行目")), qPrintable(import.errorString()));
+        QCOMPARE(import.rowsToImport(), 0);
+        QVERIFY(import.run(0, &added));
+        QCOMPARE(added, 0);
+        const QString badBytes = dir.file(QStringLiteral("bytes.csv"));
+        writeFile(badBytes, ShiftJis::encode(u("姓,名\r\n一,二\r\n")) + QByteArray("\x82,\x82\r\n"));
+        QVERIFY(!import.load(badBytes));
+        QVERIFY(import.errorString().startsWith(u("3 行目")));
+        QCOMPARE(customerCount(dir.storage()), 2);
+
+        // A write that fails half-way leaves nothing behind.
+        const QString many = dir.file(QStringLiteral("many.csv"));
+        QByteArray body = "姓,名\n";
+        for (int i = 0; i < 50; ++i)
+            body += "x,y\n";
+        writeFile(many, body);
+        QVERIFY(import.load(many));
+        QString error;
+        QVERIFY(setReadOnly(dir.storage(), DbFile::SaleData, true, &error));
+        QVERIFY(!import.run(0, &added));
+        QVERIFY(!import.errorString().isEmpty());
+        QVERIFY(setReadOnly(dir.storage(), DbFile::SaleData, false, &error));
+        QCOMPARE(customerCount(dir.storage()), 2);
+        QVERIFY(import.run(0, &added));
+        QCOMPARE(customerCount(dir.storage()), 52);
+    }
+
+    void architectAndCompanyLists()
+    {
+        TempAppDir dir;
+        QString error;
+        QVector<qint64> ids;
+        for (int i = 0; i < 4; ++i)
+            ids << ArchitectTable::create(dir.storage(), &error);
+        MasterTable architects(dir.storage(), DbFile::MasterData, ArchitectTable::kTable);
+        bool found = false;
+        QVERIFY(architects.write(ids[0], {{QStringLiteral("K_FLG"), 1}}, &found));
+        QVERIFY(architects.write(ids[1], {{QStringLiteral("A_FLG"), 1}}, &found));
+        QVERIFY(architects.write(ids[2], {{QStringLiteral("S_FLG"), 1}, {QStringLiteral("A_FLG"), 0}}, &found));
+        QVector<MasterRow> rows;
+        QVERIFY(ArchitectTable::list(dir.storage(), true, &rows, &error));
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].id, ids[1]);
+        QCOMPARE(rows[1].id, ids[2]);
+        QVERIFY(ArchitectTable::list(dir.storage(), false, &rows, &error));
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows[3].text(QStringLiteral("U_NAME")), u("<新規>"));
+        QCOMPARE(rows[3].text(QStringLiteral("C_FAX")), QString());
+        QVERIFY(!rows[3].isNull(QStringLiteral("C_FAX")));
+        QVERIFY(rows[3].isNull(QStringLiteral("A_FLG")));     // offered in no role list yet
+        QVERIFY(rows[3].isNull(QStringLiteral("U_E_MAIL")));
+        QVERIFY(architects.remove(ids[3]));
+        QVERIFY(architects.write(ids[3], {{QStringLiteral("U_NAME"), u("x")}}, &found));
+        QVERIFY(!found);
+
+        const qint64 plumber = ConnectCorpTable::create(dir.storage(), &error);
+        const qint64 other = ConnectCorpTable::create(dir.storage(), &error);
+        ConnectCorpTable::create(dir.storage(), &error);
+        MasterTable companies(dir.storage(), DbFile::MasterData, ConnectCorpTable::kTable);
+        QVERIFY(companies.write(plumber, {{QStringLiteral("K_FLG"), 1}}, &found));
+        QVERIFY(companies.write(other, {{QStringLiteral("S_FLG"), 1}}, &found));
+        QVERIFY(ConnectCorpTable::list(dir.storage(), 2, &rows, &error));
+        QCOMPARE(rows.size(), 1);
+        QCOMPARE(rows[0].id, plumber);
+        for (int trade : {4, 5, 6}) {
+            QVERIFY(ConnectCorpTable::list(dir.storage(), trade, &rows, &error));
+            QCOMPARE(rows.size(), 1);
+            QCOMPARE(rows[0].id, other);
+        }
+        QVERIFY(ConnectCorpTable::list(dir.storage(), 1, &rows, &error));
+        QCOMPARE(rows.size(), 0);
+        QVERIFY(ConnectCorpTable::list(dir.storage(), 0, &rows, &error));
+        QCOMPARE(rows.size(), 3);
+        QVERIFY(rows[2].isNull(QStringLiteral("E_FLG")));
+        QCOMPARE(rows[2].text(QStringLiteral("Name")), u("<新規>"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCustomers)
+#include "tst_customers.moc"

@@ -1,0 +1,746 @@
+#include "CustomerStore.h"
+#include "FolderStore.h"
+#include "HelpForm.h"
+#include "M_ArchitectForm.h"
+#include "M_ConnectCorpForm.h"
+#include "M_UserMasterForm.h"
+#include "Masters.h"
+#include "MenuForm.h"
+#include "PostalLookup.h"
+#include "PrnCommon.h"
+#include "Recordset.h"
+#include "ShiftJis.h"
+#include "TestSupport.h"
+#include "UserCsvImportForm.h"
+#include "UserSearchForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+QStringList column(QTreeWidget* list, int c = 0)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(c);
+    return out;
+}
+
+template <class T = QLineEdit>
+T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+
+void click(QWidget& w, const char* name)
+{
+    child<QPushButton>(w, name)->click();
+}
+
+void pressEnter(QWidget* w)
+{
+    w->setFocus();
+    QTest::keyClick(w, Qt::Key_Return);
+}
+
+QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* col)
+{
+    Recordset rs(s, db);
+    rs.open(table, QStringLiteral("ID"), id);
+    return rs.value(QString::fromLatin1(col));
+}
+
+qint64 addFolder(Storage& s, const QString& name)
+{
+    FolderStore folders(s, FolderStore::Kind::Customers);
+    qint64 id = 0;
+    QString error;
+    if (!folders.add(&id, &error) || !folders.rename(id, name, &error))
+        qFatal("%s", qPrintable(error));
+    return id;
+}
+
+// Runs once the next modal window is open: tests drive the import and
+// search windows the way a user would, inside their own event loop.
+template <class F>
+void whenModal(F f)
+{
+    QTimer::singleShot(0, [f] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w)
+            qFatal("no modal window opened");
+        f(w);
+    });
+}
+
+// A customer window on the first folder, shown.
+struct CustomerWindow {
+    explicit CustomerWindow(Storage& s, qint64 folder = 1)
+        : form(s)
+    {
+        form.openWithFolder(folder);
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+    }
+    QTreeWidget* list() { return form.recordList(); }
+    QLineEdit* f(const char* name) { return child(form, name); }
+    void create(const QString& surname, const QString& tel = {}, const QString& mail = {})
+    {
+        form.newRecord();
+        f("NameText0")->setText(surname);
+        f("Tell1")->setText(tel);
+        f("E_Mail1")->setText(mail);
+        form.apply();
+    }
+    M_UserMasterForm form;
+};
+
+}  // namespace
+
+// The master windows as office staff use them: customers filed in folders,
+// architects with their roles, companies with their trades, CSV files and
+// searches, and the pick results other windows read.
+class TestMasterForms : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { PickSlots::setMailTarget(PickSlots::NoTarget); }
+
+    void customerNewApplyAndTheSavePrompt()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        CustomerWindow w(dir.storage());
+        QVERIFY(child<QLabel>(w.form, "KeikokuLabel")->isVisible());
+        QVERIFY(!w.f("NameText0")->isEnabled());
+        QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isVisible());
+
+        click(w.form, "NewMakeBtn");
+        QCOMPARE(column(w.list()), QStringList{u("<新規>")});
+        QVERIFY(!child<QLabel>(w.form, "KeikokuLabel")->isVisible());
+        QCOMPARE(w.f("NameText0")->text(), u("<新規>"));
+        QCOMPARE(w.f("NameText0")->selectedText(), u("<新規>"));
+        QVERIFY(!w.form.isEdited());
+        QVERIFY(!child<QRadioButton>(w.form, "SexFlg0")->isChecked());
+        const qint64 first = w.form.shownId();
+
+        w.f("NameText0")->setText(u(" やまだ"));
+        QVERIFY(w.form.isEdited());
+        QVERIFY(child<QPushButton>(w.form, "UpDateBtn")->isEnabled());
+        w.f("NameText1")->setText(u("花子"));
+        child<QRadioButton>(w.form, "SexFlg0")->setChecked(true);
+        child<QComboBox>(w.form, "Addr11")->setCurrentText(u("大阪府"));
+        click(w.form, "UpDateBtn");
+        QVERIFY(!w.form.isEdited());
+        QCOMPARE(w.f("NameText0")->text(), u("やまだ"));  // trimmed and put back
+        QCOMPARE(column(w.list()), QStringList{u("やまだ 花子")});
+        QCOMPARE(column(w.list(), 1), QStringList{u("大阪府")});
+        Storage& s = dir.storage();
+        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), first, "U_ID").toLongLong(), qint64(-32030));  // や 0x82E2
+        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), first, "SEX").toLongLong(), qint64(1));
+        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), first, "Adr2_ID").toLongLong(), qint64(27));
+
+        // A second customer; switching with unsaved edits asks, No discards.
+        w.create(u("山田"));
+        QCOMPARE(column(w.list()), (QStringList{u("やまだ 花子"), u("山田 ")}));
+        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), w.form.shownId(), "U_ID").toLongLong(), qint64(-29102));
+        w.f("Corp1")->setText(u("捨てる会社"));
+        prompter.answers.enqueue(Prompter::No);
+        w.form.selectRow(0);
+        QCOMPARE(prompter.texts(), QStringList{u("内容が変更されていますが、登録しますか？")});
+        QCOMPARE(prompter.shown[0].title, u("登録確認"));
+        QCOMPARE(w.form.shownId(), first);
+        QVERIFY(!w.form.isEdited());
+        // Yes writes the record that was shown before the switch.
+        prompter.clear();
+        w.f("Corp1")->setText(u("大和建設"));
+        prompter.answers.enqueue(Prompter::Yes);
+        w.form.selectRow(1);
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), first, "Corp1").toString(), u("大和建設"));
+        // Closing asks once more while edited.
+        prompter.clear();
+        w.f("BornDay")->setText(u("1970/4/1"));
+        prompter.answers.enqueue(Prompter::Yes);
+        click(w.form, "CloseBtn");
+        QCOMPARE(prompter.shown.size(), 1);
+        QVERIFY(!w.form.isVisible());
+        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), w.form.shownId(), "BTHDAY").toString(), u("1970/4/1"));
+    }
+
+    void customerDeleteTakesFamilyRowsAlong()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        CustomerWindow w(dir.storage());
+        for (const char* n : {"一", "二", "三", "四"})
+            w.create(u(n));
+        const qint64 second = w.form.recordList()->topLevelItem(1)->data(0, Qt::UserRole).toLongLong();
+        {
+            Recordset fam(dir.storage(), DbFile::SaleData);
+            QVERIFY(fam.open(u("FamilyForm"), u("ID"), 0));
+            QVERIFY(fam.addNew() > 0);
+            fam.setValue(u("U_ID"), second);
+            QVERIFY(fam.update());
+        }
+        w.list()->clearSelection();
+        w.list()->topLevelItem(1)->setSelected(true);
+        w.list()->topLevelItem(2)->setSelected(true);
+        prompter.answers.enqueue(Prompter::No);
+        click(w.form, "DelBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("2件の顧客名を削除します。　よろしいですか？")});
+        QCOMPARE(prompter.shown[0].title, u("確認画面"));
+        QCOMPARE(prompter.shown[0].defaultButton, Prompter::No);
+        QCOMPARE(w.list()->topLevelItemCount(), 4);
+        w.list()->topLevelItem(1)->setSelected(true);
+        w.list()->topLevelItem(2)->setSelected(true);
+        prompter.answers.enqueue(Prompter::Yes);
+        click(w.form, "DelBtn");
+        QCOMPARE(column(w.list()), (QStringList{u("一 "), u("四 ")}));
+        QCOMPARE(w.list()->currentItem()->text(0), u("四 "));  // nearest to where they stood
+        Recordset fam(dir.storage(), DbFile::SaleData);
+        QVERIFY(fam.open(u("FamilyForm")));
+        QCOMPARE(fam.recordCount(), 0);
+    }
+
+    void enterOrderPostalLookUpAndFaxCopy()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        CustomerWindow w(dir.storage());
+        w.form.newRecord();
+        QWidget* sequence[] = {w.f("NameText0"), w.f("NameText1"), w.f("FuriText0"), w.f("FuriText1"), w.f("BornDay")};
+        for (int i = 0; i + 1 < 5; ++i) {
+            pressEnter(sequence[i]);
+            QCOMPARE(QApplication::focusWidget(), sequence[i + 1]);
+        }
+        // No sex chosen: from the birthday straight to the company.
+        pressEnter(w.f("BornDay"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f("Corp1")));
+        auto* male = child<QRadioButton>(w.form, "SexFlg1");
+        male->setChecked(true);
+        pressEnter(w.f("BornDay"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(male));
+        pressEnter(male);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f("Corp1")));
+
+        // Enter in the postal code fills prefecture and line 2, then goes there.
+        w.f("Post1")->setText(u("〒100-0001"));
+        pressEnter(w.f("Post1"));
+        QCOMPARE(child<QComboBox>(w.form, "Addr11")->currentText(), u("東京都"));
+        QCOMPARE(w.f("ADR12")->text(), u("千代田区千代田"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f("ADR12")));
+        // The other way: address to postal code.
+        w.f("Post1")->clear();
+        click(w.form, "PostBtn");
+        QCOMPARE(w.f("Post1")->text(), u("100-0001"));
+
+        // Leaving the telephone with an empty fax copies it; a typed fax stays.
+        w.f("Tell1")->setText(u("03-1234-5678"));
+        pressEnter(w.f("Tell1"));
+        QCOMPARE(w.f("Fax1")->text(), u("03-1234-5678"));
+        w.f("Fax1")->setText(u("03-0000-0000"));
+        w.f("Tell1")->setFocus();
+        w.f("Tell1")->setText(u("03-9999-9999"));
+        w.f("HandyPhon1")->setFocus();
+        QCOMPARE(w.f("Fax1")->text(), u("03-0000-0000"));
+        // The order ends at Apply, and Enter there applies.
+        pressEnter(w.f("URL1"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(child<QPushButton>(w.form, "UpDateBtn")));
+        QVERIFY(w.form.isEdited());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!w.form.isEdited());
+        QCOMPARE(stored(dir.storage(), DbFile::SaleData, u("UserMaster"), w.form.shownId(), "Post1").toString(),
+                 u("100-0001"));
+    }
+
+    void customersMoveAndCopyBetweenFolders()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QVector<qint64> folders{1};
+        for (const char* n : {"二", "三", "四", "五", "六"})
+            folders << addFolder(dir.storage(), u(n));
+        CustomerWindow w(dir.storage());
+        QCOMPARE(column(w.form.folderList()).size(), 6);
+        w.create(u("甲"));
+        w.create(u("乙"));
+
+        // Dropped with the left button on the second folder: moved.
+        w.list()->clearSelection();
+        w.list()->topLevelItem(0)->setSelected(true);
+        QMimeData mime;
+        mime.setData(u("application/x-shinseidesk-customers"), "move");
+        QWidget* target = w.form.folderList()->viewport();
+        const QPoint onSecond = w.form.folderList()->visualItemRect(w.form.folderList()->topLevelItem(1)).center();
+        // The drag comes in below the rows, then moves onto the folder.
+        const QPoint belowRows(onSecond.x(), target->height() - 4);
+        QDragEnterEvent enter(belowRows, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QVERIFY(enter.isAccepted());
+        QDragMoveEvent nowhere(belowRows, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &nowhere);
+        QVERIFY(!nowhere.isAccepted());
+        QDragMoveEvent over(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &over);
+        QVERIFY(over.isAccepted());
+        QDropEvent drop(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &drop);
+        QTRY_COMPARE(column(w.list()), QStringList{u("乙 ")});
+        w.form.selectFolder(1);
+        QCOMPARE(column(w.list()), QStringList{u("甲 ")});
+
+        // The right button copies: back into the first folder, staying here too.
+        w.list()->topLevelItem(0)->setSelected(true);
+        w.form.dropOnFolder(0, true);
+        QCOMPARE(column(w.list()), QStringList{u("甲 ")});
+        w.form.selectFolder(0);
+        QCOMPARE(column(w.list()), (QStringList{u("甲 "), u("乙 ")}));
+        QVERIFY(prompter.shown.isEmpty());
+
+        // Three more copies fill the five slots; a sixth is refused.
+        w.list()->clearSelection();
+        w.list()->topLevelItem(0)->setSelected(true);
+        for (int f = 2; f <= 4; ++f)
+            w.form.dropOnFolder(f, true);
+        QVERIFY(prompter.shown.isEmpty());
+        w.list()->topLevelItem(0)->setSelected(true);
+        w.form.dropOnFolder(5, true);
+        QCOMPARE(prompter.texts(), QStringList{u("これ以上コピー移動できません(MAX5件まで)")});
+        QCOMPARE(prompter.shown[0].title, u("確認"));
+        w.form.selectFolder(5);
+        QCOMPARE(w.list()->topLevelItemCount(), 0);
+        QVERIFY(child<QLabel>(w.form, "KeikokuLabel")->isVisible());
+    }
+
+    void telephoneAndConditionSearchSelectTheCustomer()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 second = addFolder(dir.storage(), u("大阪"));
+        {
+            CustomerWindow w(dir.storage());
+            w.create(u("東京"), u("03-1234-5678"), u("tokyo@example.jp"));
+            w.create(u("大阪"), u("(06)6345-0000"), u("osaka@example.jp"));
+            w.list()->clearSelection();
+            w.list()->topLevelItem(1)->setSelected(true);
+            w.form.dropOnFolder(1, false);
+        }
+        CustomerWindow w(dir.storage());
+        QCOMPARE(column(w.list()), QStringList{u("東京 ")});
+        w.f("TelText")->setText(u("06-6345"));
+        click(w.form, "SrchBtn2");
+        QCOMPARE(w.form.currentFolder(), second);
+        QCOMPARE(w.form.folderList()->currentItem()->text(0), u("大阪"));
+        QCOMPARE(w.f("NameText0")->text(), u("大阪"));
+        w.f("TelText")->setText(u("3"));
+        click(w.form, "SrchBtn2");
+        QCOMPARE(w.form.currentFolder(), second);  // nothing found, nothing changed
+        QVERIFY(prompter.shown.isEmpty());
+
+        // The search window: empty fields list everyone; the chosen one comes back.
+        whenModal([](QWidget* m) {
+            auto* search = qobject_cast<UserSearchForm*>(m);
+            QVERIFY(search);
+            QCOMPARE(search->windowTitle(), u("顧客名検索"));
+            click(*search, "SrchBtn");
+            QCOMPARE(column(search->resultList()), (QStringList{u("東京 "), u("大阪 ")}));
+            QCOMPARE(column(search->resultList(), 2), (QStringList{u("03-1234-5678"), u("(06)6345-0000")}));
+            child(*search, "TelText")->setText(u("1234"));
+            click(*search, "SrchBtn");
+            QCOMPARE(column(search->resultList()), QStringList{u("東京 ")});
+            child(*search, "TelText")->clear();
+            child(*search, "MailText")->setText(u("osaka@"));
+            click(*search, "SrchBtn");
+            QCOMPARE(column(search->resultList()), QStringList{u("大阪 ")});
+            child(*search, "NameText")->setText(u("東京"));
+            click(*search, "SrchBtn");
+            QCOMPARE(search->resultList()->topLevelItemCount(), 0);
+            child(*search, "NameText")->setText(u("東"));
+            child(*search, "MailText")->clear();
+            click(*search, "SrchBtn");
+            click(*search, "SendBtn");
+        });
+        click(w.form, "SrchBtn");
+        QCOMPARE(w.form.currentFolder(), qint64(1));
+        QCOMPARE(w.f("NameText0")->text(), u("東京"));
+    }
+
+    void dataSheetPrintsToPdf()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const QString pdf = dir.file(QStringLiteral("sheet.pdf"));
+        PrnCommon::setPdfPathProvider([pdf](const QString&) { return pdf; });
+        CustomerWindow w(dir.storage());
+        click(w.form, "PrnBtn");  // nothing shown: nothing happens
+        QVERIFY(prompter.shown.isEmpty());
+        w.create(u("山田"), u("03-1234-5678"));
+        w.f("NameText1")->setText(u("太郎"));
+        prompter.answers.enqueue(Prompter::No);
+        click(w.form, "PrnBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("印刷を行います。よろしいですか？")});
+        QCOMPARE(prompter.shown[0].title, u("印刷確認"));
+        QVERIFY(!QFile::exists(pdf));
+        prompter.answers.enqueue(Prompter::Yes);
+        click(w.form, "PrnBtn");
+        PrnCommon::setPdfPathProvider(nullptr);
+        QVERIFY(QFile::exists(pdf));
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        const QString body = QString::fromUtf8(text.readAllStandardOutput());
+        QVERIFY2(body.contains(u("山田太郎")), qPrintable(body));
+        QVERIFY(body.contains(u("指定なし")));
+        QVERIFY(body.contains(u("03-1234-5678")));
+    }
+
+    void csvExportAndImportThroughTheWindows()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const QString path = dir.file(QStringLiteral("顧客マスター.csv"));
+        bool utf8 = false;
+        M_UserMasterForm::setFileChooser([&](QWidget*, bool, const QString&) {
+            return M_UserMasterForm::FileChoice{path, utf8};
+        });
+        CustomerWindow w(dir.storage());
+        child<QAction>(w.form, "mnCSVWrite")->trigger();
+        QCOMPARE(prompter.texts(), QStringList{u("書き込みがデータがありませんでした。")});
+        QCOMPARE(prompter.shown[0].title, u("書込み報告"));
+        QVERIFY(!QFile::exists(path));
+        w.create(u("山田"), u("03-1234-5678"), u("taro@example.jp"));
+        w.create(u("佐藤"));
+        prompter.clear();
+        child<QAction>(w.form, "mnCSVWrite")->trigger();
+        QCOMPARE(prompter.texts(), QStringList{u("書き込みが終了しました。")});
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QString text;
+        QVERIFY(ShiftJis::decode(f.readAll(), &text));
+        f.close();
+        QCOMPARE(text.count(QStringLiteral("\r\n")), 3);
+        // An existing file asks before it is overwritten; No keeps it.
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::No);
+        utf8 = true;
+        child<QAction>(w.form, "mnCSVWrite")->trigger();
+        QCOMPARE(prompter.texts(), QStringList{u("同じファイルが存在します。　上書きしてもよろしいですか？")});
+        QCOMPARE(prompter.shown[0].title, u("上書き確認"));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QVERIFY(!f.read(3).startsWith("\xEF\xBB\xBF"));
+        f.close();
+
+        // Import: the first guess from the header, the readings assigned by
+        // hand through Combo1, into the second folder.
+        const qint64 folder = addFolder(dir.storage(), u("取込"));
+        prompter.clear();
+        whenModal([](QWidget* m) {
+            auto* imp = qobject_cast<UserCsvImportForm*>(m);
+            QVERIFY(imp);
+            QCOMPARE(imp->windowTitle(), u("顧客マスターCSVインポート"));
+            QTreeWidget* rows = imp->columnList();
+            QCOMPARE(rows->topLevelItemCount(), 17);
+            QCOMPARE(rows->topLevelItem(2)->text(1), u("姓"));
+            QCOMPARE(rows->topLevelItem(2)->checkState(0), Qt::Checked);
+            QCOMPARE(rows->topLevelItem(0)->checkState(0), Qt::Unchecked);
+            QCOMPARE(rows->topLevelItem(14)->text(1), u("携帯電話番号"));
+            QVERIFY(imp->headerCheck()->isChecked());
+            rows->setCurrentItem(rows->topLevelItem(0));
+            imp->targetCombo()->setCurrentIndex(0);
+            emit imp->targetCombo()->activated(0);
+            QCOMPARE(rows->topLevelItem(0)->text(1), u("姓ふりがな"));
+            QCOMPARE(rows->topLevelItem(0)->checkState(0), Qt::Checked);
+            // Unticking the e-mail column leaves it out.
+            rows->topLevelItem(15)->setCheckState(0, Qt::Unchecked);
+            imp->folderCombo()->setCurrentIndex(imp->folderCombo()->findText(u("取込")));
+            click(*imp, "SaveBtn");
+        });
+        child<QAction>(w.form, "mnCSVRead")->trigger();
+        QCOMPARE(prompter.texts(), QStringList{u("読込みが終了しました。")});
+        QCOMPARE(prompter.shown[0].title, u("読込み報告"));
+        w.form.refreshFolders();  // the folder was made behind the window's back
+        w.form.selectFolder(w.form.folderList()->topLevelItemCount() - 1);
+        QCOMPARE(w.form.currentFolder(), folder);
+        QCOMPARE(column(w.list()), (QStringList{u("山田"), u("佐藤")}));
+        QCOMPARE(column(w.list(), 2), (QStringList{QString(), QString()}));
+        QCOMPARE(w.f("Tell1")->text(), u("03-1234-5678"));
+
+        // Cancelled: nothing added, and the report says so.
+        prompter.clear();
+        whenModal([](QWidget* m) { click(*m, "CanselBtn"); });
+        child<QAction>(w.form, "mnCSVRead")->trigger();
+        QCOMPARE(prompter.texts(), QStringList{u("読込みがデータがありませんでした。")});
+        M_UserMasterForm::setFileChooser(nullptr);
+    }
+
+    void customerPickModeHandsBackTheSelection()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        {
+            CustomerWindow w(dir.storage());
+            w.create(u("山田"), u("03-1234-5678"), u("taro@example.jp"));
+            w.create(u("佐藤"), {}, u("sato@example.jp"));
+            w.create(u("鈴木"));
+        }
+        PickSlots::setMailTarget(PickSlots::Cc);
+        {
+            CustomerWindow w(dir.storage());
+            QVERIFY(child<QPushButton>(w.form, "SendBtn")->isVisible());
+            QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isEnabled());  // only To hands over
+            w.form.transfer();
+            QVERIFY(!w.form.picked());
+        }
+        PickSlots::setMailTarget(PickSlots::To);
+        PickSlots::clear();
+        CustomerWindow w(dir.storage());
+        QVERIFY(child<QPushButton>(w.form, "SendBtn")->isEnabled());
+        w.list()->topLevelItem(0)->setSelected(true);
+        w.list()->topLevelItem(1)->setSelected(true);
+        w.list()->topLevelItem(2)->setSelected(true);
+        w.form.selectRow(0);
+        w.list()->topLevelItem(1)->setSelected(true);
+        w.list()->topLevelItem(2)->setSelected(true);
+        click(w.form, "SendBtn");
+        QVERIFY(w.form.picked());
+        QCOMPARE(w.form.result(), int(QDialog::Accepted));
+        const MasterPickResult& r = PickSlots::result();
+        QVERIFY(r.picked);
+        QCOMPARE(r.source, MasterPickResult::Source::Customer);
+        QCOMPARE(r.personName, u("山田"));
+        QCOMPARE(r.telephone, u("03-1234-5678"));
+        QCOMPARE(r.email, u("taro@example.jp,sato@example.jp"));
+        QCOMPARE(r.key, w.form.shownId());
+
+        // Enter in the list takes the shown customer alone; Escape picks nothing.
+        CustomerWindow again(dir.storage());
+        again.form.selectRow(1);
+        again.list()->topLevelItem(0)->setSelected(true);
+        again.list()->setFocus();
+        QTest::keyClick(again.list(), Qt::Key_Return);
+        QCOMPARE(PickSlots::result().email, u("sato@example.jp"));
+        CustomerWindow closed(dir.storage());
+        QTest::keyClick(closed.list(), Qt::Key_Escape);
+        QVERIFY(!closed.form.isVisible());
+        QVERIFY(!closed.form.picked());
+        QVERIFY(!PickSlots::result().picked);
+        QVERIFY(PickSlots::result().personName.isEmpty());
+        PickSlots::setMailTarget(PickSlots::NoTarget);
+    }
+
+    void architectRolesAndPicks()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        M_ArchitectForm form(dir.storage());
+        form.show();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTreeWidget* list = form.recordList();
+        QVERIFY(child<QLabel>(form, "KeikokuLabel")->isVisible());
+        QVERIFY(!child<QPushButton>(form, "DelBtn")->isEnabled());
+        QCOMPARE(child<QPushButton>(form, "CancelCommand")->toolTip(), u("取引先登録を終了します。"));
+        click(form, "NewMakeBtn");
+        QCOMPARE(column(list), QStringList{u("<新規>")});
+        const qint64 id = form.shownId();
+        QVERIFY(stored(dir.storage(), DbFile::MasterData, u("Architect"), id, "A_FLG").isNull());
+        QVERIFY(child<QComboBox>(form, "Class1")->count() >= 3);
+        QCOMPARE(child<QComboBox>(form, "Class2")->itemText(0), u("大臣"));
+
+        child(form, "ArchName")->setText(u("設計 一郎"));
+        child<QCheckBox>(form, "GyoushaCheck2")->setChecked(true);  // 監理者 only
+        child<QComboBox>(form, "Class1")->setCurrentIndex(0);
+        child(form, "OficceText")->setText(u("一級建築士事務所 設計工房"));
+        child(form, "Post2")->setText(u("5300001"));
+        pressEnter(child(form, "Post2"));
+        QCOMPARE(child<QComboBox>(form, "Addr1Text2")->currentText(), u("大阪府"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(child(form, "Addr2Text2")));
+        child(form, "TelText2")->setText(u("06-1111-2222"));
+        pressEnter(child(form, "TelText2"));
+        QCOMPARE(child(form, "FaxText2")->text(), u("06-1111-2222"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(child(form, "FaxText2")));
+        click(form, "UpDateBtn");
+        QCOMPARE(column(list), QStringList{u("設計 一郎")});
+        Storage& s = dir.storage();
+        QCOMPARE(stored(s, DbFile::MasterData, u("Architect"), id, "K_FLG").toLongLong(), qint64(1));
+        QCOMPARE(stored(s, DbFile::MasterData, u("Architect"), id, "A_FLG").toLongLong(), qint64(0));
+        QCOMPARE(stored(s, DbFile::MasterData, u("Architect"), id, "C_ADDR2").toString(), u("大阪市北区梅田"));
+        QCOMPARE(stored(s, DbFile::MasterData, u("Architect"), id, "U_CLASS1").toString(), u("一級"));
+
+        // A designer; switching discards edits without asking.
+        click(form, "NewMakeBtn");
+        child(form, "ArchName")->setText(u("設計 二郎"));
+        child<QCheckBox>(form, "GyoushaCheck1")->setChecked(true);
+        click(form, "UpDateBtn");
+        child(form, "ArchName")->setText(u("捨てる名前"));
+        form.selectRow(0);
+        QVERIFY(prompter.shown.isEmpty());
+        QCOMPARE(child(form, "ArchName")->text(), u("設計 一郎"));
+        QCOMPARE(column(list), (QStringList{u("設計 一郎"), u("設計 二郎")}));
+        // Closing with unsaved edits asks once.
+        child(form, "ArchName")->setText(u("設計 一郎（変更）"));
+        prompter.answers.enqueue(Prompter::No);
+        click(form, "CancelCommand");
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, u("登録確認"));
+
+        // Picked by the overview window: designers only, handed back on transfer.
+        M_ArchitectForm::requestDesignersOnly();
+        M_ArchitectForm picker(dir.storage());
+        picker.setPickMode(true);
+        picker.show();
+        QCOMPARE(column(picker.recordList()), QStringList{u("設計 二郎")});
+        picker.transfer();
+        QVERIFY(picker.picked());
+        QCOMPARE(PickSlots::result().architect.name, u("設計 二郎"));
+        QCOMPARE(PickSlots::result().source, MasterPickResult::Source::Architect);
+        // The request was used up: the next listing holds everyone.
+        M_ArchitectForm all(dir.storage());
+        all.show();
+        QCOMPARE(all.recordList()->topLevelItemCount(), 2);
+        all.selectRow(0);
+        all.setPickMode(true);
+        const QPoint onFirst = all.recordList()->visualItemRect(all.recordList()->topLevelItem(0)).center();
+        QTest::mouseClick(all.recordList()->viewport(), Qt::LeftButton, {}, onFirst);
+        QTest::mouseDClick(all.recordList()->viewport(), Qt::LeftButton, {}, onFirst);
+        QVERIFY(all.picked());
+        const MasterPickResult& r = PickSlots::result();
+        QCOMPARE(r.personName, u("設計 一郎"));
+        QCOMPARE(r.firmName, u("一級建築士事務所 設計工房"));
+        QCOMPARE(r.address1, u("大阪府"));
+        QCOMPARE(r.telephone, u("06-1111-2222"));
+        QCOMPARE(r.architect.officeFax, u("06-1111-2222"));
+        QCOMPARE(r.architect.qualification, u("一級"));
+
+        // Delete asks with the entry's name.
+        M_ArchitectForm del(dir.storage());
+        del.show();
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        click(del, "DelBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("設計 一郎を削除します。　よろしいですか？")});
+        QCOMPARE(column(del.recordList()), QStringList{u("設計 二郎")});
+    }
+
+    void companyTradesZoneAndPlace()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        {
+            M_ConnectCorpForm form(dir.storage());
+            form.show();
+            for (const char* name : {"電気工業", "水道設備", "未設定"}) {
+                click(form, "NewMakeBtn");
+                child(form, "CorpName")->setText(u(name));
+                if (QByteArray(name) == "電気工業")
+                    child<QCheckBox>(form, "GyoushaCheck0")->setChecked(true);
+                if (QByteArray(name) == "水道設備") {
+                    child<QCheckBox>(form, "GyoushaCheck1")->setChecked(true);
+                    child<QComboBox>(form, "Addr1Text")->setCurrentIndex(12);  // 東京都
+                    child(form, "TantouText")->setText(u("配管 太郎"));
+                    child(form, "MailText")->setText(u("suido@example.jp"));
+                    child<QPlainTextEdit>(form, "Bikou")->setPlainText(u("一行目\n二行目"));
+                }
+                click(form, "UpDateBtn");
+            }
+            QCOMPARE(form.zoneId(), qint64(0));
+            QCOMPARE(column(form.recordList()), (QStringList{u("電気工業"), u("水道設備"), u("未設定")}));
+            form.move(120, 80);
+            click(form, "CancelCommand");
+        }
+        Recordset opt(dir.storage(), DbFile::OptionData);
+        QVERIFY(opt.open(u("OptionMaster")));
+        QVERIFY(!opt.isNull(u("CNCT_LEFT")));
+        QCOMPARE(opt.integer(u("STUP")), qint64(0));
+
+        M_ConnectCorpForm::requestTrade(2);
+        M_ConnectCorpForm form(dir.storage());
+        form.setPickMode(true);
+        form.show();
+        QCOMPARE(column(form.recordList()), QStringList{u("水道設備")});
+        QCOMPARE(form.zoneId(), qint64(13));
+        const qint64 id = form.shownId();
+        QCOMPARE(stored(dir.storage(), DbFile::MasterData, u("ConnectCorp"), id, "Adr_ID").toLongLong(), qint64(13));
+        QCOMPARE(stored(dir.storage(), DbFile::MasterData, u("ConnectCorp"), id, "ANOTHER").toString(), u("一行目\n二行目"));
+        // Choosing a prefecture sets the zone; Apply lists every company again.
+        child<QComboBox>(form, "Addr1Text")->setCurrentIndex(26);  // 大阪府
+        QCOMPARE(form.zoneId(), qint64(27));
+        click(form, "UpDateBtn");
+        QCOMPARE(form.recordList()->topLevelItemCount(), 3);
+        QCOMPARE(form.shownId(), id);
+        QCOMPARE(stored(dir.storage(), DbFile::MasterData, u("ConnectCorp"), id, "Adr_ID").toLongLong(), qint64(27));
+        click(form, "SendBtn");
+        const MasterPickResult& r = PickSlots::result();
+        QCOMPARE(r.source, MasterPickResult::Source::Company);
+        QCOMPARE(r.key, id);
+        QCOMPARE(r.firmName, u("水道設備"));
+        QCOMPARE(r.personName, u("配管 太郎"));
+        QCOMPARE(r.email, u("suido@example.jp"));
+        QCOMPARE(r.address1, u("大阪府"));
+
+        // A company with no trade ticked is offered for none; a new one has null flags.
+        M_ConnectCorpForm::requestTrade(4);
+        M_ConnectCorpForm other(dir.storage());
+        other.show();
+        QCOMPARE(other.recordList()->topLevelItemCount(), 0);
+        QVERIFY(child<QLabel>(other, "KeikokuLabel")->isVisible());
+        click(other, "NewMakeBtn");
+        QCOMPARE(column(other.recordList()), QStringList{u("<新規>")});
+        QVERIFY(stored(dir.storage(), DbFile::MasterData, u("ConnectCorp"), other.shownId(), "S_FLG").isNull());
+        prompter.answers.enqueue(Prompter::Yes);
+        click(other, "DelBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("<新規>を削除します。　よろしいですか？")});
+        QCOMPARE(other.recordList()->topLevelItemCount(), 0);
+    }
+
+    void helpPagesAndMainWindowKeys()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        CustomerWindow w(dir.storage());
+        click(w.form, "HelpBtn");
+        auto* help = w.form.findChild<HelpForm*>();
+        QVERIFY(help);
+        QVERIFY(help->page().endsWith(u("MANUAL/user_master.html")));
+
+        // The main window's keys open the masters once they are registered.
+        MenuForm::clearOpeners();
+        Masters::registerOpeners(dir.storage());
+        MenuForm menu(dir.storage());
+        menu.show();
+        QStringList titles;
+        for (const char* key : {"pUsetMaster", "UserEdit", "pTorihikiMaster", "mnArchEdit", "ConnectCorp"}) {
+            whenModal([&titles](QWidget* m) {
+                titles << m->windowTitle();
+                QTest::keyClick(m, Qt::Key_Escape);
+            });
+            menu.action(QString::fromLatin1(key))->trigger();
+        }
+        QCOMPARE(titles, (QStringList{u("顧客登録"), u("顧客登録"), u("業者登録"), u("業者登録"), u("取引先登録")}));
+        MenuForm::clearOpeners();
+    }
+};
+
+QTEST_MAIN(TestMasterForms)
+#include "tst_masterforms.moc"
