@@ -13,6 +13,7 @@ packages=(
   qt6-qpa-plugins qtkeychain-qt6-dev
   libsqlite3-dev sqlite3 libpq-dev
   libcurl4-openssl-dev libicu-dev libzip-dev zip unzip
+  zipcmp zipmerge ziptool  # libzip's CMake package refuses to load without them
   libbenchmark-dev
   libreoffice-calc
   fonts-noto-cjk fonts-ipafont fonts-ipafont-mincho fonts-ipafont-gothic

@@ -30,11 +30,22 @@ public:
 };
 
 // A temporary application directory with every database made, set as the
-// program's application directory and default storage.
+// program's application directory and default storage. When
+// SHINSEIDESK_TEST_PG holds a server connection ("host=127.0.0.1
+// port=55432 user=sdtest"), each one gets a fresh PostgreSQL database of
+// its own and a database.ini that points at it, so every test runs on the
+// shared-office engine as well.
 class TempAppDir {
 public:
     TempAppDir();
     ~TempAppDir();
+
+    static bool usingPostgres();
+    // "SQLite" or "PostgreSQL", for the reports of tests.
+    static QString engineName();
+    // A fresh, empty database on the test server (PostgreSQL runs only);
+    // dropped with this object. Its connection goes into *config.
+    bool makeEmptyServerDatabase(StorageConfig* config, QString* error);
 
     QString path() const { return m_dir.path(); }
     QString file(const QString& name) const { return m_dir.filePath(name); }
@@ -47,4 +58,38 @@ public:
 private:
     QTemporaryDir m_dir;
     std::unique_ptr<Storage> m_storage;
+    QStringList m_serverDatabases;
 };
+
+// Another program's write in progress on one database: SQLite's write
+// lock, or on PostgreSQL a lock on every table of the schema that lets
+// readers through (as SQLite's WAL does) but makes writers wait.
+class WriteLockHolder {
+public:
+    WriteLockHolder(Storage& other, DbFile db);
+    ~WriteLockHolder() { release(); }
+    WriteLockHolder(const WriteLockHolder&) = delete;
+    WriteLockHolder& operator=(const WriteLockHolder&) = delete;
+    bool isHeld() const { return m_held; }
+    const QString& errorString() const { return m_error; }
+    void release();
+
+private:
+    Storage& m_storage;
+    DbFile m_db;
+    bool m_held = false;
+    QString m_error;
+};
+
+// Makes the connection of a storage to one database refuse every write
+// (SQLite: query_only; PostgreSQL: read-only transactions), or allow them again.
+bool setReadOnly(Storage& storage, DbFile db, bool readOnly, QString* error);
+
+// A program run to its end as a user runs it from a shell: exit code (-1
+// when it crashed or did not finish in time) and both output streams.
+struct ProcessRun {
+    int code = -1;
+    QString out;
+    QString err;
+};
+ProcessRun runProcess(const QString& program, const QStringList& args, int timeoutMs = 300000);

@@ -1,6 +1,8 @@
 #include "AppDir.h"
+#include "DocumentOutput.h"
 #include "EntryWindows.h"
 #include "GuiCommon.h"
+#include "Masters.h"
 #include "MenuForm.h"
 #include "MessageBoxPrompter.h"
 #include "Prompter.h"
@@ -43,6 +45,9 @@ int main(int argc, char* argv[])
     }
 
     EntryWindows::registerOpeners(storage);
+    Masters::registerOpeners(storage);
+    DocumentOutput documents;
+    documents.install();
     MenuForm window(storage);
     window.show();
     return app.exec();

@@ -24,6 +24,16 @@ const char* const kUsage =
     "  postal code TEXT                   郵便番号から住所を検索します\n"
     "  postal address TEXT                住所から郵便番号を検索します\n"
     "  postal import FILE                 日本郵便の郵便番号データ (KEN_ALL.CSV) を取り込みます\n"
+    "  migrate --to-postgres [--host H] [--port P] [--database D] [--user U] [--replace]\n"
+    "                                     SQLite のデータを PostgreSQL サーバーへ移します（一つのトランザクション）\n"
+    "  migrate --to-sqlite DIR [--host H] [--port P] [--database D] [--user U]\n"
+    "                                     サーバーのデータを DIR の SQLite ファイルへ移します\n"
+    "  backup FILE                        七つのデータベースを一つの zip ファイルに保存します\n"
+    "  restore FILE                       バックアップから七つのデータベースをすべて復元します\n"
+    "  db-password [--delete]             サーバーのパスワードをキーリングに登録します（標準入力から）\n"
+    "  customers import FILE.csv [--folder F_ID] [--column N=項目 ...]\n"
+    "                                     顧客を CSV ファイルから登録し、件数を表示します\n"
+    "  customers export FILE.csv [--utf8] 全顧客を CSV に書き出します（既定は Shift_JIS）\n"
     "  output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]\n"
     "                                     帳票 DOC（0〜11 または「確認申請」などの名前）を出力します\n";
 
@@ -93,6 +103,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QString command = o.rest.takeFirst();
     if (command == QLatin1String("init"))
         return commandInit(o, out, err);
+    if (const int code = cliData(command, o.rest, o.appDir, out, err); code >= 0)
+        return code;
 
     using Handler = int (*)(CliContext&);
     Handler handler = nullptr;
@@ -102,6 +114,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliPostal;
     else if (command == QLatin1String("output"))
         handler = cliOutput;
+    else if (command == QLatin1String("customers"))
+        handler = cliCustomers;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

@@ -22,3 +22,9 @@ struct CliContext {
 int cliProject(CliContext& c);
 int cliPostal(CliContext& c);
 int cliOutput(CliContext& c);
+int cliCustomers(CliContext& c);
+
+// Data commands (migrate, backup, restore, db-password) work on the files
+// and the server themselves, before any storage is opened. -1 when command
+// is not one of them.
+int cliData(const QString& command, const QStringList& args, const QString& appDir, QTextStream& out, QTextStream& err);

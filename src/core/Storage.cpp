@@ -179,6 +179,9 @@ QString Storage::describeError(DbFile db, const QSqlError& e) const
             if (code == kSqliteFull || text.contains(QLatin1String("disk is full")))
                 return QStringLiteral("ディスクの空き容量が足りないため、データベースファイル「%1」に保存できませんでした。"
                                       "保存済みのデータはそのままです。").arg(name);
+            if (text.contains(QLatin1String("no such table")) || text.contains(QLatin1String("no such column")))
+                return QStringLiteral("データベースファイル「%1」にテーブルまたは列がありません。"
+                                      "「shinseidesk-cli --appdir DIR init」で作成してください。\n%2").arg(name, text.trimmed());
             if (code == kSqliteCantopen)
                 return QStringLiteral("データベースファイル「%1」を開けません。").arg(name);
             if (code == kSqliteIoerr)
@@ -197,10 +200,19 @@ QString Storage::describeError(DbFile db, const QSqlError& e) const
         if (stateIn(state, {"53100", "53200"}))
             return QStringLiteral("データベースサーバー %1 のディスクの空き容量が足りないため、データベース「%2」に保存できませんでした。"
                                   "保存済みのデータはそのままです。").arg(server, name);
-        if (state.startsWith(QLatin1String("08")) || stateIn(state, {"57P01", "57P02", "57P03"})
+        // A session the server ended answers without a state; the driver
+        // then closes it (and libpq marks it bad).
+        bool sessionLost = false;
+        if (state.isEmpty() && m_names.contains(db)) {
+            const QSqlDatabase d = QSqlDatabase::database(m_names.value(db), false);
+            PGconn* conn = pgHandle(d);
+            sessionLost = !d.isOpen() || !conn || PQstatus(conn) == CONNECTION_BAD;
+        }
+        if (state.startsWith(QLatin1String("08")) || stateIn(state, {"57P01", "57P02", "57P03"}) || sessionLost
             || (state.isEmpty() && e.type() == QSqlError::ConnectionError))
-            return QStringLiteral("データベースサーバー %1 との接続が切れました。"
-                                  "サーバーとネットワークを確認してから、もう一度操作してください。\n%2").arg(server, e.text().trimmed());
+            return QStringLiteral("データベースサーバー %1 との接続が切れました（%2）。"
+                                  "サーバーとネットワークを確認してから、もう一度操作してください。\n%3")
+                .arg(server, name, e.text().trimmed());
         if (stateIn(state, {"42P01", "3F000", "42703"}))
             return QStringLiteral("データベース「%1」にテーブルまたは列がありません。"
                                   "「shinseidesk-cli --appdir DIR init」で作成してください。\n%2").arg(name, e.text().trimmed());
@@ -251,7 +263,7 @@ bool Storage::openConnection(DbFile db, bool create, QString* error)
 
     QSqlDatabase d = QSqlDatabase::contains(connName) ? QSqlDatabase::database(connName, false)
                                                       : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), connName);
-    if (!openServerConnection(d, db, create, error))
+    if (!openServerConnection(d, create, error))
         return false;
     m_names.insert(db, connName);
     QSqlQuery q(d);
@@ -271,9 +283,8 @@ bool Storage::openConnection(DbFile db, bool create, QString* error)
     return true;
 }
 
-bool Storage::openServerConnection(QSqlDatabase& d, DbFile db, bool create, QString* error)
+bool Storage::openServerConnection(QSqlDatabase& d, bool create, QString* error)
 {
-    Q_UNUSED(db);
     d.setHostName(m_config.host);
     d.setPort(m_config.port);
     d.setDatabaseName(m_config.database);

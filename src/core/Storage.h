@@ -90,7 +90,7 @@ public:
 
 private:
     bool openConnection(DbFile db, bool create, QString* error);
-    bool openServerConnection(QSqlDatabase& d, DbFile db, bool create, QString* error);
+    bool openServerConnection(QSqlDatabase& d, bool create, QString* error);
     bool createServerDatabase(QString* error);
     bool createTables(DbFile db, QString* error);
     bool seedTables(DbFile db, QString* error);

@@ -1,3 +1,5 @@
+#include "TestSupport.h"
+
 #include <QDir>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -10,19 +12,8 @@ class TestCli : public QObject {
     Q_OBJECT
 
 private:
-    struct Run {
-        int code = -1;
-        QString out;
-        QString err;
-    };
-    static Run run(const QStringList& args)
-    {
-        QProcess p;
-        p.start(QStringLiteral(SD_CLI_PATH), args);
-        p.waitForFinished(60000);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-    }
+    using Run = ProcessRun;
+    static Run run(const QStringList& args) { return runProcess(QStringLiteral(SD_CLI_PATH), args); }
 
 private slots:
     void initMakesAReadyApplicationDirectory()

@@ -351,6 +351,8 @@ private slots:
 
     void unreadableTableIsReportedAndKeepsTheField()
     {
+        if (TempAppDir::usingPostgres())
+            QSKIP("removes the SQLite file; a missing table on the server is tst_engines' case");
         TempAppDir app;
         ScriptedPrompter prompter;
         ScriptedChooser chooser;

@@ -96,12 +96,12 @@ private slots:
         // Another program holds the write lock for longer than we wait.
         auto other = dir.openAnother();
         QString error;
-        QSqlQuery hold(other->connection(DbFile::Kakunin, &error));
-        QVERIFY(hold.exec(QStringLiteral("BEGIN IMMEDIATE")));
+        WriteLockHolder hold(*other, DbFile::Kakunin);
+        QVERIFY2(hold.isHeld(), qPrintable(hold.errorString()));
         qint64 bid = 0;
         QVERIFY(!ProjectRegister(dir.storage()).createProject(1, &bid, &error));
-        QVERIFY(error.contains(QStringLiteral("使用中")));
-        QVERIFY(hold.exec(QStringLiteral("ROLLBACK")));
+        QVERIFY2(error.contains(QStringLiteral("使用中")), qPrintable(error));
+        hold.release();
         Recordset rs(dir.storage(), DbFile::Kakunin);
         QVERIFY(rs.open(QStringLiteral("GAIYOU")));
         QCOMPARE(rs.recordCount(), 1);

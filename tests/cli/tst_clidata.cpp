@@ -1,0 +1,338 @@
+#include "AppDir.h"
+#include "InstanceLock.h"
+#include "ProjectRegister.h"
+#include "Recordset.h"
+#include "Schema.h"
+#include "TableIo.h"
+#include "TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QtTest>
+
+// The data commands as an office administrator runs them: backup and
+// restore on either engine, the move to a PostgreSQL server and back.
+class TestCliData : public QObject {
+    Q_OBJECT
+
+private:
+    using Run = ProcessRun;
+    static Run run(const QStringList& args) { return runProcess(QStringLiteral(SD_CLI_PATH), args); }
+
+    // A fingerprint of every table of the seven databases: "db.table" → rows and SHA-256.
+    static QHash<QString, TableIo::Digest> fingerprints(Storage& s)
+    {
+        QHash<QString, TableIo::Digest> out;
+        for (DbFile db : allDbFiles) {
+            QString error;
+            QSqlDatabase d = s.connection(db, &error);
+            if (!d.isValid())
+                qFatal("%s", qPrintable(error));
+            for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
+                TableIo::Digest dg;
+                QSqlError e;
+                if (!TableIo::digest(d, QString(), t, &dg, &e))
+                    qFatal("%s", qPrintable(e.text()));
+                out.insert(dbBaseName(db) + QLatin1Char('.') + t.name, dg);
+            }
+        }
+        return out;
+    }
+
+    static int differences(const QHash<QString, TableIo::Digest>& a, const QHash<QString, TableIo::Digest>& b,
+                           bool expected = false)
+    {
+        int n = 0;
+        for (auto it = a.cbegin(); it != a.cend(); ++it)
+            if (b.value(it.key()) != it.value()) {
+                if (!expected)
+                    qWarning("%s differs: %lld rows %s / %lld rows %s", qPrintable(it.key()), it.value().rows,
+                         qPrintable(it.value().hex()), b.value(it.key()).rows, qPrintable(b.value(it.key()).hex()));
+                ++n;
+            }
+        return n + static_cast<int>(qAbs(a.size() - b.size()));
+    }
+
+    // A register with awkward values and a deleted last project, so that
+    // the auto-number counter is ahead of the highest ID.
+    static void fillRegister(Storage& s, int projects)
+    {
+        ProjectRegister reg(s);
+        QString error;
+        QVector<qint64> bids;
+        for (int i = 0; i < projects; ++i) {
+            qint64 bid = 0;
+            QVERIFY2(reg.createProject(1, &bid, &error, QDateTime::currentDateTime().addSecs(i)), qPrintable(error));
+            bids << bid;
+            Recordset rs(s, DbFile::Kakunin);
+            QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid));
+            rs.setValue(QStringLiteral("Kouji"), QStringLiteral("山田邸 O'Brien \"新築\" %1\n二行目\t\\").arg(i));
+            QVERIFY(rs.update());
+        }
+        Recordset c(s, DbFile::SaleData);
+        QVERIFY(c.open(QStringLiteral("UserMaster")));
+        c.addNew();
+        c.setValue(QStringLiteral("U_No"), 7);
+        QVERIFY(c.update());
+        QVERIFY2(reg.deleteProjects({bids.last()}, &error), qPrintable(error));
+    }
+
+    // The highest project number ever given.
+    static qint64 projectCounter(Storage& s)
+    {
+        QString error;
+        QSqlDatabase d = s.connection(DbFile::Kakunin, &error);
+        qint64 highest = -1;
+        QSqlError e;
+        TableIo::idCounter(d, QString(), QStringLiteral("GAIYOU"), &highest, &e);
+        return highest;
+    }
+
+    static qint64 nextProjectNumber(Storage& s)
+    {
+        Recordset rs(s, DbFile::Kakunin);
+        if (!rs.open(QStringLiteral("GAIYOU")))
+            return -1;
+        const qint64 id = rs.addNew();
+        rs.cancelUpdate();
+        return id;
+    }
+
+    static QStringList serverOptions(const StorageConfig& c)
+    {
+        return {QStringLiteral("--host"), c.host, QStringLiteral("--port"), QString::number(c.port),
+                QStringLiteral("--database"), c.database, QStringLiteral("--user"), c.user};
+    }
+
+private slots:
+    void backupAndRestoreBringBackEveryTable()
+    {
+        TempAppDir dir;
+        fillRegister(dir.storage(), 4);
+        const auto atBackup = fingerprints(dir.storage());
+        QTemporaryDir out;
+        const QString archive = out.filePath(QStringLiteral("事務所 バックアップ.zip"));
+        {
+            // The program goes on working meanwhile: another program is in
+            // the middle of a write.
+            auto other = dir.openAnother();
+            WriteLockHolder busy(*other, DbFile::Kakunin);
+            QVERIFY(busy.isHeld());
+            const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive});
+            QVERIFY2(r.code == 0, qPrintable(r.err));
+            for (DbFile db : allDbFiles)
+                QVERIFY2(r.out.contains(dbFileName(db)), qPrintable(r.out));
+        }
+
+        // Work after the backup that the restore takes back.
+        fillRegister(dir.storage(), 2);
+        QString error;
+        QVERIFY(ProjectRegister(dir.storage()).deleteProjects({1}, &error));
+        const auto changed = fingerprints(dir.storage());
+        QVERIFY(differences(atBackup, changed, true) > 0);
+        dir.storage().closeAll();
+
+        const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+        QVERIFY(r.out.contains(QStringLiteral("復元しました")));
+        Storage after(dir.storage().config());
+        QCOMPARE(differences(atBackup, fingerprints(after)), 0);
+        if (!TempAppDir::usingPostgres()) {
+            // The replaced files are kept, not thrown away.
+            const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("before-restore-*")}, QDir::Dirs);
+            QCOMPARE(kept.size(), 1);
+            StorageConfig previous;
+            previous.appDir = dir.file(kept.first());
+            Storage old(previous);
+            QCOMPARE(differences(changed, fingerprints(old)), 0);
+        }
+        qInfo("%s: backup taken during another program's write, restore brought back all %lld tables exactly",
+              qPrintable(TempAppDir::engineName()), static_cast<long long>(atBackup.size()));
+    }
+
+    void restoreIsRefusedWhileTheProgramRunsAndForDamagedArchives()
+    {
+        TempAppDir dir;
+        fillRegister(dir.storage(), 2);
+        QTemporaryDir out;
+        const QString archive = out.filePath(QStringLiteral("b.zip"));
+        QVERIFY(run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive}).code == 0);
+        fillRegister(dir.storage(), 1);
+        const auto current = fingerprints(dir.storage());
+        dir.storage().closeAll();
+
+        {
+            InstanceLock program(dir.path());  // the program's window is open on this folder
+            QVERIFY(program.acquire());
+            const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+            QVERIFY(r.code != 0);
+            QVERIFY2(r.err.contains(QStringLiteral("起動中")), qPrintable(r.err));
+        }
+
+        QFile f(archive);
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        QByteArray bytes = f.readAll();
+        for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
+            bytes[i] = static_cast<char>(~bytes[i]);
+        const QString damaged = out.filePath(QStringLiteral("damaged.zip"));
+        QFile d(damaged);
+        QVERIFY(d.open(QIODevice::WriteOnly));
+        d.write(bytes);
+        d.close();
+        Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), damaged});
+        QVERIFY(r.code != 0);
+        QVERIFY(!r.err.isEmpty());
+        const QString notBackup = out.filePath(QStringLiteral("memo.zip"));
+        QFile m(notBackup);
+        QVERIFY(m.open(QIODevice::WriteOnly));
+        m.write("PK not a backup");
+        m.close();
+        r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), notBackup});
+        QVERIFY(r.code != 0);
+
+        Storage after(dir.storage().config());
+        QCOMPARE(differences(current, fingerprints(after)), 0);
+        QVERIFY(QDir(dir.path()).entryList({QStringLiteral("before-restore-*")}, QDir::Dirs).isEmpty());
+        QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".shinseidesk-*")}, QDir::Dirs | QDir::Hidden).isEmpty());
+        qInfo("%s: restore refused while the program holds the folder, and for a damaged and a foreign archive; "
+              "nothing changed", qPrintable(TempAppDir::engineName()));
+    }
+
+    void migrationToTheServerAndBackKeepsEveryRowAndNumber()
+    {
+        if (!TempAppDir::usingPostgres())
+            QSKIP("needs the PostgreSQL test server");
+        QTemporaryDir local;
+        StorageConfig localCfg;
+        localCfg.appDir = local.path();
+        TempAppDir server;  // its database is the target
+        const StorageConfig serverCfg = server.storage().config();
+        server.storage().closeAll();
+        QHash<QString, TableIo::Digest> source;
+        qint64 counter = 0;
+        {
+            Storage s(localCfg);
+            QString error;
+            QVERIFY2(s.initialize(&error), qPrintable(error));
+            AppDir::set(local.path());
+            fillRegister(s, 5);
+            source = fingerprints(s);
+            counter = projectCounter(s);
+            Recordset g(s, DbFile::Kakunin);
+            QVERIFY(g.open(QStringLiteral("GAIYOU")));
+            g.moveLast();
+            QVERIFY(g.id() < counter);  // the last project was deleted
+        }
+        AppDir::set(server.path());
+
+        Run r = run(QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"), QStringLiteral("--to-postgres")}
+                    + serverOptions(serverCfg));
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(r.out.contains(QStringLiteral("チェックサムが一致")));
+        {
+            Storage s(serverCfg);
+            QCOMPARE(differences(source, fingerprints(s)), 0);
+            QCOMPARE(projectCounter(s), counter);  // a deleted project's number is never given again
+        }
+        // A second run would overwrite the office's register: refused.
+        r = run(QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"), QStringLiteral("--to-postgres")}
+                + serverOptions(serverCfg));
+        QVERIFY(r.code != 0);
+        QVERIFY2(r.err.contains(QStringLiteral("--replace")), qPrintable(r.err));
+
+        QTemporaryDir back;
+        r = run(QStringList{QStringLiteral("--appdir"), server.path(), QStringLiteral("migrate"), QStringLiteral("--to-sqlite"),
+                            back.path()});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        StorageConfig backCfg;
+        backCfg.appDir = back.path();
+        {
+            Storage s(backCfg);
+            QCOMPARE(differences(source, fingerprints(s)), 0);
+            QCOMPARE(nextProjectNumber(s), counter + 1);
+        }
+        {
+            Storage s(serverCfg);
+            QCOMPARE(nextProjectNumber(s), counter + 1);
+        }
+        r = run({QStringLiteral("--appdir"), server.path(), QStringLiteral("migrate"), QStringLiteral("--to-sqlite"), back.path()});
+        QVERIFY(r.code != 0);  // never over existing files
+        qInfo("SQLite → PostgreSQL → SQLite: %lld tables identical by row count and checksum, "
+              "auto numbers continue after %lld on both", static_cast<long long>(source.size()), counter);
+    }
+
+    void failedMigrationChangesNothingOnTheServer()
+    {
+        if (!TempAppDir::usingPostgres())
+            QSKIP("needs the PostgreSQL test server");
+        QTemporaryDir local;
+        StorageConfig localCfg;
+        localCfg.appDir = local.path();
+        {
+            Storage s(localCfg);
+            QString error;
+            QVERIFY(s.initialize(&error));
+            AppDir::set(local.path());
+            fillRegister(s, 3);
+            // The last database holds a value the server cannot take.
+            QSqlQuery q(s.connection(DbFile::MailData, &error));
+            QVERIFY(q.exec(QStringLiteral("INSERT INTO \"MailData\" (\"D_ID\") VALUES ('kein Wert')")));
+        }
+        TempAppDir server;
+        fillRegister(server.storage(), 2);
+        const auto before = fingerprints(server.storage());
+        server.storage().closeAll();
+        const Run r = run(QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"),
+                                      QStringLiteral("--to-postgres"), QStringLiteral("--replace")}
+                          + serverOptions(server.storage().config()));
+        QVERIFY(r.code != 0);
+        QVERIFY2(r.err.contains(QStringLiteral("kein Wert")) && r.err.contains(QStringLiteral("何も変更されていません")),
+                 qPrintable(r.err));
+        Storage s(server.storage().config());
+        QCOMPARE(differences(before, fingerprints(s)), 0);
+        qInfo("a migration that fails in the last database leaves all %lld server tables as they were",
+              static_cast<long long>(before.size()));
+    }
+
+    void initMakesAReadyServerDatabase()
+    {
+        if (!TempAppDir::usingPostgres())
+            QSKIP("needs the PostgreSQL test server");
+        TempAppDir holder;
+        StorageConfig cfg;
+        QString error;
+        QVERIFY2(holder.makeEmptyServerDatabase(&cfg, &error), qPrintable(error));
+        QTemporaryDir app;
+        QVERIFY(cfg.writeIni(app.path(), &error));
+        for (int pass = 0; pass < 2; ++pass) {
+            const Run r = run({QStringLiteral("--appdir"), app.path(), QStringLiteral("init")});
+            QVERIFY2(r.code == 0, qPrintable(r.err));
+        }
+        Storage s(cfg);
+        int tables = 0;
+        for (DbFile db : allDbFiles)
+            for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
+                Recordset rs(s, db);
+                QVERIFY2(rs.open(t.name), qPrintable(rs.errorString()));
+                for (const ColumnDef& c : t.columns)
+                    QVERIFY2(rs.hasColumn(c.name) && rs.columns().contains(c.name), qPrintable(t.name + QLatin1Char('.') + c.name));
+                ++tables;
+            }
+        Recordset rs(s, DbFile::PostDb);
+        QVERIFY(rs.open(QStringLiteral("POST_DB"), QStringLiteral("P_PST"), QStringLiteral("1000001")));
+        QCOMPARE(rs.recordCount(), 1);
+        QSqlQuery q(s.connection(DbFile::PostDb, &error));
+        QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"POST_DB\"")) && q.next());
+        QVERIFY(q.value(0).toLongLong() > 100000);
+        Recordset zones(s, DbFile::MasterData);
+        QVERIFY(zones.open(QStringLiteral("Zonemaster")));
+        QCOMPARE(zones.recordCount(), 47);  // seeded once, not twice
+        qInfo("init on an empty server database: %d tables in 7 schemas with case-kept column names, "
+              "%lld postal codes, code lists seeded once", tables, q.value(0).toLongLong());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliData)
+#include "tst_clidata.moc"
