@@ -136,4 +136,51 @@ bool load(Storage& storage, qint64 bid, QVector<RecordBookLine>* lines, QString*
     return true;
 }
 
+bool save(Storage& storage, qint64 bid, const QVector<RecordBookLine>& lines, QString* error)
+{
+    Transaction tx(storage, DbFile::AnotherOption);
+    if (!tx.isActive()) {
+        if (error)
+            *error = tx.errorString();
+        return false;
+    }
+    Recordset rs(storage, DbFile::AnotherOption);
+    if (!rs.open(QStringLiteral("StrIntTable"), QStringLiteral("F_INT01"), bid)) {
+        if (error)
+            *error = rs.errorString();
+        return false;
+    }
+    for (int i = 0; !rs.eof() && i < lines.size() && i < kLines; ++i, rs.moveNext()) {
+        const RecordBookLine& l = lines[i];
+        const QPair<const char*, const QString*> columns[] = {
+            {"F_STR01", &l.title}, {"F_STR02", &l.year}, {"F_STR03", &l.month}, {"F_STR04", &l.day},
+            {"F_STR05", &l.content},
+        };
+        bool changed = false;
+        for (const auto& c : columns) {
+            const QString column = QString::fromLatin1(c.first);
+            // A null column and an empty line are the same to the user.
+            if (rs.text(column) == *c.second)
+                continue;
+            if (!rs.setValue(column, *c.second)) {
+                if (error)
+                    *error = rs.errorString();
+                return false;
+            }
+            changed = true;
+        }
+        if (changed && !rs.update()) {
+            if (error)
+                *error = rs.errorString();
+            return false;
+        }
+    }
+    if (!tx.commit()) {
+        if (error)
+            *error = tx.errorString();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace RecordBook

@@ -24,5 +24,9 @@ bool saveDefaultTitles(const QStringList& titles, QString* error);
 bool ensureLines(Storage& storage, qint64 bid, QString* error);
 // The first 90 lines of the project in row order (fewer when fewer exist).
 bool load(Storage& storage, qint64 bid, QVector<RecordBookLine>* lines, QString* error);
+// Writes the lines over the project's rows in row order, line 1 onto the
+// first row, never more than 90; a row takes only the columns that differ,
+// and all rows are written or none.
+bool save(Storage& storage, qint64 bid, const QVector<RecordBookLine>& lines, QString* error);
 
 }  // namespace RecordBook

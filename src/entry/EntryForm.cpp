@@ -11,6 +11,7 @@
 #include "common.h"
 
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSet>
 #include <QScrollArea>
@@ -202,7 +204,7 @@ void EntryForm::buildLayout()
         auto* h = new QHBoxLayout(cell);
         h->setContentsMargins(0, 0, 0, 0);
         h->setSpacing(4);
-        if (!f->label.isEmpty() && f->kind != FieldKind::Flag)
+        if (!f->label.isEmpty() && !f->isFlag())
             h->addWidget(new QLabel(f->label));
         QWidget* w = makeField(*f);
         h->addWidget(w, f->chars == 0 ? 1 : 0);
@@ -224,7 +226,7 @@ void EntryForm::buildLayout()
             h->addWidget(post);
             h->addWidget(adr);
         }
-        const bool grows = f->chars == 0 && f->kind != FieldKind::Flag;
+        const bool grows = f->chars == 0 && !f->isFlag();
         if (!group.aligned && group.headers.isEmpty()) {
             // A flowing row: its cells side by side, the rest of the row empty.
             const QPair<int, int> key(f->group, row);
@@ -294,6 +296,16 @@ QWidget* EntryForm::makeField(const FieldDef& f)
     case FieldKind::Flag:
         w = new QCheckBox(f.label);
         break;
+    case FieldKind::Option: {
+        // The options of a group exclude each other, wherever their cells stand.
+        auto* r = new QRadioButton(f.label);
+        QButtonGroup*& group = m_optionGroups[f.group];
+        if (!group)
+            group = new QButtonGroup(this);
+        group->addButton(r);
+        w = r;
+        break;
+    }
     case FieldKind::Label: {
         auto* l = new QLabel;
         l->setFrameShape(QFrame::Panel);
@@ -368,6 +380,8 @@ void EntryForm::connectField(const FieldDef& f, QWidget* w)
         connect(c, &QComboBox::activated, this, [this, col](int i) { onChoice(col, i); });
     } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
         connect(b, &QCheckBox::toggled, this, [this, col] { onFlagToggled(col); });
+    } else if (auto* r = qobject_cast<QRadioButton*>(w)) {
+        connect(r, &QRadioButton::toggled, this, [this, col] { onOptionToggled(col); });
     }
 }
 
@@ -408,7 +422,7 @@ QString EntryForm::text(const QString& column) const
         return c->currentText();
     if (auto* l = qobject_cast<QLabel*>(w))
         return l->text();
-    if (auto* b = qobject_cast<QCheckBox*>(w))
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
         return b->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     return {};
 }
@@ -416,21 +430,31 @@ QString EntryForm::text(const QString& column) const
 QVariant EntryForm::value(const QString& column) const
 {
     const FieldDef* f = m_table.field(column);
-    if (f && f->kind == FieldKind::Flag)
+    if (f && f->isFlag())
         return isChecked(column) ? 1 : 0;
     return text(column);
 }
 
 bool EntryForm::isChecked(const QString& column) const
 {
-    auto* b = qobject_cast<QCheckBox*>(field(column));
+    auto* b = qobject_cast<QAbstractButton*>(field(column));
     return b && b->isChecked();
 }
 
 void EntryForm::setChecked(const QString& column, bool on)
 {
-    if (auto* b = qobject_cast<QCheckBox*>(field(column)))
-        b->setChecked(on);
+    auto* b = qobject_cast<QAbstractButton*>(field(column));
+    if (!b || b->isChecked() == on)
+        return;
+    // The chosen option of a group can only be taken back by the program
+    // (a stored row that chose none).
+    QButtonGroup* group = b->group();
+    const bool exclusive = group && group->exclusive();
+    if (exclusive && !on)
+        group->setExclusive(false);
+    b->setChecked(on);
+    if (exclusive && !on)
+        group->setExclusive(true);
 }
 
 void EntryForm::setFieldValue(const QString& column, const QVariant& value)
@@ -446,8 +470,8 @@ void EntryForm::setFieldValue(const QString& column, const QVariant& value)
             e->setPlainText(t);
     } else if (auto* c = qobject_cast<QComboBox*>(w)) {
         showInCombo(c, t);
-    } else if (auto* b = qobject_cast<QCheckBox*>(w)) {
-        b->setChecked(!value.isNull() && value.toInt() != 0);
+    } else if (qobject_cast<QAbstractButton*>(w)) {
+        setChecked(column, !value.isNull() && value.toInt() != 0);
     } else if (auto* l = qobject_cast<QLabel*>(w)) {
         if (l->text() != t) {
             l->setText(t);
@@ -459,7 +483,7 @@ void EntryForm::setFieldValue(const QString& column, const QVariant& value)
 void EntryForm::setText(const QString& column, const QString& text)
 {
     const FieldDef* f = m_table.field(column);
-    if (f && f->kind == FieldKind::Flag)
+    if (f && f->isFlag())
         setChecked(column, text.toInt() != 0);
     else
         setFieldValue(column, text);
@@ -472,13 +496,19 @@ void EntryForm::showValues(const QHash<QString, QVariant>& values, const QString
     for (const QString& c : columns)
         setFieldValue(c, values.value(c));
     m_showing = wasShowing;
+    settleEnabled();
+}
+
+void EntryForm::settleEnabled()
+{
     FlagState state;
     for (const FieldDef& f : m_table.fields)
         if (f.kind == FieldKind::Flag)
             state.checked.insert(f.column, isChecked(f.column));
     m_flagRules.settleEnabled(state);
+    // Every box follows the rules; other fields only where a rule names them.
     for (const FieldDef& f : m_table.fields)
-        if (f.kind == FieldKind::Flag)
+        if (f.kind == FieldKind::Flag || state.disabled.contains(f.column))
             field(f.column)->setEnabled(state.isEnabled(f.column));
 }
 
@@ -553,15 +583,18 @@ void EntryForm::onFlagToggled(const QString& column)
         return;
     FlagState state;
     for (const FieldDef& f : m_table.fields) {
-        if (f.kind != FieldKind::Flag)
-            continue;
-        state.checked.insert(f.column, isChecked(f.column));
-        state.disabled.insert(f.column, !field(f.column)->isEnabled());
+        // A rule may also switch the fields that belong to a box.
+        if (f.kind == FieldKind::Flag)
+            state.checked.insert(f.column, isChecked(f.column));
+        if (QWidget* w = field(f.column))
+            state.disabled.insert(f.column, !w->isEnabledTo(this));
     }
     const QStringList changed = m_flagRules.react(column, state);
     m_settingFlags = true;
     for (const QString& c : changed) {
-        setChecked(c, state.isChecked(c));
+        const FieldDef* f = m_table.field(c);
+        if (f && f->kind == FieldKind::Flag)
+            setChecked(c, state.isChecked(c));
         if (QWidget* w = field(c))
             w->setEnabled(state.isEnabled(c));
     }
@@ -571,6 +604,14 @@ void EntryForm::onFlagToggled(const QString& column)
     fieldChanged(column);
     for (const QString& c : changed)
         fieldChanged(c);
+    setEdited(true);
+}
+
+void EntryForm::onOptionToggled(const QString& column)
+{
+    if (m_loading || m_showing)
+        return;
+    fieldChanged(column);
     setEdited(true);
 }
 
@@ -656,6 +697,19 @@ bool EntryForm::fillLists(QString* error)
     for (const CodeListDef& l : std::as_const(m_table.lists))
         if (!fillList(l.name, error))
             return false;
+    const bool wasShowing = m_showing;
+    m_showing = true;
+    for (const FieldDef& f : std::as_const(m_table.fields)) {
+        const auto fixed = m_table.fixedLists.constFind(f.list);
+        auto* c = qobject_cast<QComboBox*>(field(f.column));
+        if (fixed == m_table.fixedLists.cend() || !c)
+            continue;
+        const QString shown = c->currentText();
+        c->clear();
+        c->addItems(*fixed);
+        showInCombo(c, shown);
+    }
+    m_showing = wasShowing;
     return true;
 }
 
@@ -706,11 +760,17 @@ bool EntryForm::loadRecords(QString* error)
     }
     if (rs.recordCount() == 0)
         return true;
+    // Stored boxes are shown as stored: their rules do not run again, they
+    // only settle which fields can be used.
+    const bool wasShowing = m_showing;
+    m_showing = true;
     for (const FieldDef& f : std::as_const(m_table.fields)) {
-        const QVariant v = rs.value(f.column);
+        const QVariant v = rs.value(f.storedColumn());
         if (!v.isNull())
             setFieldValue(f.column, v);
     }
+    m_showing = wasShowing;
+    settleEnabled();
     return true;
 }
 
@@ -725,7 +785,7 @@ bool EntryForm::saveRecords(QString* error)
         return true;
     for (const FieldDef& f : std::as_const(m_table.fields)) {
         const QVariant v = value(f.column);
-        if (storedDiffers(rs.value(f.column), v, f.kind) && !rs.setValue(f.column, v)) {
+        if (storedDiffers(rs.value(f.storedColumn()), v, f.kind) && !rs.setValue(f.storedColumn(), v)) {
             *error = rs.errorString();
             return false;
         }
@@ -756,7 +816,7 @@ bool EntryForm::apply()
 
 void EntryForm::closeEvent(QCloseEvent* event)
 {
-    if (isEdited()) {
+    if (m_askBeforeClosing && isEdited()) {
         const Prompter::Button answer = Prompter::current().show(
             {PromptTitle::CloseConfirm, QStringLiteral("データが編集されています。　保存しますか？"),
              Prompter::Icon::Question, Prompter::Yes | Prompter::No | Prompter::Cancel, Prompter::Yes});
@@ -860,8 +920,23 @@ void EntryForm::setHighlighted(QWidget* w, bool on)
         p.setColor(QPalette::Text, Qt::white);
         w->setPalette(p);
     } else {
-        w->setPalette(QPalette());
+        QPalette p;
+        const QColor resting = m_resting.value(columnOf(w));
+        if (resting.isValid())
+            p.setColor(QPalette::Base, resting);
+        w->setPalette(p);
     }
+}
+
+void EntryForm::setRestingBackground(const QString& column, const QColor& color)
+{
+    if (color.isValid())
+        m_resting.insert(column, color);
+    else
+        m_resting.remove(column);
+    QWidget* w = field(column);
+    if (w && !w->hasFocus())
+        setHighlighted(w, false);
 }
 
 bool EntryForm::eventFilter(QObject* watched, QEvent* event)

@@ -3,6 +3,7 @@
 #include "FieldTable.h"
 #include "FlagRules.h"
 
+#include <QColor>
 #include <QHash>
 #include <QPointer>
 #include <QStringList>
@@ -10,6 +11,7 @@
 #include <QWidget>
 
 class AddressChooser;
+class QButtonGroup;
 class HelpForm;
 class QBoxLayout;
 class QGridLayout;
@@ -111,6 +113,11 @@ protected:
 
     void setEdited(bool edited);
     void setHelpPage(const QString& page) { m_helpPage = page; }
+    // Windows whose OK simply closes, unsaved edits or not.
+    void setAskBeforeClosing(bool ask) { m_askBeforeClosing = ask; }
+    // The background a text field shows while it has no focus (invalid:
+    // the normal one); the focus highlight goes over it.
+    void setRestingBackground(const QString& column, const QColor& color);
 
     // Fills the drop-downs of a code list again from its table.
     bool fillList(const QString& listName, QString* error);
@@ -142,6 +149,8 @@ private:
     bool fillLists(QString* error);
     void onTextChanged(const QString& column);
     void onFlagToggled(const QString& column);
+    void onOptionToggled(const QString& column);
+    void settleEnabled();
     void onChoice(const QString& column, int index);
     void onTabChanged(int index);
     void onEnter(const QString& column);
@@ -160,6 +169,8 @@ private:
     QHash<QObject*, QString> m_columnOf;  // a field and its inner editors
     QHash<QString, QWidget*> m_cells;
     QHash<QString, QStringList> m_kept;   // column → code kept per item
+    QHash<int, QButtonGroup*> m_optionGroups;  // group → its options
+    QHash<QString, QColor> m_resting;
     QVector<QGroupBox*> m_groupBoxes;
     QVector<QGridLayout*> m_groupGrids;
     QBoxLayout* m_top = nullptr;
@@ -172,6 +183,7 @@ private:
     QString m_helpPage;
     AddressChooser* m_chooser = nullptr;
     bool m_settingFlags = false;
+    bool m_askBeforeClosing = true;
     bool m_sized = false;
     int m_beeps = 0;
 };

@@ -1,8 +1,14 @@
 #include "EntryWindows.h"
 
 #include "MenuForm.h"
+#include "P_BoukaForm.h"
 #include "P_GaiyouForm.h"
+#include "P_GyoumuForm.h"
+#include "P_IninForm.h"
 #include "P_KaibetuForm.h"
+#include "P_KanryouForm.h"
+#include "P_KirokuboForm.h"
+#include "P_KoujiForm.h"
 #include "P_ShikichiForm.h"
 #include "P_TatemonoBetuForm.h"
 
@@ -49,6 +55,15 @@ void show(MenuForm& menu, const std::function<Form*()>& make)
     slot->activateWindow();
 }
 
+template <typename Form>
+void registerSimple(Storage& storage, const char* key)
+{
+    Storage* st = &storage;
+    MenuForm::registerOpener(QString::fromLatin1(key), [st](MenuForm& m) {
+        show<Form>(m, [&] { return new Form(*st, m.currentProject().bid, &m); });
+    });
+}
+
 }  // namespace
 
 void registerOpeners(Storage& storage)
@@ -92,6 +107,13 @@ void registerOpeners(Storage& storage)
             return form;
         });
     });
+    // The windows of one row each: the menu items are the twins of the keys.
+    registerSimple<P_KanryouForm>(storage, "btnKensaSinsei");
+    registerSimple<P_KoujiForm>(storage, "btnKoujiTodoke");
+    registerSimple<P_BoukaForm>(storage, "btnBouka");
+    registerSimple<P_IninForm>(storage, "btnInin");
+    registerSimple<P_GyoumuForm>(storage, "btnGyoumuNaiyou");
+    registerSimple<P_KirokuboForm>(storage, "btnGyoumuKiroku");
 }
 
 }  // namespace EntryWindows

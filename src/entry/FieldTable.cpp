@@ -50,6 +50,9 @@ void FieldTable::place()
             f.cell = nextCell.value(f.group);
         nextCell[f.group] = f.cell + f.span;
     }
+    m_index.clear();
+    for (int i = 0; i < fields.size(); ++i)
+        m_index.insert(fields[i].column, i);
 }
 
 QStringList FieldTable::columns() const
@@ -60,8 +63,22 @@ QStringList FieldTable::columns() const
     return out;
 }
 
+QStringList FieldTable::storedColumns() const
+{
+    QStringList out;
+    for (const FieldDef& f : fields)
+        out << f.storedColumn();
+    return out;
+}
+
 const FieldDef* FieldTable::field(const QString& column) const
 {
+    // Windows look fields up on every event of every field: by the index
+    // once the table is placed, by a walk while it is still being built.
+    if (m_index.size() == fields.size()) {
+        const int i = m_index.value(column, -1);
+        return i >= 0 && fields[i].column == column ? &fields[i] : nullptr;
+    }
     for (const FieldDef& f : fields)
         if (f.column == column)
             return &f;
@@ -98,21 +115,26 @@ QStringList FieldTable::missingFrom(const QStringList& schemaColumns) const
 {
     QStringList out;
     for (const FieldDef& f : fields)
-        if (!schemaColumns.contains(f.column))
-            out << f.column;
+        if (!schemaColumns.contains(f.storedColumn()))
+            out << f.storedColumn();
     return out;
+}
+
+bool isFlagKind(FieldKind kind)
+{
+    return kind == FieldKind::Flag || kind == FieldKind::Option;
 }
 
 QVariant fieldValueOf(const QVariant& value, FieldKind kind)
 {
-    if (kind == FieldKind::Flag)
+    if (isFlagKind(kind))
         return value.isNull() ? 0 : (value.toInt() != 0 ? 1 : 0);
     return value.isNull() ? QString() : value.toString();
 }
 
 bool storedDiffers(const QVariant& stored, const QVariant& value, FieldKind kind)
 {
-    if (kind == FieldKind::Flag)
+    if (isFlagKind(kind))
         return fieldValueOf(stored, kind).toInt() != fieldValueOf(value, kind).toInt();
     return fieldValueOf(stored, kind).toString() != fieldValueOf(value, kind).toString();
 }

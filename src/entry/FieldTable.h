@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -15,6 +16,7 @@ enum class FieldKind {
     Text,       // free text, saved as typed
     MultiLine,  // free text over several lines; Enter keeps the focus
     Flag,       // check box, stored as 0 or 1
+    Option,     // option button, stored as 0 or 1; one chosen per group
     Decimal,    // decimal filter, "#,###,##0.00" on leaving
     Amount,     // decimal filter, "#,###,##0" on leaving (money)
     Digit,      // digit filter, no formatting
@@ -36,7 +38,8 @@ enum : unsigned {
 
 // One column of the window's table and its field.
 struct FieldDef {
-    QString column;
+    QString column;    // the field's name (its objectName)
+    QString stored;    // the table column it edits, when it is not named like it
     FieldKind kind = FieldKind::Text;
     QString caption;   // at the start of the field's row in the group
     QString label;     // just before the field; a check box's own text
@@ -53,6 +56,8 @@ struct FieldDef {
     unsigned flags = 0;
 
     bool has(unsigned flag) const { return (flags & flag) != 0; }
+    bool isFlag() const { return kind == FieldKind::Flag || kind == FieldKind::Option; }
+    const QString& storedColumn() const { return stored.isEmpty() ? column : stored; }
     bool isNumeric() const
     {
         return kind == FieldKind::Decimal || kind == FieldKind::Amount || kind == FieldKind::Digit
@@ -60,6 +65,7 @@ struct FieldDef {
     }
 
     FieldDef& withCaption(const QString& text) { caption = text; return *this; }
+    FieldDef& storedIn(const QString& tableColumn) { stored = tableColumn; return *this; }
     FieldDef& withLabel(const QString& text) { label = text; return *this; }
     FieldDef& withUnit(const QString& text) { unit = text; return *this; }
     FieldDef& withTip(const QString& text) { tip = text; return *this; }
@@ -137,6 +143,8 @@ public:
     QVector<PostalPair> postal;
     QVector<MasterPick> picks;
     QVector<CodePair> codePairs;
+    // Lists whose items are fixed in the program, by name.
+    QHash<QString, QStringList> fixedLists;
 
     // Building: tabs, then groups on the last tab, then fields in the last
     // group. A field without a place goes into the next cell of its row; a
@@ -148,8 +156,10 @@ public:
     // Fills in rows and cells; call once after building.
     void place();
 
-    // Columns in load and save order.
+    // The fields' names in load and save order.
     QStringList columns() const;
+    // The table columns they edit, in the same order.
+    QStringList storedColumns() const;
     const FieldDef* field(const QString& column) const;
     // The fields in the Enter order.
     QVector<const FieldDef*> enterOrder() const;
@@ -158,12 +168,13 @@ public:
     QString firstOfTab(int tab) const;
     const PostalPair* postalPairOf(const QString& column) const;
 
-    // Every column whose name is not a column of `schemaColumns`
+    // Every edited table column that is not one of `schemaColumns`
     // (case-sensitive, as the program spells them).
     QStringList missingFrom(const QStringList& schemaColumns) const;
 
 private:
     int m_nextRow = 0;  // of the last group
+    QHash<QString, int> m_index;  // field name → position, made by place()
 };
 
 // Whether a field's value differs from what is stored, so that saving
@@ -172,6 +183,7 @@ private:
 // to a column never filled since the project was made, and an empty field
 // leaves such a column null).
 bool storedDiffers(const QVariant& stored, const QVariant& value, FieldKind kind);
+bool isFlagKind(FieldKind kind);
 // The value a field of this kind saves: 0 or 1 for a check box, otherwise
 // the text (null read as empty).
 QVariant fieldValueOf(const QVariant& value, FieldKind kind);

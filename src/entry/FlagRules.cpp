@@ -74,6 +74,64 @@ FlagRules FlagRules::building()
     return FlagRules(r);
 }
 
+namespace {
+
+// A head box and its items, of which at most one is ticked, among other
+// such groups that exclude it: ticking the head clears the other groups and,
+// with nothing under it yet, ticks its first item; unticking it clears its
+// items; ticking an item ticks its head and clears every other box.
+void addHeadedGroups(QVector<FlagReaction>& r, const QVector<QStringList>& groups)
+{
+    for (int g = 0; g < groups.size(); ++g) {
+        const QString head = groups[g].first();
+        const QStringList items = groups[g].mid(1);
+        QStringList others;
+        for (int o = 0; o < groups.size(); ++o)
+            if (o != g)
+                others += groups[o];
+        r.append({head, true, items, {items.first()}, {}, {}, {}});
+        r.append({head, true, {}, {}, others, {}, {}});
+        r.append({head, false, {}, {}, items, {}, {}});
+        for (const QString& item : items)
+            r.append({item, true, {}, {head}, without(items, item) + others, {}, {}});
+    }
+}
+
+// Boxes of which at most one is ticked.
+void addExclusive(QVector<FlagReaction>& r, const QStringList& boxes)
+{
+    for (const QString& b : boxes)
+        r.append({b, true, {}, {}, without(boxes, b), {}, {}});
+}
+
+// 主要用途: one of three kinds, each with the use fields it alone may fill.
+void addMainUse(QVector<FlagReaction>& r, const QStringList& boxes, const QVector<QStringList>& fields)
+{
+    for (int i = 0; i < boxes.size(); ++i) {
+        QStringList others;
+        for (int o = 0; o < fields.size(); ++o)
+            if (o != i)
+                others += fields[o];
+        r.append({boxes[i], true, {}, {}, without(boxes, boxes[i]), fields[i], others});
+    }
+}
+
+}  // namespace
+
+FlagRules FlagRules::constructionNotice()
+{
+    QVector<FlagReaction> r;
+    addMainUse(r, names("ShuyouCHK", 1, 3), {{n("Youto0"), n("Youto1")}, {n("Youto2")}, {n("Youto3")}});
+    addMainUse(r, names("ShuyouCHK", 11, 13), {{n("Youto72"), n("Youto7")}, {n("Youto8")}, {n("Youto9")}});
+    // 新設 (新築, 増築, 改築) and その他 (増築, 改築).
+    addHeadedGroups(r, {names("Betu", 10, 13), {n("Betu20"), n("Betu22"), n("Betu23")}});
+    // 住宅専用, 併用住宅, その他の住宅, each (一戸建, 長屋建, 共同).
+    addHeadedGroups(r, {names("Shurui", 10, 13), names("Shurui", 20, 23), names("Shurui", 30, 33)});
+    addExclusive(r, names("Kin", 1, 5));
+    addExclusive(r, names("Kouhou", 1, 3));
+    return FlagRules(r);
+}
+
 QStringList FlagRules::react(const QString& column, FlagState& state) const
 {
     const bool checked = state.isChecked(column);

@@ -42,6 +42,10 @@ public:
     static FlagRules site();
     // The per-building window: 工事種別, 耐火建築物, 便所の種類, 特例の適用.
     static FlagRules building();
+    // The construction notice: 主要用途 (new and removed building) with
+    // their use fields, 新設・その他, 資金, 建築工法 and 種類. Boxes by
+    // their own names (Shurui10 is the head of 住宅専用).
+    static FlagRules constructionNotice();
 
     // Applies the reactions to `column` having become `checked` (already
     // set in the state). Returns the other columns whose state changed.

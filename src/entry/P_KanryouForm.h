@@ -1,0 +1,16 @@
+#pragma once
+
+#include "EntryForm.h"
+
+// 【検査を申請する建築物等】: the intermediate and completion inspection
+// application on the project's KANRYOU row. Only buildings can be applied
+// for: the other objects are shown as stored but cannot be chosen.
+class P_KanryouForm : public EntryForm {
+    Q_OBJECT
+public:
+    P_KanryouForm(Storage& storage, qint64 bid, QWidget* parent = nullptr);
+
+    static FieldTable fieldTable();
+    // The objects of the inspection, Shin1 to Shin6.
+    static QStringList objects();
+};

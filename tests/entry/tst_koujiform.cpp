@@ -1,0 +1,382 @@
+#include "EntryTestSupport.h"
+#include "P_BoukaForm.h"
+#include "P_GyoumuForm.h"
+#include "P_IninForm.h"
+#include "P_KanryouForm.h"
+#include "P_KoujiForm.h"
+#include "PostalLookup.h"
+#include "Schema.h"
+#include "ShuYoutoForm.h"
+#include "TestSupport.h"
+
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace EntryTest;
+
+namespace {
+
+QStringList schemaColumns(const char* table)
+{
+    QStringList out;
+    if (const TableDef* def = DatabaseSchema::builtIn(DbFile::Kakunin).table(u(table)))
+        for (const ColumnDef& c : def->columns)
+            if (c.name != QLatin1String("B_ID"))
+                out << c.name;
+    return out;
+}
+
+QRadioButton* option(const QWidget& f, const char* n)
+{
+    return get<QRadioButton>(f, u(n));
+}
+
+// The stored 0/1 of flag columns, in the order asked.
+QList<int> flags(Storage& s, const char* table, qint64 bid, const QStringList& columns)
+{
+    QList<int> out;
+    for (const QString& c : columns)
+        out << stored(s, u(table), bid, c).toInt();
+    return out;
+}
+
+QStringList names(const char* stem, int from, int to)
+{
+    QStringList out;
+    for (int i = from; i <= to; ++i)
+        out << u(stem) + QString::number(i);
+    return out;
+}
+
+// The fields Enter visits from the focused one, until it stays put.
+QStringList enterWalk(int maxSteps)
+{
+    QStringList seen{focused()};
+    for (int i = 0; i < maxSteps; ++i) {
+        pressEnter();
+        if (focused() == seen.last())
+            break;
+        seen << focused();
+    }
+    return seen;
+}
+
+class FirstChoice : public AddressChooser {
+public:
+    int choose(const QStringList& items) override { return items.isEmpty() ? -1 : 0; }
+};
+
+}  // namespace
+
+// The construction notice, the inspection application, the fire-prevention
+// object and the power of attorney.
+class TestKoujiForm : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyColumnOfTheTablesHasItsField()
+    {
+        const QVector<QPair<const char*, FieldTable>> tables{
+            {"KOUJI", P_KoujiForm::fieldTable()},
+            {"KANRYOU", P_KanryouForm::fieldTable()},
+            {"BOUKA", P_BoukaForm::fieldTable()},
+            {"ININ", P_IninForm::fieldTable()},
+            {"GYOUMU", P_GyoumuForm::fieldTable()},
+        };
+        for (const auto& t : tables) {
+            QStringList wanted = schemaColumns(t.first);
+            QStringList have = t.second.storedColumns();
+            QVERIFY2(!wanted.isEmpty(), t.first);
+            wanted.sort();
+            have.sort();
+            QCOMPARE(have, wanted);
+        }
+    }
+
+    void housingBoxesFollowTheirRulesAndSaveTheirOwnColumns()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        for (const char* c : {"Shurui21", "Shurui22", "Shurui31", "Shurui34"})
+            store(dir.storage(), u("KOUJI"), bid, u(c), 1);
+        // A head stored without its item is shown as stored.
+        store(dir.storage(), u("KOUJI"), bid, u("Betu10"), 1);
+
+        P_KoujiForm form(dir.storage(), bid);
+        showActive(form);
+        QCOMPARE(form.windowTitle(), u("工事届"));
+        QVERIFY(box(form, "Shurui20")->isChecked() && box(form, "Shurui21")->isChecked());
+        QVERIFY(box(form, "Shurui30")->isChecked() && box(form, "Shurui33")->isChecked());
+        QVERIFY(box(form, "Betu10")->isChecked());
+        QVERIFY(!box(form, "Betu11")->isChecked());
+        QVERIFY(!form.isEdited());
+
+        form.tabs()->setCurrentIndex(1);
+        box(form, "Shurui12")->click();  // 長屋建住宅 under 住宅専用
+        for (const QString& b : names("Shurui", 10, 13) + names("Shurui", 20, 23) + names("Shurui", 30, 33))
+            QCOMPARE(box(form, b.toLatin1().constData())->isChecked(), b == u("Shurui10") || b == u("Shurui12"));
+        QVERIFY(form.isEdited());
+
+        box(form, "Betu23")->click();  // その他 改築
+        QVERIFY(box(form, "Betu20")->isChecked());
+        for (const char* b : {"Betu10", "Betu11", "Betu12", "Betu13", "Betu22"})
+            QVERIFY2(!box(form, b)->isChecked(), b);
+        box(form, "Kin2")->click();
+        box(form, "Kin4")->click();
+        box(form, "RiyouKan1")->click();
+        box(form, "RiyouKan3")->click();
+        QVERIFY(form.apply());
+
+        QCOMPARE(flags(dir.storage(), "KOUJI", bid, names("Shurui", 11, 14)), (QList<int>{1, 0, 1, 0}));
+        QCOMPARE(flags(dir.storage(), "KOUJI", bid, names("Shurui", 21, 24) + names("Shurui", 31, 34)),
+                 (QList<int>{0, 0, 0, 0, 0, 0, 0, 0}));
+        QCOMPARE(flags(dir.storage(), "KOUJI", bid, names("Betu", 10, 13)), (QList<int>{0, 0, 0, 0}));
+        QCOMPARE(flags(dir.storage(), "KOUJI", bid, names("Betu", 20, 22)), (QList<int>{1, 0, 1}));
+        QCOMPARE(flags(dir.storage(), "KOUJI", bid, names("Kin", 1, 5)), (QList<int>{0, 0, 0, 1, 0}));
+        QCOMPARE(flags(dir.storage(), "KOUJI", bid, names("RiyouKan", 1, 4)), (QList<int>{1, 0, 1, 0}));
+
+        // Opened again, the boxes are those saved.
+        P_KoujiForm again(dir.storage(), bid);
+        QVERIFY(box(again, "Betu23")->isChecked() && box(again, "Betu20")->isChecked());
+        QVERIFY(!box(again, "Betu22")->isChecked());
+        QVERIFY(box(again, "Shurui12")->isChecked() && !box(again, "Shurui11")->isChecked());
+    }
+
+    void mainUseEmptiesTheOtherKindsAndSearchesForItsOwn()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        P_KoujiForm form(dir.storage(), bid);
+        showActive(form);
+        QVERIFY(!form.searchButton(0)->isVisible());
+
+        box(form, "ShuyouCHK1")->click();
+        QVERIFY(!edit(form, "Youto2")->isEnabled());
+        QStringList codes = form.items(u("Youto0"));
+        QVERIFY(codes.contains(u("08030")));
+        combo(form, "Youto0")->setCurrentIndex(codes.indexOf(u("08030")));
+        emit combo(form, "Youto0")->activated(codes.indexOf(u("08030")));
+        QCOMPARE(edit(form, "Youto1")->text(), u("共同住宅"));
+        box(form, "ShuyouCHK3")->click();
+        type(form, "Youto3", u("工場"));
+        QCOMPARE(edit(form, "Youto3")->text(), u("工場"));
+
+        box(form, "ShuyouCHK2")->click();
+        QVERIFY(!box(form, "ShuyouCHK1")->isChecked() && !box(form, "ShuyouCHK3")->isChecked());
+        for (const char* f : {"Youto1", "Youto3"}) {
+            QCOMPARE(edit(form, f)->text(), QString());
+            QVERIFY2(!edit(form, f)->isEnabled(), f);
+        }
+        QCOMPARE(combo(form, "Youto0")->currentText(), QString());
+        QVERIFY(!combo(form, "Youto0")->isEnabled());
+        QVERIFY(edit(form, "Youto2")->isEnabled());
+
+        // "検索" stands beside the use field of (2) and fills it.
+        QVERIFY(form.searchButton(0)->isVisible());
+        QCOMPARE(form.searchButton(0)->parentWidget(), edit(form, "Youto2")->parentWidget());
+        QTimer::singleShot(0, [] {
+            auto* picker = qobject_cast<ShuYoutoForm*>(QApplication::activeModalWidget());
+            QVERIFY(picker);
+            emit picker->list()->itemActivated(picker->list()->topLevelItem(2), 0);
+        });
+        form.searchButton(0)->click();
+        QCOMPARE(edit(form, "Youto2")->text(), u("03"));
+        QCOMPARE(form.focusWidget(), edit(form, "Youto2"));  // once the window is active again
+
+        box(form, "ShuyouCHK3")->click();
+        QCOMPARE(form.searchTarget(0), u("Youto3"));
+        QCOMPARE(form.searchButton(0)->parentWidget(), edit(form, "Youto3")->parentWidget());
+        QVERIFY(form.searchButton(0)->isVisible());
+        box(form, "ShuyouCHK3")->click();  // unticked: nothing left to fill
+        QVERIFY(!form.searchButton(0)->isVisible());
+        box(form, "ShuyouCHK2")->click();
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("ShuyouCHK2")).toInt(), 1);
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("ShuyouCHK1")).toInt(), 0);
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("Youto2")).toString(), QString());  // emptied by (3)
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("Youto1")).toString(), QString());
+
+        // The removed building's group is independent of the new one's.
+        form.tabs()->setCurrentIndex(2);
+        box(form, "ShuyouCHK12")->click();
+        QVERIFY(box(form, "ShuyouCHK2")->isChecked());
+        QVERIFY(form.searchButton(1)->isVisible());
+        QCOMPARE(form.searchTarget(1), u("Youto8"));
+        QVERIFY(!edit(form, "Youto7")->isEnabled() && !combo(form, "Youto72")->isEnabled());
+        QVERIFY(!edit(form, "Youto9")->isEnabled());
+        QVERIFY(form.apply());
+
+        // A stored choice settles the fields on opening.
+        P_KoujiForm again(dir.storage(), bid);
+        QVERIFY(!edit(again, "Youto1")->isEnabled() && edit(again, "Youto2")->isEnabled());
+        QVERIFY(edit(again, "Youto8")->isEnabled() && !edit(again, "Youto9")->isEnabled());
+        QVERIFY(!again.isEdited());
+    }
+
+    void removalPageListsAreasAndPostalPair()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        FirstChoice chooser;
+        const qint64 bid = newProject(dir.storage());
+        P_KoujiForm form(dir.storage(), bid);
+        form.setAddressChooser(&chooser);
+        showActive(form);
+        QCOMPARE(form.items(u("Gen1")), (QStringList{u("老朽化して危険があるため"), u("その他")}));
+        QCOMPARE(form.items(u("Kouz1")), (QStringList{u("木造"), u("その他")}));
+        QCOMPARE(form.items(u("Riyou2")), (QStringList{u("持家"), u("貸家"), u("給与住宅")}));
+
+        form.tabs()->setCurrentIndex(1);
+        QCOMPARE(focused(), u("Ban4"));
+        type(form, "Gou1", u("1234.5"));
+        pressEnter();
+        QCOMPARE(focused(), u("Gou2"));
+        QCOMPARE(edit(form, "Gou1")->text(), u("1,234.50"));
+
+        form.tabs()->setCurrentIndex(2);
+        QCOMPARE(focused(), u("Gen1"));
+        combo(form, "Gen1")->lineEdit()->setText(u("建替えのため"));  // a reason of the office's own
+        type(form, "Seko2", u("1000001"));
+        pressEnter();
+        QCOMPARE(edit(form, "Seko3")->text(), u("東京都千代田区千代田"));
+        QCOMPARE(focused(), u("Seko3"));
+        QCOMPARE(get<QPushButton>(form, u("PostBtn1"))->text(), u("住所"));
+        edit(form, "Seko2")->clear();
+        get<QPushButton>(form, u("AdrBtn1"))->click();
+        QCOMPARE(edit(form, "Seko2")->text(), u("100-0001"));
+        box(form, "JokyoChk2")->click();
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("Gen1")).toString(), u("建替えのため"));
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("Seko3")).toString(), u("東京都千代田区千代田"));
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("Gou1")).toString(), u("1,234.50"));
+        QCOMPARE(stored(dir.storage(), u("KOUJI"), bid, u("JokyoChk2")).toInt(), 1);
+    }
+
+    void inspectionOffersBuildingsOnly()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        {
+            P_KanryouForm form(dir.storage(), bid);
+            showActive(form);
+            QCOMPARE(form.windowTitle(), u("【検査を申請する建築物等】"));
+            QCOMPARE(form.applyButton()->text(), u("摘要"));
+            QVERIFY(option(form, "Shin1")->isChecked());
+            QCOMPARE(option(form, "Shin6")->text(), u("工作物（法第88条第2項→完了検査のみ）"));
+            for (int i = 2; i <= 6; ++i)
+                QVERIFY(!option(form, QByteArray("Shin" + QByteArray::number(i)).constData())->isEnabled());
+            QVERIFY(!form.isEdited());
+            QTest::mouseClick(option(form, "Shin3"), Qt::LeftButton);
+            QVERIFY(option(form, "Shin1")->isChecked() && !option(form, "Shin3")->isChecked());
+            QVERIFY(!form.isEdited());
+            // The default is not stored until something is edited.
+            prompter.answers.enqueue(Prompter::Yes);
+            QVERIFY(form.close());
+            QVERIFY(prompter.shown.isEmpty());
+            QVERIFY(stored(dir.storage(), u("KANRYOU"), bid, u("Shin1")).isNull());
+        }
+        {
+            P_KanryouForm form(dir.storage(), bid);
+            showActive(form);
+            combo(form, "Gou1")->setCurrentIndex(1);
+            emit combo(form, "Gou1")->activated(1);
+            QVERIFY(form.isEdited());
+            QCOMPARE(form.items(u("Gou1")).first(), u("新築"));
+            QVERIFY(form.apply());
+            QCOMPARE(flags(dir.storage(), "KANRYOU", bid, names("Shin", 1, 6)), (QList<int>{1, 0, 0, 0, 0, 0}));
+            QCOMPARE(stored(dir.storage(), u("KANRYOU"), bid, u("Gou1")).toString(), u("増築"));
+        }
+        // Whatever was stored is shown, disabled all the same.
+        store(dir.storage(), u("KANRYOU"), bid, u("Shin1"), 0);
+        store(dir.storage(), u("KANRYOU"), bid, u("Shin3"), 1);
+        P_KanryouForm form(dir.storage(), bid);
+        showActive(form);
+        QVERIFY(option(form, "Shin3")->isChecked() && !option(form, "Shin3")->isEnabled());
+        QVERIFY(!option(form, "Shin1")->isChecked());
+        QVERIFY(!form.isEdited());
+        option(form, "Shin1")->click();
+        QVERIFY(form.isEdited());
+        QVERIFY(!option(form, "Shin3")->isChecked());
+        QVERIFY(form.apply());
+        QCOMPARE(flags(dir.storage(), "KANRYOU", bid, names("Shin", 1, 6)), (QList<int>{1, 0, 0, 0, 0, 0}));
+    }
+
+    void inspectionEnterOrderAndArea()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_KanryouForm form(dir.storage(), newProject(dir.storage()));
+        showActive(form);
+        QCOMPARE(focused(), u("Gou1"));
+        const QStringList first = enterWalk(40);
+        QCOMPARE(first, (QStringList{u("Gou1"), u("Gou2"), u("Day1"), u("Tan1"), u("Day2"), u("Day3"), u("Kou1"),
+                                     u("Day4"), u("Men1"), u("Kai1"), u("Kai3"), u("Kai5"), u("Kai7"), u("Kai9"),
+                                     u("Kai2"), u("Kai4"), u("Kai6"), u("Kai8"), u("Kai10"), u("Kai11"), u("Kai13"),
+                                     u("Kai15"), u("Kai12"), u("Kai14"), u("Kai16"), u("Bikou1")}));
+        form.tabs()->setCurrentIndex(1);
+        QCOMPARE(enterWalk(10), (QStringList{u("Bikou2"), u("Bikou3"), u("Day5"), u("Bikou4"), u("Gai1")}));
+
+        form.tabs()->setCurrentIndex(0);
+        type(form, "Men1", u("1234.5"));
+        leave(form);
+        QCOMPARE(edit(form, "Men1")->text(), u("1,234.50"));
+        type(form, "Kai1", u("2x"));
+        QCOMPARE(edit(form, "Kai1")->text(), u("2"));
+        prompter.answers.enqueue(Prompter::No);
+    }
+
+    void fireObjectAndAttorneyCloseWithoutAsking()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        {
+            P_BoukaForm form(dir.storage(), bid);
+            showActive(form);
+            QCOMPARE(form.windowTitle(), u("防火対象物に関する項目"));
+            QCOMPARE(focused(), u("Tel1"));
+            QCOMPARE(enterWalk(10), (QStringList{u("Tel1"), u("Day1"), u("Nin1"), u("Time1"), u("Gai1"), u("Gai2"),
+                                                 u("Gai3"), u("Sonota1")}));
+            type(form, "Nin1", u("12人"));
+            QVERIFY(form.apply());
+            type(form, "Nin1", u("30人"));
+            QVERIFY(form.isEdited());
+            form.okButton()->click();
+            QVERIFY(!form.isVisible());
+            QVERIFY(prompter.shown.isEmpty());
+        }
+        {
+            P_BoukaForm form(dir.storage(), bid);
+            QCOMPARE(edit(form, "Nin1")->text(), u("12人"));  // the edit after Apply is gone
+        }
+        {
+            P_IninForm form(dir.storage(), bid);
+            showActive(form);
+            QCOMPARE(form.windowTitle(), u("委任状"));
+            QVERIFY(!option(form, "Inin1")->isChecked() && !option(form, "Inin3")->isChecked());
+            QCOMPARE(focused(), u("Inin1"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QVERIFY(option(form, "Inin1")->isChecked());
+            QVERIFY(form.isEdited());
+            option(form, "Inin3")->click();
+            QVERIFY(!option(form, "Inin1")->isChecked());
+            QVERIFY(form.apply());
+            QCOMPARE(flags(dir.storage(), "ININ", bid, names("Inin", 1, 3)), (QList<int>{0, 0, 1}));
+            option(form, "Inin2")->click();
+            form.okButton()->click();
+            QVERIFY(!form.isVisible());
+            QVERIFY(prompter.shown.isEmpty());
+        }
+        P_IninForm form(dir.storage(), bid);
+        QVERIFY(option(form, "Inin3")->isChecked() && !option(form, "Inin2")->isChecked());
+        QCOMPARE(flags(dir.storage(), "ININ", bid, names("Inin", 1, 3)), (QList<int>{0, 0, 1}));
+    }
+};
+
+QTEST_MAIN(TestKoujiForm)
+#include "tst_koujiform.moc"

@@ -1,0 +1,398 @@
+#include "EntryTestSupport.h"
+#include "EntryWindows.h"
+#include "HelpForm.h"
+#include "M_ConnectCorpForm.h"
+#include "MenuForm.h"
+#include "P_BoukaForm.h"
+#include "P_GyoumuForm.h"
+#include "P_IninForm.h"
+#include "P_KanryouForm.h"
+#include "P_KirokuboForm.h"
+#include "P_KoujiForm.h"
+#include "PostalLookup.h"
+#include "RecordBook.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+using namespace EntryTest;
+
+namespace {
+
+qint64 addCompany(Storage& s, const QVector<QPair<const char*, QVariant>>& values)
+{
+    Recordset rs(s, DbFile::MasterData);
+    if (!rs.open(u("ConnectCorp")))
+        qFatal("no ConnectCorp table");
+    const qint64 id = rs.addNew();
+    for (const auto& v : values)
+        rs.setValue(u(v.first), v.second);
+    if (!rs.update())
+        qFatal("cannot add a company: %s", qPrintable(rs.errorString()));
+    return id;
+}
+
+// The project's record-book rows in row order: F_STR01 … F_STR05 of each.
+QVector<QStringList> bookRows(Storage& s, qint64 bid)
+{
+    QVector<QStringList> out;
+    Recordset rs(s, DbFile::AnotherOption);
+    if (!rs.open(u("StrIntTable"), u("F_INT01"), bid))
+        return out;
+    for (; !rs.eof(); rs.moveNext()) {
+        QStringList r;
+        for (const char* c : {"F_STR01", "F_STR02", "F_STR03", "F_STR04", "F_STR05"})
+            r << rs.text(u(c));
+        out << r;
+    }
+    return out;
+}
+
+QLineEdit* line(const QWidget& f, const QString& name)
+{
+    return get<QLineEdit>(f, name);
+}
+
+class FirstChoice : public AddressChooser {
+public:
+    int choose(const QStringList& items) override { return items.isEmpty() ? -1 : 0; }
+};
+
+}  // namespace
+
+// The business record, the record book, and how the main window opens the
+// windows of the construction notice, the inspection, the fire-prevention
+// object, the power of attorney, the business record and the record book.
+class TestRecordForms : public QObject {
+    Q_OBJECT
+
+private slots:
+    void businessRecordAmountsAndTotals()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        P_GyoumuForm form(dir.storage(), bid);
+        showActive(form);
+        QCOMPARE(form.windowTitle(), u("業務内容"));
+        QCOMPARE(form.applyButton()->text(), u("摘要"));
+        type(form, "Kin1", u("1234567"));
+        pressEnter();
+        QCOMPARE(edit(form, "Kin1")->text(), u("1,234,567"));
+        QCOMPARE(focused(), u("Kin2"));
+
+        form.tabs()->setCurrentIndex(2);
+        QCOMPARE(focused(), u("Kou1"));
+        QCOMPARE(form.items(u("Kou1")), (QStringList{u("建築主体"), u("電気設備"), u("機械設備"), u("諸経費")}));
+        pressEnter();
+        QCOMPARE(focused(), u("Yosan1"));
+        keys(QApplication::focusWidget(), u("1000"));
+        pressEnter();
+        keys(QApplication::focusWidget(), u("2000"));
+        pressEnter();
+        QCOMPARE(focused(), u("Ed1"));
+        QCOMPARE(label(form, "Ttl1")->text(), u("3,000"));
+        QCOMPARE(label(form, "Yosan7")->text(), u("1,000"));
+        QCOMPARE(label(form, "Keiy7")->text(), u("2,000"));
+        QCOMPARE(label(form, "Ed7")->text(), QString());
+        QCOMPARE(label(form, "Ttl7")->text(), u("3,000"));
+
+        // A reduction alone shows nothing in its column and row.
+        type(form, "Ed2", u("-500"));
+        leave(form);
+        QCOMPARE(edit(form, "Ed2")->text(), u("-500"));
+        QCOMPARE(label(form, "Ed7")->text(), QString());
+        QCOMPARE(label(form, "Ttl2")->text(), QString());
+        QCOMPARE(label(form, "Ttl7")->text(), u("3,000"));
+        type(form, "Ed1", u("250.6"));
+        leave(form);
+        QCOMPARE(edit(form, "Ed1")->text(), u("251"));
+        QCOMPARE(label(form, "Ttl1")->text(), u("3,251"));
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ttl1")).toString(), u("3,251"));
+        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ttl7")).toString(), u("3,251"));
+        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ed2")).toString(), u("-500"));
+        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Kin1")).toString(), u("1,234,567"));
+
+        // Emptying the amounts empties every total.
+        for (const char* f : {"Yosan1", "Keiy1", "Ed1", "Ed2"})
+            edit(form, f)->clear();
+        form.computeTotals();
+        for (const char* f : {"Ttl1", "Ttl2", "Ttl7", "Yosan7", "Keiy7", "Ed7"})
+            QCOMPARE(label(form, f)->text(), QString());
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ttl7")).toString(), QString());
+    }
+
+    void businessRecordClientAndCompanies()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        FirstChoice chooser;
+        addCompany(dir.storage(), {{"Name", u("総合建設")}, {"Addr1", u("東京都")}});
+        addCompany(dir.storage(), {{"Name", u("電気工業")},
+                                   {"E_FLG", 1},
+                                   {"Addr1", u("東京都")},
+                                   {"Addr2", u("千代田区千代田")},
+                                   {"Addr3", u("1-1")},
+                                   {"Tel", u("03-1111-2222")},
+                                   {"FLACK_NAME", u("電気 太郎")}});
+        const qint64 bid = newProject(dir.storage());
+        P_GyoumuForm form(dir.storage(), bid);
+        form.setAddressChooser(&chooser);
+        showActive(form);
+        QCOMPARE(focused(), u("Name1"));
+        type(form, "Name3", u("1000001"));
+        pressEnter();
+        QCOMPARE(edit(form, "Name4")->text(), u("東京都千代田区千代田"));
+        QCOMPARE(focused(), u("Name4"));
+
+        // 【電気】 lists the electrical companies only and takes the one handed back.
+        form.tabs()->setCurrentIndex(3);
+        QStringList listed;
+        QTimer::singleShot(0, [&listed] {
+            auto* master = qobject_cast<M_ConnectCorpForm*>(QApplication::activeModalWidget());
+            QVERIFY(master);
+            for (int i = 0; i < master->recordList()->topLevelItemCount(); ++i)
+                listed << master->recordList()->topLevelItem(i)->text(0);
+            get<QPushButton>(*master, u("SendBtn"))->click();
+        });
+        get<QPushButton>(form, u("CorpPop2"))->click();
+        QCOMPARE(listed, QStringList{u("電気工業")});
+        QCOMPARE(edit(form, "Corp2")->text(), u("電気工業"));
+        QCOMPARE(edit(form, "Addr2")->text(), u("東京都千代田区千代田1-1"));
+        QCOMPARE(edit(form, "Tel2")->text(), u("03-1111-2222"));
+        QCOMPARE(edit(form, "Tan2")->text(), u("電気 太郎"));
+        QCOMPARE(form.focusWidget(), edit(form, "Corp2"));
+        QVERIFY(form.isEdited());
+
+        // Closed without a transfer: the row keeps what it had.
+        QTimer::singleShot(0, [] {
+            QWidget* master = QApplication::activeModalWidget();
+            QVERIFY(master);
+            master->close();
+        });
+        get<QPushButton>(form, u("CorpPop1"))->click();
+        QCOMPARE(edit(form, "Corp1")->text(), QString());
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Addr2")).toString(), u("東京都千代田区千代田1-1"));
+        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Name4")).toString(), u("東京都千代田区千代田"));
+    }
+
+    void recordBookIsMadeWithTheDefaultTitles()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QVERIFY(!QFile::exists(dir.file(u("kirokubo_tl.ini"))));
+        const qint64 bid = newProject(dir.storage());
+        P_KirokuboForm form(dir.storage(), bid);
+        showActive(form);
+        QCOMPARE(form.windowTitle(), u("業務記録簿"));
+        const QVector<QStringList> rows = bookRows(dir.storage(), bid);
+        QCOMPARE(rows.size(), 90);
+        QCOMPARE(rows.first().first(), u("見積書提出"));
+        QCOMPARE(rows.last().first(), u("監理報告書"));
+        QCOMPARE(line(form, P_KirokuboForm::titleField(1))->text(), u("見積書提出"));
+        QCOMPARE(line(form, P_KirokuboForm::titleField(40))->text(), u("確認申請"));
+        QCOMPARE(line(form, P_KirokuboForm::titleField(90))->text(), u("監理報告書"));
+        QCOMPARE(form.tabs()->count(), 6);
+        QVERIFY(!form.isEdited());
+        // Opening again makes no second book.
+        P_KirokuboForm again(dir.storage(), bid);
+        QCOMPARE(bookRows(dir.storage(), bid).size(), 90);
+    }
+
+    void recordBookShowsAndKeepsOnlyNinetyLines()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        QString error;
+        QVERIFY2(RecordBook::ensureLines(dir.storage(), bid, &error), qPrintable(error));
+        {
+            Recordset rs(dir.storage(), DbFile::AnotherOption);
+            QVERIFY(rs.open(u("StrIntTable")));
+            for (int i = 0; i < 3; ++i) {
+                QVERIFY(rs.addNew() > 0);
+                QVERIFY(rs.setValue(u("F_INT01"), bid));
+                QVERIFY(rs.setValue(u("F_STR01"), u("余分")));
+                QVERIFY(rs.update());
+            }
+        }
+        P_KirokuboForm form(dir.storage(), bid);
+        showActive(form);
+        QCOMPARE(form.lines().size(), 90);
+        QCOMPARE(line(form, P_KirokuboForm::titleField(90))->text(), u("監理報告書"));
+        form.tabs()->setCurrentIndex(5);
+        type(form, P_KirokuboForm::contentField(90).toLatin1().constData(), u("報告書提出済"));
+        type(form, P_KirokuboForm::yearField(90).toLatin1().constData(), u("2025"));
+        QVERIFY(form.apply());
+        const QVector<QStringList> rows = bookRows(dir.storage(), bid);
+        QCOMPARE(rows.size(), 93);
+        QCOMPARE(rows[89], (QStringList{u("監理報告書"), u("2025"), QString(), QString(), u("報告書提出済")}));
+        for (int i = 90; i < 93; ++i)
+            QCOMPARE(rows[i], (QStringList{u("余分"), QString(), QString(), QString(), QString()}));
+    }
+
+    void recordBookTitlesBecomeTheDefaults()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        P_KirokuboForm form(dir.storage(), bid);
+        showActive(form);
+        QLineEdit* title3 = line(form, P_KirokuboForm::titleField(3));
+        QVERIFY(title3->isReadOnly());
+        QCOMPARE(title3->palette().color(QPalette::Base), QPalette().color(QPalette::Base));
+        form.titleCheck()->click();
+        QVERIFY(!title3->isReadOnly());
+        const QColor yellow(255, 255, 128);
+        QCOMPARE(title3->palette().color(QPalette::Base), yellow);
+        QCOMPARE(line(form, P_KirokuboForm::titleField(90))->palette().color(QPalette::Base), yellow);
+        QVERIFY(line(form, P_KirokuboForm::titleField(36))->palette().color(QPalette::Base) != yellow);
+        // The focus shows white on black over the colour, and the colour comes back.
+        title3->setFocus(Qt::MouseFocusReason);
+        QCOMPARE(title3->palette().color(QPalette::Base), QColor(Qt::black));
+        leave(form);
+        QCOMPARE(title3->palette().color(QPalette::Base), yellow);
+
+        type(form, P_KirokuboForm::titleField(3).toLatin1().constData(), u("現地調査"));
+        type(form, P_KirokuboForm::titleField(36).toLatin1().constData(), u("図書保管"));
+        QVERIFY(form.isEdited());
+        QVERIFY(form.apply());
+        QVERIFY(!form.isEdited());
+        form.titleCheck()->click();
+        QCOMPARE(title3->palette().color(QPalette::Base), QPalette().color(QPalette::Base));
+
+        QFile ini(dir.file(u("kirokubo_tl.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(ini.readAll()).split(u'\n');
+        QCOMPARE(lines.size(), 91);  // 90 lines, each ended
+        QCOMPARE(lines[0], u("見積書提出"));
+        QCOMPARE(lines[2], u("現地調査"));
+        QCOMPARE(lines[35], u("図書保管"));
+        QCOMPARE(lines[89], u("監理報告書"));
+        QCOMPARE(RecordBook::defaultTitles(), lines.mid(0, 90));
+        QCOMPARE(bookRows(dir.storage(), bid)[2].first(), u("現地調査"));
+
+        // A project made later starts with the office's titles.
+        const qint64 next = newProject(dir.storage());
+        P_KirokuboForm later(dir.storage(), next);
+        QCOMPARE(line(later, P_KirokuboForm::titleField(3))->text(), u("現地調査"));
+        QCOMPARE(bookRows(dir.storage(), next)[35].first(), u("図書保管"));
+        QCOMPARE(line(later, P_KirokuboForm::titleField(1))->text(), u("見積書提出"));
+    }
+
+    void recordBookKeyboard()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        P_KirokuboForm form(dir.storage(), newProject(dir.storage()));
+        showActive(form);
+        // Titles are passed by while they are not being changed.
+        QCOMPARE(focused(), u("YearText1"));
+        keys(QApplication::focusWidget(), u("2025"));
+        pressEnter();
+        QCOMPARE(focused(), u("MonthText1"));
+        keys(QApplication::focusWidget(), u("1a2"));  // letters go, digits stay
+        QCOMPARE(line(form, u("MonthText1"))->text(), u("12"));
+        QCOMPARE(form.beepCount(), 1);
+        pressEnter();
+        keys(QApplication::focusWidget(), u("３"));  // a full-width digit is not a digit
+        QCOMPARE(line(form, u("DayText1"))->text(), QString());
+        pressEnter();
+        QCOMPARE(focused(), u("NaiyouText1"));
+        pressEnter();
+        QCOMPARE(focused(), u("YearText2"));
+
+        // The last line of a page turns to the next page.
+        line(form, u("NaiyouText15"))->setFocus();
+        pressEnter();
+        QCOMPARE(form.tabs()->currentIndex(), 1);
+        QCOMPARE(focused(), u("YearText16"));
+        form.titleCheck()->click();
+        line(form, u("NaiyouText30"))->setFocus();
+        pressEnter();
+        QCOMPARE(form.tabs()->currentIndex(), 2);
+        QCOMPARE(focused(), u("KoumokuText31"));
+        pressEnter();
+        QCOMPARE(focused(), u("YearText31"));
+        line(form, u("NaiyouText31"))->setFocus();
+        pressEnter();
+        QCOMPARE(focused(), u("KoumokuText32"));
+        form.tabs()->setCurrentIndex(5);
+        line(form, u("NaiyouText90"))->setFocus();
+        pressEnter();
+        QCOMPARE(focused(), u("NaiyouText90"));
+        QCOMPARE(form.tabs()->currentIndex(), 5);
+        prompter.answers.enqueue(Prompter::No);
+    }
+
+    void theMainWindowOpensEachWindow()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm::clearOpeners();
+        EntryWindows::registerOpeners(dir.storage());
+        MenuForm menu(dir.storage());
+        menu.show();
+        menu.newProject();
+        const qint64 bid = menu.currentProject().bid;
+        QVERIFY(bid > 0);
+        // The record book exists as soon as the main window has the project.
+        QCOMPARE(bookRows(dir.storage(), bid).size(), 90);
+
+        QVERIFY(QDir(dir.path()).mkpath(u("MANUAL")));
+        for (const QString& page : QDir(QStringLiteral(SD_MANUAL_DIR)).entryList({u("*.html")}))
+            QFile::copy(QStringLiteral(SD_MANUAL_DIR "/") + page, dir.file(u("MANUAL/") + page));
+        QFile index(dir.file(u("MANUAL/index.html")));
+        QVERIFY(index.open(QIODevice::ReadOnly));
+        const QString links = QString::fromUtf8(index.readAll());
+
+        struct Opening {
+            const char* key;
+            const char* menuItem;
+            const char* page;
+            std::function<EntryForm*()> find;
+        };
+        const QVector<Opening> openings{
+            {"btnKensaSinsei", "mnKensaSinsei", "kanryou.html", [&] { return menu.findChild<P_KanryouForm*>(); }},
+            {"btnKoujiTodoke", "mnKoujiTodoke", "kouji.html", [&] { return menu.findChild<P_KoujiForm*>(); }},
+            {"btnBouka", "mnBouka", "bouka.html", [&] { return menu.findChild<P_BoukaForm*>(); }},
+            {"btnInin", "mnInin", "inin.html", [&] { return menu.findChild<P_IninForm*>(); }},
+            {"btnGyoumuNaiyou", "mnGyoumuNaiyou", "gyoumu.html", [&] { return menu.findChild<P_GyoumuForm*>(); }},
+            {"btnGyoumuKiroku", "mnGyoumuKiroku", "kirokubo.html", [&] { return menu.findChild<P_KirokuboForm*>(); }},
+        };
+        for (const Opening& o : openings) {
+            menu.action(u(o.key))->trigger();
+            EntryForm* form = o.find();
+            QVERIFY2(form && form->isVisible(), o.key);
+            QCOMPARE(form->bid(), bid);
+            menu.action(u(o.menuItem))->trigger();
+            QCOMPARE(menu.findChildren<EntryForm*>().count(form), 1);
+            QCOMPARE(o.find(), form);
+            QVERIFY(prompter.texts().isEmpty());
+            // Its help button shows its own page, which the manual's index links.
+            get<QPushButton>(*form, u("HelpBtn"))->click();
+            QVERIFY(form->helpForm());
+            QVERIFY2(form->helpForm()->pageFound(), o.page);
+            QVERIFY(form->helpForm()->page().endsWith(u("MANUAL/") + u(o.page)));
+            QVERIFY2(links.contains(u("href=\"") + u(o.page) + u("\"")), o.page);
+        }
+
+        // What the record book saves is what the main window keeps.
+        auto* book = menu.findChild<P_KirokuboForm*>();
+        line(*book, P_KirokuboForm::contentField(2))->setText(u("初回打合せ"));
+        QVERIFY(book->apply());
+        QCOMPARE(menu.currentProject().recordBook.value(1).content, u("初回打合せ"));
+        MenuForm::clearOpeners();
+    }
+};
+
+QTEST_MAIN(TestRecordForms)
+#include "tst_recordforms.moc"
