@@ -1,0 +1,433 @@
+#include "DMLabelForm.h"
+#include "DMUserForm.h"
+#include "LabelPreview.h"
+#include "LabelTestSupport.h"
+#include "Labels.h"
+#include "MenuForm.h"
+#include "Recipients.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+using namespace labeltest;
+
+namespace {
+
+template <class T = QLineEdit>
+T* child(QWidget& w, const QString& name)
+{
+    T* c = w.findChild<T*>(name);
+    if (!c)
+        qFatal("no child %s", qPrintable(name));
+    return c;
+}
+
+void click(QWidget& w, const char* name)
+{
+    child<QAbstractButton>(w, QString::fromLatin1(name))->click();
+}
+
+QStringList column(QTreeWidget* list, int c = 0)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(c);
+    return out;
+}
+
+// Typing, Japanese included (QTest's key clicks know ASCII only).
+void type(QWidget* w, const QString& text)
+{
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+void pressEnter(QLineEdit* e, const QString& text)
+{
+    e->setFocus();
+    e->selectAll();
+    type(e, text);
+    QTest::keyClick(e, Qt::Key_Return);
+}
+
+// A mouse drag inside the preview, with the moves a real hand makes.
+void drag(QWidget* w, QPointF from, QPointF to)
+{
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from.toPoint());
+    const QPointF step = (to - from) / 6.0;
+    for (int i = 1; i <= 6; ++i) {
+        QMouseEvent move(QEvent::MouseMove, from + step * i, w->mapToGlobal(from + step * i), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &move);
+    }
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to.toPoint());
+}
+
+template <class F>
+void whenModal(F f)
+{
+    QTimer::singleShot(0, [f] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w)
+            qFatal("no modal window opened");
+        f(w);
+    });
+}
+
+}  // namespace
+
+// The two label windows as a clerk uses them: recipients picked from the
+// masters, a layout adjusted on the preview and saved, the free labels of
+// a started sheet chosen, and the sheets printed to a PDF file.
+class TestLabelForms : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { DMRecipients::list().clear(); }
+
+    void recipientSelectionKeepsItsChoiceAfterClosing()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        ScriptedPrompter prompter;
+        const qint64 folder = addRow(s, DbFile::SaleData, u("UserFolder"), {{u("F_ID"), 5}, {u("Folder"), u("年賀状")}});
+        addCustomers(s, 6);
+        const qint64 inFolder = addCustomer(s, {u("佐藤"), u("花子"), u("530-0001"), u("大阪府"), u("大阪市北区梅田1-1"), QString(), QString(), QString(), folder});
+        addCustomer(s, {u("住所なし"), QString(), QString(), u("大阪府"), QString(), QString(), QString(), QString(), folder});
+        {
+            Recordset rs(s, DbFile::SaleData);
+            QVERIFY(rs.open(u("UserMaster"), u("ID"), inFolder));
+            rs.setValue(u("Tel1"), u("06-6123-4567"));
+            QVERIFY(rs.update());
+        }
+        addRow(s, DbFile::MasterData, u("ConnectCorp"),
+               {{u("Name"), u("東西電設")}, {u("Addr1"), u("東京都")}, {u("Addr2"), u("新宿区1-1")}});
+
+        {
+            DMUserForm form(s);
+            form.show();
+            QCOMPARE(form.windowTitle(), u("DM印刷用顧客選択"));
+            QCOMPARE(column(form.sourceList()), (QStringList{u("全表示"), u("顧客一覧"), u("年賀状"), u("業者"), u("取引先")}));
+            // 全表示 is listed on opening.
+            QCOMPARE(form.candidateList()->topLevelItemCount(), 8);
+            QCOMPARE(form.candidateList()->topLevelItem(0)->text(0), u("顧客01 太郎"));
+            QCOMPARE(form.candidateList()->topLevelItem(0)->text(1), u("東京都"));
+            QCOMPARE(child<QPushButton>(form, u("Command1"))->toolTip(), u("アクティブになっている顧客名を選択します。"));
+
+            click(form, "AllPop");
+            QCOMPARE(form.candidateList()->selectedItems().size(), 8);
+            click(form, "Command1");
+            QCOMPARE(form.selectionList()->topLevelItemCount(), 7);
+            QVERIFY(form.note().contains(u("7件を追加しました。")));
+            QVERIFY(form.note().contains(u("名前か住所2のない1件")));
+            click(form, "AllClear");
+            QVERIFY(form.candidateList()->selectedItems().isEmpty());
+
+            // Companies: the one whose ID equals a chosen customer's stays out.
+            form.selectSource(4);
+            QCOMPARE(column(form.candidateList()), QStringList{u("東西電設")});
+            click(form, "AllPop");
+            click(form, "Command1");
+            QCOMPARE(form.selectionList()->topLevelItemCount(), 7);
+            QVERIFY(form.note().contains(u("選択済みと同じ番号の1件")));
+
+            // Taking two out again.
+            form.selectionList()->topLevelItem(0)->setSelected(true);
+            form.selectionList()->topLevelItem(2)->setSelected(true);
+            click(form, "DelBtn");
+            QCOMPARE(form.selectionList()->topLevelItemCount(), 5);
+            QCOMPARE(DMRecipients::list().size(), 5);
+            QCOMPARE(DMRecipients::list().first().name1, u("顧客02"));
+
+            // The telephone search finds 佐藤 in her folder and marks her.
+            form.selectSource(3);
+            pressEnter(child(form, u("TelText")), u("0661"));
+            QCOMPARE(form.currentSource(), 2);
+            QCOMPARE(form.candidateList()->selectedItems().size(), 1);
+            QCOMPARE(form.candidateList()->selectedItems().first()->text(0), u("佐藤 花子"));
+            pressEnter(child(form, u("TelText")), u("0999"));
+            QVERIFY(form.note().contains(u("見つかりませんでした")));
+            click(form, "CloseBtn");
+            QVERIFY(!form.isVisible());
+        }
+        // The choice outlives the window, and the next one shows it.
+        QCOMPARE(DMRecipients::list().size(), 5);
+        DMUserForm again(s);
+        QCOMPARE(again.selectionList()->topLevelItemCount(), 5);
+        QCOMPARE(column(again.selectionList()),
+                 (QStringList{u("顧客02 太郎"), u("顧客04 太郎"), u("顧客05 太郎"), u("顧客06 太郎"), u("佐藤 花子")}));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void layoutIsEditedOnThePreviewAndSaved()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        ScriptedPrompter prompter;
+        DMLabelForm form(s);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), u("DMラベル印刷"));
+        auto* combo = child<QComboBox>(form, u("DMCombo"));
+        QVERIFY(combo->count() >= 2);
+        QVERIFY(combo->currentText().startsWith(u("A4 12面")));
+        QCOMPARE(child(form, u("SpaceText0"))->text(), u("21.5"));
+        QCOMPARE(child(form, u("SpaceText6"))->text(), u("86.4"));
+        QCOMPARE(child(form, u("RetuText"))->text(), u("2"));
+        QCOMPARE(child(form, u("GyouText"))->text(), u("6"));
+        QCOMPARE(form.pageCount(), 1);
+        QVERIFY(!form.isEdited());
+        QVERIFY(child<QScrollArea>(form, u("PicPreview"))->widget() == form.preview());
+
+        // New starts from the sheet shown and waits for a name.
+        click(form, "Command1");
+        QCOMPARE(combo->currentText(), u("<新規>"));
+        QCOMPARE(child(form, u("DMnameText"))->text(), u("<新規>"));
+        QVERIFY(form.isEdited());
+        const qint64 id = form.job().layout.id;
+        child(form, u("DMnameText"))->setText(QString());
+        type(child(form, u("DMnameText")), u("自社 2列"));
+
+        // Spacing: Enter in a field, and the up-down buttons.
+        pressEnter(child(form, u("SpaceText2")), u("２０"));  // full-width digits are read as well
+        QCOMPARE(form.job().layout.spacing[LabelLayout::MLeft], 20.0);
+        QCOMPARE(form.job().layout.labelRect(1).left(), 20.0 + 86.4);
+        QWidget* up = child<QWidget>(form, u("LBUpDown0"));
+        child<QToolButton>(*up, u("up"))->click();
+        child<QToolButton>(*up, u("up"))->click();
+        QCOMPARE(child(form, u("SpaceText0"))->text(), u("21.7"));
+        child<QToolButton>(*child<QWidget>(form, u("GyouUpDown")), u("down"))->click();
+        QCOMPARE(form.job().layout.rows, 5);
+        QCOMPARE(form.job().plan.labelsPerSheet(), 10);
+        pressEnter(child(form, u("SpaceText2")), u("abc"));
+        QCOMPARE(prompter.shown.last().text, u("数値をミリメートルで入力してください。"));
+        QCOMPARE(child(form, u("SpaceText2"))->text(), u("20"));
+        pressEnter(child(form, u("SpaceText5")), u("40"));  // two 86.4 mm columns and a gap of 40 run off A4
+        QVERIFY(child<QLabel>(form, u("LayoutNote"))->isVisible());
+        pressEnter(child(form, u("SpaceText5")), u("2"));
+        QVERIFY(!child<QLabel>(form, u("LayoutNote"))->isVisible());
+
+        // Dragging the name of the fourth label moves it in every label, on the grid.
+        LabelPreview* preview = form.preview();
+        const QPointF from = preview->elementCentre(3, LabelElement::Name);
+        QCOMPARE(preview->hitTest(from).element, int(LabelElement::Name));
+        const double mm = preview->pxPerMm();
+        const QPointF to = from + QPointF(-2.0 * LabelGrid::kColumnMm * mm, 1.1 * LabelGrid::kRowMm * mm);
+        const ElementSpec before = form.job().layout.element(LabelElement::Name);
+        drag(preview, from, to);
+        const ElementSpec after = form.job().layout.element(LabelElement::Name);
+        QCOMPARE(after.column, before.column - 2);
+        QCOMPARE(after.row, before.row + 1);
+        QCOMPARE(preview->hitTest(preview->elementCentre(0, LabelElement::Name)).element, int(LabelElement::Name));
+        // A drop far below stays inside the label, text and all.
+        drag(preview, preview->elementCentre(0, LabelElement::Name), preview->labelCentre(2) + QPointF(0, 200));
+        QCOMPARE(form.job().layout.element(LabelElement::Name).row, form.job().layout.maxRow(LabelElement::Name));
+
+        // The font of an element.
+        auto* elem = child<QComboBox>(form, u("ElemCombo"));
+        QCOMPARE(elem->currentIndex(), int(LabelElement::Name));  // the element taken by the drag
+        child<QComboBox>(form, u("FontName"))->setCurrentText(u("ＭＳ ゴシック"));
+        child<QDoubleSpinBox>(form, u("FontSize"))->setValue(16);
+        QCOMPARE(form.job().layout.element(LabelElement::Name).fontName, u("ＭＳ ゴシック"));
+        QCOMPARE(form.job().layout.element(LabelElement::Name).fontSize, 16.0);
+
+        // Save asks, then writes the layout and makes it the one to open with.
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        click(form, "SaveBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("現在の位置情報を保存します。　よろしいですか？")});
+        QCOMPARE(prompter.shown[0].title, u("保存確認"));
+        QVERIFY(!form.isEdited());
+        QCOMPARE(combo->currentText(), u("自社 2列"));
+        LabelLayoutStore store(s);
+        LabelLayout saved;
+        bool found = false;
+        QVERIFY(store.load(id, &saved, &found) && found);
+        QCOMPARE(saved.rows, 5);
+        QCOMPARE(saved.spacing[LabelLayout::MUp], 21.7);
+        QCOMPARE(saved.spacing[LabelLayout::MLeft], 20.0);
+        QVERIFY(saved.element(LabelElement::Name) == form.job().layout.element(LabelElement::Name));
+        qint64 active = 0;
+        QVERIFY(store.activeId(&active));
+        QCOMPARE(active, id);
+
+        // Switching to another layout with edits asks first; No discards them.
+        pressEnter(child(form, u("SpaceText1")), u("30"));
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::No);
+        form.chooseLayout(0);
+        QCOMPARE(prompter.texts(), QStringList{u("データが編集されています。　保存しますか？")});
+        QVERIFY(combo->currentText().startsWith(u("A4 12面")));
+        QVERIFY(store.load(id, &saved, &found) && found);
+        QCOMPARE(saved.spacing[LabelLayout::MDown], 21.5);
+
+        // Deleting: asked each time, the last layout is refused.
+        int layouts = combo->count();
+        while (layouts > 1) {
+            prompter.answers.enqueue(Prompter::Yes);
+            click(form, "DelBtn");
+            QCOMPARE(combo->count(), layouts - 1);
+            --layouts;
+        }
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        click(form, "DelBtn");
+        QCOMPARE(prompter.texts(), (QStringList{u("現在の位置情報を削除します。　よろしいですか？"), u("これ以上削除は出来ません。")}));
+        QCOMPARE(prompter.shown[1].title, u("削除確認"));
+        QCOMPARE(combo->count(), 1);
+        QVERIFY(store.activeId(&active));
+        QCOMPARE(active, form.job().layout.id);
+
+        // Closing with edits: Yes saves them.
+        pressEnter(child(form, u("SpaceText3")), u("5"));
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        click(form, "CloseBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("データが編集されています。　保存しますか？")});
+        QVERIFY(!form.isVisible());
+        QVERIFY(store.load(form.job().layout.id, &saved, &found) && found);
+        QCOMPARE(saved.spacing[LabelLayout::MRight], 5.0);
+    }
+
+    void startPositionsPagesAndPrintingToPdf()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        ScriptedPrompter prompter;
+        addCustomers(s, 30);
+        DMLabelForm::setRecipientChooser([](Storage& st, QWidget* parent) {
+            // The clerk marks everything of 全表示 and closes.
+            DMUserForm form(st, parent);
+            form.show();
+            form.selectSource(0);
+            form.markAll();
+            form.addMarked();
+            form.accept();
+        });
+        const QString pdf = dir.file(QStringLiteral("dm.pdf"));
+        DMLabelForm::setPdfChooser([pdf](QWidget*, const QString& suggested) {
+            return suggested.endsWith(u("DMラベル.pdf")) ? pdf : QString();
+        });
+
+        DMLabelForm form(s);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(child<QComboBox>(form, u("HonoCombo"))->currentText(), u("御中"));
+        QCOMPARE(child<QLabel>(form, u("ChoiceNum"))->text(), u("0"));
+
+        // Nothing chosen yet.
+        child<QComboBox>(form, u("PrnTarget"))->setCurrentText(DMLabelForm::kPdfTarget);
+        prompter.answers.enqueue(Prompter::Yes);
+        click(form, "PrnBtn");
+        QCOMPARE(prompter.shown.last().text, u("印刷データが選択されていません"));
+
+        click(form, "UserPop");
+        QCOMPARE(child<QLabel>(form, u("ChoiceNum"))->text(), u("30"));
+        auto* grid = child<QTableWidget>(form, u("MSFlexGrid1"));
+        QCOMPARE(grid->rowCount(), 30);
+        QCOMPARE(grid->horizontalHeaderItem(1)->text(), u("お客様名1"));
+        QCOMPARE(grid->item(0, 1)->text(), u("顧客01"));
+        QCOMPARE(grid->item(0, 0)->text(), u("100-0001"));
+        QCOMPARE(form.pageCount(), 3);  // 12 + 12 + 6
+        QCOMPARE(child<QLabel>(form, u("PageLabel"))->text(), u("/ 3 ページ"));
+        QVERIFY(!child<QToolButton>(form, u("BackBtn"))->isEnabled());
+
+        // 指定位置: a click on the fifth label of the first page.
+        click(form, "PosBtn");
+        LabelPreview* preview = form.preview();
+        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(4).toPoint());
+        QCOMPARE(form.job().plan.usedOnFirstSheet(), 8);
+        QCOMPARE(form.pageCount(), 3);  // 8 + 12 + 10
+        click(form, "NextBtn");
+        click(form, "NextBtn");
+        QCOMPARE(form.currentPage(), 2);
+        QVERIFY(!child<QToolButton>(form, u("NextBtn"))->isEnabled());
+        // Labels of later pages are not start positions.
+        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(0).toPoint());
+        QCOMPARE(form.job().plan.startPosition(), 4);
+        pressEnter(child(form, u("PageText")), u("1"));
+        QCOMPARE(form.currentPage(), 0);
+
+        // ランダム without a label: nothing is printed.
+        click(form, "RndmBtn");
+        QCOMPARE(form.pageCount(), 0);
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        click(form, "PrnBtn");
+        QCOMPARE(int(form.lastOutcome()), int(LabelPrint::Outcome::NoLabels));
+        QVERIFY(!QFileInfo::exists(pdf));
+        // Two labels clicked: 2 on the first sheet, then 12, 12, 4.
+        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(1).toPoint());
+        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(10).toPoint());
+        QCOMPARE(form.pageCount(), 4);
+        QCOMPARE(form.job().plan.recipientAt(0, 10, 30), 1);
+
+        // Printed to a PDF file with the honorific chosen.
+        child<QComboBox>(form, u("HonoCombo"))->setCurrentText(u("様"));
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        click(form, "PrnBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("印刷を行います。　よろしいですか？")});
+        QCOMPARE(int(form.lastOutcome()), int(LabelPrint::Outcome::Printed));
+        QCOMPARE(form.lastPages(), 4);
+        QVERIFY(child<QLabel>(form, u("PrintNote"))->text().contains(u("4 ページ")));
+        const PdfText text = readPdf(pdf, dir.path());
+        QVERIFY2(text.ok, qPrintable(text.error));
+        QCOMPARE(text.pages, 4);
+        const QRectF second = form.job().layout.labelRect(1);
+        const QRectF eleventh = form.job().layout.labelRect(10);
+        bool first = false, next = false, honorific = false;
+        for (const Word& w : text.words) {
+            first = first || (w.page == 0 && w.text == u("顧客01太郎") && second.contains(w.box.center()));
+            next = next || (w.page == 0 && w.text == u("顧客02太郎") && eleventh.contains(w.box.center()));
+            honorific = honorific || (w.page == 0 && w.text == u("様") && second.contains(w.box.center()));
+        }
+        QVERIFY(first);
+        QVERIFY(next);
+        QVERIFY(honorific);
+
+        // Switching back to TOP位置 uses the whole first sheet.
+        click(form, "TopBtn");
+        QCOMPARE(form.pageCount(), 3);
+        QVERIFY(!form.isEdited());
+        DMLabelForm::setRecipientChooser({});
+        DMLabelForm::setPdfChooser({});
+    }
+
+    void mainWindowOpensTheLabelWindow()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm::clearOpeners();
+        Labels::registerOpeners(dir.storage());
+        MenuForm menu(dir.storage());
+        menu.show();
+        QString title;
+        whenModal([&title](QWidget* w) {
+            title = w->windowTitle();
+            child<QPushButton>(*w, u("CloseBtn"))->click();
+        });
+        menu.action(u("mnDM_Print"))->trigger();
+        QCOMPARE(title, u("DMラベル印刷"));
+        MenuForm::clearOpeners();
+    }
+};
+
+QTEST_MAIN(TestLabelForms)
+#include "tst_labelforms.moc"

@@ -1,0 +1,539 @@
+#include "LabelLayout.h"
+#include "LabelPrint.h"
+#include "LabelSheet.h"
+#include "LabelTestSupport.h"
+#include "Recipients.h"
+#include "ShiftJis.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QtTest>
+
+using namespace labeltest;
+
+namespace {
+
+Recipient recipient(qint64 key, const QString& name, const QString& adr2, Recipient::Source source = Recipient::Source::Customer)
+{
+    Recipient r;
+    r.key = key;
+    r.source = source;
+    r.name1 = name;
+    r.address1 = u("東京都");
+    r.address2 = adr2;
+    return r;
+}
+
+QVector<Recipient> numbered(int n)
+{
+    QVector<Recipient> out;
+    for (int i = 0; i < n; ++i)
+        out << recipient(i + 1, QStringLiteral("宛先%1").arg(i + 1), u("港区1-1"));
+    return out;
+}
+
+LabelLayout seededLayout(Storage& s, const QString& name)
+{
+    LabelLayoutStore store(s);
+    QVector<LayoutName> names;
+    if (!store.list(&names))
+        qFatal("%s", qPrintable(store.errorString()));
+    for (const LayoutName& n : names) {
+        if (n.name.startsWith(name)) {
+            LabelLayout l;
+            bool found = false;
+            store.load(n.id, &l, &found);
+            return l;
+        }
+    }
+    qFatal("no layout %s", qPrintable(name));
+    return {};
+}
+
+// Every word of the PDF lies inside one label of the layout, and the
+// words of each recipient's name lie inside the label it was given.
+void checkWordsInsideLabels(const PdfText& pdf, const LabelJob& job)
+{
+    // pdftotext's y is the glyph box of the font (ascent to descent): the
+    // boxes may touch a label's edge by a hair but never cross it.
+    constexpr double kTolerance = 0.3;
+    const LabelLayout& layout = job.layout;
+    QVERIFY(!pdf.words.isEmpty());
+    for (const Word& w : pdf.words) {
+        bool inside = false;
+        for (int i = 0; i < layout.labelsPerSheet() && !inside; ++i)
+            inside = layout.labelRect(i).adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance).contains(w.box);
+        QVERIFY2(inside, qPrintable(QStringLiteral("page %1: 「%2」 at %3,%4–%5,%6 mm is outside every label")
+                                        .arg(w.page + 1)
+                                        .arg(w.text)
+                                        .arg(w.box.left())
+                                        .arg(w.box.top())
+                                        .arg(w.box.right())
+                                        .arg(w.box.bottom())));
+    }
+    const int n = static_cast<int>(job.recipients.size());
+    int checked = 0;
+    for (int page = 0; page < job.pageCount(); ++page) {
+        for (int label = 0; label < layout.labelsPerSheet(); ++label) {
+            const int who = job.plan.recipientAt(page, label, n);
+            if (who < 0)
+                continue;
+            const QString name = job.recipients[who].name1 + job.recipients[who].name2;
+            bool found = false;
+            for (const Word& w : pdf.words)
+                found = found || (w.page == page && w.text == name && layout.labelRect(label).adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance).contains(w.box));
+            QVERIFY2(found, qPrintable(QStringLiteral("%1 not on page %2 label %3").arg(name).arg(page + 1).arg(label + 1)));
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, n);
+}
+
+}  // namespace
+
+// Label sheets as an office prints them: which recipient lands on which
+// label, how addresses wrap, who may be chosen, the layouts kept in the
+// database, and the printed PDF measured against the sheet.
+class TestLabels : public QObject {
+    Q_OBJECT
+
+private slots:
+    void pagesFollowTheFreeLabelsOfTheFirstSheet()
+    {
+        LabelPlan plan;
+        plan.setLabelsPerSheet(12);  // 2 × 6
+
+        // 指定位置 at the fifth label, 20 recipients: 8 on the first sheet.
+        plan.setMode(LabelPlan::StartMode::Position);
+        plan.clickLabel(4);
+        QCOMPARE(plan.usedOnFirstSheet(), 8);
+        QCOMPARE(plan.pageCount(20), 2);
+        QCOMPARE(plan.recipientAt(0, 3, 20), -1);
+        QCOMPARE(plan.recipientAt(0, 4, 20), 0);
+        QCOMPARE(plan.recipientAt(0, 11, 20), 7);
+        QCOMPARE(plan.recipientAt(1, 0, 20), 8);
+        QCOMPARE(plan.recipientAt(1, 11, 20), 19);
+        QCOMPARE(plan.pageCount(21), 3);
+        QCOMPARE(plan.recipientAt(2, 0, 21), 20);
+        QCOMPARE(plan.recipientAt(2, 1, 21), -1);
+        // Fewer recipients than free labels: one page.
+        QCOMPARE(plan.pageCount(3), 1);
+        QCOMPARE(plan.recipientAt(0, 7, 3), -1);
+
+        // TOP位置 uses the whole first sheet again.
+        plan.setMode(LabelPlan::StartMode::Top);
+        plan.clickLabel(6);
+        QCOMPARE(plan.usedOnFirstSheet(), 12);
+        QCOMPARE(plan.pageCount(12), 1);
+        QCOMPARE(plan.pageCount(13), 2);
+
+        // ランダム: nothing until labels are clicked, a second click frees one.
+        plan.setMode(LabelPlan::StartMode::Random);
+        QCOMPARE(plan.usedOnFirstSheet(), 0);
+        QCOMPARE(plan.pageCount(20), 0);
+        plan.clickLabel(1);
+        plan.clickLabel(9);
+        plan.clickLabel(5);
+        plan.clickLabel(5);
+        QCOMPARE(plan.usedOnFirstSheet(), 2);
+        QCOMPARE(plan.recipientAt(0, 1, 5), 0);
+        QCOMPARE(plan.recipientAt(0, 9, 5), 1);
+        QCOMPARE(plan.recipientAt(1, 0, 5), 2);
+        QCOMPARE(plan.pageCount(5), 2);
+        plan.clickLabel(12);  // no such label on a sheet of twelve
+        QCOMPARE(plan.usedOnFirstSheet(), 2);
+
+        // A smaller sheet: a start beyond it falls back to the first label.
+        plan.setMode(LabelPlan::StartMode::Position);
+        plan.clickLabel(10);
+        plan.setLabelsPerSheet(8);
+        QCOMPARE(plan.usedOnFirstSheet(), 8);
+    }
+
+    void sheetGeometryAndTheCharacterGrid()
+    {
+        const LabelLayout l = LabelLayout::standard();
+        QCOMPARE(l.labelsPerSheet(), 12);
+        QVERIFY2(l.problem().isEmpty(), qPrintable(l.problem()));
+        // Row by row, left to right; the bottom and right margins place nothing.
+        QCOMPARE(l.labelRect(0), QRectF(18.6, 21.5, 86.4, 42.3));
+        QCOMPARE(l.labelRect(1).left(), 18.6 + 86.4);
+        QCOMPARE(l.labelRect(3).top(), 21.5 + 42.3);
+        QVERIFY(qAbs(l.labelRect(11).bottom() - (21.5 + 6 * 42.3)) < 1e-9);
+
+        // Dropped elements snap to the nearest cell, halves to even.
+        QCOMPARE(LabelGrid::rowFor(239.7 * 1.5), 2);
+        QCOMPARE(LabelGrid::rowFor(239.7 * 2.5), 4);
+        QCOMPARE(LabelGrid::rowFor(239.7 * 2.4), 3);
+        QCOMPARE(LabelGrid::columnFor(126 * 0.5), 2);
+        QCOMPARE(LabelGrid::columnFor(126 * 3.51), 5);
+        QCOMPARE(LabelGrid::columnFor(0), 1);
+
+        // Element width: label width less offset and gap, in whole columns.
+        LabelLayout m = l;
+        m.element(LabelElement::Addr1).column = 5;
+        // 86.4 mm = 4898.3 twips; 4898.3 − 4 × 126 − 150 = 4244.3 → 34 columns.
+        QCOMPARE(m.elementWidthTwips(LabelElement::Addr1), 34 * 126.0);
+        QCOMPARE(m.capacityBytes(LabelElement::Addr1), 38);  // 4284 / (10.5 × 10.5)
+        m.element(LabelElement::Addr1).fontSize = 14;
+        QCOMPARE(m.capacityBytes(LabelElement::Addr1), 29);
+        // The widest element stays within its label.
+        for (int c = 1; c <= m.maxColumn(); ++c) {
+            m.element(LabelElement::Addr1).column = c;
+            QVERIFY(m.elementOffset(LabelElement::Addr1).x() * LabelGrid::kTwipsPerMm + m.elementWidthTwips(LabelElement::Addr1)
+                    <= m.labelWidth() * LabelGrid::kTwipsPerMm);
+        }
+
+        // A sheet that runs off the A4 paper is pointed out.
+        m.spacing[LabelLayout::WBet] = 30;  // 18.6 + 2 × 86.4 + 30 > 210
+        QVERIFY(!m.problem().isEmpty());
+        m.spacing[LabelLayout::WBet] = 0;
+        m.rows = 40;  // more than thirty labels are never laid out
+        QCOMPARE(m.labelsPerSheet(), 30);
+        m.columns = 3;
+        QCOMPARE(m.labelsPerSheet(), 30);
+        QCOMPARE(LabelLayout::maxRowsFor(3), 10);
+    }
+
+    void addressLineOneWrapsAtTheFullWidthBlank()
+    {
+        // Short enough: one line, address 3 below it.
+        auto w = LabelText::wrapAddress(u("東京都"), u("港区芝5-1"), u("芝ビル3階"), 38);
+        QCOMPARE(w.line1, u("東京都港区芝5-1"));
+        QCOMPARE(w.line2, u("芝ビル3階"));
+
+        // A half-width blank comes first, yet the full-width one decides.
+        w = LabelText::wrapAddress(u("東京都"), u("千代田区 丸の内一丁目2番3号　丸の内パークビルディング"), u("5階"), 38);
+        QCOMPARE(w.line1, u("東京都千代田区 丸の内一丁目2番3号"));
+        QCOMPARE(w.line2, u("丸の内パークビルディング5階"));
+
+        // Only a half-width blank: the break is there.
+        w = LabelText::wrapAddress(u("神奈川県"), u("横浜市西区みなとみらい二丁目 横浜ランドマークタワー"), QString(), 38);
+        QCOMPARE(w.line1, u("神奈川県横浜市西区みなとみらい二丁目"));
+        QCOMPARE(w.line2, u("横浜ランドマークタワー"));
+
+        // No blank: cut at the capacity, never through a character, and the
+        // rest goes in front of address 3.
+        const QString longTown = u("北海道札幌市中央区北一条西二丁目一番地札幌時計台前通り");
+        w = LabelText::wrapAddress(u("北海道"), longTown.mid(3), u("3F"), 25);
+        QVERIFY(ShiftJis::encode(w.line1).size() <= 25);
+        QCOMPARE(w.line1, longTown.left(12));  // twelve kanji, 24 bytes: the 13th would make 26
+        QCOMPARE(w.line2, longTown.mid(12) + u("3F"));
+        w = LabelText::wrapAddress(u("Tokyo"), u("Minato-ku-Shiba-5-chome-1-1"), QString(), 20);
+        QCOMPARE(w.line1, u("TokyoMinato-ku-Shiba"));
+        QCOMPARE(w.line2, u("-5-chome-1-1"));
+
+        // The label of a recipient wraps with the layout's own capacity.
+        LabelLayout l = LabelLayout::standard();
+        Recipient r = recipient(1, u("山田"), u("千代田区 丸の内一丁目2番3号　丸の内パークビルディング"));
+        r.name2 = u("太郎");
+        r.address3 = u("5階");
+        r.company = u("山田工務店");
+        r.postalCode = u("100-0005");
+        const LabelTexts t = LabelText::forRecipient(r, u("様"), l);
+        QCOMPARE(t.post, u("100-0005"));
+        QCOMPARE(t.line1, u("東京都千代田区 丸の内一丁目2番3号"));
+        QCOMPARE(t.line2, u("丸の内パークビルディング5階"));
+        QCOMPARE(t.corp, u("山田工務店"));
+        QCOMPARE(t.name, u("山田太郎 様"));
+    }
+
+    void recipientsWithoutAddressOrNameAndRepeatedKeysStayOut()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        const qint64 folder = addRow(s, DbFile::SaleData, u("UserFolder"), {{u("F_ID"), 7}, {u("Folder"), u("DM先")}});
+        const qint64 a = addCustomer(s, {u("青木"), u("一郎"), u("100-0001"), u("東京都"), u("千代田区1-1"), QString(), QString(), u("a@example.jp"), folder});
+        const qint64 noAddress = addCustomer(s, {u("伊藤"), u("二郎"), u("100-0002"), u("東京都"), QString(), u("3階"), QString(), QString(), folder});
+        addCustomer(s, {QString(), QString(), u("100-0003"), u("東京都"), u("港区1-1"), QString(), QString(), QString(), -1});
+        const qint64 c = addCustomer(s, {u("上田"), QString(), u("100-0004"), u("東京都"), u("港区2-2"), QString(), u("上田建設"), QString(), -1});
+        // A customer standing in the folder through its third slot.
+        const qint64 d = addCustomer(s, {u("江藤"), u("四郎"), u("100-0005"), u("東京都"), u("港区3-3"), QString(), QString(), QString(), -1});
+        {
+            Recordset rs(s, DbFile::SaleData);
+            QVERIFY(rs.open(u("UserMaster"), u("ID"), d));
+            rs.setValue(u("FLD3"), folder);
+            QVERIFY(rs.update());
+        }
+        addRow(s, DbFile::MasterData, u("Architect"),
+               {{u("U_NAME"), u("設計 一")}, {u("C_NAME"), u("設計一級建築士事務所")}, {u("C_POST1"), u("150-0001")},
+                {u("C_ADDR1"), u("東京都")}, {u("C_ADDR2"), u("渋谷区神宮前1-1")}, {u("C_E_MAIL"), u("office@example.jp")}});
+        // Companies: the first gets ID 1, the same key as the customer 青木.
+        const qint64 company = addRow(s, DbFile::MasterData, u("ConnectCorp"),
+                                      {{u("Name"), u("東西電設")}, {u("POST"), u("160-0001")}, {u("Addr1"), u("東京都")},
+                                       {u("Addr2"), u("新宿区1-1")}, {u("E_MAIL"), u("info@tozai.jp")}});
+        const qint64 company2 = addRow(s, DbFile::MasterData, u("ConnectCorp"),
+                                       {{u("Name"), u("南北空調")}, {u("POST"), u("160-0002")}, {u("Addr1"), u("東京都")},
+                                        {u("Addr2"), u("新宿区2-2")}});
+        QCOMPARE(company, a);
+
+        RecipientStore store(s);
+        QVector<RecipientSource> sources;
+        QVERIFY(store.sources(&sources));
+        QStringList captions;
+        for (const RecipientSource& src : sources)
+            captions << src.caption;
+        QCOMPARE(captions, (QStringList{u("全表示"), u("顧客一覧"), u("DM先"), u("業者"), u("取引先")}));
+
+        // The folder lists its customers slot by slot (U_No first, then FLD3).
+        QVector<Recipient> inFolder;
+        QVERIFY(store.candidates(sources[2], &inFolder));
+        QCOMPARE(inFolder.size(), 3);
+        QCOMPARE(inFolder[0].key, a);
+        QCOMPARE(inFolder[1].key, noAddress);
+        QCOMPARE(inFolder[2].key, d);
+        QCOMPARE(inFolder[0].folder, folder);
+        QCOMPARE(inFolder[0].postalCode, u("100-0001"));
+        QCOMPARE(inFolder[0].email, u("a@example.jp"));
+
+        // Marking every customer of 全表示 adds those with a name and an address 2.
+        QVector<Recipient> all;
+        QVERIFY(store.candidates(sources[0], &all));
+        QCOMPARE(all.size(), 5);
+        QCOMPARE(all[3].name1, u("上田"));
+        QCOMPARE(all[3].company, u("上田建設"));
+        QVector<Recipient> chosen;
+        auto result = RecipientSelection::add(chosen, all);
+        QCOMPARE(result.added, 3);
+        QCOMPARE(result.withoutNameOrAddress, 2);
+        QVector<qint64> keys;
+        for (const Recipient& r : chosen)
+            keys << r.key;
+        QCOMPARE(keys, (QVector<qint64>{a, c, d}));
+
+        // The same customer again, from its folder: one entry stays.
+        result = RecipientSelection::add(chosen, inFolder);
+        QCOMPARE(result.added, 0);
+        QCOMPARE(result.alreadySelected, 2);
+        QCOMPARE(result.withoutNameOrAddress, 1);
+        QCOMPARE(chosen.size(), 3);
+
+        // The office of an architect, and companies: the one whose ID equals
+        // a chosen customer's is left out.
+        QVector<Recipient> offices, companies;
+        QVERIFY(store.candidates(sources[3], &offices));
+        QCOMPARE(offices.size(), 1);
+        QCOMPARE(offices[0].name1, u("設計一級建築士事務所"));
+        QCOMPARE(offices[0].address2, u("渋谷区神宮前1-1"));
+        QCOMPARE(offices[0].source, Recipient::Source::Architect);
+        QVERIFY(store.candidates(sources[4], &companies));
+        QCOMPARE(companies.size(), 2);
+        QCOMPARE(companies[1].key, company2);
+        result = RecipientSelection::add(chosen, companies);
+        QCOMPARE(result.added, 1);
+        QCOMPARE(result.alreadySelected, 1);
+        QCOMPARE(chosen.last().name1, u("南北空調"));
+        QCOMPARE(chosen.last().sourceName(), u("取引先"));
+        QVERIFY(RecipientSelection::describe(result).contains(u("1件を追加しました。")));
+
+        // Removing entries: the later ones move up.
+        RecipientSelection::remove(chosen, {2, 0, 2, 99});
+        QCOMPARE(chosen.size(), 2);
+        QCOMPARE(chosen[0].key, c);
+        QCOMPARE(chosen[1].key, company2);
+    }
+
+    void layoutsAreKeptAndTheLastOneIsNeverDeleted()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        LabelLayoutStore store(s);
+
+        // A first start brings layouts for common A4 sheets.
+        QVector<LayoutName> names;
+        QVERIFY(store.list(&names));
+        QVERIFY(names.size() >= 2);
+        qint64 active = 0;
+        QVERIFY(store.activeId(&active));
+        QCOMPARE(active, names[0].id);
+        for (const char* sheet : {"A4 12面", "A4 24面"}) {
+            const LabelLayout l = seededLayout(s, u(sheet));
+            QVERIFY2(l.problem().isEmpty(), qPrintable(l.problem()));
+            for (int e = 0; e < kLabelElementCount; ++e)
+                QVERIFY(l.elements[static_cast<size_t>(e)].row <= l.maxRow(static_cast<LabelElement>(e)));
+        }
+        QCOMPARE(seededLayout(s, u("A4 12面")).labelsPerSheet(), 12);
+        QCOMPARE(seededLayout(s, u("A4 24面")).labelsPerSheet(), 24);
+
+        // New: "<新規>" after the others, from the geometry on the screen.
+        LabelLayout shown = seededLayout(s, u("A4 24面"));
+        const qint64 id = store.create(shown);
+        QVERIFY2(id > 0, qPrintable(store.errorString()));
+        QVERIFY(store.list(&names));
+        QCOMPARE(names.last().id, id);
+        QCOMPARE(names.last().name, u("<新規>"));
+        LabelLayout made;
+        bool found = false;
+        QVERIFY(store.load(id, &made, &found) && found);
+        QCOMPARE(made.columns, 3);
+        QCOMPARE(made.spacing, shown.spacing);
+
+        // Save writes every column and names it in ACT_DM.
+        made.name = u("自社用 12面 'テスト'");
+        made.columns = 2;
+        made.rows = 5;
+        made.spacing = {10.25, 11, 12, 13, 1.5, 2.5, 90.1, 50.2};
+        made.element(LabelElement::Name) = {7, 8, 16, u("ＭＳ ゴシック")};
+        made.element(LabelElement::Post).column = 2;
+        QVERIFY(store.save(made, &found) && found);
+        LabelLayout back;
+        QVERIFY(store.load(id, &back, &found) && found);
+        QCOMPARE(back.name, made.name);
+        QCOMPARE(back.columns, 2);
+        QCOMPARE(back.rows, 5);
+        QCOMPARE(back.spacing, made.spacing);
+        QVERIFY(back.elements == made.elements);
+        QVERIFY(store.activeId(&active));
+        QCOMPARE(active, id);
+        {
+            Recordset act(s, DbFile::AnotherOption);
+            QVERIFY(act.open(u("ACT_DM")));
+            QCOMPARE(act.recordCount(), 1);
+            QCOMPARE(act.text(u("DM_NAME")), made.name);
+        }
+
+        // Deleting down to the last layout, which stays.
+        QVERIFY(store.list(&names));
+        bool refused = true;
+        for (int i = 0; i + 1 < names.size(); ++i) {
+            QVERIFY(store.remove(names[i].id, &refused));
+            QVERIFY(!refused);
+        }
+        QVERIFY(store.remove(names.last().id, &refused));
+        QVERIFY(refused);
+        int n = 0;
+        QVERIFY(store.count(&n));
+        QCOMPARE(n, 1);
+
+        // A row gone from another computer is reported, not recreated.
+        LabelLayout gone = made;
+        gone.id = 9999;
+        QVERIFY(store.save(gone, &found));
+        QVERIFY(!found);
+    }
+
+    void printedLabelsLieInsideTheirLabels_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("A4 12面, from label 5") << u("A4 12面") << int(LabelPlan::StartMode::Position) << 4 << 3;
+        QTest::newRow("A4 24面, whole sheets") << u("A4 24面") << int(LabelPlan::StartMode::Top) << 0 << 2;
+        QTest::newRow("A4 21面, random labels") << u("A4 21面") << int(LabelPlan::StartMode::Random) << 3 << 2;
+    }
+
+    void printedLabelsLieInsideTheirLabels()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(int, mode);
+        QFETCH(int, start);
+        QFETCH(int, pages);
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        addCustomers(s, 30);
+        RecipientStore store(s);
+        QVector<RecipientSource> sources;
+        QVector<Recipient> all;
+        QVERIFY(store.sources(&sources) && store.candidates(sources[0], &all));
+
+        LabelJob job;
+        job.layout = seededLayout(s, sheet);
+        job.plan.setLabelsPerSheet(job.layout.labelsPerSheet());
+        job.plan.setMode(static_cast<LabelPlan::StartMode>(mode));
+        if (mode == int(LabelPlan::StartMode::Random)) {
+            for (int i = start; i < job.layout.labelsPerSheet(); i += 2)
+                job.plan.clickLabel(i);
+        } else {
+            job.plan.clickLabel(start);
+        }
+        RecipientSelection::add(job.recipients, all);
+        QCOMPARE(job.recipients.size(), 30);
+        job.honorific = u("様");
+        QCOMPARE(job.pageCount(), pages);
+
+        ScriptedPrompter prompter;
+        const QString pdf = dir.file(QStringLiteral("labels.pdf"));
+        int printed = 0;
+        int progressCalls = 0;
+        const auto outcome = LabelPrint::run(job, PrnCommon::Target{QString(), pdf}, [&](int done, int total) {
+            ++progressCalls;
+            return done <= total;
+        }, &printed);
+        QCOMPARE(prompter.texts(), QStringList{u("印刷を行います。　よろしいですか？")});
+        QCOMPARE(prompter.shown[0].title, u("印刷確認"));
+        QCOMPARE(int(outcome), int(LabelPrint::Outcome::Printed));
+        QCOMPARE(printed, pages);
+        QCOMPARE(progressCalls, pages);
+
+        const PdfText text = readPdf(pdf, dir.path());
+        QVERIFY2(text.ok, qPrintable(text.error));
+        QCOMPARE(text.pages, pages);
+        QVERIFY(qAbs(text.pageSizeMm.width() - 210) < 0.5 && qAbs(text.pageSizeMm.height() - 297) < 0.5);
+        checkWordsInsideLabels(text, job);
+        // The wrapped address: line 1 ends before the building, line 2 starts with it.
+        bool wrapped = false;
+        for (const Word& w : text.words)
+            wrapped = wrapped || w.text == u("丸の内パークビルディング");
+        QVERIFY(wrapped);
+    }
+
+    void nothingIsPrintedWithoutLabelsOrRecipients()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        LabelJob job;
+        job.layout = LabelLayout::standard();
+        job.plan.setLabelsPerSheet(12);
+        const QString pdf = dir.file(QStringLiteral("none.pdf"));
+        const PrnCommon::Target target{QString(), pdf};
+
+        // No recipients.
+        QCOMPARE(int(LabelPrint::run(job, target)), int(LabelPrint::Outcome::NoRecipients));
+        QCOMPARE(prompter.shown.last().text, u("印刷データが選択されていません"));
+        QCOMPARE(prompter.shown.last().title, u("印刷確認"));
+
+        // ランダム with no label clicked: no page at all.
+        job.recipients = numbered(5);
+        job.plan.setMode(LabelPlan::StartMode::Random);
+        QCOMPARE(job.pageCount(), 0);
+        prompter.clear();
+        int printed = -1;
+        QCOMPARE(int(LabelPrint::run(job, target, {}, &printed)), int(LabelPrint::Outcome::NoLabels));
+        QCOMPARE(printed, 0);
+        QCOMPARE(prompter.shown.size(), 2);
+        QVERIFY(!QFileInfo::exists(pdf));
+
+        // The question answered No prints nothing either.
+        job.plan.setMode(LabelPlan::StartMode::Top);
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::No);
+        QCOMPARE(int(LabelPrint::run(job, target)), int(LabelPrint::Outcome::Declined));
+        QCOMPARE(prompter.shown.size(), 1);
+        QVERIFY(!QFileInfo::exists(pdf));
+
+        // A sheet off the paper is refused before anything is printed.
+        job.layout.spacing[LabelLayout::MLeft] = 60;
+        prompter.clear();
+        QCOMPARE(int(LabelPrint::run(job, target)), int(LabelPrint::Outcome::Failed));
+        QCOMPARE(prompter.shown.last().title, u("印刷警告"));
+        QVERIFY(!QFileInfo::exists(pdf));
+
+        // Stopping from the progress leaves the rest unprinted.
+        job.layout.spacing[LabelLayout::MLeft] = 18.6;
+        job.recipients = numbered(60);
+        prompter.clear();
+        QCOMPARE(int(LabelPrint::run(job, target, [](int done, int) { return done < 2; }, &printed)),
+                 int(LabelPrint::Outcome::Cancelled));
+        QCOMPARE(printed, 2);
+    }
+};
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    TestLabels t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_labels.moc"
