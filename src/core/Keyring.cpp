@@ -76,4 +76,14 @@ bool deletePassword(const QString& key, QString* error)
     return runJob(job, error);
 }
 
+bool isAvailable()
+{
+    QKeychain::ReadPasswordJob job(kService);
+    job.setKey(QStringLiteral("availability-probe"));
+    QString error;
+    if (runJob(job, &error))
+        return true;
+    return job.error() == QKeychain::EntryNotFound;
+}
+
 }  // namespace Keyring

@@ -13,5 +13,8 @@ inline const QString kService = QStringLiteral("ShinseiDesk");
 bool readPassword(const QString& key, QString* password, QString* error);
 bool writePassword(const QString& key, const QString& password, QString* error);
 bool deletePassword(const QString& key, QString* error);
+// Whether a keyring service answers on this desktop at all (a missing
+// entry still counts as an answer).
+bool isAvailable();
 
 }  // namespace Keyring

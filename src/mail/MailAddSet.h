@@ -1,0 +1,69 @@
+#pragma once
+
+#include "MailAccountStore.h"
+#include "MasterForm.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+
+// The mail account window "メールアドレス設定": the sender name and address,
+// the login and the SMTP and POP3 servers of each account. The composer
+// offers these accounts as senders.
+class MailAddSet : public MasterForm {
+    Q_OBJECT
+public:
+    explicit MailAddSet(Storage& storage, QWidget* parent = nullptr, PasswordVault* vault = nullptr);
+
+    // The accounts as listed (the in-memory account table).
+    const QVector<MailAccount>& accounts() const { return m_rows; }
+    // Where this window keeps passwords on this computer.
+    bool passwordsInKeyring() const { return m_keyring; }
+    QLabel* keyringLabel() const { return m_keyringLabel; }
+
+    // "送信テスト": a short message from the shown account to its own
+    // address, with the fields as they stand. Runs off the window's thread;
+    // the answer comes in a message box (and the testFinished signal).
+    void sendTest();
+
+signals:
+    void testFinished(const QString& result);
+
+protected:
+    void listRecords() override;
+    void showRecord(qint64 id) override;
+    void clearFields() override;
+    qint64 createRecord() override;
+    bool writeRecord(qint64 id, bool* found) override;
+    bool removeRecords(const QVector<qint64>& ids) override;
+    void fillPick(MasterPickResult&, bool) override {}
+    QStringList listTextsOf(qint64 id) override;
+    QString storageError() const override { return m_error; }
+    void afterApply(qint64 id) override;
+    void beforeClose() override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    int rowOf(qint64 id) const;
+    MailAccount shownAccount() const;
+    void showKeyringState();
+
+    MailAccountStore m_store;
+    QVector<MailAccount> m_rows;
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_account = nullptr;
+    QLineEdit* m_password = nullptr;
+    QLineEdit* m_address = nullptr;
+    QLineEdit* m_smtp = nullptr;
+    QLineEdit* m_pop3 = nullptr;
+    QLineEdit* m_smtpPort = nullptr;
+    QLineEdit* m_pop3Port = nullptr;
+    QCheckBox* m_apop = nullptr;
+    QCheckBox* m_send = nullptr;
+    QCheckBox* m_copy = nullptr;
+    QLabel* m_keyringLabel = nullptr;
+    QPushButton* m_testBtn = nullptr;
+    QString m_error;
+    bool m_keyring = false;
+    bool m_listed = false;
+};

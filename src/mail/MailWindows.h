@@ -1,0 +1,17 @@
+#pragma once
+
+class QWidget;
+class Storage;
+
+// Hooks the mail windows onto the rest of the program: アカウント設定
+// (AcountSet) and 署名登録 (SignRtn) of the main window, the schedule's
+// "メール伝言", and the masters' E-mail buttons, which from now on open the
+// composer instead of the desktop's mail program.
+namespace MailWindows {
+
+void registerOpeners(Storage& storage);
+
+void editAccounts(Storage& storage, QWidget* parent);
+void editSignatures(Storage& storage, QWidget* parent);
+
+}  // namespace MailWindows

@@ -1,0 +1,163 @@
+#include "MailTestSupport.h"
+
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QThread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+SmtpSink::SmtpSink(const Options& options)
+{
+    QStringList args{QStringLiteral(SD_SMTP_SINK), QStringLiteral("--dir"), m_dir.filePath(QStringLiteral("mail"))};
+    if (!options.user.isEmpty())
+        args << QStringLiteral("--user") << options.user << QStringLiteral("--password") << options.password;
+    if (options.startTls || options.implicitTls) {
+        const QString key = m_dir.filePath(QStringLiteral("key.pem"));
+        m_cert = m_dir.filePath(QStringLiteral("cert.pem"));
+        QProcess openssl;
+        openssl.start(QStringLiteral("openssl"),
+                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
+                       QStringLiteral("-nodes"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), m_cert,
+                       QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
+                       QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")});
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
+            m_error = QStringLiteral("openssl: ") + QString::fromUtf8(openssl.readAllStandardError());
+            return;
+        }
+        args << QStringLiteral("--cert") << m_cert << QStringLiteral("--key") << key;
+        if (options.implicitTls)
+            args << QStringLiteral("--implicit-tls");
+    }
+    if (!options.rejectRecipient.isEmpty())
+        args << QStringLiteral("--reject-rcpt") << options.rejectRecipient;
+    if (options.hang)
+        args << QStringLiteral("--hang");
+    m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    m_process.start(QStringLiteral(SD_PYTHON), args);
+    if (!m_process.waitForStarted(10000)) {
+        m_error = QStringLiteral("python3 did not start");
+        return;
+    }
+    QDeadlineTimer deadline(20000);
+    QByteArray line;
+    while (!deadline.hasExpired()) {
+        if (m_process.canReadLine()) {
+            line = m_process.readLine().trimmed();
+            break;
+        }
+        if (m_process.state() == QProcess::NotRunning)
+            break;
+        m_process.waitForReadyRead(200);
+    }
+    if (line.startsWith("PORT "))
+        m_port = line.mid(5).toInt();
+    else
+        m_error = QString::fromUtf8(line + m_process.readAllStandardError());
+}
+
+SmtpSink::~SmtpSink()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.closeWriteChannel();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+}
+
+QStringList SmtpSink::messages(int count, int timeoutMs) const
+{
+    QDir dir(m_dir.filePath(QStringLiteral("mail")));
+    QDeadlineTimer deadline(timeoutMs);
+    QStringList out;
+    forever {
+        out.clear();
+        for (const QString& f : dir.entryList({QStringLiteral("*.eml")}, QDir::Files, QDir::Name))
+            out << dir.filePath(f);
+        if (out.size() >= count || deadline.hasExpired())
+            return out;
+        QThread::msleep(50);
+    }
+}
+
+QJsonObject SmtpSink::envelope(const QString& emlPath) const
+{
+    QString json = emlPath;
+    json.replace(QLatin1String(".eml"), QLatin1String(".json"));
+    QFile f(json);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(f.readAll()).object();
+}
+
+QJsonObject decodeMail(const QString& emlPath)
+{
+    QProcess p;
+    p.start(QStringLiteral(SD_PYTHON), {QStringLiteral(SD_DECODE_MAIL), emlPath});
+    if (!p.waitForFinished(30000) || p.exitCode() != 0)
+        return {{QStringLiteral("error"), QString::fromUtf8(p.readAllStandardError())}};
+    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+}
+
+int closedPort()
+{
+    // Bound and let go again: nothing listens there afterwards.
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    socklen_t len = sizeof(a);
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0
+        && ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+        port = ntohs(a.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool MemoryVault::read(const QString& key, QString* password, QString* error)
+{
+    if (!present || !entries.contains(key)) {
+        *error = QStringLiteral("no entry");
+        return false;
+    }
+    *password = entries.value(key);
+    return true;
+}
+
+bool MemoryVault::write(const QString& key, const QString& password, QString* error)
+{
+    if (!present) {
+        *error = QStringLiteral("no keyring");
+        return false;
+    }
+    entries.insert(key, password);
+    return true;
+}
+
+bool MemoryVault::remove(const QString& key, QString* error)
+{
+    if (!present) {
+        *error = QStringLiteral("no keyring");
+        return false;
+    }
+    entries.remove(key);
+    return true;
+}
+
+QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir(dir).filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}

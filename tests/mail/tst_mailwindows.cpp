@@ -1,0 +1,816 @@
+#include "CustomerStore.h"
+#include "HelpForm.h"
+#include "MailAddPopForm.h"
+#include "MailAddSet.h"
+#include "MailDataStore.h"
+#include "MailTestSupport.h"
+#include "MailWindows.h"
+#include "MasterForm.h"
+#include "MasterPickResult.h"
+#include "MasterTable.h"
+#include "MenuForm.h"
+#include "Recordset.h"
+#include "SchedulePage.h"
+#include "SignForm.h"
+#include "SignatureStore.h"
+#include "TestSupport.h"
+#include "UniteForm.h"
+#include "WriteForm.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QJsonArray>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTextCursor>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QString u(const char* s) { return QString::fromUtf8(s); }
+
+template <class T = QLineEdit>
+T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+
+// Runs once the next modal window is open, inside its own event loop. A
+// window may spin a short loop of its own while it opens (the keyring is
+// asked over D-Bus), so wait until it really is the modal one.
+template <class F>
+void whenModal(F f, QWidget* previous = nullptr, int tries = 300)
+{
+    QTimer::singleShot(10, [f, previous, tries] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w || w == previous || !w->isVisible()) {
+            if (tries <= 0)
+                qFatal("no modal window opened");
+            whenModal(f, previous, tries - 1);
+            return;
+        }
+        f(w);
+    });
+}
+
+int rowCount(Storage& s, DbFile db, const QString& table)
+{
+    Recordset rs(s, db);
+    rs.open(table);
+    return rs.recordCount();
+}
+
+QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column)
+{
+    Recordset rs(s, db);
+    rs.open(table, QStringLiteral("ID"), id);
+    return rs.value(QString::fromLatin1(column));
+}
+
+// An account as the user sets it up in the account window.
+qint64 addAccount(Storage& s, MemoryVault& vault, const QString& address, const QString& server,
+                  const QString& login = {}, const QString& password = {}, const QString& name = u("山田設計"))
+{
+    MailAccountStore store(s, &vault);
+    MailAccount a;
+    a.id = store.create();
+    a.name = name;
+    a.address = address;
+    a.account = login;
+    a.smtp = server.section(QLatin1Char(':'), 0, 0);
+    a.smtpPort = server.section(QLatin1Char(':'), 1);
+    a.setFlg = 1;
+    bool found = false;
+    if (a.id <= 0 || !store.write(a, password, &found))
+        qFatal("account: %s", qPrintable(store.errorString()));
+    return a.id;
+}
+
+QStringList column(QTreeWidget* list, int c)
+{
+    QStringList out;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        out << list->topLevelItem(i)->text(c);
+    return out;
+}
+
+}  // namespace
+
+// The mail windows as office staff use them: a message written in the
+// composer reaches a real SMTP server and reads correctly in a Japanese
+// mail program; accounts, signatures, the address book and attachments.
+class MailWindowsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<TempAppDir>();
+        QVERIFY(m_dir->isValid());
+    }
+    void cleanup()
+    {
+        m_dir.reset();
+        WriteForm::setCurrentSender({});
+        MenuForm::clearOpeners();
+        MasterForm::setMailComposer(nullptr);
+    }
+
+    void composedMessageArrivesAndIsStored();
+    void failedSendingIsReportedAndStored();
+    void sendingNeedsSenderAndRecipient();
+    void openingModesQuotesAndHelp();
+    void abandoningAsksOnlyAfterTyping();
+    void enterMovesThroughTheHeader();
+    void signatureWindowAndInsertion();
+    void attachmentsWindow();
+    void addressBookFillsTheFields();
+    void accountWindow();
+    void accountWindowWithoutKeyring();
+    void accountTestMail();
+    void mainWindowAndMastersOpenTheMailWindows();
+
+private:
+    std::unique_ptr<TempAppDir> m_dir;
+};
+
+void MailWindowsTest::composedMessageArrivesAndIsStored()
+{
+    SmtpSink::Options o;
+    o.user = QStringLiteral("yamada");
+    o.password = u("鍵pass");
+    SmtpSink sink(o);
+    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    addAccount(s, vault, QStringLiteral("other@yamada.jp"), QStringLiteral("127.0.0.1:1"));
+    addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server(), o.user, o.password);
+    ScriptedPrompter prompter;
+    QTemporaryDir files;
+    const QByteArray pdfBytes = QByteArray("%PDF-1.4\n") + QByteArray(40000, '\x89');
+    const QString pdf = writeFile(files.path(), u("配置図（最終版）.pdf"), pdfBytes);
+
+    ComposeRequest fromMaster;
+    fromMaster.recipient = QStringLiteral("owner@example.jp");
+    WriteForm form(s, fromMaster, nullptr, &vault);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.windowTitle(), u("メッセージ作成"));
+    auto* from = child<QComboBox>(form, "FromText");
+    QCOMPARE(from->count(), 2);
+    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
+    QCOMPARE(child(form, "ToText")->text(), QStringLiteral("owner@example.jp"));
+    QTest::keyClicks(child(form, "ToText"), QStringLiteral(", wife@example.jp"));
+    child(form, "CCText")->setText(QStringLiteral("office@example.jp"));
+    child(form, "BCCText")->setText(QStringLiteral("archive@example.jp"));
+    const QString subject = u("配置図をお送りします");
+    const QString body = u("山田様\n\n配置図の最終版を添付いたします。\nご確認ください。");
+    child(form, "SubjectText")->setText(subject);
+    child<QPlainTextEdit>(form, "BodyText")->setPlainText(body);
+    form.addAttachments({pdf});
+    QCOMPARE(child<QListWidget>(form, "List1")->item(0)->text(), u("配置図（最終版）.pdf"));
+
+    QSignalSpy finished(&form, &WriteForm::sendFinished);
+    form.action(QStringLiteral("SendBtn"))->trigger();
+    // While the server talks, the window waits with the hourglass and
+    // takes no edits, but it keeps drawing.
+    QVERIFY(form.isSending());
+    QVERIFY(QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor);
+    QVERIFY(!child(form, "SubjectText")->isEnabled());
+    QVERIFY(!form.action(QStringLiteral("SendBtn"))->isEnabled());
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(finished.first().first().toString(), QString());
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(!form.isVisible());
+    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QVERIFY2(prompter.shown.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('\n'))));
+
+    const QStringList got = sink.messages();
+    QCOMPARE(got.size(), 1);
+    const QJsonObject m = decodeMail(got.first());
+    QCOMPARE(m.value(QStringLiteral("subject")).toString(), subject);
+    QString decodedBody = m.value(QStringLiteral("body")).toString();
+    decodedBody.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QCOMPARE(decodedBody, body);
+    QCOMPARE(m.value(QStringLiteral("from")).toArray().at(0).toArray().at(0).toString(), u("山田設計"));
+    QCOMPARE(m.value(QStringLiteral("to")).toArray().size(), 2);
+    const QJsonArray attachments = m.value(QStringLiteral("attachments")).toArray();
+    QCOMPARE(attachments.size(), 1);
+    QCOMPARE(attachments.at(0)[QStringLiteral("filename")].toString(), u("配置図（最終版）.pdf"));
+    QCOMPARE(attachments.at(0)[QStringLiteral("size")].toInt(), pdfBytes.size());
+    const QJsonObject env = sink.envelope(got.first());
+    QCOMPARE(env.value(QStringLiteral("login")).toString(), QStringLiteral("yamada"));
+    QCOMPARE(env.value(QStringLiteral("rcpt_tos")).toArray().size(), 4);
+
+    // Stored as given.
+    const qint64 id = form.storedId();
+    QVERIFY(id > 0);
+    const QString t = QStringLiteral("MailData");
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "to_dt").toString(), QStringLiteral("owner@example.jp, wife@example.jp"));
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "bcc_dt").toString(), QStringLiteral("archive@example.jp"));
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "from_dt").toString(), QStringLiteral("info@yamada.jp"));
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "subject_dt").toString(), subject);
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "body").toString(), body);
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "Attach_flg").toInt(), 1);
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "dmy_str01").toString(), pdf);
+    QCOMPARE(stored(s, DbFile::MailData, t, id, "Folder").toInt(), 2);
+    // The next composer offers the sender chosen this time.
+    QCOMPARE(WriteForm::currentSender(), QStringLiteral("info@yamada.jp"));
+    WriteForm next(s, {}, nullptr, &vault);
+    QCOMPARE(child<QComboBox>(next, "FromText")->currentText(), QStringLiteral("info@yamada.jp"));
+}
+
+void MailWindowsTest::failedSendingIsReportedAndStored()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:%1").arg(closedPort()));
+    ScriptedPrompter prompter;
+    WriteForm form(s, {}, nullptr, &vault);
+    form.show();
+    child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
+    child(form, "SubjectText")->setText(u("届かない件名"));
+    QSignalSpy finished(&form, &WriteForm::sendFinished);
+    form.send();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(prompter.shown.size(), 1);
+    const Prompter::Message& shown = prompter.shown.first();
+    QCOMPARE(shown.title, u("メール送信エラー"));
+    QVERIFY2(shown.text.startsWith(u("送信できませんでした。　回線接続状況を確認してください。(Cant connect Server")),
+             qPrintable(shown.text));
+    QVERIFY(shown.text.endsWith(QLatin1Char(')')));
+    QCOMPARE(MailCommon::resultCode(form.lastResult()), -4);
+    // Stored all the same, and the window closes.
+    QVERIFY(form.storedId() > 0);
+    QCOMPARE(stored(s, DbFile::MailData, QStringLiteral("MailData"), form.storedId(), "subject_dt").toString(),
+             u("届かない件名"));
+    QCOMPARE(stored(s, DbFile::MailData, QStringLiteral("MailData"), form.storedId(), "Attach_flg").toInt(), 0);
+    QVERIFY(!form.isVisible());
+}
+
+void MailWindowsTest::sendingNeedsSenderAndRecipient()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    ScriptedPrompter prompter;
+    {
+        // No account at all: nobody to send as.
+        WriteForm form(s, {}, nullptr, &vault);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
+        QCOMPARE(child<QComboBox>(form, "FromText")->count(), 0);
+        form.send();
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown.first().title, u("エラー"));
+        QCOMPARE(prompter.shown.first().text, u("送信者が設定されていません"));
+        QCOMPARE(QApplication::focusWidget(), child<QComboBox>(form, "FromText"));
+        QVERIFY(form.isVisible() && !form.isSending());
+        prompter.answers.enqueue(Prompter::Yes);
+        form.abandon();
+    }
+    prompter.clear();
+    addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:1"));
+    WriteForm form(s, {}, nullptr, &vault);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    child(form, "CCText")->setText(QStringLiteral(" , "));
+    form.send();
+    QCOMPARE(prompter.texts(), QStringList{u("宛先が設定されていません")});
+    QCOMPARE(QApplication::focusWidget(), child(form, "ToText"));
+    QCOMPARE(rowCount(s, DbFile::MailData, QStringLiteral("MailData")), 0);
+}
+
+void MailWindowsTest::openingModesQuotesAndHelp()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    ComposeRequest fromSchedule;
+    fromSchedule.subject = u("配筋検査");
+    fromSchedule.body = u("2025/07/01 10:00\n\n現場にて");
+    WriteForm form(s, fromSchedule, nullptr, &vault);
+    QCOMPARE(child(form, "SubjectText")->text(), u("配筋検査"));
+    auto* body = child<QPlainTextEdit>(form, "BodyText");
+    QCOMPARE(body->toPlainText(), u("2025/07/01 10:00\n\n現場にて"));
+    QVERIFY(!form.isEdited());
+
+    QAction* quote = form.action(QStringLiteral("ReSendBtn"));
+    QCOMPARE(quote->text(), u("返信記号"));
+    quote->trigger();
+    QCOMPARE(quote->text(), u("記号解除"));
+    QCOMPARE(body->toPlainText(), u(">2025/07/01 10:00\n>\n>現場にて"));
+    quote->trigger();
+    QCOMPARE(quote->text(), u("返信記号"));
+    QCOMPARE(body->toPlainText(), u("2025/07/01 10:00\n\n現場にて"));
+
+    // Each window's help button shows its page of the manual, and the
+    // contents page leads to all four.
+    QVERIFY(QDir(m_dir->path()).mkpath(QStringLiteral("MANUAL")));
+    for (const QString& page : QDir(QStringLiteral(SD_MANUAL_DIR)).entryList({QStringLiteral("*.html")}))
+        QFile::copy(QStringLiteral(SD_MANUAL_DIR "/") + page, m_dir->file(QStringLiteral("MANUAL/") + page));
+    QFile index(m_dir->file(QStringLiteral("MANUAL/index.html")));
+    QVERIFY(index.open(QIODevice::ReadOnly));
+    const QString contents = QString::fromUtf8(index.readAll());
+    for (const char* page : {"mail_set.html", "msg02.html", "msg03.html", "sgin.html"})
+        QVERIFY2(contents.contains(QStringLiteral("href=\"%1\"").arg(QString::fromLatin1(page))), page);
+    {
+        MailAddSet accounts(s, nullptr, &vault);
+        child<QPushButton>(accounts, "HelpBtn")->click();
+        QVERIFY(accounts.findChild<HelpForm*>()->page().endsWith(QStringLiteral("MANUAL/mail_set.html")));
+        QVERIFY(accounts.findChild<HelpForm*>()->pageFound());
+        SignForm signatures(s);
+        child<QPushButton>(signatures, "HelpBtn")->click();
+        QVERIFY(signatures.findChild<HelpForm*>()->page().endsWith(QStringLiteral("MANUAL/sgin.html")));
+        QVERIFY(signatures.findChild<HelpForm*>()->pageFound());
+    }
+    form.action(QStringLiteral("HelpBtn"))->trigger();
+    auto* help = form.findChild<HelpForm*>();
+    QVERIFY(help);
+    QVERIFY(help->page().endsWith(QStringLiteral("MANUAL/msg02.html")));
+    QVERIFY(help->pageFound());
+
+    StoredMail earlier;
+    earlier.from = QStringLiteral("owner@example.jp");
+    earlier.subject = u("見積");
+    earlier.body = u("見積書です。");
+    ComposeRequest reply;
+    reply.earlier = earlier;
+    reply.mode = ComposeRequest::kReply;
+    reply.quote = true;
+    WriteForm answer(s, reply, nullptr, &vault);
+    QCOMPARE(answer.windowTitle(), u("返信メッセージ"));
+    QCOMPARE(child(answer, "SubjectText")->text(), u("Re:見積"));
+    QCOMPARE(child(answer, "ToText")->text(), QStringLiteral("owner@example.jp"));
+    QCOMPARE(child<QPlainTextEdit>(answer, "BodyText")->toPlainText(), u("\n\n見積書です。"));
+    answer.action(QStringLiteral("HelpBtn"))->trigger();
+    QVERIFY(answer.findChild<HelpForm*>()->page().endsWith(QStringLiteral("MANUAL/msg03.html")));
+    QVERIFY(answer.findChild<HelpForm*>()->pageFound());
+}
+
+void MailWindowsTest::abandoningAsksOnlyAfterTyping()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    ScriptedPrompter prompter;
+    ComposeRequest fromMaster;
+    fromMaster.recipient = QStringLiteral("owner@example.jp");
+    {
+        WriteForm untouched(s, fromMaster, nullptr, &vault);
+        untouched.show();
+        untouched.action(QStringLiteral("CancelBtn"))->trigger();
+        QVERIFY(!untouched.isVisible());
+        QVERIFY(prompter.shown.isEmpty());
+    }
+    WriteForm form(s, fromMaster, nullptr, &vault);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClicks(child<QPlainTextEdit>(form, "BodyText"), QStringLiteral("abc"));
+    prompter.answers.enqueue(Prompter::No);
+    form.action(QStringLiteral("CancelBtn"))->trigger();
+    QCOMPARE(prompter.shown.size(), 1);
+    QCOMPARE(prompter.shown.first().title, u("中止確認"));
+    QCOMPARE(prompter.shown.first().text, u("メール作成を中止してもよろしいですか？"));
+    QCOMPARE(prompter.shown.first().defaultButton, Prompter::No);
+    QVERIFY(form.isVisible());
+    // Closing the window asks the same; Escape too.
+    prompter.answers.enqueue(Prompter::No);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QCOMPARE(prompter.shown.size(), 2);
+    QVERIFY(form.isVisible());
+    prompter.answers.enqueue(Prompter::Yes);
+    form.close();
+    QVERIFY(!form.isVisible());
+    QCOMPARE(rowCount(s, DbFile::MailData, QStringLiteral("MailData")), 0);
+
+    // Printing asks first; No prints nothing.
+    WriteForm printing(s, fromMaster, nullptr, &vault);
+    prompter.clear();
+    prompter.answers.enqueue(Prompter::No);
+    printing.action(QStringLiteral("MailPrint"))->trigger();
+    QCOMPARE(prompter.shown.first().title, u("印刷確認"));
+    QCOMPARE(prompter.shown.first().text, u("印刷してもよろしいですか？"));
+    QCOMPARE(prompter.shown.size(), 1);
+}
+
+void MailWindowsTest::enterMovesThroughTheHeader()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:1"));
+    WriteForm form(s, {}, nullptr, &vault);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(QApplication::focusWidget(), child(form, "ToText"));
+    const char* order[] = {"ToText", "CCText", "BCCText", "SubjectText"};
+    for (int i = 0; i < 4; ++i) {
+        QWidget* w = child<QWidget>(form, order[i]);
+        QTest::keyClick(w, Qt::Key_Return);
+        QWidget* next = i < 3 ? child<QWidget>(form, order[i + 1]) : child<QWidget>(form, "BodyText");
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    auto* body = child<QPlainTextEdit>(form, "BodyText");
+    QTest::keyClicks(body, QStringLiteral("a"));
+    QTest::keyClick(body, Qt::Key_Return);
+    QTest::keyClicks(body, QStringLiteral("b"));
+    QCOMPARE(body->toPlainText(), QStringLiteral("a\nb"));
+}
+
+void MailWindowsTest::signatureWindowAndInsertion()
+{
+    Storage& s = m_dir->storage();
+    ScriptedPrompter prompter;
+    {
+        SignForm edit(s);
+        edit.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QVERIFY(!child<QPushButton>(edit, "SendBtn")->isVisible());
+        QVERIFY(child<QLabel>(edit, "KeikokuLabel")->isVisible());
+        child<QPushButton>(edit, "NewMakeBtn")->click();
+        auto* list = child<QTreeWidget>(edit, "SignListView");
+        QCOMPARE(column(list, 0), QStringList{u("#署名")});
+        QCOMPARE(child<QPlainTextEdit>(edit, "BodyText")->toPlainText(), QString());
+        QVERIFY(!child<QPushButton>(edit, "UpDateBtn")->isEnabled());
+        child(edit, "TitleText")->setText(u("通常の署名"));
+        child<QPlainTextEdit>(edit, "BodyText")->setPlainText(u("--\n山田設計\nTEL 03-1234-5678"));
+        QVERIFY(child<QPushButton>(edit, "UpDateBtn")->isEnabled());
+        child<QPushButton>(edit, "UpDateBtn")->click();
+        QCOMPARE(column(list, 0), QStringList{u("通常の署名")});
+        child<QPushButton>(edit, "NewMakeBtn")->click();
+        child(edit, "TitleText")->setText(u("消す署名"));
+        // Closing with an edit asks to save it.
+        prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(edit, "CancelCommand")->click();
+        QCOMPARE(prompter.texts(), QStringList{u("内容が変更されていますが、登録しますか？")});
+        QCOMPARE(prompter.shown.first().title, u("登録確認"));
+    }
+    QVector<Signature> all;
+    QVERIFY(SignatureStore(s).list(&all));
+    QCOMPARE(all.size(), 2);
+    QCOMPARE(all.last().name, u("消す署名"));
+    {
+        SignForm edit(s);
+        edit.show();
+        edit.selectRow(1);
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(edit, "DelBtn")->click();
+        QCOMPARE(prompter.texts(), QStringList{u("消す署名を削除します。　よろしいですか？")});
+        QCOMPARE(column(child<QTreeWidget>(edit, "SignListView"), 0), QStringList{u("通常の署名")});
+    }
+
+    // The composer takes a signature in at its caret.
+    MemoryVault vault;
+    WriteForm form(s, {}, nullptr, &vault);
+    form.show();
+    auto* body = child<QPlainTextEdit>(form, "BodyText");
+    body->setPlainText(u("本文です。\n\n以上"));
+    QTextCursor caret = body->textCursor();
+    caret.setPosition(u("本文です。\n").size());
+    body->setTextCursor(caret);
+    QGuiApplication::clipboard()->setText(QStringLiteral("the user's own clipboard"));
+    whenModal([](QWidget* w) {
+        auto* pick = qobject_cast<SignForm*>(w);
+        if (!pick)
+            qFatal("not the signature window");
+        QVERIFY(child<QPushButton>(*pick, "SendBtn")->isVisible());
+        QCOMPARE(child<QPushButton>(*pick, "SendBtn")->toolTip(), u("選択された署名・メルマガ内容を転送します。"));
+        pick->selectRow(0);
+        child<QPushButton>(*pick, "SendBtn")->click();
+    }, &form);
+    form.action(QStringLiteral("SignBtn"))->trigger();
+    QCOMPARE(body->toPlainText(), u("本文です。\n--\n山田設計\nTEL 03-1234-5678\n以上"));
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("the user's own clipboard"));
+    QVERIFY(form.isEdited());
+
+    // Closed without a transfer: nothing goes in.
+    whenModal([](QWidget* w) { child<QPushButton>(*w, "CancelCommand")->click(); }, &form);
+    form.action(QStringLiteral("SignBtn"))->trigger();
+    QCOMPARE(body->toPlainText(), u("本文です。\n--\n山田設計\nTEL 03-1234-5678\n以上"));
+}
+
+void MailWindowsTest::attachmentsWindow()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    ScriptedPrompter prompter;
+    QTemporaryDir files;
+    const QString a = writeFile(files.path(), u("図面A.pdf"), "A");
+    const QString b = writeFile(files.path(), u("図面B.dxf"), "B");
+    WriteForm form(s, {}, nullptr, &vault);
+    form.show();
+    whenModal([a, b](QWidget* w) {
+        auto* files = qobject_cast<UniteForm*>(w);
+        if (!files)
+            qFatal("not the file window");
+        QCOMPARE(files->windowTitle(), u("添付ファイルを選択"));
+        QCOMPARE(child<QPushButton>(*files, "SendBtn")->text(), u("転送"));
+        files->addFiles({a, b, a});
+        // The third was one too many.
+        files->fileList()->item(2)->setSelected(true);
+        QTest::keyClick(files->fileList(), Qt::Key_Delete);
+        child<QPushButton>(*files, "SendBtn")->click();
+    }, &form);
+    form.action(QStringLiteral("ClipBtn"))->trigger();
+    QCOMPARE(form.attachments(), (QStringList{a, b}));
+    auto* list = child<QListWidget>(form, "List1");
+    QCOMPARE(list->count(), 2);
+    QCOMPARE(list->item(1)->text(), u("図面B.dxf"));
+    list->setFocus();
+    list->item(0)->setSelected(true);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(form.attachments(), QStringList{b});
+
+    // Closed without "転送": nothing is added.
+    whenModal([a](QWidget* w) {
+        qobject_cast<UniteForm*>(w)->addFiles({a});
+        child<QPushButton>(*w, "CloseBtn")->click();
+    }, &form);
+    form.action(QStringLiteral("ClipBtn"))->trigger();
+    QCOMPARE(form.attachments(), QStringList{b});
+
+    // Saving copies elsewhere asks before replacing a file.
+    QTemporaryDir target;
+    writeFile(target.path(), u("図面B.dxf"), "old");
+    UniteForm save(UniteForm::Mode::Save);
+    QCOMPARE(save.windowTitle(), u("添付ファイルを展開して保存"));
+    QCOMPARE(child<QPushButton>(save, "SendBtn")->text(), u("保存(&A)"));
+    save.setFiles({a, b});
+    prompter.answers.enqueue(Prompter::No);
+    QCOMPARE(save.saveInto(target.path()), 1);
+    QCOMPARE(prompter.shown.size(), 1);
+    QCOMPARE(prompter.shown.first().title, u("上書き確認"));
+    QVERIFY(prompter.shown.first().text.startsWith(u("ファイルが存在します、上書きしてもよろしいですか？")));
+    QFile kept(QDir(target.path()).filePath(u("図面B.dxf")));
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("old"));
+    kept.close();
+    prompter.answers.enqueue(Prompter::Yes);
+    prompter.answers.enqueue(Prompter::Yes);
+    QCOMPARE(save.saveInto(target.path()), 2);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), QByteArray("B"));
+}
+
+void MailWindowsTest::addressBookFillsTheFields()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    CustomerStore customers(s);
+    for (auto [name, mail] : {std::pair{"佐藤", "sato@example.jp"}, std::pair{"鈴木", ""},
+                              std::pair{"高橋", "takahashi@example.jp"}}) {
+        const qint64 id = customers.create(0);
+        CustomerEntry e;
+        e.surname = u(name);
+        e.email = QString::fromLatin1(mail);
+        bool found = false;
+        QVERIFY(customers.apply(id, e, {}, &found));
+    }
+    QString error;
+    const qint64 corp = ConnectCorpTable::create(s, &error);
+    bool found = false;
+    QVERIFY(MasterTable(s, DbFile::MasterData, ConnectCorpTable::kTable)
+                .write(corp, {{QStringLiteral("Name"), u("高橋電気")}, {QStringLiteral("E_MAIL"), QStringLiteral("denki@example.jp")}},
+                       &found));
+
+    WriteForm form(s, {}, nullptr, &vault);
+    form.show();
+    child(form, "ToText")->setText(QStringLiteral("first@example.jp"));
+    int targetWhileOpen = -1;
+    whenModal([&targetWhileOpen](QWidget* w) {
+        auto* book = qobject_cast<MailAddPopForm*>(w);
+        if (!book)
+            qFatal("not the address book");
+        targetWhileOpen = PickSlots::mailTarget();
+        QCOMPARE(book->windowTitle(), u("メールアドレス帳"));
+        QTreeWidget* users = book->candidateList();
+        QCOMPARE(column(users, 0).size(), 3);
+        // 佐藤 and 鈴木 (no address) to To, 高橋 to CC by double click.
+        users->topLevelItem(0)->setSelected(true);
+        users->topLevelItem(1)->setSelected(true);
+        child<QPushButton>(*book, "TObtn")->click();
+        QCOMPARE(column(book->targetList(PickSlots::To), 1), QStringList{QStringLiteral("sato@example.jp")});
+        users->clearSelection();
+        users->topLevelItem(2)->setSelected(true);
+        emit users->itemDoubleClicked(users->topLevelItem(2), 0);
+        QCOMPARE(column(book->targetList(PickSlots::Cc), 1), QStringList{QStringLiteral("takahashi@example.jp")});
+        // The related companies, into BCC; one taken back with Delete.
+        auto* folder = child<QComboBox>(*book, "FolderCombo");
+        QCOMPARE(folder->itemText(0), u("全表示"));
+        folder->setCurrentIndex(folder->findText(u("取引先")));
+        QCOMPARE(column(users, 0), QStringList{u("高橋電気")});
+        users->topLevelItem(0)->setSelected(true);
+        child<QPushButton>(*book, "BCCbtn")->click();
+        child<QPushButton>(*book, "BCCbtn")->click();
+        QTreeWidget* bcc = book->targetList(PickSlots::Bcc);
+        QCOMPARE(bcc->topLevelItemCount(), 2);
+        bcc->setFocus();
+        bcc->topLevelItem(1)->setSelected(true);
+        QTest::keyClick(bcc, Qt::Key_Delete);
+        QCOMPARE(bcc->topLevelItemCount(), 1);
+        // A search lists the matching customers.
+        folder->setCurrentIndex(0);
+        child(*book, "NameText")->setText(u("高橋"));
+        child<QPushButton>(*book, "SrchBtn")->click();
+        QCOMPARE(column(users, 0).size(), 1);
+        child<QPushButton>(*book, "SendBtn")->click();
+    }, &form);
+    child<QPushButton>(form, "Command2")->click();
+    QCOMPARE(targetWhileOpen, int(PickSlots::Cc));
+    QCOMPARE(PickSlots::mailTarget(), int(PickSlots::NoTarget));
+    QCOMPARE(child(form, "ToText")->text(), QStringLiteral("first@example.jp, sato@example.jp"));
+    QCOMPARE(child(form, "CCText")->text(), QStringLiteral("takahashi@example.jp"));
+    QCOMPARE(child(form, "BCCText")->text(), QStringLiteral("denki@example.jp"));
+
+    // Empty target lists leave the fields as they were.
+    whenModal([](QWidget* w) { child<QPushButton>(*w, "SendBtn")->click(); }, &form);
+    child<QPushButton>(form, "Command1")->click();
+    QCOMPARE(child(form, "ToText")->text(), QStringLiteral("first@example.jp, sato@example.jp"));
+    QCOMPARE(child(form, "CCText")->text(), QStringLiteral("takahashi@example.jp"));
+}
+
+void MailWindowsTest::accountWindow()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    ScriptedPrompter prompter;
+    qint64 id = 0;
+    {
+        MailAddSet form(s, nullptr, &vault);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.windowTitle(), u("メールアドレス設定"));
+        QVERIFY(child<QLabel>(form, "KeikokuLabel")->isVisible());
+        QVERIFY(child<QLabel>(form, "KeyringLabel")->text().contains(u("キーリング")));
+        QVERIFY(!child<QLabel>(form, "KeyringLabel")->text().contains(u("そのまま")));
+        auto* list = child<QTreeWidget>(form, "MailListView");
+        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Adress"));
+
+        child<QPushButton>(form, "NewMakeBtn")->click();
+        QCOMPARE(column(list, 0), QStringList{u("<新規>")});
+        QCOMPARE(child(form, "SmptPort")->text(), QStringLiteral("25"));
+        QCOMPARE(child(form, "PopPort")->text(), QStringLiteral("110"));
+        for (const char* c : {"ApopCheck", "ReadFlg", "CopyCheck"})
+            QVERIFY(!child<QCheckBox>(form, c)->isChecked());
+        QCOMPARE(QApplication::focusWidget(), child(form, "NameText"));
+
+        // Typed the way a clerk types: Enter moves on.
+        child(form, "NameText")->setText(u("山田設計"));
+        QTest::keyClick(child(form, "NameText"), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), child(form, "MailText"));
+        QTest::keyClicks(child(form, "MailText"), QStringLiteral("info@yamada.jp"));
+        child(form, "IDText")->setText(QStringLiteral("yamada"));
+        child(form, "PassText")->setText(u("秘密"));
+        QCOMPARE(child(form, "PassText")->echoMode(), QLineEdit::Password);
+        child(form, "SmtpText")->setText(QStringLiteral("smtp.yamada.jp"));
+        auto* port = child(form, "SmptPort");
+        port->selectAll();
+        QTest::keyClicks(port, QStringLiteral("5a8-7"));
+        QCOMPARE(port->text(), QStringLiteral("587"));
+        child<QCheckBox>(form, "ReadFlg")->setChecked(true);
+        QVERIFY(child<QPushButton>(form, "UpDateBtn")->isEnabled());
+        child<QPushButton>(form, "UpDateBtn")->click();
+        QVERIFY(!child<QPushButton>(form, "UpDateBtn")->isEnabled());
+        QCOMPARE(column(list, 1), QStringList{QStringLiteral("info@yamada.jp")});
+        id = form.accounts().first().id;
+        form.move(140, 90);
+        list->header()->resizeSection(0, 171);
+        child(form, "Pop3Text")->setText(QStringLiteral("pop.yamada.jp"));
+        prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(form, "CancelCommand")->click();
+        QCOMPARE(prompter.texts(), QStringList{u("内容が変更されていますが、登録しますか？")});
+    }
+    const QString t = QStringLiteral("MailAcountMaster");
+    QCOMPARE(stored(s, DbFile::MasterData, t, id, "Name").toString(), u("山田設計"));
+    QCOMPARE(stored(s, DbFile::MasterData, t, id, "SMTP_PORT").toString(), QStringLiteral("587"));
+    QCOMPARE(stored(s, DbFile::MasterData, t, id, "SetFlg").toInt(), 1);
+    QCOMPARE(stored(s, DbFile::MasterData, t, id, "Pop3").toString(), QStringLiteral("pop.yamada.jp"));
+    QCOMPARE(stored(s, DbFile::MasterData, t, id, "Pass").toString(), QString());
+    QCOMPARE(vault.entries.value(MailAccountStore::keyringKey(QStringLiteral("yamada"), QStringLiteral("smtp.yamada.jp"))),
+             u("秘密"));
+
+    // Opened again: where it was left, the password from the keyring.
+    {
+        MailAddSet form(s, nullptr, &vault);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QCOMPARE(form.pos(), QPoint(140, 90));
+        QCOMPARE(child<QTreeWidget>(form, "MailListView")->header()->sectionSize(0), 171);
+        QCOMPARE(child(form, "PassText")->text(), u("秘密"));
+        QVERIFY(!child<QPushButton>(form, "UpDateBtn")->isEnabled());
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(form, "DelBtn")->click();
+        QCOMPARE(prompter.texts(), QStringList{u("山田設計を削除します。　よろしいですか？")});
+        QCOMPARE(prompter.shown.first().title, u("確認画面"));
+        QCOMPARE(child<QTreeWidget>(form, "MailListView")->topLevelItemCount(), 0);
+        QVERIFY(child<QLabel>(form, "KeikokuLabel")->isVisible());
+        QVERIFY(child(form, "NameText")->text().isEmpty());
+    }
+    QVERIFY(vault.entries.isEmpty());
+    // No account left: the composer has no sender to offer.
+    WriteForm composer(s, {}, nullptr, &vault);
+    QCOMPARE(child<QComboBox>(composer, "FromText")->count(), 0);
+}
+
+void MailWindowsTest::accountWindowWithoutKeyring()
+{
+    Storage& s = m_dir->storage();
+    MemoryVault none(false);
+    ScriptedPrompter prompter;
+    MailAddSet form(s, nullptr, &none);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(child<QLabel>(form, "KeyringLabel")->text().contains(u("データベースにそのまま保存")));
+    form.newRecord();
+    child(form, "IDText")->setText(QStringLiteral("yamada"));
+    child(form, "PassText")->setText(QStringLiteral("plain"));
+    QVERIFY(form.apply());
+    QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), form.accounts().first().id, "Pass")
+                 .toString(),
+             QStringLiteral("plain"));
+}
+
+void MailWindowsTest::accountTestMail()
+{
+    SmtpSink sink;
+    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
+    Storage& s = m_dir->storage();
+    MemoryVault vault;
+    addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server());
+    ScriptedPrompter prompter;
+    MailAddSet form(s, nullptr, &vault);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QSignalSpy done(&form, &MailAddSet::testFinished);
+    child<QPushButton>(form, "TestBtn")->click();
+    QVERIFY(done.wait(30000));
+    QCOMPARE(done.first().first().toString(), QString());
+    QCOMPARE(prompter.shown.size(), 1);
+    QVERIFY(prompter.shown.first().text.contains(QStringLiteral("info@yamada.jp")));
+    const QStringList got = sink.messages();
+    QCOMPARE(got.size(), 1);
+    QCOMPARE(sink.envelope(got.first()).value(QStringLiteral("rcpt_tos")).toArray().at(0).toString(),
+             QStringLiteral("info@yamada.jp"));
+    // A test is not a message: nothing is stored.
+    QCOMPARE(rowCount(s, DbFile::MailData, QStringLiteral("MailData")), 0);
+
+    // A wrong port tells what went wrong with the failure message.
+    child(form, "SmptPort")->setText(QString::number(closedPort()));
+    prompter.clear();
+    child<QPushButton>(form, "TestBtn")->click();
+    QVERIFY(done.wait(30000));
+    QCOMPARE(prompter.shown.first().title, u("メール送信エラー"));
+    QVERIFY(prompter.shown.first().text.contains(nMail::kCantConnect));
+}
+
+void MailWindowsTest::mainWindowAndMastersOpenTheMailWindows()
+{
+    Storage& s = m_dir->storage();
+    MailWindows::registerOpeners(s);
+    ScriptedPrompter prompter;
+    MenuForm menu(s);
+    QString opened;
+    whenModal([&opened](QWidget* w) {
+        opened = w->objectName();
+        w->close();
+    });
+    menu.action(QStringLiteral("AcountSet"))->trigger();
+    QCOMPARE(opened, QStringLiteral("MailAddSet"));
+    whenModal([&opened](QWidget* w) {
+        opened = w->objectName() + QLatin1Char(' ') + w->windowTitle();
+        w->close();
+    });
+    menu.action(QStringLiteral("SignRtn"))->trigger();
+    QCOMPARE(opened, u("SignForm 署名登録"));
+
+    // The schedule's "メール伝言" and a master's E-mail button.
+    whenModal([&opened](QWidget* w) {
+        opened = child(*w, "SubjectText")->text() + QLatin1Char('|') + child<QPlainTextEdit>(*w, "BodyText")->toPlainText();
+        w->close();
+    });
+    emit menu.schedulePage()->mailRequested(u("現場"), u("本文"));
+    QCOMPARE(opened, u("現場|本文"));
+    whenModal([&opened](QWidget* w) {
+        opened = child(*w, "ToText")->text();
+        w->close();
+    });
+    MasterForm::openMail(&menu, QStringLiteral(" owner@example.jp "));
+    QCOMPARE(opened, QStringLiteral("owner@example.jp"));
+}
+
+QTEST_MAIN(MailWindowsTest)
+#include "tst_mailwindows.moc"
