@@ -2,7 +2,9 @@
 """Generates the application workbook template 確認申請.xlsx from the
 layout descriptions in tools/template-layout/, and beside it the list of
 cells by role (確認申請.cells.json) that the sheet-formatting feature
-reads.
+reads: per sheet the title, item and input cells, and the underline runs
+of the input cells (the bottom edges that are underlines and not part of
+a box).
 
     /usr/bin/python3 tools/make-template.py [OUTPUT_DIR]
 
@@ -44,6 +46,26 @@ def side(style):
     return Side(style=style) if style else Side()
 
 
+def underline_runs(underlined, edges):
+    """The stretches of the input cells' underlines that are underlines
+    only: where a box or a page frame runs along the same edge, that edge
+    belongs to the frame, and restyling the underline must leave it be."""
+    runs = []
+    for r, c1, c2 in underlined:
+        start = None
+        for c in range(c1, c2 + 2):
+            own = c <= c2 and edges.get((r, c), {}).get("bottom") == "hair"
+            if own and start is None:
+                start = c
+            elif not own and start is not None:
+                ref = "%s%d" % (get_column_letter(start), r)
+                if c - 1 > start:
+                    ref += ":%s%d" % (get_column_letter(c - 1), r)
+                runs.append(ref)
+                start = None
+    return runs
+
+
 def render_sheet(wb, sheet):
     ws = wb.create_sheet(sheet.name)
     ws.sheet_view.showGridLines = False
@@ -53,6 +75,7 @@ def render_sheet(wb, sheet):
 
     roles = {"title": [], "item": [], "input": []}
     edges = {}  # (row, col) -> {"left"|"right"|"top"|"bottom": style}
+    underlined = []  # (row, c1, c2) of the input cells' underlines
 
     def edge(r, c, where, style):
         cur = edges.setdefault((r, c), {})
@@ -83,6 +106,7 @@ def render_sheet(wb, sheet):
         if seg.underline:
             for c in range(seg.c1, seg.c2 + 1):
                 edge(r2, c, "bottom", "hair")
+            underlined.append((r2, seg.c1, seg.c2))
 
     for r1, r2, c1, c2, style in sheet.boxes:
         for c in range(c1, c2 + 1):
@@ -99,6 +123,7 @@ def render_sheet(wb, sheet):
         for r in range(first, last + 1):
             edge(r, 1, "left", "medium")
             edge(r, layout.COLUMNS, "right", "medium")
+    roles["underline"] = underline_runs(underlined, edges)
     for (r, c), e in edges.items():
         ws.cell(row=r, column=c).border = Border(left=side(e.get("left")), right=side(e.get("right")),
                                                  top=side(e.get("top")), bottom=side(e.get("bottom")))
@@ -143,7 +168,7 @@ def render_input(wb):
     for ref, formula in input_sheet.formulas().items():
         ws[ref] = formula
     ws.freeze_panes = "C2"
-    return {"cells": {"title": ["A1"], "item": [], "input": []}, "pages": [], "fixedRows": {}}
+    return {"cells": {"title": ["A1"], "item": [], "input": [], "underline": []}, "pages": [], "fixedRows": {}}
 
 
 def tidy(name, data):

@@ -11,6 +11,9 @@ void applyOptionDefaults(Recordset& rs)
     rs.setValue(QStringLiteral("TIMflg"), 0);
     rs.setValue(QStringLiteral("TIMERdt"), 1);
     rs.setValue(QStringLiteral("BLODflg"), 0);
+    rs.setValue(QStringLiteral("Tax"), 5);
+    rs.setValue(QStringLiteral("TAX_CAL"), 0);
+    rs.setValue(QStringLiteral("PROPTY_FLG"), 0);
 }
 
 namespace {

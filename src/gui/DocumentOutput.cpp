@@ -2,11 +2,14 @@
 
 #include "MenuForm.h"
 #include "Prompter.h"
+#include "ShicfrmSplash.h"
 
 #include <QApplication>
+#include <QDate>
 #include <QDesktopServices>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
@@ -28,12 +31,19 @@ struct PdfResult {
 
 DocumentOutput::DocumentOutput()
     : m_output(&m_viewer)
+    , m_sickHouse(&m_sickViewer)
 {
 }
 
 DocumentOutput::~DocumentOutput()
 {
+    closeAll();
+}
+
+void DocumentOutput::closeAll()
+{
     m_output.closeEarlier();
+    m_sickHouse.closeEarlier();
 }
 
 void DocumentOutput::install()
@@ -46,8 +56,7 @@ void DocumentOutput::install()
 void DocumentOutput::showDocument(MenuForm& menu, int sheet)
 {
     if (sheet < 0) {
-        // The sick-house workbook is a separate template of its own.
-        menu.statusBar()->showMessage(QStringLiteral("シックハウスExcelはこの版ではまだ作成できません。"), 5000);
+        showSickHouse(menu);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -58,6 +67,32 @@ void DocumentOutput::showDocument(MenuForm& menu, int sheet)
     if (ok)
         menu.statusBar()->showMessage(
             QStringLiteral("「%1」を作成しました。").arg(SinseiExcelOutRtn::documentNames().value(sheet)), 5000);
+}
+
+void DocumentOutput::showSickHouse(MenuForm& menu)
+{
+    const QString choice = ShicfrmSplash::choose(&menu, ShikkuHuseExcel::copyFolder());
+    if (choice == ShicfrmSplash::kCancelled)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QString error;
+    QString created;
+    const bool ok = choice.isEmpty()
+        ? m_sickHouse.createNew(menu.currentProject(), QDate::currentDate(), &created, &error)
+        : m_sickHouse.openSaved(choice, &error);
+    QApplication::restoreOverrideCursor();
+    if (!ok) {
+        // A missing template has been reported already.
+        if (choice.isEmpty() && !QFile::exists(ShikkuHuseExcel::templatePath()))
+            return;
+        Prompter::current().show({PromptTitle::Error,
+                                  QStringLiteral("シックハウスのワークブックを開けませんでした。\n%1").arg(error),
+                                  Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+        return;
+    }
+    const QString shown = choice.isEmpty() ? created : choice;
+    menu.statusBar()->showMessage(
+        QStringLiteral("シックハウスのワークブックを開きました：%1").arg(QFileInfo(shown).fileName()), 8000);
 }
 
 QString DocumentOutput::suggestedPdfName(const ProjectData& project, const QString& documentName)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ShikkuHuseExcel.h"
 #include "SinseiExcelOutRtn.h"
 #include "WorkbookViewer.h"
 
@@ -24,6 +25,11 @@ public:
 
     void showDocument(MenuForm& menu, int sheet);
     void savePdf(MenuForm& menu, int sheet, const QString& documentName);
+    // "シックハウスExcel": the choice window, then a saved or a new copy.
+    void showSickHouse(MenuForm& menu);
+    // Closes the workbooks of both outputs that are still open, without
+    // saving them (before the template is formatted).
+    void closeAll();
 
     // The file name offered for a PDF: the project's name and the
     // document, without characters that file systems refuse.
@@ -32,5 +38,9 @@ public:
 private:
     DesktopWorkbookViewer m_viewer;
     SinseiExcelOutRtn m_output;
+    // The sick-house copy has a viewer of its own, so that each output
+    // closes only its own workbook.
+    DesktopWorkbookViewer m_sickViewer{QStringLiteral("sickhouse-viewer-profile")};
+    ShikkuHuseExcel m_sickHouse;
     QString m_lastPdfFolder;
 };

@@ -8,7 +8,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-DesktopWorkbookViewer::DesktopWorkbookViewer() = default;
+DesktopWorkbookViewer::DesktopWorkbookViewer(const QString& profileName)
+    : m_profileName(profileName)
+{
+}
 
 DesktopWorkbookViewer::~DesktopWorkbookViewer()
 {
@@ -30,7 +33,7 @@ bool DesktopWorkbookViewer::show(const QString& path, QString* error)
         QString base = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
         if (base.isEmpty())
             base = QDir::tempPath();
-        const QString profile = base + QStringLiteral("/shinseidesk/viewer-profile");
+        const QString profile = base + QStringLiteral("/shinseidesk/") + m_profileName;
         process->setProcessEnvironment(LibreOffice::environment(base + QStringLiteral("/shinseidesk")));
         process->setProgram(office);
         process->setArguments({LibreOffice::prepareProfile(profile), QStringLiteral("--calc"),

@@ -23,7 +23,10 @@ public:
 // (xdg-open) when LibreOffice is not installed.
 class DesktopWorkbookViewer : public WorkbookViewer {
 public:
-    DesktopWorkbookViewer();
+    // Each viewer that may be open beside another needs a profile of its
+    // own: LibreOffice hands a file to a running instance of the same
+    // profile, and closing one viewer would then close both workbooks.
+    explicit DesktopWorkbookViewer(const QString& profileName = QStringLiteral("viewer-profile"));
     ~DesktopWorkbookViewer() override;
 
     bool show(const QString& path, QString* error) override;
@@ -33,4 +36,5 @@ public:
 private:
     std::unique_ptr<QProcess> m_process;
     QString m_path;
+    QString m_profileName;
 };

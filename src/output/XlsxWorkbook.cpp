@@ -1,5 +1,8 @@
 #include "XlsxWorkbook.h"
 
+#include "XlsxStyleSheet.h"
+#include "XlsxXml.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +15,8 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+
+using namespace XlsxXml;
 
 // ---------------------------------------------------------------------------
 // Cell references
@@ -70,173 +75,9 @@ CellRef CellRef::parse(QStringView address)
 }
 
 // ---------------------------------------------------------------------------
-// Small XML helpers. The parts are patched as text so that what is not
-// changed keeps its exact bytes; these helpers find element boundaries and
-// rewrite one start tag at a time.
+// Text of cells
 
 namespace {
-
-bool isSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
-
-bool isNameEnd(char c)
-{
-    return isSpace(c) || c == '>' || c == '/';
-}
-
-// Index just past the '>' closing the tag that starts at `from`; attribute
-// values may hold '>' and are skipped as a whole. -1 when unterminated.
-int tagEnd(const QByteArray& s, int from)
-{
-    char quote = 0;
-    const char* d = s.constData();
-    for (int i = from + 1; i < s.size(); ++i) {
-        const char c = d[i];
-        if (quote) {
-            if (c == quote)
-                quote = 0;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '>') {
-            return i + 1;
-        }
-    }
-    return -1;
-}
-
-bool isSelfClosing(const QByteArray& s, int end)
-{
-    return end >= 2 && s[end - 2] == '/';
-}
-
-// Position of "<name" as a whole element name at or after `from`, before `to`.
-int findStartTag(const QByteArray& s, const QByteArray& name, int from, int to = -1)
-{
-    const QByteArray needle = '<' + name;
-    if (to < 0)
-        to = s.size();
-    for (int i = s.indexOf(needle, from); i >= 0 && i < to; i = s.indexOf(needle, i + 1)) {
-        const int after = i + needle.size();
-        if (after < s.size() && isNameEnd(s[after]))
-            return i;
-    }
-    return -1;
-}
-
-// One start tag split into its name and attributes (values kept as they
-// are written, i.e. still escaped), so that one attribute can be changed
-// and the others written back unchanged.
-struct StartTag {
-    QByteArray name;
-    std::vector<std::pair<QByteArray, QByteArray>> attrs;
-    bool selfClosing = false;
-
-    static bool parse(const QByteArray& tag, StartTag* out)
-    {
-        int i = 1;
-        const int n = tag.size();
-        while (i < n && !isNameEnd(tag[i]))
-            ++i;
-        out->name = tag.mid(1, i - 1);
-        out->attrs.clear();
-        out->selfClosing = false;
-        while (i < n) {
-            while (i < n && isSpace(tag[i]))
-                ++i;
-            if (i >= n)
-                return false;
-            if (tag[i] == '/') {
-                out->selfClosing = true;
-                return true;
-            }
-            if (tag[i] == '>')
-                return true;
-            const int nameStart = i;
-            while (i < n && tag[i] != '=' && !isSpace(tag[i]))
-                ++i;
-            const QByteArray attrName = tag.mid(nameStart, i - nameStart);
-            while (i < n && isSpace(tag[i]))
-                ++i;
-            if (i >= n || tag[i] != '=')
-                return false;
-            ++i;
-            while (i < n && isSpace(tag[i]))
-                ++i;
-            if (i >= n || (tag[i] != '"' && tag[i] != '\''))
-                return false;
-            const char q = tag[i++];
-            const int valueStart = i;
-            while (i < n && tag[i] != q)
-                ++i;
-            if (i >= n)
-                return false;
-            out->attrs.emplace_back(attrName, tag.mid(valueStart, i - valueStart));
-            ++i;
-        }
-        return false;
-    }
-
-    const QByteArray* attr(const char* key) const
-    {
-        for (const auto& a : attrs)
-            if (a.first == key)
-                return &a.second;
-        return nullptr;
-    }
-    // Returns true when the tag changed.
-    bool set(const char* key, const QByteArray& value)
-    {
-        for (auto& a : attrs) {
-            if (a.first == key) {
-                if (a.second == value)
-                    return false;
-                a.second = value;
-                return true;
-            }
-        }
-        attrs.emplace_back(QByteArray(key), value);
-        return true;
-    }
-    bool remove(const char* key)
-    {
-        const auto it = std::find_if(attrs.begin(), attrs.end(), [key](const auto& a) { return a.first == key; });
-        if (it == attrs.end())
-            return false;
-        attrs.erase(it);
-        return true;
-    }
-    QByteArray attributeText() const
-    {
-        QByteArray out;
-        for (const auto& a : attrs) {
-            out += ' ';
-            out += a.first;
-            out += "=\"";
-            out += a.second;
-            out += '"';
-        }
-        return out;
-    }
-    QByteArray toBytes() const { return '<' + name + attributeText() + (selfClosing ? "/>" : ">"); }
-};
-
-// Rewrites the start tag at `pos` with `edit`; returns true when it changed.
-template <typename Edit>
-bool editTagAt(QByteArray* s, int pos, Edit edit)
-{
-    const int end = tagEnd(*s, pos);
-    if (end < 0)
-        return false;
-    StartTag tag;
-    if (!StartTag::parse(s->mid(pos, end - pos), &tag))
-        return false;
-    if (!edit(tag))
-        return false;
-    s->replace(pos, end - pos, tag.toBytes());
-    return true;
-}
 
 QByteArray escape(const QString& text, bool attribute)
 {
@@ -598,6 +439,8 @@ void XlsxWorkbook::close()
     m_sharedStrings.clear();
     m_sharedStringsLoaded = false;
     m_calcChainDropped = false;
+    m_styles.reset();
+    m_stylesPath.clear();
 }
 
 bool XlsxWorkbook::readEntry(const QString& name, QByteArray* data)
@@ -1334,6 +1177,175 @@ bool XlsxWorkbook::removePrintArea(const QString& name)
     return true;
 }
 
+// ---------------------------------------------------------------------------
+// Cell formatting
+
+bool XlsxWorkbook::loadStyles()
+{
+    if (m_styles)
+        return true;
+    const QString relsPath = relsPathOf(m_workbookPath);
+    QString path;
+    {
+        QByteArray rels;
+        if (readEntry(relsPath, &rels)) {
+            QXmlStreamReader r(rels);
+            while (!r.atEnd()) {
+                r.readNext();
+                if (r.isStartElement() && r.name() == QLatin1String("Relationship")
+                    && r.attributes().value(QLatin1String("Type")).endsWith(QLatin1String("/styles")))
+                    path = resolveTarget(partDir(m_workbookPath),
+                                         r.attributes().value(QLatin1String("Target")).toString());
+            }
+        }
+    }
+    auto styles = std::make_unique<XlsxStyleSheet>();
+    QByteArray xml;
+    if (!path.isEmpty() && readEntry(path, &xml)) {
+        if (!styles->parse(xml))
+            return fail(QStringLiteral("ブック「%1」の書式（%2）の形式が正しくありません。").arg(m_path, path));
+        m_styles = std::move(styles);
+        m_stylesPath = path;
+        return true;
+    }
+    // A workbook without a style part of its own gets one.
+    path = resolveTarget(partDir(m_workbookPath), QStringLiteral("styles.xml"));
+    Part& rels = part(relsPath);
+    Part& types = part(QStringLiteral("[Content_Types].xml"));
+    const int relsEnd = rels.data.lastIndexOf("</Relationships>");
+    const int typesEnd = types.data.lastIndexOf("</Types>");
+    if (relsEnd < 0 || typesEnd < 0)
+        return fail(QStringLiteral("ブック「%1」の形式が正しくありません。").arg(m_path));
+    int id = rels.data.count("<Relationship") + 1;
+    while (rels.data.contains("Id=\"rIdStyles" + QByteArray::number(id) + '"'))
+        ++id;
+    rels.data.insert(relsEnd, "<Relationship Id=\"rIdStyles" + QByteArray::number(id)
+                                  + "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+                                    "Target=\"" + QFileInfo(path).fileName().toUtf8() + "\"/>");
+    rels.dirty = true;
+    types.data.insert(typesEnd, "<Override PartName=\"/" + path.toUtf8()
+                                    + "\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>");
+    types.dirty = true;
+    if (!styles->parse(XlsxStyleSheet::minimal()))
+        return fail(QStringLiteral("ブック「%1」に書式を追加できません。").arg(m_path));
+    styles->markChanged();  // a new part is written even if no format is added
+    m_styles = std::move(styles);
+    m_stylesPath = path;
+    return true;
+}
+
+// The format a cell shows: its own, or for a cell not in the file the
+// format of its row or column.
+int XlsxWorkbook::cellFormat(Sheet* s, int r, int c)
+{
+    if (Sheet::Row* row = s->findRow(r)) {
+        if (row->openCells()) {
+            const auto it = std::lower_bound(row->cells.begin(), row->cells.end(), c,
+                                             [](const Sheet::Cell& cell, int col) { return cell.col < col; });
+            if (it != row->cells.end() && it->col == c) {
+                StartTag tag;
+                const int end = tagEnd(it->raw, 0);
+                if (end > 0 && StartTag::parse(it->raw.left(end), &tag)) {
+                    const QByteArray* st = tag.attr("s");
+                    return st ? st->toInt() : 0;
+                }
+                return 0;
+            }
+            const QByteArray* custom = row->tag.attr("customFormat");
+            const QByteArray* st = row->tag.attr("s");
+            if (custom && (*custom == "1" || *custom == "true") && st)
+                return st->toInt();
+        }
+    }
+    const QByteArray& head = s->prefix();
+    const int cols = findStartTag(head, "cols", 0);
+    if (cols < 0)
+        return 0;
+    const int colsEnd = head.indexOf("</cols>", cols);
+    for (int p = findStartTag(head, "col", cols, colsEnd); p >= 0; p = findStartTag(head, "col", p + 1, colsEnd)) {
+        StartTag tag;
+        const int end = tagEnd(head, p);
+        if (end < 0 || !StartTag::parse(head.mid(p, end - p), &tag))
+            break;
+        const QByteArray* min = tag.attr("min");
+        const QByteArray* max = tag.attr("max");
+        const QByteArray* st = tag.attr("style");
+        if (min && max && min->toInt() <= c && c <= max->toInt())
+            return st ? st->toInt() : 0;
+    }
+    return 0;
+}
+
+bool XlsxWorkbook::formatCells(const QString& sheetName, const QString& range, const XlsxFormat& format)
+{
+    const int colon = range.indexOf(u':');
+    const CellRef a = CellRef::parse(colon < 0 ? QStringView(range) : QStringView(range).left(colon));
+    const CellRef b = colon < 0 ? a : CellRef::parse(QStringView(range).mid(colon + 1));
+    if (!a.isValid() || !b.isValid())
+        return fail(QStringLiteral("セル範囲「%1」が正しくありません。").arg(range));
+    Sheet* s = sheet(sheetName);
+    if (!s)
+        return false;
+    if (!s->parseRows())
+        return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    if (!loadStyles())
+        return false;
+    if (format.isEmpty())
+        return true;
+    const int r1 = std::min(a.row, b.row), r2 = std::max(a.row, b.row);
+    const int c1 = std::min(a.col, b.col), c2 = std::max(a.col, b.col);
+    for (int r = r1; r <= r2; ++r) {
+        for (int c = c1; c <= c2; ++c) {
+            int base = cellFormat(s, r, c);
+            // A format the style part does not have shows as the default one.
+            if (base < 0 || base >= m_styles->formatCount())
+                base = 0;
+            const int derived = m_styles->derive(base, format);
+            if (derived < 0)
+                return fail(QStringLiteral("シート「%1」のセル %2 の書式が正しくありません。")
+                                .arg(sheetName, CellRef{r, c}.name()));
+            Sheet::Row& row = s->rowFor(r);
+            if (!row.openCells())
+                return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(r));
+            auto it = std::lower_bound(row.cells.begin(), row.cells.end(), c,
+                                       [](const Sheet::Cell& cell, int col) { return cell.col < col; });
+            const QByteArray value = QByteArray::number(derived);
+            if (it != row.cells.end() && it->col == c) {
+                const bool changed = editTagAt(&it->raw, 0, [&value, derived](StartTag& t) {
+                    return derived == 0 ? t.remove("s") : t.set("s", value);
+                });
+                s->dirty = s->dirty || changed;
+            } else if (derived != base || derived != 0) {
+                row.tag.remove("spans");
+                row.cells.insert(it, {c, "<c r=\"" + CellRef{r, c}.name().toLatin1() + "\" s=\"" + value + "\"/>"});
+                s->dirty = true;
+            }
+        }
+    }
+    return true;
+}
+
+bool XlsxWorkbook::readCellStyle(const QString& sheetName, const QString& address, XlsxCellStyle* out)
+{
+    *out = XlsxCellStyle();
+    const CellRef ref = CellRef::parse(address);
+    if (!ref.isValid())
+        return fail(QStringLiteral("セル番地「%1」が正しくありません。").arg(address));
+    Sheet* s = sheet(sheetName);
+    if (!s)
+        return false;
+    if (!s->parseRows())
+        return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    if (!loadStyles())
+        return false;
+    int xf = cellFormat(s, ref.row, ref.col);
+    if (xf < 0 || xf >= m_styles->formatCount())
+        xf = 0;
+    if (!m_styles->describe(xf, out))
+        return fail(QStringLiteral("シート「%1」のセル %2 の書式が見つかりません。").arg(sheetName, address));
+    return true;
+}
+
 XlsxWorkbook::Part& XlsxWorkbook::part(const QString& name)
 {
     if (Part* p = m_parts.value(name))
@@ -1411,6 +1423,8 @@ QStringList XlsxWorkbook::changedParts() const
     QStringList out;
     if (m_workbookDirty)
         out << m_workbookPath;
+    if (m_styles && m_styles->isDirty())
+        out << m_stylesPath;
     for (const auto& s : m_sheets)
         if (s->dirty)
             out << s->path;
@@ -1467,6 +1481,11 @@ bool XlsxWorkbook::write(const QString& target, bool always)
         if (!s->dirty)
             continue;
         if (!replace(s->path, s->serialize()))
+            return false;
+        any = true;
+    }
+    if (m_styles && m_styles->isDirty()) {
+        if (!replace(m_stylesPath, m_styles->serialize()))
             return false;
         any = true;
     }

@@ -7,7 +7,10 @@
 #include <QVector>
 
 #include <memory>
+#include <optional>
 #include <vector>
+
+class XlsxStyleSheet;
 
 // A cell position, 1-based: row 1 and column 1 are "A1".
 struct CellRef {
@@ -42,6 +45,32 @@ struct XlsxCellWrite {
     CellRef ref;
     Kind kind = Kind::Text;
     QString value;  // Number: decimal text as it goes into the file; Boolean: "1" or "0"
+};
+
+// How a cell is formatted, as far as the program reads it back.
+struct XlsxCellStyle {
+    QString fontName;
+    double fontSize = 0;
+    bool bold = false;
+    bool italic = false;
+    QString fontColor;  // "FFRRGGBB" when the font has a colour of its own, else empty
+    // Line style names of the edges as the file spells them ("thin",
+    // "hair", "dotted" …), empty where there is no line.
+    QString borderLeft;
+    QString borderRight;
+    QString borderTop;
+    QString borderBottom;
+};
+
+// A change of cell formatting; what is not set stays as each cell has it.
+struct XlsxFormat {
+    std::optional<QString> fontName;
+    std::optional<double> fontSize;
+    std::optional<bool> italic;
+    std::optional<quint32> fontColor;     // 0xRRGGBB
+    std::optional<QString> bottomBorder;  // line style name; empty removes the line
+
+    bool isEmpty() const { return !fontName && !fontSize && !italic && !fontColor && !bottomBorder; }
 };
 
 // An Office Open XML workbook (.xlsx) opened in place and patched part by
@@ -97,6 +126,13 @@ public:
     // has one, so a copy meant to print only some sheets needs this.
     bool removePrintArea(const QString& sheet);
 
+    // Formats every cell of a range ("B4" or "B4:X6") as a spreadsheet
+    // program formats a selection: each cell keeps what the change does not
+    // name. Cells that do not exist yet are created empty. The other cells
+    // and the formats they use are not touched.
+    bool formatCells(const QString& sheet, const QString& range, const XlsxFormat& format);
+    bool readCellStyle(const QString& sheet, const QString& address, XlsxCellStyle* out);
+
     // Makes every formula compute afresh when the file is opened: removes
     // the value that each formula cell of every sheet keeps from its last
     // calculation (LibreOffice shows those instead of recalculating) and
@@ -128,6 +164,8 @@ private:
     bool headHasSelectedTab(const QString& part);
     bool write(const QString& target, bool always);
     Part& part(const QString& name);
+    bool loadStyles();
+    int cellFormat(Sheet* s, int row, int col);
 
     QString m_path;
     QString m_error;
@@ -145,4 +183,6 @@ private:
     bool m_sharedStringsLoaded = false;
     QVector<QString> m_sharedStrings;
     bool m_calcChainDropped = false;
+    std::unique_ptr<XlsxStyleSheet> m_styles;
+    QString m_stylesPath;
 };

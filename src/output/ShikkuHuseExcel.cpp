@@ -1,0 +1,169 @@
+#include "ShikkuHuseExcel.h"
+
+#include "AppDir.h"
+#include "Prompter.h"
+#include "WorkbookViewer.h"
+#include "XlsxWorkbook.h"
+#include "common.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unicode/calendar.h>
+#include <unicode/locid.h>
+#include <unicode/smpdtfmt.h>
+#include <unicode/timezone.h>
+#include <unicode/unistr.h>
+
+#include <memory>
+
+namespace {
+
+bool failWith(QString* error, const QString& message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+QString fromIcu(const icu::UnicodeString& s)
+{
+    return QString(reinterpret_cast<const QChar*>(s.getBuffer()), s.length());
+}
+
+const QString kBaseName = QStringLiteral("シックハウス基準");
+
+}  // namespace
+
+const QString ShikkuHuseExcel::kSheet = QStringLiteral("基本データ入力");
+
+QString ShikkuHuseExcel::templatePath()
+{
+    return AppDir::file(kBaseName + QStringLiteral(".xlsx"));
+}
+
+QString ShikkuHuseExcel::copyFolder()
+{
+    return AppDir::file(QStringLiteral("SHIC"));
+}
+
+QString ShikkuHuseExcel::copyPath(const QString& folder, int number)
+{
+    return folder + QLatin1Char('/') + kBaseName + QStringLiteral("%1.xlsx").arg(number, 3, 10, QLatin1Char('0'));
+}
+
+QString ShikkuHuseExcel::nextCopyPath(const QString& folder)
+{
+    int n = 1;
+    while (QFileInfo::exists(copyPath(folder, n)))
+        ++n;
+    return copyPath(folder, n);
+}
+
+QString ShikkuHuseExcel::eraDate(const QDate& date)
+{
+    if (!date.isValid())
+        return QString();
+    UErrorCode status = U_ZERO_ERROR;
+    // The era calendar gives the era name and year; "元年" is how an era's
+    // first year is written on official papers.
+    icu::SimpleDateFormat format(icu::UnicodeString(u"Gy年MM月dd日"), icu::Locale("ja_JP@calendar=japanese"),
+                                 status);
+    if (U_FAILURE(status))
+        return QString();
+    format.adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")));
+    std::unique_ptr<icu::Calendar> gregorian(
+        icu::Calendar::createInstance(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")),
+                                      icu::Locale("en_US@calendar=gregorian"), status));
+    if (U_FAILURE(status))
+        return QString();
+    gregorian->clear();
+    gregorian->set(date.year(), date.month() - 1, date.day(), 12, 0, 0);
+    const UDate when = gregorian->getTime(status);
+    if (U_FAILURE(status))
+        return QString();
+    icu::UnicodeString text;
+    format.format(when, text);
+    return fromIcu(text);
+}
+
+ShikkuHuseExcel::ShikkuHuseExcel(WorkbookViewer* viewer)
+    : m_viewer(viewer)
+{
+}
+
+void ShikkuHuseExcel::closeEarlier()
+{
+    if (m_lastCopy.isEmpty() || !QFile::exists(m_lastCopy) || !common::FileInUse(m_lastCopy))
+        return;
+    if (m_viewer)
+        m_viewer->close();
+}
+
+bool ShikkuHuseExcel::run(const ProjectData& project, const QString& choice, const QDate& today, QString* error)
+{
+    if (!choice.isEmpty())
+        return openSaved(choice, error);
+    QString created;
+    return createNew(project, today, &created, error);
+}
+
+bool ShikkuHuseExcel::openSaved(const QString& path, QString* error)
+{
+    if (!QFile::exists(path))
+        return failWith(error, QStringLiteral("ファイル「%1」が見つかりません。").arg(QDir::toNativeSeparators(path)));
+    if (common::FileInUse(path))
+        return failWith(error, QStringLiteral("「%1」は既に開かれています。").arg(QDir::toNativeSeparators(path)));
+    m_lastCopy = QFileInfo(path).absoluteFilePath();
+    if (m_viewer && !m_viewer->show(m_lastCopy, error))
+        return false;
+    return true;
+}
+
+bool ShikkuHuseExcel::createNew(const ProjectData& project, const QDate& today, QString* created, QString* error)
+{
+    const QString source = templatePath();
+    if (!QFile::exists(source)) {
+        Prompter::current().show({PromptTitle::Warning, QStringLiteral("必要とするシステムファイルが存在しません。"),
+                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+        return failWith(error, QStringLiteral("テンプレート「%1」がありません。").arg(source));
+    }
+    closeEarlier();
+    const QString folder = copyFolder();
+    if (!QDir().mkpath(folder))
+        return failWith(error, QStringLiteral("フォルダ「%1」を作成できません。").arg(QDir::toNativeSeparators(folder)));
+    const QString target = nextCopyPath(folder);
+    if (!QFile::copy(source, target))
+        return failWith(error, QStringLiteral("ファイル「%1」を作成できません。").arg(QDir::toNativeSeparators(target)));
+    // An installed template may be read-only; the copy is the user's to edit.
+    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+    if (created)
+        *created = target;
+    m_lastCopy = target;
+    // A copy whose cells could not be written is still the user's to fill in.
+    QString fillError;
+    const bool filled = fillCopy(target, project, today, &fillError);
+    if (m_viewer && !m_viewer->show(target, error))
+        return false;
+    return filled || failWith(error, fillError);
+}
+
+bool ShikkuHuseExcel::fillCopy(const QString& path, const ProjectData& project, const QDate& today, QString* error)
+{
+    XlsxWorkbook book;
+    if (!book.open(path))
+        return failWith(error, book.errorString());
+    if (!book.hasSheet(kSheet))
+        return failWith(error, QStringLiteral("テンプレートにシート「%1」がありません。").arg(kSheet));
+    const QVector<XlsxCellWrite> cells{
+        {CellRef::parse(u"E3"), XlsxCellWrite::Kind::Text, eraDate(today)},
+        {CellRef::parse(u"E5"), XlsxCellWrite::Kind::Text, project.text(project.gaiyou, QStringLiteral("Buken"))},
+        {CellRef::parse(u"I4"), XlsxCellWrite::Kind::Text, project.text(project.gaiyou, QStringLiteral("Name1"))},
+        {CellRef::parse(u"I5"), XlsxCellWrite::Kind::Text, project.text(project.gaiyou, QStringLiteral("Name2"))},
+    };
+    if (!book.writeCells(kSheet, cells) || !book.selectSheet(kSheet) || !book.requestFullRecalculation()
+        || !book.save())
+        return failWith(error, book.errorString());
+    return true;
+}

@@ -1,0 +1,180 @@
+#include "OptionStore.h"
+#include "Recordset.h"
+#include "TestSupport.h"
+#include "WindowSettings.h"
+
+#include <QtTest>
+
+namespace {
+
+int rows(Storage& storage, DbFile db, const QString& table)
+{
+    Recordset rs(storage, db);
+    return rs.open(table) ? rs.recordCount() : -1;
+}
+
+QVariant value(Storage& storage, DbFile db, const QString& table, const QString& column)
+{
+    Recordset rs(storage, db);
+    if (!rs.open(table) || rs.recordCount() == 0)
+        return QStringLiteral("<no row>");
+    rs.moveFirst();
+    return rs.value(column);
+}
+
+}  // namespace
+
+// The option tables: what a first start has, what Apply writes and what a
+// later start reads back.
+class TestOptions : public QObject {
+    Q_OBJECT
+
+private slots:
+    void aFirstStartGetsTheDefaultRow()
+    {
+        TempAppDir dir;
+        QVERIFY(dir.isValid());
+        Storage& s = dir.storage();
+        QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 0);
+        // The main window's start makes the row.
+        WindowPlacement p;
+        QString error;
+        QVERIFY2(WindowSettings::restore(s, 3000, 12000, 100, 20000, &p, &error), qPrintable(error));
+        QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+        const QList<std::pair<const char*, int>> defaults{{"STUP", 0}, {"TIMflg", 0}, {"TIMERdt", 1}, {"BLODflg", 0},
+                                                          {"Tax", 5},  {"TAX_CAL", 0}, {"PROPTY_FLG", 0}};
+        for (const auto& [column, expected] : defaults)
+            QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("OptionMaster"), QString::fromLatin1(column)).toInt(),
+                     expected);
+
+        // With empty tables the window shows the design values.
+        OptionValues v;
+        v.corpName = QStringLiteral("unchanged");
+        QVERIFY2(OptionStore::load(s, &v, &error), qPrintable(error));
+        QCOMPARE(v.corpName, QStringLiteral("unchanged"));
+        QCOMPARE(v.timerInterval, 1);
+        QCOMPARE(v.fonts[0].name, QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(v.fonts[3].style, QStringLiteral("標準"));
+        QCOMPARE(v.buttons[5], 1);
+    }
+
+    void applyWritesEveryTableOnce()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        OptionValues v;
+        v.startup = 1;
+        v.timerFlag = 1;
+        v.timerInterval = 15;
+        v.openedMailFlag = 1;
+        v.openedMailDelay = 4;
+        v.sendId = 12;
+        v.corpName = QStringLiteral("青空設計事務所");
+        v.corpPost = QStringLiteral("100-0001");
+        v.corpAddr1 = QStringLiteral("東京都千代田区千代田1-1");
+        v.corpMail = QStringLiteral("info@example.jp");
+        v.buttons[1] = 0;
+        v.buttons[11] = 0;
+        v.fonts[0].name = QStringLiteral("ＭＳ ゴシック");
+        v.fonts[0].colorIndex = 7;
+        v.fonts[0].colorValue = 0x004080;
+        v.fonts[2].size = QStringLiteral("12");
+        v.lineStyle = QStringLiteral("点線");
+        v.lineStyleIndex = 3;
+        v.frameFlag = 1;
+        v.seiFuku1 = QString();
+        QString error;
+        // The OptionMaster row is missing: it is made, with the user's values.
+        QVERIFY2(OptionStore::save(s, v, &error), qPrintable(error));
+        QVERIFY(OptionStore::save(s, v, &error));
+        for (const auto& [db, table] : {std::pair{DbFile::OptionData, "OptionMaster"}, std::pair{DbFile::OptionData, "CorpMaster"},
+                                        std::pair{DbFile::AnotherOption, "MemoTable"}, std::pair{DbFile::OptionData, "FontOption"}})
+            QCOMPARE(rows(s, db, QString::fromLatin1(table)), 1);
+
+        const QString om = QStringLiteral("OptionMaster");
+        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("TIMERdt")).toInt(), 15);
+        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("BLODflg")).toInt(), 1);
+        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("BOLD_CNT")).toInt(), 4);
+        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("SendID")).toInt(), 12);
+        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("Tax")).toInt(), 5);
+        const QString fo = QStringLiteral("FontOption");
+        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontColor1")).toInt(), 7);
+        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontColor01")).toInt(), 0x004080);
+        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("LineInt1")).toInt(), 3);
+        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("LineStyle1")).toString(), QStringLiteral("点線"));
+        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontSize3")).toString(), QStringLiteral("12"));
+        const QString memo = QStringLiteral("MemoTable");
+        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO02")).toInt(), 1);
+        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO03")).toInt(), 0);
+        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO13")).toInt(), 0);
+        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO24")).toString(), QString());
+        QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("CorpMaster"), QStringLiteral("E_MAIL_STR")).toString(),
+                 QStringLiteral("info@example.jp"));
+
+        // A later start, another computer: reads back what was saved.
+        auto other = dir.openAnother();
+        OptionValues back;
+        QVERIFY(OptionStore::load(*other, &back, &error));
+        QCOMPARE(back.corpName, v.corpName);
+        QCOMPARE(back.corpAddr1, v.corpAddr1);
+        QVERIFY(back.buttons == v.buttons);
+        QCOMPARE(back.fonts[0].name, QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(back.fonts[0].colorIndex, 7);
+        QCOMPARE(back.fonts[0].colorValue, qint64(0x004080));
+        QCOMPARE(back.lineStyleIndex, 3);
+        QCOMPARE(back.frameFlag, 1);
+        QCOMPARE(back.seiFuku1, QString());
+        QCOMPARE(back.seiFuku2, QStringLiteral("副"));
+        QCOMPARE(back.startup, 1);
+        QCOMPARE(back.openedMailDelay, 4);
+
+        // Saving is what the formatting reads.
+        QCOMPARE(Options::current().fonts[0].name, QStringLiteral("ＭＳ ゴシック"));
+        QVERIFY(Options::changedThisRun());
+    }
+
+    void keepsTheColumnsItDoesNotOwn()
+    {
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        WindowPlacement p;
+        QString error;
+        QVERIFY(WindowSettings::restore(s, 3000, 12000, 100, 20000, &p, &error));
+        QVERIFY(WindowSettings::save(s, 1200, 3400, 2000, 2500, &error));
+        {
+            Recordset rs(s, DbFile::OptionData);
+            QVERIFY(rs.open(QStringLiteral("CorpMaster")));
+            QVERIFY(rs.addNew() > 0);
+            rs.setValue(QStringLiteral("POFFICE_NO1"), QStringLiteral("東京中央"));
+            QVERIFY(rs.update());
+        }
+        OptionValues v;
+        QVERIFY(OptionStore::load(s, &v, &error));
+        v.corpName = QStringLiteral("事務所");
+        QVERIFY(OptionStore::save(s, v, &error));
+        QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("OptionMaster"), QStringLiteral("USR_TOP")).toInt(), 1200);
+        QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("OptionMaster"), QStringLiteral("U_C2")).toInt(), 2500);
+        QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("CorpMaster"), QStringLiteral("POFFICE_NO1")).toString(),
+                 QStringLiteral("東京中央"));
+        QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+    }
+
+    void codeListsInTableOrder()
+    {
+        TempAppDir dir;
+        QStringList names, styles, lines;
+        QString error;
+        QVERIFY(OptionStore::fontNames(dir.storage(), &names, &error));
+        QVERIFY(OptionStore::fontStyles(dir.storage(), &styles, &error));
+        QVERIFY(OptionStore::lineStyles(dir.storage(), &lines, &error));
+        QCOMPARE(names.value(0), QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(styles.value(0), QStringLiteral("標準"));
+        // The position of an item is the stored line-style number.
+        QCOMPARE(lines.indexOf(QStringLiteral("線なし")), 0);
+        QCOMPARE(lines.indexOf(QStringLiteral("実線")), 1);
+        QCOMPARE(lines.indexOf(QStringLiteral("点線")), 3);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOptions)
+#include "tst_options.moc"

@@ -1,0 +1,330 @@
+#include "AppDir.h"
+#include "ColorSplash.h"
+#include "MenuForm.h"
+#include "OptionSet.h"
+#include "OptionWindows.h"
+#include "Recordset.h"
+#include "ShicfrmSplash.h"
+#include "TestSupport.h"
+#include "XlsxWorkbook.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+
+QVariant fontOption(Storage& storage, const QString& column)
+{
+    Recordset rs(storage, DbFile::OptionData);
+    if (!rs.open(QStringLiteral("FontOption")) || rs.recordCount() == 0)
+        return QStringLiteral("<no row>");
+    rs.moveFirst();
+    return rs.value(column);
+}
+
+template <typename T>
+T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no control %s", name);
+    return c;
+}
+
+bool installTemplate(const TempAppDir& dir)
+{
+    QDir().mkpath(dir.file(QStringLiteral("templates")));
+    return QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), dir.file(QStringLiteral("確認申請.xlsx")))
+        && QFile::copy(QStringLiteral(SD_CELLS_PATH), dir.file(QStringLiteral("templates/確認申請.cells.json")));
+}
+
+QString inputFont(const QString& templatePath)
+{
+    XlsxWorkbook book;
+    XlsxCellStyle s;
+    // J49 shows the building owner's name on the second face.
+    if (!book.open(templatePath) || !book.readCellStyle(QStringLiteral("確認申請"), QStringLiteral("J49"), &s))
+        return QStringLiteral("<%1>").arg(book.errorString());
+    return s.fontName;
+}
+
+}  // namespace
+
+class TestOptionSet : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opensWithTheStoredValues()
+    {
+        TempAppDir dir;
+        OptionValues v;
+        v.corpName = QStringLiteral("青空設計事務所");
+        v.fonts[1].name = QStringLiteral("ＭＳ ゴシック");
+        v.fonts[1].colorIndex = 1;
+        v.fonts[1].colorValue = 0x0000FF;
+        v.lineStyle = QStringLiteral("破線");
+        v.lineStyleIndex = 2;
+        v.buttons[2] = 0;
+        v.timerInterval = 30;
+        QString error;
+        QVERIFY(OptionStore::save(dir.storage(), v, &error));
+
+        OptionSet w(dir.storage(), {});
+        QVERIFY(!w.isEdited());
+        QVERIFY(!child<QPushButton>(w, "SaveBtn")->isEnabled());
+        QCOMPARE(child<QLineEdit>(w, "CorpText")->text(), QStringLiteral("青空設計事務所"));
+        QCOMPARE(child<QComboBox>(w, "FontName2")->currentText(), QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(child<QComboBox>(w, "FontName1")->currentText(), QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(child<QComboBox>(w, "LineStyle")->currentText(), QStringLiteral("破線"));
+        QVERIFY(!child<QCheckBox>(w, "BotanCheck_2")->isChecked());
+        QVERIFY(child<QCheckBox>(w, "BotanCheck_3")->isChecked());
+        QCOMPARE(child<QLineEdit>(w, "TimerText")->text(), QStringLiteral("30"));
+        QVERIFY(child<QRadioButton>(w, "WakuOption_0")->isChecked());
+        QVERIFY(child<QLabel>(w, "FontColor02")->styleSheet().contains(QStringLiteral("#ff0000")));
+        QCOMPARE(child<QComboBox>(w, "FontStyle1")->count(), 4);
+        for (const char* name : {"ShoshikiBtn", "HelpBtn", "CloseBtn", "ColorDialgBtn4", "SizeText4", "VScroll6",
+                                 "SecText", "VScroll2", "Option3_1", "E_MailText", "SeiFukuText_1", "BotanCheck_11"})
+            QVERIFY2(w.findChild<QWidget*>(QString::fromLatin1(name)), name);
+        QCOMPARE(child<QPushButton>(w, "ShoshikiBtn")->toolTip(), QStringLiteral("書式設定を行います。少し時間を要します。"));
+    }
+
+    void everyChangeEnablesApply()
+    {
+        TempAppDir dir;
+        OptionSet w(dir.storage(), {});
+        QVERIFY(!w.isEdited());
+        QTest::keyClicks(child<QLineEdit>(w, "TelText"), QStringLiteral("03-1234-5678"));
+        QVERIFY(w.isEdited());
+        QVERIFY(w.apply());
+        QVERIFY(!w.isEdited());
+        child<QCheckBox>(w, "BotanCheck_0")->click();
+        QVERIFY(w.isEdited());
+        QVERIFY(w.apply());
+        child<QComboBox>(w, "FontStyle3")->setCurrentIndex(2);
+        QVERIFY(w.isEdited());
+        QVERIFY(w.apply());
+        child<QRadioButton>(w, "Option2_1")->click();
+        QVERIFY(w.isEdited());
+    }
+
+    void numberFieldsTakeDigitsOnly()
+    {
+        TempAppDir dir;
+        OptionSet w(dir.storage(), {});
+        QLineEdit* size = child<QLineEdit>(w, "SizeText1");
+        size->clear();
+        QTest::keyClicks(size, QStringLiteral("1a-2.b"));
+        QCOMPARE(size->text(), QStringLiteral("12"));
+        QLineEdit* timer = child<QLineEdit>(w, "TimerText");
+        timer->clear();
+        QTest::keyClicks(timer, QStringLiteral("x5"));
+        QCOMPARE(timer->text(), QStringLiteral("5"));
+        // The scroller's upper arrow raises the number and writes it into the field.
+        QScrollBar* scroll = child<QScrollBar>(w, "VScroll1");
+        QCOMPARE(scroll->value(), -5);
+        scroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
+        QCOMPARE(timer->text(), QStringLiteral("6"));
+        QVERIFY(w.apply());
+        Recordset rs(dir.storage(), DbFile::OptionData);
+        QVERIFY(rs.open(QStringLiteral("OptionMaster")));
+        rs.moveFirst();
+        QCOMPARE(rs.integer(QStringLiteral("TIMERdt")), 6);
+        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontSize1")).toString(), QStringLiteral("12"));
+    }
+
+    void swatchSevenIsStoredWithItsColour()
+    {
+        TempAppDir dir;
+        OptionSet w(dir.storage(), {});
+        int asked = -2;
+        // The real picker, clicked as a user clicks it.
+        w.setColorChooser([&asked](QWidget* parent, int current) {
+            asked = current;
+            ColorSplash picker(current, parent);
+            QTest::mouseClick(picker.swatch(7), Qt::LeftButton);
+            picker.okButton()->click();
+            return picker.choice();
+        });
+        child<QPushButton>(w, "ColorDialgBtn2")->click();
+        QCOMPARE(asked, 0);
+        QVERIFY(w.isEdited());
+        QVERIFY(child<QLabel>(w, "FontColor02")->styleSheet().contains(QStringLiteral("#804000")));
+        QVERIFY(w.apply());
+        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontColor2")).toInt(), 7);
+        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontColor02")).toInt(), 0x004080);
+
+        // Closing the picker without 摘要 changes nothing.
+        w.setColorChooser([](QWidget* parent, int current) {
+            ColorSplash picker(current, parent);
+            QTest::mouseClick(picker.swatch(3), Qt::LeftButton);
+            picker.closeButton()->click();
+            return picker.choice();
+        });
+        child<QPushButton>(w, "ColorDialgBtn2")->click();
+        QVERIFY(!w.isEdited());
+        QCOMPARE(w.values().fonts[1].colorIndex, 7);
+    }
+
+    void thePickerShowsTheClickedColour()
+    {
+        ColorSplash picker(-1);
+        QVERIFY(!picker.okButton()->isEnabled());
+        QCOMPARE(ColorSplash::palette().size(), size_t(15));
+        QTest::mouseClick(picker.swatch(14), Qt::LeftButton);
+        QVERIFY(picker.okButton()->isEnabled());
+        QCOMPARE(picker.sample()->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
+        QVERIFY(picker.swatch(14)->isChecked());
+        QVERIFY(!picker.swatch(7)->isChecked());
+        picker.okButton()->click();
+        QCOMPARE(picker.choice()->index, 14);
+        QCOMPARE(picker.choice()->value, qint64(0x808080));
+        QCOMPARE(ColorSplash::toColor(0x004080), QColor(0x80, 0x40, 0x00));
+    }
+
+    void closingAsksAboutUnsavedChanges()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        {
+            auto* w = new OptionSet(dir.storage(), {});
+            QTest::keyClicks(child<QLineEdit>(*w, "CorpText"), QStringLiteral("Temp Office"));
+            prompter.answers.enqueue(Prompter::No);
+            QVERIFY(w->close());
+        }
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("内容が変更されていますが、登録しますか？")});
+        QCOMPARE(prompter.shown.first().title, QStringLiteral("登録確認"));
+        OptionValues v;
+        QString error;
+        QVERIFY(OptionStore::load(dir.storage(), &v, &error));
+        QCOMPARE(v.corpName, QString());
+
+        prompter.clear();
+        auto* w = new OptionSet(dir.storage(), {});
+        QTest::keyClicks(child<QLineEdit>(*w, "CorpText"), QStringLiteral("Aozora Sekkei"));
+        prompter.answers.enqueue(Prompter::Yes);
+        QVERIFY(w->close());
+        QVERIFY(OptionStore::load(dir.storage(), &v, &error));
+        QCOMPARE(v.corpName, QStringLiteral("Aozora Sekkei"));
+
+        // Nothing changed: no question.
+        prompter.clear();
+        auto* quiet = new OptionSet(dir.storage(), {});
+        QVERIFY(quiet->close());
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void formattingSavesUnsavedChangesFirst()
+    {
+        TempAppDir dir;
+        QVERIFY(installTemplate(dir));
+        const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
+        QCOMPARE(inputFont(path), QStringLiteral("ＭＳ 明朝"));
+        ScriptedPrompter prompter;
+        int closed = 0;
+        OptionSet w(dir.storage(), [&closed] { ++closed; });
+        QComboBox* font = child<QComboBox>(w, "FontName1");
+        font->setCurrentIndex(font->findText(QStringLiteral("ＭＳ ゴシック")));
+        QVERIFY(w.isEdited());
+
+        // No: nothing is saved, nothing is formatted.
+        prompter.answers.enqueue(Prompter::No);
+        child<QPushButton>(w, "ShoshikiBtn")->click();
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("書式設定を行います。　よろしいですか？")});
+        QCOMPARE(prompter.shown.first().title, QStringLiteral("設定確認"));
+        QCOMPARE(prompter.shown.first().defaultButton, Prompter::No);
+        QVERIFY(w.isEdited());
+        QCOMPARE(closed, 0);
+        QCOMPARE(inputFont(path), QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontName1")).toString(), QStringLiteral("<no row>"));
+
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(w, "ShoshikiBtn")->click();
+        QVERIFY(!w.isEdited());
+        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontName1")).toString(), QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(closed, 1);
+        QCOMPARE(inputFont(path), QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(prompter.texts(), (QStringList{QStringLiteral("書式設定を行います。　よろしいですか？"),
+                                                QStringLiteral("書式設定が終了しました。")}));
+        QCOMPARE(prompter.shown.last().title, QStringLiteral("終了報告"));
+    }
+
+    void theMainScreenButtonsFollowTheSwitches()
+    {
+        TempAppDir dir;
+        MenuForm menu(dir.storage());
+        OptionValues v;
+        OptionWindows::applyButtonSwitches(menu, v);
+        for (const char* key : {"SalesMake", "pUsetMaster", "pTorihikiMaster", "KanSet", "DelVoucher"})
+            QVERIFY2(menu.action(QString::fromLatin1(key))->isVisible(), key);
+
+        OptionSet* w = OptionWindows::open(dir.storage(), menu, {});
+        QCOMPARE(OptionWindows::open(dir.storage(), menu, {}), w);  // one window at a time
+        child<QCheckBox>(*w, "BotanCheck_2")->click();  // 顧客登録
+        child<QCheckBox>(*w, "BotanCheck_5")->click();  // オプション
+        QVERIFY(w->apply());
+        QVERIFY(!menu.action(QStringLiteral("pUsetMaster"))->isVisible());
+        QVERIFY(!menu.action(QStringLiteral("KanSet"))->isVisible());
+        QVERIFY(menu.action(QStringLiteral("pTorihikiMaster"))->isVisible());
+        // The menus keep their items, so the options stay within reach.
+        QVERIFY(menu.action(QStringLiteral("mnOption"))->isVisible());
+        QVERIFY(menu.action(QStringLiteral("UserEdit"))->isVisible());
+        w->close();
+
+        // The next start shows the buttons as saved.
+        QString error;
+        QVERIFY(Options::reload(dir.storage(), &error));
+        MenuForm next(dir.storage());
+        OptionWindows::applyButtonSwitches(next);
+        QVERIFY(!next.action(QStringLiteral("pUsetMaster"))->isVisible());
+        QVERIFY(next.action(QStringLiteral("DelVoucher"))->isVisible());
+    }
+
+    void theSickHouseChoice()
+    {
+        QTemporaryDir folder;
+        {
+            ShicfrmSplash w(folder.path());
+            QVERIFY(!w.decideButton()->isEnabled());
+            w.closeButton()->click();
+            QCOMPARE(w.result(), QStringLiteral("NG"));
+        }
+        {
+            ShicfrmSplash w(folder.path());
+            w.newOption()->click();
+            QVERIFY(w.decideButton()->isEnabled());
+            w.decideButton()->click();
+            QCOMPARE(w.result(), QString());
+            QCOMPARE(w.windowTitle().isEmpty(), false);
+        }
+        {
+            ShicfrmSplash w(folder.path());
+            QStringList asked;
+            QString answer;  // the first time the dialog is cancelled
+            w.setFileChooser([&](QWidget*, const QString& where) {
+                asked << where;
+                return answer;
+            });
+            w.openOption()->click();
+            w.decideButton()->click();
+            QCOMPARE(asked, QStringList{folder.path()});
+            QCOMPARE(w.result(), QStringLiteral("NG"));
+            answer = folder.filePath(QStringLiteral("シックハウス基準001.xlsx"));
+            w.decideButton()->click();
+            QCOMPARE(w.result(), answer);
+        }
+    }
+};
+
+QTEST_MAIN(TestOptionSet)
+#include "tst_optionset.moc"

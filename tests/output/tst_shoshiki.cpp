@@ -1,0 +1,408 @@
+#include "AppDir.h"
+#include "LibreOffice.h"
+#include "OptionStore.h"
+#include "ShoshikiSet.h"
+#include "SinseiExcelOutRtn.h"
+#include "TestSupport.h"
+#include "XlsxWorkbook.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSet>
+#include <QtTest>
+
+#include <zip.h>
+
+// The formatting of the application workbook's template with the office's
+// font sets, on a copy of the real template.
+class TestShoshiki : public QObject {
+    Q_OBJECT
+
+private:
+    static QByteArray fileBytes(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static QByteArray entry(const QString& path, const char* name)
+    {
+        int code = 0;
+        zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
+        if (!z)
+            return QByteArray();
+        QByteArray data;
+        zip_stat_t st;
+        if (zip_stat(z, name, 0, &st) == 0) {
+            zip_file_t* f = zip_fopen(z, name, ZIP_FL_COMPRESSED);
+            data.resize(static_cast<int>(st.comp_size));
+            zip_fread(f, data.data(), data.size());
+            zip_fclose(f);
+        }
+        zip_discard(z);
+        return data;
+    }
+
+    // The application directory of a test: the template and its cell list
+    // where the program keeps them.
+    static bool installTemplate(const TempAppDir& dir)
+    {
+        QDir().mkpath(dir.file(QStringLiteral("templates")));
+        return QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), dir.file(QStringLiteral("確認申請.xlsx")))
+            && QFile::copy(QStringLiteral(SD_CELLS_PATH), dir.file(QStringLiteral("templates/確認申請.cells.json")));
+    }
+
+    static QJsonObject cellList()
+    {
+        QFile f(QStringLiteral(SD_CELLS_PATH));
+        if (!f.open(QIODevice::ReadOnly))
+            return {};
+        return QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("sheets")).toObject();
+    }
+
+    static QStringList ranges(const QString& sheet, const QString& role)
+    {
+        QStringList out;
+        for (const QJsonValue& v : cellList().value(sheet).toObject().value(QStringLiteral("cells")).toObject().value(role).toArray())
+            out << v.toString();
+        return out;
+    }
+
+    // Every cell of a range, rows first.
+    static QStringList cellsOf(const QString& range)
+    {
+        const CellRef a = CellRef::parse(range.section(u':', 0, 0));
+        const CellRef b = range.contains(u':') ? CellRef::parse(range.section(u':', 1)) : a;
+        QStringList out;
+        for (int r = a.row; r <= b.row; ++r)
+            for (int c = a.col; c <= b.col; ++c)
+                out << CellRef{r, c}.name();
+        return out;
+    }
+
+    static QString anchor(const QString& range)
+    {
+        return range.section(u':', 0, 0);
+    }
+
+    static XlsxCellStyle style(XlsxWorkbook& book, const QString& sheet, const QString& address)
+    {
+        XlsxCellStyle s;
+        if (!book.readCellStyle(sheet, address, &s))
+            qWarning("%s", qPrintable(book.errorString()));
+        return s;
+    }
+
+    // Set 1 gothic italic red with dotted underlines, set 2 upright with
+    // swatch 13 (light grey), set 3 bold, which prints italic, in black.
+    static OptionValues officeOptions()
+    {
+        OptionValues v;
+        v.fonts[0].name = QStringLiteral("ＭＳ ゴシック");
+        v.fonts[0].style = QStringLiteral("斜体");
+        v.fonts[0].colorIndex = 1;
+        v.fonts[1].name = QStringLiteral("IPAexゴシック");
+        v.fonts[1].style = QStringLiteral("標準");
+        v.fonts[1].size = QStringLiteral("16");
+        v.fonts[1].colorIndex = 13;
+        v.fonts[2].name = QStringLiteral("游明朝");
+        v.fonts[2].style = QStringLiteral("太字");
+        v.fonts[2].colorIndex = 0;
+        v.lineStyleIndex = 3;
+        return v;
+    }
+
+    static QString python()
+    {
+        return QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3") : QString();
+    }
+
+private slots:
+    void colourNumbers()
+    {
+        QVERIFY(!ShoshikiSet::colourFor(2));
+        QCOMPARE(ShoshikiSet::colourFor(15).value_or(1), 0xC8CCC8u);
+        QCOMPARE(ShoshikiSet::colourFor(1).value_or(1), 0x000000u);
+        QCOMPARE(ShoshikiSet::colourFor(3).value_or(1), 0xF80000u);
+        QCOMPARE(ShoshikiSet::colourFor(16).value_or(1), 0x989898u);
+        for (int n : {-1, 0, 17, 99})
+            QVERIFY(!ShoshikiSet::colourFor(n));
+        // The picker's swatches reach the colours of the same look.
+        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(0), 1);   // black
+        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(1), 3);   // red
+        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(3), 5);   // blue
+        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(13), 15); // light grey
+        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(14), 16); // grey
+        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(15), 0);
+    }
+
+    void whatASetWrites()
+    {
+        ShoshikiSet::Setting s;
+        s.fontName = QStringLiteral("ＭＳ ゴシック");
+        s.style = QStringLiteral("標準");
+        s.size = 14;
+        s.color = 2;
+        XlsxFormat f = ShoshikiSet::formatFor(s);
+        QCOMPARE(f.fontName.value_or(QString()), QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(f.italic, std::optional<bool>(false));
+        QCOMPARE(f.fontSize, std::optional<double>(10));
+        QVERIFY(!f.fontColor);
+        QVERIFY(!f.bottomBorder);
+        for (const char* style : {"斜体", "太字", "太字 斜体", ""}) {
+            s.style = QString::fromUtf8(style);
+            QCOMPARE(ShoshikiSet::formatFor(s).italic, std::optional<bool>(true));
+        }
+        s.color = 15;
+        QCOMPARE(ShoshikiSet::formatFor(s).fontColor.value_or(0), 0xC8CCC8u);
+
+        QCOMPARE(ShoshikiSet::lineStyleName(0).value_or(QStringLiteral("?")), QString());
+        QCOMPARE(ShoshikiSet::lineStyleName(1).value_or(QString()), QStringLiteral("thin"));
+        QCOMPARE(ShoshikiSet::lineStyleName(6).value_or(QString()), QStringLiteral("double"));
+        QVERIFY(!ShoshikiSet::lineStyleName(7));
+        QVERIFY(!ShoshikiSet::lineStyleName(-1));
+    }
+
+    void formatsTheTemplateInPlace()
+    {
+        TempAppDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(installTemplate(dir));
+        const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
+        const QString original = dir.file(QStringLiteral("original.xlsx"));
+        QVERIFY(QFile::copy(path, original));
+        Options::setCurrent(officeOptions());
+
+        // The underlined input cells and those whose bottom edge is a box line.
+        const QString sheet = QStringLiteral("確認申請");
+        const QStringList underline = ranges(sheet, QStringLiteral("underline"));
+        QVERIFY(!underline.isEmpty());
+        QSet<QString> underlined;
+        for (const QString& u : underline)
+            for (const QString& c : cellsOf(u))
+                underlined.insert(c);
+        QString boxed;  // an input cell whose bottom edge belongs to a box
+        for (const QString& r : ranges(sheet, QStringLiteral("input"))) {
+            const QStringList cells = cellsOf(r);
+            if (!underlined.contains(cells.last())) {
+                boxed = cells.last();
+                break;
+            }
+        }
+        QVERIFY(!boxed.isEmpty());
+        XlsxCellStyle boxedBefore;
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            boxedBefore = style(book, sheet, boxed);
+        }
+
+        ScriptedPrompter prompter;
+        int closed = 0;
+        QString error;
+        QVERIFY2(ShoshikiSet::run([&closed] { ++closed; }, &error), qPrintable(error));
+        QCOMPARE(closed, 1);
+        QVERIFY(prompter.shown.isEmpty());
+
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        for (const QString& name : ShoshikiSet::sheetOrder()) {
+            const QString input = anchor(ranges(name, QStringLiteral("input")).value(0));
+            const QString item = anchor(ranges(name, QStringLiteral("item")).value(0));
+            const QString title = anchor(ranges(name, QStringLiteral("title")).value(0));
+            QVERIFY2(!input.isEmpty() && !item.isEmpty() && !title.isEmpty(), qPrintable(name));
+            const XlsxCellStyle in = style(book, name, input);
+            QCOMPARE(in.fontName, QStringLiteral("ＭＳ ゴシック"));
+            QVERIFY(in.italic);
+            QCOMPARE(in.fontSize, 10.0);
+            QCOMPARE(in.fontColor, QStringLiteral("FFF80000"));
+            const XlsxCellStyle it = style(book, name, item);
+            QCOMPARE(it.fontName, QStringLiteral("游明朝"));
+            QVERIFY(it.italic);
+            QCOMPARE(it.fontColor, QStringLiteral("FF000000"));
+            const XlsxCellStyle ti = style(book, name, title);
+            QCOMPARE(ti.fontName, QStringLiteral("IPAexゴシック"));
+            QVERIFY2(!ti.italic, qPrintable(name));
+            QCOMPARE(ti.fontSize, 10.0);
+            QCOMPARE(ti.fontColor, QStringLiteral("FFC8CCC8"));
+        }
+        // Underlines in the chosen style across the whole run; box lines stay.
+        const QString run = underline.first();
+        const CellRef first = CellRef::parse(anchor(run));
+        const CellRef last = CellRef::parse(run.section(u':', 1));
+        for (int c = first.col; c <= last.col; ++c)
+            QCOMPARE(style(book, sheet, CellRef{first.row, c}.name()).borderBottom, QStringLiteral("dotted"));
+        QCOMPARE(style(book, sheet, boxed).borderBottom, boxedBefore.borderBottom);
+
+        // The input sheet is no printed form: untouched.
+        const XlsxCellStyle input = style(book, QStringLiteral("データ入力１"), QStringLiteral("A1"));
+        QCOMPARE(input.fontName, QStringLiteral("ＭＳ 明朝"));
+        QVERIFY(input.bold);
+        QCOMPARE(input.fontSize, 11.0);
+        book.close();
+        for (const char* part : {"xl/worksheets/sheet1.xml", "xl/workbook.xml", "docProps/core.xml", "xl/theme/theme1.xml"})
+            QVERIFY2(entry(path, part) == entry(original, part), part);
+
+        // Every value, formula, merge, row height and print area as before.
+        if (python().isEmpty())
+            QSKIP("/usr/bin/python3 is not installed");
+        const ProcessRun check = runProcess(python(), {QStringLiteral("-c"), QStringLiteral(R"(
+import sys, openpyxl
+a = openpyxl.load_workbook(sys.argv[1]); b = openpyxl.load_workbook(sys.argv[2])
+assert a.sheetnames == b.sheetnames
+bad = []
+for n in a.sheetnames:
+    x, y = a[n], b[n]
+    for row in x.iter_rows():
+        for c in row:
+            if c.value != y[c.coordinate].value: bad.append((n, c.coordinate))
+    for r, d in x.row_dimensions.items():
+        if d.height != y.row_dimensions[r].height or d.hidden != y.row_dimensions[r].hidden: bad.append((n, r))
+    if sorted(map(str, x.merged_cells.ranges)) != sorted(map(str, y.merged_cells.ranges)): bad.append((n, 'merged'))
+    if str(x.print_area) != str(y.print_area): bad.append((n, 'print area'))
+    if x.sheet_state != y.sheet_state: bad.append((n, 'state'))
+print('same' if not bad else bad[:10])
+)"), original, path});
+        QVERIFY2(!check.err.contains(QLatin1String("No module named")), "python3-openpyxl is missing");
+        QCOMPARE(check.out.trimmed(), QStringLiteral("same"));
+    }
+
+    void formattingAgainWithTheSameSetsChangesNothing()
+    {
+        TempAppDir dir;
+        QVERIFY(installTemplate(dir));
+        const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
+        Options::setCurrent(officeOptions());
+        QString error;
+        QVERIFY2(ShoshikiSet::run({}, &error), qPrintable(error));
+        const QByteArray once = fileBytes(path);
+        QVERIFY(ShoshikiSet::run({}, &error));
+        QCOMPARE(fileBytes(path), once);
+
+        // Other sets: the template takes them over the earlier ones.
+        OptionValues other = officeOptions();
+        other.fonts[0].name = QStringLiteral("ＭＳ 明朝");
+        other.fonts[0].style = QStringLiteral("標準");
+        other.lineStyleIndex = 0;
+        Options::setCurrent(other);
+        QVERIFY(ShoshikiSet::run({}, &error));
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        const QString run = ranges(QStringLiteral("確認申請"), QStringLiteral("underline")).first();
+        const XlsxCellStyle s = style(book, QStringLiteral("確認申請"), anchor(run));
+        QCOMPARE(s.fontName, QStringLiteral("ＭＳ 明朝"));
+        QVERIFY(!s.italic);
+        QVERIFY(s.borderBottom.isEmpty());  // 線なし
+    }
+
+    void colourTwoKeepsTheTemplatesColour()
+    {
+        TempAppDir dir;
+        QVERIFY(installTemplate(dir));
+        const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
+        ShoshikiSet::CellList cells;
+        QString error;
+        QVERIFY2(ShoshikiSet::loadCellList(path, &cells, &error), qPrintable(error));
+        std::array<ShoshikiSet::Setting, 4> sets;
+        for (auto& s : sets) {
+            s.fontName = QStringLiteral("ＭＳ 明朝");
+            s.style = QStringLiteral("標準");
+            s.color = 2;
+            s.lineStyle = 1;
+        }
+        sets[1].color = 15;
+        QVERIFY2(ShoshikiSet::formatWorkbook(path, sets, cells, &error), qPrintable(error));
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        const QString sheet = QStringLiteral("概要書");
+        QVERIFY(style(book, sheet, anchor(cells[sheet].input.first())).fontColor.isEmpty());
+        QVERIFY(style(book, sheet, anchor(cells[sheet].item.first())).fontColor.isEmpty());
+        QCOMPARE(style(book, sheet, anchor(cells[sheet].title.first())).fontColor, QStringLiteral("FFC8CCC8"));
+        QCOMPARE(style(book, sheet, anchor(cells[sheet].underline.first())).borderBottom, QStringLiteral("thin"));
+    }
+
+    void aMissingOrHeldTemplateIsNotFormatted()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        int closed = 0;
+        QString error;
+        QVERIFY(!ShoshikiSet::run([&closed] { ++closed; }, &error));
+        QCOMPARE(closed, 1);
+        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("必要とするシステムファイルが存在しません。")});
+        QCOMPARE(prompter.shown.first().title, QStringLiteral("警告"));
+
+        // Open in a spreadsheet program: left alone.
+        QVERIFY(installTemplate(dir));
+        const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
+        QFile lock(dir.file(QStringLiteral(".~lock.確認申請.xlsx#")));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write("user,host,/tmp,01.01.2024 00:00,file:///tmp;");
+        lock.close();
+        const QByteArray before = fileBytes(path);
+        QVERIFY(!ShoshikiSet::run({}, &error));
+        QVERIFY(error.contains(QStringLiteral("他のプログラムで開かれています")));
+        QCOMPARE(fileBytes(path), before);
+    }
+
+    // The whole road: format, output a document, open the output in
+    // LibreOffice and read what it shows.
+    void theNextOutputCarriesTheFontInLibreOffice()
+    {
+        const QString office = LibreOffice::executable();
+        if (office.isEmpty() || python().isEmpty())
+            QSKIP("LibreOffice or /usr/bin/python3 is not installed");
+        TempAppDir dir;
+        QVERIFY(installTemplate(dir));
+        OptionValues v;
+        v.fonts[0].name = QStringLiteral("ＭＳ ゴシック");
+        v.fonts[0].style = QStringLiteral("斜体");
+        Options::setCurrent(v);
+        QString error;
+        QVERIFY2(ShoshikiSet::run({}, &error), qPrintable(error));
+
+        ProjectData project;
+        project.bid = 1;
+        project.gaiyou.insert(QStringLiteral("Name2"), QStringLiteral("設計　太郎"));
+        project.gaiyou.insert(QStringLiteral("Kouji"), QStringLiteral("山田邸新築工事"));
+        const QString filled = dir.file(QStringLiteral("確認申請書.xlsx"));
+        QVERIFY2(SinseiExcelOutRtn::fillWorkbook(project, 0, SinseiExcelOutRtn::templatePath(), filled, &error),
+                 qPrintable(error));
+        {
+            // N16 of the first face is the designer's name.
+            XlsxWorkbook book;
+            QVERIFY(book.open(filled));
+            XlsxCell c;
+            QVERIFY(book.readCell(QStringLiteral("確認申請"), QStringLiteral("N16"), &c));
+            QVERIFY2(c.formula.contains(QLatin1String("D9")), qPrintable(c.formula));
+        }
+
+        const QString out = dir.file(QStringLiteral("lo"));
+        QDir().mkpath(out);
+        QProcess soffice;
+        soffice.setProcessEnvironment(LibreOffice::environment(dir.file(QStringLiteral("lo-env"))));
+        soffice.start(office, {LibreOffice::prepareProfile(dir.file(QStringLiteral("lo-profile"))),
+                               QStringLiteral("--headless"), QStringLiteral("--norestore"),
+                               QStringLiteral("--convert-to"), QStringLiteral("xlsx"), QStringLiteral("--outdir"), out,
+                               filled});
+        QVERIFY(soffice.waitForFinished(300000));
+        const QString converted = out + QStringLiteral("/確認申請書.xlsx");
+        QVERIFY2(QFileInfo::exists(converted), soffice.readAllStandardError().constData());
+
+        const ProcessRun read = runProcess(python(), {QStringLiteral("-c"), QStringLiteral(R"(
+import sys, openpyxl
+ws = openpyxl.load_workbook(sys.argv[1], data_only=True)['確認申請']
+c = ws['N16']
+t = ws['A3']
+print(c.value, c.font.name, c.font.i, c.font.sz, '|', t.value, t.font.i)
+)"), converted});
+        QCOMPARE(read.out.trimmed(), QStringLiteral("設計　太郎 ＭＳ ゴシック True 10.0 | 確認申請書（建築物） False"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShoshiki)
+#include "tst_shoshiki.moc"
