@@ -19,6 +19,7 @@ packages=(
   fonts-noto-cjk fonts-ipafont fonts-ipafont-mincho fonts-ipafont-gothic
   xvfb xauth imagemagick poppler-utils x11-utils
   python3-aiosmtpd python3-openpyxl
+  openssl  # certificates of the mail tests' TLS server
   postgresql
 )
 

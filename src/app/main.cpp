@@ -2,9 +2,12 @@
 #include "DocumentOutput.h"
 #include "EntryWindows.h"
 #include "GuiCommon.h"
+#include "Labels.h"
+#include "MailWindows.h"
 #include "Masters.h"
 #include "MenuForm.h"
 #include "MessageBoxPrompter.h"
+#include "OptionWindows.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
 #include "Storage.h"
@@ -46,9 +49,13 @@ int main(int argc, char* argv[])
 
     EntryWindows::registerOpeners(storage);
     Masters::registerOpeners(storage);
+    Labels::registerOpeners(storage);
+    MailWindows::registerOpeners(storage);
     DocumentOutput documents;
     documents.install();
+    OptionWindows::registerOpeners(storage, [&documents] { documents.closeAll(); });
     MenuForm window(storage);
+    OptionWindows::applyButtonSwitches(window);
     window.show();
     return app.exec();
 }

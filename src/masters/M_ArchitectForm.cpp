@@ -250,10 +250,7 @@ void M_ArchitectForm::listRecords()
 
 int M_ArchitectForm::rowOf(qint64 id) const
 {
-    for (int i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].id == id)
-            return i;
-    return -1;
+    return rowIndexOf(m_rows, id);
 }
 
 void M_ArchitectForm::showRecord(qint64 id)

@@ -244,10 +244,7 @@ void M_ConnectCorpForm::listRecords()
 
 int M_ConnectCorpForm::rowOf(qint64 id) const
 {
-    for (int i = 0; i < m_rows.size(); ++i)
-        if (m_rows[i].id == id)
-            return i;
-    return -1;
+    return rowIndexOf(m_rows, id);
 }
 
 void M_ConnectCorpForm::showRecord(qint64 id)

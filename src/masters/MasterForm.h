@@ -128,6 +128,17 @@ public:
     static void openUrl(const QString& url);
 
 protected:
+    // Where the record id sits in a window's listed rows (-1 when it is not
+    // listed); every master keeps its rows in list order with an id member.
+    template <typename Rows>
+    static int rowIndexOf(const Rows& rows, qint64 id)
+    {
+        for (int i = 0; i < static_cast<int>(rows.size()); ++i)
+            if (rows[i].id == id)
+                return i;
+        return -1;
+    }
+
     // ---- what a concrete master window provides
     virtual void listRecords() = 0;
     virtual void showRecord(qint64 id) = 0;
