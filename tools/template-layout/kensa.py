@@ -34,14 +34,14 @@ def earlier_inspections(s, caption):
         s.box(top, bottom, c1, c2)
 
 
-def intermediate():
-    s = Sheet("中間申請")
+def inspection_front(name, form, title, law, stamps):
+    """The pages both inspection applications share: the first face, the
+    people of the second face and the third face up to the confirmation."""
+    s = Sheet(name)
     blocks.first_face(
-        s, "第二十六号様式（第四条の八関係）（Ａ４）", "中間検査申請書",
-        "　建築基準法第７条の３第１項（同法第87条の４又は第88条第１項において準用する場合を含む。）の規定により、"
-        "検査を申請します。この申請書及び添付図書に記載の事項は、事実に相違ありません。",
+        s, form, title, law + "検査を申請します。この申請書及び添付図書に記載の事項は、事実に相違ありません。",
         [("申請者氏名", R("D44")), ("工事監理者氏名", R("D14"))],
-        ["※受付欄", "※決裁欄", "※合格証番号欄"], extra=blocks.inspection_objects)
+        ["※受付欄", "※決裁欄", stamps], extra=blocks.inspection_objects)
     s.end_page()
 
     s.title("（第二面）", size=11, h=1.4)
@@ -55,6 +55,14 @@ def intermediate():
     s.line(Seg(1, 9, "【２．主要用途】"), Seg(10, 15, R("C110")), Seg(16, COLUMNS, R("D110")))
     s.item("【３．工事種別】", R("H342"), label_cols=9)
     confirmation(s, 4)
+    return s
+
+
+def intermediate():
+    s = inspection_front(
+        "中間申請", "第二十六号様式（第四条の八関係）（Ａ４）", "中間検査申請書",
+        "　建築基準法第７条の３第１項（同法第87条の４又は第88条第１項において準用する場合を含む。）の規定により、",
+        "※合格証番号欄")
     s.item("【８．工事完了予定年月日】", R("D352"), label_cols=9)
     s.item("【９．特定工程】", R("D354"), label_cols=9)
     s.item("【１０．特定工程工事終了年月日】", R("F355"), label_cols=11)
@@ -76,26 +84,10 @@ def intermediate():
 
 
 def completion():
-    s = Sheet("完了申請")
-    blocks.first_face(
-        s, "第十九号様式（第四条関係）（Ａ４）", "完了検査申請書",
-        "　建築基準法第７条第１項（同法第87条の４又は第88条第１項若しくは第２項において準用する場合を含む。）の規定により、"
-        "検査を申請します。この申請書及び添付図書に記載の事項は、事実に相違ありません。",
-        [("申請者氏名", R("D44")), ("工事監理者氏名", R("D14"))],
-        ["※受付欄", "※決裁欄", "※検査済証番号欄"], extra=blocks.inspection_objects)
-    s.end_page()
-
-    s.title("（第二面）", size=11, h=1.4)
-    s.title("建築主等の概要", size=14, h=1.6)
-    blocks.people_of_inspection(s)
-    s.end_page()
-
-    s.title("（第三面）", size=11, h=1.4)
-    s.title("申請する工事の概要", size=14, h=1.6)
-    s.item("【１．地名地番】", R("D76"), label_cols=9)
-    s.line(Seg(1, 9, "【２．主要用途】"), Seg(10, 15, R("C110")), Seg(16, COLUMNS, R("D110")))
-    s.item("【３．工事種別】", R("H342"), label_cols=9)
-    confirmation(s, 4)
+    s = inspection_front(
+        "完了申請", "第十九号様式（第四条関係）（Ａ４）", "完了検査申請書",
+        "　建築基準法第７条第１項（同法第87条の４又は第88条第１項若しくは第２項において準用する場合を含む。）の規定により、",
+        "※検査済証番号欄")
     s.item("【８．工事完了年月日】", R("D376"), label_cols=9)
     s.item("【９．検査対象床面積】", R("D356"), label_cols=9, unit="㎡")
     s.text("【１０．既に交付を受けた中間検査合格証】")
