@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-psql libqt6printsupport6 libqt6svg6
   qt6-qpa-plugins qtkeychain-qt6-dev
