@@ -81,6 +81,24 @@ int commandInit(const Options& o, QTextStream& out, QTextStream& err)
     return 0;
 }
 
+// Every command that works on the application directory's data brings it
+// up to this program's version first, and stops if a newer program made it.
+int upgradeOnStart(const QString& appDir, QTextStream& err)
+{
+    StorageConfig cfg;
+    QString error;
+    if (!StorageConfig::fromAppDir(appDir, &cfg, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    Storage storage(cfg);
+    if (!storage.upgrade(false, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
@@ -103,6 +121,14 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QString command = o.rest.takeFirst();
     if (command == QLatin1String("init"))
         return commandInit(o, out, err);
+    // restore replaces the data (and upgrades the archive's copy itself);
+    // db-password touches no database.
+    static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
+                                        QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup")};
+    if (kUpgrading.contains(command)) {
+        if (const int code = upgradeOnStart(o.appDir, err); code != 0)
+            return code;
+    }
     if (const int code = cliData(command, o.rest, o.appDir, out, err); code >= 0)
         return code;
 

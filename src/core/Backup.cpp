@@ -2,6 +2,7 @@
 
 #include "DataTransfer.h"
 #include "InstanceLock.h"
+#include "SchemaUpgrade.h"
 #include "TableIo.h"
 
 #include <QAtomicInt>
@@ -68,9 +69,8 @@ bool checkFile(const QString& path, DbFile db, bool upgrade, QString* error)
         } else if (!TableIo::integrityCheck(d, &problems, &e)) {
             fail(error, QStringLiteral("%1 が壊れています: %2")
                             .arg(dbFileName(db), e.isValid() ? e.text() : problems.mid(0, 5).join(QLatin1Char(' '))));
-        } else if (upgrade && (!d.transaction() || !TableIo::ensureTables(d, db, QString(), &e) || !d.commit())) {
-            d.rollback();
-            fail(error, QStringLiteral("%1 のテーブルを整えられません: %2").arg(dbFileName(db), e.text()));
+        } else if (upgrade && !SchemaUpgrade::upgradeConnection(d, db, error)) {
+            // an older backup is brought up to this program; a newer one is refused
         } else {
             ok = true;
         }

@@ -1,6 +1,7 @@
 #include "DataTransfer.h"
 
 #include "Schema.h"
+#include "SchemaUpgrade.h"
 #include "TableIo.h"
 
 #include <QAtomicInt>
@@ -115,6 +116,8 @@ bool DataTransfer::toPostgres(const QString& sourceDir, const StorageConfig& tar
         if (!source.connection(db, &error).isValid() || !source.checkIntegrity(db, &problems, &error))
             return fail(error);
     }
+    if (!source.upgrade(false, &error))
+        return fail(error);
 
     Storage target(targetConfig);
     QSqlDatabase t = target.connection(DbFile::Kakunin, &error);
@@ -132,6 +135,14 @@ bool DataTransfer::toPostgres(const QString& sourceDir, const StorageConfig& tar
     };
     QSqlQuery q(t);
     QSqlError e;
+    for (DbFile db : allDbFiles) {
+        // A newer program's server data is not replaced by an older layout.
+        SchemaUpgrade::State state;
+        if (!SchemaUpgrade::readState(t, db, dbBaseName(db), &state, &e))
+            return abandon(target.describeError(db, e));
+        if (SchemaUpgrade::isNewer(state))
+            return abandon(SchemaUpgrade::newerMessage(db, state));
+    }
     for (DbFile db : allDbFiles) {
         const QString schema = dbBaseName(db);
         if (!q.exec(QStringLiteral("CREATE SCHEMA IF NOT EXISTS %1").arg(Storage::quote(schema)))
@@ -222,6 +233,8 @@ bool DataTransfer::toSqlite(const StorageConfig& sourceConfig, const QString& ta
 
     Storage source(sourceConfig);
     QString error;
+    if (!source.upgrade(false, &error))
+        return fail(error);
     QSqlDatabase p = source.connection(DbFile::Kakunin, &error);
     if (!p.isValid())
         return fail(error);

@@ -89,6 +89,16 @@ const DatabaseSchema& DatabaseSchema::builtIn(DbFile db)
     QString error;
     if (!f.open(QIODevice::ReadOnly) || !parse(db, QString::fromUtf8(f.readAll()), &s, &error))
         qFatal("built-in schema %s is unreadable: %s", qPrintable(dbBaseName(db)), qPrintable(error));
+    // Every database records the layout version it was last brought to, in
+    // a table of the program's own that travels with its rows through
+    // backups and migrations.
+    if (s.table(kSchemaInfoTable))
+        qFatal("schema %s must not define %s itself", qPrintable(dbBaseName(db)), qPrintable(kSchemaInfoTable));
+    s.tables.append(TableDef{kSchemaInfoTable,
+                             {{QStringLiteral("Version"), ColumnType::Integer, false},
+                              {QStringLiteral("Program"), ColumnType::Text, false},
+                              {QStringLiteral("UpgradedAt"), ColumnType::Text, false},
+                              {QStringLiteral("Layout"), ColumnType::Text, false}}});
     return cache.emplace(db, s).first->second;
 }
 

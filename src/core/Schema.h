@@ -23,7 +23,12 @@ struct TableDef {
     const ColumnDef* column(const QString& name) const;
 };
 
-// The tables of one database, parsed from data/schema/<name>.schema.
+// The program's own table in every database: one row per upgrade, the
+// last one naming the layout version the database is at.
+inline const QString kSchemaInfoTable = QStringLiteral("SchemaInfo");
+
+// The tables of one database, parsed from data/schema/<name>.schema, plus
+// kSchemaInfoTable.
 struct DatabaseSchema {
     DbFile db = DbFile::Kakunin;
     QVector<TableDef> tables;

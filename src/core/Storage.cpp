@@ -2,6 +2,7 @@
 
 #include "Keyring.h"
 #include "Schema.h"
+#include "SchemaUpgrade.h"
 #include "TableIo.h"
 
 #include <QAtomicInt>
@@ -445,11 +446,7 @@ bool Storage::initialize(QString* error)
             *error = QStringLiteral("フォルダ「%1」を作成できません。").arg(m_config.appDir);
         return false;
     }
-    for (DbFile db : allDbFiles) {
-        if (!openConnection(db, true, error) || !createTables(db, error) || !seedTables(db, error))
-            return false;
-    }
-    return true;
+    return upgrade(true, error);
 }
 
 namespace {
@@ -472,87 +469,56 @@ bool serializeSetUp(QSqlDatabase& d, DbFile db, QSqlError* error)
 
 }  // namespace
 
-bool Storage::createTables(DbFile db, QString* error)
+bool Storage::upgrade(bool create, QString* error)
 {
-    QSqlDatabase d = QSqlDatabase::database(m_names.value(db), false);
-    if (!beginTransaction(db, error))
-        return false;
-    QSqlError e;
-    if (!serializeSetUp(d, db, &e) || !TableIo::ensureTables(d, db, QString(), &e)) {
-        if (error)
-            *error = describeError(db, e);
-        rollback(db);
-        return false;
-    }
-    return commit(db, error);
-}
-
-bool Storage::seedTables(DbFile db, QString* error)
-{
-    QSqlDatabase d = QSqlDatabase::database(m_names.value(db), false);
-    const DatabaseSchema& schema = DatabaseSchema::builtIn(db);
-    for (const TableDef& t : schema.tables) {
-        QFile f(QStringLiteral(":/seed/%1/%2.tsv").arg(dbBaseName(db), t.name));
-        if (!f.exists())
+    // First every database is looked at without writing: one that a newer
+    // program upgraded stops the whole start before anything is changed.
+    QVector<DbFile> pending;
+    for (DbFile db : allDbFiles) {
+        if (!isPostgres() && !QFileInfo::exists(filePath(db))) {
+            if (create)
+                pending.append(db);
             continue;
-        if (!beginTransaction(db, error))
+        }
+        if (!openConnection(db, create, error))
             return false;
-        auto failSql = [&](const QSqlError& e) {
+        QSqlDatabase d = QSqlDatabase::database(m_names.value(db), false);
+        SchemaUpgrade::State state;
+        QSqlError e;
+        if (!SchemaUpgrade::readState(d, db, QString(), &state, &e)) {
             if (error)
                 *error = describeError(db, e);
-            rollback(db);
             return false;
-        };
-        QSqlError e;
-        if (!serializeSetUp(d, db, &e))
-            return failSql(e);
-        // Counted inside the transaction: another program may have seeded
-        // the list since we looked at it.
-        QSqlQuery q(d);
-        if (!q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(quote(t.name))) || !q.next())
-            return failSql(q.lastError());
-        if (q.value(0).toLongLong() > 0) {  // the office's own list: never overwritten
-            q.finish();
-            if (!commit(db, error))
-                return false;
-            continue;
         }
-        q.finish();
-        if (!f.open(QIODevice::ReadOnly)) {
-            rollback(db);
+        if (SchemaUpgrade::isNewer(state)) {
             if (error)
-                *error = QStringLiteral("初期データ %1 を読み込めません。").arg(f.fileName());
+                *error = SchemaUpgrade::newerMessage(db, state);
             return false;
         }
-        const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-        const QStringList header = lines.value(0).trimmed().split(QLatin1Char('\t'));
-        for (const QString& h : header) {
-            if (!t.column(h)) {
-                rollback(db);
-                if (error)
-                    *error = QStringLiteral("初期データ %1 の列 %2 はテーブルにありません。").arg(f.fileName(), h);
-                return false;
-            }
+        // Only "init" and the window program make a database from nothing.
+        if (!SchemaUpgrade::isCurrent(db, state) && (create || !state.empty))
+            pending.append(db);
+    }
+    // Then one transaction per database; another program that started at
+    // the same moment waits for it and finds the work done.
+    for (DbFile db : pending) {
+        if (!openConnection(db, create, error) || !beginTransaction(db, error))
+            return false;
+        QSqlDatabase d = QSqlDatabase::database(m_names.value(db), false);
+        SchemaUpgrade::State state;
+        QSqlError e;
+        bool ok = serializeSetUp(d, db, &e) && SchemaUpgrade::readState(d, db, QString(), &state, &e);
+        if (ok && !SchemaUpgrade::isCurrent(db, state))
+            ok = SchemaUpgrade::apply(d, db, QString(), state, SchemaUpgrade::dataSteps(), &e);
+        if (!ok) {
+            if (error)
+                *error = e.nativeErrorCode().isEmpty() && e.type() == QSqlError::UnknownError
+                             ? QStringLiteral("データベース「%1」を更新できません。何も変更していません。\n%2")
+                                   .arg(dbBaseName(db), e.text().trimmed())
+                             : describeError(db, e);
+            rollback(db);
+            return false;
         }
-        QVector<QVector<QVariant>> rows;
-        rows.reserve(lines.size());
-        for (int i = 1; i < lines.size(); ++i) {
-            QString line = lines[i];
-            if (line.endsWith(QLatin1Char('\r')))
-                line.chop(1);
-            if (line.isEmpty())
-                continue;
-            const QStringList values = line.split(QLatin1Char('\t'));
-            QVector<QVariant> row(header.size());
-            for (int c = 0; c < header.size(); ++c) {
-                const QString v = c < values.size() ? values[c] : QString();
-                if (!v.isEmpty())
-                    row[c] = v;
-            }
-            rows.append(std::move(row));
-        }
-        if (!TableIo::insertRows(d, QString(), t, header, rows, &e))
-            return failSql(e);
         if (!commit(db, error))
             return false;
     }

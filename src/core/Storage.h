@@ -53,8 +53,16 @@ public:
     QString filePath(DbFile db) const;
 
     // Creates what is missing: database files, tables, columns, indexes and
-    // the seeded rows of empty code lists. Existing rows are never touched.
+    // the seeded rows of new code lists, as upgrade(true) does. Existing
+    // rows are never touched.
     bool initialize(QString* error);
+
+    // Brings every database up to this program's layout version in place,
+    // one transaction per database; a database already there is only read.
+    // Refused, with nothing changed, when any database is newer than the
+    // program. With create, missing databases are made; without, they are
+    // left to "init".
+    bool upgrade(bool create, QString* error);
 
     // The open connection of a database, or an invalid one with *error set.
     QSqlDatabase connection(DbFile db, QString* error);
@@ -92,8 +100,6 @@ private:
     bool openConnection(DbFile db, bool create, QString* error);
     bool openServerConnection(QSqlDatabase& d, bool create, QString* error);
     bool createServerDatabase(QString* error);
-    bool createTables(DbFile db, QString* error);
-    bool seedTables(DbFile db, QString* error);
 
     StorageConfig m_config;
     QString m_prefix;

@@ -258,7 +258,7 @@ QVariant storedValue(const QVariant& v, ColumnType type, bool* ok)
     return v;
 }
 
-bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error)
+bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error, QStringList* created)
 {
     const bool postgres = isPostgres(d);
     QSqlQuery q(d);
@@ -279,6 +279,8 @@ bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* 
                 cols << quote(c.name) + QLatin1Char(' ') + sqlType(c.type, postgres);
             if (!run(QStringLiteral("CREATE TABLE %1 (%2)").arg(name, cols.join(QLatin1String(", ")))))
                 return false;
+            if (created)
+                created->append(t.name);
         } else {
             // An older install: add the columns a newer version knows.
             for (const ColumnDef& c : t.columns) {

@@ -28,8 +28,9 @@ QString qualifiedName(const QString& schema, const QString& table);
 
 // Creates the missing tables, columns and indexes of one database in
 // schema (PostgreSQL) or in the file (SQLite, schema empty). Runs in the
-// caller's transaction.
-bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error);
+// caller's transaction. *created gets the names of the tables it made.
+bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error,
+                  QStringList* created = nullptr);
 
 // The columns of a table: "ID" first, then the schema's columns.
 QStringList columnNames(const TableDef& t);

@@ -1,0 +1,396 @@
+// An office's application directory made by release 0.1 (tests/data/appdir-0.1)
+// is upgraded in place by the current program, on SQLite and on PostgreSQL.
+#include "Schema.h"
+#include "SchemaUpgrade.h"
+#include "SinseiCellMap.h"
+#include "Storage.h"
+#include "TableIo.h"
+#include "TestSupport.h"
+#include "XlsxWorkbook.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// table → ID → column → value as text ("∅" for null)
+using Dump = QMap<QString, QMap<qint64, QMap<QString, QString>>>;
+
+Dump dump(QSqlDatabase& d, const QString& schema, const QStringList& tables)
+{
+    Dump out;
+    for (const QString& t : tables) {
+        QSqlQuery q(d);
+        if (!q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY \"ID\"").arg(TableIo::qualifiedName(schema, t))))
+            qFatal("cannot read %s: %s", qPrintable(t), qPrintable(q.lastError().text()));
+        auto& rows = out[t];
+        while (q.next()) {
+            const QSqlRecord r = q.record();
+            auto& row = rows[q.value(QStringLiteral("ID")).toLongLong()];
+            for (int i = 0; i < r.count(); ++i)
+                row[r.fieldName(i)] = r.isNull(i) ? QStringLiteral("∅") : r.value(i).toString();
+        }
+    }
+    return out;
+}
+
+// Every row and value of before is in after, unchanged, and no row came or went.
+void expectKept(const Dump& before, const Dump& after, const QString& db)
+{
+    for (auto t = before.begin(); t != before.end(); ++t) {
+        QVERIFY2(after.contains(t.key()), qPrintable(db + "." + t.key()));
+        const auto& rows = after[t.key()];
+        QCOMPARE(rows.keys(), t.value().keys());
+        for (auto r = t.value().begin(); r != t.value().end(); ++r)
+            for (auto c = r.value().begin(); c != r.value().end(); ++c)
+                QVERIFY2(rows[r.key()].value(c.key()) == c.value(),
+                         qPrintable(QStringLiteral("%1.%2 ID %3 %4: %5 → %6")
+                                        .arg(db, t.key())
+                                        .arg(r.key())
+                                        .arg(c.key(), c.value(), rows[r.key()].value(c.key()))));
+    }
+}
+
+// A plain SQLite connection on one file, outside Storage.
+class RawFile {
+public:
+    explicit RawFile(const QString& path)
+    {
+        static int n = 0;
+        m_name = QStringLiteral("raw%1").arg(++n);
+        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        m_db.setDatabaseName(path);
+        if (!m_db.open())
+            qFatal("cannot open %s", qPrintable(path));
+    }
+    ~RawFile()
+    {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_name);
+    }
+    QSqlDatabase& db() { return m_db; }
+    void exec(const QString& sql)
+    {
+        QSqlQuery q(m_db);
+        if (!q.exec(sql))
+            qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    }
+    QStringList tables()
+    {
+        QStringList out;
+        QSqlQuery q(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
+                                   "ORDER BY name"),
+                    m_db);
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    }
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};
+
+void copyFixture(const QString& to)
+{
+    for (DbFile db : allDbFiles)
+        QVERIFY(QFile::copy(QStringLiteral(SD_FIXTURE_DIR "/") + dbFileName(db), QDir(to).filePath(dbFileName(db))));
+}
+
+QByteArray hashFiles(const QString& dir)
+{
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    for (DbFile db : allDbFiles) {
+        QFile f(QDir(dir).filePath(dbFileName(db)));
+        if (f.open(QIODevice::ReadOnly))
+            h.addData(&f);
+    }
+    return h.result();
+}
+
+ProcessRun cli(const QString& appDir, const QStringList& args)
+{
+    return runProcess(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), appDir} + args);
+}
+
+// The fixture with a column and a code list taken out, as if this program
+// had added both since release 0.1.
+const QString kDroppedColumn = QStringLiteral("F1Tenjo");  // KAIBETU, "2.40" in the fixture
+const QString kDroppedTable = QStringLiteral("Kouzou");     // masterdata, a seeded code list
+
+}  // namespace
+
+class TestUpgrade : public QObject {
+    Q_OBJECT
+
+private slots:
+    void sqliteDirectoryOfTheLastReleaseIsUpgradedByAnyCommand()
+    {
+        QTemporaryDir app;
+        copyFixture(app.path());
+        QMap<DbFile, Dump> before;
+        for (DbFile db : allDbFiles) {
+            RawFile f(QDir(app.path()).filePath(dbFileName(db)));
+            if (db == DbFile::Kakunin)
+                f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
+            if (db == DbFile::MasterData)
+                f.exec(QStringLiteral("DROP TABLE %1").arg(kDroppedTable));
+            before[db] = dump(f.db(), QString(), f.tables());
+        }
+        // A command, not init, is the first thing the new program does here.
+        const ProcessRun first = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        QVERIFY2(first.code == 0, qPrintable(first.err));
+        QVERIFY(first.out.contains(QStringLiteral("髙橋ビル増築工事（仮称）")));
+
+        for (DbFile db : allDbFiles) {
+            RawFile f(QDir(app.path()).filePath(dbFileName(db)));
+            const Dump after = dump(f.db(), QString(), f.tables());
+            expectKept(before[db], after, dbBaseName(db));
+            for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
+                for (const QString& c : TableIo::columnNames(t))
+                    QVERIFY2(after[t.name].isEmpty() || after[t.name].first().contains(c), qPrintable(t.name + "." + c));
+            SchemaUpgrade::State state;
+            QSqlError e;
+            QVERIFY(SchemaUpgrade::readState(f.db(), db, QString(), &state, &e));
+            QCOMPARE(state.version, SchemaUpgrade::kCurrentVersion);
+            QVERIFY(SchemaUpgrade::isCurrent(db, state));
+            if (db == DbFile::Kakunin)
+                for (const auto& row : after[QStringLiteral("KAIBETU")])
+                    QCOMPARE(row.value(kDroppedColumn), QStringLiteral("∅"));
+            if (db == DbFile::MasterData)
+                QCOMPARE(after[kDroppedTable].size(), 19);  // the new code list arrives seeded
+        }
+
+        // Up to date: a read-only command and a second upgrade write nothing.
+        const QByteArray upgraded = hashFiles(app.path());
+        const ProcessRun list = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        QVERIFY2(list.code == 0, qPrintable(list.err));
+        QCOMPARE(hashFiles(app.path()), upgraded);
+        {
+            StorageConfig cfg;
+            cfg.appDir = app.path();
+            Storage s(cfg);
+            QString error;
+            QVERIFY2(s.initialize(&error), qPrintable(error));
+        }
+        QCOMPARE(hashFiles(app.path()), upgraded);
+
+        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), app.filePath(QStringLiteral("確認申請.xlsx"))));
+
+        // Documents come out of the upgraded register.
+        const QString xlsx = app.filePath(QStringLiteral("out.xlsx"));
+        const ProcessRun out = cli(app.path(), {QStringLiteral("output"), QStringLiteral("1"), QStringLiteral("0"),
+                                                QStringLiteral("--out"), xlsx});
+        QVERIFY2(out.code == 0, qPrintable(out.err));
+        XlsxWorkbook wb;
+        QVERIFY(wb.open(xlsx));
+        XlsxCell cell;
+        QVERIFY(wb.readCell(SinseiCellMap::kInputSheet, QStringLiteral("C39"), &cell));
+        QCOMPARE(cell.value, QStringLiteral("山田邸新築工事"));
+    }
+
+    void newerDatabaseIsRefusedBeforeAnythingChanges()
+    {
+        QTemporaryDir app;
+        copyFixture(app.path());
+        {
+            // A later program has upgraded maildata; kakunin … are still 0.1's.
+            RawFile f(app.filePath(QStringLiteral("maildata.db")));
+            f.exec(QStringLiteral("CREATE TABLE SchemaInfo (ID INTEGER PRIMARY KEY AUTOINCREMENT, Version INTEGER, "
+                                  "Program TEXT, UpgradedAt TEXT, Layout TEXT, Later TEXT)"));
+            f.exec(QStringLiteral("INSERT INTO SchemaInfo (Version, Program) VALUES (%1, 'ShinseiDesk 9.0')")
+                       .arg(SchemaUpgrade::kCurrentVersion + 1));
+        }
+        const QByteArray untouched = hashFiles(app.path());
+        const QString expected = QStringLiteral("このデータベース（maildata）はこのプログラムより新しい版（版 %1、このプログラムは版 %2）")
+                                     .arg(SchemaUpgrade::kCurrentVersion + 1)
+                                     .arg(SchemaUpgrade::kCurrentVersion);
+        for (const QStringList& args : {QStringList{QStringLiteral("project"), QStringLiteral("list")},
+                                        QStringList{QStringLiteral("init")}}) {
+            const ProcessRun run = cli(app.path(), args);
+            QCOMPARE(run.code, 1);
+            QVERIFY2(run.err.contains(expected), qPrintable(run.err));
+            QVERIFY2(run.err.contains(QStringLiteral("ShinseiDesk 9.0")), qPrintable(run.err));
+            QCOMPARE(hashFiles(app.path()), untouched);
+        }
+    }
+
+    void dataStepsRunOnceInsideTheUpgradeTransaction()
+    {
+        for (const SchemaUpgrade::DataStep& s : SchemaUpgrade::dataSteps())
+            QVERIFY(s.version > SchemaUpgrade::kUnrecordedVersion && s.version <= SchemaUpgrade::kCurrentVersion);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kakunin.db"));
+        QVERIFY(QFile::copy(QStringLiteral(SD_FIXTURE_DIR "/kakunin.db"), path));
+        RawFile f(path);
+        f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
+        int runs = 0;
+        auto step = [&](bool succeed) {
+            return SchemaUpgrade::DataStep{SchemaUpgrade::kCurrentVersion, DbFile::Kakunin, QStringLiteral("敬称"),
+                                           [&runs, succeed](QSqlDatabase& d, const QString&, QSqlError* e) {
+                                               ++runs;
+                                               QSqlQuery q(d);
+                                               q.exec(QStringLiteral("UPDATE GAIYOU SET Name7 = Name7 || ' 様'"));
+                                               if (!succeed)
+                                                   *e = QSqlError(QString(), QStringLiteral("途中で失敗"));
+                                               return succeed;
+                                           }};
+        };
+        auto upgrade = [&](const SchemaUpgrade::DataStep& s, QSqlError* e) {
+            SchemaUpgrade::State state;
+            if (!f.db().transaction() || !SchemaUpgrade::readState(f.db(), DbFile::Kakunin, QString(), &state, e))
+                return false;
+            if (SchemaUpgrade::apply(f.db(), DbFile::Kakunin, QString(), state, {s}, e))
+                return f.db().commit();
+            f.db().rollback();
+            return false;
+        };
+        auto name7 = [&] {
+            QSqlQuery q(QStringLiteral("SELECT Name7 FROM GAIYOU WHERE ID = 1"), f.db());
+            return q.next() ? q.value(0).toString() : QString();
+        };
+        const QStringList tablesBefore = f.tables();
+
+        // A failing step takes the whole upgrade back with it.
+        QSqlError e;
+        QVERIFY(!upgrade(step(false), &e));
+        QVERIFY2(e.text().contains(QStringLiteral("版 %1 への変換（敬称）").arg(SchemaUpgrade::kCurrentVersion)),
+                 qPrintable(e.text()));
+        QCOMPARE(f.tables(), tablesBefore);
+        QCOMPARE(name7(), QStringLiteral("山田 太郎"));
+
+        QVERIFY2(upgrade(step(true), &e), qPrintable(e.text()));
+        QCOMPARE(runs, 2);
+        QCOMPARE(name7(), QStringLiteral("山田 太郎 様"));
+        QVERIFY(f.tables().contains(kSchemaInfoTable));
+        QVERIFY(dump(f.db(), QString(), {QStringLiteral("KAIBETU")})[QStringLiteral("KAIBETU")].first().contains(kDroppedColumn));
+
+        // Once at the version, the step is behind it.
+        QVERIFY2(upgrade(step(true), &e), qPrintable(e.text()));
+        QCOMPARE(runs, 2);
+    }
+
+    void postgresServerLaidOutByTheLastReleaseIsUpgraded()
+    {
+        if (!TempAppDir::usingPostgres())
+            QSKIP("PostgreSQL runs only (SHINSEIDESK_TEST_PG)");
+        TempAppDir host;
+        StorageConfig cfg;
+        QString error;
+        QVERIFY2(host.makeEmptyServerDatabase(&cfg, &error), qPrintable(error));
+        QTemporaryDir app;
+        cfg.appDir = app.path();
+        QVERIFY2(cfg.writeIni(app.path(), &error), qPrintable(error));
+
+        // The server as release 0.1 laid it out: the fixture's own tables and
+        // columns (minus the dropped ones), with the fixture's rows and IDs.
+        QMap<DbFile, Dump> before;
+        {
+            Storage server(cfg);
+            for (DbFile db : allDbFiles) {
+                QSqlDatabase p = server.connection(DbFile::Kakunin, &error);
+                QVERIFY2(p.isValid(), qPrintable(error));
+                QSqlQuery q(p);
+                const QString schema = dbBaseName(db);
+                QVERIFY(q.exec(QStringLiteral("CREATE SCHEMA %1").arg(Storage::quote(schema))));
+                RawFile f(QStringLiteral(SD_FIXTURE_DIR "/") + dbFileName(db));
+                for (const QString& table : f.tables()) {
+                    if (table == kDroppedTable)
+                        continue;
+                    TableDef old{table, {}};
+                    QStringList cols{QStringLiteral("\"ID\" BIGSERIAL PRIMARY KEY")};
+                    QSqlQuery info(QStringLiteral("SELECT name, type FROM pragma_table_info('%1')").arg(table), f.db());
+                    while (info.next()) {
+                        const QString name = info.value(0).toString();
+                        const QString type = info.value(1).toString().toUpper();
+                        if (name == QLatin1String("ID") || name == kDroppedColumn)
+                            continue;
+                        const ColumnType ct = type == QLatin1String("INTEGER") ? ColumnType::Integer
+                                              : type == QLatin1String("REAL") ? ColumnType::Real
+                                                                              : ColumnType::Text;
+                        old.columns.append({name, ct, false});
+                        cols << Storage::quote(name) + (ct == ColumnType::Integer ? " BIGINT"
+                                                        : ct == ColumnType::Real  ? " DOUBLE PRECISION"
+                                                                                  : " TEXT");
+                    }
+                    QVERIFY(q.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+                                       .arg(TableIo::qualifiedName(schema, table), cols.join(QLatin1String(", ")))));
+                    QVector<QVector<QVariant>> rows;
+                    QVERIFY(TableIo::readRows(f.db(), QString(), old, [&](const QVector<QVariant>& r) {
+                        rows.append(r);
+                        return true;
+                    }, nullptr));
+                    QSqlError e;
+                    QVERIFY2(TableIo::insertRows(p, schema, old, TableIo::columnNames(old), rows, &e), qPrintable(e.text()));
+                    before[db][table] = dump(p, schema, {table})[table];
+                }
+            }
+        }
+        QCOMPARE(before[DbFile::Kakunin][QStringLiteral("GAIYOU")].size(), 3);
+
+        const ProcessRun first = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        QVERIFY2(first.code == 0, qPrintable(first.err));
+
+        auto versionRows = [&](Storage& s, DbFile db) {
+            QString err;
+            QSqlQuery q(s.connection(db, &err));
+            return q.exec(QStringLiteral("SELECT COUNT(*) FROM \"SchemaInfo\"")) && q.next() ? q.value(0).toInt() : -1;
+        };
+        Storage s(cfg);
+        for (DbFile db : allDbFiles) {
+            QSqlDatabase d = s.connection(db, &error);
+            QVERIFY2(d.isValid(), qPrintable(error));
+            QStringList tables;
+            for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
+                tables << t.name;
+            const Dump after = dump(d, QString(), tables);
+            expectKept(before[db], after, dbBaseName(db));
+            SchemaUpgrade::State state;
+            QSqlError e;
+            QVERIFY(SchemaUpgrade::readState(d, db, QString(), &state, &e));
+            QVERIFY(SchemaUpgrade::isCurrent(db, state));
+            QCOMPARE(versionRows(s, db), 1);
+            if (db == DbFile::Kakunin)
+                QCOMPARE(after[QStringLiteral("KAIBETU")].first().value(kDroppedColumn), QStringLiteral("∅"));
+            if (db == DbFile::MasterData)
+                QCOMPARE(after[kDroppedTable].size(), 19);
+        }
+        s.closeAll();
+
+        // A second start finds nothing to do; a newer server is refused.
+        const ProcessRun list = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        QVERIFY2(list.code == 0, qPrintable(list.err));
+        for (DbFile db : allDbFiles)
+            QCOMPARE(versionRows(s, db), 1);
+
+        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), app.filePath(QStringLiteral("確認申請.xlsx"))));
+        const QString xlsx = app.filePath(QStringLiteral("out.xlsx"));
+        const ProcessRun out = cli(app.path(), {QStringLiteral("output"), QStringLiteral("2"), QStringLiteral("0"),
+                                                QStringLiteral("--out"), xlsx});
+        QVERIFY2(out.code == 0, qPrintable(out.err));
+        XlsxWorkbook wb;
+        QVERIFY(wb.open(xlsx));
+        XlsxCell cell;
+        QVERIFY(wb.readCell(SinseiCellMap::kInputSheet, QStringLiteral("C39"), &cell));
+        QCOMPARE(cell.value, QStringLiteral("髙橋ビル増築工事（仮称）"));
+
+        {
+            QSqlQuery q(s.connection(DbFile::PostDb, &error));
+            QVERIFY(q.exec(QStringLiteral("UPDATE \"SchemaInfo\" SET \"Version\" = %1").arg(SchemaUpgrade::kCurrentVersion + 1)));
+        }
+        const ProcessRun refused = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("このデータベース（postdb）はこのプログラムより新しい版")), qPrintable(refused.err));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestUpgrade)
+#include "tst_upgrade.moc"
