@@ -6,6 +6,7 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QFile>
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -31,24 +32,49 @@ bool failText(QSqlError* error, const QString& text)
     return fail(error, QSqlError(QString(), text, QSqlError::UnknownError));
 }
 
-// The names of the tables that exist in the database (schema).
-bool existingTables(QSqlDatabase& d, const QString& schema, QSet<QString>* out, QSqlError* error)
+// The columns of every table that exists in the database (schema), and
+// the names of its indexes. One catalog query each, so a start that finds
+// everything in place costs a few milliseconds.
+struct Existing {
+    QHash<QString, QSet<QString>> columns;  // column names in lower case
+    QSet<QString> indexes;
+};
+
+bool loadExisting(QSqlDatabase& d, const QString& schema, Existing* out, QSqlError* error)
 {
     QSqlQuery q(d);
-    if (TableIo::isPostgres(d)) {
-        const QString where = schema.isEmpty() ? QStringLiteral("current_schema()") : QStringLiteral("?");
+    const bool postgres = TableIo::isPostgres(d);
+    const QString where = schema.isEmpty() ? QStringLiteral("current_schema()") : QStringLiteral("?");
+    if (postgres)
+        q.prepare(QStringLiteral("SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
+                                 "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
+                                 "LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 "
+                                 "AND NOT a.attisdropped WHERE n.nspname = %1 AND c.relkind = 'r'").arg(where));
+    else
+        q.prepare(QStringLiteral("SELECT m.name, p.name FROM sqlite_master m LEFT JOIN pragma_table_info(m.name) p "
+                                 "WHERE m.type = 'table'"));
+    if (postgres && !schema.isEmpty())
+        q.addBindValue(schema);
+    if (!q.exec())
+        return fail(error, q.lastError());
+    while (q.next()) {
+        QSet<QString>& cols = out->columns[q.value(0).toString()];
+        if (!q.value(1).isNull())
+            cols.insert(q.value(1).toString().toLower());
+    }
+    if (postgres) {
         q.prepare(QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c "
                                  "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
-                                 "WHERE n.nspname = %1 AND c.relkind = 'r'").arg(where));
+                                 "WHERE n.nspname = %1 AND c.relkind = 'i'").arg(where));
         if (!schema.isEmpty())
             q.addBindValue(schema);
     } else {
-        q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'"));
+        q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"));
     }
     if (!q.exec())
         return fail(error, q.lastError());
     while (q.next())
-        out->insert(q.value(0).toString());
+        out->indexes.insert(q.value(0).toString());
     return true;
 }
 
@@ -78,13 +104,25 @@ QString layoutFingerprint(DbFile db)
 bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QSqlError* error)
 {
     State s;
-    QSet<QString> tables;
-    if (!existingTables(d, schema, &tables, error))
+    Existing existing;
+    if (!loadExisting(d, schema, &existing, error))
         return false;
-    for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
-        if (t.name != kSchemaInfoTable && tables.contains(t.name))
+    s.complete = true;
+    for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
+        const auto have = existing.columns.constFind(t.name);
+        if (have == existing.columns.constEnd()) {
+            s.complete = false;
+            continue;
+        }
+        if (t.name != kSchemaInfoTable)
             s.empty = false;
-    if (tables.contains(kSchemaInfoTable)) {
+        for (const ColumnDef& c : t.columns) {
+            if (!have->contains(c.name.toLower())
+                || (c.indexed && !existing.indexes.contains(QStringLiteral("ix_%1_%2").arg(t.name, c.name))))
+                s.complete = false;
+        }
+    }
+    if (existing.columns.contains(kSchemaInfoTable)) {
         QSqlQuery q(d);
         if (!q.exec(QStringLiteral("SELECT \"Version\", \"Layout\", \"Program\" FROM %1 ORDER BY \"ID\" DESC LIMIT 1")
                         .arg(TableIo::qualifiedName(schema, kSchemaInfoTable))))
@@ -102,9 +140,9 @@ bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QS
     return true;
 }
 
-bool isCurrent(DbFile db, const State& s)
+bool isCurrent(const State& s)
 {
-    return s.version == kCurrentVersion && s.layout == layoutFingerprint(db);
+    return s.version == kCurrentVersion && s.complete;
 }
 
 bool isNewer(const State& s)
@@ -230,7 +268,7 @@ bool upgradeConnection(QSqlDatabase& d, DbFile db, QString* message)
             *message = newerMessage(db, s);
         return false;
     }
-    if (isCurrent(db, s))
+    if (isCurrent(s))
         return true;
     if (!d.transaction() || !apply(d, db, QString(), s, dataSteps(), &e) || !d.commit()) {
         if (!e.isValid())

@@ -29,18 +29,21 @@ struct State {
     int version = 0;    // 0 for an empty database
     QString layout;     // fingerprint of the table layout recorded with the version
     QString program;    // the program that recorded it
+    bool complete = false;  // every built-in table, column and index is there
 };
 
 // What the database is at; only reads. schema is the PostgreSQL schema, or
 // empty for the connection's own (SQLite, or Storage's search_path).
 bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QSqlError* error);
 
-// A fingerprint of the built-in tables, columns and indexes of db. A
-// database at kCurrentVersion whose recorded fingerprint differs (a column
-// added without raising the version) is brought up to date all the same.
+// A fingerprint of the built-in tables, columns and indexes of db,
+// recorded with each upgrade so that a support request can tell layouts apart.
 QString layoutFingerprint(DbFile db);
 
-bool isCurrent(DbFile db, const State& s);
+// At this program's version with nothing missing: a start only reads. A
+// table or column lost at the current version (or added to the schema
+// without raising the version) is put back all the same.
+bool isCurrent(const State& s);
 bool isNewer(const State& s);
 // The refusal a user reads for a database that a newer program upgraded.
 QString newerMessage(DbFile db, const State& s);

@@ -496,7 +496,7 @@ bool Storage::upgrade(bool create, QString* error)
             return false;
         }
         // Only "init" and the window program make a database from nothing.
-        if (!SchemaUpgrade::isCurrent(db, state) && (create || !state.empty))
+        if (!SchemaUpgrade::isCurrent(state) && (create || !state.empty))
             pending.append(db);
     }
     // Then one transaction per database; another program that started at
@@ -508,7 +508,7 @@ bool Storage::upgrade(bool create, QString* error)
         SchemaUpgrade::State state;
         QSqlError e;
         bool ok = serializeSetUp(d, db, &e) && SchemaUpgrade::readState(d, db, QString(), &state, &e);
-        if (ok && !SchemaUpgrade::isCurrent(db, state))
+        if (ok && !SchemaUpgrade::isCurrent(state))
             ok = SchemaUpgrade::apply(d, db, QString(), state, SchemaUpgrade::dataSteps(), &e);
         if (!ok) {
             if (error)

@@ -33,7 +33,7 @@ private slots:
             tables.removeAll(QStringLiteral("sqlite_sequence"));
             tables.sort();
             QCOMPARE(tables, (QStringList{"BOUKA", "GAIYOU", "GYOUMU", "ININ", "KAIBETU", "KANRYOU", "KOUJI",
-                                          "SCHEDULE", "SHIKICHI", "TATEMONOBETU"}));
+                                          "SCHEDULE", "SHIKICHI", "SchemaInfo", "TATEMONOBETU"}));
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));

@@ -106,8 +106,6 @@ private slots:
                                ? QStringLiteral("CREATE TABLE \"ININ\" (\"ID\" BIGSERIAL PRIMARY KEY, \"B_ID\" BIGINT)")
                                : QStringLiteral("CREATE TABLE ININ (ID INTEGER PRIMARY KEY AUTOINCREMENT, B_ID INTEGER)")));
             QVERIFY(q.exec(QStringLiteral("INSERT INTO \"ININ\" (\"B_ID\") VALUES (42)")));
-            // A database of a release that recorded no version.
-            QVERIFY(q.exec(QStringLiteral("DROP TABLE \"SchemaInfo\"")));
         }
         Storage s(cfg);
         QString error;

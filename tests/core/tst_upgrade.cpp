@@ -160,7 +160,7 @@ private slots:
             QSqlError e;
             QVERIFY(SchemaUpgrade::readState(f.db(), db, QString(), &state, &e));
             QCOMPARE(state.version, SchemaUpgrade::kCurrentVersion);
-            QVERIFY(SchemaUpgrade::isCurrent(db, state));
+            QVERIFY(SchemaUpgrade::isCurrent(state));
             if (db == DbFile::Kakunin)
                 for (const auto& row : after[QStringLiteral("KAIBETU")])
                     QCOMPARE(row.value(kDroppedColumn), QStringLiteral("∅"));
@@ -356,7 +356,7 @@ private slots:
             SchemaUpgrade::State state;
             QSqlError e;
             QVERIFY(SchemaUpgrade::readState(d, db, QString(), &state, &e));
-            QVERIFY(SchemaUpgrade::isCurrent(db, state));
+            QVERIFY(SchemaUpgrade::isCurrent(state));
             QCOMPARE(versionRows(s, db), 1);
             if (db == DbFile::Kakunin)
                 QCOMPARE(after[QStringLiteral("KAIBETU")].first().value(kDroppedColumn), QStringLiteral("∅"));
