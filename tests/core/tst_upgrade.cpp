@@ -1,5 +1,6 @@
 // An office's application directory made by release 0.1 (tests/data/appdir-0.1)
 // is upgraded in place by the current program, on SQLite and on PostgreSQL.
+#include "Backup.h"
 #include "Schema.h"
 #include "SchemaUpgrade.h"
 #include "SinseiCellMap.h"
@@ -220,6 +221,23 @@ private slots:
             QVERIFY2(run.err.contains(QStringLiteral("ShinseiDesk 9.0")), qPrintable(run.err));
             QCOMPARE(hashFiles(app.path()), untouched);
         }
+
+        // Nor does a backup of it replace an office's databases.
+        QTemporaryDir other;
+        const QString archive = other.filePath(QStringLiteral("newer.zip"));
+        StorageConfig newer, office;
+        newer.appDir = app.path();
+        office.appDir = other.filePath(QStringLiteral("office"));
+        QString error;
+        QVERIFY2(Backup::create(newer, archive, nullptr, &error), qPrintable(error));
+        {
+            Storage s(office);
+            QVERIFY2(s.initialize(&error), qPrintable(error));
+        }
+        const QByteArray officeFiles = hashFiles(office.appDir);
+        QVERIFY(!Backup::restore(office, archive, nullptr, &error));
+        QVERIFY2(error.contains(expected), qPrintable(error));
+        QCOMPARE(hashFiles(office.appDir), officeFiles);
     }
 
     void dataStepsRunOnceInsideTheUpgradeTransaction()
