@@ -1,6 +1,7 @@
 // An office's application directory made by release 0.1 (tests/data/appdir-0.1)
 // is upgraded in place by the current program, on SQLite and on PostgreSQL.
 #include "Backup.h"
+#include "DataTransfer.h"
 #include "Schema.h"
 #include "SchemaUpgrade.h"
 #include "SinseiCellMap.h"
@@ -121,6 +122,22 @@ ProcessRun cli(const QString& appDir, const QStringList& args)
     return runProcess(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), appDir} + args);
 }
 
+// The confirmation application of project bid, through the CLI as a user runs it.
+void expectOutput(const QString& appDir, int bid, const QString& kouji)
+{
+    QFile::remove(QDir(appDir).filePath(QStringLiteral("確認申請.xlsx")));
+    QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), QDir(appDir).filePath(QStringLiteral("確認申請.xlsx"))));
+    const QString xlsx = QDir(appDir).filePath(QStringLiteral("out.xlsx"));
+    const ProcessRun out = cli(appDir, {QStringLiteral("output"), QString::number(bid), QStringLiteral("0"),
+                                        QStringLiteral("--out"), xlsx});
+    QVERIFY2(out.code == 0, qPrintable(out.err));
+    XlsxWorkbook wb;
+    QVERIFY(wb.open(xlsx));
+    XlsxCell cell;
+    QVERIFY(wb.readCell(SinseiCellMap::kInputSheet, QStringLiteral("C39"), &cell));
+    QCOMPARE(cell.value, kouji);
+}
+
 // The fixture with a column and a code list taken out, as if this program
 // had added both since release 0.1.
 const QString kDroppedColumn = QStringLiteral("F1Tenjo");  // KAIBETU, "2.40" in the fixture
@@ -183,18 +200,8 @@ private slots:
         }
         QCOMPARE(hashFiles(app.path()), upgraded);
 
-        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), app.filePath(QStringLiteral("確認申請.xlsx"))));
-
         // Documents come out of the upgraded register.
-        const QString xlsx = app.filePath(QStringLiteral("out.xlsx"));
-        const ProcessRun out = cli(app.path(), {QStringLiteral("output"), QStringLiteral("1"), QStringLiteral("0"),
-                                                QStringLiteral("--out"), xlsx});
-        QVERIFY2(out.code == 0, qPrintable(out.err));
-        XlsxWorkbook wb;
-        QVERIFY(wb.open(xlsx));
-        XlsxCell cell;
-        QVERIFY(wb.readCell(SinseiCellMap::kInputSheet, QStringLiteral("C39"), &cell));
-        QCOMPARE(cell.value, QStringLiteral("山田邸新築工事"));
+        expectOutput(app.path(), 1, QStringLiteral("山田邸新築工事"));
     }
 
     void newerDatabaseIsRefusedBeforeAnythingChanges()
@@ -308,48 +315,30 @@ private slots:
         cfg.appDir = app.path();
         QVERIFY2(cfg.writeIni(app.path(), &error), qPrintable(error));
 
-        // The server as release 0.1 laid it out: the fixture's own tables and
-        // columns (minus the dropped ones), with the fixture's rows and IDs.
+        // The fixture's rows and IDs moved to the server, then the server put
+        // back into release 0.1's layout: no version table, and without the
+        // column and the code list that came later.
+        QTemporaryDir source;
+        copyFixture(source.path());
+        DataTransfer transfer;
+        QVERIFY2(transfer.toPostgres(source.path(), cfg, false), qPrintable(transfer.errorString()));
         QMap<DbFile, Dump> before;
         {
             Storage server(cfg);
             for (DbFile db : allDbFiles) {
-                QSqlDatabase p = server.connection(DbFile::Kakunin, &error);
+                QSqlDatabase p = server.connection(db, &error);
                 QVERIFY2(p.isValid(), qPrintable(error));
                 QSqlQuery q(p);
-                const QString schema = dbBaseName(db);
-                QVERIFY(q.exec(QStringLiteral("CREATE SCHEMA %1").arg(Storage::quote(schema))));
-                RawFile f(QStringLiteral(SD_FIXTURE_DIR "/") + dbFileName(db));
-                for (const QString& table : f.tables()) {
-                    if (table == kDroppedTable)
-                        continue;
-                    TableDef old{table, {}};
-                    QStringList cols{QStringLiteral("\"ID\" BIGSERIAL PRIMARY KEY")};
-                    QSqlQuery info(QStringLiteral("SELECT name, type FROM pragma_table_info('%1')").arg(table), f.db());
-                    while (info.next()) {
-                        const QString name = info.value(0).toString();
-                        const QString type = info.value(1).toString().toUpper();
-                        if (name == QLatin1String("ID") || name == kDroppedColumn)
-                            continue;
-                        const ColumnType ct = type == QLatin1String("INTEGER") ? ColumnType::Integer
-                                              : type == QLatin1String("REAL") ? ColumnType::Real
-                                                                              : ColumnType::Text;
-                        old.columns.append({name, ct, false});
-                        cols << Storage::quote(name) + (ct == ColumnType::Integer ? " BIGINT"
-                                                        : ct == ColumnType::Real  ? " DOUBLE PRECISION"
-                                                                                  : " TEXT");
-                    }
-                    QVERIFY(q.exec(QStringLiteral("CREATE TABLE %1 (%2)")
-                                       .arg(TableIo::qualifiedName(schema, table), cols.join(QLatin1String(", ")))));
-                    QVector<QVector<QVariant>> rows;
-                    QVERIFY(TableIo::readRows(f.db(), QString(), old, [&](const QVector<QVariant>& r) {
-                        rows.append(r);
-                        return true;
-                    }, nullptr));
-                    QSqlError e;
-                    QVERIFY2(TableIo::insertRows(p, schema, old, TableIo::columnNames(old), rows, &e), qPrintable(e.text()));
-                    before[db][table] = dump(p, schema, {table})[table];
-                }
+                QVERIFY(q.exec(QStringLiteral("DROP TABLE \"SchemaInfo\"")));
+                if (db == DbFile::Kakunin)
+                    QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
+                if (db == DbFile::MasterData)
+                    QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(kDroppedTable)));
+                QStringList tables;
+                for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
+                    if (t.name != kSchemaInfoTable && t.name != kDroppedTable)
+                        tables << t.name;
+                before[db] = dump(p, QString(), tables);
             }
         }
         QCOMPARE(before[DbFile::Kakunin][QStringLiteral("GAIYOU")].size(), 3);
@@ -389,16 +378,7 @@ private slots:
         for (DbFile db : allDbFiles)
             QCOMPARE(versionRows(s, db), 1);
 
-        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), app.filePath(QStringLiteral("確認申請.xlsx"))));
-        const QString xlsx = app.filePath(QStringLiteral("out.xlsx"));
-        const ProcessRun out = cli(app.path(), {QStringLiteral("output"), QStringLiteral("2"), QStringLiteral("0"),
-                                                QStringLiteral("--out"), xlsx});
-        QVERIFY2(out.code == 0, qPrintable(out.err));
-        XlsxWorkbook wb;
-        QVERIFY(wb.open(xlsx));
-        XlsxCell cell;
-        QVERIFY(wb.readCell(SinseiCellMap::kInputSheet, QStringLiteral("C39"), &cell));
-        QCOMPARE(cell.value, QStringLiteral("髙橋ビル増築工事（仮称）"));
+        expectOutput(app.path(), 2, QStringLiteral("髙橋ビル増築工事（仮称）"));
 
         {
             QSqlQuery q(s.connection(DbFile::PostDb, &error));
