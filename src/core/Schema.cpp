@@ -51,8 +51,8 @@ bool DatabaseSchema::parse(DbFile db, const QString& text, DatabaseSchema* out, 
         }
         if (s.tables.isEmpty())
             return fail(QStringLiteral("列の前に table 行が必要です"));
-        if (words.size() < 2 || words.size() > 3)
-            return fail(QStringLiteral("列は「名前 型 [index]」で書きます"));
+        if (words.size() < 2 || words.size() > 5)
+            return fail(QStringLiteral("列は「名前 型 [index] [default 値]」で書きます"));
         ColumnDef c;
         c.name = words[0];
         const QString type = words[1].toLower();
@@ -64,10 +64,21 @@ bool DatabaseSchema::parse(DbFile db, const QString& text, DatabaseSchema* out, 
             c.type = ColumnType::Real;
         else
             return fail(QStringLiteral("不明な型 %1").arg(words[1]));
-        if (words.size() == 3) {
-            if (words[2] != QLatin1String("index"))
-                return fail(QStringLiteral("不明な指定 %1").arg(words[2]));
-            c.indexed = true;
+        for (int w = 2; w < words.size(); ++w) {
+            if (words[w] == QLatin1String("index") && !c.indexed) {
+                c.indexed = true;
+            } else if (words[w] == QLatin1String("default") && w + 1 < words.size() && c.defaultValue.isEmpty()) {
+                c.defaultValue = words[++w];
+                bool ok = true;
+                if (c.type == ColumnType::Integer)
+                    c.defaultValue.toLongLong(&ok);
+                else if (c.type == ColumnType::Real)
+                    c.defaultValue.toDouble(&ok);
+                if (!ok)
+                    return fail(QStringLiteral("既定値 %1 は %2 型の値ではありません").arg(c.defaultValue, words[1]));
+            } else {
+                return fail(QStringLiteral("不明な指定 %1").arg(words[w]));
+            }
         }
         TableDef& t = s.tables.last();
         if (c.name.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 || t.column(c.name))
@@ -95,10 +106,10 @@ const DatabaseSchema& DatabaseSchema::builtIn(DbFile db)
     if (s.table(kSchemaInfoTable))
         qFatal("schema %s must not define %s itself", qPrintable(dbBaseName(db)), qPrintable(kSchemaInfoTable));
     s.tables.append(TableDef{kSchemaInfoTable,
-                             {{QStringLiteral("Version"), ColumnType::Integer, false},
-                              {QStringLiteral("Program"), ColumnType::Text, false},
-                              {QStringLiteral("UpgradedAt"), ColumnType::Text, false},
-                              {QStringLiteral("Layout"), ColumnType::Text, false}}});
+                             {{QStringLiteral("Version"), ColumnType::Integer, false, {}},
+                              {QStringLiteral("Program"), ColumnType::Text, false, {}},
+                              {QStringLiteral("UpgradedAt"), ColumnType::Text, false, {}},
+                              {QStringLiteral("Layout"), ColumnType::Text, false, {}}}});
     return cache.emplace(db, s).first->second;
 }
 

@@ -14,6 +14,9 @@ struct ColumnDef {
     QString name;
     ColumnType type = ColumnType::Text;
     bool indexed = false;
+    // What existing rows get when the column is added to a table, and new
+    // rows that leave it out; null when empty.
+    QString defaultValue;
 };
 
 struct TableDef {
@@ -36,7 +39,7 @@ struct DatabaseSchema {
     const TableDef* table(const QString& name) const;
 
     // Parses the text format: "table NAME" lines followed by indented
-    // "COLUMN TYPE [index]" lines; '#' starts a comment.
+    // "COLUMN TYPE [index] [default VALUE]" lines; '#' starts a comment.
     static bool parse(DbFile db, const QString& text, DatabaseSchema* out, QString* error);
     // The schema compiled into the program.
     static const DatabaseSchema& builtIn(DbFile db);

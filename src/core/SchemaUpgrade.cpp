@@ -95,7 +95,8 @@ QString layoutFingerprint(DbFile db)
     for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
         text += "table " + t.name.toUtf8() + '\n';
         for (const ColumnDef& c : t.columns)
-            text += c.name.toUtf8() + ' ' + QByteArray::number(static_cast<int>(c.type)) + (c.indexed ? " index\n" : "\n");
+            text += c.name.toUtf8() + ' ' + QByteArray::number(static_cast<int>(c.type)) + (c.indexed ? " index" : "")
+                    + " default " + c.defaultValue.toUtf8() + '\n';
     }
     const QString hex = QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().left(16));
     return cache.emplace(db, hex).first->second;

@@ -30,6 +30,19 @@ QString sqlType(ColumnType t, bool postgres)
     return QStringLiteral("TEXT");
 }
 
+// "NAME TYPE [DEFAULT literal]"; the parser has checked that a number
+// column's default is a number.
+QString columnSql(const ColumnDef& c, bool postgres)
+{
+    QString sql = quote(c.name) + QLatin1Char(' ') + sqlType(c.type, postgres);
+    if (c.defaultValue.isEmpty())
+        return sql;
+    QString literal = c.defaultValue;
+    if (c.type == ColumnType::Text)
+        literal = QLatin1Char('\'') + literal.replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+    return sql + QStringLiteral(" DEFAULT ") + literal;
+}
+
 ColumnType typeOf(const TableDef& t, const QString& column)
 {
     if (column.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
@@ -260,13 +273,19 @@ QVariant storedValue(const QVariant& v, ColumnType type, bool* ok)
 
 bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error, QStringList* created)
 {
+    return ensureTables(d, DatabaseSchema::builtIn(db), schema, error, created);
+}
+
+bool ensureTables(QSqlDatabase& d, const DatabaseSchema& layout, const QString& schema, QSqlError* error,
+                  QStringList* created)
+{
     const bool postgres = isPostgres(d);
     QSqlQuery q(d);
     auto run = [&](const QString& sql) { return q.exec(sql) || fail(error, q.lastError()); };
     Existing existing;
     if (postgres && !loadExisting(d, schema, &existing, error))
         return false;
-    for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
+    for (const TableDef& t : layout.tables) {
         const QString name = qualifiedName(schema, t.name);
         QStringList have = existing.columns.value(t.name);
         if (!postgres && !existingColumns(d, t.name, &have, error))
@@ -276,7 +295,7 @@ bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* 
             cols << (postgres ? QStringLiteral("\"ID\" BIGSERIAL PRIMARY KEY")
                               : QStringLiteral("\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT"));
             for (const ColumnDef& c : t.columns)
-                cols << quote(c.name) + QLatin1Char(' ') + sqlType(c.type, postgres);
+                cols << columnSql(c, postgres);
             if (!run(QStringLiteral("CREATE TABLE %1 (%2)").arg(name, cols.join(QLatin1String(", ")))))
                 return false;
             if (created)
@@ -286,7 +305,7 @@ bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* 
             for (const ColumnDef& c : t.columns) {
                 if (have.contains(c.name, Qt::CaseInsensitive))
                     continue;
-                if (!run(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3").arg(name, quote(c.name), sqlType(c.type, postgres))))
+                if (!run(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(name, columnSql(c, postgres))))
                     return false;
             }
         }

@@ -31,6 +31,9 @@ QString qualifiedName(const QString& schema, const QString& table);
 // caller's transaction. *created gets the names of the tables it made.
 bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error,
                   QStringList* created = nullptr);
+// The same for the tables of layout.
+bool ensureTables(QSqlDatabase& d, const DatabaseSchema& layout, const QString& schema, QSqlError* error,
+                  QStringList* created = nullptr);
 
 // The columns of a table: "ID" first, then the schema's columns.
 QStringList columnNames(const TableDef& t);

@@ -2,6 +2,7 @@
 #include "Recordset.h"
 #include "Schema.h"
 #include "Storage.h"
+#include "TableIo.h"
 #include "TestSupport.h"
 
 #include <QFile>
@@ -128,6 +129,8 @@ private slots:
         QTest::newRow("explicit ID") << "table T\n  ID integer\n" << "2行目";
         QTest::newRow("duplicate table") << "table T\ntable T\n" << "2行目";
         QTest::newRow("unknown flag") << "table T\n  A text unique\n" << "2行目";
+        QTest::newRow("default no number") << "table T\n  A integer default ja\n" << "2行目";
+        QTest::newRow("default without value") << "table T\n  A text default\n" << "2行目";
     }
     void schemaTextIsCheckedLineByLine()
     {
@@ -143,6 +146,37 @@ private slots:
         QCOMPARE(s.tables.size(), 1);
         QVERIFY(s.table(QStringLiteral("t"))->column(QStringLiteral("a"))->indexed);
         QCOMPARE(s.table(QStringLiteral("T"))->column(QStringLiteral("B"))->type, ColumnType::Real);
+    }
+
+    void addedColumnsGiveExistingRowsTheirDefault()
+    {
+        TempAppDir dir;
+        QString error;
+        QSqlDatabase d = dir.storage().connection(DbFile::OptionData, &error);
+        DatabaseSchema before, after;
+        QVERIFY(DatabaseSchema::parse(DbFile::OptionData, QStringLiteral("table Extra\n  Name text\n"), &before, &error));
+        QVERIFY(DatabaseSchema::parse(DbFile::OptionData,
+                                      QStringLiteral("table Extra\n  Name text\n  Port integer index default 587\n"
+                                                     "  Note text default 未設定\n  Rate real default 0.5\n"),
+                                      &after, &error));
+        QSqlError e;
+        QStringList created;
+        QVERIFY2(TableIo::ensureTables(d, before, QString(), &e, &created), qPrintable(e.text()));
+        QCOMPARE(created, QStringList{QStringLiteral("Extra")});
+        QSqlQuery q(d);
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO \"Extra\" (\"Name\") VALUES ('旧')")));
+        created.clear();
+        QVERIFY2(TableIo::ensureTables(d, after, QString(), &e, &created), qPrintable(e.text()));
+        QVERIFY(created.isEmpty());
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO \"Extra\" (\"Name\") VALUES ('新')")));
+        QVERIFY(q.exec(QStringLiteral("SELECT \"Name\", \"Port\", \"Note\", \"Rate\" FROM \"Extra\" ORDER BY \"ID\"")));
+        for (const char* name : {"旧", "新"}) {
+            QVERIFY(q.next());
+            QCOMPARE(q.value(0).toString(), QString::fromUtf8(name));
+            QCOMPARE(q.value(1).toLongLong(), 587);
+            QCOMPARE(q.value(2).toString(), QStringLiteral("未設定"));
+            QCOMPARE(q.value(3).toDouble(), 0.5);
+        }
     }
 
     void initCopiesTheProgramsDataFilesWithoutOverwriting()
