@@ -279,14 +279,32 @@ private slots:
             // The last database holds a value the server cannot take.
             QSqlQuery q(s.connection(DbFile::MailData, &error));
             QVERIFY(q.exec(QStringLiteral("INSERT INTO \"MailData\" (\"D_ID\") VALUES ('kein Wert')")));
+            // And a customer's name holds a NUL character (as older CSV imports stored them).
+            QSqlQuery c(s.connection(DbFile::SaleData, &error));
+            QVERIFY(c.exec(QStringLiteral("INSERT INTO \"UserMaster\" (\"ID\", \"Name\") VALUES (77, 'ok')")));
+            QVERIFY(c.prepare(QStringLiteral("INSERT INTO \"UserMaster\" (\"ID\", \"Name1\") VALUES (78, ?)")));
+            c.addBindValue(QStringLiteral("山") + QChar(0) + QStringLiteral("田"));
+            QVERIFY(c.exec());
         }
         TempAppDir server;
         fillRegister(server.storage(), 2);
         const auto before = fingerprints(server.storage());
         server.storage().closeAll();
-        const Run r = run(QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"),
-                                      QStringLiteral("--to-postgres"), QStringLiteral("--replace")}
-                          + serverOptions(server.storage().config()));
+        const QStringList migrate = QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"),
+                                                QStringLiteral("--to-postgres"), QStringLiteral("--replace")}
+                                    + serverOptions(server.storage().config());
+        Run r = run(migrate);
+        QVERIFY(r.code != 0);
+        // The refused value is named by database, table, row and column.
+        for (const char* part : {"saledata", "UserMaster", "ID 78", "Name1", "NUL"})
+            QVERIFY2(r.err.contains(QLatin1String(part)), qPrintable(r.err));
+        {
+            Storage s(localCfg);
+            QString error;
+            QSqlQuery c(s.connection(DbFile::SaleData, &error));
+            QVERIFY(c.exec(QStringLiteral("DELETE FROM \"UserMaster\" WHERE \"ID\" = 78")));
+        }
+        r = run(migrate);
         QVERIFY(r.code != 0);
         QVERIFY2(r.err.contains(QStringLiteral("kein Wert")) && r.err.contains(QStringLiteral("何も変更されていません")),
                  qPrintable(r.err));
