@@ -1,7 +1,5 @@
 #include "ShiftJis.h"
 
-#include <QList>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <iconv.h>
@@ -124,47 +122,28 @@ qint16 firstCharCode(const QString& text)
 
 bool decodeFile(const QByteArray& bytes, QString* text, Encoding* encoding, int* badLine)
 {
-    static const QByteArray bom("\xEF\xBB\xBF");
     if (badLine)
         *badLine = 0;
-    const bool hasBom = bytes.startsWith(bom);
-    const QByteArray body = hasBom ? bytes.mid(bom.size()) : bytes;
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString decoded = utf8.decode(body);
-    if (!utf8.hasError()) {
-        *text = decoded;
-        if (encoding)
-            *encoding = hasBom ? Encoding::Utf8Bom : Encoding::Utf8;
-        return true;
-    }
+    StreamDecoder decoder;
+    QString decoded;
+    const bool ok = decoder.decode(bytes, &decoded) && decoder.decode(QByteArray(), &decoded) && decoder.finish();
     if (encoding)
-        *encoding = hasBom ? Encoding::Utf8Bom : Encoding::Cp932;
-    if (hasBom) {
-        // A BOM says UTF-8; find the line that breaks that promise.
-        const QList<QByteArray> lines = body.split('\n');
-        for (int i = 0; i < lines.size(); ++i) {
-            QStringDecoder line(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            (void)line.decode(lines[i]);
-            if (line.hasError()) {
-                if (badLine)
-                    *badLine = i + 1;
-                break;
-            }
-        }
-        return false;
-    }
-    Converter cd("UTF-8", "CP932");
-    QByteArray out;
-    const char* in = body.constData();
-    size_t left = static_cast<size_t>(body.size());
-    if (cd.isValid() && cd.run(&in, &left, &out)) {
-        *text = QString::fromUtf8(out);
+        *encoding = decoder.encoding();
+    if (ok) {
+        *text = decoded;
         return true;
     }
-    // A CP932 trail byte is never a line feed, so counting line feeds
-    // before the bad byte gives its line.
-    if (badLine)
-        *badLine = static_cast<int>(body.left(in - body.constData()).count('\n')) + 1;
+    // The bad bytes lie on the line after the last break decoded before
+    // them; CR, LF and CRLF each end a line.
+    if (badLine) {
+        int line = 1;
+        for (qsizetype i = 0; i < decoded.size(); ++i) {
+            if (decoded.at(i) == QLatin1Char('\n')
+                || (decoded.at(i) == QLatin1Char('\r') && (i + 1 >= decoded.size() || decoded.at(i + 1) != QLatin1Char('\n'))))
+                ++line;
+        }
+        *badLine = line;
+    }
     return false;
 }
 
