@@ -19,6 +19,7 @@
 #include <zip.h>
 
 #include <cstdio>
+#include <limits>
 
 namespace Backup {
 
@@ -159,6 +160,8 @@ bool extractEntry(zip_t* z, const QString& entry, const QString& to, qint64 limi
     const zip_int64_t index = zip_name_locate(z, entry.toUtf8().constData(), ZIP_FL_ENC_UTF_8);
     if (index < 0)
         return fail(error, QStringLiteral("バックアップに %1 がありません。").arg(entry));
+    if (limit < 0)
+        return fail(error, QStringLiteral("バックアップの %1 の記録が正しくありません。").arg(entry));
     auto tooLarge = [&]() {
         return fail(error, QStringLiteral("バックアップの %1 が記録された大きさ（%2 バイト）を超えるため、復元しません"
                                           "（壊れているか、書き換えられたファイルです）。").arg(entry).arg(limit));
@@ -309,10 +312,16 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
     ok = ok && readManifest(z, &entries, error);
     if (ok) {
         // Unpacked, then copied into fresh files: twice the recorded sizes.
-        qint64 total = 0;
-        for (DbFile db : allDbFiles)
-            total += qMax<qint64>(0, entries.value(dbFileName(db)).size);
         const qint64 free = QStorageInfo(appDir).bytesAvailable();
+        qint64 total = 0;
+        for (DbFile db : allDbFiles) {
+            const qint64 size = entries.value(dbFileName(db)).size;
+            if (size < 0 || (free >= 0 && size > free)) {
+                total = std::numeric_limits<qint64>::max() / 2;
+                break;
+            }
+            total += size;
+        }
         if (free >= 0 && total * 2 > free)
             ok = fail(error, QStringLiteral("ディスクの空き容量が足りないため、復元できません（必要 %1 MB、空き %2 MB）。")
                                  .arg(total * 2 / (1 << 20) + 1)
