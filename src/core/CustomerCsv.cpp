@@ -270,6 +270,11 @@ bool RecordReader::next(QString* record, int* line)
     auto lineBreak = [this]() {
         const bool cr = m_text.at(m_pos) == QLatin1Char('\r');
         ++m_pos;
+        if (m_line == std::numeric_limits<int>::max()) {
+            fail(QStringLiteral("%1 行を超えるファイルは読み込めません。ファイルを分けてください。").arg(m_line));
+            m_pos = m_text.size();
+            return;
+        }
         ++m_line;
         if (cr && peek(0) == '\n')
             ++m_pos;
