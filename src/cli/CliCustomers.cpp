@@ -112,6 +112,10 @@ int importCustomers(CliContext& c, const QString& path, const QStringList& optio
         c.err << QStringLiteral("読み込みを中止しました。顧客は登録されていません。") << Qt::endl << import.errorString() << Qt::endl;
         return 1;
     }
+    if (import.removedControls() > 0)
+        c.err << QStringLiteral("制御文字（NUL など）%1 字は顧客の項目に使えないため、取り除いて登録しました。")
+                     .arg(import.removedControls())
+              << Qt::endl;
     c.out << added << Qt::endl;
     return 0;
 }

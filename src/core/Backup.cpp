@@ -14,11 +14,13 @@
 #include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QStorageInfo>
 #include <QTemporaryDir>
 
 #include <zip.h>
 
 #include <cstdio>
+#include <limits>
 
 namespace Backup {
 
@@ -62,6 +64,8 @@ bool checkFile(const QString& path, DbFile db, bool upgrade, QString* error)
     {
         QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         d.setDatabaseName(path);
+        if (!upgrade)
+            d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         QStringList problems;
         QSqlError e;
         if (!d.open()) {
@@ -147,11 +151,26 @@ bool writeArchive(const QString& folder, const QString& archive, const QByteArra
     return true;
 }
 
-bool extractEntry(zip_t* z, const QString& entry, const QString& to, QString* error)
+// Unpacks one entry, never more than limit bytes (the size the manifest
+// records): an entry that claims or turns out to be larger is refused as
+// soon as it says so or passes the limit, so a small archive cannot fill
+// the disk.
+bool extractEntry(zip_t* z, const QString& entry, const QString& to, qint64 limit, QString* error)
 {
     const zip_int64_t index = zip_name_locate(z, entry.toUtf8().constData(), ZIP_FL_ENC_UTF_8);
     if (index < 0)
         return fail(error, QStringLiteral("バックアップに %1 がありません。").arg(entry));
+    if (limit < 0)
+        return fail(error, QStringLiteral("バックアップの %1 の記録が正しくありません。").arg(entry));
+    auto tooLarge = [&]() {
+        return fail(error, QStringLiteral("バックアップの %1 が記録された大きさ（%2 バイト）を超えるため、復元しません"
+                                          "（壊れているか、書き換えられたファイルです）。").arg(entry).arg(limit));
+    };
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat_index(z, static_cast<zip_uint64_t>(index), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)
+        && st.size > static_cast<zip_uint64_t>(limit))
+        return tooLarge();
     zip_file_t* f = zip_fopen_index(z, static_cast<zip_uint64_t>(index), 0);
     if (!f)
         return fail(error, QStringLiteral("バックアップの %1 を読めません: %2").arg(entry, zipError(z)));
@@ -161,19 +180,27 @@ bool extractEntry(zip_t* z, const QString& entry, const QString& to, QString* er
         return fail(error, QStringLiteral("「%1」に書き込めません。").arg(to));
     }
     QByteArray buffer(1 << 16, Qt::Uninitialized);
+    qint64 written = 0;
     bool ok = true;
     for (;;) {
-        const zip_int64_t n = zip_fread(f, buffer.data(), static_cast<zip_uint64_t>(buffer.size()));
+        // One byte more than the limit allows shows that there is more.
+        const qint64 want = qMin<qint64>(buffer.size(), limit - written + 1);
+        const zip_int64_t n = zip_fread(f, buffer.data(), static_cast<zip_uint64_t>(want));
         if (n < 0) {
             ok = fail(error, QStringLiteral("バックアップの %1 が壊れています。").arg(entry));
             break;
         }
         if (n == 0)
             break;
+        if (written + n > limit) {
+            ok = tooLarge();
+            break;
+        }
         if (out.write(buffer.constData(), n) != n) {
             ok = fail(error, QStringLiteral("「%1」に書き込めません（ディスクの空き容量を確認してください）。").arg(to));
             break;
         }
+        written += n;
     }
     zip_fclose(f);
     if (!out.flush())
@@ -283,25 +310,54 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
     QTemporaryDir staging(appDir + QStringLiteral("/.shinseidesk-restore-XXXXXX"));
     bool ok = staging.isValid() || fail(error, QStringLiteral("「%1」に作業用フォルダを作成できません。").arg(appDir));
     ok = ok && readManifest(z, &entries, error);
+    if (ok) {
+        // Unpacked, then copied into fresh files: twice the recorded sizes.
+        const qint64 free = QStorageInfo(appDir).bytesAvailable();
+        qint64 total = 0;
+        for (DbFile db : allDbFiles) {
+            const qint64 size = entries.value(dbFileName(db)).size;
+            if (size < 0 || (free >= 0 && size > free)) {
+                total = std::numeric_limits<qint64>::max() / 2;
+                break;
+            }
+            total += size;
+        }
+        if (free >= 0 && total * 2 > free)
+            ok = fail(error, QStringLiteral("ディスクの空き容量が足りないため、復元できません（必要 %1 MB、空き %2 MB）。")
+                                 .arg(total * 2 / (1 << 20) + 1)
+                                 .arg(free / (1 << 20)));
+    }
     for (DbFile db : allDbFiles) {
         if (!ok)
             break;
         const QString path = staging.filePath(dbFileName(db));
         FileEntry got;
-        ok = extractEntry(z, dbFileName(db), path, error) && fileDigest(path, &got);
         const FileEntry& want = entries.value(dbFileName(db));
+        ok = extractEntry(z, dbFileName(db), path, want.size, error) && fileDigest(path, &got);
         if (ok && (got.size != want.size || got.sha256 != want.sha256))
             ok = fail(error, QStringLiteral("バックアップの %1 が記録と一致しません（破損しています）。").arg(dbFileName(db)));
-        ok = ok && checkFile(path, db, true, error);
+        ok = ok && checkFile(path, db, false, error);
     }
     zip_discard(z);
     if (!ok)
         return false;
 
+    // Only the program's own schema comes back: the archive's files are
+    // read, never put in place, so a trigger, view or table that someone
+    // added to a backup cannot act on the office's data.
+    const QString clean = staging.filePath(QStringLiteral("schema"));
+    QStringList leftOut;
+    {
+        DataTransfer transfer;
+        if (!QDir().mkpath(clean) || !transfer.copyOwnSchema(staging.path(), clean, &leftOut))
+            return fail(error, QStringLiteral("バックアップのデータを取り出せません: %1").arg(transfer.errorString()));
+    }
     QStringList lines;
+    for (const QString& l : leftOut)
+        lines << QStringLiteral("復元しなかったもの（このプログラムのものではありません）: %1").arg(l);
     if (config.engine == StorageConfig::Engine::PostgreSQL) {
         DataTransfer transfer;
-        if (!transfer.toPostgres(staging.path(), config, true))
+        if (!transfer.toPostgres(clean, config, true))
             return fail(error, transfer.errorString());
         for (const DataTransfer::TableResult& r : transfer.results())
             if (r.rows > 0)
@@ -332,7 +388,7 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
         }
     }
     for (DbFile db : allDbFiles) {
-        const QString from = staging.filePath(dbFileName(db));
+        const QString from = QDir(clean).filePath(dbFileName(db));
         const QString to = QDir(appDir).filePath(dbFileName(db));
         if (!QFile::rename(from, to)) {
             undo(moves);
@@ -340,7 +396,7 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
             return fail(error, QStringLiteral("%1 を置けません。何も変更していません。").arg(to));
         }
         moves.append({from, to});
-        lines << QStringLiteral("%1\t%2 バイト").arg(dbFileName(db)).arg(entries.value(dbFileName(db)).size);
+        lines << QStringLiteral("%1\t%2 バイト").arg(dbFileName(db)).arg(QFileInfo(to).size());
     }
     lines << QStringLiteral("以前のファイル: %1").arg(keep);
     if (report)

@@ -8,7 +8,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include <limits>
+
 namespace {
+
+constexpr int kBatchRows = 2000;  // customers written per insert
 
 bool isBlank(QChar c)
 {
@@ -180,6 +184,169 @@ bool exportFile(Storage& storage, const QString& path, bool utf8, int* rows, int
     return true;
 }
 
+
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+constexpr qint64 kPiece = 64 * 1024;  // bytes read at a time
+
+bool isControl(QChar c)
+{
+    return c.unicode() < 0x20 && c != QLatin1Char('\t');
+}
+
+}  // namespace
+
+RecordReader::RecordReader(const QString& path)
+    : m_path(path)
+    , m_file(path)
+{
+    if (!m_file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("ファイル「%1」を開けません: %2").arg(path, m_file.errorString()));
+}
+
+bool RecordReader::fail(const QString& message)
+{
+    if (m_error.isEmpty())
+        m_error = message;
+    return false;
+}
+
+bool RecordReader::fill()
+{
+    while (m_error.isEmpty()) {
+        if (m_undecodable) {
+            // Everything before the bad bytes has been consumed: they lie on this line.
+            const QString what = m_decoder.encoding() == ShiftJis::Encoding::Utf8Bom
+                                     ? QStringLiteral("UTF-8 として読めない文字があります（ファイルの先頭に UTF-8 の印（BOM）が"
+                                                      "ありますが、本文は UTF-8 ではありません）。")
+                                     : QStringLiteral("文字コード（Shift_JIS または UTF-8）として読めない文字があります。");
+            return fail(QStringLiteral("%1 行目: %2").arg(m_line).arg(what));
+        }
+        if (m_eof)
+            return false;
+        // Consumed text goes, so the buffer holds about one piece and one record.
+        if (m_pos > kPiece) {
+            m_text.remove(0, m_pos);
+            m_pos = 0;
+        }
+        const QByteArray piece = m_file.read(kPiece);
+        if (piece.isEmpty() && m_file.error() != QFileDevice::NoError)
+            return fail(QStringLiteral("ファイル「%1」を読めません: %2").arg(m_path, m_file.errorString()));
+        const qsizetype before = m_text.size();
+        if (!m_decoder.decode(piece, &m_text))
+            m_undecodable = true;
+        if (piece.isEmpty()) {
+            m_eof = true;
+            if (!m_decoder.finish())
+                m_undecodable = true;  // the file ends inside a character
+        }
+        if (m_text.size() > before)
+            return true;
+    }
+    return false;
+}
+
+int RecordReader::peek(qsizetype offset)
+{
+    while (m_pos + offset >= m_text.size())
+        if (!fill())
+            return -1;
+    return m_text.at(m_pos + offset).unicode();
+}
+
+bool RecordReader::next(QString* record, int* line)
+{
+    record->clear();
+    const int quoteChar = '"';
+    auto endsField = [this](qsizetype from) {
+        int c = peek(from);
+        while (c == ' ' || c == '\t')
+            c = peek(++from);
+        return c == -1 || c == ',' || c == '\r' || c == '\n';
+    };
+    // Consumes the line break at m_pos; CRLF is one.
+    auto lineBreak = [this]() {
+        const bool cr = m_text.at(m_pos) == QLatin1Char('\r');
+        ++m_pos;
+        if (m_line == std::numeric_limits<int>::max()) {
+            fail(QStringLiteral("%1 行を超えるファイルは読み込めません。ファイルを分けてください。").arg(m_line));
+            m_pos = m_text.size();
+            return;
+        }
+        ++m_line;
+        if (cr && peek(0) == '\n')
+            ++m_pos;
+    };
+    *line = m_line;
+    // Characters read for this record, the removed ones too: a file of
+    // nothing but NUL bytes must end as surely as one of letters.
+    qsizetype read = 0;
+    bool quoted = false;
+    bool fieldStart = true;
+    for (;;) {
+        if (read > kMaxRecord)
+            return fail(QStringLiteral("%1 行目: 1 件のデータが長すぎます（%2 文字を超えています）。改行のないファイルや、"
+                                       "閉じていない引用符（\"）がないか確かめてください。")
+                            .arg(*line)
+                            .arg(kMaxRecord));
+        const int c = peek(0);
+        if (c == -1) {
+            if (!m_error.isEmpty())
+                return false;
+            return !record->isEmpty();
+        }
+        ++read;
+        const QChar ch(static_cast<char16_t>(c));
+        if (c == '\r' || c == '\n') {
+            lineBreak();
+            if (!quoted) {
+                if (!record->isEmpty())
+                    return true;
+                *line = m_line;  // an empty line is no customer
+                read = 0;
+                fieldStart = true;
+                continue;
+            }
+            record->append(QLatin1Char('\n'));
+            continue;
+        }
+        ++m_pos;
+        if (isControl(ch)) {
+            ++m_removed;
+            continue;
+        }
+        if (!quoted) {
+            if (c == quoteChar && fieldStart)
+                quoted = true;
+            else if (c == ',')
+                fieldStart = true;
+            else if (c != ' ' && c != '\t')
+                fieldStart = false;
+            record->append(ch);
+            continue;
+        }
+        record->append(ch);
+        if (c != quoteChar)
+            continue;
+        // The rules of splitLine(): a quote before the field's end closes
+        // it, "" is one quote (and may close it too), any other is kept.
+        if (endsField(0)) {
+            quoted = false;
+            fieldStart = false;
+        } else if (peek(0) == quoteChar) {
+            record->append(QLatin1Char('"'));
+            ++m_pos;
+            ++read;
+            if (endsField(0)) {
+                quoted = false;
+                fieldStart = false;
+            }
+        }
+    }
+}
+
 }  // namespace CustomerCsv
 
 // ---------------------------------------------------------------- import
@@ -275,7 +442,9 @@ bool CustomerImport::fail(const QString& message)
 
 bool CustomerImport::load(const QString& path)
 {
-    m_lines.clear();
+    m_path.clear();
+    m_records = 0;
+    m_removed = 0;
     m_first.clear();
     m_targets.clear();
     m_ticked.clear();
@@ -283,37 +452,35 @@ bool CustomerImport::load(const QString& path)
     m_skipFirst = false;
     m_error.clear();
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("ファイル「%1」を開けません: %2").arg(path, file.errorString()));
-    QString text;
-    int badLine = 0;
-    if (!ShiftJis::decodeFile(file.readAll(), &text, &m_encoding, &badLine))
-        return fail(QStringLiteral("%1 行目: 文字コード（Shift_JIS または UTF-8）として読めない文字があります。").arg(badLine));
-
-    const QStringList raw = text.split(QLatin1Char('\n'));
-    m_lines.reserve(raw.size());
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        QString line = raw[i];
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        // An empty line is no customer (a file ends with one after its last CRLF).
-        if (line.isEmpty())
-            continue;
-        Line l;
-        l.number = static_cast<int>(i) + 1;
+    CustomerCsv::RecordReader reader(path);
+    QString record;
+    int line = 0;
+    QStringList fields;
+    while (reader.next(&record, &line)) {
         QString problem;
-        if (!CustomerCsv::splitLine(line, &l.fields, &problem)) {
-            m_lines.clear();
-            return fail(QStringLiteral("%1 行目: %2").arg(l.number).arg(problem));
+        if (!CustomerCsv::splitLine(record, &fields, &problem)) {
+            m_first.clear();
+            m_records = 0;
+            return fail(QStringLiteral("%1 行目: %2").arg(line).arg(problem));
         }
-        m_lines.append(std::move(l));
+        if (m_records == 0)
+            m_first = fields;
+        if (m_records == std::numeric_limits<int>::max())
+            return fail(QStringLiteral("%1 行目: 行が多すぎます。ファイルを分けて読み込んでください。").arg(line));
+        ++m_records;
     }
-    if (m_lines.isEmpty())
+    m_encoding = reader.encoding();
+    if (!reader.errorString().isEmpty()) {
+        m_first.clear();
+        m_records = 0;
+        return fail(reader.errorString());
+    }
+    m_path = path;
+    m_removed = reader.removedControls();
+    if (m_records == 0)
         return true;
     // The assignment list is built from the file's first line; an empty
     // first line has nothing to assign, so the first line with text serves.
-    m_first = m_lines.first().fields;
     m_targets.fill(0, m_first.size());
     m_ticked.fill(false, m_first.size());
     for (qsizetype c = 0; c < m_first.size(); ++c) {
@@ -345,14 +512,15 @@ void CustomerImport::setTicked(int column, bool ticked)
 
 int CustomerImport::rowsToImport() const
 {
-    const int n = static_cast<int>(m_lines.size());
-    return m_skipFirst && n > 0 ? n - 1 : n;
+    return m_skipFirst && m_records > 0 ? m_records - 1 : m_records;
 }
 
 bool CustomerImport::run(qint64 folderId, int* added)
 {
     *added = 0;
     m_error.clear();
+    if (rowsToImport() == 0)
+        return true;
     // Target column of each ticked file column; a later column with the
     // same target overwrites an earlier one, as writing them in turn would.
     QStringList columns;
@@ -375,10 +543,36 @@ bool CustomerImport::run(qint64 folderId, int* added)
     if (folderId > 0)
         columns << QStringLiteral("U_No");
 
+    // One transaction around every batch: all customers or none.
+    Transaction tx(m_storage, DbFile::SaleData);
+    if (!tx.isActive())
+        return fail(tx.errorString());
+    CustomerCsv::RecordReader reader(m_path);
     QVector<QVector<QVariant>> rows;
-    rows.reserve(rowsToImport());
-    for (qsizetype i = m_skipFirst ? 1 : 0; i < m_lines.size(); ++i) {
-        const QStringList& fields = m_lines[i].fields;
+    rows.reserve(kBatchRows);
+    int count = 0;
+    QString error;
+    auto flush = [&]() {
+        if (!rows.isEmpty() && !m_storage.bulkInsert(DbFile::SaleData, QStringLiteral("UserMaster"), columns, rows, &error))
+            return false;
+        count += static_cast<int>(rows.size());
+        rows.clear();
+        return true;
+    };
+    QString record;
+    int line = 0;
+    QStringList fields;
+    bool first = true;
+    while (reader.next(&record, &line)) {
+        QString problem;
+        // The file was read through once; it may have changed since.
+        if (!CustomerCsv::splitLine(record, &fields, &problem))
+            return fail(QStringLiteral("%1 行目: %2").arg(line).arg(problem));
+        if (first && m_skipFirst) {
+            first = false;
+            continue;
+        }
+        first = false;
         QVector<QVariant> row(columns.size(), QString());
         for (const auto& [fileColumn, slot] : sources)
             row[slot] = fields.value(fileColumn);
@@ -386,12 +580,15 @@ bool CustomerImport::run(qint64 folderId, int* added)
         if (folderId > 0)
             row[nameSlot + 1] = folderId;
         rows.append(std::move(row));
+        if (rows.size() >= kBatchRows && !flush())
+            return fail(error);
     }
-    if (rows.isEmpty())
-        return true;
-    QString error;
-    if (!m_storage.bulkInsert(DbFile::SaleData, QStringLiteral("UserMaster"), columns, rows, &error))
+    if (!reader.errorString().isEmpty())
+        return fail(reader.errorString());
+    if (!flush())
         return fail(error);
-    *added = static_cast<int>(rows.size());
+    if (!tx.commit())
+        return fail(tx.errorString());
+    *added = count;
     return true;
 }

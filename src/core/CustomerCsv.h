@@ -2,6 +2,7 @@
 
 #include "ShiftJis.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -31,6 +32,51 @@ bool splitLine(const QString& line, QStringList* fields, QString* problem = null
 // as '?').
 bool exportFile(Storage& storage, const QString& path, bool utf8, int* rows, int* unmappable, QString* error);
 
+// Reads a CSV file record by record, a piece at a time, so that a file of
+// any size (or no file at all: a device, binary data) costs bounded memory.
+// Records end at CR, LF or CRLF; a line break inside a quoted field (as
+// Excel writes a cell with Alt+Enter) belongs to the field, by the same
+// quote rules as splitLine(), and is kept as LF.
+//
+// Control characters other than tab and that line break are taken out of
+// the text: no one types them, PostgreSQL refuses NUL in text, and the
+// workbooks' XML cannot hold them, so a stored one would break a later
+// migration or output far from its cause. They are counted, so that the
+// user is told.
+class RecordReader {
+public:
+    // A record longer than this is no customer but a file that is not CSV
+    // (no line ends, or an unclosed quote that swallows the rest).
+    static constexpr int kMaxRecord = 64 * 1024;  // characters
+
+    explicit RecordReader(const QString& path);
+
+    // The next non-empty record without its line end, and the 1-based line
+    // of the file it starts on. False at the end of the file, or on an
+    // error: then errorString() names the line.
+    bool next(QString* record, int* line);
+
+    ShiftJis::Encoding encoding() const { return m_decoder.encoding(); }
+    int removedControls() const { return m_removed; }
+    const QString& errorString() const { return m_error; }
+
+private:
+    int peek(qsizetype offset);  // the character at m_pos + offset, -1 at the end
+    bool fill();
+    bool fail(const QString& message);
+
+    QString m_path;
+    QFile m_file;
+    ShiftJis::StreamDecoder m_decoder;
+    QString m_text;  // decoded and not yet consumed from m_pos on
+    qsizetype m_pos = 0;
+    int m_line = 1;
+    int m_removed = 0;
+    bool m_eof = false;
+    bool m_undecodable = false;
+    QString m_error;
+};
+
 }  // namespace CustomerCsv
 
 // A customer field a file column can go into.
@@ -56,9 +102,10 @@ public:
 
     explicit CustomerImport(Storage& storage);
 
-    // Reads a UTF-8 (with or without BOM) or CP932 file and splits every
-    // line. A line that does not decode or split fails the load with its
-    // line number in errorString(). Assigns targets from the first line.
+    // Reads a UTF-8 (with or without BOM) or CP932 file through to its end
+    // and splits every record, keeping only the first one and the count. A
+    // record that does not decode, split or fit fails the load with its
+    // line number in errorString(). Assigns targets from the first record.
     bool load(const QString& path);
 
     ShiftJis::Encoding encoding() const { return m_encoding; }
@@ -77,27 +124,26 @@ public:
     void setSkipFirstLine(bool skip) { m_skipFirst = skip; }
     // The lines the run would add.
     int rowsToImport() const;
+    // Control characters the file's fields held, left out of the customers.
+    int removedControls() const { return m_removed; }
 
     // Adds one customer per line, all in one transaction: the ticked
     // columns into their targets (a later column wins over an earlier one
     // with the same target), Name = 姓 followed directly by 名, and the
-    // folder in the first slot when folderId > 0. Nothing stays behind when
-    // it fails.
+    // folder in the first slot when folderId > 0. The file is read again,
+    // in batches. Nothing stays behind when it fails.
     bool run(qint64 folderId, int* added);
 
     const QString& errorString() const { return m_error; }
 
 private:
-    struct Line {
-        int number = 0;  // 1-based line of the file
-        QStringList fields;
-    };
-
     bool fail(const QString& message);
 
     Storage& m_storage;
     ShiftJis::Encoding m_encoding = ShiftJis::Encoding::Utf8;
-    QVector<Line> m_lines;
+    QString m_path;
+    int m_records = 0;
+    int m_removed = 0;
     QStringList m_first;
     QVector<int> m_targets;
     QVector<bool> m_ticked;

@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -20,14 +22,17 @@ QAtomicInt g_connections;
 // memory twice over.
 constexpr int kBatchRows = 5000;
 
-// A new SQLite file written by a transfer; the connection goes with the object.
+// A new SQLite file written by a transfer, or (readOnly) a source file
+// that nothing may change; the connection goes with the object.
 class NewSqliteFile {
 public:
-    explicit NewSqliteFile(const QString& path)
+    explicit NewSqliteFile(const QString& path, bool readOnly = false)
         : m_name(QStringLiteral("sdtransfer_%1").arg(g_connections.fetchAndAddRelaxed(1)))
     {
         m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
         m_db.setDatabaseName(path);
+        if (readOnly)
+            m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
         m_open = m_db.open();
     }
     ~NewSqliteFile()
@@ -308,5 +313,116 @@ bool DataTransfer::toSqlite(const StorageConfig& sourceConfig, const QString& ta
         }
         moved << to;
     }
+    return true;
+}
+
+bool DataTransfer::copyOwnSchema(const QString& sourceDir, const QString& targetDir, QStringList* leftOut)
+{
+    m_results.clear();
+    m_error.clear();
+    QStringList left;
+    for (DbFile db : allDbFiles) {
+        const QString name = dbFileName(db);
+        NewSqliteFile from(QDir(sourceDir).filePath(name), true);
+        if (!from.isOpen())
+            return fail(describePlain(name, from.db().lastError()));
+        NewSqliteFile to(QDir(targetDir).filePath(name));
+        if (!to.isOpen())
+            return fail(describePlain(QDir(targetDir).filePath(name), to.db().lastError()));
+
+        // What the source holds: its tables (by name, as SQLite compares
+        // them) with their columns, and everything else by kind.
+        QSqlQuery q(from.db());
+        QHash<QString, QString> tableOf;          // lower-case name → name
+        QHash<QString, QStringList> columnsOf;    // name → columns
+        QVector<QPair<QString, QString>> others;  // type, name
+        if (!q.exec(QStringLiteral("SELECT type, name FROM sqlite_master WHERE name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
+                                   "ORDER BY type, name")))
+            return fail(describePlain(name, q.lastError()));
+        while (q.next()) {
+            const QString type = q.value(0).toString();
+            const QString n = q.value(1).toString();
+            if (type == QLatin1String("table"))
+                tableOf.insert(n.toLower(), n);
+            else
+                others.append({type, n});
+        }
+        for (const QString& t : tableOf) {
+            QSqlQuery c(from.db());
+            c.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+            c.addBindValue(t);
+            if (!c.exec())
+                return fail(describePlain(name, c.lastError()));
+            while (c.next())
+                columnsOf[t] << c.value(0).toString();
+        }
+
+        QSqlError e;
+        if (!to.db().transaction() || !TableIo::ensureTables(to.db(), db, QString(), &e))
+            return fail(describePlain(name, e.isValid() ? e : to.db().lastError()));
+        QSet<QString> known;
+        for (const TableDef& def : DatabaseSchema::builtIn(db).tables) {
+            known.insert(def.name.toLower());
+            const QString source = tableOf.value(def.name.toLower());
+            if (source.isEmpty())
+                continue;
+            const QStringList have = columnsOf.value(source);
+            auto has = [&have](const QString& column) {
+                for (const QString& h : have)
+                    if (h.compare(column, Qt::CaseInsensitive) == 0)
+                        return true;
+                return false;
+            };
+            if (!has(QStringLiteral("ID")))
+                return fail(QStringLiteral("%1 のテーブル %2 に列 ID がありません（ShinseiDesk のデータベースではないか、"
+                                           "壊れています）。").arg(name, def.name));
+            TableDef present{def.name, {}};
+            for (const ColumnDef& c : def.columns)
+                if (has(c.name))
+                    present.columns << c;
+            for (const QString& h : have)
+                if (h.compare(QLatin1String("ID"), Qt::CaseInsensitive) != 0 && !def.column(h))
+                    left << QStringLiteral("%1: 列 %2.%3").arg(name, def.name, h);
+            TableIo::Digest before, after;
+            QSqlError readError, writeError;
+            qint64 counter = 0;
+            if (!copyTable(from.db(), QString(), to.db(), QString(), present, &before, &readError, &writeError)
+                || !TableIo::idCounter(from.db(), QString(), source, &counter, &readError)
+                || !TableIo::setIdCounter(to.db(), QString(), def.name, counter, &writeError)
+                || !TableIo::digest(to.db(), QString(), present, &after, &writeError))
+                return fail(describePlain(name, readError.isValid() ? readError : writeError));
+            if (before != after)
+                return fail(QStringLiteral("テーブル %1.%2 の照合に失敗しました（%3 行 %4、%5 行 %6）。")
+                                .arg(name, def.name)
+                                .arg(before.rows)
+                                .arg(before.hex())
+                                .arg(after.rows)
+                                .arg(after.hex()));
+            m_results.append({db, def.name, after.rows, after.hex()});
+        }
+        for (const QString& t : tableOf)
+            if (!known.contains(t.toLower()))
+                left << QStringLiteral("%1: テーブル %2").arg(name, t);
+        // Indexes the program makes itself are made afresh; any other
+        // index, and every trigger and view, stays behind.
+        QSet<QString> ownIndexes;
+        QSqlQuery own(to.db());
+        if (own.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'")))
+            while (own.next())
+                ownIndexes.insert(own.value(0).toString().toLower());
+        for (const auto& [type, n] : others) {
+            if (type == QLatin1String("index") && ownIndexes.contains(n.toLower()))
+                continue;
+            const QString kind = type == QLatin1String("index")     ? QStringLiteral("インデックス")
+                                 : type == QLatin1String("trigger") ? QStringLiteral("トリガー")
+                                 : type == QLatin1String("view")    ? QStringLiteral("ビュー")
+                                                                    : type;
+            left << QStringLiteral("%1: %2 %3").arg(name, kind, n);
+        }
+        if (!to.db().commit())
+            return fail(describePlain(name, to.db().lastError()));
+    }
+    if (leftOut)
+        *leftOut = left;
     return true;
 }

@@ -35,6 +35,16 @@ public:
     // consistent snapshot. targetDir must not hold any of the seven files.
     bool toSqlite(const StorageConfig& source, const QString& targetDir);
 
+    // The SQLite files of sourceDir (opened read-only) → new files in
+    // targetDir that hold the program's own schema and nothing else: the
+    // built-in tables and columns, with the source's rows, IDs and
+    // auto-number counters, checked by fingerprint. Whatever else the
+    // source holds — tables and columns the program does not know,
+    // triggers, views, indexes of its own — stays behind and is named in
+    // *leftOut. A built-in table or column the source lacks (an older
+    // file) starts empty.
+    bool copyOwnSchema(const QString& sourceDir, const QString& targetDir, QStringList* leftOut);
+
     const QVector<TableResult>& results() const { return m_results; }
     const QString& errorString() const { return m_error; }
 

@@ -1,7 +1,5 @@
 #include "ShiftJis.h"
 
-#include <QList>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <iconv.h>
@@ -124,48 +122,125 @@ qint16 firstCharCode(const QString& text)
 
 bool decodeFile(const QByteArray& bytes, QString* text, Encoding* encoding, int* badLine)
 {
-    static const QByteArray bom("\xEF\xBB\xBF");
     if (badLine)
         *badLine = 0;
-    const bool hasBom = bytes.startsWith(bom);
-    const QByteArray body = hasBom ? bytes.mid(bom.size()) : bytes;
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString decoded = utf8.decode(body);
-    if (!utf8.hasError()) {
-        *text = decoded;
-        if (encoding)
-            *encoding = hasBom ? Encoding::Utf8Bom : Encoding::Utf8;
-        return true;
-    }
+    StreamDecoder decoder;
+    QString decoded;
+    const bool ok = decoder.decode(bytes, &decoded) && decoder.decode(QByteArray(), &decoded) && decoder.finish();
     if (encoding)
-        *encoding = hasBom ? Encoding::Utf8Bom : Encoding::Cp932;
-    if (hasBom) {
-        // A BOM says UTF-8; find the line that breaks that promise.
-        const QList<QByteArray> lines = body.split('\n');
-        for (int i = 0; i < lines.size(); ++i) {
-            QStringDecoder line(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-            (void)line.decode(lines[i]);
-            if (line.hasError()) {
-                if (badLine)
-                    *badLine = i + 1;
-                break;
-            }
-        }
-        return false;
-    }
-    Converter cd("UTF-8", "CP932");
-    QByteArray out;
-    const char* in = body.constData();
-    size_t left = static_cast<size_t>(body.size());
-    if (cd.isValid() && cd.run(&in, &left, &out)) {
-        *text = QString::fromUtf8(out);
+        *encoding = decoder.encoding();
+    if (ok) {
+        *text = decoded;
         return true;
     }
-    // A CP932 trail byte is never a line feed, so counting line feeds
-    // before the bad byte gives its line.
-    if (badLine)
-        *badLine = static_cast<int>(body.left(in - body.constData()).count('\n')) + 1;
+    // The bad bytes lie on the line after the last break decoded before
+    // them; CR, LF and CRLF each end a line.
+    if (badLine) {
+        int line = 1;
+        for (qsizetype i = 0; i < decoded.size(); ++i) {
+            if (decoded.at(i) == QLatin1Char('\n')
+                || (decoded.at(i) == QLatin1Char('\r') && (i + 1 >= decoded.size() || decoded.at(i + 1) != QLatin1Char('\n'))))
+                ++line;
+        }
+        *badLine = line;
+    }
     return false;
+}
+
+namespace {
+
+iconv_t openDecoder(Encoding e)
+{
+    return iconv_open("UTF-8", e == Encoding::Cp932 ? "CP932" : "UTF-8");
+}
+
+bool isAscii(const char* p, qsizetype n)
+{
+    for (qsizetype i = 0; i < n; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+StreamDecoder::StreamDecoder() = default;
+
+StreamDecoder::~StreamDecoder()
+{
+    if (m_cd && m_cd != reinterpret_cast<void*>(-1))
+        iconv_close(static_cast<iconv_t>(m_cd));
+}
+
+bool StreamDecoder::decode(const QByteArray& piece, QString* out)
+{
+    m_pending += piece;
+    if (!m_started) {
+        static const QByteArray bom("\xEF\xBB\xBF");
+        // Too short to tell a BOM yet: wait for more, unless the file ends here.
+        if (m_pending.size() < bom.size() && bom.startsWith(m_pending) && !piece.isEmpty())
+            return true;
+        m_started = true;
+        if (m_pending.startsWith(bom)) {
+            m_pending.remove(0, bom.size());
+            m_encoding = Encoding::Utf8Bom;
+            m_onlyAscii = false;  // the BOM is a promise: no falling back
+        } else {
+            iconv_t probe = openDecoder(Encoding::Utf8);
+            if (probe == reinterpret_cast<iconv_t>(-1))
+                return false;
+            QByteArray sink(m_pending.size() * 2 + 16, Qt::Uninitialized);
+            char* src = m_pending.data();
+            size_t left = static_cast<size_t>(m_pending.size());
+            char* dst = sink.data();
+            size_t room = static_cast<size_t>(sink.size());
+            const bool bad = iconv(probe, &src, &left, &dst, &room) == static_cast<size_t>(-1) && errno == EILSEQ;
+            iconv_close(probe);
+            m_encoding = bad ? Encoding::Cp932 : Encoding::Utf8;
+        }
+        m_cd = openDecoder(m_encoding);
+        if (m_cd == reinterpret_cast<void*>(-1))
+            return false;
+    }
+    return convert(out);
+}
+
+bool StreamDecoder::convert(QString* out)
+{
+    QByteArray utf8(m_pending.size() * 3 + 16, Qt::Uninitialized);
+    char* src = m_pending.data();
+    size_t left = static_cast<size_t>(m_pending.size());
+    char* dst = utf8.data();
+    size_t room = static_cast<size_t>(utf8.size());
+    bool ok = true;
+    while (left > 0) {
+        const char* before = src;
+        if (iconv(static_cast<iconv_t>(m_cd), &src, &left, &dst, &room) != static_cast<size_t>(-1))
+            continue;
+        if (m_onlyAscii)
+            m_onlyAscii = isAscii(before, src - before);
+        if (errno == EINVAL)
+            break;  // a character cut at the piece's end: kept for the next piece
+        if (errno == EILSEQ && m_encoding == Encoding::Utf8 && m_onlyAscii) {
+            iconv_close(static_cast<iconv_t>(m_cd));
+            m_encoding = Encoding::Cp932;
+            m_cd = openDecoder(m_encoding);
+            if (m_cd != reinterpret_cast<void*>(-1))
+                continue;
+        }
+        ok = false;
+        break;
+    }
+    if (m_onlyAscii)
+        m_onlyAscii = isAscii(m_pending.constData(), src - m_pending.constData());
+    out->append(QString::fromUtf8(utf8.constData(), dst - utf8.constData()));
+    m_pending.remove(0, src - m_pending.constData());
+    return ok;
+}
+
+bool StreamDecoder::finish() const
+{
+    return m_pending.isEmpty();
 }
 
 }  // namespace ShiftJis

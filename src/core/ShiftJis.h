@@ -32,4 +32,35 @@ enum class Encoding { Utf8, Utf8Bom, Cp932 };
 // decode and false is returned.
 bool decodeFile(const QByteArray& bytes, QString* text, Encoding* encoding, int* badLine);
 
+// The same decoding piece by piece, so that a file of any size is read in
+// bounded memory. The encoding is settled on the first piece: a BOM means
+// UTF-8; otherwise a first piece that reads as UTF-8 is UTF-8, anything
+// else CP932. A file that was plain ASCII up to a byte that is not UTF-8
+// is read on as CP932 (ASCII reads the same in both), so a long English
+// head does not hide a Shift_JIS body.
+class StreamDecoder {
+public:
+    StreamDecoder();
+    ~StreamDecoder();
+    StreamDecoder(const StreamDecoder&) = delete;
+    StreamDecoder& operator=(const StreamDecoder&) = delete;
+
+    // Appends the text of the next piece of the file to *out; a character
+    // cut at the piece's end is completed by the next piece. False at bytes
+    // that do not decode: *out then ends with the text before them.
+    bool decode(const QByteArray& piece, QString* out);
+    // False when the file ended inside a character.
+    bool finish() const;
+    Encoding encoding() const { return m_encoding; }
+
+private:
+    bool convert(QString* out);
+
+    void* m_cd = nullptr;  // iconv_t
+    bool m_started = false;
+    bool m_onlyAscii = true;
+    Encoding m_encoding = Encoding::Utf8;
+    QByteArray m_pending;
+};
+
 }  // namespace ShiftJis

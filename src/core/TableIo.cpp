@@ -174,13 +174,29 @@ bool copyIn(QSqlDatabase& d, const QString& target, const QStringList& columns, 
     QByteArray buffer;
     buffer.reserve(1 << 20);
     bool sendFailed = false;
+    // A refused value is named by its row, so that it can be found and
+    // mended at the source: the server's own message names neither.
+    qsizetype idColumn = -1;
+    for (qsizetype c = 0; c < columns.size() && idColumn < 0; ++c)
+        if (columns[c].compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0)
+            idColumn = c;
+    qint64 rowNumber = 0;
+    auto rowName = [&](const QVector<QVariant>& row) {
+        return idColumn >= 0 && idColumn < row.size() ? QStringLiteral("ID %1 の行").arg(row[idColumn].toString())
+                                                      : QStringLiteral("%1 行目").arg(rowNumber);
+    };
     for (const QVector<QVariant>& row : rows) {
+        ++rowNumber;
         for (int c = 0; c < columns.size(); ++c) {
             bool ok = true;
             const QVariant v = storedValue(c < row.size() ? row[c] : QVariant(), types[c], &ok);
             if (!ok && conversionError.isEmpty())
-                conversionError = QStringLiteral("テーブル %1 の列 %2 に数値でない値「%3」があります。")
-                                      .arg(tableName, columns[c], row[c].toString());
+                conversionError = QStringLiteral("テーブル %1 の%2、列 %3 に数値でない値「%4」があります。")
+                                      .arg(tableName, rowName(row), columns[c], row[c].toString());
+            if (conversionError.isEmpty() && v.typeId() == QMetaType::QString && v.toString().contains(QChar(0)))
+                conversionError = QStringLiteral("テーブル %1 の%2、列 %3 の値に NUL 文字があります。PostgreSQL は文字列の中の "
+                                                 "NUL 文字を保存できません。移行元のこの値を直してから、もう一度実行してください。")
+                                      .arg(tableName, rowName(row), columns[c]);
             if (c > 0)
                 buffer.append('\t');
             appendCopyValue(&buffer, v);

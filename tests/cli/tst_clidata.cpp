@@ -10,7 +10,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
+#include <QCryptographicHash>
 #include <QtTest>
+
+#include <zip.h>
 
 // The data commands as an office administrator runs them: backup and
 // restore on either engine, the move to a PostgreSQL server and back.
@@ -200,6 +203,128 @@ private slots:
               "nothing changed", qPrintable(TempAppDir::engineName()));
     }
 
+    // Replaces entries of a zip archive; the data must live until zip_close.
+    static bool replaceEntries(const QString& archive, const QVector<QPair<QString, QByteArray>>& entries)
+    {
+        zip_t* z = zip_open(QFile::encodeName(archive).constData(), 0, nullptr);
+        if (!z)
+            return false;
+        for (const auto& [name, data] : entries) {
+            const zip_int64_t index = zip_name_locate(z, name.toUtf8().constData(), 0);
+            zip_source_t* src = zip_source_buffer(z, data.constData(), static_cast<zip_uint64_t>(data.size()), 0);
+            if (index < 0 || !src || zip_file_replace(z, static_cast<zip_uint64_t>(index), src, 0) < 0) {
+                zip_discard(z);
+                return false;
+            }
+        }
+        return zip_close(z) == 0;
+    }
+
+    static QByteArray readEntry(const QString& archive, const QString& name)
+    {
+        zip_t* z = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, nullptr);
+        zip_stat_t st;
+        QByteArray data;
+        if (z && zip_stat(z, name.toUtf8().constData(), 0, &st) == 0) {
+            data.resize(static_cast<qsizetype>(st.size));
+            zip_file_t* f = zip_fopen(z, name.toUtf8().constData(), 0);
+            if (!f || zip_fread(f, data.data(), st.size) != static_cast<zip_int64_t>(st.size))
+                data.clear();
+            if (f)
+                zip_fclose(f);
+        }
+        if (z)
+            zip_discard(z);
+        return data;
+    }
+
+    void restoreBringsBackOnlyTheProgramsOwnSchema()
+    {
+        TempAppDir dir;
+        fillRegister(dir.storage(), 3);
+        const auto atBackup = fingerprints(dir.storage());
+        QTemporaryDir out;
+        const QString archive = out.filePath(QStringLiteral("b.zip"));
+        QVERIFY(run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive}).code == 0);
+
+        // Someone adds to the backup's kakunin.db a trigger that empties the
+        // site table on the next save, a table, a column, a view and an
+        // index, and fixes up the manifest so that the archive looks sound.
+        const QString db = out.filePath(QStringLiteral("kakunin.db"));
+        {
+            QFile f(db);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(readEntry(archive, QStringLiteral("kakunin.db")));
+        }
+        {
+            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("craft"));
+            d.setDatabaseName(db);
+            QVERIFY(d.open());
+            QSqlQuery q(d);
+            for (const char* sql : {"CREATE TRIGGER evil AFTER UPDATE ON \"GAIYOU\" BEGIN DELETE FROM \"SHIKICHI\"; END",
+                                    "CREATE TABLE \"Foreign\" (x TEXT)", "INSERT INTO \"Foreign\" VALUES ('x')",
+                                    "ALTER TABLE \"GAIYOU\" ADD COLUMN \"Extra\" TEXT",
+                                    "CREATE INDEX evil_idx ON \"GAIYOU\" (\"Extra\")", "CREATE VIEW peek AS SELECT 1"})
+                QVERIFY2(q.exec(QString::fromLatin1(sql)), qPrintable(q.lastError().text()));
+            d.close();
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("craft"));
+        QFile crafted(db);
+        QVERIFY(crafted.open(QIODevice::ReadOnly));
+        const QByteArray bytes = crafted.readAll();
+        QByteArray manifest = readEntry(archive, QStringLiteral("manifest.txt"));
+        QStringList lines = QString::fromUtf8(manifest).split(QLatin1Char('\n'));
+        for (QString& l : lines)
+            if (l.startsWith(QStringLiteral("kakunin.db\t")))
+                l = QStringLiteral("kakunin.db\t%1\t%2")
+                        .arg(bytes.size())
+                        .arg(QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex()));
+        manifest = lines.join(QLatin1Char('\n')).toUtf8();
+        QVERIFY(replaceEntries(archive, {{QStringLiteral("kakunin.db"), bytes}, {QStringLiteral("manifest.txt"), manifest}}));
+
+        dir.storage().closeAll();
+        Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
+        for (const QString& named : {QStringLiteral("トリガー evil"), QStringLiteral("テーブル Foreign"),
+                                     QStringLiteral("GAIYOU.Extra"), QStringLiteral("ビュー peek"),
+                                     QStringLiteral("インデックス evil_idx")})
+            QVERIFY2(r.out.contains(named), qPrintable(r.out));
+        {
+            Storage after(dir.storage().config());
+            QCOMPARE(differences(atBackup, fingerprints(after)), 0);
+            // A save of every project: the site rows stay.
+            QString error;
+            QSqlDatabase d = after.connection(DbFile::Kakunin, &error);
+            QSqlQuery q(d);
+            QVERIFY(q.exec(QStringLiteral("UPDATE \"GAIYOU\" SET \"Kouji\" = 'x'")));
+            QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"SHIKICHI\"")) && q.next());
+            QVERIFY(q.value(0).toLongLong() > 0);
+            if (!TempAppDir::usingPostgres()) {
+                QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE type IN ('trigger', 'view') "
+                                              "OR name IN ('Foreign', 'evil_idx')")) && q.next());
+                QCOMPARE(q.value(0).toLongLong(), 0);
+            }
+        }
+
+        // A zip bomb: a small manifest entry, a huge (highly compressible)
+        // database. Refused by its size, before it is written out.
+        const auto current = fingerprints(dir.storage());
+        dir.storage().closeAll();
+        const qint64 sizeBefore = QFileInfo(archive).size();
+        const QByteArray zeros(64 << 20, '\0');
+        QVERIFY(replaceEntries(archive, {{QStringLiteral("kakunin.db"), zeros}}));
+        QVERIFY(QFileInfo(archive).size() < sizeBefore + (1 << 20));
+        r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        QVERIFY(r.code != 0);
+        QVERIFY2(r.err.contains(QStringLiteral("記録された大きさ")), qPrintable(r.err));
+        Storage after(dir.storage().config());
+        QCOMPARE(differences(current, fingerprints(after)), 0);
+        QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".shinseidesk-*")}, QDir::Dirs | QDir::Hidden).isEmpty());
+        qInfo("%s: a backup with a trigger, a view, a foreign table, column and index restores only the program's "
+              "own schema; a 64 MB zip bomb is refused by its size",
+              qPrintable(TempAppDir::engineName()));
+    }
+
     void migrationToTheServerAndBackKeepsEveryRowAndNumber()
     {
         if (!TempAppDir::usingPostgres())
@@ -279,14 +404,32 @@ private slots:
             // The last database holds a value the server cannot take.
             QSqlQuery q(s.connection(DbFile::MailData, &error));
             QVERIFY(q.exec(QStringLiteral("INSERT INTO \"MailData\" (\"D_ID\") VALUES ('kein Wert')")));
+            // And a customer's name holds a NUL character (as older CSV imports stored them).
+            QSqlQuery c(s.connection(DbFile::SaleData, &error));
+            QVERIFY(c.exec(QStringLiteral("INSERT INTO \"UserMaster\" (\"ID\", \"Name\") VALUES (77, 'ok')")));
+            QVERIFY(c.prepare(QStringLiteral("INSERT INTO \"UserMaster\" (\"ID\", \"Name1\") VALUES (78, ?)")));
+            c.addBindValue(QStringLiteral("山") + QChar(0) + QStringLiteral("田"));
+            QVERIFY(c.exec());
         }
         TempAppDir server;
         fillRegister(server.storage(), 2);
         const auto before = fingerprints(server.storage());
         server.storage().closeAll();
-        const Run r = run(QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"),
-                                      QStringLiteral("--to-postgres"), QStringLiteral("--replace")}
-                          + serverOptions(server.storage().config()));
+        const QStringList migrate = QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"),
+                                                QStringLiteral("--to-postgres"), QStringLiteral("--replace")}
+                                    + serverOptions(server.storage().config());
+        Run r = run(migrate);
+        QVERIFY(r.code != 0);
+        // The refused value is named by database, table, row and column.
+        for (const char* part : {"saledata", "UserMaster", "ID 78", "Name1", "NUL"})
+            QVERIFY2(r.err.contains(QLatin1String(part)), qPrintable(r.err));
+        {
+            Storage s(localCfg);
+            QString error;
+            QSqlQuery c(s.connection(DbFile::SaleData, &error));
+            QVERIFY(c.exec(QStringLiteral("DELETE FROM \"UserMaster\" WHERE \"ID\" = 78")));
+        }
+        r = run(migrate);
         QVERIFY(r.code != 0);
         QVERIFY2(r.err.contains(QStringLiteral("kein Wert")) && r.err.contains(QStringLiteral("何も変更されていません")),
                  qPrintable(r.err));

@@ -113,6 +113,10 @@ private slots:
         // A lead byte without its trail byte on line 3.
         QVERIFY(!ShiftJis::decodeFile(ShiftJis::encode(u("一\n二\n")) + QByteArray("\x82\n"), &text, &enc, &bad));
         QCOMPARE(bad, 3);
+        // Shift_JIS behind a UTF-8 BOM, lines ended by CR alone.
+        QVERIFY(!ShiftJis::decodeFile(QByteArray("\xEF\xBB\xBF") + "a\rb\r" + ShiftJis::encode(u("山")), &text, &enc, &bad));
+        QCOMPARE(bad, 3);
+        QCOMPARE(enc, ShiftJis::Encoding::Utf8Bom);
     }
 
     void newApplyAndDeleteKeepTheRowsRight()
@@ -548,6 +552,84 @@ private slots:
         QCOMPARE(customerCount(dir.storage()), 2);
         QVERIFY(import.run(0, &added));
         QCOMPARE(customerCount(dir.storage()), 52);
+    }
+
+    void importReadsAnyLineEndAndRefusesWhatIsNotCsv()
+    {
+        TempAppDir dir;
+        CustomerImport import(dir.storage());
+        auto load = [&](const QByteArray& bytes) {
+            const QString path = dir.file(QStringLiteral("in.csv"));
+            writeFile(path, bytes);
+            return import.load(path);
+        };
+        auto names = [&]() {
+            QStringList all;
+            Recordset rs(dir.storage(), DbFile::SaleData);
+            if (rs.open(QStringLiteral("UserMaster")))
+                for (; !rs.eof(); rs.moveNext())
+                    all << rs.text(QStringLiteral("Name"));
+            return all;
+        };
+        int added = 0;
+
+        // Old Mac files end lines with CR alone; all three kinds may mix.
+        QVERIFY2(load(ShiftJis::encode(u("姓,名\r山田,太郎\r佐藤,花子\n\n鈴木,一郎\r\n高橋,二郎"))), qPrintable(import.errorString()));
+        QCOMPARE(import.encoding(), ShiftJis::Encoding::Cp932);
+        QCOMPARE(import.rowsToImport(), 4);
+        QVERIFY(import.run(0, &added));
+        QCOMPARE(names(), (QStringList{u("山田太郎"), u("佐藤花子"), u("鈴木一郎"), u("高橋二郎")}));
+
+        // A cell with a line break (Alt+Enter in Excel) stays one customer,
+        // and a later error still names the line it is on. NUL and other
+        // control characters never reach the database.
+        QByteArray controls = u("姓,名\r\n\"上\r\n下\",x\r\n\"中@央\",#y\r\n").toUtf8();
+        controls.replace('@', '\0').replace('#', '\x01');
+        QVERIFY(load(controls));
+        QCOMPARE(import.rowsToImport(), 2);
+        QCOMPARE(import.removedControls(), 2);
+        QVERIFY(import.run(0, &added));
+        QCOMPARE(names().mid(4), (QStringList{u("上\n下x"), u("中央y")}));
+        QVERIFY(!load(u("姓,名\n\"一\n二\",三\n\"四,五\n").toUtf8()));
+        QVERIFY2(import.errorString().startsWith(u("4 行目")), qPrintable(import.errorString()));
+
+        // A BOM promises UTF-8: Shift_JIS text on line 3 is named with the cause.
+        QVERIFY(!load(QByteArray("\xEF\xBB\xBF") + "a,b\rc,d\r" + ShiftJis::encode(u("山,田\r"))));
+        QVERIFY2(import.errorString().startsWith(u("3 行目")), qPrintable(import.errorString()));
+        QVERIFY(import.errorString().contains(QStringLiteral("BOM")));
+
+        // Thousands of lines: an ASCII head longer than one read, then
+        // Shift_JIS; a bad byte far down is reported on its own line.
+        QByteArray many = "Tel,Fax\n";
+        for (int i = 0; i < 5000; ++i)
+            many += "Yamada" + QByteArray::number(i) + ",Taro\r\n";
+        QVERIFY2(load(many + ShiftJis::encode(u("山田,花子\r\n"))), qPrintable(import.errorString()));
+        QCOMPARE(import.encoding(), ShiftJis::Encoding::Cp932);
+        QCOMPARE(import.rowsToImport(), 5001);
+        QVERIFY(!load(many + "\x82,\x82\r\n"));
+        QVERIFY2(import.errorString().startsWith(u("5002 行目")), qPrintable(import.errorString()));
+        QVERIFY(load(many));
+        QVERIFY(import.run(0, &added));
+        QCOMPARE(added, 5000);
+        QCOMPARE(customerCount(dir.storage()), 5006);
+
+        // What is no CSV at all is refused with a reason, not a crash.
+        QVERIFY(!load(QByteArray(300 * 1024, '\0')));
+        QVERIFY2(import.errorString().startsWith(u("1 行目: 1 件のデータが長すぎます")), qPrintable(import.errorString()));
+        QVERIFY(!load("a,b\n" + QByteArray(CustomerCsv::RecordReader::kMaxRecord + 10, 'x')));
+        QVERIFY2(import.errorString().startsWith(u("2 行目: 1 件のデータが長すぎます")), qPrintable(import.errorString()));
+        QByteArray garbage;
+        quint32 x = 12345;
+        for (int i = 0; i < 1 << 20; ++i) {
+            x = x * 1103515245u + 12345u;
+            garbage += static_cast<char>(x >> 24);
+        }
+        QVERIFY(!load(garbage));
+        QVERIFY2(import.errorString().contains(u(" 行目: ")), qPrintable(import.errorString()));
+        QCOMPARE(import.rowsToImport(), 0);
+        QVERIFY(import.run(0, &added));
+        QCOMPARE(added, 0);
+        QCOMPARE(customerCount(dir.storage()), 5006);
     }
 
     void architectAndCompanyLists()
