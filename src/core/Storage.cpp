@@ -45,10 +45,25 @@ PGconn* pgHandle(const QSqlDatabase& d)
     return nullptr;
 }
 
+// libpq's PGPASSWORD, moved from the environment into memory: every
+// program started from here (LibreOffice, the desktop's file opener, a
+// mail attachment's viewer) would inherit it otherwise. The password then
+// reaches the server only through QSqlDatabase::setPassword.
+QString takeEnvironmentPassword()
+{
+    static QString taken;
+    if (qEnvironmentVariableIsSet("PGPASSWORD")) {
+        taken = qEnvironmentVariable("PGPASSWORD");
+        qunsetenv("PGPASSWORD");
+    }
+    return taken;
+}
+
 }  // namespace
 
 bool StorageConfig::fromAppDir(const QString& appDir, StorageConfig* out, QString* error)
 {
+    const QString environmentPassword = takeEnvironmentPassword();
     StorageConfig c;
     c.appDir = QDir::cleanPath(appDir);
     const QString ini = QDir(c.appDir).filePath(QStringLiteral("database.ini"));
@@ -71,7 +86,7 @@ bool StorageConfig::fromAppDir(const QString& appDir, StorageConfig* out, QStrin
                 *error = QStringLiteral("設定ファイル「%1」に [postgresql] の database がありません。").arg(ini);
             return false;
         }
-        c.password = qEnvironmentVariable("PGPASSWORD");
+        c.password = environmentPassword;
     }
     *out = c;
     return true;
