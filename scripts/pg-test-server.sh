@@ -40,7 +40,9 @@ start)
   dir=$(cd "$dir" && pwd)
   mkdir -p "$dir/sock"
   password=$(head -c 18 /dev/urandom | base64 | tr -dc 'A-Za-z0-9')
-  printf '%s\n' "$password" > "$dir/pwfile"
+  # The password file is readable by its owner only from its first byte
+  # (a chmod afterwards would leave a window open).
+  (umask 077 && printf '%s\n' "$password" > "$dir/pwfile")
   if [ "${#as_owner[@]}" -gt 0 ]; then
     chown -R sdci "$dir"
     chmod 0711 "$dir"

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -21,6 +22,8 @@ const char* const kUsage =
     "  project list                       B_ID, FLD, Kouji を一行ずつ表示します\n"
     "  project set B_ID TABLE [--row N] COLUMN=VALUE ...\n"
     "  project get B_ID TABLE [--row N] [COLUMN ...]\n"
+    "                 get と list は値の中の \\ 改行 復帰 タブ 制御文字を \\\\ \\n \\r \\t \\xHH\n"
+    "                 （行区切り U+2028/U+2029 は \\uHHHH）と書き出し、set は同じ書き方を読み取ります\n"
     "  postal code TEXT                   郵便番号から住所を検索します\n"
     "  postal address TEXT                住所から郵便番号を検索します\n"
     "  postal import FILE                 日本郵便の郵便番号データ (KEN_ALL.CSV) を取り込みます\n"
@@ -41,6 +44,7 @@ struct Options {
     QString appDir;
     QStringList rest;
     bool help = false;
+    bool appDirGiven = false;
 };
 
 bool parseOptions(const QStringList& args, Options* o, QString* error)
@@ -55,8 +59,10 @@ bool parseOptions(const QStringList& args, Options* o, QString* error)
                 return false;
             }
             o->appDir = args[++i];
+            o->appDirGiven = true;
         } else if (a.startsWith(QLatin1String("--appdir="))) {
             o->appDir = a.mid(9);
+            o->appDirGiven = true;
         } else {
             o->rest << a;
         }
@@ -73,6 +79,20 @@ int commandInit(const Options& o, QTextStream& out, QTextStream& err)
         return 1;
     }
     Storage storage(cfg);
+    // Databases already there are checked before anything is added to them:
+    // a damaged one is the office's to restore, not ours to build on.
+    for (DbFile db : allDbFiles) {
+        if (storage.isPostgres() || !QFileInfo::exists(storage.filePath(db)))
+            continue;
+        QStringList problems;
+        if (!storage.checkIntegrity(db, &problems, &error)) {
+            err << QStringLiteral("データベースファイル「%1」が壊れているため、初期化を中止しました。"
+                                  "バックアップから復元してください（shinseidesk-cli restore FILE）。\n%2")
+                       .arg(QDir::toNativeSeparators(storage.filePath(db)), error)
+                << Qt::endl;
+            return 1;
+        }
+    }
     if (!AppDir::initialize(storage, QCoreApplication::applicationDirPath(), &error)) {
         err << error << Qt::endl;
         return 1;
@@ -112,6 +132,14 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (o.help || o.rest.isEmpty()) {
         (o.help ? out : err) << QString::fromUtf8(kUsage);
         return o.help ? 0 : 2;
+    }
+    // An empty --appdir is a script's unset variable, not a wish for the
+    // program's own folder.
+    if (o.appDirGiven && o.appDir.trimmed().isEmpty()) {
+        err << QStringLiteral("--appdir に空のフォルダ名が指定されました。アプリケーションフォルダを指定してください"
+                              "（このプログラムのフォルダを使うときは --appdir を省きます）。")
+            << Qt::endl;
+        return 2;
     }
     if (o.appDir.isEmpty())
         o.appDir = QCoreApplication::applicationDirPath();
@@ -153,8 +181,12 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         // Commands work on an existing application directory; "init" makes one.
         QString probe;
         if (!storage.connection(DbFile::Kakunin, &probe).isValid()) {
-            err << probe << Qt::endl
-                << QStringLiteral("「shinseidesk-cli --appdir DIR init」でアプリケーションフォルダを作成してください。") << Qt::endl;
+            err << probe << Qt::endl;
+            // Only a folder without the register needs init; any other
+            // failure has its own cause, named above.
+            if (!storage.isPostgres() && !QFileInfo::exists(storage.filePath(DbFile::Kakunin)))
+                err << QStringLiteral("「shinseidesk-cli --appdir DIR init」でアプリケーションフォルダを作成してください。")
+                    << Qt::endl;
             return 1;
         }
         CliContext ctx{o.rest, storage, out, err};

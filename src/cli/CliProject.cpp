@@ -6,12 +6,77 @@
 #include "Schema.h"
 #include "Storage.h"
 
+#include <algorithm>
+
 namespace {
 
 int usage(CliContext& c, const QString& message)
 {
     c.err << message << Qt::endl;
     return 2;
+}
+
+// Values go out one per line, so a line break or tab inside a value must
+// not become one in the output (a forged "COLUMN=" line, a shifted list
+// column): backslash escapes, which `project set` reads back.
+QString escaped(const QString& value)
+{
+    QString out;
+    out.reserve(value.size());
+    for (QChar ch : value) {
+        const ushort u = ch.unicode();
+        if (ch == QLatin1Char('\\'))
+            out += QLatin1String("\\\\");
+        else if (ch == QLatin1Char('\n'))
+            out += QLatin1String("\\n");
+        else if (ch == QLatin1Char('\r'))
+            out += QLatin1String("\\r");
+        else if (ch == QLatin1Char('\t'))
+            out += QLatin1String("\\t");
+        else if (u < 0x20 || (u >= 0x7F && u <= 0x9F))
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else if (u == 0x2028 || u == 0x2029)  // line and paragraph separators
+            out += QStringLiteral("\\u%1").arg(u, 4, 16, QLatin1Char('0'));
+        else
+            out += ch;
+    }
+    return out;
+}
+
+// The reverse of escaped(); false for a backslash that starts no escape.
+bool unescaped(const QString& text, QString* out)
+{
+    out->clear();
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar ch = text.at(i);
+        if (ch != QLatin1Char('\\')) {
+            *out += ch;
+            continue;
+        }
+        if (++i >= text.size())
+            return false;
+        const QChar e = text.at(i);
+        if (e == QLatin1Char('\\'))
+            *out += QLatin1Char('\\');
+        else if (e == QLatin1Char('n'))
+            *out += QLatin1Char('\n');
+        else if (e == QLatin1Char('r'))
+            *out += QLatin1Char('\r');
+        else if (e == QLatin1Char('t'))
+            *out += QLatin1Char('\t');
+        else if (e == QLatin1Char('x') || e == QLatin1Char('u')) {
+            const int digits = e == QLatin1Char('x') ? 2 : 4;
+            bool ok = false;
+            const uint code = text.mid(i + 1, digits).toUInt(&ok, 16);
+            if (!ok || text.mid(i + 1, digits).size() != digits)
+                return false;
+            *out += QChar(static_cast<char16_t>(code));
+            i += digits;
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Which database holds a per-project table and which column keys it.
@@ -106,18 +171,28 @@ int projectNew(CliContext& c, QStringList args)
         folder = args[1].toLongLong(&ok);
         if (!ok)
             return usage(c, QStringLiteral("F_ID は整数で指定してください。"));
-    } else {
-        QVector<FolderItem> folders;
-        QString error;
-        if (!FolderStore(c.storage, FolderStore::Kind::Projects).list(&folders, &error)) {
-            c.err << error << Qt::endl;
-            return 1;
-        }
+    }
+    QVector<FolderItem> folders;
+    QString listError;
+    if (!FolderStore(c.storage, FolderStore::Kind::Projects).list(&folders, &listError)) {
+        c.err << listError << Qt::endl;
+        return 1;
+    }
+    if (folder == 0) {
         if (folders.isEmpty()) {
             c.err << QStringLiteral("物件フォルダがありません。--folder で指定してください。") << Qt::endl;
             return 1;
         }
         folder = folders.first().fid;
+    } else if (std::none_of(folders.cbegin(), folders.cend(), [folder](const FolderItem& f) { return f.fid == folder; })) {
+        // A project filed into a folder that does not exist is shown nowhere.
+        QStringList known;
+        for (const FolderItem& f : std::as_const(folders))
+            known << QStringLiteral("%1（%2）").arg(f.fid).arg(f.name);
+        c.err << QStringLiteral("物件フォルダ F_ID=%1 はありません。").arg(folder) << Qt::endl
+              << QStringLiteral("ある物件フォルダ: %1").arg(known.isEmpty() ? QStringLiteral("なし") : known.join(QStringLiteral("、")))
+              << Qt::endl;
+        return 1;
     }
     qint64 bid = 0;
     QString error;
@@ -137,8 +212,8 @@ int projectList(CliContext& c)
         return 1;
     }
     for (; !rs.eof(); rs.moveNext())
-        c.out << rs.integer(QStringLiteral("B_ID")) << '\t' << rs.text(QStringLiteral("FLD")) << '\t'
-              << rs.text(QStringLiteral("Kouji")) << Qt::endl;
+        c.out << rs.integer(QStringLiteral("B_ID")) << '\t' << escaped(rs.text(QStringLiteral("FLD"))) << '\t'
+              << escaped(rs.text(QStringLiteral("Kouji"))) << Qt::endl;
     return 0;
 }
 
@@ -164,7 +239,12 @@ int projectSet(CliContext& c, const QStringList& args)
             c.err << QStringLiteral("%1 に変更できる列 %2 はありません。").arg(t.table, col) << Qt::endl;
             return 1;
         }
-        rs.setValue(cd->name, a.mid(eq + 1));
+        QString value;
+        if (!unescaped(a.mid(eq + 1), &value))
+            return usage(c, QStringLiteral("%1 の値に使えないバックスラッシュがあります（使えるのは \\\\ \\n \\r \\t \\xHH \\uHHHH。"
+                                           "バックスラッシュそのものは \\\\ と書きます）: %2")
+                                .arg(col, a.mid(eq + 1)));
+        rs.setValue(cd->name, value);
     }
     if (!rs.update()) {
         c.err << rs.errorString() << Qt::endl;
@@ -188,7 +268,7 @@ int projectGet(CliContext& c, const QStringList& args)
             c.err << QStringLiteral("%1 に列 %2 はありません。").arg(t.table, col) << Qt::endl;
             return 1;
         }
-        c.out << col << '=' << rs.text(col) << Qt::endl;
+        c.out << col << '=' << escaped(rs.text(col)) << Qt::endl;
     }
     return 0;
 }

@@ -37,6 +37,8 @@ QString statutory(const QDate& d)
     case 2:
         if (day == 11)
             return QStringLiteral("建国記念の日");
+        if (y == 1989 && day == 24)
+            return QStringLiteral("大喪の礼");
         if (y >= 2020 && day == 23)
             return QStringLiteral("天皇誕生日");
         break;
@@ -45,22 +47,25 @@ QString statutory(const QDate& d)
             return QStringLiteral("春分の日");
         break;
     case 4:
+        // The Showa Emperor's birthday kept its day under three names.
         if (day == 29)
-            return y >= 2007 ? QStringLiteral("昭和の日") : QStringLiteral("みどりの日");
-        if (y == 2019 && day == 30)
-            return QStringLiteral("国民の休日");
+            return y >= 2007 ? QStringLiteral("昭和の日")
+                             : y >= 1989 ? QStringLiteral("みどりの日") : QStringLiteral("天皇誕生日");
         break;
     case 5:
+        // 30 April and 2 May 2019 follow from the rule for days between two holidays.
         if (y == 2019 && day == 1)
             return QStringLiteral("天皇の即位の日");
-        if (y == 2019 && day == 2)
-            return QStringLiteral("国民の休日");
         if (day == 3)
             return QStringLiteral("憲法記念日");
         if (day == 4 && y >= 2007)
             return QStringLiteral("みどりの日");
         if (day == 5)
             return QStringLiteral("こどもの日");
+        break;
+    case 6:
+        if (y == 1993 && day == 9)
+            return QStringLiteral("結婚の儀");
         break;
     case 7:
         if (y == 2020 ? day == 23 : y == 2021 ? day == 22 : (y >= 2003 ? day == nthMonday(y, 7, 3) : (y >= 1996 && day == 20)))
@@ -91,6 +96,8 @@ QString statutory(const QDate& d)
             return QStringLiteral("文化の日");
         if (day == 23)
             return QStringLiteral("勤労感謝の日");
+        if (y == 1990 && day == 12)
+            return QStringLiteral("即位礼正殿の儀");
         break;
     case 12:
         if (y >= 1989 && y <= 2018 && day == 23)
@@ -122,8 +129,8 @@ QString name(const QDate& date)
             d = d.addDays(-1);
         }
     }
-    // A weekday between two holidays is a holiday too.
-    if (date.year() >= 1988 && date.dayOfWeek() != 7 && !statutory(date.addDays(-1)).isEmpty()
+    // A weekday between two holidays is a holiday too (since the amendment of 27 December 1985).
+    if (date >= QDate(1985, 12, 27) && date.dayOfWeek() != 7 && !statutory(date.addDays(-1)).isEmpty()
         && !statutory(date.addDays(1)).isEmpty())
         return QStringLiteral("国民の休日");
     return {};

@@ -5,7 +5,7 @@
 
 // National holidays of Japan, worked out from the law's rules (fixed days,
 // Mondays, the equinoxes, substitute and in-between holidays, and the
-// one-off days of 2019–2021), for 1980–2099.
+// days set by their own acts: 1989, 1990, 1993 and 2019–2021), for 1980–2099.
 namespace JapaneseHolidays {
 
 // The holiday's name, or empty when the day is not a holiday.

@@ -12,9 +12,12 @@ namespace Keyring {
 
 namespace {
 
-// The keyring answers asynchronously over D-Bus; callers here need the
-// answer before they go on, so wait for it in a local loop. A keyring
-// that asks the user to unlock it may take a while, but not for ever.
+WaitNote& waitNote()
+{
+    static WaitNote note;
+    return note;
+}
+
 bool runJob(QKeychain::Job& job, QString* error)
 {
     if (!QCoreApplication::instance()) {
@@ -24,19 +27,13 @@ bool runJob(QKeychain::Job& job, QString* error)
     }
     job.setAutoDelete(false);
     job.setInsecureFallback(false);
-    QEventLoop loop;
-    bool finished = false;
-    QObject::connect(&job, &QKeychain::Job::finished, &loop, [&] {
-        finished = true;
-        loop.quit();
+    const bool finished = waitFor([&job](const std::function<void()>& done) {
+        QObject::connect(&job, &QKeychain::Job::finished, done);
+        job.start();
     });
-    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
-    job.start();
-    if (!finished)
-        loop.exec();
     if (!finished) {
         if (error)
-            *error = QStringLiteral("キーリングが応答しません。");
+            *error = QStringLiteral("キーリングが %1 秒以内に応答しません。").arg(kWaitMs / 1000);
         return false;
     }
     if (job.error() != QKeychain::NoError) {
@@ -50,6 +47,47 @@ bool runJob(QKeychain::Job& job, QString* error)
 }
 
 }  // namespace
+
+void setWaitNote(WaitNote note)
+{
+    waitNote() = std::move(note);
+}
+
+bool waitFor(const std::function<void(const std::function<void()>& finished)>& start, int timeoutMs)
+{
+    // The work may finish after a timeout, when this frame is gone.
+    struct State {
+        bool finished = false;
+        QEventLoop* loop = nullptr;
+    };
+    const auto state = std::make_shared<State>();
+    start([state] {
+        state->finished = true;
+        if (state->loop)
+            state->loop->quit();
+    });
+    if (state->finished)
+        return true;
+    QEventLoop loop;
+    state->loop = &loop;
+    bool timedOut = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, [&] {
+        timedOut = true;
+        loop.quit();
+    });
+    const WaitNote note = waitNote();
+    if (note)
+        note(true);
+    timer.start(timeoutMs);
+    while (!state->finished && !timedOut)
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    state->loop = nullptr;
+    if (note)
+        note(false);
+    return state->finished;
+}
 
 bool readPassword(const QString& key, QString* password, QString* error)
 {

@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUrl>
 
 #include <libpq-fe.h>
 
@@ -46,10 +47,25 @@ PGconn* pgHandle(const QSqlDatabase& d)
     return nullptr;
 }
 
+// libpq's PGPASSWORD, moved from the environment into memory: every
+// program started from here (LibreOffice, the desktop's file opener, a
+// mail attachment's viewer) would inherit it otherwise. The password then
+// reaches the server only through QSqlDatabase::setPassword.
+QString takeEnvironmentPassword()
+{
+    static QString taken;
+    if (qEnvironmentVariableIsSet("PGPASSWORD")) {
+        taken = qEnvironmentVariable("PGPASSWORD");
+        qunsetenv("PGPASSWORD");
+    }
+    return taken;
+}
+
 }  // namespace
 
 bool StorageConfig::fromAppDir(const QString& appDir, StorageConfig* out, QString* error)
 {
+    const QString environmentPassword = takeEnvironmentPassword();
     StorageConfig c;
     c.appDir = QDir::cleanPath(appDir);
     const QString ini = QDir(c.appDir).filePath(QStringLiteral("database.ini"));
@@ -72,7 +88,7 @@ bool StorageConfig::fromAppDir(const QString& appDir, StorageConfig* out, QStrin
                 *error = QStringLiteral("設定ファイル「%1」に [postgresql] の database がありません。").arg(ini);
             return false;
         }
-        c.password = qEnvironmentVariable("PGPASSWORD");
+        c.password = environmentPassword;
     }
     *out = c;
     return true;
@@ -170,9 +186,15 @@ QString Storage::describeError(DbFile db, const QSqlError& e) const
             if (code == kSqliteBusy || code == kSqliteLocked || text.contains(QLatin1String("locked")))
                 return QStringLiteral("データベースファイル「%1」は他のコンピュータまたはプログラムが使用中です。"
                                       "しばらく待ってからもう一度操作してください。").arg(name);
-            if (code == kSqliteReadonly || text.contains(QLatin1String("readonly")))
+            if (code == kSqliteReadonly || text.contains(QLatin1String("readonly"))) {
+                if (m_readOnly.contains(db))
+                    return m_readOnly.value(db) + QStringLiteral("保存はできません。");
+                const QString part = unwritablePart(db);
+                if (!part.isEmpty())
+                    return part + QStringLiteral("保存はできません。");
                 return QStringLiteral("データベースファイル「%1」に書き込めません（読み取り専用です）。"
                                       "ファイルの属性と保存先の権限を確認してください。").arg(name);
+            }
             if (code == kSqliteCorrupt || code == kSqliteNotadb || text.contains(QLatin1String("not a database"))
                 || text.contains(QLatin1String("malformed")))
                 return QStringLiteral("データベースファイル「%1」が壊れているか、データベースではありません。"
@@ -183,8 +205,11 @@ QString Storage::describeError(DbFile db, const QSqlError& e) const
             if (text.contains(QLatin1String("no such table")) || text.contains(QLatin1String("no such column")))
                 return QStringLiteral("データベースファイル「%1」にテーブルまたは列がありません。"
                                       "「shinseidesk-cli --appdir DIR init」で作成してください。\n%2").arg(name, text.trimmed());
-            if (code == kSqliteCantopen)
-                return QStringLiteral("データベースファイル「%1」を開けません。").arg(name);
+            if (code == kSqliteCantopen) {
+                const QString part = unwritablePart(db);
+                return part.isEmpty() ? QStringLiteral("データベースファイル「%1」を開けません。").arg(name)
+                                      : QStringLiteral("データベースファイル「%1」を開けません。").arg(name) + part;
+            }
             if (code == kSqliteIoerr)
                 return QStringLiteral("データベースファイル「%1」の読み書きでエラーが発生しました。").arg(name);
         }
@@ -224,6 +249,26 @@ QString Storage::describeError(DbFile db, const QSqlError& e) const
     return QStringLiteral("データベース「%1」の操作に失敗しました。\n%2").arg(name, e.text().trimmed());
 }
 
+QString Storage::unwritablePart(DbFile db) const
+{
+    if (isPostgres())
+        return {};
+    const QString path = filePath(db);
+    const QFileInfo file(path);
+    if (!QFileInfo(file.absolutePath()).isWritable())
+        return QStringLiteral("アプリケーションフォルダ「%1」に書き込めません（SQLite はこのフォルダに作業ファイル %2-wal と %2-shm を作ります）。"
+                              "フォルダの権限を確認してください。")
+            .arg(QDir::toNativeSeparators(file.absolutePath()), dbFileName(db));
+    for (const QString& p : {path, path + QStringLiteral("-wal"), path + QStringLiteral("-shm")}) {
+        const QFileInfo f(p);
+        if (f.exists() && !f.isWritable())
+            return QStringLiteral("ファイル「%1」に書き込めません（読み取り専用、または所有者「%2」以外は書き込めません）。"
+                                  "ファイルの権限を確認してください。")
+                .arg(QDir::toNativeSeparators(p), f.owner());
+    }
+    return {};
+}
+
 bool Storage::openConnection(DbFile db, bool create, QString* error)
 {
     const QString connName = m_prefix + dbBaseName(db);
@@ -240,8 +285,43 @@ bool Storage::openConnection(DbFile db, bool create, QString* error)
         }
         QSqlDatabase d = QSqlDatabase::contains(connName) ? QSqlDatabase::database(connName, false)
                                                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connName);
-        d.setDatabaseName(path);
-        d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_config.busyTimeoutMs));
+        // Only stat() and chmod() here: opening the file ourselves would drop
+        // SQLite's locks of the whole process.
+        const QFileInfo file(path);
+        const QString folder = QDir::toNativeSeparators(file.absolutePath());
+        if (file.exists() && file.isWritable()) {
+            // SQLite gives a -wal or -shm it creates the database file's
+            // permissions; one made while the file was read-only stays so
+            // after the file is writable again, and then every write fails.
+            for (const char* suffix : {"-wal", "-shm"}) {
+                const QFileInfo work(path + QLatin1String(suffix));
+                if (work.exists() && !work.isWritable())
+                    QFile::setPermissions(work.filePath(), file.permissions());
+            }
+        }
+        m_readOnly.remove(db);
+        if (file.exists() && !QFileInfo(file.absolutePath()).isWritable())
+            m_readOnly.insert(db, QStringLiteral("アプリケーションフォルダ「%1」に書き込めないため、「%2」を読み取り専用で開いています"
+                                                 "（書き込むときは、SQLite がこのフォルダに作業ファイル %2-wal と %2-shm を作ります）。")
+                                      .arg(folder, dbFileName(db)));
+        else if (file.exists() && !file.isWritable())
+            m_readOnly.insert(db, QStringLiteral("データベースファイル「%1」が読み取り専用のため、読み取り専用で開いています。")
+                                      .arg(QDir::toNativeSeparators(path)));
+        if (m_readOnly.contains(db)) {
+            // Reading needs nothing written beside the file. Without a
+            // journal to read, "immutable" opens it without a -shm (which
+            // the folder may not take, and which would keep the file's
+            // read-only permissions afterwards).
+            QString uri = QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro");
+            if (!QFileInfo::exists(path + QStringLiteral("-wal")))
+                uri += QStringLiteral("&immutable=1");
+            d.setDatabaseName(uri);
+            d.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=%1")
+                                    .arg(m_config.busyTimeoutMs));
+        } else {
+            d.setDatabaseName(path);
+            d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_config.busyTimeoutMs));
+        }
         if (!d.open()) {
             if (error)
                 *error = describeError(db, d.lastError());
@@ -251,7 +331,9 @@ bool Storage::openConnection(DbFile db, bool create, QString* error)
         // The first statement is where SQLite finds out that a file is not a
         // database, so check here rather than in the middle of a save.
         QSqlQuery q(d);
-        if (!q.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !q.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))
+        const bool readOnly = m_readOnly.contains(db);
+        if ((!readOnly && !q.exec(QStringLiteral("PRAGMA journal_mode=WAL")))
+            || (!readOnly && !q.exec(QStringLiteral("PRAGMA synchronous=NORMAL")))
             || !q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
             if (error)
                 *error = describeError(db, q.lastError());

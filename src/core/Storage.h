@@ -98,6 +98,9 @@ public:
 
 private:
     bool openConnection(DbFile db, bool create, QString* error);
+    // The file (or folder) that keeps SQLite from writing a database, as a
+    // sentence naming it; empty when every one is writable.
+    QString unwritablePart(DbFile db) const;
     bool openServerConnection(QSqlDatabase& d, bool create, QString* error);
     bool createServerDatabase(QString* error);
 
@@ -107,6 +110,8 @@ private:
     QHash<DbFile, int> m_txDepth;
     QHash<DbFile, bool> m_txAborted;
     bool m_keyringTried = false;
+    // Why a database was opened read-only (a folder or file we may not write).
+    QHash<DbFile, QString> m_readOnly;
 };
 
 // Runs the writes of one operation all or nothing: rolls back unless

@@ -1,5 +1,7 @@
 #include "GuiCommon.h"
 
+#include "Keyring.h"
+
 #include "Prompter.h"
 #include "common.h"
 
@@ -9,11 +11,50 @@
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QStyleHints>
+#include <QTimer>
 #include <QTranslator>
 #include <QUrl>
 
 namespace GuiCommon {
+
+namespace {
+
+// While a keyring call waits (the keyring may be asking for its own
+// password in a window of its own), a modal note says what the program is
+// waiting for; the windows behind it take no input until the answer comes.
+// Shown after a moment, so an answer that comes at once shows nothing.
+void showKeyringWait(bool waiting)
+{
+    static QPointer<QProgressDialog> note;
+    if (!waiting) {
+        delete note;
+        QApplication::restoreOverrideCursor();
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    note = new QProgressDialog(QStringLiteral("キーリング（パスワード管理）の応答を待っています。\n"
+                                              "キーリングのロック解除を求められたら、そのパスワードを入力してください"
+                                              "（最長 %1 秒）。")
+                                   .arg(Keyring::kWaitMs / 1000),
+                               QString(), 0, 0, QApplication::activeWindow());
+    note->setObjectName(QStringLiteral("KeyringWaitNote"));
+    note->setWindowTitle(QStringLiteral("お待ちください"));
+    note->setWindowModality(Qt::ApplicationModal);
+    note->setCancelButton(nullptr);
+    note->setAutoClose(false);
+    note->setAutoReset(false);
+    note->setMinimumDuration(0);
+    note->hide();  // QProgressDialog shows itself on its own schedule otherwise
+    QTimer::singleShot(300, note, [] {
+        if (note)
+            note->show();
+    });
+}
+
+}  // namespace
 
 void setupApplication(QApplication& app)
 {
@@ -42,6 +83,7 @@ void setupApplication(QApplication& app)
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ＵＩ Ｇothic"), pGothic);
 
     common::setDoubleClickInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+    Keyring::setWaitNote(showKeyringWait);
 }
 
 bool OpenInBrowser(const QString& target)

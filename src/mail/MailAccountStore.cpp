@@ -23,6 +23,7 @@ MailAccount accountOf(const Recordset& rs)
     a.delFlg = static_cast<int>(rs.integer(QStringLiteral("DelFlg")));
     a.smtpPort = rs.text(QStringLiteral("SMTP_PORT"));
     a.pop3Port = rs.text(QStringLiteral("POP3_PORT"));
+    a.plainAuth = rs.integer(QStringLiteral("PlainAuth")) == 1 ? 1 : 0;
     return a;
 }
 
@@ -126,7 +127,7 @@ qint64 MailAccountStore::create()
         {"Name", MailAccount::kNewName}, {"Acount", QString()},  {"Pass", QString()},
         {"MailADDR", QString()},         {"SMPT", QString()},    {"Pop3", QString()},
         {"APOP", 0},                     {"SetFlg", 0},          {"DelFlg", 0},
-        {"SMTP_PORT", fresh.smtpPort},   {"POP3_PORT", fresh.pop3Port}};
+        {"SMTP_PORT", fresh.smtpPort},   {"POP3_PORT", fresh.pop3Port}, {"PlainAuth", 0}};
     for (const auto& [column, value] : values)
         rs.setValue(QString::fromLatin1(column), value);
     if (!rs.update()) {
@@ -165,7 +166,7 @@ bool MailAccountStore::write(const MailAccount& a, const QString& password, bool
         {"Name", a.name},      {"Acount", a.account}, {"Pass", keyring ? QString() : password},
         {"MailADDR", a.address}, {"SMPT", a.smtp},    {"Pop3", a.pop3},
         {"APOP", a.apop},      {"SetFlg", a.setFlg},  {"DelFlg", a.delFlg},
-        {"SMTP_PORT", a.smtpPort}, {"POP3_PORT", a.pop3Port}};
+        {"SMTP_PORT", a.smtpPort}, {"POP3_PORT", a.pop3Port}, {"PlainAuth", a.plainAuth}};
     for (const auto& [column, value] : values)
         rs.setValue(QString::fromLatin1(column), value);
     if (!rs.update())

@@ -21,6 +21,7 @@ struct MailAccount {
     int delFlg = 0;
     QString smtpPort = QStringLiteral("25");
     QString pop3Port = QStringLiteral("110");
+    int plainAuth = 0;  // 1: the password may go to a server without TLS in clear
 };
 
 // Where account passwords are kept instead of the database: the desktop

@@ -84,6 +84,18 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
     m_apop = check("ApopCheck", QStringLiteral("APOP を使用する"));
     m_send = check("ReadFlg", QStringLiteral("メール送信に含む"));
     m_copy = check("CopyCheck", QStringLiteral("ｻｰﾊﾞ側にﾒｰﾙのコピーを置く"));
+    m_plainAuth = check("PlainAuthCheck", QStringLiteral("暗号化されていない接続でもパスワードを送信する"));
+    m_plainAuth->setToolTip(QStringLiteral("通常はオフにしてください。オフのときは、送信サーバーが暗号化（TLS）に"
+                                           "対応していなければパスワードを送らずに送信を中止します。"));
+    m_plainAuthWarning = new QLabel(QStringLiteral(
+        "注意：送信サーバーが暗号化に対応していないと、アカウント名とパスワードが暗号化されずに"
+        "ネットワークを流れ、途中で盗み見られるおそれがあります。プロバイダが暗号化に対応していない"
+        "場合だけオンにしてください。"));
+    m_plainAuthWarning->setObjectName(QStringLiteral("PlainAuthWarning"));
+    m_plainAuthWarning->setWordWrap(true);
+    m_plainAuthWarning->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_plainAuthWarning->setVisible(false);
+    connect(m_plainAuth, &QCheckBox::toggled, m_plainAuthWarning, &QWidget::setVisible);
     m_keyringLabel = new QLabel;
     m_keyringLabel->setObjectName(QStringLiteral("KeyringLabel"));
     m_keyringLabel->setWordWrap(true);
@@ -107,6 +119,8 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
     lg->addWidget(new QLabel(QStringLiteral("パスワード")), 1, 0);
     lg->addWidget(m_password, 1, 1);
     lg->addWidget(m_keyringLabel, 2, 0, 1, 2);
+    lg->addWidget(m_plainAuth, 3, 0, 1, 2);
+    lg->addWidget(m_plainAuthWarning, 4, 0, 1, 2);
 
     auto* servers = new QGroupBox(QStringLiteral("サーバー情報"));
     auto* sg = new QGridLayout(servers);
@@ -129,12 +143,12 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
     const QVector<QPair<const char*, QWidget*>> binds{
         {"Name", m_name},     {"Acount", m_account}, {"MailADDR", m_address}, {"SMPT", m_smtp},
         {"Pop3", m_pop3},     {"APOP", m_apop},      {"SetFlg", m_send},      {"DelFlg", m_copy},
-        {"SMTP_PORT", m_smtpPort}, {"POP3_PORT", m_pop3Port}};
+        {"SMTP_PORT", m_smtpPort}, {"POP3_PORT", m_pop3Port}, {"PlainAuth", m_plainAuth}};
     for (const auto& [column, widget] : binds)
         bindField(QString::fromLatin1(column), widget);
     watch(m_password);
     setEnterOrder({m_name, m_address, m_account, m_password, m_smtp, m_smtpPort, m_pop3, m_pop3Port, m_send, m_apop,
-                   m_copy, applyButton()});
+                   m_copy, m_plainAuth, applyButton()});
     setEntryWidgets({user, login, servers, options, m_testBtn});
 
     auto* left = new QVBoxLayout;
@@ -252,7 +266,7 @@ void MailAddSet::showRecord(qint64 id)
     const QVector<QPair<const char*, QVariant>> values{
         {"Name", a.name}, {"Acount", a.account}, {"MailADDR", a.address}, {"SMPT", a.smtp},
         {"Pop3", a.pop3}, {"APOP", a.apop},      {"SetFlg", a.setFlg},    {"DelFlg", a.delFlg},
-        {"SMTP_PORT", a.smtpPort}, {"POP3_PORT", a.pop3Port}};
+        {"SMTP_PORT", a.smtpPort}, {"POP3_PORT", a.pop3Port}, {"PlainAuth", a.plainAuth}};
     for (const auto& [column, value] : values)
         row.set(QString::fromLatin1(column), value);
     loadBound(row);
@@ -287,6 +301,7 @@ MailAccount MailAddSet::shownAccount() const
     a.delFlg = m_copy->isChecked() ? 1 : 0;
     a.smtpPort = m_smtpPort->text();
     a.pop3Port = m_pop3Port->text();
+    a.plainAuth = m_plainAuth->isChecked() ? 1 : 0;
     return a;
 }
 

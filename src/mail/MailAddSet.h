@@ -20,6 +20,8 @@ public:
     // Where this window keeps passwords on this computer.
     bool passwordsInKeyring() const { return m_keyring; }
     QLabel* keyringLabel() const { return m_keyringLabel; }
+    // Shown while the account lets its password go out unencrypted.
+    QLabel* plainAuthWarning() const { return m_plainAuthWarning; }
 
     // "送信テスト": a short message from the shown account to its own
     // address, with the fields as they stand. Runs off the window's thread;
@@ -61,7 +63,9 @@ private:
     QCheckBox* m_apop = nullptr;
     QCheckBox* m_send = nullptr;
     QCheckBox* m_copy = nullptr;
+    QCheckBox* m_plainAuth = nullptr;
     QLabel* m_keyringLabel = nullptr;
+    QLabel* m_plainAuthWarning = nullptr;
     QPushButton* m_testBtn = nullptr;
     QString m_error;
     bool m_keyring = false;

@@ -196,6 +196,7 @@ Outgoing outgoing(const MailDraft& d, const MailAccount& account, const QString&
     o.attachments = attachmentsText(d.attachments);
     o.connection.user = account.account.trimmed();
     o.connection.password = password;
+    o.connection.allowPlainAuth = account.plainAuth != 0;
     return o;
 }
 

@@ -225,9 +225,9 @@ bool isDeliverable(const QString& address, QString* envelope)
     return true;
 }
 
-QByteArray encodeWords(const QString& text)
+QByteArray encodeWords(const QString& text, bool always)
 {
-    if (isPlainAscii(text) && !text.contains(QLatin1String("=?")))
+    if (!always && isPlainAscii(text) && !text.contains(QLatin1String("=?")))
         return text.toLatin1();
     QByteArrayList words;
     QByteArray chunk;
@@ -293,22 +293,21 @@ QString MimeMessage::makeMessageId(const QString& senderAddress)
 QByteArray MimeMessage::attachmentHeaders(const QString& fileName, const QString& mimeType)
 {
     const QString name = oneLine(fileName);
-    QByteArray out = "Content-Type: " + mimeType.toLatin1() + ";\r\n name=";
-    bool plain = isPlainAscii(name);
+    // A file name is the sender's to choose, not ours to trust: a quote in
+    // it must not close the parameter and start another one. The RFC 2231
+    // form percent-encodes every byte that could; the plain parameter for
+    // older readers is the name itself only when it is printable ASCII
+    // without quotes or backslashes, else the encoded word (base64: nothing
+    // in it can end the quoted string).
+    bool plain = isPlainAscii(name) && !name.contains(QLatin1String("=?"));
     for (QChar c : name)
         if (c == QLatin1Char('"') || c == QLatin1Char('\\'))
             plain = false;
-    if (plain) {
-        out += quotedString(name) + kCrLf;
-        out += "Content-Disposition: attachment;\r\n filename=" + quotedString(name) + kCrLf;
-    } else {
-        // Both forms: RFC 2231 for current programs, the encoded word in
-        // quotes for the Japanese mail programs that read only that.
-        const QByteArray words = '"' + MailText::encodeWords(name) + '"';
-        out += words + kCrLf;
-        out += "Content-Disposition: attachment;\r\n filename=" + words + ";\r\n "
-               + extendedParameter("filename", name) + kCrLf;
-    }
+    QByteArray fallback = plain ? name.toLatin1() : MailText::encodeWords(name, true);
+    fallback = '"' + fallback + '"';
+    QByteArray out = "Content-Type: " + mimeType.toLatin1() + ";\r\n name=" + fallback + kCrLf;
+    out += "Content-Disposition: attachment;\r\n filename=" + fallback + ";\r\n " + extendedParameter("filename", name)
+           + kCrLf;
     out += "Content-Transfer-Encoding: base64\r\n";
     return out;
 }

@@ -39,9 +39,9 @@ MailRecipients parseRecipients(const QString& text);
 bool isDeliverable(const QString& address, QString* envelope = nullptr);
 
 // RFC 2047 "B" encoded words in UTF-8 for a header text that is not plain
-// ASCII; ASCII text comes back as it is. Long texts become several words
-// joined by a folding line break.
-QByteArray encodeWords(const QString& text);
+// ASCII; ASCII text comes back as it is (unless always). Long texts become
+// several words joined by a folding line break.
+QByteArray encodeWords(const QString& text, bool always = false);
 
 // A mailbox for a From, To or Cc header: the name quoted or encoded as
 // needed, then the address in angle brackets.

@@ -109,7 +109,7 @@ QString withReply(const QString& text, const QByteArray& reply)
     return reply.isEmpty() ? text : text + QStringLiteral("（サーバーの応答: %1）").arg(QString::fromUtf8(reply));
 }
 
-QString describe(CURLcode code, const char* errorBuffer, const QByteArray& reply, const Endpoint& e)
+QString describe(CURLcode code, const char* errorBuffer, const QByteArray& reply, const Endpoint& e, bool login)
 {
     const QString where = e.host + QLatin1Char(':') + QString::number(e.port);
     const QString detail = QString::fromUtf8(*errorBuffer ? errorBuffer : curl_easy_strerror(code));
@@ -120,13 +120,22 @@ QString describe(CURLcode code, const char* errorBuffer, const QByteArray& reply
         return kCantConnect + QStringLiteral(" - %1 に接続できません。SMTPサーバー名とポート番号を確認してください").arg(where);
     case CURLE_OPERATION_TIMEDOUT:
         return kCantConnect + QStringLiteral(" - %1 が時間内に応答しません").arg(where);
+    case CURLE_USE_SSL_FAILED:
+        // The server offers no STARTTLS (or refused it): the login was never sent.
+        if (!e.implicitTls && login)
+            return kCantConnect
+                   + QStringLiteral(" - %1 は暗号化（STARTTLS）に対応していないため、パスワードを送信せずに中止しました。"
+                                    "プロバイダの案内で暗号化できるポート（587 または 465）を確認してください。"
+                                    "暗号化なしで送るしかない場合は、メールアドレス設定で"
+                                    "「暗号化されていない接続でもパスワードを送信する」をオンにしてください")
+                         .arg(where);
+        return kCantConnect + QStringLiteral(" - %1 と安全な接続（TLS）ができません（%2）").arg(where, detail);
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
-    case CURLE_USE_SSL_FAILED:
         return kCantConnect + QStringLiteral(" - %1 と安全な接続（TLS）ができません。サーバー証明書を確認できません（%2）")
                                   .arg(where, detail);
     case CURLE_LOGIN_DENIED:
@@ -213,7 +222,10 @@ QString SendMail(const QString& server, const QString& recipients, const QString
     curl_easy_setopt(curl, CURLOPT_URL, url.constData());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(endpoint.implicitTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
+    // A login never goes out in clear unless the account asked for it;
+    // without one, a server lacking STARTTLS still takes the message.
+    const bool requireTls = endpoint.implicitTls || (!user.isEmpty() && !connection.allowPlainAuth);
+    curl_easy_setopt(curl, CURLOPT_USE_SSL, static_cast<long>(requireTls ? CURLUSESSL_ALL : CURLUSESSL_TRY));
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
     if (!caFile.isEmpty())
@@ -241,7 +253,7 @@ QString SendMail(const QString& server, const QString& recipients, const QString
     const CURLcode code = curl_easy_perform(curl);
     QString result;
     if (code != CURLE_OK)
-        result = describe(code, errorBuffer, reply, endpoint);
+        result = describe(code, errorBuffer, reply, endpoint, !user.isEmpty());
     curl_slist_free_all(rcptList);
     curl_easy_cleanup(curl);
     return result;

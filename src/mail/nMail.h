@@ -17,6 +17,10 @@ inline const QString kCantConnect = QStringLiteral("Cant connect Server");
 struct Connection {
     QString user;      // empty: no AUTH
     QString password;
+    // A login goes only over an encrypted connection (TLS from the first
+    // byte or STARTTLS); true lets it go in clear to a server without TLS,
+    // which the account must ask for explicitly.
+    bool allowPlainAuth = false;
     QString caFile;    // PEM certificates to trust instead of the system's (a private CA)
     int connectTimeoutSeconds = 20;
     int responseTimeoutSeconds = 60;
@@ -27,8 +31,10 @@ struct Connection {
 // arguments); it blocks until the server has answered.
 //  server       "host", "host:port" or "[v6]:port"; "smtps://" before it
 //               forces TLS from the first byte, as does port 465. Other
-//               ports upgrade with STARTTLS whenever the server offers it.
-//               Certificates are always verified.
+//               ports upgrade with STARTTLS whenever the server offers it;
+//               with a login, a server that offers no STARTTLS is refused
+//               unless connection.allowPlainAuth. Certificates are always
+//               verified.
 //  recipients   To addresses separated by tabs, then "cc" and the Cc
 //               addresses, then "bcc" and the blind copies, each separated
 //               by a tab; optionally the whole text in "<" … ">".

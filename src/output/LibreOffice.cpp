@@ -57,6 +57,7 @@ QString prepareProfile(const QString& dir)
 QProcessEnvironment environment(const QString& dir)
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove(QStringLiteral("PGPASSWORD"));  // the office's database password is none of its business
     QByteArray conf = R"(<?xml version="1.0"?>
 <!DOCTYPE fontconfig SYSTEM "fonts.dtd">
 <fontconfig>

@@ -1,11 +1,15 @@
 #include "TestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // The batch tool as a user runs it: a process with arguments and exit codes.
 class TestCli : public QObject {
@@ -14,6 +18,41 @@ class TestCli : public QObject {
 private:
     using Run = ProcessRun;
     static Run run(const QStringList& args) { return runProcess(QStringLiteral(SD_CLI_PATH), args); }
+
+    // The tool run by an ordinary user, for whom file permissions count:
+    // root (as the tests run here) writes anything, so it runs as nobody.
+    static Run runUnprivileged(const QStringList& args)
+    {
+        if (geteuid() != 0)
+            return run(args);
+        return runProcess(QStringLiteral("runuser"),
+                          QStringList{QStringLiteral("-u"), QStringLiteral("nobody"), QStringLiteral("--"),
+                                      QStringLiteral(SD_CLI_PATH)} + args);
+    }
+    static void giveToUnprivileged(const QString& path)
+    {
+        if (geteuid() != 0)
+            return;
+        QVERIFY(::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0);
+        QDirIterator it(path, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            QVERIFY(::chown(QFile::encodeName(it.next()).constData(), 65534, 65534) == 0);
+    }
+    static void chmodPath(const QString& path, mode_t mode)
+    {
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
+    }
+    // An application directory with one project, in a folder that others may enter.
+    static QString makeAppDir(QTemporaryDir& tmp, QString* bid)
+    {
+        chmodPath(tmp.path(), 0755);
+        const QString dir = tmp.filePath(QStringLiteral("app"));
+        const Run init = run({QStringLiteral("--appdir"), dir, QStringLiteral("init")});
+        if (init.code != 0)
+            qWarning("%s", qPrintable(init.err));
+        *bid = run({QStringLiteral("--appdir"), dir, QStringLiteral("project"), QStringLiteral("new")}).out.trimmed();
+        return dir;
+    }
 
 private slots:
     void initMakesAReadyApplicationDirectory()
@@ -63,6 +102,124 @@ private slots:
         const Run blocked = run({QStringLiteral("--appdir"), tmp.filePath(QStringLiteral("file/sub")), QStringLiteral("init")});
         QVERIFY(blocked.code != 0);
         QVERIFY(!blocked.err.isEmpty());
+    }
+
+    // get and list print one line per value whatever the value holds; set
+    // reads the same escapes, so a value goes out and back unchanged.
+    void valuesAreEscapedAndRoundTrip()
+    {
+        QTemporaryDir tmp;
+        QString bid;
+        const QString dir = makeAppDir(tmp, &bid);
+        const QStringList at{QStringLiteral("--appdir"), dir, QStringLiteral("project")};
+        const QString forged = QStringLiteral("山田邸\nBuken=偽物");
+        // Typed for set: the backslash doubled, the control characters as they are.
+        const QString awkward = QStringLiteral("C:\\\\図面\t1階\r\x01") + QChar(0x2028) + QStringLiteral("終");
+        QCOMPARE(run(at + QStringList{QStringLiteral("set"), bid, QStringLiteral("GAIYOU"), QStringLiteral("Kouji=") + forged,
+                                     QStringLiteral("Buken=") + awkward})
+                     .code,
+                 0);
+        const Run got = run(at + QStringList{QStringLiteral("get"), bid, QStringLiteral("GAIYOU"), QStringLiteral("Kouji"),
+                                             QStringLiteral("Buken")});
+        QCOMPARE(got.code, 0);
+        QCOMPARE(got.out, QStringLiteral("Kouji=山田邸\\nBuken=偽物\nBuken=C:\\\\図面\\t1階\\r\\x01\\u2028終\n"));
+        const Run listed = run(at + QStringList{QStringLiteral("list")});
+        QCOMPARE(listed.out.count(QLatin1Char('\n')), 1);
+        QVERIFY(listed.out.endsWith(QStringLiteral("\t山田邸\\nBuken=偽物\n")));
+
+        // What get printed, given to set, stores the same value again.
+        const QString asKouji = QStringLiteral("Kouji=") + got.out.split(QLatin1Char('\n')).at(1).mid(6);
+        QCOMPARE(run(at + QStringList{QStringLiteral("set"), bid, QStringLiteral("GAIYOU"), asKouji}).code, 0);
+        QCOMPARE(run(at + QStringList{QStringLiteral("get"), bid, QStringLiteral("GAIYOU"), QStringLiteral("Kouji")}).out,
+                 asKouji + QLatin1Char('\n'));
+        // A backslash that starts no escape is refused, not stored half-read.
+        const Run bad = run(at + QStringList{QStringLiteral("set"), bid, QStringLiteral("GAIYOU"), QStringLiteral("Kouji=C:\\foo")});
+        QCOMPARE(bad.code, 2);
+        QVERIFY2(bad.err.contains(QStringLiteral("バックスラッシュ")), qPrintable(bad.err));
+
+        // A project goes only into a folder that exists.
+        const Run nowhere = run(at + QStringList{QStringLiteral("new"), QStringLiteral("--folder"), QStringLiteral("999")});
+        QCOMPARE(nowhere.code, 1);
+        QVERIFY2(nowhere.err.contains(QStringLiteral("F_ID=999")), qPrintable(nowhere.err));
+        QCOMPARE(run(at + QStringList{QStringLiteral("list")}).out.count(QLatin1Char('\n')), 1);
+    }
+
+    void emptyAppDirAndDamagedDatabasesStopTheCommand()
+    {
+        for (const QStringList& args : {QStringList{QStringLiteral("--appdir"), QString(), QStringLiteral("init")},
+                                        QStringList{QStringLiteral("--appdir="), QStringLiteral("project"), QStringLiteral("list")}}) {
+            const Run r = run(args);
+            QCOMPARE(r.code, 2);
+            QVERIFY2(r.err.contains(QStringLiteral("--appdir に空のフォルダ名")), qPrintable(r.err));
+        }
+
+        QTemporaryDir tmp;
+        QString bid;
+        const QString dir = makeAppDir(tmp, &bid);
+        const QString kakunin = QDir(dir).filePath(QStringLiteral("kakunin.db"));
+        {
+            // A damaged b-tree page behind an intact first page.
+            QFile f(kakunin);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            QVERIFY(f.seek(4096));
+            f.write(QByteArray("\x0d\xff\xff\xff\xff\xff\xff\xff", 8));
+        }
+        const Run init = run({QStringLiteral("--appdir"), dir, QStringLiteral("init")});
+        QCOMPARE(init.code, 1);
+        QVERIFY2(init.err.contains(kakunin) && init.err.contains(QStringLiteral("壊れて")), qPrintable(init.err));
+        QVERIFY(!init.out.contains(QStringLiteral("初期化しました")));
+    }
+
+    // A folder or file the user may not write: reading goes on, writing
+    // fails naming what is in the way; a -shm left read-only by a read-only
+    // database does not block writes once the database is writable again.
+    void readOnlyFoldersAndFiles()
+    {
+        QTemporaryDir tmp;
+        QString bid;
+        const QString dir = makeAppDir(tmp, &bid);
+        QVERIFY(run({QStringLiteral("--appdir"), dir, QStringLiteral("project"), QStringLiteral("set"), bid,
+                     QStringLiteral("GAIYOU"), QStringLiteral("Kouji=読める")}).code == 0);
+        const QStringList project{QStringLiteral("--appdir"), dir, QStringLiteral("project")};
+        const QStringList write = project + QStringList{QStringLiteral("set"), bid, QStringLiteral("GAIYOU"), QStringLiteral("Kouji=書く")};
+
+        chmodPath(dir, 0555);
+        const Run listed = runUnprivileged(project + QStringList{QStringLiteral("list")});
+        QVERIFY2(listed.code == 0, qPrintable(listed.err));
+        QVERIFY(listed.out.contains(QStringLiteral("読める")));
+        QCOMPARE(runUnprivileged(project + QStringList{QStringLiteral("get"), bid, QStringLiteral("GAIYOU"), QStringLiteral("Kouji")}).out,
+                 QStringLiteral("Kouji=読める\n"));
+        const Run refused = runUnprivileged(write);
+        QCOMPARE(refused.code, 1);
+        QVERIFY2(refused.err.contains(QStringLiteral("アプリケーションフォルダ「%1」に書き込めない").arg(dir)), qPrintable(refused.err));
+        QVERIFY(!refused.err.contains(QStringLiteral("init")));
+        chmodPath(dir, 0755);
+
+        giveToUnprivileged(dir);
+        const QString kakunin = QDir(dir).filePath(QStringLiteral("kakunin.db"));
+        const QString shm = kakunin + QStringLiteral("-shm");
+        chmodPath(kakunin, 0444);
+        QCOMPARE(runUnprivileged(project + QStringList{QStringLiteral("list")}).code, 0);
+        QVERIFY(!QFileInfo::exists(shm) || (QFileInfo(shm).permissions() & QFile::WriteOwner));
+        chmodPath(kakunin, 0644);
+        // As an older version left it: the -shm with the file's read-only mode.
+        QFile stale(shm);
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        giveToUnprivileged(dir);
+        chmodPath(shm, 0444);
+        const Run written = runUnprivileged(write);
+        QVERIFY2(written.code == 0, qPrintable(written.err));
+
+        if (geteuid() != 0)
+            QSKIP("a -shm of another owner needs root to set up");
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        stale.close();
+        QVERIFY(::chown(QFile::encodeName(shm).constData(), 0, 0) == 0);
+        chmodPath(shm, 0444);
+        const Run blocked = runUnprivileged(write);
+        QCOMPARE(blocked.code, 1);
+        QVERIFY2(blocked.err.contains(QStringLiteral("「%1」に書き込めません").arg(shm)), qPrintable(blocked.err));
     }
 };
 

@@ -51,6 +51,19 @@ private slots:
         QVERIFY(c.password.isEmpty());  // keyring or ~/.pgpass only
         QCOMPARE(c.keyringKey(), QStringLiteral("postgresql://yamada@db.office.lan:5433/shinsei"));
 
+        // A password given in PGPASSWORD is used, and leaves the environment
+        // that every program started from here (LibreOffice …) inherits.
+        qputenv("PGPASSWORD", "from-the-shell");
+        QVERIFY(StorageConfig::fromAppDir(dir.path(), &c, &error));
+        QCOMPARE(c.password, QStringLiteral("from-the-shell"));
+        const ProcessRun child = runProcess(QStringLiteral("/usr/bin/env"), {});
+        QCOMPARE(child.code, 0);
+        QVERIFY(child.out.contains(QStringLiteral("PATH=")));
+        QVERIFY2(!child.out.contains(QStringLiteral("from-the-shell")), qPrintable(child.out));
+        qputenv("PGPASSWORD", QByteArray());  // the other tests use ~/.pgpass
+        QVERIFY(StorageConfig::fromAppDir(dir.path(), &c, &error));
+        QVERIFY(c.password.isEmpty());
+
         // Written back, the file names the server and nothing secret.
         QTemporaryDir other;
         QVERIFY(c.writeIni(other.path(), &error));

@@ -1,4 +1,5 @@
 #include "GuiCommon.h"
+#include "Keyring.h"
 #include "MessageBoxPrompter.h"
 #include "PrnCommon.h"
 #include "SingleInstance.h"
@@ -142,6 +143,26 @@ private slots:
         QVERIFY(m.hasMatch());
         QVERIFY2(qAbs(m.captured(1).toDouble() - 120.0) < 1.0, qPrintable(m.captured(1)));
         QCOMPARE(bbox.count(QStringLiteral("<page ")), 2);
+    }
+
+    // A slow keyring (waiting for the user to unlock it) gets a modal note
+    // over the windows, gone with the answer; a keyring that never answers
+    // lets the program go on after the time limit.
+    void keyringWaitIsModalAndEnds()
+    {
+        QWidget window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QWidget* modalDuringWait = nullptr;
+        QTimer::singleShot(800, [&] { modalDuringWait = QApplication::activeModalWidget(); });
+        QVERIFY(Keyring::waitFor([](const std::function<void()>& finished) { QTimer::singleShot(1200, finished); }));
+        QVERIFY(modalDuringWait);
+        QCOMPARE(modalDuringWait->objectName(), QStringLiteral("KeyringWaitNote"));
+        QTRY_COMPARE(QApplication::activeModalWidget(), nullptr);
+        QVERIFY(!Keyring::waitFor([](const std::function<void()>&) {}, 300));
+        QCOMPARE(QApplication::overrideCursor(), nullptr);
+        // An answer that comes at once shows no note at all.
+        QVERIFY(Keyring::waitFor([](const std::function<void()>& finished) { finished(); }));
     }
 
     void openInBrowserReportsAMissingBrowser()

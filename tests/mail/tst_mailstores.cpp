@@ -10,6 +10,8 @@
 #include "SignatureStore.h"
 #include "TestSupport.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QtTest>
 
 namespace {
@@ -54,6 +56,7 @@ private slots:
     void passwordsGoToTheKeyringWhenThereIsOne();
     void passwordsStayInTheTableWithoutAKeyring();
     void deletingAccounts();
+    void olderInstallGainsThePlainAuthColumn();
     void sentMessageIsStoredAsGiven();
     void signatures();
     void addressBookSources();
@@ -184,6 +187,44 @@ void MailStoresTest::deletingAccounts()
     MailAccount none;
     QVERIFY(store.findByAddress(QStringLiteral("info@yamada.jp"), &none, &found));
     QVERIFY(!found);
+}
+
+// An application directory from before the clear-text option: the column
+// arrives on start, and its accounts keep the safe default.
+void MailStoresTest::olderInstallGainsThePlainAuthColumn()
+{
+    MemoryVault vault;
+    MailAccountStore store(m_dir->storage(), &vault);
+    MailAccount a;
+    a.id = store.create();
+    a.account = QStringLiteral("yamada");
+    a.smtp = QStringLiteral("smtp.yamada.jp");
+    bool found = false;
+    QVERIFY(store.write(a, {}, &found, nullptr) && found);
+    QString error;
+    QSqlDatabase d = m_dir->storage().connection(DbFile::MasterData, &error);
+    QVERIFY2(d.isValid(), qPrintable(error));
+    QSqlQuery q(d);
+    QVERIFY2(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN \"PlainAuth\"")),
+             qPrintable(q.lastError().text()));
+    q.finish();
+    m_dir->storage().closeAll();
+
+    std::unique_ptr<Storage> later = m_dir->openAnother();
+    QVERIFY2(later->initialize(&error), qPrintable(error));
+    MailAccountStore upgraded(*later, &vault);
+    QVector<MailAccount> all;
+    QVERIFY2(upgraded.list(&all), qPrintable(upgraded.errorString()));
+    QCOMPARE(all.size(), 1);
+    QCOMPARE(all.first().plainAuth, 0);
+    QCOMPARE(MailCommon::outgoing({}, all.first(), QStringLiteral("p")).connection.allowPlainAuth, false);
+
+    MailAccount allowed = all.first();
+    allowed.plainAuth = 1;
+    QVERIFY(upgraded.write(allowed, {}, &found, nullptr) && found);
+    QVERIFY(upgraded.list(&all));
+    QCOMPARE(all.first().plainAuth, 1);
+    QVERIFY(MailCommon::outgoing({}, all.first(), QStringLiteral("p")).connection.allowPlainAuth);
 }
 
 void MailStoresTest::sentMessageIsStoredAsGiven()

@@ -95,6 +95,7 @@ qint64 addAccount(Storage& s, MemoryVault& vault, const QString& address, const 
     a.smtp = server.section(QLatin1Char(':'), 0, 0);
     a.smtpPort = server.section(QLatin1Char(':'), 1);
     a.setFlg = 1;
+    a.plainAuth = 1;  // the test servers speak no TLS
     bool found = false;
     if (a.id <= 0 || !store.write(a, password, &found))
         qFatal("account: %s", qPrintable(store.errorString()));
@@ -663,8 +664,9 @@ void MailWindowsTest::accountWindow()
         QCOMPARE(column(list, 0), QStringList{u("<新規>")});
         QCOMPARE(child(form, "SmptPort")->text(), QStringLiteral("25"));
         QCOMPARE(child(form, "PopPort")->text(), QStringLiteral("110"));
-        for (const char* c : {"ApopCheck", "ReadFlg", "CopyCheck"})
+        for (const char* c : {"ApopCheck", "ReadFlg", "CopyCheck", "PlainAuthCheck"})
             QVERIFY(!child<QCheckBox>(form, c)->isChecked());
+        QVERIFY(!form.plainAuthWarning()->isVisible());
         QCOMPARE(QApplication::focusWidget(), child(form, "NameText"));
 
         // Typed the way a clerk types: Enter moves on.
@@ -681,6 +683,10 @@ void MailWindowsTest::accountWindow()
         QTest::keyClicks(port, QStringLiteral("5a8-7"));
         QCOMPARE(port->text(), QStringLiteral("587"));
         child<QCheckBox>(form, "ReadFlg")->setChecked(true);
+        // Letting the password go out unencrypted is said to be a risk.
+        child<QCheckBox>(form, "PlainAuthCheck")->setChecked(true);
+        QVERIFY(form.plainAuthWarning()->isVisible());
+        QVERIFY(form.plainAuthWarning()->text().contains(u("盗み見られる")));
         QVERIFY(child<QPushButton>(form, "UpDateBtn")->isEnabled());
         child<QPushButton>(form, "UpDateBtn")->click();
         QVERIFY(!child<QPushButton>(form, "UpDateBtn")->isEnabled());
@@ -697,6 +703,7 @@ void MailWindowsTest::accountWindow()
     QCOMPARE(stored(s, DbFile::MasterData, t, id, "Name").toString(), u("山田設計"));
     QCOMPARE(stored(s, DbFile::MasterData, t, id, "SMTP_PORT").toString(), QStringLiteral("587"));
     QCOMPARE(stored(s, DbFile::MasterData, t, id, "SetFlg").toInt(), 1);
+    QCOMPARE(stored(s, DbFile::MasterData, t, id, "PlainAuth").toInt(), 1);
     QCOMPARE(stored(s, DbFile::MasterData, t, id, "Pop3").toString(), QStringLiteral("pop.yamada.jp"));
     QCOMPARE(stored(s, DbFile::MasterData, t, id, "Pass").toString(), QString());
     QCOMPARE(vault.entries.value(MailAccountStore::keyringKey(QStringLiteral("yamada"), QStringLiteral("smtp.yamada.jp"))),

@@ -48,6 +48,7 @@ private slots:
     void japaneseMessageArrivesWhole();
     void blindCopiesOnlyReachTheEnvelope();
     void loginWithTheAccountsPassword();
+    void attachmentNamesCannotForgeParameters();
     void unreachableServersAreTheConnectClass();
     void refusedAndMalformedRecipientsAreTheToClass();
     void certificatesAreVerified();
@@ -168,9 +169,17 @@ void SmtpTest::loginWithTheAccountsPassword()
     const QString rcpt = QStringLiteral("<owner@example.jp>");
     const QString from = QStringLiteral("Yamada<yamada@example.jp>");
 
+    // A server without TLS never sees the password unless the account allows it.
     nMail::Connection good;
     good.user = o.user;
     good.password = o.password;
+    const QString withheld = nMail::SendMail(sink.server(), rcpt, from, QStringLiteral("s"), QStringLiteral("b"), {}, good);
+    QVERIFY2(withheld.contains(nMail::kCantConnect), qPrintable(withheld));
+    QVERIFY2(withheld.contains(u("パスワードを送信せず")), qPrintable(withheld));
+    QVERIFY2(withheld.contains(u("暗号化されていない接続でもパスワードを送信する")), qPrintable(withheld));
+    QCOMPARE(sink.messages(1, 500).size(), 0);
+
+    good.allowPlainAuth = true;
     QCOMPARE(nMail::SendMail(sink.server(), rcpt, from, QStringLiteral("s"), QStringLiteral("b"), {}, good), QString());
     const QStringList got = sink.messages();
     QCOMPARE(got.size(), 1);
@@ -188,6 +197,48 @@ void SmtpTest::loginWithTheAccountsPassword()
     const QString anonymous = nMail::SendMail(sink.server(), rcpt, from, QStringLiteral("s"), QStringLiteral("b"), {});
     QVERIFY2(!anonymous.isEmpty(), "a server that requires AUTH took an anonymous message");
     QCOMPARE(sink.messages(2, 500).size(), 1);
+
+    // With STARTTLS offered the login goes over it, no option needed.
+    o.startTls = true;
+    SmtpSink secure(o);
+    QVERIFY2(secure.isRunning(), qPrintable(secure.error()));
+    nMail::Connection tls;
+    tls.user = o.user;
+    tls.password = o.password;
+    tls.caFile = secure.certificate();
+    QCOMPARE(nMail::SendMail(secure.server(), rcpt, from, QStringLiteral("s"), QStringLiteral("b"), {}, tls), QString());
+    const QStringList overTls = secure.messages();
+    QCOMPARE(overTls.size(), 1);
+    QVERIFY(secure.envelope(overTls.first()).value(QStringLiteral("tls")).toBool());
+    QCOMPARE(secure.envelope(overTls.first()).value(QStringLiteral("login")).toString(), o.user);
+}
+
+// A file name is whatever the sender's disk holds: quotes, backslashes and
+// control characters arrive as the name and never as header syntax.
+void SmtpTest::attachmentNamesCannotForgeParameters()
+{
+    SmtpSink sink;
+    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
+    QTemporaryDir files;
+    const QStringList names{QStringLiteral("report.pdf\"; filename=\"invoice.exe"), QStringLiteral("a\\b \"c\".txt"),
+                            QStringLiteral("ctl\x01name.txt"), u("見積\"書\".pdf")};
+    QStringList paths;
+    for (const QString& n : names)
+        paths << writeFile(files.path(), n, n.toUtf8());
+    QCOMPARE(nMail::SendMail(sink.server(), QStringLiteral("<owner@example.jp>"), QStringLiteral("me<me@example.jp>"),
+                             QStringLiteral("s"), QStringLiteral("b"), MailCommon::attachmentsText(paths)),
+             QString());
+    const QStringList got = sink.messages();
+    QCOMPARE(got.size(), 1);
+    const QJsonObject m = decodeMail(got.first());
+    const QJsonArray attachments = m.value(QStringLiteral("attachments")).toArray();
+    QCOMPARE(attachments.size(), names.size());
+    for (int i = 0; i < names.size(); ++i)
+        QCOMPARE(attachments.at(i)[QStringLiteral("filename")].toString(), names.at(i));
+    QCOMPARE(m.value(QStringLiteral("defects")).toArray().size(), 0);
+    QFile raw(got.first());
+    QVERIFY(raw.open(QIODevice::ReadOnly));
+    QVERIFY(!raw.readAll().contains("filename=\"invoice.exe"));
 }
 
 void SmtpTest::unreachableServersAreTheConnectClass()
