@@ -1,9 +1,9 @@
 #include "PrnCommon.h"
 
+#include "FileDialogs.h"
 #include "Prompter.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -32,9 +32,8 @@ QString askPdfPath(const QString& suggestedName)
     if (g_provider)
         return g_provider(suggestedName);
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("PDFファイルに保存（プリンタがありません）"),
-                                        QDir(dir).filePath(suggestedName),
-                                        QStringLiteral("PDFファイル (*.pdf)"));
+    return FileDialogs::saveFile(nullptr, QStringLiteral("PDFファイルに保存（プリンタがありません）"),
+                                 QDir(dir).filePath(suggestedName), QStringLiteral("PDFファイル (*.pdf)"));
 }
 
 // Sets the printer up for the target; false with *cancelled when the user
