@@ -10,6 +10,8 @@
 #include "DbFile.h"
 #include "SafeFile.h"
 
+#include <climits>
+#include <cstdlib>
 #include <sys/stat.h>
 
 namespace AppDir {
@@ -56,6 +58,19 @@ QString resolved(const QString& path, int depth = 0)
     return QDir::cleanPath(resolved(parent, depth + 1) + QLatin1Char('/') + fi.fileName());
 }
 
+// The same as the kernel sees it: ".." after a symbolic link goes up from
+// the link's target, not from the link (QFileInfo cleans it away first).
+QString kernelResolved(const QString& absolute)
+{
+    char buffer[PATH_MAX];
+    if (::realpath(QFile::encodeName(absolute).constData(), buffer))
+        return QFile::decodeName(buffer);
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return absolute;
+    return kernelResolved(absolute.left(slash)) + absolute.mid(slash);
+}
+
 // Names compare without case: a portable installation on a FAT or exFAT
 // stick reaches kakunin.db as KAKUNIN.DB too.
 bool sameName(const QString& a, const QString& b)
@@ -82,6 +97,8 @@ bool sameInode(const QString& a, const QString& b)
         && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
+bool matchesResolved(const QString& file, const QString& dir, const QStringList& names);
+
 // names are relative to the application directory ("kakunin.db",
 // "templates/確認申請.xlsx").
 bool matches(const QString& path, const QString& appDir, const QStringList& names)
@@ -89,7 +106,15 @@ bool matches(const QString& path, const QString& appDir, const QStringList& name
     if (path.isEmpty() || appDir.isEmpty())
         return false;
     const QString dir = resolved(appDir);
-    const QString file = resolved(path);
+    const QString raw = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+    for (const QString& file : {resolved(path), kernelResolved(raw)})
+        if (matchesResolved(file, dir, names))
+            return true;
+    return false;
+}
+
+bool matchesResolved(const QString& file, const QString& dir, const QStringList& names)
+{
     if (file.startsWith(dir + QLatin1Char('/'), Qt::CaseInsensitive)) {
         const QString relative = file.mid(dir.size() + 1);
         for (const QString& n : names)
