@@ -56,6 +56,22 @@ bool writeAll(int fd, const char* data, qint64 size)
     return true;
 }
 
+// Temporary files are made private (0600): a new file gets the usual mode
+// instead, a replaced one keeps its own.
+mode_t modeFor(const QString& path)
+{
+    struct stat old {};
+    mode_t mode = 0666;
+    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode &= ~mask;
+    }
+    return mode | S_IRUSR | S_IWUSR;
+}
+
 // A temporary file beside the target, filled by fill(fd), synced and
 // renamed over the target. fill returns false with errno set.
 template <typename Fill>
@@ -73,17 +89,7 @@ bool replaceWith(const QString& pathIn, QString* error, Fill fill)
         return fail(error, QStringLiteral("「%1」を保存できません。保存先のフォルダに一時ファイルを作成できません：%2")
                                .arg(shown(path), reason(e)));
     }
-    // mkstemp gives 0600: a new file gets the usual mode, a replaced one keeps its own.
-    struct stat old {};
-    mode_t mode = 0666;
-    if (::stat(QFile::encodeName(path).constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode &= ~mask;
-    }
-    ::fchmod(fd, mode | S_IRUSR | S_IWUSR);
+    ::fchmod(fd, modeFor(path));
     if (!fill(fd) || ::fsync(fd) != 0) {
         const int e = errno;
         ::close(fd);
@@ -171,6 +177,7 @@ bool move(const QString& from, const QString& path, QString* error)
     // A renamed file must be on the disk before its name is.
     const int fd = ::open(QFile::encodeName(from).constData(), O_RDONLY | O_CLOEXEC);
     if (fd >= 0) {
+        ::fchmod(fd, modeFor(target));
         ::fsync(fd);
         ::close(fd);
     }

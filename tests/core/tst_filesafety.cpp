@@ -8,6 +8,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 // Which files are the office's own, and files that appear only complete.
 class TestFileSafety : public QObject {
@@ -98,6 +99,14 @@ private slots:
         QVERIFY(mode.testFlag(QFileDevice::ReadGroup) && !mode.testFlag(QFileDevice::ReadOther));
         QVERIFY2(SafeFile::move(source, target, &copyError), qPrintable(copyError));
         QVERIFY(!QFile::exists(source));
+        QCOMPARE(QFile::permissions(target), mode);
+        // A private temporary file that takes a new name gets the usual mode.
+        QVERIFY(put(source, "pdf") && QFile::setPermissions(source, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QString fresh = tmp.filePath(QStringLiteral("fresh.pdf"));
+        QVERIFY2(SafeFile::move(source, fresh, &copyError), qPrintable(copyError));
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        QCOMPARE(QFile::permissions(fresh).testFlag(QFileDevice::ReadOther), !(mask & S_IROTH));
     }
 };
 
