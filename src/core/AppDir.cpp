@@ -42,6 +42,7 @@ bool copyMissing(const QString& from, const QString& to, QString* error)
     }
     return true;
 }
+
 // The path with symbolic links and ".." resolved. For a file that does not
 // exist yet, its nearest existing folder is resolved and the rest appended;
 // a dangling link is followed to where it points.
@@ -89,12 +90,10 @@ QStringList databaseNames()
 
 // A second name of an existing file (hard link, bind mount) is the same
 // device and inode; stat() opens nothing.
-bool sameInode(const QString& a, const QString& b)
+bool sameInode(const struct stat& a, const QString& b)
 {
-    struct stat sa {};
     struct stat sb {};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 && ::stat(QFile::encodeName(b).constData(), &sb) == 0
-        && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return ::stat(QFile::encodeName(b).constData(), &sb) == 0 && a.st_dev == sb.st_dev && a.st_ino == sb.st_ino;
 }
 
 bool matchesResolved(const QString& file, const QString& dir, const QStringList& names);
@@ -121,9 +120,10 @@ bool matchesResolved(const QString& file, const QString& dir, const QStringList&
             if (sameName(relative, n))
                 return true;
     }
-    if (QFileInfo::exists(file)) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) == 0 && S_ISREG(st.st_mode)) {
         for (const QString& n : names)
-            if (sameInode(file, dir + QLatin1Char('/') + n))
+            if (sameInode(st, dir + QLatin1Char('/') + n))
                 return true;
     }
     return false;
