@@ -121,6 +121,14 @@ int upgradeOnStart(const QString& appDir, QTextStream& err)
 
 }  // namespace
 
+bool refusedAsOwnFile(const QString& path, const QString& appDir, QTextStream& err)
+{
+    if (!AppDir::isOwnFile(path, appDir))
+        return false;
+    err << AppDir::ownFileMessage(path) << Qt::endl;
+    return true;
+}
+
 int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     Options o;

@@ -18,6 +18,11 @@ struct CliContext {
     QTextStream& err;
 };
 
+// True, after telling why on err, when an output path names one of the
+// program's own files in appDir (a database, a template, a settings
+// file), through links and ".." as well; the command then exits with 2.
+bool refusedAsOwnFile(const QString& path, const QString& appDir, QTextStream& err);
+
 // Command groups, each in its own file. They return exit codes as runCli.
 int cliProject(CliContext& c);
 int cliPostal(CliContext& c);

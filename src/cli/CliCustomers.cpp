@@ -129,6 +129,8 @@ int exportCustomers(CliContext& c, const QString& path, const QStringList& optio
         else
             return usage(c);
     }
+    if (refusedAsOwnFile(path, c.storage.appDir(), c.err))
+        return 2;
     int rows = 0;
     int unmappable = 0;
     QString error;

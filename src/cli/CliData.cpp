@@ -165,6 +165,8 @@ int backupOrRestore(bool backup, const QStringList& args, const QString& appDir,
         err << (backup ? QStringLiteral("使い方: backup FILE") : QStringLiteral("使い方: restore FILE")) << Qt::endl;
         return 2;
     }
+    if (backup && refusedAsOwnFile(args[0], appDir, err))
+        return 2;
     StorageConfig cfg;
     QString error;
     if (!StorageConfig::fromAppDir(appDir, &cfg, &error)) {

@@ -47,6 +47,11 @@ int cliOutput(CliContext& c)
         return 2;
     }
 
+    // Checked before anything is written: an output never replaces the office's data.
+    for (const QString& path : {out, pdf})
+        if (!path.isEmpty() && refusedAsOwnFile(path, c.storage.appDir(), c.err))
+            return 2;
+
     const QString templ = SinseiExcelOutRtn::templatePath();
     if (!QFileInfo::exists(templ)) {
         c.err << QStringLiteral("必要とするシステムファイルが存在しません。（%1）").arg(templ) << Qt::endl;

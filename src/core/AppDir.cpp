@@ -7,6 +7,13 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "DbFile.h"
+#include "SafeFile.h"
+
+#include <climits>
+#include <cstdlib>
+#include <sys/stat.h>
+
 namespace AppDir {
 
 namespace {
@@ -25,12 +32,7 @@ bool copyMissing(const QString& from, const QString& to, QString* error)
         if (QFileInfo::exists(to))
             return true;
         QDir().mkpath(QFileInfo(to).absolutePath());
-        if (!QFile::copy(from, to)) {
-            if (error)
-                *error = QStringLiteral("ファイル「%1」を「%2」にコピーできません。").arg(from, to);
-            return false;
-        }
-        return true;
+        return SafeFile::copy(from, to, error);
     }
     QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
     while (it.hasNext()) {
@@ -40,7 +42,118 @@ bool copyMissing(const QString& from, const QString& to, QString* error)
     }
     return true;
 }
+
+// The path with symbolic links and ".." resolved. For a file that does not
+// exist yet, its nearest existing folder is resolved and the rest appended;
+// a dangling link is followed to where it points.
+QString resolved(const QString& path, int depth = 0)
+{
+    const QFileInfo fi(QDir::cleanPath(QDir(path).absolutePath()));
+    if (fi.exists())
+        return fi.canonicalFilePath();
+    if (fi.isSymLink() && depth < 16)
+        return resolved(fi.symLinkTarget(), depth + 1);
+    const QString parent = fi.absolutePath();
+    if (parent == fi.absoluteFilePath())
+        return parent;
+    return QDir::cleanPath(resolved(parent, depth + 1) + QLatin1Char('/') + fi.fileName());
+}
+
+// The same as the kernel sees it: ".." after a symbolic link goes up from
+// the link's target, not from the link (QFileInfo cleans it away first).
+QString kernelResolved(const QString& absolute)
+{
+    char buffer[PATH_MAX];
+    if (::realpath(QFile::encodeName(absolute).constData(), buffer))
+        return QFile::decodeName(buffer);
+    const qsizetype slash = absolute.lastIndexOf(QLatin1Char('/'));
+    if (slash <= 0)
+        return absolute;
+    return kernelResolved(absolute.left(slash)) + absolute.mid(slash);
+}
+
+// Names compare without case: a portable installation on a FAT or exFAT
+// stick reaches kakunin.db as KAKUNIN.DB too.
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QStringList databaseNames()
+{
+    QStringList names;
+    for (DbFile db : allDbFiles)
+        for (const char* suffix : {"", "-wal", "-shm", "-journal"})
+            names << dbFileName(db) + QLatin1String(suffix);
+    return names;
+}
+
+// A second name of an existing file (hard link, bind mount) is the same
+// device and inode; stat() opens nothing.
+bool sameInode(const struct stat& a, const QString& b)
+{
+    struct stat sb {};
+    return ::stat(QFile::encodeName(b).constData(), &sb) == 0 && a.st_dev == sb.st_dev && a.st_ino == sb.st_ino;
+}
+
+bool matchesResolved(const QString& file, const QString& dir, const QStringList& names);
+
+// names are relative to the application directory ("kakunin.db",
+// "templates/確認申請.xlsx").
+bool matches(const QString& path, const QString& appDir, const QStringList& names)
+{
+    if (path.isEmpty() || appDir.isEmpty())
+        return false;
+    const QString dir = resolved(appDir);
+    const QString raw = QDir::isAbsolutePath(path) ? path : QDir::currentPath() + QLatin1Char('/') + path;
+    for (const QString& file : {resolved(path), kernelResolved(raw)})
+        if (matchesResolved(file, dir, names))
+            return true;
+    return false;
+}
+
+bool matchesResolved(const QString& file, const QString& dir, const QStringList& names)
+{
+    if (file.startsWith(dir + QLatin1Char('/'), Qt::CaseInsensitive)) {
+        const QString relative = file.mid(dir.size() + 1);
+        for (const QString& n : names)
+            if (sameName(relative, n))
+                return true;
+    }
+    struct stat st {};
+    if (::stat(QFile::encodeName(file).constData(), &st) == 0 && S_ISREG(st.st_mode)) {
+        for (const QString& n : names)
+            if (sameInode(st, dir + QLatin1Char('/') + n))
+                return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool isDatabaseFile(const QString& path, const QString& appDir)
+{
+    return matches(path, appDir, databaseNames());
+}
+
+bool isOwnFile(const QString& path, const QString& appDir)
+{
+    QStringList names = databaseNames();
+    // Every shipped template is also used from the folder itself.
+    const QStringList shipped = QDir(appDir + QStringLiteral("/templates")).entryList(QDir::Files);
+    for (const QString& t : shipped)
+        names << t << QStringLiteral("templates/") + t;
+    names << QStringLiteral("確認申請.xlsx") << QStringLiteral("シックハウス基準.xlsx")
+          << QStringLiteral("database.ini") << QStringLiteral("kirokubo_tl.ini");
+    return matches(path, appDir, names);
+}
+
+QString ownFileMessage(const QString& path)
+{
+    return QStringLiteral("「%1」はこのプログラムのデータファイル（データベース・テンプレート・設定）です。"
+                          "上書きすると事務所のデータが失われるため、保存できません。別の場所か別の名前を指定してください。")
+        .arg(QDir::toNativeSeparators(path));
+}
 
 void set(const QString& dir)
 {

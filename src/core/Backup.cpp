@@ -1,5 +1,7 @@
 #include "Backup.h"
 
+#include "AppDir.h"
+
 #include "DataTransfer.h"
 #include "InstanceLock.h"
 #include "SchemaUpgrade.h"
@@ -257,6 +259,8 @@ void undo(const QVector<Move>& moves)
 bool create(const StorageConfig& config, const QString& archiveIn, QStringList* report, QString* error)
 {
     const QString archive = QFileInfo(archiveIn).absoluteFilePath();
+    if (AppDir::isOwnFile(archive, config.appDir))
+        return fail(error, AppDir::ownFileMessage(archive));
     QTemporaryDir work;
     if (!work.isValid())
         return fail(error, QStringLiteral("作業用フォルダを作成できません。"));

@@ -1,5 +1,8 @@
 #include "CustomerCsv.h"
 
+#include "AppDir.h"
+#include "SafeFile.h"
+
 #include "Storage.h"
 
 #include <QFile>
@@ -129,6 +132,11 @@ bool exportFile(Storage& storage, const QString& path, bool utf8, int* rows, int
     *rows = 0;
     if (unmappable)
         *unmappable = 0;
+    if (AppDir::isOwnFile(path)) {
+        if (error)
+            *error = AppDir::ownFileMessage(path);
+        return false;
+    }
     QSqlDatabase d = storage.connection(DbFile::SaleData, error);
     if (!d.isValid())
         return false;
@@ -175,13 +183,7 @@ bool exportFile(Storage& storage, const QString& path, bool utf8, int* rows, int
     if (*rows == 0)
         return true;
     const QByteArray bytes = utf8 ? QByteArray("\xEF\xBB\xBF") + text.toUtf8() : ShiftJis::encode(text, unmappable);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (error)
-            *error = QStringLiteral("ファイル「%1」に書き込めません: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return SafeFile::write(path, bytes, error);
 }
 
 
@@ -452,6 +454,9 @@ bool CustomerImport::load(const QString& path)
     m_skipFirst = false;
     m_error.clear();
 
+    // Reading a live database outside SQLite would drop this process's locks on it.
+    if (AppDir::isDatabaseFile(path))
+        return fail(QStringLiteral("「%1」はこのプログラムのデータベースです。CSVファイルを指定してください。").arg(path));
     CustomerCsv::RecordReader reader(path);
     QString record;
     int line = 0;

@@ -1,5 +1,7 @@
 #include "PhotoFolder.h"
 
+#include "SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -56,11 +58,8 @@ bool addPicture(const QString& folderPath, const QString& source, QString* store
     QString name = base + suffix;
     for (int n = 2; dir.exists(name); ++n)
         name = QStringLiteral("%1_%2%3").arg(base).arg(n).arg(suffix);
-    if (!QFile::copy(source, dir.filePath(name))) {
-        if (error)
-            *error = QStringLiteral("「%1」を写真フォルダにコピーできません。").arg(src.fileName());
+    if (!SafeFile::copy(source, dir.filePath(name), error))
         return false;
-    }
     if (storedName)
         *storedName = name;
     return true;

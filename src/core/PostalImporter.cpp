@@ -1,5 +1,7 @@
 #include "PostalImporter.h"
 
+#include "AppDir.h"
+
 #include "Storage.h"
 
 #include <QFile>
@@ -136,6 +138,9 @@ bool PostalImporter::fail(const QString& message)
 
 bool PostalImporter::importFile(const QString& path)
 {
+    // Reading a live database outside SQLite would drop this process's locks on it.
+    if (AppDir::isDatabaseFile(path))
+        return fail(QStringLiteral("「%1」はこのプログラムのデータベースです。郵便番号データのファイルを指定してください。").arg(path));
     QFile f(path);
     if (!f.exists())
         return fail(QStringLiteral("郵便番号データのファイル「%1」が見つかりません。").arg(path));

@@ -1,5 +1,6 @@
 #include "common.h"
 
+#include "AppDir.h"
 #include "Prompter.h"
 
 #include <QCoreApplication>
@@ -138,6 +139,9 @@ bool FileInUse(const QString& path)
     const QFileInfo fi(path);
     if (!fi.exists() || !fi.isFile())
         return false;
+    // The open below would drop SQLite's locks of a database: it is in use.
+    if (AppDir::isDatabaseFile(path))
+        return true;
     const QString dir = fi.absolutePath() + QLatin1Char('/');
     if (QFileInfo::exists(dir + QStringLiteral(".~lock.") + fi.fileName() + QLatin1Char('#'))
         || QFileInfo::exists(dir + QStringLiteral("~$") + fi.fileName()))

@@ -1,5 +1,6 @@
 #include "DocumentOutput.h"
 
+#include "FileDialogs.h"
 #include "MenuForm.h"
 #include "Prompter.h"
 #include "ShicfrmSplash.h"
@@ -10,7 +11,6 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFutureWatcher>
 #include <QProgressDialog>
@@ -116,12 +116,14 @@ void DocumentOutput::savePdf(MenuForm& menu, int sheet, const QString& documentN
     }
     const QString suggested =
         QDir(m_lastPdfFolder).filePath(suggestedPdfName(menu.currentProject(), documentName));
-    QString path = QFileDialog::getSaveFileName(&menu, QStringLiteral("PDF出力（%1）").arg(documentName), suggested,
-                                                QStringLiteral("PDFファイル (*.pdf)"));
+    QString path = FileDialogs::saveFile(&menu, QStringLiteral("PDF出力（%1）").arg(documentName), suggested,
+                                         QStringLiteral("PDFファイル (*.pdf)"));
     if (path.isEmpty())
         return;
     if (!path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         path += QStringLiteral(".pdf");
+    if (FileDialogs::refuseOwnFile(path))
+        return;
     m_lastPdfFolder = QFileInfo(path).absolutePath();
 
     // The spreadsheet program takes several seconds to render: it runs

@@ -1,12 +1,12 @@
 #include "PhotoPage.h"
 
 #include "AppDir.h"
+#include "FileDialogs.h"
 #include "common.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
-#include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -159,8 +159,8 @@ void PhotoPage::choosePicture()
     QString start = AppDir::file(QStringLiteral("Photo"));
     if (!QDir(start).exists())
         start = QDir::homePath();
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("写真選択"), start,
-                                                      QStringLiteral("写真 (*.jpg *.jpeg *.gif *.bmp *.JPG *.JPEG *.GIF *.BMP)"));
+    const QString file = FileDialogs::openFile(this, QStringLiteral("写真選択"), start,
+                                               QStringLiteral("写真 (*.jpg *.jpeg *.gif *.bmp *.JPG *.JPEG *.GIF *.BMP)"));
     if (!file.isEmpty())
         addPicture(file);
 }

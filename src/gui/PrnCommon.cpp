@@ -1,13 +1,17 @@
 #include "PrnCommon.h"
 
+#include "FileDialogs.h"
 #include "Prompter.h"
+#include "SafeFile.h"
 
 #include <QDir>
-#include <QFileDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QDateTime>
 
@@ -32,14 +36,17 @@ QString askPdfPath(const QString& suggestedName)
     if (g_provider)
         return g_provider(suggestedName);
     const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return QFileDialog::getSaveFileName(nullptr, QStringLiteral("PDFファイルに保存（プリンタがありません）"),
-                                        QDir(dir).filePath(suggestedName),
-                                        QStringLiteral("PDFファイル (*.pdf)"));
+    return FileDialogs::saveFile(nullptr, QStringLiteral("PDFファイルに保存（プリンタがありません）"),
+                                 QDir(dir).filePath(suggestedName), QStringLiteral("PDFファイル (*.pdf)"));
 }
 
 // Sets the printer up for the target; false with *cancelled when the user
 // declined to pick a PDF file.
-bool setUp(QPrinter& printer, const Target& target, const QString& documentName, bool* cancelled)
+// A PDF is drawn into a temporary file beside the chosen one (*part) and
+// takes the chosen name (*pdfOut) only once complete: a failed or
+// cancelled print leaves an earlier file of that name as it was.
+bool setUp(QPrinter& printer, const Target& target, const QString& documentName, bool* cancelled, QString* pdfOut,
+           QString* part)
 {
     *cancelled = false;
     const QString name = documentName.isEmpty()
@@ -65,9 +72,40 @@ bool setUp(QPrinter& printer, const Target& target, const QString& documentName,
             return false;
         }
     }
+    if (FileDialogs::refuseOwnFile(pdf)) {
+        *cancelled = true;
+        return false;
+    }
+    const QFileInfo chosen(pdf);
+    QTemporaryFile temp(chosen.absolutePath() + QStringLiteral("/.") + chosen.fileName() + QStringLiteral(".XXXXXX"));
+    temp.setAutoRemove(false);
+    if (!temp.open()) {
+        Prompter::current().show({PromptTitle::Error,
+                                  QStringLiteral("PDFファイル「%1」を作成できません：%2")
+                                      .arg(QDir::toNativeSeparators(pdf), temp.errorString()),
+                                  Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+        *cancelled = true;
+        return false;
+    }
+    temp.close();
+    *pdfOut = chosen.absoluteFilePath();
+    *part = temp.fileName();
     printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(pdf);
+    printer.setOutputFileName(*part);
     return true;
+}
+
+// Gives a finished PDF its name, or throws away an unfinished one.
+bool finishPdf(QString* part, const QString& pdf, bool printed, QString* error)
+{
+    if (part->isEmpty())
+        return printed;
+    bool ok = printed;
+    if (ok && !SafeFile::move(*part, pdf, error))
+        ok = false;
+    QFile::remove(*part);
+    part->clear();
+    return ok;
 }
 
 }  // namespace
@@ -81,7 +119,9 @@ bool PrintText(const QString& text, const Target& target, const QString& documen
 {
     QPrinter printer(QPrinter::HighResolution);
     bool cancelled = false;
-    if (!setUp(printer, target, documentName, &cancelled)) {
+    QString pdf;
+    QString part;
+    if (!setUp(printer, target, documentName, &cancelled, &pdf, &part)) {
         if (!cancelled)
             showNoPrinter();
         return false;
@@ -93,13 +133,19 @@ bool PrintText(const QString& text, const Target& target, const QString& documen
     doc.setPlainText(text);
     QPainter probe;
     if (!probe.begin(&printer)) {
+        finishPdf(&part, pdf, false, nullptr);
         showNoPrinter();
         return false;
     }
     probe.end();
     doc.print(&printer);
-    if (printer.printerState() == QPrinter::Error) {
-        showNoPrinter();
+    const bool printed = printer.printerState() != QPrinter::Error;
+    QString error;
+    if (!finishPdf(&part, pdf, printed, &error)) {
+        if (error.isEmpty())
+            showNoPrinter();
+        else
+            Prompter::current().show({PromptTitle::Error, error, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
         return false;
     }
     return true;
@@ -109,6 +155,8 @@ struct Session::Impl {
     QPrinter printer{QPrinter::HighResolution};
     QPainter painter;
     QString pdf;
+    QString part;  // the PDF being drawn, until it takes its name
+    QString error;
 };
 
 Session::Session()
@@ -119,19 +167,18 @@ Session::Session()
 Session::~Session()
 {
     end();
+    finishPdf(&d->part, d->pdf, false, nullptr);
 }
 
 bool Session::begin(const Target& target, const QString& documentName)
 {
     bool cancelled = false;
-    if (!setUp(d->printer, target, documentName, &cancelled)) {
+    if (!setUp(d->printer, target, documentName, &cancelled, &d->pdf, &d->part)) {
         if (!cancelled)
             showNoPrinter();
         return false;
     }
     d->printer.setFullPage(true);
-    if (d->printer.outputFormat() == QPrinter::PdfFormat)
-        d->pdf = d->printer.outputFileName();
     if (!d->painter.begin(&d->printer)) {
         showNoPrinter();
         return false;
@@ -167,12 +214,15 @@ bool Session::end()
 {
     if (!d->painter.isActive())
         return false;
-    return d->painter.end();
+    const bool printed = d->painter.end() && d->printer.printerState() != QPrinter::Error
+        && d->printer.printerState() != QPrinter::Aborted;
+    return finishPdf(&d->part, d->pdf, printed, &d->error);
 }
 
 bool Session::isActive() const { return d->painter.isActive(); }
 QPrinter* Session::printer() const { return &d->printer; }
 QPainter* Session::painter() const { return &d->painter; }
 QString Session::pdfPath() const { return d->pdf; }
+QString Session::errorString() const { return d->error; }
 
 }  // namespace PrnCommon

@@ -51,6 +51,8 @@ public:
     QPainter* painter() const;
     // The output file when printing went to PDF.
     QString pdfPath() const;
+    // Why end() failed when the finished PDF could not take its name.
+    QString errorString() const;
 
 private:
     struct Impl;

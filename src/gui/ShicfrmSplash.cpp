@@ -1,7 +1,8 @@
 #include "ShicfrmSplash.h"
 
+#include "FileDialogs.h"
+
 #include <QDir>
-#include <QFileDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -16,8 +17,8 @@ namespace {
 QString openWithDialog(QWidget* parent, const QString& folder)
 {
     QDir().mkpath(folder);
-    return QFileDialog::getOpenFileName(parent, QStringLiteral("シックハウスファイルの選択"), folder,
-                                        QStringLiteral("シックハウスファイル (*.xlsx *.xls)"));
+    return FileDialogs::openFile(parent, QStringLiteral("シックハウスファイルの選択"), folder,
+                                 QStringLiteral("シックハウスファイル (*.xlsx *.xls)"));
 }
 
 }  // namespace

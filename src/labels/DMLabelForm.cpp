@@ -2,6 +2,7 @@
 
 #include "AppDir.h"
 #include "DMUserForm.h"
+#include "FileDialogs.h"
 #include "HelpForm.h"
 #include "LabelPreview.h"
 #include "Prompter.h"
@@ -13,7 +14,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QDoubleSpinBox>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -971,14 +971,18 @@ void DMLabelForm::print()
         const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         const QString suggested = QDir(dir.isEmpty() ? QDir::homePath() : dir).filePath(QStringLiteral("DMラベル.pdf"));
         target.pdfPath = pdfChooser() ? pdfChooser()(this, suggested)
-                                      : QFileDialog::getSaveFileName(this, QStringLiteral("PDFファイルに保存"), suggested,
-                                                                     QStringLiteral("PDFファイル (*.pdf)"));
+                                      : FileDialogs::saveFile(this, QStringLiteral("PDFファイルに保存"), suggested,
+                                                              QStringLiteral("PDFファイル (*.pdf)"));
         if (target.pdfPath.isEmpty()) {
             m_lastOutcome = LabelPrint::Outcome::Declined;
             return;
         }
         if (!target.pdfPath.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
             target.pdfPath += QStringLiteral(".pdf");
+        if (FileDialogs::refuseOwnFile(target.pdfPath)) {
+            m_lastOutcome = LabelPrint::Outcome::Declined;
+            return;
+        }
     } else {
         target.printerName = choice;
     }

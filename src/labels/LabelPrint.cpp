@@ -240,7 +240,8 @@ Outcome print(const LabelJob& job, const PrnCommon::Target& target, const Progre
     if (cancelled)
         return Outcome::Cancelled;
     if (!ended || session.printer()->printerState() == QPrinter::Error) {
-        tell(PromptTitle::Print, PrnCommon::kNoPrinterMessage, Prompter::Icon::Warning);
+        const QString why = session.errorString();
+        tell(PromptTitle::Print, why.isEmpty() ? PrnCommon::kNoPrinterMessage : why, Prompter::Icon::Warning);
         return Outcome::Failed;
     }
     return Outcome::Printed;

@@ -1,5 +1,7 @@
 #include "MimeMessage.h"
 
+#include "AppDir.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -323,6 +325,14 @@ bool MimeMessage::build(QByteArray* out, QString* error) const
     QVector<Part> parts;
     QMimeDatabase mimes;
     for (const QString& path : attachments) {
+        // Reading a live database outside SQLite would drop this process's
+        // locks on it; the office's data goes out as a backup, not as a file.
+        if (AppDir::isDatabaseFile(path)) {
+            if (error)
+                *error = QStringLiteral("「%1」はこのプログラムのデータベースのため、添付できません。"
+                                        "送るときはバックアップを作成して添付してください。").arg(path);
+            return false;
+        }
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly)) {
             if (error)

@@ -1,12 +1,14 @@
 #include "UniteForm.h"
 
+#include "AppDir.h"
+#include "FileDialogs.h"
 #include "Prompter.h"
+#include "SafeFile.h"
 #include "common.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -85,6 +87,11 @@ void UniteForm::addFiles(const QStringList& paths)
     for (const QString& p : paths) {
         if (p.isEmpty())
             continue;
+        if (AppDir::isDatabaseFile(p)) {
+            common::ErrorBox(QStringLiteral("「%1」はこのプログラムのデータベースのため、添付できません。")
+                                 .arg(QDir::toNativeSeparators(p)));
+            continue;
+        }
         m_files << p;
         auto* item = new QListWidgetItem(style()->standardIcon(QStyle::SP_FileIcon), QFileInfo(p).fileName(), m_list);
         item->setToolTip(QDir::toNativeSeparators(p));
@@ -104,7 +111,7 @@ void UniteForm::removeSelected()
 void UniteForm::chooseFiles()
 {
     const QStringList paths =
-        QFileDialog::getOpenFileNames(this, QStringLiteral("ファイルの選択"), QString(), QStringLiteral("すべてのファイル (*)"));
+        FileDialogs::openFiles(this, QStringLiteral("ファイルの選択"), QString(), QStringLiteral("すべてのファイル (*)"));
     addFiles(paths);
 }
 
@@ -137,10 +144,15 @@ int UniteForm::saveInto(const QString& folder)
                  Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::No});
             if (answer != Prompter::Yes)
                 continue;
-            QFile::remove(target);
         }
-        if (!QFile::copy(source, target)) {
-            common::ErrorBox(QStringLiteral("ファイルを保存できませんでした。（%1）").arg(QDir::toNativeSeparators(target)));
+        if (AppDir::isOwnFile(target)) {
+            common::ErrorBox(AppDir::ownFileMessage(target));
+            continue;
+        }
+        // The file already there is replaced only by a complete copy.
+        QString why;
+        if (!SafeFile::copy(source, target, &why)) {
+            common::ErrorBox(QStringLiteral("ファイルを保存できませんでした。\n%1").arg(why));
             continue;
         }
         ++written;
@@ -151,7 +163,7 @@ int UniteForm::saveInto(const QString& folder)
 void UniteForm::transfer()
 {
     if (m_mode == Mode::Save) {
-        const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("保存先のフォルダ"));
+        const QString folder = FileDialogs::folder(this, QStringLiteral("保存先のフォルダ"), QString());
         if (folder.isEmpty())
             return;
         saveInto(folder);

@@ -2,6 +2,7 @@
 
 #include "AppDir.h"
 #include "CustomerCsv.h"
+#include "FileDialogs.h"
 #include "FolderMakeForm.h"
 #include "FolderStore.h"
 #include "MasterTable.h"
@@ -16,7 +17,6 @@
 #include <QComboBox>
 #include <QDrag>
 #include <QFile>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -54,15 +54,14 @@ M_UserMasterForm::FileChoice askFile(QWidget* parent, bool save, const QString& 
     QString filter;
     if (save) {
         // The overwrite question is the window's own ("上書き確認").
-        choice.path = QFileDialog::getSaveFileName(parent, QStringLiteral("CSVファイルの選択"), startPath,
-                                                   kCsvFilterSjis + QStringLiteral(";;") + kCsvFilterUtf8, &filter,
-                                                   QFileDialog::DontConfirmOverwrite);
+        choice.path = FileDialogs::saveFile(parent, QStringLiteral("CSVファイルの選択"), startPath,
+                                            kCsvFilterSjis + QStringLiteral(";;") + kCsvFilterUtf8, &filter, false);
         choice.utf8 = filter == kCsvFilterUtf8;
         if (!choice.path.isEmpty() && !choice.path.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
             choice.path += QStringLiteral(".csv");
     } else {
-        choice.path = QFileDialog::getOpenFileName(parent, QStringLiteral("CSVファイルの選択"), startPath,
-                                                   QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*)"));
+        choice.path = FileDialogs::openFile(parent, QStringLiteral("CSVファイルの選択"), startPath,
+                                            QStringLiteral("CSVファイル (*.csv);;すべてのファイル (*)"));
     }
     return choice;
 }
@@ -712,6 +711,8 @@ void M_UserMasterForm::exportCsv()
 {
     const FileChoice choice = askFile(this, true, AppDir::file(QStringLiteral("顧客マスター.csv")));
     if (choice.path.isEmpty())
+        return;
+    if (FileDialogs::refuseOwnFile(choice.path))
         return;
     if (QFile::exists(choice.path)
         && Prompter::current().show({QStringLiteral("上書き確認"),

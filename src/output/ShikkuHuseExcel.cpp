@@ -1,5 +1,7 @@
 #include "ShikkuHuseExcel.h"
 
+#include "SafeFile.h"
+
 #include "AppDir.h"
 #include "Prompter.h"
 #include "WorkbookViewer.h"
@@ -134,10 +136,9 @@ bool ShikkuHuseExcel::createNew(const ProjectData& project, const QDate& today, 
     if (!QDir().mkpath(folder))
         return failWith(error, QStringLiteral("フォルダ「%1」を作成できません。").arg(QDir::toNativeSeparators(folder)));
     const QString target = nextCopyPath(folder);
-    if (!QFile::copy(source, target))
-        return failWith(error, QStringLiteral("ファイル「%1」を作成できません。").arg(QDir::toNativeSeparators(target)));
-    // An installed template may be read-only; the copy is the user's to edit.
-    QFile::setPermissions(target, QFile::permissions(target) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
+    // A new file, writable even when the installed template is read-only.
+    if (!SafeFile::copy(source, target, error))
+        return false;
     if (created)
         *created = target;
     m_lastCopy = target;

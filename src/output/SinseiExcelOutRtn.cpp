@@ -4,6 +4,7 @@
 #include "InputSheet.h"
 #include "LibreOffice.h"
 #include "Prompter.h"
+#include "SafeFile.h"
 #include "SinseiCellMap.h"
 #include "WorkbookViewer.h"
 #include "XlsxWorkbook.h"
@@ -24,18 +25,6 @@ bool failWith(QString* error, const QString& message)
     if (error)
         *error = message;
     return false;
-}
-
-// Copies src over dst and makes the copy writable (an installed template
-// may be read-only).
-bool copyOver(const QString& src, const QString& dst, QString* error)
-{
-    if (QFile::exists(dst) && !QFile::remove(dst))
-        return failWith(error, QStringLiteral("ファイル「%1」を上書きできません。").arg(dst));
-    if (!QFile::copy(src, dst))
-        return failWith(error, QStringLiteral("ファイル「%1」を「%2」にコピーできません。").arg(src, dst));
-    QFile::setPermissions(dst, QFile::permissions(dst) | QFileDevice::WriteOwner | QFileDevice::ReadOwner);
-    return true;
 }
 
 }  // namespace
@@ -115,6 +104,8 @@ bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, c
 {
     // The copy of the template is made by writing the filled workbook: the
     // template is read, never written, and the copy is written once.
+    if (AppDir::isOwnFile(target))
+        return failWith(error, AppDir::ownFileMessage(target));
     if (common::FileInUse(target))
         return failWith(error, QStringLiteral("「%1」は他のプログラムで開かれています。　閉じてからやり直してください。")
                                    .arg(QDir::toNativeSeparators(target)));
@@ -189,6 +180,8 @@ QStringList SinseiExcelOutRtn::printedSheets(int docIndex, const QStringList& al
 
 bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pdfPath, int docIndex, QString* error)
 {
+    if (AppDir::isOwnFile(pdfPath))
+        return failWith(error, AppDir::ownFileMessage(pdfPath));
     const QString office = LibreOffice::executable();
     if (office.isEmpty())
         return failWith(error, LibreOffice::notInstalledMessage());
@@ -198,7 +191,7 @@ bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pd
     if (!work.isValid())
         return failWith(error, QStringLiteral("作業用フォルダを作成できません。"));
     const QString copy = work.filePath(QStringLiteral("output.xlsx"));
-    if (!copyOver(workbookPath, copy, error))
+    if (!SafeFile::copy(workbookPath, copy, error))
         return false;
 
     // Only the sheets of the document stay visible: LibreOffice prints every visible sheet.
@@ -247,11 +240,6 @@ bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pd
         const QString detail = QString::fromLocal8Bit(soffice.readAllStandardError()).trimmed();
         return failWith(error, QStringLiteral("LibreOffice が PDF を作成できませんでした。%1").arg(detail));
     }
-    const QString target = QFileInfo(pdfPath).absoluteFilePath();
-    QDir().mkpath(QFileInfo(target).absolutePath());
-    if (QFile::exists(target) && !QFile::remove(target))
-        return failWith(error, QStringLiteral("ファイル「%1」を上書きできません。").arg(target));
-    if (!QFile::rename(produced, target) && !QFile::copy(produced, target))
-        return failWith(error, QStringLiteral("ファイル「%1」を作成できません。").arg(target));
-    return true;
+    // The earlier PDF stays whole until the new one has replaced it.
+    return SafeFile::move(produced, QFileInfo(pdfPath).absoluteFilePath(), error);
 }

@@ -1,12 +1,13 @@
 #include "XlsxWorkbook.h"
 
+#include "SafeFile.h"
+
 #include "XlsxStyleSheet.h"
 #include "XlsxXml.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QXmlStreamReader>
 
 #include <zip.h>
@@ -1536,19 +1537,7 @@ bool XlsxWorkbook::write(const QString& target, bool always)
 
     const QString path = target.isEmpty() ? m_path : target;
     close();
-    if (target.isEmpty()) {
-        // In place: the old file stays whole until the new one is complete.
-        QSaveFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(result) != result.size() || !f.commit())
-            return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(path, f.errorString()));
-    } else {
-        // A new copy is written straight away.
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(result) != result.size()) {
-            const QString why = f.errorString();
-            f.close();
-            return fail(QStringLiteral("ファイル「%1」を作成できません（%2）。").arg(path, why));
-        }
-    }
-    return true;
+    // In place or at a new target: a file already there stays whole until
+    // the new one is complete, and a failure names its cause.
+    return SafeFile::write(path, result, &m_error);
 }

@@ -104,10 +104,12 @@ private slots:
         QCOMPARE(prompter.shown[0].title, QStringLiteral("印刷警告"));
         QCOMPARE(prompter.shown[0].text, QStringLiteral("プリンタが接続されていません。"));
 
-        // An unwritable PDF file is reported the same way.
+        // An unwritable PDF file is reported with its cause.
         prompter.clear();
         QVERIFY(!PrnCommon::PrintText(QStringLiteral("x"), {{}, QStringLiteral("/nonexistent/folder/x.pdf")}));
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("プリンタが接続されていません。")});
+        QCOMPARE(prompter.shown.size(), 1);
+        QVERIFY2(prompter.shown[0].text.contains(QStringLiteral("/nonexistent/folder/x.pdf")), qPrintable(prompter.shown[0].text));
+        QVERIFY(!QFileInfo::exists(QStringLiteral("/nonexistent")));
         PrnCommon::setPdfPathProvider({});
     }
 

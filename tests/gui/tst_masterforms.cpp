@@ -1,3 +1,4 @@
+#include "AppDir.h"
 #include "CustomerStore.h"
 #include "FolderStore.h"
 #include "HelpForm.h"
@@ -413,6 +414,27 @@ private slots:
         QVERIFY2(body.contains(u("山田太郎")), qPrintable(body));
         QVERIFY(body.contains(u("指定なし")));
         QVERIFY(body.contains(u("03-1234-5678")));
+    }
+
+    void csvExportRefusesTheProgramsOwnFiles()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
+        // A way round through another folder still names the live database.
+        const QString chosen = dir.file(QStringLiteral("out/../saledata.db"));
+        M_UserMasterForm::setFileChooser([&](QWidget*, bool, const QString&) {
+            return M_UserMasterForm::FileChoice{chosen, false};
+        });
+        CustomerWindow w(dir.storage());
+        w.create(u("山田"));
+        prompter.clear();
+        child<QAction>(w.form, "mnCSVWrite")->trigger();
+        M_UserMasterForm::setFileChooser(nullptr);
+        QCOMPARE(prompter.texts(), QStringList{AppDir::ownFileMessage(chosen)});
+        Recordset rs(dir.storage(), DbFile::SaleData);
+        QVERIFY2(rs.open(QStringLiteral("UserMaster")), qPrintable(rs.errorString()));
+        QCOMPARE(rs.recordCount(), 1);
     }
 
     void csvExportAndImportThroughTheWindows()
