@@ -5,6 +5,7 @@
 #include "Recordset.h"
 #include "Schema.h"
 #include "Storage.h"
+#include "TableIo.h"
 
 namespace {
 
@@ -32,6 +33,14 @@ bool projectTable(const QString& name, QString* table, DbFile* db, QString* keyC
         return true;
     }
     return false;
+}
+
+// Why a typed value cannot go into a column, or empty when it can.
+QString columnValueRefusal(const ColumnDef& col, const QString& value)
+{
+    bool ok = true;
+    (void)TableIo::storedValue(value, col.type, &ok);
+    return ok ? QString() : TableIo::numberRefusal(col.name, col.type, value);
 }
 
 // Parses "B_ID TABLE [--row N] rest…" shared by set and get.
@@ -164,6 +173,9 @@ int projectSet(CliContext& c, const QStringList& args)
             c.err << QStringLiteral("%1 に変更できる列 %2 はありません。").arg(t.table, col) << Qt::endl;
             return 1;
         }
+        // A value the column cannot hold is the caller's mistake: nothing is written.
+        if (const QString why = columnValueRefusal(*cd, a.mid(eq + 1)); !why.isEmpty())
+            return usage(c, why);
         rs.setValue(cd->name, a.mid(eq + 1));
     }
     if (!rs.update()) {
