@@ -2,6 +2,7 @@
 
 #include "AppDir.h"
 #include "Storage.h"
+#include "WriteLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -72,6 +73,12 @@ int commandInit(const Options& o, QTextStream& out, QTextStream& err)
         err << error << Qt::endl;
         return 1;
     }
+    QDir().mkpath(o.appDir);  // the lock file lives in the folder
+    WriteLock lock(cfg, QStringLiteral("init"));
+    if (!lock.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
     Storage storage(cfg);
     if (!AppDir::initialize(storage, QCoreApplication::applicationDirPath(), &error)) {
         err << error << Qt::endl;
@@ -119,6 +126,13 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {
+            err << error << Qt::endl;
+            return 1;
+        }
+        // Held until the command ends, so that no restore replaces the
+        // register under it.
+        WriteLock lock(cfg, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed());
+        if (!lock.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &error)) {
             err << error << Qt::endl;
             return 1;
         }
