@@ -6,6 +6,7 @@
 #include "Schema.h"
 #include "Storage.h"
 #include "TableIo.h"
+#include "TextNumbers.h"
 
 namespace {
 
@@ -35,9 +36,12 @@ bool projectTable(const QString& name, QString* table, DbFile* db, QString* keyC
     return false;
 }
 
-// Why a typed value cannot go into a column, or empty when it can.
-QString columnValueRefusal(const ColumnDef& col, const QString& value)
+// Why a typed value cannot go into a column, or empty when it can: what
+// the column's type cannot hold, or what its entry window would refuse.
+QString columnValueRefusal(const QString& table, const ColumnDef& col, const QString& value)
 {
+    if (col.type == ColumnType::Text)
+        return TextNumbers::refusal(table, col.name, value);
     bool ok = true;
     (void)TableIo::storedValue(value, col.type, &ok);
     return ok ? QString() : TableIo::numberRefusal(col.name, col.type, value);
@@ -174,7 +178,7 @@ int projectSet(CliContext& c, const QStringList& args)
             return 1;
         }
         // A value the column cannot hold is the caller's mistake: nothing is written.
-        if (const QString why = columnValueRefusal(*cd, a.mid(eq + 1)); !why.isEmpty())
+        if (const QString why = columnValueRefusal(t.table, *cd, a.mid(eq + 1)); !why.isEmpty())
             return usage(c, why);
         rs.setValue(cd->name, a.mid(eq + 1));
     }

@@ -104,6 +104,21 @@ private slots:
             QCOMPARE(stored().toLongLong(), 5);
         }
 
+        // Area text: what the site window's decimal filter would refuse.
+        auto setArea = [&](const QString& value) {
+            return run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("project"), QStringLiteral("set"),
+                        QString::number(bid), QStringLiteral("SHIKICHI"), QStringLiteral("Size1=") + value});
+        };
+        QCOMPARE(setArea(QStringLiteral("1,234.50")).code, 0);
+        for (const QString& bad : {QStringLiteral("NaN ㎡"), QStringLiteral("1e308"), QStringLiteral("12-3"), QStringLiteral("１２")}) {
+            const Run r = setArea(bad);
+            QVERIFY2(r.code == 2 && r.err.contains(QStringLiteral("Size1")), qPrintable(bad + QLatin1Char(' ') + r.err));
+        }
+        QVERIFY(setArea(QStringLiteral("-0.5")).code == 0);
+        Recordset site(dir.storage(), DbFile::Kakunin);
+        QVERIFY(site.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
+        QCOMPARE(site.text(QStringLiteral("Size1")), QStringLiteral("-0.5"));
+
         // Real columns: finite decimals only, through the storage API every window uses.
         Recordset label(dir.storage(), DbFile::AnotherOption);
         QVERIFY(label.open(QStringLiteral("DMlabel")) && !label.eof());
