@@ -316,10 +316,18 @@ QVariant storedValue(const QVariant& v, ColumnType type, bool* ok)
     default:
         break;
     }
-    const QString s = numberText(v.toString());
+    QString s = numberText(v.toString());
     if (s.isEmpty()) {
         *ok = true;
         return QVariant();
+    }
+    // "7.0" is exactly 7; "1.9" would have to be rounded, which is refused.
+    if (type == ColumnType::Integer && s.contains(QLatin1Char('.'))) {
+        const qsizetype point = s.indexOf(QLatin1Char('.'));
+        for (qsizetype i = point + 1; i < s.size(); ++i)
+            if (s[i] != QLatin1Char('0'))
+                return v;
+        s.truncate(point);
     }
     if (!isDecimalText(s, type == ColumnType::Integer))
         return v;
@@ -341,7 +349,7 @@ QVariant storedValue(const QVariant& v, ColumnType type, bool* ok)
 QString numberRefusal(const QString& column, ColumnType type, const QVariant& value)
 {
     if (type == ColumnType::Integer)
-        return QStringLiteral("列 %1 には整数（-9223372036854775808〜9223372036854775807、小数点なし）を入力してください"
+        return QStringLiteral("列 %1 には整数（-9223372036854775808〜9223372036854775807）を入力してください"
                               "（「%2」は保存できません）。保存済みの値はそのままです。").arg(column, value.toString().trimmed());
     return QStringLiteral("列 %1 には数値（例: 123.45）を入力してください（「%2」は保存できません）。"
                           "保存済みの値はそのままです。").arg(column, value.toString().trimmed());

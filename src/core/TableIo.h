@@ -38,7 +38,8 @@ QStringList columnNames(const TableDef& t);
 // integers (empty text is null), double for reals. *ok is false when a
 // value cannot be stored in a number column.
 // Text is taken as a user means it: plain decimal digits with an optional
-// sign (full-width ones too), a point only for reals; exponents, NaN,
+// sign (full-width ones too), a point only for reals (or followed by zeros
+// only, "7.0", for integers); exponents, NaN,
 // infinities, fractions in integer columns and integers beyond 64 bits are
 // refused rather than rounded or wrapped.
 QVariant storedValue(const QVariant& v, ColumnType type, bool* ok);

@@ -89,7 +89,7 @@ private slots:
                                                    {QStringLiteral("＋１２３"), 123},
                                                    {QStringLiteral("9223372036854775807"), 9223372036854775807LL},
                                                    {QStringLiteral("-9223372036854775808"), qint64(-9223372036854775807LL - 1)},
-                                                   {QStringLiteral("5"), 5}};
+                                                   {QStringLiteral("5.00"), 5}};
         for (const auto& [text, value] : good) {
             const Run r = set(text);
             QVERIFY2(r.code == 0, qPrintable(text + QLatin1Char(' ') + r.err));
