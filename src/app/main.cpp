@@ -11,6 +11,7 @@
 #include "Prompter.h"
 #include "SingleInstance.h"
 #include "Storage.h"
+#include "WriteLock.h"
 
 #include <QApplication>
 
@@ -36,6 +37,12 @@ int main(int argc, char* argv[])
     StorageConfig config;
     QString error;
     if (!StorageConfig::fromAppDir(appDir, &config, &error)) {
+        Prompter::current().show({PromptTitle::Error, error, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+        return 1;
+    }
+    // Held for the program's whole life: no restore replaces the register under its windows.
+    WriteLock writer(config, QStringLiteral("window"));
+    if (!writer.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &error)) {
         Prompter::current().show({PromptTitle::Error, error, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
         return 1;
     }

@@ -2,6 +2,7 @@
 
 #include "AppDir.h"
 #include "Storage.h"
+#include "WriteLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -26,7 +27,8 @@ const char* const kUsage =
     "                 （行区切り U+2028/U+2029 は \\uHHHH）と書き出し、set は同じ書き方を読み取ります\n"
     "  postal code TEXT                   郵便番号から住所を検索します\n"
     "  postal address TEXT                住所から郵便番号を検索します\n"
-    "  postal import FILE                 日本郵便の郵便番号データ (KEN_ALL.CSV) を取り込みます\n"
+    "  postal import FILE [--all]         日本郵便の郵便番号データ (KEN_ALL.CSV) のうち、ファイルにある\n"
+    "                                     都道府県の分を置き換えます（--all: 47都道府県そろったファイルで全国を置き換え）\n"
     "  migrate --to-postgres [--host H] [--port P] [--database D] [--user U] [--replace]\n"
     "                                     SQLite のデータを PostgreSQL サーバーへ移します（一つのトランザクション）\n"
     "  migrate --to-sqlite DIR [--host H] [--port P] [--database D] [--user U]\n"
@@ -75,6 +77,12 @@ int commandInit(const Options& o, QTextStream& out, QTextStream& err)
     StorageConfig cfg;
     QString error;
     if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    QDir().mkpath(o.appDir);  // the lock file lives in the folder
+    WriteLock lock(cfg, QStringLiteral("init"));
+    if (!lock.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &error)) {
         err << error << Qt::endl;
         return 1;
     }
@@ -181,6 +189,13 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {
+            err << error << Qt::endl;
+            return 1;
+        }
+        // Held until the command ends, so that no restore replaces the
+        // register under it.
+        WriteLock lock(cfg, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed());
+        if (!lock.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &error)) {
             err << error << Qt::endl;
             return 1;
         }

@@ -9,6 +9,7 @@
 #include "InstanceLock.h"
 #include "Keyring.h"
 #include "Storage.h"
+#include "WriteLock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -128,6 +129,15 @@ int migrate(QStringList args, const QString& appDir, QTextStream& out, QTextStre
         if (!lock.acquire()) {
             err << QStringLiteral("ShinseiDesk がこのアプリケーションフォルダで起動中です。プログラムを終了してから移行してください。")
                 << Qt::endl;
+            return 1;
+        }
+        // Nobody may write to the files being copied nor to the server's register being replaced.
+        StorageConfig files;
+        files.appDir = appDir;
+        WriteLock source(files, QStringLiteral("migrate"));
+        WriteLock target(pg, QStringLiteral("migrate"));
+        if (!source.acquire(WriteLock::Mode::Exclusive, 0, &error) || !target.acquire(WriteLock::Mode::Exclusive, 0, &error)) {
+            err << error << Qt::endl;
             return 1;
         }
         if (!transfer.toPostgres(appDir, pg, replace)) {

@@ -9,7 +9,9 @@ namespace {
 const char* const kPostalUsage =
     "使い方: shinseidesk-cli --appdir DIR postal code TEXT\n"
     "        shinseidesk-cli --appdir DIR postal address TEXT\n"
-    "        shinseidesk-cli --appdir DIR postal import FILE\n";
+    "        shinseidesk-cli --appdir DIR postal import FILE [--all]\n"
+    "          FILE の都道府県の郵便番号を置き換えます（他の都道府県はそのまま）。\n"
+    "          --all: 全国を置き換えます（47都道府県すべてを含むファイルのみ）。\n";
 
 int usage(CliContext& c)
 {
@@ -38,14 +40,24 @@ int cliPostal(CliContext& c)
     const QString text = c.args.mid(1).join(QLatin1Char(' ')).trimmed();
 
     if (sub == QLatin1String("import")) {
-        if (c.args.size() != 2)
+        QStringList args = c.args.mid(1);
+        const bool all = args.removeAll(QStringLiteral("--all")) > 0;
+        if (args.size() != 1)
             return usage(c);
         PostalImporter importer(c.storage);
-        if (!importer.importFile(c.args[1])) {
+        if (!importer.importFile(args[0], all)) {
             c.err << importer.errorString() << Qt::endl;
             return 1;
         }
-        c.out << importer.rowCount() << Qt::endl;
+        for (const PostalImporter::Change& ch : importer.changes())
+            c.out << QStringLiteral("%1 %2\t%3 → %4 行")
+                         .arg(ch.code, 2, 10, QLatin1Char('0'))
+                         .arg(ch.prefecture)
+                         .arg(ch.before)
+                         .arg(ch.after)
+                  << '\n';
+        c.out << QStringLiteral("%1 都道府県、%2 行を取り込みました。").arg(importer.changes().size()).arg(importer.rowCount())
+              << Qt::endl;
         return 0;
     }
 

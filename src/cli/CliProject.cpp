@@ -5,6 +5,8 @@
 #include "Recordset.h"
 #include "Schema.h"
 #include "Storage.h"
+#include "TableIo.h"
+#include "TextNumbers.h"
 
 #include <algorithm>
 
@@ -97,6 +99,17 @@ bool projectTable(const QString& name, QString* table, DbFile* db, QString* keyC
         return true;
     }
     return false;
+}
+
+// Why a typed value cannot go into a column, or empty when it can: what
+// the column's type cannot hold, or what its entry window would refuse.
+QString columnValueRefusal(const QString& table, const ColumnDef& col, const QString& value)
+{
+    if (col.type == ColumnType::Text)
+        return TextNumbers::refusal(table, col.name, value);
+    bool ok = true;
+    (void)TableIo::storedValue(value, col.type, &ok);
+    return ok ? QString() : TableIo::numberRefusal(col.name, col.type, value);
 }
 
 // Parses "B_ID TABLE [--row N] rest…" shared by set and get.
@@ -244,6 +257,9 @@ int projectSet(CliContext& c, const QStringList& args)
             return usage(c, QStringLiteral("%1 の値に使えないバックスラッシュがあります（使えるのは \\\\ \\n \\r \\t \\xHH \\uHHHH。"
                                            "バックスラッシュそのものは \\\\ と書きます）: %2")
                                 .arg(col, a.mid(eq + 1)));
+        // A value the column cannot hold is the caller's mistake: nothing is written.
+        if (const QString why = columnValueRefusal(t.table, *cd, value); !why.isEmpty())
+            return usage(c, why);
         rs.setValue(cd->name, value);
     }
     if (!rs.update()) {

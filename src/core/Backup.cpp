@@ -6,6 +6,7 @@
 #include "InstanceLock.h"
 #include "SchemaUpgrade.h"
 #include "TableIo.h"
+#include "WriteLock.h"
 
 #include <QAtomicInt>
 #include <QCryptographicHash>
@@ -258,6 +259,11 @@ void undo(const QVector<Move>& moves)
 
 bool create(const StorageConfig& config, const QString& archiveIn, QStringList* report, QString* error)
 {
+    // Writers go on; only a restore in progress would give a half-replaced copy.
+    WriteLock reader(config, QStringLiteral("backup"));
+    QString busy;
+    if (!reader.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &busy))
+        return fail(error, busy);
     const QString archive = QFileInfo(archiveIn).absoluteFilePath();
     if (AppDir::isOwnFile(archive, config.appDir))
         return fail(error, AppDir::ownFileMessage(archive));
@@ -305,6 +311,11 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
     if (!lock.acquire())
         return fail(error, QStringLiteral("ShinseiDesk がこのアプリケーションフォルダ（%1）で起動中のため、復元できません。"
                                           "プログラムを終了してから、もう一度実行してください。").arg(appDir));
+    // No writer may save into the data that is about to be replaced.
+    WriteLock writers(config, QStringLiteral("restore"));
+    QString busy;
+    if (!writers.acquire(WriteLock::Mode::Exclusive, 0, &busy))
+        return fail(error, busy);
     int code = 0;
     zip_t* z = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, &code);
     if (!z)

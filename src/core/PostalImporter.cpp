@@ -5,6 +5,8 @@
 #include "Storage.h"
 
 #include <QFile>
+#include <QHash>
+#include <QMap>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -13,6 +15,7 @@
 namespace {
 
 constexpr int kColumns = 15;
+constexpr int kLocalCode = 0;  // 全国地方公共団体コード: prefecture code and municipality
 constexpr int kOldCode = 1;
 constexpr int kCode = 2;
 constexpr int kPrefecture = 6;
@@ -125,6 +128,16 @@ QString cleanTown(const QString& town, const QString& municipality)
 
 }  // namespace
 
+const QStringList& PostalImporter::prefectureNames()
+{
+    static const QStringList names = QStringLiteral(
+        ",北海道,青森県,岩手県,宮城県,秋田県,山形県,福島県,茨城県,栃木県,群馬県,埼玉県,千葉県,東京都,神奈川県,"
+        "新潟県,富山県,石川県,福井県,山梨県,長野県,岐阜県,静岡県,愛知県,三重県,滋賀県,京都府,大阪府,兵庫県,"
+        "奈良県,和歌山県,鳥取県,島根県,岡山県,広島県,山口県,徳島県,香川県,愛媛県,高知県,福岡県,佐賀県,長崎県,"
+        "熊本県,大分県,宮崎県,鹿児島県,沖縄県").split(QLatin1Char(','));
+    return names;
+}
+
 PostalImporter::PostalImporter(Storage& storage)
     : m_storage(storage)
 {
@@ -136,7 +149,7 @@ bool PostalImporter::fail(const QString& message)
     return false;
 }
 
-bool PostalImporter::importFile(const QString& path)
+bool PostalImporter::importFile(const QString& path, bool wholeCountry)
 {
     // Reading a live database outside SQLite would drop this process's locks on it.
     if (AppDir::isDatabaseFile(path))
@@ -146,15 +159,15 @@ bool PostalImporter::importFile(const QString& path)
         return fail(QStringLiteral("郵便番号データのファイル「%1」が見つかりません。").arg(path));
     if (!f.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("郵便番号データのファイル「%1」を開けません。\n%2").arg(path, f.errorString()));
-    return importData(f.readAll());
+    return importData(f.readAll(), wholeCountry);
 }
 
-bool PostalImporter::importData(const QByteArray& data)
+bool PostalImporter::importData(const QByteArray& data, bool wholeCountry)
 {
     QVector<PostalEntry> rows;
     if (!parse(data, &rows))
         return false;
-    return store(rows);
+    return store(rows, wholeCountry);
 }
 
 bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
@@ -166,8 +179,11 @@ bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
         return false;
 
     m_sourceLines.clear();
+    m_prefectures.clear();
     QSet<QString> seen;
-    auto add = [&](PostalEntry e, int lineNo) {
+    int prefecture = 0;
+    int openPrefecture = 0;
+    auto add = [&](PostalEntry e, int lineNo, int pref) {
         e.town = cleanTown(e.town, e.municipality);
         const QString key = e.code + QLatin1Char('\t') + e.prefecture + QLatin1Char('\t') + e.municipality
                             + QLatin1Char('\t') + e.town;
@@ -176,6 +192,7 @@ bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
         seen.insert(key);
         out->append(e);
         m_sourceLines.append(lineNo);
+        m_prefectures.append(pref);
     };
 
     // A town too long for one record continues on the next rows of the same
@@ -209,6 +226,18 @@ bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
             return fail(QStringLiteral("%1 行目: 旧郵便番号「%2」が数字ではありません。").arg(lineNo).arg(e.oldCode));
         if (e.prefecture.isEmpty() || e.municipality.isEmpty())
             return fail(QStringLiteral("%1 行目: 都道府県名または市区町村名がありません。").arg(lineNo));
+        // The rows a file replaces are found by prefecture, so its code and
+        // its name must agree.
+        const QString local = fields[kLocalCode].trimmed();
+        prefecture = local.size() == 5 && allDigits(local) ? local.left(2).toInt() : 0;
+        if (prefecture < 1 || prefecture > 47)
+            return fail(QStringLiteral("%1 行目: 全国地方公共団体コード「%2」が正しくありません（5桁、先頭2桁が都道府県コード 01〜47）。")
+                            .arg(lineNo)
+                            .arg(local));
+        if (prefectureNames().at(prefecture) != e.prefecture)
+            return fail(QStringLiteral("%1 行目: 都道府県コード %2 は%3ですが、都道府県名が「%4」です。")
+                            .arg(lineNo)
+                            .arg(local.left(2), prefectureNames().at(prefecture), e.prefecture));
         // Without an old code, the first three digits of the new one name
         // the same district, so old-code look-ups still find the row.
         if (e.oldCode.isEmpty())
@@ -222,7 +251,7 @@ bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
                                 .arg(open.town));
             open.town += e.town;
             if (e.town.contains(kClose)) {
-                add(open, openLine);
+                add(open, openLine, openPrefecture);
                 openLine = 0;
             }
             continue;
@@ -230,9 +259,10 @@ bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
         if (e.town.contains(kOpen) && !e.town.contains(kClose)) {
             open = e;
             openLine = lineNo;
+            openPrefecture = prefecture;
             continue;
         }
-        add(e, lineNo);
+        add(e, lineNo, prefecture);
     }
     if (openLine > 0)
         return fail(QStringLiteral("%1 行目から続く町域名「%2」の「）」がないままファイルが終わっています。")
@@ -243,8 +273,23 @@ bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
     return true;
 }
 
-bool PostalImporter::store(const QVector<PostalEntry>& rows)
+bool PostalImporter::store(const QVector<PostalEntry>& rows, bool wholeCountry)
 {
+    QMap<int, int> incoming;  // prefecture code → rows of the file
+    for (int p : m_prefectures)
+        ++incoming[p];
+    if (wholeCountry && incoming.size() != 47) {
+        QStringList missing;
+        for (int p = 1; p <= 47; ++p)
+            if (!incoming.contains(p))
+                missing << prefectureNames().at(p);
+        return fail(QStringLiteral("全国の郵便番号を置き換えるには47都道府県すべてのデータが必要ですが、"
+                                   "このファイルには %1 都道府県分しかありません（ない都道府県: %2）。"
+                                   "ファイルが途中で切れていないか確認してください。郵便番号データは変更していません。")
+                        .arg(incoming.size())
+                        .arg(missing.mid(0, 10).join(QStringLiteral("、")) + (missing.size() > 10 ? QStringLiteral(" …") : QString())));
+    }
+
     const DbFile db = DbFile::PostDb;
     Transaction tx(m_storage, db);
     if (!tx.isActive())
@@ -256,8 +301,28 @@ bool PostalImporter::store(const QVector<PostalEntry>& rows)
 
     const QString table = Storage::quote(QStringLiteral("POST_DB"));
     QSqlQuery q(d);
-    if (!q.exec(QStringLiteral("DELETE FROM %1").arg(table)))
+    auto counts = [&](QHash<QString, int>* out) {
+        if (!q.exec(QStringLiteral("SELECT %1, COUNT(*) FROM %2 GROUP BY %1").arg(Storage::quote(QStringLiteral("P_ADR1")), table)))
+            return false;
+        while (q.next())
+            out->insert(q.value(0).toString(), q.value(1).toInt());
+        return true;
+    };
+    QHash<QString, int> before;
+    if (!counts(&before))
         return fail(m_storage.describeError(db, q.lastError()));
+    if (wholeCountry) {
+        if (!q.exec(QStringLiteral("DELETE FROM %1").arg(table)))
+            return fail(m_storage.describeError(db, q.lastError()));
+    } else {
+        if (!q.prepare(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(table, Storage::quote(QStringLiteral("P_ADR1")))))
+            return fail(m_storage.describeError(db, q.lastError()));
+        for (auto it = incoming.cbegin(); it != incoming.cend(); ++it) {
+            q.bindValue(0, prefectureNames().at(it.key()));
+            if (!q.exec())
+                return fail(m_storage.describeError(db, q.lastError()));
+        }
+    }
     QStringList columns;
     for (const char* c : {"P_PST", "O_PST", "P_ADR1", "P_ADR2", "P_ADR3", "A_ADR"})
         columns << Storage::quote(QString::fromLatin1(c));
@@ -281,10 +346,19 @@ bool PostalImporter::store(const QVector<PostalEntry>& rows)
         if (m_progress && (i + 1) % kProgressStep == 0)
             m_progress(i + 1, total);
     }
+    QHash<QString, int> after;
+    if (!counts(&after))
+        return fail(m_storage.describeError(db, q.lastError()));
     if (!tx.commit())
         return fail(tx.errorString());
     if (m_progress)
         m_progress(total, total);
     m_rowCount = total;
+    m_changes.clear();
+    for (int p = 1; p <= 47; ++p) {
+        const QString& name = prefectureNames().at(p);
+        if (incoming.contains(p) || (wholeCountry && before.value(name) > 0))
+            m_changes.append({p, name, before.value(name), after.value(name)});
+    }
     return true;
 }

@@ -258,7 +258,7 @@ bool Recordset::update()
             bool ok = true;
             const QVariant stored = TableIo::storedValue(v, col->type, &ok);
             if (!ok)
-                return fail(QStringLiteral("列 %1 には数値を入力してください（「%2」）。").arg(name, v.toString().trimmed()));
+                return fail(TableIo::numberRefusal(name, col->type, v));
             v = stored;
         }
         values << v;

@@ -67,6 +67,11 @@ public:
     // The open connection of a database, or an invalid one with *error set.
     QSqlDatabase connection(DbFile db, QString* error);
 
+    // Opens d (a QPSQL connection of the caller's) on this storage's server
+    // with the same account and password: sessions that must outlive or
+    // stand apart from the storage's own.
+    bool openSideConnection(QSqlDatabase& d, QString* error) { return openServerConnection(d, false, error); }
+
     // Closes every connection (checkpointing SQLite's journal into the
     // files); the next operation opens them again.
     void closeAll();

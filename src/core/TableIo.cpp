@@ -7,6 +7,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <cmath>
+#include <limits>
+
 #include <libpq-fe.h>
 
 namespace TableIo {
@@ -254,6 +257,47 @@ QStringList columnNames(const TableDef& t)
     return out;
 }
 
+namespace {
+
+// A number as a user types it: full-width digits, signs and point become
+// half-width (what an input method gives), surrounding spaces go. Nothing
+// else is forgiven: no exponent, no "NaN" or "inf", no grouping commas.
+QString numberText(const QString& s)
+{
+    QString t = s.trimmed();
+    for (QChar& c : t) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19)
+            c = QChar(u - 0xFF10 + '0');
+        else if (u == 0xFF0B)
+            c = QLatin1Char('+');
+        else if (u == 0xFF0D || u == 0x2212)
+            c = QLatin1Char('-');
+        else if (u == 0xFF0E)
+            c = QLatin1Char('.');
+    }
+    return t;
+}
+
+bool isDecimalText(const QString& t, bool integer)
+{
+    int i = (t.startsWith(QLatin1Char('+')) || t.startsWith(QLatin1Char('-'))) ? 1 : 0;
+    int digits = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        const QChar c = t[i];
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            ++digits;
+        else if (c == QLatin1Char('.') && !point && !integer)
+            point = true;
+        else
+            return false;
+    }
+    return digits > 0;
+}
+
+}  // namespace
+
 QVariant storedValue(const QVariant& v, ColumnType type, bool* ok)
 {
     *ok = true;
@@ -266,25 +310,78 @@ QVariant storedValue(const QVariant& v, ColumnType type, bool* ok)
     }
     if (v.typeId() == QMetaType::Bool)
         return type == ColumnType::Integer ? QVariant(qint64(v.toBool() ? 1 : 0)) : QVariant(v.toBool() ? 1.0 : 0.0);
-    const QString s = v.toString().trimmed();
-    if (s.isEmpty())
+    *ok = false;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+        *ok = true;
+        return type == ColumnType::Integer ? QVariant(v.toLongLong()) : QVariant(v.toDouble());
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::UShort:
+    case QMetaType::UChar:
+        if (v.toULongLong() > static_cast<qulonglong>(std::numeric_limits<qint64>::max()))
+            return v;
+        *ok = true;
+        return type == ColumnType::Integer ? QVariant(v.toLongLong()) : QVariant(v.toDouble());
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double x = v.toDouble();
+        if (!std::isfinite(x))
+            return v;
+        if (type == ColumnType::Real) {
+            *ok = true;
+            return x;
+        }
+        // 2^63 itself is out of range; every smaller whole double converts exactly.
+        if (x != std::trunc(x) || x < -9223372036854775808.0 || x >= 9223372036854775808.0)
+            return v;
+        *ok = true;
+        return static_cast<qint64>(x);
+    }
+    default:
+        break;
+    }
+    QString s = numberText(v.toString());
+    if (s.isEmpty()) {
+        *ok = true;
         return QVariant();
+    }
+    // "7.0" is exactly 7; "1.9" would have to be rounded, which is refused.
+    if (type == ColumnType::Integer && s.contains(QLatin1Char('.'))) {
+        const qsizetype point = s.indexOf(QLatin1Char('.'));
+        for (qsizetype i = point + 1; i < s.size(); ++i)
+            if (s[i] != QLatin1Char('0'))
+                return v;
+        s.truncate(point);
+    }
+    if (!isDecimalText(s, type == ColumnType::Integer))
+        return v;
     bool good = false;
     if (type == ColumnType::Integer) {
-        const qint64 n = s.toLongLong(&good);
-        if (good)
-            return n;
-        const double x = s.toDouble(&good);
-        if (good)
-            return static_cast<qint64>(x);
-        *ok = false;
-        return v;
+        const qint64 n = s.toLongLong(&good);  // fails beyond the range instead of wrapping
+        if (!good)
+            return v;
+        *ok = true;
+        return n;
     }
     const double x = s.toDouble(&good);
-    if (good)
-        return x;
-    *ok = false;
-    return v;
+    if (!good || !std::isfinite(x))
+        return v;
+    *ok = true;
+    return x;
+}
+
+QString numberRefusal(const QString& column, ColumnType type, const QVariant& value)
+{
+    if (type == ColumnType::Integer)
+        return QStringLiteral("列 %1 には整数（-9223372036854775808〜9223372036854775807）を入力してください"
+                              "（「%2」は保存できません）。保存済みの値はそのままです。").arg(column, value.toString().trimmed());
+    return QStringLiteral("列 %1 には数値（例: 123.45）を入力してください（「%2」は保存できません）。"
+                          "保存済みの値はそのままです。").arg(column, value.toString().trimmed());
 }
 
 bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error, QStringList* created)

@@ -41,7 +41,14 @@ QStringList columnNames(const TableDef& t);
 // The value as the column stores it: text for text columns, qint64 for
 // integers (empty text is null), double for reals. *ok is false when a
 // value cannot be stored in a number column.
+// Text is taken as a user means it: plain decimal digits with an optional
+// sign (full-width ones too), a point only for reals (or followed by zeros
+// only, "7.0", for integers); exponents, NaN,
+// infinities, fractions in integer columns and integers beyond 64 bits are
+// refused rather than rounded or wrapped.
 QVariant storedValue(const QVariant& v, ColumnType type, bool* ok);
+// The message for a value that storedValue refused in column `column`.
+QString numberRefusal(const QString& column, ColumnType type, const QVariant& value);
 
 // Adds rows; values in the order of columns (which may include "ID").
 // PostgreSQL streams them with COPY, SQLite repeats one prepared INSERT.

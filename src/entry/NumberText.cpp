@@ -1,5 +1,7 @@
 #include "NumberText.h"
 
+#include "TextNumbers.h"
+
 namespace NumberText {
 
 namespace {
@@ -167,19 +169,8 @@ QString plainText(double value)
 
 int firstRejected(const QString& text, Filter filter)
 {
-    for (int i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (isDigit(c))
-            continue;
-        if (filter == Filter::Decimal) {
-            if (c == QLatin1Char('.') || c == QLatin1Char(','))
-                continue;
-            if (c == QLatin1Char('-') && i == 0)
-                continue;
-        }
-        return i;
-    }
-    return -1;
+    // One rule for the windows and for every writer that bypasses them.
+    return TextNumbers::firstRejected(text, filter == Filter::Decimal ? TextNumbers::Kind::Decimal : TextNumbers::Kind::Digit);
 }
 
 }  // namespace NumberText

@@ -1,3 +1,5 @@
+#include "ProjectRegister.h"
+#include "Recordset.h"
 #include "TestSupport.h"
 
 #include <QDir>
@@ -280,6 +282,74 @@ private slots:
                             QStringLiteral("--out"), earlier});
         QVERIFY2(ok.code == 0, qPrintable(ok.err));
         QVERIFY(QFileInfo(earlier).size() > 96 * 1024);
+    }
+
+    // Number columns take what a user could mean and refuse the rest,
+    // keeping the stored value: no wrap-around, no silent rounding.
+    void numberColumnsRefuseWhatTheyCannotHold()
+    {
+        TempAppDir dir;
+        qint64 bid = 0;
+        QString error;
+        QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
+        auto set = [&](const QString& value) {
+            return run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("project"), QStringLiteral("set"),
+                        QString::number(bid), QStringLiteral("SHIKICHI"), QStringLiteral("Tosi1=") + value});
+        };
+        auto stored = [&] {
+            Recordset rs(dir.storage(), DbFile::Kakunin);
+            return rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid) ? rs.value(QStringLiteral("Tosi1"))
+                                                                                      : QVariant(QStringLiteral("?"));
+        };
+        const QVector<QPair<QString, qint64>> good{{QStringLiteral("42"), 42},
+                                                   {QStringLiteral(" -7 "), -7},
+                                                   {QStringLiteral("＋１２３"), 123},
+                                                   {QStringLiteral("9223372036854775807"), 9223372036854775807LL},
+                                                   {QStringLiteral("-9223372036854775808"), qint64(-9223372036854775807LL - 1)},
+                                                   {QStringLiteral("5.00"), 5}};
+        for (const auto& [text, value] : good) {
+            const Run r = set(text);
+            QVERIFY2(r.code == 0, qPrintable(text + QLatin1Char(' ') + r.err));
+            QCOMPARE(stored().toLongLong(), value);
+        }
+        for (const QString& bad : {QStringLiteral("1e308"), QStringLiteral("NaN"), QStringLiteral("inf"),
+                                   QStringLiteral("9223372036854775808"), QStringLiteral("-9223372036854775809"),
+                                   QStringLiteral("1.9"), QStringLiteral("0x10"), QStringLiteral("1,000")}) {
+            const Run r = set(bad);
+            QVERIFY2(r.code == 2, qPrintable(bad + QLatin1Char(' ') + r.err));
+            QVERIFY2(r.err.contains(QStringLiteral("Tosi1")) && r.err.contains(bad), qPrintable(r.err));
+            QCOMPARE(stored().toLongLong(), 5);
+        }
+
+        // Area text: what the site window's decimal filter would refuse.
+        auto setArea = [&](const QString& value) {
+            return run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("project"), QStringLiteral("set"),
+                        QString::number(bid), QStringLiteral("SHIKICHI"), QStringLiteral("Size1=") + value});
+        };
+        QCOMPARE(setArea(QStringLiteral("1,234.50")).code, 0);
+        for (const QString& bad : {QStringLiteral("NaN ㎡"), QStringLiteral("1e308"), QStringLiteral("12-3"), QStringLiteral("１２")}) {
+            const Run r = setArea(bad);
+            QVERIFY2(r.code == 2 && r.err.contains(QStringLiteral("Size1")), qPrintable(bad + QLatin1Char(' ') + r.err));
+        }
+        QVERIFY(setArea(QStringLiteral("-0.5")).code == 0);
+        Recordset site(dir.storage(), DbFile::Kakunin);
+        QVERIFY(site.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
+        QCOMPARE(site.text(QStringLiteral("Size1")), QStringLiteral("-0.5"));
+
+        // Real columns: finite decimals only, through the storage API every window uses.
+        Recordset label(dir.storage(), DbFile::AnotherOption);
+        QVERIFY(label.open(QStringLiteral("DMlabel")) && !label.eof());
+        for (const QString& bad : {QStringLiteral("NaN"), QStringLiteral("-inf"), QStringLiteral("1e999"), QStringLiteral("12.5mm")}) {
+            label.setValue(QStringLiteral("MUp"), bad);
+            QVERIFY(!label.update());
+            QVERIFY2(label.errorString().contains(QStringLiteral("MUp")), qPrintable(label.errorString()));
+        }
+        label.setValue(QStringLiteral("MUp"), QStringLiteral("１２．２５"));
+        QVERIFY2(label.update(), qPrintable(label.errorString()));
+        QVERIFY(label.open(QStringLiteral("DMlabel")));
+        QCOMPARE(label.value(QStringLiteral("MUp")).toDouble(), 12.25);
+        qInfo("%s: %lld integer texts stored exactly, 8 refused with exit 2 and the value kept; reals refuse NaN/inf/overflow",
+              qPrintable(TempAppDir::engineName()), static_cast<long long>(good.size()));
     }
 };
 

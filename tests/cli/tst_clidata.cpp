@@ -5,12 +5,14 @@
 #include "Schema.h"
 #include "TableIo.h"
 #include "TestSupport.h"
+#include "WriteLock.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QCryptographicHash>
+#include <QThread>
 #include <QtTest>
 
 #include <zip.h>
@@ -323,6 +325,71 @@ private slots:
         qInfo("%s: a backup with a trigger, a view, a foreign table, column and index restores only the program's "
               "own schema; a 64 MB zip bomb is refused by its size",
               qPrintable(TempAppDir::engineName()));
+    }
+
+    // A restore never replaces the register under a command that writes,
+    // and a command never writes into a register being restored.
+    void writersAndRestoreExcludeEachOther()
+    {
+        TempAppDir dir;
+        fillRegister(dir.storage(), 2);
+        QTemporaryDir out;
+        const QString archive = out.filePath(QStringLiteral("b.zip"));
+        QVERIFY(run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive}).code == 0);
+        const StorageConfig cfg = dir.storage().config();
+        auto customers = [&] {
+            Storage s(cfg);
+            Recordset rs(s, DbFile::SaleData);
+            return rs.open(QStringLiteral("UserMaster")) ? rs.recordCount() : -1;
+        };
+        const int before = customers();
+        dir.storage().closeAll();
+
+        const int n = 30000;
+        const QString csv = out.filePath(QStringLiteral("many.csv"));
+        {
+            QFile f(csv);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QByteArray data = "氏名,姓,名,〒,都道府県,市区町村\n";
+            for (int i = 0; i < n; ++i)
+                data += "山田 " + QByteArray::number(i) + ",山田,太郎,100-0001,東京都,千代田区\n";
+            f.write(data);
+        }
+        QProcess writer;
+        writer.start(QStringLiteral(SD_CLI_PATH), {QStringLiteral("--appdir"), dir.path(), QStringLiteral("customers"),
+                                                    QStringLiteral("import"), csv});
+        QVERIFY(writer.waitForStarted());
+        // Until the writer holds its lock (a probe that gets it lets go at once).
+        bool writing = false;
+        while (!writing && !writer.waitForFinished(10)) {
+            WriteLock probe(cfg, QStringLiteral("probe"));
+            writing = !probe.acquire(WriteLock::Mode::Exclusive, 0, nullptr);
+        }
+        QVERIFY2(writing, "the import ended before it was seen holding its lock");
+        const Run refused = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        const bool stillWriting = writer.state() == QProcess::Running;
+        QVERIFY(writer.waitForFinished(120000));
+        QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
+        QCOMPARE(QString::fromUtf8(writer.readAllStandardOutput()).trimmed(), QString::number(n));
+        QVERIFY2(refused.code == 1, qPrintable(refused.out + refused.err));
+        QVERIFY2(refused.err.contains(QStringLiteral("customers import")), qPrintable(refused.err));
+        QVERIFY(stillWriting);
+        QCOMPARE(customers(), before + n);
+
+        // The other way round: a restore in progress holds the lock.
+        {
+            WriteLock restoring(cfg, QStringLiteral("restore"));
+            QString error;
+            QVERIFY2(restoring.acquire(WriteLock::Mode::Exclusive, 0, &error), qPrintable(error));
+            const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("project"), QStringLiteral("new")});
+            QCOMPARE(r.code, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("復元")) && r.out.isEmpty(), qPrintable(r.err));
+        }
+        const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QCOMPARE(customers(), before);
+        qInfo("%s: restore refused while an import of %d rows ran, which all stayed; a writer refused during a restore",
+              qPrintable(TempAppDir::engineName()), n);
     }
 
     void migrationToTheServerAndBackKeepsEveryRowAndNumber()

@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QStringDecoder>
 #include <QtTest>
 
@@ -39,6 +40,15 @@ QByteArray asUtf8(const QByteArray& shiftJis, bool bom)
     return bom ? QByteArray("\xEF\xBB\xBF") + utf8 : utf8;
 }
 
+// Empties the postal table, so that a test sees only the rows it imports.
+void emptyTable(Storage& storage)
+{
+    QString error;
+    QSqlQuery q(storage.connection(DbFile::PostDb, &error));
+    if (!q.exec(QStringLiteral("DELETE FROM \"POST_DB\"")))
+        qFatal("cannot empty POST_DB: %s", qPrintable(error));
+}
+
 int tableRows(Storage& storage)
 {
     Recordset rs(storage, DbFile::PostDb);
@@ -71,6 +81,7 @@ private:
         TempAppDir app;
         FixtureDir()
         {
+            emptyTable(app.storage());
             PostalImporter importer(app.storage());
             if (!importer.importData(fixture()))
                 qFatal("fixture import failed: %s", qPrintable(importer.errorString()));
@@ -86,6 +97,7 @@ private slots:
     void importerJoinsCleansAndFillsOldCodes()
     {
         TempAppDir app;
+        emptyTable(app.storage());
         PostalImporter importer(app.storage());
         QVector<QPair<int, int>> progress;
         importer.setProgress([&](int done, int total) { progress.append({done, total}); });
@@ -407,17 +419,74 @@ private slots:
             QVERIFY(out.isEmpty());
             QVERIFY(err.contains(u("該当する住所がありません")));
         }
-        // The CLI's import replaces the national table with the file's rows.
-        const QString file = app.file(QStringLiteral("KEN_ALL.CSV"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(fixture());
-        f.close();
-        app.storage().closeAll();
-        const auto [rc, out, err] = cli({QStringLiteral("import"), file});
-        QVERIFY2(rc == 0, qPrintable(err));
-        QCOMPARE(out.trimmed(), u("17"));
-        QCOMPARE(tableRows(app.storage()), 17);
+    }
+
+    // A file replaces the prefectures it holds and nothing else; the whole
+    // country only on request and from a file that has all of it.
+    void importReplacesOnlyThePrefecturesOfTheFile()
+    {
+        TempAppDir app;
+        auto count = [&](const QString& prefecture) {
+            Recordset rs(app.storage(), DbFile::PostDb);
+            return rs.open(QStringLiteral("POST_DB"), QStringLiteral("P_ADR1"), prefecture) ? rs.recordCount() : -1;
+        };
+        auto write = [&](const QString& name, const QByteArray& data) {
+            const QString path = app.file(name);
+            QFile f(path);
+            if (!f.open(QIODevice::WriteOnly))
+                qFatal("cannot write %s", qPrintable(path));
+            f.write(data);
+            return path;
+        };
+        auto cli = [&](const QStringList& args) {
+            app.storage().closeAll();
+            return runProcess(QStringLiteral(SD_CLI_PATH),
+                              QStringList{QStringLiteral("--appdir"), app.path(), QStringLiteral("postal"), QStringLiteral("import")} + args);
+        };
+        const int national = tableRows(app.storage());
+        const int tokyo = count(u("東京都")), osaka = count(u("大阪府")), kyoto = count(u("京都府"));
+        QVERIFY(tokyo > 1000 && osaka > 1000 && kyoto > 1000);
+
+        // A Tokyo file cut after its first lines: only Tokyo changes, and the report says so.
+        const QByteArray lines = asUtf8(fixture(), false);
+        const QByteArray tokyoCut = lines.split('\n').mid(0, 3).join('\n');
+        const QString cut = write(QStringLiteral("13TOKYO.CSV"), tokyoCut);
+        ProcessRun r = cli({cut});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(u("13 東京都\t%1 → 3 行").arg(tokyo)), qPrintable(r.out));
+        QVERIFY2(!r.out.contains(u("大阪府")), qPrintable(r.out));
+        QCOMPARE(count(u("東京都")), 3);
+        QCOMPARE(count(u("大阪府")), osaka);
+        QCOMPARE(tableRows(app.storage()), national - tokyo + 3);
+
+        // --all from a file that lacks prefectures: refused, nothing changed.
+        r = cli({write(QStringLiteral("KEN_ALL.CSV"), lines), QStringLiteral("--all")});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(u("47都道府県")) && r.err.contains(u("青森県")), qPrintable(r.err));
+        QCOMPARE(count(u("京都府")), kyoto);
+
+        // A code that contradicts the prefecture's name is refused with its line.
+        QByteArray wrong = tokyoCut;
+        wrong.replace("13101,", "27101,");
+        r = cli({write(QStringLiteral("WRONG.CSV"), wrong)});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(u("1 行目")) && r.err.contains(u("大阪府")), qPrintable(r.err));
+        QCOMPARE(count(u("東京都")), 3);
+
+        // All 47 prefectures: --all replaces the country, rows of no prefecture included.
+        QByteArray country;
+        for (int p = 1; p <= 47; ++p)
+            country += QStringLiteral("%1,\"100  \",\"%2\",\"a\",\"b\",\"c\",\"%3\",\"中央市\",\"本町\",0,0,0,0,0,0\r\n")
+                           .arg(p * 1000 + 101, 5, 10, QLatin1Char('0'))
+                           .arg(1000000 + p)
+                           .arg(PostalImporter::prefectureNames().at(p))
+                           .toUtf8();
+        r = cli({write(QStringLiteral("ALL.CSV"), country), QStringLiteral("--all")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(u("47 都道府県、47 行")), qPrintable(r.out));
+        QCOMPARE(tableRows(app.storage()), 47);
+        qInfo("%s: a cut Tokyo file changed Tokyo only (%d → 3 rows, %d others kept); --all needs 47 prefectures",
+              qPrintable(TempAppDir::engineName()), tokyo, national - tokyo);
     }
 };
 

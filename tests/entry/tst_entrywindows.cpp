@@ -3,6 +3,11 @@
 #include "HelpForm.h"
 #include "MenuForm.h"
 #include "P_GaiyouForm.h"
+#include "P_KoujiForm.h"
+#include "P_KanryouForm.h"
+#include "P_IninForm.h"
+#include "P_GyoumuForm.h"
+#include "P_BoukaForm.h"
 #include "P_KaibetuForm.h"
 #include "P_ShikichiForm.h"
 #include "P_TatemonoBetuForm.h"
@@ -10,6 +15,7 @@
 #include "Schema.h"
 #include "ShuYoutoForm.h"
 #include "TestSupport.h"
+#include "TextNumbers.h"
 
 #include <QAction>
 #include <QDir>
@@ -457,6 +463,40 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(menu.findChildren<P_ShikichiForm*>().isEmpty());  // gone with its closing
         MenuForm::clearOpeners();
+    }
+
+    // Writers outside the windows check numeric text columns against the
+    // core's list; it must name exactly the fields the windows filter.
+    void numericTextColumnsMatchTheWindows()
+    {
+        QStringList missing, extra;
+        QSet<QString> filtered;
+        for (const FieldTable& t : {P_GaiyouForm::fieldTable(), P_BoukaForm::fieldTable(), P_GyoumuForm::fieldTable(),
+                                    P_IninForm::fieldTable(), P_KaibetuForm::fieldTable(), P_KanryouForm::fieldTable(),
+                                    P_KoujiForm::fieldTable(), P_ShikichiForm::fieldTable(),
+                                    P_TatemonoBetuForm::fieldTable()}) {
+            for (const FieldDef& f : t.fields) {
+                const TextNumbers::Kind want = f.kind == FieldKind::Digit ? TextNumbers::Kind::Digit
+                                               : (f.kind == FieldKind::Decimal || f.kind == FieldKind::Amount)
+                                                   ? TextNumbers::Kind::Decimal
+                                                   : TextNumbers::Kind::None;
+                if (want == TextNumbers::Kind::None)
+                    continue;
+                const QString key = t.table.toUpper() + QLatin1Char('.') + f.storedColumn().toUpper();
+                filtered.insert(key);
+                if (TextNumbers::kindOf(t.table, f.storedColumn()) != want)
+                    missing << QStringLiteral("%1 \"%2.%3\"").arg(want == TextNumbers::Kind::Digit ? "digit" : "decimal", t.table, f.storedColumn());
+            }
+            for (const ColumnDef& c : DatabaseSchema::builtIn(DbFile::Kakunin).table(t.table)->columns)
+                if (TextNumbers::kindOf(t.table, c.name) != TextNumbers::Kind::None
+                    && !filtered.contains(t.table.toUpper() + QLatin1Char('.') + c.name.toUpper()))
+                    extra << t.table + QLatin1Char('.') + c.name;
+        }
+        missing.removeDuplicates();
+        for (const QString& m : missing)
+            qWarning("not in TextNumbers: %s", qPrintable(m));
+        QVERIFY(missing.isEmpty());
+        QVERIFY2(extra.isEmpty(), qPrintable(extra.join(QLatin1Char(' '))));
     }
 };
 

@@ -3,6 +3,7 @@
 #include "MessageBoxPrompter.h"
 #include "PrnCommon.h"
 #include "SingleInstance.h"
+#include "WriteLock.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
@@ -211,10 +212,18 @@ private slots:
         SingleInstance probe(dir.path());
         QTRY_VERIFY_WITH_TIMEOUT(!probe.acquire(), 5000);
         QCOMPARE(app.state(), QProcess::Running);
+        // It also holds the register's write lock, so a restore is refused and told who writes.
+        StorageConfig cfg;
+        cfg.appDir = dir.path();
+        WriteLock restore(cfg, QStringLiteral("restore"));
+        QString why;
+        QVERIFY(!restore.acquire(WriteLock::Mode::Exclusive, 0, &why));
+        QVERIFY2(why.contains(QStringLiteral("shinseidesk（PID %1）").arg(app.processId())), qPrintable(why));
         // Killed without a chance to clean up: the next start must not be refused.
         ::kill(static_cast<pid_t>(app.processId()), SIGKILL);
         QVERIFY(app.waitForFinished());
         QVERIFY(probe.acquire());
+        QVERIFY2(restore.acquire(WriteLock::Mode::Exclusive, 0, &why), qPrintable(why));
         for (const char* f : {"kakunin.db", "masterdata.db", "saledata.db", "anotheroption.db", "postdb.db",
                               "maildata.db"})
             QVERIFY2(QFile::exists(dir.filePath(QString::fromLatin1(f))), f);

@@ -1,0 +1,89 @@
+#include "TextNumbers.h"
+
+#include <QHash>
+
+namespace TextNumbers {
+
+namespace {
+
+// Kept equal to the entry windows' field tables by tst_entrywindows.
+const QHash<QString, Kind>& columns()
+{
+    static const QHash<QString, Kind> map = [] {
+        QHash<QString, Kind> m;
+        const char* const decimal[] = {
+            "GYOUMU.ED1", "GYOUMU.ED2", "GYOUMU.ED3", "GYOUMU.ED4", "GYOUMU.ED5", "GYOUMU.ED6",
+            "GYOUMU.KEIY1", "GYOUMU.KEIY2", "GYOUMU.KEIY3", "GYOUMU.KEIY4", "GYOUMU.KEIY5", "GYOUMU.KEIY6",
+            "GYOUMU.KIN1", "GYOUMU.KIN2", "GYOUMU.YOSAN1", "GYOUMU.YOSAN2", "GYOUMU.YOSAN3", "GYOUMU.YOSAN4",
+            "GYOUMU.YOSAN5", "GYOUMU.YOSAN6", "KAIBETU.F1MEN60", "KAIBETU.F1MEN61", "KAIBETU.F1MEN62",
+            "KAIBETU.F1MEN63", "KAIBETU.F1MEN64", "KAIBETU.F1MEN65", "KAIBETU.F1SHOUKEI",
+            "KAIBETU.F1SUITYOKU", "KAIBETU.F1TAKASA", "KAIBETU.F1TENJO", "KANRYOU.MEN1", "KOUJI.GOU1",
+            "KOUJI.GOU2", "KOUJI.GOU3", "KOUJI.GOU4", "KOUJI.MEN1", "SHIKICHI.MEN1", "SHIKICHI.MEN10",
+            "SHIKICHI.MEN11", "SHIKICHI.MEN13", "SHIKICHI.MEN14", "SHIKICHI.MEN16", "SHIKICHI.MEN17",
+            "SHIKICHI.MEN2", "SHIKICHI.MEN4", "SHIKICHI.MEN5", "SHIKICHI.MEN7", "SHIKICHI.MEN8",
+            "SHIKICHI.PAR1", "SHIKICHI.PAR10", "SHIKICHI.PAR2", "SHIKICHI.PAR3", "SHIKICHI.PAR4",
+            "SHIKICHI.PAR5", "SHIKICHI.PAR6", "SHIKICHI.PAR7", "SHIKICHI.PAR8", "SHIKICHI.PAR9",
+            "SHIKICHI.SIZE1", "SHIKICHI.SIZE10", "SHIKICHI.SIZE11", "SHIKICHI.SIZE12", "SHIKICHI.SIZE2",
+            "SHIKICHI.SIZE3", "SHIKICHI.SIZE4", "SHIKICHI.SIZE5", "SHIKICHI.SIZE6", "SHIKICHI.SIZE7",
+            "SHIKICHI.SIZE8", "SHIKICHI.SIZE9", "SHIKICHI.TAKA1", "SHIKICHI.TAKA2", "TATEMONOBETU.MEN40",
+            "TATEMONOBETU.MEN41", "TATEMONOBETU.MEN43", "TATEMONOBETU.MEN44", "TATEMONOBETU.MEN46",
+            "TATEMONOBETU.MEN47", "TATEMONOBETU.MEN49", "TATEMONOBETU.MEN50", "TATEMONOBETU.MEN52",
+            "TATEMONOBETU.MEN53", "TATEMONOBETU.MEN55", "TATEMONOBETU.MEN56", "TATEMONOBETU.TAKASA30",
+            "TATEMONOBETU.TAKASA31", "TATEMONOBETU.YUKA40",
+        };
+        const char* const digit[] = {
+            "KAIBETU.F1KUBUN60", "KAIBETU.F1KUBUN61", "KAIBETU.F1KUBUN62", "KAIBETU.F1KUBUN63",
+            "KAIBETU.F1KUBUN64", "KAIBETU.F1KUBUN65", "KANRYOU.KAI1", "KANRYOU.KAI11", "KANRYOU.KAI12",
+            "KANRYOU.KAI2", "SHIKICHI.DAI1", "SHIKICHI.DAI2", "SHIKICHI.DAI3", "SHIKICHI.KAI1",
+            "SHIKICHI.KAI2", "SHIKICHI.KAI3", "SHIKICHI.KAI4",
+            "TATEMONOBETU.KAI30",
+            "TATEMONOBETU.KAI31", "TATEMONOBETU.KAI32", "TATEMONOBETU.KAI33",
+        };
+        for (const char* c : decimal)
+            m.insert(QString::fromLatin1(c), Kind::Decimal);
+        for (const char* c : digit)
+            m.insert(QString::fromLatin1(c), Kind::Digit);
+        return m;
+    }();
+    return map;
+}
+
+}  // namespace
+
+int firstRejected(const QString& text, Kind kind)
+{
+    if (kind == Kind::None)
+        return -1;
+    for (int i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            continue;
+        if (kind == Kind::Decimal) {
+            if (c == QLatin1Char('.') || c == QLatin1Char(','))
+                continue;
+            if (c == QLatin1Char('-') && i == 0)
+                continue;
+        }
+        return i;
+    }
+    return -1;
+}
+
+Kind kindOf(const QString& table, const QString& column)
+{
+    return columns().value(table.toUpper() + QLatin1Char('.') + column.toUpper(), Kind::None);
+}
+
+QString refusal(const QString& table, const QString& column, const QString& value)
+{
+    const Kind kind = kindOf(table, column);
+    const int bad = firstRejected(value, kind);
+    if (bad < 0)
+        return {};
+    return QStringLiteral("列 %1 は数値の欄です（%2）。「%3」の「%4」は入力できません。保存済みの値はそのままです。")
+        .arg(column,
+             kind == Kind::Decimal ? QStringLiteral("半角の数字、小数点、桁区切りのカンマ、先頭のマイナス") : QStringLiteral("半角の数字のみ"),
+             value, value.mid(bad, 1));
+}
+
+}  // namespace TextNumbers
