@@ -119,6 +119,12 @@ int upgradeOnStart(const QString& appDir, QTextStream& err)
         err << error << Qt::endl;
         return 1;
     }
+    // An upgrade writes: no restore may swap the files under it.
+    WriteLock lock(cfg, QStringLiteral("upgrade"));
+    if (!lock.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
     Storage storage(cfg);
     if (!storage.upgrade(false, &error)) {
         err << error << Qt::endl;

@@ -1,6 +1,7 @@
 #include "AppDir.h"
 
 #include "Storage.h"
+#include "WriteLock.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -145,6 +146,9 @@ bool isOwnFile(const QString& path, const QString& appDir)
         names << t << QStringLiteral("templates/") + t;
     names << QStringLiteral("確認申請.xlsx") << QStringLiteral("シックハウス基準.xlsx")
           << QStringLiteral("database.ini") << QStringLiteral("kirokubo_tl.ini");
+    // A file renamed over the write lock would leave its holders locking a
+    // name nobody else opens any more.
+    names << QFileInfo(WriteLock::lockFilePath(appDir)).fileName();
     return matches(path, appDir, names);
 }
 

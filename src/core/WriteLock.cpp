@@ -129,6 +129,16 @@ bool WriteLock::tryLock(Mode mode, QString* error)
                 return true;
             }
             m_fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+            // flock() needs no write access: an existing lock file serves a
+            // process that may only read the folder.
+            if (m_fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM))
+                m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+            // No lock file and no right to make one: this process cannot
+            // change the register, so there is nothing for a restore to wait for.
+            if (m_fd < 0 && errno == ENOENT && !QFileInfo(m_config.appDir).isWritable()) {
+                m_held = true;
+                return true;
+            }
             if (m_fd < 0) {
                 if (error)
                     *error = QStringLiteral("ロックファイル「%1」を作成できません（%2）。フォルダの書き込み権限を確認してください。")

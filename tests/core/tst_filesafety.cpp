@@ -47,7 +47,8 @@ private slots:
             QVERIFY2(AppDir::isDatabaseFile(p, app), qPrintable(p));
             QVERIFY2(AppDir::isOwnFile(p, app), qPrintable(p));
         }
-        for (const char* name : {"database.ini", "kirokubo_tl.ini", "確認申請.xlsx", "templates/確認申請.xlsx"}) {
+        for (const char* name : {"database.ini", "kirokubo_tl.ini", "確認申請.xlsx", "templates/確認申請.xlsx",
+                                 ".shinseidesk-write.lock"}) {
             const QString p = tmp.filePath(QStringLiteral("link/") + QString::fromUtf8(name));
             QVERIFY2(AppDir::isOwnFile(p, app) && !AppDir::isDatabaseFile(p, app), name);
         }

@@ -127,15 +127,21 @@ private slots:
         auto dialog = FileDialogs::make(nullptr, QStringLiteral("試験"), dir.path(), QStringLiteral("すべてのファイル (*)"),
                                         QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
         auto* model = dialog->findChild<QFileSystemModel*>();
-        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+        QVERIFY(model && dialog->proxyModel());
         dialog->show();
-        QTRY_VERIFY_WITH_TIMEOUT(!loaded.isEmpty(), 10000);
-        QAbstractItemModel* shown = dialog->proxyModel();
-        QVERIFY(shown);
-        const QModelIndex root = dialog->proxyModel()->mapFromSource(model->index(dir.path()));
-        QStringList names;
-        for (int row = 0; row < shown->rowCount(root); ++row)
-            names << shown->index(row, 0, root).data().toString();
+        auto namesIn = [&](const QAbstractItemModel* m, const QModelIndex& root) {
+            QStringList names;
+            for (int row = 0; row < m->rowCount(root); ++row)
+                names << m->index(row, 0, root).data().toString();
+            return names;
+        };
+        // The model fills in the background; the proxy is read once the
+        // folder's databases and the CSV have arrived underneath it.
+        const QModelIndex source = model->index(dir.path());
+        QTRY_VERIFY_WITH_TIMEOUT(namesIn(model, source).contains(QStringLiteral("kakunin.db"))
+                                     && namesIn(model, source).contains(QStringLiteral("顧客.csv")),
+                                 10000);
+        const QStringList names = namesIn(dialog->proxyModel(), dialog->proxyModel()->mapFromSource(source));
         QVERIFY2(names.contains(QStringLiteral("顧客.csv")), qPrintable(names.join(QLatin1Char(' '))));
         for (const QString& n : names)
             QVERIFY2(!n.contains(QLatin1String(".db")), qPrintable(n));
