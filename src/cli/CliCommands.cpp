@@ -111,7 +111,7 @@ int commandInit(const Options& o, QTextStream& out, QTextStream& err)
 
 // Every command that works on the application directory's data brings it
 // up to this program's version first, and stops if a newer program made it.
-int upgradeOnStart(const QString& appDir, QTextStream& err)
+int upgradeOnStart(const QString& appDir, const QString& purpose, QTextStream& err)
 {
     StorageConfig cfg;
     QString error;
@@ -119,8 +119,9 @@ int upgradeOnStart(const QString& appDir, QTextStream& err)
         err << error << Qt::endl;
         return 1;
     }
-    // An upgrade writes: no restore may swap the files under it.
-    WriteLock lock(cfg, QStringLiteral("upgrade"));
+    // An upgrade writes: no restore may swap the files under it. The lock
+    // bears the command's name, which is what a user sees as its holder.
+    WriteLock lock(cfg, purpose);
     if (!lock.acquire(WriteLock::Mode::Shared, WriteLock::kWriterWaitMs, &error)) {
         err << error << Qt::endl;
         return 1;
@@ -176,7 +177,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
                                         QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup")};
     if (kUpgrading.contains(command)) {
-        if (const int code = upgradeOnStart(o.appDir, err); code != 0)
+        if (const int code = upgradeOnStart(o.appDir, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed(), err);
+            code != 0)
             return code;
     }
     if (const int code = cliData(command, o.rest, o.appDir, out, err); code >= 0)

@@ -124,6 +124,13 @@ private slots:
         QFile csv(dir.file(QStringLiteral("顧客.csv")));
         QVERIFY(csv.open(QIODevice::WriteOnly));
         csv.close();
+        // With the server engine the folder holds no database file; one of
+        // that name must stay hidden all the same.
+        QFile db(dir.file(QStringLiteral("kakunin.db")));
+        if (!db.exists()) {
+            QVERIFY(db.open(QIODevice::WriteOnly));
+            db.close();
+        }
         auto dialog = FileDialogs::make(nullptr, QStringLiteral("試験"), dir.path(), QStringLiteral("すべてのファイル (*)"),
                                         QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
         auto* model = dialog->findChild<QFileSystemModel*>();
