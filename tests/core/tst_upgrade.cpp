@@ -143,6 +143,11 @@ void expectOutput(const QString& appDir, int bid, const QString& kouji)
 const QString kDroppedColumn = QStringLiteral("F1Tenjo");  // KAIBETU, "2.40" in the fixture
 const QString kDroppedTable = QStringLiteral("Kouzou");     // masterdata, a seeded code list
 
+// A mail account as release 0.1 saved it, before the clear-text login option.
+const QString kOldAccount = QStringLiteral(
+    "INSERT INTO \"MailAcountMaster\" (\"ID\", \"Name\", \"Acount\", \"SMPT\", \"APOP\", \"SetFlg\", \"DelFlg\", "
+    "\"SMTP_PORT\", \"POP3_PORT\") VALUES (1, '山田設計', 'yamada', 'smtp.yamada.jp', 0, 1, 0, '587', '110')");
+
 }  // namespace
 
 class TestUpgrade : public QObject {
@@ -158,8 +163,10 @@ private slots:
             RawFile f(QDir(app.path()).filePath(dbFileName(db)));
             if (db == DbFile::Kakunin)
                 f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
-            if (db == DbFile::MasterData)
+            if (db == DbFile::MasterData) {
                 f.exec(QStringLiteral("DROP TABLE %1").arg(kDroppedTable));
+                f.exec(kOldAccount);
+            }
             before[db] = dump(f.db(), QString(), f.tables());
         }
         // A command, not init, is the first thing the new program does here.
@@ -182,8 +189,10 @@ private slots:
             if (db == DbFile::Kakunin)
                 for (const auto& row : after[QStringLiteral("KAIBETU")])
                     QCOMPARE(row.value(kDroppedColumn), QStringLiteral("∅"));
-            if (db == DbFile::MasterData)
+            if (db == DbFile::MasterData) {
                 QCOMPARE(after[kDroppedTable].size(), 19);  // the new code list arrives seeded
+                QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
+            }
         }
 
         // Up to date: a read-only command and a second upgrade write nothing.
@@ -332,8 +341,11 @@ private slots:
                 QVERIFY(q.exec(QStringLiteral("DROP TABLE \"SchemaInfo\"")));
                 if (db == DbFile::Kakunin)
                     QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
-                if (db == DbFile::MasterData)
+                if (db == DbFile::MasterData) {
                     QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(kDroppedTable)));
+                    QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN \"PlainAuth\"")));
+                    QVERIFY2(q.exec(kOldAccount), qPrintable(q.lastError().text()));
+                }
                 QStringList tables;
                 for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
                     if (t.name != kSchemaInfoTable && t.name != kDroppedTable)
@@ -367,8 +379,10 @@ private slots:
             QCOMPARE(versionRows(s, db), 1);
             if (db == DbFile::Kakunin)
                 QCOMPARE(after[QStringLiteral("KAIBETU")].first().value(kDroppedColumn), QStringLiteral("∅"));
-            if (db == DbFile::MasterData)
+            if (db == DbFile::MasterData) {
                 QCOMPARE(after[kDroppedTable].size(), 19);
+                QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
+            }
         }
         s.closeAll();
 
