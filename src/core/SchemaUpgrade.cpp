@@ -32,52 +32,6 @@ bool failText(QSqlError* error, const QString& text)
     return fail(error, QSqlError(QString(), text, QSqlError::UnknownError));
 }
 
-// The columns of every table that exists in the database (schema), and
-// the names of its indexes. One catalog query each, so a start that finds
-// everything in place costs a few milliseconds.
-struct Existing {
-    QHash<QString, QSet<QString>> columns;  // column names in lower case
-    QSet<QString> indexes;
-};
-
-bool loadExisting(QSqlDatabase& d, const QString& schema, Existing* out, QSqlError* error)
-{
-    QSqlQuery q(d);
-    const bool postgres = TableIo::isPostgres(d);
-    const QString where = schema.isEmpty() ? QStringLiteral("current_schema()") : QStringLiteral("?");
-    if (postgres)
-        q.prepare(QStringLiteral("SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
-                                 "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
-                                 "LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 "
-                                 "AND NOT a.attisdropped WHERE n.nspname = %1 AND c.relkind = 'r'").arg(where));
-    else
-        q.prepare(QStringLiteral("SELECT m.name, p.name FROM sqlite_master m LEFT JOIN pragma_table_info(m.name) p "
-                                 "WHERE m.type = 'table'"));
-    if (postgres && !schema.isEmpty())
-        q.addBindValue(schema);
-    if (!q.exec())
-        return fail(error, q.lastError());
-    while (q.next()) {
-        QSet<QString>& cols = out->columns[q.value(0).toString()];
-        if (!q.value(1).isNull())
-            cols.insert(q.value(1).toString().toLower());
-    }
-    if (postgres) {
-        q.prepare(QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c "
-                                 "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
-                                 "WHERE n.nspname = %1 AND c.relkind = 'i'").arg(where));
-        if (!schema.isEmpty())
-            q.addBindValue(schema);
-    } else {
-        q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"));
-    }
-    if (!q.exec())
-        return fail(error, q.lastError());
-    while (q.next())
-        out->indexes.insert(q.value(0).toString());
-    return true;
-}
-
 QString programName()
 {
     return QStringLiteral("ShinseiDesk %1").arg(QLatin1String(SD_PROGRAM_VERSION));
@@ -105,13 +59,13 @@ QString layoutFingerprint(DbFile db)
 bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QSqlError* error)
 {
     State s;
-    Existing existing;
-    if (!loadExisting(d, schema, &existing, error))
+    TableIo::ExistingLayout existing;
+    if (!TableIo::readExistingLayout(d, schema, &existing, error))
         return false;
     s.complete = true;
     for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
-        const auto have = existing.columns.constFind(t.name);
-        if (have == existing.columns.constEnd()) {
+        const QSet<QString>* have = existing.columnsOf(t.name);
+        if (!have) {
             s.complete = false;
             continue;
         }
@@ -123,7 +77,7 @@ bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QS
                 s.complete = false;
         }
     }
-    if (existing.columns.contains(kSchemaInfoTable)) {
+    if (existing.columnsOf(kSchemaInfoTable)) {
         QSqlQuery q(d);
         if (!q.exec(QStringLiteral("SELECT \"Version\", \"Layout\", \"Program\" FROM %1 ORDER BY \"ID\" DESC LIMIT 1")
                         .arg(TableIo::qualifiedName(schema, kSchemaInfoTable))))

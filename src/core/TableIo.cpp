@@ -66,55 +66,6 @@ bool failText(QSqlError* error, const QString& text)
     return fail(error, QSqlError(QString(), text, QSqlError::UnknownError));
 }
 
-// What a database already has: columns per table (a missing table has
-// none) and index names. PostgreSQL answers for the whole schema at once.
-struct Existing {
-    QHash<QString, QStringList> columns;
-    QSet<QString> indexes;
-    bool loaded = false;
-};
-
-bool loadExisting(QSqlDatabase& d, const QString& schema, Existing* out, QSqlError* error)
-{
-    QSqlQuery q(d);
-    const QString where = schema.isEmpty() ? QStringLiteral("current_schema()") : QStringLiteral("?");
-    q.prepare(QStringLiteral("SELECT c.relname, a.attname FROM pg_catalog.pg_attribute a "
-                             "JOIN pg_catalog.pg_class c ON a.attrelid = c.oid "
-                             "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
-                             "WHERE n.nspname = %1 AND c.relkind = 'r' AND a.attnum > 0 AND NOT a.attisdropped "
-                             "ORDER BY c.relname, a.attnum").arg(where));
-    if (!schema.isEmpty())
-        q.addBindValue(schema);
-    if (!q.exec())
-        return fail(error, q.lastError());
-    while (q.next())
-        out->columns[q.value(0).toString()].append(q.value(1).toString());
-    q.prepare(QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c "
-                             "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
-                             "WHERE n.nspname = %1 AND c.relkind = 'i'").arg(where));
-    if (!schema.isEmpty())
-        q.addBindValue(schema);
-    if (!q.exec())
-        return fail(error, q.lastError());
-    while (q.next())
-        out->indexes.insert(q.value(0).toString());
-    out->loaded = true;
-    return true;
-}
-
-bool existingColumns(QSqlDatabase& d, const QString& table, QStringList* out, QSqlError* error)
-{
-    QSqlQuery q(d);
-    q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
-    q.addBindValue(table);
-    if (!q.exec())
-        return fail(error, q.lastError());
-    out->clear();
-    while (q.next())
-        out->append(q.value(0).toString());
-    return true;
-}
-
 PGconn* pgHandle(const QSqlDatabase& d)
 {
     const QVariant v = d.driver() ? d.driver()->handle() : QVariant();
@@ -384,6 +335,55 @@ QString numberRefusal(const QString& column, ColumnType type, const QVariant& va
                           "保存済みの値はそのままです。").arg(column, value.toString().trimmed());
 }
 
+const QSet<QString>* ExistingLayout::columnsOf(const QString& table) const
+{
+    if (const auto it = columns.constFind(table); it != columns.constEnd())
+        return &it.value();
+    // SQLite compares table names without case.
+    for (auto it = columns.constBegin(); it != columns.constEnd(); ++it)
+        if (it.key().compare(table, Qt::CaseInsensitive) == 0)
+            return &it.value();
+    return nullptr;
+}
+
+bool readExistingLayout(QSqlDatabase& d, const QString& schema, ExistingLayout* out, QSqlError* error)
+{
+    QSqlQuery q(d);
+    const bool postgres = isPostgres(d);
+    const QString where = schema.isEmpty() ? QStringLiteral("current_schema()") : QStringLiteral("?");
+    if (postgres)
+        q.prepare(QStringLiteral("SELECT c.relname, a.attname FROM pg_catalog.pg_class c "
+                                 "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
+                                 "LEFT JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 "
+                                 "AND NOT a.attisdropped WHERE n.nspname = %1 AND c.relkind = 'r'").arg(where));
+    else
+        q.prepare(QStringLiteral("SELECT m.name, p.name FROM sqlite_master m LEFT JOIN pragma_table_info(m.name) p "
+                                 "WHERE m.type = 'table'"));
+    if (postgres && !schema.isEmpty())
+        q.addBindValue(schema);
+    if (!q.exec())
+        return fail(error, q.lastError());
+    while (q.next()) {
+        QSet<QString>& cols = out->columns[q.value(0).toString()];
+        if (!q.value(1).isNull())
+            cols.insert(q.value(1).toString().toLower());
+    }
+    if (postgres) {
+        q.prepare(QStringLiteral("SELECT c.relname FROM pg_catalog.pg_class c "
+                                 "JOIN pg_catalog.pg_namespace n ON c.relnamespace = n.oid "
+                                 "WHERE n.nspname = %1 AND c.relkind = 'i'").arg(where));
+        if (!schema.isEmpty())
+            q.addBindValue(schema);
+    } else {
+        q.prepare(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index'"));
+    }
+    if (!q.exec())
+        return fail(error, q.lastError());
+    while (q.next())
+        out->indexes.insert(q.value(0).toString());
+    return true;
+}
+
 bool ensureTables(QSqlDatabase& d, DbFile db, const QString& schema, QSqlError* error, QStringList* created)
 {
     return ensureTables(d, DatabaseSchema::builtIn(db), schema, error, created);
@@ -395,15 +395,13 @@ bool ensureTables(QSqlDatabase& d, const DatabaseSchema& layout, const QString& 
     const bool postgres = isPostgres(d);
     QSqlQuery q(d);
     auto run = [&](const QString& sql) { return q.exec(sql) || fail(error, q.lastError()); };
-    Existing existing;
-    if (postgres && !loadExisting(d, schema, &existing, error))
+    ExistingLayout existing;
+    if (!readExistingLayout(d, schema, &existing, error))
         return false;
     for (const TableDef& t : layout.tables) {
         const QString name = qualifiedName(schema, t.name);
-        QStringList have = existing.columns.value(t.name);
-        if (!postgres && !existingColumns(d, t.name, &have, error))
-            return false;
-        if (have.isEmpty()) {
+        const QSet<QString>* have = existing.columnsOf(t.name);
+        if (!have) {
             QStringList cols;
             cols << (postgres ? QStringLiteral("\"ID\" BIGSERIAL PRIMARY KEY")
                               : QStringLiteral("\"ID\" INTEGER PRIMARY KEY AUTOINCREMENT"));
@@ -416,7 +414,7 @@ bool ensureTables(QSqlDatabase& d, const DatabaseSchema& layout, const QString& 
         } else {
             // An older install: add the columns a newer version knows.
             for (const ColumnDef& c : t.columns) {
-                if (have.contains(c.name, Qt::CaseInsensitive))
+                if (have->contains(c.name.toLower()))
                     continue;
                 if (!run(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(name, columnSql(c, postgres))))
                     return false;

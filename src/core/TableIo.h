@@ -4,6 +4,8 @@
 #include "Schema.h"
 
 #include <QByteArray>
+#include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QString>
@@ -25,6 +27,18 @@ bool isPostgres(const QSqlDatabase& d);
 
 // "schema"."table", or "table" when schema is empty (SQLite).
 QString qualifiedName(const QString& schema, const QString& table);
+
+// What a database (a schema on PostgreSQL, the file on SQLite) already
+// holds: the columns of each table in lower case, and the index names.
+// One catalog query each, so a start that finds everything in place stays
+// cheap.
+struct ExistingLayout {
+    QHash<QString, QSet<QString>> columns;
+    QSet<QString> indexes;
+    // The columns of a table, or null when there is no such table.
+    const QSet<QString>* columnsOf(const QString& table) const;
+};
+bool readExistingLayout(QSqlDatabase& d, const QString& schema, ExistingLayout* out, QSqlError* error);
 
 // Creates the missing tables, columns and indexes of one database in
 // schema (PostgreSQL) or in the file (SQLite, schema empty). Runs in the
