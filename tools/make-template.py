@@ -150,7 +150,7 @@ def render_sheet(wb, sheet):
     ws.page_margins.left = ws.page_margins.right = 0.55
     ws.page_margins.top = ws.page_margins.bottom = 0.45
     ws.page_margins.header = ws.page_margins.footer = 0.2
-    return {"cells": roles, "pages": sheet.pages,
+    return {"cells": roles, "pages": sheet.pages, "conditions": sheet.conditions,
             "fixedRows": {str(k): v for k, v in sorted(sheet.fixed_rows.items())}}
 
 
@@ -168,7 +168,8 @@ def render_input(wb):
     for ref, formula in input_sheet.formulas().items():
         ws[ref] = formula
     ws.freeze_panes = "C2"
-    return {"cells": {"title": ["A1"], "item": [], "input": [], "underline": []}, "pages": [], "fixedRows": {}}
+    return {"cells": {"title": ["A1"], "item": [], "input": [], "underline": []}, "pages": [], "conditions": [],
+            "fixedRows": {}}
 
 
 def tidy(name, data):

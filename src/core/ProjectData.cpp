@@ -74,6 +74,9 @@ bool ProjectData::load(Storage& storage, qint64 bid, ProjectData* out, QString* 
         return false;
     for (int i = 0; i < rows.size() && i < static_cast<int>(p.floors.size()); ++i)
         p.floors[i] = rows[i];
+    if (!readRows(storage, QStringLiteral("SEKKEIKANRI"), bid, &p.persons, error)
+        || !readRows(storage, QStringLiteral("DOKURITSU"), bid, &p.parts, error))
+        return false;
     p.buildingCount = buildingCountFromText(p.text(p.shikichi, QStringLiteral("Tou1")));
 
     if (!ScheduleStore::load(storage, bid, &p.schedule, error))
@@ -82,4 +85,23 @@ bool ProjectData::load(Storage& storage, qint64 bid, ProjectData* out, QString* 
         return false;
     *out = p;
     return true;
+}
+
+QVector<RowValues> ProjectData::personsOf(int kubun) const
+{
+    QVector<RowValues> out;
+    for (const RowValues& r : persons)
+        if (r.value(QStringLiteral("Kubun")).toInt() == kubun)
+            out.append(r);
+    return out;
+}
+
+QVector<RowValues> ProjectData::partsOf(int building) const
+{
+    QVector<RowValues> out;
+    const QString number = QString::number(building + 1);
+    for (const RowValues& r : parts)
+        if (r.value(QStringLiteral("SU_NO")).toString().trimmed() == number)
+            out.append(r);
+    return out;
 }

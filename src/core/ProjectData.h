@@ -18,7 +18,7 @@ namespace ProjectTables {
 inline const QStringList all{
     QStringLiteral("GAIYOU"), QStringLiteral("BOUKA"), QStringLiteral("GYOUMU"), QStringLiteral("ININ"),
     QStringLiteral("KAIBETU"), QStringLiteral("KANRYOU"), QStringLiteral("KOUJI"), QStringLiteral("SCHEDULE"),
-    QStringLiteral("SHIKICHI"), QStringLiteral("TATEMONOBETU"),
+    QStringLiteral("SHIKICHI"), QStringLiteral("TATEMONOBETU"), QStringLiteral("SEKKEIKANRI"), QStringLiteral("DOKURITSU"),
 };
 inline constexpr int kBuildings = 3;
 inline constexpr int kFloorSlots = 6;  // floor slots per building
@@ -49,9 +49,17 @@ struct ProjectData {
     std::array<RowValues, ProjectTables::kBuildings> buildings;  // TATEMONOBETU in row order
     // KAIBETU in row order: building b, floor slot f at b * 6 + f.
     std::array<RowValues, ProjectTables::kBuildings * ProjectTables::kFloorSlots> floors;
+    // SEKKEIKANRI in row order: further designers, supervisors and persons consulted (column Kubun 1, 2, 3).
+    QVector<RowValues> persons;
+    // DOKURITSU in row order: the structurally independent parts; SU_NO names the building (1 to 3).
+    QVector<RowValues> parts;
     QVector<RowValues> schedule;
     QVector<RecordBookLine> recordBook;  // 90 lines
     int buildingCount = 1;
+
+    // The further persons of one kind, and the independent parts of building b (0-based), in row order.
+    QVector<RowValues> personsOf(int kubun) const;
+    QVector<RowValues> partsOf(int building) const;
 
     bool isLoaded() const { return bid > 0; }
     qint64 gaiyouId() const { return gaiyou.value(QStringLiteral("ID")).toLongLong(); }

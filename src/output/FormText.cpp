@@ -1,10 +1,39 @@
 #include "FormText.h"
 
+#include <QLocale>
+
 #include <QRegularExpression>
 
 #include <cmath>
 
 namespace FormText {
+
+QString decimal(const QString& text, int decimals, bool blankZero)
+{
+    QString plain;
+    for (QChar c : text.trimmed()) {
+        if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
+            c = QChar(c.unicode() - 0xFF10 + '0');
+        else if (c == u'．')
+            c = u'.';
+        else if (c == u'－' || c == u'−')
+            c = u'-';
+        if (c == u',' || c == u'，')
+            continue;
+        plain.append(c);
+    }
+    if (plain.isEmpty())
+        return QString();
+    bool ok = false;
+    const double v = plain.toDouble(&ok);
+    if (!ok)
+        return text.trimmed();
+    if (blankZero && v == 0.0)
+        return QString();
+    QLocale c = QLocale::c();
+    c.setNumberOptions(QLocale::DefaultNumberOptions);
+    return c.toString(v, 'f', decimals);
+}
 
 double leadingNumber(const QString& text)
 {

@@ -35,6 +35,13 @@ QString markChoice(const QString& line, int option, int from = 0);
 // Marks the option whose word (the text right after "(n)") equals word.
 QString markChoiceWord(const QString& line, const QString& word);
 
+// A stored number as the forms print it: grouping commas and exactly
+// `decimals` decimals ("1234.5" → "1,234.50", "1,234" → "1,234.00").
+// Empty text, and with blankZero a value of zero, print empty; text that
+// is not a plain number (full-width digits and commas are read) prints
+// as the user typed it.
+QString decimal(const QString& text, int decimals = 2, bool blankZero = false);
+
 // Rounds to the nearest integer, halves to the even neighbour (3.5 → 4, 2.5 → 2).
 int roundHalfEven(double value);
 // "（" + h spaces + value + h spaces + "）" with h = (width − length) / 2.

@@ -73,8 +73,9 @@ private slots:
             QStringList tables = db.tables();
             tables.removeAll(QStringLiteral("sqlite_sequence"));
             tables.sort();
-            QCOMPARE(tables, (QStringList{"BOUKA", "GAIYOU", "GYOUMU", "ININ", "KAIBETU", "KANRYOU", "KOUJI",
-                                          "SCHEDULE", "SHIKICHI", "SchemaInfo", "TATEMONOBETU"}));
+            QCOMPARE(tables, (QStringList{"BOUKA", "DOKURITSU", "GAIYOU", "GYOUMU", "ININ", "KAIBETU", "KANRYOU",
+                                          "KOUJI", "SCHEDULE", "SEKKEIKANRI", "SHIKICHI", "SchemaInfo",
+                                          "TATEMONOBETU"}));
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));

@@ -36,6 +36,13 @@ private slots:
         QCOMPARE(FormText::leadingNumber(QStringLiteral("abc")), 0.0);
         QVERIFY(FormText::flagSet(QVariant(1)) && FormText::flagSet(QStringLiteral("1")));
         QVERIFY(!FormText::flagSet(QVariant(-1)) && !FormText::flagSet(QVariant()));
+        // Areas print with grouping and two decimals whatever way they were typed.
+        QCOMPARE(FormText::decimal(QStringLiteral("1234.5")), QStringLiteral("1,234.50"));
+        QCOMPARE(FormText::decimal(QStringLiteral("１，２３４")), QStringLiteral("1,234.00"));
+        QCOMPARE(FormText::decimal(QStringLiteral("150")), FormText::decimal(QStringLiteral("150.00")));
+        QCOMPARE(FormText::decimal(QString()), QString());
+        QCOMPARE(FormText::decimal(QStringLiteral("0.00"), 2, true), QString());
+        QCOMPARE(FormText::decimal(QStringLiteral("別紙")), QStringLiteral("別紙"));
 
         // The mark takes the two spaces before the option, the single one at
         // the start of a line or after a bracket; (1) is not found in (10).

@@ -6,6 +6,9 @@ columns C to K. A few cells hold formulas of their own: I215 and I216 of
 each building repeat its floor counts, and the program leaves the largest
 of all buildings in building 1's I215 and I216."""
 
+import input_buildings
+import input_people_site
+
 BUILDING_OFFSET = [0, 778, 1111]
 FLOOR_BASE = [
     [298, 780, 817, 854, 891, 928],
@@ -93,6 +96,13 @@ FLOOR_LABELS = {
 
 def labels():
     out = dict(LABELS)
+    # Rows added for the items of the forms in force: the people and the
+    # site (rows 1800-1999) and the buildings, floors and independent
+    # parts (rows 2000 on) each keep their own list.
+    for extra in (input_people_site.LABELS, input_buildings.LABELS):
+        clash = set(out) & set(extra)
+        assert not clash, "input rows labelled twice: %s" % sorted(clash)
+        out.update(extra)
     for b, off in enumerate(BUILDING_OFFSET):
         for row, text in BUILDING_LABELS.items():
             out[row + off] = "建築物%d　%s" % (b + 1, text)

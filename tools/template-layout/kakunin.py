@@ -137,10 +137,18 @@ def build():
     blocks.site_matters(s)
     s.pad_to(180)
     s.end_page()
-    # 第四面 and 第五面 of each building
+    building_pages(s)
+    assert s.row == 723, s.row
+    return s.finish()
+
+
+def building_pages(s):
+    """第四面, 第五面 and 第六面 of every building, appended to sheet s; the
+    application and the plan change print the same pages."""
     for b in range(3):
-        start = BUILDING_FIRST_ROW[b]
-        s.expect_row(start, "建築物%d" % (b + 1))
+        start = s.row + 1
+        if s.name == "確認申請":
+            s.expect_row(BUILDING_FIRST_ROW[b], "建築物%d" % (b + 1))
         building_face(s, b)
         s.pad_to(start + 60)
         s.end_page()
@@ -149,5 +157,3 @@ def build():
                 floor_face(s, b, page * 2 + k)
                 s.pad_to(start + 61 + page * 40 + (k + 1) * 20 - 1)
             s.end_page()
-    assert s.row == 723, s.row
-    return s.finish()

@@ -110,6 +110,10 @@ class Sheet:
         self.boxes = []          # (r1, r2, c1, c2, style)
         self.page_height = page_height
         self.fixed_rows = {}     # row -> label, rows that the program relies on
+        # [first_row, last_row, key]: pages that print only when the project
+        # has what the key names (see when()).
+        self.conditions = []
+        self.page_key = None
 
     # -- rows and pages ---------------------------------------------------
     def line(self, *segs, h=1.0):
@@ -131,7 +135,22 @@ class Sheet:
     def end_page(self):
         assert self.row >= self.page_start, "empty page"
         self.pages.append([self.page_start, self.row])
+        if self.page_key:
+            self.conditions.append([self.page_start, self.row, self.page_key])
+            self.page_key = None
         self.page_start = self.row + 1
+
+    def when(self, key):
+        """The page being built prints only when the project has what key
+        names; the program hides its rows otherwise:
+          "building:N"   building N (1-3) is applied for
+          "floor:N:F"    building N has an F-th floor (F counts from 1)
+          "part:N:P"     building N has a P-th independent part (P = 1 also
+                         when none is entered: every building has one)
+          "annex"        a text went to the continuation sheet (別紙)
+        """
+        assert self.page_key is None, "%s: a page has one condition" % self.name
+        self.page_key = key
 
     def pad_to(self, last_row, h=0.4):
         """Fills the current page with blank rows up to last_row."""
