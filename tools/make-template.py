@@ -40,6 +40,11 @@ COLUMN_WIDTH = 3.25          # 24 columns fill an A4 page between the margins
 MIN_ROW, MAX_ROW = 11.0, 24.0
 SIZES = {"title": 14, "item": 9, "input": 10}
 FIXED_TIME = (2024, 4, 1, 0, 0, 0)
+# Hidden sheet of the pages that print only when the project has what
+# they are for: one row per page (sheet, first row, last row, condition).
+# It travels inside the workbook so that a template and its conditions
+# can never come from different releases.
+CONDITIONS_SHEET = "頁条件"
 
 
 def side(style):
@@ -172,6 +177,22 @@ def render_input(wb):
             "fixedRows": {}}
 
 
+def render_conditions(wb, described):
+    ws = wb.create_sheet(CONDITIONS_SHEET)
+    ws.sheet_state = "hidden"
+    header = ["シート", "先頭行", "最終行", "条件"]
+    for c, text in enumerate(header, start=1):
+        ws.cell(row=1, column=c, value=text)
+    row = 2
+    for name, data in described.items():
+        for first, last, key in data["conditions"]:
+            ws.cell(row=row, column=1, value=name)
+            ws.cell(row=row, column=2, value=first)
+            ws.cell(row=row, column=3, value=last)
+            ws.cell(row=row, column=4, value=key)
+            row += 1
+
+
 def tidy(name, data):
     """Worksheet XML as a spreadsheet program writes it: characters as
     UTF-8 rather than numeric references, and formulas without an empty
@@ -212,6 +233,7 @@ def main():
     for build in sheets.ALL:
         sheet = build()
         described[sheet.name] = render_sheet(wb, sheet)
+    render_conditions(wb, described)
     wb.active = wb.sheetnames.index("確認申請")
     for ws in wb.worksheets:
         ws.sheet_view.tabSelected = ws.title == "確認申請"

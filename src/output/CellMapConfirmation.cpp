@@ -10,20 +10,6 @@ using FormText::boxLine;
 
 namespace SinseiCellMap {
 
-QVector<RowRange> buildingRows(int buildingCount)
-{
-    switch (buildingCount) {
-    case 1:
-        return {{362, 542, true}, {543, 723, true}};
-    case 2:
-        return {{362, 542, false}, {543, 723, true}};
-    case 3:
-        return {{362, 542, false}, {543, 723, false}};
-    default:
-        return {};
-    }
-}
-
 int floorCount(const RowValues& building)
 {
     const double above = std::trunc(FormText::leadingNumber(raw(building, "Kai30")));

@@ -31,15 +31,6 @@ inline const char* const kInspectionAreaCell = "D356";
 inline constexpr int kRecordBookFirstRow = 1630;
 inline constexpr int kRecordBookLines = 90;
 
-// Rows of sheet "確認申請" that carry the pages of buildings 2 and 3.
-struct RowRange {
-    int first;
-    int last;
-    bool hidden;
-};
-// What to hide and show for a building count; nothing for a count outside 1..3.
-QVector<RowRange> buildingRows(int buildingCount);
-
 // Floors of a building: above-ground plus below-ground count, each read
 // as a number (empty = 0), whole floors only.
 int floorCount(const RowValues& building);

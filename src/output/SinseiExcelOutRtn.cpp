@@ -3,6 +3,7 @@
 #include "AppDir.h"
 #include "InputSheet.h"
 #include "LibreOffice.h"
+#include "PageConditions.h"
 #include "Prompter.h"
 #include "SafeFile.h"
 #include "SinseiCellMap.h"
@@ -118,10 +119,10 @@ bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, c
         if (!book.hasSheet(required))
             return failWith(error, QStringLiteral("テンプレートにシート「%1」がありません。").arg(required));
     }
-    for (const SinseiCellMap::RowRange& r : SinseiCellMap::buildingRows(project.buildingCount)) {
-        if (!book.setRowsHidden(SinseiCellMap::kApplicationSheet, r.first, r.last, r.hidden))
-            return failWith(error, book.errorString());
-    }
+    PageConditions pages;
+    QString why;
+    if (!pages.load(book, &why) || !pages.apply(book, project, {}, &why))
+        return failWith(error, why);
 
     InputSheet sheet;
     QString readError;
@@ -173,7 +174,7 @@ QStringList SinseiExcelOutRtn::printedSheets(int docIndex, const QStringList& al
         return out;
     }
     for (const QString& s : allSheets)
-        if (s != SinseiCellMap::kInputSheet)
+        if (s != SinseiCellMap::kInputSheet && s != PageConditions::kSheet)
             out << s;
     return out;
 }

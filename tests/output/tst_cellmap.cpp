@@ -1,5 +1,6 @@
 #include "FormText.h"
 #include "InputSheet.h"
+#include "PageConditions.h"
 #include "SinseiCellMap.h"
 
 #include <QtTest>
@@ -377,22 +378,37 @@ private slots:
             QVERIFY(c.kind != XlsxCellWrite::Kind::Text || !c.value.isEmpty());
     }
 
-    void rowsOfAdditionalBuildings()
+    void pagesPrintOnlyForWhatTheProjectHas()
     {
-        using R = SinseiCellMap::RowRange;
-        auto eq = [](const QVector<R>& a, const QVector<R>& b) {
-            if (a.size() != b.size())
-                return false;
-            for (int i = 0; i < a.size(); ++i)
-                if (a[i].first != b[i].first || a[i].last != b[i].last || a[i].hidden != b[i].hidden)
-                    return false;
-            return true;
+        ProjectData p = project(2);
+        p.buildings[0].insert(QStringLiteral("Kai30"), QStringLiteral("2"));
+        p.buildings[0].insert(QStringLiteral("Kai31"), QStringLiteral("1"));
+        p.buildings[1].insert(QStringLiteral("Kai30"), QString());
+        p.buildings[1].insert(QStringLiteral("Kai31"), QString());
+        auto part = [](const char* building) {
+            RowValues r;
+            r.insert(QStringLiteral("SU_NO"), QString::fromLatin1(building));
+            return r;
         };
-        QVERIFY(eq(SinseiCellMap::buildingRows(1), {{362, 542, true}, {543, 723, true}}));
-        QVERIFY(eq(SinseiCellMap::buildingRows(2), {{362, 542, false}, {543, 723, true}}));
-        QVERIFY(eq(SinseiCellMap::buildingRows(3), {{362, 542, false}, {543, 723, false}}));
-        QVERIFY(SinseiCellMap::buildingRows(0).isEmpty());
-        QVERIFY(SinseiCellMap::buildingRows(4).isEmpty());
+        p.parts = {part("1"), part("1"), part("2")};
+        RowValues designer;
+        designer.insert(QStringLiteral("Kubun"), 1);
+        p.persons = {designer};
+        const struct {
+            const char* key;
+            bool holds;
+        } cases[] = {
+            {"building:1", true}, {"building:2", true}, {"building:3", false}, {"building:0", false},
+            // Floors: building 1 has 2 + 1; building 2 none entered still prints one.
+            {"floor:1:3", true}, {"floor:1:4", false}, {"floor:2:1", true}, {"floor:2:2", false},
+            {"floor:3:1", false}, {"floor:1:7", false},
+            {"part:1:2", true}, {"part:1:3", false}, {"part:2:1", true}, {"part:3:1", false},
+            {"persons:1:1", true}, {"persons:1:2", false}, {"persons:2:1", false},
+            {"annex", false}, {"building", false}, {"floor:x:1", false}, {"unknown:1", false},
+        };
+        for (const auto& c : cases)
+            QVERIFY2(PageConditions::holds(QString::fromLatin1(c.key), p) == c.holds, c.key);
+        QVERIFY(PageConditions::holds(QStringLiteral("annex"), p, {QStringLiteral("annex")}));
     }
 };
 

@@ -1,10 +1,10 @@
-"""確認申請: 確認申請書（建築物）, 第二号様式, faces one to five.
+"""確認申請: 確認申請書（建築物）, 第二号様式, faces one to six.
 
-Rows 1-180 hold faces one to three; each building then has 181 rows of
-its own (第四面 and three pages of 第五面 with two floors each): building 1
-at 181-361, building 2 at 362-542, building 3 at 543-723. The program
-hides the rows of the buildings that are not applied for, so these row
-numbers are fixed."""
+Faces one to three come first; then each building has its 第四面, one
+第五面 per floor slot and one 第六面 per independent-part slot. Every page
+that belongs to something a project may not have carries a condition
+(Sheet.when); the program hides the rows of the pages whose condition
+does not hold, so no row number here is fixed."""
 
 from layout import COLUMNS, F, FIRST, R, Seg, Sheet
 import blocks
@@ -18,8 +18,8 @@ FLOOR_BASE = [
     [1076, 1113, 1150, 1187, 1224, 1261],
     [1409, 1446, 1483, 1520, 1557, 1594],
 ]
-BUILDING_FIRST_ROW = [181, 362, 543]
-BUILDING_ROWS = 181
+# Independent parts (第六面) printed per building.
+PART_SLOTS = 4
 
 
 def building_face(s, b):
@@ -114,46 +114,45 @@ def floor_face(s, b, f):
 def build():
     s = Sheet("確認申請")
     # 第一面
-    s.expect_row(1, "第一面")
     blocks.first_face(
         s, "第二号様式（第一条の三関係）（Ａ４）", "確認申請書（建築物）",
         "　建築基準法第６条第１項又は第６条の２第１項の規定による確認を申請します。"
         "この申請書及び添付図書に記載の事項は、事実に相違ありません。",
         [("申請者氏名", R("D44")), ("設計者氏名", R("D9"))],
         ["※受付欄", "※消防関係同意欄", "※決裁欄", "※確認番号欄"], extra=blocks.project_names)
-    s.pad_to(45)
     s.end_page()
     # 第二面
-    s.expect_row(46, "第二面")
     s.title("（第二面）", size=11, h=1.4)
     s.title("建築主等の概要", size=14, h=1.6)
     blocks.people_of_application(s)
-    s.pad_to(115)
     s.end_page()
     # 第三面
-    s.expect_row(116, "第三面")
     s.title("（第三面）", size=11, h=1.4)
     s.title("建築物及びその敷地に関する事項", size=14, h=1.6)
     blocks.site_matters(s)
-    s.pad_to(180)
     s.end_page()
     building_pages(s)
-    assert s.row == 723, s.row
     return s.finish()
+
+
+def part_face(s, b, p):
+    s.title("（第六面）", size=11, h=1.4)
+    s.title("建築物独立部分別概要", size=13, h=1.6)
+    s.line(Seg(1, 6, "【１．番号】"), Seg(7, 9, str(b + 1), align="center", role="item"))
 
 
 def building_pages(s):
     """第四面, 第五面 and 第六面 of every building, appended to sheet s; the
     application and the plan change print the same pages."""
     for b in range(3):
-        start = s.row + 1
-        if s.name == "確認申請":
-            s.expect_row(BUILDING_FIRST_ROW[b], "建築物%d" % (b + 1))
+        s.when("building:%d" % (b + 1))
         building_face(s, b)
-        s.pad_to(start + 60)
         s.end_page()
-        for page in range(3):
-            for k in range(2):
-                floor_face(s, b, page * 2 + k)
-                s.pad_to(start + 61 + page * 40 + (k + 1) * 20 - 1)
+        for f in range(6):
+            s.when("floor:%d:%d" % (b + 1, f + 1))
+            floor_face(s, b, f)
+            s.end_page()
+        for p in range(PART_SLOTS):
+            s.when("part:%d:%d" % (b + 1, p + 1))
+            part_face(s, b, p)
             s.end_page()

@@ -147,6 +147,8 @@ class Sheet:
           "floor:N:F"    building N has an F-th floor (F counts from 1)
           "part:N:P"     building N has a P-th independent part (P = 1 also
                          when none is entered: every building has one)
+          "persons:K:N"  the project has at least N further persons of kind K
+                         (1 designers, 2 supervisors, 3 persons consulted)
           "annex"        a text went to the continuation sheet (別紙)
         """
         assert self.page_key is None, "%s: a page has one condition" % self.name
