@@ -1,5 +1,6 @@
-// An office's application directory made by release 0.1 (tests/data/appdir-0.1)
-// is upgraded in place by the current program, on SQLite and on PostgreSQL.
+// An office's application directory made by an earlier release
+// (tests/data/appdir-0.1, appdir-0.2) is upgraded in place by the current
+// program, on SQLite and on PostgreSQL.
 #include "Backup.h"
 #include "DataTransfer.h"
 #include "Schema.h"
@@ -16,6 +17,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -42,13 +44,14 @@ Dump dump(QSqlDatabase& d, const QString& schema, const QStringList& tables)
     return out;
 }
 
-// Every row and value of before is in after, unchanged, and no row came or went.
+// Every row and value of before is in after, unchanged, and no row came or
+// went but the upgrade's own version row.
 void expectKept(const Dump& before, const Dump& after, const QString& db)
 {
     for (auto t = before.begin(); t != before.end(); ++t) {
         QVERIFY2(after.contains(t.key()), qPrintable(db + "." + t.key()));
         const auto& rows = after[t.key()];
-        QCOMPARE(rows.keys(), t.value().keys());
+        QCOMPARE(t.key() == kSchemaInfoTable ? rows.keys().mid(0, t.value().size()) : rows.keys(), t.value().keys());
         for (auto r = t.value().begin(); r != t.value().end(); ++r)
             for (auto c = r.value().begin(); c != r.value().end(); ++c)
                 QVERIFY2(rows[r.key()].value(c.key()) == c.value(),
@@ -100,10 +103,45 @@ private:
     QSqlDatabase m_db;
 };
 
-void copyFixture(const QString& to)
+QString fixtureFile(const QString& fixture, DbFile db)
+{
+    return QStringLiteral(SD_DATA_DIR "/%1/%2").arg(fixture, dbFileName(db));
+}
+
+void copyFixture(const QString& to, const QString& fixture = QStringLiteral("appdir-0.1"))
 {
     for (DbFile db : allDbFiles)
-        QVERIFY(QFile::copy(QStringLiteral(SD_FIXTURE_DIR "/") + dbFileName(db), QDir(to).filePath(dbFileName(db))));
+        QVERIFY(QFile::copy(fixtureFile(fixture, db), QDir(to).filePath(dbFileName(db))));
+}
+
+// What a fixture's file holds: table → its columns (lower case), and its
+// version rows.
+struct FixtureLayout {
+    QMap<QString, QSet<QString>> columns;
+    qint64 lastVersionId = 0;
+    int versionRows = 0;
+};
+
+FixtureLayout fixtureLayout(const QString& fixture, DbFile db)
+{
+    QTemporaryDir dir;  // the checked-in file is never opened itself
+    const QString path = dir.filePath(dbFileName(db));
+    QFile::copy(fixtureFile(fixture, db), path);
+    RawFile f(path);
+    FixtureLayout out;
+    for (const QString& t : f.tables()) {
+        QSqlQuery q(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(t), f.db());
+        while (q.next())
+            out.columns[t] << q.value(0).toString().toLower();
+    }
+    if (out.columns.contains(kSchemaInfoTable)) {
+        QSqlQuery q(QStringLiteral("SELECT MAX(ID), COUNT(*) FROM SchemaInfo"), f.db());
+        if (q.next()) {
+            out.lastVersionId = q.value(0).toLongLong();
+            out.versionRows = q.value(1).toInt();
+        }
+    }
+    return out;
 }
 
 QByteArray hashFiles(const QString& dir)
@@ -148,21 +186,92 @@ const QString kOldAccount = QStringLiteral(
     "INSERT INTO \"MailAcountMaster\" (\"ID\", \"Name\", \"Acount\", \"SMPT\", \"APOP\", \"SetFlg\", \"DelFlg\", "
     "\"SMTP_PORT\", \"POP3_PORT\") VALUES (1, '山田設計', 'yamada', 'smtp.yamada.jp', 0, 1, 0, '587', '110')");
 
+// Two of the new items already answered before the upgrade (as a layout
+// put back after a lost column would have them): the conversion of the
+// old fire-resistance choice and of the building area leaves them alone.
+const QStringList kAnsweredNewItems{
+    QStringLiteral("ALTER TABLE \"TATEMONOBETU\" ADD COLUMN \"Jou61_5\" BIGINT DEFAULT 0"),
+    QStringLiteral("UPDATE \"TATEMONOBETU\" SET \"Jou61_5\" = 1 WHERE \"ID\" = 5"),
+    QStringLiteral("ALTER TABLE \"SHIKICHI\" ADD COLUMN \"Men21\" TEXT"),
+    QStringLiteral("UPDATE \"SHIKICHI\" SET \"Men21\" = '0.00' WHERE \"B_ID\" = 2"),
+};
+
+// The old 【５．耐火建築物】 of each building, as the new items read after the
+// upgrade: TATEMONOBETU ID → the ticked boxes of 【５】【６】【７】.
+QMap<qint64, QStringList> expectedFireItems(const QString& fixture)
+{
+    if (fixture == QStringLiteral("appdir-0.1"))  // no choice made yet
+        return {{5, {QStringLiteral("Jou61_5")}}};
+    return {
+        {1, {}},                                                          // その他: not carried over
+        {2, {QStringLiteral("Jou61_3"), QStringLiteral("Kouzoubu6")}},    // 準耐火 ロ－２
+        {4, {QStringLiteral("Jou61_1")}},                                 // 耐火建築物
+        {5, {QStringLiteral("Jou61_5"), QStringLiteral("Kouzoubu4")}},    // 準耐火 イ－１, 【７】 answered
+    };
+}
+
+void expectConverted(const QString& fixture, const Dump& after)
+{
+    const QMap<qint64, QStringList> expected = expectedFireItems(fixture);
+    const auto& buildings = after[QStringLiteral("TATEMONOBETU")];
+    for (auto r = buildings.begin(); r != buildings.end(); ++r) {
+        QStringList ticks;
+        for (auto c = r.value().begin(); c != r.value().end(); ++c)
+            if ((c.key().startsWith(QLatin1String("Jou")) || c.key().startsWith(QLatin1String("Kouzoubu")))
+                && c.value() != QStringLiteral("0"))
+                ticks << c.key() + QLatin1Char('=') + c.value();
+        QStringList want;
+        for (const QString& c : expected.value(r.key()))
+            want << c + QStringLiteral("=1");
+        QCOMPARE(ticks, want);
+    }
+    // The building area stays the base of the coverage ratio already worked out.
+    const QStringList none{QStringLiteral("∅"), QStringLiteral("∅"), QStringLiteral("∅")};
+    for (const auto& site : after[QStringLiteral("SHIKICHI")]) {
+        QStringList base, area;
+        for (int i = 0; i < 3; ++i) {
+            base << site.value(QStringLiteral("Men%1").arg(20 + i));
+            area << site.value(QStringLiteral("Men%1").arg(1 + i));
+        }
+        const qint64 bid = site.value(QStringLiteral("B_ID")).toLongLong();
+        if (bid == 2) {
+            QCOMPARE(base, (QStringList{QStringLiteral("∅"), QStringLiteral("0.00"), QStringLiteral("∅")}));
+        } else if (bid == 1 && fixture != QStringLiteral("appdir-0.1")) {
+            QCOMPARE(base, area);
+            QCOMPARE(base.first(), QStringLiteral("66.12"));
+        } else {
+            QCOMPARE(base, none);
+        }
+    }
+}
+
 }  // namespace
 
 class TestUpgrade : public QObject {
     Q_OBJECT
 
-private slots:
-    void sqliteDirectoryOfTheLastReleaseIsUpgradedByAnyCommand()
+    static void fixtures()
     {
+        QTest::addColumn<QString>("fixture");
+        for (const char* name : {"appdir-0.1", "appdir-0.2"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+private slots:
+    void sqliteDirectoryOfAnEarlierReleaseIsUpgradedByAnyCommand_data() { fixtures(); }
+    void sqliteDirectoryOfAnEarlierReleaseIsUpgradedByAnyCommand()
+    {
+        QFETCH(QString, fixture);
         QTemporaryDir app;
-        copyFixture(app.path());
+        copyFixture(app.path(), fixture);
         QMap<DbFile, Dump> before;
         for (DbFile db : allDbFiles) {
             RawFile f(QDir(app.path()).filePath(dbFileName(db)));
-            if (db == DbFile::Kakunin)
+            if (db == DbFile::Kakunin) {
                 f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
+                for (const QString& sql : kAnsweredNewItems)
+                    f.exec(sql);
+            }
             if (db == DbFile::MasterData) {
                 f.exec(QStringLiteral("DROP TABLE %1").arg(kDroppedTable));
                 f.exec(kOldAccount);
@@ -186,9 +295,11 @@ private slots:
             QVERIFY(SchemaUpgrade::readState(f.db(), db, QString(), &state, &e));
             QCOMPARE(state.version, SchemaUpgrade::kCurrentVersion);
             QVERIFY(SchemaUpgrade::isCurrent(state));
-            if (db == DbFile::Kakunin)
+            if (db == DbFile::Kakunin) {
                 for (const auto& row : after[QStringLiteral("KAIBETU")])
                     QCOMPARE(row.value(kDroppedColumn), QStringLiteral("∅"));
+                expectConverted(fixture, after);
+            }
             if (db == DbFile::MasterData) {
                 QCOMPARE(after[kDroppedTable].size(), 19);  // the new code list arrives seeded
                 QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
@@ -263,7 +374,7 @@ private slots:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("kakunin.db"));
-        QVERIFY(QFile::copy(QStringLiteral(SD_FIXTURE_DIR "/kakunin.db"), path));
+        QVERIFY(QFile::copy(fixtureFile(QStringLiteral("appdir-0.1"), DbFile::Kakunin), path));
         RawFile f(path);
         f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
         int runs = 0;
@@ -312,8 +423,10 @@ private slots:
         QCOMPARE(runs, 2);
     }
 
-    void postgresServerLaidOutByTheLastReleaseIsUpgraded()
+    void postgresServerLaidOutByAnEarlierReleaseIsUpgraded_data() { fixtures(); }
+    void postgresServerLaidOutByAnEarlierReleaseIsUpgraded()
     {
+        QFETCH(QString, fixture);
         if (!TempAppDir::usingPostgres())
             QSKIP("PostgreSQL runs only (SHINSEIDESK_TEST_PG)");
         TempAppDir host;
@@ -325,30 +438,47 @@ private slots:
         QVERIFY2(cfg.writeIni(app.path(), &error), qPrintable(error));
 
         // The fixture's rows and IDs moved to the server, then the server put
-        // back into release 0.1's layout: no version table, and without the
-        // column and the code list that came later.
+        // back into the release's layout: only its tables, columns and
+        // version rows, and without the column and the code list that came
+        // later still.
         QTemporaryDir source;
-        copyFixture(source.path());
+        copyFixture(source.path(), fixture);
         DataTransfer transfer;
         QVERIFY2(transfer.toPostgres(source.path(), cfg, false), qPrintable(transfer.errorString()));
         QMap<DbFile, Dump> before;
+        QMap<DbFile, int> versionRowsBefore;
         {
             Storage server(cfg);
             for (DbFile db : allDbFiles) {
                 QSqlDatabase p = server.connection(db, &error);
                 QVERIFY2(p.isValid(), qPrintable(error));
                 QSqlQuery q(p);
-                QVERIFY(q.exec(QStringLiteral("DROP TABLE \"SchemaInfo\"")));
-                if (db == DbFile::Kakunin)
+                const FixtureLayout layout = fixtureLayout(fixture, db);
+                for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
+                    if (!layout.columns.contains(t.name)) {
+                        QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(t.name)));
+                        continue;
+                    }
+                    for (const ColumnDef& c : t.columns)
+                        if (!layout.columns[t.name].contains(c.name.toLower()))
+                            QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"%1\" DROP COLUMN \"%2\"").arg(t.name, c.name)));
+                }
+                if (layout.columns.contains(kSchemaInfoTable))
+                    QVERIFY(q.exec(QStringLiteral("DELETE FROM \"SchemaInfo\" WHERE \"ID\" > %1").arg(layout.lastVersionId)));
+                versionRowsBefore[db] = layout.versionRows;
+                if (db == DbFile::Kakunin) {
                     QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
+                    for (const QString& sql : kAnsweredNewItems)
+                        QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+                }
                 if (db == DbFile::MasterData) {
                     QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(kDroppedTable)));
-                    QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN \"PlainAuth\"")));
+                    QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN IF EXISTS \"PlainAuth\"")));
                     QVERIFY2(q.exec(kOldAccount), qPrintable(q.lastError().text()));
                 }
                 QStringList tables;
                 for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
-                    if (t.name != kSchemaInfoTable && t.name != kDroppedTable)
+                    if (layout.columns.contains(t.name) && t.name != kDroppedTable)
                         tables << t.name;
                 before[db] = dump(p, QString(), tables);
             }
@@ -376,9 +506,11 @@ private slots:
             QSqlError e;
             QVERIFY(SchemaUpgrade::readState(d, db, QString(), &state, &e));
             QVERIFY(SchemaUpgrade::isCurrent(state));
-            QCOMPARE(versionRows(s, db), 1);
-            if (db == DbFile::Kakunin)
+            QCOMPARE(versionRows(s, db), versionRowsBefore.value(db) + 1);
+            if (db == DbFile::Kakunin) {
                 QCOMPARE(after[QStringLiteral("KAIBETU")].first().value(kDroppedColumn), QStringLiteral("∅"));
+                expectConverted(fixture, after);
+            }
             if (db == DbFile::MasterData) {
                 QCOMPARE(after[kDroppedTable].size(), 19);
                 QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
@@ -390,7 +522,7 @@ private slots:
         const ProcessRun list = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
         QVERIFY2(list.code == 0, qPrintable(list.err));
         for (DbFile db : allDbFiles)
-            QCOMPARE(versionRows(s, db), 1);
+            QCOMPARE(versionRows(s, db), versionRowsBefore.value(db) + 1);
 
         expectOutput(app.path(), 2, QStringLiteral("髙橋ビル増築工事（仮称）"));
 
