@@ -114,11 +114,10 @@ void copyFixture(const QString& to, const QString& fixture = QStringLiteral("app
         QVERIFY(QFile::copy(fixtureFile(fixture, db), QDir(to).filePath(dbFileName(db))));
 }
 
-// What a fixture's file holds: table → its columns (lower case), and its
-// version rows.
+// What a fixture's file holds: table → its columns (lower case), and how
+// many version rows (IDs 1 …) it has.
 struct FixtureLayout {
     QMap<QString, QSet<QString>> columns;
-    qint64 lastVersionId = 0;
     int versionRows = 0;
 };
 
@@ -135,11 +134,8 @@ FixtureLayout fixtureLayout(const QString& fixture, DbFile db)
             out.columns[t] << q.value(0).toString().toLower();
     }
     if (out.columns.contains(kSchemaInfoTable)) {
-        QSqlQuery q(QStringLiteral("SELECT MAX(ID), COUNT(*) FROM SchemaInfo"), f.db());
-        if (q.next()) {
-            out.lastVersionId = q.value(0).toLongLong();
-            out.versionRows = q.value(1).toInt();
-        }
+        QSqlQuery q(QStringLiteral("SELECT COUNT(*) FROM SchemaInfo"), f.db());
+        out.versionRows = q.next() ? q.value(0).toInt() : -1;
     }
     return out;
 }
@@ -186,9 +182,9 @@ const QString kOldAccount = QStringLiteral(
     "INSERT INTO \"MailAcountMaster\" (\"ID\", \"Name\", \"Acount\", \"SMPT\", \"APOP\", \"SetFlg\", \"DelFlg\", "
     "\"SMTP_PORT\", \"POP3_PORT\") VALUES (1, '山田設計', 'yamada', 'smtp.yamada.jp', 0, 1, 0, '587', '110')");
 
-// Two of the new items already answered before the upgrade (as a layout
-// put back after a lost column would have them): the conversion of the
-// old fire-resistance choice and of the building area leaves them alone.
+// Two of the new items answered before the upgrade converts the old rows:
+// the conversion of the fire-resistance choice and of the building area
+// leaves them as they are.
 const QStringList kAnsweredNewItems{
     QStringLiteral("ALTER TABLE \"TATEMONOBETU\" ADD COLUMN \"Jou61_5\" BIGINT DEFAULT 0"),
     QStringLiteral("UPDATE \"TATEMONOBETU\" SET \"Jou61_5\" = 1 WHERE \"ID\" = 5"),
@@ -464,7 +460,7 @@ private slots:
                             QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"%1\" DROP COLUMN \"%2\"").arg(t.name, c.name)));
                 }
                 if (layout.columns.contains(kSchemaInfoTable))
-                    QVERIFY(q.exec(QStringLiteral("DELETE FROM \"SchemaInfo\" WHERE \"ID\" > %1").arg(layout.lastVersionId)));
+                    QVERIFY(q.exec(QStringLiteral("DELETE FROM \"SchemaInfo\" WHERE \"ID\" > %1").arg(layout.versionRows)));
                 versionRowsBefore[db] = layout.versionRows;
                 if (db == DbFile::Kakunin) {
                     QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
