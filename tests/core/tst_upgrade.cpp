@@ -17,7 +17,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -114,29 +113,17 @@ void copyFixture(const QString& to, const QString& fixture = QStringLiteral("app
         QVERIFY(QFile::copy(fixtureFile(fixture, db), QDir(to).filePath(dbFileName(db))));
 }
 
-// What a fixture's file holds: table → its columns (lower case), and how
-// many version rows (IDs 1 …) it has.
-struct FixtureLayout {
-    QMap<QString, QSet<QString>> columns;
-    int versionRows = 0;
-};
-
-FixtureLayout fixtureLayout(const QString& fixture, DbFile db)
+// The tables and columns of a fixture's file, read from a copy.
+TableIo::ExistingLayout fixtureLayout(const QString& fixture, DbFile db)
 {
-    QTemporaryDir dir;  // the checked-in file is never opened itself
+    QTemporaryDir dir;
     const QString path = dir.filePath(dbFileName(db));
     QFile::copy(fixtureFile(fixture, db), path);
     RawFile f(path);
-    FixtureLayout out;
-    for (const QString& t : f.tables()) {
-        QSqlQuery q(QStringLiteral("SELECT name FROM pragma_table_info('%1')").arg(t), f.db());
-        while (q.next())
-            out.columns[t] << q.value(0).toString().toLower();
-    }
-    if (out.columns.contains(kSchemaInfoTable)) {
-        QSqlQuery q(QStringLiteral("SELECT COUNT(*) FROM SchemaInfo"), f.db());
-        out.versionRows = q.next() ? q.value(0).toInt() : -1;
-    }
+    TableIo::ExistingLayout out;
+    QSqlError e;
+    if (!TableIo::readExistingLayout(f.db(), QString(), &out, &e))
+        qFatal("%s", qPrintable(e.text()));
     return out;
 }
 
@@ -192,52 +179,35 @@ const QStringList kAnsweredNewItems{
     QStringLiteral("UPDATE \"SHIKICHI\" SET \"Men21\" = '0.00' WHERE \"B_ID\" = 2"),
 };
 
-// The old 【５．耐火建築物】 of each building, as the new items read after the
-// upgrade: TATEMONOBETU ID → the ticked boxes of 【５】【６】【７】.
-QMap<qint64, QStringList> expectedFireItems(const QString& fixture)
-{
-    if (fixture == QStringLiteral("appdir-0.1"))  // no choice made yet
-        return {{5, {QStringLiteral("Jou61_5")}}};
-    return {
-        {1, {}},                                                          // その他: not carried over
-        {2, {QStringLiteral("Jou61_3"), QStringLiteral("Kouzoubu6")}},    // 準耐火 ロ－２
-        {4, {QStringLiteral("Jou61_1")}},                                 // 耐火建築物
-        {5, {QStringLiteral("Jou61_5"), QStringLiteral("Kouzoubu4")}},    // 準耐火 イ－１, 【７】 answered
-    };
-}
-
+// After the upgrade: TATEMONOBETU ID → the ticked boxes of 【５】【６】【７】,
+// and SHIKICHI B_ID → Men20-22.
 void expectConverted(const QString& fixture, const Dump& after)
 {
-    const QMap<qint64, QStringList> expected = expectedFireItems(fixture);
+    using L = QStringList;
+    const QString n = QStringLiteral("∅");
+    const bool choices = fixture != QStringLiteral("appdir-0.1");  // 0.1's projects have none
+    QMap<qint64, L> ticks{{5, {QStringLiteral("Jou61_5=1")}}};
+    if (choices)  // ID 1 is その他, not carried over
+        ticks = {{2, {QStringLiteral("Jou61_3=1"), QStringLiteral("Kouzoubu6=1")}},   // 準耐火 ロ－２
+                 {4, {QStringLiteral("Jou61_1=1")}},                                  // 耐火建築物
+                 {5, {QStringLiteral("Jou61_5=1"), QStringLiteral("Kouzoubu4=1")}}};  // 準耐火 イ－１, 【７】 answered
     const auto& buildings = after[QStringLiteral("TATEMONOBETU")];
     for (auto r = buildings.begin(); r != buildings.end(); ++r) {
-        QStringList ticks;
+        L got;
         for (auto c = r.value().begin(); c != r.value().end(); ++c)
             if ((c.key().startsWith(QLatin1String("Jou")) || c.key().startsWith(QLatin1String("Kouzoubu")))
                 && c.value() != QStringLiteral("0"))
-                ticks << c.key() + QLatin1Char('=') + c.value();
-        QStringList want;
-        for (const QString& c : expected.value(r.key()))
-            want << c + QStringLiteral("=1");
-        QCOMPARE(ticks, want);
+                got << c.key() + QLatin1Char('=') + c.value();
+        QCOMPARE(got, ticks.value(r.key()));
     }
-    // The building area stays the base of the coverage ratio already worked out.
-    const QStringList none{QStringLiteral("∅"), QStringLiteral("∅"), QStringLiteral("∅")};
+    const QMap<qint64, L> base{{1, choices ? L{QStringLiteral("66.12"), n, QStringLiteral("66.12")} : L{n, n, n}},
+                               {2, {n, QStringLiteral("0.00"), n}},
+                               {3, {n, n, n}}};
     for (const auto& site : after[QStringLiteral("SHIKICHI")]) {
-        QStringList base, area;
-        for (int i = 0; i < 3; ++i) {
-            base << site.value(QStringLiteral("Men%1").arg(20 + i));
-            area << site.value(QStringLiteral("Men%1").arg(1 + i));
-        }
-        const qint64 bid = site.value(QStringLiteral("B_ID")).toLongLong();
-        if (bid == 2) {
-            QCOMPARE(base, (QStringList{QStringLiteral("∅"), QStringLiteral("0.00"), QStringLiteral("∅")}));
-        } else if (bid == 1 && fixture != QStringLiteral("appdir-0.1")) {
-            QCOMPARE(base, area);
-            QCOMPARE(base.first(), QStringLiteral("66.12"));
-        } else {
-            QCOMPARE(base, none);
-        }
+        L got;
+        for (int i = 20; i <= 22; ++i)
+            got << site.value(QStringLiteral("Men%1").arg(i));
+        QCOMPARE(got, base.value(site.value(QStringLiteral("B_ID")).toLongLong()));
     }
 }
 
@@ -449,19 +419,22 @@ private slots:
                 QSqlDatabase p = server.connection(db, &error);
                 QVERIFY2(p.isValid(), qPrintable(error));
                 QSqlQuery q(p);
-                const FixtureLayout layout = fixtureLayout(fixture, db);
+                const TableIo::ExistingLayout layout = fixtureLayout(fixture, db);
                 for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
-                    if (!layout.columns.contains(t.name)) {
+                    if (!layout.columnsOf(t.name)) {
                         QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(t.name)));
                         continue;
                     }
                     for (const ColumnDef& c : t.columns)
-                        if (!layout.columns[t.name].contains(c.name.toLower()))
+                        if (!layout.columnsOf(t.name)->contains(c.name.toLower()))
                             QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"%1\" DROP COLUMN \"%2\"").arg(t.name, c.name)));
                 }
-                if (layout.columns.contains(kSchemaInfoTable))
-                    QVERIFY(q.exec(QStringLiteral("DELETE FROM \"SchemaInfo\" WHERE \"ID\" > %1").arg(layout.versionRows)));
-                versionRowsBefore[db] = layout.versionRows;
+                if (layout.columnsOf(kSchemaInfoTable)) {
+                    QVERIFY(q.exec(QStringLiteral("DELETE FROM \"SchemaInfo\" WHERE \"Version\" = %1")
+                                       .arg(SchemaUpgrade::kCurrentVersion)));
+                    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"SchemaInfo\"")) && q.next());
+                    versionRowsBefore[db] = q.value(0).toInt();
+                }
                 if (db == DbFile::Kakunin) {
                     QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
                     for (const QString& sql : kAnsweredNewItems)
@@ -474,7 +447,7 @@ private slots:
                 }
                 QStringList tables;
                 for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
-                    if (layout.columns.contains(t.name) && t.name != kDroppedTable)
+                    if (layout.columnsOf(t.name) && t.name != kDroppedTable)
                         tables << t.name;
                 before[db] = dump(p, QString(), tables);
             }
