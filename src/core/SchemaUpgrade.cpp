@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QSqlQuery>
 
+#include <algorithm>
 #include <map>
 
 #ifndef SD_PROGRAM_VERSION
@@ -117,10 +118,167 @@ QString newerMessage(DbFile db, const State& s)
     return text + QStringLiteral("\nデータベースは何も変更していません。");
 }
 
+namespace {
+
+QString quoted(const QString& identifier)
+{
+    return QLatin1Char('"') + identifier + QLatin1Char('"');
+}
+
+bool ticked(const QVariant& v)
+{
+    return !v.isNull() && v.toLongLong() != 0;
+}
+
+bool blank(const QVariant& v)
+{
+    return v.isNull() || v.toString().trimmed().isEmpty();
+}
+
+using Row = QHash<QString, QVariant>;
+using Changes = QVector<QPair<QString, QVariant>>;
+
+// Reads columns of every row of table, then writes what change() makes of
+// each row. All rows are read before the first write so that no engine has
+// to keep a cursor open over a table it is updating.
+bool convertRows(QSqlDatabase& d, const QString& schema, const QString& table, const QStringList& columns,
+                 const std::function<Changes(const Row&)>& change, QSqlError* error)
+{
+    QStringList select{quoted(QStringLiteral("ID"))};
+    for (const QString& c : columns)
+        select << quoted(c);
+    const QString name = TableIo::qualifiedName(schema, table);
+    QVector<QPair<qint64, Changes>> pending;
+    {
+        QSqlQuery q(d);
+        q.setForwardOnly(true);
+        if (!q.exec(QStringLiteral("SELECT %1 FROM %2 ORDER BY \"ID\"").arg(select.join(QLatin1String(", ")), name)))
+            return fail(error, q.lastError());
+        while (q.next()) {
+            Row row;
+            for (int i = 0; i < columns.size(); ++i)
+                row.insert(columns[i], q.value(i + 1));
+            Changes c = change(row);
+            if (!c.isEmpty())
+                pending.append({q.value(0).toLongLong(), std::move(c)});
+        }
+        if (q.lastError().isValid())
+            return fail(error, q.lastError());
+    }
+    for (const auto& [id, changes] : pending) {
+        QStringList sets;
+        for (const auto& c : changes)
+            sets << quoted(c.first) + QStringLiteral(" = ?");
+        QSqlQuery u(d);
+        u.prepare(QStringLiteral("UPDATE %1 SET %2 WHERE \"ID\" = ?").arg(name, sets.join(QLatin1String(", "))));
+        for (const auto& c : changes)
+            u.addBindValue(c.second);
+        u.addBindValue(id);
+        if (!u.exec())
+            return fail(error, u.lastError());
+    }
+    return true;
+}
+
+QStringList numbered(const QString& prefix, int first, int last)
+{
+    QStringList out;
+    for (int i = first; i <= last; ++i)
+        out << prefix + QString::number(i);
+    return out;
+}
+
+// Version 3 replaced the per-building item 【５．耐火建築物】 (Taika30-36) by
+// three: 【５．主要構造部】 (Kouzoubu1-7), 【６．…第21条及び第27条…】
+// (Jou21_1-5) and 【７．…第61条…】 (Jou61_1-5). The old choice named the kind
+// of building, which is what 【７】 asks of a 耐火建築物 or a 準耐火建築物.
+// Its "その他" is not carried over: since 延焼防止建築物 and 準延焼防止建築物
+// exist, a building that was neither of the old two may be either of them,
+// and a wrong tick on an application is worse than an empty item the office
+// sees. Of 【５】 only the kinds of 準耐火建築物 speak: イ－１ and イ－２ rest
+// on 準耐火構造, and ロ－１ and ロ－２ are the structures the new item lists
+// under the same names. A 耐火建築物 may rest on 耐火構造 (now told apart by
+// whether some parts need no fire or escape performance) or on the
+// verification of 令第108条の4, so its 【５】 is left to the office; nothing
+// in the old item bears on 【６】.
+struct FireChoice {
+    const char* old;
+    const char* building;   // in 【７】
+    const char* structure;  // in 【５】, or none
+};
+constexpr FireChoice kFireChoices[] = {
+    {"Taika30", "Jou61_1", nullptr},      // 耐火建築物
+    {"Taika31", "Jou61_3", nullptr},      // 準耐火建築物, its kind not ticked
+    {"Taika32", "Jou61_3", "Kouzoubu4"},  // イ－１
+    {"Taika33", "Jou61_3", "Kouzoubu4"},  // イ－２
+    {"Taika34", "Jou61_3", "Kouzoubu5"},  // ロ－１
+    {"Taika35", "Jou61_3", "Kouzoubu6"},  // ロ－２
+};
+
+// One box of a group, when the old choices point to exactly one and the
+// office has ticked none of the group.
+Changes tickOne(const Row& row, const QStringList& group, const QSet<QString>& targets)
+{
+    if (targets.size() != 1)
+        return {};
+    for (const QString& c : group)
+        if (ticked(row.value(c)))
+            return {};
+    return {{*targets.begin(), 1}};
+}
+
+bool carryFireChoice(QSqlDatabase& d, const QString& schema, QSqlError* error)
+{
+    const QStringList buildings = numbered(QStringLiteral("Jou61_"), 1, 5);
+    const QStringList structures = numbered(QStringLiteral("Kouzoubu"), 1, 7);
+    QStringList columns = buildings + structures;
+    for (const FireChoice& f : kFireChoices)
+        columns << QLatin1String(f.old);
+    return convertRows(d, schema, QStringLiteral("TATEMONOBETU"), columns,
+                       [&](const Row& row) {
+                           QSet<QString> building, structure;
+                           for (const FireChoice& f : kFireChoices) {
+                               if (!ticked(row.value(QLatin1String(f.old))))
+                                   continue;
+                               building << QLatin1String(f.building);
+                               if (f.structure)
+                                   structure << QLatin1String(f.structure);
+                           }
+                           return tickOne(row, buildings, building) + tickOne(row, structures, structure);
+                       },
+                       error);
+}
+
+// Version 3 added 【ロ．建蔽率の算定の基礎となる建築面積】 (Men20-22) beside the
+// building area (Men1-3). Until then the one building area was the base of
+// the coverage ratio the site window worked out and stored (Par11), so it is
+// the base of the ratio an existing project already holds.
+bool carryCoverageBase(QSqlDatabase& d, const QString& schema, QSqlError* error)
+{
+    const QStringList area = numbered(QStringLiteral("Men"), 1, 3);
+    const QStringList base = numbered(QStringLiteral("Men"), 20, 22);
+    return convertRows(d, schema, QStringLiteral("SHIKICHI"), area + base,
+                       [&](const Row& row) {
+                           Changes out;
+                           if (std::all_of(area.begin(), area.end(), [&](const QString& c) { return blank(row.value(c)); })
+                               || !std::all_of(base.begin(), base.end(), [&](const QString& c) { return blank(row.value(c)); }))
+                               return out;
+                           for (int i = 0; i < area.size(); ++i)
+                               out.append({base[i], row.value(area[i])});
+                           return out;
+                       },
+                       error);
+}
+
+}  // namespace
+
 const QVector<DataStep>& dataSteps()
 {
-    // Version 2 only adds tables and columns.
-    static const QVector<DataStep> steps;
+    // Version 2 only added tables and columns.
+    static const QVector<DataStep> steps{
+        {3, DbFile::Kakunin, QStringLiteral("耐火建築物の欄から第61条の規定の適用・主要構造部へ"), carryFireChoice},
+        {3, DbFile::Kakunin, QStringLiteral("建築面積から建蔽率の算定の基礎となる建築面積へ"), carryCoverageBase},
+    };
     return steps;
 }
 

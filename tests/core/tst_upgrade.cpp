@@ -1,5 +1,6 @@
-// An office's application directory made by release 0.1 (tests/data/appdir-0.1)
-// is upgraded in place by the current program, on SQLite and on PostgreSQL.
+// An office's application directory made by an earlier release
+// (tests/data/appdir-0.1, appdir-0.2) is upgraded in place by the current
+// program, on SQLite and on PostgreSQL.
 #include "Backup.h"
 #include "DataTransfer.h"
 #include "Schema.h"
@@ -42,13 +43,14 @@ Dump dump(QSqlDatabase& d, const QString& schema, const QStringList& tables)
     return out;
 }
 
-// Every row and value of before is in after, unchanged, and no row came or went.
+// Every row and value of before is in after, unchanged, and no row came or
+// went but the upgrade's own version row.
 void expectKept(const Dump& before, const Dump& after, const QString& db)
 {
     for (auto t = before.begin(); t != before.end(); ++t) {
         QVERIFY2(after.contains(t.key()), qPrintable(db + "." + t.key()));
         const auto& rows = after[t.key()];
-        QCOMPARE(rows.keys(), t.value().keys());
+        QCOMPARE(t.key() == kSchemaInfoTable ? rows.keys().mid(0, t.value().size()) : rows.keys(), t.value().keys());
         for (auto r = t.value().begin(); r != t.value().end(); ++r)
             for (auto c = r.value().begin(); c != r.value().end(); ++c)
                 QVERIFY2(rows[r.key()].value(c.key()) == c.value(),
@@ -100,10 +102,29 @@ private:
     QSqlDatabase m_db;
 };
 
-void copyFixture(const QString& to)
+QString fixtureFile(const QString& fixture, DbFile db)
+{
+    return QStringLiteral(SD_DATA_DIR "/%1/%2").arg(fixture, dbFileName(db));
+}
+
+void copyFixture(const QString& to, const QString& fixture = QStringLiteral("appdir-0.1"))
 {
     for (DbFile db : allDbFiles)
-        QVERIFY(QFile::copy(QStringLiteral(SD_FIXTURE_DIR "/") + dbFileName(db), QDir(to).filePath(dbFileName(db))));
+        QVERIFY(QFile::copy(fixtureFile(fixture, db), QDir(to).filePath(dbFileName(db))));
+}
+
+// The tables and columns of a fixture's file, read from a copy.
+TableIo::ExistingLayout fixtureLayout(const QString& fixture, DbFile db)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(dbFileName(db));
+    QFile::copy(fixtureFile(fixture, db), path);
+    RawFile f(path);
+    TableIo::ExistingLayout out;
+    QSqlError e;
+    if (!TableIo::readExistingLayout(f.db(), QString(), &out, &e))
+        qFatal("%s", qPrintable(e.text()));
+    return out;
 }
 
 QByteArray hashFiles(const QString& dir)
@@ -148,21 +169,75 @@ const QString kOldAccount = QStringLiteral(
     "INSERT INTO \"MailAcountMaster\" (\"ID\", \"Name\", \"Acount\", \"SMPT\", \"APOP\", \"SetFlg\", \"DelFlg\", "
     "\"SMTP_PORT\", \"POP3_PORT\") VALUES (1, '山田設計', 'yamada', 'smtp.yamada.jp', 0, 1, 0, '587', '110')");
 
+// Two of the new items answered before the upgrade converts the old rows:
+// the conversion of the fire-resistance choice and of the building area
+// leaves them as they are.
+const QStringList kAnsweredNewItems{
+    QStringLiteral("ALTER TABLE \"TATEMONOBETU\" ADD COLUMN \"Jou61_5\" BIGINT DEFAULT 0"),
+    QStringLiteral("UPDATE \"TATEMONOBETU\" SET \"Jou61_5\" = 1 WHERE \"ID\" = 5"),
+    QStringLiteral("ALTER TABLE \"SHIKICHI\" ADD COLUMN \"Men21\" TEXT"),
+    QStringLiteral("UPDATE \"SHIKICHI\" SET \"Men21\" = '0.00' WHERE \"B_ID\" = 2"),
+};
+
+// After the upgrade: TATEMONOBETU ID → the ticked boxes of 【５】【６】【７】,
+// and SHIKICHI B_ID → Men20-22.
+void expectConverted(const QString& fixture, const Dump& after)
+{
+    using L = QStringList;
+    const QString n = QStringLiteral("∅");
+    const bool choices = fixture != QStringLiteral("appdir-0.1");  // 0.1's projects have none
+    QMap<qint64, L> ticks{{5, {QStringLiteral("Jou61_5=1")}}};
+    if (choices)  // ID 1 is その他, not carried over
+        ticks = {{2, {QStringLiteral("Jou61_3=1"), QStringLiteral("Kouzoubu6=1")}},   // 準耐火 ロ－２
+                 {4, {QStringLiteral("Jou61_1=1")}},                                  // 耐火建築物
+                 {5, {QStringLiteral("Jou61_5=1"), QStringLiteral("Kouzoubu4=1")}}};  // 準耐火 イ－１, 【７】 answered
+    const auto& buildings = after[QStringLiteral("TATEMONOBETU")];
+    for (auto r = buildings.begin(); r != buildings.end(); ++r) {
+        L got;
+        for (auto c = r.value().begin(); c != r.value().end(); ++c)
+            if ((c.key().startsWith(QLatin1String("Jou")) || c.key().startsWith(QLatin1String("Kouzoubu")))
+                && c.value() != QStringLiteral("0"))
+                got << c.key() + QLatin1Char('=') + c.value();
+        QCOMPARE(got, ticks.value(r.key()));
+    }
+    const QMap<qint64, L> base{{1, choices ? L{QStringLiteral("66.12"), n, QStringLiteral("66.12")} : L{n, n, n}},
+                               {2, {n, QStringLiteral("0.00"), n}},
+                               {3, {n, n, n}}};
+    for (const auto& site : after[QStringLiteral("SHIKICHI")]) {
+        L got;
+        for (int i = 20; i <= 22; ++i)
+            got << site.value(QStringLiteral("Men%1").arg(i));
+        QCOMPARE(got, base.value(site.value(QStringLiteral("B_ID")).toLongLong()));
+    }
+}
+
 }  // namespace
 
 class TestUpgrade : public QObject {
     Q_OBJECT
 
-private slots:
-    void sqliteDirectoryOfTheLastReleaseIsUpgradedByAnyCommand()
+    static void fixtures()
     {
+        QTest::addColumn<QString>("fixture");
+        for (const char* name : {"appdir-0.1", "appdir-0.2"})
+            QTest::newRow(name) << QString::fromLatin1(name);
+    }
+
+private slots:
+    void sqliteDirectoryOfAnEarlierReleaseIsUpgradedByAnyCommand_data() { fixtures(); }
+    void sqliteDirectoryOfAnEarlierReleaseIsUpgradedByAnyCommand()
+    {
+        QFETCH(QString, fixture);
         QTemporaryDir app;
-        copyFixture(app.path());
+        copyFixture(app.path(), fixture);
         QMap<DbFile, Dump> before;
         for (DbFile db : allDbFiles) {
             RawFile f(QDir(app.path()).filePath(dbFileName(db)));
-            if (db == DbFile::Kakunin)
+            if (db == DbFile::Kakunin) {
                 f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
+                for (const QString& sql : kAnsweredNewItems)
+                    f.exec(sql);
+            }
             if (db == DbFile::MasterData) {
                 f.exec(QStringLiteral("DROP TABLE %1").arg(kDroppedTable));
                 f.exec(kOldAccount);
@@ -186,9 +261,11 @@ private slots:
             QVERIFY(SchemaUpgrade::readState(f.db(), db, QString(), &state, &e));
             QCOMPARE(state.version, SchemaUpgrade::kCurrentVersion);
             QVERIFY(SchemaUpgrade::isCurrent(state));
-            if (db == DbFile::Kakunin)
+            if (db == DbFile::Kakunin) {
                 for (const auto& row : after[QStringLiteral("KAIBETU")])
                     QCOMPARE(row.value(kDroppedColumn), QStringLiteral("∅"));
+                expectConverted(fixture, after);
+            }
             if (db == DbFile::MasterData) {
                 QCOMPARE(after[kDroppedTable].size(), 19);  // the new code list arrives seeded
                 QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
@@ -263,7 +340,7 @@ private slots:
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("kakunin.db"));
-        QVERIFY(QFile::copy(QStringLiteral(SD_FIXTURE_DIR "/kakunin.db"), path));
+        QVERIFY(QFile::copy(fixtureFile(QStringLiteral("appdir-0.1"), DbFile::Kakunin), path));
         RawFile f(path);
         f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
         int runs = 0;
@@ -312,8 +389,10 @@ private slots:
         QCOMPARE(runs, 2);
     }
 
-    void postgresServerLaidOutByTheLastReleaseIsUpgraded()
+    void postgresServerLaidOutByAnEarlierReleaseIsUpgraded_data() { fixtures(); }
+    void postgresServerLaidOutByAnEarlierReleaseIsUpgraded()
     {
+        QFETCH(QString, fixture);
         if (!TempAppDir::usingPostgres())
             QSKIP("PostgreSQL runs only (SHINSEIDESK_TEST_PG)");
         TempAppDir host;
@@ -325,30 +404,50 @@ private slots:
         QVERIFY2(cfg.writeIni(app.path(), &error), qPrintable(error));
 
         // The fixture's rows and IDs moved to the server, then the server put
-        // back into release 0.1's layout: no version table, and without the
-        // column and the code list that came later.
+        // back into the release's layout: only its tables, columns and
+        // version rows, and without the column and the code list that came
+        // later still.
         QTemporaryDir source;
-        copyFixture(source.path());
+        copyFixture(source.path(), fixture);
         DataTransfer transfer;
         QVERIFY2(transfer.toPostgres(source.path(), cfg, false), qPrintable(transfer.errorString()));
         QMap<DbFile, Dump> before;
+        QMap<DbFile, int> versionRowsBefore;
         {
             Storage server(cfg);
             for (DbFile db : allDbFiles) {
                 QSqlDatabase p = server.connection(db, &error);
                 QVERIFY2(p.isValid(), qPrintable(error));
                 QSqlQuery q(p);
-                QVERIFY(q.exec(QStringLiteral("DROP TABLE \"SchemaInfo\"")));
-                if (db == DbFile::Kakunin)
+                const TableIo::ExistingLayout layout = fixtureLayout(fixture, db);
+                for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
+                    if (!layout.columnsOf(t.name)) {
+                        QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(t.name)));
+                        continue;
+                    }
+                    for (const ColumnDef& c : t.columns)
+                        if (!layout.columnsOf(t.name)->contains(c.name.toLower()))
+                            QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"%1\" DROP COLUMN \"%2\"").arg(t.name, c.name)));
+                }
+                if (layout.columnsOf(kSchemaInfoTable)) {
+                    QVERIFY(q.exec(QStringLiteral("DELETE FROM \"SchemaInfo\" WHERE \"Version\" = %1")
+                                       .arg(SchemaUpgrade::kCurrentVersion)));
+                    QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"SchemaInfo\"")) && q.next());
+                    versionRowsBefore[db] = q.value(0).toInt();
+                }
+                if (db == DbFile::Kakunin) {
                     QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
+                    for (const QString& sql : kAnsweredNewItems)
+                        QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
+                }
                 if (db == DbFile::MasterData) {
                     QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(kDroppedTable)));
-                    QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN \"PlainAuth\"")));
+                    QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN IF EXISTS \"PlainAuth\"")));
                     QVERIFY2(q.exec(kOldAccount), qPrintable(q.lastError().text()));
                 }
                 QStringList tables;
                 for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
-                    if (t.name != kSchemaInfoTable && t.name != kDroppedTable)
+                    if (layout.columnsOf(t.name) && t.name != kDroppedTable)
                         tables << t.name;
                 before[db] = dump(p, QString(), tables);
             }
@@ -376,9 +475,11 @@ private slots:
             QSqlError e;
             QVERIFY(SchemaUpgrade::readState(d, db, QString(), &state, &e));
             QVERIFY(SchemaUpgrade::isCurrent(state));
-            QCOMPARE(versionRows(s, db), 1);
-            if (db == DbFile::Kakunin)
+            QCOMPARE(versionRows(s, db), versionRowsBefore.value(db) + 1);
+            if (db == DbFile::Kakunin) {
                 QCOMPARE(after[QStringLiteral("KAIBETU")].first().value(kDroppedColumn), QStringLiteral("∅"));
+                expectConverted(fixture, after);
+            }
             if (db == DbFile::MasterData) {
                 QCOMPARE(after[kDroppedTable].size(), 19);
                 QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
@@ -390,7 +491,7 @@ private slots:
         const ProcessRun list = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
         QVERIFY2(list.code == 0, qPrintable(list.err));
         for (DbFile db : allDbFiles)
-            QCOMPARE(versionRows(s, db), 1);
+            QCOMPARE(versionRows(s, db), versionRowsBefore.value(db) + 1);
 
         expectOutput(app.path(), 2, QStringLiteral("髙橋ビル増築工事（仮称）"));
 

@@ -45,6 +45,41 @@ sd project set "$B2" KAIBETU F1Shoukei='512.00' F1Takasa='3.5'
 B3=$(sd project new)
 sd project set "$B3" GAIYOU Kouji='鈴木様 車庫（計画中）' Buken='鈴木邸車庫'
 
+# Zoning, areas and the fire-resistance choice of each building, the way the
+# windows leave them (formatted areas, one kind of 準耐火建築物 with its parent):
+# the items a later layout reshapes.
+sd project set "$B1" SHIKICHI Size5='165.29' Size13='第一種低層住居専用地域' Par1='100' Par5='50' \
+    Size17='165.29' Kubun='08010' KubunDisp='一戸建ての住宅' Youto='専用住宅' Shubetu1=1 \
+    Men1='66.12' Men3='66.12' Par11='40.00' Men4='112.40' Men6='112.40' Men16='112.40' Men18='112.40' \
+    Men19='112.40' Par12='68.00' Tou1=2 Taka1='8.95' Kai1='2' Zou1='木造' Day1='令和8年12月15日'
+sd project set "$B1" TATEMONOBETU Zou31='木造' Taika36=1 shubetu31=1 Takasa30='8.95' Takasa31='6.20' \
+    Setu1=1 Setu2=1 Kai40='1F' Kai41='2F' Men40='56.20' Men42='56.20' Men43='56.20' Men45='56.20' \
+    Men58='112.40' Men60='112.40' Yane40='ガルバリウム鋼板' Gai40='窯業系サイディング' Ben40=1 Ben41=1
+sd project set "$B1" TATEMONOBETU --row 2 Zou31='鉄骨造' Taika31=1 Taika35=1 shubetu31=1 Takasa30='2.80'
+sd project set "$B1" KAIBETU F1Kubun60='08010' F1Kubun60Disp='一戸建ての住宅' F1Men60='56.20'
+sd project set "$B1" KAIBETU --row 2 F1Kubun60='08010' F1Kubun60Disp='一戸建ての住宅' F1Men60='56.20'
+sd project set "$B2" SHIKICHI Bou1=1 Size5='1,024.00' Size13='商業地域' Par1='800' Par5='80' \
+    Size17='1,024.00' Kubun='08470' KubunDisp='事務所' shubetu2=1 Men1='640.00' Men2='128.00' Men3='768.00' \
+    Par11='75.00' Men4='2,560.00' Men5='512.00' Men6='3,072.00' Men19='3,072.00' Par12='300.00' Tou1=2
+sd project set "$B2" TATEMONOBETU Zou31='鉄筋コンクリート造' Zou32='鉄骨造' Taika30=1 shubetu32=1 \
+    Takasa30='18.50' Takasa31='17.90' Setu1=1 Setu2=1 Setu3=1 Setu4=1 Setu5=1
+sd project set "$B2" TATEMONOBETU --row 2 Kubun30='08520' KubunDisp30='倉庫業を営まない倉庫' Youto30='倉庫' \
+    Zou31='鉄骨造' Taika31=1 Taika32=1 shubetu31=1 Kai30='2' Takasa30='9.80'
+sd project set "$B2" KAIBETU --row 7 F1Kubun60='08520' F1Kubun60Disp='倉庫業を営まない倉庫' F1Mei60='倉庫' \
+    F1Men60='180.00' F1Takasa='4.5'
+
+# A release that seeds the national postal table keeps it for the prefectures
+# the sample does not name; only the sample's prefectures stay, for size.
+/usr/bin/python3 - "$A/postdb.db" "$HERE/ken_all_sample.csv" <<'PY'
+import csv, sqlite3, sys
+with open(sys.argv[2], encoding="cp932", newline="") as f:
+    kept = sorted({row[6] for row in csv.reader(f)})
+c = sqlite3.connect(sys.argv[1])
+c.execute("DELETE FROM POST_DB WHERE P_ADR1 NOT IN (%s)" % ",".join("?" * len(kept)), kept)
+c.commit()
+c.close()
+PY
+
 mkdir -p "$OUT"
 for db in kakunin masterdata saledata optiondata anotheroption postdb maildata; do
     rm -f "$OUT/$db.db"
