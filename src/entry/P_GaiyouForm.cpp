@@ -77,7 +77,7 @@ void addDrawingsAndReviews(FieldTable& t)
     int order = 54;
     t.addTab(s("設計図書・判定"));
     GroupDef& designer = t.addGroup(s("【３．設計者】（代表となる設計者）"));
-    designer.captionChars = 15;
+    designer.captionChars = 16;
     addText(t, "Tosho1", "【ト．作成又は確認した設計図書】", 0, order++);
 
     GroupDef& marks = t.addGroup(s("（構造設計一級建築士又は設備設計一級建築士である旨の表示をした者）"));
@@ -98,17 +98,17 @@ void addDrawingsAndReviews(FieldTable& t)
     }
 
     GroupDef& consulted = t.addGroup(s("【４．建築設備の設計に関し意見を聴いた者】（代表となる者）"));
-    consulted.captionChars = 15;
+    consulted.captionChars = 16;
     addText(t, "Gou8", "【ヘ．登録番号】", 16, order++, FieldFlag::Latin);
     addText(t, "Tosho3", "【ト．意見を聴いた設計図書】", 0, order++);
 
     GroupDef& supervisor = t.addGroup(s("【５．工事監理者】（代表となる工事監理者）"));
-    supervisor.captionChars = 15;
+    supervisor.captionChars = 16;
     addText(t, "Tosho2", "【ト．工事と照合する設計図書】", 0, order++);
 
     // Each review is one group, so that its options exclude each other.
     GroupDef& structure = t.addGroup(s("【７．構造計算適合性判定の申請】"));
-    structure.captionChars = 15;
+    structure.captionChars = 16;
     t.add(s("Tekihan1"), FieldKind::Option).withLabel(s("申請済"));
     t.add(s("Tekihan2"), FieldKind::Option).withLabel(s("未申請"));
     t.add(s("Tekihan3"), FieldKind::Option).withLabel(s("申請不要"));
@@ -118,7 +118,7 @@ void addDrawingsAndReviews(FieldTable& t)
         .enter(order++);
 
     GroupDef& energy = t.addGroup(s("【８．建築物エネルギー消費性能確保計画の提出】"));
-    energy.captionChars = 15;
+    energy.captionChars = 16;
     t.add(s("Shoene1"), FieldKind::Option).withLabel(s("提出済"));
     t.add(s("Shoene2"), FieldKind::Option).withLabel(s("未提出"));
     t.add(s("Shoene3"), FieldKind::Option).withLabel(s("提出不要"));

@@ -108,6 +108,8 @@ FieldTable P_ShikichiForm::fieldTable()
 
     GroupDef& road = t.addGroup(s("【６．道路】"));
     road.headers = QStringList{s("前面"), s("側面"), s("背面")};
+    // Narrow enough, with the four zones beside it, for a 1280-dot screen.
+    road.captionChars = 14;
     decimal(t, s("Size1"), 4, "m", 8).withCaption(s("【イ．幅員】"));
     decimal(t, s("Size2"), 5, "m", 8).withCaption(s("【ロ．敷地と接している部分の長さ】")).inCell(0);
     decimal(t, s("Size3"), 7, "m", 8).inCell(2);
@@ -116,7 +118,7 @@ FieldTable P_ShikichiForm::fieldTable()
     GroupDef& site = t.addGroup(s("【７．敷地面積】"), 1);
     for (const char* z : zones)
         site.headers << s(z);
-    site.captionChars = 13;
+    site.captionChars = 12;
     int order = 8;
     for (int i = 5; i <= 8; ++i)
         decimal(t, col("Size", i), order++, "㎡", 9).withCaption(i == 5 ? s("【イ．敷地面積】（１）") : QString());

@@ -92,7 +92,9 @@ FieldTable P_TatemonoBetuForm::fieldTable()
     t.addGroup(s("【９．高さ】"), 1);
     t.add(s("Takasa30"), FieldKind::Decimal).withLabel(s("【イ．最高の高さ】")).withUnit(s("m")).width(10).enter(order++);
     t.add(s("Takasa31"), FieldKind::Decimal).withLabel(s("【ロ．最高の軒の高さ】")).withUnit(s("m")).width(10).enter(order++);
-    t.addGroup(s("【１０．建築設備の種類】"), 1);
+    // A short caption column keeps the page within a 1280-dot screen.
+    GroupDef& equipmentGroup = t.addGroup(s("【１０．建築設備の種類】"), 1);
+    equipmentGroup.captionChars = 8;
     const char* equipment[] = {"電気", "給排水衛生", "空調換気", "排煙", "非常用照明"};
     for (int i = 0; i < 5; ++i)
         t.add(col("Setu", 1 + i), FieldKind::Flag).withLabel(s(equipment[i]));
