@@ -69,7 +69,80 @@ MasterCopy address(const char* stem, const char* to)
     return {{st + s("1"), st + s("2"), st + s("3")}, s(to)};
 }
 
+// The drawings each representative person answers for, the designers who
+// marked drawings under 建築士法, and the two reviews the application
+// declares: 構造計算適合性判定 and the energy-performance plan.
+void addDrawingsAndReviews(FieldTable& t)
+{
+    int order = 54;
+    t.addTab(s("設計図書・判定"));
+    GroupDef& designer = t.addGroup(s("【３．設計者】（代表となる設計者）"));
+    designer.captionChars = 16;
+    addText(t, "Tosho1", "【ト．作成又は確認した設計図書】", 0, order++);
+
+    GroupDef& marks = t.addGroup(s("（構造設計一級建築士又は設備設計一級建築士である旨の表示をした者）"));
+    marks.headers = QStringList{s("上記の設計者のうち、"), s("【イ．氏名】"), s("【ロ．資格】")};
+    const char* laws[] = {"建築士法第20条の２第１項", "建築士法第20条の２第３項", "建築士法第20条の３第１項",
+                          "建築士法第20条の３第３項"};
+    for (int i = 0; i < 4; ++i) {
+        const QString n = QString::number(i + 1);
+        t.add(s("Hyouji") + n, FieldKind::Flag).withLabel(s(laws[i]) + s("の表示をした者")).at(i, 0);
+        t.add(s("HyoujiName") + n, FieldKind::Text).width(20).at(i, 1).enter(order++);
+        t.add(s("HyoujiGou") + n, FieldKind::Text)
+            .withLabel(s(i < 2 ? "構造設計一級建築士交付第" : "設備設計一級建築士交付第"))
+            .withUnit(s("号"))
+            .width(10)
+            .flagged(FieldFlag::Latin)
+            .at(i, 2)
+            .enter(order++);
+    }
+
+    GroupDef& consulted = t.addGroup(s("【４．建築設備の設計に関し意見を聴いた者】（代表となる者）"));
+    consulted.captionChars = 16;
+    addText(t, "Gou8", "【ヘ．登録番号】", 16, order++, FieldFlag::Latin);
+    addText(t, "Tosho3", "【ト．意見を聴いた設計図書】", 0, order++);
+
+    GroupDef& supervisor = t.addGroup(s("【５．工事監理者】（代表となる工事監理者）"));
+    supervisor.captionChars = 16;
+    addText(t, "Tosho2", "【ト．工事と照合する設計図書】", 0, order++);
+
+    // Each review is one group, so that its options exclude each other.
+    GroupDef& structure = t.addGroup(s("【７．構造計算適合性判定の申請】"));
+    structure.captionChars = 16;
+    t.add(s("Tekihan1"), FieldKind::Option).withLabel(s("申請済"));
+    t.add(s("Tekihan2"), FieldKind::Option).withLabel(s("未申請"));
+    t.add(s("Tekihan3"), FieldKind::Option).withLabel(s("申請不要"));
+    t.add(s("TekihanKikan"), FieldKind::Text)
+        .withCaption(s("（申請済・未申請の申請先）"))
+        .withTip(s("都道府県名又は指定構造計算適合性判定機関の名称及び事務所の所在地を入力します。"))
+        .enter(order++);
+
+    GroupDef& energy = t.addGroup(s("【８．建築物エネルギー消費性能確保計画の提出】"));
+    energy.captionChars = 16;
+    t.add(s("Shoene1"), FieldKind::Option).withLabel(s("提出済"));
+    t.add(s("Shoene2"), FieldKind::Option).withLabel(s("未提出"));
+    t.add(s("Shoene3"), FieldKind::Option).withLabel(s("提出不要"));
+    t.add(s("ShoeneKikan"), FieldKind::Text)
+        .withCaption(s("（提出済・未提出の提出先）"))
+        .withTip(s("所管行政庁名又は登録建築物エネルギー消費性能判定機関の名称及び事務所の所在地を入力します。"))
+        .enter(order++);
+    t.add(s("ShoeneRiyu"), FieldKind::DropDown)
+        .withCaption(s("（提出不要の理由）"))
+        .from(s("ShoeneRiyu"))
+        .width(30)
+        .withTip(s("建築物のエネルギー消費性能の向上等に関する法律施行規則第２条第１項の該当する号を選ぶか、"
+                   "理由を入力します。「提出不要」を選ぶと入力できます。"))
+        .enter(order++)
+        .flagged(FieldFlag::EnterStays);
+    t.fixedLists.insert(s("ShoeneRiyu"), P_GaiyouForm::energyExemptions());
+}
+
 }  // namespace
+
+QStringList P_GaiyouForm::energyExemptions()
+{
+    return {s("第1号イに該当"), s("第1号ロに該当"), s("第2号に該当"), s("第3号に該当")};
+}
 
 FieldTable P_GaiyouForm::fieldTable()
 {
@@ -151,6 +224,8 @@ FieldTable P_GaiyouForm::fieldTable()
     t.addGroup(s("【備考】"));
     t.add(s("Bikou"), FieldKind::MultiLine).tall(5).enter(53);
 
+    addDrawingsAndReviews(t);
+
     t.lists.append({s("Kyu1"), s("Kyu1"), s("Kyu1"), QString(), {}});
     t.lists.append({s("Kyu2"), s("Kyu2"), s("Kyu2"), QString(), {}});
     t.lists.append({s("Tiki1"), s("Tiki1"), s("TIKI1"), QString(), {}});
@@ -204,6 +279,21 @@ P_GaiyouForm::P_GaiyouForm(Storage& storage, qint64 bid, QWidget* parent)
     addAfterField(s("Name5"), toAgent);
 
     open();
+    settleExemptionReason();
+}
+
+void P_GaiyouForm::fieldChanged(const QString& column)
+{
+    if (column.startsWith(s("Shoene")) && column.size() == 7)
+        settleExemptionReason();
+}
+
+// A reason belongs only to 提出不要; under another choice it stays stored
+// but cannot be edited, so that switching back brings it again.
+void P_GaiyouForm::settleExemptionReason()
+{
+    if (QWidget* reason = field(s("ShoeneRiyu")))
+        reason->setEnabled(isChecked(s("Shoene3")));
 }
 
 void P_GaiyouForm::copyDesignerToSupervisor()

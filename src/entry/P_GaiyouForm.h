@@ -3,8 +3,9 @@
 #include "EntryForm.h"
 
 // 建築主等の概要: the people of the application (designer and office,
-// supervisor, agent, contractor, the person consulted on equipment) on the
-// project's GAIYOU row.
+// supervisor, agent, contractor, the person consulted on equipment), the
+// drawings they answer for and the reviews declared, on the project's
+// GAIYOU row.
 class P_GaiyouForm : public EntryForm {
     Q_OBJECT
 public:
@@ -15,4 +16,14 @@ public:
     // 設計者のコピー: the designer into the supervisor or the agent.
     void copyDesignerToSupervisor();
     void copyDesignerToAgent();
+
+    // The reasons offered for 提出不要 of the energy-performance plan: the
+    // 号 of 建築物のエネルギー消費性能の向上等に関する法律施行規則 第2条第1項.
+    static QStringList energyExemptions();
+
+protected:
+    void fieldChanged(const QString& column) override;
+
+private:
+    void settleExemptionReason();
 };

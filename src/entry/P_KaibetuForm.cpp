@@ -49,7 +49,14 @@ FieldTable P_KaibetuForm::fieldTable()
     t.add(s("F1Shoukei"), FieldKind::Decimal).withCaption(s("【３．柱の小径】")).withUnit(s("mm")).width(10).enter(3);
     t.add(s("F1Suityoku"), FieldKind::Decimal).withCaption(s("【４．横架材間の垂直距離】")).withUnit(s("m")).width(10).enter(4);
     t.add(s("F1Takasa"), FieldKind::Decimal).withCaption(s("【５．階の高さ】")).withUnit(s("m")).width(10).enter(5);
-    t.add(s("F1Tenjo"), FieldKind::Decimal).withCaption(s("【６．居室の天井の高さ】")).withUnit(s("m")).width(10).enter(6);
+    GroupDef& ceiling = t.addGroup(s("【６．天井】"));
+    ceiling.captionChars = 16;
+    t.add(s("F1Tenjo"), FieldKind::Decimal).withCaption(s("【イ．居室の天井の高さ】")).withUnit(s("m")).width(10).enter(6);
+    // 有 and 無 are the group's only options, so they exclude each other.
+    t.add(s("F1Tokutei1"), FieldKind::Option)
+        .withCaption(s("【ロ．建築基準法施行令第39条第３項に規定する特定天井】"))
+        .withLabel(s("有"));
+    t.add(s("F1Tokutei2"), FieldKind::Option).withLabel(s("無"));
 
     GroupDef& uses = t.addGroup(s("【７．用途別床面積】"));
     uses.headers = QStringList{s("用途の区分"), QString(), s("具体的な用途の名称"), s("床面積")};

@@ -40,6 +40,39 @@ int numberOf(const QString& column, const char* stem)
 
 const unsigned kNumber = FieldFlag::SelectAll;
 
+// A row of 【１１．延べ面積】: its first column (申請部分; then 申請以外の
+// 部分 and the computed 合計) and its caption.
+struct FloorAreaRow {
+    int first;
+    const char* caption;
+};
+const FloorAreaRow kFloorAreaRows[] = {
+    {4, "【イ．建築物全体】"},
+    {7, "【ロ．地階の住宅又は老人ホーム、福祉ホームその他これらに類するものの部分】"},
+    {23, "【ハ．エレベーターの昇降路の部分】"},
+    {10, "【ニ．共同住宅又は老人ホーム、福祉ホームその他これらに類するものの共用の廊下等の部分】"},
+    {26, "【ホ．認定機械室等の部分】"},
+    {13, "【ヘ．自動車車庫等の部分】"},
+    {29, "【ト．備蓄倉庫の部分】"},
+    {32, "【チ．蓄電池の設置部分】"},
+    {35, "【リ．自家発電設備の設置部分】"},
+    {38, "【ヌ．貯水槽の設置部分】"},
+    {41, "【ル．宅配ボックスの設置部分】"},
+    {44, "【ヲ．その他の不算入部分】"},
+    {16, "【ワ．住宅の部分】"},
+    {47, "【カ．老人ホーム、福祉ホームその他これらに類するものの部分】"},
+};
+
+// The first column of the floor-area row a column belongs to, when it is
+// one of the row's two typed columns; 0 otherwise (the total, or no row).
+int floorAreaRowOf(int men)
+{
+    for (const FloorAreaRow& r : kFloorAreaRows)
+        if (men == r.first || men == r.first + 1)
+            return r.first;
+    return 0;
+}
+
 // A decimal field of the site window: whole text selected on focus.
 FieldDef& decimal(FieldTable& t, const QString& column, int order, const char* unit, int chars = 10)
 {
@@ -75,6 +108,8 @@ FieldTable P_ShikichiForm::fieldTable()
 
     GroupDef& road = t.addGroup(s("【６．道路】"));
     road.headers = QStringList{s("前面"), s("側面"), s("背面")};
+    // Narrow enough, with the four zones beside it, for a 1280-dot screen.
+    road.captionChars = 14;
     decimal(t, s("Size1"), 4, "m", 8).withCaption(s("【イ．幅員】"));
     decimal(t, s("Size2"), 5, "m", 8).withCaption(s("【ロ．敷地と接している部分の長さ】")).inCell(0);
     decimal(t, s("Size3"), 7, "m", 8).inCell(2);
@@ -83,7 +118,7 @@ FieldTable P_ShikichiForm::fieldTable()
     GroupDef& site = t.addGroup(s("【７．敷地面積】"), 1);
     for (const char* z : zones)
         site.headers << s(z);
-    site.captionChars = 13;
+    site.captionChars = 12;
     int order = 8;
     for (int i = 5; i <= 8; ++i)
         decimal(t, col("Size", i), order++, "㎡", 9).withCaption(i == 5 ? s("【イ．敷地面積】（１）") : QString());
@@ -106,6 +141,7 @@ FieldTable P_ShikichiForm::fieldTable()
     t.add(s("Size18"), FieldKind::Label).withLabel(s("（２）")).withUnit(s("㎡")).width(10).inCell(2).spanning(2);
     decimal(t, s("Par9"), order++, "").withCaption(s("【ヘ．敷地に建築可能な延べ面積を敷地面積で除した数値】"));
     decimal(t, s("Par10"), order++, "").withCaption(s("【ト．敷地に建築可能な建築面積を敷地面積で除した数値】"));
+    t.add(s("SikiBikou"), FieldKind::Text).withCaption(s("【チ．備考】")).enter(order++).flagged(FieldFlag::EnterStays);
 
     t.addTab(s("建築物"));
     t.addGroup(s("【８．主要用途】"));
@@ -131,21 +167,10 @@ FieldTable P_ShikichiForm::fieldTable()
     decimal(t, s("Men1"), 104, "㎡").withCaption(s("【イ．建築面積】"));
     decimal(t, s("Men2"), 105, "㎡");
     t.add(s("Men3"), FieldKind::Label).withUnit(s("㎡")).width(10);
-    t.add(s("Par11"), FieldKind::Label).withCaption(s("【ロ．建ぺい率】")).withUnit(s("％")).width(10).inCell(2);
-
-    GroupDef& floors = t.addGroup(s("【１１．延べ面積】"), 1);
-    floors.headers = QStringList{s("申請部分"), s("申請以外の部分"), s("合計")};
-    floors.captionChars = 10;
-    const char* parts[] = {"【イ．建築物全体】", "【ロ．地階の住宅の部分】", "【ハ．共同住宅の共有の廊下等の部分】",
-                           "【ニ．自動車車庫等の部分】", "【ホ．住宅の部分】"};
-    order = 106;
-    for (int p = 0; p < 5; ++p) {
-        decimal(t, col("Men", 4 + 3 * p), order++, "㎡").withCaption(s(parts[p]));
-        decimal(t, col("Men", 5 + 3 * p), order++, "㎡");
-        t.add(col("Men", 6 + 3 * p), FieldKind::Label).withUnit(s("㎡")).width(10);
-    }
-    t.add(s("Men19"), FieldKind::Label).withCaption(s("【ヘ．延べ面積】")).withUnit(s("㎡")).width(10).inCell(2);
-    t.add(s("Par12"), FieldKind::Label).withCaption(s("【ト．容積率】")).withUnit(s("％")).width(10).inCell(2);
+    decimal(t, s("Men20"), 106, "㎡").withCaption(s("【ロ．建蔽率の算定の基礎となる建築面積】"));
+    decimal(t, s("Men21"), 107, "㎡");
+    t.add(s("Men22"), FieldKind::Label).withUnit(s("㎡")).width(10);
+    t.add(s("Par11"), FieldKind::Label).withCaption(s("【ハ．建蔽率】")).withUnit(s("％")).width(10).inCell(2);
 
     t.addGroup(s("【１２．建築物の数】"));
     t.add(s("Tou1"), FieldKind::Plain)
@@ -157,6 +182,22 @@ FieldTable P_ShikichiForm::fieldTable()
     t.add(s("Tou2"), FieldKind::Plain).withCaption(s("【ロ．同一敷地内の他の建築物の数】")).width(4).flagged(kNumber).enter(117);
     t.addGroup(s("【工事予算額】"));
     t.add(s("Kin1"), FieldKind::Plain).withUnit(s("万円")).width(12).flagged(kNumber).enter(118);
+
+    // The rows of the total floor area in the form's order; the columns of
+    // the rows added since (Men23 …) follow the order of the rows' kinds,
+    // not their place on the form.
+    t.addTab(s("延べ面積"));
+    order = 150;
+    GroupDef& floors = t.addGroup(s("【１１．延べ面積】"));
+    floors.headers = QStringList{s("申請部分"), s("申請以外の部分"), s("合計")};
+    floors.captionChars = 24;
+    for (const FloorAreaRow& r : kFloorAreaRows) {
+        decimal(t, col("Men", r.first), order++, "㎡").withCaption(s(r.caption));
+        decimal(t, col("Men", r.first + 1), order++, "㎡");
+        t.add(col("Men", r.first + 2), FieldKind::Label).withUnit(s("㎡")).width(10);
+    }
+    t.add(s("Men19"), FieldKind::Label).withCaption(s("【ヨ．延べ面積】")).withUnit(s("㎡")).width(10).inCell(2);
+    t.add(s("Par12"), FieldKind::Label).withCaption(s("【タ．容積率】")).withUnit(s("％")).width(10).inCell(2);
 
     t.addTab(s("高さ・工期"));
     GroupDef& heights = t.addGroup(s("【１３．建築物の高さ等】"));
@@ -236,7 +277,7 @@ P_ShikichiForm::P_ShikichiForm(Storage& storage, qint64 bid, QWidget* parent)
     addAfterField(s("KoujiKikan"), compute);
 
     auto* notice = new QLabel(s("この設定画面の 「敷地」 パネルの 【イ．敷地面積】 の敷地面積データが先に入力されていないと"
-                                "【ﾛ．建ぺい率】 は ”０”になります。　その場合は、「敷地」 パネルの【イ．敷地面積】のデータを"
+                                "【ハ．建蔽率】 は ”０”になります。　その場合は、「敷地」 パネルの【イ．敷地面積】のデータを"
                                 "入力してください。"));
     notice->setObjectName(s("NoticeLabel"));
     notice->setWordWrap(true);
@@ -262,17 +303,20 @@ void P_ShikichiForm::fieldLeft(const QString& column)
         sumInto(s("Size17"), cols("Size", 5, 8));
     } else if (size >= 9 && size <= 12) {
         sumInto(s("Size18"), cols("Size", 9, 12));
-    } else if (column == s("Men1") || column == s("Men2")) {
+    } else if (column == s("Men1") || column == s("Men2") || column == s("Men20") || column == s("Men21")) {
         sumInto(s("Men3"), {s("Men1"), s("Men2")});
-        setText(s("Par11"), SiteRules::coverageRatio(text(s("Men3")), text(s("Size17"))));
+        sumInto(s("Men22"), {s("Men20"), s("Men21")});
+        // The ratio rests on the area of row ロ where it is given: the areas
+        // that the coverage rules leave out are no part of it.
+        const QString base = NumberText::read(text(s("Men22"))) > 0 ? text(s("Men22")) : text(s("Men3"));
+        setText(s("Par11"), SiteRules::coverageRatio(base, text(s("Size17"))));
     } else if (column == s("Men4") || column == s("Men5")) {
         sumInto(s("Men6"), {s("Men4"), s("Men5")});
         // The total floor area is that of the whole building (row イ); the
         // rows ロ to ホ are parts of it.
         setText(s("Men19"), NumberText::formatDecimal(text(s("Men6"))));
         setText(s("Par12"), SiteRules::floorAreaRatio(text(s("Men4")), text(s("Men5")), text(s("Size17"))));
-    } else if (men >= 7 && men <= 17 && men % 3 != 0) {
-        const int first = men % 3 == 1 ? men : men - 1;
+    } else if (const int first = floorAreaRowOf(men)) {
         sumInto(col("Men", first + 2), {col("Men", first), col("Men", first + 1)});
     }
 }

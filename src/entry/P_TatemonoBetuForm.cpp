@@ -75,52 +75,74 @@ FieldTable P_TatemonoBetuForm::fieldTable()
     t.add(s("Zou31"), FieldKind::DropDown).withLabel(s("構造")).from(s("Kouzou")).width(20).enter(order++);
     t.add(s("Zou32"), FieldKind::DropDown).withLabel(s("　一部")).from(s("Kouzou")).width(20).enter(order++);
 
-    t.addGroup(s("【５．耐火建築物】"), 1);
-    const char* fire[] = {"耐火建築物", "準耐火建築物 （", "イ－１", "イ－２", "ロ－１", "ロ－２　）", "その他"};
-    for (int i = 0; i < 7; ++i) {
-        FieldDef& f = t.add(col("Taika", 30 + i), FieldKind::Flag).withLabel(s(fire[i]));
-        if (i == 1 || i == 6)
-            f.flagged(FieldFlag::NewRow);
-    }
-    t.addGroup(s("【６．階数】"), 1);
-    const char* floors[] = {"【イ．地下を除く階数】", "【ロ．地下の階数】", "【ハ．昇降機塔等の階の数】",
-                            "【ニ．地下の倉庫等の階の数】"};
+    // The old 耐火建築物 boxes (Taika30 … Taika36) are no longer an item of
+    // the form: items 5 to 7 below took their place. Their columns stay as
+    // stored, out of the window.
+    t.addGroup(s("【８．階数】"), 1);
+    const char* floors[] = {"【イ．地階を除く階数】", "【ロ．地階の階数】", "【ハ．昇降機塔等の階の数】",
+                            "【ニ．地階の倉庫等の階の数】"};
     for (int i = 0; i < 4; ++i) {
         FieldDef& f = t.add(col("Kai", 30 + i), FieldKind::Digit).withLabel(s(floors[i])).withUnit(s("階")).width(3)
                            .enter(order++);
         if (i < 2)
-            f.withTip(s("入力して欄を離れると、【１０．床面積】の階名が付け直されます。"));
+            f.withTip(s("入力して欄を離れると、【１２．床面積】の階名が付け直されます。"));
         if (i == 2)
             f.flagged(FieldFlag::NewRow);
     }
-    t.addGroup(s("【７．高さ】"), 1);
+    t.addGroup(s("【９．高さ】"), 1);
     t.add(s("Takasa30"), FieldKind::Decimal).withLabel(s("【イ．最高の高さ】")).withUnit(s("m")).width(10).enter(order++);
     t.add(s("Takasa31"), FieldKind::Decimal).withLabel(s("【ロ．最高の軒の高さ】")).withUnit(s("m")).width(10).enter(order++);
-    t.addGroup(s("【８．建築設備の種類】"), 1);
+    // A short caption column keeps the page within a 1280-dot screen.
+    GroupDef& equipmentGroup = t.addGroup(s("【１０．建築設備の種類】"), 1);
+    equipmentGroup.captionChars = 8;
     const char* equipment[] = {"電気", "給排水衛生", "空調換気", "排煙", "非常用照明"};
     for (int i = 0; i < 5; ++i)
         t.add(col("Setu", 1 + i), FieldKind::Flag).withLabel(s(equipment[i]));
     t.add(s("Setubi40"), FieldKind::Text).withCaption(s("一覧に無いもの")).enter(order++);
 
+    // Items 5 to 7: one choice each, so each is a group of options.
+    t.addTab(s("主要構造部・防火"));
+    t.addGroup(s("【５．主要構造部】"));
+    const char* frame[] = {"耐火構造（防火上及び避難上支障がない主要構造部を有しない場合）",
+                           "耐火構造（防火上及び避難上支障がない主要構造部を有する場合）",
+                           "建築基準法施行令第108条の４第１項第１号イ及びロに掲げる基準に適合する構造",
+                           "準耐火構造",
+                           "準耐火構造と同等の準耐火性能を有する構造（ロ－１）",
+                           "準耐火構造と同等の準耐火性能を有する構造（ロ－２）",
+                           "その他"};
+    for (int i = 0; i < 7; ++i)
+        t.add(col("Kouzoubu", 1 + i), FieldKind::Option).withLabel(s(frame[i])).flagged(FieldFlag::NewRow);
+    t.addGroup(s("【６．建築基準法第21条及び第27条の規定の適用】"));
+    const char* fireproof[] = {"建築基準法施行令第109条の５第１号に掲げる基準に適合する構造",
+                               "建築基準法施行令第109条の７第１項第１号に掲げる基準に適合する構造",
+                               "建築基準法第21条第１項ただし書に該当する建築物",
+                               "建築基準法施行令第110条第１号に掲げる基準に適合する構造", "その他"};
+    for (int i = 0; i < 5; ++i)
+        t.add(s("Jou21_") + QString::number(1 + i), FieldKind::Option).withLabel(s(fireproof[i])).flagged(FieldFlag::NewRow);
+    t.addGroup(s("【７．建築基準法第61条の規定の適用】"));
+    const char* zone[] = {"耐火建築物", "延焼防止建築物", "準耐火建築物", "準延焼防止建築物", "その他"};
+    for (int i = 0; i < 5; ++i)
+        t.add(s("Jou61_") + QString::number(1 + i), FieldKind::Option).withLabel(s(zone[i]));
+
     t.addTab(s("特例・床面積・仕上げ"));
     order = 101;
-    GroupDef& heights = t.addGroup(s("【９．建築物の高さ等】"));
+    GroupDef& heights = t.addGroup(s("【１１．確認の特例】"));
     heights.captionChars = 24;
     t.add(s("Umu40"), FieldKind::Flag)
-        .withCaption(s("【イ．建築基準法第６条の３第１項の規定による確認の特例の適用の有無】"))
+        .withCaption(s("【イ．建築基準法第６条の４第１項の規定による確認の特例の適用の有無】"))
         .withLabel(s("有"));
     t.add(s("Umu41"), FieldKind::Flag).withLabel(s("無"));
     t.add(s("Tokurei40"), FieldKind::Text)
-        .withCaption(s("【ロ．適用があるときは、建築基準法施工令第１３条の２各号に掲げる建築物の区分】"))
+        .withCaption(s("【ロ．適用があるときは、建築基準法施行令第10条各号に掲げる建築物の区分】"))
         .enter(order++);
     t.add(s("Tokurei41"), FieldKind::Text)
-        .withCaption(s("【ハ．建築基準法施工令第１３条の２第１号又は第２号に掲げる建築物に該当するときは、当該認定型式の認定番号】"))
+        .withCaption(s("【ハ．建築基準法施行令第10条第１号又は第２号に掲げる建築物に該当するときは、当該認定型式の認定番号】"))
         .enter(order++);
     t.add(s("Tokurei42"), FieldKind::Text)
-        .withCaption(s("【ニ．建築基準法第６８条の２０第１項に掲げる認証型式部材等に該当するときは、当該認定番号 】"))
+        .withCaption(s("【ニ．建築基準法第６８条の２０第１項に掲げる認証型式部材等に該当するときは、当該認証番号】"))
         .enter(order++);
 
-    GroupDef& area = t.addGroup(s("【１０．床面積】"), 1);
+    GroupDef& area = t.addGroup(s("【１２．床面積】"), 1);
     area.headers = QStringList{s("階"), s("申請部分"), s("申請以外の部分"), s("合計")};
     area.captionChars = 3;
     for (int i = 0; i < BuildingRules::kFloorLines; ++i)
@@ -139,7 +161,7 @@ FieldTable P_TatemonoBetuForm::fieldTable()
 
     GroupDef& finish = t.addGroup(QString());
     finish.captionChars = 12;
-    const char* finishCaptions[] = {"【１１．屋根】", "【１２．外壁】", "【１３．軒裏】"};
+    const char* finishCaptions[] = {"【１３．屋根】", "【１４．外壁】", "【１５．軒裏】"};
     for (int i = 0; i < 3; ++i)
         t.add(s(kFinishes[i].field), FieldKind::DropDown)
             .withCaption(s(finishCaptions[i]))
@@ -147,15 +169,15 @@ FieldTable P_TatemonoBetuForm::fieldTable()
             .width(30)
             .withTip(s("一覧に無いものを入力して Enter キーを押すと、一覧に追加されます。"))
             .enter(order++);
-    t.add(s("Yuka40"), FieldKind::Decimal).withCaption(s("【１４．居室の床の高さ】")).withUnit(s("m")).width(10).enter(order++);
-    t.addGroup(s("【１５．便所の種類】"));
+    t.add(s("Yuka40"), FieldKind::Decimal).withCaption(s("【１６．居室の床の高さ】")).withUnit(s("m")).width(10).enter(order++);
+    t.addGroup(s("【１７．便所の種類】"));
     const char* toilets[] = {"水洗　（", "公共下水道", "浄化槽　）", "くみ取り", "くみ取り（改良）"};
     for (int i = 0; i < 5; ++i)
         t.add(col("Ben", 40 + i), FieldKind::Flag).withLabel(s(toilets[i]));
     GroupDef& notes = t.addGroup(QString());
     notes.captionChars = 12;
-    t.add(s("Bikou40"), FieldKind::Text).withCaption(s("【１６．その他必要な事項】")).enter(order++);
-    t.add(s("Bikou41"), FieldKind::Text).withCaption(s("【１７．備考】")).enter(order++).flagged(FieldFlag::EnterStays);
+    t.add(s("Bikou40"), FieldKind::Text).withCaption(s("【１８．その他必要な事項】")).enter(order++);
+    t.add(s("Bikou41"), FieldKind::Text).withCaption(s("【１９．備考】")).enter(order++).flagged(FieldFlag::EnterStays);
 
     t.lists.append({s("YaneData"), s("YaneData"), s("YANE"), QString(), {}});
     t.lists.append({s("GaihekiData"), s("GaihekiData"), s("GAIHEKI"), QString(), {}});
@@ -211,11 +233,23 @@ P_TatemonoBetuForm::P_TatemonoBetuForm(Storage& storage, qint64 bid, int buildin
     line->addWidget(new QLabel(s("地下階数")));
     line->addWidget(m_below);
     line->addSpacing(16);
-    line->addWidget(new QLabel(s("（【６．階数】から階名が付きます）")));
+    line->addWidget(new QLabel(s("（【８．階数】から階名が付きます）")));
     line->addStretch(1);
     for (int g = 0; g < table().groups.size(); ++g)
-        if (table().groups[g].title == s("【１０．床面積】"))
+        if (table().groups[g].title == s("【１２．床面積】"))
             addGroupRow(g, counts);
+
+    // The tab of items 5 to 7 has only options, which the Enter order does
+    // not visit: the keyboard starts at the choice of item 5.
+    connect(tabs(), &QTabWidget::currentChanged, this, [this](int index) {
+        if (m_loading || index != 1)
+            return;
+        QString first = col("Kouzoubu", 1);
+        for (int i = 1; i <= 7; ++i)
+            if (isChecked(col("Kouzoubu", i)))
+                first = col("Kouzoubu", i);
+        focusField(first);
+    });
 
     open();
 }
@@ -429,7 +463,7 @@ bool P_TatemonoBetuForm::saveRecords(QString* error)
         emit floorsRenamed(recounted[i] + 1, renamed[i]);
     if (!recounted.isEmpty())
         Prompter::current().show({s("変更確認警告"),
-                                  s("【６．階数】の階数が変更されました。「建築物の階別概要」の階名が変更されている場合、"
+                                  s("【８．階数】の階数が変更されました。「建築物の階別概要」の階名が変更されている場合、"
                                     "再度変更してください。"),
                                   Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
     return true;

@@ -18,6 +18,7 @@
 #include "TextNumbers.h"
 
 #include <QAction>
+#include <QRadioButton>
 #include <QDir>
 #include <QFile>
 #include <QSpinBox>
@@ -88,9 +89,117 @@ private slots:
     void everyColumnIsInTheSchema()
     {
         QCOMPARE(P_GaiyouForm::fieldTable().missingFrom(schemaColumns("GAIYOU")), QStringList());
-        QCOMPARE(P_GaiyouForm::fieldTable().columns().size(), 53);
+        QCOMPARE(P_GaiyouForm::fieldTable().columns().size(), 78);
         QCOMPARE(P_TatemonoBetuForm::fieldTable().missingFrom(schemaColumns("TATEMONOBETU")), QStringList());
         QCOMPARE(P_KaibetuForm::fieldTable().missingFrom(schemaColumns("KAIBETU")), QStringList());
+    }
+
+    // The items of the forms in force: typed and chosen in the windows,
+    // stored, and shown again on reopening.
+    void newFormItemsAreStoredAndReadBack()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        auto radio = [](const QWidget& f, const char* n) { return get<QRadioButton>(f, u(n)); };
+        auto onesOf = [&](const char* table, const char* stem, int count, int row) {
+            int ones = 0;
+            for (int i = 1; i <= count; ++i)
+                ones += stored(dir.storage(), u(table), bid, u(stem) + QString::number(i), row).toInt();
+            return ones;
+        };
+        {
+            P_GaiyouForm form(dir.storage(), bid);
+            showActive(form);
+            form.tabs()->setCurrentIndex(3);
+            QCOMPARE(focused(), u("Tosho1"));
+            keys(QApplication::focusWidget(), u("意匠図一式"));
+            pressEnter();
+            QCOMPARE(focused(), u("HyoujiName1"));
+            box(form, "Hyouji2")->click();
+            type(form, "HyoujiName2", u("構造 次郎"));
+            pressEnter();
+            QCOMPARE(focused(), u("HyoujiGou2"));
+            keys(QApplication::focusWidget(), u("1234"));
+            radio(form, "Tekihan1")->click();
+            radio(form, "Tekihan3")->click();
+            type(form, "TekihanKikan", u("判定センター 静岡市"));
+            // The reason of 提出不要 only while 提出不要 is chosen; Enter skips it.
+            QVERIFY(!combo(form, "ShoeneRiyu")->isEnabled());
+            radio(form, "Shoene3")->click();
+            QVERIFY(combo(form, "ShoeneRiyu")->isEnabled());
+            QCOMPARE(form.items(u("ShoeneRiyu")), P_GaiyouForm::energyExemptions());
+            choose(combo(form, "ShoeneRiyu"), u("第2号に該当"));
+            radio(form, "Shoene1")->click();
+            QVERIFY(!combo(form, "ShoeneRiyu")->isEnabled());
+            type(form, "ShoeneKikan", u("市役所"));
+            pressEnter();
+            QCOMPARE(focused(), u("ShoeneKikan"));
+            radio(form, "Shoene3")->click();
+            QVERIFY(form.apply());
+        }
+        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("Tosho1")).toString(), u("意匠図一式"));
+        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("HyoujiGou2")).toString(), u("1234"));
+        QCOMPARE(onesOf("GAIYOU", "Hyouji", 4, 0), 1);
+        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("Tekihan3")).toInt(), 1);
+        QCOMPARE(onesOf("GAIYOU", "Tekihan", 3, 0), 1);
+        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("Shoene3")).toInt(), 1);
+        QCOMPARE(onesOf("GAIYOU", "Shoene", 3, 0), 1);
+        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("ShoeneRiyu")).toString(), u("第2号に該当"));
+        {
+            P_GaiyouForm again(dir.storage(), bid);
+            QVERIFY(radio(again, "Tekihan3")->isChecked());
+            QVERIFY(box(again, "Hyouji2")->isChecked());
+            QVERIFY(combo(again, "ShoeneRiyu")->isEnabled());
+            QCOMPARE(combo(again, "ShoeneRiyu")->currentText(), u("第2号に該当"));
+            QVERIFY(!again.isEdited());
+        }
+
+        // Items 5 to 7 per building; the old 耐火建築物 boxes are gone from entry.
+        {
+            P_TatemonoBetuForm form(dir.storage(), bid, 2);
+            showActive(form);
+            QVERIFY(!form.field(u("Taika30")));
+            form.tabs()->setCurrentIndex(1);
+            QCOMPARE(focused(), u("Kouzoubu1"));
+            radio(form, "Kouzoubu3")->click();
+            radio(form, "Kouzoubu4")->click();
+            radio(form, "Jou21_2")->click();
+            radio(form, "Jou61_5")->click();
+            form.showBuilding(2);
+            QVERIFY(!radio(form, "Kouzoubu4")->isChecked());
+            radio(form, "Kouzoubu2")->click();
+            form.showBuilding(1);
+            QVERIFY(radio(form, "Kouzoubu4")->isChecked());
+            QVERIFY(form.apply());
+        }
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kouzoubu4"), 0).toInt(), 1);
+        QCOMPARE(onesOf("TATEMONOBETU", "Kouzoubu", 7, 0), 1);
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Jou21_2"), 0).toInt(), 1);
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Jou61_5"), 0).toInt(), 1);
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kouzoubu2"), 1).toInt(), 1);
+        QCOMPARE(onesOf("TATEMONOBETU", "Kouzoubu", 7, 1), 1);
+        {
+            P_TatemonoBetuForm again(dir.storage(), bid, 2);
+            QVERIFY(radio(again, "Jou61_5")->isChecked());
+            again.showBuilding(2);
+            QVERIFY(radio(again, "Kouzoubu2")->isChecked());
+            QVERIFY(!radio(again, "Jou61_5")->isChecked());
+        }
+
+        // 特定天井 of one floor.
+        {
+            P_KaibetuForm form(dir.storage(), bid, 1);
+            showActive(form);
+            radio(form, "F1Tokutei1")->click();
+            radio(form, "F1Tokutei2")->click();
+            QVERIFY(form.apply());
+        }
+        QCOMPARE(stored(dir.storage(), u("KAIBETU"), bid, u("F1Tokutei2"), 0).toInt(), 1);
+        QCOMPARE(onesOf("KAIBETU", "F1Tokutei", 2, 0), 1);
+        P_KaibetuForm again(dir.storage(), bid, 1);
+        QVERIFY(radio(again, "F1Tokutei2")->isChecked());
+        QVERIFY(!radio(again, "F1Tokutei1")->isChecked());
     }
 
     void personPicksFollowTheRoleFlag()
@@ -240,11 +349,11 @@ private slots:
         QCOMPARE(label(form, "Men59")->text(), QString());
         QCOMPARE(label(form, "Men60")->text(), u("1,284.50"));
 
-        box(form, "Taika33")->click();
-        QVERIFY(box(form, "Taika31")->isChecked());
+        box(form, "Ben42")->click();
+        QVERIFY(box(form, "Ben40")->isChecked());
         form.showBuilding(2);
         QCOMPARE(edit(form, "Kai30")->text(), QString());
-        QVERIFY(!box(form, "Taika31")->isChecked());
+        QVERIFY(!box(form, "Ben40")->isChecked());
         type(form, "Kai30", u("3"));
         type(form, "Kai31", u("1"));
         leave(form);
@@ -254,16 +363,16 @@ private slots:
         QCOMPARE(form.shownBuilding(), 1);
         QCOMPARE(edit(form, "Kai30")->text(), u("5"));
         QCOMPARE(label(form, "Men58")->text(), u("1,284.50"));
-        QVERIFY(box(form, "Taika33")->isChecked());
+        QVERIFY(box(form, "Ben42")->isChecked());
 
         QVERIFY(form.apply());
         // Both buildings saved; the warning comes once, after all of them.
-        QCOMPARE(prompter.texts(), QStringList{u("【６．階数】の階数が変更されました。「建築物の階別概要」の階名が変更されている場合、"
+        QCOMPARE(prompter.texts(), QStringList{u("【８．階数】の階数が変更されました。「建築物の階別概要」の階名が変更されている場合、"
                                                  "再度変更してください。")});
         QCOMPARE(prompter.shown[0].title, u("変更確認警告"));
         QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), 0).toString(), u("5"));
         QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Men45"), 0).toString(), u("1,234.50"));
-        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Taika33"), 0).toInt(), 1);
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Ben42"), 0).toInt(), 1);
         QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), 1).toString(), u("3"));
         QVERIFY(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30"), 2).isNull());
         // The floors of the per-floor window are named from the new counts.
@@ -286,7 +395,7 @@ private slots:
         P_TatemonoBetuForm form(dir.storage(), newProject(dir.storage()), 1);
         showActive(form);
         const int before = rowsOf(dir.storage(), DbFile::MasterData, u("YaneData"));
-        form.tabs()->setCurrentIndex(1);
+        form.tabs()->setCurrentIndex(2);
         type(form, "Yane40", u("チタン亜鉛合金板葺"));
         pressEnter();
         QCOMPARE(rowsOf(dir.storage(), DbFile::MasterData, u("YaneData")), before + 1);

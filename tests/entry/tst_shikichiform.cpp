@@ -29,7 +29,7 @@ private slots:
             columns << c.name;
         const FieldTable t = P_ShikichiForm::fieldTable();
         QCOMPARE(t.missingFrom(columns), QStringList());
-        QCOMPARE(t.columns().size(), 102);
+        QCOMPARE(t.columns().size(), 133);
     }
 
     void loadingShowsStoredValuesAndNeverEnablesApply()
@@ -250,6 +250,14 @@ private slots:
         QCOMPARE(label(form, "Men3")->text(), u("150.25"));
         QCOMPARE(label(form, "Par11")->text(), u("50.00"));
 
+        // Row ロ, when given, is what the ratio rests on.
+        type(form, "Men20", u("120.2"));
+        leave(form);
+        QCOMPARE(label(form, "Men22")->text(), u("120.2"));
+        QCOMPARE(label(form, "Par11")->text(), u("40.00"));
+
+        form.tabs()->setCurrentIndex(2);
+        QCOMPARE(focused(), u("Men4"));
         type(form, "Men4", u("120"));
         pressEnter();
         type(form, "Men5", u("30"));
@@ -261,6 +269,14 @@ private slots:
         leave(form);
         QCOMPARE(label(form, "Men18")->text(), u("40.5"));
         QCOMPARE(label(form, "Men19")->text(), u("150.00"));  // the parts do not add to the total
+        // The rows added since sum as the others do, in the form's order.
+        type(form, "Men41", u("1.5"));
+        pressEnter();
+        QCOMPARE(focused(), u("Men42"));
+        keys(QApplication::focusWidget(), u("2"));
+        pressEnter();
+        QCOMPARE(focused(), u("Men44"));
+        QCOMPARE(label(form, "Men43")->text(), u("3.5"));
     }
 
     void constructionPeriod()
@@ -269,7 +285,7 @@ private slots:
         ScriptedPrompter prompter;
         P_ShikichiForm form(dir.storage(), newProject(dir.storage()));
         showActive(form);
-        form.tabs()->setCurrentIndex(2);
+        form.tabs()->setCurrentIndex(3);
         QCOMPARE(focused(), u("Taka1"));
         auto* compute = get<QPushButton>(form, u("KeisanBtn"));
         QCOMPARE(compute->text(), u("自動計算"));
@@ -343,7 +359,9 @@ private slots:
 
         edit(form, "Par10")->setFocus();
         pressEnter();
-        QCOMPARE(focused(), u("Par10"));  // the end of the tab
+        QCOMPARE(focused(), u("SikiBikou"));
+        pressEnter();
+        QCOMPARE(focused(), u("SikiBikou"));  // the end of the tab
         form.tabs()->setCurrentIndex(1);
         QCOMPARE(focused(), u("Kubun"));
         pressEnter();
@@ -352,7 +370,7 @@ private slots:
         QCOMPARE(focused(), u("Youto"));
         pressEnter();
         QCOMPARE(focused(), u("Men1"));
-        form.tabs()->setCurrentIndex(2);
+        form.tabs()->setCurrentIndex(3);
         edit(form, "Bikou10")->setFocus();
         pressEnter();
         QCOMPARE(focused(), u("Bikou10"));
