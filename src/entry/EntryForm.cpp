@@ -78,8 +78,8 @@ bool isEnterKey(const QKeyEvent* e)
 
 }  // namespace
 
-EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags)
     , m_storage(storage)
     , m_bid(bid)
     , m_table(std::move(table))

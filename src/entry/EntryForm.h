@@ -31,7 +31,9 @@ class Storage;
 class EntryForm : public QWidget {
     Q_OBJECT
 public:
-    EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent = nullptr);
+    // flags: a window of its own unless it stands inside another one.
+    EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent = nullptr,
+              Qt::WindowFlags flags = Qt::Window);
     ~EntryForm() override;
 
     qint64 bid() const { return m_bid; }

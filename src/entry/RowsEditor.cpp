@@ -9,6 +9,8 @@
 #include <QLayout>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
+#include <QTimer>
 #include <QShortcut>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -18,9 +20,8 @@
 class RowFields : public EntryForm {
 public:
     RowFields(Storage& storage, qint64 bid, FieldTable table, FlagRules rules, QWidget* parent)
-        : EntryForm(storage, bid, std::move(table), parent)
+        : EntryForm(storage, bid, std::move(table), parent, Qt::Widget)
     {
-        setWindowFlags(Qt::Widget);
         setFlagRules(std::move(rules));
         applyButton()->hide();
         okButton()->hide();
@@ -274,6 +275,29 @@ void RowsEditor::addButton(QPushButton* b)
 {
     auto* grid = static_cast<QGridLayout*>(m_buttons->layout());
     grid->addWidget(b, grid->rowCount(), 0, 1, 2);
+}
+
+void RowsEditor::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_grown)
+        return;
+    m_grown = true;
+    // The fields of a tab not shown yet measure small when the window first
+    // fits itself to its tabs: it grows now, within the screen, if need be.
+    QTimer::singleShot(0, this, [this] {
+        QWidget* w = window();
+        for (QLayout* l : w->findChildren<QLayout*>())
+            l->invalidate();
+        w->layout()->activate();
+        QSize want = w->size().expandedTo(w->sizeHint());
+        if (QScreen* s = w->screen()) {
+            const QRect avail = s->availableGeometry();
+            want = want.boundedTo(QSize(avail.width() - 16, avail.height() - 40));
+        }
+        if (want != w->size())
+            w->resize(want);
+    });
 }
 
 bool RowsEditor::eventFilter(QObject* watched, QEvent* event)

@@ -66,6 +66,7 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void refill();
@@ -83,4 +84,5 @@ private:
     RowFields* m_fields = nullptr;
     QWidget* m_buttons = nullptr;
     bool m_showing = false;
+    bool m_grown = false;
 };
