@@ -230,6 +230,41 @@ int projectList(CliContext& c)
     return 0;
 }
 
+// Reads COLUMN=VALUE arguments into (column as the schema spells it, value);
+// refuses, before anything is written, what no entry window would store.
+bool parseAssignments(CliContext& c, const RowTarget& t, QVector<QPair<QString, QString>>* out, int* code)
+{
+    const TableDef* def = DatabaseSchema::builtIn(t.db).table(t.table);
+    for (const QString& a : t.rest) {
+        const int eq = a.indexOf(QLatin1Char('='));
+        if (eq <= 0) {
+            *code = usage(c, QStringLiteral("COLUMN=VALUE の形で指定してください: %1").arg(a));
+            return false;
+        }
+        const QString col = a.left(eq);
+        const ColumnDef* cd = def->column(col);
+        if (!cd || cd->name == QLatin1String("B_ID") || cd->name == t.key) {
+            c.err << QStringLiteral("%1 に変更できる列 %2 はありません。").arg(t.table, col) << Qt::endl;
+            *code = 1;
+            return false;
+        }
+        QString value;
+        if (!unescaped(a.mid(eq + 1), &value)) {
+            *code = usage(c, QStringLiteral("%1 の値に使えないバックスラッシュがあります（使えるのは \\\\ \\n \\r \\t \\xHH \\uHHHH。"
+                                            "バックスラッシュそのものは \\\\ と書きます）: %2")
+                                 .arg(col, a.mid(eq + 1)));
+            return false;
+        }
+        // A value the column cannot hold is the caller's mistake: nothing is written.
+        if (const QString why = columnValueRefusal(t.table, *cd, value); !why.isEmpty()) {
+            *code = usage(c, why);
+            return false;
+        }
+        out->append({cd->name, value});
+    }
+    return true;
+}
+
 int projectSet(CliContext& c, const QStringList& args)
 {
     RowTarget t;
@@ -238,31 +273,106 @@ int projectSet(CliContext& c, const QStringList& args)
         return code;
     if (t.rest.isEmpty())
         return usage(c, QStringLiteral("COLUMN=VALUE を一つ以上指定してください。"));
-    const TableDef* def = DatabaseSchema::builtIn(t.db).table(t.table);
+    QVector<QPair<QString, QString>> values;
+    if (!parseAssignments(c, t, &values, &code))
+        return code;
     Recordset rs(c.storage, t.db);
     if (!openRow(c, t, rs, &code))
         return code;
-    for (const QString& a : t.rest) {
-        const int eq = a.indexOf(QLatin1Char('='));
-        if (eq <= 0)
-            return usage(c, QStringLiteral("COLUMN=VALUE の形で指定してください: %1").arg(a));
-        const QString col = a.left(eq);
-        const ColumnDef* cd = def->column(col);
-        if (!cd || cd->name == QLatin1String("B_ID") || cd->name == t.key) {
-            c.err << QStringLiteral("%1 に変更できる列 %2 はありません。").arg(t.table, col) << Qt::endl;
-            return 1;
-        }
-        QString value;
-        if (!unescaped(a.mid(eq + 1), &value))
-            return usage(c, QStringLiteral("%1 の値に使えないバックスラッシュがあります（使えるのは \\\\ \\n \\r \\t \\xHH \\uHHHH。"
-                                           "バックスラッシュそのものは \\\\ と書きます）: %2")
-                                .arg(col, a.mid(eq + 1)));
-        // A value the column cannot hold is the caller's mistake: nothing is written.
-        if (const QString why = columnValueRefusal(t.table, *cd, value); !why.isEmpty())
-            return usage(c, why);
-        rs.setValue(cd->name, value);
-    }
+    for (const auto& v : std::as_const(values))
+        rs.setValue(v.first, v.second);
     if (!rs.update()) {
+        c.err << rs.errorString() << Qt::endl;
+        return 1;
+    }
+    return 0;
+}
+
+// The tables whose rows a project has as many of as the user enters.
+bool isListTable(const QString& table)
+{
+    return table == QLatin1String("SEKKEIKANRI") || table == QLatin1String("DOKURITSU")
+           || table == QLatin1String("SCHEDULE");
+}
+
+// The column that says which list a row belongs to, and the values it may take.
+QString listColumn(const QString& table)
+{
+    if (table == QLatin1String("SEKKEIKANRI"))
+        return QStringLiteral("Kubun");
+    if (table == QLatin1String("DOKURITSU"))
+        return QStringLiteral("SU_NO");
+    return {};
+}
+
+int projectAdd(CliContext& c, const QStringList& args)
+{
+    RowTarget t;
+    int code = 0;
+    if (!parseTarget(c, args, &t, &code))
+        return code;
+    if (!isListTable(t.table))
+        return usage(c, QStringLiteral("行を追加できるのは SEKKEIKANRI、DOKURITSU、SCHEDULE です: %1").arg(t.table));
+    QVector<QPair<QString, QString>> values;
+    if (!parseAssignments(c, t, &values, &code))
+        return code;
+    // A row outside the lists the windows show would print nowhere.
+    if (const QString list = listColumn(t.table); !list.isEmpty()) {
+        const auto it = std::find_if(values.cbegin(), values.cend(), [&](const auto& v) { return v.first == list; });
+        const QString v = it == values.cend() ? QString() : it->second.trimmed();
+        if (v != QLatin1String("1") && v != QLatin1String("2") && v != QLatin1String("3"))
+            return usage(c, list == QLatin1String("Kubun")
+                                ? QStringLiteral("Kubun=1（その他の設計者）、2（その他の工事監理者）、3（その他の建築設備の設計に関し意見を聴いた者）のどれかを指定してください。")
+                                : QStringLiteral("SU_NO=1〜3（建物の番号）を指定してください。"));
+    }
+    Recordset project(c.storage, DbFile::Kakunin);
+    if (!project.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), t.bid)) {
+        c.err << project.errorString() << Qt::endl;
+        return 1;
+    }
+    if (project.recordCount() == 0) {
+        c.err << QStringLiteral("物件 %1 はありません。").arg(t.bid) << Qt::endl;
+        return 1;
+    }
+    Recordset rs(c.storage, DbFile::Kakunin);
+    if (!rs.open(t.table, QStringLiteral("B_ID"), t.bid)) {
+        c.err << rs.errorString() << Qt::endl;
+        return 1;
+    }
+    const qint64 id = rs.addNew();
+    bool ok = id > 0 && rs.setValue(QStringLiteral("B_ID"), t.bid);
+    for (const auto& v : std::as_const(values))
+        ok = ok && rs.setValue(v.first, v.second);
+    if (!ok || !rs.update()) {
+        c.err << rs.errorString() << Qt::endl;
+        return 1;
+    }
+    c.out << id << Qt::endl;
+    return 0;
+}
+
+int projectRemove(CliContext& c, const QStringList& args)
+{
+    RowTarget t;
+    int code = 0;
+    if (!parseTarget(c, args, &t, &code))
+        return code;
+    if (!isListTable(t.table))
+        return usage(c, QStringLiteral("行を削除できるのは SEKKEIKANRI、DOKURITSU、SCHEDULE です: %1").arg(t.table));
+    bool ok = false;
+    const qint64 id = t.rest.size() == 1 ? t.rest.first().toLongLong(&ok) : 0;
+    if (!ok || id <= 0)
+        return usage(c, QStringLiteral("使い方: project remove B_ID TABLE ROW_ID（ROW_ID は project add が表示した ID）"));
+    Recordset rs(c.storage, DbFile::Kakunin);
+    if (!rs.open(t.table, {{QStringLiteral("ID"), id}, {QStringLiteral("B_ID"), t.bid}})) {
+        c.err << rs.errorString() << Qt::endl;
+        return 1;
+    }
+    if (rs.recordCount() == 0) {
+        c.err << QStringLiteral("物件 %1 の %2 に ID=%3 の行はありません。").arg(t.bid).arg(t.table).arg(id) << Qt::endl;
+        return 1;
+    }
+    if (!rs.deleteCurrent()) {
         c.err << rs.errorString() << Qt::endl;
         return 1;
     }
@@ -273,18 +383,35 @@ int projectGet(CliContext& c, const QStringList& args)
 {
     RowTarget t;
     int code = 0;
-    if (!parseTarget(c, args, &t, &code))
+    QStringList rest = args;
+    const bool all = rest.removeAll(QStringLiteral("--all")) > 0;
+    if (!parseTarget(c, rest, &t, &code))
         return code;
     Recordset rs(c.storage, t.db);
-    if (!openRow(c, t, rs, &code))
+    if (all) {
+        // Every row, a blank line between two: a project's list rows at once.
+        if (!rs.open(t.table, t.key, t.bid)) {
+            c.err << rs.errorString() << Qt::endl;
+            return 1;
+        }
+    } else if (!openRow(c, t, rs, &code)) {
         return code;
+    }
     const QStringList cols = t.rest.isEmpty() ? rs.columns() : t.rest;
     for (const QString& col : cols) {
         if (!rs.hasColumn(col)) {
             c.err << QStringLiteral("%1 に列 %2 はありません。").arg(t.table, col) << Qt::endl;
             return 1;
         }
-        c.out << col << '=' << escaped(rs.text(col)) << Qt::endl;
+    }
+    const int first = all ? 0 : t.row - 1;
+    const int last = all ? rs.recordCount() - 1 : first;
+    for (int r = first; r <= last; ++r) {
+        rs.moveTo(r);
+        if (r > first)
+            c.out << Qt::endl;
+        for (const QString& col : cols)
+            c.out << col << '=' << escaped(rs.text(col)) << Qt::endl;
     }
     return 0;
 }
@@ -295,7 +422,7 @@ int cliProject(CliContext& c)
 {
     QStringList args = c.args;
     if (args.isEmpty())
-        return usage(c, QStringLiteral("使い方: project new|list|set|get …（--help を参照）"));
+        return usage(c, QStringLiteral("使い方: project new|list|set|get|add|remove …（--help を参照）"));
     const QString sub = args.takeFirst();
     if (sub == QLatin1String("new"))
         return projectNew(c, args);
@@ -305,5 +432,9 @@ int cliProject(CliContext& c)
         return projectSet(c, args);
     if (sub == QLatin1String("get"))
         return projectGet(c, args);
+    if (sub == QLatin1String("add"))
+        return projectAdd(c, args);
+    if (sub == QLatin1String("remove"))
+        return projectRemove(c, args);
     return usage(c, QStringLiteral("不明な project コマンドです: %1").arg(sub));
 }

@@ -34,6 +34,7 @@ const QHash<QString, Kind>& columns()
             "TATEMONOBETU.MEN47", "TATEMONOBETU.MEN49", "TATEMONOBETU.MEN50", "TATEMONOBETU.MEN52",
             "TATEMONOBETU.MEN53", "TATEMONOBETU.MEN55", "TATEMONOBETU.MEN56", "TATEMONOBETU.TAKASA30",
             "TATEMONOBETU.TAKASA31", "TATEMONOBETU.YUKA40",
+            "DOKURITSU.NOBEMEN", "DOKURITSU.TAKASA1", "DOKURITSU.TAKASA2",
         };
         const char* const digit[] = {
             "KAIBETU.F1KUBUN60", "KAIBETU.F1KUBUN61", "KAIBETU.F1KUBUN62", "KAIBETU.F1KUBUN63",
@@ -42,6 +43,7 @@ const QHash<QString, Kind>& columns()
             "SHIKICHI.KAI2", "SHIKICHI.KAI3", "SHIKICHI.KAI4",
             "TATEMONOBETU.KAI30",
             "TATEMONOBETU.KAI31", "TATEMONOBETU.KAI32", "TATEMONOBETU.KAI33",
+            "DOKURITSU.KAI1", "DOKURITSU.KAI2",
         };
         for (const char* c : decimal)
             m.insert(QString::fromLatin1(c), Kind::Decimal);

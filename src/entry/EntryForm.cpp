@@ -5,6 +5,7 @@
 #include "HelpForm.h"
 #include "NumberText.h"
 #include "PostalLookup.h"
+#include "RowsEditor.h"
 #include "Prompter.h"
 #include "Recordset.h"
 #include "Storage.h"
@@ -77,8 +78,8 @@ bool isEnterKey(const QKeyEvent* e)
 
 }  // namespace
 
-EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent)
-    : QWidget(parent, Qt::Window)
+EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags)
     , m_storage(storage)
     , m_bid(bid)
     , m_table(std::move(table))
@@ -657,7 +658,7 @@ void EntryForm::open()
 {
     m_loading = true;
     QString error;
-    if (!fillLists(&error) || !loadRecords(&error))
+    if (!fillLists(&error) || !loadRecords(&error) || !loadRows(&error))
         common::ErrorBox(error);
     m_tabs->setCurrentIndex(0);
     setEdited(false);
@@ -803,7 +804,7 @@ bool EntryForm::apply()
     bool ok;
     {
         BusyCursor busy;
-        ok = saveRecords(&error);
+        ok = m_rowsEditors.isEmpty() ? saveRecords(&error) : saveWithRows(&error);
     }
     if (!ok) {
         common::ErrorBox(error);
@@ -811,6 +812,44 @@ bool EntryForm::apply()
     }
     setEdited(false);
     emit applied();
+    return true;
+}
+
+void EntryForm::addRowsEditor(RowsEditor* editor)
+{
+    m_rowsEditors << editor;
+    connect(editor, &RowsEditor::edited, this, [this] {
+        if (!m_loading)
+            setEdited(true);
+    });
+}
+
+bool EntryForm::loadRows(QString* error)
+{
+    for (RowsEditor* e : std::as_const(m_rowsEditors))
+        if (!e->load(error))
+            return false;
+    return true;
+}
+
+bool EntryForm::saveWithRows(QString* error)
+{
+    Transaction tx(m_storage, DbFile::Kakunin);
+    if (!tx.isActive()) {
+        *error = tx.errorString();
+        return false;
+    }
+    if (!saveRecords(error))
+        return false;
+    for (RowsEditor* e : std::as_const(m_rowsEditors))
+        if (!e->save(error))
+            return false;
+    if (!tx.commit()) {
+        *error = tx.errorString();
+        return false;
+    }
+    for (RowsEditor* e : std::as_const(m_rowsEditors))
+        e->markSaved();
     return true;
 }
 

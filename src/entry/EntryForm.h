@@ -19,6 +19,7 @@ class QGroupBox;
 class QLabel;
 class QPushButton;
 class QTabWidget;
+class RowsEditor;
 class Storage;
 
 // The machinery every entry window shares, driven by the window's field
@@ -30,7 +31,9 @@ class Storage;
 class EntryForm : public QWidget {
     Q_OBJECT
 public:
-    EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent = nullptr);
+    // flags: a window of its own unless it stands inside another one.
+    EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent = nullptr,
+              Qt::WindowFlags flags = Qt::Window);
     ~EntryForm() override;
 
     qint64 bid() const { return m_bid; }
@@ -125,6 +128,10 @@ protected:
     void focusNext(const QString& column);
     void focusField(const QString& column, bool selectAll = false);
 
+    // A list of child rows on one of the window's tabs: loaded with the
+    // window, and written by Apply in one transaction with its columns.
+    void addRowsEditor(RowsEditor* editor);
+
     // Layout places for a window's own widgets.
     QBoxLayout* topLayout() const { return m_top; }
     QBoxLayout* bodyLayout() const { return m_body; }
@@ -158,6 +165,8 @@ private:
     void pickFromMaster(const MasterPick& pick, int index);
     void setHighlighted(QWidget* w, bool on);
     bool filterRejects(const FieldDef& f, QWidget* w);
+    bool loadRows(QString* error);
+    bool saveWithRows(QString* error);
     void showHelp();
     QString columnOf(QObject* o) const { return m_columnOf.value(o); }
 
@@ -171,6 +180,7 @@ private:
     QHash<QString, QStringList> m_kept;   // column → code kept per item
     QHash<int, QButtonGroup*> m_optionGroups;  // group → its options
     QHash<QString, QColor> m_resting;
+    QVector<RowsEditor*> m_rowsEditors;
     QVector<QGroupBox*> m_groupBoxes;
     QVector<QGridLayout*> m_groupGrids;
     QBoxLayout* m_top = nullptr;

@@ -1,8 +1,12 @@
 #include "P_GaiyouForm.h"
 
+#include "Masters.h"
 #include "Recordset.h"
+#include "RowTables.h"
+#include "RowsEditor.h"
 
 #include <QPushButton>
+#include <QTabWidget>
 
 namespace {
 
@@ -278,6 +282,7 @@ P_GaiyouForm::P_GaiyouForm(Storage& storage, qint64 bid, QWidget* parent)
     connect(toAgent, &QPushButton::clicked, this, &P_GaiyouForm::copyDesignerToAgent);
     addAfterField(s("Name5"), toAgent);
 
+    addFurtherPersonsTab();
     open();
     settleExemptionReason();
 }
@@ -294,6 +299,40 @@ void P_GaiyouForm::settleExemptionReason()
 {
     if (QWidget* reason = field(s("ShoeneRiyu")))
         reason->setEnabled(isChecked(s("Shoene3")));
+}
+
+void P_GaiyouForm::addFurtherPersonsTab()
+{
+    auto* kinds = new QTabWidget;
+    kinds->setObjectName(s("SekkeiKanriTabs"));
+    const char* const titles[] = {"その他の設計者", "その他の工事監理者", "その他の建築設備の設計に関し意見を聴いた者"};
+    for (int kubun = 1; kubun <= 3; ++kubun) {
+        auto* editor = new RowsEditor(storage(), bid(), s("SekkeiKanri%1").arg(kubun), RowTables::persons(kubun), {},
+                                      {ChildRows(s("SEKKEIKANRI"), {{s("Kubun"), kubun}},
+                                                 RowTables::persons(kubun).storedColumns())},
+                                      RowTables::personLine);
+        auto* pick = new QPushButton(s("建築士マスタ"));
+        pick->setObjectName(s("ArchPick%1").arg(kubun));
+        pick->setToolTip(s("業者登録から建築士を選んで、選んだ行に入力します。"));
+        pick->setAutoDefault(false);
+        connect(pick, &QPushButton::clicked, this, [this, kubun] { pickArchitect(kubun); });
+        editor->addButton(pick);
+        addRowsEditor(editor);
+        m_persons << editor;
+        kinds->addTab(editor, s(titles[kubun - 1]));
+    }
+    tabs()->addTab(kinds, s("その他の設計者等"));
+}
+
+void P_GaiyouForm::pickArchitect(int kubun)
+{
+    RowsEditor* editor = furtherPersons(kubun);
+    if (!editor)
+        return;
+    const std::optional<MasterPickResult> picked =
+        Masters::pickArchitect(storage(), this, kubun == RowTables::FurtherDesigner);
+    if (picked && picked->picked)
+        editor->fill(RowTables::architectValues(*picked));
 }
 
 void P_GaiyouForm::copyDesignerToSupervisor()

@@ -2,6 +2,8 @@
 
 #include "Prompter.h"
 #include "Recordset.h"
+#include "RowTables.h"
+#include "RowsEditor.h"
 #include "Storage.h"
 #include "common.h"
 
@@ -250,6 +252,15 @@ P_TatemonoBetuForm::P_TatemonoBetuForm(Storage& storage, qint64 bid, int buildin
                 first = col("Kouzoubu", i);
         focusField(first);
     });
+    // One list of parts per building, shown with its building.
+    QVector<ChildRows> partSets;
+    for (int b = 1; b <= ProjectTables::kBuildings; ++b)
+        partSets << ChildRows(s("DOKURITSU"), {{s("SU_NO"), QString::number(b)}}, RowTables::parts().storedColumns());
+    m_parts = new RowsEditor(storage, bid, s("Dokuritsu"), RowTables::parts(), RowTables::partRules(), partSets,
+                             RowTables::partLine);
+    addRowsEditor(m_parts);
+    tabs()->addTab(m_parts, s("独立部分"));
+    connect(m_chooser, &QSpinBox::valueChanged, m_parts, [this](int n) { m_parts->showSet(n - 1); });
 
     open();
 }

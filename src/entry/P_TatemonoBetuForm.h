@@ -9,6 +9,7 @@
 #include <array>
 
 class QLabel;
+class RowsEditor;
 class QSpinBox;
 
 // 建築物別概要: one TATEMONOBETU row per building. The window holds every
@@ -34,6 +35,8 @@ public:
     // The in-memory record of a building (1-based).
     RowValues record(int number) const { return m_records.value(number - 1); }
     QSpinBox* chooser() const { return m_chooser; }
+    // 独立部分: the independent parts of the building shown.
+    RowsEditor* parts() const { return m_parts; }
 
 signals:
     // Apply wrote new floor names for a building (1-based) because its
@@ -62,4 +65,5 @@ private:
     QSpinBox* m_chooser = nullptr;
     QLabel* m_above = nullptr;
     QLabel* m_below = nullptr;
+    RowsEditor* m_parts = nullptr;
 };

@@ -1,3 +1,4 @@
+#include "ProjectData.h"
 #include "ProjectRegister.h"
 #include "Recordset.h"
 #include "TestSupport.h"
@@ -283,6 +284,46 @@ private slots:
                             QStringLiteral("--out"), earlier});
         QVERIFY2(ok.code == 0, qPrintable(ok.err));
         QVERIFY(QFileInfo(earlier).size() > 96 * 1024);
+    }
+
+    // Rows of the lists: appended, listed and removed by their ID.
+    void childRowsAreAddedListedAndRemoved()
+    {
+        TempAppDir dir;
+        qint64 bid = 0;
+        QString error;
+        QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
+        const QStringList at{QStringLiteral("--appdir"), dir.path(), QStringLiteral("project")};
+        auto add = [&](const QStringList& args) {
+            return run(at + QStringList{QStringLiteral("add"), QString::number(bid)} + args);
+        };
+        const Run first = add({QStringLiteral("SEKKEIKANRI"), QStringLiteral("Kubun=2"), QStringLiteral("Name=監理 一郎")});
+        const Run second = add({QStringLiteral("sekkeikanri"), QStringLiteral("Kubun=2"), QStringLiteral("Name=監理 二郎")});
+        QVERIFY2(first.code == 0 && second.code == 0, qPrintable(first.err + second.err));
+        QVERIFY(second.out.trimmed().toLongLong() > first.out.trimmed().toLongLong());
+        QCOMPARE(add({QStringLiteral("DOKURITSU"), QStringLiteral("SU_NO=1"), QStringLiteral("NobeMen=120.50")}).code, 0);
+        // What no window would store, or a row outside every list, is refused.
+        for (const QStringList& bad : {QStringList{QStringLiteral("DOKURITSU"), QStringLiteral("SU_NO=1"), QStringLiteral("Kai1=3階")},
+                                       QStringList{QStringLiteral("DOKURITSU"), QStringLiteral("NobeMen=1")},
+                                       QStringList{QStringLiteral("SEKKEIKANRI"), QStringLiteral("Kubun=4")},
+                                       QStringList{QStringLiteral("GAIYOU"), QStringLiteral("Kouji=x")}}) {
+            const Run r = add(bad);
+            QVERIFY2(r.code == 2 && !r.err.isEmpty(), qPrintable(bad.join(QLatin1Char(' ')) + r.out));
+        }
+        const Run listed = run(at + QStringList{QStringLiteral("get"), QString::number(bid), QStringLiteral("SEKKEIKANRI"),
+                                                QStringLiteral("--all"), QStringLiteral("Name")});
+        QCOMPARE(listed.out, QStringLiteral("Name=監理 一郎\n\nName=監理 二郎\n"));
+
+        const auto remove = [&](const QString& id) {
+            return run(at + QStringList{QStringLiteral("remove"), QString::number(bid), QStringLiteral("SEKKEIKANRI"), id});
+        };
+        QCOMPARE(remove(first.out.trimmed()).code, 0);
+        QCOMPARE(remove(first.out.trimmed()).code, 1);  // gone already
+        ProjectData p;
+        QVERIFY2(ProjectData::load(dir.storage(), bid, &p, &error), qPrintable(error));
+        QCOMPARE(p.personsOf(2).size(), 1);
+        QCOMPARE(p.personsOf(2).first().value(QStringLiteral("Name")).toString(), QStringLiteral("監理 二郎"));
+        QCOMPARE(p.partsOf(0).size(), 1);
     }
 
     // Number columns take what a user could mean and refuse the rest,

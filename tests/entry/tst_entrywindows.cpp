@@ -12,6 +12,7 @@
 #include "P_ShikichiForm.h"
 #include "P_TatemonoBetuForm.h"
 #include "PostalLookup.h"
+#include "RowTables.h"
 #include "Schema.h"
 #include "ShuYoutoForm.h"
 #include "TestSupport.h"
@@ -583,7 +584,8 @@ private slots:
         for (const FieldTable& t : {P_GaiyouForm::fieldTable(), P_BoukaForm::fieldTable(), P_GyoumuForm::fieldTable(),
                                     P_IninForm::fieldTable(), P_KaibetuForm::fieldTable(), P_KanryouForm::fieldTable(),
                                     P_KoujiForm::fieldTable(), P_ShikichiForm::fieldTable(),
-                                    P_TatemonoBetuForm::fieldTable()}) {
+                                    P_TatemonoBetuForm::fieldTable(), RowTables::parts(), RowTables::persons(1),
+                                    RowTables::persons(3)}) {
             for (const FieldDef& f : t.fields) {
                 const TextNumbers::Kind want = f.kind == FieldKind::Digit ? TextNumbers::Kind::Digit
                                                : (f.kind == FieldKind::Decimal || f.kind == FieldKind::Amount)
