@@ -300,37 +300,62 @@ HYOUJI = [
 ]
 
 
-def _field(s, label, value, c=2, label_end=9, rows=1, wrap=False):
+class _Guard:
+    """Makes every text of a further person's block empty while the
+    person's name and office are both empty, so that a continuation page
+    shows only the persons entered. None: nothing is guarded."""
+
+    def __init__(self, name=None, firm=None):
+        self.cells = (name, firm)
+
+    def __call__(self, content):
+        if self.cells[0] is None:
+            return content
+        inner = content.template if isinstance(content, F) else '"%s"' % content.replace('"', '""')
+        return F('IF(AND({%s}="",{%s}=""),"",%s)' % (self.cells[0], self.cells[1], inner))
+
+    def seg(self, c1, c2, content, **kw):
+        if self.cells[0] is None:
+            return Seg(c1, c2, content, **kw)
+        role = "input" if isinstance(content, F) else "item"
+        return Seg(c1, c2, self(content), role=role, underline=False, **kw)
+
+
+_NO_GUARD = _Guard()
+
+
+def _field(s, label, value, c=2, label_end=9, rows=1, wrap=False, guard=_NO_GUARD):
     """An item of a person: its name, a free column, its value."""
-    segs = [Seg(c, label_end, label)]
+    segs = [guard.seg(c, label_end, label)]
     if value is not None:
-        segs.append(Seg(label_end + 2, COLUMNS, value, rows=rows, wrap=wrap, valign="top" if wrap else "center"))
+        segs.append(guard.seg(label_end + 2, COLUMNS, value, rows=rows, wrap=wrap, valign="top" if wrap else "center"))
     return s.line(*segs)
 
 
-def _architect(s, q, name, firm, firm_name, post, addr, tel, drawings_label=None, drawings=None, drawing_rows=1):
+def _architect(s, q, name, firm, firm_name, post, addr, tel, drawings_label=None, drawings=None, drawing_rows=1,
+               guard=_NO_GUARD):
     """イ〜ト of a designer, a supervisor or an agent: q and firm are the
     input cells of the architect's and the office's registration."""
-    _field(s, "【イ．資格】", qualification(*q))
-    _field(s, "【ロ．氏名】", R(name))
-    _field(s, "【ハ．建築士事務所名】", office(*firm))
-    s.line(Seg(11, COLUMNS, R(firm_name)))
-    _field(s, "【ニ．郵便番号】", R(post))
-    _field(s, "【ホ．所在地】", R(addr))
-    _field(s, "【ヘ．電話番号】", R(tel))
+    _field(s, "【イ．資格】", qualification(*q), guard=guard)
+    _field(s, "【ロ．氏名】", R(name), guard=guard)
+    _field(s, "【ハ．建築士事務所名】", office(*firm), guard=guard)
+    s.line(guard.seg(11, COLUMNS, R(firm_name)))
+    _field(s, "【ニ．郵便番号】", R(post), guard=guard)
+    _field(s, "【ホ．所在地】", R(addr), guard=guard)
+    _field(s, "【ヘ．電話番号】", R(tel), guard=guard)
     if drawings_label:
-        _field(s, drawings_label, R(drawings), label_end=12, rows=drawing_rows, wrap=drawing_rows > 1)
+        _field(s, drawings_label, R(drawings), label_end=12, rows=drawing_rows, wrap=drawing_rows > 1, guard=guard)
 
 
-def _consultant(s, name, employer, post, addr, tel, gou, drawings, drawing_rows=1):
-    _field(s, "【イ．氏名】", R(name))
-    _field(s, "【ロ．勤務先】", R(employer))
-    _field(s, "【ハ．郵便番号】", R(post))
-    _field(s, "【ニ．所在地】", R(addr))
-    _field(s, "【ホ．電話番号】", R(tel))
-    _field(s, "【ヘ．登録番号】", R(gou))  # unverified: 登録番号
+def _consultant(s, name, employer, post, addr, tel, gou, drawings, drawing_rows=1, guard=_NO_GUARD):
+    _field(s, "【イ．氏名】", R(name), guard=guard)
+    _field(s, "【ロ．勤務先】", R(employer), guard=guard)
+    _field(s, "【ハ．郵便番号】", R(post), guard=guard)
+    _field(s, "【ニ．所在地】", R(addr), guard=guard)
+    _field(s, "【ホ．電話番号】", R(tel), guard=guard)
+    _field(s, "【ヘ．登録番号】", R(gou), guard=guard)  # unverified: 登録番号
     _field(s, "【ト．意見を聴いた設計図書】", R(drawings), label_end=12, rows=drawing_rows,  # unverified: 意見を聴いた設計図書
-           wrap=drawing_rows > 1)
+           wrap=drawing_rows > 1, guard=guard)
 
 
 DRAWINGS = {1: "【ト．作成又は確認した設計図書】", 2: "【ト．工事と照合する設計図書】"}
@@ -338,19 +363,22 @@ FURTHER_CAPTION = {1: "（その他の設計者）", 2: "（その他の工事�
                    3: "（その他の建築設備の設計に関し意見を聴いた者）"}
 
 
-def further_person(s, kind, k):
+def further_person(s, kind, k, guarded=False):
     """The k-th (0-based) further person of a kind, from its two input rows:
     row r name, registration (F:G:H), postal code (I), telephone (J); row
     r + 1 office or employer, office registration (F:G:H), address (I),
-    drawings (J)."""
+    drawings (J). A guarded block prints nothing while the person is not
+    entered, its caption included."""
     r = FURTHER_FIRST_ROW[kind] + 2 * k
+    guard = _Guard("D%d" % r, "D%d" % (r + 1)) if guarded else _NO_GUARD
+    s.line(guard.seg(2, COLUMNS, FURTHER_CAPTION[kind]))
     if kind == 3:
         _consultant(s, "D%d" % r, "D%d" % (r + 1), "I%d" % r, "I%d" % (r + 1), "J%d" % r, "H%d" % r,
-                    "J%d" % (r + 1))
+                    "J%d" % (r + 1), guard=guard)
     else:
         _architect(s, ("F%d" % r, "G%d" % r, "H%d" % r), "D%d" % r,
                    ("F%d" % (r + 1), "G%d" % (r + 1), "H%d" % (r + 1)), "D%d" % (r + 1),
-                   "I%d" % r, "I%d" % (r + 1), "J%d" % r, DRAWINGS[kind], "J%d" % (r + 1))
+                   "I%d" % r, "I%d" % (r + 1), "J%d" % r, DRAWINGS[kind], "J%d" % (r + 1), guard=guard)
 
 
 def owner_in_force(s, n, telephone=True):
@@ -373,23 +401,21 @@ def designers_in_force(s, n):
     s.text("（代表となる設計者）", c1=2)
     _architect(s, ("F10", "G10", "H10"), "D9", ("F3", "G3", "H3"), "D2", "D11", "D12", "D6",
                DRAWINGS[1], "D1800", drawing_rows=2)
-    s.text(FURTHER_CAPTION[1], c1=2)
     further_person(s, 1, 0)
     # unverified: the caption and the two lines of each mark
     s.text("（構造設計一級建築士又は設備設計一級建築士である旨の表示をした者）", c1=2)
     s.text("上記の設計者のうち、", c1=3)
     for k, (law, licence) in enumerate(HYOUJI):
         r = 1804 + k
-        s.line(Seg(3, 3, P("C%d" % r, "□"), align="center", underline=False), Seg(4, COLUMNS, law))
-        s.line(Seg(4, 7, "【イ．氏名】"), Seg(9, 13, R("D%d" % r)), Seg(14, 17, "【ロ．資格】"),
-               Seg(18, COLUMNS, J(licence, "　", P("E%d" % r, "　　　　"), "　号")))
+        s.line(Seg(3, 3, P("C%d" % r, "□"), align="center", underline=False), Seg(4, 13, law),
+               Seg(14, 17, "【イ．氏名】"), Seg(19, COLUMNS, R("D%d" % r)))
+        s.line(Seg(10, 13, "【ロ．資格】"), Seg(15, COLUMNS, J(licence, "　", P("E%d" % r, "　　　"), "　号")))
 
 
 def consulted_in_force(s, n):
     head(s, "【%s．建築設備の設計に関し意見を聴いた者】" % n)
     s.text("（代表となる建築設備の設計に関し意見を聴いた者）", c1=2)
     _consultant(s, "D67", "D68", "D69", "D70", "D71", "D1802", "D1803")
-    s.text(FURTHER_CAPTION[3], c1=2)
     further_person(s, 3, 0)
 
 
@@ -398,7 +424,6 @@ def supervisors_in_force(s, n):
     s.text("（代表となる工事監理者）", c1=2)
     _architect(s, ("F15", "G15", "H15"), "D14", ("F19", "G19", "H19"), "D18", "D20", "D21", "D22",
                DRAWINGS[2], "D1801")
-    s.text(FURTHER_CAPTION[2], c1=2)
     further_person(s, 2, 0)
 
 
@@ -456,8 +481,7 @@ def people_pages(s, heading, outline=False):
             heading(s, True)
             head(s, titles[kind])
             for k in range(first, min(first + FURTHER_PER_PAGE, FURTHER_SLOTS[kind])):
-                s.text(FURTHER_CAPTION[kind], c1=2)
-                further_person(s, kind, k)
+                further_person(s, kind, k, guarded=True)
                 s.blank(0.4)
             s.end_page()
 

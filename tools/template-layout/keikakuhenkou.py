@@ -16,8 +16,9 @@ def previous_confirmation(s):
     s.line(Seg(3, 10, "【確認済証交付者】"), Seg(12, COLUMNS - 1, R("D348")), h=1.2)
     s.blank(0.4)
     s.text("【計画変更の概要】", c1=2)
-    s.line(Seg(3, COLUMNS - 1, R("E374"), rows=5, wrap=True, valign="top"))
-    s.line(Seg(3, COLUMNS - 1, F('IF({E373}="","","変更された設計図書の種類："&{E373})')))
+    top = s.line(Seg(3, COLUMNS - 1, R("E374"), rows=5, wrap=True, valign="top", underline=False))
+    s.line(Seg(3, COLUMNS - 1, F('IF({E373}="","","変更された設計図書の種類："&{E373})'), underline=False))
+    s.box(top, s.row, 3, COLUMNS - 1)
 
 
 def build():
