@@ -52,8 +52,8 @@ QString inputFont(const QString& templatePath)
 {
     XlsxWorkbook book;
     XlsxCellStyle s;
-    // J49 shows the building owner's name on the second face.
-    if (!book.open(templatePath) || !book.readCellStyle(QStringLiteral("確認申請"), QStringLiteral("J49"), &s))
+    // K30 shows the building owner's name on the second face.
+    if (!book.open(templatePath) || !book.readCellStyle(QStringLiteral("確認申請"), QStringLiteral("K30"), &s))
         return QStringLiteral("<%1>").arg(book.errorString());
     return s.fontName;
 }
