@@ -466,6 +466,7 @@ def people_pages(s, heading, outline=False):
     supervisors_in_force(s, "５")
     contractor_in_force(s, "６")
     if outline:
+        # unverified: the outline has no items of the review and the energy plan
         remarks_in_force(s, "７")
     else:
         choices(s, "７", "構造計算適合性判定の申請",
