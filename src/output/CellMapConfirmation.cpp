@@ -386,6 +386,7 @@ void fillAll(const ProjectData& project, InputSheet& s)
 {
     const ProjectData p = withUnusedFloorsBlanked(project);
     fillOverview(p, s);
+    fillPeople(p, s);
     fillSite(p, s);
     fillBuildings(p, s);
     fillFloors(p, s);

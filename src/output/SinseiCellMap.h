@@ -31,6 +31,12 @@ inline const char* const kInspectionAreaCell = "D356";
 inline constexpr int kRecordBookFirstRow = 1630;
 inline constexpr int kRecordBookLines = 90;
 
+// Further persons of kinds 1 designers, 2 supervisors, 3 persons
+// consulted: two input rows each from the first row, as many as the
+// printed pages hold.
+inline constexpr int kFurtherPersonFirstRow[3] = {1820, 1840, 1850};
+inline constexpr int kFurtherPersonSlots[3] = {9, 5, 5};
+
 // Floors of a building: above-ground plus below-ground count, each read
 // as a number (empty = 0), whole floors only.
 int floorCount(const RowValues& building);
@@ -41,6 +47,7 @@ ProjectData withUnusedFloorsBlanked(const ProjectData& project);
 
 // The application proper.
 void fillOverview(const ProjectData& p, InputSheet& sheet);       // GAIYOU
+void fillPeople(const ProjectData& p, InputSheet& sheet);         // GAIYOU's later items, SEKKEIKANRI
 void fillSite(const ProjectData& p, InputSheet& sheet);           // SHIKICHI, and per building: 工事種別, 特例, 便所
 void fillBuildings(const ProjectData& p, InputSheet& sheet);      // TATEMONOBETU, then the cross-building cells
 void fillFloors(const ProjectData& p, InputSheet& sheet);         // KAIBETU

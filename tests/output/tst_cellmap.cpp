@@ -367,6 +367,69 @@ private slots:
         QCOMPARE(filled(p).text("D520"), QStringLiteral("■　建築確認　　　□　中間検査　　　　□　完了検査"));
     }
 
+    void peopleOfTheFormsInForce()
+    {
+        ProjectData p = project();
+        auto set = [&p](const char* column, const QVariant& v) { p.gaiyou.insert(QString::fromLatin1(column), v); };
+        set("Tosho1", QStringLiteral("意匠図、構造図"));
+        set("Gou8", QStringLiteral("建築設備士第12号"));
+        set("Hyouji3", 1);
+        set("HyoujiName3", QStringLiteral("設備一郎"));
+        set("HyoujiGou3", QStringLiteral("456"));
+        set("Tekihan2", 1);
+        set("TekihanKikan", QStringLiteral("日本判定機関　東京都港区"));
+        set("Shoene3", 1);
+        set("ShoeneKikan", QStringLiteral("残った機関名"));
+        set("ShoeneRiyu", QStringLiteral("第1号イに該当"));
+        auto person = [](int kubun, const char* name, const char* tosho) {
+            RowValues r;
+            r.insert(QStringLiteral("Kubun"), kubun);
+            r.insert(QStringLiteral("Name"), QString::fromUtf8(name));
+            r.insert(QStringLiteral("Kyu"), QStringLiteral("一級"));
+            r.insert(QStringLiteral("Tiji"), QStringLiteral("大臣"));
+            r.insert(QStringLiteral("Gou"), QStringLiteral("111"));
+            r.insert(QStringLiteral("JimuName"), QStringLiteral("事務所") + QString::fromUtf8(name));
+            r.insert(QStringLiteral("Addr"), QStringLiteral("所在地") + QString::fromUtf8(name));
+            r.insert(QStringLiteral("Tosho"), QString::fromUtf8(tosho));
+            return r;
+        };
+        // Kinds interleaved in entry order: each keeps its own order.
+        p.persons = {person(1, "構造", "構造図"), person(2, "監理", "意匠図"), person(1, "設備", "設備図"),
+                     person(3, "意見", "空調図")};
+        const InputSheet s = filled(p);
+        QCOMPARE(cell(s, "D1800"), QStringLiteral("意匠図、構造図"));
+        QCOMPARE(cell(s, "D1802"), QStringLiteral("建築設備士第12号"));
+        QCOMPARE(cell(s, "C1804") + cell(s, "C1806"), QStringLiteral("□■"));
+        QCOMPARE(cell(s, "D1806") + cell(s, "E1806"), QStringLiteral("設備一郎456"));
+        // The authority goes in the brackets of the marked option only.
+        QCOMPARE(cell(s, "C1808") + cell(s, "C1809") + cell(s, "C1810"), QStringLiteral("□■□"));
+        QCOMPARE(cell(s, "D1809"), QStringLiteral("日本判定機関　東京都港区"));
+        QCOMPARE(cell(s, "D1808"), QString());
+        // No plan needed: the reason, not the authority left from before.
+        QCOMPARE(cell(s, "C1811") + cell(s, "C1812") + cell(s, "C1813"), QStringLiteral("□□■"));
+        QCOMPARE(cell(s, "D1813"), QStringLiteral("第1号イに該当"));
+        QCOMPARE(cell(s, "D1811") + cell(s, "D1812"), QString());
+
+        QCOMPARE(cell(s, "D1820") + cell(s, "D1822"), QStringLiteral("構造設備"));
+        QCOMPARE(cell(s, "D1823") + cell(s, "J1823"), QStringLiteral("事務所設備設備図"));
+        QCOMPARE(cell(s, "F1820") + cell(s, "G1820") + cell(s, "H1820"), QStringLiteral("一級大臣111"));
+        QCOMPARE(cell(s, "E1820"), QStringLiteral("一級建築士　大臣登録　第111号"));
+        QCOMPARE(cell(s, "D1824"), QString());
+        QCOMPARE(cell(s, "D1840") + cell(s, "I1841") + cell(s, "J1841"), QStringLiteral("監理所在地監理意匠図"));
+        QCOMPARE(cell(s, "D1850") + cell(s, "D1851") + cell(s, "J1851"), QStringLiteral("意見事務所意見空調図"));
+        QCOMPARE(cell(s, "E1850"), QString());  // a person consulted has no architect's registration line
+        QVERIFY(PageConditions::holds(QStringLiteral("persons:1:2"), p));
+        QVERIFY(!PageConditions::holds(QStringLiteral("persons:2:2"), p));
+
+        // Nothing marked: a typed authority still prints, in the first brackets.
+        p.gaiyou.remove(QStringLiteral("Tekihan2"));
+        p.gaiyou.remove(QStringLiteral("Shoene3"));
+        const InputSheet t = filled(p);
+        QCOMPARE(cell(t, "C1808") + cell(t, "C1809") + cell(t, "C1810"), QStringLiteral("□□□"));
+        QCOMPARE(cell(t, "D1808"), QStringLiteral("日本判定機関　東京都港区"));
+        QCOMPARE(cell(t, "D1811") + cell(t, "D1813"), QStringLiteral("残った機関名第1号イに該当"));
+    }
+
     void writesComeInSheetOrder()
     {
         ProjectData p = project(3);

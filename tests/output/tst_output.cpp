@@ -180,7 +180,8 @@ private slots:
             QVERIFY(book.isRowHidden(page.sheet, page.last, &last));
             QCOMPARE(first, !PageConditions::holds(page.key, p));
             QCOMPARE(last, first);
-            if (page.key.startsWith(QLatin1String("building:")) && !first)
+            // The plan change repeats the application's building pages.
+            if (page.key.startsWith(QLatin1String("building:")) && !first && page.sheet == QStringLiteral("確認申請"))
                 ++shownBuildingPages;
         }
         QCOMPARE(shownBuildingPages, buildings);

@@ -92,14 +92,15 @@ private slots:
                           300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(QFile::exists(pdf));
-        // Faces one to three, then building 1's fourth face, one fifth face
-        // for each of its two floors and one sixth face; buildings 2 and 3
-        // and the floor slots it does not use are hidden.
-        QCOMPARE(pages(pdf), 7);
+        // Faces one to three (the second on two pages), then building 1's
+        // fourth face, one fifth face for each of its two floors and one
+        // sixth face; buildings 2 and 3 and the floor slots it does not use
+        // are hidden.
+        QCOMPARE(pages(pdf), 8);
         const QString text = pdfText(pdf);
-        for (const char* expected : {"山田邸新築工事", "山田ハウス", "山田太郎", "東京都千代田区神田一丁目2番3号",
+        for (const char* expected : {"山田太郎", "東京都千代田区神田一丁目2番3号",
                                      "確認申請書（建築物）", "（第五面）", "千代田区神田一丁目2番", "■新築",
-                                     "（一級）建築士（大臣）登録第345678号", "電気・太陽光発電設備", "ガルバリウム鋼板葺",
+                                     "（一級）建築士", "（大臣）登録第345678号", "電気・太陽光発電設備", "ガルバリウム鋼板葺",
                                      "寝室階"})
             QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
         for (const char* absent : {"二棟目の屋根", "使わない階", "データ入力１"})
@@ -119,7 +120,7 @@ private slots:
         const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
         QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, pdf, 0, &error), qPrintable(error));
         // Building 2 adds its fourth face, one floor and one sixth face.
-        QCOMPARE(pages(pdf), 10);
+        QCOMPARE(pages(pdf), 11);
         QVERIFY(pdfText(pdf).contains(QStringLiteral("二棟目の屋根")));
 
         // The power of attorney alone, and every printed sheet without the input sheet.
@@ -130,7 +131,7 @@ private slots:
         const QString all = m_dir.filePath(QStringLiteral("all.pdf"));
         QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, all, -1, &error), qPrintable(error));
         const QString text = pdfText(all);
-        for (const char* title : {"建築計画概要書", "建築工事届", "計画変更確認申請書", "中間検査申請書", "完了検査申請書",
+        for (const char* title : {"山田邸新築工事", "山田ハウス", "建築計画概要書", "建築工事届", "計画変更確認申請書", "中間検査申請書", "完了検査申請書",
                                   "工事監理の状況", "建築物除却届", "防火対象物に関する事項", "工事監理報告書"})
             QVERIFY2(text.contains(QString::fromUtf8(title)), title);
         QVERIFY(!text.contains(QStringLiteral("各帳票のシートはこのシートの値を印刷します")));

@@ -127,7 +127,10 @@ def people_of_inspection(s):
     remarks(s, "７")
 
 
-def first_face(s, form_no, title, statement, signers, office_cols, extra=None):
+ADDRESSEE = "建築主事等又は指定確認検査機関　　　　　様"
+
+
+def first_face(s, form_no, title, statement, signers, office_cols, extra=None, addressee=ADDRESSEE):
     """The first face of an application: form number, title, statement,
     date, addressee, signers and the boxes of the receiving office."""
     s.text(form_no, size=9)
@@ -137,9 +140,10 @@ def first_face(s, form_no, title, statement, signers, office_cols, extra=None):
     s.blank(0.8)
     s.text(statement, c1=2, c2=COLUMNS - 1, wrap=True, rows=3, h=1.1)
     s.blank(0.8)
-    s.text("年　　　月　　　日", c1=15, c2=COLUMNS - 1, align="right", h=1.3)
+    s.text("令和　　年　　月　　日", c1=15, c2=COLUMNS - 1, align="right", h=1.3)  # unverified: 令和 (older editions 平成)
     s.blank(0.6)
-    s.text("指定確認検査機関　又は　建築主事　　　　　　　　　　　　様", c1=2, c2=COLUMNS, h=1.3)
+    # unverified: 建築主事等 since 建築副主事 came in (older editions 建築主事)
+    s.text(addressee, c1=2, c2=COLUMNS, h=1.3)
     s.blank(1.0)
     for label, value in signers:
         s.line(Seg(9, 13, label), Seg(14, COLUMNS - 1, value), h=1.6)
@@ -271,3 +275,218 @@ def signature_block(s, caption, rows):
 def kanji_number(n):
     """Full-width digits of an item number: 12 → "１２"."""
     return str(n).translate(str.maketrans("0123456789", "０１２３４５６７８９"))
+
+
+# -- 建築主等の概要 of the forms in force ------------------------------------
+# The application (第二号様式 第二面), the plan change that repeats it and the
+# outline (第三号様式 第一面) print every item on a line of its own, in the
+# form's order, with one column between an item's name and its value.
+# Further designers, supervisors and persons consulted come from the
+# project's list of persons; the face holds one of each (blank when none
+# is entered, as the form shows the block), continuation pages hold the
+# rest, FURTHER_PER_PAGE a page.
+
+# First input row of each further person (two rows each) by kind 1
+# designers, 2 supervisors, 3 persons consulted, and how many there are.
+FURTHER_FIRST_ROW = {1: 1820, 2: 1840, 3: 1850}
+FURTHER_SLOTS = {1: 9, 2: 5, 3: 5}
+FURTHER_PER_PAGE = 4
+
+HYOUJI = [
+    ("建築士法第20条の２第１項の表示をした者", "構造設計一級建築士交付第"),
+    ("建築士法第20条の２第３項の表示をした者", "構造設計一級建築士交付第"),
+    ("建築士法第20条の３第１項の表示をした者", "設備設計一級建築士交付第"),
+    ("建築士法第20条の３第３項の表示をした者", "設備設計一級建築士交付第"),
+]
+
+
+class _Guard:
+    """Makes every text of a further person's block empty while the
+    person's name and office are both empty, so that a continuation page
+    shows only the persons entered. None: nothing is guarded."""
+
+    def __init__(self, name=None, firm=None):
+        self.cells = (name, firm)
+
+    def __call__(self, content):
+        if self.cells[0] is None:
+            return content
+        inner = content.template if isinstance(content, F) else '"%s"' % content.replace('"', '""')
+        return F('IF(AND({%s}="",{%s}=""),"",%s)' % (self.cells[0], self.cells[1], inner))
+
+    def seg(self, c1, c2, content, **kw):
+        if self.cells[0] is None:
+            return Seg(c1, c2, content, **kw)
+        role = "input" if isinstance(content, F) else "item"
+        return Seg(c1, c2, self(content), role=role, underline=False, **kw)
+
+
+_NO_GUARD = _Guard()
+
+
+def _field(s, label, value, c=2, label_end=9, rows=1, wrap=False, guard=_NO_GUARD):
+    """An item of a person: its name, a free column, its value."""
+    segs = [guard.seg(c, label_end, label)]
+    if value is not None:
+        segs.append(guard.seg(label_end + 2, COLUMNS, value, rows=rows, wrap=wrap, valign="top" if wrap else "center"))
+    return s.line(*segs)
+
+
+def _architect(s, q, name, firm, firm_name, post, addr, tel, drawings_label=None, drawings=None, drawing_rows=1,
+               guard=_NO_GUARD):
+    """イ〜ト of a designer, a supervisor or an agent: q and firm are the
+    input cells of the architect's and the office's registration."""
+    _field(s, "【イ．資格】", qualification(*q), guard=guard)
+    _field(s, "【ロ．氏名】", R(name), guard=guard)
+    _field(s, "【ハ．建築士事務所名】", office(*firm), guard=guard)
+    s.line(guard.seg(11, COLUMNS, R(firm_name)))
+    _field(s, "【ニ．郵便番号】", R(post), guard=guard)
+    _field(s, "【ホ．所在地】", R(addr), guard=guard)
+    _field(s, "【ヘ．電話番号】", R(tel), guard=guard)
+    if drawings_label:
+        _field(s, drawings_label, R(drawings), label_end=12, rows=drawing_rows, wrap=drawing_rows > 1, guard=guard)
+
+
+def _consultant(s, name, employer, post, addr, tel, gou, drawings, drawing_rows=1, guard=_NO_GUARD):
+    _field(s, "【イ．氏名】", R(name), guard=guard)
+    _field(s, "【ロ．勤務先】", R(employer), guard=guard)
+    _field(s, "【ハ．郵便番号】", R(post), guard=guard)
+    _field(s, "【ニ．所在地】", R(addr), guard=guard)
+    _field(s, "【ホ．電話番号】", R(tel), guard=guard)
+    _field(s, "【ヘ．登録番号】", R(gou), guard=guard)  # unverified: 登録番号
+    _field(s, "【ト．意見を聴いた設計図書】", R(drawings), label_end=12, rows=drawing_rows,  # unverified: 意見を聴いた設計図書
+           wrap=drawing_rows > 1, guard=guard)
+
+
+DRAWINGS = {1: "【ト．作成又は確認した設計図書】", 2: "【ト．工事と照合する設計図書】"}
+FURTHER_CAPTION = {1: "（その他の設計者）", 2: "（その他の工事監理者）",
+                   3: "（その他の建築設備の設計に関し意見を聴いた者）"}
+
+
+def further_person(s, kind, k, guarded=False):
+    """The k-th (0-based) further person of a kind, from its two input rows:
+    row r name, registration (F:G:H), postal code (I), telephone (J); row
+    r + 1 office or employer, office registration (F:G:H), address (I),
+    drawings (J). A guarded block prints nothing while the person is not
+    entered, its caption included."""
+    r = FURTHER_FIRST_ROW[kind] + 2 * k
+    guard = _Guard("D%d" % r, "D%d" % (r + 1)) if guarded else _NO_GUARD
+    s.line(guard.seg(2, COLUMNS, FURTHER_CAPTION[kind]))
+    if kind == 3:
+        _consultant(s, "D%d" % r, "D%d" % (r + 1), "I%d" % r, "I%d" % (r + 1), "J%d" % r, "H%d" % r,
+                    "J%d" % (r + 1), guard=guard)
+    else:
+        _architect(s, ("F%d" % r, "G%d" % r, "H%d" % r), "D%d" % r,
+                   ("F%d" % (r + 1), "G%d" % (r + 1), "H%d" % (r + 1)), "D%d" % (r + 1),
+                   "I%d" % r, "I%d" % (r + 1), "J%d" % r, DRAWINGS[kind], "J%d" % (r + 1), guard=guard)
+
+
+def owner_in_force(s, n, telephone=True):
+    head(s, "【%s．建築主】" % n)
+    _field(s, "【イ．氏名のフリガナ】", R("D43"))
+    _field(s, "【ロ．氏名】", R("D44"))
+    _field(s, "【ハ．郵便番号】", R("D45"))
+    _field(s, "【ニ．住所】", R("D46"))
+    if telephone:
+        _field(s, "【ホ．電話番号】", R("D47"))
+
+
+def agent_in_force(s, n):
+    head(s, "【%s．代理者】" % n)
+    _architect(s, ("F25", "G25", "H25"), "D24", ("F27", "G27", "H27"), "D26", "D28", "D29", "D30")
+
+
+def designers_in_force(s, n):
+    head(s, "【%s．設計者】" % n)
+    s.text("（代表となる設計者）", c1=2)
+    _architect(s, ("F10", "G10", "H10"), "D9", ("F3", "G3", "H3"), "D2", "D11", "D12", "D6",
+               DRAWINGS[1], "D1800", drawing_rows=2)
+    further_person(s, 1, 0)
+    # unverified: the caption and the two lines of each mark
+    s.text("（構造設計一級建築士又は設備設計一級建築士である旨の表示をした者）", c1=2)
+    s.text("上記の設計者のうち、", c1=3)
+    for k, (law, licence) in enumerate(HYOUJI):
+        r = 1804 + k
+        s.line(Seg(3, 3, P("C%d" % r, "□"), align="center", underline=False), Seg(4, 13, law),
+               Seg(14, 17, "【イ．氏名】"), Seg(19, COLUMNS, R("D%d" % r)))
+        s.line(Seg(10, 13, "【ロ．資格】"), Seg(15, COLUMNS, J(licence, "　", P("E%d" % r, "　　　"), "　号")))
+
+
+def consulted_in_force(s, n):
+    head(s, "【%s．建築設備の設計に関し意見を聴いた者】" % n)
+    s.text("（代表となる建築設備の設計に関し意見を聴いた者）", c1=2)
+    _consultant(s, "D67", "D68", "D69", "D70", "D71", "D1802", "D1803")
+    further_person(s, 3, 0)
+
+
+def supervisors_in_force(s, n):
+    head(s, "【%s．工事監理者】" % n)
+    s.text("（代表となる工事監理者）", c1=2)
+    _architect(s, ("F15", "G15", "H15"), "D14", ("F19", "G19", "H19"), "D18", "D20", "D21", "D22",
+               DRAWINGS[2], "D1801")
+    further_person(s, 2, 0)
+
+
+def contractor_in_force(s, n):
+    head(s, "【%s．工事施工者】" % n)
+    _field(s, "【イ．氏名】", R("D58"))
+    _field(s, "【ロ．営業所名】", J("建設業の許可（", P("F60"), "）第　", P("G60", ""), P("H60", "　　　　"), "　号"))
+    s.line(Seg(11, COLUMNS, R("D59")))
+    _field(s, "【ハ．郵便番号】", R("D61"))
+    _field(s, "【ニ．所在地】", R("D62"))
+    _field(s, "【ホ．電話番号】", R("D63"))
+
+
+def choices(s, n, title, options):
+    """A numbered item of marked options, each on its line: (input row,
+    word, whether the form gives it brackets). The row's C holds the mark,
+    D what the brackets hold."""
+    head(s, "【%s．%s】" % (n, title))
+    for row, word, brackets in options:
+        segs = [Seg(2, 2, P("C%d" % row, "□"), align="center", underline=False), Seg(3, 6, word)]
+        if brackets:
+            segs += [Seg(7, 7, "（", align="right"), Seg(8, COLUMNS - 1, R("D%d" % row)),
+                     Seg(COLUMNS, COLUMNS, "）")]
+        s.line(*segs)
+
+
+def people_pages(s, heading, outline=False):
+    """建築主等の概要: two pages, then the continuation pages of further
+    persons, each printed only when the project has someone for it. The
+    outline (open to public inspection) leaves out the owner's telephone
+    and the two items of the review and the energy plan, and numbers
+    its remarks 7."""
+    heading(s, False)
+    owner_in_force(s, "１", telephone=not outline)
+    agent_in_force(s, "２")
+    designers_in_force(s, "３")
+    s.end_page()
+    heading(s, True)
+    consulted_in_force(s, "４")
+    supervisors_in_force(s, "５")
+    contractor_in_force(s, "６")
+    if outline:
+        # unverified: the outline has no items of the review and the energy plan
+        remarks_in_force(s, "７")
+    else:
+        choices(s, "７", "構造計算適合性判定の申請",
+                [(1808, "申請済", True), (1809, "未申請", True), (1810, "申請不要", False)])
+        choices(s, "８", "建築物エネルギー消費性能確保計画の提出",
+                [(1811, "提出済", True), (1812, "未提出", True), (1813, "提出不要", True)])
+        remarks_in_force(s, "９")
+    s.end_page()
+    titles = {1: "【３．設計者】", 2: "【５．工事監理者】", 3: "【４．建築設備の設計に関し意見を聴いた者】"}
+    for kind in (1, 3, 2):
+        for first in range(1, FURTHER_SLOTS[kind], FURTHER_PER_PAGE):
+            s.when("persons:%d:%d" % (kind, first + 1))
+            heading(s, True)
+            head(s, titles[kind])
+            for k in range(first, min(first + FURTHER_PER_PAGE, FURTHER_SLOTS[kind])):
+                further_person(s, kind, k, guarded=True)
+                s.blank(0.4)
+            s.end_page()
+
+
+def remarks_in_force(s, n):
+    head(s, "【%s．備考】" % n)
+    s.line(Seg(2, COLUMNS, R("C73"), rows=3, wrap=True, valign="top"))

@@ -4,14 +4,22 @@ from layout import COLUMNS, R, Seg, Sheet
 import blocks
 
 
+FORM_NUMBER = ("第三号様式（第一条の三、第三条、第三条の三、第三条の四、第三条の七、第三条の十、第六条の三、"
+               "第十一条の三関係）（Ａ４）")
+
+
+def people_heading(s, continued):
+    if not continued:
+        s.text(FORM_NUMBER, size=8)
+    s.title("建築計画概要書", size=16 if not continued else 12, h=2.2 if not continued else 1.6)
+    s.title("（第一面）", size=11, h=1.4)
+    s.title("建築主等の概要（続き）" if continued else "建築主等の概要", size=12 if continued else 13, h=1.5)
+
+
 def build():
     s = Sheet("概要書")
-    s.text("第三号様式（第一条の三、第十一条の四関係）（Ａ４）", size=9)
-    s.title("建築計画概要書", size=16, h=2.2)
-    s.title("（第一面）", size=11, h=1.4)
-    s.title("建築主等の概要", size=13, h=1.5)
-    blocks.people_of_application(s)
-    s.end_page()
+    # Open to public inspection: no telephone of the owner.
+    blocks.people_pages(s, people_heading, outline=True)
 
     s.title("（第二面）", size=11, h=1.4)
     s.title("建築物及びその敷地に関する事項", size=14, h=1.6)

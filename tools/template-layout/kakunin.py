@@ -111,21 +111,26 @@ def floor_face(s, b, f):
     return first
 
 
+APPLICATION = ("　建築基準法第６条第１項又は第６条の２第１項の規定による確認を申請します。"
+               "この申請書及び添付図書に記載の事項は、事実に相違ありません。")
+OFFICE_BOXES = ["※受付欄", "※消防関係同意欄", "※決裁欄", "※確認番号欄"]
+
+
+def people_heading(s, continued):
+    """The head of every page of 建築主等の概要 (第二面)."""
+    s.title("（第二面）", size=11, h=1.4)
+    s.title("建築主等の概要（続き）" if continued else "建築主等の概要", size=12 if continued else 14, h=1.6)
+
+
 def build():
     s = Sheet("確認申請")
     # 第一面
     blocks.first_face(
-        s, "第二号様式（第一条の三関係）（Ａ４）", "確認申請書（建築物）",
-        "　建築基準法第６条第１項又は第６条の２第１項の規定による確認を申請します。"
-        "この申請書及び添付図書に記載の事項は、事実に相違ありません。",
-        [("申請者氏名", R("D44")), ("設計者氏名", R("D9"))],
-        ["※受付欄", "※消防関係同意欄", "※決裁欄", "※確認番号欄"], extra=blocks.project_names)
+        s, "第二号様式（第一条の三、第三条、第三条の三関係）（Ａ４）", "確認申請書（建築物）", APPLICATION,
+        [("申請者氏名", R("D44")), ("設計者氏名", R("D9"))], OFFICE_BOXES)
     s.end_page()
     # 第二面
-    s.title("（第二面）", size=11, h=1.4)
-    s.title("建築主等の概要", size=14, h=1.6)
-    blocks.people_of_application(s)
-    s.end_page()
+    blocks.people_pages(s, people_heading)
     # 第三面
     s.title("（第三面）", size=11, h=1.4)
     s.title("建築物及びその敷地に関する事項", size=14, h=1.6)

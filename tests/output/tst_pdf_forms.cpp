@@ -1,0 +1,246 @@
+#include "SinseiExcelOutRtn.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The faces of the forms as LibreOffice prints them: each item in the
+// form's order with the project's value on its line, and nothing printed
+// off its page or over another text.
+class TestPdfForms : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_xlsx;
+
+    struct Word {
+        QRectF box;
+        QString text;
+    };
+    struct Page {
+        QSizeF size;
+        QVector<Word> words;
+    };
+
+    static QString run(const QStringList& args)
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), args);
+        p.waitForFinished(60000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    // Pages of text, one line a printed line, with the spaces taken out.
+    static QVector<QStringList> pageLines(const QString& pdf)
+    {
+        QVector<QStringList> out;
+        for (const QString& page : run({QStringLiteral("-layout"), pdf, QStringLiteral("-")}).split(u'\f')) {
+            QStringList lines;
+            for (QString line : page.split(u'\n'))
+                if (!line.remove(u' ').remove(u'\u3000').isEmpty())
+                    lines << line;
+            out << lines;
+        }
+        return out;
+    }
+    static QVector<Page> pageWords(const QString& pdf)
+    {
+        const QString html = run({QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        static const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
+        static const QRegularExpression word(QStringLiteral(
+            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+        QVector<Page> out;
+        for (const QString& chunk : html.split(QStringLiteral("</page>"))) {
+            const auto m = page.match(chunk);
+            if (!m.hasMatch())
+                continue;
+            Page p{QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()), {}};
+            for (auto it = word.globalMatch(chunk); it.hasNext();) {
+                const auto w = it.next();
+                p.words << Word{QRectF(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
+                                       QPointF(w.captured(3).toDouble(), w.captured(4).toDouble())),
+                                w.captured(5)};
+            }
+            out << p;
+        }
+        return out;
+    }
+
+    // Every (item, value) in turn: the item on a line at or after the
+    // previous one's, the value on that same line (or the next, for an
+    // item whose value the form puts below it). Returns the first miss.
+    static QString inOrder(const QStringList& lines, const QVector<QPair<QString, QString>>& items)
+    {
+        int at = 0;
+        for (const auto& [item, value] : items) {
+            while (at < lines.size() && !lines[at].contains(item))
+                ++at;
+            if (at == lines.size())
+                return QStringLiteral("item missing or out of order: ") + item;
+            const QString rest = lines[at].mid(lines[at].indexOf(item) + item.size())
+                + (at + 1 < lines.size() ? lines[at + 1] : QString());
+            if (!value.isEmpty() && !rest.contains(value))
+                return QStringLiteral("%1 is not beside %2: %3").arg(value, item, lines[at]);
+            ++at;
+        }
+        return QString();
+    }
+    // Texts that leave the page or lie over each other on a line.
+    static QString misplaced(const QVector<Page>& pages, int first, int last)
+    {
+        for (int n = first; n <= last && n < pages.size(); ++n) {
+            const Page& p = pages[n];
+            const QRectF sheet(QPointF(0, 0), p.size);
+            for (int i = 0; i < p.words.size(); ++i) {
+                const Word& a = p.words[i];
+                if (!sheet.contains(a.box))
+                    return QStringLiteral("page %1: %2 lies off the page").arg(n + 1).arg(a.text);
+                for (int j = i + 1; j < p.words.size(); ++j) {
+                    const QRectF both = a.box.intersected(p.words[j].box);
+                    const double lineHeight = qMin(a.box.height(), p.words[j].box.height());
+                    if (both.width() > 1.0 && both.height() > lineHeight / 2)
+                        return QStringLiteral("page %1: %2 overlaps %3").arg(n + 1).arg(a.text, p.words[j].text);
+                }
+            }
+        }
+        return QString();
+    }
+
+    static RowValues person(int kubun, const QString& name, const QString& tosho)
+    {
+        RowValues r;
+        r.insert(QStringLiteral("Kubun"), kubun);
+        r.insert(QStringLiteral("Name"), name);
+        r.insert(QStringLiteral("Kyu"), QStringLiteral("一級"));
+        r.insert(QStringLiteral("Tiji"), QStringLiteral("大臣"));
+        r.insert(QStringLiteral("Gou"), QStringLiteral("223344"));
+        r.insert(QStringLiteral("JimuName"), name + QStringLiteral("設計室"));
+        r.insert(QStringLiteral("Addr"), QStringLiteral("東京都千代田区丸の内一丁目"));
+        r.insert(QStringLiteral("Tel"), QStringLiteral("03-5555-0000"));
+        r.insert(QStringLiteral("Tosho"), tosho);
+        return r;
+    }
+
+    QString render(int doc)
+    {
+        const QString pdf = m_dir.filePath(QStringLiteral("doc%1.pdf").arg(doc));
+        QString error;
+        return SinseiExcelOutRtn::renderPdf(m_xlsx, pdf, doc, &error) ? pdf : QString();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("LibreOffice is not installed");
+        ProjectData p;
+        p.bid = 1;
+        p.buildingCount = 2;
+        p.shikichi.insert(QStringLiteral("Tou1"), QStringLiteral("2"));
+        const QList<QPair<const char*, const char*>> g = {
+            {"Furi2", "ヤマダタロウ"}, {"Name7", "山田太郎"}, {"Post6", "101-0047"},
+            {"Addr6", "東京都千代田区内神田一丁目1番1号"}, {"Tel4", "03-1111-2222"}, {"Name5", "代理次郎"},
+            {"Kyu5", "二級"}, {"Tiji5", "東京都"}, {"Gou5", "55555"}, {"Name2", "設計一郎"}, {"Kyu2", "一級"},
+            {"Tiji2", "大臣"}, {"Gou2", "345678"}, {"Name1", "アトリエ設計"}, {"Tel1", "03-3333-4444"},
+            {"Tosho1", "意匠図、設備図"}, {"HyoujiName1", "構造三郎"}, {"HyoujiGou1", "4567"},
+            {"Name12", "設備次郎"}, {"Name13", "設備設計株式会社"}, {"Gou8", "建築設備士第1234号"},
+            {"Tosho3", "空調設備図"}, {"Name3", "監理花子"}, {"Tosho2", "意匠図"}, {"Name9", "施工建設株式会社"},
+            {"TekihanKikan", "日本判定機関　東京都港区"}, {"ShoeneRiyu", "第1号イに該当"}, {"Bikou", "備考の文"},
+            {"Gou2", "345678"}};
+        for (const auto& [column, value] : g)
+            p.gaiyou.insert(QString::fromLatin1(column), QString::fromUtf8(value));
+        for (const char* flag : {"Hyouji1", "Tekihan1", "Shoene3"})
+            p.gaiyou.insert(QString::fromLatin1(flag), 1);
+        p.kanryou.insert(QStringLiteral("Gou2"), QStringLiteral("R07確認00123"));
+        p.kanryou.insert(QStringLiteral("Tan1"), QStringLiteral("日本確認機構"));
+        p.kanryou.insert(QStringLiteral("Bikou3"), QStringLiteral("外壁の仕上げを変更する。"));
+        p.persons = {person(1, QStringLiteral("構造三郎"), QStringLiteral("構造図")),
+                     person(2, QStringLiteral("監理五郎"), QStringLiteral("構造図")),
+                     person(1, QStringLiteral("設備四郎"), QStringLiteral("設備図"))};
+        m_xlsx = m_dir.filePath(QStringLiteral("filled.xlsx"));
+        QString error;
+        QVERIFY2(SinseiExcelOutRtn::fillWorkbook(p, 0, QStringLiteral(SD_TEMPLATE_PATH), m_xlsx, &error),
+                 qPrintable(error));
+    }
+
+    void peopleFaces()
+    {
+        const QVector<QPair<QString, QString>> owner = {
+            {"【１．建築主】", ""}, {"【イ．氏名のフリガナ】", "ヤマダタロウ"}, {"【ロ．氏名】", "山田太郎"},
+            {"【ハ．郵便番号】", "101-0047"}, {"【ニ．住所】", "東京都千代田区内神田一丁目1番1号"}};
+        const QVector<QPair<QString, QString>> designers = {
+            {"【２．代理者】", ""}, {"【イ．資格】", "（二級）建築士（東京都）登録第55555号"}, {"【ロ．氏名】", "代理次郎"},
+            {"【３．設計者】", ""}, {"（代表となる設計者）", ""}, {"【イ．資格】", "（一級）建築士（大臣）登録第345678号"},
+            {"【ロ．氏名】", "設計一郎"}, {"【ハ．建築士事務所名】", ""}, {"", "アトリエ設計"}, {"【ニ．郵便番号】", ""},
+            {"【ホ．所在地】", ""}, {"【ヘ．電話番号】", "03-3333-4444"},
+            {"【ト．作成又は確認した設計図書】", "意匠図、設備図"}, {"（その他の設計者）", ""},
+            {"【ロ．氏名】", "構造三郎"}, {"【ハ．建築士事務所名】", ""}, {"", "構造三郎設計室"},
+            {"【ト．作成又は確認した設計図書】", "構造図"},
+            {"■建築士法第20条の２第１項の表示をした者", "構造三郎"}, {"【ロ．資格】", "構造設計一級建築士交付第4567号"},
+            {"□建築士法第20条の３第３項の表示をした者", ""}};
+        const QVector<QPair<QString, QString>> rest = {
+            {"【４．建築設備の設計に関し意見を聴いた者】", ""}, {"【イ．氏名】", "設備次郎"},
+            {"【ロ．勤務先】", "設備設計株式会社"}, {"【ヘ．登録番号】", "建築設備士第1234号"},
+            {"【ト．意見を聴いた設計図書】", "空調設備図"}, {"【５．工事監理者】", ""}, {"【ロ．氏名】", "監理花子"},
+            {"【ト．工事と照合する設計図書】", "意匠図"}, {"（その他の工事監理者）", ""}, {"【ロ．氏名】", "監理五郎"},
+            {"【６．工事施工者】", ""}, {"【イ．氏名】", "施工建設株式会社"}};
+        const QVector<QPair<QString, QString>> choices = {
+            {"【７．構造計算適合性判定の申請】", ""}, {"■申請済", "日本判定機関東京都港区"}, {"□未申請", ""},
+            {"□申請不要", ""}, {"【８．建築物エネルギー消費性能確保計画の提出】", ""}, {"□提出済", ""},
+            {"□未提出", ""}, {"■提出不要", "第1号イに該当"}, {"【９．備考】", "備考の文"},
+            // The second further designer goes to a continuation page.
+            {"（その他の設計者）", ""}, {"【ロ．氏名】", "設備四郎"}};
+
+        const QString application = render(0);
+        QVERIFY(!application.isEmpty());
+        const QVector<QStringList> pages = pageLines(application);
+        QVERIFY(pages.size() > 8);
+        QVERIFY(pages[0].join(QString()).contains(QStringLiteral("建築主事等又は指定確認検査機関")));
+        const QStringList faceTwo = pages[1] + pages[2] + pages[3];
+        QString miss = inOrder(faceTwo, owner + QVector<QPair<QString, QString>>{{"【ホ．電話番号】", "03-1111-2222"}}
+                                            + designers + rest + choices);
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+        // Only the one supervisor entered: no continuation page, no empty block.
+        QCOMPARE(faceTwo.join(QString()).count(QStringLiteral("（その他の工事監理者）")), 1);
+        QCOMPARE(faceTwo.join(QString()).count(QStringLiteral("（その他の設計者）")), 2);
+        QVERIFY(pages[4].join(QString()).contains(QStringLiteral("（第三面）")));
+        miss = misplaced(pageWords(application), 0, 3);
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+
+        // The outline: open to inspection, so no telephone of the owner,
+        // and its remarks are item 7.
+        const QString outline = render(1);
+        const QVector<QStringList> o = pageLines(outline);
+        const QStringList outlineFace = o[0] + o[1] + o[2];
+        miss = inOrder(outlineFace, owner + designers + rest
+                                        + QVector<QPair<QString, QString>>{{"【７．備考】", "備考の文"}});
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+        QVERIFY(!outlineFace.join(QString()).contains(QStringLiteral("03-1111-2222")));
+        QVERIFY(!outlineFace.join(QString()).contains(QStringLiteral("構造計算適合性判定")));
+        miss = misplaced(pageWords(outline), 0, 2);
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+
+        // The plan change: its own first face, then the application's faces
+        // from the second on, both buildings included.
+        const QString change = render(4);
+        const QVector<QStringList> c = pageLines(change);
+        miss = inOrder(c[0], {{"第四号様式", ""}, {"計画変更確認申請書（建築物）", ""}, {"申請者氏名", "山田太郎"},
+                              {"【計画を変更する建築物の直前の確認】", ""}, {"【確認済証番号】", "第R07確認00123号"},
+                              {"【確認済証交付者】", "日本確認機構"}, {"【計画変更の概要】", "外壁の仕上げを変更する。"},
+                              {"※手数料欄", ""}});
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+        miss = inOrder(c[1] + c[2] + c[3], owner + designers + rest + choices);
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+        QString all;
+        for (const QStringList& page : c)
+            all += page.join(QString());
+        QCOMPARE(all.count(QStringLiteral("建築物別概要")), 2);
+        miss = misplaced(pageWords(change), 0, 3);
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPdfForms)
+#include "tst_pdf_forms.moc"
