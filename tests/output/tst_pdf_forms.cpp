@@ -57,11 +57,13 @@ private:
         }
         return pdf;
     }
-    // The text of the pages that carry `heading`, without spaces or line breaks.
+    // The text of the pages that carry `heading`, line by line as printed,
+    // without spaces or line breaks.
     static QString pagesText(const QString& pdf, const QString& heading)
     {
         QString out;
-        for (const QString& page : run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out.split(u'\f'))
+        const Run text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        for (const QString& page : text.out.split(u'\f'))
             if (page.contains(heading))
                 out += page;
         return out.remove(QRegularExpression(QStringLiteral("[\\s\\x{3000}]")));
@@ -116,7 +118,9 @@ private:
                     const Word& b = words[j];
                     const double dx = qMin(a.x2, b.x2) - qMax(a.x1, b.x1);
                     const double dy = qMin(a.y2, b.y2) - qMax(a.y1, b.y1);
-                    QVERIFY2(dx <= 0.5 || dy <= 0.5, qPrintable(a.text + QStringLiteral(" over ") + b.text));
+                    // Lines of one wrapped cell may share the edges of their glyph boxes.
+                    const double lineGap = 0.3 * qMin(a.y2 - a.y1, b.y2 - b.y1);
+                    QVERIFY2(dx <= 0.5 || dy <= lineGap, qPrintable(a.text + QStringLiteral(" over ") + b.text));
                 }
             }
         }
@@ -190,7 +194,7 @@ private slots:
             {"【ハ．エレベーターの昇降路の部分】", "4.00"},
             {"【ホ．認定機械室等の部分】", ""},
             {"【ヲ．その他の不算入部分】", ""},
-            {"【カ．老人ホーム、福祉ホームその他これらに類するものの部分】", "8.00"},
+            {"【カ．老人ホーム", "8.00"},
             {"【ヨ．延べ面積】", "150.00"},
             {"【タ．容積率】", "39.42"},
             {"【12．建築物の数】", ""},
@@ -210,13 +214,17 @@ private slots:
             {"【18．その他必要な事項】", "その他の事項"},
             {"【19．備考】", "備考の記載"},
         });
+        if (QTest::currentTestFailed())
+            return;
         // Whole figures only: no area printed without its decimals, no zero row.
-        QVERIFY(!text.contains(QStringLiteral("150㎡")));
-        QVERIFY(!text.contains(QStringLiteral("0.00㎡")));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("(?<![0-9.,])[0-9,]+㎡"))));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("(?<![0-9.,])0\\.00㎡"))));
         QVERIFY(!text.contains(QStringLiteral("造造")));
         // Stages not entered print nothing of their own.
-        QCOMPARE(text.count(QStringLiteral("（第")), 1);
+        QCOMPARE(text.count(QStringLiteral("回）")), 1);
         checkPlacement(pdf, heading, 2);
+        if (QTest::currentTestFailed())
+            return;
 
         // The outline's second face is the same block.
         const QString outline = render(1, QStringLiteral("outline"));

@@ -158,8 +158,8 @@ def site_matters(s, face="（第三面）"):
     """建築物及びその敷地に関する事項 (items 1 to 19) on two pages: items 1
     to 10, then 11 to 19 under the same face's heading.  The caller titles
     the first page and closes the second."""
-    s.item("【１．地名地番】", R("D76"), label_cols=7, rows=2, wrap=True)
-    s.item("【２．住居表示】", R("D77"), label_cols=7, rows=2, wrap=True)
+    for label, addr in [("【１．地名地番】", "D76"), ("【２．住居表示】", "D77")]:
+        s.line(Seg(1, 7, label, rows=2), Seg(8, COLUMNS, R(addr), rows=2, wrap=True))
     s.text("【３．都市計画区域及び準都市計画区域の内外の別等】")
     s.line(Seg(3, COLUMNS, R("C1900")))
     s.line(Seg(3, COLUMNS, R("C1901")))
