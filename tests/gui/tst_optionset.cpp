@@ -5,6 +5,7 @@
 #include "OptionWindows.h"
 #include "Recordset.h"
 #include "ShicfrmSplash.h"
+#include "ShoshikiSet.h"
 #include "TestSupport.h"
 #include "XlsxWorkbook.h"
 
@@ -50,10 +51,15 @@ bool installTemplate(const TempAppDir& dir)
 
 QString inputFont(const QString& templatePath)
 {
+    // The first value cell of the application sheet, wherever the layout puts it.
+    ShoshikiSet::CellList cells;
+    QString error;
+    if (!ShoshikiSet::loadCellList(templatePath, &cells, &error) || cells.value(QStringLiteral("確認申請")).input.isEmpty())
+        return QStringLiteral("<%1>").arg(error);
+    const QString first = cells.value(QStringLiteral("確認申請")).input.first().section(QLatin1Char(':'), 0, 0);
     XlsxWorkbook book;
     XlsxCellStyle s;
-    // J49 shows the building owner's name on the second face.
-    if (!book.open(templatePath) || !book.readCellStyle(QStringLiteral("確認申請"), QStringLiteral("J49"), &s))
+    if (!book.open(templatePath) || !book.readCellStyle(QStringLiteral("確認申請"), first, &s))
         return QStringLiteral("<%1>").arg(book.errorString());
     return s.fontName;
 }
