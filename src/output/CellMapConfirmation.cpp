@@ -247,6 +247,7 @@ void fillSite(const ProjectData& p, InputSheet& s)
     put(s, 'C', 179, val(k, "Bikou10"));
     for (int b = 0; b < ProjectTables::kBuildings; ++b)
         put(s, 'C', 195 + kBuildingOffset[b], workKinds(p.buildings[b], "shubetu31", "shubetu3", QStringLiteral("   ")));
+    fillSiteFigures(p, s);
 }
 
 void fillBuildings(const ProjectData& p, InputSheet& s)

@@ -49,6 +49,8 @@ ProjectData withUnusedFloorsBlanked(const ProjectData& project);
 void fillOverview(const ProjectData& p, InputSheet& sheet);       // GAIYOU
 void fillPeople(const ProjectData& p, InputSheet& sheet);         // GAIYOU's later items, SEKKEIKANRI
 void fillSite(const ProjectData& p, InputSheet& sheet);           // SHIKICHI, and per building: 工事種別, 特例, 便所
+// The figures of the site face in the printed shape and the items the forms in force added.
+void fillSiteFigures(const ProjectData& p, InputSheet& sheet);
 void fillBuildings(const ProjectData& p, InputSheet& sheet);      // TATEMONOBETU, then the cross-building cells
 void fillFloors(const ProjectData& p, InputSheet& sheet);         // KAIBETU
 // The other documents.

@@ -129,6 +129,62 @@ private slots:
         QCOMPARE(cell(s, "C255"), QStringLiteral("□水洗　（□公共下水道　　□浄化槽）　　□くみ取り　　□くみ取り（改良）"));
     }
 
+    void siteFaceFiguresAndLaterItems()
+    {
+        ProjectData p = project(2);
+        RowValues& k = p.shikichi;
+        const auto set = [&k](const char* column, const QVariant& v) { k.insert(QString::fromLatin1(column), v); };
+        set("Tosi1", 1);
+        set("Tosi3", 1);
+        set("Size5", QStringLiteral("100.5"));
+        set("Size6", QStringLiteral("1,200"));
+        set("Size8", QStringLiteral("50"));
+        set("Size16", QStringLiteral("第一種低層住居専用地域"));
+        set("Par1", QStringLiteral("200.00"));
+        set("Par2", QStringLiteral("2.50"));
+        set("Par4", QStringLiteral("400"));
+        set("Par11", QStringLiteral("49.9"));
+        set("Par12", QStringLiteral("0.00"));
+        set("Men4", QStringLiteral("0"));
+        set("Men6", QStringLiteral("150"));
+        set("Men19", QStringLiteral("150.00"));
+        set("Men21", QStringLiteral("12.3"));
+        set("Men23", QStringLiteral("4"));
+        set("Men46", QStringLiteral("7"));
+        set("Men47", QStringLiteral("8"));
+        p.buildings[0].insert(QStringLiteral("Takasa31"), QStringLiteral("6.5"));
+        p.buildings[1].insert(QStringLiteral("Takasa31"), QStringLiteral("7.25"));
+        p.buildings[2].insert(QStringLiteral("Takasa31"), QStringLiteral("9"));
+        const InputSheet s = filled(p);
+
+        QCOMPARE(cell(s, "C1900"), QStringLiteral("■都市計画区域内（□市街化区域　■市街化調整区域　□区域区分非設定）"));
+        QCOMPARE(cell(s, "C1901"), QStringLiteral("□準都市計画区域内　　□都市計画区域及び準都市計画区域外"));
+        // Areas and lengths in one shape, zero as blank; totals never mix 150 and 150.00.
+        QCOMPARE(cell(s, "E98"), QStringLiteral("100.50"));
+        QCOMPARE(cell(s, "G98"), QStringLiteral("1,200.00"));
+        QCOMPARE(cell(s, "K128"), cell(s, "G133"));
+        QCOMPARE(cell(s, "G133"), QStringLiteral("150.00"));
+        QCOMPARE(cell(s, "G128"), QString());
+        // The fourth zone is printed from its own row.
+        QCOMPARE(cell(s, "C1903"), QStringLiteral("50.00"));
+        QCOMPARE(cell(s, "E1903"), QStringLiteral("第一種低層住居専用地域"));
+        QCOMPARE(cell(s, "F1903"), QStringLiteral("400"));
+        // Permitted percentages as the plan states them, computed ratios with two decimals.
+        QCOMPARE(cell(s, "E102"), QStringLiteral("200"));
+        QCOMPARE(cell(s, "G102"), QStringLiteral("2.5"));
+        QCOMPARE(cell(s, "G125"), QStringLiteral("49.90"));
+        QCOMPARE(cell(s, "G134"), QString());
+        // Later rows: the coverage base, then the floor-area rows three columns each in the form's order.
+        QCOMPARE(cell(s, "I1906"), QStringLiteral("12.30"));
+        QCOMPARE(cell(s, "G1908"), QStringLiteral("4.00"));
+        QCOMPARE(cell(s, "K1915"), QStringLiteral("7.00"));
+        QCOMPARE(cell(s, "G1916"), QStringLiteral("8.00"));
+        // The highest eaves among the buildings applied for, not building 3's.
+        QCOMPARE(cell(s, "E1918"), QStringLiteral("7.25"));
+        p.buildingCount = 1;
+        QCOMPARE(cell(filled(p), "E1918"), QStringLiteral("6.50"));
+    }
+
     void equipmentText()
     {
         ProjectData p = project(2);

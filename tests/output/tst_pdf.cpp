@@ -92,11 +92,11 @@ private slots:
                           300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(QFile::exists(pdf));
-        // Faces one to three (the second on two pages), then building 1's
+        // Faces one to three (the second and the third on two pages each), then building 1's
         // fourth face, one fifth face for each of its two floors and one
         // sixth face; buildings 2 and 3 and the floor slots it does not use
         // are hidden.
-        QCOMPARE(pages(pdf), 8);
+        QCOMPARE(pages(pdf), 9);
         const QString text = pdfText(pdf);
         for (const char* expected : {"山田太郎", "東京都千代田区神田一丁目2番3号",
                                      "確認申請書（建築物）", "（第五面）", "千代田区神田一丁目2番", "■新築",
@@ -120,7 +120,7 @@ private slots:
         const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
         QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, pdf, 0, &error), qPrintable(error));
         // Building 2 adds its fourth face, one floor and one sixth face.
-        QCOMPARE(pages(pdf), 11);
+        QCOMPARE(pages(pdf), 12);
         QVERIFY(pdfText(pdf).contains(QStringLiteral("二棟目の屋根")));
 
         // The power of attorney alone, and every printed sheet without the input sheet.

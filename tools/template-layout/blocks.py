@@ -158,93 +158,151 @@ def first_face(s, form_no, title, statement, signers, office_cols, extra=None, a
     office_boxes(s, office_cols)
 
 
-def site_matters(s, numbered=True):
-    """建築物及びその敷地に関する事項 (items 1 to 19)."""
-    s.item("【１．地名地番】", R("D76"), label_cols=7)
-    s.item("【２．住居表示】", R("D77"), label_cols=7)
+def site_matters(s, face="（第三面）"):
+    """建築物及びその敷地に関する事項 (items 1 to 19) on two pages: items 1
+    to 10, then 11 to 19 under the same face's heading.  The caller titles
+    the first page and closes the second."""
+    for label, addr in [("【１．地名地番】", "D76"), ("【２．住居表示】", "D77")]:
+        s.line(Seg(1, 7, label, rows=2), Seg(8, COLUMNS, R(addr), rows=2, wrap=True))
     s.text("【３．都市計画区域及び準都市計画区域の内外の別等】")
-    s.line(Seg(3, COLUMNS, R("C80")))
-    s.line(Seg(3, COLUMNS, R("C81")))
+    s.line(Seg(3, COLUMNS, R("C1900")))
+    s.line(Seg(3, COLUMNS, R("C1901")))
     s.item("【４．防火地域】", R("C88"), label_cols=7)
-    s.item("【５．その他の区域、地域、地区又は街区】", R("E93"), label_cols=14)
+    s.text("【５．その他の区域、地域、地区又は街区】")
+    s.line(Seg(3, COLUMNS, R("E93"), rows=2, wrap=True, valign="top"))
     s.text("【６．道路】")
-    s.line(Seg(2, 9, "【イ．幅員】"), Seg(10, 15, R("G95"), align="right"), Seg(16, 16, "ｍ"),
-           Seg(17, 22, R("K95"), align="right"), Seg(23, 23, "ｍ"))
-    s.line(Seg(2, 9, "【ロ．敷地と接している部分の長さ】", shrink=True), Seg(10, 15, R("G96"), align="right"),
-           Seg(16, 16, "ｍ"), Seg(17, 22, R("K96"), align="right"), Seg(23, 23, "ｍ"))
-    s.text("【７．敷地面積】")
-    zones = [("E", 10), ("G", 15), ("I", 20)]
+    # The road the site touches by 2 m or more with the greatest width:
+    # the front road of the entry.
+    s.line(Seg(2, 13, "【イ．幅員】"), Seg(15, 20, R("G95"), align="right"), Seg(21, 21, "ｍ"))
+    s.line(Seg(2, 13, "【ロ．敷地と接している部分の長さ】"), Seg(15, 20, R("K95"), align="right"), Seg(21, 21, "ｍ"))
 
-    def zone_line(label, row, unit=None):
-        if len(label) > 16:
+    s.text("【７．敷地面積】")
+    # Four parts of differing zoning side by side; the fourth comes from
+    # its own row of the input sheet.
+    zones = [9, 13, 17, 21]
+
+    def zone_cells(row, col4):
+        return [R("%s%d" % (c, row)) for c in "EGI"] + [R(col4)]
+
+    def zone_line(label, cells, unit=None, rows=1, size=None):
+        if len(label) > 15:
             s.text(label, c1=2)
             label = ""
-        segs = [Seg(2, 9, label, shrink=True)]
-        for col, c in zones:
-            segs.append(Seg(c, c + 3, R("%s%d" % (col, row)), align="right"))
+        segs = [Seg(2, 8, label)]
+        for c, cell in zip(zones, cells):
             if unit:
-                segs.append(Seg(c + 4, c + 4, unit))
+                segs.append(Seg(c, c + 2, cell, align="right", rows=rows))
+                segs.append(Seg(c + 3, c + 3, unit, rows=rows))
+            else:
+                segs.append(Seg(c, c + 3, cell, align="center", wrap=True, rows=rows, size=size))
         return s.line(*segs)
 
-    zone_line("【イ．敷地面積】（１）", 98, "㎡")
-    zone_line("　　　　　　　　（２）", 99, "㎡")
-    zone_line("【ロ．用途地域等】", 100)
-    zone_line("【ハ．建築基準法第52条第１項及び第２項の規定による建築物の容積率】", 102, "％")
-    zone_line("【ニ．建築基準法第53条第１項の規定による建築物の建蔽率】", 104, "％")
-    s.line(Seg(2, 9, "【ホ．敷地面積の合計】"), Seg(10, 11, "（１）"), Seg(12, 15, R("E105"), align="right"),
-           Seg(16, 16, "㎡"), Seg(17, 18, "（２）"), Seg(19, 22, R("E106"), align="right"), Seg(23, 23, "㎡"))
+    zone_line("【イ．敷地面積】（１）", zone_cells(98, "C1903"), "㎡")
+    zone_line("　　　　　　　　（２）", zone_cells(99, "D1903"), "㎡")
+    # Zoning names are long (第一種低層住居専用地域): two lines, not a smaller face.
+    zone_line("【ロ．用途地域等】", zone_cells(100, "E1903"), rows=2, size=8)
+    zone_line("【ハ．建築基準法第52条第１項及び第２項の規定による建築物の容積率】", zone_cells(102, "F1903"), "％")
+    zone_line("【ニ．建築基準法第53条第１項の規定による建築物の建蔽率】", zone_cells(104, "G1903"), "％")
+    s.line(Seg(2, 10, "【ホ．敷地面積の合計】"), Seg(11, 12, "（１）"), Seg(13, 16, R("E105"), align="right"),
+           Seg(17, 17, "㎡"), Seg(18, 19, "（２）"), Seg(20, 23, R("E106"), align="right"), Seg(24, 24, "㎡"))
     s.line(Seg(2, 19, "【ヘ．敷地に建築可能な延べ面積を敷地面積で除した数値】"), Seg(20, 22, R("I107"), align="right"),
            Seg(23, 23, "％"))
     s.line(Seg(2, 19, "【ト．敷地に建築可能な建築面積を敷地面積で除した数値】"), Seg(20, 22, R("I108"), align="right"),
            Seg(23, 23, "％"))
-    s.line(Seg(1, 7, "【８．主要用途】"), Seg(8, 14, R("C110")), Seg(15, COLUMNS, R("D110")))
-    s.line(Seg(8, 11, "（具体的用途）"), Seg(12, COLUMNS, R("D111")))
-    s.item("【９．工事種別】", R("C113"), label_cols=7)
-    s.line(Seg(1, 9, "【１０．建築面積】"), Seg(10, 14, "（申請部分）", align="center"),
-           Seg(15, 19, "（申請以外の部分）", align="center", shrink=True), Seg(20, 24, "（合計）", align="center"))
+    s.line(Seg(2, 6, "【チ．備考】"), Seg(7, COLUMNS, R("C1904"), rows=2, wrap=True, valign="top"))
 
-    def area_line(label, row, cols=("G", "I", "K"), unit="㎡"):
-        segs = [Seg(2, 9, label, shrink=True)]
-        for k, col in enumerate(cols):
+    s.line(Seg(1, 6, "【８．主要用途】"), Seg(7, 12, R("C110")), Seg(13, COLUMNS, FIRST("D111", "D110")))
+    s.line(Seg(1, 6, "【９．工事種別】"), Seg(7, COLUMNS, R("C113")))
+
+    def columns_head(label):
+        s.line(Seg(1, 9, label), Seg(10, 14, "（申請部分）", align="center"),
+               Seg(15, 19, "（申請以外の部分）", align="center"), Seg(20, 24, "（合計）", align="center"))
+
+    def area_line(label, row, unit="㎡"):
+        # Long row names wrap over as many lines as they need, in a smaller face.
+        rows = 1 if len(label) <= 18 else (2 if len(label) <= 40 else 3)
+        size = None if rows == 1 else 8
+        segs = [Seg(2, 9, label, wrap=rows > 1, rows=rows, size=size)]
+        for k, col in enumerate("GIK"):
             c = 10 + 5 * k
-            segs.append(Seg(c, c + 3, R("%s%d" % (col, row)), align="right"))
-            segs.append(Seg(c + 4, c + 4, unit))
+            segs.append(Seg(c, c + 3, R("%s%d" % (col, row)), align="right", rows=rows))
+            segs.append(Seg(c + 4, c + 4, unit, rows=rows))
         return s.line(*segs)
 
+    def single(label, addr, unit):
+        s.line(Seg(2, 9, label), Seg(10, 13, R(addr), align="right"), Seg(14, 14, unit))
+
+    columns_head("【10．建築面積】")  # unverified: half-width digits from 10 on
     area_line("【イ．建築面積】", 124)
-    s.line(Seg(2, 9, "【ロ．建蔽率】"), Seg(10, 13, R("G125"), align="right"), Seg(14, 14, "％"))
-    s.line(Seg(1, 9, "【１１．延べ面積】"), Seg(10, 14, "（申請部分）", align="center"),
-           Seg(15, 19, "（申請以外の部分）", align="center", shrink=True), Seg(20, 24, "（合計）", align="center"))
-    for k, label in enumerate(["【イ．建築物全体】", "【ロ．地階の住宅の部分】", "【ハ．共同住宅の共用の廊下等の部分】",
-                               "【ニ．自動車車庫等の部分】", "【ホ．住宅の部分】"]):
-        area_line(label, 128 + k)
-    s.line(Seg(2, 9, "【ヘ．延べ面積】"), Seg(10, 13, R("G133"), align="right"), Seg(14, 14, "㎡"))
-    s.line(Seg(2, 9, "【ト．容積率】"), Seg(10, 13, R("G134"), align="right"), Seg(14, 14, "％"))
-    s.text("【１２．建築物の数】")
-    s.line(Seg(2, 11, "【イ．申請に係る建築物の数】"), Seg(12, 13, R("G136"), align="right"),
-           Seg(14, 22, "【ロ．同一敷地内の他の建築物の数】", shrink=True), Seg(23, 24, R("G137"), align="right"))
-    s.line(Seg(1, 9, "【１３．建築物の高さ等】"), Seg(10, 16, "（申請に係る建築物）", align="center"),
+    area_line("【ロ．建蔽率の算定の基礎となる建築面積】", 1906)
+    single("【ハ．建蔽率】", "G125", "％")  # unverified: letter ハ after the 2023 insertion
+
+    s.end_page()
+    s.title(face, size=11, h=1.4)
+    s.title("建築物及びその敷地に関する事項（続き）", size=14, h=1.6)
+    columns_head("【11．延べ面積】")
+    for label, row in [
+        ("【イ．建築物全体】", 128),
+        ("【ロ．地階の住宅又は老人ホーム、福祉ホームその他これらに類するものの部分】", 129),
+        ("【ハ．エレベーターの昇降路の部分】", 1908),
+        # unverified: wording widened to homes for the elderly with 法52条6項2号
+        ("【ニ．共同住宅又は老人ホーム、福祉ホームその他これらに類するものの共用の廊下等の部分】", 130),
+        ("【ホ．認定機械室等の部分】", 1909),
+        ("【ヘ．自動車車庫等の部分】", 131),
+        ("【ト．備蓄倉庫の部分】", 1910),  # unverified: wording of ト to ル after 令2条1項4号
+        ("【チ．蓄電池の設置部分】", 1911),
+        ("【リ．自家発電設備の設置部分】", 1912),
+        ("【ヌ．貯水槽の設置部分】", 1913),
+        ("【ル．宅配ボックスの設置部分】", 1914),
+        ("【ヲ．その他の不算入部分】", 1915),
+        ("【ワ．住宅の部分】", 132),  # unverified
+        ("【カ．老人ホーム、福祉ホームその他これらに類するものの部分】", 1916),  # unverified: letter カ
+    ]:
+        area_line(label, row)
+    single("【ヨ．延べ面積】", "G133", "㎡")  # unverified
+    single("【タ．容積率】", "G134", "％")  # unverified
+
+    s.text("【12．建築物の数】")  # unverified: items 12 to 17 from the 施行規則's form as remembered
+    s.line(Seg(2, 13, "【イ．申請に係る建築物の数】"), Seg(15, 17, R("G136"), align="right"))
+    s.line(Seg(2, 13, "【ロ．同一敷地内の他の建築物の数】"), Seg(15, 17, R("G137"), align="right"))
+
+    s.line(Seg(1, 9, "【13．建築物の高さ等】"), Seg(10, 16, "（申請に係る建築物）", align="center"),
            Seg(17, 24, "（他の建築物）", align="center"))
-    s.line(Seg(2, 9, "【イ．最高の高さ】"), Seg(10, 15, R("E151"), align="right"), Seg(16, 16, "ｍ"),
-           Seg(17, 22, R("I151"), align="right"), Seg(23, 23, "ｍ"))
-    s.line(Seg(2, 9, "【ロ．階数】"), Seg(10, 11, "地上"), Seg(12, 13, R("E152"), align="right"), Seg(14, 14, "地下"),
-           Seg(15, 16, R("E153"), align="right"), Seg(17, 18, "地上"), Seg(19, 20, R("I152"), align="right"),
-           Seg(21, 22, "地下"), Seg(23, 24, R("I153"), align="right"))
-    s.line(Seg(2, 9, "【ハ．構造】"), Seg(10, 15, R("E154")), Seg(16, 16, "造"), Seg(17, 22, R("I154")),
-           Seg(23, 23, "造"))
-    s.line(Seg(2, 18, "【ニ．建築基準法第56条第７項の規定による特例の適用の有無】"), Seg(19, 24, R("I155")))
-    s.line(Seg(2, 10, "【ホ．適用があるときは、特例の区分】", shrink=True), Seg(11, 24, R("D160")))
-    s.item("【１４．許可・認定等】", R("D165"), label_cols=8)
-    s.item("【１５．工事着手予定年月日】", R("D167"), label_cols=10)
-    s.line(Seg(1, 10, "【１６．工事完了予定年月日】"), Seg(11, 17, R("D169")), Seg(18, 20, "工事期間"),
-           Seg(21, 24, R("I169")))
-    s.text("【１７．特定工程工事終了予定年月日】")
+
+    def pair(label, left, right, unit=None):
+        if unit:
+            s.line(Seg(2, 9, label), Seg(10, 14, left, align="right"), Seg(15, 15, unit),
+                   Seg(17, 22, right, align="right"), Seg(23, 23, unit))
+        else:
+            s.line(Seg(2, 9, label), Seg(10, 16, left, align="center"), Seg(17, 24, right, align="center"))
+
+    def storeys(above, below):
+        return J("地上（", P(above), "）　地下（", P(below), "）")
+
+    def structure(addr):
+        # The structure list already says 造 (木造, 鉄骨造); only a bare
+        # name gets it.
+        return F('IF(OR({%s}="",RIGHT({%s},1)="造"),{%s}&"",{%s}&"造")' % (addr, addr, addr, addr))
+
+    pair("【イ．最高の高さ】", R("E151"), R("I151"), "ｍ")
+    pair("【ロ．最高の軒の高さ】", R("E1918"), R("I1918"), "ｍ")
+    pair("【ハ．階数】", storeys("E152", "E153"), storeys("I152", "I153"))
+    pair("【ニ．構造】", structure("E154"), structure("I154"))
+    s.line(Seg(2, 19, "【ホ．建築基準法第56条第７項の規定による特例の適用の有無】"), Seg(20, 24, R("I155")))
+    s.text("【ヘ．適用があるときは、特例の区分】", c1=2)
+    s.line(Seg(3, COLUMNS, R("D160")))
+    s.line(Seg(1, 9, "【14．許可・認定等】"), Seg(10, COLUMNS, R("D165"), rows=2, wrap=True, valign="top"))
+    s.line(Seg(1, 9, "【15．工事着手予定年月日】"), Seg(10, 17, R("D167")))
+    s.line(Seg(1, 9, "【16．工事完了予定年月日】"), Seg(10, 17, R("D169")))
+    s.line(Seg(1, 13, "【17．特定工程工事終了予定年月日】"), Seg(15, 19, "（特定工程）", align="center"))
     for k in range(3):
         row = 172 + k
-        s.line(Seg(2, 5, R("C%d" % row)), Seg(6, 11, R("D%d" % row)), Seg(12, 14, "（特定工程）"),
+        # A stage that has neither a date nor a name prints empty.
+        entered = '{D%d}&{G%d}<>""' % (row, row)
+        s.line(Seg(2, 6, F('IF(%s,{C%d},"")' % (entered, row)), align="center"), Seg(8, 13, R("D%d" % row)),
                Seg(15, COLUMNS, R("G%d" % row)))
-    s.item("【１８．その他必要な事項】", R("C177"), label_cols=9)
-    s.item("【１９．備考】", R("C179"), label_cols=9)
+    s.line(Seg(1, 9, "【18．その他必要な事項】"), Seg(10, COLUMNS, R("C177"), rows=2, wrap=True, valign="top"))
+    s.line(Seg(1, 9, "【19．備考】"), Seg(10, COLUMNS, R("C179"), rows=2, wrap=True, valign="top"))
 
 
 def project_names(s):

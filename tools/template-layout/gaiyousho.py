@@ -23,7 +23,7 @@ def build():
 
     s.title("（第二面）", size=11, h=1.4)
     s.title("建築物及びその敷地に関する事項", size=14, h=1.6)
-    blocks.site_matters(s)
+    blocks.site_matters(s, face="（第二面）")
     s.end_page()
 
     s.title("（第三面）", size=11, h=1.4)

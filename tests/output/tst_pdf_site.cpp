@@ -1,0 +1,229 @@
+#include "SinseiExcelOutRtn.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The printed faces read back from the PDF that LibreOffice makes of a
+// filled workbook: items in the form's order with the project's values
+// beside them, and nothing printed off its page or over another text.
+class TestPdfSite : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_app;
+    QString m_bid;
+
+    struct Run {
+        int code = -1;
+        QString out;
+        QString err;
+    };
+    static Run run(const QString& program, const QStringList& args, int timeout = 60000)
+    {
+        QProcess p;
+        p.start(program, args);
+        p.waitForFinished(timeout);
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+    Run cli(const QStringList& args, int timeout = 60000)
+    {
+        return run(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), m_app} + args, timeout);
+    }
+    bool set(const QString& table, const QStringList& assignments, int row = 1)
+    {
+        const Run r = cli(QStringList{QStringLiteral("project"), QStringLiteral("set"), m_bid, table,
+                                      QStringLiteral("--row"), QString::number(row)}
+                          + assignments);
+        if (r.code != 0)
+            qWarning("%s", qPrintable(r.err));
+        return r.code == 0;
+    }
+    // The document `index` of the project as a PDF; empty on failure.
+    QString render(int index, const QString& name)
+    {
+        const QString xlsx = m_dir.filePath(name + QStringLiteral(".xlsx"));
+        const QString pdf = m_dir.filePath(name + QStringLiteral(".pdf"));
+        if (cli({QStringLiteral("output"), m_bid, QString::number(index), QStringLiteral("--out"), xlsx}).code != 0)
+            return QString();
+        QString error;
+        if (!SinseiExcelOutRtn::renderPdf(xlsx, pdf, index, &error)) {
+            qWarning("%s", qPrintable(error));
+            return QString();
+        }
+        return pdf;
+    }
+    // The text of the pages that carry `heading`, line by line as printed,
+    // without spaces or line breaks.
+    static QString pagesText(const QString& pdf, const QString& heading)
+    {
+        QString out;
+        const Run text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        for (const QString& page : text.out.split(u'\f'))
+            if (page.contains(heading))
+                out += page;
+        return out.remove(QRegularExpression(QStringLiteral("[\\s\\x{3000}]")));
+    }
+    // Every caption in turn, each value after its caption and before the next one.
+    static void checkOrder(const QString& text, const QList<QPair<const char*, const char*>>& items)
+    {
+        qsizetype from = 0;
+        for (int i = 0; i < items.size(); ++i) {
+            const QString caption = QString::fromUtf8(items[i].first);
+            const qsizetype at = text.indexOf(caption, from);
+            QVERIFY2(at >= 0, qPrintable(QStringLiteral("missing or out of order: ") + caption));
+            from = at + caption.size();
+            if (!*items[i].second)
+                continue;
+            const QString value = QString::fromUtf8(items[i].second);
+            const qsizetype v = text.indexOf(value, from);
+            const qsizetype next =
+                i + 1 < items.size() ? text.indexOf(QString::fromUtf8(items[i + 1].first), from) : text.size();
+            QVERIFY2(v >= 0 && (next < 0 || v < next), qPrintable(caption + QStringLiteral(" lacks ") + value));
+        }
+    }
+    // Words of the pages carrying `heading`: each inside its page, none over another.
+    static void checkPlacement(const QString& pdf, const QString& heading, int expectedPages)
+    {
+        const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out;
+        static const QRegularExpression pageRe(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
+        static const QRegularExpression wordRe(
+            QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
+        int checked = 0;
+        for (const QString& page : html.split(QStringLiteral("</page>"))) {
+            const QRegularExpressionMatch size = pageRe.match(page);
+            if (!size.hasMatch() || !page.contains(heading))
+                continue;
+            ++checked;
+            const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
+            struct Word {
+                double x1, y1, x2, y2;
+                QString text;
+            };
+            QVector<Word> words;
+            for (auto it = wordRe.globalMatch(page); it.hasNext();) {
+                const QRegularExpressionMatch m = it.next();
+                words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
+                                 m.captured(4).toDouble(), m.captured(5)});
+            }
+            QVERIFY(words.size() > 20);
+            for (int i = 0; i < words.size(); ++i) {
+                const Word& a = words[i];
+                QVERIFY2(a.x1 >= 0 && a.y1 >= 0 && a.x2 <= width && a.y2 <= height, qPrintable(a.text));
+                for (int j = i + 1; j < words.size(); ++j) {
+                    const Word& b = words[j];
+                    const double dx = qMin(a.x2, b.x2) - qMax(a.x1, b.x1);
+                    const double dy = qMin(a.y2, b.y2) - qMax(a.y1, b.y1);
+                    // Lines of one wrapped cell may share the edges of their glyph boxes.
+                    const double lineGap = 0.3 * qMin(a.y2 - a.y1, b.y2 - b.y1);
+                    QVERIFY2(dx <= 0.5 || dy <= lineGap, qPrintable(a.text + QStringLiteral(" over ") + b.text));
+                }
+            }
+        }
+        QCOMPARE(checked, expectedPages);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
+            QSKIP("LibreOffice is not installed");
+        m_app = m_dir.filePath(QStringLiteral("app"));
+        const Run init = cli({QStringLiteral("init")}, 300000);
+        QVERIFY2(init.code == 0, qPrintable(init.err));
+        const Run created = cli({QStringLiteral("project"), QStringLiteral("new")});
+        QVERIFY2(created.code == 0, qPrintable(created.err));
+        m_bid = created.out.trimmed();
+        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Kai30=2"), QStringLiteral("Takasa31=6.5")}));
+        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Kai30=1"), QStringLiteral("Takasa31=3.2")}, 2));
+    }
+
+    void siteFace()
+    {
+        QVERIFY(set(QStringLiteral("SHIKICHI"),
+                    {"Tou1=2", "Tou2=1", "Tiban=千代田区神田一丁目2番", "Jdisp=神田一丁目2番3号", "Tosi1=1", "Tosi2=1",
+                     "Bou2=1", "Sonota1=第二種高度地区", "Size1=6.00", "Size2=12.50", "Size5=100.50", "Size6=200.00",
+                     "Size7=30.00", "Size8=50.00", "Size13=第一種低層住居専用地域", "Size14=第二種中高層住居専用地域",
+                     "Size15=近隣商業地域", "Size16=商業地域", "Par1=100.00", "Par2=200.00", "Par3=300.00", "Par4=400.00",
+                     "Par5=50.00", "Par6=60.00", "Par7=80.00", "Par8=90.00", "Size17=380.50", "Par9=183.50",
+                     "Par10=61.25", "SikiBikou=用途地域の境界は道路中心線から30ｍ", "Kubun=08010",
+                     "KubunDisp=一戸建ての住宅", "Shubetu1=1", "Men1=100.00", "Men3=100", "Men20=95.00",
+                     "Men22=95.00", "Par11=26.28", "Men4=150.00", "Men6=150", "Men19=150.00", "Men23=4.00",
+                     "Men47=8.00", "Par12=39.42", "Taka1=9.50", "Kai1=2", "Kai3=1", "Zou1=木造", "Zou2=鉄骨",
+                     "Kai2=1", "Umu2=1", "Kyoka10=法第43条第2項第2号の許可", "Day1=令和9年1月10日",
+                     "Day2=令和9年8月31日", "Dai1=1", "Day3=令和9年3月1日", "Koutei1=2階床の配筋工事",
+                     "Jikou10=その他の事項", "Bikou10=備考の記載"}));
+        const QString pdf = render(0, QStringLiteral("site"));
+        QVERIFY(!pdf.isEmpty());
+        const QString heading = QStringLiteral("建築物及びその敷地に関する事項");
+        const QString text = pagesText(pdf, heading);
+        checkOrder(text, {
+            {"（第三面）", ""},
+            {"【１．地名地番】", "千代田区神田一丁目2番"},
+            {"【２．住居表示】", "神田一丁目2番3号"},
+            {"【３．都市計画区域及び準都市計画区域の内外の別等】", "■都市計画区域内（■市街化区域□市街化調整区域"},
+            {"【４．防火地域】", "□防火地域■準防火地域□指定なし"},
+            {"【５．その他の区域、地域、地区又は街区】", "第二種高度地区"},
+            {"【イ．幅員】", "6.00"},
+            {"【ロ．敷地と接している部分の長さ】", "12.50"},
+            {"【イ．敷地面積】（１）", "100.50"},
+            {"【ロ．用途地域等】", "商業地域"},
+            {"【ハ．建築基準法第52条第１項及び第２項の規定による建築物の容積率】", "400"},
+            {"【ニ．建築基準法第53条第１項の規定による建築物の建蔽率】", "90"},
+            {"【ホ．敷地面積の合計】", "380.50"},
+            {"【ヘ．敷地に建築可能な延べ面積を敷地面積で除した数値】", "183.5"},
+            {"【チ．備考】", "用途地域の境界は道路中心線から30ｍ"},
+            {"【８．主要用途】", "08010"},
+            {"【９．工事種別】", "■新築"},
+            {"【10．建築面積】", ""},
+            {"【イ．建築面積】", "100.00"},
+            {"【ロ．建蔽率の算定の基礎となる建築面積】", "95.00"},
+            {"【ハ．建蔽率】", "26.28"},
+            {"【11．延べ面積】", ""},
+            {"【イ．建築物全体】", "150.00"},
+            {"【ハ．エレベーターの昇降路の部分】", "4.00"},
+            {"【ヲ．その他の不算入部分】", ""},
+            {"【カ．老人ホーム", "8.00"},
+            {"【ヨ．延べ面積】", "150.00"},
+            {"【タ．容積率】", "39.42"},
+            {"【イ．申請に係る建築物の数】", "2"},
+            {"【13．建築物の高さ等】", ""},
+            {"【イ．最高の高さ】", "9.50"},
+            {"【ロ．最高の軒の高さ】", "6.50"},
+            {"【ハ．階数】", "地上（2）地下（1）地上（1）地下（"},
+            {"【ニ．構造】", "木造鉄骨造"},
+            {"【ホ．建築基準法第56条第７項の規定による特例の適用の有無】", "□有■無"},
+            {"【14．許可・認定等】", "法第43条第2項第2号の許可"},
+            {"【16．工事完了予定年月日】", "令和9年8月31日"},
+            {"【17．特定工程工事終了予定年月日】", "（第1回）令和9年3月1日2階床の配筋工事"},
+            {"【18．その他必要な事項】", "その他の事項"},
+            {"【19．備考】", "備考の記載"},
+        });
+        if (QTest::currentTestFailed())
+            return;
+        // Whole figures only: no area printed without its decimals, no zero row.
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("(?<![0-9.,])[0-9,]+㎡"))));
+        QVERIFY(!text.contains(QRegularExpression(QStringLiteral("(?<![0-9.,])0\\.00㎡"))));
+        QVERIFY(!text.contains(QStringLiteral("造造")));
+        // Stages not entered print nothing of their own.
+        QCOMPARE(text.count(QStringLiteral("回）")), 1);
+        checkPlacement(pdf, heading, 2);
+        if (QTest::currentTestFailed())
+            return;
+
+        // The outline's second face is the same block.
+        const QString outline = render(1, QStringLiteral("outline"));
+        QVERIFY(!outline.isEmpty());
+        const QString outlineText = pagesText(outline, heading);
+        checkOrder(outlineText, {{"（第二面）", ""}, {"【１．地名地番】", "千代田区神田一丁目2番"},
+                                 {"【ロ．用途地域等】", "商業地域"}, {"【19．備考】", "備考の記載"}});
+        checkPlacement(outline, heading, 2);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPdfSite)
+#include "tst_pdf_site.moc"
