@@ -160,6 +160,13 @@ void fillFloorExtras(const ProjectData& p, int b, InputSheet& s)
     }
 }
 
+// A storey count of 0 is no storey: it prints empty like a count never entered.
+QString count(const QString& stored)
+{
+    const QString t = stored.trimmed();
+    return FormText::decimal(t, 0, true).isEmpty() ? QString() : t;
+}
+
 QString rei137(const QString& stored)
 {
     QString t = stored.trimmed();
@@ -187,8 +194,8 @@ void fillParts(const ProjectData& p, int b, InputSheet& s)
         put(s, 'C', row(kPartArea), area(r, QStringLiteral("NobeMen")));
         put(s, 'C', row(kPartHeight), val(r, "Takasa1").trimmed());
         put(s, 'C', row(kPartEaves), val(r, "Takasa2").trimmed());
-        put(s, 'C', row(kPartStoreys), val(r, "Kai1").trimmed());
-        put(s, 'D', row(kPartStoreys), val(r, "Kai2").trimmed());
+        put(s, 'C', row(kPartStoreys), count(val(r, "Kai1")));
+        put(s, 'D', row(kPartStoreys), count(val(r, "Kai2")));
         put(s, 'C', row(kPartStructure), structure(r, "Zou1", "Zou2"));
         marks(s, row(kPartBasis), r, "Kijun", 2);
         marks(s, row(kPartCalc), r, "Keisan", 5);

@@ -111,7 +111,7 @@ private:
             for (const Word& w : sorted) {
                 const double mid = (w.y1 + w.y2) / 2;
                 if (rows.isEmpty() || mid - (rows.last().first().y1 + rows.last().first().y2) / 2 > 4)
-                    rows.append({});
+                    rows.append(QVector<Word>());
                 rows.last().append(w);
             }
             for (QVector<Word>& row : rows) {
@@ -140,7 +140,7 @@ private:
         }
         return true;
     }
-    // No word leaves its page, and no two words of one line overlap.
+    // No word leaves its page, and no two words overlap.
     static bool wordsFit(const Page& page, QString* why)
     {
         for (const Word& w : page.words) {
@@ -155,7 +155,8 @@ private:
                 const Word& b = page.words[j];
                 const double dx = std::min(a.x2, b.x2) - std::max(a.x1, b.x1);
                 const double dy = std::min(a.y2, b.y2) - std::max(a.y1, b.y1);
-                if (dx > 0.5 && dy > 0.5) {
+                // A font's box is taller than its glyphs: lines touch, text collides only past half a line.
+                if (dx > 0.5 && dy > 0.5 * std::min(a.y2 - a.y1, b.y2 - b.y1)) {
                     *why = QStringLiteral("overlap: ") + a.text + QStringLiteral(" / ") + b.text;
                     return false;
                 }

@@ -39,9 +39,16 @@ def _unit(addr, unit):
     return F('IF({%s}<>"","%s","")' % (addr, unit))
 
 
-def _area_cells(c1, c2, addr):
+def _area_cells(c1, c2, addr, underline=None):
     """An area with its ㎡, which prints only when there is an area."""
-    return [Seg(c1, c2 - 1, R(addr), align="right"), Seg(c2, c2, _unit(addr, "㎡"), role="item", underline=False)]
+    return [Seg(c1, c2 - 1, R(addr), align="right", underline=underline),
+            Seg(c2, c2, _unit(addr, "㎡"), role="item", underline=False)]
+
+
+def _ruled(s, top, bottom):
+    """Rules between the lines of a table: its cells carry no underline."""
+    for row in range(top, bottom + 1):
+        s.box(row, row, 2, COLUMNS, style="hair")
 
 
 def building_face(s, b):
@@ -53,8 +60,8 @@ def building_face(s, b):
     def n(offset):
         return ib.building_row(b, offset)
 
-    s.title("（第四面）", size=11, h=1.2)
-    s.title("建築物別概要", size=13, h=1.4)
+    s.title("（第四面）", size=11, h=1.4)
+    s.title("建築物別概要", size=13, h=1.6)
     s.line(Seg(1, 6, "【１．番号】"), Seg(8, 10, R("C%d" % n(ib.B_NUMBER)), align="center"))
     s.text("【２．用途】")
     for i in range(5):
@@ -98,22 +105,27 @@ def building_face(s, b):
     s.text("【１１．確認の特例】")  # unverified: the wording of イ to ニ since 2025-04-01
     s.line(Seg(2, 19, "【イ．建築基準法第６条の４第１項の規定による確認の特例の適用の有無】"),
            Seg(20, 24, r("J", 228)))
-    s.long_item("【ロ．建築基準法第６条の４第１項の規定による確認の特例の適用があるときは、"
-                "建築基準法施行令第10条各号に掲げる建築物の区分】", r("I", 232), indent=2)
-    s.long_item("【ハ．建築基準法施行令第10条第１号又は第２号に掲げる建築物に該当するときは、当該認定型式の認定番号】",
-                r("I", 234), indent=2)
-    s.long_item("【ニ．建築基準法第68条の20第１項に掲げる認証型式部材等に該当するときは、当該認証番号】", r("I", 236),
-                indent=2)
+    for label, value in [
+            ("【ロ．建築基準法第６条の４第１項の規定による確認の特例の適用があるときは、"
+             "建築基準法施行令第10条各号に掲げる建築物の区分】", r("I", 232)),
+            ("【ハ．建築基準法施行令第10条第１号又は第２号に掲げる建築物に該当するときは、当該認定型式の認定番号】",
+             r("I", 234)),
+            ("【ニ．建築基準法第68条の20第１項に掲げる認証型式部材等に該当するときは、当該認証番号】", r("I", 236))]:
+        # The longest captions of the face shrink to their line rather than run off the page.
+        s.line(Seg(2, COLUMNS, label, shrink=True))
+        s.line(Seg(4, COLUMNS, value))
     s.text("【１２．床面積】")  # unverified: the heads of the area table
     top = s.line(Seg(2, 7, "（階）", align="center"), Seg(8, 13, "（申請部分）", align="center"),
                  Seg(14, 19, "（申請以外の部分）", align="center"), Seg(20, 24, "（合計）", align="center"))
     for i in range(6):
         row = n(ib.B_AREAS + i)
-        s.line(Seg(2, 7, R("C%d" % row), align="center"), *_area_cells(8, 13, "D%d" % row),
-               *_area_cells(14, 19, "E%d" % row), *_area_cells(20, 24, "F%d" % row))
+        s.line(Seg(2, 7, R("C%d" % row), align="center", underline=False),
+               *_area_cells(8, 13, "D%d" % row, False), *_area_cells(14, 19, "E%d" % row, False),
+               *_area_cells(20, 24, "F%d" % row, False))
     row = n(ib.B_AREA_TOTAL)
-    bottom = s.line(Seg(2, 7, "合計", align="center"), *_area_cells(8, 13, "D%d" % row),
-                    *_area_cells(14, 19, "E%d" % row), *_area_cells(20, 24, "F%d" % row))
+    bottom = s.line(Seg(2, 7, "合計", align="center"), *_area_cells(8, 13, "D%d" % row, False),
+                    *_area_cells(14, 19, "E%d" % row, False), *_area_cells(20, 24, "F%d" % row, False))
+    _ruled(s, top, bottom)
     for c1, c2 in [(2, 7), (8, 13), (14, 19), (20, 24)]:
         s.box(top, bottom, c1, c2)
     s.box(top, top, 2, 24)
@@ -164,9 +176,11 @@ def floor_face(s, b, f):
         row = base + 13 + i
         area = "C%d" % n(ib.F_AREAS + i)
         # unverified: the line heads イ to ヘ
-        s.line(Seg(2, 3, "【%s．】" % "イロハニホヘ"[i]), Seg(4, 5, v("E", row), align="center"),
-               Seg(6, 11, v("F", row)), Seg(12, 19, v("G", row)), *_area_cells(20, 24, area))
+        s.line(Seg(2, 3, "【%s．】" % "イロハニホヘ"[i]), Seg(4, 5, v("E", row), align="center", underline=False),
+               Seg(6, 11, v("F", row), underline=False), Seg(12, 19, v("G", row), underline=False),
+               *_area_cells(20, 24, area, False))
     bottom = s.row
+    _ruled(s, top, bottom)
     for c1, c2 in [(2, 11), (12, 19), (20, 24)]:
         s.box(top, bottom, c1, c2)
     s.box(top, top, 2, 24)
