@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "ProjectData.h"
+#include "SinseiCellMap.h"
 #include "SinseiExcelOutRtn.h"
 #include "Storage.h"
 
@@ -69,6 +70,9 @@ int cliOutput(CliContext& c)
         return 1;
     }
     c.out << xlsx << Qt::endl;
+    if (doc == SinseiExcelOutRtn::documentIndex(SinseiCellMap::kApplicationSheet))
+        for (const QString& note : SinseiCellMap::outputNotes(project))
+            c.err << QStringLiteral("注意: ") << note << Qt::endl;
     if (!pdf.isEmpty()) {
         const QString pdfPath = QFileInfo(pdf).absoluteFilePath();
         if (!SinseiExcelOutRtn::renderPdf(xlsx, pdfPath, doc, &error)) {

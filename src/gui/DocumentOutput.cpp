@@ -4,6 +4,7 @@
 #include "MenuForm.h"
 #include "Prompter.h"
 #include "ShicfrmSplash.h"
+#include "SinseiCellMap.h"
 
 #include <QApplication>
 #include <QDate>
@@ -26,6 +27,17 @@ struct PdfResult {
     bool ok = false;
     QString error;
 };
+
+// What the application's printed pages could not hold; told after the document is made.
+void tellNotes(const ProjectData& project, int sheet)
+{
+    if (sheet != SinseiExcelOutRtn::documentIndex(SinseiCellMap::kApplicationSheet))
+        return;
+    const QStringList notes = SinseiCellMap::outputNotes(project);
+    if (!notes.isEmpty())
+        Prompter::current().show({PromptTitle::Warning, notes.join(QLatin1Char('\n')), Prompter::Icon::Warning,
+                                  Prompter::Ok, Prompter::Ok});
+}
 
 }  // namespace
 
@@ -64,9 +76,11 @@ void DocumentOutput::showDocument(MenuForm& menu, int sheet)
     // The driver tells the user itself when anything goes wrong.
     const bool ok = m_output.output(menu.currentProject(), sheet, &error);
     QApplication::restoreOverrideCursor();
-    if (ok)
+    if (ok) {
         menu.statusBar()->showMessage(
             QStringLiteral("「%1」を作成しました。").arg(SinseiExcelOutRtn::documentNames().value(sheet)), 5000);
+        tellNotes(menu.currentProject(), sheet);
+    }
 }
 
 void DocumentOutput::showSickHouse(MenuForm& menu)
@@ -158,6 +172,7 @@ void DocumentOutput::savePdf(MenuForm& menu, int sheet, const QString& documentN
         return;
     }
     menu.statusBar()->showMessage(QStringLiteral("PDFを保存しました：%1").arg(path), 8000);
+    tellNotes(project, sheet);
     const Prompter::Button answer = Prompter::current().show({PromptTitle::Confirm,
                                                  QStringLiteral("PDFを作成しました。\n%1\n\n開きますか？").arg(path),
                                                  Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::Yes});

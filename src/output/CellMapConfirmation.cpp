@@ -381,6 +381,7 @@ void fillFloors(const ProjectData& p, InputSheet& s)
             put(s, 'C', r + 23, val(fl, "F1Bikou61"));
         }
     }
+    fillBuildingPages(p, s);
 }
 
 void fillAll(const ProjectData& project, InputSheet& s)

@@ -53,6 +53,15 @@ void fillSite(const ProjectData& p, InputSheet& sheet);           // SHIKICHI, a
 void fillSiteFigures(const ProjectData& p, InputSheet& sheet);
 void fillBuildings(const ProjectData& p, InputSheet& sheet);      // TATEMONOBETU, then the cross-building cells
 void fillFloors(const ProjectData& p, InputSheet& sheet);         // KAIBETU
+// The buildings' pages in the shape of the forms in force (第四面 choices
+// and areas, 第五面 ceilings and areas, 第六面 per independent part);
+// fillFloors ends with it.
+void fillBuildingPages(const ProjectData& p, InputSheet& sheet);
+// Independent parts printed per building; the template has this many sixth faces.
+inline constexpr int kPartSlots = 4;
+// What the printed pages cannot hold (a seventh floor, a fifth part), as
+// sentences to show the user after the output.
+QStringList outputNotes(const ProjectData& p);
 // The other documents.
 void fillInspection(const ProjectData& p, InputSheet& sheet);     // KANRYOU
 void fillConstructionNotice(const ProjectData& p, InputSheet& sheet);  // KOUJI

@@ -2,6 +2,7 @@
 #include "InputSheet.h"
 #include "PageConditions.h"
 #include "SinseiCellMap.h"
+#include "XlsxWorkbook.h"
 
 #include <QtTest>
 
@@ -261,6 +262,111 @@ private slots:
         QCOMPARE(blanked.floors[4].value(QStringLiteral("F1Kai60")).toString(), QString());
         QCOMPARE(p.floors[4].value(QStringLiteral("F1Kai60")).toString(), QStringLiteral("5F"));
         QCOMPARE(SinseiCellMap::floorCount(p.buildings[1]), 3);
+    }
+
+    void buildingFacesOfTheFormsInForce()
+    {
+        ProjectData p = project(2);
+        RowValues& b1 = p.buildings[0];
+        b1.insert(QStringLiteral("Zou31"), QStringLiteral("木造"));
+        b1.insert(QStringLiteral("Zou32"), QStringLiteral("鉄骨"));
+        b1.insert(QStringLiteral("Kubun30"), QStringLiteral("08010"));
+        b1.insert(QStringLiteral("KubunDisp30"), QStringLiteral("一戸建ての住宅"));
+        b1.insert(QStringLiteral("Youto30"), QStringLiteral("専用住宅"));
+        b1.insert(QStringLiteral("Kouzoubu2"), 1);
+        b1.insert(QStringLiteral("Jou21_3"), 1);
+        b1.insert(QStringLiteral("Jou61_5"), 1);
+        b1.insert(QStringLiteral("Kai30"), QStringLiteral("2"));
+        b1.insert(QStringLiteral("Kai40"), QStringLiteral("1F"));
+        b1.insert(QStringLiteral("Kai41"), QStringLiteral("2F"));
+        b1.insert(QStringLiteral("Men40"), QStringLiteral("1234.5"));
+        b1.insert(QStringLiteral("Men41"), QStringLiteral("0"));
+        b1.insert(QStringLiteral("Men43"), QStringLiteral("0.00"));
+        b1.insert(QStringLiteral("Men58"), QStringLiteral("1234.5"));
+        p.buildings[1].insert(QStringLiteral("Zou31"), QStringLiteral("鉄筋コンクリート"));
+        p.buildings[1].insert(QStringLiteral("Kai30"), QStringLiteral("5"));
+        p.buildings[1].insert(QStringLiteral("Kai31"), QStringLiteral("2"));
+        p.floors[0].insert(QStringLiteral("F1Tokutei1"), 1);
+        p.floors[0].insert(QStringLiteral("F1Men60"), QStringLiteral("50"));
+        p.floors[2].insert(QStringLiteral("F1Men60"), QStringLiteral("70"));  // a third floor building 1 lacks
+        auto part = [](const char* building, const char* number) {
+            RowValues r;
+            r.insert(QStringLiteral("SU_NO"), QString::fromUtf8(building));
+            r.insert(QStringLiteral("Ban"), QString::fromUtf8(number));
+            return r;
+        };
+        p.parts = {part("1", "1-A"), part("1", ""), part("1", ""), part("1", ""), part("1", ""), part("3", "3-1")};
+        p.parts[0].insert(QStringLiteral("NobeMen"), QStringLiteral("100"));
+        p.parts[0].insert(QStringLiteral("Zou1"), QStringLiteral("鉄骨造"));
+        p.parts[0].insert(QStringLiteral("Keisan3"), 1);
+        p.parts[0].insert(QStringLiteral("Rei137"), QStringLiteral("2"));
+        const InputSheet s = filled(p);
+
+        // Building 1: its number, the used use line only, a structure never "造造".
+        QCOMPARE(cell(s, "C2000"), QStringLiteral("1"));
+        QCOMPARE(cell(s, "C2001"), QStringLiteral("（区分　08010　）"));
+        QCOMPARE(cell(s, "D2001"), QStringLiteral("一戸建ての住宅"));
+        QCOMPARE(cell(s, "C2002"), QString());
+        QCOMPARE(cell(s, "C2006"), QStringLiteral("木造　一部鉄骨造"));
+        QCOMPARE(cell(s, "C2106"), QStringLiteral("鉄筋コンクリート造"));
+        // Choices: one box per option, the chosen one filled.
+        QCOMPARE(cell(s, "C2010") + cell(s, "C2011"), QStringLiteral("□■"));
+        QCOMPARE(cell(s, "C2019"), QStringLiteral("■"));
+        QCOMPARE(cell(s, "C2026") + cell(s, "C2022"), QStringLiteral("■□"));
+        // Areas formatted; zeros blank; the row of a floor without area is empty, name included.
+        QCOMPARE(cell(s, "C2030"), QStringLiteral("1F"));
+        QCOMPARE(cell(s, "D2030") + "|" + cell(s, "E2030") + "|" + cell(s, "F2030"),
+                 QStringLiteral("1,234.50||1,234.50"));
+        QCOMPARE(cell(s, "C2031") + cell(s, "D2031"), QString());
+        QCOMPARE(cell(s, "D2036") + "|" + cell(s, "F2036"), QStringLiteral("1,234.50|1,234.50"));
+
+        // Fifth face: suspended ceiling marks, areas of the floors the building has only.
+        QCOMPARE(cell(s, "C2400") + cell(s, "D2400"), QStringLiteral("■□"));
+        QCOMPARE(cell(s, "C2401"), QStringLiteral("50.00"));
+        QCOMPARE(cell(s, "C2421"), QString());
+
+        // Sixth face: entered numbers, numbered slots for the rest, the building's own number without parts.
+        QCOMPARE(cell(s, "C2600"), QStringLiteral("1-A"));
+        QCOMPARE(cell(s, "C2601"), QStringLiteral("100.00"));
+        QCOMPARE(cell(s, "C2605"), QStringLiteral("鉄骨造"));
+        QCOMPARE(cell(s, "C2610"), QStringLiteral("■"));
+        QCOMPARE(cell(s, "C2615"), QStringLiteral("第2号"));
+        QCOMPARE(cell(s, "C2620"), QStringLiteral("1-2"));
+        QCOMPARE(cell(s, "C2680"), QStringLiteral("2"));
+
+        // What does not fit is told, once per cause.
+        const QStringList notes = SinseiCellMap::outputNotes(p);
+        QCOMPARE(notes.size(), 3);
+        QVERIFY2(notes[0].startsWith(QStringLiteral("建築物1の独立部分は4つまで印刷します")), qPrintable(notes[0]));
+        QVERIFY2(notes[1].startsWith(QStringLiteral("建築物2は7階あります")), qPrintable(notes[1]));
+        QVERIFY2(notes[2].contains(QStringLiteral("3-1")), qPrintable(notes[2]));
+
+        // Every input cell that a building's page of the template reads is written by the map.
+        XlsxWorkbook book;
+        QVERIFY2(book.open(QStringLiteral(SD_TEMPLATE_PATH)), qPrintable(book.errorString()));
+        PageConditions pages;
+        QString error;
+        QVERIFY2(pages.load(book, &error), qPrintable(error));
+        const InputSheet all = filled(project(3));
+        static const QRegularExpression ref(QStringLiteral("'データ入力１'!\\$?([A-Z]+)\\$?(\\d+)"));
+        int checked = 0;
+        for (const PageConditions::Page& page : pages.pages()) {
+            if (page.sheet != SinseiCellMap::kApplicationSheet || page.key == QLatin1String("annex"))
+                continue;
+            for (int row = page.first; row <= page.last; ++row) {
+                for (int c = 1; c <= 24; ++c) {
+                    XlsxCell x;
+                    QVERIFY(book.readCell(page.sheet, CellRef{row, c}, &x));
+                    for (auto it = ref.globalMatch(x.formula); it.hasNext();) {
+                        const QRegularExpressionMatch m = it.next();
+                        const CellRef read = CellRef::parse(m.captured(1) + m.captured(2));
+                        QVERIFY2(all.isWritten(read), qPrintable(page.key + QLatin1Char(' ') + m.captured(0)));
+                        ++checked;
+                    }
+                }
+            }
+        }
+        QVERIFY(checked > 500);
     }
 
     void largestOfAllBuildings_data()
