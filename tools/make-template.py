@@ -256,16 +256,16 @@ def render_conditions(wb, described):
 
 
 def render_boxes(wb, described):
+    # One cell per box, its fields separated by tabs: the program reads
+    # some two thousand boxes on every output.
     ws = wb.create_sheet(BOXES_SHEET)
     ws.sheet_state = "hidden"
-    for c, text in enumerate(BOXES_HEADER, start=1):
-        ws.cell(row=1, column=c, value=text)
+    ws.cell(row=1, column=1, value="\t".join(BOXES_HEADER))
     row = 2
     for data in described.values():
         for box in data.pop("boxes", []):
-            for c, value in enumerate(box, start=1):
-                if value != "":
-                    ws.cell(row=row, column=c, value=value)
+            assert not any("\t" in str(v) for v in box), box
+            ws.cell(row=row, column=1, value="\t".join("%g" % v if isinstance(v, float) else str(v) for v in box))
             row += 1
 
 

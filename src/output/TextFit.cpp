@@ -67,21 +67,23 @@ bool TextFit::load(XlsxWorkbook& book, QString* error)
     if (!book.hasSheet(kBoxesSheet))
         return true;
     for (int row = 2;; ++row) {
-        XlsxCell c[8];
-        for (int k = 0; k < 8; ++k)
-            if (!book.readCell(kBoxesSheet, CellRef{row, k + 1}, &c[k]))
-                return fail(error, book.errorString());
-        if (c[0].value.isEmpty())
+        XlsxCell cell;
+        if (!book.readCell(kBoxesSheet, CellRef{row, 1}, &cell))
+            return fail(error, book.errorString());
+        if (cell.value.isEmpty())
             break;
+        const QStringList f = cell.value.split(QLatin1Char('\t'));
+        if (f.size() != 8)
+            return fail(error, QStringLiteral("テンプレートの枠の一覧（%1行目）が正しくありません。").arg(row));
         Box b;
-        b.sheet = c[0].value;
-        b.cell = CellRef::parse(c[1].value);
-        b.width = c[2].value.toDouble();
-        b.height = c[3].value.toDouble();
-        b.size = c[4].value.toDouble();
-        b.wrap = c[5].value == QLatin1String("1");
-        b.pattern = c[6].value;
-        b.caption = c[7].value;
+        b.sheet = f[0];
+        b.cell = CellRef::parse(f[1]);
+        b.width = f[2].toDouble();
+        b.height = f[3].toDouble();
+        b.size = f[4].toDouble();
+        b.wrap = f[5] == QLatin1String("1");
+        b.pattern = f[6];
+        b.caption = f[7];
         if (!b.cell.isValid() || b.width <= 0 || b.height <= 0 || b.size <= 0)
             return fail(error, QStringLiteral("テンプレートの枠の一覧（%1行目）が正しくありません。").arg(row));
         m_boxes << b;
