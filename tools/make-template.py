@@ -13,6 +13,7 @@ The output is reproducible: the same descriptions give the same bytes.
 """
 
 import datetime
+import hashlib
 import io
 import json
 import os
@@ -29,8 +30,12 @@ from openpyxl.utils import get_column_letter  # noqa: E402
 from openpyxl.worksheet.pagebreak import Break  # noqa: E402
 from openpyxl.worksheet.properties import PageSetupProperties  # noqa: E402
 
-import layout  # noqa: E402
+import annex  # noqa: E402
+import editions  # noqa: E402
+import input_buildings  # noqa: E402
+import input_people_site  # noqa: E402
 import input_sheet  # noqa: E402
+import layout  # noqa: E402
 import sheets  # noqa: E402
 
 FONT = "ＭＳ 明朝"
@@ -45,6 +50,19 @@ FIXED_TIME = (2024, 4, 1, 0, 0, 0)
 # It travels inside the workbook so that a template and its conditions
 # can never come from different releases.
 CONDITIONS_SHEET = "頁条件"
+# Hidden sheet of the boxes of the input cells on the printed sheets: their
+# size in points, font size, whether the text wraps, and what they show,
+# for the program that sizes long values to fit them.
+BOXES_SHEET = "枠"
+BOXES_HEADER = ["シート", "セル", "幅", "高さ", "文字", "折返し", "表示", "項目名"]
+# Hidden sheet of the documents' forms and editions, and the stamp of
+# this template by which the program sees that an office's copy is older.
+EDITIONS_SHEET = "様式一覧"
+# The width of one column in the units of the font sizes: LibreOffice
+# lays 3.25 characters of the default font out as 22.7 points (measured on
+# its PDF: 24 columns scaled by 0.944 to the printable width of A4, a
+# 9-point full-width glyph 8.5 points wide).
+COLUMN_POINTS = 22.7
 
 
 def side(style):
@@ -79,6 +97,8 @@ def render_sheet(wb, sheet):
         ws.column_dimensions[get_column_letter(c)].width = COLUMN_WIDTH
 
     roles = {"title": [], "item": [], "input": []}
+    reads = set()
+    inputs = []  # (row, Seg) of the input cells, for the boxes sheet
     edges = {}  # (row, col) -> {"left"|"right"|"top"|"bottom": style}
     underlined = []  # (row, c1, c2) of the input cells' underlines
 
@@ -94,6 +114,9 @@ def render_sheet(wb, sheet):
         content = seg.content
         if isinstance(content, layout.F):
             cell.value = content.formula()
+            reads.update("%s%s" % ref for ref in content.refs())
+            if seg.role == "input":
+                inputs.append((r, seg))
         elif content:
             cell.value = content
         r2 = r + seg.rows - 1
@@ -144,6 +167,7 @@ def render_sheet(wb, sheet):
             ws.row_dimensions[r].height = round(sheet.weights.get(r, 1.0) * unit * 4) / 4
     for first, last in sheet.pages[:-1]:
         ws.row_breaks.append(Break(id=last))
+    boxes = [box_of(sheet, ws, r, seg) for r, seg in inputs]
 
     ws.print_area = "A1:%s%d" % (get_column_letter(layout.COLUMNS), sheet.pages[-1][1])
     ws.page_setup.paperSize = ws.PAPERSIZE_A4
@@ -156,7 +180,41 @@ def render_sheet(wb, sheet):
     ws.page_margins.top = ws.page_margins.bottom = 0.45
     ws.page_margins.header = ws.page_margins.footer = 0.2
     return {"cells": roles, "pages": sheet.pages, "conditions": sheet.conditions,
-            "fixedRows": {str(k): v for k, v in sorted(sheet.fixed_rows.items())}}
+            "fixedRows": {str(k): v for k, v in sorted(sheet.fixed_rows.items())},
+            "reads": sorted(reads, key=cell_order), "boxes": boxes}
+
+
+def cell_order(ref):
+    m = re.fullmatch(r"([A-Z]+)(\d+)", ref)
+    return (int(m.group(2)), len(m.group(1)), m.group(1))
+
+
+def caption_of(sheet, r, seg):
+    """The item name that a value stands beside: the nearest item on its
+    line to the left, else the nearest item above that starts at or left
+    of it (a long item name on its own line), else the input sheet's label."""
+    left = [s for row, s in sheet.cells if row == r and s.role == "item" and s.c2 < seg.c1
+            and isinstance(s.content, str) and s.content.strip()]
+    if left:
+        return max(left, key=lambda s: s.c2).content.strip()
+    for above in range(r - 1, max(0, r - 4), -1):
+        items = [s for row, s in sheet.cells if row == above and s.role == "item" and s.c1 <= seg.c1
+                 and isinstance(s.content, str) and s.content.strip()]
+        if items:
+            return max(items, key=lambda s: s.c1).content.strip()
+    refs = seg.content.refs()
+    if refs:
+        return input_sheet.labels().get(int(refs[0][1]), "")
+    return ""
+
+
+def box_of(sheet, ws, r, seg):
+    r2 = r + seg.rows - 1
+    ref = "%s%d" % (get_column_letter(seg.c1), r)
+    height = sum(ws.row_dimensions[k].height or 15.0 for k in range(r, r2 + 1))
+    return [sheet.name, ref, round((seg.c2 - seg.c1 + 1) * COLUMN_POINTS, 2), round(height, 2),
+            seg.size or SIZES["input"], 1 if seg.wrap else 0, seg.content.pattern() or "",
+            caption_of(sheet, r, seg)]
 
 
 def render_input(wb):
@@ -166,7 +224,11 @@ def render_input(wb):
     for c in "CDEFGHIJK":
         ws.column_dimensions[c].width = 16
     label_font = Font(name=FONT, size=9)
-    for row, text in sorted(input_sheet.labels().items()):
+    labels = input_sheet.labels()
+    clash = set(labels) & set(annex.LABELS)
+    assert not clash, "input rows labelled twice: %s" % sorted(clash)
+    labels.update(annex.LABELS)
+    for row, text in sorted(labels.items()):
         cell = ws.cell(row=row, column=1, value=text)
         cell.font = label_font
     ws.cell(row=1, column=1).font = Font(name=FONT, size=11, bold=True)
@@ -174,7 +236,7 @@ def render_input(wb):
         ws[ref] = formula
     ws.freeze_panes = "C2"
     return {"cells": {"title": ["A1"], "item": [], "input": [], "underline": []}, "pages": [], "conditions": [],
-            "fixedRows": {}}
+            "fixedRows": {}, "reads": []}
 
 
 def render_conditions(wb, described):
@@ -191,6 +253,32 @@ def render_conditions(wb, described):
             ws.cell(row=row, column=3, value=last)
             ws.cell(row=row, column=4, value=key)
             row += 1
+
+
+def render_boxes(wb, described):
+    # One cell per box, its fields separated by tabs: the program reads
+    # some two thousand boxes on every output.
+    ws = wb.create_sheet(BOXES_SHEET)
+    ws.sheet_state = "hidden"
+    ws.cell(row=1, column=1, value="\t".join(BOXES_HEADER))
+    row = 2
+    for data in described.values():
+        for box in data.pop("boxes", []):
+            assert not any("\t" in str(v) for v in box), box
+            ws.cell(row=row, column=1, value="\t".join("%g" % v if isinstance(v, float) else str(v) for v in box))
+            row += 1
+
+
+def render_editions(wb, stamp):
+    ws = wb.create_sheet(EDITIONS_SHEET)
+    ws.sheet_state = "hidden"
+    for c, text in enumerate(["番号", "書類", "様式", "版"], start=1):
+        ws.cell(row=1, column=c, value=text)
+    for k, (name, form, edition) in enumerate(editions.DOCUMENTS):
+        for c, value in enumerate([k, name, form, edition], start=1):
+            ws.cell(row=k + 2, column=c, value=value)
+    ws.cell(row=1, column=6, value="テンプレート版")
+    ws.cell(row=2, column=6, value=stamp)
 
 
 def tidy(name, data):
@@ -224,29 +312,40 @@ def reproducible(data):
     return out.getvalue()
 
 
-def main():
-    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "data", "templates")
-    os.makedirs(out_dir, exist_ok=True)
+def build_workbook(stamp):
     wb = Workbook()
     wb.remove(wb.active)
     described = {layout.INPUT_SHEET: render_input(wb)}
-    for build in sheets.ALL:
+    for build in sheets.ALL + [annex.build]:
         sheet = build()
         described[sheet.name] = render_sheet(wb, sheet)
     render_conditions(wb, described)
+    render_boxes(wb, described)
+    render_editions(wb, stamp)
     wb.active = wb.sheetnames.index("確認申請")
     for ws in wb.worksheets:
         ws.sheet_view.tabSelected = ws.title == "確認申請"
     wb.properties.creator = "ShinseiDesk"
     wb.properties.created = wb.properties.modified = datetime.datetime(*FIXED_TIME)
     wb.calculation.fullCalcOnLoad = True
-
     buffer = io.BytesIO()
     wb.save(buffer)
+    return reproducible(buffer.getvalue()), described
+
+
+def main():
+    out_dir = sys.argv[1] if len(sys.argv) > 1 else os.path.join(HERE, "..", "data", "templates")
+    os.makedirs(out_dir, exist_ok=True)
+    # The stamp names the release and the sheets as generated without it.
+    unstamped, _ = build_workbook("")
+    stamp = "R%d-%s" % (editions.RELEASE, hashlib.sha1(unstamped).hexdigest()[:10])
+    data, described = build_workbook(stamp)
     with open(os.path.join(out_dir, TEMPLATE), "wb") as f:
-        f.write(reproducible(buffer.getvalue()))
+        f.write(data)
+    unread = sorted(input_people_site.UNREAD | input_buildings.UNREAD, key=cell_order)
     with open(os.path.join(out_dir, CELLS), "w", encoding="utf-8") as f:
-        json.dump({"font": FONT, "sheets": described}, f, ensure_ascii=False, indent=1)
+        json.dump({"font": FONT, "stamp": stamp, "unread": unread, "sheets": described}, f, ensure_ascii=False,
+                  indent=1)
         f.write("\n")
     print("wrote %s and %s" % (os.path.join(out_dir, TEMPLATE), os.path.join(out_dir, CELLS)))
 

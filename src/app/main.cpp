@@ -1,6 +1,7 @@
 #include "AppDir.h"
 #include "DocumentOutput.h"
 #include "EntryWindows.h"
+#include "FormEditions.h"
 #include "GuiCommon.h"
 #include "Labels.h"
 #include "MailWindows.h"
@@ -10,10 +11,32 @@
 #include "OptionWindows.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
+#include "SinseiExcelOutRtn.h"
 #include "Storage.h"
 #include "WriteLock.h"
 
 #include <QApplication>
+#include <QMenu>
+
+namespace {
+
+// The output menu names, for each document, the official form and the
+// edition that the template prints.
+void showEditions(QWidget& window)
+{
+    QMenu* menu = window.findChild<QMenu*>(QStringLiteral("SalesMakeMenu"));
+    QVector<FormEditions::Document> docs;
+    QString stamp;
+    if (!menu || !FormEditions::read(SinseiExcelOutRtn::templatePath(), &docs, &stamp, nullptr))
+        return;
+    menu->setToolTipsVisible(true);
+    for (QAction* a : menu->actions())
+        for (const FormEditions::Document& d : docs)
+            if (a->text() == d.name)
+                a->setToolTip(QStringLiteral("%1（%2）").arg(d.form, d.edition));
+}
+
+}  // namespace
 
 int main(int argc, char* argv[])
 {
@@ -54,6 +77,15 @@ int main(int argc, char* argv[])
         return 1;
     }
 
+    // An installed release brings its forms: the office's template copy follows.
+    QString said;
+    if (!FormEditions::refreshTemplate(appDir, appDir, storage, &said, &error))
+        Prompter::current().show({PromptTitle::Warning, QStringLiteral("テンプレートを更新できません。%1").arg(error),
+                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+    else if (!said.isEmpty())
+        Prompter::current().show({QStringLiteral("様式の更新"), said, Prompter::Icon::Information, Prompter::Ok,
+                                  Prompter::Ok});
+
     EntryWindows::registerOpeners(storage);
     Masters::registerOpeners(storage);
     Labels::registerOpeners(storage);
@@ -63,6 +95,7 @@ int main(int argc, char* argv[])
     OptionWindows::registerOpeners(storage, [&documents] { documents.closeAll(); });
     MenuForm window(storage);
     OptionWindows::applyButtonSwitches(window);
+    showEditions(window);
     window.show();
     return app.exec();
 }

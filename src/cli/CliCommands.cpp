@@ -45,7 +45,9 @@ const char* const kUsage =
     "                                     顧客を CSV ファイルから登録し、件数を表示します\n"
     "  customers export FILE.csv [--utf8] 全顧客を CSV に書き出します（既定は Shift_JIS）\n"
     "  output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]\n"
-    "                                     帳票 DOC（0〜11 または「確認申請」などの名前）を出力します\n";
+    "                                     帳票 DOC（0〜11 または「確認申請」などの名前）を出力します\n"
+    "  forms                              帳票ごとに番号・名前・様式・版を一行ずつ表示します\n"
+    "                                     （アプリケーションフォルダのテンプレートから読みます）\n";
 
 struct Options {
     QString appDir;
@@ -136,8 +138,10 @@ int upgradeOnStart(const QString& appDir, const QString& purpose, QTextStream& e
         err << error << Qt::endl;
         return 1;
     }
-    return 0;
+    // The office's template copy follows the program's forms, like its data.
+    return cliRefreshTemplate(appDir, storage, err);
 }
+
 
 }  // namespace
 
@@ -175,6 +179,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     AppDir::set(o.appDir);
 
     const QString command = o.rest.takeFirst();
+    if (command == QLatin1String("forms"))
+        return cliForms(out, err);
     if (command == QLatin1String("init"))
         return commandInit(o, out, err);
     // restore replaces the data (and upgrades the archive's copy itself);

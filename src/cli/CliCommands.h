@@ -33,3 +33,10 @@ int cliCustomers(CliContext& c);
 // and the server themselves, before any storage is opened. -1 when command
 // is not one of them.
 int cliData(const QString& command, const QStringList& args, const QString& appDir, QTextStream& out, QTextStream& err);
+
+// forms: one line per document of the application directory's template:
+// number, name, official form, edition.
+int cliForms(QTextStream& out, QTextStream& err);
+// Brings the application directory's template copy up to the one shipped
+// beside the program, saying so on err; run with the schema upgrade.
+int cliRefreshTemplate(const QString& appDir, Storage& storage, QTextStream& err);

@@ -1,10 +1,12 @@
 #include "CliCommands.h"
 
+#include "FormEditions.h"
 #include "ProjectData.h"
 #include "SinseiCellMap.h"
 #include "SinseiExcelOutRtn.h"
 #include "Storage.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 // output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]: the same fill as the
@@ -81,5 +83,42 @@ int cliOutput(CliContext& c)
         }
         c.out << pdfPath << Qt::endl;
     }
+    return 0;
+}
+
+// forms: the documents of the application directory's template with the
+// official form and the edition each one prints.
+int cliForms(QTextStream& out, QTextStream& err)
+{
+    const QString templ = SinseiExcelOutRtn::templatePath();
+    if (!QFileInfo::exists(templ)) {
+        err << QStringLiteral("必要とするシステムファイルが存在しません。（%1）").arg(templ) << Qt::endl;
+        return 1;
+    }
+    QVector<FormEditions::Document> docs;
+    QString stamp, error;
+    if (!FormEditions::read(templ, &docs, &stamp, &error)) {
+        err << error << Qt::endl;
+        return 1;
+    }
+    if (docs.isEmpty()) {
+        err << QStringLiteral("テンプレート「%1」には様式の一覧がありません（古い版のテンプレートです）。").arg(templ)
+            << Qt::endl;
+        return 1;
+    }
+    for (const FormEditions::Document& d : docs)
+        out << d.index << '\t' << d.name << '\t' << d.form << '\t' << d.edition << Qt::endl;
+    return 0;
+}
+
+int cliRefreshTemplate(const QString& appDir, Storage& storage, QTextStream& err)
+{
+    QString said, error;
+    if (!FormEditions::refreshTemplate(appDir, QCoreApplication::applicationDirPath(), storage, &said, &error)) {
+        err << QStringLiteral("テンプレートを更新できません: %1").arg(error) << Qt::endl;
+        return 1;
+    }
+    if (!said.isEmpty())
+        err << said << Qt::endl;
     return 0;
 }

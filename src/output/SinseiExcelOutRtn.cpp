@@ -1,12 +1,14 @@
 #include "SinseiExcelOutRtn.h"
 
 #include "AppDir.h"
+#include "FormEditions.h"
 #include "InputSheet.h"
 #include "LibreOffice.h"
 #include "PageConditions.h"
 #include "Prompter.h"
 #include "SafeFile.h"
 #include "SinseiCellMap.h"
+#include "TextFit.h"
 #include "WorkbookViewer.h"
 #include "XlsxWorkbook.h"
 #include "common.h"
@@ -120,8 +122,9 @@ bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, c
             return failWith(error, QStringLiteral("テンプレートにシート「%1」がありません。").arg(required));
     }
     PageConditions pages;
+    TextFit fit;
     QString why;
-    if (!pages.load(book, &why) || !pages.apply(book, project, {}, &why))
+    if (!pages.load(book, &why) || !fit.load(book, &why))
         return failWith(error, why);
 
     InputSheet sheet;
@@ -135,10 +138,21 @@ bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, c
         return cell.formula.isEmpty() ? cell.value : QLatin1Char('=') + cell.formula;
     });
     SinseiCellMap::fillAll(project, sheet);
+    // The 別紙 pages themselves print as the annex decides.
+    fit.setShownRows([&pages, &project](const QString& sheetName, int row) {
+        for (const PageConditions::Page& p : pages.pages())
+            if (p.sheet == sheetName && row >= p.first && row <= p.last)
+                return sheetName == TextFit::kAnnexSheet || PageConditions::holds(p.key, project);
+        return true;
+    });
+    // Texts too long for a box of the document go to its 別紙; the xlsx of
+    // one document keeps the other documents' boxes at the smallest size.
+    const QSet<QString> facts = fit.planAnnex(sheet, printedSheets(docIndex, book.sheetNames()));
     if (!readError.isEmpty())
         return failWith(error, readError);
-    if (!book.writeCells(input, sheet.writes()))
-        return failWith(error, book.errorString());
+    if (!book.writeCells(input, sheet.writes()) || !fit.applySizes(book, sheet, &why)
+        || !pages.apply(book, project, facts, &why))
+        return failWith(error, why.isEmpty() ? book.errorString() : why);
 
     if (docIndex >= 0 && docIndex < documentNames().size()) {
         const QString name = documentNames().at(docIndex);
@@ -171,10 +185,15 @@ QStringList SinseiExcelOutRtn::printedSheets(int docIndex, const QStringList& al
         out << documentNames().at(docIndex);
         if (docIndex == documentIndex(QStringLiteral("完了申請")) && allSheets.contains(kContinuationSheet))
             out << kContinuationSheet;
+        // Every document carries the continuation pages of its own long texts.
+        if (allSheets.contains(TextFit::kAnnexSheet))
+            out << TextFit::kAnnexSheet;
         return out;
     }
+    static const QStringList kHidden{SinseiCellMap::kInputSheet, PageConditions::kSheet, TextFit::kBoxesSheet,
+                                     FormEditions::kSheet};
     for (const QString& s : allSheets)
-        if (s != SinseiCellMap::kInputSheet && s != PageConditions::kSheet)
+        if (!kHidden.contains(s))
             out << s;
     return out;
 }
@@ -201,7 +220,13 @@ bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pd
         if (!book.open(copy))
             return failWith(error, book.errorString());
         const QStringList all = book.sheetNames();
-        const QStringList printed = printedSheets(docIndex, all);
+        QStringList printed = printedSheets(docIndex, all);
+        // The 別紙 fills from its first page: with that one hidden it has
+        // nothing to print, and an empty sheet would still give a page.
+        bool annexUnused = false;
+        if (printed.contains(TextFit::kAnnexSheet)
+            && (!book.isRowHidden(TextFit::kAnnexSheet, 1, &annexUnused) || annexUnused))
+            printed.removeAll(TextFit::kAnnexSheet);
         for (const QString& s : printed)
             if (!all.contains(s))
                 return failWith(error, QStringLiteral("ブックにシート「%1」がありません。").arg(s));

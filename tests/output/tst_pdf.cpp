@@ -1,6 +1,7 @@
 #include "SinseiExcelOutRtn.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -136,6 +137,54 @@ private slots:
             QVERIFY2(text.contains(QString::fromUtf8(title)), title);
         QVERIFY(!text.contains(QStringLiteral("各帳票のシートはこのシートの値を印刷します")));
         QVERIFY(pages(all) > 30);
+    }
+
+    void longTextsPrintWholeAndReadable()
+    {
+        QString other;
+        for (int i = 0; other.size() < 600; ++i)
+            other += QStringLiteral("敷地の状況%1について。").arg(i);
+        const QString opinion = QStringLiteral("空調設備の能力を確認した。\\n換気計算の方法を確認した。\\n給湯配管の経路を確認した。");
+        QVERIFY(set(QStringLiteral("GAIYOU"), {QStringLiteral("Iken=") + opinion}));
+        QVERIFY(set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tou1=2"), QStringLiteral("Jikou10=") + other}));
+        const QString xlsx = m_dir.filePath(QStringLiteral("long.xlsx"));
+        const QString pdf = m_dir.filePath(QStringLiteral("long.pdf"));
+        const Run r = cli({QStringLiteral("output"), m_bid, QStringLiteral("確認申請"), QStringLiteral("--out"), xlsx,
+                           QStringLiteral("--pdf"), pdf},
+                          300000);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        // The two buildings' pages and one 別紙 page.
+        QCOMPARE(pages(pdf), 11);
+        const QString text = pdfText(pdf);
+        for (const QString& line : opinion.split(QStringLiteral("\\n")))
+            QVERIFY2(text.contains(line), qPrintable(line));
+        QVERIFY(text.contains(QStringLiteral("別紙のとおり")));
+
+        // Word by word: every word on its page and no smaller than 7 points
+        // (a 7-point word's box is 9.2 points tall on the page scaled to A4);
+        // the long text whole on the last page, the 別紙.
+        const Run boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+        const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
+        const QRegularExpression word(
+            QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<"));
+        double width = 0, height = 0;
+        QString lastPage;
+        for (const QString& line : boxes.out.split(u'\n')) {
+            if (const auto p = page.match(line); p.hasMatch()) {
+                width = p.captured(1).toDouble();
+                height = p.captured(2).toDouble();
+                lastPage.clear();
+            } else if (const auto w = word.match(line); w.hasMatch()) {
+                const double x0 = w.captured(1).toDouble(), y0 = w.captured(2).toDouble();
+                const double x1 = w.captured(3).toDouble(), y1 = w.captured(4).toDouble();
+                QVERIFY2(x0 >= 0 && y0 >= 0 && x1 <= width && y1 <= height, qPrintable(w.captured(5)));
+                QVERIFY2(y1 - y0 >= 9.0, qPrintable(w.captured(5)));
+                lastPage += w.captured(5);
+            }
+        }
+        QVERIFY(lastPage.startsWith(QStringLiteral("別紙")));
+        QVERIFY(lastPage.contains(QStringLiteral("その他必要な事項")));
+        QVERIFY2(lastPage.contains(other), qPrintable(lastPage));
     }
 };
 

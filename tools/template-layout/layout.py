@@ -14,6 +14,8 @@ program reads from the generated cells list:
   input  - a cell whose value comes from the input sheet
 """
 
+import re
+
 INPUT_SHEET = "データ入力１"
 COLUMNS = 24
 
@@ -47,9 +49,77 @@ class F:
         import re
         return re.findall(r"\{\$?([A-Z]+)\$?(\d+)\}", self.template)
 
+    def pattern(self):
+        """What the cell shows as a text pattern the program can fill in:
+        fixed text as it is, {D43} for an input cell, {A|B} for the first
+        of two that is not empty. None for a formula that computes more
+        than a run of texts (the program then leaves its size alone)."""
+        try:
+            return "".join(_pattern(self.template))
+        except ValueError:
+            return None
+
     def blank_if(self, flag):
         """Empty when the input cell `flag` is true (an unused floor page)."""
         return F('IF({%s},"",%s)' % (flag, self.template))
+
+
+def _split_top(text, sep):
+    """text split at sep where sep lies outside quotes and brackets."""
+    parts, depth, quoted, start = [], 0, False, 0
+    for i, ch in enumerate(text):
+        if ch == '"':
+            quoted = not quoted
+        elif not quoted and ch in "({":
+            depth += 1
+        elif not quoted and ch in ")}":
+            depth -= 1
+        elif not quoted and depth == 0 and ch == sep:
+            parts.append(text[start:i])
+            start = i + 1
+    parts.append(text[start:])
+    return parts
+
+
+def _closing(text, start):
+    """Where the bracket opened at start closes (outside quotes)."""
+    depth, quoted = 0, False
+    for i in range(start, len(text)):
+        ch = text[i]
+        if ch == '"':
+            quoted = not quoted
+        elif not quoted and ch == "(":
+            depth += 1
+        elif not quoted and ch == ")":
+            depth -= 1
+            if depth == 0:
+                return i
+    return -1
+
+
+def _pattern(template):
+    out = []
+    for piece in _split_top(template, "&"):
+        piece = piece.strip()
+        ref = re.fullmatch(r"\{\$?([A-Z]+)\$?(\d+)\}", piece)
+        first = re.fullmatch(r'IF\(\{\$?([A-Z]+\d+)\}<>"",\{\$?\1\},\{\$?([A-Z]+\d+)\}\)', piece.replace("$", ""))
+        blank = re.fullmatch(r'IF\(\{[^}]+\},"",(.*)\)', piece)
+        if ref:
+            out.append("{%s%s}" % ref.groups())
+        elif len(piece) >= 2 and piece[0] == '"' and piece[-1] == '"':
+            literal = piece[1:-1]
+            if '"' in literal.replace('""', "") or "{" in literal:
+                raise ValueError(piece)
+            out.append(literal.replace('""', '"'))
+        elif piece.startswith("(") and _closing(piece, 0) == len(piece) - 1:
+            out.extend(_pattern(piece[1:-1]))
+        elif first:
+            out.append("{%s|%s}" % first.groups())
+        elif blank:
+            out.extend(_pattern(blank.group(1)))
+        else:
+            raise ValueError(piece)
+    return out
 
 
 def R(addr):
@@ -90,8 +160,10 @@ class Seg:
         self.valign = valign
         self.size = size
         self.wrap = wrap
-        # Values shrink into their cell rather than spill or be cut off.
-        self.shrink = (role == "input" and not wrap) if shrink is None else shrink
+        # A value never shrinks by itself (a spreadsheet program would make
+        # it unreadably small): the program sizes the font of a long value
+        # down to a readable minimum and moves the rest to the 別紙.
+        self.shrink = False if shrink is None or role == "input" else shrink
         self.rows = rows
         self.bold = bold
         self.underline = (role == "input") if underline is None else underline
