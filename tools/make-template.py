@@ -342,7 +342,7 @@ def main():
     data, described = build_workbook(stamp)
     with open(os.path.join(out_dir, TEMPLATE), "wb") as f:
         f.write(data)
-    unread = sorted(input_people_site.UNREAD | input_buildings.UNREAD, key=cell_order)
+    unread = sorted(input_people_site.UNREAD | input_buildings.UNREAD | input_sheet.KEPT, key=cell_order)
     with open(os.path.join(out_dir, CELLS), "w", encoding="utf-8") as f:
         json.dump({"font": FONT, "stamp": stamp, "unread": unread, "sheets": described}, f, ensure_ascii=False,
                   indent=1)

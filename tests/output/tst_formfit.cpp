@@ -85,11 +85,10 @@ private:
 private slots:
     void templateAndMapAgree()
     {
-        // Gaps between today's map and template that the forms work closes:
-        // cells read and never written, or written and read by no sheet.
-        // Empty this list once they are closed.
+        // Cells of the older layout that the map fills and no sheet reads
+        // yet: the inspection, notice and removal sheets are redrawn to
+        // their editions in force next, and take these up or drop them.
         const QStringList knownGapRanges{
-            QStringLiteral("D984"), QStringLiteral("D1317"), QStringLiteral("F189:F193"),
             QStringLiteral("C41"), QStringLiteral("D3:D5"), QStringLiteral("D7"), QStringLiteral("D10"),
             QStringLiteral("D13"), QStringLiteral("D15:D17"), QStringLiteral("D19"), QStringLiteral("D25"),
             QStringLiteral("D27"), QStringLiteral("D60"), QStringLiteral("D416"), QStringLiteral("D485:D487"),

@@ -285,7 +285,9 @@ def site_matters(s, face="（第三面）"):
         return F('IF(OR({%s}="",RIGHT({%s},1)="造"),{%s}&"",{%s}&"造")' % (addr, addr, addr, addr))
 
     pair("【イ．最高の高さ】", R("E151"), R("I151"), "ｍ")
-    pair("【ロ．最高の軒の高さ】", R("E1918"), R("I1918"), "ｍ")
+    # The register keeps no eaves height for the other buildings on the
+    # site: that box is left for the office to write in.
+    pair("【ロ．最高の軒の高さ】", R("E1918"), "", "ｍ")
     pair("【ハ．階数】", storeys("E152", "E153"), storeys("I152", "I153"))
     pair("【ニ．構造】", structure("E154"), structure("I154"))
     s.line(Seg(2, 19, "【ホ．建築基準法第56条第７項の規定による特例の適用の有無】"), Seg(20, 24, R("I155")))

@@ -32,7 +32,9 @@ for _first, _count, _name in _KINDS:
 # for a user's own sheets), e.g. "D1801".
 UNREAD = {"E%d" % (_first + 2 * _k + _j) for _first, _count, _name in _KINDS[:2] for _k in range(_count)
           for _j in (0, 1)}
-UNREAD = set()
+# The further persons consulted print without a qualification line, and
+# 欄8's reason only in the bracket of 提出不要; their cells stay filled.
+UNREAD |= set("D1810 F1850 G1850 F1851 G1851 H1851 F1852 G1852 F1853 G1853 H1853 F1854 G1854 F1855 G1855 H1855 F1856 G1856 F1857 G1857 H1857 F1858 G1858 F1859 G1859 H1859".split())
 
 # -- The site (建築物及びその敷地に関する事項), rows 1900-1999 -----------------
 LABELS.update({
@@ -50,5 +52,5 @@ LABELS.update({
     1914: "延べ面積　宅配ボックスの設置部分",
     1915: "延べ面積　その他の不算入部分",
     1916: "延べ面積　老人ホーム、福祉ホームその他これらに類するものの部分",
-    1918: "最高の軒の高さ（E:申請 I:他）",
+    1918: "最高の軒の高さ（申請に係る建築物）",
 })
