@@ -153,8 +153,8 @@ private slots:
                            QStringLiteral("--pdf"), pdf},
                           300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        // The two buildings' pages and one 別紙 page.
-        QCOMPARE(pages(pdf), 11);
+        // The two buildings' application (twelve pages) and one 別紙 page.
+        QCOMPARE(pages(pdf), 13);
         const QString text = pdfText(pdf);
         for (const QString& line : opinion.split(QStringLiteral("\\n")))
             QVERIFY2(text.contains(line), qPrintable(line));
