@@ -144,8 +144,9 @@ private slots:
         QString other;
         for (int i = 0; other.size() < 600; ++i)
             other += QStringLiteral("敷地の状況%1について。").arg(i);
+        // A three-line remark of the second face (the form in force has no 意見の概要 item).
         const QString opinion = QStringLiteral("空調設備の能力を確認した。\\n換気計算の方法を確認した。\\n給湯配管の経路を確認した。");
-        QVERIFY(set(QStringLiteral("GAIYOU"), {QStringLiteral("Iken=") + opinion}));
+        QVERIFY(set(QStringLiteral("GAIYOU"), {QStringLiteral("Bikou=") + opinion}));
         QVERIFY(set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tou1=2"), QStringLiteral("Jikou10=") + other}));
         const QString xlsx = m_dir.filePath(QStringLiteral("long.xlsx"));
         const QString pdf = m_dir.filePath(QStringLiteral("long.pdf"));
