@@ -1,3 +1,4 @@
+#include "CliRun.h"
 #include "SinseiExcelOutRtn.h"
 
 #include <QProcess>
@@ -17,31 +18,18 @@ private:
     QString m_app;
     QString m_bid;
 
-    struct Run {
-        int code = -1;
-        QString out;
-        QString err;
-    };
+    using Run = CliRun;
     static Run run(const QString& program, const QStringList& args, int timeout = 60000)
     {
-        QProcess p;
-        p.start(program, args);
-        p.waitForFinished(timeout);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return runProgram(program, args, timeout);
     }
     Run cli(const QStringList& args, int timeout = 60000)
     {
-        return run(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), m_app} + args, timeout);
+        return runCli(QStringLiteral(SD_CLI_PATH), m_app, args, timeout);
     }
     bool set(const QString& table, const QStringList& assignments, int row = 1)
     {
-        const Run r = cli(QStringList{QStringLiteral("project"), QStringLiteral("set"), m_bid, table,
-                                      QStringLiteral("--row"), QString::number(row)}
-                          + assignments);
-        if (r.code != 0)
-            qWarning("%s", qPrintable(r.err));
-        return r.code == 0;
+        return setColumns(QStringLiteral(SD_CLI_PATH), m_app, m_bid, table, assignments, row);
     }
     static int pages(const QString& pdf)
     {

@@ -1,8 +1,7 @@
+#include "CliRun.h"
+
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -20,56 +19,19 @@ private:
     QString m_app;
     QString m_bid;
 
-    struct Run {
-        int code = -1;
-        QString out;
-        QString err;
-    };
+    using Run = CliRun;
     static Run run(const QString& program, const QStringList& args, int timeout = 60000)
     {
-        QProcess p;
-        p.start(program, args);
-        p.waitForFinished(timeout);
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return runProgram(program, args, timeout);
     }
     Run cli(const QStringList& args, int timeout = 60000)
     {
-        return run(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), m_app} + args, timeout);
+        return runCli(QStringLiteral(SD_CLI_PATH), m_app, args, timeout);
     }
     bool set(const QString& table, const QStringList& assignments, int row = 1)
     {
-        const Run r = cli(QStringList{QStringLiteral("project"), QStringLiteral("set"), m_bid, table,
-                                      QStringLiteral("--row"), QString::number(row)}
-                          + assignments);
-        if (r.code != 0)
-            qWarning("%s", qPrintable(r.err));
-        return r.code == 0;
+        return setColumns(QStringLiteral(SD_CLI_PATH), m_app, m_bid, table, assignments, row);
     }
-    // Rows the batch tool cannot add yet (the independent parts) go in through SQLite.
-    bool insertRow(const QString& table, const QVariantMap& values)
-    {
-        bool ok = false;
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("forms"));
-            db.setDatabaseName(m_app + QStringLiteral("/kakunin.db"));
-            if (db.open()) {
-                QSqlQuery q(db);
-                QStringList marks(values.size(), QStringLiteral("?"));
-                q.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(table, values.keys().join(QLatin1Char(',')), marks.join(QLatin1Char(','))));
-                for (const QVariant& v : values)
-                    q.addBindValue(v);
-                ok = q.exec();
-                if (!ok)
-                    qWarning("%s", qPrintable(q.lastError().text()));
-            }
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("forms"));
-        return ok;
-    }
-
     // A word of the PDF with its box, in points from the page's top left.
     struct Word {
         double x1, y1, x2, y2;
@@ -202,11 +164,14 @@ private slots:
         QVERIFY(set(QStringLiteral("KAIBETU"),
                     {"F1Kai60=1F", "F1Takasa=2.90", "F1Tokutei2=1", "F1Kubun60=08010",
                      "F1Kubun60Disp=一戸建ての住宅", "F1Mei60=居間", "F1Men60=60.5"}));
-        QVERIFY(insertRow(QStringLiteral("DOKURITSU"),
-                          {{"B_ID", m_bid.toLongLong()}, {"SU_NO", "1"}, {"Ban", "1-1"}, {"NobeMen", "105.75"},
-                           {"Takasa1", "7.50"}, {"Kai1", "2"}, {"Zou1", "木造"}, {"Kijun1", 1}, {"Keisan1", 1},
-                           {"Prog", "構造計算ソフトA"}, {"ProgKubun1", 1}, {"ProgNintei", "P-123"}, {"Rei137", "1"},
-                           {"Bikou", "エキスパンションジョイントで分離"}}));
+        QCOMPARE(cli({QStringLiteral("project"), QStringLiteral("add"), m_bid, QStringLiteral("DOKURITSU"),
+                      QStringLiteral("SU_NO=1"), QStringLiteral("Ban=1-1"), QStringLiteral("NobeMen=105.75"),
+                      QStringLiteral("Takasa1=7.50"), QStringLiteral("Kai1=2"), QStringLiteral("Zou1=木造"),
+                      QStringLiteral("Kijun1=1"), QStringLiteral("Keisan1=1"), QStringLiteral("Prog=構造計算ソフトA"),
+                      QStringLiteral("ProgKubun1=1"), QStringLiteral("ProgNintei=P-123"), QStringLiteral("Rei137=1"),
+                      QStringLiteral("Bikou=エキスパンションジョイントで分離")})
+                     .code,
+                 0);
 
         const QString xlsx = m_dir.filePath(QStringLiteral("faces.xlsx"));
         const QString pdf = m_dir.filePath(QStringLiteral("faces.pdf"));
