@@ -3,6 +3,7 @@
 #include "InputSheet.h"
 
 #include <QHash>
+#include <QMutex>
 #include <QRegularExpression>
 
 #include <cmath>
@@ -66,6 +67,19 @@ bool TextFit::load(XlsxWorkbook& book, QString* error)
     m_boxes.clear();
     if (!book.hasSheet(kBoxesSheet))
         return true;
+    // Thousands of boxes, the same for every output from one template:
+    // read once per template content, not once per document.
+    static QMutex cacheLock;
+    static QHash<quint64, QVector<Box>> cache;
+    const quint64 key = book.sheetFingerprint(kBoxesSheet);
+    if (key) {
+        QMutexLocker locker(&cacheLock);
+        const auto it = cache.constFind(key);
+        if (it != cache.constEnd()) {
+            m_boxes = *it;
+            return true;
+        }
+    }
     for (int row = 2;; ++row) {
         XlsxCell cell;
         if (!book.readCell(kBoxesSheet, CellRef{row, 1}, &cell))
@@ -87,6 +101,10 @@ bool TextFit::load(XlsxWorkbook& book, QString* error)
         if (!b.cell.isValid() || b.width <= 0 || b.height <= 0 || b.size <= 0)
             return fail(error, QStringLiteral("テンプレートの枠の一覧（%1行目）が正しくありません。").arg(row));
         m_boxes << b;
+    }
+    if (key) {
+        QMutexLocker locker(&cacheLock);
+        cache.insert(key, m_boxes);
     }
     return true;
 }

@@ -301,7 +301,7 @@ bool XlsxWorkbook::Sheet::Row::openCells()
                 ++pos;
             if (pos >= close)
                 break;
-            if (!s.mid(pos, 2).startsWith("<c") || !isNameEnd(s[pos + 2])) {
+            if (pos + 2 >= close || s[pos] != '<' || s[pos + 1] != 'c' || !isNameEnd(s[pos + 2])) {
                 row.extra = s.mid(pos, close - pos);
                 break;
             }
@@ -315,12 +315,10 @@ bool XlsxWorkbook::Sheet::Row::openCells()
                     return false;
                 next = cClose + 4;
             }
-            StartTag ct;
-            if (!StartTag::parse(s.mid(pos, cEnd - pos), &ct))
-                return false;
             int col = lastCol + 1;
-            if (const QByteArray* r = ct.attr("r")) {
-                const CellRef ref = CellRef::parse(QString::fromLatin1(*r));
+            int refStart = 0, refEnd = 0;
+            if (findAttr(s, pos, cEnd, "r", &refStart, &refEnd)) {
+                const CellRef ref = CellRef::parse(QString::fromLatin1(s.constData() + refStart, refEnd - refStart));
                 if (!ref.isValid() || ref.row != row.r)
                     return false;
                 col = ref.col;
@@ -606,6 +604,19 @@ const XlsxWorkbook::Sheet* XlsxWorkbook::findSheet(const QString& name) const
     return nullptr;
 }
 
+quint64 XlsxWorkbook::sheetFingerprint(const QString& name) const
+{
+    const Sheet* s = findSheet(name);
+    if (!m_zip || !s || s->dirty)
+        return 0;
+    zip_stat_t st;
+    zip_stat_init(&st);
+    if (zip_stat(m_zip, s->path.toUtf8().constData(), 0, &st) != 0 || !(st.valid & ZIP_STAT_CRC)
+        || !(st.valid & ZIP_STAT_SIZE))
+        return 0;
+    return (static_cast<quint64>(st.crc) << 32) ^ static_cast<quint64>(st.size);
+}
+
 XlsxWorkbook::Sheet* XlsxWorkbook::sheet(const QString& name)
 {
     if (!m_zip) {
@@ -676,13 +687,12 @@ bool XlsxWorkbook::Sheet::parseRows()
                     return false;
                 next = rc + 6;
             }
-            StartTag tag;
-            if (!StartTag::parse(raw.mid(pos, end - pos), &tag))
-                return false;
             int r = last + 1;
-            if (const QByteArray* ra = tag.attr("r")) {
+            int refStart = 0, refEnd = 0;
+            const bool numbered = findAttr(raw, pos, end, "r", &refStart, &refEnd);
+            if (numbered) {
                 bool ok = false;
-                r = ra->toInt(&ok);
+                r = QByteArrayView(raw.constData() + refStart, refEnd - refStart).toInt(&ok);
                 if (!ok)
                     return false;
             }
@@ -692,7 +702,7 @@ bool XlsxWorkbook::Sheet::parseRows()
             row.r = r;
             row.raw = raw.mid(pos, next - pos);
             // A row without its number cannot be written back as text alone.
-            if (!tag.attr("r") && !row.openCells())
+            if (!numbered && !row.openCells())
                 return false;
             if (row.open)
                 row.tag.set("r", QByteArray::number(r));
@@ -765,6 +775,79 @@ bool XlsxWorkbook::loadSharedStrings()
     return true;
 }
 
+// The usual cell is its start tag and at most one <v> holding a plain
+// value or inline text. Read without an XML parser, whose set-up costs more than all the
+// rest of reading a cell; anything else (formulas, inline text, entities)
+// is left to readCellXml.
+static bool readPlainCell(const QByteArray& raw, QString* type, QString* v, bool* hasValue, QString* inlineText,
+                          bool* hasInline)
+{
+    const int start = tagEnd(raw, 0);
+    StartTag tag;
+    if (start <= 0 || !StartTag::parse(raw.left(start), &tag) || tag.name != "c")
+        return false;
+    if (const QByteArray* t = tag.attr("t"))
+        *type = QString::fromLatin1(*t);
+    if (tag.selfClosing)
+        return start == raw.size();
+    static const QByteArray kEnd("</c>");
+    if (!raw.endsWith(kEnd))
+        return false;
+    const QByteArrayView body = QByteArrayView(raw).sliced(start, raw.size() - start - kEnd.size());
+    if (body.isEmpty())
+        return true;
+    auto between = [&body](QByteArrayView open, QByteArrayView close, QByteArrayView* inner) {
+        if (!body.startsWith(open) || !body.endsWith(close) || body.size() < open.size() + close.size())
+            return false;
+        *inner = body.sliced(open.size(), body.size() - open.size() - close.size());
+        return !inner->contains('<') && !inner->contains('&');
+    };
+    QByteArrayView inner;
+    if (between("<v>", "</v>", &inner)) {
+        *v = QString::fromUtf8(inner);
+        *hasValue = true;
+        return true;
+    }
+    if (between("<is><t>", "</t></is>", &inner) || between("<is><t xml:space=\"preserve\">", "</t></is>", &inner)) {
+        *inlineText = QString::fromUtf8(inner);
+        *hasInline = true;
+        return true;
+    }
+    return false;
+}
+
+static bool readCellXml(const QByteArray& raw, QString* type, QString* v, bool* hasValue, QString* inlineText,
+                        bool* hasInline, QString* formula)
+{
+    QXmlStreamReader r(raw);
+    int phonetic = 0;
+    while (!r.atEnd()) {
+        r.readNext();
+        if (r.isStartElement()) {
+            const auto name = r.name();
+            if (name == QLatin1String("c")) {
+                *type = r.attributes().value(QLatin1String("t")).toString();
+            } else if (name == QLatin1String("f")) {
+                *formula = r.readElementText();
+                if (formula->isEmpty())
+                    *formula = QStringLiteral("=");  // a shared formula's follower
+            } else if (name == QLatin1String("v")) {
+                *v = r.readElementText();
+                *hasValue = true;
+            } else if (name == QLatin1String("is")) {
+                *hasInline = true;
+            } else if (name == QLatin1String("rPh")) {
+                ++phonetic;
+            } else if (name == QLatin1String("t") && *hasInline && phonetic == 0) {
+                *inlineText += r.readElementText();
+            }
+        } else if (r.isEndElement() && r.name() == QLatin1String("rPh")) {
+            --phonetic;
+        }
+    }
+    return !r.hasError();
+}
+
 bool XlsxWorkbook::readCell(const QString& sheetName, CellRef ref, XlsxCell* out)
 {
     *out = XlsxCell();
@@ -783,38 +866,13 @@ bool XlsxWorkbook::readCell(const QString& sheetName, CellRef ref, XlsxCell* out
     if (it == row->cells.end() || it->col != ref.col)
         return true;
 
-    QXmlStreamReader r(it->raw);
     QString type;
     QString v;
     QString inlineText;
     bool hasValue = false;
     bool hasInline = false;
-    int phonetic = 0;
-    while (!r.atEnd()) {
-        r.readNext();
-        if (r.isStartElement()) {
-            const auto name = r.name();
-            if (name == QLatin1String("c")) {
-                type = r.attributes().value(QLatin1String("t")).toString();
-            } else if (name == QLatin1String("f")) {
-                out->formula = r.readElementText();
-                if (out->formula.isEmpty())
-                    out->formula = QStringLiteral("=");  // a shared formula's follower
-            } else if (name == QLatin1String("v")) {
-                v = r.readElementText();
-                hasValue = true;
-            } else if (name == QLatin1String("is")) {
-                hasInline = true;
-            } else if (name == QLatin1String("rPh")) {
-                ++phonetic;
-            } else if (name == QLatin1String("t") && hasInline && phonetic == 0) {
-                inlineText += r.readElementText();
-            }
-        } else if (r.isEndElement() && r.name() == QLatin1String("rPh")) {
-            --phonetic;
-        }
-    }
-    if (r.hasError())
+    if (!readPlainCell(it->raw, &type, &v, &hasValue, &inlineText, &hasInline)
+        && !readCellXml(it->raw, &type, &v, &hasValue, &inlineText, &hasInline, &out->formula))
         return fail(QStringLiteral("シート「%1」のセル %2 の形式が正しくありません。").arg(sheetName, ref.name()));
 
     if (hasInline) {
@@ -1468,8 +1526,11 @@ bool XlsxWorkbook::write(const QString& target, bool always)
             zip_source_free(src);
             return fail(QStringLiteral("ブック「%1」を保存できません（%2）。").arg(m_path, name));
         }
-        // Fast deflate: the parts are rewritten on every output.
-        zip_set_file_compression(m_zip, static_cast<zip_uint64_t>(at), ZIP_CM_DEFLATE, kCompressionLevel);
+        // Fast deflate: the parts are rewritten on every output. libzip
+        // forgets the level when the method asked for is the one the entry
+        // already has (deflate, in any xlsx) and then deflates at level 9,
+        // four times slower; ZIP_CM_DEFAULT is deflate too, and keeps it.
+        zip_set_file_compression(m_zip, static_cast<zip_uint64_t>(at), ZIP_CM_DEFAULT, kCompressionLevel);
         return true;
     };
     bool any = false;

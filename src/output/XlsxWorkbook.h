@@ -99,6 +99,11 @@ public:
 
     QStringList sheetNames() const;
     bool hasSheet(const QString& sheet) const;
+    // Identifies the sheet's content as stored in the file (CRC-32 and
+    // size of its part), so that what is derived from an unchanged sheet
+    // can be kept between openings. 0 when the sheet is missing or has
+    // changed since the file was opened.
+    quint64 sheetFingerprint(const QString& sheet) const;
 
     bool readCell(const QString& sheet, CellRef ref, XlsxCell* out);
     bool readCell(const QString& sheet, const QString& address, XlsxCell* out);

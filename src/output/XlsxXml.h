@@ -61,6 +61,50 @@ inline int findStartTag(const QByteArray& s, const QByteArray& name, int from, i
     return -1;
 }
 
+// Where the value of attribute `key` lies in the start tag s[from, to)
+// (still escaped), without taking the tag apart: the cells of a row are
+// many and each needs only its reference. False when the tag has no such
+// attribute or is malformed.
+inline bool findAttr(const QByteArray& s, int from, int to, QByteArrayView key, int* valueStart, int* valueEnd)
+{
+    const char* d = s.constData();
+    int i = from + 1;
+    while (i < to && !isNameEnd(d[i]))
+        ++i;
+    while (i < to) {
+        while (i < to && isSpace(d[i]))
+            ++i;
+        if (i >= to || d[i] == '/' || d[i] == '>')
+            return false;
+        const int nameStart = i;
+        while (i < to && d[i] != '=' && !isSpace(d[i]))
+            ++i;
+        const QByteArrayView name(d + nameStart, i - nameStart);
+        while (i < to && isSpace(d[i]))
+            ++i;
+        if (i >= to || d[i] != '=')
+            return false;
+        ++i;
+        while (i < to && isSpace(d[i]))
+            ++i;
+        if (i >= to || (d[i] != '"' && d[i] != '\''))
+            return false;
+        const char q = d[i++];
+        const int start = i;
+        while (i < to && d[i] != q)
+            ++i;
+        if (i >= to)
+            return false;
+        if (name == key) {
+            *valueStart = start;
+            *valueEnd = i;
+            return true;
+        }
+        ++i;
+    }
+    return false;
+}
+
 // One start tag split into its name and attributes (values kept as they
 // are written, i.e. still escaped), so that one attribute can be changed
 // and the others written back unchanged.

@@ -193,9 +193,14 @@ private slots:
         {
             XlsxWorkbook book;
             QVERIFY(book.open(path));
+            const quint64 stored = book.sheetFingerprint(QStringLiteral("入力"));
+            QVERIFY(stored != 0 && stored != book.sheetFingerprint(QStringLiteral("印刷&表")));
             QVERIFY(book.setText(QStringLiteral("入力"), QStringLiteral("D2"), QStringLiteral("新しい")));
+            QCOMPARE(book.sheetFingerprint(QStringLiteral("入力")), quint64(0));  // no longer what the file holds
             QCOMPARE(book.changedParts(), QStringList{QStringLiteral("xl/worksheets/sheet1.xml")});
             QVERIFY(book.save());
+            QVERIFY(book.open(path));
+            QVERIFY(book.sheetFingerprint(QStringLiteral("入力")) != stored);
         }
         const Entries after = readZip(path, true);
         QCOMPARE(after.keys(), before.keys());
