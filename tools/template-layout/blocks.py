@@ -441,8 +441,8 @@ def further_person(s, kind, k, guarded=False):
                    "I%d" % r, "I%d" % (r + 1), "J%d" % r, DRAWINGS[kind], "J%d" % (r + 1), guard=guard)
 
 
-def owner_in_force(s, n, telephone=True):
-    head(s, "【%s．建築主】" % n)
+def owner_in_force(s, n, telephone=True, title="建築主"):
+    head(s, "【%s．%s】" % (n, title))
     _field(s, "【イ．氏名のフリガナ】", R("D43"))
     _field(s, "【ロ．氏名】", R("D44"))
     _field(s, "【ハ．郵便番号】", R("D45"))
