@@ -214,7 +214,7 @@ def intermediate_third(s):
     confirmation(s)
     _value(s, 7, "工事完了予定年月日", R("D352"))
     _value(s, 8, "特定工程", R("D354"))
-    _value(s, 9, "特定工程工事終了年月日", R("F355"), label_cols=11)
+    _value(s, 9, "特定工程工事終了年月日", R("F355"))
     _value(s, 10, "検査対象床面積", R("D356"), unit_cell="D356", unit="㎡")
     blocks.head(s, "【１１．検査経過】")
     inspections_table(s, "（今回申請以前の中間検査）", EARLIER)
