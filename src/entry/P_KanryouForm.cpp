@@ -4,6 +4,7 @@
 #include "RowsEditor.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTabWidget>
 
@@ -127,15 +128,16 @@ FieldTable P_KanryouForm::fieldTable()
     t.addTab(s("工事監理の状況"));
     GroupDef& status = t.addGroup(s("【工事監理の状況】"));
     status.aligned = true;
-    status.captionChars = 14;
+    status.captionChars = 11;
     status.headers = QStringList{s("照合内容"), s("照合を行った設計図書"), s("設計者への確認事項"), s("照合方法"),
                                  s("照合結果")};
     const QStringList parts = supervisionParts();
     order = 201;
     for (int r = 0; r < parts.size(); ++r) {
         const char* const stems[] = {"KanriNai", "KanriTosho", "KanriKaku", "KanriHou", "KanriKek"};
+        const int widths[] = {12, 12, 11, 8, 12};  // the five within the window's width
         for (int c = 0; c < 5; ++c) {
-            FieldDef& f = t.add(col(stems[c], r + 1), FieldKind::Text).at(r, c).width(c == 3 ? 10 : 16)
+            FieldDef& f = t.add(col(stems[c], r + 1), FieldKind::Text).at(r, c).width(widths[c])
                               .withTip(parts[r].section(u'|', 1)).enter(order++);
             if (c == 0)
                 f.withCaption(parts[r].section(u'|', 0, 0));
@@ -183,6 +185,7 @@ P_KanryouForm::P_KanryouForm(Storage& storage, qint64 bid, QWidget* parent)
                                  {ChildRows(s("SEKKEIKANRI"), {{s("Kubun"), kubun}},
                                             RowTables::persons(kubun).storedColumns())},
                                  RowTables::personLine);
+    m_consulted->list()->setToolTip(s("１人目が代表となる者として印刷されます。"));
     addRowsEditor(m_consulted);
     tabs()->addTab(m_consulted, s("建築設備の工事監理に関し意見を聴いた者"));
 
