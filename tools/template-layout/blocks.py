@@ -116,17 +116,6 @@ def people_of_application(s):
     remarks(s, "９")
 
 
-def people_of_inspection(s):
-    """建築主等の概要 of the inspection applications (第二面)."""
-    owner(s, "１")
-    agent(s, "２")
-    designer(s, "３", with_drawings=False, others=False)
-    consulted(s, "４")
-    supervisor(s, "５", with_drawings=False)
-    contractor(s, "６")
-    remarks(s, "７")
-
-
 ADDRESSEE = "建築主事等又は指定確認検査機関　　　　　様"
 
 
@@ -305,23 +294,6 @@ def site_matters(s, face="（第三面）"):
                Seg(15, COLUMNS, R("G%d" % row)))
     s.line(Seg(1, 9, "【18．その他必要な事項】"), Seg(10, COLUMNS, R("C177"), rows=2, wrap=True, valign="top"))
     s.line(Seg(1, 9, "【19．備考】"), Seg(10, COLUMNS, R("C179"), rows=2, wrap=True, valign="top"))
-
-
-def project_names(s):
-    """The project's name and building name, which the office files the
-    application under."""
-    s.blank(0.6)
-    s.line(Seg(2, 7, "（工事名称）"), Seg(8, COLUMNS - 1, R("C39")), h=1.3)
-    s.line(Seg(2, 7, "（建築物の名称）"), Seg(8, COLUMNS - 1, R("C40")), h=1.3)
-
-
-def inspection_objects(s):
-    """【検査を申請する建築物等】 with the marked object."""
-    s.blank(0.6)
-    s.text("【検査を申請する建築物等】", c1=2)
-    s.line(Seg(3, COLUMNS, R("E336")), h=1.2)
-    s.line(Seg(3, COLUMNS, R("E337")), h=1.2)
-    project_names(s)
 
 
 def signature_block(s, caption, rows):
