@@ -118,10 +118,55 @@ double TextFit::fittingSize(const QString& text, double width, double height, do
     return 0;
 }
 
+QStringList TextFit::annexPieces(const QString& text) const
+{
+    const QString slotPattern = QStringLiteral("{D%1}").arg(annexRow(0) + 1);
+    const Box* slot = nullptr;
+    for (const Box& b : m_boxes)
+        if (b.sheet == kAnnexSheet && b.pattern == slotPattern)
+            slot = &b;
+    if (!slot)
+        return {text};
+    auto fitsWhole = [slot](QStringView piece) {
+        return fittingSize(piece.toString(), slot->width, slot->height, slot->size, slot->wrap) >= slot->size;
+    };
+    QStringList pieces;
+    QStringView rest(text);
+    while (!rest.isEmpty() && !fitsWhole(rest)) {
+        // The longest head that fits, ended where the text itself pauses
+        // (a line break or 。) when there is one in its last quarter.
+        qsizetype lo = 1, hi = rest.size() - 1;
+        while (lo < hi) {
+            const qsizetype mid = (lo + hi + 1) / 2;
+            if (fitsWhole(rest.left(mid)))
+                lo = mid;
+            else
+                hi = mid - 1;
+        }
+        qsizetype cut = lo;
+        for (qsizetype i = lo; i > lo * 3 / 4; --i) {
+            const QChar before = rest.at(i - 1);
+            if (before == QLatin1Char('\n') || before == QChar(0x3002)) {
+                cut = i;
+                break;
+            }
+        }
+        if (cut < rest.size() && rest.at(cut - 1).isHighSurrogate())
+            --cut;
+        pieces << rest.left(cut).toString();
+        rest = rest.mid(cut);
+        if (!rest.isEmpty() && rest.front() == QLatin1Char('\n'))
+            rest = rest.mid(1);
+    }
+    if (!rest.isEmpty())
+        pieces << rest.toString();
+    return pieces;
+}
+
 QSet<QString> TextFit::planAnnex(InputSheet& input, const QStringList& printed)
 {
     QSet<QString> facts;
-    QHash<QString, int> slotOf;  // input cell → slot taken
+    QSet<QString> moved;  // input cells already on the 別紙
     int used = 0;
     for (const Box& b : m_boxes) {
         if (b.sheet == kAnnexSheet || !printed.contains(b.sheet) || used >= kAnnexSlots || !shown(b))
@@ -133,7 +178,7 @@ QSet<QString> TextFit::planAnnex(InputSheet& input, const QStringList& printed)
             || b.pattern.contains(QLatin1Char('|')) || b.pattern.indexOf(QLatin1Char('{'), 1) >= 0)
             continue;
         const QString ref = b.pattern.mid(1, b.pattern.size() - 2);
-        if (slotOf.contains(ref))
+        if (moved.contains(ref))
             continue;
         const CellRef cell = CellRef::parse(ref);
         const QString text = input.read(cell);
@@ -141,19 +186,24 @@ QSet<QString> TextFit::planAnnex(InputSheet& input, const QStringList& printed)
             continue;
         if (fittingSize(kAnnexNote, b.width, b.height, b.size, b.wrap) <= 0)
             continue;  // a box too small even for the note keeps the smallest size
-        const int slot = used++;
-        slotOf.insert(ref, slot);
-        const int row = kAnnexFirstRow + 2 * slot;
-        input.setText(CellRef{row, 4}, b.caption.isEmpty() ? b.sheet : b.sheet + QStringLiteral("　") + b.caption);
-        input.setText(CellRef{row + 1, 4}, text);
+        const QStringList pieces = annexPieces(text);
+        if (used + pieces.size() > kAnnexSlots)
+            continue;  // no room left: the box keeps the smallest size
+        moved.insert(ref);
+        const QString caption = b.caption.isEmpty() ? b.sheet : b.sheet + QStringLiteral("　") + b.caption;
+        for (int i = 0; i < pieces.size(); ++i) {
+            const int slot = used++;
+            const int row = annexRow(slot);
+            input.setText(CellRef{row, 4}, i == 0 ? caption : caption + QStringLiteral("（続き）"));
+            input.setText(CellRef{row + 1, 4}, pieces.at(i));
+            facts << QStringLiteral("annex") << QStringLiteral("annex:%1").arg(slot / kAnnexSlotsPerPage + 1);
+        }
         input.setText(cell, kAnnexNote);
-        facts << QStringLiteral("annex") << QStringLiteral("annex:%1").arg(slot / kAnnexSlotsPerPage + 1);
     }
     // Slots of an earlier output left in a template are emptied.
     for (int slot = used; slot < kAnnexSlots; ++slot) {
-        const int row = kAnnexFirstRow + 2 * slot;
-        input.clear(CellRef{row, 4});
-        input.clear(CellRef{row + 1, 4});
+        input.clear(CellRef{annexRow(slot), 4});
+        input.clear(CellRef{annexRow(slot) + 1, 4});
     }
     return facts;
 }

@@ -14,8 +14,9 @@ class InputSheet;
 // Long values on the printed forms: each box that shows an input cell is
 // printed in the largest font size, between the template's own and
 // kMinPoints, at which its text fits. A text that does not fit even then
-// goes whole onto the continuation sheet 別紙, and its box says
-// 「別紙のとおり」. Nothing is shrunk out of sight or cut off.
+// goes whole onto the continuation sheet 別紙 (over as many of its slots
+// as it needs), and its box says 「別紙のとおり」. Nothing is shrunk out of
+// sight or cut off.
 //
 // The template lists every box (its sheet and cell, size in points, font
 // size, whether it wraps, and what it shows as a pattern of fixed text and
@@ -28,11 +29,12 @@ public:
     static const QString kAnnexSheet;
     static const QString kAnnexNote;  // 「別紙のとおり」
     static constexpr double kMinPoints = 7.0;
-    // The continuation sheet's slots: item name in column D of kAnnexFirstRow + 2i,
-    // the text in the row below.
-    static constexpr int kAnnexFirstRow = 1780;
-    static constexpr int kAnnexSlots = 8;
+    // The continuation sheet's slots: item name in column D of annexRow(i),
+    // the text in the row below. The first eight keep the rows of the
+    // templates that had no more.
+    static constexpr int kAnnexSlots = 32;
     static constexpr int kAnnexSlotsPerPage = 2;
+    static constexpr int annexRow(int slot) { return slot < 8 ? 1780 + 2 * slot : 3400 + 2 * (slot - 8); }
 
     struct Box {
         QString sheet;
@@ -69,6 +71,9 @@ public:
 
 private:
     bool shown(const Box& b) const { return !m_shown || m_shown(b.sheet, b.cell.row); }
+    // The text cut into pieces that each fit a slot's box of the 別紙 at
+    // its own size; one piece when the template lists no such box.
+    QStringList annexPieces(const QString& text) const;
 
     QVector<Box> m_boxes;
     std::function<bool(const QString&, int)> m_shown;

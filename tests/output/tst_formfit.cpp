@@ -225,8 +225,8 @@ private slots:
         in.setText("D4", QStringLiteral("東京"));
         QCOMPARE(TextFit::shownText(QStringLiteral("（{D4}）{E9|D4}"), in), QStringLiteral("（東京）東京"));
 
-        // A 600-character text of the application goes whole to the 別紙,
-        // its box says so, and the first page of the 別紙 prints.
+        // A 2,500-character text of the application goes whole to the 別紙,
+        // over consecutive slots in its own order, and its box says so.
         XlsxWorkbook book;
         QVERIFY(book.open(m_template));
         TextFit fit;
@@ -238,7 +238,7 @@ private slots:
         ProjectData p = fullProject();
         p.buildingCount = 1;
         QString longText;
-        for (int i = 0; longText.size() < 600; ++i)
+        for (int i = 0; longText.size() < 2500; ++i)
             longText += QStringLiteral("その他必要な事項の記載%1。").arg(i);
         p.shikichi.insert(QStringLiteral("Jikou10"), longText);
         InputSheet sheet;
@@ -246,12 +246,20 @@ private slots:
         const QSet<QString> facts = fit.planAnnex(sheet, SinseiExcelOutRtn::printedSheets(0, book.sheetNames()));
         QVERIFY(facts.contains(QStringLiteral("annex")) && facts.contains(QStringLiteral("annex:1")));
         QCOMPARE(sheet.text("C177"), TextFit::kAnnexNote);
-        QStringList annexed;
-        for (int slot = 0; slot < TextFit::kAnnexSlots; ++slot)
-            annexed << sheet.read(CellRef{TextFit::kAnnexFirstRow + 2 * slot + 1, 4});
-        QVERIFY(annexed.contains(longText));
-        const int slot = annexed.indexOf(longText);
-        QVERIFY(sheet.read(CellRef{TextFit::kAnnexFirstRow + 2 * slot, 4}).contains(QStringLiteral("その他必要な事項")));
+        int first = -1, pieces = 0;
+        QString joined;
+        for (int slot = 0; slot < TextFit::kAnnexSlots; ++slot) {
+            const QString caption = sheet.read(CellRef{TextFit::annexRow(slot), 4});
+            if (!caption.contains(QStringLiteral("その他必要な事項")))
+                continue;
+            if (first < 0)
+                first = slot;
+            QCOMPARE(slot, first + pieces++);
+            QCOMPARE(caption.endsWith(QStringLiteral("（続き）")), pieces > 1);
+            joined += sheet.read(CellRef{TextFit::annexRow(slot) + 1, 4});
+        }
+        QVERIFY2(pieces >= 2, qPrintable(QString::number(pieces)));
+        QCOMPARE(joined, longText);
 
         // The boxes that stay get a smaller font, never below the minimum.
         QVERIFY(book.writeCells(SinseiCellMap::kInputSheet, sheet.writes()));

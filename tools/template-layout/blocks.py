@@ -224,7 +224,9 @@ def site_matters(s, face="（第三面）"):
     columns_head("【10．建築面積】")  # unverified: half-width digits from 10 on
     area_line("【イ．建築面積】", 124)
     area_line("【ロ．建蔽率の算定の基礎となる建築面積】", 1906)
-    single("【ハ．建蔽率】", "G125", "％")  # unverified: letter ハ after the 2023 insertion
+    # ロ above came in 2023 before what was ロ．建蔽率 (新潟市's notice of the
+    # 2023 forms; the older face in 川西市's example), so 建蔽率 is now ハ.
+    single("【ハ．建蔽率】", "G125", "％")
 
     s.end_page()
     s.title(face, size=11, h=1.4)
@@ -238,20 +240,28 @@ def site_matters(s, face="（第三面）"):
         ("【ニ．共同住宅又は老人ホーム、福祉ホームその他これらに類するものの共用の廊下等の部分】", 130),
         ("【ホ．認定機械室等の部分】", 1909),
         ("【ヘ．自動車車庫等の部分】", 131),
-        ("【ト．備蓄倉庫の部分】", 1910),  # unverified: wording of ト to ル after 令2条1項4号
+        # The order ト to ル is 令2条1項4号ロ to ヘ, as kakunin-shinsei.com lists
+        # it for the face before 2023; unverified: the exact wording of ト to ル.
+        ("【ト．備蓄倉庫の部分】", 1910),
         ("【チ．蓄電池の設置部分】", 1911),
         ("【リ．自家発電設備の設置部分】", 1912),
         ("【ヌ．貯水槽の設置部分】", 1913),
         ("【ル．宅配ボックスの設置部分】", 1914),
         ("【ヲ．その他の不算入部分】", 1915),
-        ("【ワ．住宅の部分】", 132),  # unverified
-        ("【カ．老人ホーム、福祉ホームその他これらに類するものの部分】", 1916),  # unverified: letter カ
+        # Wording of ワ and カ as the older faces have them (kakunin-shinsei.com;
+        # a Shizuoka workshop's example, at ヌ and ル before ヌ．宅配ボックス came
+        # in 2018); the ホ and ヲ inserted in 2023 (新潟市's notice) put them at
+        # ワ and カ.
+        ("【ワ．住宅の部分】", 132),
+        ("【カ．老人ホーム、福祉ホームその他これらに類するものの部分】", 1916),
     ]:
         area_line(label, row)
     single("【ヨ．延べ面積】", "G133", "㎡")  # unverified
     single("【タ．容積率】", "G134", "％")  # unverified
 
-    s.text("【12．建築物の数】")  # unverified: items 12 to 17 from the 施行規則's form as remembered
+    # The names and order of 12 to 15 as kakunin-shinsei.com heads them;
+    # unverified: their sub-items, and 16 and 17.
+    s.text("【12．建築物の数】")
     s.line(Seg(2, 13, "【イ．申請に係る建築物の数】"), Seg(15, 17, R("G136"), align="right"))
     s.line(Seg(2, 13, "【ロ．同一敷地内の他の建築物の数】"), Seg(15, 17, R("G137"), align="right"))
 

@@ -82,7 +82,10 @@ def building_face(s, b):
     s.text("【６．建築基準法第21条及び第27条の規定の適用】")
     _choices(s, [n(ib.B_ART21 + i) for i in range(5)], [
         "建築基準法施行令第109条の５第１号に掲げる基準に適合する構造",  # unverified
-        "建築基準法施行令第109条の７第１項第１号に掲げる基準に適合する構造",  # unverified: 「に掲げる」
+        # Added in 2024 (kakunin-school.com/?p=1908, whose 「第1号二掲げる」 can only
+        # be 「第１号に掲げる」: 令109条の7第1項第1号 has no items); unverified:
+        # whether the face writes 建築基準法施行令 in full.
+        "建築基準法施行令第109条の７第１項第１号に掲げる基準に適合する構造",
         "建築基準法第21条第１項ただし書に該当する建築物",  # unverified
         "建築基準法施行令第110条第１号に掲げる基準に適合する構造",  # unverified
         "その他",  # unverified
