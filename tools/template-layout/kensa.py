@@ -6,7 +6,7 @@ fourth face as the last page of its sheet.
 The pages of further persons print only when the project has them
 (Sheet.when); empty brackets and counts print nothing."""
 
-from layout import COLUMNS, F, J, R, Seg, Sheet
+from layout import COLUMNS, F, R, Seg, Sheet
 import blocks
 import input_inspection as ii
 
