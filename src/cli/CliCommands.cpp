@@ -25,7 +25,7 @@ const char* const kUsage =
     "  project get B_ID TABLE [--row N | --all] [COLUMN ...]\n"
     "                 --all: 物件のその表の行をすべて、空行で区切って表示します\n"
     "  project add B_ID TABLE COLUMN=VALUE ...\n"
-    "                 SEKKEIKANRI（Kubun=1〜3 必須）・DOKURITSU（SU_NO=1〜3 必須）・SCHEDULE に\n"
+    "                 SEKKEIKANRI（Kubun=1〜4 必須）・DOKURITSU（SU_NO=1〜3 必須）・SCHEDULE に\n"
     "                 行を追加し、その ID を表示します\n"
     "  project remove B_ID TABLE ROW_ID   その行を削除します（ROW_ID は add が表示した ID）\n"
     "                 get と list は値の中の \\ 改行 復帰 タブ 制御文字を \\\\ \\n \\r \\t \\xHH\n"

@@ -320,9 +320,12 @@ int projectAdd(CliContext& c, const QStringList& args)
     if (const QString list = listColumn(t.table); !list.isEmpty()) {
         const auto it = std::find_if(values.cbegin(), values.cend(), [&](const auto& v) { return v.first == list; });
         const QString v = it == values.cend() ? QString() : it->second.trimmed();
-        if (v != QLatin1String("1") && v != QLatin1String("2") && v != QLatin1String("3"))
-            return usage(c, list == QLatin1String("Kubun")
-                                ? QStringLiteral("Kubun=1（その他の設計者）、2（その他の工事監理者）、3（その他の建築設備の設計に関し意見を聴いた者）のどれかを指定してください。")
+        const bool person = list == QLatin1String("Kubun");
+        if (v != QLatin1String("1") && v != QLatin1String("2") && v != QLatin1String("3")
+            && !(person && v == QLatin1String("4")))
+            return usage(c, person
+                                ? QStringLiteral("Kubun=1（その他の設計者）、2（その他の工事監理者）、3（その他の建築設備の設計に関し意見を聴いた者）、"
+                                                 "4（建築設備の工事監理に関し意見を聴いた者）のどれかを指定してください。")
                                 : QStringLiteral("SU_NO=1〜3（建物の番号）を指定してください。"));
     }
     Recordset project(c.storage, DbFile::Kakunin);

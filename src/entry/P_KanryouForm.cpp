@@ -1,7 +1,12 @@
 #include "P_KanryouForm.h"
 
+#include "RowTables.h"
+#include "RowsEditor.h"
+
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTabWidget>
 
 namespace {
 
@@ -18,6 +23,20 @@ QString col(const char* stem, int n)
 const QString kDateTip = QString::fromUtf8("「令和7年4月1日」「2025/04/01」などの形で入力します。");
 
 }  // namespace
+
+QStringList P_KanryouForm::supervisionParts()
+{
+    // Short caption | the form's wording.
+    return {s("１．敷地|敷地の形状、高さ、衛生及び安全"),
+            s("２．構造材料|主要構造部及び主要構造部以外の構造耐力上主要な部分に用いる材料（接合材料を含む。）の種類、品質、形状及び寸法"),
+            s("３．材料の接合|主要構造部及び主要構造部以外の構造耐力上主要な部分に用いる材料の接合状況、接合部分の形状等"),
+            s("４．各部の位置等|建築物の各部分の位置、形状及び大きさ"),
+            s("５．防錆・防腐・防蟻|構造耐力上主要な部分の防錆、防腐及び防蟻措置及び状況"),
+            s("６．居室の内装|居室の内装仕上げに用いる建築材料の種別及び当該建築材料を用いる部分の面積"),
+            s("７．天井・壁の仕上げ|天井及び壁の室内に面する部分に係る仕上げの材料の種別及び厚さ"),
+            s("８．開口部の建具|開口部に設ける建具の種類及び大きさ"),
+            s("９．建築設備|建築設備に用いる材料の種類並びにその照合した内容、構造及び施工状況（区画貫通部の処理状況を含む。）")};
+}
 
 QStringList P_KanryouForm::objects()
 {
@@ -104,6 +123,29 @@ FieldTable P_KanryouForm::fieldTable()
     t.add(s("Gai1"), FieldKind::Text).withCaption(s("【１０．確認以降の軽微な変更の概要】")).enter(105)
         .flagged(FieldFlag::EnterStays);
 
+    // 工事監理の状況 (第四面 of both applications): the parts the form
+    // lists, one row each, short here with the form's wording as the tip.
+    t.addTab(s("工事監理の状況"));
+    GroupDef& status = t.addGroup(s("【工事監理の状況】"));
+    status.aligned = true;
+    status.captionChars = 11;
+    status.headers = QStringList{s("照合内容"), s("照合を行った設計図書"), s("設計者への確認事項"), s("照合方法"),
+                                 s("照合結果")};
+    const QStringList parts = supervisionParts();
+    order = 201;
+    for (int r = 0; r < parts.size(); ++r) {
+        const char* const stems[] = {"KanriNai", "KanriTosho", "KanriKaku", "KanriHou", "KanriKek"};
+        const int widths[] = {12, 12, 11, 8, 12};  // the five within the window's width
+        for (int c = 0; c < 5; ++c) {
+            FieldDef& f = t.add(col(stems[c], r + 1), FieldKind::Text).at(r, c).width(widths[c])
+                              .withTip(parts[r].section(u'|', 1)).enter(order++);
+            if (c == 0)
+                f.withCaption(parts[r].section(u'|', 0, 0));
+        }
+    }
+    t.addGroup(s("【備考】"));
+    t.add(s("KanriBikou"), FieldKind::MultiLine).tall(3).enter(order++);
+
     t.fixedLists.insert(s("Gou1"), {s("新築"), s("増築"), s("改築"), s("移転"), s("用途変更"), s("大規模の修繕"),
                                     s("大規模の模様替")});
     return t;
@@ -135,6 +177,17 @@ P_KanryouForm::P_KanryouForm(Storage& storage, qint64 bid, QWidget* parent)
         else if (title == s("【概要】"))
             addGroupRow(g, completionOnly);
     }
+
+    // The persons consulted on the supervision of the building equipment:
+    // the first one entered prints as the representative.
+    const int kubun = RowTables::SupervisionConsulted;
+    m_consulted = new RowsEditor(storage, bid, s("SekkeiKanri%1").arg(kubun), RowTables::persons(kubun), {},
+                                 {ChildRows(s("SEKKEIKANRI"), {{s("Kubun"), kubun}},
+                                            RowTables::persons(kubun).storedColumns())},
+                                 RowTables::personLine);
+    m_consulted->list()->setToolTip(s("１人目が代表となる者として印刷されます。"));
+    addRowsEditor(m_consulted);
+    tabs()->addTab(m_consulted, s("建築設備の工事監理に関し意見を聴いた者"));
 
     // Only buildings can be applied for; the default stands until a
     // stored row says otherwise.

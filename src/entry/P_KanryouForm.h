@@ -2,6 +2,8 @@
 
 #include "EntryForm.h"
 
+class RowsEditor;
+
 // 【検査を申請する建築物等】: the intermediate and completion inspection
 // application on the project's KANRYOU row. Only buildings can be applied
 // for: the other objects are shown as stored but cannot be chosen.
@@ -13,4 +15,12 @@ public:
     static FieldTable fieldTable();
     // The objects of the inspection, Shin1 to Shin6.
     static QStringList objects();
+    // The parts that 工事監理の状況 reports on, in the form's order: a short
+    // caption and the form's wording, separated by "|".
+    static QStringList supervisionParts();
+
+    RowsEditor* supervisionConsulted() const { return m_consulted; }
+
+private:
+    RowsEditor* m_consulted = nullptr;
 };

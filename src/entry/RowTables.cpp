@@ -34,9 +34,13 @@ FieldTable persons(int kubun)
     FieldTable t;
     t.table = s("SEKKEIKANRI");
     t.addTab(QString());
-    const bool consulted = kubun == FurtherConsulted;
+    const bool consulted = kubun == FurtherConsulted || kubun == SupervisionConsulted;
     if (consulted) {
-        t.addGroup(s("【建築設備の設計に関し意見を聴いた者】"));
+        GroupDef& g = t.addGroup(s(kubun == FurtherConsulted ? "【建築設備の設計に関し意見を聴いた者】"
+                                                             : "【建築設備の工事監理に関し意見を聴いた者】"));
+        // The inspection window is narrower than the overview's.
+        if (kubun == SupervisionConsulted)
+            g.captionChars = 14;
         addText(t, "Name", "【イ．氏名】", 28, 1);
         addText(t, "JimuName", "【ロ．勤務先】", 0, 2);
         t.add(s("Post"), FieldKind::Text)

@@ -14,7 +14,10 @@ struct MasterPickResult;
 // building (DOKURITSU).
 namespace RowTables {
 
-enum PersonKind { FurtherDesigner = 1, FurtherSupervisor = 2, FurtherConsulted = 3 };
+// SupervisionConsulted: the persons consulted on the supervision of the
+// building equipment of an inspection application, the first of them the
+// representative.
+enum PersonKind { FurtherDesigner = 1, FurtherSupervisor = 2, FurtherConsulted = 3, SupervisionConsulted = 4 };
 
 // The fields of one kind of further person; only the consulted person
 // lacks the architect's and the office's registrations.

@@ -247,6 +247,10 @@ QStringList outputNotes(const ProjectData& p)
             notes << QStringLiteral("独立部分「%1」は建築物の番号（%2）が申請する建築物にないため印刷されません。")
                          .arg(val(r, "Ban").trimmed(), val(r, "SU_NO").trimmed());
     }
+    if (p.personsOf(kSupervisionConsulted).size() > kSupervisionConsultedSlots)
+        notes << QStringLiteral("建築設備の工事監理に関し意見を聴いた者は%1人まで印刷します（%2人目以降は印刷されません）。")
+                     .arg(kSupervisionConsultedSlots)
+                     .arg(kSupervisionConsultedSlots + 1);
     return notes;
 }
 

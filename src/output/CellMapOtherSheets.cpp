@@ -89,6 +89,54 @@ void fillInspection(const ProjectData& p, InputSheet& s)
     put(s, 'D', 376, val(k, "Day5"));
     put(s, 'D', 378, val(k, "Bikou4"));
     put(s, 'D', 380, val(k, "Gai1"));
+    fillInspectionFaces(p, s);
+}
+
+void fillInspectionFaces(const ProjectData& p, InputSheet& s)
+{
+    const RowValues& k = p.kanryou;
+    auto mark = [](bool set) { return set ? QStringLiteral("■") : QStringLiteral("□"); };
+    // The faces mark only what is chosen; an application with no object
+    // chosen prints every box empty.
+    int chosen = -1;
+    for (int i = 0; i < kInspectionObjects && chosen < 0; ++i)
+        if (flagSet(k.value(col("Shin", 1 + i))))
+            chosen = i;
+    for (int i = 0; i < kInspectionObjects; ++i)
+        put(s, 'C', kInspectionObjectRow + i, mark(i == chosen));
+    // The kind of work is a list item, or typed text naming more than one.
+    static const char* const kWorks[] = {"新築", "増築", "改築", "移転", "用途変更", "大規模の修繕", "大規模の模様替"};
+    const QString work = val(k, "Gou1");
+    for (int i = 0; i < 7; ++i)
+        put(s, 'C', kInspectionWorkRow + i, mark(work.contains(QString::fromUtf8(kWorks[i]))));
+    // The earlier and later intermediate inspections as typed, one pair a row.
+    for (int i = 0; i < 8; ++i) {
+        put(s, 'C', kInspectionHistoryRow + i, val(k, col("Kai", 1 + 2 * i)));
+        put(s, 'D', kInspectionHistoryRow + i, val(k, col("Kai", 2 + 2 * i)));
+    }
+    for (int i = 0; i < kSupervisionParts; ++i) {
+        const int row = kSupervisionRow + i;
+        put(s, 'C', row, val(k, col("KanriNai", i + 1)));
+        put(s, 'D', row, val(k, col("KanriTosho", i + 1)));
+        put(s, 'E', row, val(k, col("KanriKaku", i + 1)));
+        put(s, 'F', row, val(k, col("KanriHou", i + 1)));
+        put(s, 'G', row, val(k, col("KanriKek", i + 1)));
+    }
+    put(s, 'C', kSupervisionRow + kSupervisionParts, val(k, "KanriBikou"));
+
+    const QVector<RowValues> consulted = p.personsOf(kSupervisionConsulted);
+    for (int i = 0; i < kSupervisionConsultedSlots; ++i) {
+        static const RowValues none;
+        const RowValues& r = i < consulted.size() ? consulted[i] : none;
+        const int row = kSupervisionConsultedRow + 2 * i;
+        put(s, 'D', row, val(r, "Name"));
+        put(s, 'H', row, val(r, "Gou"));
+        put(s, 'I', row, val(r, "Post"));
+        put(s, 'J', row, val(r, "Tel"));
+        put(s, 'D', row + 1, val(r, "JimuName"));
+        put(s, 'I', row + 1, val(r, "Addr"));
+        put(s, 'J', row + 1, val(r, "Tosho"));
+    }
 }
 
 void fillConstructionNotice(const ProjectData& p, InputSheet& s)

@@ -63,7 +63,22 @@ inline constexpr int kPartSlots = 4;
 // sentences to show the user after the output.
 QStringList outputNotes(const ProjectData& p);
 // The other documents.
-void fillInspection(const ProjectData& p, InputSheet& sheet);     // KANRYOU
+void fillInspection(const ProjectData& p, InputSheet& sheet);     // KANRYOU, ending with the next
+// The inspection applications' faces in the shape of the forms in force:
+// marked choices, the inspection history as typed, 工事監理の状況 and
+// the persons consulted on the supervision of the building equipment.
+void fillInspectionFaces(const ProjectData& p, InputSheet& sheet);
+inline constexpr int kInspectionObjectRow = 3000;  // C: mark, one row per object (Shin1-6)
+inline constexpr int kInspectionObjects = 6;
+inline constexpr int kInspectionWorkRow = 3008;    // C: mark per kind of work
+inline constexpr int kInspectionHistoryRow = 3016; // C, D: Kai1/Kai2 … Kai15/Kai16
+inline constexpr int kSupervisionRow = 3030;       // C-G per part checked, then the remarks
+inline constexpr int kSupervisionParts = 9;
+// SEKKEIKANRI.Kubun of the persons consulted on the supervision of the
+// building equipment; the first is the representative. Two rows each.
+inline constexpr int kSupervisionConsulted = 4;
+inline constexpr int kSupervisionConsultedRow = 3050;
+inline constexpr int kSupervisionConsultedSlots = 5;
 void fillConstructionNotice(const ProjectData& p, InputSheet& sheet);  // KOUJI
 void fillFireObject(const ProjectData& p, InputSheet& sheet);     // BOUKA
 void fillPowerOfAttorney(const ProjectData& p, InputSheet& sheet);  // ININ

@@ -305,7 +305,7 @@ private slots:
         // What no window would store, or a row outside every list, is refused.
         for (const QStringList& bad : {QStringList{QStringLiteral("DOKURITSU"), QStringLiteral("SU_NO=1"), QStringLiteral("Kai1=3階")},
                                        QStringList{QStringLiteral("DOKURITSU"), QStringLiteral("NobeMen=1")},
-                                       QStringList{QStringLiteral("SEKKEIKANRI"), QStringLiteral("Kubun=4")},
+                                       QStringList{QStringLiteral("SEKKEIKANRI"), QStringLiteral("Kubun=5")},
                                        QStringList{QStringLiteral("GAIYOU"), QStringLiteral("Kouji=x")}}) {
             const Run r = add(bad);
             QVERIFY2(r.code == 2 && !r.err.isEmpty(), qPrintable(bad.join(QLatin1Char(' ')) + r.out));

@@ -157,6 +157,10 @@ void expectOutput(const QString& appDir, int bid, const QString& kouji)
     XlsxCell cell;
     QVERIFY(wb.readCell(SinseiCellMap::kInputSheet, QStringLiteral("C39"), &cell));
     QCOMPARE(cell.value, kouji);
+    // The completion application reads the inspection's new items too.
+    const ProcessRun done = cli(appDir, {QStringLiteral("output"), QString::number(bid), QStringLiteral("完了申請"),
+                                         QStringLiteral("--out"), xlsx});
+    QVERIFY2(done.code == 0, qPrintable(done.err));
 }
 
 // The fixture with a column and a code list taken out, as if this program
@@ -203,6 +207,10 @@ void expectConverted(const QString& fixture, const Dump& after)
     const QMap<qint64, L> base{{1, choices ? L{QStringLiteral("66.12"), n, QStringLiteral("66.12")} : L{n, n, n}},
                                {2, {n, QStringLiteral("0.00"), n}},
                                {3, {n, n, n}}};
+    // 工事監理の状況 arrives empty on every project's inspection row.
+    for (const auto& row : after[QStringLiteral("KANRYOU")])
+        for (const char* c : {"KanriNai1", "KanriKek9", "KanriBikou"})
+            QCOMPARE(row.value(QString::fromLatin1(c)), n);
     for (const auto& site : after[QStringLiteral("SHIKICHI")]) {
         L got;
         for (int i = 20; i <= 22; ++i)

@@ -5,6 +5,7 @@
 #include "P_KanryouForm.h"
 #include "P_KoujiForm.h"
 #include "PostalLookup.h"
+#include "RowsEditor.h"
 #include "Schema.h"
 #include "ShuYoutoForm.h"
 #include "TestSupport.h"
@@ -327,7 +328,20 @@ private slots:
         QCOMPARE(edit(form, "Men1")->text(), u("1,234.50"));
         type(form, "Kai1", u("2x"));
         QCOMPARE(edit(form, "Kai1")->text(), u("2"));
-        prompter.answers.enqueue(Prompter::No);
+
+        // 工事監理の状況: a part's five columns in turn, then the next part.
+        form.tabs()->setCurrentIndex(2);
+        QCOMPARE(enterWalk(5), (QStringList{u("KanriNai1"), u("KanriTosho1"), u("KanriKaku1"), u("KanriHou1"),
+                                            u("KanriKek1"), u("KanriNai2")}));
+        type(form, "KanriKek9", u("適"));
+        // The persons consulted on the supervision of the equipment are their own list.
+        RowsEditor& consulted = *form.supervisionConsulted();
+        consulted.addRow();
+        consulted.fields()->setText(u("Name"), u("設備 監理"));
+        QVERIFY(form.apply());
+        QCOMPARE(stored(dir.storage(), u("KANRYOU"), form.bid(), u("KanriKek9")).toString(), u("適"));
+        QCOMPARE(stored(dir.storage(), u("SEKKEIKANRI"), form.bid(), u("Kubun")).toInt(), 4);
+        QCOMPARE(stored(dir.storage(), u("SEKKEIKANRI"), form.bid(), u("Name")).toString(), u("設備 監理"));
     }
 
     void fireObjectAndAttorneyCloseWithoutAsking()

@@ -427,10 +427,26 @@ private slots:
                                       + QStringLiteral("）"));
         QCOMPARE(cell(s, SinseiCellMap::kInspectionAreaCell), QStringLiteral("120.50"));
         QVERIFY(!s.isWritten(InputSheet::at("G128")) || cell(s, "G128").isEmpty());
+        // The faces in force mark nothing that was not chosen.
+        auto marks = [&s](int row, int count) {
+            QString out;
+            for (int i = 0; i < count; ++i)
+                out += cell(s, QByteArray("C" + QByteArray::number(row + i)).constData());
+            return out;
+        };
+        QCOMPARE(marks(3000, 6), QStringLiteral("□□□□□□"));
+        QCOMPARE(cell(s, "C3017"), QStringLiteral("基礎配筋"));
 
         p.kanryou.insert(QStringLiteral("Shin2"), 1);
         p.kanryou.insert(QStringLiteral("Shin4"), 1);
+        p.kanryou.insert(QStringLiteral("Gou1"), QStringLiteral("増築・改築"));
+        for (int i = 1; i <= 6; ++i)
+            p.persons << RowValues{{QStringLiteral("Kubun"), 4}, {QStringLiteral("Name"), QStringLiteral("設備%1").arg(i)}};
         s = filled(p);
+        QCOMPARE(marks(3000, 6), QStringLiteral("□■□□□□"));
+        QCOMPARE(marks(3008, 7), QStringLiteral("□■■□□□□"));
+        QCOMPARE(cell(s, "D3050") + cell(s, "D3058"), QStringLiteral("設備1設備5"));
+        QVERIFY(SinseiCellMap::outputNotes(p).last().contains(QStringLiteral("6人目以降は印刷されません")));
         QCOMPARE(cell(s, "E335"), QStringLiteral("1"));
         QVERIFY(cell(s, "E336").contains(QStringLiteral("■建築設備（昇降機）")));
         QVERIFY(!cell(s, "E337").contains(QStringLiteral("■")));

@@ -156,9 +156,16 @@ private slots:
         p.kanryou.insert(QStringLiteral("Gou2"), QStringLiteral("R07確認00123"));
         p.kanryou.insert(QStringLiteral("Tan1"), QStringLiteral("日本確認機構"));
         p.kanryou.insert(QStringLiteral("Bikou3"), QStringLiteral("外壁の仕上げを変更する。"));
+        const QList<QPair<const char*, const char*>> k = {
+            {"Gou1", "増築"}, {"Day5", "令和8年3月20日"}, {"Kou1", "２階の床及びこれを支持するはりの配筋工事"},
+            {"Kai1", "1"}, {"Kai3", "基礎の配筋工事"}, {"Kai7", "R07中間00045"}, {"KanriKek6", "適（F☆☆☆☆）"}};
+        for (const auto& [column, value] : k)
+            p.kanryou.insert(QString::fromLatin1(column), QString::fromUtf8(value));
+        p.kanryou.insert(QStringLiteral("Shin1"), 1);
         p.persons = {person(1, QStringLiteral("構造三郎"), QStringLiteral("構造図")),
                      person(2, QStringLiteral("監理五郎"), QStringLiteral("構造図")),
-                     person(1, QStringLiteral("設備四郎"), QStringLiteral("設備図"))};
+                     person(1, QStringLiteral("設備四郎"), QStringLiteral("設備図")),
+                     person(4, QStringLiteral("設備監理一"), QStringLiteral("空調設備図"))};
         m_xlsx = m_dir.filePath(QStringLiteral("filled.xlsx"));
         QString error;
         QVERIFY2(SinseiExcelOutRtn::fillWorkbook(p, 0, QStringLiteral(SD_TEMPLATE_PATH), m_xlsx, &error),
@@ -239,6 +246,67 @@ private slots:
         QCOMPARE(all.count(QStringLiteral("建築物別概要")), 2);
         miss = misplaced(pageWords(change), 0, 3);
         QVERIFY2(miss.isEmpty(), qPrintable(miss));
+    }
+
+    void inspectionFaces()
+    {
+        using Items = QVector<QPair<QString, QString>>;
+        const Items people = {
+            {"【１．建築主、設置者又は築造主】", ""}, {"【ロ．氏名】", "山田太郎"}, {"【２．代理者】", ""},
+            {"【３．設計者】", ""}, {"（代表となる設計者）", ""}, {"【ロ．氏名】", "設計一郎"}, {"（その他の設計者）", ""},
+            {"【ロ．氏名】", "構造三郎"}, {"【４．工事監理者】", ""}, {"【ロ．氏名】", "監理花子"},
+            {"【ト．工事と照合した設計図書】", "意匠図"}, {"（その他の工事監理者）", ""}, {"【ロ．氏名】", "監理五郎"},
+            {"【５．建築設備の工事監理に関し意見を聴いた者】", ""},
+            {"（代表となる建築設備の工事監理に関し意見を聴いた者）", ""}, {"【イ．氏名】", "設備監理一"},
+            {"【ト．意見を聴いた設計図書】", "空調設備図"}, {"【６．工事施工者】", "施工建設株式会社"},
+            {"【７．備考】", ""},
+            // The second further designer on the continuation page; no page for the supervisors' or consultants'.
+            {"（その他の設計者）", ""}, {"【ロ．氏名】", "設備四郎"}, {"（第三面）", ""}};
+        for (const bool completion : {false, true}) {
+            const QString pdf = render(completion ? 6 : 5);
+            QVERIFY(!pdf.isEmpty());
+            const QVector<QStringList> pages = pageLines(pdf);
+            QString all;
+            for (const QStringList& page : pages)
+                all += page.join(QString());
+            const QVector<Page> words = pageWords(pdf);
+            QCOMPARE(words.size(), 6);
+            QString miss = inOrder(pages[0], {{completion ? "第十九号様式" : "第二十六号様式", ""},
+                                              {completion ? "完了検査申請書" : "中間検査申請書", ""},
+                                              {"申請者氏名", "山田太郎"}, {"工事監理者氏名", "監理花子"},
+                                              {"【検査を申請する建築物等】", ""}, {"■建築物□建築設備（昇降機）", ""},
+                                              {"□工作物（昇降機）", ""}, {"※手数料欄", ""}});
+            QVERIFY2(miss.isEmpty(), qPrintable(miss));
+            // Only the completion covers the structures of 法第88条第２項.
+            QCOMPARE(pages[0].join(QString()).contains(QStringLiteral("工作物（法第88条第２項）")), completion);
+            miss = inOrder(pages[1] + pages[2] + pages[3] + pages[4], people);
+            QVERIFY2(miss.isEmpty(), qPrintable(miss));
+            QVERIFY(!all.contains(QStringLiteral("設計に関し意見を聴いた者")));
+            QCOMPARE(all.count(QStringLiteral("（その他の工事監理者）")), 1);
+            const Items third = completion
+                ? Items{{"【２．工事種別】", ""}, {"□新築■増築", ""}, {"【３．確認済証番号】", "R07確認00123"},
+                        {"【５．確認済証交付者】", "日本確認機構"}, {"【７．工事完了年月日】", "令和8年3月20日"},
+                        {"【９．検査経過】", ""}, {"（第1回）", ""}, {"【イ．特定工程】", "基礎の配筋工事"},
+                        {"【ハ．中間検査合格証番号】", "R07中間00045"}, {"【１０．確認以降の軽微な変更の概要】", ""},
+                        {"【ロ．変更の概要】", "外壁の仕上げを変更する。"}, {"【１１．備考】", ""}}
+                : Items{{"【２．工事種別】", ""}, {"□新築■増築", ""}, {"【３．確認済証番号】", "R07確認00123"},
+                        {"【８．特定工程】", "２階の床及びこれを支持するはりの配筋工事"}, {"【１１．検査経過】", ""},
+                        {"（今回申請以前の中間検査）", ""}, {"（第1回）", ""}, {"【イ．特定工程】", "基礎の配筋工事"},
+                        {"（今回申請以降の中間検査）", ""}, {"【１２．備考】", ""}};
+            miss = inOrder(pages[4], third);
+            QVERIFY2(miss.isEmpty(), qPrintable(miss));
+            // No empty count where no inspection was entered.
+            QVERIFY(!all.contains(QStringLiteral("（第回）")));
+            miss = inOrder(pages[5], {{"（第四面）", ""}, {"工事監理の状況", ""}, {"照合方法", ""},
+                                      {"居室の内装仕上げ", ""}, {"適（F☆☆☆☆）", ""}, {"天井及び壁", ""}});
+            QVERIFY2(miss.isEmpty(), qPrintable(miss));
+            miss = misplaced(words, 0, 5);
+            QVERIFY2(miss.isEmpty(), qPrintable(miss));
+            // The specified process of the history prints in the value face, not shrunk out of sight.
+            for (const Word& w : words[4].words)
+                if (w.text.contains(QStringLiteral("基礎の配筋工事")))
+                    QVERIFY2(w.box.height() > 7.0, qPrintable(QString::number(w.box.height())));
+        }
     }
 };
 

@@ -116,17 +116,6 @@ def people_of_application(s):
     remarks(s, "９")
 
 
-def people_of_inspection(s):
-    """建築主等の概要 of the inspection applications (第二面)."""
-    owner(s, "１")
-    agent(s, "２")
-    designer(s, "３", with_drawings=False, others=False)
-    consulted(s, "４")
-    supervisor(s, "５", with_drawings=False)
-    contractor(s, "６")
-    remarks(s, "７")
-
-
 ADDRESSEE = "建築主事等又は指定確認検査機関　　　　　様"
 
 
@@ -317,23 +306,6 @@ def site_matters(s, face="（第三面）"):
     s.line(Seg(1, 9, "【19．備考】"), Seg(10, COLUMNS, R("C179"), rows=2, wrap=True, valign="top"))
 
 
-def project_names(s):
-    """The project's name and building name, which the office files the
-    application under."""
-    s.blank(0.6)
-    s.line(Seg(2, 7, "（工事名称）"), Seg(8, COLUMNS - 1, R("C39")), h=1.3)
-    s.line(Seg(2, 7, "（建築物の名称）"), Seg(8, COLUMNS - 1, R("C40")), h=1.3)
-
-
-def inspection_objects(s):
-    """【検査を申請する建築物等】 with the marked object."""
-    s.blank(0.6)
-    s.text("【検査を申請する建築物等】", c1=2)
-    s.line(Seg(3, COLUMNS, R("E336")), h=1.2)
-    s.line(Seg(3, COLUMNS, R("E337")), h=1.2)
-    project_names(s)
-
-
 def signature_block(s, caption, rows):
     """A caption and (label, value) lines, indented."""
     if caption:
@@ -451,8 +423,8 @@ def further_person(s, kind, k, guarded=False):
                    "I%d" % r, "I%d" % (r + 1), "J%d" % r, DRAWINGS[kind], "J%d" % (r + 1), guard=guard)
 
 
-def owner_in_force(s, n, telephone=True):
-    head(s, "【%s．建築主】" % n)
+def owner_in_force(s, n, telephone=True, title="建築主"):
+    head(s, "【%s．%s】" % (n, title))
     _field(s, "【イ．氏名のフリガナ】", R("D43"))
     _field(s, "【ロ．氏名】", R("D44"))
     _field(s, "【ハ．郵便番号】", R("D45"))

@@ -22,10 +22,11 @@ DOCUMENTS = [
     ("工事届", "第四十号様式", "令和6年10月1日施行（令和7年1月1日以後の着工分）"),
     ("委任状", "法定様式なし", "―"),
     ("計画変更", "第四号様式", "令和7年4月1日施行"),
-    # The 2025 amendments name these forms too; what they changed on them
-    # could not be read from any source at hand.
-    ("中間申請", "第二十六号様式", "令和7年4月1日施行（改正内容未確認）"),
-    ("完了申請", "第十九号様式", "令和7年4月1日施行（改正内容未確認）"),
+    # Four faces each; the second face's items follow the form's notes,
+    # the wording of the third and fourth faces could not be read from any
+    # source at hand, nor what the 2025 amendments changed.
+    ("中間申請", "第二十六号様式", "令和7年4月1日施行（第一面〜第四面、第三面・第四面の文言は未確認）"),
+    ("完了申請", "第十九号様式", "令和7年4月1日施行（第一面〜第四面、第三面・第四面の文言は未確認）"),
     ("除去届", "第四十一号様式", "令和6年10月1日施行（令和7年1月1日以後の除却分）"),
     # Fire-prevention and supervision papers follow the receiving office's
     # or the association's own sheets: no form of the building regulations.
