@@ -110,8 +110,12 @@ def build():
     building_row(s, "　　　　　　　地下", 3233)
     building_row(s, "　　敷地面積（㎡）", 3234)
     building_row(s, "　　工事部分の床面積の合計（㎡）", 3235)
-    building_row(s, "【ト．用途ごとの", 3236)
-    building_row(s, "　工事部分の床面積】", 3237)
+    # The long item name wraps over the first use and its area, so that a
+    # value sent to the 別紙 is listed under the whole name.
+    r = s.line(Seg(2, 6, "【ト．用途ごとの工事部分の床面積】", rows=2, wrap=True),
+               *[Seg(7 + 6 * k, 12 + 6 * k, R("%s3236" % c)) for k, c in enumerate("EGI")])
+    for k, c in enumerate("EGI"):
+        s.cells.append((r + 1, Seg(7 + 6 * k, 12 + 6 * k, R("%s3237" % c))))
     for row in range(3238, 3242):
         building_row(s, "", row)
     building_row(s, "【チ．建築工事費予定額】", 3242)
