@@ -35,6 +35,7 @@ import editions  # noqa: E402
 import input_buildings  # noqa: E402
 import input_inspection  # noqa: E402
 import input_people_site  # noqa: E402
+import input_notices  # noqa: E402
 import input_sheet  # noqa: E402
 import layout  # noqa: E402
 import sheets  # noqa: E402
@@ -343,8 +344,8 @@ def main():
     data, described = build_workbook(stamp)
     with open(os.path.join(out_dir, TEMPLATE), "wb") as f:
         f.write(data)
-    unread = sorted(input_people_site.UNREAD | input_buildings.UNREAD | input_inspection.UNREAD | input_sheet.KEPT,
-                    key=cell_order)
+    unread = sorted(input_people_site.UNREAD | input_buildings.UNREAD | input_inspection.UNREAD | input_notices.UNREAD
+                    | input_sheet.KEPT, key=cell_order)
     with open(os.path.join(out_dir, CELLS), "w", encoding="utf-8") as f:
         json.dump({"font": FONT, "stamp": stamp, "unread": unread, "sheets": described}, f, ensure_ascii=False,
                   indent=1)

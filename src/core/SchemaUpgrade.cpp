@@ -270,6 +270,23 @@ bool carryCoverageBase(QSqlDatabase& d, const QString& schema, QSqlError* error)
                        error);
 }
 
+// Until version 4 a power of attorney covered one of three procedures, and
+// a row with none chosen printed 完了検査 as the covered one. The matters
+// are now chosen each on its own and nothing chosen prints nothing, so the
+// matter such a row has always printed is ticked.
+bool carryAttorneyDefault(QSqlDatabase& d, const QString& schema, QSqlError* error)
+{
+    const QStringList chosen = numbered(QStringLiteral("Inin"), 1, 3);
+    return convertRows(d, schema, QStringLiteral("ININ"), chosen,
+                       [&](const Row& row) {
+                           for (const QString& c : chosen)
+                               if (ticked(row.value(c)))
+                                   return Changes{};
+                           return Changes{{QStringLiteral("Inin3"), 1}};
+                       },
+                       error);
+}
+
 }  // namespace
 
 const QVector<DataStep>& dataSteps()
@@ -278,6 +295,7 @@ const QVector<DataStep>& dataSteps()
     static const QVector<DataStep> steps{
         {3, DbFile::Kakunin, QStringLiteral("耐火建築物の欄から第61条の規定の適用・主要構造部へ"), carryFireChoice},
         {3, DbFile::Kakunin, QStringLiteral("建築面積から建蔽率の算定の基礎となる建築面積へ"), carryCoverageBase},
+        {4, DbFile::Kakunin, QStringLiteral("委任状の既定の委任事項（完了検査）を選択済みに"), carryAttorneyDefault},
     };
     return steps;
 }

@@ -129,6 +129,7 @@ FlagRules FlagRules::constructionNotice()
     addHeadedGroups(r, {names("Shurui", 10, 13), names("Shurui", 20, 23), names("Shurui", 30, 33)});
     addExclusive(r, names("Kin", 1, 5));
     addExclusive(r, names("Kouhou", 1, 3));
+    addExclusive(r, names("JKouzoCHK", 1, 6));
     return FlagRules(r);
 }
 

@@ -2,8 +2,8 @@
 
 #include "EntryForm.h"
 
-// 委任状: which procedure the power of attorney covers, on the project's
-// ININ row. OK closes at once; only Apply saves.
+// 委任状: the matters the power of attorney covers (any number of them), on
+// the project's ININ row. OK closes at once; only Apply saves.
 class P_IninForm : public EntryForm {
     Q_OBJECT
 public:

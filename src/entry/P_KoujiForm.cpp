@@ -29,7 +29,7 @@ const MainUse kMainUses[2] = {
     {{"ShuyouCHK1", "ShuyouCHK2", "ShuyouCHK3"}, "Youto0", {"Youto1", "Youto2", "Youto3"}},
     {{"ShuyouCHK11", "ShuyouCHK12", "ShuyouCHK13"}, "Youto72", {"Youto7", "Youto8", "Youto9"}},
 };
-const char* const kMainUseLabels[3] = {"(1)居住専用建築物", "(2)居住産業併用建築物", "(3)産業専用建築物"};
+const char* const kMainUseLabels[3] = {"(1)居住専用", "(2)居住産業併用", "(3)産業専用"};
 
 const unsigned kNumber = FieldFlag::SelectAll;
 
@@ -53,47 +53,83 @@ void addMainUse(FieldTable& t, const MainUse& m, int order)
 
 }  // namespace
 
+QStringList P_KoujiForm::retiredColumns()
+{
+    // The seven use classes per building of the form replaced in 2025: the
+    // notice now names the use class of the application. Kept in the
+    // table, no longer edited.
+    QStringList out;
+    for (int b = 0; b < 3; ++b)
+        for (int i = 1; i <= 7; ++i)
+            out << s("YoutoCHK") + QString::number(b) + QString::number(i);
+    return out;
+}
+
 FieldTable P_KoujiForm::fieldTable()
 {
     FieldTable t;
     t.table = s("KOUJI");
+    int order = 1;
 
     t.addTab(s("主要用途・建築物ごとの内容"));
     GroupDef& use = t.addGroup(s("【５．主要用途】"));
     use.aligned = true;
-    addMainUse(t, kMainUses[0], 1);
+    addMainUse(t, kMainUses[0], order);
+    order += 4;
+    GroupDef& inCharge = t.addGroup(s("【工事施工者の担当者】"));
+    inCharge.captionChars = 8;
+    t.add(s("Tanto1"), FieldKind::Text).withCaption(s("【氏名】")).width(20)
+        .withTip(s("空欄のときは、建築主等の概要の現場担当者を印刷します。")).enter(order++);
+    t.add(s("Tanto2"), FieldKind::Text).withLabel(s("【電話番号】")).width(16).flagged(FieldFlag::Latin).enter(order++);
 
     GroupDef& each = t.addGroup(s("【６．一の建築物ごとの内容】"));
     each.headers = QStringList{s("（建築物１）"), s("（建築物２）"), s("（建築物３）")};
     each.captionChars = 12;
-    const char* uses[7] = {"事務所等", "物品販売業を営む店舗等", "工場、作業場", "倉庫", "学校", "病院、診療所", "その他"};
-    const char* structures[6] = {"木造", "鉄骨鉄筋ｺﾝｸﾘｰﾄ造", "鉄筋ｺﾝｸﾘｰﾄ造", "鉄骨造", "ｺﾝｸﾘｰﾄﾌﾞﾛｯｸ造", "その他"};
+    const char* structures[6] = {"木造", "鉄骨鉄筋コンクリート造", "鉄筋コンクリート造", "鉄骨造", "コンクリートブロック造", "その他"};
+    // Down each building's column: number, name, use class, structure,
+    // the three largest uses, cost.
     for (int b = 0; b < 3; ++b) {
-        FieldDef& number = t.add(col("Ban", b + 1), FieldKind::Text).width(8).flagged(FieldFlag::Latin).at(0, b).enter(10 + b);
-        if (b == 0)
-            number.withCaption(s("【イ．番号】"));
-        for (int i = 0; i < 7; ++i) {
-            FieldDef& f = t.add(s("YoutoCHK") + QString::number(b) + QString::number(i + 1), FieldKind::Flag)
-                              .withLabel(s(uses[i]))
-                              .at(1 + i, b);
-            if (b == 0 && i == 0)
-                f.withCaption(s("【ロ．用途】"));
-        }
+        const int n = b + 1;
+        auto caption = [b](FieldDef& f, const char* text) -> FieldDef& {
+            return b == 0 ? f.withCaption(s(text)) : f;
+        };
+        caption(t.add(col("Ban", n), FieldKind::Text).width(8).flagged(FieldFlag::Latin).at(0, b), "【イ．番号】")
+            .enter(order++);
+        caption(t.add(col("Bukken", n), FieldKind::Text).width(16).at(1, b), "【ロ．物件名】")
+            .withTip(s("空欄のときは、工事の建築物の名称を印刷します。")).enter(order++);
+        caption(t.add(col("BKubunDisp", n), FieldKind::DropDown).from(s("ShuYouto")).width(16).at(2, b), "【ハ．用途】")
+            .withTip(s("確認申請書の用途の区分です。空欄のときは、建築物別概要の主要用途を印刷します。"))
+            .enter(order++);
+        t.add(col("BKubun", n), FieldKind::Text).width(7).flagged(FieldFlag::Latin).at(3, b).enter(order++);
         for (int i = 0; i < 6; ++i) {
             FieldDef& f = t.add(s("KouzoCHK") + QString::number(b) + QString::number(i + 1), FieldKind::Flag)
                               .withLabel(s(structures[i]))
-                              .at(8 + i, b);
-            if (b == 0 && i == 0)
-                f.withCaption(s("【ハ．工事部分の構造】"));
+                              .at(4 + i, b);
+            if (i == 0)
+                caption(f, "【ニ．工事部分の構造】");
         }
+        for (int i = 1; i <= 3; ++i) {
+            FieldDef& u = t.add(s("BYouto%1%2").arg(n).arg(i), FieldKind::Text).width(16).at(8 + 2 * i, b)
+                              .enter(order++);
+            if (i == 1)
+                caption(u, "【ト．用途ごとの工事部分の床面積】")
+                    .withTip(s("上位３つまで。空欄のときは、階別概要の用途別床面積から求めます。"));
+            t.add(s("BMen%1%2").arg(n).arg(i), FieldKind::Decimal).withUnit(s("㎡")).width(10).flagged(kNumber)
+                .at(9 + 2 * i, b).enter(order++);
+        }
+        caption(t.add(col("KoujiHi", n), FieldKind::Plain).withUnit(s("万円")).width(10).flagged(kNumber).at(16, b),
+                "【チ．建築工事費予定額】")
+            .withTip(s("整数で入力します。単棟で空欄のときは、工事予算額を印刷します。"))
+            .enter(order++);
+        t.add(col("Zeikomi", n), FieldKind::Flag).withLabel(s("消費税込み")).at(17, b);
     }
 
     t.addTab(s("住宅部分の概要"));
     GroupDef& housing = t.addGroup(s("【１．住宅部分の概要】"));
     housing.aligned = true;
     housing.captionChars = 13;
-    t.add(s("Ban4"), FieldKind::Text).withCaption(s("【イ．番号】")).width(8).flagged(FieldFlag::Latin).enter(20);
-    t.add(s("Betu10"), FieldKind::Flag).withCaption(s("【ロ．新設とその他の別】")).withLabel(s("新設　（"));
+    t.add(s("Ban4"), FieldKind::Text).withCaption(s("【イ．番号】")).width(8).flagged(FieldFlag::Latin).enter(order++);
+    t.add(s("Betu10"), FieldKind::Flag).withCaption(s("【ロ．新設又はその他の別】")).withLabel(s("新設　（"));
     t.add(s("Betu11"), FieldKind::Flag).withLabel(s("新築"));
     t.add(s("Betu12"), FieldKind::Flag).withLabel(s("増築"));
     t.add(s("Betu13"), FieldKind::Flag).withLabel(s("改築")).withUnit(s("）"));
@@ -101,11 +137,14 @@ FieldTable P_KoujiForm::fieldTable()
     t.add(s("Betu20"), FieldKind::Flag).withLabel(s("その他 （")).flagged(FieldFlag::NewRow);
     t.add(s("Betu22"), FieldKind::Flag).withLabel(s("増築")).storedIn(s("Betu21")).inCell(2);
     t.add(s("Betu23"), FieldKind::Flag).withLabel(s("改築")).storedIn(s("Betu22")).withUnit(s("）"));
-    const char* funds[5] = {"民間資金", "公営", "住宅金融公庫", "都市基盤整備公団", "その他"};
-    for (int i = 0; i < 5; ++i) {
-        FieldDef& f = t.add(col("Kin", i + 1), FieldKind::Flag).withLabel(s(funds[i]));
+    const char* houseStructures[6] = {"木造", "鉄骨鉄筋ｺﾝｸﾘｰﾄ造", "鉄筋ｺﾝｸﾘｰﾄ造", "鉄骨造", "ｺﾝｸﾘｰﾄﾌﾞﾛｯｸ造", "その他"};
+    for (int i = 0; i < 6; ++i) {
+        FieldDef& f = t.add(col("JKouzoCHK", i + 1), FieldKind::Flag).withLabel(s(houseStructures[i]));
         if (i == 0)
-            f.withCaption(s("【ハ．資金】"));
+            f.withCaption(s("【ハ．工事部分の構造】"))
+                .withTip(s("選ばないときは、建築物１の構造を印刷します。"));
+        if (i == 3)
+            f.flagged(FieldFlag::NewRow);
     }
     const char* methods[3] = {"在来工法", "プレハブ工法", "枠組壁工法"};
     for (int i = 0; i < 3; ++i) {
@@ -113,13 +152,14 @@ FieldTable P_KoujiForm::fieldTable()
         if (i == 0)
             f.withCaption(s("【ニ．建築工法】"));
     }
-    // 種類: the boxes ShuruiG0 to ShuruiG3 keep the columns ShuruiG1 to ShuruiG4.
-    const char* kinds[3] = {"住宅専用　　　（", "併用住宅　　　（", "その他の住宅　（"};
+    // 住宅の種類 (the heads) and 建て方 (the items): the boxes ShuruiG0 to
+    // ShuruiG3 keep the columns ShuruiG1 to ShuruiG4.
+    const char* kinds[3] = {"専用住宅　　　（", "併用住宅　　　（", "その他の住宅　（"};
     const char* dwellings[3] = {"一戸建住宅", "長屋建住宅", "共同住宅"};
     for (int g = 1; g <= 3; ++g) {
         FieldDef& head = t.add(col("Shurui", 10 * g), FieldKind::Flag).withLabel(s(kinds[g - 1])).storedIn(col("Shurui", 10 * g + 1));
         if (g == 1)
-            head.withCaption(s("【ホ．種類】"));
+            head.withCaption(s("【ホ．種類／ヘ．建て方】"));
         else
             head.flagged(FieldFlag::NewRow);
         for (int i = 1; i <= 3; ++i) {
@@ -130,70 +170,89 @@ FieldTable P_KoujiForm::fieldTable()
                 item.withUnit(s("）"));
         }
     }
-    const char* tenures[4] = {"持ち家", "貸家", "給与住宅", "分譲住宅"};
+    const char* tenures[4] = {"持家", "貸家", "給与住宅", "分譲住宅"};
     for (int i = 0; i < 4; ++i) {
         FieldDef& f = t.add(col("RiyouKan", i + 1), FieldKind::Flag).withLabel(s(tenures[i]));
         if (i == 0)
-            f.withCaption(s("【ヘ．利用関係】"));
+            f.withCaption(s("【ト．利用関係】"));
     }
     for (int i = 0; i < 4; ++i) {
         FieldDef& f = t.add(col("Ko", i + 1), FieldKind::Plain).withLabel(s("（")).withUnit(s("戸）")).width(5)
-                          .flagged(kNumber).enter(21 + i);
+                          .flagged(kNumber).enter(order++);
         if (i == 0)
-            f.withCaption(s("【ト．戸数】"));
+            f.withCaption(s("【チ．住宅の戸数】"));
     }
     for (int i = 0; i < 4; ++i) {
         FieldDef& f = t.add(col("Gou", i + 1), FieldKind::Decimal).withLabel(s("（")).withUnit(s("㎡）")).width(10)
-                          .flagged(kNumber).enter(25 + i);
+                          .flagged(kNumber).enter(order++);
         if (i == 0)
-            f.withCaption(s("【チ．工事部分の床面積】"));
+            f.withCaption(s("【リ．工事部分の床面積】"));
         if (i == 3)
             f.flagged(FieldFlag::EnterStays);
     }
+    const char* funds[5] = {"民間資金住宅", "公営住宅", "住宅金融支援機構住宅", "都市再生機構住宅", "その他"};
+    for (int i = 0; i < 5; ++i) {
+        FieldDef& f = t.add(col("Kin", i + 1), FieldKind::Flag).withLabel(s(funds[i]));
+        if (i == 0)
+            f.withCaption(s("【ヌ．新設住宅の資金】"));
+        if (i == 3)
+            f.flagged(FieldFlag::NewRow);
+    }
 
-    t.addTab(s("除去"));
-    t.addGroup(s("【除去】"));
+    t.addTab(s("除却"));
+    t.addGroup(s("【除却】"));
     t.add(s("JokyoChk1"), FieldKind::Flag).withLabel(s("無し"));
     t.add(s("JokyoChk2"), FieldKind::Flag).withLabel(s("有り"))
-        .withTip(s("既存の建築物を除去するときにチェックします。除去の欄はこのときだけ印刷されます。"));
-    GroupDef& removed = t.addGroup(s("【除去建物の概要】"));
+        .withTip(s("既存の建築物を除却して建築するときにチェックします。除却の欄は工事届にこのときだけ印刷されます。"));
+    GroupDef& removed = t.addGroup(s("【除却予定建築物の概要】"));
     removed.captionChars = 12;
-    t.add(s("Gen1"), FieldKind::DropDown).withCaption(s("【除去原因】")).from(s("Gen1")).width(30).enter(40);
-    t.add(s("Kouz1"), FieldKind::DropDown).withCaption(s("【構造種別】")).from(s("Kouz1")).width(16).enter(41);
-    t.add(s("Ksu1"), FieldKind::Plain).withCaption(s("【建築物の数】")).width(6).flagged(kNumber).enter(42);
-    t.add(s("Jsu1"), FieldKind::Plain).withCaption(s("【住宅の戸数】")).withUnit(s("戸")).width(6).flagged(kNumber).enter(43);
-    t.add(s("Riyou2"), FieldKind::DropDown).withCaption(s("【住宅の利用関係】")).from(s("Riyou2")).width(16).enter(44);
-    t.add(s("Men1"), FieldKind::Decimal).withCaption(s("【建築物の床面積の合計】")).withUnit(s("㎡")).width(12)
-        .flagged(kNumber).enter(45);
+    t.add(s("Gen1"), FieldKind::DropDown).withCaption(s("【除却原因】")).from(s("Gen1")).width(30).enter(order++);
+    t.add(s("Kouz1"), FieldKind::DropDown).withCaption(s("【構造】")).from(s("Kouz1")).width(24).enter(order++);
+    t.add(s("Ksu1"), FieldKind::Plain).withCaption(s("【建築物の数】")).width(6).flagged(kNumber).enter(order++);
+    t.add(s("Jsu1"), FieldKind::Plain).withCaption(s("【住宅の戸数】")).withUnit(s("戸")).width(6).flagged(kNumber).enter(order++);
+    t.add(s("Riyou2"), FieldKind::DropDown).withCaption(s("【住宅の利用関係】")).from(s("Riyou2")).width(16).enter(order++);
+    t.add(s("Men1"), FieldKind::Decimal).withCaption(s("【床面積の合計】")).withUnit(s("㎡")).width(12)
+        .flagged(kNumber).enter(order++);
     t.add(s("HyoukaGaku"), FieldKind::Plain).withCaption(s("【建築物の評価額】")).withUnit(s("万円")).width(12)
-        .flagged(kNumber).enter(46);
-    GroupDef& contractor = t.addGroup(s("【除去工事施工者】"));
+        .flagged(kNumber).enter(order++);
+    GroupDef& contractor = t.addGroup(s("【除却工事施工者】"));
     contractor.captionChars = 12;
-    t.add(s("Seko1"), FieldKind::Text).withCaption(s("【氏名（事業者名）】")).enter(47);
+    t.add(s("Seko1"), FieldKind::Text).withCaption(s("【氏名（事業者名）】")).enter(order++);
+    t.add(s("Seko5"), FieldKind::Text).withCaption(s("【営業所名】")).enter(order++);
     t.add(s("Seko2"), FieldKind::Text)
         .withCaption(s("【郵便番号】"))
         .width(10)
         .flagged(FieldFlag::Latin | FieldFlag::PostalLookup)
         .withTip(s("Enter キーで郵便番号から住所を入力します。"))
-        .enter(48);
+        .enter(order++);
     t.postal.append({1, s("Seko2"), s("Seko3")});
-    t.add(s("Seko3"), FieldKind::Text).withCaption(s("【所在地】")).enter(49);
-    t.add(s("Seko4"), FieldKind::Text).withCaption(s("【電話番号】")).width(16).flagged(FieldFlag::Latin).enter(50);
+    t.add(s("Seko3"), FieldKind::Text).withCaption(s("【所在地】")).enter(order++);
+    t.add(s("Seko4"), FieldKind::Text).withCaption(s("【電話番号】")).width(16).flagged(FieldFlag::Latin).enter(order++);
+    t.add(s("Seko6"), FieldKind::Text).withCaption(s("【担当者氏名】")).width(20).enter(order++);
+    t.add(s("Seko7"), FieldKind::Text).withLabel(s("【担当者電話番号】")).width(16).flagged(FieldFlag::Latin).enter(order++);
     GroupDef& where = t.addGroup(QString());
     where.captionChars = 12;
-    t.add(s("Basho1"), FieldKind::Text).withCaption(s("【除去場所】")).enter(51);
-    t.add(s("Day1"), FieldKind::Text).withCaption(s("【除去予定年月日】")).width(20).enter(52);
-    GroupDef& removedUse = t.addGroup(s("【除去建物主要用途】"));
+    t.add(s("Basho1"), FieldKind::Text).withCaption(s("【除却場所】"))
+        .withTip(s("空欄のときは、敷地の地名地番を印刷します。")).enter(order++);
+    t.add(s("Day1"), FieldKind::Text).withCaption(s("【除却予定年月日】")).width(20).enter(order++);
+    t.add(s("JBukken"), FieldKind::Text).withCaption(s("【物件名】"))
+        .withTip(s("除却届（第四十一号様式）の物件名です。")).enter(order++);
+    GroupDef& removedUse = t.addGroup(s("【除却建築物の用途】"));
     removedUse.aligned = true;
-    addMainUse(t, kMainUses[1], 53);
+    addMainUse(t, kMainUses[1], order);
     t.fields.last().flagged(FieldFlag::EnterStays);
 
     t.fixedLists.insert(s("Gen1"), {s("老朽化して危険があるため"), s("その他")});
-    t.fixedLists.insert(s("Kouz1"), {s("木造"), s("その他")});
+    // The structures the removal survey counts.
+    t.fixedLists.insert(s("Kouz1"), {s("木造"), s("鉄骨鉄筋コンクリート造"), s("鉄筋コンクリート造"), s("鉄骨造"),
+                                     s("コンクリートブロック造"), s("その他")});
     t.fixedLists.insert(s("Riyou2"), {s("持家"), s("貸家"), s("給与住宅")});
     t.lists.append({s("ShuYouto2"), s("ShuYouto2"), s("S_ID"), s("S_Name"), {}});
+    t.lists.append({s("ShuYouto"), s("ShuYouto"), s("S_Name"), s("S_ID"), {}});
     t.codePairs.append({s("Youto0"), s("Youto1")});
     t.codePairs.append({s("Youto72"), s("Youto7")});
+    for (int b = 1; b <= 3; ++b)
+        t.codePairs.append({col("BKubunDisp", b), col("BKubun", b)});
     return t;
 }
 

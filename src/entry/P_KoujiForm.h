@@ -13,6 +13,8 @@ public:
     P_KoujiForm(Storage& storage, qint64 bid, QWidget* parent = nullptr);
 
     static FieldTable fieldTable();
+    // Columns of the table that the window no longer edits.
+    static QStringList retiredColumns();
 
     // The "検索" button of 主要用途 (0: the new building, 1: the removed one),
     // shown while (2) or (3) is ticked, beside the use field it fills.

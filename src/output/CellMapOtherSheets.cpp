@@ -266,6 +266,7 @@ void fillConstructionNotice(const ProjectData& p, InputSheet& s)
             for (char c = 'D'; c <= 'G'; ++c)
                 s.clear(InputSheet::at(c, r));
     }
+    fillNoticeInForce(p, s);
 }
 
 void fillFireObject(const ProjectData& p, InputSheet& s)
@@ -292,6 +293,7 @@ void fillPowerOfAttorney(const ProjectData& p, InputSheet& s)
     else
         text = QStringLiteral("□　建築確認　　　□　中間検査　　　　■　完了検査");
     put(s, 'D', 520, text);
+    fillAttorneyMatters(p, s);
 }
 
 void fillBusinessRecord(const ProjectData& p, InputSheet& s)

@@ -3,6 +3,8 @@
 #include "SinseiCellMap.h"
 #include "XlsxWorkbook.h"
 
+#include <algorithm>
+
 const QString PageConditions::kSheet = QStringLiteral("頁条件");
 
 namespace {
@@ -40,6 +42,14 @@ bool PageConditions::holds(const QString& key, const ProjectData& project, const
 {
     if (facts.contains(key))
         return true;
+    if (key.contains(QLatin1Char('|'))) {
+        const QStringList any = key.split(QLatin1Char('|'));
+        return std::any_of(any.begin(), any.end(), [&](const QString& k) { return holds(k, project, facts); });
+    }
+    if (key == QLatin1String("housing"))
+        return SinseiCellMap::noticeHasHousing(project);
+    if (key == QLatin1String("removal"))
+        return SinseiCellMap::noticeHasRemoval(project);
     const QStringList part = key.split(QLatin1Char(':'));
     QVector<int> n;
     for (int i = 1; i < part.size(); ++i) {

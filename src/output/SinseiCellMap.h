@@ -82,6 +82,13 @@ inline constexpr int kSupervisionConsultedSlots = 5;
 void fillConstructionNotice(const ProjectData& p, InputSheet& sheet);  // KOUJI
 void fillFireObject(const ProjectData& p, InputSheet& sheet);     // BOUKA
 void fillPowerOfAttorney(const ProjectData& p, InputSheet& sheet);  // ININ
+// The notices of the edition in force (rows 3200 on) and the matters of the
+// power of attorney (rows 3300 on); the two sections above end with them.
+void fillNoticeInForce(const ProjectData& p, InputSheet& sheet);
+void fillAttorneyMatters(const ProjectData& p, InputSheet& sheet);
+// Whether the construction notice has a housing part, and a removal.
+bool noticeHasHousing(const ProjectData& p);
+bool noticeHasRemoval(const ProjectData& p);
 void fillBusinessRecord(const ProjectData& p, InputSheet& sheet);  // GYOUMU
 void fillRecordBook(const ProjectData& p, InputSheet& sheet);     // record book lines
 

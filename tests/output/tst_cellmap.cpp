@@ -515,6 +515,77 @@ private slots:
         QVERIFY(cell(s, "G472").contains(QStringLiteral("（ (1) 一戸建住宅  ●(2) 長屋建住宅")));
     }
 
+    // The notice in force takes what the application already holds, prints
+    // figures as whole numbers rounded half up, and has its third face's
+    // parts only for a housing part and a removal.
+    void constructionNoticeInForce()
+    {
+        ProjectData p = project();
+        p.buildingCount = 1;
+        p.gaiyou.insert(QStringLiteral("Shu1"), QStringLiteral("市町村"));
+        p.gaiyou.insert(QStringLiteral("Buken"), QStringLiteral("山田邸"));
+        p.gaiyou.insert(QStringLiteral("Name2"), QStringLiteral("設計一郎"));
+        p.shikichi.insert(QStringLiteral("Tosi4"), 1);
+        p.shikichi.insert(QStringLiteral("Kin1"), QStringLiteral("2,500.5"));
+        p.buildings[0].insert(QStringLiteral("Kubun30"), QStringLiteral("08010"));
+        p.buildings[0].insert(QStringLiteral("KubunDisp30"), QStringLiteral("一戸建ての住宅"));
+        p.buildings[0].insert(QStringLiteral("Zou31"), QStringLiteral("鉄筋コンクリート造"));
+        p.buildings[0].insert(QStringLiteral("Kai30"), QStringLiteral("2"));
+        auto floorUse = [&p](int f, int i, const char* use, const char* area) {
+            p.floors[f].insert(QStringLiteral("F1Kubun%1Disp").arg(60 + i), QString::fromUtf8(use));
+            p.floors[f].insert(QStringLiteral("F1Men%1").arg(60 + i), QString::fromUtf8(area));
+        };
+        floorUse(0, 0, "車庫", "30.50");
+        floorUse(0, 1, "一戸建ての住宅", "40.25");
+        floorUse(1, 0, "一戸建ての住宅", "50.25");
+        floorUse(1, 1, "物置", "2.00");
+        floorUse(1, 2, "倉庫", "1.00");
+        InputSheet s = filled(p);
+        QCOMPARE(cell(s, "D3210"), QStringLiteral(" (1)国    (2)都道府県  ●(3)市区町村    (4)会社    (5)会社でない団体    (6)個人"));
+        QVERIFY(cell(s, "E3211").startsWith(QStringLiteral("●(3)区域区分非設定")));
+        QCOMPARE(cell(s, "D3290"), QStringLiteral("設計一郎"));  // no contractor yet: the designer files it
+        QCOMPARE(cell(s, "E3221"), QStringLiteral("山田邸"));
+        QCOMPARE(cell(s, "E3222"), QStringLiteral("（08010）"));
+        QCOMPARE(cell(s, "E3226"), QStringLiteral("●(3)鉄筋コンクリート造"));
+        QCOMPARE(cell(s, "G3221"), QString());  // building 2 is not applied for
+        QCOMPARE(cell(s, "E3236"), QStringLiteral("一戸建ての住宅"));
+        QCOMPARE(cell(s, "E3237"), QStringLiteral("91㎡"));  // 40.25 + 50.25, rounded half up
+        QCOMPARE(cell(s, "E3240"), QStringLiteral("物置"));   // the three largest only
+        QCOMPARE(cell(s, "E3242"), QStringLiteral("2,501"));
+        QCOMPARE(cell(s, "E3243"), QStringLiteral("□消費税込み"));
+        QVERIFY(!PageConditions::holds(QStringLiteral("housing|removal"), p));
+
+        RowValues& k = p.kouji;
+        k.insert(QStringLiteral("BYouto11"), QStringLiteral("共同住宅"));
+        k.insert(QStringLiteral("BMen11"), QStringLiteral("300.4"));
+        k.insert(QStringLiteral("Zeikomi1"), 1);
+        k.insert(QStringLiteral("Shurui21"), 1);
+        k.insert(QStringLiteral("Shurui23"), 1);
+        k.insert(QStringLiteral("Kin3"), 1);
+        k.insert(QStringLiteral("Ko2"), QStringLiteral("2"));
+        k.insert(QStringLiteral("Ko4"), QStringLiteral("3"));
+        k.insert(QStringLiteral("HyoukaGaku"), QStringLiteral("1,234.5"));
+        p.gaiyou.insert(QStringLiteral("Name9"), QStringLiteral("施工建設"));
+        p.gaiyou.insert(QStringLiteral("Name11"), QStringLiteral("現場太郎"));
+        s = filled(p);
+        QCOMPARE(cell(s, "D3290"), QStringLiteral("施工建設"));
+        QCOMPARE(cell(s, "D3200"), QStringLiteral("現場太郎"));
+        QCOMPARE(cell(s, "E3236"), QStringLiteral("共同住宅"));  // typed on the notice, nothing else
+        QCOMPARE(cell(s, "E3237"), QStringLiteral("300㎡"));
+        QCOMPARE(cell(s, "E3238"), QString());
+        QCOMPARE(cell(s, "E3243"), QStringLiteral("■消費税込み"));
+        QCOMPARE(cell(s, "D3255"), QStringLiteral(" (1)専用住宅  ●(2)併用住宅    (3)その他の住宅"));
+        QCOMPARE(cell(s, "D3256"), QStringLiteral(" (1)一戸建住宅  ●(2)長屋建住宅    (3)共同住宅"));
+        QCOMPARE(cell(s, "D3252"), QStringLiteral(" (1)木造    (2)鉄骨鉄筋コンクリート造  ●(3)鉄筋コンクリート造"));
+        QCOMPARE(cell(s, "D3260"), QStringLiteral(" (1)民間資金住宅    (2)公営住宅  ●(3)住宅金融支援機構住宅"));
+        QCOMPARE(cell(s, "H3258"), QStringLiteral("5"));
+        QCOMPARE(cell(s, "D3280"), QStringLiteral("1,235"));
+        QVERIFY(PageConditions::holds(QStringLiteral("housing"), p));
+        QVERIFY(!PageConditions::holds(QStringLiteral("removal"), p));
+        k.insert(QStringLiteral("JokyoChk2"), 1);
+        QVERIFY(PageConditions::holds(QStringLiteral("removal"), p));
+    }
+
     void powerOfAttorneyBusinessRecordAndRecordBook()
     {
         ProjectData p = project();
@@ -543,6 +614,14 @@ private slots:
         QCOMPARE(filled(p).text("D520"), QStringLiteral("□　建築確認　　　■　中間検査　　　　□　完了検査"));
         p.inin.insert(QStringLiteral("Inin1"), 1);
         QCOMPARE(filled(p).text("D520"), QStringLiteral("■　建築確認　　　□　中間検査　　　　□　完了検査"));
+        // Any number of matters at once; その他 with its own words.
+        p.inin.insert(QStringLiteral("Inin11"), 1);
+        p.inin.insert(QStringLiteral("IninSonota"), QStringLiteral("建築工事届の提出"));
+        s = filled(p);
+        QCOMPARE(cell(s, "D3300"), QStringLiteral("■　確認申請に関する一切の件"));
+        QCOMPARE(cell(s, "D3302"), QStringLiteral("■　中間検査申請に関する一切の件"));
+        QCOMPARE(cell(s, "D3303"), QStringLiteral("□　完了検査申請に関する一切の件"));
+        QCOMPARE(cell(s, "D3310"), QStringLiteral("■　その他（建築工事届の提出）"));
     }
 
     void peopleOfTheFormsInForce()

@@ -116,7 +116,7 @@ private slots:
         const QString attorney = m_dir.filePath(QStringLiteral("inin.pdf"));
         QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, attorney, 3, &error), qPrintable(error));
         QCOMPARE(pages(attorney), 1);
-        QVERIFY(pdfText(attorney).contains(QStringLiteral("上記の者を代理人と定め")));
+        QVERIFY(pdfText(attorney).contains(QStringLiteral("上記の者を代理者と定め")));
         const QString all = m_dir.filePath(QStringLiteral("all.pdf"));
         QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, all, -1, &error), qPrintable(error));
         const QString text = pdfText(all);

@@ -15,6 +15,7 @@ class TestPdfForms : public QObject {
 private:
     QTemporaryDir m_dir;
     QString m_xlsx;
+    ProjectData m_project;
 
     struct Word {
         QRectF box;
@@ -44,6 +45,10 @@ private:
             out << lines;
         }
         return out;
+    }
+    static int printed(const QVector<QStringList>& pages)
+    {
+        return static_cast<int>(std::count_if(pages.begin(), pages.end(), [](const QStringList& p) { return !p.isEmpty(); }));
     }
     static QVector<Page> pageWords(const QString& pdf)
     {
@@ -123,11 +128,11 @@ private:
         return r;
     }
 
-    QString render(int doc)
+    QString render(int doc, const QString& xlsx = QString())
     {
-        const QString pdf = m_dir.filePath(QStringLiteral("doc%1.pdf").arg(doc));
+        const QString pdf = m_dir.filePath(QStringLiteral("doc%1%2.pdf").arg(doc).arg(xlsx.isEmpty() ? "" : "b"));
         QString error;
-        return SinseiExcelOutRtn::renderPdf(m_xlsx, pdf, doc, &error) ? pdf : QString();
+        return SinseiExcelOutRtn::renderPdf(xlsx.isEmpty() ? m_xlsx : xlsx, pdf, doc, &error) ? pdf : QString();
     }
 
 private slots:
@@ -166,6 +171,18 @@ private slots:
                      person(2, QStringLiteral("監理五郎"), QStringLiteral("構造図")),
                      person(1, QStringLiteral("設備四郎"), QStringLiteral("設備図")),
                      person(4, QStringLiteral("設備監理一"), QStringLiteral("空調設備図"))};
+        const QList<QPair<const char*, const char*>> notice = {
+            {"Bukken1", "アトリエ棟"}, {"KoujiHi1", "3000"}, {"Gen1", "老朽化して危険があるため"}, {"Kouz1", "木造"},
+            {"HyoukaGaku", "120.5"}, {"Seko1", "解体工業株式会社"}, {"Seko6", "解体一郎"}, {"JBukken", "旧山田邸"},
+            {"Ko1", "1"}, {"IninSonota", "工事届の提出"}};
+        for (const auto& [column, value] : notice)
+            p.kouji.insert(QString::fromLatin1(column), QString::fromUtf8(value));
+        for (const char* flag : {"ShuyouCHK1", "Zeikomi1", "JokyoChk2", "Shurui11", "Shurui12", "RiyouKan1"})
+            p.kouji.insert(QString::fromLatin1(flag), 1);
+        for (const char* flag : {"Inin1", "Inin3", "Inin11"})
+            p.inin.insert(QString::fromLatin1(flag), 1);
+        p.inin.insert(QStringLiteral("IninSonota"), QStringLiteral("工事届の提出"));
+        m_project = p;
         m_xlsx = m_dir.filePath(QStringLiteral("filled.xlsx"));
         QString error;
         QVERIFY2(SinseiExcelOutRtn::fillWorkbook(p, 0, QStringLiteral(SD_TEMPLATE_PATH), m_xlsx, &error),
@@ -307,6 +324,65 @@ private slots:
                 if (w.text.contains(QStringLiteral("基礎の配筋工事")))
                     QVERIFY2(w.box.height() > 7.0, qPrintable(QString::number(w.box.height())));
         }
+    }
+
+    // 第四十号・第四十一号様式 and the power of attorney: items in order with
+    // their values, nothing of the replaced edition, the removal on the
+    // notice when the project also builds, and no third face without a
+    // housing part or a removal.
+    void noticeFaces()
+    {
+        const QString notice = render(2);
+        const QVector<QStringList> n = pageLines(notice);
+        QCOMPARE(printed(n), 3);
+        QString miss = inOrder(n[0], {{"第四十号様式", ""}, {"建築工事届", ""}, {"【建築主】", ""}, {"【氏名】", "山田太郎"},
+                                      {"【工事施工者（設計者又は代理者）】", ""}, {"【氏名】", "施工建設株式会社"},
+                                      {"【工事監理者】", ""}, {"【建築確認】", ""}, {"【除却工事施工者】", ""},
+                                      {"【氏名】", "解体工業株式会社"}, {"【担当者氏名】", "解体一郎"}, {"※受付経由機関記載欄", ""}});
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+        miss = inOrder(n[1], {{"【１．建築主】", ""}, {"【イ．種別】", "(3)市区町村"}, {"【２．敷地の位置】", ""},
+                              {"【５．主要用途】", "●(1)居住専用"}, {"【６．一の建築物ごとの内容】", ""},
+                              {"【ロ．物件名】", "アトリエ棟"}, {"【ハ．用途】", ""}, {"【ニ．工事部分の構造】", ""},
+                              {"【ト．用途ごとの", ""}, {"【チ．建築工事費予定額】", "3,000"}, {"", "■消費税込み"}});
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+        miss = inOrder(n[2], {{"【１．住宅部分の概要】", ""}, {"【ホ．住宅の種類】", "●(1)専用住宅"},
+                              {"【ヘ．住宅の建て方】", "●(1)一戸建住宅"}, {"【ト．利用関係】", "■持家"},
+                              {"【ヌ．新設住宅の資金】", ""}, {"【２．除却予定建築物の概要】", ""}, {"【ロ．構造】", "木造"},
+                              {"【チ．建築物の評価額】", "121"}, {"【リ．除却原因】", "老朽化して危険があるため"}});
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+        const QString all = (n[0] + n[1] + n[2]).join(QString());
+        for (const char* gone : {"業種", "住宅金融公庫", "都市基盤整備公団", "(3)市町村", "多用途"})
+            QVERIFY2(!all.contains(QString::fromUtf8(gone)), gone);
+        miss = misplaced(pageWords(notice), 0, 2);
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+
+        // The removal alone: notified by the one who removes.
+        const QVector<QStringList> r = pageLines(render(7));
+        QCOMPARE(printed(r), 2);
+        QVERIFY(!r[0].join(QString()).contains(QStringLiteral("建築主")));
+        miss = inOrder(r[0] + r[1], {{"第四十一号様式", ""}, {"建築物除却届", ""}, {"【除却工事施工者】", ""},
+                                     {"【氏名】", "解体工業株式会社"}, {"【１．物件名】", "旧山田邸"}, {"【４．構造】", "木造"},
+                                     {"【９．除却原因】", "老朽化"}, {"【１０．建築物の評価額】", "121"}});
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+
+        const QVector<QStringList> a = pageLines(render(3));
+        QCOMPARE(printed(a), 1);
+        miss = inOrder(a[0], {{"（代理者）", ""}, {"氏名", "代理次郎"}, {"１．委任事項", ""}, {"■確認申請に関する一切の件", ""},
+                              {"□計画変更確認申請に関する一切の件", ""}, {"□中間検査申請に関する一切の件", ""},
+                              {"■完了検査申請に関する一切の件", ""}, {"■その他（工事届の提出）", ""},
+                              {"（委任者）建築主", ""}, {"氏名", "山田太郎"}});
+        QVERIFY2(miss.isEmpty(), qPrintable(miss));
+
+        // A notice with neither a housing part nor a removal: two faces.
+        ProjectData plain = m_project;
+        plain.kouji.clear();
+        const QString xlsx = m_dir.filePath(QStringLiteral("plain.xlsx"));
+        QString error;
+        QVERIFY2(SinseiExcelOutRtn::fillWorkbook(plain, 2, QStringLiteral(SD_TEMPLATE_PATH), xlsx, &error),
+                 qPrintable(error));
+        const QVector<QStringList> b = pageLines(render(2, xlsx));
+        QCOMPARE(printed(b), 2);
+        QVERIFY(!b[0].join(QString()).contains(QStringLiteral("【除却工事施工者】")));
     }
 };
 

@@ -8,6 +8,7 @@ of all buildings in building 1's I215 and I216."""
 
 import input_buildings
 import input_inspection
+import input_notices
 import input_people_site
 
 BUILDING_OFFSET = [0, 778, 1111]
@@ -100,7 +101,7 @@ def labels():
     # Rows added for the items of the forms in force: the people and the
     # site (rows 1800-1999) and the buildings, floors and independent
     # parts (rows 2000 on) each keep their own list.
-    for extra in (input_people_site.LABELS, input_buildings.LABELS, input_inspection.LABELS):
+    for extra in (input_people_site.LABELS, input_buildings.LABELS, input_inspection.LABELS, input_notices.LABELS):
         clash = set(out) & set(extra)
         assert not clash, "input rows labelled twice: %s" % sorted(clash)
         out.update(extra)

@@ -186,6 +186,8 @@ class Sheet:
         # has what the key names (see when()).
         self.conditions = []
         self.page_key = None
+        self.block_conditions = []  # those of rows inside the current page
+        self.block_key = None
 
     # -- rows and pages ---------------------------------------------------
     def line(self, *segs, h=1.0):
@@ -207,9 +209,14 @@ class Sheet:
     def end_page(self):
         assert self.row >= self.page_start, "empty page"
         self.pages.append([self.page_start, self.row])
+        assert self.block_key is None, "%s: a block runs past its page" % self.name
         if self.page_key:
             self.conditions.append([self.page_start, self.row, self.page_key])
             self.page_key = None
+        # A block's rows stay hidden on a page that prints: its condition
+        # comes after the page's in the list that the program applies.
+        self.conditions.extend(self.block_conditions)
+        self.block_conditions = []
         self.page_start = self.row + 1
 
     def when(self, key):
@@ -222,9 +229,24 @@ class Sheet:
           "persons:K:N"  the project has at least N further persons of kind K
                          (1 designers, 2 supervisors, 3 persons consulted)
           "annex"        a text went to the continuation sheet (別紙)
+          "housing"      the notice has a housing part
+          "removal"      an existing building is removed
+        Keys joined by "|" hold when any of them holds.
         """
         assert self.page_key is None, "%s: a page has one condition" % self.name
         self.page_key = key
+
+    def only(self, key):
+        """The lines from here to done() print only when key holds (see
+        when()); the page keeps its other lines."""
+        assert self.block_key is None, "%s: blocks do not nest" % self.name
+        self.block_key = (key, self.row + 1)
+
+    def done(self):
+        key, first = self.block_key
+        assert self.row >= first, "%s: empty block" % self.name
+        self.block_conditions.append([first, self.row, key])
+        self.block_key = None
 
     def pad_to(self, last_row, h=0.4):
         """Fills the current page with blank rows up to last_row."""
