@@ -5,6 +5,7 @@
 #include "Prompter.h"
 #include "ShoshikiSet.h"
 #include "common.h"
+#include "GuiCommon.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -97,6 +98,7 @@ OptionSet::OptionSet(Storage& storage, std::function<void()> closeWorkbooks, QWi
     m_helpBtn = button(QStringLiteral("HelpBtn"), QStringLiteral("ヘルプ"));
     for (QPushButton* b : {m_format, m_save, m_close, m_helpBtn})
         b->setMinimumWidth(88);
+    GuiCommon::saveShortcut(this, m_save);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_format);
