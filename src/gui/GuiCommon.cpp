@@ -3,6 +3,7 @@
 #include "Keyring.h"
 
 #include "Prompter.h"
+#include "TextNumbers.h"
 #include "common.h"
 
 #include <QAbstractButton>
@@ -19,6 +20,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QStyleHints>
 #include <QTimer>
@@ -95,6 +97,19 @@ private:
     QPointer<QLineEdit> m_edit;
 };
 
+class HalfWidthDigits : public QRegularExpressionValidator {
+public:
+    explicit HalfWidthDigits(QObject* parent)
+        : QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), parent)
+    {
+    }
+    State validate(QString& input, int& pos) const override
+    {
+        input = TextNumbers::toHalfWidth(input);
+        return QRegularExpressionValidator::validate(input, pos);
+    }
+};
+
 }  // namespace
 
 void setupApplication(QApplication& app)
@@ -149,6 +164,11 @@ void suggestWithoutCompleting(QComboBox* combo)
     completer->setCaseSensitivity(Qt::CaseSensitive);
     combo->setCompleter(completer);
     completer->popup()->installEventFilter(new EnterPassesThrough(completer, combo->lineEdit()));
+}
+
+QValidator* digitsValidator(QObject* parent)
+{
+    return new HalfWidthDigits(parent);
 }
 
 void saveShortcut(QWidget* window, QAbstractButton* saveButton)

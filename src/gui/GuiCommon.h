@@ -6,6 +6,8 @@ class QApplication;
 class QWidget;
 class QAbstractButton;
 class QComboBox;
+class QObject;
+class QValidator;
 
 namespace GuiCommon {
 
@@ -25,6 +27,10 @@ bool OpenInBrowser(const QString& target);
 // moved to takes that suggestion; Enter otherwise closes the pop-up and
 // reaches the field as if there were none.
 void suggestWithoutCompleting(QComboBox* combo);
+
+// A validator for whole-number fields: digits only, full-width digits
+// (typed with the input method on) taken as the digits they are.
+QValidator* digitsValidator(QObject* parent);
 
 // Ctrl+S in a window presses its save (apply) button, when that is enabled.
 void saveShortcut(QWidget* window, QAbstractButton* saveButton);

@@ -7,6 +7,7 @@
 #include "GuiCommon.h"
 #include "HelpForm.h"
 #include "PhotoPage.h"
+#include "TextNumbers.h"
 #include "PostalLookup.h"
 #include "SchedulePage.h"
 #include "cal1.h"
@@ -243,6 +244,16 @@ bool fillFromCodeList(Storage& storage, QComboBox* combo, const QString& table, 
     combo->setCurrentIndex(-1);
     return true;
 }
+
+// An up-down count that takes a full-width digit as the digit it is.
+class CountBox : public QSpinBox {
+public:
+    QValidator::State validate(QString& text, int& pos) const override
+    {
+        text = TextNumbers::toHalfWidth(text);
+        return QSpinBox::validate(text, pos);
+    }
+};
 
 QLabel* caption(const QString& text, QWidget* buddy)
 {
@@ -523,7 +534,7 @@ QWidget* MenuForm::buildProjectTab()
     connect(m_postBtn, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("PostBtn")); });
     connect(m_addrBtn, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("AddrBtn")); });
 
-    m_tousu = new QSpinBox;
+    m_tousu = new CountBox;
     m_tousu->setObjectName(QStringLiteral("Tousu"));
     m_tousu->setRange(1, 3);
     m_tousu->setAlignment(Qt::AlignCenter);

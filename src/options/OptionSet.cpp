@@ -127,7 +127,7 @@ QLineEdit* OptionSet::digitsField(const QString& name, int maxLength)
 {
     auto* e = textField(name, maxLength);
     // Only the digits 0 to 9, as the fields are whole numbers.
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    e->setValidator(GuiCommon::digitsValidator(e));
     e->setAlignment(Qt::AlignRight);
     e->setFixedWidth(56);
     return e;

@@ -442,7 +442,9 @@ private slots:
             QCOMPARE(at->objectName(), next);
             if (next == QLatin1String("Tousu")) {
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
-                QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2"));
+                // A full-width digit, as the input method types it.
+                QTest::sendKeyEvent(QTest::Press, QApplication::focusWidget(), Qt::Key_unknown, QStringLiteral("２"), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Release, QApplication::focusWidget(), Qt::Key_unknown, QStringLiteral("２"), Qt::NoModifier);
             }
             if (next == QLatin1String("Buken"))
                 QCOMPARE(kouji->palette().color(QPalette::Base), form.palette().color(QPalette::Base));
