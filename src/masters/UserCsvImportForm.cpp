@@ -156,7 +156,7 @@ void UserCsvImportForm::targetChosen(int comboIndex)
 
 void UserCsvImportForm::updateCount()
 {
-    QString text = QStringLiteral("登録する件数: %1 件").arg(m_import.rowsToImport());
+    QString text = QStringLiteral("読み込む行: %1 行（チェックした列がすべて空の行は登録しません）").arg(m_import.rowsToImport());
     if (m_import.removedControls() > 0)
         text += QStringLiteral("（項目に使えない制御文字 %1 字は取り除きます）").arg(m_import.removedControls());
     m_countLabel->setText(text);
