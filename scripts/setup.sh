@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git ccache
   qt6-base-dev qt6-base-dev-tools qt6-tools-dev-tools qt6-translations-l10n
   libqt6sql6-sqlite libqt6sql6-psql libqt6printsupport6 libqt6svg6
-  qt6-qpa-plugins qtkeychain-qt6-dev
+  qt6-qpa-plugins qtkeychain-qt6-dev qt6-image-formats-plugins
   libsqlite3-dev sqlite3 libpq-dev
   libcurl4-openssl-dev libicu-dev libzip-dev zip unzip
   zipcmp zipmerge ziptool  # libzip's CMake package refuses to load without them

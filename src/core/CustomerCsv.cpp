@@ -523,6 +523,7 @@ int CustomerImport::rowsToImport() const
 bool CustomerImport::run(qint64 folderId, int* added)
 {
     *added = 0;
+    m_skippedEmpty = 0;
     m_error.clear();
     if (rowsToImport() == 0)
         return true;
@@ -579,8 +580,15 @@ bool CustomerImport::run(qint64 folderId, int* added)
         }
         first = false;
         QVector<QVariant> row(columns.size(), QString());
-        for (const auto& [fileColumn, slot] : sources)
+        bool anything = false;
+        for (const auto& [fileColumn, slot] : sources) {
             row[slot] = fields.value(fileColumn);
+            anything = anything || !fields.value(fileColumn).trimmed().isEmpty();
+        }
+        if (!anything) {
+            ++m_skippedEmpty;
+            continue;
+        }
         row[nameSlot] = (name1 >= 0 ? row[name1].toString() : QString()) + (name2 >= 0 ? row[name2].toString() : QString());
         if (folderId > 0)
             row[nameSlot + 1] = folderId;

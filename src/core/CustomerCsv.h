@@ -127,7 +127,9 @@ public:
     // Control characters the file's fields held, left out of the customers.
     int removedControls() const { return m_removed; }
 
-    // Adds one customer per line, all in one transaction: the ticked
+    // Adds one customer per line, all in one transaction (a line whose
+    // ticked columns are all empty, such as the ",,,," rows a spreadsheet
+    // leaves under its data, adds nothing and is counted in skippedEmpty()): the ticked
     // columns into their targets (a later column wins over an earlier one
     // with the same target), Name = 姓 followed directly by 名, and the
     // folder in the first slot when folderId > 0. The file is read again,
@@ -135,6 +137,8 @@ public:
     bool run(qint64 folderId, int* added);
 
     const QString& errorString() const { return m_error; }
+    // Lines of the last run that held nothing to import.
+    int skippedEmpty() const { return m_skippedEmpty; }
 
 private:
     bool fail(const QString& message);
@@ -149,5 +153,6 @@ private:
     QVector<bool> m_ticked;
     bool m_headerRecognised = false;
     bool m_skipFirst = false;
+    int m_skippedEmpty = 0;
     QString m_error;
 };

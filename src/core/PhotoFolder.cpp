@@ -10,15 +10,35 @@
 
 namespace PhotoFolder {
 
+namespace {
+
+QStringList& formats()
+{
+    static QStringList f{QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("png"), QStringLiteral("gif"),
+                         QStringLiteral("bmp")};
+    return f;
+}
+
+}  // namespace
+
+void setPictureFormats(const QStringList& suffixes)
+{
+    QStringList f;
+    for (const QString& s : suffixes)
+        if (!s.isEmpty() && !f.contains(s.toLower()))
+            f << s.toLower();
+    formats() = f;
+}
+
+QStringList pictureFormats()
+{
+    return formats();
+}
+
 bool isListed(const QString& fileName)
 {
-    // Exactly the spellings the office's cameras and scanners produce; a
-    // mixed-case ".Jpg" is not among them.
-    static const char* const kEndings[] = {".gif", ".GIF", ".jpg", ".JPG", ".jpeg", ".JPEG", ".bmp", ".BMP"};
-    for (const char* e : kEndings)
-        if (fileName.endsWith(QLatin1String(e)))
-            return true;
-    return false;
+    const int dot = static_cast<int>(fileName.lastIndexOf(QLatin1Char('.')));
+    return dot > 0 && formats().contains(fileName.mid(dot + 1).toLower());
 }
 
 QVector<Picture> list(const QString& folderPath)
@@ -44,6 +64,12 @@ bool addPicture(const QString& folderPath, const QString& source, QString* store
             *error = QStringLiteral("ファイル「%1」が見つかりません。").arg(source);
         return false;
     }
+    if (!isListed(src.fileName())) {
+        if (error)
+            *error = QStringLiteral("「%1」は写真として表示できない形式のため、追加できません。\n表示できる形式: %2")
+                         .arg(src.fileName(), formats().join(QStringLiteral(", ")));
+        return false;
+    }
     QDir dir(folderPath);
     if (!dir.exists() && !QDir().mkpath(folderPath)) {
         if (error)
@@ -51,10 +77,7 @@ bool addPicture(const QString& folderPath, const QString& source, QString* store
         return false;
     }
     const QString base = src.completeBaseName();
-    QString suffix = src.suffix().isEmpty() ? QString() : QLatin1Char('.') + src.suffix();
-    // A ".Jpg" from some camera would be stored but never listed.
-    if (!isListed(base + suffix) && isListed(base + suffix.toLower()))
-        suffix = suffix.toLower();
+    const QString suffix = QLatin1Char('.') + src.suffix();
     QString name = base + suffix;
     for (int n = 2; dir.exists(name); ++n)
         name = QStringLiteral("%1_%2%3").arg(base).arg(n).arg(suffix);

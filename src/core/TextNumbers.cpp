@@ -77,6 +77,23 @@ int firstRejected(const QString& text, Kind kind)
     return -1;
 }
 
+QString toHalfWidth(const QString& text)
+{
+    QString out = text;
+    for (QChar& c : out) {
+        const char16_t u = c.unicode();
+        if (u >= 0xFF10 && u <= 0xFF19)  // ０-９
+            c = QChar(u - 0xFF10 + '0');
+        else if (u == 0xFF0E)  // ．
+            c = QLatin1Char('.');
+        else if (u == 0xFF0C)  // ，
+            c = QLatin1Char(',');
+        else if (u == 0xFF0D || u == 0x2212)  // － −
+            c = QLatin1Char('-');
+    }
+    return out;
+}
+
 Kind kindOf(const QString& table, const QString& column)
 {
     return columns().value(table.toUpper() + QLatin1Char('.') + column.toUpper(), Kind::None);

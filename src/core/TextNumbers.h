@@ -15,6 +15,11 @@ enum class Kind { None, Decimal, Digit };
 // Characters are compared by code value, as the windows' filters do.
 int firstRejected(const QString& text, Kind kind);
 
+// The full-width digits, point, comma and minus signs of a text as their
+// half-width characters; everything else as it is. What a clerk types with
+// the input method still on is meant as a number.
+QString toHalfWidth(const QString& text);
+
 // How table.column is typed in its window.
 Kind kindOf(const QString& table, const QString& column);
 

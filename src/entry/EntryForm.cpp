@@ -2,6 +2,7 @@
 
 #include "AdrForm.h"
 #include "AppDir.h"
+#include "BoxFit.h"
 #include "HelpForm.h"
 #include "NumberText.h"
 #include "PostalLookup.h"
@@ -10,6 +11,8 @@
 #include "Recordset.h"
 #include "Storage.h"
 #include "common.h"
+#include "GuiCommon.h"
+#include "TextNumbers.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -275,16 +278,31 @@ void EntryForm::buildLayout()
     m_okBtn->setToolTip(QStringLiteral("画面を閉じます。"));
     m_okBtn->setAutoDefault(false);
     buttons->addWidget(m_helpBtn);
-    buttons->addStretch(1);
+    m_fitNote = new QLabel;
+    m_fitNote->setObjectName(QStringLiteral("FitNote"));
+    m_fitNote->setWordWrap(true);
+    buttons->addWidget(m_fitNote, 1);
     buttons->addWidget(m_applyBtn);
     buttons->addWidget(m_okBtn);
     outer->addLayout(buttons);
     connect(m_helpBtn, &QPushButton::clicked, this, &EntryForm::showHelp);
     connect(m_applyBtn, &QPushButton::clicked, this, [this] { apply(); });
-    connect(m_okBtn, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_okBtn, &QPushButton::clicked, this, &EntryForm::onOk);
     connect(m_tabs, &QTabWidget::currentChanged, this, &EntryForm::onTabChanged);
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(f1, &QShortcut::activated, this, &EntryForm::showHelp);
+    // Ctrl+S saves as Apply does; Esc closes (with the closing prompt).
+    // A list embedded in a tab leaves both to the window around it.
+    if (windowFlags() & Qt::Window) {
+        auto* save = new QShortcut(QKeySequence::Save, this);
+        connect(save, &QShortcut::activated, this, [this] {
+            if (isEdited())
+                apply();
+        });
+        auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+        connect(esc, &QShortcut::activated, this, &QWidget::close);
+        m_applyBtn->setToolTip(QStringLiteral("入力した内容を保存します。画面は閉じません。（Ctrl+S）"));
+    }
     m_applyBtn->setEnabled(false);
 }
 
@@ -323,6 +341,7 @@ QWidget* EntryForm::makeField(const FieldDef& f)
         auto* c = new QComboBox;
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
+        GuiCommon::suggestWithoutCompleting(c);
         c->setMaxVisibleItems(20);
         if (f.chars > 0)
             c->setFixedWidth(f.chars * digit + 36);
@@ -498,6 +517,8 @@ void EntryForm::showValues(const QHash<QString, QVariant>& values, const QString
         setFieldValue(c, values.value(c));
     m_showing = wasShowing;
     settleEnabled();
+    for (const QString& c : columns)
+        checkFit(c, nullptr);
 }
 
 void EntryForm::settleEnabled()
@@ -541,6 +562,10 @@ void EntryForm::setEdited(bool edited)
 
 void EntryForm::onTextChanged(const QString& column)
 {
+    // The text before this change: a change that makes a text unprintable
+    // is taken back to it.
+    const QString before = m_textNow.value(column);
+    m_textNow.insert(column, text(column));
     const FieldDef* f = m_table.field(column);
     if (!f)
         return;
@@ -548,8 +573,60 @@ void EntryForm::onTextChanged(const QString& column)
         return;  // the removal has changed the text again and been handled
     if (m_loading || m_showing)
         return;
+    if (!m_cutting)
+        checkFit(column, &before);
     fieldChanged(column);
     setEdited(true);
+}
+
+void EntryForm::checkFit(const QString& column, const QString* before)
+{
+    const FieldDef* f = m_table.field(column);
+    if (!f || !(f->kind == FieldKind::Text || f->kind == FieldKind::MultiLine || f->kind == FieldKind::DropDown))
+        return;
+    const BoxFit& fit = BoxFit::shared();
+    const QString& stored = f->storedColumn();
+    if (!fit.knows(m_table.table, stored))
+        return;
+    QWidget* w = field(column);
+    const QString typed = text(column);
+    QString note;
+    if (before && typed.size() > before->size()
+        && fit.judge(m_table.table, stored, typed).verdict == BoxFit::Verdict::TooLong) {
+        // The limit of the column is what its boxes can print at all. Text
+        // added at the end is kept as far as it prints; any other change
+        // past the limit is taken back whole, so that nothing that was
+        // there before is lost.
+        QString allowed = typed.startsWith(*before) ? fit.longestPrintable(m_table.table, stored, typed) : *before;
+        if (allowed.size() < before->size())
+            allowed = *before;
+        ++m_beeps;
+        QApplication::beep();
+        m_cutting = true;
+        if (auto* e = qobject_cast<QLineEdit*>(w)) {
+            e->setText(allowed);
+            e->end(false);
+        } else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {
+            e->setPlainText(allowed);
+            e->moveCursor(QTextCursor::End);
+        } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+            c->setEditText(allowed);
+        }
+        m_cutting = false;
+        note = QStringLiteral("印刷の枠（%1）に入りきらないため、%2 文字までしか入力できません。")
+                   .arg(fit.judge(m_table.table, stored, typed).where)
+                   .arg(fit.longestPrintable(m_table.table, stored, typed).size());
+    }
+    const BoxFit::Result r = fit.judge(m_table.table, stored, text(column));
+    if (note.isEmpty())
+        note = BoxFit::describe(r);
+    m_fitNotes.insert(column, note);
+    if (!qobject_cast<QComboBox*>(w))
+        setRestingBackground(column, r.verdict == BoxFit::Verdict::Fits      ? QColor()
+                                     : r.verdict == BoxFit::Verdict::TooLong ? QColor(0xff, 0xd0, 0xd0)
+                                                                             : QColor(0xff, 0xf3, 0xb0));
+    if (w && (before || w->hasFocus() || w->isAncestorOf(QApplication::focusWidget())))
+        m_fitNote->setText(note);
 }
 
 // One disallowed character goes per change; the change that its removal
@@ -567,6 +644,15 @@ bool EntryForm::filterRejects(const FieldDef& f, QWidget* w)
     if (!e)
         return false;
     const QString t = e->text();
+    // Full-width digits come from the input method or a paste: they are
+    // meant as digits, so they become half-width instead of going away.
+    const QString half = TextNumbers::toHalfWidth(t);
+    if (half != t) {
+        const int caret = e->cursorPosition();
+        e->setText(half);
+        e->setCursorPosition(caret);
+        return true;
+    }
     const int bad = NumberText::firstRejected(t, filter);
     if (bad < 0)
         return false;
@@ -662,6 +748,9 @@ void EntryForm::open()
         common::ErrorBox(error);
     m_tabs->setCurrentIndex(0);
     setEdited(false);
+    // Stored texts are told about too, never cut.
+    for (const FieldDef& f : std::as_const(m_table.fields))
+        checkFit(f.column, nullptr);
     m_loading = false;
     focusField(m_table.firstOfTab(0));
 }
@@ -855,7 +944,7 @@ bool EntryForm::saveWithRows(QString* error)
 
 void EntryForm::closeEvent(QCloseEvent* event)
 {
-    if (m_askBeforeClosing && isEdited()) {
+    if (isEdited()) {
         const Prompter::Button answer = Prompter::current().show(
             {PromptTitle::CloseConfirm, QStringLiteral("データが編集されています。　保存しますか？"),
              Prompter::Icon::Question, Prompter::Yes | Prompter::No | Prompter::Cancel, Prompter::Yes});
@@ -867,6 +956,13 @@ void EntryForm::closeEvent(QCloseEvent* event)
     if (m_help)
         m_help->close();
     event->accept();
+}
+
+void EntryForm::onOk()
+{
+    if (m_okSaves && isEdited() && !apply())
+        return;  // the failure was shown; the edits stay on screen
+    close();
 }
 
 // ---------------------------------------------------------------- keyboard and focus
@@ -1000,6 +1096,7 @@ bool EntryForm::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     case QEvent::FocusIn:
+        m_fitNote->setText(m_fitNotes.value(column));
         if (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget())) {
             setHighlighted(w, true);
             if (f && f->has(FieldFlag::SelectAll)) {

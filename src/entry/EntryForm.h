@@ -67,6 +67,10 @@ public:
     QPushButton* applyButton() const { return m_applyBtn; }
     QPushButton* okButton() const { return m_okBtn; }
     QPushButton* helpButton() const { return m_helpBtn; }
+    // What the field being typed in will look like on the printed form,
+    // when it will not fit its box as typed (empty otherwise).
+    QLabel* fitNote() const { return m_fitNote; }
+    QString fitNoteOf(const QString& column) const { return m_fitNotes.value(column); }
     HelpForm* helpForm() const;
 
     // Tests answer the address choice instead of the choice window.
@@ -116,8 +120,10 @@ protected:
 
     void setEdited(bool edited);
     void setHelpPage(const QString& page) { m_helpPage = page; }
-    // Windows whose OK simply closes, unsaved edits or not.
-    void setAskBeforeClosing(bool ask) { m_askBeforeClosing = ask; }
+    // Windows whose OK means "save and close": OK saves without asking
+    // and closes once the save has succeeded. Closing by other ways still
+    // asks as every entry window does.
+    void setOkSaves(bool saves) { m_okSaves = saves; }
     // The background a text field shows while it has no focus (invalid:
     // the normal one); the focus highlight goes over it.
     void setRestingBackground(const QString& column, const QColor& color);
@@ -168,6 +174,10 @@ private:
     bool loadRows(QString* error);
     bool saveWithRows(QString* error);
     void showHelp();
+    void onOk();
+    // Judges a text field against the printed boxes that show it; given
+    // the text before a change, takes back what no box could print.
+    void checkFit(const QString& column, const QString* before);
     QString columnOf(QObject* o) const { return m_columnOf.value(o); }
 
     Storage& m_storage;
@@ -189,11 +199,15 @@ private:
     QPushButton* m_applyBtn = nullptr;
     QPushButton* m_okBtn = nullptr;
     QPushButton* m_helpBtn = nullptr;
+    QLabel* m_fitNote = nullptr;
+    QHash<QString, QString> m_fitNotes;
+    QHash<QString, QString> m_textNow;  // each field's text as last seen
+    bool m_cutting = false;
     QPointer<HelpForm> m_help;
     QString m_helpPage;
     AddressChooser* m_chooser = nullptr;
     bool m_settingFlags = false;
-    bool m_askBeforeClosing = true;
+    bool m_okSaves = false;
     bool m_sized = false;
     int m_beeps = 0;
 };

@@ -38,9 +38,9 @@ P_BoukaForm::P_BoukaForm(Storage& storage, qint64 bid, QWidget* parent)
     setObjectName(s("P_BoukaForm"));
     setWindowTitle(s("防火対象物に関する項目"));
     setHelpPage(s("bouka.html"));
-    setAskBeforeClosing(false);
+    setOkSaves(true);
     // Room for the three lines of the outdoor equipment.
     setMinimumWidth(640);
-    okButton()->setToolTip(s("画面を閉じます。保存していない入力は破棄されます。"));
+    okButton()->setToolTip(s("入力を保存して画面を閉じます。"));
     open();
 }

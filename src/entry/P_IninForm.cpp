@@ -46,9 +46,9 @@ P_IninForm::P_IninForm(Storage& storage, qint64 bid, QWidget* parent)
     setObjectName(s("P_IninForm"));
     setWindowTitle(s("委任状"));
     setHelpPage(s("inin.html"));
-    setAskBeforeClosing(false);
+    setOkSaves(true);
     setMinimumWidth(380);
-    okButton()->setToolTip(s("画面を閉じます。保存していない選択は破棄されます。"));
+    okButton()->setToolTip(s("選択を保存して画面を閉じます。"));
     open();
     field(QStringLiteral("Inin1"))->setFocus(Qt::OtherFocusReason);
 }

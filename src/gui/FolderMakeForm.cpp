@@ -3,6 +3,7 @@
 #include "AppDir.h"
 #include "HelpForm.h"
 #include "common.h"
+#include "GuiCommon.h"
 
 #include <QGridLayout>
 #include <QHeaderView>
@@ -41,6 +42,7 @@ FolderMakeForm::FolderMakeForm(Storage& storage, FolderStore::Kind kind, QWidget
     };
     m_newBtn = button("NewBtn1", QStringLiteral("新規"));
     m_editBtn = button("EditBtn1", QStringLiteral("適用"));
+    GuiCommon::saveShortcut(this, m_editBtn);
     m_delBtn = button("DelBtn1", QStringLiteral("削除"));
     m_closeBtn = button("CloseBtn", QStringLiteral("閉じる"));
     m_helpBtn = button("HelpBtn", QStringLiteral("ヘルプ"));

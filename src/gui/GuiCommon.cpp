@@ -3,9 +3,16 @@
 #include "Keyring.h"
 
 #include "Prompter.h"
+#include "TextNumbers.h"
 #include "common.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
+#include <QCompleter>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFont>
@@ -13,6 +20,8 @@
 #include <QLocale>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QRegularExpressionValidator>
+#include <QShortcut>
 #include <QStyleHints>
 #include <QTimer>
 #include <QTranslator>
@@ -53,6 +62,53 @@ void showKeyringWait(bool waiting)
             note->show();
     });
 }
+
+// Watches a suggestion pop-up: Enter with no suggestion chosen closes it
+// and hands the key to the field, where the window's Enter order runs.
+class EnterPassesThrough : public QObject {
+public:
+    EnterPassesThrough(QCompleter* completer, QLineEdit* edit)
+        : QObject(completer)
+        , m_completer(completer)
+        , m_edit(edit)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            return QObject::eventFilter(watched, event);
+        QAbstractItemView* popup = m_completer->popup();
+        const bool chosen = popup->selectionModel() && popup->selectionModel()->isSelected(popup->currentIndex());
+        if (chosen || !m_edit)
+            return QObject::eventFilter(watched, event);
+        popup->hide();
+        QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(m_edit, &again);
+        return true;
+    }
+
+private:
+    QCompleter* m_completer;
+    QPointer<QLineEdit> m_edit;
+};
+
+class HalfWidthDigits : public QRegularExpressionValidator {
+public:
+    explicit HalfWidthDigits(QObject* parent)
+        : QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), parent)
+    {
+    }
+    State validate(QString& input, int& pos) const override
+    {
+        input = TextNumbers::toHalfWidth(input);
+        return QRegularExpressionValidator::validate(input, pos);
+    }
+};
 
 }  // namespace
 
@@ -97,6 +153,34 @@ bool OpenInBrowser(const QString& target)
                               QStringLiteral("インターネットエクスプローラーが存在しません。　システムを確認してください。"),
                               Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
     return false;
+}
+
+void suggestWithoutCompleting(QComboBox* combo)
+{
+    if (!combo || !combo->lineEdit())
+        return;
+    auto* completer = new QCompleter(combo->model(), combo);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setCaseSensitivity(Qt::CaseSensitive);
+    combo->setCompleter(completer);
+    completer->popup()->installEventFilter(new EnterPassesThrough(completer, combo->lineEdit()));
+}
+
+QValidator* digitsValidator(QObject* parent)
+{
+    return new HalfWidthDigits(parent);
+}
+
+void saveShortcut(QWidget* window, QAbstractButton* saveButton)
+{
+    auto* save = new QShortcut(QKeySequence::Save, window);
+    QObject::connect(save, &QShortcut::activated, saveButton, [saveButton] {
+        if (saveButton->isEnabled() && saveButton->isVisible())
+            saveButton->click();
+    });
+    if (!saveButton->toolTip().contains(QStringLiteral("Ctrl+S")))
+        saveButton->setToolTip(saveButton->toolTip().isEmpty() ? QStringLiteral("Ctrl+S")
+                                                               : saveButton->toolTip() + QStringLiteral("（Ctrl+S）"));
 }
 
 }  // namespace GuiCommon

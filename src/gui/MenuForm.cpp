@@ -2,10 +2,12 @@
 
 #include "AdrForm.h"
 #include "AppDir.h"
+#include "BoxFit.h"
 #include "FolderMakeForm.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
 #include "PhotoPage.h"
+#include "TextNumbers.h"
 #include "PostalLookup.h"
 #include "SchedulePage.h"
 #include "cal1.h"
@@ -39,7 +41,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
-#include <QScrollBar>
+#include <QSpinBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -243,6 +245,16 @@ bool fillFromCodeList(Storage& storage, QComboBox* combo, const QString& table, 
     return true;
 }
 
+// An up-down count that takes a full-width digit as the digit it is.
+class CountBox : public QSpinBox {
+public:
+    QValidator::State validate(QString& text, int& pos) const override
+    {
+        text = TextNumbers::toHalfWidth(text);
+        return QSpinBox::validate(text, pos);
+    }
+};
+
 QLabel* caption(const QString& text, QWidget* buddy)
 {
     auto* label = new QLabel(text);
@@ -289,7 +301,6 @@ MenuForm::MenuForm(Storage& storage, QWidget* parent)
     // Start-up order: nothing is edited yet, one building, the code lists,
     // then the place the user left the window in.
     m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(false);
-    m_tousuScroll->setRange(-3, -1);
     setBuildingCount(1);
     fillCodeLists();
     restoreWindowSettings();
@@ -336,6 +347,8 @@ void MenuForm::buildActions()
             a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(t.icon)));
     }
     m_actions.value(QStringLiteral("mnHelp"))->setShortcut(QKeySequence::HelpContents);
+    m_actions.value(QStringLiteral("VoucherSave"))->setShortcut(QKeySequence::Save);
+    m_actions.value(QStringLiteral("VoucherSave"))->setToolTip(QStringLiteral("現在表示物件の内容変更を更新します。（Ctrl+S）"));
 
     m_outputMenu = new QMenu(this);
     m_outputMenu->setObjectName(QStringLiteral("SalesMakeMenu"));
@@ -393,6 +406,14 @@ void MenuForm::buildMenus()
     QMenu* folder = file->addMenu(QStringLiteral("フォルダ(&F)"));
     folder->setObjectName(QStringLiteral("mnFolder"));
     folder->addAction(act("mnFolderMake"));
+    // Moving and copying projects without the mouse: the same as dropping
+    // the selected projects on a folder with the left or right button.
+    for (const bool copy : {false, true}) {
+        QMenu* to = folder->addMenu(copy ? QStringLiteral("選択した物件を別のフォルダへコピー(&C)")
+                                         : QStringLiteral("選択した物件を別のフォルダへ移動(&M)"));
+        to->setObjectName(copy ? QStringLiteral("mnCopyProjects") : QStringLiteral("mnMoveProjects"));
+        connect(to, &QMenu::aboutToShow, this, [this, to, copy] { fillFolderMenu(to, copy); });
+    }
     file->addSeparator();
     file->addAction(act("mnDM_Print"));
     file->addSeparator();
@@ -490,6 +511,9 @@ QWidget* MenuForm::buildProjectTab()
     m_shu2 = new QComboBox;
     m_shu2->setObjectName(QStringLiteral("Shu2"));
     m_shu2->setEditable(true);
+    // Free text with the code list as suggestions: what is typed is kept.
+    GuiCommon::suggestWithoutCompleting(m_shu1);
+    GuiCommon::suggestWithoutCompleting(m_shu2);
     m_post6->setMaximumWidth(110);
     m_tel4->setMaximumWidth(200);
     m_kin1->setMaximumWidth(160);
@@ -510,20 +534,14 @@ QWidget* MenuForm::buildProjectTab()
     connect(m_postBtn, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("PostBtn")); });
     connect(m_addrBtn, &QPushButton::clicked, this, [this] { runCommand(QStringLiteral("AddrBtn")); });
 
-    m_tousuLabel = new QLabel;
-    m_tousuLabel->setObjectName(QStringLiteral("TousuDispLabel"));
-    m_tousuLabel->setAlignment(Qt::AlignCenter);
-    m_tousuLabel->setFrameShape(QFrame::StyledPanel);
-    m_tousuLabel->setFrameShadow(QFrame::Sunken);
-    m_tousuLabel->setMinimumWidth(36);
-    m_tousuScroll = new QScrollBar(Qt::Vertical);
-    m_tousuScroll->setObjectName(QStringLiteral("TousuScroll"));
-    m_tousuScroll->setPageStep(1);
-    m_tousuScroll->setSingleStep(1);
-    m_tousuScroll->setFixedHeight(34);
-    m_tousuScroll->setToolTip(QStringLiteral("申請する棟数（１～３）"));
+    m_tousu = new CountBox;
+    m_tousu->setObjectName(QStringLiteral("Tousu"));
+    m_tousu->setRange(1, 3);
+    m_tousu->setAlignment(Qt::AlignCenter);
+    m_tousu->setMinimumWidth(60);
+    m_tousu->setToolTip(QStringLiteral("申請する棟数（１～３）。数字を入力するか、上下の矢印キーで変えます。"));
 
-    m_headerFields = {m_kouji, m_buken, m_furi1, m_furi2, m_name7, m_post6,
+    m_headerFields = {m_kouji, m_buken, m_furi1, m_tousu, m_furi2, m_name7, m_post6,
                       m_addr6, m_tel4,  m_shu1,  m_shu2,  m_kin1};
 
     // Building: what is being built and under which name.
@@ -538,11 +556,10 @@ QWidget* MenuForm::buildProjectTab()
     bg->addWidget(m_furi1, 2, 1, 1, 3);
     auto* count = new QHBoxLayout;
     count->setSpacing(2);
-    count->addWidget(m_tousuLabel);
-    count->addWidget(m_tousuScroll);
+    count->addWidget(m_tousu);
     count->addWidget(new QLabel(QStringLiteral("棟")));
     count->addStretch(1);
-    bg->addWidget(caption(QStringLiteral("申請棟数"), m_tousuScroll), 3, 0);
+    bg->addWidget(caption(QStringLiteral("申請棟数"), m_tousu), 3, 0);
     bg->addLayout(count, 3, 1, 1, 3);
     bg->setColumnStretch(1, 1);
     // Both groups share one caption width so that their fields line up.
@@ -628,6 +645,15 @@ QWidget* MenuForm::buildProjectTab()
 
     for (QLineEdit* e : {m_kouji, m_buken, m_furi1, m_furi2, m_name7, m_post6, m_addr6, m_tel4, m_kin1})
         connect(e, &QLineEdit::textChanged, this, &MenuForm::headerFieldChanged);
+    // The text before each change, for taking back one that cannot print:
+    // textChanged comes just before textEdited.
+    for (QLineEdit* e : {m_kouji, m_buken, m_furi1, m_furi2, m_name7, m_addr6, m_tel4}) {
+        connect(e, &QLineEdit::textChanged, this, [this, e](const QString& now) {
+            m_fitBefore.insert(e, m_fitNow.value(e));
+            m_fitNow.insert(e, now);
+        });
+        connect(e, &QLineEdit::textEdited, this, [this, e] { checkHeaderFit(e); });
+    }
     for (QComboBox* c : {m_shu1, m_shu2})
         connect(c, &QComboBox::currentTextChanged, this, &MenuForm::headerFieldChanged);
 
@@ -652,11 +678,12 @@ QWidget* MenuForm::buildProjectTab()
     m_folderList->viewport()->installEventFilter(this);
     m_folderList->setAcceptDrops(true);
     m_folderList->viewport()->setAcceptDrops(true);
-    connect(m_tousuScroll, &QScrollBar::valueChanged, this, &MenuForm::buildingCountChanged);
+    connect(m_tousu, &QSpinBox::valueChanged, this, &MenuForm::buildingCountChanged);
 
     setTabOrder(m_kouji, m_buken);
     setTabOrder(m_buken, m_furi1);
-    setTabOrder(m_furi1, m_furi2);
+    setTabOrder(m_furi1, m_tousu);
+    setTabOrder(m_tousu, m_furi2);
     setTabOrder(m_furi2, m_name7);
     setTabOrder(m_name7, m_post6);
     setTabOrder(m_post6, m_addr6);
@@ -818,26 +845,30 @@ void MenuForm::saveProject()
     fillProjectList();
 }
 
-void MenuForm::runExitSteps()
+bool MenuForm::runExitSteps()
 {
-    m_exitDone = true;
-    {
-        BusyCursor busy;
-        if (isEdited()) {
-            const Prompter::Button answer = Prompter::current().show(
-                {PromptTitle::SaveConfirm, QStringLiteral("内容が変更されていますが、登録しますか？"),
-                 Prompter::Icon::Warning, Prompter::Yes | Prompter::No, Prompter::Yes});
-            if (answer == Prompter::Yes)
-                saveProject();
+    if (isEdited()) {
+        const Prompter::Button answer = Prompter::current().show(
+            {PromptTitle::SaveConfirm, QStringLiteral("内容が変更されていますが、登録しますか？"),
+             Prompter::Icon::Warning, Prompter::Yes | Prompter::No | Prompter::Cancel, Prompter::Yes});
+        if (answer == Prompter::Cancel)
+            return false;
+        if (answer == Prompter::Yes) {
+            saveProject();
+            if (isEdited())
+                return false;  // the save failed and said why: stay with the edits
         }
     }
+    m_exitDone = true;
+    BusyCursor busy;
     saveWindowSettings();
+    return true;
 }
 
 void MenuForm::exitApplication()
 {
-    if (!m_exitDone)
-        runExitSteps();
+    if (!m_exitDone && !runExitSteps())
+        return;
     close();
     // The other windows of the program hang off this one; leaving must not
     // wait for each of them to be closed by hand.
@@ -847,8 +878,10 @@ void MenuForm::exitApplication()
 
 void MenuForm::closeEvent(QCloseEvent* event)
 {
-    if (!m_exitDone)
-        runExitSteps();
+    if (!m_exitDone && !runExitSteps()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 
@@ -1292,11 +1325,28 @@ void MenuForm::dropProjectsOnFolder(int folderRow, bool copy)
     const bool ok = copy ? reg.copyProjects(bids, target, &error) : reg.moveProjects(bids, m_currentFolder, target, &error);
     if (!ok)
         common::ErrorBox(error);
-    statusBar()->showMessage(QStringLiteral("%1件の物件を「%2」に%3しました。")
+    else
+        statusBar()->showMessage(QStringLiteral("%1件の物件を「%2」に%3しました。")
                                  .arg(bids.size())
                                  .arg(m_folders[folderRow].name, copy ? QStringLiteral("コピー") : QStringLiteral("移動")),
                              kNoteTimeoutMs);
     fillProjectList();
+}
+
+void MenuForm::fillFolderMenu(QMenu* menu, bool copy)
+{
+    menu->clear();
+    if (selectedBids().isEmpty()) {
+        menu->addAction(QStringLiteral("（物件が選択されていません）"))->setEnabled(false);
+        return;
+    }
+    for (int row = 0; row < m_folders.size(); ++row) {
+        if (!copy && m_folders[row].fid == m_currentFolder)
+            continue;
+        QAction* a = menu->addAction(m_folders[row].name);
+        a->setData(m_folders[row].fid);
+        connect(a, &QAction::triggered, this, [this, row, copy] { dropProjectsOnFolder(row, copy); });
+    }
 }
 
 void MenuForm::openFolderWindow()
@@ -1443,10 +1493,7 @@ void MenuForm::showVersion()
 
 void MenuForm::setBuildingCount(int count)
 {
-    m_tousuScroll->setValue(-qBound(1, count, 3));
-    // setValue() is silent when the value does not change; the label must
-    // show the count all the same.
-    buildingCountChanged(m_tousuScroll->value());
+    m_tousu->setValue(qBound(1, count, 3));
 }
 
 void MenuForm::headerFieldChanged()
@@ -1458,10 +1505,39 @@ void MenuForm::headerFieldChanged()
         m_actions.value(QStringLiteral("VoucherSave"))->setEnabled(true);
 }
 
-void MenuForm::buildingCountChanged(int scrollerValue)
+// A header text is printed on the forms: what will not fit its box is
+// told while typing, and what no box can print is not taken.
+void MenuForm::checkHeaderFit(QLineEdit* field)
 {
-    const int count = -scrollerValue;
-    m_tousuLabel->setText(QString::number(count));
+    const BoxFit& fit = BoxFit::shared();
+    const QString table = QStringLiteral("GAIYOU");
+    const QString column = field->objectName();
+    const QString typed = field->text();
+    const QString before = m_fitBefore.value(field);
+    QString note;
+    if (typed.size() > before.size() && fit.judge(table, column, typed).verdict == BoxFit::Verdict::TooLong) {
+        // Text added at the end is kept as far as it prints; any other
+        // change past the limit is taken back whole.
+        QString allowed = typed.startsWith(before) ? fit.longestPrintable(table, column, typed) : before;
+        if (allowed.size() < before.size())
+            allowed = before;
+        QApplication::beep();
+        field->setText(allowed);
+        note = QStringLiteral("印刷の枠（%1）に入りきらないため、%2 文字までしか入力できません。")
+                   .arg(fit.judge(table, column, typed).where)
+                   .arg(fit.longestPrintable(table, column, typed).size());
+    } else {
+        note = BoxFit::describe(fit.judge(table, column, typed));
+    }
+    field->setToolTip(note);
+    if (!note.isEmpty())
+        statusBar()->showMessage(note, kNoteTimeoutMs);
+    else
+        statusBar()->clearMessage();
+}
+
+void MenuForm::buildingCountChanged(int count)
+{
     if (count == m_buildingCount)
         return;
     m_buildingCount = count;
@@ -1571,6 +1647,8 @@ bool MenuForm::eventFilter(QObject* watched, QEvent* event)
         if (m_headerFields.contains(widget)) {
             if (widget == m_post6)
                 runCommand(QStringLiteral("PostBtn"));
+            if (widget == m_tousu)
+                m_tousu->interpretText();
             moveToNextField(widget);
             return true;
         }

@@ -24,7 +24,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QScrollBar;
+class QSpinBox;
 class QTabWidget;
 class QToolBar;
 class QToolButton;
@@ -66,13 +66,15 @@ public:
     // the folder list, as dropping them there with the left (right) button.
     void dropProjectsOnFolder(int folderRow, bool copy);
     void openFolderWindow();
+    // Lists the folders the selected projects can be moved (copied) into.
+    void fillFolderMenu(QMenu* menu, bool copy);
     // Postal look-ups of the header: code → address, address → code.
     void lookUpAddress();
     void lookUpPostalCode();
     // Tests answer the address choice instead of the choice window.
     void setAddressChooser(AddressChooser* chooser) { m_chooser = chooser; }
-    // 申請棟数, 1 to 3. The scroller runs from -3 to -1 so that its up
-    // arrow raises the count, as clerks expect of an up-down control.
+    // 申請棟数, 1 to 3: an up-down field in the header's Enter order, typed
+    // into or stepped with the arrow keys.
     int buildingCount() const { return m_buildingCount; }
     void setBuildingCount(int count);
 
@@ -119,8 +121,7 @@ public:
     PhotoPage* photoPage() const { return m_photoTab; }
     cal1* calculatorWindow() const;
     QCalendarWidget* calendar() const { return m_calendar; }
-    QScrollBar* buildingCountScroller() const { return m_tousuScroll; }
-    QLabel* buildingCountLabel() const { return m_tousuLabel; }
+    QSpinBox* buildingCountBox() const { return m_tousu; }
     // The header fields in their Enter order.
     const QVector<QWidget*>& headerFields() const { return m_headerFields; }
     // The help viewer, once it has been opened.
@@ -146,7 +147,8 @@ private:
     void fillCodeLists();
     void restoreWindowSettings();
     void saveWindowSettings();
-    void runExitSteps();
+    // false when the user chose to stay (キャンセル, or a save that failed).
+    bool runExitSteps();
 
     void runCommand(const QString& key);
     void runOutput(int sheet, const QString& name);
@@ -169,7 +171,8 @@ private:
     int folderRowAt(const QPoint& viewportPos) const;
 
     void headerFieldChanged();
-    void buildingCountChanged(int scrollerValue);
+    void buildingCountChanged(int count);
+    void checkHeaderFit(QLineEdit* field);
     void moveToNextField(QWidget* from);
     void setHighlighted(QWidget* field, bool on);
 
@@ -206,8 +209,9 @@ private:
     QVector<QWidget*> m_headerFields;
     QPushButton* m_postBtn = nullptr;
     QPushButton* m_addrBtn = nullptr;
-    QScrollBar* m_tousuScroll = nullptr;
-    QLabel* m_tousuLabel = nullptr;
+    QSpinBox* m_tousu = nullptr;
+    QHash<QLineEdit*, QString> m_fitNow;     // a header field's text as last seen
+    QHash<QLineEdit*, QString> m_fitBefore;  // and before its last change
     QLineEdit* m_telText = nullptr;
     QPushButton* m_srchBtn2 = nullptr;
     QPushButton* m_srchBtn = nullptr;

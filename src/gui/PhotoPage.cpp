@@ -1,15 +1,18 @@
 #include "PhotoPage.h"
 
 #include "AppDir.h"
+#include "PhotoFolder.h"
 #include "FileDialogs.h"
 #include "common.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImageReader>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -19,6 +22,12 @@
 PhotoPage::PhotoPage(QWidget* parent)
     : QWidget(parent)
 {
+    // Every format the image library here reads is listed and can be added.
+    QStringList formats;
+    for (const QByteArray& f : QImageReader::supportedImageFormats())
+        formats << QString::fromLatin1(f);
+    PhotoFolder::setPictureFormats(formats);
+
     m_list = new QTreeWidget;
     m_list->setObjectName(QStringLiteral("ListView3"));
     m_list->setHeaderLabels({QStringLiteral("写真ファイル一覧"), QStringLiteral("日付"), QStringLiteral("サイズ")});
@@ -143,6 +152,11 @@ bool PhotoPage::addPicture(const QString& file)
     if (m_folder.isEmpty())
         return false;
     QString stored, error;
+    // The name may promise a picture that the file is not.
+    if (PhotoFolder::isListed(file) && !QImageReader(file).canRead()) {
+        common::ErrorBox(QStringLiteral("「%1」は画像として読み込めないため、追加できません。").arg(QFileInfo(file).fileName()));
+        return false;
+    }
     if (!PhotoFolder::addPicture(m_folder, file, &stored, &error)) {
         common::ErrorBox(error);
         return false;
@@ -159,8 +173,11 @@ void PhotoPage::choosePicture()
     QString start = AppDir::file(QStringLiteral("Photo"));
     if (!QDir(start).exists())
         start = QDir::homePath();
+    QStringList patterns;
+    for (const QString& f : PhotoFolder::pictureFormats())
+        patterns << QStringLiteral("*.") + f << QStringLiteral("*.") + f.toUpper();
     const QString file = FileDialogs::openFile(this, QStringLiteral("写真選択"), start,
-                                               QStringLiteral("写真 (*.jpg *.jpeg *.gif *.bmp *.JPG *.JPEG *.GIF *.BMP)"));
+                                               QStringLiteral("写真 (%1);;すべてのファイル (*)").arg(patterns.join(QLatin1Char(' '))));
     if (!file.isEmpty())
         addPicture(file);
 }

@@ -3,6 +3,7 @@
 #include "JapaneseHolidays.h"
 #include "Prompter.h"
 #include "ScheduleStore.h"
+#include "TextNumbers.h"
 #include "common.h"
 
 #include <QCalendarWidget>
@@ -34,7 +35,7 @@ QString textOf(const RowValues& e, const char* column)
 // Keeps only the digits of a date or time part, as it is typed.
 void keepDigits(QLineEdit* e)
 {
-    const QString d = common::DigitsOnly(e->text());
+    const QString d = common::DigitsOnly(TextNumbers::toHalfWidth(e->text()));
     if (d != e->text())
         e->setText(d);
 }

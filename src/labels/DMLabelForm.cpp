@@ -8,6 +8,7 @@
 #include "Prompter.h"
 #include "Recipients.h"
 #include "Recordset.h"
+#include "GuiCommon.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -313,6 +314,7 @@ QWidget* DMLabelForm::buildLayoutPanel()
     auto* buttons = new QHBoxLayout;
     QPushButton* newBtn = button("Command1", QStringLiteral("新規"));
     QPushButton* saveBtn = button("SaveBtn", QStringLiteral("設定保存"));
+    GuiCommon::saveShortcut(this, saveBtn);
     QPushButton* delBtn = button("DelBtn", QStringLiteral("削除"));
     newBtn->setToolTip(QStringLiteral("いま表示しているラベル設定をもとに、新しいラベル設定を作ります。"));
     saveBtn->setToolTip(QStringLiteral("表示しているラベル設定を保存します。次回はこの設定で開きます。"));

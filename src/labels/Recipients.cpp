@@ -175,19 +175,20 @@ namespace RecipientSelection {
 AddResult add(QVector<Recipient>& selection, const QVector<Recipient>& candidates)
 {
     AddResult result;
-    QSet<qint64> keys;
+    QSet<QPair<int, qint64>> keys;
+    const auto keyOf = [](const Recipient& r) { return qMakePair(static_cast<int>(r.source), r.key); };
     for (const Recipient& r : selection)
-        keys.insert(r.key);
+        keys.insert(keyOf(r));
     for (const Recipient& c : candidates) {
         if (!c.isAddressable()) {
             ++result.withoutNameOrAddress;
             continue;
         }
-        if (keys.contains(c.key)) {
+        if (keys.contains(keyOf(c))) {
             ++result.alreadySelected;
             continue;
         }
-        keys.insert(c.key);
+        keys.insert(keyOf(c));
         selection.append(c);
         ++result.added;
     }
@@ -209,7 +210,7 @@ QString describe(const AddResult& r)
     if (r.withoutNameOrAddress > 0)
         text += QStringLiteral("　名前か住所2のない%1件は追加しません。").arg(r.withoutNameOrAddress);
     if (r.alreadySelected > 0)
-        text += QStringLiteral("　選択済みと同じ番号の%1件は追加しません。").arg(r.alreadySelected);
+        text += QStringLiteral("　選択済みの%1件は重ねて追加しません。").arg(r.alreadySelected);
     return text;
 }
 

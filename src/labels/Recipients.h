@@ -75,13 +75,14 @@ namespace RecipientSelection {
 struct AddResult {
     int added = 0;
     int withoutNameOrAddress = 0;  // no name, or no address below the prefecture
-    int alreadySelected = 0;       // a recipient with the same key is in the selection
+    int alreadySelected = 0;       // the same record (source and key) is in the selection
 };
 
 // Appends each candidate in order unless it has no name or no address 2,
-// or a recipient with the same key is already selected. Keys are compared
-// alone, whatever table they come from: a company whose ID equals a chosen
-// customer's stays out.
+// or the same record is already selected. A record is its source and its
+// key together: customers, architects and companies number their rows
+// each in their own table, so a company whose ID equals a chosen
+// customer's is another recipient.
 AddResult add(QVector<Recipient>& selection, const QVector<Recipient>& candidates);
 
 // Removes the entries at these positions; the later ones move up.

@@ -483,15 +483,20 @@ void WriteForm::finishSending(const MailDraft& d, const QString& result)
     setSending(false);
     m_result = result;
     if (!result.isEmpty()) {
-        m_status->showMessage(QStringLiteral("送信できませんでした。"));
+        // Nothing went out: the message stays here as typed, unstored, so
+        // that the user can put right what the server refused and send again.
+        m_status->showMessage(QStringLiteral("送信できませんでした。内容はそのままです。確認して再度送信してください。"));
         Prompter::current().show({MailCommon::kSendErrorTitle,
                                   MailCommon::kSendFailed + QLatin1Char('(') + result + QLatin1Char(')'),
                                   Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+        emit sendFinished(result);
+        return;
     }
     MailDataStore mails(m_storage);
     m_storedId = mails.store(MailCommon::storedFrom(d, QDateTime::currentDateTime()));
     if (m_storedId <= 0)
-        common::ErrorBox(mails.errorString());
+        common::ErrorBox(QStringLiteral("メールは送信されましたが、送信済みメールとして保存できませんでした。\n%1")
+                             .arg(mails.errorString()));
     m_done = true;
     emit sendFinished(result);
     accept();

@@ -1,6 +1,7 @@
 #include "M_ArchitectForm.h"
 
 #include "CustomerStore.h"
+#include "GuiCommon.h"
 #include "common.h"
 
 #include <QCheckBox>
@@ -41,6 +42,7 @@ QComboBox* dropDown(const char* name, const QStringList& items)
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
     c->addItems(items);
+    GuiCommon::suggestWithoutCompleting(c);
     c->setCurrentIndex(-1);
     return c;
 }

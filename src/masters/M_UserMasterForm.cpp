@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QTimer>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -429,7 +430,14 @@ void M_UserMasterForm::selectFolder(int row)
     QTreeWidgetItem* item = m_folderList->topLevelItem(row);
     if (!item)
         return;
-    askToSave();
+    if (!askToSave()) {
+        // キャンセル: the folder being viewed stays chosen.
+        if (const int shown = folderRowOf(m_currentFolder); shown >= 0) {
+            QSignalBlocker block(m_folderList);
+            m_folderList->setCurrentItem(m_folderList->topLevelItem(shown));
+        }
+        return;
+    }
     m_folderList->setCurrentItem(item);
     m_currentFolder = item->data(0, Qt::UserRole).toLongLong();
     relist(0);
@@ -437,7 +445,8 @@ void M_UserMasterForm::selectFolder(int row)
 
 void M_UserMasterForm::openFolderEditor()
 {
-    askToSave();
+    if (!askToSave())
+        return;
     FolderMakeForm editor(storage(), FolderStore::Kind::Customers, this);
     editor.exec();
     refreshFolders();
@@ -673,6 +682,30 @@ void M_UserMasterForm::conditionSearch()
 
 void M_UserMasterForm::selectFound(const CustomerHit& hit)
 {
+    if (hit.firstFolder <= 0) {
+        // The window lists customers only through their folders: one kept
+        // in none (an import without a folder) can only be shown once it
+        // stands in one.
+        QTreeWidgetItem* folder = m_folderList->currentItem();
+        if (!folder || m_currentFolder <= 0) {
+            common::ErrorBox(QStringLiteral("この顧客はどのフォルダにも入っていないため、一覧に表示できません。"));
+            return;
+        }
+        const Prompter::Button answer = Prompter::current().show(
+            {PromptTitle::Confirm,
+             QStringLiteral("この顧客はどのフォルダにも入っていないため、一覧に表示できません。\n"
+                            "表示中のフォルダ「%1」に入れて表示しますか？")
+                 .arg(folder->text(0)),
+             Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::Yes});
+        if (answer != Prompter::Yes)
+            return;
+        if (!m_store.dropOnFolder({hit.id}, 0, m_currentFolder, true, nullptr)) {
+            common::ErrorBox(m_store.errorString());
+            return;
+        }
+        relist(hit.id);
+        return;
+    }
     if (hit.firstFolder != m_currentFolder) {
         const int row = folderRowOf(hit.firstFolder);
         if (row >= 0)
@@ -745,13 +778,18 @@ void M_UserMasterForm::importCsv()
     const FileChoice choice = askFile(this, false, AppDir::path());
     if (choice.path.isEmpty())
         return;
-    askToSave();
-    const int added = UserCsvImportForm::run(storage(), choice.path, this);
+    if (!askToSave())
+        return;
+    QString report;
+    const int added = UserCsvImportForm::run(storage(), choice.path, this, m_currentFolder, &report);
     if (added < 0)
         return;  // the file could not be read; the import window said why
+    if (report.isEmpty())
+        return;  // キャンセル
     Prompter::current().show({QStringLiteral("読込み報告"),
-                              added >= 1 ? QStringLiteral("読込みが終了しました。")
-                                         : QStringLiteral("読込みがデータがありませんでした。"),
+                              (added >= 1 ? QStringLiteral("読込みが終了しました。")
+                                          : QStringLiteral("読込みがデータがありませんでした。"))
+                                  + QLatin1Char('\n') + report,
                               Prompter::Icon::Information, Prompter::Ok, Prompter::Ok});
     if (added > 0)
         relist(shownId());
@@ -808,7 +846,8 @@ void M_UserMasterForm::dropOnFolder(int folderRow, bool copy)
             ids << itemId(item);
     if (ids.isEmpty())
         return;
-    askToSave();
+    if (!askToSave())
+        return;
     int refused = 0;
     bool ok = false;
     {

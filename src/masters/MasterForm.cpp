@@ -22,6 +22,8 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -103,7 +105,13 @@ MasterForm::MasterForm(Storage& storage, const QString& closeButtonName, const Q
     connect(m_delBtn, &QPushButton::clicked, this, &MasterForm::deleteSelected);
     connect(m_updateBtn, &QPushButton::clicked, this, [this] { apply(); });
     connect(m_sendBtn, &QPushButton::clicked, this, [this] { transfer(false); });
-    connect(m_closeBtn, &QPushButton::clicked, this, &MasterForm::closeWindow);
+    connect(m_closeBtn, &QPushButton::clicked, this, [this] { closeWindow(); });
+    // Ctrl+S saves the record shown, as 更新 does.
+    auto* save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, this, [this] {
+        if (isEdited())
+            apply();
+    });
     connect(m_helpBtn, &QPushButton::clicked, this, &MasterForm::showHelp);
     connect(m_list, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
         if (!m_filling)
@@ -219,8 +227,19 @@ void MasterForm::itemActivated(QTreeWidgetItem* item)
 {
     if (!item)
         return;
-    if (asksBeforeSwitching())
-        askToSave();
+    if (asksBeforeSwitching() && !askToSave()) {
+        // キャンセル: back to the record being edited, its edits kept.
+        for (int i = 0; i < m_list->topLevelItemCount(); ++i) {
+            if (itemId(m_list->topLevelItem(i)) == m_shownId) {
+                QTreeWidgetItem* shown = m_list->topLevelItem(i);
+                QSignalBlocker block(m_list);
+                m_list->clearSelection();
+                m_list->setCurrentItem(shown);
+                break;
+            }
+        }
+        return;
+    }
     showById(itemId(item));
 }
 
@@ -369,23 +388,27 @@ void MasterForm::afterApply(qint64 id)
     showById(id);
 }
 
-void MasterForm::askToSave()
+bool MasterForm::askToSave()
 {
     if (!isEdited())
-        return;
-    const Prompter::Button answer =
-        Prompter::current().show({PromptTitle::SaveConfirm, QStringLiteral("内容が変更されていますが、登録しますか？"),
-                                  Prompter::Icon::Warning, Prompter::Yes | Prompter::No, Prompter::Yes});
+        return true;
+    const Prompter::Button answer = Prompter::current().show(
+        {PromptTitle::SaveConfirm, QStringLiteral("内容が変更されていますが、登録しますか？"), Prompter::Icon::Warning,
+         Prompter::Yes | Prompter::No | Prompter::Cancel, Prompter::Yes});
+    if (answer == Prompter::Cancel)
+        return false;
     if (answer == Prompter::Yes && m_shownId > 0)
         writeShown();
     setEdited(false);
+    return true;
 }
 
 void MasterForm::transfer(bool onlyShown)
 {
     if (!m_pickMode || !canTransfer() || m_shownId <= 0)
         return;
-    askToSave();
+    if (!askToSave())
+        return;
     MasterPickResult& r = PickSlots::result();
     r = MasterPickResult();
     fillPick(r, onlyShown);
@@ -396,11 +419,12 @@ void MasterForm::transfer(bool onlyShown)
     done(QDialog::Accepted);
 }
 
-void MasterForm::closeWindow()
+bool MasterForm::closeWindow()
 {
     if (m_closed)
-        return;
-    askToSave();
+        return true;
+    if (!askToSave())
+        return false;
     if (m_pickMode && !m_picked) {
         MasterPickResult& r = PickSlots::result();
         r.picked = false;
@@ -410,6 +434,7 @@ void MasterForm::closeWindow()
     beforeClose();
     m_closed = true;
     done(m_picked ? QDialog::Accepted : QDialog::Rejected);
+    return true;
 }
 
 void MasterForm::reject()
@@ -429,7 +454,10 @@ void MasterForm::showEvent(QShowEvent* event)
 
 void MasterForm::closeEvent(QCloseEvent* event)
 {
-    closeWindow();
+    if (!closeWindow()) {
+        event->ignore();
+        return;
+    }
     event->accept();
 }
 

@@ -92,13 +92,16 @@ public:
     // Writes the shown record; false when nothing is shown or the write failed.
     bool apply();
     // The save prompt. Always lets the caller go on (there is no cancel).
-    void askToSave();
+    // Asks before the edits of the record shown would be left; false after
+    // キャンセル (the caller then leaves things as they are).
+    bool askToSave();
     // Hands the shown record to the opener and closes (pick mode only).
     // onlyShown: a double click or Enter takes the shown record alone even
     // where the window could hand over a whole selection.
     void transfer(bool onlyShown = false);
     // Close button: save prompt, beforeClose(), close.
-    void closeWindow();
+    // false when the user chose to stay.
+    bool closeWindow();
 
     bool isEdited() const;
     void setEdited(bool edited);

@@ -15,7 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-UserCsvImportForm::UserCsvImportForm(Storage& storage, QWidget* parent)
+UserCsvImportForm::UserCsvImportForm(Storage& storage, QWidget* parent, qint64 folderId)
     : QDialog(parent)
     , m_storage(storage)
     , m_import(storage)
@@ -53,7 +53,8 @@ UserCsvImportForm::UserCsvImportForm(Storage& storage, QWidget* parent)
         for (const FolderItem& f : folders)
             m_folderCombo->addItem(f.name, f.id);
     }
-    m_folderCombo->setToolTip(QStringLiteral("フォルダに入れない顧客は、顧客登録の条件検索で探せます。"));
+    m_folderCombo->setCurrentIndex(qMax(0, m_folderCombo->findData(folderId)));
+    m_folderCombo->setToolTip(QStringLiteral("フォルダに入れない顧客は顧客一覧に表示されません。顧客登録の条件検索で探せます。"));
     m_countLabel = new QLabel;
 
     m_saveBtn = new QPushButton(QStringLiteral("登録"));
@@ -155,7 +156,7 @@ void UserCsvImportForm::targetChosen(int comboIndex)
 
 void UserCsvImportForm::updateCount()
 {
-    QString text = QStringLiteral("登録する件数: %1 件").arg(m_import.rowsToImport());
+    QString text = QStringLiteral("読み込む行: %1 行（チェックした列がすべて空の行は登録しません）").arg(m_import.rowsToImport());
     if (m_import.removedControls() > 0)
         text += QStringLiteral("（項目に使えない制御文字 %1 字は取り除きます）").arg(m_import.removedControls());
     m_countLabel->setText(text);
@@ -172,16 +173,34 @@ void UserCsvImportForm::save()
         common::ErrorBox(QStringLiteral("読み込みを中止しました。顧客は登録されていません。\n%1").arg(m_import.errorString()));
         return;
     }
+    const qint64 folder = m_folderCombo->currentData().toLongLong();
+    QStringList lines;
+    lines << (folder > 0 ? QStringLiteral("%1 件の顧客をフォルダ「%2」に登録しました。").arg(m_added).arg(m_folderCombo->currentText())
+                         : QStringLiteral("%1 件の顧客を登録しました（フォルダには入れていません）。").arg(m_added));
+    QStringList skipped;
+    if (m_import.skipsFirstLine())
+        skipped << QStringLiteral("1 行目（見出し）");
+    if (m_import.skippedEmpty() > 0)
+        skipped << QStringLiteral("読み込む列がすべて空の行 %1 行").arg(m_import.skippedEmpty());
+    lines << (skipped.isEmpty() ? QStringLiteral("読み込まなかった行はありません。")
+                                : QStringLiteral("読み込まなかった行: %1").arg(skipped.join(QStringLiteral("、"))));
+    if (m_import.removedControls() > 0)
+        lines << QStringLiteral("項目に使えない制御文字 %1 字を取り除きました。").arg(m_import.removedControls());
+    if (folder <= 0 && m_added > 0)
+        lines << QStringLiteral("フォルダに入れていない顧客は顧客一覧に表示されません。条件検索で探せます。");
+    m_report = lines.join(QLatin1Char('\n'));
     accept();
 }
 
-int UserCsvImportForm::run(Storage& storage, const QString& path, QWidget* parent)
+int UserCsvImportForm::run(Storage& storage, const QString& path, QWidget* parent, qint64 folderId, QString* report)
 {
-    UserCsvImportForm form(storage, parent);
+    UserCsvImportForm form(storage, parent, folderId);
     if (!form.load(path)) {
         common::ErrorBox(form.errorString());
         return -1;
     }
     form.exec();
+    if (report)
+        *report = form.report();
     return form.added();
 }

@@ -19,7 +19,9 @@ class Storage;
 class UserCsvImportForm : public QDialog {
     Q_OBJECT
 public:
-    explicit UserCsvImportForm(Storage& storage, QWidget* parent = nullptr);
+    // folderId: the folder the customers go into unless the user picks
+    // another (the folder being viewed, so that they show at once).
+    explicit UserCsvImportForm(Storage& storage, QWidget* parent = nullptr, qint64 folderId = 0);
 
     // Reads the file; false with the reason (line number included) in errorString().
     bool load(const QString& path);
@@ -34,11 +36,15 @@ public:
     // "登録": imports, then closes. The number added is added().
     void save();
     int added() const { return m_added; }
+    // What the run did, for the user: how many were added and where, and
+    // which lines were not imported and why. Empty before a run.
+    const QString& report() const { return m_report; }
 
     // Loads the file and runs the window modally. -1 when the file could
     // not be read (the reason has been shown), else the customers added
-    // (0 after "キャンセル").
-    static int run(Storage& storage, const QString& path, QWidget* parent);
+    // (0 after "キャンセル"), with the report in *report.
+    static int run(Storage& storage, const QString& path, QWidget* parent, qint64 folderId = 0,
+                   QString* report = nullptr);
 
 private:
     void refreshRow(int column);
@@ -57,5 +63,6 @@ private:
     QPushButton* m_saveBtn;
     QPushButton* m_cancelBtn;
     int m_added = 0;
+    QString m_report;
     bool m_filling = false;
 };

@@ -5,6 +5,7 @@
 #include "Prompter.h"
 #include "ShoshikiSet.h"
 #include "common.h"
+#include "GuiCommon.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -97,6 +98,7 @@ OptionSet::OptionSet(Storage& storage, std::function<void()> closeWorkbooks, QWi
     m_helpBtn = button(QStringLiteral("HelpBtn"), QStringLiteral("ヘルプ"));
     for (QPushButton* b : {m_format, m_save, m_close, m_helpBtn})
         b->setMinimumWidth(88);
+    GuiCommon::saveShortcut(this, m_save);
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_format);
@@ -125,7 +127,7 @@ QLineEdit* OptionSet::digitsField(const QString& name, int maxLength)
 {
     auto* e = textField(name, maxLength);
     // Only the digits 0 to 9, as the fields are whole numbers.
-    e->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), e));
+    e->setValidator(GuiCommon::digitsValidator(e));
     e->setAlignment(Qt::AlignRight);
     e->setFixedWidth(56);
     return e;

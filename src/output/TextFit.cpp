@@ -136,13 +136,17 @@ double TextFit::fittingSize(const QString& text, double width, double height, do
     return 0;
 }
 
-QStringList TextFit::annexPieces(const QString& text) const
+const TextFit::Box* TextFit::annexSlot() const
 {
     const QString slotPattern = QStringLiteral("{D%1}").arg(annexRow(0) + 1);
-    const Box* slot = nullptr;
     for (const Box& b : m_boxes)
         if (b.sheet == kAnnexSheet && b.pattern == slotPattern)
-            slot = &b;
+            return &b;
+    return nullptr;
+}
+
+QStringList TextFit::annexPieces(const QString& text, const Box* slot)
+{
     if (!slot)
         return {text};
     auto fitsWhole = [slot](QStringView piece) {
@@ -204,7 +208,7 @@ QSet<QString> TextFit::planAnnex(InputSheet& input, const QStringList& printed)
             continue;
         if (fittingSize(kAnnexNote, b.width, b.height, b.size, b.wrap) <= 0)
             continue;  // a box too small even for the note keeps the smallest size
-        const QStringList pieces = annexPieces(text);
+        const QStringList pieces = annexPieces(text, annexSlot());
         if (used + pieces.size() > kAnnexSlots)
             continue;  // no room left: the box keeps the smallest size
         moved.insert(ref);

@@ -66,14 +66,16 @@ public:
     // `input`) and returns the page keys that then hold ("annex",
     // "annex:1" …). Then call applySizes once the input sheet is written.
     QSet<QString> planAnnex(InputSheet& input, const QStringList& printed);
+    // The text cut into pieces that each fit the 別紙's slot box at its own
+    // size, cut where the text pauses when it can be; the whole text when
+    // there is no slot box.
+    static QStringList annexPieces(const QString& text, const Box* slot);
     // Sets the font size of every box whose text needs a smaller one.
     bool applySizes(XlsxWorkbook& book, const InputSheet& input, QString* error) const;
 
 private:
     bool shown(const Box& b) const { return !m_shown || m_shown(b.sheet, b.cell.row); }
-    // The text cut into pieces that each fit a slot's box of the 別紙 at
-    // its own size; one piece when the template lists no such box.
-    QStringList annexPieces(const QString& text) const;
+    const Box* annexSlot() const;
 
     QVector<Box> m_boxes;
     std::function<bool(const QString&, int)> m_shown;

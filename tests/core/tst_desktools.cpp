@@ -185,7 +185,7 @@ private slots:
         QStringList names;
         for (const auto& p : PhotoFolder::list(folder))
             names << p.name;
-        QCOMPARE(names, (QStringList{"a.JPG", "b.jpeg", "c.gif", "d.BMP"}));
+        QCOMPARE(names, (QStringList{"a.JPG", "b.jpeg", "c.gif", "d.BMP", "e.png", "f.PNG", "h.Jpg"}));
         QCOMPARE(PhotoFolder::list(folder).first().size, qint64(7));
 
         // Adding keeps what is there and makes the folder when needed.
@@ -200,6 +200,10 @@ private slots:
         QCOMPARE(PhotoFolder::list(fresh).size(), 2);
         QVERIFY(!PhotoFolder::addPicture(fresh, dir.filePath(QStringLiteral("missing.jpg")), &stored, &error));
         QVERIFY(error.contains(QStringLiteral("missing.jpg")));
+        // What would never be listed is not copied out of sight.
+        QVERIFY(!PhotoFolder::addPicture(fresh, folder + QStringLiteral("/g.txt"), &stored, &error));
+        QVERIFY2(error.contains(QStringLiteral("表示できる形式: jpg, jpeg, png, gif, bmp")), qPrintable(error));
+        QCOMPARE(PhotoFolder::list(fresh).size(), 2);
     }
 };
 

@@ -389,6 +389,45 @@ private slots:
         QVERIFY(prompter.shown.isEmpty());
     }
 
+    // What a clerk types stays as typed: a free-text list keeps a text that
+    // is the start of one of its items, full-width digits become digits,
+    // and Ctrl+S saves from the keyboard.
+    void typedTextIsKeptAndCtrlSSaves()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const qint64 bid = newProject(dir.storage());
+        P_TatemonoBetuForm form(dir.storage(), bid, 1);
+        showActive(form);
+        const auto showTabOf = [&form](const char* column) {
+            for (int i = 0; i < form.tabs()->count(); ++i)
+                if (form.tabs()->widget(i)->isAncestorOf(form.field(u(column))))
+                    form.tabs()->setCurrentIndex(i);
+        };
+        type(form, "Kai30", u("３"));
+        QCOMPARE(edit(form, "Kai30")->text(), u("3"));
+        QCOMPARE(form.beepCount(), 0);
+        showTabOf("Men43");
+        type(form, "Men43", u("１，２３４．５"));
+        leave(form);
+        QCOMPARE(edit(form, "Men43")->text(), u("1,234.50"));
+
+        showTabOf("Yane40");
+        QVERIFY(form.items(u("Yane40")).contains(u("ガルバリウム鋼板葺")));
+        type(form, "Yane40", u("ガルバリウム鋼板"));
+        // Enter reaches the suggestion pop-up when one is open, as keys do.
+        QWidget* target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::focusWidget();
+        QTest::keyClick(target, Qt::Key_Return);
+        QCOMPARE(combo(form, "Yane40")->currentText(), u("ガルバリウム鋼板"));
+        QVERIFY(focused() != u("Yane40"));  // and Enter moved on
+
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!form.isEdited());
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Yane40")).toString(), u("ガルバリウム鋼板"));
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Kai30")).toString(), u("3"));
+        QCOMPARE(stored(dir.storage(), u("TATEMONOBETU"), bid, u("Men43")).toString(), u("1,234.50"));
+    }
+
     void aNewFinishJoinsItsListOnce()
     {
         TempAppDir dir;

@@ -10,6 +10,7 @@
 #include "ShuYoutoForm.h"
 #include "TestSupport.h"
 
+#include <QFile>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
@@ -348,10 +349,13 @@ private slots:
         QCOMPARE(stored(dir.storage(), u("SEKKEIKANRI"), form.bid(), u("Name")).toString(), u("設備 監理"));
     }
 
-    void fireObjectAndAttorneyCloseWithoutAsking()
+    // OK is "save and close" in these two windows: what was typed is kept
+    // without a prompt; closing any other way asks as usual.
+    void fireObjectAndAttorneySaveOnOk()
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
+        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), dir.file(QStringLiteral("確認申請.xlsx"))));
         const qint64 bid = newProject(dir.storage());
         {
             P_BoukaForm form(dir.storage(), bid);
@@ -360,18 +364,36 @@ private slots:
             QCOMPARE(focused(), u("Tel1"));
             QCOMPARE(enterWalk(10), (QStringList{u("Tel1"), u("Day1"), u("Nin1"), u("Time1"), u("Gai1"), u("Gai2"),
                                                  u("Gai3"), u("Sonota1")}));
-            type(form, "Nin1", u("12人"));
-            QVERIFY(form.apply());
+            type(form, "Tel1", u("03-1234-5678"));
+            type(form, "Day1", u("令和8年4月1日"));
             type(form, "Nin1", u("30人"));
+            type(form, "Time1", u("9時～18時"));
+            QVERIFY(form.fitNoteOf(u("Time1")).isEmpty());
+            // A text longer than its printed box is told about while typing.
+            type(form, "Gai1", QString(300, u'栓'));
+            QVERIFY(!form.fitNoteOf(u("Gai1")).isEmpty());
+            QCOMPARE(form.fitNote()->text(), form.fitNoteOf(u("Gai1")));
             QVERIFY(form.isEdited());
             form.okButton()->click();
             QVERIFY(!form.isVisible());
             QVERIFY(prompter.shown.isEmpty());
         }
+        QCOMPARE(stored(dir.storage(), u("BOUKA"), bid, u("Tel1")).toString(), u("03-1234-5678"));
+        QCOMPARE(stored(dir.storage(), u("BOUKA"), bid, u("Day1")).toString(), u("令和8年4月1日"));
+        QCOMPARE(stored(dir.storage(), u("BOUKA"), bid, u("Nin1")).toString(), u("30人"));
+        QCOMPARE(stored(dir.storage(), u("BOUKA"), bid, u("Time1")).toString(), u("9時～18時"));
         {
+            // Esc is not OK: it asks, and No leaves the stored value.
             P_BoukaForm form(dir.storage(), bid);
-            QCOMPARE(edit(form, "Nin1")->text(), u("12人"));  // the edit after Apply is gone
+            showActive(form);
+            type(form, "Nin1", u("40人"));
+            prompter.answers.enqueue(Prompter::No);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+            QVERIFY(!form.isVisible());
+            QCOMPARE(prompter.shown.size(), 1);
+            QCOMPARE(prompter.shown[0].title, u("終了確認画面"));
         }
+        QCOMPARE(stored(dir.storage(), u("BOUKA"), bid, u("Nin1")).toString(), u("30人"));
         {
             P_IninForm form(dir.storage(), bid);
             showActive(form);
@@ -389,14 +411,15 @@ private slots:
             QVERIFY(form.apply());
             QCOMPARE(flags(dir.storage(), "ININ", bid, names("Inin", 1, 11)), (QList<int>{1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
             QCOMPARE(stored(dir.storage(), u("ININ"), bid, u("IninSonota")).toString(), u("工事届の提出"));
+            // OK saves what is still unsaved, then closes.
             box(form, "Inin2")->click();
             form.okButton()->click();
             QVERIFY(!form.isVisible());
-            QVERIFY(prompter.shown.isEmpty());
+            QCOMPARE(prompter.shown.size(), 1);
         }
         P_IninForm form(dir.storage(), bid);
-        QVERIFY(box(form, "Inin3")->isChecked() && !box(form, "Inin2")->isChecked());
-        QCOMPARE(flags(dir.storage(), "ININ", bid, names("Inin", 1, 3)), (QList<int>{1, 0, 1}));
+        QVERIFY(box(form, "Inin2")->isChecked() && box(form, "Inin3")->isChecked());
+        QCOMPARE(flags(dir.storage(), "ININ", bid, names("Inin", 1, 3)), (QList<int>{1, 1, 1}));
     }
 };
 

@@ -303,8 +303,9 @@ private slots:
         QCOMPARE(line(form, u("MonthText1"))->text(), u("12"));
         QCOMPARE(form.beepCount(), 1);
         pressEnter();
-        keys(QApplication::focusWidget(), u("３"));  // a full-width digit is not a digit
-        QCOMPARE(line(form, u("DayText1"))->text(), QString());
+        keys(QApplication::focusWidget(), u("３"));  // a full-width digit is meant as a digit
+        QCOMPARE(line(form, u("DayText1"))->text(), u("3"));
+        QCOMPARE(form.beepCount(), 1);
         pressEnter();
         QCOMPARE(focused(), u("NaiyouText1"));
         pressEnter();

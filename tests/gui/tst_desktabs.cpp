@@ -40,11 +40,11 @@ private:
     {
         return w.findChild<T*>(QString::fromLatin1(name));
     }
-    static QString makePicture(const QString& path, int w, int h)
+    static QString makePicture(const QString& path, int w, int h, const char* format = "JPG")
     {
         QImage img(w, h, QImage::Format_RGB32);
         img.fill(Qt::darkGreen);
-        img.save(path, "JPG");
+        img.save(path, format);
         return path;
     }
 
@@ -131,14 +131,28 @@ private slots:
         QVERIFY(QDir(folder).exists());
         QCOMPARE(page->list()->topLevelItemCount(), 0);
         QTemporaryDir source;
-        makePicture(folder + QStringLiteral("/ignored.png"), 10, 10);
         const QString wide = makePicture(source.filePath(QStringLiteral("GAIKAN.JPG")), 400, 200);
         QVERIFY(page->addPicture(wide));
         QVERIFY(page->addPicture(wide));
+        // Every format the image library reads is listed, PNG among them;
+        // a file that is no picture is refused with a message, not copied.
+        QVERIFY(page->addPicture(makePicture(source.filePath(QStringLiteral("haichi.png")), 30, 20, "PNG")));
+        QVERIFY(prompter.shown.isEmpty());
+        QFile fake(source.filePath(QStringLiteral("memo.png")));
+        QVERIFY(fake.open(QIODevice::WriteOnly));
+        fake.write("not a picture");
+        fake.close();
+        QVERIFY(!page->addPicture(fake.fileName()));
+        QVERIFY(QFile::copy(fake.fileName(), source.filePath(QStringLiteral("memo.txt"))));
+        QVERIFY(!page->addPicture(source.filePath(QStringLiteral("memo.txt"))));
+        QCOMPARE(prompter.shown.size(), 2);
+        QVERIFY(prompter.shown[0].text.contains(QStringLiteral("memo.png")));
+        prompter.clear();
         QStringList names;
         for (int i = 0; i < page->list()->topLevelItemCount(); ++i)
             names << page->list()->topLevelItem(i)->text(0);
-        QCOMPARE(names, (QStringList{QStringLiteral("GAIKAN.JPG"), QStringLiteral("GAIKAN_2.JPG")}));
+        QCOMPARE(names, (QStringList{QStringLiteral("GAIKAN.JPG"), QStringLiteral("GAIKAN_2.JPG"), QStringLiteral("haichi.png")}));
+        page->list()->setCurrentItem(page->list()->topLevelItem(0));
         QVERIFY(!page->picture().isNull());
         const QPixmap shown = page->preview()->pixmap();
         QVERIFY(!shown.isNull());

@@ -179,6 +179,23 @@ private slots:
         w.form.selectRow(1);
         QCOMPARE(prompter.shown.size(), 1);
         QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), first, "Corp1").toString(), u("大和建設"));
+        // キャンセル stays on the record with its edits, whether switching
+        // records or closing; Ctrl+S saves them.
+        prompter.clear();
+        const qint64 second = w.form.shownId();
+        w.f("Corp1")->setText(u("途中の会社"));
+        prompter.answers << Prompter::Cancel << Prompter::Cancel;
+        w.form.selectRow(0);
+        click(w.form, "CloseBtn");
+        QCOMPARE(prompter.shown.size(), 2);
+        QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Yes | Prompter::No | Prompter::Cancel));
+        QVERIFY(w.form.isVisible());
+        QCOMPARE(w.form.shownId(), second);
+        QCOMPARE(w.list()->currentItem(), w.list()->topLevelItem(1));
+        QCOMPARE(w.f("Corp1")->text(), u("途中の会社"));
+        QTest::keyClick(w.f("Corp1"), Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!w.form.isEdited());
+        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), second, "Corp1").toString(), u("途中の会社"));
         // Closing asks once more while edited.
         prompter.clear();
         w.f("BornDay")->setText(u("1970/4/1"));
@@ -481,6 +498,7 @@ private slots:
             auto* imp = qobject_cast<UserCsvImportForm*>(m);
             QVERIFY(imp);
             QCOMPARE(imp->windowTitle(), u("顧客マスターCSVインポート"));
+            QCOMPARE(imp->folderCombo()->currentData().toLongLong(), qint64(1));  // the folder being viewed
             QTreeWidget* rows = imp->columnList();
             QCOMPARE(rows->topLevelItemCount(), 17);
             QCOMPARE(rows->topLevelItem(2)->text(1), u("姓"));
@@ -499,7 +517,8 @@ private slots:
             click(*imp, "SaveBtn");
         });
         child<QAction>(w.form, "mnCSVRead")->trigger();
-        QCOMPARE(prompter.texts(), QStringList{u("読込みが終了しました。")});
+        QCOMPARE(prompter.texts(), QStringList{u("読込みが終了しました。\n2 件の顧客をフォルダ「取込」に登録しました。\n"
+                                                 "読み込まなかった行: 1 行目（見出し）")});
         QCOMPARE(prompter.shown[0].title, u("読込み報告"));
         w.form.refreshFolders();  // the folder was made behind the window's back
         w.form.selectFolder(w.form.folderList()->topLevelItemCount() - 1);
@@ -508,11 +527,50 @@ private slots:
         QCOMPARE(column(w.list(), 2), (QStringList{QString(), QString()}));
         QCOMPARE(w.f("Tell1")->text(), u("03-1234-5678"));
 
-        // Cancelled: nothing added, and the report says so.
+        // Cancelled: nothing added, nothing to report.
         prompter.clear();
         whenModal([](QWidget* m) { click(*m, "CanselBtn"); });
         child<QAction>(w.form, "mnCSVRead")->trigger();
-        QCOMPARE(prompter.texts(), QStringList{u("読込みがデータがありませんでした。")});
+        QVERIFY(prompter.shown.isEmpty());
+
+        // By default into the folder being viewed, shown at once; the
+        // empty rows a spreadsheet leaves are skipped and counted.
+        const auto writeFile = [](const QString& to, const QByteArray& bytes) {
+            QFile out(to);
+            QVERIFY(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            out.write(bytes);
+        };
+        writeFile(path, u("姓,電話番号\n鈴木,03-9999-0000\n,\n , \n").toUtf8());
+        whenModal([](QWidget* m) { click(*m, "SaveBtn"); });
+        child<QAction>(w.form, "mnCSVRead")->trigger();
+        QCOMPARE(prompter.texts(), QStringList{u("読込みが終了しました。\n1 件の顧客をフォルダ「取込」に登録しました。\n"
+                                                 "読み込まなかった行: 1 行目（見出し）、読み込む列がすべて空の行 2 行")});
+        QCOMPARE(column(w.list()), (QStringList{u("山田"), u("佐藤"), u("鈴木")}));
+
+        // Without a folder the report says where to find them, and the
+        // search's transfer offers to put the customer into the folder.
+        writeFile(path, u("姓\n高橋\n").toUtf8());
+        prompter.clear();
+        whenModal([](QWidget* m) {
+            auto* imp = qobject_cast<UserCsvImportForm*>(m);
+            imp->folderCombo()->setCurrentIndex(0);
+            click(*imp, "SaveBtn");
+        });
+        child<QAction>(w.form, "mnCSVRead")->trigger();
+        QVERIFY2(prompter.texts().value(0).contains(u("条件検索で探せます")), qPrintable(prompter.texts().join(u("|"))));
+        QCOMPARE(w.list()->topLevelItemCount(), 3);
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::Yes);
+        whenModal([](QWidget* m) {
+            child(*m, "NameText")->setText(u("高橋"));
+            click(*m, "SrchBtn");
+            click(*m, "SendBtn");
+        });
+        click(w.form, "SrchBtn");
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].title, u("確認画面"));
+        QCOMPARE(column(w.list()), (QStringList{u("山田"), u("佐藤"), u("鈴木"), u("高橋")}));
+        QCOMPARE(w.f("NameText0")->text(), u("高橋"));
         M_UserMasterForm::setFileChooser(nullptr);
     }
 

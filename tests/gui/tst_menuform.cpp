@@ -15,11 +15,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScrollBar>
+#include <QSpinBox>
 #include <QSqlQuery>
 #include <QStatusBar>
 #include <QStyle>
-#include <QStyleOptionSlider>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -61,22 +60,10 @@ int twips(const QWidget& w, int px)
     return px * 1440 / w.logicalDpiX();
 }
 
-// Presses one arrow of the building-count scroller as the user does.
+// Steps the building count with an arrow key, as the user does.
 void clickArrow(MenuForm& form, bool up)
 {
-    QScrollBar* bar = form.buildingCountScroller();
-    QStyleOptionSlider opt;
-    opt.initFrom(bar);
-    opt.orientation = bar->orientation();
-    opt.minimum = bar->minimum();
-    opt.maximum = bar->maximum();
-    opt.sliderPosition = opt.sliderValue = bar->value();
-    opt.singleStep = bar->singleStep();
-    opt.pageStep = bar->pageStep();
-    opt.subControls = QStyle::SC_All;
-    const QRect r = bar->style()->subControlRect(
-        QStyle::CC_ScrollBar, &opt, up ? QStyle::SC_ScrollBarSubLine : QStyle::SC_ScrollBarAddLine, bar);
-    QTest::mouseClick(bar, Qt::LeftButton, {}, r.center());
+    QTest::keyClick(form.buildingCountBox(), up ? Qt::Key_Up : Qt::Key_Down);
 }
 
 void showActive(QWidget& w)
@@ -339,6 +326,23 @@ private slots:
             form.exitApplication();
             QVERIFY(prompter.shown.isEmpty());
         }
+        {
+            // キャンセル stays, edits and all; Ctrl+S saves them.
+            MenuForm form(dir.storage());
+            showActive(form);
+            clickArrow(form, true);
+            prompter.answers.enqueue(Prompter::Cancel);
+            form.exitApplication();
+            QVERIFY(form.isVisible());
+            QVERIFY(form.isEdited());
+            prompter.answers.enqueue(Prompter::Cancel);
+            QVERIFY(!form.close());
+            QCOMPARE(prompter.shown.size(), 2);
+            QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+            QVERIFY(!form.isEdited());
+            form.exitApplication();
+            QVERIFY(!form.isVisible());
+        }
         // Through the exit command and through the window frame, in either
         // order of the two: one question, and the place is kept even when
         // the edit is thrown away.
@@ -358,7 +362,7 @@ private slots:
                 form.close();
                 QCOMPARE(prompter.texts(), QStringList{kSaveAsk});
                 QCOMPARE(prompter.shown[0].title, QStringLiteral("登録確認"));
-                QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Yes | Prompter::No));
+                QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Yes | Prompter::No | Prompter::Cancel));
                 QCOMPARE(form.isEdited(), answer == Prompter::No);
                 QVERIFY(!form.isVisible());
                 QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), twips(form, left));
@@ -388,8 +392,8 @@ private slots:
         ScriptedPrompter prompter;
         MenuForm form(dir.storage());
         showActive(form);
-        QLabel* label = form.findChild<QLabel*>(QStringLiteral("TousuDispLabel"));
-        QCOMPARE(label->text(), QStringLiteral("1"));
+        QSpinBox* count = form.buildingCountBox();
+        QCOMPARE(count->value(), 1);
 
         clickArrow(form, false);  // down from 1 stays at 1 and changes nothing
         QCOMPARE(form.buildingCount(), 1);
@@ -398,16 +402,14 @@ private slots:
         for (int expected : {2, 3, 3}) {
             clickArrow(form, true);
             QCOMPARE(form.buildingCount(), expected);
-            QCOMPARE(label->text(), QString::number(expected));
         }
         QVERIFY(form.isEdited());
         for (int expected : {2, 1, 1}) {
             clickArrow(form, false);
             QCOMPARE(form.buildingCount(), expected);
-            QCOMPARE(label->text(), QString::number(expected));
         }
         form.setBuildingCount(7);
-        QCOMPARE(label->text(), QStringLiteral("3"));
+        QCOMPARE(count->value(), 3);
         form.saveProject();
         QVERIFY(!form.isEdited());
     }
@@ -428,17 +430,29 @@ private slots:
         QTest::keyClicks(kouji, QStringLiteral("abc"));
         QVERIFY(!form.isEdited());
 
-        const QStringList order = {"Buken", "Furi1", "Furi2", "Name7", "Post6", "Addr6",
+        // The building count is a field of its own: typing there changes
+        // the count, never the field before it.
+        const QStringList order = {"Buken", "Furi1", "Tousu", "Furi2", "Name7", "Post6", "Addr6",
                                    "Tel4",  "Shu1",  "Shu2",  "Kin1",  "Kin1"};
         for (const QString& next : order) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-            QCOMPARE(QApplication::focusWidget()->objectName(), next);
+            QWidget* at = QApplication::focusWidget();
+            if (qobject_cast<QSpinBox*>(at->parentWidget()))
+                at = at->parentWidget();
+            QCOMPARE(at->objectName(), next);
+            if (next == QLatin1String("Tousu")) {
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                // A full-width digit, as the input method types it.
+                QTest::sendKeyEvent(QTest::Press, QApplication::focusWidget(), Qt::Key_unknown, QStringLiteral("２"), Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Release, QApplication::focusWidget(), Qt::Key_unknown, QStringLiteral("２"), Qt::NoModifier);
+            }
             if (next == QLatin1String("Buken"))
                 QCOMPARE(kouji->palette().color(QPalette::Base), form.palette().color(QPalette::Base));
             if (next.startsWith(QLatin1String("Shu")))
                 QVERIFY(QApplication::focusWidget()->palette().color(QPalette::Base) != QColor(Qt::black));
         }
         QCOMPARE(kouji->text(), QStringLiteral("abc"));
+        QCOMPARE(form.buildingCount(), 2);
 
         // Enter in the postal code fills the address on its way on.
         auto* post = form.findChild<QLineEdit*>(QStringLiteral("Post6"));

@@ -8,10 +8,14 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -51,6 +55,29 @@ private:
     }
 
 private slots:
+    // A building name longer than any printed box can hold is cut where
+    // the 別紙 ends, with the reason in the status bar; what is kept is saved.
+    void aNameLongerThanItsBoxIsCut()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), dir.file(QStringLiteral("確認申請.xlsx"))));
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        QLineEdit* buken = field(form, "Buken");
+        buken->setFocus();
+        QApplication::clipboard()->setText(QString(5000, u'館'));
+        QTest::keyClick(buken, Qt::Key_V, Qt::ControlModifier);
+        const qsizetype kept = buken->text().size();
+        QVERIFY2(kept > 100 && kept < 5000, qPrintable(QString::number(kept)));
+        QVERIFY2(form.statusBar()->currentMessage().contains(QStringLiteral("%1 文字までしか入力できません").arg(kept)),
+                 qPrintable(form.statusBar()->currentMessage()));
+        form.saveProject();
+        QCOMPARE(stored(dir.storage(), form.currentProject().bid, QStringLiteral("Buken")).size(), kept);
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
     void newProjectIsCreatedSelectedAndRenamed()
     {
         TempAppDir dir;
@@ -245,8 +272,16 @@ private slots:
             field(form, "Tel4")->setText(i == 0 ? QStringLiteral("06-0000-0000") : QStringLiteral("045-111-2222"));
             form.saveProject();
         }
+        // Moved through the menu (not only by dragging): every folder but
+        // the one being viewed is offered.
         selectRows(form, {0, 1, 2});
-        form.dropProjectsOnFolder(1, false);
+        auto* move = form.findChild<QMenu*>(QStringLiteral("mnMoveProjects"));
+        QVERIFY(move);
+        emit move->aboutToShow();
+        const QList<QAction*> targets = move->actions();
+        QCOMPARE(targets.size(), 1);
+        QCOMPARE(targets[0]->text(), form.folders()[1].name);
+        targets[0]->trigger();
         form.selectFolder(0);
         QCOMPARE(form.projects().size(), 0);
         QVERIFY(!form.hasProject());

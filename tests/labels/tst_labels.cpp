@@ -308,8 +308,9 @@ private slots:
         QCOMPARE(result.withoutNameOrAddress, 1);
         QCOMPARE(chosen.size(), 3);
 
-        // The office of an architect, and companies: the one whose ID equals
-        // a chosen customer's is left out.
+        // The office of an architect, and companies: a company whose ID
+        // equals a chosen customer's is another recipient all the same; the
+        // same company twice is one.
         QVector<Recipient> offices, companies;
         QVERIFY(store.candidates(sources[3], &offices));
         QCOMPARE(offices.size(), 1);
@@ -319,18 +320,21 @@ private slots:
         QVERIFY(store.candidates(sources[4], &companies));
         QCOMPARE(companies.size(), 2);
         QCOMPARE(companies[1].key, company2);
+        QVERIFY(std::any_of(chosen.cbegin(), chosen.cend(), [&](const Recipient& r) { return r.key == companies[0].key; }));
         result = RecipientSelection::add(chosen, companies);
-        QCOMPARE(result.added, 1);
-        QCOMPARE(result.alreadySelected, 1);
+        QCOMPARE(result.added, 2);
+        QCOMPARE(result.alreadySelected, 0);
         QCOMPARE(chosen.last().name1, u("南北空調"));
+        QCOMPARE(RecipientSelection::add(chosen, companies).alreadySelected, 2);
         QCOMPARE(chosen.last().sourceName(), u("取引先"));
-        QVERIFY(RecipientSelection::describe(result).contains(u("1件を追加しました。")));
+        QVERIFY(RecipientSelection::describe(result).contains(u("2件を追加しました。")));
 
         // Removing entries: the later ones move up.
         RecipientSelection::remove(chosen, {2, 0, 2, 99});
-        QCOMPARE(chosen.size(), 2);
+        QCOMPARE(chosen.size(), 3);
         QCOMPARE(chosen[0].key, c);
-        QCOMPARE(chosen[1].key, company2);
+        QCOMPARE(chosen[1].source, Recipient::Source::Company);
+        QCOMPARE(chosen[2].key, company2);
     }
 
     void layoutsAreKeptAndTheLastOneIsNeverDeleted()

@@ -132,7 +132,7 @@ private slots:
     }
 
     void composedMessageArrivesAndIsStored();
-    void failedSendingIsReportedAndStored();
+    void failedSendingKeepsTheMessageForRetry();
     void sendingNeedsSenderAndRecipient();
     void openingModesQuotesAndHelp();
     void abandoningAsksOnlyAfterTyping();
@@ -235,14 +235,21 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QCOMPARE(child<QComboBox>(next, "FromText")->currentText(), QStringLiteral("info@yamada.jp"));
 }
 
-void MailWindowsTest::failedSendingIsReportedAndStored()
+void MailWindowsTest::failedSendingKeepsTheMessageForRetry()
 {
     Storage& s = m_dir->storage();
     MemoryVault vault;
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:%1").arg(closedPort()));
+    SmtpSink::Options o;
+    o.rejectRecipient = QStringLiteral("nobody");
+    SmtpSink sink(o);
+    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
+    addAccount(s, vault, QStringLiteral("office@yamada.jp"), sink.server());
     ScriptedPrompter prompter;
     WriteForm form(s, {}, nullptr, &vault);
     form.show();
+    auto* from = child<QComboBox>(form, "FromText");
+    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
     child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
     child(form, "SubjectText")->setText(u("届かない件名"));
     QSignalSpy finished(&form, &WriteForm::sendFinished);
@@ -255,12 +262,35 @@ void MailWindowsTest::failedSendingIsReportedAndStored()
              qPrintable(shown.text));
     QVERIFY(shown.text.endsWith(QLatin1Char(')')));
     QCOMPARE(MailCommon::resultCode(form.lastResult()), -4);
-    // Stored all the same, and the window closes.
-    QVERIFY(form.storedId() > 0);
+    // Nothing went out: nothing is stored as sent, the composer stays with
+    // what was typed and can send again.
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.storedId(), 0);
+    QCOMPARE(rowCount(s, DbFile::MailData, QStringLiteral("MailData")), 0);
+    QCOMPARE(child(form, "SubjectText")->text(), u("届かない件名"));
+    QVERIFY(form.action(QStringLiteral("SendBtn"))->isEnabled());
+
+    // The server refuses one recipient: still nothing stored.
+    from->setCurrentIndex(from->findText(QStringLiteral("office@yamada.jp")));
+    child(form, "ToText")->setText(QStringLiteral("nobody@example.jp"));
+    form.send();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(prompter.shown.size(), 2);
+    QVERIFY(form.isVisible());
+    QCOMPARE(rowCount(s, DbFile::MailData, QStringLiteral("MailData")), 0);
+
+    // Put right and sent again: it goes out once and is stored once.
+    child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
+    form.send();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(prompter.shown.size(), 2);
+    QVERIFY(!form.isVisible());
+    QCOMPARE(sink.messages().size(), 1);
+    QCOMPARE(rowCount(s, DbFile::MailData, QStringLiteral("MailData")), 1);
+    QCOMPARE(stored(s, DbFile::MailData, QStringLiteral("MailData"), form.storedId(), "to_dt").toString(),
+             QStringLiteral("owner@example.jp"));
     QCOMPARE(stored(s, DbFile::MailData, QStringLiteral("MailData"), form.storedId(), "subject_dt").toString(),
              u("届かない件名"));
-    QCOMPARE(stored(s, DbFile::MailData, QStringLiteral("MailData"), form.storedId(), "Attach_flg").toInt(), 0);
-    QVERIFY(!form.isVisible());
 }
 
 void MailWindowsTest::sendingNeedsSenderAndRecipient()

@@ -1,3 +1,4 @@
+#include "BoxFit.h"
 #include "FormEditions.h"
 #include "InputSheet.h"
 #include "Schema.h"
@@ -269,6 +270,37 @@ private slots:
             QVERIFY(book.readCellStyle(b.sheet, b.cell.name(), &style));
             QVERIFY2(style.fontSize >= TextFit::kMinPoints, qPrintable(b.sheet + b.cell.name()));
         }
+    }
+
+    // What the windows tell while typing comes from the same boxes: the
+    // building's name fits, then shrinks, then goes to the 別紙, and a text
+    // too long even for the 別紙 is cut to what prints.
+    void typedTextsAreJudgedByTheirBoxes()
+    {
+        BoxFit fit;
+        QString error;
+        QVERIFY2(fit.load(m_template, &error), qPrintable(error));
+        const QString t = QStringLiteral("GAIYOU");
+        const QString c = QStringLiteral("Buken");
+        QVERIFY(fit.knows(t, c));
+        QVERIFY(fit.knows(QStringLiteral("BOUKA"), QStringLiteral("Tel1")));
+        QVERIFY(!fit.knows(t, QStringLiteral("PHOTO_FLD")));
+        QCOMPARE(fit.judge(t, c, QStringLiteral("山田邸新築工事")).verdict, BoxFit::Verdict::Fits);
+        QList<int> seen;
+        QString name;
+        const int tooLong = static_cast<int>(BoxFit::Verdict::TooLong);
+        for (int n = 1; n <= 4000 && !seen.contains(tooLong); n += 7) {
+            name = QString(n, u'館');
+            const int v = static_cast<int>(fit.judge(t, c, name).verdict);
+            QVERIFY2(seen.isEmpty() || v >= seen.last(), qPrintable(QString::number(n)));  // only ever worse
+            if (seen.isEmpty() || seen.last() != v)
+                seen << v;
+        }
+        QCOMPARE(seen, (QList<int>{0, 1, 2, 3}));  // fits, smaller, 別紙, too long
+        const QString kept = fit.longestPrintable(t, c, name);
+        QVERIFY(kept.size() > 100 && kept.size() < name.size());
+        QVERIFY(fit.judge(t, c, kept).verdict == BoxFit::Verdict::Annex);
+        QVERIFY(BoxFit::describe(fit.judge(t, c, kept)).contains(QStringLiteral("別紙")));
     }
 
     void officeTemplateFollowsTheRelease()
