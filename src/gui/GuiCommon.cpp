@@ -7,16 +7,19 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QScreen>
 #include <QStyleHints>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
+#include <QWidget>
 
 namespace GuiCommon {
 
@@ -94,9 +97,38 @@ bool OpenInBrowser(const QString& target)
     if (url.isValid() && QDesktopServices::openUrl(url))
         return true;
     Prompter::current().show({PromptTitle::Error,
-                              QStringLiteral("インターネットエクスプローラーが存在しません。　システムを確認してください。"),
+                              QStringLiteral("ウェブブラウザを起動できません。既定のブラウザが設定されているか確認してください。\n%1")
+                                  .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()),
                               Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
     return false;
+}
+
+namespace {
+
+QRect usableArea(const QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() - kWindowFrame : QRect();
+}
+
+}  // namespace
+
+void fitToScreen(QWidget* window, QSize designed)
+{
+    const QRect area = usableArea(window);
+    if (area.isValid())
+        designed = designed.boundedTo(area.size());
+    window->resize(designed);
+}
+
+void placeOnScreen(QWidget* window, QPoint topLeft)
+{
+    const QRect area = usableArea(window);
+    if (area.isValid()) {
+        topLeft.setX(qBound(area.left(), topLeft.x(), qMax(area.left(), area.right() + 1 - window->width())));
+        topLeft.setY(qBound(area.top(), topLeft.y(), qMax(area.top(), area.bottom() + 1 - window->height())));
+    }
+    window->move(topLeft);
 }
 
 }  // namespace GuiCommon

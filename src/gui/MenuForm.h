@@ -146,6 +146,7 @@ private:
     void fillCodeLists();
     void restoreWindowSettings();
     void saveWindowSettings();
+    void fillProjectColumns();
     void runExitSteps();
 
     void runCommand(const QString& key);
@@ -155,6 +156,7 @@ private:
     bool checkProjectExists();
     void showUnavailable(const QString& feature);
     void showHelp();
+    void showManualPage(const QString& page);
     void showVersion();
     void showCalculator();
     QString makePhotoFolder();
