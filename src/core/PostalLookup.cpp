@@ -4,6 +4,7 @@
 #include "Storage.h"
 #include "common.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -97,6 +98,20 @@ QString leadingPrefecture(const QString& address)
     return {};
 }
 
+// The municipality names (A_ADR) of the prefectures looked up so far, for
+// one postal table, with the largest ID the table had when they were read.
+struct KnownNames {
+    qint64 stamp = -1;
+    QHash<QString, QStringList> byPrefecture;
+};
+
+// By database: a program may hold more than one (tests, migration).
+QHash<QString, KnownNames>& knownNames()
+{
+    static QHash<QString, KnownNames> all;
+    return all;
+}
+
 }  // namespace
 
 QString PostalEntry::listItem() const
@@ -150,6 +165,24 @@ bool PostalLookup::municipalityNames(const QString& prefecture, QStringList* out
         return false;
     QSqlQuery q(d);
     q.setForwardOnly(true);
+    // The names of a prefecture are read once per run. The table changes
+    // only through an import, which writes its rows anew, so a different
+    // largest ID says that the names read earlier may no longer hold.
+    if (!q.exec(QStringLiteral("SELECT MAX(%1) FROM %2").arg(Storage::quote(QStringLiteral("ID")), Storage::quote(kTable)))) {
+        m_error = m_storage.describeError(DbFile::PostDb, q.lastError());
+        return false;
+    }
+    const qint64 stamp = q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() : 0;
+    KnownNames& known = knownNames()[m_storage.isPostgres() ? m_storage.config().describe()
+                                                            : m_storage.filePath(DbFile::PostDb)];
+    if (known.stamp != stamp) {
+        known.stamp = stamp;
+        known.byPrefecture.clear();
+    }
+    if (const auto it = known.byPrefecture.constFind(prefecture); it != known.byPrefecture.constEnd()) {
+        *out = it.value();
+        return true;
+    }
     if (!q.prepare(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %3 = ?")
                        .arg(Storage::quote(QStringLiteral("A_ADR")), Storage::quote(kTable),
                             Storage::quote(QStringLiteral("P_ADR1"))))) {
@@ -163,6 +196,7 @@ bool PostalLookup::municipalityNames(const QString& prefecture, QStringList* out
     }
     while (q.next())
         out->append(q.value(0).toString());
+    known.byPrefecture.insert(prefecture, *out);
     return true;
 }
 
