@@ -69,6 +69,15 @@ QVector<int> municipalityEnds(const QString& rest)
 // would also fit the town "千代田".
 enum class Fit { FirstEnd, OtherEnd, ExactMunicipality };
 
+// The text a row's town must appear in; empty when the address stops at
+// the municipality, where any town fits.
+QString townTextOf(const QString& rest, int end, Fit fit)
+{
+    if (end + 1 == rest.size())
+        return QString();
+    return fit == Fit::FirstEnd ? rest : rest.mid(end + 1);
+}
+
 QVector<PostalEntry> fitting(const QVector<PostalEntry>& rows, const QString& rest, int end, Fit fit)
 {
     QVector<PostalEntry> out;
@@ -201,15 +210,50 @@ bool PostalLookup::municipalityNames(const QString& prefecture, QStringList* out
 }
 
 bool PostalLookup::rowsOfMunicipality(const QString& prefecture, const QStringList& names,
-                                      const QString& municipality, QVector<PostalEntry>* out)
+                                      const QString& municipality, const QString& townText, QVector<PostalEntry>* out)
 {
     out->clear();
+    QSqlDatabase d = m_storage.connection(DbFile::PostDb, &m_error);
+    if (!d.isValid())
+        return false;
+    // Only the rows whose town the address holds travel (a city has up to
+    // a thousand); what fits is still decided by fitting().
+    const QString townHeld = townText.isEmpty() ? QString()
+                             : m_storage.isPostgres()
+                                 ? QStringLiteral(" AND strpos(?, COALESCE(%1, '')) > 0").arg(Storage::quote(QStringLiteral("P_ADR3")))
+                                 : QStringLiteral(" AND instr(?, COALESCE(%1, '')) > 0").arg(Storage::quote(QStringLiteral("P_ADR3")));
+    QSqlQuery q(d);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? AND %4 = ?%5 ORDER BY %6")
+                       .arg(QStringLiteral("\"P_PST\", \"O_PST\", \"P_ADR1\", \"P_ADR2\", \"P_ADR3\", \"ID\""), Storage::quote(kTable),
+                            Storage::quote(QStringLiteral("P_ADR1")), Storage::quote(QStringLiteral("A_ADR")), townHeld,
+                            Storage::quote(QStringLiteral("ID"))))) {
+        m_error = m_storage.describeError(DbFile::PostDb, q.lastError());
+        return false;
+    }
     QVector<PostalEntry> rows;
     QVector<qint64> ids;
     for (const QString& name : names) {
-        if (name.contains(municipality)
-            && !readRows({{QStringLiteral("P_ADR1"), prefecture}, {QStringLiteral("A_ADR"), name}}, &rows, &ids))
+        if (!name.contains(municipality))
+            continue;
+        q.bindValue(0, prefecture);
+        q.bindValue(1, name);
+        if (!townText.isEmpty())
+            q.bindValue(2, townText);
+        if (!q.exec()) {
+            m_error = m_storage.describeError(DbFile::PostDb, q.lastError());
             return false;
+        }
+        while (q.next()) {
+            PostalEntry e;
+            e.code = q.value(0).toString();
+            e.oldCode = q.value(1).toString();
+            e.prefecture = q.value(2).toString();
+            e.municipality = q.value(3).toString();
+            e.town = q.value(4).toString();
+            rows.append(e);
+            ids.append(q.value(5).toLongLong());
+        }
     }
     // Several municipalities may hold the name ("中区"): back into table order.
     QVector<int> order(rows.size());
@@ -266,9 +310,10 @@ bool PostalLookup::matchAddress(const QString& address, QVector<PostalEntry>* ou
         if (!municipalityNames(prefecture, &names))
             return false;
         for (int end : ends) {
-            if (!rowsOfMunicipality(prefecture, names, rest.left(end + 1), &rows))
+            const Fit fit = end == ends.first() ? Fit::FirstEnd : Fit::OtherEnd;
+            if (!rowsOfMunicipality(prefecture, names, rest.left(end + 1), townTextOf(rest, end, fit), &rows))
                 return false;
-            *out = fitting(rows, rest, end, end == ends.first() ? Fit::FirstEnd : Fit::OtherEnd);
+            *out = fitting(rows, rest, end, fit);
             if (!out->isEmpty())
                 return true;
         }
@@ -284,7 +329,8 @@ bool PostalLookup::matchAddress(const QString& address, QVector<PostalEntry>* ou
         if (!municipalityNames(leading, &names))
             return false;
         for (int end : municipalityEnds(leadingRest)) {
-            if (!rowsOfMunicipality(leading, names, leadingRest.left(end + 1), &rows))
+            if (!rowsOfMunicipality(leading, names, leadingRest.left(end + 1),
+                                    townTextOf(leadingRest, end, Fit::OtherEnd), &rows))
                 return false;
             *out = fitting(rows, leadingRest, end, Fit::OtherEnd);
             if (!out->isEmpty())
