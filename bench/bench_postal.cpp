@@ -2,6 +2,8 @@
 #include "Storage.h"
 
 #include <QCoreApplication>
+#include <QSet>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -58,8 +60,44 @@ void lookUpAddress(benchmark::State& state, const char* address)
     }
 }
 
+// One address in every prefecture, taken from the table: the town of the
+// prefecture's most populous municipality (most rows), so that each
+// look-up lists that prefecture's municipalities and reads a large one.
+void lookUpEveryPrefecture(benchmark::State& state)
+{
+    Storage& storage = *table().storage;
+    QString error;
+    QSqlQuery q(storage.connection(DbFile::PostDb, &error));
+    QStringList addresses;
+    if (!q.exec(QStringLiteral("SELECT \"P_ADR1\", \"P_ADR2\", MIN(\"P_ADR3\"), COUNT(*) AS n FROM \"POST_DB\" "
+                               "WHERE \"P_ADR3\" NOT LIKE '%以下に掲載%' GROUP BY \"P_ADR1\", \"P_ADR2\" ORDER BY n DESC"))) {
+        state.SkipWithError("cannot read the table");
+        return;
+    }
+    QSet<QString> seen;
+    while (q.next())
+        if (!seen.contains(q.value(0).toString())) {
+            seen.insert(q.value(0).toString());
+            addresses << q.value(0).toString() + q.value(1).toString() + q.value(2).toString();
+        }
+    if (addresses.size() != 47) {
+        state.SkipWithError("not 47 prefectures");
+        return;
+    }
+    PostalLookup lookup(storage);
+    int found = 0;
+    for (auto _ : state) {
+        for (const QString& a : std::as_const(addresses))
+            found += lookup.addressToCode(false, a).isEmpty() ? 0 : 1;
+    }
+    state.counters["per_lookup_us"] =
+        benchmark::Counter(static_cast<double>(state.iterations()) * 47, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
+}
+
 }  // namespace
 
+BENCHMARK(lookUpEveryPrefecture)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly();
 BENCHMARK_CAPTURE(lookUpCode, tokyo, "〒100-0001")->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 BENCHMARK_CAPTURE(lookUpCode, sapporo, "0600042")->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly();
 // Tokyo: the municipality names of about 3,700 rows are scanned, then one ward's rows read.

@@ -15,7 +15,7 @@ packages=(
   libcurl4-openssl-dev libicu-dev libzip-dev zip unzip
   zipcmp zipmerge ziptool  # libzip's CMake package refuses to load without them
   libbenchmark-dev
-  libreoffice-calc
+  libreoffice-calc libreoffice-l10n-ja  # Japanese menus in the workbook viewer
   fonts-noto-cjk fonts-ipafont fonts-ipafont-mincho fonts-ipafont-gothic
   xvfb xauth imagemagick poppler-utils x11-utils
   python3-aiosmtpd python3-openpyxl

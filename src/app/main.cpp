@@ -42,7 +42,8 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ShinseiDesk"));
-    QApplication::setApplicationDisplayName(QStringLiteral("ShinseiDesk"));
+    // No display name: the desktop would append it to every window title,
+    // and the main window's title already names the program.
     QApplication::setApplicationVersion(QStringLiteral(SHINSEIDESK_VERSION));
     GuiCommon::setupApplication(app);
     MessageBoxPrompter prompter;

@@ -417,37 +417,66 @@ bool CustomerStore::search(const QString& name, const QString& mail, const QStri
     QSqlDatabase d = m_storage.connection(DbFile::SaleData, &m_error);
     if (!d.isValid())
         return false;
+    const bool postgres = m_storage.isPostgres();
+    // The engine keeps to the rows whose name and address hold the texts
+    // (both compare exactly, as QString::contains does) and works out what
+    // the list shows, so that only the hits travel, six values each.
+    const QString holds = postgres ? QStringLiteral("strpos(%1, ?) > 0") : QStringLiteral("instr(%1, ?) > 0");
+    QStringList where;
+    QVariantList values;
+    if (!name.isEmpty()) {
+        where << holds.arg(q("Name"));
+        values << name;
+    }
+    if (!mail.isEmpty()) {
+        where << holds.arg(q("EMAIL1"));
+        values << mail;
+    }
+    if (!telDigits.isEmpty()) {
+        if (postgres) {
+            where << QStringLiteral("strpos(regexp_replace(%1, '[^0-9]', '', 'g'), ?) > 0").arg(q("Tel1"));
+        } else {
+            // SQLite cannot drop every non-digit: the usual separators go,
+            // and a number still holding something else is left to the
+            // exact test below.
+            QString digits = q("Tel1");
+            for (const char* sep : {"-", "(", ")", " ", "－", "　"})
+                digits = QStringLiteral("replace(%1, '%2', '')").arg(digits, QString::fromUtf8(sep));
+            where << QStringLiteral("(instr(%1, ?) > 0 OR %1 GLOB '*[^0-9]*')").arg(digits);
+        }
+        values << telDigits;
+    }
+    const QString firstFolder = QStringLiteral("COALESCE(NULLIF(%1, %6), NULLIF(%2, %6), NULLIF(%3, %6), NULLIF(%4, %6), NULLIF(%5, %6))")
+                                    .arg(q("U_No"), q("FLD2"), q("FLD3"), q("FLD4"), q("FLD5"))
+                                    .arg(Customer::kNoFolder);
+    const QString listedName = QStringLiteral("CASE WHEN COALESCE(%1, '') = '' THEN COALESCE(%2, '') || COALESCE(%3, '') ELSE %1 END")
+                                   .arg(q("Name"), q("Name1"), q("Name2"));
+    const QString prefecture = QStringLiteral("CASE WHEN COALESCE(%1, '') = '' THEN %2 ELSE %1 END").arg(q("ADR11"), q("ADR21"));
     QSqlQuery query(d);
     query.setForwardOnly(true);
-    const QString sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY \"ID\"")
-                            .arg(columnList({"ID", "Name", "Name1", "Name2", "EMAIL1", "Tel1", "ADR11", "ADR21", "U_No",
-                                             "FLD2", "FLD3", "FLD4", "FLD5"}),
-                                 Storage::quote(kTable));
-    if (!query.exec(sql))
+    const QString sql = QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7%8 ORDER BY %1")
+                            .arg(q("ID"), listedName, q("EMAIL1"), q("Tel1"), prefecture, firstFolder, Storage::quote(kTable),
+                                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QLatin1String(" AND ")));
+    if (!query.prepare(sql))
+        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    for (const QVariant& v : std::as_const(values))
+        query.addBindValue(v);
+    if (!query.exec())
         return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
     while (query.next()) {
-        const QString storedName = textAt(query, 1);
-        const QString email = textAt(query, 4);
-        const QString telephone = textAt(query, 5);
-        if (!name.isEmpty() && !storedName.contains(name))
-            continue;
-        if (!mail.isEmpty() && !email.contains(mail))
-            continue;
+        const QString telephone = textAt(query, 3);
         // A telephone text without digits asks for nothing, as an empty one.
         if (!telDigits.isEmpty() && !common::DigitsOnly(telephone).contains(telDigits))
             continue;
         CustomerHit hit;
         hit.id = query.value(0).toLongLong();
-        hit.name = listName(storedName, textAt(query, 2), textAt(query, 3));
-        hit.email = email;
+        hit.name = textAt(query, 1);
+        hit.email = textAt(query, 2);
         hit.telephone = telephone;
-        hit.prefecture = listPrefecture(textAt(query, 6), textAt(query, 7));
-        for (int i = 8; i < 13; ++i) {
-            if (!query.value(i).isNull() && query.value(i).toLongLong() != Customer::kNoFolder) {
-                hit.firstFolder = query.value(i).toLongLong();
-                break;
-            }
-        }
+        hit.prefecture = textAt(query, 4);
+        const QVariant folder = query.value(5);
+        if (!folder.isNull())
+            hit.firstFolder = folder.toLongLong();
         out->append(hit);
     }
     return true;

@@ -4,6 +4,7 @@
 #include "Storage.h"
 #include "common.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -68,6 +69,15 @@ QVector<int> municipalityEnds(const QString& rest)
 // would also fit the town "千代田".
 enum class Fit { FirstEnd, OtherEnd, ExactMunicipality };
 
+// The text a row's town must appear in; empty when the address stops at
+// the municipality, where any town fits.
+QString townTextOf(const QString& rest, int end, Fit fit)
+{
+    if (end + 1 == rest.size())
+        return QString();
+    return fit == Fit::FirstEnd ? rest : rest.mid(end + 1);
+}
+
 QVector<PostalEntry> fitting(const QVector<PostalEntry>& rows, const QString& rest, int end, Fit fit)
 {
     QVector<PostalEntry> out;
@@ -95,6 +105,20 @@ QString leadingPrefecture(const QString& address)
     if (address.size() > 4 && address[3] == u'県')
         return address.left(4);
     return {};
+}
+
+// The municipality names (A_ADR) of the prefectures looked up so far, for
+// one postal table, with the largest ID the table had when they were read.
+struct KnownNames {
+    qint64 stamp = -1;
+    QHash<QString, QStringList> byPrefecture;
+};
+
+// By database: a program may hold more than one (tests, migration).
+QHash<QString, KnownNames>& knownNames()
+{
+    static QHash<QString, KnownNames> all;
+    return all;
 }
 
 }  // namespace
@@ -150,6 +174,24 @@ bool PostalLookup::municipalityNames(const QString& prefecture, QStringList* out
         return false;
     QSqlQuery q(d);
     q.setForwardOnly(true);
+    // The names of a prefecture are read once per run. The table changes
+    // only through an import, which writes its rows anew, so a different
+    // largest ID says that the names read earlier may no longer hold.
+    if (!q.exec(QStringLiteral("SELECT MAX(%1) FROM %2").arg(Storage::quote(QStringLiteral("ID")), Storage::quote(kTable)))) {
+        m_error = m_storage.describeError(DbFile::PostDb, q.lastError());
+        return false;
+    }
+    const qint64 stamp = q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() : 0;
+    KnownNames& known = knownNames()[m_storage.isPostgres() ? m_storage.config().describe()
+                                                            : m_storage.filePath(DbFile::PostDb)];
+    if (known.stamp != stamp) {
+        known.stamp = stamp;
+        known.byPrefecture.clear();
+    }
+    if (const auto it = known.byPrefecture.constFind(prefecture); it != known.byPrefecture.constEnd()) {
+        *out = it.value();
+        return true;
+    }
     if (!q.prepare(QStringLiteral("SELECT DISTINCT %1 FROM %2 WHERE %3 = ?")
                        .arg(Storage::quote(QStringLiteral("A_ADR")), Storage::quote(kTable),
                             Storage::quote(QStringLiteral("P_ADR1"))))) {
@@ -163,19 +205,55 @@ bool PostalLookup::municipalityNames(const QString& prefecture, QStringList* out
     }
     while (q.next())
         out->append(q.value(0).toString());
+    known.byPrefecture.insert(prefecture, *out);
     return true;
 }
 
 bool PostalLookup::rowsOfMunicipality(const QString& prefecture, const QStringList& names,
-                                      const QString& municipality, QVector<PostalEntry>* out)
+                                      const QString& municipality, const QString& townText, QVector<PostalEntry>* out)
 {
     out->clear();
+    QSqlDatabase d = m_storage.connection(DbFile::PostDb, &m_error);
+    if (!d.isValid())
+        return false;
+    // Only the rows whose town the address holds travel (a city has up to
+    // a thousand); what fits is still decided by fitting().
+    const QString townHeld = townText.isEmpty() ? QString()
+                             : m_storage.isPostgres()
+                                 ? QStringLiteral(" AND strpos(?, COALESCE(%1, '')) > 0").arg(Storage::quote(QStringLiteral("P_ADR3")))
+                                 : QStringLiteral(" AND instr(?, COALESCE(%1, '')) > 0").arg(Storage::quote(QStringLiteral("P_ADR3")));
+    QSqlQuery q(d);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? AND %4 = ?%5 ORDER BY %6")
+                       .arg(QStringLiteral("\"P_PST\", \"O_PST\", \"P_ADR1\", \"P_ADR2\", \"P_ADR3\", \"ID\""), Storage::quote(kTable),
+                            Storage::quote(QStringLiteral("P_ADR1")), Storage::quote(QStringLiteral("A_ADR")), townHeld,
+                            Storage::quote(QStringLiteral("ID"))))) {
+        m_error = m_storage.describeError(DbFile::PostDb, q.lastError());
+        return false;
+    }
     QVector<PostalEntry> rows;
     QVector<qint64> ids;
     for (const QString& name : names) {
-        if (name.contains(municipality)
-            && !readRows({{QStringLiteral("P_ADR1"), prefecture}, {QStringLiteral("A_ADR"), name}}, &rows, &ids))
+        if (!name.contains(municipality))
+            continue;
+        q.bindValue(0, prefecture);
+        q.bindValue(1, name);
+        if (!townText.isEmpty())
+            q.bindValue(2, townText);
+        if (!q.exec()) {
+            m_error = m_storage.describeError(DbFile::PostDb, q.lastError());
             return false;
+        }
+        while (q.next()) {
+            PostalEntry e;
+            e.code = q.value(0).toString();
+            e.oldCode = q.value(1).toString();
+            e.prefecture = q.value(2).toString();
+            e.municipality = q.value(3).toString();
+            e.town = q.value(4).toString();
+            rows.append(e);
+            ids.append(q.value(5).toLongLong());
+        }
     }
     // Several municipalities may hold the name ("中区"): back into table order.
     QVector<int> order(rows.size());
@@ -232,9 +310,10 @@ bool PostalLookup::matchAddress(const QString& address, QVector<PostalEntry>* ou
         if (!municipalityNames(prefecture, &names))
             return false;
         for (int end : ends) {
-            if (!rowsOfMunicipality(prefecture, names, rest.left(end + 1), &rows))
+            const Fit fit = end == ends.first() ? Fit::FirstEnd : Fit::OtherEnd;
+            if (!rowsOfMunicipality(prefecture, names, rest.left(end + 1), townTextOf(rest, end, fit), &rows))
                 return false;
-            *out = fitting(rows, rest, end, end == ends.first() ? Fit::FirstEnd : Fit::OtherEnd);
+            *out = fitting(rows, rest, end, fit);
             if (!out->isEmpty())
                 return true;
         }
@@ -250,7 +329,8 @@ bool PostalLookup::matchAddress(const QString& address, QVector<PostalEntry>* ou
         if (!municipalityNames(leading, &names))
             return false;
         for (int end : municipalityEnds(leadingRest)) {
-            if (!rowsOfMunicipality(leading, names, leadingRest.left(end + 1), &rows))
+            if (!rowsOfMunicipality(leading, names, leadingRest.left(end + 1),
+                                    townTextOf(leadingRest, end, Fit::OtherEnd), &rows))
                 return false;
             *out = fitting(rows, leadingRest, end, Fit::OtherEnd);
             if (!out->isEmpty())

@@ -77,9 +77,10 @@ private:
     bool readRows(const QVector<Condition>& where, QVector<PostalEntry>* out, QVector<qint64>* ids = nullptr);
     // The distinct municipality names (A_ADR) of a prefecture.
     bool municipalityNames(const QString& prefecture, QStringList* out);
-    // The rows of the prefecture whose municipality name holds `municipality`.
+    // The rows of the prefecture whose municipality name holds `municipality`
+    // and whose town appears in townText (any town when it is empty).
     bool rowsOfMunicipality(const QString& prefecture, const QStringList& names, const QString& municipality,
-                            QVector<PostalEntry>* out);
+                            const QString& townText, QVector<PostalEntry>* out);
     bool matchAddress(const QString& address, QVector<PostalEntry>* out);
     int choose(const QVector<PostalEntry>& rows);
 

@@ -14,6 +14,11 @@ const ColumnDef* TableDef::column(const QString& n) const
     return nullptr;
 }
 
+QString TableDef::indexName(const QStringList& indexColumns) const
+{
+    return QStringLiteral("ix_%1_%2").arg(name, indexColumns.join(QLatin1Char('_')));
+}
+
 const TableDef* DatabaseSchema::table(const QString& n) const
 {
     for (const TableDef& t : tables)
@@ -51,6 +56,19 @@ bool DatabaseSchema::parse(DbFile db, const QString& text, DatabaseSchema* out, 
         }
         if (s.tables.isEmpty())
             return fail(QStringLiteral("列の前に table 行が必要です"));
+        if (words[0] == QLatin1String("index")) {
+            TableDef& t = s.tables.last();
+            const QStringList columns = words.mid(1);
+            if (columns.size() < 2)
+                return fail(QStringLiteral("index 行には列を二つ以上書きます（一つの列には列の行の index）"));
+            for (const QString& c : columns)
+                if (!t.column(c))
+                    return fail(QStringLiteral("index の列 %1 はこのテーブルの前の行にありません").arg(c));
+            if (t.indexes.contains(columns))
+                return fail(QStringLiteral("index %1 が重複しています").arg(columns.join(QLatin1Char(' '))));
+            t.indexes.append(columns);
+            continue;
+        }
         if (words.size() < 2 || words.size() > 5)
             return fail(QStringLiteral("列は「名前 型 [index] [default 値]」で書きます"));
         ColumnDef c;

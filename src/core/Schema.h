@@ -22,8 +22,13 @@ struct ColumnDef {
 struct TableDef {
     QString name;
     QVector<ColumnDef> columns;  // without the implicit auto-numbered ID
+    // Indexes over several columns, in their order, for look-ups that
+    // filter by all of them at once.
+    QVector<QStringList> indexes = {};
 
     const ColumnDef* column(const QString& name) const;
+    // "ix_TABLE_COLUMN[_COLUMN…]": how the engines know the program's own indexes.
+    QString indexName(const QStringList& indexColumns) const;
 };
 
 // The program's own table in every database: one row per upgrade, the
@@ -39,7 +44,8 @@ struct DatabaseSchema {
     const TableDef* table(const QString& name) const;
 
     // Parses the text format: "table NAME" lines followed by indented
-    // "COLUMN TYPE [index] [default VALUE]" lines; '#' starts a comment.
+    // "COLUMN TYPE [index] [default VALUE]" lines and "index COLUMN COLUMN…"
+    // lines; '#' starts a comment.
     static bool parse(DbFile db, const QString& text, DatabaseSchema* out, QString* error);
     // The schema compiled into the program.
     static const DatabaseSchema& builtIn(DbFile db);

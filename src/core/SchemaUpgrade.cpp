@@ -52,6 +52,8 @@ QString layoutFingerprint(DbFile db)
         for (const ColumnDef& c : t.columns)
             text += c.name.toUtf8() + ' ' + QByteArray::number(static_cast<int>(c.type)) + (c.indexed ? " index" : "")
                     + " default " + c.defaultValue.toUtf8() + '\n';
+        for (const QStringList& ix : t.indexes)
+            text += "index " + ix.join(QLatin1Char(' ')).toUtf8() + '\n';
     }
     const QString hex = QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().left(16));
     return cache.emplace(db, hex).first->second;
@@ -73,10 +75,12 @@ bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QS
         if (t.name != kSchemaInfoTable)
             s.empty = false;
         for (const ColumnDef& c : t.columns) {
-            if (!have->contains(c.name.toLower())
-                || (c.indexed && !existing.indexes.contains(QStringLiteral("ix_%1_%2").arg(t.name, c.name))))
+            if (!have->contains(c.name.toLower()) || (c.indexed && !existing.indexes.contains(t.indexName({c.name}))))
                 s.complete = false;
         }
+        for (const QStringList& ix : t.indexes)
+            if (!existing.indexes.contains(t.indexName(ix)))
+                s.complete = false;
     }
     if (existing.columnsOf(kSchemaInfoTable)) {
         QSqlQuery q(d);

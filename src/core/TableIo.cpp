@@ -420,15 +420,21 @@ bool ensureTables(QSqlDatabase& d, const DatabaseSchema& layout, const QString& 
                     return false;
             }
         }
-        for (const ColumnDef& c : t.columns) {
-            if (!c.indexed)
-                continue;
+        QVector<QStringList> indexes;
+        for (const ColumnDef& c : t.columns)
+            if (c.indexed)
+                indexes.append({c.name});
+        indexes += t.indexes;
+        for (const QStringList& columns : std::as_const(indexes)) {
             // The index lands in its table's schema, so its name is never qualified.
-            const QString ixName = QStringLiteral("ix_%1_%2").arg(t.name, c.name);
+            const QString ixName = t.indexName(columns);
             if (existing.indexes.contains(ixName))
                 continue;
-            const QString ix = quote(ixName);
-            if (!run(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)").arg(ix, name, quote(c.name))))
+            QStringList quoted;
+            for (const QString& c : columns)
+                quoted << quote(c);
+            if (!run(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (%3)")
+                         .arg(quote(ixName), name, quoted.join(QLatin1String(", ")))))
                 return false;
         }
     }

@@ -19,18 +19,18 @@ int g_doubleClickMs = 400;
 int ConfirmBox(const QString& message)
 {
     const Prompter::Button b = Prompter::current().show(
-        {PromptTitle::Confirm, message, Prompter::Icon::Critical, Prompter::Yes | Prompter::No, Prompter::No});
+        {PromptTitle::Confirm, message, Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::No});
     return b == Prompter::Yes ? 0 : 1;
 }
 
 void ConfirmBoxTitled(const QString& message, const QString& title)
 {
-    Prompter::current().show({title, message, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+    Prompter::current().show({title, message, Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
 }
 
 void WarningBox(const QString& message)
 {
-    Prompter::current().show({PromptTitle::Warning, message, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
+    Prompter::current().show({PromptTitle::Warning, message, Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
 }
 
 void ErrorBox(const QString& message)

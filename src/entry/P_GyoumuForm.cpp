@@ -123,7 +123,6 @@ P_GyoumuForm::P_GyoumuForm(Storage& storage, qint64 bid, QWidget* parent)
     setObjectName(s("P_GyoumuForm"));
     setWindowTitle(s("業務内容"));
     setHelpPage(s("gyoumu.html"));
-    applyButton()->setText(s("摘要"));
 
     for (int i = 1; i <= kCompanies; ++i) {
         auto* pick = new QPushButton(s("参照"));

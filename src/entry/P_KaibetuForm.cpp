@@ -94,7 +94,6 @@ P_KaibetuForm::P_KaibetuForm(Storage& storage, qint64 bid, int buildingCount, st
     setWindowTitle(s("建築物の階別概要"));
     setHelpPage(s("kaibetu.html"));
     applyButton()->setObjectName(s("Command2"));
-    applyButton()->setText(s("摘要"));
     okButton()->setObjectName(s("Command1"));
 
     m_chooser = new QSpinBox;

@@ -157,7 +157,6 @@ P_KanryouForm::P_KanryouForm(Storage& storage, qint64 bid, QWidget* parent)
     setObjectName(s("P_KanryouForm"));
     setWindowTitle(s("【検査を申請する建築物等】"));
     setHelpPage(s("kanryou.html"));
-    applyButton()->setText(s("摘要"));
 
     auto* only = new QLabel(s("《建築物のみとなっています》"));
     only->setObjectName(s("OnlyBuildingLabel"));

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
+#include <QLocale>
 #include <QSortFilterProxyModel>
 #include <QStyle>
 
@@ -67,6 +68,9 @@ private:
     QIcon m_file, m_folder, m_drive, m_computer, m_desktop, m_trash, m_network;
 };
 
+constexpr int kTypeColumn = 2;  // QFileSystemModel's columns: name, size, type, date
+constexpr int kDateColumn = 3;
+
 // One for the whole run: dialogs do not own their icon provider, and the
 // file-information thread of a closed dialog may still be using it.
 QAbstractFileIconProvider* iconProvider()
@@ -75,10 +79,29 @@ QAbstractFileIconProvider* iconProvider()
     return provider;
 }
 
-// Leaves the application directory's databases out of the listing.
+// Leaves the application directory's databases out of the listing, and
+// speaks Japanese whatever the system's locale: the file model dates its
+// entries in the system locale ("6 Dec" under C), and the entries it read
+// before our icon provider was set keep the type names of Qt's own.
 class HideDatabases : public QSortFilterProxyModel {
 public:
     using QSortFilterProxyModel::QSortFilterProxyModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files || role != Qt::DisplayRole)
+            return QSortFilterProxyModel::data(index, role);
+        const QModelIndex source = mapToSource(index);
+        switch (index.column()) {
+        case kTypeColumn:
+            return iconProvider()->type(files->fileInfo(source));
+        case kDateColumn:
+            return QLocale().toString(files->lastModified(source), QStringLiteral("yyyy/MM/dd HH:mm"));
+        default:
+            return QSortFilterProxyModel::data(index, role);
+        }
+    }
 
 protected:
     bool filterAcceptsRow(int row, const QModelIndex& parent) const override

@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFont>
 #include <QLibraryInfo>
@@ -22,10 +23,12 @@
 #include <QProgressDialog>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
+#include <QScreen>
 #include <QStyleHints>
 #include <QTimer>
 #include <QTranslator>
 #include <QUrl>
+#include <QWidget>
 
 namespace GuiCommon {
 
@@ -150,7 +153,8 @@ bool OpenInBrowser(const QString& target)
     if (url.isValid() && QDesktopServices::openUrl(url))
         return true;
     Prompter::current().show({PromptTitle::Error,
-                              QStringLiteral("インターネットエクスプローラーが存在しません。　システムを確認してください。"),
+                              QStringLiteral("ウェブブラウザを起動できません。既定のブラウザが設定されているか確認してください。\n%1")
+                                  .arg(url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString()),
                               Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
     return false;
 }
@@ -181,6 +185,34 @@ void saveShortcut(QWidget* window, QAbstractButton* saveButton)
     if (!saveButton->toolTip().contains(QStringLiteral("Ctrl+S")))
         saveButton->setToolTip(saveButton->toolTip().isEmpty() ? QStringLiteral("Ctrl+S")
                                                                : saveButton->toolTip() + QStringLiteral("（Ctrl+S）"));
+}
+
+namespace {
+
+QRect usableArea(const QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() - kWindowFrame : QRect();
+}
+
+}  // namespace
+
+void fitToScreen(QWidget* window, QSize designed)
+{
+    const QRect area = usableArea(window);
+    if (area.isValid())
+        designed = designed.boundedTo(area.size());
+    window->resize(designed);
+}
+
+void placeOnScreen(QWidget* window, QPoint topLeft)
+{
+    const QRect area = usableArea(window);
+    if (area.isValid()) {
+        topLeft.setX(qBound(area.left(), topLeft.x(), qMax(area.left(), area.right() + 1 - window->width())));
+        topLeft.setY(qBound(area.top(), topLeft.y(), qMax(area.top(), area.bottom() + 1 - window->height())));
+    }
+    window->move(topLeft);
 }
 
 }  // namespace GuiCommon

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QMargins>
+#include <QPoint>
+#include <QSize>
 #include <QString>
 
 class QApplication;
@@ -17,8 +20,8 @@ namespace GuiCommon {
 void setupApplication(QApplication& app);
 
 // Opens a file path or a web address with the desktop's default browser.
-// When no browser can be started: "インターネットエクスプローラーが存在しません。
-// システムを確認してください。" under "エラー", and false.
+// When no browser can be started: a message under "エラー" that names the
+// page, and false.
 bool OpenInBrowser(const QString& target);
 
 // An editable drop-down whose items are suggestions: typing shows the
@@ -34,5 +37,17 @@ QValidator* digitsValidator(QObject* parent);
 
 // Ctrl+S in a window presses its save (apply) button, when that is enabled.
 void saveShortcut(QWidget* window, QAbstractButton* saveButton);
+
+// What a desktop adds around a window: its border and title bar.
+inline constexpr QMargins kWindowFrame{4, 32, 4, 4};
+
+// Sizes a window as designed, but never beyond the usable part of its
+// screen once the desktop's frame is added, so that its title bar and its
+// buttons stay within reach on a small screen; what does not fit then
+// scrolls or closes up inside the window.
+void fitToScreen(QWidget* window, QSize designed);
+// Moves a window to a place kept from an earlier run, pulled back as far
+// as needed for the whole window and its frame to lie on the screen.
+void placeOnScreen(QWidget* window, QPoint topLeft);
 
 }  // namespace GuiCommon

@@ -12,7 +12,7 @@ HelpForm::HelpForm(QWidget* parent)
     : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpForm"));
-    setWindowTitle(QStringLiteral("HELP"));
+    setWindowTitle(QStringLiteral("ヘルプ"));
     resize(820, 640);
 
     m_browser = new QTextBrowser(this);

@@ -34,6 +34,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -164,6 +165,7 @@ struct ToolKey {
     const char* tip;
     int icon;  // QStyle::StandardPixmap, or -1 for none
     bool separatorBefore;
+    const char* picture = nullptr;  // an entry window's own picture in the resources, instead of icon
 };
 
 const ToolKey kToolKeys[] = {
@@ -173,16 +175,16 @@ const ToolKey kToolKeys[] = {
     {"KanSet", "環境", "システム環境を設定します。", QStyle::SP_ComputerIcon, true},
     {"pTorihikiMaster", "業者", "業者登録画面を表示します。", QStyle::SP_DirHomeIcon, false},
     {"pUsetMaster", "顧客", "顧客登録画面を表示します。", QStyle::SP_DirOpenIcon, false},
-    {"btnKentukuNushi", "建築主", "建築主等の概要の登録を行います。（第１、２面に該当します）", QStyle::SP_FileDialogContentsView, true},
-    {"btnShikiChi", "敷地", "建築物及び敷地の登録を行います。（第３面に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnTatemonoBetu", "建別", "建築物別概要の登録を行います。（第４面に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnKaiBetu", "階別", "建築物の階別概要の登録を行います。（第５面に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnKensaSinsei", "検査", "中間・完了検査申請の登録を行います。（第３面に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnKoujiTodoke", "工事届", "建築工事届の登録を行います。（第４面、２面に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnBouka", "防火", "防火対象物の登録を行います。（防火対象物に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnInin", "委任", "委任状の登録を行います。（委任状に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnGyoumuNaiyou", "業務", "業務内容の登録を行います。（業務台帳に該当します）", QStyle::SP_FileDialogContentsView, false},
-    {"btnGyoumuKiroku", "記録", "業務内容の登録を行います。（業務台帳に該当します）", QStyle::SP_FileDialogContentsView, false},
+    {"btnKentukuNushi", "建築主", "建築主等の概要の登録を行います。（第１、２面に該当します）", -1, true, ":/icons/kentikunushi.svg"},
+    {"btnShikiChi", "敷地", "建築物及び敷地の登録を行います。（第３面に該当します）", -1, false, ":/icons/shikichi.svg"},
+    {"btnTatemonoBetu", "建別", "建築物別概要の登録を行います。（第４面に該当します）", -1, false, ":/icons/tatemonobetu.svg"},
+    {"btnKaiBetu", "階別", "建築物の階別概要の登録を行います。（第５面に該当します）", -1, false, ":/icons/kaibetu.svg"},
+    {"btnKensaSinsei", "検査", "中間・完了検査申請の登録を行います。（第３面に該当します）", -1, false, ":/icons/kensa.svg"},
+    {"btnKoujiTodoke", "工事届", "建築工事届の登録を行います。（第４面、２面に該当します）", -1, false, ":/icons/kouji.svg"},
+    {"btnBouka", "防火", "防火対象物の登録を行います。（防火対象物に該当します）", -1, false, ":/icons/bouka.svg"},
+    {"btnInin", "委任", "委任状の登録を行います。（委任状に該当します）", -1, false, ":/icons/inin.svg"},
+    {"btnGyoumuNaiyou", "業務", "業務内容の登録を行います。（業務台帳に該当します）", -1, false, ":/icons/gyoumu.svg"},
+    {"btnGyoumuKiroku", "記録", "業務内容の登録を行います。（業務台帳に該当します）", -1, false, ":/icons/kiroku.svg"},
     {"SalesMake", "書類作成", "Ｅｘｃｅｌシートの確認申請書類を作成します。", QStyle::SP_FileDialogDetailedView, true},
     {"CalBtn", "電卓", "電卓を表示します。", QStyle::SP_DesktopIcon, true},
     {"EndBtn", "終了", "システムを終了します。", QStyle::SP_DialogCloseButton, true},
@@ -283,7 +285,7 @@ MenuForm::MenuForm(Storage& storage, QWidget* parent)
 {
     setObjectName(QStringLiteral("MenuForm"));
     setWindowTitle(kProgramName);
-    resize(1180, 780);
+    GuiCommon::fitToScreen(this, {1180, 780});
 
     m_loading = true;
     buildActions();
@@ -343,7 +345,9 @@ void MenuForm::buildActions()
         QAction* a = add(key, QString::fromUtf8(t.text), key);
         a->setToolTip(QString::fromUtf8(t.tip));
         a->setStatusTip(QString::fromUtf8(t.tip));
-        if (t.icon >= 0)
+        if (t.picture)
+            a->setIcon(QIcon(QString::fromLatin1(t.picture)));
+        else if (t.icon >= 0)
             a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(t.icon)));
     }
     m_actions.value(QStringLiteral("mnHelp"))->setShortcut(QKeySequence::HelpContents);
@@ -786,12 +790,30 @@ void MenuForm::restoreWindowSettings()
         return;
     }
     if (placement.left || placement.top) {
-        move(placement.left ? toPixelsX(*placement.left) : pos().x(),
-             placement.top ? toPixelsY(*placement.top) : pos().y());
+        // A place kept on a larger screen would leave the bottom of the window out of reach.
+        GuiCommon::placeOnScreen(this, {placement.left ? toPixelsX(*placement.left) : pos().x(),
+                                        placement.top ? toPixelsY(*placement.top) : pos().y()});
     }
     QHeaderView* header = m_projectList->header();
     header->resizeSection(0, toPixelsX(placement.column1));
     header->resizeSection(1, toPixelsX(placement.column2));
+}
+
+// Columns narrower together than the list are widened in their own
+// proportion until they fill it, so that no name is cut short while the
+// list has room; wider ones are the user's choice and scroll.
+void MenuForm::fillProjectColumns()
+{
+    if (!m_projectList->isVisible())
+        return;
+    QHeaderView* header = m_projectList->header();
+    const int room = m_projectList->viewport()->width();
+    const int used = header->sectionSize(0) + header->sectionSize(1);
+    if (used <= 0 || used >= room)
+        return;
+    const int first = static_cast<int>(static_cast<qint64>(header->sectionSize(0)) * room / used);
+    header->resizeSection(0, first);
+    header->resizeSection(1, room - first);
 }
 
 void MenuForm::saveWindowSettings()
@@ -935,7 +957,9 @@ void MenuForm::runCommand(const QString& key)
         showHelp();
         return;
     case Kind::Manual:
-        GuiCommon::OpenInBrowser(AppDir::file(QStringLiteral("MANUAL/index.html")));
+        // The built-in viewer shows the manual as well as a browser does,
+        // and needs no program outside this one.
+        showManualPage(QStringLiteral("MANUAL/index.html"));
         return;
     case Kind::Questions:
         GuiCommon::OpenInBrowser(kQuestionsPage);
@@ -1020,6 +1044,8 @@ bool MenuForm::prepareOutput()
 void MenuForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    // The list has its size once the window is laid out on the screen.
+    QTimer::singleShot(0, this, &MenuForm::fillProjectColumns);
     if (m_started)
         return;
     m_started = true;
@@ -1462,6 +1488,11 @@ void MenuForm::showHelp()
         page = QStringLiteral("MANUAL/main.html");
         break;
     }
+    showManualPage(page);
+}
+
+void MenuForm::showManualPage(const QString& page)
+{
     if (!m_help)
         m_help = new HelpForm(this);
     m_help->showPage(AppDir::file(page));
@@ -1592,6 +1623,8 @@ bool MenuForm::eventFilter(QObject* watched, QEvent* event)
             }
         } else if (event->type() == QEvent::MouseButtonRelease) {
             m_dragButton = Qt::NoButton;
+        } else if (event->type() == QEvent::Resize) {
+            fillProjectColumns();
         }
         return QMainWindow::eventFilter(watched, event);
     }

@@ -147,6 +147,7 @@ private:
     void fillCodeLists();
     void restoreWindowSettings();
     void saveWindowSettings();
+    void fillProjectColumns();
     // false when the user chose to stay (キャンセル, or a save that failed).
     bool runExitSteps();
 
@@ -157,6 +158,7 @@ private:
     bool checkProjectExists();
     void showUnavailable(const QString& feature);
     void showHelp();
+    void showManualPage(const QString& page);
     void showVersion();
     void showCalculator();
     QString makePhotoFolder();

@@ -1,10 +1,15 @@
 #include "MessageBoxPrompter.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 namespace {
+
+// The icon and the three buttons of a desktop's title bar, with some air.
+constexpr int kTitleBarButtons = 140;
 
 QMessageBox::Icon boxIcon(Prompter::Icon icon)
 {
@@ -36,6 +41,14 @@ Prompter::Button MessageBoxPrompter::show(const Message& message)
             if (p.mine == message.defaultButton)
                 box.setDefaultButton(b);
         }
+    }
+    // A short question would make the box narrower than its title, which
+    // the desktop then cuts: the box keeps room for the title beside the
+    // title bar's icon and buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int titleWidth = QFontMetrics(box.font()).horizontalAdvance(message.title) + kTitleBarButtons;
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0,
+                      1, grid->columnCount());
     }
     // Closing the box with Esc or the frame counts as the most cautious answer.
     if (message.buttons & Cancel)

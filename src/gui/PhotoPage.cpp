@@ -35,8 +35,11 @@ PhotoPage::PhotoPage(QWidget* parent)
     m_list->setUniformRowHeights(true);
     m_list->setAlternatingRowColors(true);
     m_list->setAllColumnsShowFocus(true);
-    m_list->header()->resizeSection(0, 240);
-    m_list->header()->resizeSection(1, 140);
+    // Date and size always show whole; the file name takes the rest.
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_list->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    m_list->header()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
 
     auto* frame = new QFrame;
     frame->setObjectName(QStringLiteral("Picture1"));

@@ -48,7 +48,7 @@ SchedulePage::SchedulePage(Storage& storage, QWidget* parent)
 {
     m_list = new QTreeWidget;
     m_list->setObjectName(QStringLiteral("ListView2"));
-    m_list->setHeaderLabels({QStringLiteral("Date"), QStringLiteral("Title")});
+    m_list->setHeaderLabels({QStringLiteral("日時"), QStringLiteral("タイトル")});
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAlternatingRowColors(true);

@@ -3,6 +3,7 @@
 #include "AppDir.h"
 #include "DMUserForm.h"
 #include "FileDialogs.h"
+#include "GuiCommon.h"
 #include "HelpForm.h"
 #include "LabelPreview.h"
 #include "Prompter.h"
@@ -175,7 +176,7 @@ DMLabelForm::DMLabelForm(Storage& storage, QWidget* parent)
     setObjectName(QStringLiteral("DMLabelForm"));
     setWindowTitle(QStringLiteral("DMラベル印刷"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    resize(1320, 730);
+    GuiCommon::fitToScreen(this, {1320, 730});
 
     auto* left = new QVBoxLayout;
     left->setSpacing(6);

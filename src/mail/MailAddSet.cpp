@@ -1,5 +1,6 @@
 #include "MailAddSet.h"
 
+#include "GuiCommon.h"
 #include "MailCommon.h"
 #include "Prompter.h"
 #include "common.h"
@@ -65,7 +66,7 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
 
     QTreeWidget* list = recordList();
     list->setObjectName(QStringLiteral("MailListView"));
-    list->setHeaderLabels({QStringLiteral("Name"), QStringLiteral("Adress")});
+    list->setHeaderLabels({QStringLiteral("名前"), QStringLiteral("メールアドレス")});
 
     m_name = edit("NameText", QStringLiteral("一覧に表示する名前です。送信するメールの差出人名にもなります。"));
     m_address = edit("MailText", QStringLiteral("このアカウントのメールアドレスを入力します。"));
@@ -83,7 +84,7 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
     }
     m_apop = check("ApopCheck", QStringLiteral("APOP を使用する"));
     m_send = check("ReadFlg", QStringLiteral("メール送信に含む"));
-    m_copy = check("CopyCheck", QStringLiteral("ｻｰﾊﾞ側にﾒｰﾙのコピーを置く"));
+    m_copy = check("CopyCheck", QStringLiteral("サーバー側にメールのコピーを置く"));
     m_plainAuth = check("PlainAuthCheck", QStringLiteral("暗号化されていない接続でもパスワードを送信する"));
     m_plainAuth->setToolTip(QStringLiteral("通常はオフにしてください。オフのときは、送信サーバーが暗号化（TLS）に"
                                            "対応していなければパスワードを送らずに送信を中止します。"));
@@ -126,7 +127,7 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
     auto* sg = new QGridLayout(servers);
     sg->addWidget(new QLabel(QStringLiteral("SMTPサーバー名")), 0, 0);
     sg->addWidget(m_smtp, 0, 1);
-    sg->addWidget(new QLabel(QStringLiteral("SMPTポート番号")), 0, 2);
+    sg->addWidget(new QLabel(QStringLiteral("SMTPポート番号")), 0, 2);
     sg->addWidget(m_smtpPort, 0, 3);
     sg->addWidget(new QLabel(QStringLiteral("POP3サーバー名")), 1, 0);
     sg->addWidget(m_pop3, 1, 1);
@@ -184,12 +185,7 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
             list->header()->resizeSection(1, qMax(40, pixels(kept.value(kColumn2), logicalDpiX())));
         if (kept.contains(kTop) && kept.contains(kLeft)) {
             QPoint p(pixels(kept.value(kLeft), logicalDpiX()), pixels(kept.value(kTop), logicalDpiY()));
-            if (const QScreen* screen = QApplication::primaryScreen()) {
-                const QRect area = screen->availableGeometry();
-                p.setX(qBound(area.left(), p.x(), qMax(area.left(), area.right() - 200)));
-                p.setY(qBound(area.top(), p.y(), qMax(area.top(), area.bottom() - 200)));
-            }
-            move(p);
+            GuiCommon::placeOnScreen(this, p);
         }
     }
     setEdited(false);

@@ -82,7 +82,7 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent)
 
     QTreeWidget* list = recordList();
     list->setObjectName(QStringLiteral("ConnectListView"));
-    list->setHeaderLabels({QStringLiteral("Name")});
+    list->setHeaderLabels({QStringLiteral("氏名")});
 
     QVector<Zone> zones;
     CustomerStore zoneStore(storage);
@@ -129,12 +129,12 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent)
     Block a{edit("ArchName"), edit("Post1"), button("AdrBtn", QStringLiteral("住所"), toAddress),
             button("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), edit("Addr2Text"),
             edit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities), edit("ClassText"),
-            edit("TelText"), edit("FaxText"), edit("MailText"), button("Mail_To", QStringLiteral("E_Mail")),
+            edit("TelText"), edit("FaxText"), edit("MailText"), button("Mail_To", QStringLiteral("メール")),
             edit("UrlText"), button("URL_To", QStringLiteral("URL"))};
     Block o{edit("OficceText"), edit("Post2"), button("AdrBtn2", QStringLiteral("住所"), toAddress),
             button("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), edit("Addr2Text2"),
             edit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices), edit("ClassText2"),
-            edit("TelText2"), edit("FaxText2"), edit("MailText2"), button("Mail_To2", QStringLiteral("E_Mail")),
+            edit("TelText2"), edit("FaxText2"), edit("MailText2"), button("Mail_To2", QStringLiteral("メール")),
             edit("UrlText2"), button("URL_To2", QStringLiteral("URL"))};
     fillPrefectures(a.addr1, zones);
     fillPrefectures(o.addr1, zones);

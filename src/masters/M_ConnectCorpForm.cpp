@@ -1,5 +1,6 @@
 #include "M_ConnectCorpForm.h"
 
+#include "GuiCommon.h"
 #include "common.h"
 
 #include <QApplication>
@@ -58,7 +59,7 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent)
 
     QTreeWidget* list = recordList();
     list->setObjectName(QStringLiteral("ConnectListView"));
-    list->setHeaderLabels({QStringLiteral("Name")});
+    list->setHeaderLabels({QStringLiteral("名称")});
 
     CustomerStore zoneStore(storage);
     if (!zoneStore.loadZones(&m_zones))
@@ -97,7 +98,7 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent)
     QLineEdit* url = edit("UrlText");
     auto* bikou = new QPlainTextEdit;
     bikou->setObjectName(QStringLiteral("Bikou"));
-    QPushButton* mailTo = button("Mail_To", QStringLiteral("E_Mail"), QStringLiteral("このアドレスにメールを作成します。"));
+    QPushButton* mailTo = button("Mail_To", QStringLiteral("メール"), QStringLiteral("このアドレスにメールを作成します。"));
     QPushButton* urlTo = button("URL_To", QStringLiteral("URL"), QStringLiteral("このホームページをブラウザで開きます。"));
 
     auto* company = new QGroupBox(QStringLiteral("取引先情報"));
@@ -200,12 +201,7 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent)
         && placement.size() == 2) {
         QPoint p(static_cast<int>(placement.value(QStringLiteral("CNCT_LEFT")) * logicalDpiX() / 1440),
                  static_cast<int>(placement.value(QStringLiteral("CNCT_TOP")) * logicalDpiY() / 1440));
-        if (const QScreen* screen = QApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            p.setX(qBound(area.left(), p.x(), qMax(area.left(), area.right() - 200)));
-            p.setY(qBound(area.top(), p.y(), qMax(area.top(), area.bottom() - 200)));
-        }
-        move(p);
+        GuiCommon::placeOnScreen(this, p);
     }
     setEdited(false);
 }

@@ -1,5 +1,6 @@
 #include "M_UserMasterForm.h"
 
+#include "GuiCommon.h"
 #include "AppDir.h"
 #include "CustomerCsv.h"
 #include "FileDialogs.h"
@@ -266,7 +267,7 @@ QWidget* M_UserMasterForm::buildFields()
     m_handy = lineEdit("HandyPhon1");
     m_mail = lineEdit("E_Mail1");
     m_url = lineEdit("URL1");
-    m_mailTo = button("Mail_To", QStringLiteral("E_Mail"));
+    m_mailTo = button("Mail_To", QStringLiteral("メール"));
     m_mailTo->setToolTip(QStringLiteral("このアドレスにメールを作成します。"));
     m_urlTo = button("URL_To", QStringLiteral("URL"));
     m_urlTo->setToolTip(QStringLiteral("このホームページをブラウザで開きます。"));
@@ -355,13 +356,8 @@ void M_UserMasterForm::restorePlacement()
     const int dy = logicalDpiY();
     if (v.contains(QStringLiteral("USR_TOP")) && v.contains(QStringLiteral("USR_LEFT"))) {
         QPoint p(toPixels(v.value(QStringLiteral("USR_LEFT")), dx), toPixels(v.value(QStringLiteral("USR_TOP")), dy));
-        // Keep a part of the window on the screen it was left on.
-        if (const QScreen* screen = QApplication::primaryScreen()) {
-            const QRect area = screen->availableGeometry();
-            p.setX(qBound(area.left(), p.x(), qMax(area.left(), area.right() - 200)));
-            p.setY(qBound(area.top(), p.y(), qMax(area.top(), area.bottom() - 200)));
-        }
-        move(p);
+        // The whole window stays on the screen it is shown on, however large the one it was left on.
+        GuiCommon::placeOnScreen(this, p);
     }
     QHeaderView* header = recordList()->header();
     const char* widths[] = {"U_C1", "U_C2", "U_C3"};

@@ -62,7 +62,7 @@ ColorSplash::ColorSplash(int current, QWidget* parent)
     auto* sampleLayout = new QVBoxLayout(sampleFrame);
     sampleLayout->addWidget(m_sample);
 
-    m_ok = new QPushButton(QStringLiteral("摘要"));
+    m_ok = new QPushButton(QStringLiteral("適用"));
     m_ok->setObjectName(QStringLiteral("OkBtn"));
     m_ok->setDefault(true);
     m_close = new QPushButton(QStringLiteral("閉じる"));

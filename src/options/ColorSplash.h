@@ -10,7 +10,7 @@ class QLabel;
 class QPushButton;
 
 // The colour picker of the options window: fifteen swatches, a sample of
-// the chosen text colour, "摘要" to take it and a close button.
+// the chosen text colour, "適用" to take it and a close button.
 class ColorSplash : public QDialog {
     Q_OBJECT
 public:
@@ -28,7 +28,7 @@ public:
     // current: the swatch shown as chosen when the window opens (-1: none).
     explicit ColorSplash(int current = -1, QWidget* parent = nullptr);
 
-    // What "摘要" handed back; nothing when the window was closed without it.
+    // What "適用" handed back; nothing when the window was closed without it.
     std::optional<Choice> choice() const { return m_taken; }
     int selectedIndex() const { return m_selected; }
 

@@ -1,5 +1,7 @@
 #include "LibreOffice.h"
 
+#include "SafeFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +39,11 @@ bool writeIfMissing(const QString& path, const QByteArray& content)
     return f.write(content) == content.size();
 }
 
+QString profileArgument(const QString& dir)
+{
+    return QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(QDir(dir).absolutePath()).toString(QUrl::FullyEncoded);
+}
+
 }  // namespace
 
 QString prepareProfile(const QString& dir)
@@ -48,10 +55,29 @@ QString prepareProfile(const QString& dir)
 <item oor:path="/org.openoffice.Setup/Office"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item>
 <item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="ODFRecalcMode" oor:op="fuse"><value>0</value></prop></item>
-</oor:items>
+%1</oor:items>
 )";
-    writeIfMissing(dir + QStringLiteral("/user/registrymodifications.xcu"), settings);
-    return QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(QDir(dir).absolutePath()).toString(QUrl::FullyEncoded);
+    // Menus in Japanese whatever the system's locale (LibreOffice would
+    // follow LANG), as long as the Japanese language pack is installed.
+    static const QByteArray japanese =
+        R"(<item oor:path="/org.openoffice.Office.Linguistic/General"><prop oor:name="UILocale" oor:op="fuse"><value>ja</value></prop></item>
+)";
+    const QString path = dir + QStringLiteral("/user/registrymodifications.xcu");
+    if (!writeIfMissing(path, QByteArray(settings).replace("%1", japanese)))
+        return profileArgument(dir);
+    // A profile from an earlier release: LibreOffice keeps what it finds
+    // in the file when it writes it back, so the setting is added once.
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly)) {
+        QByteArray xml = f.readAll();
+        f.close();
+        const int end = xml.lastIndexOf("</oor:items>");
+        if (end >= 0 && !xml.contains("\"UILocale\"")) {
+            xml.insert(end, japanese);
+            SafeFile::write(path, xml, nullptr);
+        }
+    }
+    return profileArgument(dir);
 }
 
 QProcessEnvironment environment(const QString& dir)

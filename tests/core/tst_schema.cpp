@@ -55,6 +55,15 @@ private slots:
                      qPrintable(t));
         }
         QVERIFY(findTableDb(QStringLiteral("UserMaster"), nullptr));
+        {
+            // An index over several columns is made on either engine.
+            QSqlError e;
+            TableIo::ExistingLayout existing;
+            QString error;
+            QSqlDatabase d = dir.storage().connection(DbFile::PostDb, &error);
+            QVERIFY(TableIo::readExistingLayout(d, QString(), &existing, &e));
+            QVERIFY(existing.indexes.contains(QStringLiteral("ix_POST_DB_P_ADR1_A_ADR")));
+        }
         DbFile where = DbFile::Kakunin;
         QVERIFY(findTableDb(QStringLiteral("StrIntTable"), &where));
         QCOMPARE(where, DbFile::AnotherOption);
@@ -131,6 +140,8 @@ private slots:
         QTest::newRow("unknown flag") << "table T\n  A text unique\n" << "2行目";
         QTest::newRow("default no number") << "table T\n  A integer default ja\n" << "2行目";
         QTest::newRow("default without value") << "table T\n  A text default\n" << "2行目";
+        QTest::newRow("index of one column") << "table T\n  A text\n  index A\n" << "3行目";
+        QTest::newRow("index of a later column") << "table T\n  A text\n  index A B\n  B text\n" << "3行目";
     }
     void schemaTextIsCheckedLineByLine()
     {
@@ -141,9 +152,10 @@ private slots:
         QVERIFY(!DatabaseSchema::parse(DbFile::Kakunin, text, &s, &error));
         QVERIFY2(error.contains(complaint), qPrintable(error));
 
-        QVERIFY(DatabaseSchema::parse(DbFile::Kakunin, QStringLiteral("# c\ntable T # x\n  A text index\n  B real\n"), &s,
-                                      &error));
+        QVERIFY(DatabaseSchema::parse(DbFile::Kakunin, QStringLiteral("# c\ntable T # x\n  A text index\n  B real\n  index B A\n"),
+                                      &s, &error));
         QCOMPARE(s.tables.size(), 1);
+        QCOMPARE(s.tables[0].indexes, QVector<QStringList>{QStringList({QStringLiteral("B"), QStringLiteral("A")})});
         QVERIFY(s.table(QStringLiteral("t"))->column(QStringLiteral("a"))->indexed);
         QCOMPARE(s.table(QStringLiteral("T"))->column(QStringLiteral("B"))->type, ColumnType::Real);
     }

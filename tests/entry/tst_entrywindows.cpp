@@ -467,7 +467,7 @@ private slots:
         P_KaibetuForm form(dir.storage(), bid, 2);
         showActive(form);
         QCOMPARE(form.windowTitle(), u("建築物の階別概要"));
-        QCOMPARE(get<QPushButton>(form, u("Command2"))->text(), u("摘要"));
+        QCOMPARE(get<QPushButton>(form, u("Command2"))->text(), u("適用"));
         QVERIFY(!form.isEdited());
         QCOMPARE(listTexts(form.floorList()), (QStringList{u("B1"), u("2F"), u("3F")}));
         QCOMPARE(edit(form, "F1Ban60")->text(), u("1"));

@@ -271,7 +271,7 @@ private slots:
             P_KanryouForm form(dir.storage(), bid);
             showActive(form);
             QCOMPARE(form.windowTitle(), u("【検査を申請する建築物等】"));
-            QCOMPARE(form.applyButton()->text(), u("摘要"));
+            QCOMPARE(form.applyButton()->text(), u("適用"));
             QVERIFY(option(form, "Shin1")->isChecked());
             QCOMPARE(option(form, "Shin6")->text(), u("工作物（法第88条第2項→完了検査のみ）"));
             for (int i = 2; i <= 6; ++i)

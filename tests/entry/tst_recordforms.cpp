@@ -80,7 +80,7 @@ private slots:
         P_GyoumuForm form(dir.storage(), bid);
         showActive(form);
         QCOMPARE(form.windowTitle(), u("業務内容"));
-        QCOMPARE(form.applyButton()->text(), u("摘要"));
+        QCOMPARE(form.applyButton()->text(), u("適用"));
         type(form, "Kin1", u("1234567"));
         pressEnter();
         QCOMPARE(edit(form, "Kin1")->text(), u("1,234,567"));

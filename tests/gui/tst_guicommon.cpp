@@ -71,6 +71,17 @@ private slots:
         QCOMPARE(prompter.show({QStringLiteral("終了確認画面"), QStringLiteral("保存しますか？"), Prompter::Icon::Question,
                                 Prompter::Yes | Prompter::No | Prompter::Cancel, Prompter::Yes}),
                  Prompter::Cancel);
+
+        // A short message still leaves its title whole in the title bar.
+        int width = 0, titleWidth = 0;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            width = box->width();
+            titleWidth = box->fontMetrics().horizontalAdvance(box->windowTitle());
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        prompter.show({QStringLiteral("登録エラー警告"), QStringLiteral("済"), Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+        QVERIFY2(width >= titleWidth + 130, qPrintable(QStringLiteral("%1 for a title of %2").arg(width).arg(titleWidth)));
     }
 
     void printTextGoesToPdfWhenThereIsNoPrinter()
@@ -180,8 +191,8 @@ private slots:
         QVERIFY(!opened);
         QCOMPARE(prompter.shown.size(), 1);
         QCOMPARE(prompter.shown[0].title, QStringLiteral("エラー"));
-        QCOMPARE(prompter.shown[0].text,
-                 QStringLiteral("インターネットエクスプローラーが存在しません。　システムを確認してください。"));
+        QCOMPARE(prompter.shown[0].text, QStringLiteral("ウェブブラウザを起動できません。既定のブラウザが設定されているか"
+                                                        "確認してください。\nhttps://www.example.jp/"));
     }
 
     void oneRunningCopyPerApplicationDirectory()

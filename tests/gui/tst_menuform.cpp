@@ -308,11 +308,18 @@ private slots:
             QCOMPARE(form.projectList()->header()->sectionSize(0), 210);
             QCOMPARE(form.projectList()->header()->sectionSize(1), 150);
         }
-        // A window left almost entirely off the left edge comes back far
-        // enough to be caught with the mouse.
+        // A window left off the screen, or on a larger one, comes back
+        // whole: its title bar within reach and its bottom in sight.
         QVERIFY(setOption(dir.storage(), QStringLiteral("USR_LEFT"), -40000));
+        QVERIFY(setOption(dir.storage(), QStringLiteral("USR_TOP"), 40000));
         MenuForm form(dir.storage());
-        QVERIFY(qAbs(twips(form, form.pos().x() + form.width()) - 2000) <= 15);
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        QVERIFY(form.pos().x() >= screen.left() && form.pos().y() >= screen.top());
+        QVERIFY2(screen.contains(QRect(form.pos(), form.size())), qPrintable(QStringLiteral("%1,%2 %3×%4")
+                                                                           .arg(form.pos().x())
+                                                                           .arg(form.pos().y())
+                                                                           .arg(form.width())
+                                                                           .arg(form.height())));
         QCOMPARE(optionRows(dir.storage()), 1);
         QVERIFY(prompter.shown.isEmpty());
     }
@@ -481,7 +488,7 @@ private slots:
         form.action(QStringLiteral("mnHelp"))->trigger();
         HelpForm* help = form.helpForm();
         QVERIFY(help && help->isVisible());
-        QCOMPARE(help->windowTitle(), QStringLiteral("HELP"));
+        QCOMPARE(help->windowTitle(), QStringLiteral("ヘルプ"));
         QVERIFY(help->page().endsWith(QStringLiteral("MANUAL/main.html")));
         QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("物件情報の使い方")));
 
@@ -495,6 +502,9 @@ private slots:
         form.tabs()->setCurrentIndex(MenuForm::PhotoTab);
         form.action(QStringLiteral("mnHelp"))->trigger();
         QVERIFY(help->page().endsWith(QStringLiteral("MANUAL/photo.html")));
+        // The manual's contents open in the same viewer, never in a browser that may be missing.
+        form.action(QStringLiteral("ManualDisp"))->trigger();
+        QVERIFY(help->page().endsWith(QStringLiteral("MANUAL/index.html")));
 
         const QSize before = help->browser()->size();
         help->resize(help->size() + QSize(120, 80));

@@ -169,7 +169,7 @@ private slots:
         QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontColor2")).toInt(), 7);
         QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontColor02")).toInt(), 0x004080);
 
-        // Closing the picker without 摘要 changes nothing.
+        // Closing the picker without 適用 changes nothing.
         w.setColorChooser([](QWidget* parent, int current) {
             ColorSplash picker(current, parent);
             QTest::mouseClick(picker.swatch(3), Qt::LeftButton);

@@ -688,7 +688,7 @@ void MailWindowsTest::accountWindow()
         QVERIFY(child<QLabel>(form, "KeyringLabel")->text().contains(u("キーリング")));
         QVERIFY(!child<QLabel>(form, "KeyringLabel")->text().contains(u("そのまま")));
         auto* list = child<QTreeWidget>(form, "MailListView");
-        QCOMPARE(list->headerItem()->text(1), QStringLiteral("Adress"));
+        QCOMPARE(list->headerItem()->text(1), u("メールアドレス"));
 
         child<QPushButton>(form, "NewMakeBtn")->click();
         QCOMPARE(column(list, 0), QStringList{u("<新規>")});
