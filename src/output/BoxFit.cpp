@@ -150,7 +150,7 @@ BoxFit::Result BoxFit::judge(const QString& table, const QString& column, const 
             r.verdict = Verdict::Smaller;
             r.size = size;
         } else if (place.annexable && m_hasAnnex
-                   && TextFit::annexPieces(text, &m_annex).size() <= TextFit::kAnnexSlots) {
+                   && TextFit::annexPieces(text, &m_annex).size() <= TextFit::kAnnexSlotsPerText) {
             r.verdict = Verdict::Annex;
         } else {
             r.verdict = Verdict::TooLong;

@@ -34,6 +34,9 @@ public:
     // templates that had no more.
     static constexpr int kAnnexSlots = 32;
     static constexpr int kAnnexSlotsPerPage = 2;
+    // What one text may take of the 別紙 when it is typed: two pages, so
+    // that several long texts of a project still find room.
+    static constexpr int kAnnexSlotsPerText = 4;
     static constexpr int annexRow(int slot) { return slot < 8 ? 1780 + 2 * slot : 3400 + 2 * (slot - 8); }
 
     struct Box {

@@ -289,7 +289,7 @@ private slots:
         QList<int> seen;
         QString name;
         const int tooLong = static_cast<int>(BoxFit::Verdict::TooLong);
-        for (int n = 1; n <= 4000 && !seen.contains(tooLong); n += 7) {
+        for (int n = 1; n <= 20000 && !seen.contains(tooLong); n += 1 + n / 40) {
             name = QString(n, u'館');
             const int v = static_cast<int>(fit.judge(t, c, name).verdict);
             QVERIFY2(seen.isEmpty() || v >= seen.last(), qPrintable(QString::number(n)));  // only ever worse
