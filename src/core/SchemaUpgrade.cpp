@@ -291,6 +291,35 @@ bool carryAttorneyDefault(QSqlDatabase& d, const QString& schema, QSqlError* err
                        error);
 }
 
+// Until version 5 the two inspection applications printed one 工事監理の
+// 状況 (Kanri…), so an office that filled it for the intermediate
+// inspection and then for the completion one lost the first. The values a
+// row holds are what both applications have printed so far; they stay the
+// completion's, and the intermediate report, now its own, starts from the
+// same text instead of empty.
+bool splitSupervisionReport(QSqlDatabase& d, const QString& schema, QSqlError* error)
+{
+    QStringList completion;
+    for (const char* stem : {"Nai", "Tosho", "Kaku", "Hou", "Kek"})
+        completion += numbered(QStringLiteral("Kanri") + QLatin1String(stem), 1, 9);
+    completion << QStringLiteral("KanriBikou");
+    QStringList intermediate;
+    for (const QString& c : completion)
+        intermediate << QStringLiteral("Chu") + c;
+    return convertRows(d, schema, QStringLiteral("KANRYOU"), completion + intermediate,
+                       [&](const Row& row) {
+                           Changes out;
+                           for (const QString& c : intermediate)
+                               if (!blank(row.value(c)))
+                                   return out;
+                           for (int i = 0; i < completion.size(); ++i)
+                               if (!blank(row.value(completion[i])))
+                                   out.append({intermediate[i], row.value(completion[i])});
+                           return out;
+                       },
+                       error);
+}
+
 }  // namespace
 
 const QVector<DataStep>& dataSteps()
@@ -300,6 +329,7 @@ const QVector<DataStep>& dataSteps()
         {3, DbFile::Kakunin, QStringLiteral("耐火建築物の欄から第61条の規定の適用・主要構造部へ"), carryFireChoice},
         {3, DbFile::Kakunin, QStringLiteral("建築面積から建蔽率の算定の基礎となる建築面積へ"), carryCoverageBase},
         {4, DbFile::Kakunin, QStringLiteral("委任状の既定の委任事項（完了検査）を選択済みに"), carryAttorneyDefault},
+        {5, DbFile::Kakunin, QStringLiteral("工事監理の状況を中間検査と完了検査に分ける"), splitSupervisionReport},
     };
     return steps;
 }

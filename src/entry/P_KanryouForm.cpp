@@ -3,6 +3,8 @@
 #include "RowTables.h"
 #include "RowsEditor.h"
 
+#include "Prompter.h"
+
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -38,6 +40,48 @@ QStringList P_KanryouForm::supervisionParts()
             s("９．建築設備|建築設備に用いる材料の種類並びにその照合した内容、構造及び施工状況（区画貫通部の処理状況を含む。）")};
 }
 
+QStringList P_KanryouForm::supervisionPrefixes()
+{
+    return {s("ChuKanri"), s("Kanri")};
+}
+
+QStringList P_KanryouForm::supervisionStems()
+{
+    // 照合内容, 照合を行った設計図書, 設計者への確認事項, 照合方法, 照合結果
+    return {s("Nai"), s("Tosho"), s("Kaku"), s("Hou"), s("Kek")};
+}
+
+QStringList P_KanryouForm::supervisionColumns(const QString& prefix)
+{
+    QStringList out;
+    for (int r = 1; r <= supervisionParts().size(); ++r)
+        for (const QString& stem : supervisionStems())
+            out << prefix + stem + QString::number(r);
+    out << prefix + s("Bikou");
+    return out;
+}
+
+void P_KanryouForm::copyIntermediateSupervision()
+{
+    const QStringList from = supervisionColumns(s("ChuKanri"));
+    const QStringList to = supervisionColumns(s("Kanri"));
+    bool typed = false;
+    for (const QString& c : to)
+        typed = typed || !text(c).isEmpty();
+    if (typed) {
+        Prompter::Message m;
+        m.title = PromptTitle::Confirm;
+        m.text = s("完了検査の工事監理の状況には入力済みの内容があります。\n中間検査の内容で置き換えますか？");
+        m.icon = Prompter::Icon::Question;
+        m.buttons = Prompter::Yes | Prompter::No;
+        m.defaultButton = Prompter::No;
+        if (Prompter::current().show(m) != Prompter::Yes)
+            return;
+    }
+    for (int i = 0; i < from.size(); ++i)
+        setText(to[i], text(from[i]));
+}
+
 QStringList P_KanryouForm::objects()
 {
     return {s("建築物"), s("建築物設備（昇降機）"), s("建築物設備（昇降機以外）"), s("工作物（昇降機）"),
@@ -65,10 +109,16 @@ FieldTable P_KanryouForm::fieldTable()
     t.add(s("Tan1"), FieldKind::Text).withCaption(s("【５．確認済証交付者】")).enter(4);
     t.add(s("Day2"), FieldKind::Text).withCaption(s("【６．工事着手年月日】")).width(20).withTip(kDateTip).enter(5);
     t.add(s("Day3"), FieldKind::Text).withCaption(s("【工事完了予定年月日】")).width(20).withTip(kDateTip).enter(6);
-    t.add(s("Kou1"), FieldKind::Text).withCaption(s("【指定特定工程】【特定工程】")).enter(7);
-    t.add(s("Day4"), FieldKind::Text).withCaption(s("【指定特定工程工事終了年月日】")).width(20).withTip(kDateTip).enter(8);
+    t.add(s("Kai17"), FieldKind::Digit).withCaption(s("【今回の中間検査】")).withLabel(s("（第")).withUnit(s("回）"))
+        .width(4).flagged(FieldFlag::SelectAll).withTip(s("中間検査申請書の特定工程に「（第n回）」と印刷されます。"))
+        .enter(7);
+    t.add(s("Kou1"), FieldKind::Text).withCaption(s("【指定特定工程】【特定工程】")).enter(8);
+    t.add(s("Day4"), FieldKind::Text).withCaption(s("【指定特定工程工事終了年月日】")).width(20).withTip(kDateTip).enter(9);
     t.add(s("Men1"), FieldKind::Decimal).withCaption(s("【８．検査対象床面積】")).withUnit(s("㎡")).width(12)
-        .flagged(FieldFlag::SelectAll).enter(9);
+        .flagged(FieldFlag::SelectAll).enter(10);
+    // Printed by both applications under 【２．工事種別】.
+    t.add(s("Nin1"), FieldKind::Text).withCaption(s("【ハ．建築基準法第６８条の２０第２項の検査の特例に係る認証番号】"))
+        .flagged(FieldFlag::Latin).enter(11);
 
     // 【９．検査経過】: two earlier and two later intermediate inspections,
     // one column each.
@@ -77,7 +127,7 @@ FieldTable P_KanryouForm::fieldTable()
     before.captionChars = 16;
     const char* beforeRows[5] = {"", "【イ．特定工程】", "【ロ．中間検査合格証交付者】", "【ハ．中間検査合格証番号】",
                                  "【ニ．交付年月日】"};
-    int order = 10;
+    int order = 12;
     for (int c = 0; c < 2; ++c) {
         for (int r = 0; r < 5; ++r) {
             const int n = 1 + c + 2 * r;  // Kai1/Kai2 on the first row, Kai3/Kai4 on the next …
@@ -123,28 +173,32 @@ FieldTable P_KanryouForm::fieldTable()
     t.add(s("Gai1"), FieldKind::Text).withCaption(s("【１０．確認以降の軽微な変更の概要】")).enter(105)
         .flagged(FieldFlag::EnterStays);
 
-    // 工事監理の状況 (第四面 of both applications): the parts the form
-    // lists, one row each, short here with the form's wording as the tip.
-    t.addTab(s("工事監理の状況"));
-    GroupDef& status = t.addGroup(s("【工事監理の状況】"));
-    status.aligned = true;
-    status.captionChars = 11;
-    status.headers = QStringList{s("照合内容"), s("照合を行った設計図書"), s("設計者への確認事項"), s("照合方法"),
-                                 s("照合結果")};
-    const QStringList parts = supervisionParts();
+    // 工事監理の状況 (第四面): each application its own, the intermediate
+    // one first as the work reaches it first.
     order = 201;
-    for (int r = 0; r < parts.size(); ++r) {
-        const char* const stems[] = {"KanriNai", "KanriTosho", "KanriKaku", "KanriHou", "KanriKek"};
-        const int widths[] = {12, 12, 11, 8, 12};  // the five within the window's width
-        for (int c = 0; c < 5; ++c) {
-            FieldDef& f = t.add(col(stems[c], r + 1), FieldKind::Text).at(r, c).width(widths[c])
-                              .withTip(parts[r].section(u'|', 1)).enter(order++);
-            if (c == 0)
-                f.withCaption(parts[r].section(u'|', 0, 0));
+    for (const QString& prefix : supervisionPrefixes()) {
+        const bool intermediate = prefix != s("Kanri");
+        t.addTab(intermediate ? s("工事監理の状況（中間検査）") : s("工事監理の状況（完了検査）"));
+        GroupDef& status = t.addGroup(intermediate ? s("【工事監理の状況】（中間検査申請書　第四面）")
+                                                   : s("【工事監理の状況】（完了検査申請書　第四面）"));
+        status.aligned = true;
+        status.captionChars = 11;
+        status.headers = QStringList{s("照合内容"), s("照合を行った設計図書"), s("設計者への確認事項"), s("照合方法"),
+                                     s("照合結果")};
+        const QStringList parts = supervisionParts();
+        for (int r = 0; r < parts.size(); ++r) {
+            const QStringList stems = supervisionStems();
+            const int widths[] = {12, 12, 11, 8, 12};  // the five within the window's width
+            for (int c = 0; c < 5; ++c) {
+                FieldDef& f = t.add(prefix + stems[c] + QString::number(r + 1), FieldKind::Text).at(r, c)
+                                  .width(widths[c]).withTip(parts[r].section(u'|', 1)).enter(order++);
+                if (c == 0)
+                    f.withCaption(parts[r].section(u'|', 0, 0));
+            }
         }
+        t.addGroup(s("【備考】"));
+        t.add(prefix + s("Bikou"), FieldKind::MultiLine).tall(3).enter(order++);
     }
-    t.addGroup(s("【備考】"));
-    t.add(s("KanriBikou"), FieldKind::MultiLine).tall(3).enter(order++);
 
     t.fixedLists.insert(s("Gou1"), {s("新築"), s("増築"), s("改築"), s("移転"), s("用途変更"), s("大規模の修繕"),
                                     s("大規模の模様替")});
@@ -161,9 +215,10 @@ P_KanryouForm::P_KanryouForm(Storage& storage, qint64 bid, QWidget* parent)
     auto* only = new QLabel(s("《建築物のみとなっています》"));
     only->setObjectName(s("OnlyBuildingLabel"));
     only->setStyleSheet(s("color: #8b0000;"));
-    auto* certification = new QLabel(s("【ハ．建築基準法第６８条の２０第２項の検査の特例に係る認証番号】"
-                                       "（中間検査申請時記入）"));
-    certification->setWordWrap(true);
+    auto* copy = new QPushButton(s("中間検査の内容を写す(&C)"));
+    copy->setObjectName(s("CopyIntermediateButton"));
+    copy->setToolTip(s("中間検査申請書の工事監理の状況を、完了検査申請書の欄へ写します。"));
+    connect(copy, &QPushButton::clicked, this, &P_KanryouForm::copyIntermediateSupervision);
     auto* completionOnly = new QLabel(s("　このパネル内のデータは、完了検査専用データです"));
     completionOnly->setObjectName(s("CompletionOnlyLabel"));
     completionOnly->setStyleSheet(s("color: #8b0000;"));
@@ -171,8 +226,8 @@ P_KanryouForm::P_KanryouForm(Storage& storage, qint64 bid, QWidget* parent)
         const QString title = table().groups[g].title;
         if (title == s("【検査を申請する建築物等】"))
             addGroupRow(g, only);
-        else if (title == s("【申請する工事の概要】"))
-            addGroupRow(g, certification);
+        else if (title == s("【工事監理の状況】（完了検査申請書　第四面）"))
+            addGroupRow(g, copy);
         else if (title == s("【概要】"))
             addGroupRow(g, completionOnly);
     }

@@ -18,6 +18,15 @@ public:
     // The parts that 工事監理の状況 reports on, in the form's order: a short
     // caption and the form's wording, separated by "|".
     static QStringList supervisionParts();
+    // 工事監理の状況 is kept once per application: ChuKanri… for the
+    // intermediate inspection, Kanri… for the completion one.
+    static QStringList supervisionPrefixes();
+    static QStringList supervisionStems();
+    // One application's columns: part by part its five, then the remarks.
+    static QStringList supervisionColumns(const QString& prefix);
+
+    // The completion report usually starts from the intermediate one.
+    void copyIntermediateSupervision();
 
     RowsEditor* supervisionConsulted() const { return m_consulted; }
 

@@ -114,15 +114,40 @@ void fillInspectionFaces(const ProjectData& p, InputSheet& s)
         put(s, 'C', kInspectionHistoryRow + i, val(k, col("Kai", 1 + 2 * i)));
         put(s, 'D', kInspectionHistoryRow + i, val(k, col("Kai", 2 + 2 * i)));
     }
-    for (int i = 0; i < kSupervisionParts; ++i) {
-        const int row = kSupervisionRow + i;
-        put(s, 'C', row, val(k, col("KanriNai", i + 1)));
-        put(s, 'D', row, val(k, col("KanriTosho", i + 1)));
-        put(s, 'E', row, val(k, col("KanriKaku", i + 1)));
-        put(s, 'F', row, val(k, col("KanriHou", i + 1)));
-        put(s, 'G', row, val(k, col("KanriKek", i + 1)));
+    put(s, 'C', kInspectionCountRow, val(k, "Kai17"));
+    // 確認の特例 and 型式適合認定 are the buildings' own, as the application
+    // gave them; an application of several buildings names each once.
+    QStringList classes, approvals;
+    for (int b = 0; b < p.buildingCount && b < int(p.buildings.size()); ++b) {
+        const RowValues& t = p.buildings[b];
+        const QString c = val(t, "Tokurei40"), a = val(t, "Tokurei41");
+        if (!c.isEmpty() && !classes.contains(c))
+            classes << c;
+        if (!a.isEmpty() && !approvals.contains(a))
+            approvals << a;
     }
-    put(s, 'C', kSupervisionRow + kSupervisionParts, val(k, "KanriBikou"));
+    put(s, 'C', kInspectionExemptionRow, classes.join(QStringLiteral("、")));
+    put(s, 'C', kInspectionExemptionRow + 1, approvals.join(QStringLiteral("、")));
+    put(s, 'C', kInspectionExemptionRow + 2, val(k, "Nin1"));
+
+    // Each application reports its own 工事監理の状況.
+    const struct {
+        const char* prefix;
+        int row;
+    } reports[] = {{"ChuKanri", kIntermediateSupervisionRow}, {"Kanri", kSupervisionRow}};
+    for (const auto& report : reports) {
+        const QString prefix = QLatin1String(report.prefix);
+        for (int i = 0; i < kSupervisionParts; ++i) {
+            const int row = report.row + i;
+            const QString n = QString::number(i + 1);
+            put(s, 'C', row, val(k, prefix + QLatin1String("Nai") + n));
+            put(s, 'D', row, val(k, prefix + QLatin1String("Tosho") + n));
+            put(s, 'E', row, val(k, prefix + QLatin1String("Kaku") + n));
+            put(s, 'F', row, val(k, prefix + QLatin1String("Hou") + n));
+            put(s, 'G', row, val(k, prefix + QLatin1String("Kek") + n));
+        }
+        put(s, 'C', report.row + kSupervisionParts, val(k, prefix + QLatin1String("Bikou")));
+    }
 
     const QVector<RowValues> consulted = p.personsOf(kSupervisionConsulted);
     for (int i = 0; i < kSupervisionConsultedSlots; ++i) {

@@ -72,7 +72,12 @@ inline constexpr int kInspectionObjectRow = 3000;  // C: mark, one row per objec
 inline constexpr int kInspectionObjects = 6;
 inline constexpr int kInspectionWorkRow = 3008;    // C: mark per kind of work
 inline constexpr int kInspectionHistoryRow = 3016; // C, D: Kai1/Kai2 … Kai15/Kai16
-inline constexpr int kSupervisionRow = 3030;       // C-G per part checked, then the remarks
+inline constexpr int kInspectionCountRow = 3024;   // C: n of the intermediate inspection applied for
+// C: 工事種別's イ (the buildings' 令第10条 classes), ロ (their type approvals)
+// and ハ (the certification number of the inspection exemption).
+inline constexpr int kInspectionExemptionRow = 3025;
+inline constexpr int kSupervisionRow = 3030;       // C-G per part checked, then the remarks (completion)
+inline constexpr int kIntermediateSupervisionRow = 3448;  // the same for the intermediate inspection
 inline constexpr int kSupervisionParts = 9;
 // SEKKEIKANRI.Kubun of the persons consulted on the supervision of the
 // building equipment; the first is the representative. Two rows each.

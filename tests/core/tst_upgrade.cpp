@@ -1,5 +1,5 @@
 // An office's application directory made by an earlier release
-// (tests/data/appdir-0.1, appdir-0.2) is upgraded in place by the current
+// (tests/data/appdir-0.1, -0.2, -0.3) is upgraded in place by the current
 // program, on SQLite and on PostgreSQL.
 #include "Backup.h"
 #include "DataTransfer.h"
@@ -183,13 +183,30 @@ const QStringList kAnsweredNewItems{
     QStringLiteral("UPDATE \"SHIKICHI\" SET \"Men21\" = '0.00' WHERE \"B_ID\" = 2"),
 };
 
+// The fixtures' layout versions; 0.3's had the new items already.
+int fixtureVersion(const QString& fixture)
+{
+    return fixture == QStringLiteral("appdir-0.3") ? 4 : fixture == QStringLiteral("appdir-0.2") ? 2 : 1;
+}
+
+QStringList answeredNewItems(const QString& fixture)
+{
+    QStringList out;
+    for (const QString& sql : kAnsweredNewItems)
+        if (fixtureVersion(fixture) < 3 || !sql.startsWith(QLatin1String("ALTER")))
+            out << sql;
+    return out;
+}
+
 // After the upgrade: TATEMONOBETU ID → the ticked boxes of 【５】【６】【７】,
 // and SHIKICHI B_ID → Men20-22.
 void expectConverted(const QString& fixture, const Dump& after)
 {
     using L = QStringList;
     const QString n = QStringLiteral("∅");
-    const bool choices = fixture != QStringLiteral("appdir-0.1");  // 0.1's projects have none
+    const int version = fixtureVersion(fixture);
+    // 0.1's projects have no fire choices; 0.3 converted them itself.
+    const bool choices = version == 2;
     QMap<qint64, L> ticks{{5, {QStringLiteral("Jou61_5=1")}}};
     if (choices)  // ID 1 is その他, not carried over
         ticks = {{2, {QStringLiteral("Jou61_3=1"), QStringLiteral("Kouzoubu6=1")}},   // 準耐火 ロ－２
@@ -207,10 +224,16 @@ void expectConverted(const QString& fixture, const Dump& after)
     const QMap<qint64, L> base{{1, choices ? L{QStringLiteral("66.12"), n, QStringLiteral("66.12")} : L{n, n, n}},
                                {2, {n, QStringLiteral("0.00"), n}},
                                {3, {n, n, n}}};
-    // 工事監理の状況 arrives empty on every project's inspection row.
-    for (const auto& row : after[QStringLiteral("KANRYOU")])
-        for (const char* c : {"KanriNai1", "KanriKek9", "KanriBikou"})
-            QCOMPARE(row.value(QString::fromLatin1(c)), n);
+    // 工事監理の状況 arrives empty before 0.3; 0.3's one report, of project 1,
+    // is the completion's and the intermediate's after.
+    for (const auto& row : after[QStringLiteral("KANRYOU")]) {
+        const bool reported = version == 4 && row.value(QStringLiteral("B_ID")) == QStringLiteral("1");
+        for (const char* c : {"KanriNai1", "KanriTosho1", "KanriKek9", "KanriBikou", "KanriKaku5"}) {
+            const QString completion = QString::fromLatin1(c);
+            QCOMPARE(row.value(QStringLiteral("Chu") + completion), row.value(completion));
+            QCOMPARE(row.value(completion) != n, reported && completion != QStringLiteral("KanriKaku5"));
+        }
+    }
     for (const auto& site : after[QStringLiteral("SHIKICHI")]) {
         L got;
         for (int i = 20; i <= 22; ++i)
@@ -218,8 +241,9 @@ void expectConverted(const QString& fixture, const Dump& after)
         QCOMPARE(got, base.value(site.value(QStringLiteral("B_ID")).toLongLong()));
     }
     // ININ ID → its chosen matters: 建築確認 as chosen, 完了検査 where none was.
-    const QMap<qint64, QString> matters{{1, QStringLiteral("Inin1")}, {2, QStringLiteral("Inin3")},
-                                        {3, QStringLiteral("Inin3")}};
+    const QMap<qint64, QString> matters{{1, QStringLiteral("Inin1")},
+                                        {2, version < 4 ? QStringLiteral("Inin3") : QString()},
+                                        {3, version < 4 ? QStringLiteral("Inin3") : QString()}};
     const auto& attorneys = after[QStringLiteral("ININ")];
     QCOMPARE(attorneys.size(), 3);
     for (auto r = attorneys.begin(); r != attorneys.end(); ++r)
@@ -232,9 +256,9 @@ void expectConverted(const QString& fixture, const Dump& after)
 
 // What the upgrade changes in rows that were there: a power of attorney
 // with no matter chosen, which printed 完了検査, has it chosen.
-Dump convertedBefore(Dump before)
+Dump convertedBefore(Dump before, const QString& fixture)
 {
-    if (!before.contains(QStringLiteral("ININ")))
+    if (!before.contains(QStringLiteral("ININ")) || fixtureVersion(fixture) >= 4)
         return before;
     for (auto& row : before[QStringLiteral("ININ")]) {
         bool none = true;
@@ -256,7 +280,7 @@ class TestUpgrade : public QObject {
     static void fixtures()
     {
         QTest::addColumn<QString>("fixture");
-        for (const char* name : {"appdir-0.1", "appdir-0.2"})
+        for (const char* name : {"appdir-0.1", "appdir-0.2", "appdir-0.3"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 
@@ -272,7 +296,7 @@ private slots:
             RawFile f(QDir(app.path()).filePath(dbFileName(db)));
             if (db == DbFile::Kakunin) {
                 f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
-                for (const QString& sql : kAnsweredNewItems)
+                for (const QString& sql : answeredNewItems(fixture))
                     f.exec(sql);
             }
             if (db == DbFile::MasterData) {
@@ -289,7 +313,7 @@ private slots:
         for (DbFile db : allDbFiles) {
             RawFile f(QDir(app.path()).filePath(dbFileName(db)));
             const Dump after = dump(f.db(), QString(), f.tables());
-            expectKept(convertedBefore(before[db]), after, dbBaseName(db));
+            expectKept(convertedBefore(before[db], fixture), after, dbBaseName(db));
             for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
                 for (const QString& c : TableIo::columnNames(t))
                     QVERIFY2(after[t.name].isEmpty() || after[t.name].first().contains(c), qPrintable(t.name + "." + c));
@@ -474,7 +498,7 @@ private slots:
                 }
                 if (db == DbFile::Kakunin) {
                     QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
-                    for (const QString& sql : kAnsweredNewItems)
+                    for (const QString& sql : answeredNewItems(fixture))
                         QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
                 }
                 if (db == DbFile::MasterData) {
@@ -507,7 +531,7 @@ private slots:
             for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
                 tables << t.name;
             const Dump after = dump(d, QString(), tables);
-            expectKept(convertedBefore(before[db]), after, dbBaseName(db));
+            expectKept(convertedBefore(before[db], fixture), after, dbBaseName(db));
             SchemaUpgrade::State state;
             QSqlError e;
             QVERIFY(SchemaUpgrade::readState(d, db, QString(), &state, &e));

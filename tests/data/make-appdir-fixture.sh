@@ -68,6 +68,12 @@ sd project set "$B2" TATEMONOBETU --row 2 Kubun30='08520' KubunDisp30='倉庫業
 sd project set "$B2" KAIBETU --row 7 F1Kubun60='08520' F1Kubun60Disp='倉庫業を営まない倉庫' F1Mei60='倉庫' \
     F1Men60='180.00' F1Takasa='4.5'
 
+# 工事監理の状況, which layout 4 kept once for both inspections. A release
+# without these columns refuses them and its fixture goes on without.
+sd project set "$B1" KANRYOU KanriNai1='配筋の径・間隔・かぶり厚さ' KanriTosho1='構造図 S-03' \
+    KanriHou1='目視・計測' KanriKek1='適' KanriKek9='適（区画貫通部の処理を確認）' \
+    KanriBikou='基礎配筋時に報告済み' >/dev/null 2>&1 || true
+
 # A release that seeds the national postal table keeps it for the prefectures
 # the sample does not name; only the sample's prefectures stay, for size.
 /usr/bin/python3 - "$A/postdb.db" "$HERE/ken_all_sample.csv" <<'PY'

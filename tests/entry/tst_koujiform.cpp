@@ -320,8 +320,8 @@ private slots:
         showActive(form);
         QCOMPARE(focused(), u("Gou1"));
         const QStringList first = enterWalk(40);
-        QCOMPARE(first, (QStringList{u("Gou1"), u("Gou2"), u("Day1"), u("Tan1"), u("Day2"), u("Day3"), u("Kou1"),
-                                     u("Day4"), u("Men1"), u("Kai1"), u("Kai3"), u("Kai5"), u("Kai7"), u("Kai9"),
+        QCOMPARE(first, (QStringList{u("Gou1"), u("Gou2"), u("Day1"), u("Tan1"), u("Day2"), u("Day3"), u("Kai17"),
+                                     u("Kou1"), u("Day4"), u("Men1"), u("Nin1"), u("Kai1"), u("Kai3"), u("Kai5"), u("Kai7"), u("Kai9"),
                                      u("Kai2"), u("Kai4"), u("Kai6"), u("Kai8"), u("Kai10"), u("Kai11"), u("Kai13"),
                                      u("Kai15"), u("Kai12"), u("Kai14"), u("Kai16"), u("Bikou1")}));
         form.tabs()->setCurrentIndex(1);
@@ -334,10 +334,27 @@ private slots:
         type(form, "Kai1", u("2x"));
         QCOMPARE(edit(form, "Kai1")->text(), u("2"));
 
-        // 工事監理の状況: a part's five columns in turn, then the next part.
+        // 工事監理の状況, one per application: a part's five columns in turn,
+        // then the next part.
         form.tabs()->setCurrentIndex(2);
-        QCOMPARE(enterWalk(5), (QStringList{u("KanriNai1"), u("KanriTosho1"), u("KanriKaku1"), u("KanriHou1"),
-                                            u("KanriKek1"), u("KanriNai2")}));
+        QCOMPARE(enterWalk(5), (QStringList{u("ChuKanriNai1"), u("ChuKanriTosho1"), u("ChuKanriKaku1"),
+                                            u("ChuKanriHou1"), u("ChuKanriKek1"), u("ChuKanriNai2")}));
+        type(form, "ChuKanriKek9", u("未施工"));
+        type(form, "ChuKanriBikou", u("中間の備考"));
+        form.tabs()->setCurrentIndex(3);
+        QCOMPARE(enterWalk(1), (QStringList{u("KanriNai1"), u("KanriTosho1")}));
+        type(form, "KanriKek9", u("適"));
+        // Copying the intermediate report over a typed one asks first.
+        auto* copy = form.findChild<QPushButton*>(u("CopyIntermediateButton"));
+        QVERIFY(copy);
+        prompter.answers.enqueue(Prompter::No);
+        copy->click();
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(form.text(u("KanriKek9")), u("適"));
+        prompter.answers.enqueue(Prompter::Yes);
+        copy->click();
+        QCOMPARE(form.text(u("KanriKek9")), u("未施工"));
+        QCOMPARE(form.text(u("KanriBikou")), u("中間の備考"));
         type(form, "KanriKek9", u("適"));
         // The persons consulted on the supervision of the equipment are their own list.
         RowsEditor& consulted = *form.supervisionConsulted();
@@ -345,6 +362,7 @@ private slots:
         consulted.fields()->setText(u("Name"), u("設備 監理"));
         QVERIFY(form.apply());
         QCOMPARE(stored(dir.storage(), u("KANRYOU"), form.bid(), u("KanriKek9")).toString(), u("適"));
+        QCOMPARE(stored(dir.storage(), u("KANRYOU"), form.bid(), u("ChuKanriKek9")).toString(), u("未施工"));
         QCOMPARE(stored(dir.storage(), u("SEKKEIKANRI"), form.bid(), u("Kubun")).toInt(), 4);
         QCOMPARE(stored(dir.storage(), u("SEKKEIKANRI"), form.bid(), u("Name")).toString(), u("設備 監理"));
     }

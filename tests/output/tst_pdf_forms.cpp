@@ -163,10 +163,12 @@ private slots:
         p.kanryou.insert(QStringLiteral("Bikou3"), QStringLiteral("外壁の仕上げを変更する。"));
         const QList<QPair<const char*, const char*>> k = {
             {"Gou1", "増築"}, {"Day5", "令和8年3月20日"}, {"Kou1", "２階の床及びこれを支持するはりの配筋工事"},
-            {"Kai1", "1"}, {"Kai3", "基礎の配筋工事"}, {"Kai7", "R07中間00045"}, {"KanriKek6", "適（F☆☆☆☆）"}};
+            {"Kai1", "1"}, {"Kai3", "基礎の配筋工事"}, {"Kai7", "R07中間00045"}, {"KanriKek6", "適（F☆☆☆☆）"},
+            {"ChuKanriKek6", "中間時点で未施工"}, {"Kai17", "2"}, {"Nin1", "TBN-0001"}};
         for (const auto& [column, value] : k)
             p.kanryou.insert(QString::fromLatin1(column), QString::fromUtf8(value));
         p.kanryou.insert(QStringLiteral("Shin1"), 1);
+        p.buildings[0].insert(QStringLiteral("Tokurei40"), QStringLiteral("令第10条第3号"));
         p.persons = {person(1, QStringLiteral("構造三郎"), QStringLiteral("構造図")),
                      person(2, QStringLiteral("監理五郎"), QStringLiteral("構造図")),
                      person(1, QStringLiteral("設備四郎"), QStringLiteral("設備図")),
@@ -301,22 +303,30 @@ private slots:
             QVERIFY(!all.contains(QStringLiteral("設計に関し意見を聴いた者")));
             QCOMPARE(all.count(QStringLiteral("（その他の工事監理者）")), 1);
             const Items third = completion
-                ? Items{{"【２．工事種別】", ""}, {"□新築■増築", ""}, {"【３．確認済証番号】", "R07確認00123"},
+                ? Items{{"【２．工事種別】", ""}, {"□新築■増築", ""}, {"令第10条各号に掲げる建築物の区分】", "令第10条第3号"},
+                        {"【ハ．建築基準法第68条の20第２項の検査の特例に係る認証番号】", "TBN-0001"},
+                        {"【３．確認済証番号】", "R07確認00123"},
                         {"【５．確認済証交付者】", "日本確認機構"}, {"【７．工事完了年月日】", "令和8年3月20日"},
                         {"【９．検査経過】", ""}, {"（第1回）", ""}, {"【イ．特定工程】", "基礎の配筋工事"},
                         {"【ハ．中間検査合格証番号】", "R07中間00045"}, {"【１０．確認以降の軽微な変更の概要】", ""},
                         {"【ロ．変更の概要】", "外壁の仕上げを変更する。"}, {"【１１．備考】", ""}}
-                : Items{{"【２．工事種別】", ""}, {"□新築■増築", ""}, {"【３．確認済証番号】", "R07確認00123"},
-                        {"【８．特定工程】", "２階の床及びこれを支持するはりの配筋工事"}, {"【１１．検査経過】", ""},
+                : Items{{"【２．工事種別】", ""}, {"□新築■増築", ""}, {"令第10条各号に掲げる建築物の区分】", "令第10条第3号"},
+                        {"【ハ．建築基準法第68条の20第２項の検査の特例に係る認証番号】", "TBN-0001"},
+                        {"【３．確認済証番号】", "R07確認00123"},
+                        {"【８．特定工程】", "（第2回）２階の床及びこれを支持するはりの配筋工事"}, {"【１１．検査経過】", ""},
                         {"（今回申請以前の中間検査）", ""}, {"（第1回）", ""}, {"【イ．特定工程】", "基礎の配筋工事"},
                         {"（今回申請以降の中間検査）", ""}, {"【１２．備考】", ""}};
             miss = inOrder(pages[4], third);
             QVERIFY2(miss.isEmpty(), qPrintable(miss));
             // No empty count where no inspection was entered.
             QVERIFY(!all.contains(QStringLiteral("（第回）")));
+            // Each application prints its own 工事監理の状況.
+            const QString own = completion ? QStringLiteral("適（F☆☆☆☆）") : QStringLiteral("中間時点で未施工");
             miss = inOrder(pages[5], {{"（第四面）", ""}, {"工事監理の状況", ""}, {"照合方法", ""},
-                                      {"居室の内装仕上げ", ""}, {"適（F☆☆☆☆）", ""}, {"天井及び壁", ""}});
+                                      {"居室の内装仕上げ", ""}, {own, ""}, {"天井及び壁", ""}});
             QVERIFY2(miss.isEmpty(), qPrintable(miss));
+            QVERIFY(!pages[5].join(QString()).contains(completion ? QStringLiteral("中間時点で未施工")
+                                                                  : QStringLiteral("適（F☆☆☆☆）")));
             miss = misplaced(words, 0, 5);
             QVERIFY2(miss.isEmpty(), qPrintable(miss));
             // The specified process of the history prints in the value face, not shrunk out of sight.

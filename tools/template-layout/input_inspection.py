@@ -15,7 +15,13 @@ HISTORY_ROW = 3016
 HISTORY = ["以前の中間検査　回数", "以前の中間検査　特定工程", "以前の中間検査　合格証交付者",
            "以前の中間検査　合格証番号", "以前の中間検査　交付年月日", "以降の中間検査　回数",
            "以降の中間検査　特定工程", "以降の中間検査　特定工程工事終了予定年月日"]
-# 工事監理の状況: one row per part checked, C 照合内容, D 照合を行った設計図書,
+# C: the number n of the intermediate inspection applied for.
+COUNT_ROW = 3024
+# C: under 【２．工事種別】, イ the buildings' classes of 令第10条 (確認の特例),
+# ロ their type approvals, ハ the certification number of the inspection
+# exemption of 法第68条の20第２項.
+EXEMPTION_ROW = 3025
+# 工事監理の状況 of the completion inspection: one row per part checked, C 照合内容, D 照合を行った設計図書,
 # E 設計者への確認事項, F 照合方法, G 照合結果.
 SUPERVISION_ROW = 3030
 # unverified: the parts the form lists, remembered from the 2007 edition
@@ -31,6 +37,8 @@ SUPERVISION_PARTS = [
     "建築設備に用いる材料の種類並びにその照合した内容、構造及び施工状況（区画貫通部の処理状況を含む。）",
 ]
 SUPERVISION_REMARKS_ROW = SUPERVISION_ROW + len(SUPERVISION_PARTS)
+# The intermediate inspection's own, in the same shape.
+INTERMEDIATE_SUPERVISION_ROW = 3448
 # Persons consulted on the supervision of the building equipment, two rows
 # each as the further persons of rows 1820 on; the first is the representative.
 CONSULTED_ROW = 3050
@@ -43,9 +51,15 @@ for _k, _name in enumerate(WORKS):
     LABELS[WORK_ROW + _k] = "工事種別　%s（C:印）" % _name
 for _k, _name in enumerate(HISTORY):
     LABELS[HISTORY_ROW + _k] = "検査経過　%s（C:１ D:２）" % _name
-for _k, _part in enumerate(SUPERVISION_PARTS):
-    LABELS[SUPERVISION_ROW + _k] = "工事監理の状況 %d（C:照合内容 D:設計図書 E:設計者への確認事項 F:照合方法 G:照合結果）" % (_k + 1)
-LABELS[SUPERVISION_REMARKS_ROW] = "工事監理の状況　備考"
+LABELS[COUNT_ROW] = "中間検査　今回の回数"
+LABELS[EXEMPTION_ROW] = "工事種別　イ　確認の特例（令第10条の区分）"
+LABELS[EXEMPTION_ROW + 1] = "工事種別　ロ　認定型式の認定番号"
+LABELS[EXEMPTION_ROW + 2] = "工事種別　ハ　検査の特例に係る認証番号"
+for _first, _which in ((SUPERVISION_ROW, "完了"), (INTERMEDIATE_SUPERVISION_ROW, "中間")):
+    for _k, _part in enumerate(SUPERVISION_PARTS):
+        LABELS[_first + _k] = "工事監理の状況（%s） %d（C:照合内容 D:設計図書 E:設計者への確認事項 F:照合方法 G:照合結果）" % (
+            _which, _k + 1)
+    LABELS[_first + len(SUPERVISION_PARTS)] = "工事監理の状況（%s）　備考" % _which
 for _k in range(CONSULTED_SLOTS):
     _who = "設備の工事監理の意見を聴いた者 %d" % (_k + 1)
     LABELS[CONSULTED_ROW + 2 * _k] = "%s　氏名（H:登録番号 I:郵便番号 J:電話番号）" % _who

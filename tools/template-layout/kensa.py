@@ -163,6 +163,16 @@ def site_and_kind(s):
     _choice_line(s, [(w, "新築", 2, 4), (w + 1, "増築", 6, 8), (w + 2, "改築", 10, 12), (w + 3, "移転", 14, 16),
                      (w + 4, "用途変更", 18, 22)])
     _choice_line(s, [(w + 5, "大規模の修繕", 2, 7), (w + 6, "大規模の模様替", 9, 15)])
+    # unverified: the wording of イ and ロ (those of the application's 【１１．確認の特例】);
+    # that there is an イ is confirmed, ハ is worded as the office software of the 2007 edition had it
+    e = ii.EXEMPTION_ROW
+    for label, row in [
+            ("【イ．建築基準法第６条の４第１項の規定による確認の特例の適用があるときは、"
+             "建築基準法施行令第10条各号に掲げる建築物の区分】", e),
+            ("【ロ．建築基準法施行令第10条第１号又は第２号に掲げる建築物に該当するときは、当該認定型式の認定番号】", e + 1),
+            ("【ハ．建築基準法第68条の20第２項の検査の特例に係る認証番号】", e + 2)]:
+        s.line(Seg(2, COLUMNS, label, shrink=True))
+        s.line(Seg(4, COLUMNS, R("C%d" % row)))
 
 
 def confirmation(s):
@@ -213,7 +223,7 @@ def intermediate_third(s):
     site_and_kind(s)
     confirmation(s)
     _value(s, 7, "工事完了予定年月日", R("D352"))
-    _value(s, 8, "特定工程", R("D354"))
+    _value(s, 8, "特定工程", F('IF({C%d}="","","（第"&{C%d}&"回）")&{D354}' % (ii.COUNT_ROW, ii.COUNT_ROW)))
     _value(s, 9, "特定工程工事終了年月日", R("F355"))
     _value(s, 10, "検査対象床面積", R("D356"), unit_cell="D356", unit="㎡")
     blocks.head(s, "【１１．検査経過】")
@@ -247,7 +257,7 @@ HEADS = [(1, 5, "確認を行った部位、材料の種類等"), (6, 9, "照合
          (19, 24, "照合結果（不適の場合には建築主に対して行った報告の内容を含む。）")]
 
 
-def fourth_face(s):
+def fourth_face(s, first_row):
     s.title("（第四面）", size=11, h=1.4)
     s.title("工事監理の状況", size=14, h=1.6)
     top = s.line(*[Seg(c1, c2, t, align="center", wrap=True, rows=3, size=8) for c1, c2, t in HEADS])
@@ -256,7 +266,7 @@ def fourth_face(s):
         s.box(top, bottom, c1, c2)
     first = s.row + 1
     for k, part in enumerate(ii.SUPERVISION_PARTS):
-        row = ii.SUPERVISION_ROW + k
+        row = first_row + k
         segs = [Seg(1, 5, part, wrap=True, rows=4, size=7, valign="top")]
         for col, (c1, c2, _) in zip("CDEFG", HEADS[1:]):
             segs.append(Seg(c1, c2, R("%s%d" % (col, row)), wrap=True, rows=4, valign="top", underline=False))
@@ -265,7 +275,7 @@ def fourth_face(s):
     for c1, c2, _ in HEADS:
         s.box(first, s.row, c1, c2)
     r = s.line(Seg(1, 5, "備考", valign="top", rows=3),
-               Seg(6, COLUMNS, R("C%d" % ii.SUPERVISION_REMARKS_ROW), wrap=True, rows=3, valign="top",
+               Seg(6, COLUMNS, R("C%d" % (first_row + len(ii.SUPERVISION_PARTS))), wrap=True, rows=3, valign="top",
                    underline=False))
     s.box(r, s.row, 1, 5)
     s.box(r, s.row, 6, COLUMNS)
@@ -277,7 +287,7 @@ def intermediate():
     first_face(s, completion=False)
     people_pages(s)
     intermediate_third(s)
-    fourth_face(s)
+    fourth_face(s, ii.INTERMEDIATE_SUPERVISION_ROW)
     return s.finish()
 
 
@@ -291,5 +301,5 @@ def completion():
 
 def completion_fourth():
     s = Sheet("完了申請四面")
-    fourth_face(s)
+    fourth_face(s, ii.SUPERVISION_ROW)
     return s.finish()
