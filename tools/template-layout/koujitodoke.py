@@ -6,7 +6,12 @@ the removed building on the third), not on a separate 除却届.
 The choice lists are those of 建築動態統計調査規則 (the survey the notice
 feeds).  Letters of 【６】 ニ to ヘ, of the third face's items and of the
 removed building's items after the confirmed ones follow the order of the
-survey's items: the form itself could not be read."""
+survey's items: the form itself could not be read.  Agencies' notices of
+the revision (沖縄県, 2024-10-01; ビューローベリタス, 2024-10-17) confirm
+【５．主要用途】, 【６】 ロ 物件名, ハ 用途, ト 用途ごとの工事部分の床面積 and
+チ 建築工事費予定額 with its 消費税込み box, the third face's 【１】 ロ 新設
+又はその他の別 and 【２】 チ 建築物の評価額 in 万円, and the removal notice's
+【１．物件名】 and 【１０．建築物の評価額】."""
 
 from layout import COLUMNS, R, Seg, Sheet
 import blocks
