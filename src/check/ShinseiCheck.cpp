@@ -518,7 +518,8 @@ Classification classify(const BuildingFacts& b, RuleSet rules)
     }
     if (!now && c.architect != Architect::Anyone)
         c.architectBasis += s("（改正前）");
-    c.architectText = s("設計・工事監理は%1が行います。").arg(architectName(c.architect));
+    c.architectText = c.architect == Architect::Anyone ? s("設計・工事監理は建築士でなくても行えます。")
+                                                       : s("設計・工事監理は%1が行います。").arg(architectName(c.architect));
     return c;
 }
 
@@ -835,6 +836,20 @@ void Checker::heightsAndStoreys()
             add("N-STOREYS", s("%1棟目：階数 地上%2階・地階%3階に対し、床面積の階は%4階分です。")
                                  .arg(n).arg(m_facts[b].aboveGround).arg(storeys - m_facts[b].aboveGround).arg(named),
                 s("Kai30"), n);
+        // The per-floor faces (第五面) of floors the building does not have.
+        if (given(row, s("Kai30")) || given(row, s("Kai31"))) {
+            for (int slot = std::max(storeys, 0); slot < ProjectTables::kFloorSlots; ++slot) {
+                const RowValues& fl = m_p.floors[b * ProjectTables::kFloorSlots + slot];
+                bool typed = false;
+                for (const char* c : {"F1Shoukei", "F1Suityoku", "F1Takasa", "F1Tenjo", "F1Men60", "F1Men61", "F1Men62"})
+                    typed = typed || given(fl, s(c));
+                if (typed) {
+                    add("N-STOREYS", s("%1棟目：階数は%2ですが、階別概要の%3階目にも記載があります。").arg(n).arg(storeys).arg(slot + 1),
+                        s("Kai30"), n);
+                    break;
+                }
+            }
+        }
     }
     const RowValues& site = m_p.shikichi;
     if (given(site, s("Taka1")) && highest > 0 && !same(number(site, s("Taka1")), highest))

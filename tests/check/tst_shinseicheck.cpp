@@ -269,6 +269,8 @@ private slots:
         QTest::newRow("N-RATIO-SHOWN") << u("N-RATIO-SHOWN") << s("Par11", u("45.00"));
         QTest::newRow("N-HEIGHT") << u("N-HEIGHT") << b("Takasa31", u("9.0"));
         QTest::newRow("N-STOREYS") << u("N-STOREYS") << b("Kai30", u("3"));
+        QTest::newRow("N-STOREYS 第五面") << u("N-STOREYS")
+                                          << Change([](ProjectData& p) { p.floors[2][u("F1Takasa")] = u("2.9"); });
         QTest::newRow("N-SITE-BUILDING") << u("N-SITE-BUILDING") << s("Taka1", u("9.5"));
         QTest::newRow("N-DATE-FORMAT") << u("N-DATE-FORMAT") << s("Day3", u("来年の夏"));
         QTest::newRow("N-DATES") << u("N-DATES") << s("Day3", u("2025/11/30"));
