@@ -2,8 +2,15 @@
 
 #include "BoxFit.h"
 #include "EntryWindows.h"
+#include "FieldTable.h"
 #include "GuiCommon.h"
 #include "MenuForm.h"
+#include "P_GaiyouForm.h"
+#include "P_IninForm.h"
+#include "P_KaibetuForm.h"
+#include "P_KanryouForm.h"
+#include "P_ShikichiForm.h"
+#include "P_TatemonoBetuForm.h"
 #include "PostalLookup.h"
 #include "Prompter.h"
 
@@ -39,12 +46,47 @@ QString windowOf(const Finding& f)
         {QStringLiteral("KANRYOU"), "中間・完了検査申請"}, {QStringLiteral("KOUJI"), "建築工事届"},
         {QStringLiteral("BOUKA"), "防火対象物"},         {QStringLiteral("ININ"), "委任状"},
     };
+    if (f.table == QLatin1String("GAIYOU")
+        && (f.field == QLatin1String("Name7") || f.field == QLatin1String("Post6") || f.field == QLatin1String("Addr6")))
+        return s("メイン画面");
     QString name = s(names.value(f.table, ""));
     if (name.isEmpty())
         name = f.table;
     if (f.building > 0 && (f.table == QLatin1String("TATEMONOBETU") || f.table == QLatin1String("KAIBETU")))
         name += s("（%1棟目）").arg(f.building);
     return name;
+}
+
+// The item a finding's field is, as its entry window names it: the
+// field's caption, else its group's title, with the label beside it.
+QString itemOf(const Finding& f)
+{
+    static const QHash<QString, FieldTable> tables{
+        {QStringLiteral("GAIYOU"), P_GaiyouForm::fieldTable()},
+        {QStringLiteral("SHIKICHI"), P_ShikichiForm::fieldTable()},
+        {QStringLiteral("TATEMONOBETU"), P_TatemonoBetuForm::fieldTable()},
+        {QStringLiteral("KAIBETU"), P_KaibetuForm::fieldTable()},
+        {QStringLiteral("KANRYOU"), P_KanryouForm::fieldTable()},
+        {QStringLiteral("ININ"), P_IninForm::fieldTable()},
+    };
+    // The main window's own header fields.
+    static const QHash<QString, const char*> header{
+        {QStringLiteral("Name7"), "建築主名"}, {QStringLiteral("Post6"), "建築主郵便番号"},
+        {QStringLiteral("Addr6"), "建築主住所"}, {QStringLiteral("Kouji"), "工事名"},
+    };
+    if (f.table == QLatin1String("GAIYOU") && header.contains(f.field))
+        return s(header.value(f.field));
+    const auto t = tables.constFind(f.table);
+    const FieldDef* def = t == tables.constEnd() ? nullptr : t->field(f.field);
+    if (!def)
+        return f.field;
+    QString name = def->caption;
+    // A row number ("1" of the uses) says little without its group.
+    if (name.size() <= 2 && def->group >= 0 && def->group < t->groups.size())
+        name = t->groups[def->group].title + name;
+    if (!def->label.isEmpty())
+        name += (name.isEmpty() ? QString() : QStringLiteral(" ")) + def->label;
+    return name.isEmpty() ? f.field : name.simplified();
 }
 
 QString yesNo(bool on)
@@ -80,13 +122,13 @@ ShinseiCheckForm::ShinseiCheckForm(Storage& storage, QWidget* parent)
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
-    m_list->setHeaderLabels({s("区分"), s("内容"), s("根拠"), s("入力画面"), s("規則")});
+    m_list->setHeaderLabels({s("区分"), s("内容"), s("根拠"), s("入力画面：項目"), s("規則")});
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_list->setColumnWidth(0, 60);
-    m_list->setColumnWidth(2, 300);
-    m_list->setColumnWidth(3, 170);
-    m_list->setColumnWidth(4, 110);
+    m_list->setColumnWidth(2, 250);
+    m_list->setColumnWidth(3, 260);
+    m_list->setColumnWidth(4, 100);
     // Double-click and Enter alike.
     connect(m_list, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { open(item); });
 
@@ -161,10 +203,12 @@ void ShinseiCheckForm::fill()
             const Finding& f = m_report.findings[i];
             if (f.severity != sev)
                 continue;
-            auto* item = new QTreeWidgetItem({severityName(f.severity), f.message, f.basis, windowOf(f), f.ruleId});
+            const QString where = s("%1：%2").arg(windowOf(f), itemOf(f));
+            auto* item = new QTreeWidgetItem({severityName(f.severity), f.message, f.basis, where, f.ruleId});
             item->setData(0, Qt::UserRole, i);
-            item->setToolTip(1, f.rule);
             item->setToolTip(2, f.basis);
+            item->setToolTip(1, f.message + QLatin1Char('\n') + f.rule);
+            item->setToolTip(3, where);
             if (sev == Severity::Error)
                 item->setForeground(0, QColor(0xb0, 0, 0));
             else if (sev == Severity::Warning)
