@@ -11,6 +11,7 @@
 #include "OptionWindows.h"
 #include "Prompter.h"
 #include "SingleInstance.h"
+#include "ShinseiCheckForm.h"
 #include "SinseiExcelOutRtn.h"
 #include "Storage.h"
 #include "WriteLock.h"
@@ -88,6 +89,7 @@ int main(int argc, char* argv[])
                                   Prompter::Ok});
 
     EntryWindows::registerOpeners(storage);
+    CheckWindows::registerOpeners(storage);
     Masters::registerOpeners(storage);
     Labels::registerOpeners(storage);
     MailWindows::registerOpeners(storage);

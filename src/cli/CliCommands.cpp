@@ -46,6 +46,9 @@ const char* const kUsage =
     "  customers export FILE.csv [--utf8] 全顧客を CSV に書き出します（既定は Shift_JIS）\n"
     "  output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]\n"
     "                                     帳票 DOC（0〜11 または「確認申請」などの名前）を出力します\n"
+    "  check B_ID [--json]                申請前チェック: 確認申請の区分・数値・記載漏れを一行ずつ\n"
+    "                                     （--json: JSON の配列）表示します。エラーがあれば終了コード 1\n"
+    "  check --rules                      申請前チェックの規則の一覧（Markdown の表）を表示します\n"
     "  forms                              帳票ごとに番号・名前・様式・版を一行ずつ表示します\n"
     "                                     （アプリケーションフォルダのテンプレートから読みます）\n";
 
@@ -186,7 +189,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     // restore replaces the data (and upgrades the archive's copy itself);
     // db-password touches no database.
     static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
-                                        QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup")};
+                                        QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup"),
+                                        QStringLiteral("check")};
     if (kUpgrading.contains(command)) {
         if (const int code = upgradeOnStart(o.appDir, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed(), err);
             code != 0)
@@ -205,6 +209,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliOutput;
     else if (command == QLatin1String("customers"))
         handler = cliCustomers;
+    else if (command == QLatin1String("check"))
+        handler = cliCheck;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

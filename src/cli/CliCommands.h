@@ -28,6 +28,7 @@ int cliProject(CliContext& c);
 int cliPostal(CliContext& c);
 int cliOutput(CliContext& c);
 int cliCustomers(CliContext& c);
+int cliCheck(CliContext& c);
 
 // Data commands (migrate, backup, restore, db-password) work on the files
 // and the server themselves, before any storage is opened. -1 when command

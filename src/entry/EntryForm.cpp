@@ -974,6 +974,22 @@ void EntryForm::onTabChanged(int index)
     focusField(m_table.firstOfTab(index));
 }
 
+bool EntryForm::showField(const QString& column)
+{
+    QWidget* w = field(column);
+    if (!w)
+        return false;
+    // Every tab page on the way down to the field, outermost first.
+    for (QWidget* up = w->parentWidget(); up && up != this; up = up->parentWidget()) {
+        if (auto* tabs = qobject_cast<QTabWidget*>(up))
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->widget(i)->isAncestorOf(w))
+                    tabs->setCurrentIndex(i);
+    }
+    focusField(column);
+    return true;
+}
+
 void EntryForm::focusField(const QString& column, bool selectAll)
 {
     QWidget* w = field(column);

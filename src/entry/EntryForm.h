@@ -50,6 +50,10 @@ public:
 
     // Fields by column name; the widget's objectName is the column.
     QWidget* field(const QString& column) const { return m_fields.value(column); }
+    // Brings the tab that holds a column's field to the front and puts the
+    // focus in it (a check that names the field sends the user here);
+    // false when the window has no such field.
+    bool showField(const QString& column);
     QString text(const QString& column) const;
     // Sets a field's text (a check box: "1" ticks it) as the program does:
     // an edit unless the window is loading.

@@ -12,6 +12,8 @@
 #include "P_ShikichiForm.h"
 #include "P_TatemonoBetuForm.h"
 
+#include <QAction>
+#include <QLineEdit>
 #include <QPointer>
 
 #include <functional>
@@ -114,6 +116,63 @@ void registerOpeners(Storage& storage)
     registerSimple<P_IninForm>(storage, "btnInin");
     registerSimple<P_GyoumuForm>(storage, "btnGyoumuNaiyou");
     registerSimple<P_KirokuboForm>(storage, "btnGyoumuKiroku");
+}
+
+namespace {
+
+// Triggers a toolbar key (with the main window's own checks) and returns
+// the window of that kind it opened.
+template <typename Form>
+Form* openThrough(MenuForm& menu, const char* key)
+{
+    if (QAction* a = menu.action(QString::fromLatin1(key)))
+        a->trigger();
+    Form* form = openWindow<Form>();
+    return form && form->bid() == menu.currentProject().bid ? form : nullptr;
+}
+
+}  // namespace
+
+bool showField(MenuForm& menu, const QString& table, const QString& column, int building, int floor)
+{
+    if (table == QLatin1String("GAIYOU")) {
+        for (QWidget* w : menu.headerFields())
+            if (w->objectName() == column) {
+                menu.raise();
+                menu.activateWindow();
+                w->setFocus(Qt::OtherFocusReason);
+                return true;
+            }
+    }
+    EntryForm* form = nullptr;
+    if (table == QLatin1String("GAIYOU") || table == QLatin1String("SEKKEIKANRI")) {
+        form = openThrough<P_GaiyouForm>(menu, "btnKentukuNushi");
+    } else if (table == QLatin1String("SHIKICHI")) {
+        form = openThrough<P_ShikichiForm>(menu, "btnShikiChi");
+    } else if (table == QLatin1String("TATEMONOBETU") || table == QLatin1String("DOKURITSU")) {
+        auto* f = openThrough<P_TatemonoBetuForm>(menu, "btnTatemonoBetu");
+        if (f && building >= 1 && building <= f->buildingCount())
+            f->showBuilding(building);
+        form = f;
+    } else if (table == QLatin1String("KAIBETU")) {
+        auto* f = openThrough<P_KaibetuForm>(menu, "btnKaiBetu");
+        if (f && building >= 1)
+            f->showBuilding(building);
+        if (f && floor >= 0)
+            f->showFloor(floor);
+        form = f;
+    } else if (table == QLatin1String("KANRYOU")) {
+        form = openThrough<P_KanryouForm>(menu, "btnKensaSinsei");
+    } else if (table == QLatin1String("KOUJI")) {
+        form = openThrough<P_KoujiForm>(menu, "btnKoujiTodoke");
+    } else if (table == QLatin1String("BOUKA")) {
+        form = openThrough<P_BoukaForm>(menu, "btnBouka");
+    } else if (table == QLatin1String("ININ")) {
+        form = openThrough<P_IninForm>(menu, "btnInin");
+    } else if (table == QLatin1String("GYOUMU")) {
+        form = openThrough<P_GyoumuForm>(menu, "btnGyoumuNaiyou");
+    }
+    return form && form->showField(column);
 }
 
 }  // namespace EntryWindows

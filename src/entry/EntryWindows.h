@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QString>
+
+class MenuForm;
 class Storage;
 
 // Hooks the entry windows onto the main window's toolbar keys and data-entry
@@ -9,5 +12,12 @@ class Storage;
 namespace EntryWindows {
 
 void registerOpeners(Storage& storage);
+
+// Opens (or brings up) the entry window that shows a column of a project
+// table for the main window's current project, with the building (1–3) and
+// floor slot (0–5) the value belongs to, and puts the focus in the field.
+// The header fields of GAIYOU are the main window's own. False when no
+// window shows the column or the window could not be opened.
+bool showField(MenuForm& menu, const QString& table, const QString& column, int building = 0, int floor = -1);
 
 }  // namespace EntryWindows

@@ -10,6 +10,7 @@
 #include "TextNumbers.h"
 #include "PostalLookup.h"
 #include "SchedulePage.h"
+#include "ShinseiCheck.h"
 #include "cal1.h"
 #include "ScheduleStore.h"
 #include "Prompter.h"
@@ -82,6 +83,7 @@ enum class Kind {
     Manual,
     Questions,
     Version,
+    Check,  // 申請前チェック: the project as stored, like the output
     Nothing,
 };
 
@@ -125,6 +127,7 @@ const Command kCommands[] = {
     {"AddrBtn", "住所から郵便番号の検索", Kind::AddressToPost},
     {"SrchBtn2", "電話番号検索", Kind::PhoneSearch},
     {"SrchBtn", "顧客の条件検索", Kind::Unavailable},
+    {"CheckBtn", "申請前チェック", Kind::Check},
 };
 
 QHash<QString, MenuForm::WindowOpener>& openers()
@@ -356,6 +359,15 @@ void MenuForm::buildActions()
 
     m_outputMenu = new QMenu(this);
     m_outputMenu->setObjectName(QStringLiteral("SalesMakeMenu"));
+    // The check comes first, with the number of errors that would be printed.
+    QAction* check = add(QStringLiteral("CheckBtn"), QStringLiteral("申請前チェック(&K)..."), QStringLiteral("CheckBtn"));
+    check->setStatusTip(QStringLiteral("申請前に確認申請の区分・数値・記載漏れを確認します。"));
+    m_outputMenu->addAction(check);
+    m_outputMenu->addSeparator();
+    connect(m_outputMenu, &QMenu::aboutToShow, this, &MenuForm::updateCheckCount);
+    m_projectMenu = new QMenu(this);
+    m_projectMenu->setObjectName(QStringLiteral("ProjectMenu"));
+    m_projectMenu->addAction(check);
     for (int i = 0; i < static_cast<int>(std::size(kOutputDocuments)); ++i) {
         const QString name = QString::fromUtf8(kOutputDocuments[i]);
         QAction* a = m_outputMenu->addAction(name);
@@ -678,7 +690,9 @@ QWidget* MenuForm::buildProjectTab()
     });
     // Dragging projects onto a folder: the left button moves, the right copies.
     m_projectList->viewport()->installEventFilter(this);
-    m_projectList->setContextMenuPolicy(Qt::PreventContextMenu);
+    // The right button drags copies: the menu opens on a release without a
+    // drag (see eventFilter), and from the keyboard's menu key.
+    m_projectList->setContextMenuPolicy(Qt::DefaultContextMenu);
     m_folderList->viewport()->installEventFilter(this);
     m_folderList->setAcceptDrops(true);
     m_folderList->viewport()->setAcceptDrops(true);
@@ -998,6 +1012,14 @@ void MenuForm::runCommand(const QString& key)
     case Kind::PhoneSearch:
         phoneSearch();
         return;
+    case Kind::Check:
+        if (!prepareOutput())
+            return;
+        if (opener)
+            opener(*this);
+        else
+            showUnavailable(feature);
+        return;
     case Kind::Unavailable:
         if (opener)
             opener(*this);
@@ -1014,7 +1036,7 @@ void MenuForm::runOutput(int sheet, const QString& name)
         showUnavailable(QStringLiteral("書類作成（%1）").arg(name));
         return;
     }
-    if (!prepareOutput())
+    if (!prepareOutput() || (sheet >= 0 && !confirmPrintWithErrors(sheet)))
         return;
     handler(*this, sheet);
 }
@@ -1022,9 +1044,50 @@ void MenuForm::runOutput(int sheet, const QString& name)
 void MenuForm::runPdf(int sheet, const QString& name)
 {
     const PdfHandler handler = pdfHandler();
-    if (!handler || !prepareOutput())
+    if (!handler || !prepareOutput() || !confirmPrintWithErrors(sheet))
         return;
     handler(*this, sheet, name);
+}
+
+int MenuForm::checkErrors(int sheet) const
+{
+    if (!m_project.isLoaded())
+        return 0;
+    // Errors come from the faces alone: neither the postal table nor the
+    // printed boxes are read for the count.
+    return ShinseiCheck::check(m_project, {}).count(ShinseiCheck::Severity::Error, sheet);
+}
+
+void MenuForm::updateCheckCount()
+{
+    QAction* a = m_actions.value(QStringLiteral("CheckBtn"));
+    if (!a)
+        return;
+    if (!m_project.isLoaded()) {
+        a->setText(QStringLiteral("申請前チェック(&K)..."));
+        return;
+    }
+    const int errors = checkErrors(-1);
+    a->setText(errors > 0 ? QStringLiteral("申請前チェック(&K)... （エラー %1件）").arg(errors)
+                          : QStringLiteral("申請前チェック(&K)... （エラーなし）"));
+}
+
+bool MenuForm::confirmPrintWithErrors(int sheet)
+{
+    const int errors = checkErrors(sheet);
+    if (errors == 0)
+        return true;
+    const Prompter::Button answer = Prompter::current().show(
+        {PromptTitle::Print,
+         QStringLiteral("申請前チェックでこの書類に関わるエラーが %1 件見つかりました。\n"
+                        "このまま作成しますか？\n（「いいえ」で申請前チェックを開きます）")
+             .arg(errors),
+         Prompter::Icon::Warning, Prompter::Yes | Prompter::No, Prompter::No});
+    if (answer == Prompter::Yes)
+        return true;
+    if (answer == Prompter::No)
+        runCommand(QStringLiteral("CheckBtn"));
+    return false;
 }
 
 bool MenuForm::prepareOutput()
@@ -1607,6 +1670,18 @@ void MenuForm::setHighlighted(QWidget* field, bool on)
 bool MenuForm::eventFilter(QObject* watched, QEvent* event)
 {
     auto* widget = qobject_cast<QWidget*>(watched);
+    if (watched == m_projectList && event->type() == QEvent::ContextMenu) {
+        // The menu key (Shift+F10) opens the project's menu at the current project.
+        if (QTreeWidgetItem* item = m_projectList->currentItem()) {
+            updateCheckCount();
+            const QRect r = m_projectList->visualItemRect(item);
+            m_projectMenu->popup(m_projectList->viewport()->mapToGlobal(r.bottomLeft()));
+        }
+        return true;
+    }
+    if (watched == m_projectList) {
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (watched == m_projectList->viewport()) {
         if (event->type() == QEvent::MouseButtonPress) {
             const auto* me = static_cast<QMouseEvent*>(event);
@@ -1622,7 +1697,18 @@ bool MenuForm::eventFilter(QObject* watched, QEvent* event)
                 return true;
             }
         } else if (event->type() == QEvent::MouseButtonRelease) {
+            // A right click that did not become a copying drag opens the project's menu.
+            const auto* me = static_cast<QMouseEvent*>(event);
+            const bool menu = me->button() == Qt::RightButton && m_dragButton == Qt::RightButton
+                              && m_projectList->itemAt(me->position().toPoint());
             m_dragButton = Qt::NoButton;
+            if (menu) {
+                updateCheckCount();
+                m_projectMenu->popup(me->globalPosition().toPoint());
+                return true;
+            }
+        } else if (event->type() == QEvent::ContextMenu) {
+            return true;  // the release above opens it: no menu of the main window
         } else if (event->type() == QEvent::Resize) {
             fillProjectColumns();
         }

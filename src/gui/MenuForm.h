@@ -113,6 +113,13 @@ public:
     QToolBar* toolbar() const { return m_toolbar; }
     QToolButton* salesMakeButton() const { return m_salesButton; }
     QMenu* outputMenu() const { return m_outputMenu; }
+    // The project list's context menu (申請前チェック).
+    QMenu* projectMenu() const { return m_projectMenu; }
+    // The errors of the 申請前チェック that concern an output document
+    // (0–11; -1: every document), for the current project as loaded.
+    int checkErrors(int sheet) const;
+    // Writes that count into the check's menu item.
+    void updateCheckCount();
     QTreeWidget* folderList() const { return m_folderList; }
     QTreeWidget* projectList() const { return m_projectList; }
     QTreeWidget* scheduleList() const { return m_scheduleList; }
@@ -155,6 +162,8 @@ private:
     void runOutput(int sheet, const QString& name);
     void runPdf(int sheet, const QString& name);
     bool prepareOutput();
+    // Asks before a document with errors of the check is made; No opens the check.
+    bool confirmPrintWithErrors(int sheet);
     bool checkProjectExists();
     void showUnavailable(const QString& feature);
     void showHelp();
@@ -189,6 +198,7 @@ private:
     QToolBar* m_toolbar = nullptr;
     QToolButton* m_salesButton = nullptr;
     QMenu* m_outputMenu = nullptr;
+    QMenu* m_projectMenu = nullptr;
     QTabWidget* m_tabs = nullptr;
 
     QTreeWidget* m_folderList = nullptr;

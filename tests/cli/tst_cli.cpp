@@ -5,6 +5,9 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -392,6 +395,68 @@ private slots:
         QCOMPARE(label.value(QStringLiteral("MUp")).toDouble(), 12.25);
         qInfo("%s: %lld integer texts stored exactly, 8 refused with exit 2 and the value kept; reals refuse NaN/inf/overflow",
               qPrintable(TempAppDir::engineName()), static_cast<long long>(good.size()));
+    }
+    // 申請前チェック: one line per finding, the same as JSON, exit 1 while
+    // errors remain and 0 once the project is complete; 2 for bad arguments.
+    void checkListsFindingsAndSaysWhetherAnyIsAnError()
+    {
+        QTemporaryDir tmp;
+        QString bid;
+        const QString dir = makeAppDir(tmp, &bid);
+        const QStringList base{QStringLiteral("--appdir"), dir};
+        auto set = [&](const QString& table, const QStringList& values) {
+            const Run r = run(base + QStringList{QStringLiteral("project"), QStringLiteral("set"), bid, table} + values);
+            QVERIFY2(r.code == 0, qPrintable(r.err));
+        };
+        for (const QStringList& bad : {QStringList{QStringLiteral("check")}, QStringList{QStringLiteral("check"), QStringLiteral("x")},
+                                       QStringList{QStringLiteral("check"), bid, QStringLiteral("--xml")},
+                                       QStringList{QStringLiteral("check"), QStringLiteral("99999")}})
+            QCOMPARE(run(base + bad).code, 2);
+
+        Run r = run(base + QStringList{QStringLiteral("check"), bid});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.out.contains(QStringLiteral("エラー\tD-DESIGNER\tGAIYOU.Gou2\t")), qPrintable(r.out));
+
+        set(QStringLiteral("GAIYOU"), {QStringLiteral("Name7=山田太郎"), QStringLiteral("Post6=160-0023"),
+                                       QStringLiteral("Addr6=東京都新宿区西新宿二丁目8番1号"), QStringLiteral("Name2=設計一郎"),
+                                       QStringLiteral("Kyu2=一級"), QStringLiteral("Gou2=12345"), QStringLiteral("Name1=設計事務所"),
+                                       QStringLiteral("Gou1=678"), QStringLiteral("Name3=設計一郎"), QStringLiteral("Kyu3=一級"),
+                                       QStringLiteral("Gou3=12345"), QStringLiteral("Name5=代理三郎"), QStringLiteral("Gou5=111"),
+                                       QStringLiteral("Tekihan3=1"), QStringLiteral("Shoene3=1"),
+                                       QStringLiteral("ShoeneRiyu=第1号イに該当")});
+        set(QStringLiteral("ININ"), {QStringLiteral("Inin1=1")});
+        set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tiban=新宿区西新宿二丁目8番1"), QStringLiteral("Tosi1=1"),
+                                         QStringLiteral("Size5=150"), QStringLiteral("Par1=200"), QStringLiteral("Par5=60"),
+                                         QStringLiteral("Kubun=08010"), QStringLiteral("Shubetu1=1"), QStringLiteral("Men1=70"),
+                                         QStringLiteral("Men4=170"), QStringLiteral("Day1=2025/06/01"),
+                                         QStringLiteral("Day2=2025/05/01")});
+        set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Kubun30=08010"), QStringLiteral("Zou31=木造"), QStringLiteral("Kai30=1"),
+                                             QStringLiteral("Takasa30=5"), QStringLiteral("Takasa31=4"), QStringLiteral("shubetu31=1"),
+                                             QStringLiteral("Umu40=1"), QStringLiteral("Tokurei40=令第10条第3号"),
+                                             QStringLiteral("Kai40=1階"), QStringLiteral("Men40=170"), QStringLiteral("Men58=170")});
+        // A single-storey wooden house of 170 ㎡ is a 新3号 building: the
+        // 特例 applies; only the dates are the wrong way round.
+        r = run(base + QStringList{QStringLiteral("check"), bid, QStringLiteral("--json")});
+        QCOMPARE(r.code, 1);
+        const QJsonArray all = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QStringList errors, ids;
+        for (const QJsonValue& v : all) {
+            const QJsonObject o = v.toObject();
+            for (const char* key : {"id", "severity", "rule", "basis", "message", "table", "field"})
+                QVERIFY2(!o.value(QLatin1String(key)).toString().isEmpty(), key);
+            ids << o.value(QStringLiteral("id")).toString();
+            if (o.value(QStringLiteral("severity")).toString() == QLatin1String("error"))
+                errors << o.value(QStringLiteral("id")).toString() + QLatin1Char('.') + o.value(QStringLiteral("field")).toString();
+            if (o.value(QStringLiteral("id")).toString() == QLatin1String("CL-ITEM"))
+                QCOMPARE(o.value(QStringLiteral("basis")).toString(), QStringLiteral("建築基準法第6条第1項第3号"));
+        }
+        QCOMPARE(errors, QStringList{QStringLiteral("N-DATES.Day2")});
+        QVERIFY(ids.contains(QStringLiteral("CL-EXEMPT")) && !ids.contains(QStringLiteral("D-POSTAL")));
+
+        set(QStringLiteral("SHIKICHI"), {QStringLiteral("Day2=2025/12/01")});
+        r = run(base + QStringList{QStringLiteral("check"), bid});
+        QVERIFY2(r.code == 0, qPrintable(r.out));
+        QCOMPARE(r.out.count(QLatin1Char('\n')), all.size() - 1);  // one line per finding
     }
 };
 

@@ -23,6 +23,7 @@
 #include "P_ShikichiForm.h"
 #include "P_TatemonoBetuForm.h"
 #include "ShicfrmSplash.h"
+#include "ShinseiCheckForm.h"
 #include "ShuYoutoForm.h"
 #include "SignForm.h"
 #include "TestSupport.h"
@@ -103,6 +104,11 @@ private slots:
             [&] { return new UniteForm(UniteForm::Mode::Attach, &menu); },
             [&] { return new OptionSet(st, {}, &menu); },
             [&] { return new ColorSplash(0, &menu); },
+            [&] {
+                auto* check = new ShinseiCheckForm(st, &menu);
+                check->run(menu.currentProject());
+                return check;
+            },
         };
         const QString shots = qEnvironmentVariable("SHINSEIDESK_SCREENSHOTS");
         for (const Make& make : windows) {

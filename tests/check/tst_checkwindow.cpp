@@ -1,0 +1,120 @@
+#include "EntryWindows.h"
+#include "MenuForm.h"
+#include "P_GaiyouForm.h"
+#include "P_TatemonoBetuForm.h"
+#include "ShinseiCheckForm.h"
+#include "TestSupport.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+
+QString u(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+
+QTreeWidgetItem* rowOf(ShinseiCheckForm& form, const char* id, const char* field)
+{
+    for (int i = 0; i < form.list()->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = form.list()->topLevelItem(i);
+        const ShinseiCheck::Finding* f = form.findingOf(item);
+        if (f && f->ruleId == QLatin1String(id) && f->field == QLatin1String(field))
+            return item;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+// The window of the check from the main window: its count in the output
+// menu, the question before printing, and the jump to the field.
+class TestCheckWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void findingsOpenTheirFieldAndPrintingAsksFirst()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm::clearOpeners();
+        EntryWindows::registerOpeners(dir.storage());
+        CheckWindows::registerOpeners(dir.storage());
+        int printed = 0;
+        MenuForm::setOutputHandler([&printed](MenuForm&, int) { ++printed; });
+        MenuForm menu(dir.storage());
+        menu.show();
+        menu.newProject();
+
+        // A new project lacks its designer, among much else.
+        QCOMPARE(menu.outputMenu()->actions().value(0), menu.action(u("CheckBtn")));
+        menu.updateCheckCount();
+        QVERIFY2(menu.action(u("CheckBtn"))->text().contains(u("エラー %1件").arg(menu.checkErrors(-1))),
+                 qPrintable(menu.action(u("CheckBtn"))->text()));
+        QVERIFY(menu.checkErrors(0) > 0);
+
+        // Printing a set with errors asks; yes prints, no opens the check instead.
+        QAction* application = nullptr;
+        for (QAction* a : menu.outputMenu()->actions())
+            if (a->text() == u("確認申請"))
+                application = a;
+        QVERIFY(application);
+        prompter.answers.enqueue(Prompter::Yes);
+        application->trigger();
+        QCOMPARE(printed, 1);
+        QVERIFY(prompter.texts().last().contains(u("エラーが %1 件").arg(menu.checkErrors(0))));
+        prompter.answers.enqueue(Prompter::No);
+        application->trigger();
+        QCOMPARE(printed, 1);
+        auto* form = menu.findChild<ShinseiCheckForm*>();
+        QVERIFY(form && form->isVisible());
+        QCOMPARE(form->bid(), menu.currentProject().bid);
+
+        // Double-click: the designer's registration number on its tab.
+        QTreeWidgetItem* item = rowOf(*form, "D-DESIGNER", "Gou2");
+        QVERIFY(item);
+        form->list()->scrollToItem(item);
+        const QPoint at = form->list()->visualItemRect(item).center();
+        QTest::mouseClick(form->list()->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(form->list()->viewport(), Qt::LeftButton, {}, at);
+        auto* people = menu.findChild<P_GaiyouForm*>();
+        QVERIFY(people && people->isVisible());
+        QCOMPARE(people->focusWidget(), people->field(u("Gou2")));
+        QVERIFY(people->field(u("Gou2"))->isVisible());
+        // A field on another tab brings its tab to the front.
+        item = rowOf(*form, "D-TEKIHAN", "Tekihan1");
+        QVERIFY(item);
+        form->list()->setCurrentItem(item);
+        QTest::keyClick(form->list(), Qt::Key_Return);
+        QCOMPARE(people->focusWidget(), people->field(u("Tekihan1")));
+        QVERIFY(people->field(u("Tekihan1"))->isVisible());
+
+        // Enter: the structure of building 1 in the per-building window.
+        item = rowOf(*form, "D-BUILDING", "Zou31");
+        QVERIFY(item);
+        form->list()->setCurrentItem(item);
+        form->list()->setFocus();
+        QTest::keyClick(form->list(), Qt::Key_Return);
+        auto* buildings = menu.findChild<P_TatemonoBetuForm*>();
+        QVERIFY(buildings && buildings->isVisible());
+        QCOMPARE(buildings->shownBuilding(), 1);
+        QCOMPARE(buildings->focusWidget(), buildings->field(u("Zou31")));
+
+        // A right click on the project (no drag) opens its menu with the check.
+        QTreeWidgetItem* project = menu.projectList()->topLevelItem(0);
+        QVERIFY(project);
+        const QPoint p = menu.projectList()->visualItemRect(project).center();
+        QTest::mousePress(menu.projectList()->viewport(), Qt::RightButton, {}, p);
+        QTest::mouseRelease(menu.projectList()->viewport(), Qt::RightButton, {}, p);
+        QVERIFY(menu.projectMenu()->isVisible());
+        QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("CheckBtn"))));
+        menu.projectMenu()->hide();
+        MenuForm::clearOpeners();
+    }
+};
+
+QTEST_MAIN(TestCheckWindow)
+#include "tst_checkwindow.moc"
