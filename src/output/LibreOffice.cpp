@@ -48,9 +48,11 @@ QString prepareProfile(const QString& dir)
 )";
     // Japanese whatever the system's locale (LibreOffice would follow
     // LANG): the menus (as long as the Japanese language pack is
-    // installed), the language of the documents' text, which the status
-    // bar shows and the spelling and line breaking follow, and the locale
-    // of dates and numbers typed into a cell.
+    // installed), the language of the documents' Japanese text (else
+    // Chinese, with Chinese glyph forms of the same characters), and the
+    // locale of dates and numbers. The documents' language for Latin
+    // script, which the status bar shows, stays LibreOffice's: it turns
+    // any language of another script there into English.
     struct Setting {
         const char* path;
         const char* name;
@@ -58,7 +60,6 @@ QString prepareProfile(const QString& dir)
     };
     static const Setting japanese[] = {
         {"/org.openoffice.Office.Linguistic/General", "UILocale", "ja"},
-        {"/org.openoffice.Office.Linguistic/General", "DefaultLocale", "ja-JP"},
         {"/org.openoffice.Office.Linguistic/General", "DefaultLocale_CJK", "ja-JP"},
         {"/org.openoffice.Setup/L10N", "ooSetupSystemLocale", "ja-JP"},
     };

@@ -347,22 +347,20 @@ private slots:
         QVERIFY(LibreOffice::prepareProfile(dir).endsWith(QStringLiteral("/lo-profile")));
         QString xml = read();
         QCOMPARE(value(xml, linguistic, QStringLiteral("UILocale")), QStringList{QStringLiteral("ja")});
-        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale")), QStringList{QStringLiteral("ja-JP")});
         QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{QStringLiteral("ja-JP")});
         QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{QStringLiteral("ja-JP")});
 
         // A profile of an earlier release, since written back by LibreOffice
-        // with the user's own choice of document language: what is missing
-        // comes in once, the choice stays.
-        xml.remove(QRegularExpression(QStringLiteral("<item [^\n]*(DefaultLocale_CJK|ooSetupSystemLocale)[^\n]*\n")));
+        // with the user's own choice of locale: what is missing comes in
+        // once, the choice stays.
+        xml.remove(QRegularExpression(QStringLiteral("<item [^\\n]*DefaultLocale_CJK[^\\n]*\\n")));
         xml.replace(QStringLiteral("<value>ja-JP</value>"), QStringLiteral("<value>en-US</value>"));
         QVERIFY(SafeFile::write(xcu, xml.toUtf8(), nullptr));
         LibreOffice::prepareProfile(dir);
         LibreOffice::prepareProfile(dir);
         xml = read();
-        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale")), QStringList{QStringLiteral("en-US")});
         QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{QStringLiteral("ja-JP")});
-        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{QStringLiteral("ja-JP")});
+        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{QStringLiteral("en-US")});
         QCOMPARE(xml.count(QStringLiteral("\"FirstRun\"")), 1);
         QVERIFY(xml.trimmed().endsWith(QStringLiteral("</oor:items>")));
     }
