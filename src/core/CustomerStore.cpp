@@ -5,6 +5,7 @@
 #include "Storage.h"
 #include "common.h"
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -410,74 +411,128 @@ bool CustomerStore::findByPhonePrefix(const QString& text, CustomerHit* out, boo
     return true;
 }
 
-bool CustomerStore::search(const QString& name, const QString& mail, const QString& tel, QVector<CustomerHit>* out)
+QString CustomerStore::searchFilter(const QString& name, const QString& mail, const QString& tel, QVariantList* values) const
 {
-    out->clear();
-    const QString telDigits = common::DigitsOnly(tel);
-    QSqlDatabase d = m_storage.connection(DbFile::SaleData, &m_error);
-    if (!d.isValid())
-        return false;
     const bool postgres = m_storage.isPostgres();
-    // The engine keeps to the rows whose name and address hold the texts
-    // (both compare exactly, as QString::contains does) and works out what
-    // the list shows, so that only the hits travel, six values each.
+    // Both compare exactly, as QString::contains does.
     const QString holds = postgres ? QStringLiteral("strpos(%1, ?) > 0") : QStringLiteral("instr(%1, ?) > 0");
     QStringList where;
-    QVariantList values;
     if (!name.isEmpty()) {
         where << holds.arg(q("Name"));
-        values << name;
+        *values << name;
     }
     if (!mail.isEmpty()) {
         where << holds.arg(q("EMAIL1"));
-        values << mail;
+        *values << mail;
     }
+    // A telephone text without digits asks for nothing, as an empty one.
+    const QString telDigits = common::DigitsOnly(tel);
     if (!telDigits.isEmpty()) {
-        if (postgres) {
-            where << QStringLiteral("strpos(regexp_replace(%1, '[^0-9]', '', 'g'), ?) > 0").arg(q("Tel1"));
-        } else {
-            // SQLite cannot drop every non-digit: the usual separators go,
-            // and a number still holding something else is left to the
-            // exact test below.
-            QString digits = q("Tel1");
-            for (const char* sep : {"-", "(", ")", " ", "－", "　"})
-                digits = QStringLiteral("replace(%1, '%2', '')").arg(digits, QString::fromUtf8(sep));
-            where << QStringLiteral("(instr(%1, ?) > 0 OR %1 GLOB '*[^0-9]*')").arg(digits);
-        }
-        values << telDigits;
+        const QString digits = postgres ? QStringLiteral("regexp_replace(%1, '[^0-9]', '', 'g')") : QStringLiteral("digits_of(%1)");
+        where << holds.arg(digits.arg(q("Tel1")));
+        *values << telDigits;
     }
+    return where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QLatin1String(" AND "));
+}
+
+bool CustomerStore::readHits(const QString& sql, const QVariantList& values, QVector<CustomerHit>* out)
+{
+    QSqlDatabase d = m_storage.connection(DbFile::SaleData, &m_error);
+    if (!d.isValid())
+        return false;
+    // The engine works out what the list shows, so that only six values
+    // of each customer travel.
     const QString firstFolder = QStringLiteral("COALESCE(NULLIF(%1, %6), NULLIF(%2, %6), NULLIF(%3, %6), NULLIF(%4, %6), NULLIF(%5, %6))")
                                     .arg(q("U_No"), q("FLD2"), q("FLD3"), q("FLD4"), q("FLD5"))
                                     .arg(Customer::kNoFolder);
     const QString listedName = QStringLiteral("CASE WHEN COALESCE(%1, '') = '' THEN COALESCE(%2, '') || COALESCE(%3, '') ELSE %1 END")
                                    .arg(q("Name"), q("Name1"), q("Name2"));
     const QString prefecture = QStringLiteral("CASE WHEN COALESCE(%1, '') = '' THEN %2 ELSE %1 END").arg(q("ADR11"), q("ADR21"));
+    const QString columns = QStringList{q("ID"), listedName, q("EMAIL1"), q("Tel1"), prefecture, firstFolder}.join(QLatin1String(", "));
     QSqlQuery query(d);
     query.setForwardOnly(true);
-    const QString sql = QStringLiteral("SELECT %1, %2, %3, %4, %5, %6 FROM %7%8 ORDER BY %1")
-                            .arg(q("ID"), listedName, q("EMAIL1"), q("Tel1"), prefecture, firstFolder, Storage::quote(kTable),
-                                 where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where.join(QLatin1String(" AND ")));
-    if (!query.prepare(sql))
+    if (!query.prepare(sql.arg(columns, Storage::quote(kTable))))
         return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
-    for (const QVariant& v : std::as_const(values))
+    for (const QVariant& v : values)
         query.addBindValue(v);
     if (!query.exec())
         return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
     while (query.next()) {
-        const QString telephone = textAt(query, 3);
-        // A telephone text without digits asks for nothing, as an empty one.
-        if (!telDigits.isEmpty() && !common::DigitsOnly(telephone).contains(telDigits))
-            continue;
         CustomerHit hit;
         hit.id = query.value(0).toLongLong();
         hit.name = textAt(query, 1);
         hit.email = textAt(query, 2);
-        hit.telephone = telephone;
+        hit.telephone = textAt(query, 3);
         hit.prefecture = textAt(query, 4);
         const QVariant folder = query.value(5);
         if (!folder.isNull())
             hit.firstFolder = folder.toLongLong();
         out->append(hit);
+    }
+    return true;
+}
+
+bool CustomerStore::search(const QString& name, const QString& mail, const QString& tel, QVector<CustomerHit>* out)
+{
+    out->clear();
+    QVariantList values;
+    const QString where = searchFilter(name, mail, tel, &values);
+    return readHits(QStringLiteral("SELECT %1 FROM %2") + where + QStringLiteral(" ORDER BY \"ID\""), values, out);
+}
+
+bool CustomerStore::searchIds(const QString& name, const QString& mail, const QString& tel, QVector<qint64>* out)
+{
+    out->clear();
+    QSqlDatabase d = m_storage.connection(DbFile::SaleData, &m_error);
+    if (!d.isValid())
+        return false;
+    QVariantList values;
+    QSqlQuery query(d);
+    query.setForwardOnly(true);
+    // No ORDER BY: SQLite then reads the IDs from the narrowest index that
+    // holds the columns asked about instead of every customer's whole row.
+    if (!query.prepare(QStringLiteral("SELECT %1 FROM %2%3")
+                           .arg(q("ID"), Storage::quote(kTable), searchFilter(name, mail, tel, &values))))
+        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    for (const QVariant& v : std::as_const(values))
+        query.addBindValue(v);
+    if (!query.exec())
+        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    while (query.next())
+        out->append(query.value(0).toLongLong());
+    std::sort(out->begin(), out->end());
+    return true;
+}
+
+bool CustomerStore::hitsOf(const QVector<qint64>& ids, QVector<CustomerHit>* out)
+{
+    out->clear();
+    if (ids.isEmpty())
+        return true;
+    QVector<CustomerHit> read;
+    read.reserve(ids.size());
+    // A few hundred IDs a statement keeps well inside both engines' limits
+    // of bound values.
+    constexpr qsizetype kChunk = 500;
+    for (qsizetype from = 0; from < ids.size(); from += kChunk) {
+        const qsizetype n = std::min(kChunk, ids.size() - from);
+        QVariantList values;
+        values.reserve(n);
+        for (qsizetype i = from; i < from + n; ++i)
+            values << ids.at(i);
+        QStringList marks(n, QStringLiteral("?"));
+        if (!readHits(QStringLiteral("SELECT %1 FROM %2 WHERE \"ID\" IN (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'), values,
+                      &read))
+            return false;
+    }
+    QHash<qint64, qsizetype> at;
+    at.reserve(read.size());
+    for (qsizetype i = 0; i < read.size(); ++i)
+        at.insert(read.at(i).id, i);
+    out->reserve(ids.size());
+    for (qint64 id : ids) {
+        const auto it = at.constFind(id);
+        out->append(it == at.constEnd() ? CustomerHit{} : read.at(*it));
     }
     return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QVariantList>
 #include <QVector>
 
 #include <array>
@@ -151,6 +152,13 @@ public:
     // whose telephone digits contain the digits of tel; empty texts match
     // everyone. Table order.
     bool search(const QString& name, const QString& mail, const QString& tel, QVector<CustomerHit>* out);
+    // The IDs of what search() finds, in the same order: a list of a
+    // hundred thousand customers counts them at once and reads the lines
+    // it shows with hitsOf().
+    bool searchIds(const QString& name, const QString& mail, const QString& tel, QVector<qint64>* out);
+    // The lines of these customers as search() gives them, one per ID in
+    // the order given; a customer deleted meanwhile gets a line with ID 0.
+    bool hitsOf(const QVector<qint64>& ids, QVector<CustomerHit>* out);
 
     // The one-customer data sheet as printed: CRLF line ends.
     static QString dataSheet(const CustomerEntry& e);
@@ -159,6 +167,12 @@ public:
 
 private:
     bool fail(const QString& message);
+    // The WHERE clause of a search (empty when nothing is asked), its
+    // values appended to *values.
+    QString searchFilter(const QString& name, const QString& mail, const QString& tel, QVariantList* values) const;
+    // Runs sql, whose %1 takes the list's columns and %2 the table, and
+    // appends its rows to *out.
+    bool readHits(const QString& sql, const QVariantList& values, QVector<CustomerHit>* out);
 
     Storage& m_storage;
     QString m_error;

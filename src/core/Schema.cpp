@@ -19,6 +19,18 @@ QString TableDef::indexName(const QStringList& indexColumns) const
     return QStringLiteral("ix_%1_%2").arg(name, indexColumns.join(QLatin1Char('_')));
 }
 
+QVector<QStringList> TableDef::indexesOn(bool postgres) const
+{
+    QVector<QStringList> out;
+    for (const ColumnDef& c : columns)
+        if (c.indexed)
+            out.append({c.name});
+    out += indexes;
+    if (!postgres)
+        out += sqliteIndexes;
+    return out;
+}
+
 const TableDef* DatabaseSchema::table(const QString& n) const
 {
     for (const TableDef& t : tables)
@@ -58,15 +70,18 @@ bool DatabaseSchema::parse(DbFile db, const QString& text, DatabaseSchema* out, 
             return fail(QStringLiteral("列の前に table 行が必要です"));
         if (words[0] == QLatin1String("index")) {
             TableDef& t = s.tables.last();
-            const QStringList columns = words.mid(1);
+            QStringList columns = words.mid(1);
+            const bool sqliteOnly = columns.endsWith(QStringLiteral("(sqlite)"));
+            if (sqliteOnly)
+                columns.removeLast();
             if (columns.size() < 2)
                 return fail(QStringLiteral("index 行には列を二つ以上書きます（一つの列には列の行の index）"));
             for (const QString& c : columns)
                 if (!t.column(c))
                     return fail(QStringLiteral("index の列 %1 はこのテーブルの前の行にありません").arg(c));
-            if (t.indexes.contains(columns))
+            if (t.indexes.contains(columns) || t.sqliteIndexes.contains(columns))
                 return fail(QStringLiteral("index %1 が重複しています").arg(columns.join(QLatin1Char(' '))));
-            t.indexes.append(columns);
+            (sqliteOnly ? t.sqliteIndexes : t.indexes).append(columns);
             continue;
         }
         if (words.size() < 2 || words.size() > 5)

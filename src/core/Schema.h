@@ -25,10 +25,17 @@ struct TableDef {
     // Indexes over several columns, in their order, for look-ups that
     // filter by all of them at once.
     QVector<QStringList> indexes = {};
+    // Indexes that only SQLite gets: narrow copies of free texts that a
+    // search scans instead of the whole rows. PostgreSQL refuses a row
+    // whose index entry passes about 2.7 kB, and would not read the
+    // texts from such an index anyway.
+    QVector<QStringList> sqliteIndexes = {};
 
     const ColumnDef* column(const QString& name) const;
     // "ix_TABLE_COLUMN[_COLUMN…]": how the engines know the program's own indexes.
     QString indexName(const QStringList& indexColumns) const;
+    // Every index the table has on an engine, single columns first.
+    QVector<QStringList> indexesOn(bool postgres) const;
 };
 
 // The program's own table in every database: one row per upgrade, the
@@ -44,8 +51,8 @@ struct DatabaseSchema {
     const TableDef* table(const QString& name) const;
 
     // Parses the text format: "table NAME" lines followed by indented
-    // "COLUMN TYPE [index] [default VALUE]" lines and "index COLUMN COLUMN…"
-    // lines; '#' starts a comment.
+    // "COLUMN TYPE [index] [default VALUE]" lines and "index COLUMN COLUMN…
+    // [(sqlite)]" lines; '#' starts a comment.
     static bool parse(DbFile db, const QString& text, DatabaseSchema* out, QString* error);
     // The schema compiled into the program.
     static const DatabaseSchema& builtIn(DbFile db);

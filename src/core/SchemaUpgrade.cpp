@@ -54,6 +54,8 @@ QString layoutFingerprint(DbFile db)
                     + " default " + c.defaultValue.toUtf8() + '\n';
         for (const QStringList& ix : t.indexes)
             text += "index " + ix.join(QLatin1Char(' ')).toUtf8() + '\n';
+        for (const QStringList& ix : t.sqliteIndexes)
+            text += "index " + ix.join(QLatin1Char(' ')).toUtf8() + " (sqlite)\n";
     }
     const QString hex = QString::fromLatin1(QCryptographicHash::hash(text, QCryptographicHash::Sha256).toHex().left(16));
     return cache.emplace(db, hex).first->second;
@@ -66,6 +68,7 @@ bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QS
     if (!TableIo::readExistingLayout(d, schema, &existing, error))
         return false;
     s.complete = true;
+    const bool postgres = TableIo::isPostgres(d);
     for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
         const QSet<QString>* have = existing.columnsOf(t.name);
         if (!have) {
@@ -74,11 +77,10 @@ bool readState(QSqlDatabase& d, DbFile db, const QString& schema, State* out, QS
         }
         if (t.name != kSchemaInfoTable)
             s.empty = false;
-        for (const ColumnDef& c : t.columns) {
-            if (!have->contains(c.name.toLower()) || (c.indexed && !existing.indexes.contains(t.indexName({c.name}))))
+        for (const ColumnDef& c : t.columns)
+            if (!have->contains(c.name.toLower()))
                 s.complete = false;
-        }
-        for (const QStringList& ix : t.indexes)
+        for (const QStringList& ix : t.indexesOn(postgres))
             if (!existing.indexes.contains(t.indexName(ix)))
                 s.complete = false;
     }

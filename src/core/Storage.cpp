@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include <libpq-fe.h>
+#include <sqlite3.h>
 
 namespace {
 
@@ -45,6 +46,45 @@ PGconn* pgHandle(const QSqlDatabase& d)
     if (v.isValid() && (qstrcmp(v.typeName(), "PGconn*") == 0 || qstrcmp(v.typeName(), "pg_conn*") == 0))
         return *static_cast<PGconn* const*>(v.constData());
     return nullptr;
+}
+
+// digits_of(text): the ASCII digits of a text, in order (NULL for NULL),
+// what PostgreSQL gets from regexp_replace(text, '[^0-9]', '', 'g'). Every
+// byte of a multi-byte UTF-8 character is above 0x7F, so a byte test is
+// enough and full-width digits stay out, as in common::DigitsOnly.
+void digitsOf(sqlite3_context* context, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = sqlite3_value_text(argv[0]);
+    const int size = sqlite3_value_bytes(argv[0]);
+    char small[64];
+    char* out = size <= static_cast<int>(sizeof small) ? small : static_cast<char*>(sqlite3_malloc(size));
+    if (!out) {
+        sqlite3_result_error_nomem(context);
+        return;
+    }
+    int n = 0;
+    for (int i = 0; i < size; ++i)
+        if (text[i] >= '0' && text[i] <= '9')
+            out[n++] = static_cast<char>(text[i]);
+    sqlite3_result_text(context, out, n, out == small ? SQLITE_TRANSIENT : sqlite3_free);
+}
+
+// The program's own SQL functions on a SQLite connection. Qt's driver here
+// runs on the system's libsqlite3, the library this program links.
+bool addSqliteFunctions(const QSqlDatabase& d)
+{
+    const QVariant v = d.driver() ? d.driver()->handle() : QVariant();
+    if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0)
+        return false;
+    sqlite3* handle = *static_cast<sqlite3* const*>(v.constData());
+    return handle
+        && sqlite3_create_function_v2(handle, "digits_of", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, digitsOf,
+                                      nullptr, nullptr, nullptr)
+               == SQLITE_OK;
 }
 
 // libpq's PGPASSWORD, moved from the environment into memory: every
@@ -328,6 +368,13 @@ bool Storage::openConnection(DbFile db, bool create, QString* error)
             return false;
         }
         m_names.insert(db, connName);
+        if (!addSqliteFunctions(d)) {
+            if (error)
+                *error = QStringLiteral("データベース「%1」を開けません（SQLite の関数を登録できません）。").arg(dbFileName(db));
+            d.close();
+            m_names.remove(db);
+            return false;
+        }
         // The first statement is where SQLite finds out that a file is not a
         // database, so check here rather than in the middle of a save.
         QSqlQuery q(d);

@@ -65,6 +65,8 @@ public:
     bool upgrade(bool create, QString* error);
 
     // The open connection of a database, or an invalid one with *error set.
+    // On SQLite it knows digits_of(text), the digits of a text, which
+    // PostgreSQL spells regexp_replace(text, '[^0-9]', '', 'g').
     QSqlDatabase connection(DbFile db, QString* error);
 
     // Opens d (a QPSQL connection of the caller's) on this storage's server

@@ -420,12 +420,7 @@ bool ensureTables(QSqlDatabase& d, const DatabaseSchema& layout, const QString& 
                     return false;
             }
         }
-        QVector<QStringList> indexes;
-        for (const ColumnDef& c : t.columns)
-            if (c.indexed)
-                indexes.append({c.name});
-        indexes += t.indexes;
-        for (const QStringList& columns : std::as_const(indexes)) {
+        for (const QStringList& columns : t.indexesOn(postgres)) {
             // The index lands in its table's schema, so its name is never qualified.
             const QString ixName = t.indexName(columns);
             if (existing.indexes.contains(ixName))

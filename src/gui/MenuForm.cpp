@@ -166,32 +166,31 @@ struct ToolKey {
     const char* key;
     const char* text;
     const char* tip;
-    int icon;  // QStyle::StandardPixmap, or -1 for none
     bool separatorBefore;
-    const char* picture = nullptr;  // an entry window's own picture in the resources, instead of icon
+    const char* picture;  // in the resources; all drawn alike
 };
 
 const ToolKey kToolKeys[] = {
-    {"NewVoucher", "新規", "新しい物件を追加作成します。", QStyle::SP_FileIcon, false},
-    {"DelVoucher", "削除", "現在表示されている物件を削除します。", QStyle::SP_TrashIcon, false},
-    {"VoucherSave", "保存", "現在表示物件の内容変更を更新します。", QStyle::SP_DialogSaveButton, false},
-    {"KanSet", "環境", "システム環境を設定します。", QStyle::SP_ComputerIcon, true},
-    {"pTorihikiMaster", "業者", "業者登録画面を表示します。", QStyle::SP_DirHomeIcon, false},
-    {"pUsetMaster", "顧客", "顧客登録画面を表示します。", QStyle::SP_DirOpenIcon, false},
-    {"btnKentukuNushi", "建築主", "建築主等の概要の登録を行います。（第１、２面に該当します）", -1, true, ":/icons/kentikunushi.svg"},
-    {"btnShikiChi", "敷地", "建築物及び敷地の登録を行います。（第３面に該当します）", -1, false, ":/icons/shikichi.svg"},
-    {"btnTatemonoBetu", "建別", "建築物別概要の登録を行います。（第４面に該当します）", -1, false, ":/icons/tatemonobetu.svg"},
-    {"btnKaiBetu", "階別", "建築物の階別概要の登録を行います。（第５面に該当します）", -1, false, ":/icons/kaibetu.svg"},
-    {"btnKensaSinsei", "検査", "中間・完了検査申請の登録を行います。（第３面に該当します）", -1, false, ":/icons/kensa.svg"},
-    {"btnKoujiTodoke", "工事届", "建築工事届の登録を行います。（第４面、２面に該当します）", -1, false, ":/icons/kouji.svg"},
-    {"btnBouka", "防火", "防火対象物の登録を行います。（防火対象物に該当します）", -1, false, ":/icons/bouka.svg"},
-    {"btnInin", "委任", "委任状の登録を行います。（委任状に該当します）", -1, false, ":/icons/inin.svg"},
-    {"btnGyoumuNaiyou", "業務", "業務内容の登録を行います。（業務台帳に該当します）", -1, false, ":/icons/gyoumu.svg"},
-    {"btnGyoumuKiroku", "記録", "業務内容の登録を行います。（業務台帳に該当します）", -1, false, ":/icons/kiroku.svg"},
-    {"SalesMake", "書類作成", "Ｅｘｃｅｌシートの確認申請書類を作成します。", QStyle::SP_FileDialogDetailedView, true},
-    {"CalBtn", "電卓", "電卓を表示します。", QStyle::SP_DesktopIcon, true},
-    {"EndBtn", "終了", "システムを終了します。", QStyle::SP_DialogCloseButton, true},
-    {"mnHelp", "ヘルプ", "ヘルプ画面を表示します。", QStyle::SP_DialogHelpButton, false},
+    {"NewVoucher", "新規", "新しい物件を追加作成します。", false, ":/icons/shinki.svg"},
+    {"DelVoucher", "削除", "現在表示されている物件を削除します。", false, ":/icons/sakujo.svg"},
+    {"VoucherSave", "保存", "現在表示物件の内容変更を更新します。", false, ":/icons/hozon.svg"},
+    {"KanSet", "環境", "システム環境を設定します。", true, ":/icons/kankyou.svg"},
+    {"pTorihikiMaster", "業者", "業者登録画面を表示します。", false, ":/icons/gyousha.svg"},
+    {"pUsetMaster", "顧客", "顧客登録画面を表示します。", false, ":/icons/kokyaku.svg"},
+    {"btnKentukuNushi", "建築主", "建築主等の概要の登録を行います。（第１、２面に該当します）", true, ":/icons/kentikunushi.svg"},
+    {"btnShikiChi", "敷地", "建築物及び敷地の登録を行います。（第３面に該当します）", false, ":/icons/shikichi.svg"},
+    {"btnTatemonoBetu", "建別", "建築物別概要の登録を行います。（第４面に該当します）", false, ":/icons/tatemonobetu.svg"},
+    {"btnKaiBetu", "階別", "建築物の階別概要の登録を行います。（第５面に該当します）", false, ":/icons/kaibetu.svg"},
+    {"btnKensaSinsei", "検査", "中間・完了検査申請の登録を行います。（第３面に該当します）", false, ":/icons/kensa.svg"},
+    {"btnKoujiTodoke", "工事届", "建築工事届の登録を行います。（第４面、２面に該当します）", false, ":/icons/kouji.svg"},
+    {"btnBouka", "防火", "防火対象物の登録を行います。（防火対象物に該当します）", false, ":/icons/bouka.svg"},
+    {"btnInin", "委任", "委任状の登録を行います。（委任状に該当します）", false, ":/icons/inin.svg"},
+    {"btnGyoumuNaiyou", "業務", "業務内容の登録を行います。（業務台帳に該当します）", false, ":/icons/gyoumu.svg"},
+    {"btnGyoumuKiroku", "記録", "業務内容の登録を行います。（業務台帳に該当します）", false, ":/icons/kiroku.svg"},
+    {"SalesMake", "書類作成", "Ｅｘｃｅｌシートの確認申請書類を作成します。", true, ":/icons/shorui.svg"},
+    {"CalBtn", "電卓", "電卓を表示します。", true, ":/icons/dentaku.svg"},
+    {"EndBtn", "終了", "システムを終了します。", true, ":/icons/shuuryou.svg"},
+    {"mnHelp", "ヘルプ", "ヘルプ画面を表示します。", false, ":/icons/help.svg"},
 };
 
 // The output drop-down: the documents of the application workbook by sheet
@@ -348,10 +347,7 @@ void MenuForm::buildActions()
         QAction* a = add(key, QString::fromUtf8(t.text), key);
         a->setToolTip(QString::fromUtf8(t.tip));
         a->setStatusTip(QString::fromUtf8(t.tip));
-        if (t.picture)
-            a->setIcon(QIcon(QString::fromLatin1(t.picture)));
-        else if (t.icon >= 0)
-            a->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(t.icon)));
+        a->setIcon(QIcon(QString::fromLatin1(t.picture)));
     }
     m_actions.value(QStringLiteral("mnHelp"))->setShortcut(QKeySequence::HelpContents);
     m_actions.value(QStringLiteral("VoucherSave"))->setShortcut(QKeySequence::Save);

@@ -3,14 +3,100 @@
 #include "MasterForm.h"
 #include "common.h"
 
+#include <QAbstractTableModel>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
+#include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
+
+// The hits of a search: their IDs from the start, their lines read a page
+// at a time when the view first asks for one of its rows.
+class CustomerHitModel : public QAbstractTableModel {
+public:
+    static constexpr int kPage = 100;
+
+    CustomerHitModel(CustomerStore& store, QObject* parent)
+        : QAbstractTableModel(parent)
+        , m_store(store)
+    {
+    }
+
+    void reset(QVector<qint64> ids)
+    {
+        beginResetModel();
+        m_ids = std::move(ids);
+        m_pages.clear();
+        m_failed = false;
+        endResetModel();
+    }
+
+    // The line of a row, read now when its page has not been; nullptr
+    // when the page cannot be read (the error is shown once).
+    const CustomerHit* hit(int row) const
+    {
+        if (row < 0 || row >= m_ids.size())
+            return nullptr;
+        const int page = row / kPage;
+        auto it = m_pages.constFind(page);
+        if (it == m_pages.constEnd()) {
+            QVector<CustomerHit> lines;
+            if (!m_store.hitsOf(m_ids.mid(static_cast<qsizetype>(page) * kPage, kPage), &lines)) {
+                // Asked while the view paints: the box waits for the event loop.
+                if (!m_failed) {
+                    m_failed = true;
+                    QTimer::singleShot(0, [message = m_store.errorString()] { common::ErrorBox(message); });
+                }
+                return nullptr;
+            }
+            it = m_pages.insert(page, lines);
+        }
+        return &it->at(row % kPage);
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : static_cast<int>(m_ids.size()); }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : 4; }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole || !index.isValid())
+            return {};
+        const CustomerHit* h = hit(index.row());
+        if (!h)
+            return {};
+        if (h->id == 0)
+            return index.column() == 0 ? QStringLiteral("（削除されました）") : QString();
+        switch (index.column()) {
+        case 0:
+            return h->name;
+        case 1:
+            return h->email;
+        case 2:
+            return h->telephone;
+        default:
+            return h->prefecture;
+        }
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        static const char* const captions[] = {"姓名", "メールアドレス", "電話番号", "都道府県"};
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= 4)
+            return QAbstractTableModel::headerData(section, orientation, role);
+        return QString::fromUtf8(captions[section]);
+    }
+
+private:
+    CustomerStore& m_store;
+    QVector<qint64> m_ids;
+    mutable QHash<int, QVector<CustomerHit>> m_pages;
+    mutable bool m_failed = false;
+};
 
 UserSearchForm::UserSearchForm(Storage& storage, QWidget* parent)
     : QDialog(parent)
@@ -40,13 +126,20 @@ UserSearchForm::UserSearchForm(Storage& storage, QWidget* parent)
     m_closeBtn = button("CloseBtn", QStringLiteral("閉じる"));
     m_sendBtn->setEnabled(false);
 
-    m_list = new QTreeWidget;
+    m_count = new QLabel;
+    m_count->setObjectName(QStringLiteral("CountLabel"));
+
+    m_model = new CustomerHitModel(m_store, this);
+    m_list = new QTreeView;
     m_list->setObjectName(QStringLiteral("UserListView"));
-    m_list->setHeaderLabels({QStringLiteral("姓名"), QStringLiteral("メールアドレス"), QStringLiteral("電話番号"),
-                             QStringLiteral("都道府県")});
+    m_list->setModel(m_model);
     m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    // One height for every row: the view then asks only the rows it shows.
     m_list->setUniformRowHeights(true);
     m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->header()->resizeSection(0, 180);
     m_list->header()->resizeSection(1, 200);
     m_list->header()->resizeSection(2, 130);
@@ -62,6 +155,7 @@ UserSearchForm::UserSearchForm(Storage& storage, QWidget* parent)
     fields->setColumnStretch(1, 1);
 
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_count);
     buttons->addStretch(1);
     buttons->addWidget(m_sendBtn);
     buttons->addWidget(m_closeBtn);
@@ -77,40 +171,35 @@ UserSearchForm::UserSearchForm(Storage& storage, QWidget* parent)
         connect(e, &QLineEdit::returnPressed, this, &UserSearchForm::search);
     connect(m_sendBtn, &QPushButton::clicked, this, &UserSearchForm::transfer);
     connect(m_closeBtn, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, &UserSearchForm::transfer);
-    connect(m_list, &QTreeWidget::currentItemChanged, this,
-            [this](QTreeWidgetItem* current) { m_sendBtn->setEnabled(current != nullptr); });
+    connect(m_list, &QTreeView::doubleClicked, this, &UserSearchForm::transfer);
+    connect(m_list->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { m_sendBtn->setEnabled(current.isValid()); });
 }
 
 void UserSearchForm::search()
 {
+    QVector<qint64> ids;
+    bool ok = false;
     {
         BusyCursor busy;
-        if (!m_store.search(m_name->text(), m_mail->text(), m_tel->text(), &m_hits)) {
-            m_hits.clear();
-            m_list->clear();
-            common::ErrorBox(m_store.errorString());
-            return;
+        ok = m_store.searchIds(m_name->text(), m_mail->text(), m_tel->text(), &ids);
+        m_model->reset(ok ? ids : QVector<qint64>());
+        m_count->setText(ok ? QStringLiteral("%1 件").arg(ids.size()) : QString());
+        if (ok && !ids.isEmpty()) {
+            m_list->setCurrentIndex(m_model->index(0, 0));
+            m_model->hit(0);  // the first page, while the cursor still says busy
         }
     }
-    m_list->setUpdatesEnabled(false);
-    m_list->clear();
-    QList<QTreeWidgetItem*> rows;
-    rows.reserve(m_hits.size());
-    for (const CustomerHit& h : m_hits)
-        rows << new QTreeWidgetItem(QStringList{h.name, h.email, h.telephone, h.prefecture});
-    m_list->addTopLevelItems(rows);
-    m_list->setUpdatesEnabled(true);
-    if (!rows.isEmpty())
-        m_list->setCurrentItem(rows.first());
+    if (!ok)
+        common::ErrorBox(m_store.errorString());
 }
 
 void UserSearchForm::transfer()
 {
-    const int row = m_list->indexOfTopLevelItem(m_list->currentItem());
-    if (row < 0 || row >= m_hits.size())
+    const CustomerHit* hit = m_model->hit(m_list->currentIndex().row());
+    if (!hit || hit->id == 0)
         return;
-    m_result = m_hits.at(row);
+    m_result = *hit;
     m_found = true;
     accept();
 }

@@ -5,14 +5,18 @@
 #include <QDialog>
 #include <QVector>
 
+class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTreeWidget;
+class QTreeView;
 class Storage;
+class CustomerHitModel;
 
 // The customer search "顧客名検索": customers whose name, e-mail address
 // and telephone contain what is typed (empty fields ask for nothing). The
-// chosen one goes back to the window that opened the search.
+// chosen one goes back to the window that opened the search. The list
+// holds the IDs of every hit and reads the lines of the rows it shows, so
+// that a hundred thousand customers list at once.
 class UserSearchForm : public QDialog {
     Q_OBJECT
 public:
@@ -23,8 +27,7 @@ public:
     // "転送" or a double click: hands the selected hit back and closes.
     void transfer();
 
-    QTreeWidget* resultList() const { return m_list; }
-    const QVector<CustomerHit>& hits() const { return m_hits; }
+    QTreeView* resultList() const { return m_list; }
     bool found() const { return m_found; }
     const CustomerHit& result() const { return m_result; }
 
@@ -39,8 +42,9 @@ private:
     QPushButton* m_searchBtn;
     QPushButton* m_sendBtn;
     QPushButton* m_closeBtn;
-    QTreeWidget* m_list;
-    QVector<CustomerHit> m_hits;
+    QLabel* m_count;
+    QTreeView* m_list;
+    CustomerHitModel* m_model;
     CustomerHit m_result;
     bool m_found = false;
 };

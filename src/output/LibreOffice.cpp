@@ -28,17 +28,6 @@ QString notInstalledMessage()
 
 namespace {
 
-bool writeIfMissing(const QString& path, const QByteArray& content)
-{
-    if (QFile::exists(path))
-        return true;
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    return f.write(content) == content.size();
-}
-
 QString profileArgument(const QString& dir)
 {
     return QStringLiteral("-env:UserInstallation=") + QUrl::fromLocalFile(QDir(dir).absolutePath()).toString(QUrl::FullyEncoded);
@@ -55,27 +44,48 @@ QString prepareProfile(const QString& dir)
 <item oor:path="/org.openoffice.Setup/Office"><prop oor:name="ShowTipOfTheDay" oor:op="fuse"><value>false</value></prop></item>
 <item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="OOXMLRecalcMode" oor:op="fuse"><value>0</value></prop></item>
 <item oor:path="/org.openoffice.Office.Calc/Formula/Load"><prop oor:name="ODFRecalcMode" oor:op="fuse"><value>0</value></prop></item>
-%1</oor:items>
+</oor:items>
 )";
-    // Menus in Japanese whatever the system's locale (LibreOffice would
-    // follow LANG), as long as the Japanese language pack is installed.
-    static const QByteArray japanese =
-        R"(<item oor:path="/org.openoffice.Office.Linguistic/General"><prop oor:name="UILocale" oor:op="fuse"><value>ja</value></prop></item>
-)";
+    // Japanese whatever the system's locale (LibreOffice would follow
+    // LANG): the menus (as long as the Japanese language pack is
+    // installed), the language of the documents' Japanese text (else
+    // Chinese, with Chinese glyph forms of the same characters), and the
+    // locale of dates and numbers. The documents' language for Latin
+    // script, which the status bar shows, stays LibreOffice's: it turns
+    // any language of another script there into English.
+    struct Setting {
+        const char* path;
+        const char* name;
+        const char* value;
+    };
+    static const Setting japanese[] = {
+        {"/org.openoffice.Office.Linguistic/General", "UILocale", "ja"},
+        {"/org.openoffice.Office.Linguistic/General", "DefaultLocale_CJK", "ja-JP"},
+        {"/org.openoffice.Setup/L10N", "ooSetupSystemLocale", "ja-JP"},
+    };
+    // LibreOffice keeps what it finds in the file when it writes it back,
+    // so each setting is added once: to a new profile, and to a profile
+    // from an earlier release that lacks it. One the user has changed in
+    // LibreOffice since is left as it is.
     const QString path = dir + QStringLiteral("/user/registrymodifications.xcu");
-    if (!writeIfMissing(path, QByteArray(settings).replace("%1", japanese)))
-        return profileArgument(dir);
-    // A profile from an earlier release: LibreOffice keeps what it finds
-    // in the file when it writes it back, so the setting is added once.
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly)) {
-        QByteArray xml = f.readAll();
-        f.close();
-        const int end = xml.lastIndexOf("</oor:items>");
-        if (end >= 0 && !xml.contains("\"UILocale\"")) {
-            xml.insert(end, japanese);
-            SafeFile::write(path, xml, nullptr);
-        }
+    const bool fresh = !QFile::exists(path);
+    QByteArray xml = settings;
+    if (!fresh) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return profileArgument(dir);
+        xml = f.readAll();
+    }
+    const int end = xml.lastIndexOf("</oor:items>");
+    QByteArray missing;
+    for (const Setting& s : japanese)
+        if (!xml.contains(QByteArray("oor:name=\"") + s.name + '"'))
+            missing += QByteArray("<item oor:path=\"") + s.path + "\"><prop oor:name=\"" + s.name
+                + "\" oor:op=\"fuse\"><value>" + s.value + "</value></prop></item>\n";
+    if (end >= 0 && (fresh || !missing.isEmpty())) {
+        xml.insert(end, missing);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        SafeFile::write(path, xml, nullptr);
     }
     return profileArgument(dir);
 }

@@ -10,6 +10,8 @@
 #include <QStringDecoder>
 #include <QtTest>
 
+#include <tuple>
+
 namespace {
 
 QString u(const char* s) { return QString::fromUtf8(s); }
@@ -318,6 +320,53 @@ private slots:
         QVERIFY(store.search(u("O'N"), {}, u("1234"), &hits));
         QCOMPARE(hits.size(), 1);
         QCOMPARE(hits[0].id, d);
+        // Full-width digits are no digits, on either engine.
+        const qint64 e = newCustomer(store, 1, u("全角"), u("０３-1234"));
+        QVERIFY(store.search({}, {}, u("1234"), &hits));
+        QCOMPARE(hits.size(), 4);
+        QCOMPARE(hits[3].id, e);
+        QVERIFY(store.search({}, {}, u("031234"), &hits));
+        QCOMPARE(hits.size(), 2);
+        QCOMPARE(hits[0].id, a);
+        QCOMPARE(hits[1].id, d);
+
+        // The search window's way: the IDs first, then the lines of the rows
+        // shown, in the order asked for; a customer deleted meanwhile keeps
+        // its place with ID 0. Long lists go to the engine in several parts.
+        const std::tuple<QString, QString, QString> asked[] = {
+            {{}, {}, {}}, {u("山"), {}, u("(1234)")}, {{}, {}, u("1234-9999")}, {u("花子"), u("@"), {}}};
+        for (const auto& [name, mail, tel] : asked) {
+            QVector<qint64> ids;
+            QVERIFY(store.searchIds(name, mail, tel, &ids));
+            QVERIFY(store.search(name, mail, tel, &hits));
+            QVector<CustomerHit> lines;
+            QVERIFY(store.hitsOf(ids, &lines));
+            QCOMPARE(lines.size(), hits.size());
+            for (int i = 0; i < hits.size(); ++i) {
+                QCOMPARE(lines[i].id, hits[i].id);
+                QCOMPARE(lines[i].name, hits[i].name);
+                QCOMPARE(lines[i].telephone, hits[i].telephone);
+                QCOMPARE(lines[i].firstFolder, hits[i].firstFolder);
+            }
+        }
+        QVector<qint64> many(1200, d + 1000);
+        many[0] = e;
+        many[499] = b;
+        many[500] = c;
+        many[1199] = a;
+        QVERIFY(store.remove({b}));
+        QVector<CustomerHit> lines;
+        QVERIFY(store.hitsOf(many, &lines));
+        QCOMPARE(lines.size(), 1200);
+        QCOMPARE(lines[0].id, e);
+        QCOMPARE(lines[0].name, u("全角 "));
+        QCOMPARE(lines[1].id, qint64(0));
+        QCOMPARE(lines[499].id, qint64(0));
+        QCOMPARE(lines[500].id, c);
+        QCOMPARE(lines[500].name, u("<新規>"));
+        QCOMPARE(lines[500].firstFolder, Customer::kNoFolder);
+        QCOMPARE(lines[1199].id, a);
+        QCOMPARE(lines[1199].email, QString());
     }
 
     void dataSheetLayout()

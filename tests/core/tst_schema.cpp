@@ -63,6 +63,23 @@ private slots:
             QSqlDatabase d = dir.storage().connection(DbFile::PostDb, &error);
             QVERIFY(TableIo::readExistingLayout(d, QString(), &existing, &e));
             QVERIFY(existing.indexes.contains(QStringLiteral("ix_POST_DB_P_ADR1_A_ADR")));
+
+            // The search's copy of the customers' texts is SQLite's alone; a
+            // database that lost it, or never had it, gets it at the next
+            // start without a new layout version.
+            const QString searchIndex = QStringLiteral("ix_UserMaster_Name_EMAIL1_Tel1");
+            d = dir.storage().connection(DbFile::SaleData, &error);
+            QVERIFY(TableIo::readExistingLayout(d, QString(), &existing, &e));
+            QCOMPARE(existing.indexes.contains(searchIndex), !TempAppDir::usingPostgres());
+            if (!TempAppDir::usingPostgres()) {
+                QSqlQuery q(d);
+                QVERIFY(q.exec(QStringLiteral("DROP INDEX ") + Storage::quote(searchIndex)));
+                Storage again(dir.storage().config());
+                QVERIFY2(again.initialize(&error), qPrintable(error));
+                QSqlDatabase d2 = again.connection(DbFile::SaleData, &error);
+                QVERIFY(TableIo::readExistingLayout(d2, QString(), &existing, &e));
+                QVERIFY(existing.indexes.contains(searchIndex));
+            }
         }
         DbFile where = DbFile::Kakunin;
         QVERIFY(findTableDb(QStringLiteral("StrIntTable"), &where));

@@ -35,11 +35,12 @@ namespace {
 
 QString u(const char* s) { return QString::fromUtf8(s); }
 
-QStringList column(QTreeWidget* list, int c = 0)
+QStringList column(QAbstractItemView* list, int c = 0)
 {
     QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(c);
+    const QAbstractItemModel* m = list->model();
+    for (int i = 0; i < m->rowCount(); ++i)
+        out << m->index(i, c).data().toString();
     return out;
 }
 
@@ -384,6 +385,7 @@ private slots:
             click(*search, "SrchBtn");
             QCOMPARE(column(search->resultList()), (QStringList{u("東京 "), u("大阪 ")}));
             QCOMPARE(column(search->resultList(), 2), (QStringList{u("03-1234-5678"), u("(06)6345-0000")}));
+            QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("2 件"));
             child(*search, "TelText")->setText(u("1234"));
             click(*search, "SrchBtn");
             QCOMPARE(column(search->resultList()), QStringList{u("東京 ")});
@@ -393,7 +395,8 @@ private slots:
             QCOMPARE(column(search->resultList()), QStringList{u("大阪 ")});
             child(*search, "NameText")->setText(u("東京"));
             click(*search, "SrchBtn");
-            QCOMPARE(search->resultList()->topLevelItemCount(), 0);
+            QCOMPARE(column(search->resultList()), QStringList{});
+            QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("0 件"));
             child(*search, "NameText")->setText(u("東"));
             child(*search, "MailText")->clear();
             click(*search, "SrchBtn");

@@ -136,6 +136,8 @@ private slots:
             if (!a->isSeparator()) {
                 onBar << a->objectName();
                 QVERIFY2(!a->toolTip().isEmpty() && !a->text().isEmpty(), qPrintable(a->objectName()));
+                // Every button has a picture of its own that draws.
+                QVERIFY2(!a->icon().pixmap(24, 24).toImage().isNull(), qPrintable(a->objectName()));
             }
         QCOMPARE(onBar, (QStringList{"NewVoucher", "DelVoucher", "VoucherSave", "KanSet", "pTorihikiMaster",
                                      "pUsetMaster", "btnKentukuNushi", "btnShikiChi", "btnTatemonoBetu",

@@ -1,7 +1,9 @@
+#include "LibreOffice.h"
 #include "ProjectData.h"
 #include "ProjectRegister.h"
 #include "Recordset.h"
 #include "PageConditions.h"
+#include "SafeFile.h"
 #include "SinseiExcelOutRtn.h"
 #include "TestSupport.h"
 #include "WorkbookViewer.h"
@@ -322,6 +324,45 @@ private slots:
         qputenv("PATH", path);
         QVERIFY(!ok);
         QVERIFY(error.contains(QStringLiteral("LibreOffice がインストールされていません")));
+    }
+
+    void libreOfficeProfileIsJapanese()
+    {
+        const QString dir = m_app->file(QStringLiteral("lo-profile"));
+        const QString xcu = dir + QStringLiteral("/user/registrymodifications.xcu");
+        auto read = [&] {
+            QFile f(xcu);
+            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+        };
+        auto value = [](const QString& xml, const QString& path, const QString& name) {
+            const QRegularExpression item(QStringLiteral("<item oor:path=\"%1\"><prop oor:name=\"%2\" oor:op=\"fuse\"><value>([^<]*)</value>")
+                                              .arg(QRegularExpression::escape(path), name));
+            QStringList found;
+            for (auto it = item.globalMatch(xml); it.hasNext();)
+                found << it.next().captured(1);
+            return found;
+        };
+        const QString linguistic = QStringLiteral("/org.openoffice.Office.Linguistic/General");
+        const QString l10n = QStringLiteral("/org.openoffice.Setup/L10N");
+        QVERIFY(LibreOffice::prepareProfile(dir).endsWith(QStringLiteral("/lo-profile")));
+        QString xml = read();
+        QCOMPARE(value(xml, linguistic, QStringLiteral("UILocale")), QStringList{QStringLiteral("ja")});
+        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{QStringLiteral("ja-JP")});
+        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{QStringLiteral("ja-JP")});
+
+        // A profile of an earlier release, since written back by LibreOffice
+        // with the user's own choice of locale: what is missing comes in
+        // once, the choice stays.
+        xml.remove(QRegularExpression(QStringLiteral("<item [^\\n]*DefaultLocale_CJK[^\\n]*\\n")));
+        xml.replace(QStringLiteral("<value>ja-JP</value>"), QStringLiteral("<value>en-US</value>"));
+        QVERIFY(SafeFile::write(xcu, xml.toUtf8(), nullptr));
+        LibreOffice::prepareProfile(dir);
+        LibreOffice::prepareProfile(dir);
+        xml = read();
+        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{QStringLiteral("ja-JP")});
+        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{QStringLiteral("en-US")});
+        QCOMPARE(xml.count(QStringLiteral("\"FirstRun\"")), 1);
+        QVERIFY(xml.trimmed().endsWith(QStringLiteral("</oor:items>")));
     }
 
     void commandLine()
