@@ -17,7 +17,7 @@ constexpr unsigned doc(int i)
     return 1u << i;
 }
 // The documents of the output menu that the faults of a rule hold up.
-constexpr unsigned kApplication = doc(0) | doc(1);  // 確認申請 and its 概要書
+constexpr unsigned kApplication = doc(0) | doc(1) | doc(4);  // 確認申請, its 概要書 and 計画変更
 constexpr unsigned kEveryDocument = 0;
 
 // The rules. Conclusions of the classification are 情報; a fault that an
@@ -93,6 +93,11 @@ const Rule kRules[] = {
     {"D-INSPECTION", Severity::Error,
      "中間・完了検査申請には確認済証番号・交付年月日・工事着手年月日を記載し、交付 ≦ 着手 ≦ 特定工程工事終了 ≦ 工事完了の順であること。",
      "建築基準法施行規則第4条・第4条の8、第十九号様式・第二十六号様式", "KANRYOU", "Gou2", doc(5) | doc(6)},
+    {"D-NOTICE", Severity::Error,
+     "工事届には着工予定期日・完了予定期日・主要用途（居住専用・居住産業併用・産業専用）と建築物ごとの工事費予定額を記載すること。",
+     "建築基準法第15条第1項、建築基準法施行規則第8条、第四十号様式", "KOUJI", "ShuyouCHK1", doc(2)},
+    {"D-REMOVAL", Severity::Error, "建築物を除却するときは、除却工事施工者の氏名（事業者名）と所在地を記載すること。",
+     "建築基準法第15条第1項、第四十号様式 第一面・第四十一号様式", "KOUJI", "Seko1", doc(2) | doc(7)},
     {"D-POSTAL", Severity::Warning, "郵便番号と住所が郵便番号表で一致すること。", "郵便番号表（日本郵便）", "GAIYOU", "Post6",
      kEveryDocument},
     {"D-FIT", Severity::Warning, "文字が印字する枠に収まること（収まらない部分は印字されません）。", "様式の記入欄",

@@ -58,6 +58,7 @@ private:
     void reviews();
     void siteAndBuildings();
     void inspection();
+    void notices();
     void postalCodes();
     void boxes();
 
@@ -78,6 +79,7 @@ Report Checker::run()
     people();
     reviews();
     inspection();
+    notices();
     postalCodes();
     boxes();
     return m_report;
@@ -510,6 +512,36 @@ void Checker::inspection()
                                         .arg(all[i].caption, all[i].date.toString(QStringLiteral("yyyy/MM/dd")),
                                              all[j].caption, all[j].date.toString(QStringLiteral("yyyy/MM/dd"))),
                     all[j].column);
+}
+
+void Checker::notices()
+{
+    const RowValues& k = m_p.kouji;
+    const RowValues& site = m_p.shikichi;
+    const struct {
+        const RowValues& row;
+        const char* table;
+        const char* column;
+        const char* caption;
+    } dates[] = {{site, "SHIKICHI", "Day1", "着工予定期日（工事着手予定年月日）"},
+                 {site, "SHIKICHI", "Day2", "完了予定期日（工事完了予定年月日）"}};
+    for (const auto& d : dates)
+        if (!given(d.row, s(d.column)))
+            add("D-NOTICE", s("工事届の%1が未入力です。").arg(s(d.caption)), s(d.column), 0, s(d.table));
+    if (!ticked(k, s("ShuyouCHK1")) && !ticked(k, s("ShuyouCHK2")) && !ticked(k, s("ShuyouCHK3")))
+        add("D-NOTICE", s("工事届の【５．主要用途】（居住専用・居住産業併用・産業専用）が選ばれていません。"));
+    // The application's 工事予算額 stands for the cost of a single building.
+    for (int b = 0; b < m_p.buildingCount && b < ProjectTables::kBuildings; ++b) {
+        const QString column = col("KoujiHi", b + 1);
+        if (!given(k, column) && !(b == 0 && m_p.buildingCount == 1 && given(site, s("Kin1"))))
+            add("D-NOTICE", s("工事届の%1棟目の建築工事費予定額が未入力です。").arg(b + 1), column);
+    }
+    if (!ticked(k, s("JokyoChk2")))
+        return;
+    for (const auto& [column, caption] : {std::pair<const char*, const char*>{"Seko1", "氏名（事業者名）"},
+                                          {"Seko3", "所在地"}})
+        if (!given(k, s(column)))
+            add("D-REMOVAL", s("除却工事施工者の%1が未入力です。").arg(s(caption)), s(column));
 }
 
 void Checker::postalCodes()

@@ -90,6 +90,8 @@ ProjectData goodProject()
     s[u("Day1")] = u("2025/05/01");
     s[u("Day3")] = u("令和7年7月1日");
     s[u("Day2")] = u("2025/10/31");
+    s[u("Kin1")] = u("2,500");
+    p.kouji[u("ShuyouCHK1")] = 1;
     RowValues& b = p.buildings[0];
     b[u("Kubun30")] = u("08010");
     b[u("Zou31")] = u("木造");
@@ -295,6 +297,12 @@ private slots:
         QTest::newRow("D-SITE") << u("D-SITE") << s("Tiban", QVariant());
         QTest::newRow("D-BUILDING") << u("D-BUILDING") << b("Zou31", QVariant());
         QTest::newRow("D-AGENT") << u("D-AGENT") << g("Name5", QVariant());
+        QTest::newRow("D-NOTICE") << u("D-NOTICE") << Change([](ProjectData& p) { p.kouji[u("ShuyouCHK1")] = 0; });
+        QTest::newRow("D-NOTICE 工事費") << u("D-NOTICE") << s("Kin1", QVariant());
+        QTest::newRow("D-REMOVAL") << u("D-REMOVAL") << Change([](ProjectData& p) {
+            p.kouji[u("JokyoChk2")] = 1;
+            p.kouji[u("Seko1")] = u("解体工業株式会社");
+        });
         QTest::newRow("D-INSPECTION") << u("D-INSPECTION") << Change([](ProjectData& p) {
             p.kanryou[u("Gou2")] = u("R07確認建築新宿000123");
             p.kanryou[u("Day1")] = u("2025/04/20");

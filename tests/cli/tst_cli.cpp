@@ -429,7 +429,8 @@ private slots:
                                          QStringLiteral("Size5=150"), QStringLiteral("Par1=200"), QStringLiteral("Par5=60"),
                                          QStringLiteral("Kubun=08010"), QStringLiteral("Shubetu1=1"), QStringLiteral("Men1=70"),
                                          QStringLiteral("Men4=170"), QStringLiteral("Day1=2025/06/01"),
-                                         QStringLiteral("Day2=2025/05/01")});
+                                         QStringLiteral("Day2=2025/05/01"), QStringLiteral("Kin1=2500")});
+        set(QStringLiteral("KOUJI"), {QStringLiteral("ShuyouCHK1=1")});
         set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Kubun30=08010"), QStringLiteral("Zou31=木造"), QStringLiteral("Kai30=1"),
                                              QStringLiteral("Takasa30=5"), QStringLiteral("Takasa31=4"), QStringLiteral("shubetu31=1"),
                                              QStringLiteral("Umu40=1"), QStringLiteral("Tokurei40=令第10条第3号"),
