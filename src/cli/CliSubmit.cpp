@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "ProjectData.h"
+#include "SinseiExcelOutRtn.h"
 #include "SubmissionSet.h"
 
 #include <QDir>
@@ -55,6 +56,17 @@ int cliSubmit(CliContext& c)
         c.err << QStringLiteral("出力先フォルダ「%1」がありません。").arg(out) << Qt::endl;
         return 2;
     }
+    const QStringList known = SinseiExcelOutRtn::documentNames();
+    QStringList chosen;
+    for (const QString& d : docs.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        chosen << d.trimmed();
+        if (!known.contains(chosen.back())) {
+            c.err << QStringLiteral("書類「%1」はありません。　%2 のいずれかを指定してください。")
+                         .arg(chosen.back(), known.join(QStringLiteral("、")))
+                  << Qt::endl;
+            return 2;
+        }
+    }
     QString error;
     if (!SubmissionSet::checkDrawings(drawings, &error)) {
         c.err << error << Qt::endl;
@@ -68,10 +80,7 @@ int cliSubmit(CliContext& c)
     }
     SubmissionSet::Request request;
     request.kind = kind;
-    request.documents = docsGiven ? docs.split(QLatin1Char(','), Qt::SkipEmptyParts)
-                                  : SubmissionSet::proposedDocuments(kind, project);
-    for (QString& d : request.documents)
-        d = d.trimmed();
+    request.documents = docsGiven ? chosen : SubmissionSet::proposedDocuments(kind, project);
     request.drawings = drawings;
     request.outDir = QDir(out).absolutePath();
     SubmissionSet::Result result;

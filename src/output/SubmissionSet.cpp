@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <qpdf/QPDF.hh>
+#include <qpdf/QPDFExc.hh>
 #include <qpdf/QPDFObjectHandle.hh>
 #include <qpdf/QPDFOutlineDocumentHelper.hh>
 #include <qpdf/QPDFPageDocumentHelper.hh>
@@ -173,6 +174,12 @@ bool checkDrawings(const QStringList& drawings, QString* error)
                                            .arg(name));
             if (QPDFPageDocumentHelper(*pdf).getAllPages().empty())
                 return failWith(error, s("図面ファイル「%1」にはページがありません。").arg(name));
+        } catch (const QPDFExc& e) {
+            if (e.getErrorCode() == qpdf_e_password)
+                return failWith(error, s("図面ファイル「%1」はパスワードで保護されています。　保護を解除した PDF を指定してください。")
+                                           .arg(name));
+            return failWith(error, s("図面ファイル「%1」は壊れているか PDF ではありません。（%2）")
+                                       .arg(name, QString::fromLocal8Bit(e.what())));
         } catch (const std::exception& e) {
             return failWith(error, s("図面ファイル「%1」は壊れているか PDF ではありません。（%2）")
                                        .arg(name, QString::fromLocal8Bit(e.what())));

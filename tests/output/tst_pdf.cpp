@@ -228,7 +228,20 @@ private slots:
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("broken.pdf")), qPrintable(r.err));
         QVERIFY(QDir(out).isEmpty());
+        const QString locked = m_dir.filePath(QStringLiteral("locked.pdf"));
+        QCOMPARE(run(QStringLiteral("qpdf"), {QStringLiteral("--encrypt"), QStringLiteral("u"), QStringLiteral("o"),
+                                             QStringLiteral("256"), QStringLiteral("--"), drawing, locked})
+                     .code,
+                 0);
+        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
+                 QStringLiteral("--drawings"), locked, QStringLiteral("--out"), out});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("locked.pdf")) && r.err.contains(QStringLiteral("保護")), qPrintable(r.err));
+        QVERIFY(QDir(out).isEmpty());
         r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認"), QStringLiteral("--out"), out});
+        QCOMPARE(r.code, 2);
+        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"), QStringLiteral("--docs"),
+                 QStringLiteral("概要書,無い"), QStringLiteral("--out"), out});
         QCOMPARE(r.code, 2);
 
         r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
