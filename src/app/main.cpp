@@ -13,6 +13,7 @@
 #include "SingleInstance.h"
 #include "ShinseiCheckForm.h"
 #include "SinseiExcelOutRtn.h"
+#include "SubmissionSetForm.h"
 #include "Storage.h"
 #include "WriteLock.h"
 
@@ -90,6 +91,7 @@ int main(int argc, char* argv[])
 
     EntryWindows::registerOpeners(storage);
     CheckWindows::registerOpeners(storage);
+    SubmissionSetForm::registerOpener();
     Masters::registerOpeners(storage);
     Labels::registerOpeners(storage);
     MailWindows::registerOpeners(storage);

@@ -46,6 +46,9 @@ const char* const kUsage =
     "  customers export FILE.csv [--utf8] 全顧客を CSV に書き出します（既定は Shift_JIS）\n"
     "  output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]\n"
     "                                     帳票 DOC（0〜11 または「確認申請」などの名前）を出力します\n"
+    "  submit B_ID --kind 種類 [--docs 書類,…] [--drawings 図面.pdf …] --out DIR\n"
+    "                                     提出書類一式（確認申請・計画変更・中間検査・完了検査・工事届・除却届）を\n"
+    "                                     書類ごとの PDF と、しおり付きの一つの PDF（図面を後ろに付けて）に出力します\n"
     "  check B_ID [--json]                申請前チェック: 確認申請の区分・数値・記載漏れを一行ずつ\n"
     "                                     （--json: JSON の配列）表示します。エラーがあれば終了コード 1\n"
     "  check --rules                      申請前チェックの規則の一覧（Markdown の表）を表示します\n"
@@ -190,7 +193,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     // db-password touches no database.
     static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
                                         QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup"),
-                                        QStringLiteral("check")};
+                                        QStringLiteral("check"), QStringLiteral("submit")};
     if (kUpgrading.contains(command)) {
         if (const int code = upgradeOnStart(o.appDir, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed(), err);
             code != 0)
@@ -211,6 +214,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliCustomers;
     else if (command == QLatin1String("check"))
         handler = cliCheck;
+    else if (command == QLatin1String("submit"))
+        handler = cliSubmit;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

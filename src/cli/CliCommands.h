@@ -29,6 +29,7 @@ int cliPostal(CliContext& c);
 int cliOutput(CliContext& c);
 int cliCustomers(CliContext& c);
 int cliCheck(CliContext& c);
+int cliSubmit(CliContext& c);
 
 // Data commands (migrate, backup, restore, db-password) work on the files
 // and the server themselves, before any storage is opened. -1 when command

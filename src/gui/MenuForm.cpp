@@ -83,7 +83,7 @@ enum class Kind {
     Manual,
     Questions,
     Version,
-    Check,  // 申請前チェック: the project as stored, like the output
+    Check,  // 申請前チェック, 提出書類一式: the project as stored, like the output
     Nothing,
 };
 
@@ -128,6 +128,7 @@ const Command kCommands[] = {
     {"SrchBtn2", "電話番号検索", Kind::PhoneSearch},
     {"SrchBtn", "顧客の条件検索", Kind::Unavailable},
     {"CheckBtn", "申請前チェック", Kind::Check},
+    {"SubmitBtn", "提出書類一式", Kind::Check},
 };
 
 QHash<QString, MenuForm::WindowOpener>& openers()
@@ -364,6 +365,11 @@ void MenuForm::buildActions()
     m_projectMenu = new QMenu(this);
     m_projectMenu->setObjectName(QStringLiteral("ProjectMenu"));
     m_projectMenu->addAction(check);
+    // The set of one submission, from the project as stored.
+    QAction* submit = add(QStringLiteral("SubmitBtn"), QStringLiteral("提出書類一式(&T)..."), QStringLiteral("SubmitBtn"));
+    submit->setStatusTip(QStringLiteral("申請の種類ごとの書類と図面を一つの PDF にまとめます。"));
+    m_outputMenu->insertAction(m_outputMenu->actions().value(1), submit);
+    m_projectMenu->addAction(submit);
     for (int i = 0; i < static_cast<int>(std::size(kOutputDocuments)); ++i) {
         const QString name = QString::fromUtf8(kOutputDocuments[i]);
         QAction* a = m_outputMenu->addAction(name);

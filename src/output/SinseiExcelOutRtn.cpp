@@ -200,6 +200,15 @@ QStringList SinseiExcelOutRtn::printedSheets(int docIndex, const QStringList& al
 
 bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pdfPath, int docIndex, QString* error)
 {
+    return renderSheets(
+        workbookPath, pdfPath, [docIndex](const QStringList& all) { return printedSheets(docIndex, all); }, false,
+        error);
+}
+
+bool SinseiExcelOutRtn::renderSheets(const QString& workbookPath, const QString& pdfPath,
+                                     const std::function<QStringList(const QStringList&)>& sheetsOf, bool bookmarks,
+                                     QString* error)
+{
     if (AppDir::isOwnFile(pdfPath))
         return failWith(error, AppDir::ownFileMessage(pdfPath));
     const QString office = LibreOffice::executable();
@@ -220,7 +229,7 @@ bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pd
         if (!book.open(copy))
             return failWith(error, book.errorString());
         const QStringList all = book.sheetNames();
-        QStringList printed = printedSheets(docIndex, all);
+        QStringList printed = sheetsOf(all);
         // The 別紙 fills from its first page: with that one hidden it has
         // nothing to print, and an empty sheet would still give a page.
         bool annexUnused = false;
@@ -251,7 +260,11 @@ bool SinseiExcelOutRtn::renderPdf(const QString& workbookPath, const QString& pd
     soffice.setProgram(office);
     soffice.setArguments({LibreOffice::prepareProfile(work.filePath(QStringLiteral("profile"))),
                           QStringLiteral("--headless"), QStringLiteral("--norestore"), QStringLiteral("--nolockcheck"),
-                          QStringLiteral("--convert-to"), QStringLiteral("pdf"), QStringLiteral("--outdir"), work.path(),
+                          QStringLiteral("--convert-to"),
+                          // One outline entry per printed sheet, at its first page: how a set is split again.
+                          bookmarks ? QStringLiteral("pdf:calc_pdf_Export:{\"ExportBookmarks\":{\"type\":\"boolean\",\"value\":\"true\"}}")
+                                    : QStringLiteral("pdf"),
+                          QStringLiteral("--outdir"), work.path(),
                           copy});
     soffice.start();
     if (!soffice.waitForStarted(30000))

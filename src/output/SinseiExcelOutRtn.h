@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class WorkbookViewer;
 
 // The output of the application documents: copies the template workbook
@@ -47,6 +49,12 @@ public:
     // document docIndex (with its continuation sheet), or with docIndex -1
     // every printed sheet. The workbook itself is not changed.
     static bool renderPdf(const QString& workbookPath, const QString& pdfPath, int docIndex, QString* error);
+    // The same for any choice of sheets: sheetsOf gets every sheet of the
+    // workbook and answers those to print (an unused 別紙 is left out).
+    // With bookmarks the PDF has one outline entry per printed sheet.
+    static bool renderSheets(const QString& workbookPath, const QString& pdfPath,
+                             const std::function<QStringList(const QStringList&)>& sheetsOf, bool bookmarks,
+                             QString* error);
     // The PDF of a document straight from the project: filled into a
     // temporary copy (the shown copy may be open in the viewer), rendered,
     // the copy removed.

@@ -3,9 +3,13 @@
 #include "P_GaiyouForm.h"
 #include "P_TatemonoBetuForm.h"
 #include "ShinseiCheckForm.h"
+#include "SubmissionSetForm.h"
 #include "TestSupport.h"
 
 #include <QAction>
+#include <QComboBox>
+#include <QListWidget>
+#include <QPushButton>
 #include <QMenu>
 #include <QTreeWidget>
 #include <QtTest>
@@ -111,8 +115,33 @@ private slots:
         QTest::mouseRelease(menu.projectList()->viewport(), Qt::RightButton, {}, p);
         QVERIFY(menu.projectMenu()->isVisible());
         QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("CheckBtn"))));
+        QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("SubmitBtn"))));
         menu.projectMenu()->hide();
         MenuForm::clearOpeners();
+
+        // The set window proposes the kind's documents, ticked, first; the
+        // 委任状 only with a 代理者.
+        ProjectData withAgent = menu.currentProject();
+        withAgent.gaiyou.insert(u("Name5"), u("代理次郎"));
+        SubmissionSetForm set(withAgent);
+        auto* docs = set.findChild<QListWidget*>(u("documents"));
+        QVERIFY(docs);
+        auto ticked = [docs] {
+            QStringList out;
+            for (int i = 0; i < docs->count(); ++i)
+                if (docs->item(i)->checkState() == Qt::Checked)
+                    out << docs->item(i)->text();
+            return out;
+        };
+        QCOMPARE(ticked(), (QStringList{u("確認申請"), u("概要書"), u("委任状")}));
+        QCOMPARE(docs->count(), 12);
+        set.findChild<QComboBox*>()->setCurrentText(u("完了検査"));
+        QCOMPARE(ticked(), (QStringList{u("完了申請"), u("委任状")}));
+        docs->setCurrentRow(0);
+        for (QPushButton* b : set.findChildren<QPushButton*>())
+            if (b->text() == u("下へ(&D)"))
+                b->click();
+        QCOMPARE(ticked(), (QStringList{u("委任状"), u("完了申請")}));
     }
 };
 

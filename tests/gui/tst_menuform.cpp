@@ -155,9 +155,10 @@ private slots:
         QCOMPARE(sales->defaultAction()->menu<QMenu*>(), form.outputMenu());
         QStringList items;
         QList<int> sheets;
-        // 申請前チェック comes first, apart from the documents.
+        // 申請前チェック and 提出書類一式 come first, apart from the documents.
         QCOMPARE(form.outputMenu()->actions().value(0), form.action(QStringLiteral("CheckBtn")));
-        for (QAction* a : form.outputMenu()->actions().mid(1)) {
+        QCOMPARE(form.outputMenu()->actions().value(1), form.action(QStringLiteral("SubmitBtn")));
+        for (QAction* a : form.outputMenu()->actions().mid(2)) {
             if (a->isSeparator())
                 continue;
             items << a->text();

@@ -1,11 +1,19 @@
 #include "CliRun.h"
 #include "SinseiExcelOutRtn.h"
+#include "SubmissionSet.h"
 
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <qpdf/QPDF.hh>
+#include <qpdf/QPDFOutlineDocumentHelper.hh>
+#include <qpdf/QPDFPageDocumentHelper.hh>
+#include <qpdf/QPDFWriter.hh>
+
+#include <memory>
 
 // From a project typed in through the batch tool to the printed pages:
 // the workbook filled by the CLI, rendered by LibreOffice, read back as
@@ -174,6 +182,105 @@ private slots:
         QVERIFY(lastPage.startsWith(QStringLiteral("別紙")));
         QVERIFY(lastPage.contains(QStringLiteral("その他必要な事項")));
         QVERIFY2(lastPage.contains(other), qPrintable(lastPage));
+    }
+
+    // Runs after the long texts: two buildings and a 別紙 page.
+    void submissionSet()
+    {
+        QCOMPARE(SubmissionSet::fileName(QStringLiteral(" 山田/邸:*?\"<>|\t. "), QStringLiteral("確認申請"),
+                                         QDate(2026, 12, 7)),
+                 QStringLiteral("山田_邸_________確認申請_20261207.pdf"));
+        QCOMPARE(SubmissionSet::fileName(QString(), QStringLiteral("概要書"), QDate(2026, 1, 2)),
+                 QStringLiteral("名称未設定_概要書_20260102.pdf"));
+        QVERIFY(SubmissionSet::fileName(QString(300, QChar(0x9593)), QStringLiteral("委任状"), QDate(2026, 1, 2))
+                    .toUtf8()
+                    .size()
+                <= 255);
+
+        // An A3 drawing of three pages, each its own vector content.
+        const QString drawing = m_dir.filePath(QStringLiteral("図面.pdf"));
+        {
+            QPDF pdf;
+            pdf.emptyPDF();
+            QPDFPageDocumentHelper pages(pdf);
+            for (int i = 0; i < 3; ++i) {
+                QPDFObjectHandle page = pdf.makeIndirectObject(QPDFObjectHandle::parse(
+                    "<< /Type /Page /MediaBox [0 0 1190.55 841.89] /Resources << >> >>"));
+                page.replaceKey("/Contents", QPDFObjectHandle::newStream(
+                                                 &pdf, "0 0 m " + std::to_string(100 * (i + 1)) + " 500 l S\n"));
+                pages.addPage(page, false);
+            }
+            QPDFWriter(pdf, QFile::encodeName(drawing).constData()).write();
+        }
+        QFile whole(drawing);
+        QVERIFY(whole.open(QIODevice::ReadOnly));
+        const QByteArray bytes = whole.readAll();
+        const QString broken = m_dir.filePath(QStringLiteral("broken.pdf"));
+        QFile cut(broken);
+        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(bytes.left(bytes.size() / 2)) > 0);
+        cut.close();
+
+        QVERIFY(set(QStringLiteral("GAIYOU"), {QStringLiteral("Name5=代理次郎")}));
+        const QString out = m_dir.filePath(QStringLiteral("set"));
+        QVERIFY(QDir().mkpath(out));
+        Run r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
+                     QStringLiteral("--drawings"), drawing, broken, QStringLiteral("--out"), out});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("broken.pdf")), qPrintable(r.err));
+        QVERIFY(QDir(out).isEmpty());
+        const QString locked = m_dir.filePath(QStringLiteral("locked.pdf"));
+        QCOMPARE(run(QStringLiteral("qpdf"), {QStringLiteral("--encrypt"), QStringLiteral("u"), QStringLiteral("o"),
+                                             QStringLiteral("256"), QStringLiteral("--"), drawing, locked})
+                     .code,
+                 0);
+        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
+                 QStringLiteral("--drawings"), locked, QStringLiteral("--out"), out});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("locked.pdf")) && r.err.contains(QStringLiteral("保護")), qPrintable(r.err));
+        QVERIFY(QDir(out).isEmpty());
+        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認"), QStringLiteral("--out"), out});
+        QCOMPARE(r.code, 2);
+        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"), QStringLiteral("--docs"),
+                 QStringLiteral("概要書,無い"), QStringLiteral("--out"), out});
+        QCOMPARE(r.code, 2);
+
+        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
+                 QStringLiteral("--drawings"), drawing, QStringLiteral("--out"), out},
+                300000);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QStringList lines = r.out.trimmed().split(u'\n');
+        // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙.
+        QCOMPARE(lines.size(), 5);
+        const QString combined = lines[0].section(u'\t', 0, 0);
+        QVERIFY(QFileInfo(combined).fileName().contains(QStringLiteral("確認申請一式")));
+        int sum = 0;
+        for (int i = 1; i < lines.size(); ++i)
+            sum += pages(lines[i]);
+        QCOMPARE(pages(lines[1]), 12);
+        QCOMPARE(pages(combined), sum + 3);
+        QCOMPARE(lines[0].section(u'\t', 1).toInt(), sum + 3);
+
+        QPDF set;
+        set.processFile(QFile::encodeName(combined).constData());
+        QStringList titles;
+        for (QPDFOutlineObjectHelper& o : QPDFOutlineDocumentHelper(set).getTopLevelOutlines())
+            titles << QString::fromStdString(o.getTitle());
+        QCOMPARE(titles, (QStringList{QStringLiteral("確認申請"), QStringLiteral("概要書"), QStringLiteral("委任状"),
+                                      QStringLiteral("別紙"), QStringLiteral("図面.pdf")}));
+        QPDF original;
+        original.processFile(QFile::encodeName(drawing).constData());
+        std::vector<QPDFPageObjectHelper> setPages = QPDFPageDocumentHelper(set).getAllPages();
+        std::vector<QPDFPageObjectHelper> drawn = QPDFPageDocumentHelper(original).getAllPages();
+        for (size_t i = 0; i < drawn.size(); ++i) {
+            QPDFPageObjectHelper merged = setPages.at(setPages.size() - drawn.size() + i);
+            QPDFObjectHandle mergedContents = merged.getObjectHandle().getKey("/Contents");
+            QPDFObjectHandle drawnContents = drawn[i].getObjectHandle().getKey("/Contents");
+            const auto a = mergedContents.getStreamData();
+            const auto b = drawnContents.getStreamData();
+            QCOMPARE(QByteArray(reinterpret_cast<const char*>(a->getBuffer()), int(a->getSize())),
+                     QByteArray(reinterpret_cast<const char*>(b->getBuffer()), int(b->getSize())));
+            QCOMPARE(merged.getMediaBox().unparse(), drawn[i].getMediaBox().unparse());
+        }
     }
 };
 

@@ -1,0 +1,95 @@
+#include "CliCommands.h"
+
+#include "ProjectData.h"
+#include "SinseiExcelOutRtn.h"
+#include "SubmissionSet.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+// submit B_ID --kind KIND [--docs a,b,…] [--drawings f.pdf …] --out DIR:
+// the submission set of the window, written into DIR.
+int cliSubmit(CliContext& c)
+{
+    const QStringList& args = c.args;
+    QString kind, out, docs;
+    bool docsGiven = false;
+    QStringList drawings, positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if ((a == QLatin1String("--kind") || a == QLatin1String("--out") || a == QLatin1String("--docs"))
+            && i + 1 < args.size()) {
+            if (a == QLatin1String("--docs"))
+                docsGiven = true;
+            (a == QLatin1String("--kind") ? kind : a == QLatin1String("--out") ? out : docs) = args[++i];
+        } else if (a == QLatin1String("--drawings")) {
+            // Every following argument up to the next option is a drawing.
+            while (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--")))
+                drawings << args[++i];
+        } else if (a.startsWith(QLatin1String("--"))) {
+            c.err << QStringLiteral("不明なオプションです: %1").arg(a) << Qt::endl;
+            return 2;
+        } else {
+            positional << a;
+        }
+    }
+    if (positional.size() != 1 || kind.isEmpty() || out.isEmpty()) {
+        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] --out フォルダ\n"
+                                "種類は %1 のいずれかです。")
+                     .arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
+              << Qt::endl;
+        return 2;
+    }
+    bool ok = false;
+    const qint64 bid = positional[0].toLongLong(&ok);
+    if (!ok || bid <= 0) {
+        c.err << QStringLiteral("B_ID は正の整数で指定してください。") << Qt::endl;
+        return 2;
+    }
+    if (!SubmissionSet::kindNames().contains(kind)) {
+        c.err << QStringLiteral("種類「%1」はありません。　%2 のいずれかを指定してください。")
+                     .arg(kind, SubmissionSet::kindNames().join(QStringLiteral("、")))
+              << Qt::endl;
+        return 2;
+    }
+    if (!QFileInfo(out).isDir()) {
+        c.err << QStringLiteral("出力先フォルダ「%1」がありません。").arg(out) << Qt::endl;
+        return 2;
+    }
+    const QStringList known = SinseiExcelOutRtn::documentNames();
+    QStringList chosen;
+    for (const QString& d : docs.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        chosen << d.trimmed();
+        if (!known.contains(chosen.back())) {
+            c.err << QStringLiteral("書類「%1」はありません。　%2 のいずれかを指定してください。")
+                         .arg(chosen.back(), known.join(QStringLiteral("、")))
+                  << Qt::endl;
+            return 2;
+        }
+    }
+    QString error;
+    if (!SubmissionSet::checkDrawings(drawings, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+
+    ProjectData project;
+    if (!ProjectData::load(c.storage, bid, &project, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+    SubmissionSet::Request request;
+    request.kind = kind;
+    request.documents = docsGiven ? chosen : SubmissionSet::proposedDocuments(kind, project);
+    request.drawings = drawings;
+    request.outDir = QDir(out).absolutePath();
+    SubmissionSet::Result result;
+    if (!SubmissionSet::make(project, request, &result, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+    c.out << result.combined << '\t' << result.pages << Qt::endl;
+    for (const QString& f : result.documentFiles)
+        c.out << f << Qt::endl;
+    return 0;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "ProjectData.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+
+// 提出書類一式: the kind of submission proposes its documents; the user
+// ticks and orders them, adds the drawing and calculation PDFs and makes
+// the set (SubmissionSet) into a folder.
+class SubmissionSetForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit SubmissionSetForm(const ProjectData& project, QWidget* parent = nullptr);
+
+    // Hooks the window onto the main window's "SubmitBtn" command.
+    static void registerOpener();
+
+private:
+    void proposeDocuments();
+    void moveDocument(int by);
+    void addDrawings();
+    void make();
+
+    ProjectData m_project;
+    QComboBox* m_kind;
+    QListWidget* m_documents;
+    QListWidget* m_drawings;
+    QLineEdit* m_folder;
+};
