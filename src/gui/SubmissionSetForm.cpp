@@ -35,6 +35,7 @@ const char* const kFolderKey = "SubmissionSet/folder";
 SubmissionSetForm::SubmissionSetForm(const ProjectData& project, QWidget* parent)
     : QDialog(parent), m_project(project)
 {
+    setObjectName(s("SubmissionSetForm"));
     setWindowTitle(s("提出書類一式"));
     m_kind = new QComboBox(this);
     m_kind->addItems(SubmissionSet::kindNames());

@@ -26,6 +26,7 @@
 #include "ShinseiCheckForm.h"
 #include "ShuYoutoForm.h"
 #include "SignForm.h"
+#include "SubmissionSetForm.h"
 #include "TestSupport.h"
 #include "UniteForm.h"
 #include "UserCsvImportForm.h"
@@ -109,6 +110,7 @@ private slots:
                 check->run(menu.currentProject());
                 return check;
             },
+            [&] { return new SubmissionSetForm(menu.currentProject(), &menu); },
         };
         const QString shots = qEnvironmentVariable("SHINSEIDESK_SCREENSHOTS");
         for (const Make& make : windows) {
