@@ -7,8 +7,7 @@
 // Prints the medians and the ratios that the targets are set in.
 // SD_BENCH_REPS sets the repetitions (default 3).
 #include "AppDir.h"
-#include "ProjectData.h"
-#include "Schema.h"
+#include "BenchProject.h"
 #include "SinseiExcelOutRtn.h"
 #include "SubmissionSet.h"
 
@@ -29,45 +28,6 @@
 #include <vector>
 
 namespace {
-
-RowValues fullRow(const QString& table, int salt)
-{
-    RowValues row;
-    const TableDef* def = DatabaseSchema::builtIn(DbFile::Kakunin).table(table);
-    if (!def)
-        return row;
-    for (const ColumnDef& c : def->columns) {
-        if (c.type == ColumnType::Integer)
-            row.insert(c.name, (c.name.size() + salt) % 2);
-        else
-            row.insert(c.name, QStringLiteral("%1の値%2").arg(c.name).arg(salt));
-    }
-    return row;
-}
-
-ProjectData fullProject()
-{
-    ProjectData p;
-    p.bid = 1;
-    p.buildingCount = 3;
-    p.gaiyou = fullRow(QStringLiteral("GAIYOU"), 0);
-    p.shikichi = fullRow(QStringLiteral("SHIKICHI"), 0);
-    p.shikichi.insert(QStringLiteral("Tou1"), QStringLiteral("3"));
-    p.kanryou = fullRow(QStringLiteral("KANRYOU"), 0);
-    p.kouji = fullRow(QStringLiteral("KOUJI"), 0);
-    p.bouka = fullRow(QStringLiteral("BOUKA"), 0);
-    p.inin = fullRow(QStringLiteral("ININ"), 0);
-    p.gyoumu = fullRow(QStringLiteral("GYOUMU"), 0);
-    for (int b = 0; b < 3; ++b) {
-        p.buildings[b] = fullRow(QStringLiteral("TATEMONOBETU"), b);
-        p.buildings[b].insert(QStringLiteral("Kai30"), QString::number(3 + b));
-        p.buildings[b].insert(QStringLiteral("Kai31"), QStringLiteral("1"));
-    }
-    for (int i = 0; i < 18; ++i)
-        p.floors[i] = fullRow(QStringLiteral("KAIBETU"), i);
-    p.recordBook.resize(90);
-    return p;
-}
 
 // A 50-page A3 drawing of simple vector content.
 void writeDrawing(const QString& path)
@@ -114,7 +74,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot copy the template\n");
         return 1;
     }
-    const ProjectData project = fullProject();
+    const ProjectData project = BenchProject::fullProject();
     const QString drawing = work.filePath(QStringLiteral("drawing.pdf"));
     writeDrawing(drawing);
     QString error;

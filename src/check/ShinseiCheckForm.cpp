@@ -94,14 +94,6 @@ QString yesNo(bool on)
     return on ? s("要") : s("不要");
 }
 
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 }  // namespace
 
 ShinseiCheckForm::ShinseiCheckForm(Storage& storage, QWidget* parent)

@@ -32,12 +32,9 @@ int cliCheck(CliContext& c)
         c.err << QStringLiteral("使い方: check B_ID [--json]") << Qt::endl;
         return 2;
     }
-    bool ok = false;
-    const qint64 bid = positional[0].toLongLong(&ok);
-    if (!ok || bid <= 0) {
-        c.err << QStringLiteral("B_ID は正の整数で指定してください。") << Qt::endl;
+    qint64 bid = 0;
+    if (!parseProjectId(positional[0], &bid, c.err))
         return 2;
-    }
     ProjectData project;
     QString error;
     if (!ProjectData::load(c.storage, bid, &project, &error)) {

@@ -151,6 +151,16 @@ int upgradeOnStart(const QString& appDir, const QString& purpose, QTextStream& e
 
 }  // namespace
 
+bool parseProjectId(const QString& text, qint64* bid, QTextStream& err)
+{
+    bool ok = false;
+    *bid = text.toLongLong(&ok);
+    if (ok && *bid > 0)
+        return true;
+    err << QStringLiteral("B_ID は正の整数で指定してください。") << Qt::endl;
+    return false;
+}
+
 bool refusedAsOwnFile(const QString& path, const QString& appDir, QTextStream& err)
 {
     if (!AppDir::isOwnFile(path, appDir))

@@ -23,6 +23,10 @@ struct CliContext {
 // file), through links and ".." as well; the command then exits with 2.
 bool refusedAsOwnFile(const QString& path, const QString& appDir, QTextStream& err);
 
+// The project a command names by its B_ID: false, after telling why on
+// err, when text is not a positive whole number.
+bool parseProjectId(const QString& text, qint64* bid, QTextStream& err);
+
 // Command groups, each in its own file. They return exit codes as runCli.
 int cliProject(CliContext& c);
 int cliPostal(CliContext& c);

@@ -36,12 +36,9 @@ int cliOutput(CliContext& c)
               << Qt::endl;
         return 2;
     }
-    bool ok = false;
-    const qint64 bid = positional[0].toLongLong(&ok);
-    if (!ok || bid <= 0) {
-        c.err << QStringLiteral("B_ID は正の整数で指定してください。") << Qt::endl;
+    qint64 bid = 0;
+    if (!parseProjectId(positional[0], &bid, c.err))
         return 2;
-    }
     const int doc = SinseiExcelOutRtn::documentIndex(positional[1]);
     if (doc < 0) {
         c.err << QStringLiteral("帳票「%1」はありません。　0〜11 または %2 のいずれかを指定してください。")

@@ -40,12 +40,9 @@ int cliSubmit(CliContext& c)
               << Qt::endl;
         return 2;
     }
-    bool ok = false;
-    const qint64 bid = positional[0].toLongLong(&ok);
-    if (!ok || bid <= 0) {
-        c.err << QStringLiteral("B_ID は正の整数で指定してください。") << Qt::endl;
+    qint64 bid = 0;
+    if (!parseProjectId(positional[0], &bid, c.err))
         return 2;
-    }
     if (!SubmissionSet::kindNames().contains(kind)) {
         c.err << QStringLiteral("種類「%1」はありません。　%2 のいずれかを指定してください。")
                      .arg(kind, SubmissionSet::kindNames().join(QStringLiteral("、")))

@@ -55,15 +55,6 @@ public:
     }
 };
 
-// Shows the hourglass for the life of the object.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 // Puts a stored text into a drop-down: its item when it is one, and as the
 // text of the list all the same when it is not.
 void showInCombo(QComboBox* c, const QString& text)

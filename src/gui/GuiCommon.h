@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QApplication>
 #include <QMargins>
 #include <QPoint>
 #include <QSize>
 #include <QString>
 
-class QApplication;
 class QWidget;
 class QAbstractButton;
 class QComboBox;
@@ -51,3 +51,12 @@ void fitToScreen(QWidget* window, QSize designed);
 void placeOnScreen(QWidget* window, QPoint topLeft);
 
 }  // namespace GuiCommon
+
+// The hourglass pointer for the length of a scope.
+class BusyCursor {
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};

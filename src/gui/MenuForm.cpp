@@ -221,15 +221,6 @@ const MenuItem kEntryMenu[] = {
     {"mnGyoumuKiroku", "記録簿...    （業務台帳に該当します）", "btnGyoumuKiroku"},
 };
 
-// Shows the hourglass for the life of the object.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
-
 // Fills a drop-down with one column of a code list in table order; a null
 // value gives an empty item so that positions match the table's rows.
 bool fillFromCodeList(Storage& storage, QComboBox* combo, const QString& table, const QString& column,

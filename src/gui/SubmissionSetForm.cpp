@@ -1,6 +1,7 @@
 #include "SubmissionSetForm.h"
 
 #include "FileDialogs.h"
+#include "GuiCommon.h"
 #include "MenuForm.h"
 #include "SinseiExcelOutRtn.h"
 #include "SubmissionSet.h"
@@ -157,9 +158,11 @@ void SubmissionSetForm::make()
 
     SubmissionSet::Result result;
     QString error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = SubmissionSet::make(m_project, request, &result, &error);
-    QApplication::restoreOverrideCursor();
+    bool ok = false;
+    {
+        BusyCursor busy;
+        ok = SubmissionSet::make(m_project, request, &result, &error);
+    }
     if (!ok) {
         QMessageBox::warning(this, s("提出書類一式"), error);
         return;

@@ -47,16 +47,6 @@ QPushButton* makeButton(const QString& name, const QString& caption)
 
 }  // namespace
 
-BusyCursor::BusyCursor()
-{
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-
-BusyCursor::~BusyCursor()
-{
-    QApplication::restoreOverrideCursor();
-}
-
 MasterForm::MasterForm(Storage& storage, const QString& closeButtonName, const QString& closeCaption,
                        const QString& closeToolTip, QWidget* parent)
     : QDialog(parent)

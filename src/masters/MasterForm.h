@@ -1,5 +1,7 @@
 #pragma once
 
+#include "GuiCommon.h"
+
 #include "CustomerStore.h"
 #include "MasterPickResult.h"
 #include "MasterTable.h"
@@ -294,11 +296,3 @@ private:
     bool m_closed = false;
 };
 
-// The hourglass pointer for the length of a scope.
-class BusyCursor {
-public:
-    BusyCursor();
-    ~BusyCursor();
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};
