@@ -122,6 +122,11 @@ bool ShoshikiSet::parseCellList(const QByteArray& json, CellList* out, QString* 
         s.item = strings(cells.value(QStringLiteral("item")));
         s.input = strings(cells.value(QStringLiteral("input")));
         s.underline = strings(cells.value(QStringLiteral("underline")));
+        for (const QJsonValue& page : it.value().toObject().value(QStringLiteral("pages")).toArray()) {
+            const QJsonArray rows = page.toArray();
+            if (rows.size() == 2)
+                s.pages.append({rows.at(0).toInt(), rows.at(1).toInt()});
+        }
         out->insert(it.key(), s);
     }
     return true;

@@ -6,6 +6,8 @@
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QPair>
+#include <QVector>
 
 #include <array>
 #include <functional>
@@ -34,6 +36,8 @@ public:
         QStringList item;
         QStringList input;
         QStringList underline;  // the input cells' underlines that belong to no box
+        // First and last row of each printed page, in page order.
+        QVector<QPair<int, int>> pages;
     };
     using CellList = QHash<QString, SheetCells>;
 

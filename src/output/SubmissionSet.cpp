@@ -2,13 +2,18 @@
 
 #include "AppDir.h"
 #include "SafeFile.h"
+#include "ShoshikiSet.h"
 #include "SinseiExcelOutRtn.h"
 #include "TextFit.h"
+#include "XlsxWorkbook.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <qpdf/QPDF.hh>
@@ -54,24 +59,24 @@ std::unique_ptr<QPDF> openPdf(const QString& path, bool recover)
     return pdf;
 }
 
-// One bookmark of the combined PDF: a title and the index of its page.
+// One bookmark: a title, the index of its page and the bookmarks under it.
 struct Mark {
     QString title;
     size_t page;
+    std::vector<Mark> children;
 };
 
-void writeOutline(QPDF& pdf, const std::vector<Mark>& marks)
+// Links items as the siblings of one outline level under parent; answers
+// how many items the level shows, its own and its open children's.
+long long linkOutline(QPDF& pdf, const std::vector<QPDFPageObjectHelper>& pages, const std::vector<Mark>& marks,
+                      QPDFObjectHandle parent)
 {
-    if (marks.empty())
-        return;
-    const std::vector<QPDFPageObjectHelper> pages = QPDFPageDocumentHelper(pdf).getAllPages();
-    QPDFObjectHandle root = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
-    root.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
     std::vector<QPDFObjectHandle> items;
+    long long shown = 0;
     for (const Mark& m : marks) {
         QPDFObjectHandle item = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
         item.replaceKey("/Title", QPDFObjectHandle::newUnicodeString(m.title.toStdString()));
-        item.replaceKey("/Parent", root);
+        item.replaceKey("/Parent", parent);
         item.replaceKey("/Dest", QPDFObjectHandle::newArray(std::vector<QPDFObjectHandle>{
                                      pages.at(m.page).getObjectHandle(), QPDFObjectHandle::newName("/Fit")}));
         if (!items.empty()) {
@@ -79,12 +84,100 @@ void writeOutline(QPDF& pdf, const std::vector<Mark>& marks)
             items.back().replaceKey("/Next", item);
         }
         items.push_back(item);
+        shown += 1 + linkOutline(pdf, pages, m.children, item);
     }
-    root.replaceKey("/First", items.front());
-    root.replaceKey("/Last", items.back());
-    root.replaceKey("/Count", QPDFObjectHandle::newInteger(static_cast<long long>(items.size())));
+    if (items.empty())
+        return 0;
+    parent.replaceKey("/First", items.front());
+    parent.replaceKey("/Last", items.back());
+    parent.replaceKey("/Count", QPDFObjectHandle::newInteger(shown));
+    return shown;
+}
+
+void writeOutline(QPDF& pdf, const std::vector<Mark>& marks)
+{
+    if (marks.empty())
+        return;
+    QPDFObjectHandle root = pdf.makeIndirectObject(QPDFObjectHandle::newDictionary());
+    root.replaceKey("/Type", QPDFObjectHandle::newName("/Outlines"));
+    linkOutline(pdf, QPDFPageDocumentHelper(pdf).getAllPages(), marks, root);
     pdf.getRoot().replaceKey("/Outlines", root);
     pdf.getRoot().replaceKey("/PageMode", QPDFObjectHandle::newName("/UseOutlines"));
+}
+
+// The faces of the printed sheets: for every printed page, in order, the
+// face its title names (第一面 …), empty where the title names none.
+// A sheet the cell list does not know is left out; its document then gets
+// no face bookmarks.
+QHash<QString, QStringList> pageFaces(const QString& workbook, const QString& templ, const QStringList& sheets)
+{
+    static const QRegularExpression kFace(QStringLiteral("第[一二三四五六七八九十]+面"));
+    QHash<QString, QStringList> out;
+    ShoshikiSet::CellList cells;
+    XlsxWorkbook book;
+    if (!ShoshikiSet::loadCellList(templ, &cells, nullptr) || !book.open(workbook))
+        return out;
+    for (const QString& sheet : sheets) {
+        const auto it = cells.constFind(sheet);
+        if (it == cells.constEnd() || it->pages.isEmpty())
+            continue;
+        QMap<int, QString> titleAt;  // row → first cell of a title
+        for (const QString& range : it->title) {
+            const CellRef ref = CellRef::parse(range.section(QChar(':'), 0, 0));
+            if (ref.isValid() && !titleAt.contains(ref.row))
+                titleAt.insert(ref.row, ref.name());
+        }
+        QStringList faces;
+        bool known = true;
+        for (const auto& page : it->pages) {
+            bool shown = false;
+            for (int row = page.first; row <= page.second && !shown && known; ++row) {
+                bool hidden = false;
+                known = book.isRowHidden(sheet, row, &hidden);
+                shown = !hidden;
+            }
+            if (!known)
+                break;
+            if (!shown)
+                continue;
+            QString face;
+            for (auto t = titleAt.lowerBound(page.first); t != titleAt.end() && t.key() <= page.second && face.isEmpty();
+                 ++t) {
+                XlsxCell cell;
+                if (book.readCell(sheet, t.value(), &cell))
+                    face = kFace.match(cell.value).captured();
+            }
+            faces << face;
+        }
+        if (known)
+            out.insert(sheet, faces);
+    }
+    return out;
+}
+
+// The face bookmarks of one document from the faces of its printed pages,
+// first page at `first`: one per run of pages of one face. A face that
+// comes again (第四面 to 第六面 for each building) is numbered by its turn.
+std::vector<Mark> faceMarks(const QStringList& faces, size_t first)
+{
+    std::vector<Mark> out;
+    QString current;
+    for (int i = 0; i < faces.size(); ++i) {
+        if (faces[i].isEmpty() || faces[i] == current)
+            continue;
+        current = faces[i];
+        out.push_back({current, first + static_cast<size_t>(i), {}});
+    }
+    QHash<QString, int> runs, turn;
+    for (const Mark& m : out)
+        ++runs[m.title];
+    for (Mark& m : out)
+        if (runs.value(m.title) > 1)
+            m.title += s("（%1棟目）").arg(++turn[m.title]);
+    // A document of one face needs no bookmark under its own.
+    if (out.size() == 1)
+        out.clear();
+    return out;
 }
 
 void writePdf(QPDF& pdf, const QString& path)
@@ -260,7 +353,9 @@ bool make(const ProjectData& project, const Request& request, Result* result, QS
         if (starts.empty() || starts.front().first != 0)
             return failWith(error, s("LibreOffice の PDF にシートの区切りがありません。"));
         QHash<QString, std::vector<size_t>> pagesOf;  // document or 別紙 → page indexes
-        QStringList annexes;
+        const QHash<QString, QStringList> sheetFaces = pageFaces(filled, templ, documentOfSheet.keys());
+        QHash<QString, QStringList> facesOf;  // document → face of each of its pages
+        QSet<QString> facesUnknown;
         for (size_t k = 0; k < starts.size(); ++k) {
             const size_t end = k + 1 < starts.size() ? starts[k + 1].first : setPages.size();
             const QString& sheet = starts[k].second;
@@ -269,6 +364,12 @@ bool make(const ProjectData& project, const Request& request, Result* result, QS
                 return failWith(error, s("LibreOffice の PDF に予定外のシート「%1」があります。").arg(sheet));
             for (size_t p = starts[k].first; p < end; ++p)
                 pagesOf[owner].push_back(p);
+            // Faces only where LibreOffice printed the pages the template lays out.
+            const auto faces = sheetFaces.constFind(sheet);
+            if (faces != sheetFaces.constEnd() && static_cast<size_t>(faces->size()) == end - starts[k].first)
+                facesOf[owner] << *faces;
+            else
+                facesUnknown.insert(owner);
         }
 
         // The parts: the documents in the order wanted, then the 別紙 of their long texts.
@@ -292,12 +393,14 @@ bool make(const ProjectData& project, const Request& request, Result* result, QS
             QPDF part;
             part.emptyPDF();
             QPDFPageDocumentHelper partPages(part);
-            marks.push_back({parts[i], next});
+            const QStringList faces = facesUnknown.contains(parts[i]) ? QStringList() : facesOf.value(parts[i]);
+            marks.push_back({parts[i], next, faceMarks(faces, next)});
             for (size_t p : pagesOf.value(parts[i])) {
                 partPages.addPage(setPages[p], false);
                 combinedPages.addPage(setPages[p], false);
                 ++next;
             }
+            writeOutline(part, faceMarks(faces, 0));
             temps << work.filePath(QStringLiteral("part%1.pdf").arg(i));
             writePdf(part, temps.back());
         }
@@ -306,7 +409,7 @@ bool make(const ProjectData& project, const Request& request, Result* result, QS
         std::vector<std::unique_ptr<QPDF>> drawings;
         for (const QString& path : request.drawings) {
             drawings.push_back(openPdf(path, false));
-            marks.push_back({QFileInfo(path).fileName(), next});
+            marks.push_back({QFileInfo(path).fileName(), next, {}});
             for (const QPDFPageObjectHelper& page : QPDFPageDocumentHelper(*drawings.back()).getAllPages()) {
                 combinedPages.addPage(page, false);
                 ++next;

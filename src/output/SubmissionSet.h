@@ -10,7 +10,7 @@
 // A submission set: the documents of one kind of application filled once,
 // rendered in one LibreOffice run, split again into one PDF per document
 // and combined with the drawing and calculation PDFs into one PDF with a
-// bookmark per document and per drawing.
+// bookmark per document (and under it per face) and per drawing.
 namespace SubmissionSet {
 
 // A kind of submission and the documents (sheet names of the output

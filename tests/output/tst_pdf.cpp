@@ -13,6 +13,7 @@
 #include <qpdf/QPDFPageDocumentHelper.hh>
 #include <qpdf/QPDFWriter.hh>
 
+#include <map>
 #include <memory>
 
 // From a project typed in through the batch tool to the printed pages:
@@ -267,6 +268,26 @@ private slots:
             titles << QString::fromStdString(o.getTitle());
         QCOMPARE(titles, (QStringList{QStringLiteral("確認申請"), QStringLiteral("概要書"), QStringLiteral("委任状"),
                                       QStringLiteral("別紙"), QStringLiteral("図面.pdf")}));
+        // Under each document its faces, each at its first page; a face
+        // printed again for the second building says so.
+        auto faces = [](QPDF& pdf, bool underFirst) {
+            std::map<QPDFObjGen, int> number;
+            for (QPDFPageObjectHelper& p : QPDFPageDocumentHelper(pdf).getAllPages())
+                number.emplace(p.getObjectHandle().getObjGen(), int(number.size()) + 1);
+            std::vector<QPDFOutlineObjectHelper> level = QPDFOutlineDocumentHelper(pdf).getTopLevelOutlines();
+            if (underFirst)
+                level = level.front().getKids();
+            QStringList out;
+            for (QPDFOutlineObjectHelper& o : level)
+                out << QStringLiteral("%1:%2").arg(QString::fromStdString(o.getTitle())).arg(number[o.getDestPage().getObjGen()]);
+            return out.join(u' ');
+        };
+        const QString expected = QStringLiteral("第一面:1 第二面:2 第三面:4 第四面（1棟目）:6 第五面（1棟目）:7 "
+                                                "第六面（1棟目）:9 第四面（2棟目）:10 第五面（2棟目）:11 第六面（2棟目）:12");
+        QCOMPARE(faces(set, true), expected);
+        QPDF application;
+        application.processFile(QFile::encodeName(lines[1].section(u'\t', 0, 0)).constData());
+        QCOMPARE(faces(application, false), expected);
         QPDF original;
         original.processFile(QFile::encodeName(drawing).constData());
         std::vector<QPDFPageObjectHelper> setPages = QPDFPageDocumentHelper(set).getAllPages();
