@@ -3,11 +3,10 @@
 #include <QString>
 
 // What a master window hands back to the window that opened it as a
-// picker. The slots are shared application state: the master fills them on
-// "転送" and closes, the opener reads them after its modal call returns.
-// The customer, architect and company masters fill the same slots, each
-// with its own meaning (see below); the architect master adds slots of its
-// own.
+// picker: the master fills it on "転送" and closes, the opener takes it
+// from the picker's return value. The customer, architect and company
+// masters fill the same slots, each with its own meaning (see below); the
+// architect master adds slots of its own.
 struct MasterPickResult {
     enum class Source { None, Customer, Architect, Company };
 
@@ -43,17 +42,7 @@ struct MasterPickResult {
     } architect;
 };
 
-namespace PickSlots {
-
-// The shared slots.
-MasterPickResult& result();
-// Empties the slots before a master is opened as a picker.
-void clear();
-
-// Where the composer wants the picked customers' addresses. While it is
-// not NoTarget the customer master opens in pick mode.
-enum MailTarget { NoTarget = 0, To = 1, Cc = 2, Bcc = 3 };
-int mailTarget();
-void setMailTarget(int target);
-
-}  // namespace PickSlots
+// The composer's address fields that picked customers can go to.
+namespace MailTarget {
+enum Field { None = 0, To = 1, Cc = 2, Bcc = 3 };
+}  // namespace MailTarget

@@ -135,9 +135,9 @@ MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent)
     connect(searchBtn, &QPushButton::clicked, this, &MailAddPopForm::search);
     for (QLineEdit* e : {m_name, m_mail, m_tel})
         connect(e, &QLineEdit::returnPressed, this, &MailAddPopForm::search);
-    connect(toBtn, &QPushButton::clicked, this, [this] { moveSelected(PickSlots::To); });
-    connect(ccBtn, &QPushButton::clicked, this, [this] { moveSelected(PickSlots::Cc); });
-    connect(bccBtn, &QPushButton::clicked, this, [this] { moveSelected(PickSlots::Bcc); });
+    connect(toBtn, &QPushButton::clicked, this, [this] { moveSelected(MailTarget::To); });
+    connect(ccBtn, &QPushButton::clicked, this, [this] { moveSelected(MailTarget::Cc); });
+    connect(bccBtn, &QPushButton::clicked, this, [this] { moveSelected(MailTarget::Bcc); });
     connect(m_users, &QTreeWidget::itemDoubleClicked, this, [this] { moveSelected(m_target); });
     connect(editBtn, &QPushButton::clicked, this, &MailAddPopForm::editCustomers);
     connect(sendBtn, &QPushButton::clicked, this, &MailAddPopForm::transfer);
@@ -154,9 +154,9 @@ MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent)
 QTreeWidget* MailAddPopForm::targetList(int target) const
 {
     switch (target) {
-    case PickSlots::Cc:
+    case MailTarget::Cc:
         return m_cc;
-    case PickSlots::Bcc:
+    case MailTarget::Bcc:
         return m_bcc;
     default:
         return m_to;
@@ -254,7 +254,7 @@ void MailAddPopForm::editCustomers()
 bool MailAddPopForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-        for (int target : {int(PickSlots::To), int(PickSlots::Cc), int(PickSlots::Bcc)}) {
+        for (int target : {int(MailTarget::To), int(MailTarget::Cc), int(MailTarget::Bcc)}) {
             if (watched == targetList(target)) {
                 removeSelected(target);
                 return true;

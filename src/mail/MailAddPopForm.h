@@ -16,9 +16,10 @@ class Storage;
 class MailAddPopForm : public QDialog {
     Q_OBJECT
 public:
-    // target: the field whose button opened the book (PickSlots::To, Cc,
+    // target: the field whose button opened the book (MailTarget::To, Cc,
     // Bcc); a double click on a candidate moves it there.
     MailAddPopForm(Storage& storage, int target, QWidget* parent = nullptr);
+    int target() const { return m_target; }
 
     // The candidates of the source at this index of FolderCombo.
     void showSource(int index);

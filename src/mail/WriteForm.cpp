@@ -253,9 +253,9 @@ WriteForm::WriteForm(Storage& storage, const ComposeRequest& request, QWidget* p
     QPushButton* toBtn = addressButton("Command1", QStringLiteral("宛先"));
     QPushButton* ccBtn = addressButton("Command2", QStringLiteral("CC"));
     QPushButton* bccBtn = addressButton("Command3", QStringLiteral("BCC"));
-    connect(toBtn, &QPushButton::clicked, this, [this] { openAddressBook(PickSlots::To); });
-    connect(ccBtn, &QPushButton::clicked, this, [this] { openAddressBook(PickSlots::Cc); });
-    connect(bccBtn, &QPushButton::clicked, this, [this] { openAddressBook(PickSlots::Bcc); });
+    connect(toBtn, &QPushButton::clicked, this, [this] { openAddressBook(MailTarget::To); });
+    connect(ccBtn, &QPushButton::clicked, this, [this] { openAddressBook(MailTarget::Cc); });
+    connect(bccBtn, &QPushButton::clicked, this, [this] { openAddressBook(MailTarget::Bcc); });
 
     auto* header = new QGridLayout;
     auto* fromLabel = new QLabel(QStringLiteral("差出人"));
@@ -643,13 +643,10 @@ void WriteForm::showHelp()
 
 void WriteForm::openAddressBook(int target)
 {
-    const int before = PickSlots::mailTarget();
-    PickSlots::setMailTarget(target);
     MailAddPopForm book(m_storage, target, this);
     book.exec();
-    PickSlots::setMailTarget(before);
     if (book.transferred())
-        addRecipients(book.targets(PickSlots::To), book.targets(PickSlots::Cc), book.targets(PickSlots::Bcc));
+        addRecipients(book.targets(MailTarget::To), book.targets(MailTarget::Cc), book.targets(MailTarget::Bcc));
 }
 
 void WriteForm::addRecipients(const QVector<MailAddress>& to, const QVector<MailAddress>& cc,

@@ -57,7 +57,7 @@ public:
     void printMessage();
     void abandon();
     void showHelp();
-    // "宛先", "CC", "BCC": the address book for that field (PickSlots::To …).
+    // "宛先", "CC", "BCC": the address book for that field (MailTarget::To …).
     void openAddressBook(int target);
     // What the address book hands over, appended to the fields.
     void addRecipients(const QVector<MailAddress>& to, const QVector<MailAddress>& cc,

@@ -16,9 +16,9 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace {
+#include <utility>
 
-bool g_designersOnly = false;
+namespace {
 
 // The texts of one column of a code list, in table order.
 QStringList codeList(Storage& storage, const QString& table, const QString& column)
@@ -66,14 +66,10 @@ QPushButton* button(const char* name, const QString& caption, const QString& tip
 
 }  // namespace
 
-void M_ArchitectForm::requestDesignersOnly()
-{
-    g_designersOnly = true;
-}
-
-M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent)
+M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designersOnly)
     : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
-                 QStringLiteral("取引先登録を終了します。"), parent)
+                 QStringLiteral("取引先登録を終了します。"), parent),
+      m_designersOnly(designersOnly)
 {
     setObjectName(QStringLiteral("M_ArchitectForm"));
     setWindowTitle(QStringLiteral("業者登録"));
@@ -239,8 +235,7 @@ void M_ArchitectForm::showEvent(QShowEvent* event)
 
 void M_ArchitectForm::listRecords()
 {
-    const bool designersOnly = g_designersOnly;
-    g_designersOnly = false;
+    const bool designersOnly = std::exchange(m_designersOnly, false);
     if (!ArchitectTable::list(storage(), designersOnly, &m_rows, &m_error)) {
         m_rows.clear();
         common::ErrorBox(m_error);

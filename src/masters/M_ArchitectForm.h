@@ -10,11 +10,9 @@ class QCheckBox;
 class M_ArchitectForm : public MasterForm {
     Q_OBJECT
 public:
-    explicit M_ArchitectForm(Storage& storage, QWidget* parent = nullptr);
-
-    // Set by the opener before the window lists its entries: only those
-    // ticked 建築士 or 設計者. The next listing reads and clears it.
-    static void requestDesignersOnly();
+    // designersOnly: the first listing shows only the entries ticked 建築士
+    // or 設計者 (a picker for a designer); after an Apply every entry shows.
+    explicit M_ArchitectForm(Storage& storage, QWidget* parent = nullptr, bool designersOnly = false);
 
     const QVector<MasterRow>& rows() const { return m_rows; }
 
@@ -35,6 +33,7 @@ private:
     int rowOf(qint64 id) const;
 
     QVector<MasterRow> m_rows;  // the listed entries, in list order
+    bool m_designersOnly;
     QVector<QCheckBox*> m_roles;
     QVector<QWidget*> m_frames;
     QString m_error;

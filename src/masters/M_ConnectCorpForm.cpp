@@ -19,10 +19,9 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
-
-int g_trade = 0;
 
 QLineEdit* edit(const char* name)
 {
@@ -43,14 +42,10 @@ QPushButton* button(const char* name, const QString& caption, const QString& tip
 
 }  // namespace
 
-void M_ConnectCorpForm::requestTrade(int trade)
-{
-    g_trade = trade;
-}
-
-M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent)
+M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trade)
     : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
-                 QStringLiteral("取引先登録を終了します。"), parent)
+                 QStringLiteral("取引先登録を終了します。"), parent),
+      m_trade(trade)
 {
     setObjectName(QStringLiteral("M_ConnectCorpForm"));
     setWindowTitle(QStringLiteral("取引先登録"));
@@ -227,8 +222,7 @@ void M_ConnectCorpForm::beforeClose()
 
 void M_ConnectCorpForm::listRecords()
 {
-    const int trade = g_trade;
-    g_trade = 0;
+    const int trade = std::exchange(m_trade, 0);
     if (!ConnectCorpTable::list(storage(), trade, &m_rows, &m_error)) {
         m_rows.clear();
         common::ErrorBox(m_error);

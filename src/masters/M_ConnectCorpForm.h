@@ -12,11 +12,10 @@ class QPlainTextEdit;
 class M_ConnectCorpForm : public MasterForm {
     Q_OBJECT
 public:
-    explicit M_ConnectCorpForm(Storage& storage, QWidget* parent = nullptr);
-
-    // Set by the opener before the window lists: 1 電気, 2 給排, 3 空調,
-    // 4–6 その他. The next listing reads and clears it.
-    static void requestTrade(int trade);
+    // trade: the first listing shows only the companies of that trade
+    // (1 電気, 2 給排, 3 空調, 4–6 その他; 0 all); after an Apply every
+    // company shows.
+    explicit M_ConnectCorpForm(Storage& storage, QWidget* parent = nullptr, int trade = 0);
 
     const QVector<MasterRow>& rows() const { return m_rows; }
     // The zone identifier of the chosen prefecture (Adr_ID).
@@ -46,6 +45,7 @@ private:
     QVector<qint64> m_deleted;  // by the last Delete
     QVector<Zone> m_zones;
     QComboBox* m_prefecture = nullptr;
+    int m_trade;
     qint64 m_zoneId = 0;
     QString m_error;
     bool m_listed = false;

@@ -180,8 +180,6 @@ M_UserMasterForm::M_UserMasterForm(Storage& storage, QWidget* parent)
     fillPrefectures(m_addr11, m_zones);
     refreshFolders();
 
-    // The composer's address buttons set the target; only "To" hands over.
-    setPickMode(PickSlots::mailTarget() != PickSlots::NoTarget);
     sendButton()->setEnabled(canTransfer());
     restorePlacement();
     setEdited(false);
@@ -617,9 +615,16 @@ QWidget* M_UserMasterForm::nextField(QWidget* from) const
     return MasterForm::nextField(from);
 }
 
+void M_UserMasterForm::pickFor(int mailTarget)
+{
+    m_mailTarget = mailTarget;
+    setPickMode(mailTarget != MailTarget::None);
+    sendButton()->setEnabled(canTransfer());
+}
+
 bool M_UserMasterForm::canTransfer() const
 {
-    return PickSlots::mailTarget() == PickSlots::To;
+    return m_mailTarget == MailTarget::To;
 }
 
 void M_UserMasterForm::fillPick(MasterPickResult& r, bool onlyShown)

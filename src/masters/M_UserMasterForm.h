@@ -13,8 +13,8 @@ class QRadioButton;
 // The customer master "顧客登録": customers filed in customer folders (up
 // to five each), edited on the right, moved and copied between folders by
 // dragging, found by telephone or by condition, printed, exported to and
-// imported from CSV. While the composer has a mail-address target set it
-// opens in pick mode and hands the chosen customers back.
+// imported from CSV. Opened as a picker for one of the composer's address
+// fields (pickFor) it hands the chosen customers back.
 class M_UserMasterForm : public MasterForm {
     Q_OBJECT
 public:
@@ -24,6 +24,8 @@ public:
     // a folder, or a customer found by the search window.
     void openWithFolder(qint64 folderId);
     void openWithFound(const CustomerHit& hit);
+    // Pick mode for a field of the composer; only MailTarget::To hands over.
+    void pickFor(int mailTarget);
 
     QTreeWidget* folderList() const { return m_folderList; }
     // UserFolder.ID of the listed folder, 0 before one is chosen.
@@ -99,6 +101,7 @@ private:
     qint64 m_openFolder = 0;
     bool m_openFound = false;
     CustomerHit m_found;
+    int m_mailTarget = MailTarget::None;
     bool m_shownOnce = false;
 
     QMenuBar* m_menuBar = nullptr;

@@ -399,10 +399,9 @@ void MasterForm::transfer(bool onlyShown)
         return;
     if (!askToSave())
         return;
-    MasterPickResult& r = PickSlots::result();
-    r = MasterPickResult();
-    fillPick(r, onlyShown);
-    r.picked = true;
+    m_pickResult = MasterPickResult();
+    fillPick(m_pickResult, onlyShown);
+    m_pickResult.picked = true;
     m_picked = true;
     beforeClose();
     m_closed = true;
@@ -415,12 +414,8 @@ bool MasterForm::closeWindow()
         return true;
     if (!askToSave())
         return false;
-    if (m_pickMode && !m_picked) {
-        MasterPickResult& r = PickSlots::result();
-        r.picked = false;
-        r.personName.clear();
-        r.secondName.clear();
-    }
+    if (m_pickMode && !m_picked)
+        m_pickResult = MasterPickResult();
     beforeClose();
     m_closed = true;
     done(m_picked ? QDialog::Accepted : QDialog::Rejected);

@@ -54,8 +54,8 @@ class Storage;
 //  - Postal look-ups through addPostalBlock(): "住所" (code → address) and
 //    the 〒 button (address → code), with the address choice window.
 //  - Pick mode: setPickMode(true) shows SendBtn; transfer() asks the window
-//    to fill the shared MasterPickResult (PickSlots::result()), marks it
-//    picked and closes with Accepted. A double click on the list transfers
+//    to fill its MasterPickResult (pickResult()), marks it picked and
+//    closes with Accepted. A double click on the list transfers
 //    the shown record; Escape in the list closes the window.
 //  - E-mail and web buttons: openMail() hands the address to the mail
 //    composer hook (setMailComposer; until the composer is installed the
@@ -111,6 +111,8 @@ public:
     void setPickMode(bool pick);
     // True once a transfer filled the pick result.
     bool picked() const { return m_picked; }
+    // What the last transfer handed back; empty before one.
+    const MasterPickResult& pickResult() const { return m_pickResult; }
     // ID of the record whose fields are shown, 0 for none.
     qint64 shownId() const { return m_shownId; }
 
@@ -293,6 +295,7 @@ private:
     bool m_filling = false;  // the list is being rebuilt
     bool m_pickMode = false;
     bool m_picked = false;
+    MasterPickResult m_pickResult;
     bool m_closed = false;
 };
 

@@ -20,11 +20,11 @@ qint64 firstCustomerFolder(Storage& storage)
     return folders.first().id;
 }
 
-std::optional<MasterPickResult> result(bool picked)
+std::optional<MasterPickResult> result(const MasterForm& form)
 {
-    if (!picked || !PickSlots::result().picked)
+    if (!form.picked() || !form.pickResult().picked)
         return std::nullopt;
-    return PickSlots::result();
+    return form.pickResult();
 }
 
 }  // namespace
@@ -40,13 +40,9 @@ void registerOpeners(Storage& storage)
 
 void editCustomers(Storage& storage, QWidget* parent, qint64 folderId)
 {
-    // Editing, even while the composer waits for addresses.
-    const int target = PickSlots::mailTarget();
-    PickSlots::setMailTarget(PickSlots::NoTarget);
     M_UserMasterForm form(storage, parent);
     form.openWithFolder(folderId > 0 ? folderId : firstCustomerFolder(storage));
     form.exec();
-    PickSlots::setMailTarget(target);
 }
 
 void editArchitects(Storage& storage, QWidget* parent)
@@ -66,45 +62,34 @@ void searchCustomers(Storage& storage, QWidget* parent)
     CustomerHit hit;
     if (!UserSearchForm::run(storage, parent, &hit))
         return;
-    const int target = PickSlots::mailTarget();
-    PickSlots::setMailTarget(PickSlots::NoTarget);
     M_UserMasterForm form(storage, parent);
     form.openWithFound(hit);
     form.exec();
-    PickSlots::setMailTarget(target);
 }
 
 std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target)
 {
-    const int before = PickSlots::mailTarget();
-    PickSlots::setMailTarget(target == PickSlots::NoTarget ? PickSlots::To : target);
-    PickSlots::clear();
     M_UserMasterForm form(storage, parent);
+    form.pickFor(target == MailTarget::None ? MailTarget::To : target);
     form.openWithFolder(firstCustomerFolder(storage));
     form.exec();
-    PickSlots::setMailTarget(before);
-    return result(form.picked());
+    return result(form);
 }
 
 std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly)
 {
-    PickSlots::clear();
-    if (designersOnly)
-        M_ArchitectForm::requestDesignersOnly();
-    M_ArchitectForm form(storage, parent);
+    M_ArchitectForm form(storage, parent, designersOnly);
     form.setPickMode(true);
     form.exec();
-    return result(form.picked());
+    return result(form);
 }
 
 std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade)
 {
-    PickSlots::clear();
-    M_ConnectCorpForm::requestTrade(trade);
-    M_ConnectCorpForm form(storage, parent);
+    M_ConnectCorpForm form(storage, parent, trade);
     form.setPickMode(true);
     form.exec();
-    return result(form.picked());
+    return result(form);
 }
 
 }  // namespace Masters

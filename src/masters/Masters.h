@@ -25,14 +25,13 @@ void editCompanies(Storage& storage, QWidget* parent);
 void searchCustomers(Storage& storage, QWidget* parent);
 
 // Opens a master modally as a picker and returns what it handed back, or
-// nothing when the user closed it without a transfer. The result is also
-// left in PickSlots::result() for openers that read the shared slots.
+// nothing when the user closed it without a transfer.
 //  - pickCustomer: target is the composer's mail-address target (To, Cc,
 //    Bcc); only To hands over. The e-mail slot holds every selected
 //    customer's address joined by ",".
 //  - pickArchitect: designersOnly lists only entries ticked 建築士 or 設計者.
 //  - pickCompany: trade 1 電気, 2 給排, 3 空調, 4–6 その他, 0 all companies.
-std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target = PickSlots::To);
+std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target = MailTarget::To);
 std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly = false);
 std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade = 0);
 

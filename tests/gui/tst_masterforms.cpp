@@ -96,9 +96,10 @@ void whenModal(F f)
 
 // A customer window on the first folder, shown.
 struct CustomerWindow {
-    explicit CustomerWindow(Storage& s, qint64 folder = 1)
+    explicit CustomerWindow(Storage& s, qint64 folder = 1, int mailTarget = MailTarget::None)
         : form(s)
     {
+        form.pickFor(mailTarget);
         form.openWithFolder(folder);
         form.show();
         form.activateWindow();
@@ -126,7 +127,6 @@ class TestMasterForms : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { PickSlots::setMailTarget(PickSlots::NoTarget); }
 
     void customerNewApplyAndTheSavePrompt()
     {
@@ -587,17 +587,14 @@ private slots:
             w.create(u("佐藤"), {}, u("sato@example.jp"));
             w.create(u("鈴木"));
         }
-        PickSlots::setMailTarget(PickSlots::Cc);
         {
-            CustomerWindow w(dir.storage());
+            CustomerWindow w(dir.storage(), 1, MailTarget::Cc);
             QVERIFY(child<QPushButton>(w.form, "SendBtn")->isVisible());
             QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isEnabled());  // only To hands over
             w.form.transfer();
             QVERIFY(!w.form.picked());
         }
-        PickSlots::setMailTarget(PickSlots::To);
-        PickSlots::clear();
-        CustomerWindow w(dir.storage());
+        CustomerWindow w(dir.storage(), 1, MailTarget::To);
         QVERIFY(child<QPushButton>(w.form, "SendBtn")->isEnabled());
         w.list()->topLevelItem(0)->setSelected(true);
         w.list()->topLevelItem(1)->setSelected(true);
@@ -608,7 +605,7 @@ private slots:
         click(w.form, "SendBtn");
         QVERIFY(w.form.picked());
         QCOMPARE(w.form.result(), int(QDialog::Accepted));
-        const MasterPickResult& r = PickSlots::result();
+        const MasterPickResult& r = w.form.pickResult();
         QVERIFY(r.picked);
         QCOMPARE(r.source, MasterPickResult::Source::Customer);
         QCOMPARE(r.personName, u("山田"));
@@ -617,19 +614,18 @@ private slots:
         QCOMPARE(r.key, w.form.shownId());
 
         // Enter in the list takes the shown customer alone; Escape picks nothing.
-        CustomerWindow again(dir.storage());
+        CustomerWindow again(dir.storage(), 1, MailTarget::To);
         again.form.selectRow(1);
         again.list()->topLevelItem(0)->setSelected(true);
         again.list()->setFocus();
         QTest::keyClick(again.list(), Qt::Key_Return);
-        QCOMPARE(PickSlots::result().email, u("sato@example.jp"));
-        CustomerWindow closed(dir.storage());
+        QCOMPARE(again.form.pickResult().email, u("sato@example.jp"));
+        CustomerWindow closed(dir.storage(), 1, MailTarget::To);
         QTest::keyClick(closed.list(), Qt::Key_Escape);
         QVERIFY(!closed.form.isVisible());
         QVERIFY(!closed.form.picked());
-        QVERIFY(!PickSlots::result().picked);
-        QVERIFY(PickSlots::result().personName.isEmpty());
-        PickSlots::setMailTarget(PickSlots::NoTarget);
+        QVERIFY(!closed.form.pickResult().picked);
+        QVERIFY(closed.form.pickResult().personName.isEmpty());
     }
 
     void architectRolesAndPicks()
@@ -689,16 +685,15 @@ private slots:
         QCOMPARE(prompter.shown[0].title, u("登録確認"));
 
         // Picked by the overview window: designers only, handed back on transfer.
-        M_ArchitectForm::requestDesignersOnly();
-        M_ArchitectForm picker(dir.storage());
+        M_ArchitectForm picker(dir.storage(), nullptr, true);
         picker.setPickMode(true);
         picker.show();
         QCOMPARE(column(picker.recordList()), QStringList{u("設計 二郎")});
         picker.transfer();
         QVERIFY(picker.picked());
-        QCOMPARE(PickSlots::result().architect.name, u("設計 二郎"));
-        QCOMPARE(PickSlots::result().source, MasterPickResult::Source::Architect);
-        // The request was used up: the next listing holds everyone.
+        QCOMPARE(picker.pickResult().architect.name, u("設計 二郎"));
+        QCOMPARE(picker.pickResult().source, MasterPickResult::Source::Architect);
+        // Opened for editing, it lists everyone.
         M_ArchitectForm all(dir.storage());
         all.show();
         QCOMPARE(all.recordList()->topLevelItemCount(), 2);
@@ -708,7 +703,7 @@ private slots:
         QTest::mouseClick(all.recordList()->viewport(), Qt::LeftButton, {}, onFirst);
         QTest::mouseDClick(all.recordList()->viewport(), Qt::LeftButton, {}, onFirst);
         QVERIFY(all.picked());
-        const MasterPickResult& r = PickSlots::result();
+        const MasterPickResult& r = all.pickResult();
         QCOMPARE(r.personName, u("設計 一郎"));
         QCOMPARE(r.firmName, u("一級建築士事務所 設計工房"));
         QCOMPARE(r.address1, u("大阪府"));
@@ -757,8 +752,7 @@ private slots:
         QVERIFY(!opt.isNull(u("CNCT_LEFT")));
         QCOMPARE(opt.integer(u("STUP")), qint64(0));
 
-        M_ConnectCorpForm::requestTrade(2);
-        M_ConnectCorpForm form(dir.storage());
+        M_ConnectCorpForm form(dir.storage(), nullptr, 2);
         form.setPickMode(true);
         form.show();
         QCOMPARE(column(form.recordList()), QStringList{u("水道設備")});
@@ -774,7 +768,7 @@ private slots:
         QCOMPARE(form.shownId(), id);
         QCOMPARE(stored(dir.storage(), DbFile::MasterData, u("ConnectCorp"), id, "Adr_ID").toLongLong(), qint64(27));
         click(form, "SendBtn");
-        const MasterPickResult& r = PickSlots::result();
+        const MasterPickResult& r = form.pickResult();
         QCOMPARE(r.source, MasterPickResult::Source::Company);
         QCOMPARE(r.key, id);
         QCOMPARE(r.firmName, u("水道設備"));
@@ -783,8 +777,7 @@ private slots:
         QCOMPARE(r.address1, u("大阪府"));
 
         // A company with no trade ticked is offered for none; a new one has null flags.
-        M_ConnectCorpForm::requestTrade(4);
-        M_ConnectCorpForm other(dir.storage());
+        M_ConnectCorpForm other(dir.storage(), nullptr, 4);
         other.show();
         QCOMPARE(other.recordList()->topLevelItemCount(), 0);
         QVERIFY(child<QLabel>(other, "KeikokuLabel")->isVisible());

@@ -625,7 +625,7 @@ void MailWindowsTest::addressBookFillsTheFields()
         auto* book = qobject_cast<MailAddPopForm*>(w);
         if (!book)
             qFatal("not the address book");
-        targetWhileOpen = PickSlots::mailTarget();
+        targetWhileOpen = book->target();
         QCOMPARE(book->windowTitle(), u("メールアドレス帳"));
         QTreeWidget* users = book->candidateList();
         QCOMPARE(column(users, 0).size(), 3);
@@ -633,11 +633,11 @@ void MailWindowsTest::addressBookFillsTheFields()
         users->topLevelItem(0)->setSelected(true);
         users->topLevelItem(1)->setSelected(true);
         child<QPushButton>(*book, "TObtn")->click();
-        QCOMPARE(column(book->targetList(PickSlots::To), 1), QStringList{QStringLiteral("sato@example.jp")});
+        QCOMPARE(column(book->targetList(MailTarget::To), 1), QStringList{QStringLiteral("sato@example.jp")});
         users->clearSelection();
         users->topLevelItem(2)->setSelected(true);
         emit users->itemDoubleClicked(users->topLevelItem(2), 0);
-        QCOMPARE(column(book->targetList(PickSlots::Cc), 1), QStringList{QStringLiteral("takahashi@example.jp")});
+        QCOMPARE(column(book->targetList(MailTarget::Cc), 1), QStringList{QStringLiteral("takahashi@example.jp")});
         // The related companies, into BCC; one taken back with Delete.
         auto* folder = child<QComboBox>(*book, "FolderCombo");
         QCOMPARE(folder->itemText(0), u("全表示"));
@@ -646,7 +646,7 @@ void MailWindowsTest::addressBookFillsTheFields()
         users->topLevelItem(0)->setSelected(true);
         child<QPushButton>(*book, "BCCbtn")->click();
         child<QPushButton>(*book, "BCCbtn")->click();
-        QTreeWidget* bcc = book->targetList(PickSlots::Bcc);
+        QTreeWidget* bcc = book->targetList(MailTarget::Bcc);
         QCOMPARE(bcc->topLevelItemCount(), 2);
         bcc->setFocus();
         bcc->topLevelItem(1)->setSelected(true);
@@ -660,8 +660,7 @@ void MailWindowsTest::addressBookFillsTheFields()
         child<QPushButton>(*book, "SendBtn")->click();
     }, &form);
     child<QPushButton>(form, "Command2")->click();
-    QCOMPARE(targetWhileOpen, int(PickSlots::Cc));
-    QCOMPARE(PickSlots::mailTarget(), int(PickSlots::NoTarget));
+    QCOMPARE(targetWhileOpen, int(MailTarget::Cc));
     QCOMPARE(child(form, "ToText")->text(), QStringLiteral("first@example.jp, sato@example.jp"));
     QCOMPARE(child(form, "CCText")->text(), QStringLiteral("takahashi@example.jp"));
     QCOMPARE(child(form, "BCCText")->text(), QStringLiteral("denki@example.jp"));
