@@ -684,7 +684,6 @@ void Mapper::mapUse(const EntityRef& b, Building* out)
             {"長屋|row\\s*house|terrace", "08020", "長屋"},
             {"寄宿舎|dormitory", "08040", "寄宿舎"},
             {"兼用住宅|店舗併用|事務所併用", "08060", "住宅で事務所、店舗その他これらに類する用途を兼ねるもの"},
-            {"一戸建|戸建|専用住宅|住宅|single.?family|detached|dwelling|residential|house", "08010", "一戸建ての住宅"},
             {"老人ホーム|nursing", "08170", "老人ホーム、福祉ホームその他これらに類するもの"},
             {"保育所|nursery", "08180", "保育所その他これに類するもの"},
             {"幼稚園|kindergarten", "08070", "幼稚園"},
@@ -697,6 +696,8 @@ void Mapper::mapUse(const EntityRef& b, Building* out)
             {"自動車車庫|車庫|ガレージ|garage|parking", "08490", "自動車車庫"},
             {"倉庫|warehouse|storage", "08520", "倉庫業を営まない倉庫"},
             {"工場|factory|industrial", "08350", "工場（自動車修理工場を除く）"},
+            // The catch-all of dwellings last: "warehouse" is no house.
+            {"一戸建|戸建|専用住宅|住宅|single.?family|detached|dwelling|residential|\\bhouse\\b", "08010", "一戸建ての住宅"},
         };
         for (const Rule& r : rules) {
             if (QRegularExpression(QString::fromUtf8(r.pattern), QRegularExpression::CaseInsensitiveOption).match(use).hasMatch()) {
