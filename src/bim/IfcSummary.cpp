@@ -671,7 +671,7 @@ void Mapper::mapUse(const EntityRef& b, Building* out)
         if (u.name == use || u.code == use) {
             code = u.code;
             name = u.name;
-            how = QStringLiteral("用途区分の名前と一致");
+            how = QStringLiteral("モデルの用途が用途区分の名前と一致しました");
         }
     if (code.isEmpty()) {
         struct Rule {
@@ -706,13 +706,13 @@ void Mapper::mapUse(const EntityRef& b, Building* out)
                 for (const UseClass& u : m_useClasses)
                     if (u.code == code)
                         name = u.name;
-                how = QStringLiteral("用途の名前から推定");
+                how = QStringLiteral("モデルの用途の名前から推定しました");
                 break;
             }
         }
     }
     if (!code.isEmpty()) {
-        const QString note = QStringLiteral("%1した用途区分です。確認してください。").arg(how);
+        const QString note = how + QStringLiteral("。確認してください。");
         out->useCode = {true, 0, code, out->use.source, note};
         out->useName = {true, 0, name, out->use.source, note};
     } else {

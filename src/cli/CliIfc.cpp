@@ -150,7 +150,7 @@ int cliIfcShow(const QStringList& args, QTextStream& out, QTextStream& err)
         for (const IfcSummary::Storey& st : b.storeys)
             out << QStringLiteral("    階「%1」 高さ %2 m%3: %4")
                        .arg(st.name, QString::number(st.elevation, 'f', 3), st.belowGround ? QStringLiteral("（地階）") : QString(),
-                            st.counted ? st.area.text + QStringLiteral(" m²　［") + st.area.source + QLatin1Char(']')
+                            st.counted ? st.area.text + QStringLiteral(" m²　［") + st.area.source + QStringLiteral("］")
                                        : QStringLiteral("床面積なし（階数に数えません）"))
                 << Qt::endl;
         line(QStringLiteral("延べ面積"), b.totalArea, QStringLiteral(" m²"));
@@ -250,6 +250,7 @@ int cliIfc(CliContext& c)
         c.err << error << Qt::endl;
         return 1;
     }
+    changed.sort();
     for (const QString& column : std::as_const(changed))
         c.out << column << Qt::endl;
     c.out.flush();
