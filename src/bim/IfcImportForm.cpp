@@ -21,21 +21,6 @@ namespace {
 
 enum Column { Take, Caption, Project, Model, Source, Note, kColumns };
 
-// The shipped 用途区分 list, which the model's main use is matched against.
-QVector<IfcSummary::UseClass> useClasses()
-{
-    QVector<IfcSummary::UseClass> out;
-    QFile f(QStringLiteral(":/seed/masterdata/ShuYouto.tsv"));
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-    for (int i = 1; i < lines.size(); ++i) {
-        const QStringList cells = lines[i].split(QLatin1Char('\t'));
-        if (cells.size() >= 2)
-            out.push_back({cells[0].trimmed(), cells[1].trimmed()});
-    }
-    return out;
-}
 
 }  // namespace
 
@@ -121,7 +106,7 @@ bool IfcImportForm::loadFile(const QString& path)
             common::ErrorBox(model.error());
             return false;
         }
-        m_summary = IfcSummary::summarize(model, useClasses());
+        m_summary = IfcSummary::summarize(model, IfcSummary::shippedUseClasses());
     }
     m_path = path;
     m_file->setText(QDir::toNativeSeparators(path));

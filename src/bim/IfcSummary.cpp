@@ -2,6 +2,7 @@
 
 #include "IfcReader.h"
 
+#include <QFile>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -776,6 +777,21 @@ Summary Mapper::run()
 }
 
 }  // namespace
+
+QVector<UseClass> shippedUseClasses()
+{
+    QVector<UseClass> out;
+    QFile f(QStringLiteral(":/seed/masterdata/ShuYouto.tsv"));
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+    for (int i = 1; i < lines.size(); ++i) {
+        const QStringList cells = lines[i].split(QLatin1Char('\t'));
+        if (cells.size() >= 2)
+            out.push_back({cells[0].trimmed(), cells[1].trimmed()});
+    }
+    return out;
+}
 
 Summary summarize(const Ifc::Model& model, const QVector<UseClass>& useClasses)
 {

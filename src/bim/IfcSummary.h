@@ -65,6 +65,9 @@ struct UseClass {
     QString name;
 };
 
+// The 用途区分 list shipped with the program.
+QVector<UseClass> shippedUseClasses();
+
 // Maps a read model. `useClasses` names the 用途区分 codes the main use is
 // matched against by name before the built-in keywords.
 Summary summarize(const Ifc::Model& model, const QVector<UseClass>& useClasses = {});

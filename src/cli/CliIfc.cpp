@@ -38,21 +38,6 @@ QJsonObject formItemJson(const IfcForms::FormItem& f)
     return o;
 }
 
-// The shipped 用途区分 list, which the main use is matched against.
-QVector<IfcSummary::UseClass> useClasses()
-{
-    QVector<IfcSummary::UseClass> out;
-    QFile f(QStringLiteral(":/seed/masterdata/ShuYouto.tsv"));
-    if (!f.open(QIODevice::ReadOnly))
-        return out;
-    const QStringList lines = QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
-    for (int i = 1; i < lines.size(); ++i) {
-        const QStringList cells = lines[i].split(QLatin1Char('\t'));
-        if (cells.size() >= 2)
-            out.push_back({cells[0].trimmed(), cells[1].trimmed()});
-    }
-    return out;
-}
 
 bool readModel(const QString& path, Ifc::Model* model, IfcSummary::Summary* summary, QTextStream& err)
 {
@@ -60,7 +45,7 @@ bool readModel(const QString& path, Ifc::Model* model, IfcSummary::Summary* summ
         err << model->error() << Qt::endl;
         return false;
     }
-    *summary = IfcSummary::summarize(*model, useClasses());
+    *summary = IfcSummary::summarize(*model, IfcSummary::shippedUseClasses());
     return true;
 }
 
