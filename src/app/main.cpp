@@ -3,6 +3,7 @@
 #include "EntryWindows.h"
 #include "FormEditions.h"
 #include "GuiCommon.h"
+#include "IfcImportForm.h"
 #include "Labels.h"
 #include "MailWindows.h"
 #include "Masters.h"
@@ -92,6 +93,7 @@ int main(int argc, char* argv[])
     EntryWindows::registerOpeners(storage);
     CheckWindows::registerOpeners(storage);
     SubmissionSetForm::registerOpener();
+    IfcImportForm::registerOpener(storage);
     Masters::registerOpeners(storage);
     Labels::registerOpeners(storage);
     MailWindows::registerOpeners(storage);

@@ -52,6 +52,11 @@ const char* const kUsage =
     "  check B_ID [--json]                申請前チェック: 確認申請の区分・数値・記載漏れを一行ずつ\n"
     "                                     （--json: JSON の配列）表示します。エラーがあれば終了コード 1\n"
     "  check --rules                      申請前チェックの規則の一覧（Markdown の表）を表示します\n"
+    "  ifc show FILE.ifc [--json]         建築物の IFC モデルから階数・床面積・建築面積・高さ・構造・用途・\n"
+    "                                     敷地面積・地名地番を、モデル内の出どころとともに表示します\n"
+    "  ifc compare B_ID FILE.ifc [--json] 物件の値とモデルの値を項目ごとに比べます。相違があれば終了コード 1\n"
+    "  ifc apply B_ID FILE.ifc --items 項目[,項目…]\n"
+    "                                     モデルの値のうち指定した項目（compare の2列目）を物件に取り込みます\n"
     "  forms                              帳票ごとに番号・名前・様式・版を一行ずつ表示します\n"
     "                                     （アプリケーションフォルダのテンプレートから読みます）\n";
 
@@ -197,13 +202,15 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     const QString command = o.rest.takeFirst();
     if (command == QLatin1String("forms"))
         return cliForms(out, err);
+    if (command == QLatin1String("ifc") && o.rest.value(0) == QLatin1String("show"))
+        return cliIfcShow(o.rest.mid(1), out, err);
     if (command == QLatin1String("init"))
         return commandInit(o, out, err);
     // restore replaces the data (and upgrades the archive's copy itself);
     // db-password touches no database.
     static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
                                         QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup"),
-                                        QStringLiteral("check"), QStringLiteral("submit")};
+                                        QStringLiteral("check"), QStringLiteral("submit"), QStringLiteral("ifc")};
     if (kUpgrading.contains(command)) {
         if (const int code = upgradeOnStart(o.appDir, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed(), err);
             code != 0)
@@ -226,6 +233,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliCheck;
     else if (command == QLatin1String("submit"))
         handler = cliSubmit;
+    else if (command == QLatin1String("ifc"))
+        handler = cliIfc;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

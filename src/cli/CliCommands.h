@@ -34,6 +34,9 @@ int cliOutput(CliContext& c);
 int cliCustomers(CliContext& c);
 int cliCheck(CliContext& c);
 int cliSubmit(CliContext& c);
+// ifc compare|apply; ifc show needs no application directory.
+int cliIfc(CliContext& c);
+int cliIfcShow(const QStringList& args, QTextStream& out, QTextStream& err);
 
 // Data commands (migrate, backup, restore, db-password) work on the files
 // and the server themselves, before any storage is opened. -1 when command

@@ -1,6 +1,8 @@
 #include "BuildingRules.h"
 
 #include "NumberText.h"
+#include "ProjectData.h"
+#include "Recordset.h"
 
 #include <cmath>
 
@@ -56,6 +58,28 @@ FloorAreaTotals floorAreaTotals(const std::array<QString, kFloorLines>& applied,
     t.other = totalText(sumOther);
     t.all = totalText(sumLines);
     return t;
+}
+
+bool nameFloorRows(Storage& storage, qint64 bid, int building, const std::array<QString, kFloorLines>& names, QString* error)
+{
+    Recordset floors(storage, DbFile::Kakunin);
+    if (!floors.open(QStringLiteral("KAIBETU"), QStringLiteral("B_ID"), bid)) {
+        *error = floors.errorString();
+        return false;
+    }
+    for (int f = 0; f < kFloorLines; ++f) {
+        const int row = building * ProjectTables::kFloorSlots + f;
+        if (names[f].isEmpty() || row >= floors.recordCount())
+            continue;
+        floors.moveTo(row);
+        if (floors.text(QStringLiteral("F1Kai60")) == names[f])
+            continue;
+        if (!floors.setValue(QStringLiteral("F1Kai60"), names[f]) || !floors.update()) {
+            *error = floors.errorString();
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace BuildingRules

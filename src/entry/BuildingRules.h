@@ -5,6 +5,8 @@
 
 #include <array>
 
+class Storage;
+
 // The computations of the per-building and per-floor windows.
 namespace BuildingRules {
 
@@ -30,5 +32,11 @@ struct FloorAreaTotals {
 };
 FloorAreaTotals floorAreaTotals(const std::array<QString, kFloorLines>& applied,
                                 const std::array<QString, kFloorLines>& other);
+
+// Gives building b's (0-based) per-floor rows the floor names of new
+// floor counts, as saving the per-building window does: the names the user
+// gave the floors are replaced; empty names leave a row as it is. Run it
+// inside the caller's transaction.
+bool nameFloorRows(Storage& storage, qint64 bid, int building, const std::array<QString, kFloorLines>& names, QString* error);
 
 }  // namespace BuildingRules

@@ -442,29 +442,12 @@ bool P_TatemonoBetuForm::saveRecords(QString* error)
     // New floor counts name the floors of the per-floor window again; the
     // names the user gave them there are replaced (the message says so).
     QVector<std::array<QString, BuildingRules::kFloorLines>> renamed;
-    if (!recounted.isEmpty()) {
-        Recordset floors(storage(), DbFile::Kakunin);
-        if (!floors.open(QStringLiteral("KAIBETU"), QStringLiteral("B_ID"), bid())) {
-            *error = floors.errorString();
+    for (int b : std::as_const(recounted)) {
+        const auto names = BuildingRules::floorNames(m_records[b].value(s("Kai30")).toString(),
+                                                     m_records[b].value(s("Kai31")).toString());
+        renamed << names;
+        if (!BuildingRules::nameFloorRows(storage(), bid(), b, names, error))
             return false;
-        }
-        for (int b : std::as_const(recounted)) {
-            const auto names = BuildingRules::floorNames(m_records[b].value(s("Kai30")).toString(),
-                                                         m_records[b].value(s("Kai31")).toString());
-            renamed << names;
-            for (int f = 0; f < BuildingRules::kFloorLines; ++f) {
-                const int row = b * ProjectTables::kFloorSlots + f;
-                if (names[f].isEmpty() || row >= floors.recordCount())
-                    continue;
-                floors.moveTo(row);
-                if (floors.text(QStringLiteral("F1Kai60")) == names[f])
-                    continue;
-                if (!floors.setValue(QStringLiteral("F1Kai60"), names[f]) || !floors.update()) {
-                    *error = floors.errorString();
-                    return false;
-                }
-            }
-        }
     }
     if (!tx.commit()) {
         *error = tx.errorString();

@@ -129,6 +129,7 @@ const Command kCommands[] = {
     {"SrchBtn", "顧客の条件検索", Kind::Unavailable},
     {"CheckBtn", "申請前チェック", Kind::Check},
     {"SubmitBtn", "提出書類一式", Kind::Check},
+    {"IfcBtn", "BIMデータ読込（IFC）", Kind::Check},
 };
 
 QHash<QString, MenuForm::WindowOpener>& openers()
@@ -361,6 +362,9 @@ void MenuForm::buildActions()
     submit->setStatusTip(QStringLiteral("申請の種類ごとの書類と図面を一つの PDF にまとめます。"));
     m_outputMenu->insertAction(m_outputMenu->actions().value(1), submit);
     m_projectMenu->addAction(submit);
+    QAction* ifc = add(QStringLiteral("IfcBtn"), QStringLiteral("BIMデータ読込（IFC）(&B)..."), QStringLiteral("IfcBtn"));
+    ifc->setStatusTip(QStringLiteral("建築物の IFC モデルから階数・面積・高さ・構造・用途を物件の値と比べて取り込みます。"));
+    m_projectMenu->addAction(ifc);
     for (int i = 0; i < static_cast<int>(std::size(kOutputDocuments)); ++i) {
         const QString name = QString::fromUtf8(kOutputDocuments[i]);
         QAction* a = m_outputMenu->addAction(name);

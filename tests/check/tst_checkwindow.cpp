@@ -1,4 +1,5 @@
 #include "EntryWindows.h"
+#include "IfcImportForm.h"
 #include "MenuForm.h"
 #include "P_GaiyouForm.h"
 #include "P_TatemonoBetuForm.h"
@@ -8,9 +9,11 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QMenu>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -142,6 +145,59 @@ private slots:
             if (b->text() == u("下へ(&D)"))
                 b->click();
         QCOMPARE(ticked(), (QStringList{u("委任状"), u("完了申請")}));
+    }
+
+    // BIMデータ読込: nothing is ticked at first; two ticked items are taken,
+    // the rest stays as it was, and the model is recorded with the project.
+    void ifcWindowTakesOnlyTickedItems()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm::clearOpeners();
+        IfcImportForm::registerOpener(dir.storage());
+        MenuForm menu(dir.storage());
+        menu.show();
+        menu.newProject();
+        QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("IfcBtn"))));
+        MenuForm::clearOpeners();
+
+        IfcImportForm form(dir.storage(), menu.currentProject(), &menu);
+        connect(&form, &IfcImportForm::applied, &menu, [&menu] { menu.reloadCurrentProject(); });
+        form.show();
+        const QString model = QStringLiteral(SD_TEST_DATA_DIR "/ifc/quantities-ifc4.ifc");
+        QVERIFY(form.loadFile(model));
+        auto* table = form.findChild<QTableWidget*>(u("ItemTable"));
+        auto* apply = form.findChild<QPushButton*>(u("ApplyBtn"));
+        QVERIFY(table && apply);
+        QVERIFY(table->rowCount() > 10);
+        QVERIFY(!apply->isEnabled());
+        auto rowOfKey = [table](const char* key) {
+            for (int r = 0; r < table->rowCount(); ++r)
+                if (table->item(r, 0)->data(Qt::UserRole).toString() == QLatin1String(key))
+                    return r;
+            return -1;
+        };
+        for (const char* key : {"site.area", "b1.above"}) {
+            const int r = rowOfKey(key);
+            QVERIFY2(r >= 0, key);
+            QCOMPARE(table->item(r, 0)->checkState(), Qt::Unchecked);
+            table->item(r, 0)->setCheckState(Qt::Checked);
+        }
+        QVERIFY(apply->isEnabled());
+        QTest::mouseClick(apply, Qt::LeftButton);
+        QVERIFY2(prompter.shown.isEmpty(), qPrintable(prompter.texts().join('\n')));
+
+        const ProjectData& p = menu.currentProject();
+        QCOMPARE(p.text(p.shikichi, u("Size5")), u("250.45"));
+        QCOMPARE(p.text(p.shikichi, u("Size17")), u("250.45"));
+        QCOMPARE(p.text(p.buildings[0], u("Kai30")), u("2"));
+        QCOMPARE(p.text(p.buildings[0], u("Kai31")), QString());  // not ticked
+        QCOMPARE(p.text(p.shikichi, u("Men1")), QString());
+        QVERIFY(form.findChild<QLabel*>(u("InfoLabel"))->text().contains(u("2 項目を取り込みました")));
+        QVERIFY(IfcForms::lastModelNote(dir.storage(), p.bid).endsWith(IfcForms::sha256Of(model)));
+        // The list now shows the project as it is: nothing ticked, the taken items agree.
+        QCOMPARE(table->item(rowOfKey("site.area"), 2)->text(), u("250.45"));
+        QVERIFY(!apply->isEnabled());
     }
 };
 

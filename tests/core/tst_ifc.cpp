@@ -1,0 +1,285 @@
+// The IFC reader, what it makes of hand-written models of each schema, and
+// taking model values into a project; a bounded run over mutated files.
+#include "IfcForms.h"
+#include "IfcReader.h"
+#include "IfcSummary.h"
+#include "ProjectData.h"
+#include "ProjectRegister.h"
+#include "Recordset.h"
+#include "ShiftJis.h"
+#include "TestSupport.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QtTest>
+
+namespace {
+
+QByteArray dataFile(const char* name)
+{
+    QFile f(QStringLiteral(SD_TEST_DATA_DIR "/ifc/") + QString::fromLatin1(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+IfcSummary::Summary summaryOf(const QByteArray& bytes, Ifc::Model* model)
+{
+    if (!model->parse(bytes))
+        return {};
+    return IfcSummary::summarize(*model);
+}
+
+const IfcSummary::Storey* storey(const IfcSummary::Building& b, const QString& name)
+{
+    for (const IfcSummary::Storey& s : b.storeys)
+        if (s.name == name)
+            return &s;
+    return nullptr;
+}
+
+}  // namespace
+
+class TstIfc : public QObject {
+    Q_OBJECT
+
+private slots:
+    void decodesStrings_data()
+    {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quote and backslash") << QByteArray("It''s a\\\\b") << QStringLiteral("It's a\\b");
+        QTest::newRow("X2") << QByteArray("\\X2\\65775730\\X0\\ A") << QStringLiteral("敷地 A");
+        QTest::newRow("X4") << QByteArray("\\X4\\0001F600\\X0\\") << QString::fromUcs4(U"\U0001F600", 1);
+        QTest::newRow("X") << QByteArray("caf\\X\\E9") << QStringLiteral("café");
+        QTest::newRow("S") << QByteArray("\\S\\d") << QStringLiteral("ä");
+        QTest::newRow("raw UTF-8") << QByteArray("一戸建ての住宅") << QStringLiteral("一戸建ての住宅");
+        QTest::newRow("raw Shift_JIS, 0x5C second byte") << ShiftJis::encode(QStringLiteral("ソフト２階")) << QStringLiteral("ソフト２階");
+        QTest::newRow("unclosed X2 kept") << QByteArray("\\X2\\6577") << QStringLiteral("\\X2\\6577");
+    }
+    void decodesStrings()
+    {
+        QFETCH(QByteArray, body);
+        QFETCH(QString, text);
+        QCOMPARE(Ifc::Model::decodeString(body.constBegin(), body.constEnd()), text);
+    }
+
+    void mapsIfc4QuantitySets()
+    {
+        Ifc::Model model;
+        const IfcSummary::Summary s = summaryOf(dataFile("quantities-ifc4.ifc"), &model);
+        QCOMPARE(model.error(), QString());
+        QCOMPARE(s.schema, QStringLiteral("IFC4"));
+        QCOMPARE(s.lengthUnit, QStringLiteral("mm"));
+        QVERIFY2(s.warnings.isEmpty(), qPrintable(s.warnings.join('\n')));
+        QCOMPARE(s.sites.size(), 1);
+        QCOMPARE(s.sites[0].name, QStringLiteral("敷地"));
+        QCOMPARE(s.sites[0].area.text, QStringLiteral("250.45"));  // truncated, not rounded
+        QVERIFY(s.sites[0].area.source.contains(QStringLiteral("Qto_SiteBaseQuantities.GrossArea")));
+        QCOMPARE(s.sites[0].tiban.text, QStringLiteral("東京都千代田区丸の内123番4"));
+        QCOMPARE(s.buildings.size(), 1);
+        const IfcSummary::Building& b = s.buildings[0];
+        QCOMPARE(b.name, QStringLiteral("A棟"));
+        QCOMPARE(b.storeys.size(), 4);
+        QCOMPARE(b.storeys[0].name, QStringLiteral("B1F"));
+        QVERIFY(b.storeys[0].belowGround);
+        QCOMPARE(b.storeys[0].elevation, -3.0);
+        QCOMPARE(b.storeys[0].area.text, QStringLiteral("50.12"));
+        QCOMPARE(storey(b, "1F")->area.text, QStringLiteral("80.55"));  // lower-case quantity name
+        QCOMPARE(storey(b, "2F")->area.text, QStringLiteral("70.00"));
+        QVERIFY(!storey(b, "RF")->counted);
+        QCOMPARE(b.above.text, QStringLiteral("2"));
+        QCOMPARE(b.below.text, QStringLiteral("1"));
+        QCOMPARE(b.totalArea.text, QStringLiteral("200.67"));
+        QVERIFY(b.totalArea.source.contains(QStringLiteral("Qto_BuildingBaseQuantities.GrossFloorArea")));
+        QCOMPARE(b.buildingArea.text, QStringLiteral("85.99"));
+        QVERIFY(b.buildingArea.source.contains(QStringLiteral("FootPrintArea")));
+        QCOMPARE(b.height.text, QStringLiteral("9.87"));
+        QCOMPARE(b.eavesHeight.text, QStringLiteral("9.01"));  // 9.0004 m, never shown lower than the model
+        QVERIFY(b.height.note.contains(QStringLiteral("地盤面")));
+        QCOMPARE(b.structure.text, QStringLiteral("木造"));
+        QVERIFY(b.structure.source.contains(QStringLiteral("Pset_BuildingCommon.ConstructionMethod")));
+        QCOMPARE(b.use.text, QStringLiteral("一戸建ての住宅"));
+        QCOMPARE(b.useCode.text, QStringLiteral("08010"));
+    }
+
+    void mapsIfc2x3BaseQuantitiesAndMaterials()
+    {
+        Ifc::Model model;
+        const IfcSummary::Summary s = summaryOf(dataFile("base-ifc2x3.ifc"), &model);
+        QCOMPARE(s.schema, QStringLiteral("IFC2X3"));
+        QCOMPARE(s.lengthUnit, QStringLiteral("m"));
+        QCOMPARE(s.sites[0].area.text, QStringLiteral("300.00"));
+        QVERIFY(s.sites[0].area.source.contains(QStringLiteral("Pset_SiteCommon.TotalArea")));
+        QVERIFY(!s.sites[0].tiban.present);
+        const IfcSummary::Building& b = s.buildings[0];
+        QCOMPARE(b.storeys.size(), 2);
+        QCOMPARE(b.storeys[0].area.text, QStringLiteral("50.33"));  // its two spaces
+        QVERIFY(b.storeys[0].area.source.contains(QStringLiteral("IfcSpace 2 室")));
+        QCOMPARE(b.storeys[1].name, QStringLiteral("２階"));  // raw Shift_JIS
+        QCOMPARE(b.storeys[1].area.text, QStringLiteral("40.50"));
+        QCOMPARE(b.above.text, QStringLiteral("2"));
+        QCOMPARE(b.below.text, QString());
+        QCOMPARE(b.totalArea.text, QStringLiteral("90.83"));
+        QVERIFY(b.totalArea.source.contains(QStringLiteral("各階の床面積の合計")));
+        QCOMPARE(b.buildingArea.text, QStringLiteral("55.50"));
+        QVERIFY(!b.height.present);
+        QCOMPARE(b.structure.text, QStringLiteral("鉄骨造"));  // two steel columns against one concrete wall
+        QVERIFY(b.structure.note.contains(QStringLiteral("鉄筋コンクリート造 1件")));
+        QCOMPARE(b.useCode.text, QStringLiteral("08470"));
+    }
+
+    void mapsProfilesWhenNoQuantitiesAndSurvivesBadEntities()
+    {
+        Ifc::Model model;
+        const IfcSummary::Summary s = summaryOf(dataFile("noquantities-ifc4.ifc"), &model);
+        QCOMPARE(s.lengthUnit, QStringLiteral("FOOT"));
+        QVERIFY(!s.truncated);
+        const QString warnings = s.warnings.join('\n');
+        QVERIFY2(warnings.contains(QStringLiteral("#20 が重複")), qPrintable(warnings));
+        QVERIFY2(warnings.contains(QStringLiteral("解釈できない記述")), qPrintable(warnings));
+        QCOMPARE(s.buildings.size(), 1);  // the first of the two #20
+        const IfcSummary::Building& b = s.buildings[0];
+        QCOMPARE(b.name, QStringLiteral("Ｂ棟"));
+        QCOMPARE(b.storeys.size(), 3);  // #777 names nothing
+        QCOMPARE(storey(b, "1F")->area.text, QStringLiteral("18.58"));  // 20 ft × 10 ft floor slab
+        QVERIFY(storey(b, "1F")->area.source.contains(QStringLiteral("IfcSlab")));
+        QCOMPARE(storey(b, "2F")->area.text, QStringLiteral("27.87"));  // 30 ft × 10 ft space outline
+        QVERIFY(storey(b, "2F")->area.source.contains(QStringLiteral("IfcSpace")));
+        QVERIFY(!storey(b, "RF")->counted);  // only a roof slab
+        QCOMPARE(b.above.text, QStringLiteral("2"));
+        QCOMPARE(b.totalArea.text, QStringLiteral("46.45"));
+        QVERIFY(!b.buildingArea.present);
+        QCOMPARE(b.useCode.text, QStringLiteral("08520"));
+    }
+
+    void reportsBrokenFiles()
+    {
+        const QByteArray whole = dataFile("quantities-ifc4.ifc");
+        Ifc::Model model;
+        // Cut in the middle of an entity: what came before is read and the cut is said.
+        const IfcSummary::Summary s = summaryOf(whole.left(whole.indexOf("#61=") + 10), &model);
+        QVERIFY(model.truncated());
+        QVERIFY(s.truncated);
+        QVERIFY(s.warnings.join('\n').contains(QStringLiteral("途中で切れて")));
+        QCOMPARE(s.buildings.size(), 1);
+        QVERIFY(!s.buildings[0].totalArea.source.contains(QStringLiteral("Qto_BuildingBaseQuantities")));
+        // Cut before the data, not a STEP file, empty: an error.
+        QVERIFY(!Ifc::Model().parse(whole.left(100)));
+        QVERIFY(!Ifc::Model().parse("PK\x03\x04 not an ifc"));
+        QVERIFY(!Ifc::Model().parse(QByteArray()));
+        Ifc::Model missing;
+        QVERIFY(!missing.readFile(QStringLiteral("/nonexistent/model.ifc")));
+        QVERIFY(missing.error().contains(QStringLiteral("開けません")));
+    }
+
+    void takesTheChosenItemsAsTheWindowsSave()
+    {
+        TempAppDir dir;
+        QVERIFY(dir.isValid());
+        qint64 bid = 0;
+        QString error;
+        QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
+        {
+            Recordset rs(dir.storage(), DbFile::Kakunin);
+            QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
+            rs.setValue(QStringLiteral("Size5"), QStringLiteral("300.00"));
+            rs.setValue(QStringLiteral("Size17"), QStringLiteral("300"));
+            QVERIFY(rs.update());
+        }
+        ProjectData project;
+        QVERIFY(ProjectData::load(dir.storage(), bid, &project, &error));
+        Ifc::Model model;
+        const IfcSummary::Summary s = summaryOf(dataFile("quantities-ifc4.ifc"), &model);
+        QStringList warnings;
+        const QVector<IfcForms::FormItem> items = IfcForms::compare(s, project, &warnings);
+        auto item = [&](const QString& key) {
+            for (const IfcForms::FormItem& f : items)
+                if (f.key == key)
+                    return f;
+            return IfcForms::FormItem{};
+        };
+        QCOMPARE(item("site.area").projectText, QStringLiteral("300.00"));
+        QCOMPARE(item("site.area").modelText, QStringLiteral("250.45"));
+        QVERIFY(item("site.area").differs);
+        QCOMPARE(item("b1.floor1").caption, QStringLiteral("建築物1 【１０．床面積】1行目（B1）申請部分"));
+        QCOMPARE(item("b1.floor3").values.front(), qMakePair(QStringLiteral("Men46"), QStringLiteral("70.00")));
+
+        // Two items, then the floor counts and one floor line.
+        const QVector<IfcForms::FormItem> chosen{item("site.building-area"), item("site.floor-area"), item("b1.above"),
+                                                 item("b1.below"), item("b1.floor2")};
+        QStringList changed;
+        QVERIFY2(IfcForms::apply(dir.storage(), bid,
+                                 chosen, {QStringLiteral("a.ifc"), QStringLiteral("ab12"), QDateTime(QDate(2026, 12, 7), QTime(9, 5))},
+                                 &changed, &error),
+                 qPrintable(error));
+        QVERIFY(ProjectData::load(dir.storage(), bid, &project, &error));
+        auto site = [&](const char* c) { return project.text(project.shikichi, QString::fromLatin1(c)); };
+        auto b1 = [&](const char* c) { return project.text(project.buildings[0], QString::fromLatin1(c)); };
+        QCOMPARE(site("Size5"), QStringLiteral("300.00"));  // not chosen: untouched
+        QCOMPARE(site("Men1"), QStringLiteral("85.99"));
+        QCOMPARE(site("Men3"), QStringLiteral("85.99"));
+        QCOMPARE(site("Par11"), QStringLiteral("28.66"));  // 85.99 / 300
+        QCOMPARE(site("Men4"), QStringLiteral("200.67"));
+        QCOMPARE(site("Men19"), QStringLiteral("200.67"));
+        QCOMPARE(site("Par12"), QStringLiteral("66.89"));
+        QCOMPARE(b1("Kai30"), QStringLiteral("2"));
+        QCOMPARE(b1("Kai31"), QStringLiteral("1"));
+        QCOMPARE(b1("Kai40"), QStringLiteral("B1"));
+        QCOMPARE(b1("Kai41"), QStringLiteral("1F"));
+        QCOMPARE(b1("Men43"), QStringLiteral("80.55"));
+        QCOMPARE(b1("Men45"), QStringLiteral("80.55"));
+        QCOMPARE(b1("Men60"), QStringLiteral("80.55"));
+        QCOMPARE(project.text(project.floors[0], QStringLiteral("F1Kai60")), QStringLiteral("B1"));
+        QCOMPARE(project.text(project.floors[2], QStringLiteral("F1Kai60")), QStringLiteral("2F"));
+        QVERIFY(changed.contains(QStringLiteral("TATEMONOBETU[1].Men43")));
+        QVERIFY(!changed.contains(QStringLiteral("SHIKICHI.Size5")));
+        QCOMPARE(IfcForms::lastModelNote(dir.storage(), bid), QStringLiteral("a.ifc 2026/12/7 ab12"));
+
+        // Compared again, what was taken agrees and the rest still differs.
+        const QVector<IfcForms::FormItem> again = IfcForms::compare(s, project, nullptr);
+        for (const IfcForms::FormItem& f : again) {
+            const bool taken = std::any_of(chosen.begin(), chosen.end(), [&](const IfcForms::FormItem& c) { return c.key == f.key; });
+            QVERIFY2(f.differs != taken, qPrintable(f.key));
+        }
+    }
+
+    // Mutations of the hand-written files: every one is read or refused,
+    // never a crash. SD_IFC_FUZZ_ROUNDS sets the count (the sanitizer
+    // build runs the same).
+    void survivesMutatedFiles()
+    {
+        const QList<QByteArray> seeds{dataFile("quantities-ifc4.ifc"), dataFile("base-ifc2x3.ifc"), dataFile("noquantities-ifc4.ifc")};
+        const int rounds = qEnvironmentVariableIsSet("SD_IFC_FUZZ_ROUNDS") ? qEnvironmentVariableIntValue("SD_IFC_FUZZ_ROUNDS") : 3000;
+        static const char* const tokens[] = {"(", ")", "'", "''", "#", "#0", "#99999999999999999999", "=", ";", ",", "$", "*",
+                                             ".", "\\X2\\", "\\X4\\FFFFFFFF\\X0\\", "\\X0\\", "\\S\\", "\\", "/*", "1.E999",
+                                             "-", "((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((((",
+                                             "IFCQUANTITYAREA('GrossFloorArea',$,$,-1.,$)", "\xff\xfe", "\x82"};
+        QRandomGenerator rng(20261207);
+        IfcSummary::Summary last;
+        ProjectData empty;
+        for (int i = 0; i < rounds; ++i) {
+            QByteArray bytes = seeds[i % seeds.size()];
+            const int edits = 1 + int(rng.bounded(4));
+            for (int e = 0; e < edits && !bytes.isEmpty(); ++e) {
+                const int at = int(rng.bounded(bytes.size()));
+                switch (rng.bounded(5)) {
+                case 0: bytes[at] = char(rng.bounded(256)); break;
+                case 1: bytes.remove(at, int(rng.bounded(40))); break;
+                case 2: bytes.insert(at, tokens[rng.bounded(int(std::size(tokens)))]); break;
+                case 3: bytes.insert(at, bytes.mid(int(rng.bounded(bytes.size())), int(rng.bounded(200)))); break;
+                case 4: bytes.truncate(at); break;
+                }
+            }
+            Ifc::Model model;
+            if (model.parse(bytes)) {
+                last = IfcSummary::summarize(model);
+                IfcForms::compare(last, empty, nullptr);
+            } else {
+                QVERIFY(!model.error().isEmpty());
+            }
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TstIfc)
+#include "tst_ifc.moc"
