@@ -1,4 +1,7 @@
+#include "BenchProject.h"
+#include "LibreOffice.h"
 #include "SinseiExcelOutRtn.h"
+#include "XlsxWorkbook.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -189,6 +192,78 @@ private slots:
         QString error;
         QVERIFY2(SinseiExcelOutRtn::fillWorkbook(p, 0, QStringLiteral(SD_TEMPLATE_PATH), m_xlsx, &error),
                  qPrintable(error));
+    }
+
+    // Every value that the filled workbook carries for viewers that do not
+    // calculate is the one LibreOffice computes from the same cells: the
+    // copy without them is recalculated and saved by LibreOffice, and each
+    // formula cell of each sheet compared.
+    void cachedValuesAreLibreOfficesOwn_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::newRow("every column filled") << 0;
+        QTest::newRow("the forms' project") << 1;
+        QTest::newRow("nothing entered") << 2;
+    }
+
+    void cachedValuesAreLibreOfficesOwn()
+    {
+        QFETCH(int, which);
+        ProjectData project = which == 0 ? BenchProject::fullProject() : m_project;
+        if (which == 2)
+            project = ProjectData{};
+        project.bid = 1;
+        QTemporaryDir work;
+        const QString ours = work.filePath(QStringLiteral("ours.xlsx"));
+        const QString bare = work.filePath(QStringLiteral("bare.xlsx"));
+        QString error;
+        QVERIFY2(SinseiExcelOutRtn::fillWorkbook(project, 0, QStringLiteral(SD_TEMPLATE_PATH), ours, &error),
+                 qPrintable(error));
+        QVERIFY(QFile::copy(ours, bare));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(bare));
+            QVERIFY(book.requestFullRecalculation(XlsxWorkbook::CachedValues::Drop));
+            QVERIFY(book.save());
+        }
+        const QString outDir = work.filePath(QStringLiteral("lo"));
+        QProcess soffice;
+        soffice.setProcessEnvironment(LibreOffice::environment(work.path()));
+        soffice.start(LibreOffice::executable(),
+                      {LibreOffice::prepareProfile(work.filePath(QStringLiteral("profile"))), QStringLiteral("--headless"),
+                       QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                       QStringLiteral("xlsx:Calc MS Excel 2007 XML"), QStringLiteral("--outdir"), outDir, bare});
+        QVERIFY(soffice.waitForFinished(300000));
+        const QString theirs = outDir + QStringLiteral("/bare.xlsx");
+        QVERIFY2(QFile::exists(theirs), soffice.readAllStandardError().constData());
+
+        XlsxWorkbook a, b;
+        QVERIFY(a.open(ours));
+        QVERIFY(b.open(theirs));
+        int compared = 0;
+        QStringList differences;
+        for (const QString& sheet : a.sheetNames()) {
+            QVector<CellRef> cells;
+            QVERIFY2(a.formulaCells(sheet, &cells), qPrintable(a.errorString()));
+            for (CellRef ref : cells) {
+                XlsxCell mine, lo;
+                QVERIFY(a.readCell(sheet, ref, &mine));
+                QVERIFY(b.readCell(sheet, ref, &lo));
+                ++compared;
+                const bool same = mine.kind == lo.kind
+                    && (mine.kind == XlsxCell::Kind::Number ? mine.value.toDouble() == lo.value.toDouble()
+                                                            : mine.value == lo.value);
+                if (!same && differences.size() < 10)
+                    differences << QStringLiteral("%1!%2: %3 「%4」, LibreOffice %5 「%6」")
+                                       .arg(sheet, ref.name())
+                                       .arg(int(mine.kind))
+                                       .arg(mine.value)
+                                       .arg(int(lo.kind))
+                                       .arg(lo.value);
+            }
+        }
+        QVERIFY(compared > 5000);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u'\n')));
     }
 
     void peopleFaces()
