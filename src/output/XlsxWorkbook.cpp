@@ -235,8 +235,15 @@ struct XlsxWorkbook::Sheet {
             return raw;
         QByteArray out;
         int size = head.size() + tail.size();
-        for (const Row& r : rows)
-            size += r.open ? 64 * static_cast<int>(r.cells.size()) + 64 : r.raw.size();
+        for (const Row& r : rows) {
+            if (!r.open) {
+                size += r.raw.size();
+                continue;
+            }
+            size += 64 + r.extra.size();
+            for (const Cell& c : r.cells)
+                size += c.raw.size();
+        }
         out.reserve(size);
         out += head;
         for (const Row& r : rows) {
@@ -576,8 +583,15 @@ struct XlsxWorkbook::Evaluation {
             memo.insert(k, {true, result});
             return result;
         }
+        const std::optional<FormulaValue> result = constant(sheet, ref, *raw);
+        memo.insert(k, {true, result});
+        return result;
+    }
+
+    std::optional<FormulaValue> constant(int sheet, CellRef ref, const QByteArray& raw)
+    {
         XlsxCell cell;
-        if (!book.decodeCell(*raw, &cell, book.m_sheets[static_cast<size_t>(sheet)]->name, ref))
+        if (!book.decodeCell(raw, &cell, book.m_sheets[static_cast<size_t>(sheet)]->name, ref))
             return std::nullopt;
         switch (cell.kind) {
         case XlsxCell::Kind::Empty:
@@ -595,6 +609,75 @@ struct XlsxWorkbook::Evaluation {
             break;
         }
         return std::nullopt;
+    }
+
+    // Gives the formula cells of a row still kept as text their values,
+    // in the text. False, with the row as it was, when the row is better
+    // split into cells (a cell without its reference, a row opened while
+    // its values were computed).
+    bool patchRow(int sheet, Sheet::Row* row, bool* changed)
+    {
+        const QByteArray& s = row->raw;
+        const int end = tagEnd(s, 0);
+        if (end < 0 || isSelfClosing(s, end))
+            return end >= 0;
+        const int close = s.lastIndexOf("</row>");
+        if (close < end)
+            return false;
+        struct Span {
+            int from, to, col;
+        };
+        std::vector<Span> spans;
+        for (int pos = s.indexOf("<c", end); pos >= 0 && pos < close; pos = s.indexOf("<c", pos)) {
+            if (!isNameEnd(s[pos + 2])) {
+                pos += 2;
+                continue;
+            }
+            const int cEnd = tagEnd(s, pos);
+            if (cEnd < 0)
+                return false;
+            int next = cEnd;
+            if (!isSelfClosing(s, cEnd)) {
+                const int cClose = s.indexOf("</c>", cEnd);
+                if (cClose < 0 || cClose > close)
+                    return false;
+                next = cClose + 4;
+                const int f = s.indexOf("<f", cEnd);
+                if (f >= 0 && f < cClose) {
+                    int refStart = 0, refEnd = 0;
+                    if (!findAttr(s, pos, cEnd, "r", &refStart, &refEnd))
+                        return false;
+                    const CellRef ref = CellRef::parse(QString::fromLatin1(s.constData() + refStart, refEnd - refStart));
+                    if (!ref.isValid() || ref.row != row->r)
+                        return false;
+                    spans.push_back({pos, next, ref.col});
+                }
+            }
+            pos = next;
+        }
+        std::vector<std::optional<FormulaValue>> values;
+        values.reserve(spans.size());
+        for (const Span& sp : spans)
+            values.push_back(value(sheet, {row->r, sp.col}));
+        if (row->open)
+            return false;
+        QByteArray out;
+        out.reserve(s.size() + 48 * static_cast<int>(spans.size()));
+        int copied = 0;
+        for (size_t k = 0; k < spans.size(); ++k) {
+            QByteArray cell = s.mid(spans[k].from, spans[k].to - spans[k].from);
+            if (!setCachedValue(&cell, values[k]))
+                continue;
+            out.append(s.constData() + copied, spans[k].from - copied);
+            out.append(cell);
+            copied = spans[k].to;
+        }
+        if (copied == 0)
+            return true;
+        out.append(s.constData() + copied, s.size() - copied);
+        row->raw = std::move(out);
+        *changed = true;
+        return true;
     }
 
     std::optional<FormulaValue> compute(int sheet, const QByteArray& raw)
@@ -1661,6 +1744,7 @@ bool XlsxWorkbook::requestFullRecalculation(CachedValues values)
     // Only rows with a formula change; a sheet or row without one keeps its text.
     auto concerned = [compute](const QByteArray& raw) { return raw.contains("<f") && (compute || raw.contains("<v")); };
     Evaluation evaluation{*this, {}};
+    evaluation.memo.reserve(compute ? 16384 : 0);
     for (size_t i = 0; i < m_sheets.size(); ++i) {
         Sheet* s = m_sheets[i].get();
         if (!loadSheet(s))
@@ -1672,6 +1756,15 @@ bool XlsxWorkbook::requestFullRecalculation(CachedValues values)
         for (Sheet::Row& row : s->rows) {
             if (!row.open && !concerned(row.raw))
                 continue;
+            // The value goes into the row's text as it is: splitting every
+            // row of the printed sheets into cells costs more than the rest.
+            if (compute && !row.open) {
+                bool changed = false;
+                if (evaluation.patchRow(static_cast<int>(i), &row, &changed)) {
+                    s->dirty = s->dirty || changed;
+                    continue;
+                }
+            }
             if (!row.openCells())
                 return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(s->name).arg(row.r));
             for (Sheet::Cell& c : row.cells) {
