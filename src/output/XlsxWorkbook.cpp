@@ -511,10 +511,14 @@ bool setCachedValue(QByteArray* cell, const std::optional<FormulaValue>& value)
 }
 
 // Whether a text goes into a cached value exactly as it is: a CR LF would
-// become LF in the file.
+// become LF in the file, and LibreOffice drops the spaces at either end of
+// a value (the xml:space that keeps them is not part of Excel's value
+// element), which moves the rest of the line on the printed form.
 bool storableText(const QString& text)
 {
-    return text.size() <= 32767 && !text.contains(u'\r');
+    auto edgeSpace = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; };
+    return text.size() <= 32767 && !text.contains(u'\r')
+        && (text.isEmpty() || (!edgeSpace(text.front()) && !edgeSpace(text.back())));
 }
 
 }  // namespace

@@ -282,6 +282,7 @@ private slots:
             {"'入力'!A8&\"\"", ""},  // a number written with an exponent
             {"'入力'!A6&\"\"", ""},  // an error value
             {"'無い'!A1", ""},
+            {"\" \"&'入力'!A1", ""},  // spaces at an end do not survive in a value
             {"SUM('入力'!A2)", ""},
             {"'入力'!A2+1", ""},
             {"'入力'!A1:A2", ""},
