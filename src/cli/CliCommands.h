@@ -34,6 +34,7 @@ int cliOutput(CliContext& c);
 int cliCustomers(CliContext& c);
 int cliCheck(CliContext& c);
 int cliSubmit(CliContext& c);
+int cliExportItems(CliContext& c);
 
 // Data commands (migrate, backup, restore, db-password) work on the files
 // and the server themselves, before any storage is opened. -1 when command

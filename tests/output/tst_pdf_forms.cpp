@@ -1,8 +1,13 @@
 #include "BenchProject.h"
 #include "LibreOffice.h"
+#include "PortalItems.h"
+#include "ShiftJis.h"
 #include "SinseiExcelOutRtn.h"
 #include "XlsxWorkbook.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -273,6 +278,56 @@ private slots:
         QVERIFY(compared > 5000);
         QVERIFY(leftOpen < compared / 100);
         QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u'\n')));
+    }
+
+    // The items for typing the application into a portal: in form order,
+    // each caption and its value as the PDF of the same workbook prints
+    // them, the items of pages that do not print left out.
+    void portalItems()
+    {
+        QVector<PortalItems::Item> items;
+        QString error;
+        const QString application = QStringLiteral("確認申請");
+        QVERIFY2(PortalItems::read(m_xlsx, QStringLiteral(SD_TEMPLATE_PATH), {application}, &items, &error),
+                 qPrintable(error));
+        QVERIFY(items.size() > 100);
+        QString printed;
+        for (const QStringList& page : pageLines(render(0)))
+            printed += page.join(QString());
+        int previous = 0;
+        for (const PortalItems::Item& i : items) {
+            const QString caption = QStringLiteral("【%1．%2】").arg(i.number.section(u'．', -1), i.caption);
+            const int at = printed.indexOf(caption, previous);
+            QVERIFY2(at >= 0, qPrintable(QStringLiteral("%1 %2 %3 is not printed after the item before it")
+                                             .arg(i.face, i.number, i.caption)));
+            // A ticked box's wording stands before the caption on its line.
+            for (QString piece : i.value.split(u' ')) {
+                piece.remove(u'\u3000');
+                QVERIFY2(printed.indexOf(piece, previous) >= 0,
+                         qPrintable(QStringLiteral("%1 %2: %3 is not printed").arg(i.number, i.caption, piece)));
+            }
+            previous = at + caption.size();
+        }
+        const auto owner = std::find_if(items.begin(), items.end(), [](const PortalItems::Item& i) {
+            return i.face == QStringLiteral("第二面") && i.number == QStringLiteral("１．ロ");
+        });
+        QVERIFY(owner != items.end());
+        QCOMPARE(owner->caption, QStringLiteral("氏名"));
+        QCOMPARE(owner->value, QStringLiteral("山田太郎"));
+
+        // The Shift_JIS list names what it cannot hold; UTF-8 and JSON keep it.
+        const QVector<PortalItems::Item> odd = {{application, QStringLiteral("第二面"), QStringLiteral("１．ロ"),
+                                                 QStringLiteral("氏名"), QStringLiteral("髙橋\U00020BB7子, \"様\"")}};
+        QStringList replaced;
+        QString sjis;
+        QVERIFY(ShiftJis::decode(PortalItems::toCsv(odd, true, &replaced), &sjis));
+        QCOMPARE(replaced, QStringList{QStringLiteral("\U00020BB7")});
+        QVERIFY(sjis.endsWith(QStringLiteral("\"氏名\",\"髙橋?子, \"\"様\"\"\"\r\n")));
+        const QByteArray utf8 = PortalItems::toCsv(odd, false);
+        QVERIFY(utf8.startsWith("\xEF\xBB\xBF") && utf8.contains(odd[0].value.toUtf8().replace("\"", "\"\"")));
+        const QJsonObject json = QJsonDocument::fromJson(PortalItems::toJson(odd)).object();
+        QCOMPARE(json.value(QLatin1String("items")).toArray().at(0).toObject().value(QLatin1String("value")).toString(),
+                 odd[0].value);
     }
 
     void peopleFaces()

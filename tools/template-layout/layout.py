@@ -410,7 +410,7 @@ class Sheet:
                     face = content.strip()
                 continue
             if isinstance(content, str):
-                m = re.match(r"【(?:([０-９0-9]+|[ア-ンイロハニホヘトチリヌルヲワカヨタレソツネナラム])．)?(.+?)】", content.strip())
+                m = re.match(r"【(?:([０-９0-9]+|[ア-ン])．)?(.*?)】", content.strip())
                 if m:
                     number, caption = m.group(1) or "", m.group(2)
                     if re.fullmatch(r"[０-９0-9]+", number):
