@@ -415,8 +415,16 @@ bool formulaText(const QByteArray& cell, QString* out)
     if (f < 0)
         return false;
     const int end = tagEnd(cell, f);
-    if (end < 0 || isSelfClosing(cell, end) || end - f != 3)  // exactly "<f>"
+    if (end < 0 || isSelfClosing(cell, end))
         return false;
+    if (end - f != 3) {  // not a bare "<f>": LibreOffice writes aca="false"
+        StartTag tag;
+        if (!StartTag::parse(cell.mid(f, end - f), &tag))
+            return false;
+        for (const auto& [name, value] : tag.attrs)
+            if (!(name == "aca" || name == "ca" || (name == "t" && value == "normal")))
+                return false;
+    }
     const int close = cell.indexOf("</f>", end);
     if (close < 0)
         return false;

@@ -280,6 +280,7 @@ private slots:
             {"C1&\"\"", ""},  // its own value
             {"IF('入力'!A1,\"有\",\"無\")", ""},  // a text as a condition
             {"'入力'!A8&\"\"", ""},  // a number written with an exponent
+            {"'入力'!C9", ""},  // a shared formula
             {"'入力'!A6&\"\"", ""},  // an error value
             {"'無い'!A1", ""},
             {"\" \"&'入力'!A1", ""},  // spaces at an end do not survive in a value
@@ -304,7 +305,8 @@ private slots:
             "<row r=\"2\"><c r=\"A2\"><v>12.5</v></c></row><row r=\"3\"><c r=\"A3\" t=\"b\"><v>1</v></c></row>"
             "<row r=\"5\"><c r=\"A5\" t=\"s\"><v>1</v></c></row><row r=\"6\"><c r=\"A6\" t=\"e\"><v>#N/A</v></c></row>"
             "<row r=\"7\"><c r=\"A7\"><v>0</v></c></row><row r=\"8\"><c r=\"A8\"><v>1E+20</v></c></row>"
-            "<row r=\"9\"><c r=\"B9\" t=\"str\"><f>'印刷&amp;表'!B1&amp;\"。\"</f><v>古い</v></c></row>"
+            "<row r=\"9\"><c r=\"B9\" t=\"str\"><f aca=\"false\">'印刷&amp;表'!B1&amp;\"。\"</f><v>古い</v></c>"
+            "<c r=\"C9\"><f t=\"shared\" ref=\"C9:C10\" si=\"0\">A2&amp;\"\"</f><v>12.5</v></c></row>"
             "</sheetData></worksheet>";
         e[QStringLiteral("xl/worksheets/sheet2.xml")] =
             "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData><row r=\"1\">"
