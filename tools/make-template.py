@@ -116,6 +116,7 @@ def render_sheet(wb, sheet):
         content = seg.content
         if isinstance(content, layout.F):
             cell.value = content.formula()
+            layout.check_formula(cell.value)
             reads.update("%s%s" % ref for ref in content.refs())
             if seg.role == "input":
                 inputs.append((r, seg))
@@ -183,7 +184,7 @@ def render_sheet(wb, sheet):
     ws.page_margins.header = ws.page_margins.footer = 0.2
     return {"cells": roles, "pages": sheet.pages, "conditions": sheet.conditions,
             "fixedRows": {str(k): v for k, v in sorted(sheet.fixed_rows.items())},
-            "reads": sorted(reads, key=cell_order), "boxes": boxes}
+            "reads": sorted(reads, key=cell_order), "boxes": boxes, "items": sheet.items()}
 
 
 def cell_order(ref):
@@ -235,6 +236,7 @@ def render_input(wb):
         cell.font = label_font
     ws.cell(row=1, column=1).font = Font(name=FONT, size=11, bold=True)
     for ref, formula in input_sheet.formulas().items():
+        layout.check_formula(formula)
         ws[ref] = formula
     ws.freeze_panes = "C2"
     return {"cells": {"title": ["A1"], "item": [], "input": [], "underline": []}, "pages": [], "conditions": [],

@@ -46,9 +46,13 @@ const char* const kUsage =
     "  customers export FILE.csv [--utf8] 全顧客を CSV に書き出します（既定は Shift_JIS）\n"
     "  output B_ID DOC --out FILE.xlsx [--pdf FILE.pdf]\n"
     "                                     帳票 DOC（0〜11 または「確認申請」などの名前）を出力します\n"
-    "  submit B_ID --kind 種類 [--docs 書類,…] [--drawings 図面.pdf …] --out DIR\n"
+    "  submit B_ID --kind 種類 [--docs 書類,…] [--drawings 図面.pdf …] [--items] --out DIR\n"
     "                                     提出書類一式（確認申請・計画変更・中間検査・完了検査・工事届・除却届）を\n"
     "                                     書類ごとの PDF と、しおり付きの一つの PDF（図面を後ろに付けて）に出力します\n"
+    "  export-items B_ID --kind 種類 [--format csv|json] [--utf8] [--out FILE]\n"
+    "                                     種類の書類の印刷される項目を一行ずつ（書類・面・番号・項目・値）\n"
+    "                                     出力します（ポータルへの入力用。--out がなければ標準出力に UTF-8 で、\n"
+    "                                     CSV ファイルは --utf8 がなければ Shift_JIS）\n"
     "  check B_ID [--json]                申請前チェック: 確認申請の区分・数値・記載漏れを一行ずつ\n"
     "                                     （--json: JSON の配列）表示します。エラーがあれば終了コード 1\n"
     "  check --rules                      申請前チェックの規則の一覧（Markdown の表）を表示します\n"
@@ -210,7 +214,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     // db-password touches no database.
     static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
                                         QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup"),
-                                        QStringLiteral("check"), QStringLiteral("submit"), QStringLiteral("ifc")};
+                                        QStringLiteral("check"), QStringLiteral("submit"), QStringLiteral("ifc"),
+                                        QStringLiteral("export-items")};
     if (kUpgrading.contains(command)) {
         if (const int code = upgradeOnStart(o.appDir, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed(), err);
             code != 0)
@@ -235,6 +240,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliSubmit;
     else if (command == QLatin1String("ifc"))
         handler = cliIfc;
+    else if (command == QLatin1String("export-items"))
+        handler = cliExportItems;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

@@ -37,6 +37,7 @@ int cliSubmit(CliContext& c);
 // ifc compare|apply; ifc show needs no application directory.
 int cliIfc(CliContext& c);
 int cliIfcShow(const QStringList& args, QTextStream& out, QTextStream& err);
+int cliExportItems(CliContext& c);
 
 // Data commands (migrate, backup, restore, db-password) work on the files
 // and the server themselves, before any storage is opened. -1 when command

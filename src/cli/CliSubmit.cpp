@@ -1,19 +1,25 @@
 #include "CliCommands.h"
 
+#include "PortalItems.h"
 #include "ProjectData.h"
+#include "SafeFile.h"
 #include "SinseiExcelOutRtn.h"
+#include "Storage.h"
 #include "SubmissionSet.h"
+
 
 #include <QDir>
 #include <QFileInfo>
 
-// submit B_ID --kind KIND [--docs a,b,…] [--drawings f.pdf …] --out DIR:
-// the submission set of the window, written into DIR.
+// submit B_ID --kind KIND [--docs a,b,…] [--drawings f.pdf …] [--items] --out DIR:
+// the submission set of the window, written into DIR (--items: with the
+// list of printed items for a portal).
 int cliSubmit(CliContext& c)
 {
     const QStringList& args = c.args;
     QString kind, out, docs;
     bool docsGiven = false;
+    bool items = false;
     QStringList drawings, positional;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -22,6 +28,8 @@ int cliSubmit(CliContext& c)
             if (a == QLatin1String("--docs"))
                 docsGiven = true;
             (a == QLatin1String("--kind") ? kind : a == QLatin1String("--out") ? out : docs) = args[++i];
+        } else if (a == QLatin1String("--items")) {
+            items = true;
         } else if (a == QLatin1String("--drawings")) {
             // Every following argument up to the next option is a drawing.
             while (i + 1 < args.size() && !args[i + 1].startsWith(QLatin1String("--")))
@@ -34,7 +42,7 @@ int cliSubmit(CliContext& c)
         }
     }
     if (positional.size() != 1 || kind.isEmpty() || out.isEmpty()) {
-        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] --out フォルダ\n"
+        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] [--items] --out フォルダ\n"
                                 "種類は %1 のいずれかです。")
                      .arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
               << Qt::endl;
@@ -80,13 +88,87 @@ int cliSubmit(CliContext& c)
     request.documents = docsGiven ? chosen : SubmissionSet::proposedDocuments(kind, project);
     request.drawings = drawings;
     request.outDir = QDir(out).absolutePath();
+    request.exportItems = items;
     SubmissionSet::Result result;
     if (!SubmissionSet::make(project, request, &result, &error)) {
         c.err << error << Qt::endl;
         return 1;
     }
     c.out << result.combined << '\t' << result.pages << Qt::endl;
-    for (const QString& f : result.documentFiles)
+    for (const QString& f : result.documentFiles + result.itemFiles)
         c.out << f << Qt::endl;
+    if (!result.warning.isEmpty())
+        c.err << result.warning << Qt::endl;
+    return 0;
+}
+
+// export-items B_ID --kind KIND [--format csv|json] [--utf8] [--out FILE]:
+// every printed item of the kind's documents with its value as printed,
+// one per line in form order. Without --out the list goes to standard
+// output in UTF-8; a CSV file is Shift_JIS unless --utf8 is given.
+int cliExportItems(CliContext& c)
+{
+    const QStringList& args = c.args;
+    QString kind, out, format = QStringLiteral("csv");
+    bool utf8 = false;
+    QStringList positional;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if ((a == QLatin1String("--kind") || a == QLatin1String("--out") || a == QLatin1String("--format"))
+            && i + 1 < args.size()) {
+            (a == QLatin1String("--kind") ? kind : a == QLatin1String("--out") ? out : format) = args[++i];
+        } else if (a == QLatin1String("--utf8")) {
+            utf8 = true;
+        } else if (a.startsWith(QLatin1String("--"))) {
+            c.err << QStringLiteral("不明なオプションです: %1").arg(a) << Qt::endl;
+            return 2;
+        } else {
+            positional << a;
+        }
+    }
+    if (positional.size() != 1 || kind.isEmpty()
+        || (format != QLatin1String("csv") && format != QLatin1String("json"))) {
+        c.err << QStringLiteral("使い方: export-items B_ID --kind 種類 [--format csv|json] [--utf8] [--out ファイル]\n"
+                                "種類は %1 のいずれかです。")
+                     .arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
+              << Qt::endl;
+        return 2;
+    }
+    qint64 bid = 0;
+    if (!parseProjectId(positional[0], &bid, c.err))
+        return 2;
+    if (!SubmissionSet::kindNames().contains(kind)) {
+        c.err << QStringLiteral("種類「%1」はありません。　%2 のいずれかを指定してください。")
+                     .arg(kind, SubmissionSet::kindNames().join(QStringLiteral("、")))
+              << Qt::endl;
+        return 2;
+    }
+    if (!out.isEmpty() && refusedAsOwnFile(out, c.storage.appDir(), c.err))
+        return 2;
+    QString error;
+    ProjectData project;
+    QVector<PortalItems::Item> items;
+    if (!ProjectData::load(c.storage, bid, &project, &error)
+        || !PortalItems::forProject(project, SubmissionSet::proposedDocuments(kind, project), &items, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+    const bool json = format == QLatin1String("json");
+    if (out.isEmpty()) {
+        QByteArray text = json ? PortalItems::toJson(items) : PortalItems::toCsv(items, false);
+        if (text.startsWith("\xEF\xBB\xBF"))
+            text.remove(0, 3);
+        c.out << QString::fromUtf8(text);
+        c.out.flush();
+        return 0;
+    }
+    QStringList replaced;
+    const QByteArray data = json ? PortalItems::toJson(items) : PortalItems::toCsv(items, !utf8, &replaced);
+    if (!SafeFile::write(QFileInfo(out).absoluteFilePath(), data, &error)) {
+        c.err << error << Qt::endl;
+        return 1;
+    }
+    if (!replaced.isEmpty())
+        c.err << PortalItems::replacedMessage(replaced) << Qt::endl;
     return 0;
 }

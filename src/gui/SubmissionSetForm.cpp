@@ -7,6 +7,7 @@
 #include "SubmissionSet.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -30,6 +31,7 @@ QString s(const char* text)
 }
 
 const char* const kFolderKey = "SubmissionSet/folder";
+const char* const kItemsKey = "SubmissionSet/items";
 
 }  // namespace
 
@@ -90,6 +92,12 @@ SubmissionSetForm::SubmissionSetForm(const ProjectData& project, QWidget* parent
     auto* folderLabel = new QLabel(s("出力先(&O)"), this);
     folderLabel->setBuddy(m_folder);
     form->addRow(folderLabel, folderRow);
+    // The item list costs nothing to make and saves a clerk retyping the
+    // forms into a portal: on unless the user turned it off.
+    m_items = new QCheckBox(s("ポータル入力用データ（CSV・JSON）も出力(&P)"), this);
+    m_items->setObjectName(QStringLiteral("exportItems"));
+    m_items->setChecked(QSettings().value(QLatin1String(kItemsKey), true).toBool());
+    form->addRow(QString(), m_items);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* makeButton = buttons->addButton(s("作成(&M)"), QDialogButtonBox::AcceptRole);
@@ -155,6 +163,7 @@ void SubmissionSetForm::make()
     for (int i = 0; i < m_drawings->count(); ++i)
         request.drawings << QDir::fromNativeSeparators(m_drawings->item(i)->text());
     request.outDir = QDir::fromNativeSeparators(m_folder->text().trimmed());
+    request.exportItems = m_items->isChecked();
 
     SubmissionSet::Result result;
     QString error;
@@ -168,14 +177,17 @@ void SubmissionSetForm::make()
         return;
     }
     QSettings().setValue(QLatin1String(kFolderKey), request.outDir);
+    QSettings().setValue(QLatin1String(kItemsKey), request.exportItems);
     QStringList names;
-    for (const QString& f : result.documentFiles)
+    for (const QString& f : result.documentFiles + result.itemFiles)
         names << QFileInfo(f).fileName();
-    QMessageBox::information(this, s("提出書類一式"),
-                             s("%1（%2ページ）と書類ごとの PDF を作成しました。\n\n%3")
-                                 .arg(QFileInfo(result.combined).fileName())
-                                 .arg(result.pages)
-                                 .arg(names.join(QLatin1Char('\n'))));
+    QString message = s("%1（%2ページ）と書類ごとの PDF を作成しました。\n\n%3")
+                          .arg(QFileInfo(result.combined).fileName())
+                          .arg(result.pages)
+                          .arg(names.join(QLatin1Char('\n')));
+    if (!result.warning.isEmpty())
+        message += QStringLiteral("\n\n") + result.warning;
+    QMessageBox::information(this, s("提出書類一式"), message);
 }
 
 void SubmissionSetForm::registerOpener()

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
@@ -30,4 +31,5 @@ private:
     QListWidget* m_documents;
     QListWidget* m_drawings;
     QLineEdit* m_folder;
+    QCheckBox* m_items;
 };

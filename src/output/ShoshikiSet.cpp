@@ -134,6 +134,12 @@ bool ShoshikiSet::parseCellList(const QByteArray& json, CellList* out, QString* 
 
 bool ShoshikiSet::loadCellList(const QString& templatePath, CellList* out, QString* error)
 {
+    QByteArray json;
+    return readCellListFile(templatePath, &json, error) && parseCellList(json, out, error);
+}
+
+bool ShoshikiSet::readCellListFile(const QString& templatePath, QByteArray* json, QString* error)
+{
     const QFileInfo t(templatePath);
     const QString name = t.completeBaseName() + QStringLiteral(".cells.json");
     // Beside the template, in the shipped templates folder, or built in.
@@ -141,8 +147,10 @@ bool ShoshikiSet::loadCellList(const QString& templatePath, CellList* out, QStri
                                  QStringLiteral(":/templates/") + name};
     for (const QString& path : candidates) {
         QFile f(path);
-        if (f.open(QIODevice::ReadOnly))
-            return parseCellList(f.readAll(), out, error);
+        if (f.open(QIODevice::ReadOnly)) {
+            *json = f.readAll();
+            return true;
+        }
     }
     return failWith(error, QStringLiteral("セル一覧「%1」が見つかりません。").arg(name));
 }

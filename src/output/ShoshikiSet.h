@@ -64,6 +64,8 @@ public:
     // list the program was built with.
     static bool loadCellList(const QString& templatePath, CellList* out, QString* error);
     static bool parseCellList(const QByteArray& json, CellList* out, QString* error);
+    // The cell list's file as it is (for the other lists it holds).
+    static bool readCellListFile(const QString& templatePath, QByteArray* json, QString* error);
 
     // Formats the workbook at `path` in place. Cells missing from a sheet
     // or sheets missing from the workbook are passed over; false only when

@@ -161,7 +161,8 @@ bool SinseiExcelOutRtn::fillWorkbook(const ProjectData& project, int docIndex, c
         if (!book.selectSheet(name))
             return failWith(error, book.errorString());
     }
-    if (!book.requestFullRecalculation() || !book.saveAs(target))
+    // The values for viewers that do not calculate; Excel still recalculates on load.
+    if (!book.requestFullRecalculation(XlsxWorkbook::CachedValues::Compute) || !book.saveAs(target))
         return failWith(error, book.errorString());
     return true;
 }

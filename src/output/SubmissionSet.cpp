@@ -1,5 +1,7 @@
 #include "SubmissionSet.h"
 
+#include "PortalItems.h"
+
 #include "AppDir.h"
 #include "SafeFile.h"
 #include "ShoshikiSet.h"
@@ -281,6 +283,13 @@ bool checkDrawings(const QStringList& drawings, QString* error)
     return true;
 }
 
+QString itemsBaseName(const QString& buildingName, const QString& kind, const QDate& date)
+{
+    QString name = fileName(buildingName, kind + s("入力項目"), date);
+    name.chop(4);  // ".pdf"
+    return name;
+}
+
 bool make(const ProjectData& project, const Request& request, Result* result, QString* error)
 {
     const QStringList& known = SinseiExcelOutRtn::documentNames();
@@ -425,10 +434,22 @@ bool make(const ProjectData& project, const Request& request, Result* result, QS
                 return false;
         if (!SafeFile::move(combinedTemp, combinedPath, error))
             return false;
+        QStringList itemFiles;
+        QString itemWarning;
+        if (request.exportItems) {
+            // The items read from the very workbook that the PDFs print.
+            QVector<PortalItems::Item> items;
+            if (!PortalItems::read(filled, templ, request.documents, &items, error)
+                || !PortalItems::writeFiles(items, outDir.absolutePath(), itemsBaseName(building, request.kind, request.date),
+                                            &itemFiles, &itemWarning, error))
+                return false;
+        }
         if (result) {
             result->combined = combinedPath;
             result->documentFiles = partPaths;
             result->pages = static_cast<int>(next);
+            result->itemFiles = itemFiles;
+            result->warning = itemWarning;
         }
         return true;
     } catch (const std::exception& e) {

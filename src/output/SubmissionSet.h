@@ -33,6 +33,9 @@ QString safeName(const QString& name, int maxBytes = 180);
 // 「<建築物の名称>_<書類>_<YYYYMMDD>.pdf」, made safe.
 QString fileName(const QString& buildingName, const QString& document, const QDate& date);
 
+// 「<建築物の名称>_<種類>入力項目_<YYYYMMDD>」, made safe, without a suffix.
+QString itemsBaseName(const QString& buildingName, const QString& kind, const QDate& date);
+
 // Opens every drawing PDF; false with a message naming the first one that
 // is damaged, encrypted or has no page.
 bool checkDrawings(const QStringList& drawings, QString* error);
@@ -43,12 +46,17 @@ struct Request {
     QStringList drawings;    // PDF files appended page for page, in this order
     QString outDir;
     QDate date = QDate::currentDate();
+    // Also the list of every printed item with its value, for typing the
+    // application into a portal: CSV (Shift_JIS and UTF-8) and JSON.
+    bool exportItems = false;
 };
 
 struct Result {
     QString combined;          // the combined PDF
     QStringList documentFiles; // one PDF per document, in the requested order, then the 別紙 if any
     int pages = 0;             // pages of the combined PDF
+    QStringList itemFiles;     // the item lists, when asked for
+    QString warning;           // what the user should know (characters the Shift_JIS list replaced)
 };
 
 // Writes the set into request.outDir. Nothing is written when a drawing

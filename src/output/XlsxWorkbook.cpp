@@ -2,6 +2,7 @@
 
 #include "SafeFile.h"
 
+#include "XlsxFormula.h"
 #include "XlsxStyleSheet.h"
 #include "XlsxXml.h"
 
@@ -234,8 +235,15 @@ struct XlsxWorkbook::Sheet {
             return raw;
         QByteArray out;
         int size = head.size() + tail.size();
-        for (const Row& r : rows)
-            size += r.open ? 64 * static_cast<int>(r.cells.size()) + 64 : r.raw.size();
+        for (const Row& r : rows) {
+            if (!r.open) {
+                size += r.raw.size();
+                continue;
+            }
+            size += 64 + r.extra.size();
+            for (const Cell& c : r.cells)
+                size += c.raw.size();
+        }
         out.reserve(size);
         out += head;
         for (const Row& r : rows) {
@@ -398,7 +406,307 @@ bool stripCachedValue(QByteArray* cell)
     return true;
 }
 
+// The text of the cell's formula with its entities decoded; false when the
+// cell has none or a kind that is not written out in the cell itself (a
+// shared or array formula, a data table).
+bool formulaText(const QByteArray& cell, QString* out)
+{
+    const int f = findStartTag(cell, "f", 0);
+    if (f < 0)
+        return false;
+    const int end = tagEnd(cell, f);
+    if (end < 0 || isSelfClosing(cell, end))
+        return false;
+    if (end - f != 3) {  // not a bare "<f>": LibreOffice writes aca="false"
+        StartTag tag;
+        if (!StartTag::parse(cell.mid(f, end - f), &tag))
+            return false;
+        for (const auto& [name, value] : tag.attrs)
+            if (!(name == "aca" || name == "ca" || (name == "t" && value == "normal")))
+                return false;
+    }
+    const int close = cell.indexOf("</f>", end);
+    if (close < 0)
+        return false;
+    const QByteArray raw = cell.mid(end, close - end);
+    if (!raw.contains('&')) {
+        *out = QString::fromUtf8(raw);
+        return true;
+    }
+    QByteArray decoded;
+    decoded.reserve(raw.size());
+    for (int i = 0; i < raw.size(); ++i) {
+        if (raw[i] != '&') {
+            decoded += raw[i];
+            continue;
+        }
+        const int semi = raw.indexOf(';', i);
+        if (semi < 0)
+            return false;
+        const QByteArray name = raw.mid(i + 1, semi - i - 1);
+        if (name == "amp")
+            decoded += '&';
+        else if (name == "lt")
+            decoded += '<';
+        else if (name == "gt")
+            decoded += '>';
+        else if (name == "quot")
+            decoded += '"';
+        else if (name == "apos")
+            decoded += '\'';
+        else if (name.startsWith('#')) {
+            bool ok = false;
+            const uint code = name.startsWith("#x") ? name.mid(2).toUInt(&ok, 16) : name.mid(1).toUInt(&ok, 10);
+            if (!ok || code == 0 || code > 0x10FFFF)
+                return false;
+            const char32_t c = code;
+            decoded += QString::fromUcs4(&c, 1).toUtf8();
+        } else {
+            return false;
+        }
+        i = semi;
+    }
+    *out = QString::fromUtf8(decoded);
+    return true;
+}
+
+// The formula cell with `value` as the value of its last calculation (none
+// when value is empty). Returns true when the cell changed.
+bool setCachedValue(QByteArray* cell, const std::optional<FormulaValue>& value)
+{
+    QByteArray out = *cell;
+    stripCachedValue(&out);
+    const int end = tagEnd(out, 0);
+    StartTag tag;
+    if (end < 0 || isSelfClosing(out, end) || !StartTag::parse(out.left(end), &tag))
+        return false;
+    QByteArray v;
+    tag.remove("t");
+    if (value) {
+        switch (value->kind) {
+        case FormulaValue::Kind::Text:
+            tag.set("t", "str");
+            v = "<v>" + escape(value->text, false) + "</v>";
+            break;
+        case FormulaValue::Kind::Boolean:
+            tag.set("t", "b");
+            v = value->number != 0 ? "<v>1</v>" : "<v>0</v>";
+            break;
+        case FormulaValue::Kind::Number:
+        case FormulaValue::Kind::Empty:
+            v = "<v>" + QString::number(value->number, 'g', QLocale::FloatingPointShortest).toLatin1() + "</v>";
+            break;
+        }
+    }
+    QByteArray body = out.mid(end);
+    const int f = findStartTag(body, "f", 0);
+    if (f < 0)
+        return false;
+    const int fEnd = tagEnd(body, f);
+    int after = fEnd;
+    if (fEnd > 0 && !isSelfClosing(body, fEnd)) {
+        const int close = body.indexOf("</f>", fEnd);
+        after = close < 0 ? -1 : close + 4;
+    }
+    if (after < 0)
+        return false;
+    body.insert(after, v);
+    out = tag.toBytes() + body;
+    if (out == *cell)
+        return false;
+    *cell = out;
+    return true;
+}
+
+// Whether a text goes into a cached value exactly as it is: a CR LF would
+// become LF in the file, and LibreOffice drops the spaces at either end of
+// a value (the xml:space that keeps them is not part of Excel's value
+// element), which moves the rest of the line on the printed form.
+bool storableText(const QString& text)
+{
+    auto edgeSpace = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; };
+    return text.size() <= 32767 && !text.contains(u'\r')
+        && (text.isEmpty() || (!edgeSpace(text.front()) && !edgeSpace(text.back())));
+}
+
 }  // namespace
+
+// The values of formula cells computed for their cached value, each once,
+// across sheets (a sheet's formula may read a formula of the input sheet).
+struct XlsxWorkbook::Evaluation {
+    XlsxWorkbook& book;
+    struct Entry {
+        bool done = false;
+        std::optional<FormulaValue> value;
+    };
+    QHash<quint64, Entry> memo;
+
+    static quint64 key(int sheet, CellRef ref)
+    {
+        return (static_cast<quint64>(sheet) << 40) | (static_cast<quint64>(ref.row) << 16) | static_cast<quint64>(ref.col);
+    }
+
+    int sheetIndex(const QString& name) const
+    {
+        for (size_t i = 0; i < book.m_sheets.size(); ++i)
+            if (book.m_sheets[i]->name == name)
+                return static_cast<int>(i);
+        // Sheet names are matched regardless of case in formulas.
+        for (size_t i = 0; i < book.m_sheets.size(); ++i)
+            if (book.m_sheets[i]->name.compare(name, Qt::CaseInsensitive) == 0)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+    // The cell's XML; null when the sheet has no such cell. False when the
+    // sheet cannot be read.
+    bool cellAt(int sheet, CellRef ref, const QByteArray** raw)
+    {
+        *raw = nullptr;
+        Sheet* s = book.m_sheets[static_cast<size_t>(sheet)].get();
+        if (!book.loadSheet(s) || !s->parseRows())
+            return false;
+        Sheet::Row* row = s->findRow(ref.row);
+        if (!row)
+            return true;
+        if (!row->openCells())
+            return false;
+        const auto it = std::lower_bound(row->cells.begin(), row->cells.end(), ref.col,
+                                         [](const Sheet::Cell& c, int col) { return c.col < col; });
+        if (it != row->cells.end() && it->col == ref.col)
+            *raw = &it->raw;
+        return true;
+    }
+
+    std::optional<FormulaValue> value(int sheet, CellRef ref)
+    {
+        const quint64 k = key(sheet, ref);
+        const auto known = memo.constFind(k);
+        if (known != memo.constEnd())
+            return known->done ? known->value : std::nullopt;  // running: a circular reference
+        const QByteArray* raw = nullptr;
+        if (!cellAt(sheet, ref, &raw))
+            return std::nullopt;
+        if (!raw)
+            return FormulaValue();
+        if (findStartTag(*raw, "f", 0) >= 0) {
+            memo.insert(k, Entry());
+            std::optional<FormulaValue> result = compute(sheet, *raw);
+            memo.insert(k, {true, result});
+            return result;
+        }
+        const std::optional<FormulaValue> result = constant(sheet, ref, *raw);
+        memo.insert(k, {true, result});
+        return result;
+    }
+
+    std::optional<FormulaValue> constant(int sheet, CellRef ref, const QByteArray& raw)
+    {
+        XlsxCell cell;
+        if (!book.decodeCell(raw, &cell, book.m_sheets[static_cast<size_t>(sheet)]->name, ref))
+            return std::nullopt;
+        switch (cell.kind) {
+        case XlsxCell::Kind::Empty:
+            return FormulaValue();
+        case XlsxCell::Kind::Text:
+            return FormulaValue::fromText(cell.value);
+        case XlsxCell::Kind::Boolean:
+            return FormulaValue::fromBoolean(cell.value == QLatin1String("1"));
+        case XlsxCell::Kind::Number: {
+            bool ok = false;
+            const double n = cell.value.toDouble(&ok);
+            return ok ? std::optional<FormulaValue>(FormulaValue::fromNumber(n)) : std::nullopt;
+        }
+        case XlsxCell::Kind::Error:
+            break;
+        }
+        return std::nullopt;
+    }
+
+    // Gives the formula cells of a row still kept as text their values,
+    // in the text. False, with the row as it was, when the row is better
+    // split into cells (a cell without its reference, a row opened while
+    // its values were computed).
+    bool patchRow(int sheet, Sheet::Row* row, bool* changed)
+    {
+        const QByteArray& s = row->raw;
+        const int end = tagEnd(s, 0);
+        if (end < 0 || isSelfClosing(s, end))
+            return end >= 0;
+        const int close = s.lastIndexOf("</row>");
+        if (close < end)
+            return false;
+        struct Span {
+            int from, to, col;
+        };
+        std::vector<Span> spans;
+        for (int pos = s.indexOf("<c", end); pos >= 0 && pos < close; pos = s.indexOf("<c", pos)) {
+            if (!isNameEnd(s[pos + 2])) {
+                pos += 2;
+                continue;
+            }
+            const int cEnd = tagEnd(s, pos);
+            if (cEnd < 0)
+                return false;
+            int next = cEnd;
+            if (!isSelfClosing(s, cEnd)) {
+                const int cClose = s.indexOf("</c>", cEnd);
+                if (cClose < 0 || cClose > close)
+                    return false;
+                next = cClose + 4;
+                const int f = s.indexOf("<f", cEnd);
+                if (f >= 0 && f < cClose) {
+                    int refStart = 0, refEnd = 0;
+                    if (!findAttr(s, pos, cEnd, "r", &refStart, &refEnd))
+                        return false;
+                    const CellRef ref = CellRef::parse(QString::fromLatin1(s.constData() + refStart, refEnd - refStart));
+                    if (!ref.isValid() || ref.row != row->r)
+                        return false;
+                    spans.push_back({pos, next, ref.col});
+                }
+            }
+            pos = next;
+        }
+        std::vector<std::optional<FormulaValue>> values;
+        values.reserve(spans.size());
+        for (const Span& sp : spans)
+            values.push_back(value(sheet, {row->r, sp.col}));
+        if (row->open)
+            return false;
+        QByteArray out;
+        out.reserve(s.size() + 48 * static_cast<int>(spans.size()));
+        int copied = 0;
+        for (size_t k = 0; k < spans.size(); ++k) {
+            QByteArray cell = s.mid(spans[k].from, spans[k].to - spans[k].from);
+            if (!setCachedValue(&cell, values[k]))
+                continue;
+            out.append(s.constData() + copied, spans[k].from - copied);
+            out.append(cell);
+            copied = spans[k].to;
+        }
+        if (copied == 0)
+            return true;
+        out.append(s.constData() + copied, s.size() - copied);
+        row->raw = std::move(out);
+        *changed = true;
+        return true;
+    }
+
+    std::optional<FormulaValue> compute(int sheet, const QByteArray& raw)
+    {
+        QString text;
+        XlsxFormula formula;
+        if (!formulaText(raw, &text) || !formula.parse(text))
+            return std::nullopt;
+        std::optional<FormulaValue> result = formula.evaluate([this, sheet](const QString& name, CellRef ref) {
+            const int target = name.isEmpty() ? sheet : sheetIndex(name);
+            return target < 0 ? std::nullopt : value(target, ref);
+        });
+        if (result && result->kind == FormulaValue::Kind::Text && !storableText(result->text))
+            return std::nullopt;
+        return result;
+    }
+};
 
 // ---------------------------------------------------------------------------
 
@@ -865,14 +1173,19 @@ bool XlsxWorkbook::readCell(const QString& sheetName, CellRef ref, XlsxCell* out
                                      [](const Sheet::Cell& c, int col) { return c.col < col; });
     if (it == row->cells.end() || it->col != ref.col)
         return true;
+    return decodeCell(it->raw, out, sheetName, ref);
+}
 
+bool XlsxWorkbook::decodeCell(const QByteArray& raw, XlsxCell* out, const QString& sheetName, CellRef ref)
+{
+    *out = XlsxCell();
     QString type;
     QString v;
     QString inlineText;
     bool hasValue = false;
     bool hasInline = false;
-    if (!readPlainCell(it->raw, &type, &v, &hasValue, &inlineText, &hasInline)
-        && !readCellXml(it->raw, &type, &v, &hasValue, &inlineText, &hasInline, &out->formula))
+    if (!readPlainCell(raw, &type, &v, &hasValue, &inlineText, &hasInline)
+        && !readCellXml(raw, &type, &v, &hasValue, &inlineText, &hasInline, &out->formula))
         return fail(QStringLiteral("シート「%1」のセル %2 の形式が正しくありません。").arg(sheetName, ref.name()));
 
     if (hasInline) {
@@ -1435,25 +1748,45 @@ void XlsxWorkbook::dropCalcChain()
     types.dirty = removeEmptyElementContaining(&types.data, "/" + chain.toUtf8() + '"') || types.dirty;
 }
 
-bool XlsxWorkbook::requestFullRecalculation()
+bool XlsxWorkbook::requestFullRecalculation(CachedValues values)
 {
     if (!m_zip)
         return fail(QStringLiteral("ブックが開かれていません。"));
-    for (auto& sp : m_sheets) {
-        Sheet* s = sp.get();
+    const bool compute = values == CachedValues::Compute;
+    // Only rows with a formula change; a sheet or row without one keeps its text.
+    auto concerned = [compute](const QByteArray& raw) { return raw.contains("<f") && (compute || raw.contains("<v")); };
+    Evaluation evaluation{*this, {}};
+    evaluation.memo.reserve(compute ? 16384 : 0);
+    for (size_t i = 0; i < m_sheets.size(); ++i) {
+        Sheet* s = m_sheets[i].get();
         if (!loadSheet(s))
             return false;
-        if (!s->parsed && (!s->raw.contains("<f") || !s->raw.contains("<v")))
+        if (!s->parsed && !concerned(s->raw))
             continue;
         if (!s->parseRows())
             return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(s->name));
         for (Sheet::Row& row : s->rows) {
-            if (!row.open && (!row.raw.contains("<f") || !row.raw.contains("<v")))
+            if (!row.open && !concerned(row.raw))
                 continue;
+            // The value goes into the row's text as it is: splitting every
+            // row of the printed sheets into cells costs more than the rest.
+            if (compute && !row.open) {
+                bool changed = false;
+                if (evaluation.patchRow(static_cast<int>(i), &row, &changed)) {
+                    s->dirty = s->dirty || changed;
+                    continue;
+                }
+            }
             if (!row.openCells())
                 return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(s->name).arg(row.r));
-            for (Sheet::Cell& c : row.cells)
-                s->dirty = stripCachedValue(&c.raw) || s->dirty;
+            for (Sheet::Cell& c : row.cells) {
+                if (!compute) {
+                    s->dirty = stripCachedValue(&c.raw) || s->dirty;
+                } else if (findStartTag(c.raw, "f", 0) >= 0) {
+                    const std::optional<FormulaValue> v = evaluation.value(static_cast<int>(i), {row.r, c.col});
+                    s->dirty = setCachedValue(&c.raw, v) || s->dirty;
+                }
+            }
         }
     }
     int calc = findStartTag(m_workbookXml, "calcPr", 0);
@@ -1474,6 +1807,26 @@ bool XlsxWorkbook::requestFullRecalculation()
     }
     const bool changed = editTagAt(&m_workbookXml, calc, [](StartTag& t) { return t.set("fullCalcOnLoad", "1"); });
     m_workbookDirty = m_workbookDirty || changed;
+    return true;
+}
+
+bool XlsxWorkbook::formulaCells(const QString& sheetName, QVector<CellRef>* out)
+{
+    out->clear();
+    Sheet* s = sheet(sheetName);
+    if (!s)
+        return false;
+    if (!s->parseRows())
+        return fail(QStringLiteral("シート「%1」の形式が正しくありません。").arg(sheetName));
+    for (Sheet::Row& row : s->rows) {
+        if (!row.open && !row.raw.contains("<f"))
+            continue;
+        if (!row.openCells())
+            return fail(QStringLiteral("シート「%1」の %2 行目の形式が正しくありません。").arg(sheetName).arg(row.r));
+        for (const Sheet::Cell& c : row.cells)
+            if (findStartTag(c.raw, "f", 0) >= 0)
+                out->append({row.r, c.col});
+    }
     return true;
 }
 

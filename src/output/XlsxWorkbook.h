@@ -138,11 +138,20 @@ public:
     bool formatCells(const QString& sheet, const QString& range, const XlsxFormat& format);
     bool readCellStyle(const QString& sheet, const QString& address, XlsxCellStyle* out);
 
-    // Makes every formula compute afresh when the file is opened: removes
-    // the value that each formula cell of every sheet keeps from its last
-    // calculation (LibreOffice shows those instead of recalculating) and
-    // asks Excel for a full calculation on load.
-    bool requestFullRecalculation();
+    // Makes every formula compute afresh when the file is opened: asks
+    // Excel for a full calculation on load and, as LibreOffice shows the
+    // value that a formula cell keeps from its last calculation instead of
+    // recalculating, either removes that value from every formula cell of
+    // every sheet (Drop) or replaces it with the value computed now from
+    // the cells as they are (Compute: the formulas XlsxFormula knows; any
+    // other is left without a value, to be computed by the program that
+    // opens the file). Computed values let viewers that never calculate
+    // (previews, online drives, phones) show the filled forms.
+    enum class CachedValues { Drop, Compute };
+    bool requestFullRecalculation(CachedValues values = CachedValues::Drop);
+
+    // The cells of the sheet that hold a formula, in the sheet's order.
+    bool formulaCells(const QString& sheet, QVector<CellRef>* out);
 
     // Writes the changed parts back into the file and closes it. Without
     // any change the file is not touched at all.
@@ -157,6 +166,8 @@ public:
 private:
     struct Sheet;
     struct Part;
+    struct Evaluation;
+    bool decodeCell(const QByteArray& raw, XlsxCell* out, const QString& sheetName, CellRef ref);
     Sheet* sheet(const QString& name);
     const Sheet* findSheet(const QString& name) const;
     bool loadSheet(Sheet* s);

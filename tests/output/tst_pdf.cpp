@@ -1,7 +1,11 @@
 #include "CliRun.h"
 #include "SinseiExcelOutRtn.h"
+#include "ShiftJis.h"
 #include "SubmissionSet.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -246,12 +250,40 @@ private slots:
         QCOMPARE(r.code, 2);
 
         r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
-                 QStringLiteral("--drawings"), drawing, QStringLiteral("--out"), out},
+                 QStringLiteral("--drawings"), drawing, QStringLiteral("--items"), QStringLiteral("--out"), out},
                 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        const QStringList lines = r.out.trimmed().split(u'\n');
-        // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙.
-        QCOMPARE(lines.size(), 5);
+        QStringList lines = r.out.trimmed().split(u'\n');
+        // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙,
+        // then the item lists for the portal: the same items as export-items gives.
+        QCOMPARE(lines.size(), 8);
+        const QStringList itemFiles = lines.mid(5);
+        lines = lines.mid(0, 5);
+        QVERIFY(itemFiles[0].endsWith(QStringLiteral("確認申請入力項目_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")));
+        QFile json(itemFiles[2]);
+        QVERIFY(json.open(QIODevice::ReadOnly));
+        const QByteArray setJson = json.readAll();
+        Run items = cli({QStringLiteral("export-items"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
+                         QStringLiteral("--format"), QStringLiteral("json")},
+                        300000);
+        QVERIFY2(items.code == 0, qPrintable(items.err));
+        QCOMPARE(items.out.toUtf8(), setJson);
+        const QJsonArray list = QJsonDocument::fromJson(setJson).object().value(QLatin1String("items")).toArray();
+        QStringList order;
+        for (const QJsonValue& v : list)
+            if (!order.contains(v.toObject().value(QLatin1String("document")).toString()))
+                order << v.toObject().value(QLatin1String("document")).toString();
+        QCOMPARE(order, (QStringList{QStringLiteral("確認申請"), QStringLiteral("概要書")}));
+        QFile sjis(itemFiles[0]);
+        QVERIFY(sjis.open(QIODevice::ReadOnly));
+        QString csv;
+        QVERIFY(ShiftJis::decode(sjis.readAll(), &csv));
+        QCOMPARE(csv.count(QStringLiteral("\r\n")), list.size() + 1);
+        QVERIFY(csv.startsWith(QStringLiteral("\"書類\",\"面\",\"番号\",\"項目\",\"値\"\r\n\"確認申請\",\"第二面\",\"１．イ\"")));
+        QCOMPARE(cli({QStringLiteral("export-items"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
+                      QStringLiteral("--format"), QStringLiteral("xml")})
+                     .code,
+                 2);
         const QString combined = lines[0].section(u'\t', 0, 0);
         QVERIFY(QFileInfo(combined).fileName().contains(QStringLiteral("確認申請一式")));
         int sum = 0;

@@ -1,5 +1,13 @@
+#include "BenchProject.h"
+#include "LibreOffice.h"
+#include "PortalItems.h"
+#include "ShiftJis.h"
 #include "SinseiExcelOutRtn.h"
+#include "XlsxWorkbook.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -189,6 +197,137 @@ private slots:
         QString error;
         QVERIFY2(SinseiExcelOutRtn::fillWorkbook(p, 0, QStringLiteral(SD_TEMPLATE_PATH), m_xlsx, &error),
                  qPrintable(error));
+    }
+
+    // Every value that the filled workbook carries for viewers that do not
+    // calculate is the one LibreOffice computes from the same cells: the
+    // copy without them is recalculated and saved by LibreOffice, and each
+    // formula cell of each sheet compared. A cell has no value only when
+    // its text has spaces at an end.
+    void cachedValuesAreLibreOfficesOwn_data()
+    {
+        QTest::addColumn<int>("which");
+        QTest::newRow("every column filled") << 0;
+        QTest::newRow("the forms' project") << 1;
+        QTest::newRow("nothing entered") << 2;
+    }
+
+    void cachedValuesAreLibreOfficesOwn()
+    {
+        QFETCH(int, which);
+        ProjectData project = which == 0 ? BenchProject::fullProject() : m_project;
+        if (which == 2)
+            project = ProjectData{};
+        project.bid = 1;
+        QTemporaryDir work;
+        const QString ours = work.filePath(QStringLiteral("ours.xlsx"));
+        const QString bare = work.filePath(QStringLiteral("bare.xlsx"));
+        QString error;
+        QVERIFY2(SinseiExcelOutRtn::fillWorkbook(project, 0, QStringLiteral(SD_TEMPLATE_PATH), ours, &error),
+                 qPrintable(error));
+        QVERIFY(QFile::copy(ours, bare));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(bare));
+            QVERIFY(book.requestFullRecalculation(XlsxWorkbook::CachedValues::Drop));
+            QVERIFY(book.save());
+        }
+        const QString outDir = work.filePath(QStringLiteral("lo"));
+        QProcess soffice;
+        soffice.setProcessEnvironment(LibreOffice::environment(work.path()));
+        soffice.start(LibreOffice::executable(),
+                      {LibreOffice::prepareProfile(work.filePath(QStringLiteral("profile"))), QStringLiteral("--headless"),
+                       QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
+                       QStringLiteral("xlsx:Calc MS Excel 2007 XML"), QStringLiteral("--outdir"), outDir, bare});
+        QVERIFY(soffice.waitForFinished(300000));
+        const QString theirs = outDir + QStringLiteral("/bare.xlsx");
+        QVERIFY2(QFile::exists(theirs), soffice.readAllStandardError().constData());
+
+        XlsxWorkbook a, b;
+        QVERIFY(a.open(ours));
+        QVERIFY(b.open(theirs));
+        int compared = 0;
+        int leftOpen = 0;
+        QStringList differences;
+        for (const QString& sheet : a.sheetNames()) {
+            QVector<CellRef> cells;
+            QVERIFY2(a.formulaCells(sheet, &cells), qPrintable(a.errorString()));
+            for (CellRef ref : cells) {
+                XlsxCell mine, lo;
+                QVERIFY(a.readCell(sheet, ref, &mine));
+                QVERIFY(b.readCell(sheet, ref, &lo));
+                ++compared;
+                // Spaces at either end do not survive as a cached value: that cell is left to the program.
+                if (mine.kind == XlsxCell::Kind::Empty && lo.kind == XlsxCell::Kind::Text
+                    && lo.value != lo.value.trimmed()) {
+                    ++leftOpen;
+                    continue;
+                }
+                const bool same = mine.kind == lo.kind
+                    && (mine.kind == XlsxCell::Kind::Number ? mine.value.toDouble() == lo.value.toDouble()
+                                                            : mine.value == lo.value);
+                if (!same && differences.size() < 10)
+                    differences << QStringLiteral("%1!%2: %3 「%4」, LibreOffice %5 「%6」")
+                                       .arg(sheet, ref.name())
+                                       .arg(int(mine.kind))
+                                       .arg(mine.value)
+                                       .arg(int(lo.kind))
+                                       .arg(lo.value);
+            }
+        }
+        QVERIFY(compared > 5000);
+        QVERIFY(leftOpen < compared / 100);
+        QVERIFY2(differences.isEmpty(), qPrintable(differences.join(u'\n')));
+    }
+
+    // The items for typing the application into a portal: in form order,
+    // each caption and its value as the PDF of the same workbook prints
+    // them, the items of pages that do not print left out.
+    void portalItems()
+    {
+        QVector<PortalItems::Item> items;
+        QString error;
+        const QString application = QStringLiteral("確認申請");
+        QVERIFY2(PortalItems::read(m_xlsx, QStringLiteral(SD_TEMPLATE_PATH), {application}, &items, &error),
+                 qPrintable(error));
+        QVERIFY(items.size() > 100);
+        QString printed;
+        for (const QStringList& page : pageLines(render(0)))
+            printed += page.join(QString());
+        int previous = 0;
+        for (const PortalItems::Item& i : items) {
+            const QString caption = QStringLiteral("【%1．%2】").arg(i.number.section(u'．', -1), i.caption);
+            const int at = printed.indexOf(caption, previous);
+            QVERIFY2(at >= 0, qPrintable(QStringLiteral("%1 %2 %3 is not printed after the item before it")
+                                             .arg(i.face, i.number, i.caption)));
+            // A ticked box's wording stands before the caption on its line.
+            for (QString piece : i.value.split(u' ')) {
+                piece.remove(u'\u3000');
+                QVERIFY2(printed.indexOf(piece, previous) >= 0,
+                         qPrintable(QStringLiteral("%1 %2: %3 is not printed").arg(i.number, i.caption, piece)));
+            }
+            previous = at + caption.size();
+        }
+        const auto owner = std::find_if(items.begin(), items.end(), [](const PortalItems::Item& i) {
+            return i.face == QStringLiteral("第二面") && i.number == QStringLiteral("１．ロ");
+        });
+        QVERIFY(owner != items.end());
+        QCOMPARE(owner->caption, QStringLiteral("氏名"));
+        QCOMPARE(owner->value, QStringLiteral("山田太郎"));
+
+        // The Shift_JIS list names what it cannot hold; UTF-8 and JSON keep it.
+        const QVector<PortalItems::Item> odd = {{application, QStringLiteral("第二面"), QStringLiteral("１．ロ"),
+                                                 QStringLiteral("氏名"), QStringLiteral("髙橋\U00020BB7子, \"様\"")}};
+        QStringList replaced;
+        QString sjis;
+        QVERIFY(ShiftJis::decode(PortalItems::toCsv(odd, true, &replaced), &sjis));
+        QCOMPARE(replaced, QStringList{QStringLiteral("\U00020BB7")});
+        QVERIFY(sjis.endsWith(QStringLiteral("\"氏名\",\"髙橋?子, \"\"様\"\"\"\r\n")));
+        const QByteArray utf8 = PortalItems::toCsv(odd, false);
+        QVERIFY(utf8.startsWith("\xEF\xBB\xBF") && utf8.contains(odd[0].value.toUtf8().replace("\"", "\"\"")));
+        const QJsonObject json = QJsonDocument::fromJson(PortalItems::toJson(odd)).object();
+        QCOMPARE(json.value(QLatin1String("items")).toArray().at(0).toObject().value(QLatin1String("value")).toString(),
+                 odd[0].value);
     }
 
     void peopleFaces()

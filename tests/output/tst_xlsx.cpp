@@ -254,6 +254,93 @@ private slots:
         QVERIFY(e.value(QStringLiteral("[Content_Types].xml")).contains("/xl/sharedStrings.xml"));
     }
 
+    // The value each formula cell carries for viewers that do not
+    // calculate, as Excel and LibreOffice compute it; "" where the engine
+    // cannot be certain and leaves the cell to the program that opens it.
+    void computedValues_data()
+    {
+        QTest::addColumn<QString>("formula");
+        QTest::addColumn<QString>("expected");  // kind:value, or "" for no value
+        const QList<QPair<const char*, const char*>> cases = {
+            {"'入力'!A1&\"造\"", "text:木造"},
+            {"'入力'!A4", "number:0"},  // an empty cell alone shows 0 …
+            {"'入力'!A4&\"\"", "text:"},  // … and nothing in a text
+            {"'入力'!A2&\"\"", "text:12.5"},
+            {"'入力'!$A$2", "number:12.5"},
+            {"IF('入力'!A3,\"有\",\"無\")", "text:有"},
+            {"IF('入力'!A4,\"有\",\"無\")", "text:無"},
+            {"IF('入力'!A3,'入力'!A4,\"\")", "number:0"},
+            {"IF('入力'!A4<>\"\",'入力'!A4,'入力'!A1)&\"\"", "text:木"},
+            {"IF(OR('入力'!A5=\"\",RIGHT('入力'!A5,1)=\"造\"),'入力'!A5&\"\",'入力'!A5&\"造\")", "text:鉄骨造"},
+            {"AND('入力'!A4=\"\",'入力'!A7=0,'入力'!A4=0)", "bool:1"},
+            {"'入力'!A2=\"12.5\"", "bool:0"},
+            {"IF('入力'!A3,\"x\")=\"X\"", ""},  // texts differing in case only
+            {"RIGHT('入力'!A5,5)&(\"a\"\"b\"&1.5)", "text:鉄骨造a\"b1.5"},
+            {"'入力'!B9&\"!\"", "text:木。!"},  // through a formula of another sheet
+            {"C1&\"\"", ""},  // its own value
+            {"IF('入力'!A1,\"有\",\"無\")", ""},  // a text as a condition
+            {"'入力'!A8&\"\"", ""},  // a number written with an exponent
+            {"'入力'!C9", ""},  // a shared formula
+            {"'入力'!A6&\"\"", ""},  // an error value
+            {"'無い'!A1", ""},
+            {"\" \"&'入力'!A1", ""},  // spaces at an end do not survive in a value
+            {"SUM('入力'!A2)", ""},
+            {"'入力'!A2+1", ""},
+            {"'入力'!A1:A2", ""},
+        };
+        for (const auto& [f, e] : cases)
+            QTest::newRow(f) << QString::fromUtf8(f) << QString::fromUtf8(e);
+    }
+
+    void computedValues()
+    {
+        QFETCH(QString, formula);
+        QFETCH(QString, expected);
+        Entries e = sample();
+        QString escaped = formula.toHtmlEscaped();
+        escaped.replace(QLatin1String("&quot;"), QLatin1String("\""));
+        e[QStringLiteral("xl/worksheets/sheet1.xml")] =
+            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>"
+            "<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>木</t></is></c></row>"
+            "<row r=\"2\"><c r=\"A2\"><v>12.5</v></c></row><row r=\"3\"><c r=\"A3\" t=\"b\"><v>1</v></c></row>"
+            "<row r=\"5\"><c r=\"A5\" t=\"s\"><v>1</v></c></row><row r=\"6\"><c r=\"A6\" t=\"e\"><v>#N/A</v></c></row>"
+            "<row r=\"7\"><c r=\"A7\"><v>0</v></c></row><row r=\"8\"><c r=\"A8\"><v>1E+20</v></c></row>"
+            "<row r=\"9\"><c r=\"B9\" t=\"str\"><f aca=\"false\">'印刷&amp;表'!B1&amp;\"。\"</f><v>古い</v></c>"
+            "<c r=\"C9\"><f t=\"shared\" ref=\"C9:C10\" si=\"0\">A2&amp;\"\"</f><v>12.5</v></c></row>"
+            "</sheetData></worksheet>";
+        e[QStringLiteral("xl/worksheets/sheet2.xml")] =
+            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData><row r=\"1\">"
+            "<c r=\"B1\"><f>'入力'!A1&amp;\"\"</f></c><c r=\"C1\" s=\"2\" t=\"str\"><f>"
+            + escaped.toUtf8() + "</f><v>古い値</v></c></row></sheetData></worksheet>";
+        e[QStringLiteral("xl/sharedStrings.xml")] =
+            "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>x</t></si><si><t>鉄骨造</t></si></sst>";
+        const QString path = m_dir.filePath(QStringLiteral("computed.xlsx"));
+        QVERIFY(writeZip(path, e));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            QVERIFY(book.requestFullRecalculation(XlsxWorkbook::CachedValues::Compute));
+            QVERIFY(book.save());
+        }
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        XlsxCell c;
+        QVERIFY(book.readCell(QStringLiteral("印刷&表"), QStringLiteral("C1"), &c));
+        QCOMPARE(c.formula, formula);
+        static const QMap<XlsxCell::Kind, QString> kinds{{XlsxCell::Kind::Number, QStringLiteral("number")},
+                                                         {XlsxCell::Kind::Text, QStringLiteral("text")},
+                                                         {XlsxCell::Kind::Boolean, QStringLiteral("bool")}};
+        const QString got = c.kind == XlsxCell::Kind::Empty ? QString() : kinds.value(c.kind) + u':' + c.value;
+        QCOMPARE(got, expected);
+        const QByteArray xml = readZip(path, false).value(QStringLiteral("xl/worksheets/sheet2.xml"));
+        // The cell keeps its style; the kind of value is the value's own.
+        const int at = xml.indexOf("<c r=\"C1\"");
+        const QByteArray tag = xml.mid(at, xml.indexOf('>', at) - at);
+        QVERIFY(tag.contains(" s=\"2\""));
+        QCOMPARE(tag.contains(" t=\"str\""), expected.startsWith(QLatin1String("text:")));
+        QVERIFY(readZip(path, false).value(QStringLiteral("xl/workbook.xml")).contains("fullCalcOnLoad=\"1\""));
+    }
+
     void sheetSelectionAndVisibility()
     {
         const QString path = makeSample(QStringLiteral("select.xlsx"));

@@ -64,6 +64,73 @@ class F:
         return F('IF({%s},"",%s)' % (flag, self.template))
 
 
+# The formula language of the template: what the program evaluates itself
+# to give every formula cell of the filled workbook its value
+# (src/output/XlsxFormula.cpp keeps the same grammar). A formula outside it
+# would leave its cell empty in viewers that do not calculate.
+FUNCTIONS = {"IF": (2, 3), "AND": (1, 255), "OR": (1, 255), "RIGHT": (1, 2)}
+_REF = re.compile(r"(?:'(?:[^']|'')+'!|[A-Za-z_][\w.]*!)?\$?[A-Z]{1,3}\$?[0-9]+(?![\w.:$(])")
+_NUMBER = re.compile(r"[0-9]+(?:\.[0-9]+)?(?![\w.])")
+_STRING = re.compile(r'"(?:[^"]|"")*"')
+_FUNCTION = re.compile(r"([A-Z]+)\(")
+
+
+def check_formula(formula):
+    """Raises ValueError when the formula (with its '=') uses anything
+    beyond cell references, quoted texts, numbers, &, =, <>, brackets and
+    the functions of FUNCTIONS."""
+    assert formula.startswith("="), formula
+    text = formula[1:]
+    pos = _check_comparison(text, 0)
+    if pos != len(text):
+        raise ValueError("formula outside the template's language at %d: %s" % (pos, formula))
+
+
+def _check_comparison(t, pos):
+    pos = _check_concat(t, pos)
+    while t.startswith("=", pos) or t.startswith("<>", pos):
+        pos = _check_concat(t, pos + (1 if t[pos] == "=" else 2))
+    return pos
+
+
+def _check_concat(t, pos):
+    pos = _check_primary(t, pos)
+    while t.startswith("&", pos):
+        pos = _check_primary(t, pos + 1)
+    return pos
+
+
+def _check_primary(t, pos):
+    if t.startswith("(", pos):
+        pos = _check_comparison(t, pos + 1)
+        if not t.startswith(")", pos):
+            raise ValueError("unclosed bracket in %s" % t)
+        return pos + 1
+    m = _FUNCTION.match(t, pos)
+    if m:
+        if m.group(1) not in FUNCTIONS:
+            raise ValueError("function %s is outside the template's language: %s" % (m.group(1), t))
+        least, most = FUNCTIONS[m.group(1)]
+        pos, count = m.end(), 0
+        while True:
+            pos = _check_comparison(t, pos)
+            count += 1
+            if t.startswith(",", pos):
+                pos += 1
+                continue
+            if not t.startswith(")", pos):
+                raise ValueError("unclosed %s( in %s" % (m.group(1), t))
+            break
+        if not least <= count <= most:
+            raise ValueError("%s takes %d to %d arguments: %s" % (m.group(1), least, most, t))
+        return pos + 1
+    for pattern in (_STRING, _NUMBER, _REF):
+        m = pattern.match(t, pos)
+        if m:
+            return m.end()
+    raise ValueError("formula outside the template's language at %d: %s" % (pos, t))
+
+
 def _split_top(text, sep):
     """text split at sep where sep lies outside quotes and brackets."""
     parts, depth, quoted, start = [], 0, False, 0
@@ -120,6 +187,14 @@ def _pattern(template):
         else:
             raise ValueError(piece)
     return out
+
+
+def _column(c):
+    name = ""
+    while c:
+        c, rem = divmod(c - 1, 26)
+        name = chr(65 + rem) + name
+    return name
 
 
 def R(addr):
@@ -310,6 +385,59 @@ class Sheet:
         if unit:
             segs.append(Seg(COLUMNS - 1, COLUMNS, unit))
         return self.line(*segs)
+
+    def items(self):
+        """The numbered items of the sheet in the form's order, for the
+        clerk who types a form into a portal item by item: each 【…】 caption
+        with the input cells that print its value (up to the next caption
+        or face). The face is the page's （第…面） title, the number the
+        caption's own (イ) after its heading's (１): "１．イ". A choice box
+        (□/■ cell followed by its wording on the line) counts by its wording.
+        Headings without a value of their own are left out."""
+        out = []
+        face = ""
+        heading = ""
+        current = None
+        pending = []
+        cells = sorted(self.cells, key=lambda rc: (rc[0], rc[1].c1))
+        for k, (r, seg) in enumerate(cells):
+            content = seg.content
+            if seg.role == "title" and isinstance(content, str):
+                m = re.fullmatch(r"（(第.+面)）", content.strip())
+                if m:
+                    face, heading, current = m.group(1), "", None
+                elif not face:
+                    face = content.strip()
+                continue
+            if isinstance(content, str):
+                m = re.match(r"【(?:([０-９0-9]+|[ア-ン])．)?(.*?)】", content.strip())
+                if m:
+                    number, caption = m.group(1) or "", m.group(2)
+                    if re.fullmatch(r"[０-９0-9]+", number):
+                        heading = number
+                    elif number and heading:
+                        number = heading + "．" + number
+                    current = {"row": r, "face": face, "number": number, "caption": caption,
+                               "cells": pending}
+                    pending = []
+                    out.append(current)
+                continue
+            if not isinstance(content, F) or seg.role != "input" or (current is None and not pending):
+                continue
+            ref = "%s%d" % (_column(seg.c1), r)
+            if re.fullmatch(r'IF\(\{\$?[A-Z]+\d+\}="","□",\{\$?[A-Z]+\d+\}\)', content.template):
+                following = [s for rr, s in cells[k + 1:k + 2] if rr == r and isinstance(s.content, str)]
+                choice = [ref, following[0].content.strip() if following else ""]
+                # A box that opens a line whose caption follows belongs to that caption.
+                later = [s for rr, s in cells[k + 1:] if rr == r and isinstance(s.content, str)
+                         and s.content.strip().startswith("【")]
+                if later:
+                    pending.append(choice)
+                else:
+                    current["cells"].append(choice)
+            else:
+                current["cells"].append([ref])
+        return [i for i in out if i["cells"]]
 
     def finish(self):
         if self.page_start <= self.row:
