@@ -8,26 +8,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-namespace {
-
-Storage& requireDefault()
-{
-    Storage* s = Storage::defaultStorage();
-    if (!s)
-        qFatal("no default storage has been set up");
-    return *s;
-}
-
-}  // namespace
-
 Recordset::Recordset(Storage& storage, DbFile db)
     : m_storage(storage)
     , m_db(db)
-{
-}
-
-Recordset::Recordset(DbFile db)
-    : Recordset(requireDefault(), db)
 {
 }
 

@@ -179,8 +179,6 @@ Storage::Storage(StorageConfig config)
 Storage::~Storage()
 {
     closeAll();
-    if (g_default == this)
-        g_default = nullptr;
 }
 
 void Storage::closeAll()
@@ -198,9 +196,6 @@ void Storage::closeAll()
         QSqlDatabase::removeDatabase(n);
     }
 }
-
-Storage* Storage::defaultStorage() { return g_default; }
-void Storage::setDefaultStorage(Storage* storage) { g_default = storage; }
 
 QString Storage::quote(const QString& identifier)
 {

@@ -141,7 +141,6 @@ void setupApplication(QApplication& app)
     QFont::insertSubstitutions(QStringLiteral("MS PMincho"), pMincho);
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ＵＩ Ｇothic"), pGothic);
 
-    common::setDoubleClickInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
     Keyring::setWaitNote(showKeyringWait);
 }
 

@@ -1,7 +1,6 @@
 #include "TestSupport.h"
 #include "common.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QtTest>
 
@@ -31,42 +30,11 @@ private slots:
         QCOMPARE(common::DaysInMonth(year, month), days);
     }
 
-    void dateFromText_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QDate>("date");
-        QTest::newRow("year and month: last day") << "2005/2" << QDate(2005, 2, 28);
-        QTest::newRow("leap February") << "2004/02" << QDate(2004, 2, 29);
-        QTest::newRow("full date keeps its day") << "2005/02/15" << QDate(2005, 2, 15);
-        QTest::newRow("short digits") << "2019/5/1" << QDate(2019, 5, 1);
-        QTest::newRow("hyphens") << "2019-05-01" << QDate(2019, 5, 1);
-        QTest::newRow("month 13") << "2005/13" << QDate();
-        QTest::newRow("no slash") << "平成17年" << QDate();
-        QTest::newRow("empty") << "" << QDate();
-    }
-    void dateFromText()
-    {
-        QFETCH(QString, text);
-        QFETCH(QDate, date);
-        QCOMPARE(common::DateFromText(text), date);
-    }
-
-    void textAndPathRoutines()
+    void digitsOnly()
     {
         QCOMPARE(common::DigitsOnly(QStringLiteral("03-1234-5678")), QStringLiteral("0312345678"));
         QCOMPARE(common::DigitsOnly(QStringLiteral("０３(1234)５６78")), QStringLiteral("123478"));
         QCOMPARE(common::DigitsOnly(QString()), QString());
-        QCOMPARE(common::LastPosOf(QStringLiteral("C:\\a\\b.txt"), QLatin1Char('\\')), 5);
-        QCOMPARE(common::LastPosOf(QStringLiteral("abc"), QLatin1Char('/')), 0);
-        QCOMPARE(common::FileNameOf(QStringLiteral("C:\\a\\b.txt")), QStringLiteral("b.txt"));
-        QCOMPARE(common::FolderOf(QStringLiteral("C:\\a\\b.txt")), QStringLiteral("C:\\a"));
-        QCOMPARE(common::FileNameOf(QStringLiteral("/home/office/写真/p1.jpg")), QStringLiteral("p1.jpg"));
-        QCOMPARE(common::FolderOf(QStringLiteral("/home/office/写真/p1.jpg")), QStringLiteral("/home/office/写真"));
-        QCOMPARE(common::FileNameOf(QStringLiteral("plain.txt")), QStringLiteral("plain.txt"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("C:\\a")), QStringLiteral("C:\\a\\"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("C:\\a\\")), QStringLiteral("C:\\a\\"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("/srv/office")), QStringLiteral("/srv/office/"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("/srv/office/")), QStringLiteral("/srv/office/"));
     }
 
     void messageBoxesUseTheFixedTitlesAndDefaults()
@@ -113,15 +81,6 @@ private slots:
         QVERIFY(common::FileInUse(path));
         QFile::remove(xl);
         QVERIFY(!common::FileInUse(path));
-    }
-
-    void waitShortLetsEventsRun()
-    {
-        common::setDoubleClickInterval(600);
-        QElapsedTimer t;
-        t.start();
-        common::WaitShort();
-        QVERIFY(t.elapsed() >= 15);
     }
 };
 
