@@ -1,6 +1,7 @@
 #include "PostalImporter.h"
 
 #include "AppDir.h"
+#include "Logging.h"
 
 #include "Storage.h"
 
@@ -145,6 +146,7 @@ PostalImporter::PostalImporter(Storage& storage)
 
 bool PostalImporter::fail(const QString& message)
 {
+    qCWarning(lcImport).noquote() << "postal data:" << message;
     m_error = message;
     return false;
 }

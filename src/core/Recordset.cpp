@@ -1,5 +1,6 @@
 #include "Recordset.h"
 
+#include "Logging.h"
 #include "Schema.h"
 #include "Storage.h"
 #include "TableIo.h"
@@ -21,6 +22,7 @@ Recordset::~Recordset()
 
 bool Recordset::fail(const QString& message)
 {
+    qCWarning(lcStorage).noquote() << m_table << message;
     m_error = message;
     return false;
 }

@@ -1,6 +1,7 @@
 #include "GuiCommon.h"
 
 #include "Keyring.h"
+#include "Logging.h"
 
 #include "Prompter.h"
 #include "TextNumbers.h"
@@ -118,6 +119,7 @@ public:
 void setupApplication(QApplication& app)
 {
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    Logging::keepCauses();
     auto* qtTr = new QTranslator(&app);
     if (qtTr->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

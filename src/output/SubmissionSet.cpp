@@ -1,6 +1,7 @@
 #include "SubmissionSet.h"
 
 #include "AppDir.h"
+#include "Logging.h"
 #include "SafeFile.h"
 #include "SinseiExcelOutRtn.h"
 #include "TextFit.h"
@@ -34,6 +35,7 @@ QString s(const char* text)
 
 bool failWith(QString* error, const QString& message)
 {
+    qCWarning(lcOutput).noquote() << message;
     if (error)
         *error = message;
     return false;

@@ -1,7 +1,11 @@
+#include "CustomerCsv.h"
+#include "Logging.h"
+#include "Recordset.h"
 #include "TestSupport.h"
 #include "common.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestCommon : public QObject {
@@ -81,6 +85,25 @@ private slots:
         QVERIFY(common::FileInUse(path));
         QFile::remove(xl);
         QVERIFY(!common::FileInUse(path));
+    }
+
+    // What the engine or the file system said is logged under the program's
+    // categories and kept for the next message box's details, once.
+    void failuresKeepTheirCauseForTheMessageBox()
+    {
+        Logging::keepCauses();
+        Logging::takeCauses();
+        TempAppDir dir;
+        Recordset rs(dir.storage(), DbFile::Kakunin);
+        QVERIFY(!rs.open(QStringLiteral("NoSuchTable")));
+        CustomerImport import(dir.storage());
+        QVERIFY(!import.load(dir.file(QStringLiteral("missing.csv"))));
+        const QString causes = Logging::takeCauses().join(QLatin1Char('\n'));
+        QVERIFY2(causes.contains(QRegularExpression(QStringLiteral("^\\[sd\\.storage\\].*NoSuchTable"), QRegularExpression::MultilineOption)),
+                 qPrintable(causes));
+        QVERIFY2(causes.contains(QRegularExpression(QStringLiteral("^\\[sd\\.import\\].*missing\\.csv"), QRegularExpression::MultilineOption)),
+                 qPrintable(causes));
+        QVERIFY(Logging::takeCauses().isEmpty());
     }
 };
 
