@@ -236,13 +236,10 @@ TempAppDir::TempAppDir()
     // The server's copy comes from a template made by initialize() itself.
     if (!usingPostgres() && !m_storage->initialize(&error))
         qFatal("cannot initialise the test databases: %s", qPrintable(error));
-    Storage::setDefaultStorage(m_storage.get());
 }
 
 TempAppDir::~TempAppDir()
 {
-    if (Storage::defaultStorage() == m_storage.get())
-        Storage::setDefaultStorage(nullptr);
     m_storage.reset();
     for (const QString& db : m_serverDatabases)
         adminExec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(Storage::quote(db)), nullptr);

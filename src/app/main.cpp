@@ -74,7 +74,6 @@ int main(int argc, char* argv[])
         return 1;
     }
     Storage storage(config);
-    Storage::setDefaultStorage(&storage);
     // A first start, or files lost since: make whatever is missing.
     if (!AppDir::initialize(storage, appDir, &error)) {
         Prompter::current().show({PromptTitle::Error, error, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});

@@ -256,7 +256,6 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
             return 1;
         }
         Storage storage(cfg);
-        Storage::setDefaultStorage(&storage);
         // Commands work on an existing application directory; "init" makes one.
         QString probe;
         if (!storage.connection(DbFile::Kakunin, &probe).isValid()) {

@@ -4,6 +4,7 @@
 
 #include "DataTransfer.h"
 #include "InstanceLock.h"
+#include "Logging.h"
 #include "SchemaUpgrade.h"
 #include "TableIo.h"
 #include "WriteLock.h"
@@ -33,6 +34,7 @@ QAtomicInt g_connections;
 
 bool fail(QString* error, const QString& message)
 {
+    qCWarning(lcStorage).noquote() << message;
     if (error)
         *error = message;
     return false;

@@ -26,14 +26,12 @@ public:
     void clearEntry();  // C
 
     QString display() const { return m_display; }
-    void setDisplay(const QString& text) { m_display = text; }
     bool hasError() const { return m_error; }
 
     int decimals() const { return m_decimals; }
     void setDecimals(int decimals) { m_decimals = decimals; }
     Rounding rounding() const { return m_rounding; }
     void setRounding(Rounding r) { m_rounding = r; }
-    float runningValue() const { return m_running; }
     float memory() const { return m_memory; }
 
     // Rounds a value for display with d decimals in 4-decimal fixed point;

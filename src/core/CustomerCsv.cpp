@@ -1,6 +1,7 @@
 #include "CustomerCsv.h"
 
 #include "AppDir.h"
+#include "Logging.h"
 #include "SafeFile.h"
 
 #include "Storage.h"
@@ -210,8 +211,10 @@ RecordReader::RecordReader(const QString& path)
 
 bool RecordReader::fail(const QString& message)
 {
-    if (m_error.isEmpty())
+    if (m_error.isEmpty()) {
+        qCWarning(lcImport).noquote() << m_path << message;
         m_error = message;
+    }
     return false;
 }
 
@@ -438,6 +441,7 @@ CustomerImport::CustomerImport(Storage& storage)
 
 bool CustomerImport::fail(const QString& message)
 {
+    qCWarning(lcImport).noquote() << "customers:" << message;
     m_error = message;
     return false;
 }

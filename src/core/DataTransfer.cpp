@@ -1,5 +1,6 @@
 #include "DataTransfer.h"
 
+#include "Logging.h"
 #include "Schema.h"
 #include "SchemaUpgrade.h"
 #include "TableIo.h"
@@ -96,6 +97,7 @@ DataTransfer::DataTransfer(Progress progress)
 
 bool DataTransfer::fail(const QString& message)
 {
+    qCWarning(lcImport).noquote() << "data transfer:" << message;
     m_error = message;
     return false;
 }

@@ -10,6 +10,5 @@ namespace JapaneseHolidays {
 
 // The holiday's name, or empty when the day is not a holiday.
 QString name(const QDate& date);
-inline bool isHoliday(const QDate& date) { return !name(date).isEmpty(); }
 
 }  // namespace JapaneseHolidays

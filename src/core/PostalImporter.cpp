@@ -1,7 +1,9 @@
 #include "PostalImporter.h"
 
 #include "AppDir.h"
-
+#include "CustomerCsv.h"
+#include "Logging.h"
+#include "ShiftJis.h"
 #include "Storage.h"
 
 #include <QFile>
@@ -10,7 +12,6 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QStringDecoder>
 
 namespace {
 
@@ -35,79 +36,21 @@ bool allDigits(const QString& s)
 }
 
 // The file's lines as text. Japan Post publishes Shift_JIS (in practice
-// CP932) and, since 2023, a UTF-8 edition; a file saved by a spreadsheet
-// may carry a BOM. A file that reads cleanly as UTF-8 is UTF-8: Shift_JIS
-// kanji almost never form valid UTF-8 sequences.
+// CP932); a file saved again by a user's editor may be UTF-8, with or
+// without a BOM.
 bool decodeLines(const QByteArray& data, QStringList* lines, QString* error)
 {
-    static const QByteArray bom("\xEF\xBB\xBF");
-    const bool hasBom = data.startsWith(bom);
-    const QByteArray bytes = hasBom ? data.mid(bom.size()) : data;
-    bool utf8 = hasBom;
-    if (!utf8) {
-        QStringDecoder probe(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = probe.decode(bytes);
-        if (!probe.hasError()) {
-            *lines = text.split(QLatin1Char('\n'));
-            return true;
-        }
-    }
-    const char* encoding = utf8 ? "UTF-8" : "Shift_JIS";
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-    if (!decoder.isValid()) {
-        *error = QStringLiteral("文字コード %1 の変換表がないため、ファイルを読み込めません。").arg(QLatin1String(encoding));
+    QString text;
+    ShiftJis::Encoding encoding = ShiftJis::Encoding::Utf8;
+    int badLine = 0;
+    if (!ShiftJis::decodeFile(data, &text, &encoding, &badLine)) {
+        *error = QStringLiteral("%1 行目: %2 として読めない文字があります。")
+                     .arg(badLine)
+                     .arg(encoding == ShiftJis::Encoding::Cp932 ? QStringLiteral("Shift_JIS") : QStringLiteral("UTF-8"));
         return false;
     }
-    const QString text = decoder.decode(bytes);
-    if (!decoder.hasError()) {
-        *lines = text.split(QLatin1Char('\n'));
-        return true;
-    }
-    // Name the line that does not decode, so the user can look at it. A
-    // Shift_JIS trail byte is never a line feed, so lines split safely.
-    const QList<QByteArray> raw = bytes.split('\n');
-    for (int i = 0; i < raw.size(); ++i) {
-        QStringDecoder line(encoding, QStringConverter::Flag::Stateless);
-        (void)line.decode(raw[i]);
-        if (line.hasError()) {
-            *error = QStringLiteral("%1 行目: %2 として読めない文字があります。").arg(i + 1).arg(QLatin1String(encoding));
-            return false;
-        }
-    }
-    *error = QStringLiteral("ファイルを %1 として読めません。").arg(QLatin1String(encoding));
-    return false;
-}
-
-// One CSV record: fields in double quotes ("" for a quote) or bare.
-bool splitCsv(const QString& line, QStringList* fields)
-{
-    fields->clear();
-    QString field;
-    bool quoted = false;
-    for (int i = 0; i < line.size(); ++i) {
-        const QChar c = line[i];
-        if (quoted) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < line.size() && line[i + 1] == QLatin1Char('"')) {
-                    field += c;
-                    ++i;
-                } else {
-                    quoted = false;
-                }
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            fields->append(field);
-            field.clear();
-        } else {
-            field += c;
-        }
-    }
-    fields->append(field);
-    return !quoted;
+    *lines = text.split(QLatin1Char('\n'));
+    return true;
 }
 
 // The town as an address needs it. Japan Post marks a municipality's own
@@ -145,6 +88,7 @@ PostalImporter::PostalImporter(Storage& storage)
 
 bool PostalImporter::fail(const QString& message)
 {
+    qCWarning(lcImport).noquote() << "postal data:" << message;
     m_error = message;
     return false;
 }
@@ -207,7 +151,7 @@ bool PostalImporter::parse(const QByteArray& data, QVector<PostalEntry>* out)
             line.chop(1);
         if (line.trimmed().isEmpty())
             continue;
-        if (!splitCsv(line, &fields))
+        if (!CustomerCsv::splitLine(line, &fields))
             return fail(QStringLiteral("%1 行目: 「\"」が閉じていません。").arg(lineNo));
         if (fields.size() != kColumns)
             return fail(QStringLiteral("%1 行目: 項目の数が %2 です（郵便番号データは %3 項目です）。")

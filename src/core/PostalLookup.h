@@ -41,8 +41,6 @@ public:
     // Without a chooser, every question that needs the user counts as cancelled.
     explicit PostalLookup(Storage& storage, AddressChooser* chooser = nullptr);
 
-    void setChooser(AddressChooser* chooser) { m_chooser = chooser; }
-
     // Fills an address from the code typed in a postal-code field. Returns 0
     // when done (both parts empty when no row fits), -1 when the user
     // cancelled the choice or the table could not be read: the caller's

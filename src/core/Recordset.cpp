@@ -1,5 +1,6 @@
 #include "Recordset.h"
 
+#include "Logging.h"
 #include "Schema.h"
 #include "Storage.h"
 #include "TableIo.h"
@@ -8,26 +9,9 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-namespace {
-
-Storage& requireDefault()
-{
-    Storage* s = Storage::defaultStorage();
-    if (!s)
-        qFatal("no default storage has been set up");
-    return *s;
-}
-
-}  // namespace
-
 Recordset::Recordset(Storage& storage, DbFile db)
     : m_storage(storage)
     , m_db(db)
-{
-}
-
-Recordset::Recordset(DbFile db)
-    : Recordset(requireDefault(), db)
 {
 }
 
@@ -38,6 +22,7 @@ Recordset::~Recordset()
 
 bool Recordset::fail(const QString& message)
 {
+    qCWarning(lcStorage).noquote() << m_table << message;
     m_error = message;
     return false;
 }

@@ -25,7 +25,6 @@ struct Condition {
 class Recordset {
 public:
     Recordset(Storage& storage, DbFile db);
-    explicit Recordset(DbFile db);  // on the default storage
     ~Recordset();
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
@@ -47,12 +46,10 @@ public:
 
     int recordCount() const { return static_cast<int>(m_rows.size()); }
     bool eof() const { return m_pos >= m_rows.size() || m_rows.isEmpty(); }
-    bool bof() const { return m_pos < 0 || m_rows.isEmpty(); }
     int position() const { return m_pos; }
     void moveFirst() { m_afterDelete = false; m_pos = 0; }
     void moveLast() { m_afterDelete = false; m_pos = m_rows.isEmpty() ? 0 : m_rows.size() - 1; }
     void moveNext();
-    void movePrevious() { m_afterDelete = false; if (m_pos >= 0) --m_pos; }
     void moveTo(int index) { m_afterDelete = false; m_pos = index; }
 
     bool hasColumn(const QString& column) const { return m_columns.contains(column.toLower()); }

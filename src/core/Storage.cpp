@@ -1,6 +1,7 @@
 #include "Storage.h"
 
 #include "Keyring.h"
+#include "Logging.h"
 #include "Schema.h"
 #include "SchemaUpgrade.h"
 #include "TableIo.h"
@@ -179,8 +180,6 @@ Storage::Storage(StorageConfig config)
 Storage::~Storage()
 {
     closeAll();
-    if (g_default == this)
-        g_default = nullptr;
 }
 
 void Storage::closeAll()
@@ -199,9 +198,6 @@ void Storage::closeAll()
     }
 }
 
-Storage* Storage::defaultStorage() { return g_default; }
-void Storage::setDefaultStorage(Storage* storage) { g_default = storage; }
-
 QString Storage::quote(const QString& identifier)
 {
     QString q = identifier;
@@ -216,6 +212,9 @@ QString Storage::filePath(DbFile db) const
 
 QString Storage::describeError(DbFile db, const QSqlError& e) const
 {
+    // The user reads what to do; the log keeps what the engine said.
+    qCWarning(lcStorage).noquote() << dbFileName(db) << "code" << e.nativeErrorCode() << "driver:" << e.driverText()
+                                   << "database:" << e.databaseText();
     const QString name = isPostgres() ? QStringLiteral("%1（%2）").arg(dbBaseName(db), m_config.describe())
                                       : dbFileName(db);
     if (!isPostgres()) {
@@ -441,6 +440,8 @@ bool Storage::openServerConnection(QSqlDatabase& d, bool create, QString* error)
     QString createError;
     if (create && createServerDatabase(&createError) && d.open())
         return true;
+    qCWarning(lcStorage).noquote() << "cannot connect to" << m_config.serverName() << m_config.database << ":" << failure
+                                   << createError;
     if (error) {
         *error = QStringLiteral("データベースサーバー %1 に接続できません（データベース「%2」、ユーザー「%3」）。\n"
                                 "サーバーが起動していること、ネットワーク、database.ini の設定と、"

@@ -99,10 +99,6 @@ public:
     // Identifier quoting for SQL text (names keep their case on both engines).
     static QString quote(const QString& identifier);
 
-    // The storage that windows and the CLI use unless they are given one.
-    static Storage* defaultStorage();
-    static void setDefaultStorage(Storage* storage);
-
 private:
     bool openConnection(DbFile db, bool create, QString* error);
     // The file (or folder) that keeps SQLite from writing a database, as a

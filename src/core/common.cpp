@@ -3,18 +3,10 @@
 #include "AppDir.h"
 #include "Prompter.h"
 
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QThread>
 
 namespace common {
-
-namespace {
-int g_doubleClickMs = 400;
-}
 
 int ConfirmBox(const QString& message)
 {
@@ -38,22 +30,6 @@ void ErrorBox(const QString& message)
     Prompter::current().show({PromptTitle::Error, message, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
 }
 
-void setDoubleClickInterval(int milliseconds)
-{
-    g_doubleClickMs = milliseconds > 0 ? milliseconds : 400;
-}
-
-void WaitShort()
-{
-    // The double-click time in ms divided by 30000 gives seconds.
-    QDeadlineTimer deadline(qMax(1, g_doubleClickMs / 30));
-    do {
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-        QThread::msleep(1);
-    } while (!deadline.hasExpired());
-}
-
 QString DigitsOnly(const QString& text)
 {
     QString out;
@@ -62,39 +38,6 @@ QString DigitsOnly(const QString& text)
         if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
             out.append(c);
     return out;
-}
-
-int LastPosOf(const QString& text, QChar ch)
-{
-    return text.lastIndexOf(ch) + 1;
-}
-
-namespace {
-int lastSeparator(const QString& path)
-{
-    return qMax(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
-}
-}  // namespace
-
-QString FileNameOf(const QString& path)
-{
-    return path.mid(lastSeparator(path) + 1);
-}
-
-QString FolderOf(const QString& path)
-{
-    const int i = lastSeparator(path);
-    return i < 0 ? QString() : path.left(i);
-}
-
-QString AddBackslash(const QString& path)
-{
-    if (path.endsWith(QLatin1Char('/')) || path.endsWith(QLatin1Char('\\')))
-        return path;
-    // Keep the separator style the path already uses.
-    const QChar sep = path.contains(QLatin1Char('\\')) && !path.contains(QLatin1Char('/')) ? QLatin1Char('\\')
-                                                                                             : QLatin1Char('/');
-    return path + sep;
 }
 
 int DaysInMonth(int year, int month)
@@ -109,27 +52,6 @@ int DaysInMonth(int year, int month)
     if (year % 100 != 0)
         return 29;
     return year % 400 == 0 ? 29 : 28;
-}
-
-QDate DateFromText(const QString& text)
-{
-    const QString t = text.trimmed();
-    static const QRegularExpression full(QStringLiteral("^(\\d{1,4})[/\\-.](\\d{1,2})[/\\-.](\\d{1,2})$"));
-    const auto m = full.match(t);
-    if (m.hasMatch()) {
-        const QDate d(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
-        if (d.isValid())
-            return d;
-    }
-    const int slash = t.lastIndexOf(QLatin1Char('/'));
-    if (slash < 0)
-        return {};
-    bool okYear = false, okMonth = false;
-    const int year = t.left(slash).trimmed().toInt(&okYear);
-    const int month = t.mid(slash + 1).trimmed().toInt(&okMonth);
-    if (!okYear || !okMonth || month < 1 || month > 12)
-        return {};
-    return QDate(year, month, DaysInMonth(year, month));
 }
 
 bool FileInUse(const QString& path)

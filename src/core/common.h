@@ -15,24 +15,10 @@ void WarningBox(const QString& message);
 // Reports a failed operation under the title "エラー".
 void ErrorBox(const QString& message);
 
-// Lets the user interface breathe for a moment: (double-click time in ms) / 30000 s.
-void WaitShort();
-void setDoubleClickInterval(int milliseconds);
-
 // Every character from '0' to '9' in order; full-width digits are dropped.
 QString DigitsOnly(const QString& text);
-// 1-based position of the last occurrence of ch, 0 when absent.
-int LastPosOf(const QString& text, QChar ch);
-// Path pieces. Both '/' and '\' separate folders, so paths typed on
-// Windows and paths of this system both split where a user expects.
-QString FileNameOf(const QString& path);
-QString FolderOf(const QString& path);
-QString AddBackslash(const QString& path);
 
 int DaysInMonth(int year, int month);
-// A date typed as "yyyy/m/d" (also with '-' or '.'), or "yyyy/m" meaning the
-// last day of that month; an invalid QDate when neither fits.
-QDate DateFromText(const QString& text);
 
 // True when the file exists and another program holds it open: a lock file
 // of LibreOffice or Excel lies beside it, or it cannot be opened for writing.

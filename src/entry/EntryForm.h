@@ -145,7 +145,6 @@ protected:
     // Layout places for a window's own widgets.
     QBoxLayout* topLayout() const { return m_top; }
     QBoxLayout* bodyLayout() const { return m_body; }
-    QGroupBox* groupBox(int group) const { return m_groupBoxes.value(group); }
     // Appends a widget after a field, in the field's cell.
     void addAfterField(const QString& column, QWidget* widget);
     // Appends a widget as a row of its own under a group's fields.

@@ -1,18 +1,10 @@
 #include "SiteRules.h"
 
+#include "EraDate.h"
 #include "NumberText.h"
 #include "common.h"
 
 #include <QRegularExpression>
-
-#include <unicode/calendar.h>
-#include <unicode/gregocal.h>
-#include <unicode/locid.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
-#include <unicode/unistr.h>
-
-#include <memory>
 
 namespace SiteRules {
 
@@ -30,39 +22,6 @@ QString ratio(double numerator, const QString& siteArea)
 {
     const double site = NumberText::read(siteArea);
     return NumberText::decimalText(site > 0 ? numerator / site * 100.0 : 0.0);
-}
-
-icu::UnicodeString toIcu(const QString& s)
-{
-    return icu::UnicodeString(reinterpret_cast<const UChar*>(s.utf16()), static_cast<int32_t>(s.size()));
-}
-
-// Era dates go through ICU's Japanese calendar, which knows where each era
-// begins; the text is first brought into the one form its parser reads.
-QDate eraDate(const QString& era, int year, int month, int day)
-{
-    UErrorCode status = U_ZERO_ERROR;
-    const icu::Locale japanese("ja_JP@calendar=japanese");
-    icu::SimpleDateFormat format(icu::UnicodeString(u"Gy年M月d日"), japanese, status);
-    if (U_FAILURE(status))
-        return {};
-    format.adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")));
-    format.setLenient(false);
-    const QString canonical = QStringLiteral("%1%2年%3月%4日").arg(era).arg(year).arg(month).arg(day);
-    icu::ParsePosition pos(0);
-    const UDate when = format.parse(toIcu(canonical), pos);
-    if (pos.getErrorIndex() >= 0 || pos.getIndex() != static_cast<int32_t>(canonical.size()))
-        return {};
-    std::unique_ptr<icu::GregorianCalendar> gregorian(
-        new icu::GregorianCalendar(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")), status));
-    gregorian->setTime(when, status);
-    if (U_FAILURE(status))
-        return {};
-    const QDate d(gregorian->get(UCAL_YEAR, status), gregorian->get(UCAL_MONTH, status) + 1,
-                  gregorian->get(UCAL_DATE, status));
-    if (U_FAILURE(status) || d.month() != month || d.day() != day)
-        return {};
-    return d;
 }
 
 QString eraName(const QString& typed)
@@ -116,7 +75,7 @@ QDate parseDate(const QString& text)
     m = era.match(t);
     if (m.hasMatch()) {
         const int year = m.captured(2) == QStringLiteral("元") ? 1 : m.captured(2).toInt();
-        return eraDate(eraName(m.captured(1)), year, m.captured(3).toInt(), m.captured(4).toInt());
+        return EraDate::fromEra(eraName(m.captured(1)), year, m.captured(3).toInt(), m.captured(4).toInt());
     }
     return {};
 }

@@ -1,6 +1,7 @@
 #include "GuiCommon.h"
 
 #include "Keyring.h"
+#include "Logging.h"
 
 #include "Prompter.h"
 #include "TextNumbers.h"
@@ -118,6 +119,7 @@ public:
 void setupApplication(QApplication& app)
 {
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    Logging::keepCauses();
     auto* qtTr = new QTranslator(&app);
     if (qtTr->load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"), QStringLiteral("_"),
                    QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -141,7 +143,6 @@ void setupApplication(QApplication& app)
     QFont::insertSubstitutions(QStringLiteral("MS PMincho"), pMincho);
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ＵＩ Ｇothic"), pGothic);
 
-    common::setDoubleClickInterval(QGuiApplication::styleHints()->mouseDoubleClickInterval());
     Keyring::setWaitNote(showKeyringWait);
 }
 

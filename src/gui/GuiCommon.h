@@ -15,8 +15,8 @@ class QValidator;
 namespace GuiCommon {
 
 // Japanese standard buttons, printer fonts for the Windows font names our
-// users type, the double-click time for the short wait. Call once after the
-// QApplication exists.
+// users type, the causes of failures kept for the message boxes' details.
+// Call once after the QApplication exists.
 void setupApplication(QApplication& app);
 
 // Opens a file path or a web address with the desktop's default browser.

@@ -122,7 +122,6 @@ public:
     void updateCheckCount();
     QTreeWidget* folderList() const { return m_folderList; }
     QTreeWidget* projectList() const { return m_projectList; }
-    QTreeWidget* scheduleList() const { return m_scheduleList; }
     QTreeWidget* photoList() const { return m_photoList; }
     SchedulePage* schedulePage() const { return m_scheduleTab; }
     PhotoPage* photoPage() const { return m_photoTab; }

@@ -1,5 +1,7 @@
 #include "MessageBoxPrompter.h"
 
+#include "Logging.h"
+
 #include <QApplication>
 #include <QGridLayout>
 #include <QMessageBox>
@@ -29,6 +31,14 @@ Prompter::Button MessageBoxPrompter::show(const Message& message)
 {
     QMessageBox box(boxIcon(message.icon), message.title, message.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    // A failure's message says what to do; the details keep what the
+    // database, LibreOffice or the mail server really answered, for whoever
+    // looks after the office's computers.
+    if (message.icon != Prompter::Icon::Information && message.icon != Prompter::Icon::None) {
+        const QStringList causes = Logging::takeCauses();
+        if (!causes.isEmpty())
+            box.setDetailedText(causes.join(QLatin1Char('\n')));
+    }
     struct Pair {
         Button mine;
         QMessageBox::StandardButton theirs;

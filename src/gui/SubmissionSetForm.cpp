@@ -3,6 +3,7 @@
 #include "FileDialogs.h"
 #include "GuiCommon.h"
 #include "MenuForm.h"
+#include "Prompter.h"
 #include "SinseiExcelOutRtn.h"
 #include "SubmissionSet.h"
 
@@ -173,7 +174,8 @@ void SubmissionSetForm::make()
         ok = SubmissionSet::make(m_project, request, &result, &error);
     }
     if (!ok) {
-        QMessageBox::warning(this, s("提出書類一式"), error);
+        // Through the prompter: the box carries what LibreOffice or qpdf said.
+        Prompter::current().show({s("提出書類一式"), error, Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
         return;
     }
     QSettings().setValue(QLatin1String(kFolderKey), request.outDir);

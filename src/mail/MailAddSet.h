@@ -17,9 +17,6 @@ public:
 
     // The accounts as listed (the in-memory account table).
     const QVector<MailAccount>& accounts() const { return m_rows; }
-    // Where this window keeps passwords on this computer.
-    bool passwordsInKeyring() const { return m_keyring; }
-    QLabel* keyringLabel() const { return m_keyringLabel; }
     // Shown while the account lets its password go out unencrypted.
     QLabel* plainAuthWarning() const { return m_plainAuthWarning; }
 

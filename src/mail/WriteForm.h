@@ -38,7 +38,6 @@ public:
     // Anything typed or chosen since the window opened.
     bool isEdited() const { return m_edited; }
     bool isSending() const { return m_sending; }
-    bool isQuoted() const { return m_quoted; }
     const QVector<MailAccount>& accounts() const { return m_accounts; }
     QStringList attachments() const { return m_attachments; }
     // After a sending: the mail library's answer and the stored row.

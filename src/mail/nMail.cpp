@@ -1,5 +1,6 @@
 #include "nMail.h"
 
+#include "Logging.h"
 #include "MimeMessage.h"
 
 #include <QSet>
@@ -252,8 +253,11 @@ QString SendMail(const QString& server, const QString& recipients, const QString
 
     const CURLcode code = curl_easy_perform(curl);
     QString result;
-    if (code != CURLE_OK)
+    if (code != CURLE_OK) {
         result = describe(code, errorBuffer, reply, endpoint, !user.isEmpty());
+        qCWarning(lcMail).noquote() << endpoint.host << endpoint.port << "curl" << int(code)
+                                    << (*errorBuffer ? errorBuffer : curl_easy_strerror(code)) << "server:" << reply.trimmed();
+    }
     curl_slist_free_all(rcptList);
     curl_easy_cleanup(curl);
     return result;

@@ -190,7 +190,6 @@ protected:
     QPushButton* closeButton() const { return m_closeBtn; }
     QPushButton* helpButton() const { return m_helpBtn; }
     QLabel* emptyLabel() const { return m_keikoku; }
-    QMenu* popupMenu() const { return m_popup; }
     QAction* popupAction(const QString& name) const;
     // The pop-up menu at a screen position (a right click on the list).
     void showPopup(const QPoint& globalPos);

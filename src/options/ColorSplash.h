@@ -30,7 +30,6 @@ public:
 
     // What "適用" handed back; nothing when the window was closed without it.
     std::optional<Choice> choice() const { return m_taken; }
-    int selectedIndex() const { return m_selected; }
 
     // A click on swatch i: shows its colour on the sample.
     void selectSwatch(int index);

@@ -3,6 +3,7 @@
 #include "SafeFile.h"
 
 #include "AppDir.h"
+#include "EraDate.h"
 #include "Prompter.h"
 #include "WorkbookViewer.h"
 #include "XlsxWorkbook.h"
@@ -12,14 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <unicode/calendar.h>
-#include <unicode/locid.h>
-#include <unicode/smpdtfmt.h>
-#include <unicode/timezone.h>
-#include <unicode/unistr.h>
-
-#include <memory>
-
 namespace {
 
 bool failWith(QString* error, const QString& message)
@@ -27,11 +20,6 @@ bool failWith(QString* error, const QString& message)
     if (error)
         *error = message;
     return false;
-}
-
-QString fromIcu(const icu::UnicodeString& s)
-{
-    return QString(reinterpret_cast<const QChar*>(s.getBuffer()), s.length());
 }
 
 const QString kBaseName = QStringLiteral("シックハウス基準");
@@ -61,33 +49,6 @@ QString ShikkuHuseExcel::nextCopyPath(const QString& folder)
     while (QFileInfo::exists(copyPath(folder, n)))
         ++n;
     return copyPath(folder, n);
-}
-
-QString ShikkuHuseExcel::eraDate(const QDate& date)
-{
-    if (!date.isValid())
-        return QString();
-    UErrorCode status = U_ZERO_ERROR;
-    // The era calendar gives the era name and year; "元年" is how an era's
-    // first year is written on official papers.
-    icu::SimpleDateFormat format(icu::UnicodeString(u"Gy年MM月dd日"), icu::Locale("ja_JP@calendar=japanese"),
-                                 status);
-    if (U_FAILURE(status))
-        return QString();
-    format.adoptTimeZone(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")));
-    std::unique_ptr<icu::Calendar> gregorian(
-        icu::Calendar::createInstance(icu::TimeZone::createTimeZone(icu::UnicodeString(u"UTC")),
-                                      icu::Locale("en_US@calendar=gregorian"), status));
-    if (U_FAILURE(status))
-        return QString();
-    gregorian->clear();
-    gregorian->set(date.year(), date.month() - 1, date.day(), 12, 0, 0);
-    const UDate when = gregorian->getTime(status);
-    if (U_FAILURE(status))
-        return QString();
-    icu::UnicodeString text;
-    format.format(when, text);
-    return fromIcu(text);
 }
 
 ShikkuHuseExcel::ShikkuHuseExcel(WorkbookViewer* viewer)
@@ -158,7 +119,7 @@ bool ShikkuHuseExcel::fillCopy(const QString& path, const ProjectData& project, 
     if (!book.hasSheet(kSheet))
         return failWith(error, QStringLiteral("テンプレートにシート「%1」がありません。").arg(kSheet));
     const QVector<XlsxCellWrite> cells{
-        {CellRef::parse(u"E3"), XlsxCellWrite::Kind::Text, eraDate(today)},
+        {CellRef::parse(u"E3"), XlsxCellWrite::Kind::Text, EraDate::text(today)},
         {CellRef::parse(u"E5"), XlsxCellWrite::Kind::Text, project.text(project.gaiyou, QStringLiteral("Buken"))},
         {CellRef::parse(u"I4"), XlsxCellWrite::Kind::Text, project.text(project.gaiyou, QStringLiteral("Name1"))},
         {CellRef::parse(u"I5"), XlsxCellWrite::Kind::Text, project.text(project.gaiyou, QStringLiteral("Name2"))},

@@ -24,9 +24,6 @@ public:
     static QString copyPath(const QString& folder, int number);
     // The first number from 1 upward whose copy does not exist.
     static QString nextCopyPath(const QString& folder);
-    // A date as offices write it on forms: era name, era year ("元" for
-    // an era's first year), two-digit month and day — 平成17年04月01日.
-    static QString eraDate(const QDate& date);
 
     // viewer: not owned; null shows nothing (tests).
     explicit ShikkuHuseExcel(WorkbookViewer* viewer = nullptr);

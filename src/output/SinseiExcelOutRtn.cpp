@@ -4,6 +4,7 @@
 #include "FormEditions.h"
 #include "InputSheet.h"
 #include "LibreOffice.h"
+#include "Logging.h"
 #include "PageConditions.h"
 #include "Prompter.h"
 #include "SafeFile.h"
@@ -25,6 +26,7 @@ const QString kContinuationSheet = QStringLiteral("完了申請四面");
 
 bool failWith(QString* error, const QString& message)
 {
+    qCWarning(lcOutput).noquote() << message;
     if (error)
         *error = message;
     return false;
@@ -268,9 +270,12 @@ bool SinseiExcelOutRtn::renderSheets(const QString& workbookPath, const QString&
                           QStringLiteral("--outdir"), work.path(),
                           copy});
     soffice.start();
-    if (!soffice.waitForStarted(30000))
+    if (!soffice.waitForStarted(30000)) {
+        qCWarning(lcOutput).noquote() << office << "does not start:" << soffice.error() << soffice.errorString();
         return failWith(error, QStringLiteral("LibreOffice を起動できません（%1）。").arg(soffice.errorString()));
+    }
     if (!soffice.waitForFinished(300000)) {
+        qCWarning(lcOutput).noquote() << office << "still converting" << copy << "after 300 s; stopped";
         soffice.kill();
         soffice.waitForFinished(5000);
         return failWith(error, QStringLiteral("LibreOffice の PDF 変換が終わりません。"));
@@ -278,6 +283,11 @@ bool SinseiExcelOutRtn::renderSheets(const QString& workbookPath, const QString&
     const QString produced = work.filePath(QStringLiteral("output.pdf"));
     if (!QFile::exists(produced)) {
         const QString detail = QString::fromLocal8Bit(soffice.readAllStandardError()).trimmed();
+        // LibreOffice says why on stdout ("Error: source file could not be
+        // loaded") and often exits 0 all the same.
+        qCWarning(lcOutput).noquote() << office << "made no PDF of" << copy << "exit" << soffice.exitStatus()
+                                      << soffice.exitCode() << "stdout:" << soffice.readAllStandardOutput().trimmed()
+                                      << "stderr:" << detail;
         return failWith(error, QStringLiteral("LibreOffice が PDF を作成できませんでした。%1").arg(detail));
     }
     // The earlier PDF stays whole until the new one has replaced it.

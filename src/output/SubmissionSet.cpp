@@ -3,6 +3,7 @@
 #include "PortalItems.h"
 
 #include "AppDir.h"
+#include "Logging.h"
 #include "SafeFile.h"
 #include "ShoshikiSet.h"
 #include "SinseiExcelOutRtn.h"
@@ -41,6 +42,7 @@ QString s(const char* text)
 
 bool failWith(QString* error, const QString& message)
 {
+    qCWarning(lcOutput).noquote() << message;
     if (error)
         *error = message;
     return false;

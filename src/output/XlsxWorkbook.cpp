@@ -1,5 +1,6 @@
 #include "XlsxWorkbook.h"
 
+#include "Logging.h"
 #include "SafeFile.h"
 
 #include "XlsxFormula.h"
@@ -719,6 +720,7 @@ XlsxWorkbook::~XlsxWorkbook()
 
 bool XlsxWorkbook::fail(const QString& message)
 {
+    qCWarning(lcOutput).noquote() << message;
     m_error = message;
     return false;
 }
@@ -809,6 +811,7 @@ bool XlsxWorkbook::open(const QString& path)
         const QString why = QString::fromLocal8Bit(zip_error_strerror(&ze));
         zip_error_fini(&ze);
         close();
+        qCWarning(lcOutput).noquote() << path << "libzip:" << code << why;
         if (code == ZIP_ER_NOZIP || code == ZIP_ER_INCONS)
             return fail(QStringLiteral("ファイル「%1」はExcelブック（.xlsx）ではないか、壊れています。").arg(path));
         return fail(QStringLiteral("ファイル「%1」を開けません（%2）。").arg(path, why));
@@ -1932,6 +1935,7 @@ bool XlsxWorkbook::write(const QString& target, bool always)
         // The new archive is now the content of the in-memory source (its
         // size as reported by a stat may still be the old one: read to the end).
         if (zip_source_open(m_source) != 0) {
+            qCWarning(lcOutput).noquote() << m_path << "libzip:" << zip_error_strerror(zip_source_error(m_source));
             close();
             return fail(QStringLiteral("ブック「%1」を保存できません。").arg(m_path));
         }

@@ -1,8 +1,12 @@
+#include "CustomerCsv.h"
+#include "EraDate.h"
+#include "Logging.h"
+#include "Recordset.h"
 #include "TestSupport.h"
 #include "common.h"
 
-#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestCommon : public QObject {
@@ -31,42 +35,32 @@ private slots:
         QCOMPARE(common::DaysInMonth(year, month), days);
     }
 
-    void dateFromText_data()
+    void eraDates_data()
     {
-        QTest::addColumn<QString>("text");
         QTest::addColumn<QDate>("date");
-        QTest::newRow("year and month: last day") << "2005/2" << QDate(2005, 2, 28);
-        QTest::newRow("leap February") << "2004/02" << QDate(2004, 2, 29);
-        QTest::newRow("full date keeps its day") << "2005/02/15" << QDate(2005, 2, 15);
-        QTest::newRow("short digits") << "2019/5/1" << QDate(2019, 5, 1);
-        QTest::newRow("hyphens") << "2019-05-01" << QDate(2019, 5, 1);
-        QTest::newRow("month 13") << "2005/13" << QDate();
-        QTest::newRow("no slash") << "平成17年" << QDate();
-        QTest::newRow("empty") << "" << QDate();
-    }
-    void dateFromText()
-    {
-        QFETCH(QString, text);
-        QFETCH(QDate, date);
-        QCOMPARE(common::DateFromText(text), date);
+        QTest::addColumn<QString>("text");
+        QTest::newRow("平成17年") << QDate(2005, 4, 1) << QStringLiteral("平成17年04月01日");
+        QTest::newRow("平成の終わり") << QDate(2019, 4, 30) << QStringLiteral("平成31年04月30日");
+        // The first year of an era is written 元年 on official papers.
+        QTest::newRow("令和元年") << QDate(2019, 5, 1) << QStringLiteral("令和元年05月01日");
+        QTest::newRow("令和7年") << QDate(2025, 12, 31) << QStringLiteral("令和7年12月31日");
+        QTest::newRow("昭和") << QDate(1989, 1, 7) << QStringLiteral("昭和64年01月07日");
+        QTest::newRow("平成元年") << QDate(1989, 1, 8) << QStringLiteral("平成元年01月08日");
+        QTest::newRow("no date") << QDate() << QString();
     }
 
-    void textAndPathRoutines()
+    void eraDates()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QString, text);
+        QCOMPARE(EraDate::text(date), text);
+    }
+
+    void digitsOnly()
     {
         QCOMPARE(common::DigitsOnly(QStringLiteral("03-1234-5678")), QStringLiteral("0312345678"));
         QCOMPARE(common::DigitsOnly(QStringLiteral("０３(1234)５６78")), QStringLiteral("123478"));
         QCOMPARE(common::DigitsOnly(QString()), QString());
-        QCOMPARE(common::LastPosOf(QStringLiteral("C:\\a\\b.txt"), QLatin1Char('\\')), 5);
-        QCOMPARE(common::LastPosOf(QStringLiteral("abc"), QLatin1Char('/')), 0);
-        QCOMPARE(common::FileNameOf(QStringLiteral("C:\\a\\b.txt")), QStringLiteral("b.txt"));
-        QCOMPARE(common::FolderOf(QStringLiteral("C:\\a\\b.txt")), QStringLiteral("C:\\a"));
-        QCOMPARE(common::FileNameOf(QStringLiteral("/home/office/写真/p1.jpg")), QStringLiteral("p1.jpg"));
-        QCOMPARE(common::FolderOf(QStringLiteral("/home/office/写真/p1.jpg")), QStringLiteral("/home/office/写真"));
-        QCOMPARE(common::FileNameOf(QStringLiteral("plain.txt")), QStringLiteral("plain.txt"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("C:\\a")), QStringLiteral("C:\\a\\"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("C:\\a\\")), QStringLiteral("C:\\a\\"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("/srv/office")), QStringLiteral("/srv/office/"));
-        QCOMPARE(common::AddBackslash(QStringLiteral("/srv/office/")), QStringLiteral("/srv/office/"));
     }
 
     void messageBoxesUseTheFixedTitlesAndDefaults()
@@ -115,13 +109,23 @@ private slots:
         QVERIFY(!common::FileInUse(path));
     }
 
-    void waitShortLetsEventsRun()
+    // What the engine or the file system said is logged under the program's
+    // categories and kept for the next message box's details, once.
+    void failuresKeepTheirCauseForTheMessageBox()
     {
-        common::setDoubleClickInterval(600);
-        QElapsedTimer t;
-        t.start();
-        common::WaitShort();
-        QVERIFY(t.elapsed() >= 15);
+        Logging::keepCauses();
+        Logging::takeCauses();
+        TempAppDir dir;
+        Recordset rs(dir.storage(), DbFile::Kakunin);
+        QVERIFY(!rs.open(QStringLiteral("NoSuchTable")));
+        CustomerImport import(dir.storage());
+        QVERIFY(!import.load(dir.file(QStringLiteral("missing.csv"))));
+        const QString causes = Logging::takeCauses().join(QLatin1Char('\n'));
+        QVERIFY2(causes.contains(QRegularExpression(QStringLiteral("^\\[sd\\.storage\\].*NoSuchTable"), QRegularExpression::MultilineOption)),
+                 qPrintable(causes));
+        QVERIFY2(causes.contains(QRegularExpression(QStringLiteral("^\\[sd\\.import\\].*missing\\.csv"), QRegularExpression::MultilineOption)),
+                 qPrintable(causes));
+        QVERIFY(Logging::takeCauses().isEmpty());
     }
 };
 

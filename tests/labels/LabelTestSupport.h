@@ -3,6 +3,8 @@
 // Shared by the label tests: customers, architects and companies written
 // straight into their tables, and a printed PDF read back word by word.
 
+#include "LabelLayout.h"
+#include "Recipients.h"
 #include "Recordset.h"
 #include "TestSupport.h"
 
@@ -74,6 +76,43 @@ inline qint64 addRow(Storage& s, DbFile db, const QString& table, const QVector<
     if (!rs.update())
         qFatal("%s", qPrintable(rs.errorString()));
     return rs.id();
+}
+
+inline Recipient recipient(qint64 key, const QString& name, const QString& adr2, Recipient::Source source = Recipient::Source::Customer)
+{
+    Recipient r;
+    r.key = key;
+    r.source = source;
+    r.name1 = name;
+    r.address1 = u("東京都");
+    r.address2 = adr2;
+    return r;
+}
+
+inline QVector<Recipient> numbered(int n)
+{
+    QVector<Recipient> out;
+    for (int i = 0; i < n; ++i)
+        out << recipient(i + 1, QStringLiteral("宛先%1").arg(i + 1), u("港区1-1"));
+    return out;
+}
+
+inline LabelLayout seededLayout(Storage& s, const QString& name)
+{
+    LabelLayoutStore store(s);
+    QVector<LayoutName> names;
+    if (!store.list(&names))
+        qFatal("%s", qPrintable(store.errorString()));
+    for (const LayoutName& n : names) {
+        if (n.name.startsWith(name)) {
+            LabelLayout l;
+            bool found = false;
+            store.load(n.id, &l, &found);
+            return l;
+        }
+    }
+    qFatal("no layout %s", qPrintable(name));
+    return {};
 }
 
 // One word of a PDF page as pdftotext places it, in millimetres from the

@@ -1,6 +1,7 @@
 #include "DMLabelForm.h"
 #include "DMUserForm.h"
 #include "LabelPreview.h"
+#include "LabelPrint.h"
 #include "LabelTestSupport.h"
 #include "Labels.h"
 #include "MenuForm.h"
@@ -24,6 +25,45 @@
 using namespace labeltest;
 
 namespace {
+
+// Every word of the PDF lies inside one label of the layout, and the
+// words of each recipient's name lie inside the label it was given.
+void checkWordsInsideLabels(const PdfText& pdf, const LabelJob& job)
+{
+    // pdftotext's y is the glyph box of the font (ascent to descent): the
+    // boxes may touch a label's edge by a hair but never cross it.
+    constexpr double kTolerance = 0.3;
+    const LabelLayout& layout = job.layout;
+    QVERIFY(!pdf.words.isEmpty());
+    for (const Word& w : pdf.words) {
+        bool inside = false;
+        for (int i = 0; i < layout.labelsPerSheet() && !inside; ++i)
+            inside = layout.labelRect(i).adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance).contains(w.box);
+        QVERIFY2(inside, qPrintable(QStringLiteral("page %1: 「%2」 at %3,%4–%5,%6 mm is outside every label")
+                                        .arg(w.page + 1)
+                                        .arg(w.text)
+                                        .arg(w.box.left())
+                                        .arg(w.box.top())
+                                        .arg(w.box.right())
+                                        .arg(w.box.bottom())));
+    }
+    const int n = static_cast<int>(job.recipients.size());
+    int checked = 0;
+    for (int page = 0; page < job.pageCount(); ++page) {
+        for (int label = 0; label < layout.labelsPerSheet(); ++label) {
+            const int who = job.plan.recipientAt(page, label, n);
+            if (who < 0)
+                continue;
+            const QString name = job.recipients[who].name1 + job.recipients[who].name2;
+            bool found = false;
+            for (const Word& w : pdf.words)
+                found = found || (w.page == page && w.text == name && layout.labelRect(label).adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance).contains(w.box));
+            QVERIFY2(found, qPrintable(QStringLiteral("%1 not on page %2 label %3").arg(name).arg(page + 1).arg(label + 1)));
+            ++checked;
+        }
+    }
+    QCOMPARE(checked, n);
+}
 
 template <class T = QLineEdit>
 T* child(QWidget& w, const QString& name)
@@ -415,6 +455,121 @@ private slots:
         DMLabelForm::setPdfChooser({});
     }
 
+    void printedLabelsLieInsideTheirLabels_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("pages");
+        QTest::newRow("A4 12面, from label 5") << u("A4 12面") << int(LabelPlan::StartMode::Position) << 4 << 3;
+        QTest::newRow("A4 24面, whole sheets") << u("A4 24面") << int(LabelPlan::StartMode::Top) << 0 << 2;
+        QTest::newRow("A4 21面, random labels") << u("A4 21面") << int(LabelPlan::StartMode::Random) << 3 << 2;
+    }
+
+    void printedLabelsLieInsideTheirLabels()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(int, mode);
+        QFETCH(int, start);
+        QFETCH(int, pages);
+        TempAppDir dir;
+        Storage& s = dir.storage();
+        addCustomers(s, 30);
+        RecipientStore store(s);
+        QVector<RecipientSource> sources;
+        QVector<Recipient> all;
+        QVERIFY(store.sources(&sources) && store.candidates(sources[0], &all));
+
+        LabelJob job;
+        job.layout = seededLayout(s, sheet);
+        job.plan.setLabelsPerSheet(job.layout.labelsPerSheet());
+        job.plan.setMode(static_cast<LabelPlan::StartMode>(mode));
+        if (mode == int(LabelPlan::StartMode::Random)) {
+            for (int i = start; i < job.layout.labelsPerSheet(); i += 2)
+                job.plan.clickLabel(i);
+        } else {
+            job.plan.clickLabel(start);
+        }
+        RecipientSelection::add(job.recipients, all);
+        QCOMPARE(job.recipients.size(), 30);
+        job.honorific = u("様");
+        QCOMPARE(job.pageCount(), pages);
+
+        ScriptedPrompter prompter;
+        const QString pdf = dir.file(QStringLiteral("labels.pdf"));
+        int printed = 0;
+        int progressCalls = 0;
+        const auto outcome = LabelPrint::run(job, PrnCommon::Target{QString(), pdf}, [&](int done, int total) {
+            ++progressCalls;
+            return done <= total;
+        }, &printed);
+        QCOMPARE(prompter.texts(), QStringList{u("印刷を行います。　よろしいですか？")});
+        QCOMPARE(prompter.shown[0].title, u("印刷確認"));
+        QCOMPARE(int(outcome), int(LabelPrint::Outcome::Printed));
+        QCOMPARE(printed, pages);
+        QCOMPARE(progressCalls, pages);
+
+        const PdfText text = readPdf(pdf, dir.path());
+        QVERIFY2(text.ok, qPrintable(text.error));
+        QCOMPARE(text.pages, pages);
+        QVERIFY(qAbs(text.pageSizeMm.width() - 210) < 0.5 && qAbs(text.pageSizeMm.height() - 297) < 0.5);
+        checkWordsInsideLabels(text, job);
+        // The wrapped address: line 1 ends before the building, line 2 starts with it.
+        bool wrapped = false;
+        for (const Word& w : text.words)
+            wrapped = wrapped || w.text == u("丸の内パークビルディング");
+        QVERIFY(wrapped);
+    }
+
+    void nothingIsPrintedWithoutLabelsOrRecipients()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        LabelJob job;
+        job.layout = LabelLayout::standard();
+        job.plan.setLabelsPerSheet(12);
+        const QString pdf = dir.file(QStringLiteral("none.pdf"));
+        const PrnCommon::Target target{QString(), pdf};
+
+        // No recipients.
+        QCOMPARE(int(LabelPrint::run(job, target)), int(LabelPrint::Outcome::NoRecipients));
+        QCOMPARE(prompter.shown.last().text, u("印刷データが選択されていません"));
+        QCOMPARE(prompter.shown.last().title, u("印刷確認"));
+
+        // ランダム with no label clicked: no page at all.
+        job.recipients = numbered(5);
+        job.plan.setMode(LabelPlan::StartMode::Random);
+        QCOMPARE(job.pageCount(), 0);
+        prompter.clear();
+        int printed = -1;
+        QCOMPARE(int(LabelPrint::run(job, target, {}, &printed)), int(LabelPrint::Outcome::NoLabels));
+        QCOMPARE(printed, 0);
+        QCOMPARE(prompter.shown.size(), 2);
+        QVERIFY(!QFileInfo::exists(pdf));
+
+        // The question answered No prints nothing either.
+        job.plan.setMode(LabelPlan::StartMode::Top);
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::No);
+        QCOMPARE(int(LabelPrint::run(job, target)), int(LabelPrint::Outcome::Declined));
+        QCOMPARE(prompter.shown.size(), 1);
+        QVERIFY(!QFileInfo::exists(pdf));
+
+        // A sheet off the paper is refused before anything is printed.
+        job.layout.spacing[LabelLayout::MLeft] = 60;
+        prompter.clear();
+        QCOMPARE(int(LabelPrint::run(job, target)), int(LabelPrint::Outcome::Failed));
+        QCOMPARE(prompter.shown.last().title, u("印刷警告"));
+        QVERIFY(!QFileInfo::exists(pdf));
+
+        // Stopping from the progress leaves the rest unprinted.
+        job.layout.spacing[LabelLayout::MLeft] = 18.6;
+        job.recipients = numbered(60);
+        prompter.clear();
+        QCOMPARE(int(LabelPrint::run(job, target, [](int done, int) { return done < 2; }, &printed)),
+                 int(LabelPrint::Outcome::Cancelled));
+        QCOMPARE(printed, 2);
+    }
     void mainWindowOpensTheLabelWindow()
     {
         TempAppDir dir;

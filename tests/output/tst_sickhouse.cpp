@@ -63,26 +63,6 @@ class TestSickHouse : public QObject {
     Q_OBJECT
 
 private slots:
-    void eraDates_data()
-    {
-        QTest::addColumn<QDate>("date");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("平成17年") << QDate(2005, 4, 1) << QStringLiteral("平成17年04月01日");
-        QTest::newRow("平成の終わり") << QDate(2019, 4, 30) << QStringLiteral("平成31年04月30日");
-        // The first year of an era is written 元年 on official papers.
-        QTest::newRow("令和元年") << QDate(2019, 5, 1) << QStringLiteral("令和元年05月01日");
-        QTest::newRow("令和7年") << QDate(2025, 12, 31) << QStringLiteral("令和7年12月31日");
-        QTest::newRow("昭和") << QDate(1989, 1, 7) << QStringLiteral("昭和64年01月07日");
-        QTest::newRow("平成元年") << QDate(1989, 1, 8) << QStringLiteral("平成元年01月08日");
-    }
-
-    void eraDates()
-    {
-        QFETCH(QDate, date);
-        QFETCH(QString, text);
-        QCOMPARE(ShikkuHuseExcel::eraDate(date), text);
-    }
-
     void copiesTakeTheFirstFreeNumber()
     {
         QTemporaryDir dir;

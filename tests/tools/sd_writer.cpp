@@ -234,7 +234,6 @@ int main(int argc, char* argv[])
     if (!StorageConfig::fromAppDir(a[1], &cfg, &error))
         return die(error);
     Storage storage(cfg);
-    Storage::setDefaultStorage(&storage);
     if (!storage.connection(DbFile::Kakunin, &error).isValid() || !storage.connection(DbFile::AnotherOption, &error).isValid())
         return die(error);
     const QString mode = a[2];
