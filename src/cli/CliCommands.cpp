@@ -49,6 +49,12 @@ const char* const kUsage =
     "  submit B_ID --kind 種類 [--docs 書類,…] [--drawings 図面.pdf …] --out DIR\n"
     "                                     提出書類一式（確認申請・計画変更・中間検査・完了検査・工事届・除却届）を\n"
     "                                     書類ごとの PDF と、しおり付きの一つの PDF（図面を後ろに付けて）に出力します\n"
+    "                 [--note 備考] 作った一式を物件の提出履歴に記録するときの備考（--no-history: 記録しない）\n"
+    "  history B_ID [--json]              提出履歴（提出と受領書類、ファイルと SHA-256）を表示します\n"
+    "  history attach B_ID FILE --kind 種類 [--date YYYY-MM-DD] [--note 備考]\n"
+    "                                     受領書類（確認済証・中間検査合格証・検査済証・補正依頼・その他）を記録します\n"
+    "  history diff B_ID 回A 回B [--kind 提出の種類]\n"
+    "                                     二つの回の提出ファイルを書類ごとに比べます（同じ・変更・追加・なし）\n"
     "  check B_ID [--json]                申請前チェック: 確認申請の区分・数値・記載漏れを一行ずつ\n"
     "                                     （--json: JSON の配列）表示します。エラーがあれば終了コード 1\n"
     "  check --rules                      申請前チェックの規則の一覧（Markdown の表）を表示します\n"
@@ -203,7 +209,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     // db-password touches no database.
     static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
                                         QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup"),
-                                        QStringLiteral("check"), QStringLiteral("submit")};
+                                        QStringLiteral("check"), QStringLiteral("submit"),
+                                        QStringLiteral("history")};
     if (kUpgrading.contains(command)) {
         if (const int code = upgradeOnStart(o.appDir, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed(), err);
             code != 0)
@@ -226,6 +233,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliCheck;
     else if (command == QLatin1String("submit"))
         handler = cliSubmit;
+    else if (command == QLatin1String("history"))
+        handler = cliHistory;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

@@ -34,6 +34,11 @@ int cliOutput(CliContext& c);
 int cliCustomers(CliContext& c);
 int cliCheck(CliContext& c);
 int cliSubmit(CliContext& c);
+int cliHistory(CliContext& c);
+
+// A value on one output line: backslash, line breaks, tabs and control
+// characters written as escapes that `project set` reads back.
+QString escapedValue(const QString& value);
 
 // Data commands (migrate, backup, restore, db-password) work on the files
 // and the server themselves, before any storage is opened. -1 when command

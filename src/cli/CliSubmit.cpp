@@ -2,23 +2,29 @@
 
 #include "ProjectData.h"
 #include "SinseiExcelOutRtn.h"
+#include "SubmissionRecord.h"
 #include "SubmissionSet.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 // submit B_ID --kind KIND [--docs a,b,…] [--drawings f.pdf …] --out DIR:
-// the submission set of the window, written into DIR.
+// the submission set of the window, written into DIR and kept in the
+// project's submission history (--note, unless --no-history).
 int cliSubmit(CliContext& c)
 {
     const QStringList& args = c.args;
-    QString kind, out, docs;
-    bool docsGiven = false;
+    QString kind, out, docs, note;
+    bool docsGiven = false, history = true;
     QStringList drawings, positional;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if ((a == QLatin1String("--kind") || a == QLatin1String("--out") || a == QLatin1String("--docs"))
-            && i + 1 < args.size()) {
+        if (a == QLatin1String("--note") && i + 1 < args.size()) {
+            note = args[++i];
+        } else if (a == QLatin1String("--no-history")) {
+            history = false;
+        } else if ((a == QLatin1String("--kind") || a == QLatin1String("--out") || a == QLatin1String("--docs"))
+                   && i + 1 < args.size()) {
             if (a == QLatin1String("--docs"))
                 docsGiven = true;
             (a == QLatin1String("--kind") ? kind : a == QLatin1String("--out") ? out : docs) = args[++i];
@@ -34,7 +40,8 @@ int cliSubmit(CliContext& c)
         }
     }
     if (positional.size() != 1 || kind.isEmpty() || out.isEmpty()) {
-        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] --out フォルダ\n"
+        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] --out フォルダ"
+                                " [--note 備考] [--no-history]\n"
                                 "種類は %1 のいずれかです。")
                      .arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
               << Qt::endl;
@@ -88,5 +95,13 @@ int cliSubmit(CliContext& c)
     c.out << result.combined << '\t' << result.pages << Qt::endl;
     for (const QString& f : result.documentFiles)
         c.out << f << Qt::endl;
+    if (!history)
+        return 0;
+    SubmissionHistory::Entry entry;
+    if (!SubmissionRecord::record(c.storage, project, request, result, note, &entry, &error)) {
+        c.err << QStringLiteral("提出書類は作成しましたが、提出履歴に記録できませんでした: %1").arg(error) << Qt::endl;
+        return 1;
+    }
+    c.out << QStringLiteral("提出履歴: %1\t%2").arg(entry.title(), entry.folder) << Qt::endl;
     return 0;
 }
