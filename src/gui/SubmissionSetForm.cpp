@@ -4,6 +4,8 @@
 #include "GuiCommon.h"
 #include "MenuForm.h"
 #include "SinseiExcelOutRtn.h"
+#include "HistoryPage.h"
+#include "SubmissionRecord.h"
 #include "SubmissionSet.h"
 
 #include <QApplication>
@@ -33,8 +35,8 @@ const char* const kFolderKey = "SubmissionSet/folder";
 
 }  // namespace
 
-SubmissionSetForm::SubmissionSetForm(const ProjectData& project, QWidget* parent)
-    : QDialog(parent), m_project(project)
+SubmissionSetForm::SubmissionSetForm(Storage& storage, const ProjectData& project, QWidget* parent)
+    : QDialog(parent), m_storage(storage), m_project(project)
 {
     setObjectName(s("SubmissionSetForm"));
     setWindowTitle(s("提出書類一式"));
@@ -85,11 +87,16 @@ SubmissionSetForm::SubmissionSetForm(const ProjectData& project, QWidget* parent
     folderRow->addWidget(m_folder);
     folderRow->addWidget(browse);
 
+    m_note = new QLineEdit(this);
+    m_note->setObjectName(QStringLiteral("HistoryNote"));
+    m_note->setPlaceholderText(s("提出履歴に残す備考（例: 補正対応 配置図差替え）"));
+
     auto* form = new QFormLayout;
     form->addRow(s("種類(&K)"), m_kind);
     auto* folderLabel = new QLabel(s("出力先(&O)"), this);
     folderLabel->setBuddy(m_folder);
     form->addRow(folderLabel, folderRow);
+    form->addRow(s("備考(&N)"), m_note);
 
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* makeButton = buttons->addButton(s("作成(&M)"), QDialogButtonBox::AcceptRole);
@@ -157,31 +164,39 @@ void SubmissionSetForm::make()
     request.outDir = QDir::fromNativeSeparators(m_folder->text().trimmed());
 
     SubmissionSet::Result result;
-    QString error;
-    bool ok = false;
+    SubmissionHistory::Entry entry;
+    QString error, historyError;
+    bool ok = false, kept = false;
     {
         BusyCursor busy;
         ok = SubmissionSet::make(m_project, request, &result, &error);
+        kept = ok && SubmissionRecord::record(m_storage, m_project, request, result, m_note->text(), &entry, &historyError);
     }
     if (!ok) {
         QMessageBox::warning(this, s("提出書類一式"), error);
         return;
     }
+    if (!kept)
+        QMessageBox::warning(this, s("提出書類一式"), s("提出書類は作成しましたが、提出履歴に記録できませんでした。\n%1").arg(historyError));
+    else
+        m_note->clear();
     QSettings().setValue(QLatin1String(kFolderKey), request.outDir);
     QStringList names;
     for (const QString& f : result.documentFiles)
         names << QFileInfo(f).fileName();
     QMessageBox::information(this, s("提出書類一式"),
-                             s("%1（%2ページ）と書類ごとの PDF を作成しました。\n\n%3")
+                             s("%1（%2ページ）と書類ごとの PDF を作成しました。\n\n%3%4")
                                  .arg(QFileInfo(result.combined).fileName())
                                  .arg(result.pages)
-                                 .arg(names.join(QLatin1Char('\n'))));
+                                 .arg(names.join(QLatin1Char('\n')))
+                                 .arg(kept ? s("\n\n提出履歴に「%1」として記録しました。").arg(entry.title()) : QString()));
 }
 
 void SubmissionSetForm::registerOpener()
 {
     MenuForm::registerOpener(QStringLiteral("SubmitBtn"), [](MenuForm& m) {
-        SubmissionSetForm form(m.currentProject(), &m);
+        SubmissionSetForm form(m.storage(), m.currentProject(), &m);
         form.exec();
+        m.historyPage()->refresh();
     });
 }
