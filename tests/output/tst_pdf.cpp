@@ -2,6 +2,10 @@
 #include "SinseiExcelOutRtn.h"
 #include "SubmissionSet.h"
 
+#include <QCryptographicHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -248,9 +252,11 @@ private slots:
                  QStringLiteral("--drawings"), drawing, QStringLiteral("--out"), out},
                 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        const QStringList lines = r.out.trimmed().split(u'\n');
-        // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙.
-        QCOMPARE(lines.size(), 5);
+        QStringList lines = r.out.trimmed().split(u'\n');
+        // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙,
+        // then the entry of the submission history.
+        QCOMPARE(lines.size(), 6);
+        QVERIFY2(lines.takeLast().startsWith(QStringLiteral("提出履歴: 確認申請 第1回\t提出履歴/%1/").arg(m_bid)), qPrintable(r.out));
         const QString combined = lines[0].section(u'\t', 0, 0);
         QVERIFY(QFileInfo(combined).fileName().contains(QStringLiteral("確認申請一式")));
         int sum = 0;
@@ -281,6 +287,67 @@ private slots:
                      QByteArray(reinterpret_cast<const char*>(b->getBuffer()), int(b->getSize())));
             QCOMPARE(merged.getMediaBox().unparse(), drawn[i].getMediaBox().unparse());
         }
+        submissionHistory(drawing, out);
+    }
+
+private:
+    // Two rounds of the same kind, the drawing revised in between: the
+    // history keeps both sets whole, in their own folders, and tells the
+    // revised drawing (and the set that holds it) from the documents that
+    // came out the same.
+    void submissionHistory(const QString& drawing, const QString& out)
+    {
+        const QString revised = m_dir.filePath(QStringLiteral("v2/図面.pdf"));
+        QVERIFY(QDir().mkpath(QFileInfo(revised).absolutePath()));
+        QVERIFY(QFile::copy(drawing, revised));
+        {
+            QFile f(revised);
+            QVERIFY(f.open(QIODevice::Append) && f.write("% revised\n") > 0);
+        }
+        Run r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"), QStringLiteral("--drawings"),
+                     revised, QStringLiteral("--out"), out, QStringLiteral("--note"), QStringLiteral("補正: 配置図差替え")},
+                    300000);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("提出履歴: 確認申請 第2回")), qPrintable(r.out));
+
+        r = cli({QStringLiteral("history"), m_bid, QStringLiteral("--json")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QJsonArray entries = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QCOMPARE(entries.size(), 2);
+        QStringList folders;
+        for (int i = 0; i < 2; ++i) {
+            const QJsonObject e = entries[i].toObject();
+            QCOMPARE(e[QStringLiteral("round")].toInt(), i + 1);
+            QCOMPARE(e[QStringLiteral("kind")].toString(), QStringLiteral("確認申請"));
+            QCOMPARE(e[QStringLiteral("note")].toString(), i == 0 ? QString() : QStringLiteral("補正: 配置図差替え"));
+            folders << e[QStringLiteral("folder")].toString();
+            QStringList documents;
+            for (const QJsonValue& v : e[QStringLiteral("files")].toArray()) {
+                const QJsonObject f = v.toObject();
+                documents << f[QStringLiteral("document")].toString();
+                QFile kept(QDir(m_app).filePath(f[QStringLiteral("path")].toString()));
+                QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
+                QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(kept.readAll(), QCryptographicHash::Sha256).toHex()),
+                         f[QStringLiteral("sha256")].toString());
+            }
+            QCOMPARE(documents, (QStringList{QStringLiteral("一式"), QStringLiteral("確認申請"), QStringLiteral("概要書"),
+                                             QStringLiteral("委任状"), QStringLiteral("別紙"), QStringLiteral("図面.pdf")}));
+            // The folder checks itself: 記録.txt is sha256sum's list of its files.
+            QProcess check;
+            check.setWorkingDirectory(QDir(m_app).filePath(folders.last()));
+            check.start(QStringLiteral("sha256sum"), {QStringLiteral("--check"), QStringLiteral("--strict"), QStringLiteral("記録.txt")});
+            QVERIFY(check.waitForFinished());
+            QVERIFY2(check.exitCode() == 0, check.readAllStandardError().constData());
+        }
+        QVERIFY(folders[0] != folders[1]);
+
+        r = cli({QStringLiteral("history"), QStringLiteral("diff"), m_bid, QStringLiteral("1"), QStringLiteral("2")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QStringList changes;
+        for (const QString& line : r.out.trimmed().split(u'\n'))
+            changes << line.section(u'\t', 0, 1);
+        QCOMPARE(changes, (QStringList{QStringLiteral("変更\t一式"), QStringLiteral("同じ\t確認申請"), QStringLiteral("同じ\t概要書"),
+                                       QStringLiteral("同じ\t委任状"), QStringLiteral("同じ\t別紙"), QStringLiteral("変更\t図面.pdf")}));
     }
 };
 
