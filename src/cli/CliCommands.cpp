@@ -49,6 +49,12 @@ const char* const kUsage =
     "  submit B_ID --kind 種類 [--docs 書類,…] [--drawings 図面.pdf …] [--items] --out DIR\n"
     "                                     提出書類一式（確認申請・計画変更・中間検査・完了検査・工事届・除却届）を\n"
     "                                     書類ごとの PDF と、しおり付きの一つの PDF（図面を後ろに付けて）に出力します\n"
+    "                 [--note 備考] 作った一式を物件の提出履歴に記録するときの備考（--no-history: 記録しない）\n"
+    "  history B_ID [--json]              提出履歴（提出と受領書類、ファイルと SHA-256）を表示します\n"
+    "  history attach B_ID FILE --kind 種類 [--date YYYY-MM-DD] [--note 備考]\n"
+    "                                     受領書類（確認済証・中間検査合格証・検査済証・補正依頼・その他）を記録します\n"
+    "  history diff B_ID 回A 回B [--kind 提出の種類]\n"
+    "                                     二つの回の提出ファイルを書類ごとに比べます（同じ・変更・追加・なし）\n"
     "  export-items B_ID --kind 種類 [--format csv|json] [--utf8] [--out FILE]\n"
     "                                     種類の書類の印刷される項目を一行ずつ（書類・面・番号・項目・値）\n"
     "                                     出力します（ポータルへの入力用。--out がなければ標準出力に UTF-8 で、\n"
@@ -215,7 +221,7 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
     static const QStringList kUpgrading{QStringLiteral("project"), QStringLiteral("postal"), QStringLiteral("output"),
                                         QStringLiteral("customers"), QStringLiteral("migrate"), QStringLiteral("backup"),
                                         QStringLiteral("check"), QStringLiteral("submit"), QStringLiteral("ifc"),
-                                        QStringLiteral("export-items")};
+                                        QStringLiteral("export-items"), QStringLiteral("history")};
     if (kUpgrading.contains(command)) {
         if (const int code = upgradeOnStart(o.appDir, (command + QLatin1Char(' ') + o.rest.value(0)).trimmed(), err);
             code != 0)
@@ -242,6 +248,8 @@ int runCli(const QStringList& arguments, QTextStream& out, QTextStream& err)
         handler = cliIfc;
     else if (command == QLatin1String("export-items"))
         handler = cliExportItems;
+    else if (command == QLatin1String("history"))
+        handler = cliHistory;
     if (handler) {
         StorageConfig cfg;
         if (!StorageConfig::fromAppDir(o.appDir, &cfg, &error)) {

@@ -38,6 +38,11 @@ int cliSubmit(CliContext& c);
 int cliIfc(CliContext& c);
 int cliIfcShow(const QStringList& args, QTextStream& out, QTextStream& err);
 int cliExportItems(CliContext& c);
+int cliHistory(CliContext& c);
+
+// A value on one output line: backslash, line breaks, tabs and control
+// characters written as escapes that `project set` reads back.
+QString escapedValue(const QString& value);
 
 // Data commands (migrate, backup, restore, db-password) work on the files
 // and the server themselves, before any storage is opened. -1 when command

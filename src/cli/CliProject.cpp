@@ -421,6 +421,11 @@ int projectGet(CliContext& c, const QStringList& args)
 
 }  // namespace
 
+QString escapedValue(const QString& value)
+{
+    return escaped(value);
+}
+
 int cliProject(CliContext& c)
 {
     QStringList args = c.args;

@@ -5,26 +5,31 @@
 #include "SafeFile.h"
 #include "SinseiExcelOutRtn.h"
 #include "Storage.h"
+#include "SubmissionRecord.h"
 #include "SubmissionSet.h"
-
 
 #include <QDir>
 #include <QFileInfo>
 
 // submit B_ID --kind KIND [--docs a,b,…] [--drawings f.pdf …] [--items] --out DIR:
 // the submission set of the window, written into DIR (--items: with the
-// list of printed items for a portal).
+// list of printed items for a portal) and kept in the project's submission
+// history (--note, unless --no-history).
 int cliSubmit(CliContext& c)
 {
     const QStringList& args = c.args;
-    QString kind, out, docs;
-    bool docsGiven = false;
+    QString kind, out, docs, note;
+    bool docsGiven = false, history = true;
     bool items = false;
     QStringList drawings, positional;
     for (int i = 0; i < args.size(); ++i) {
         const QString& a = args[i];
-        if ((a == QLatin1String("--kind") || a == QLatin1String("--out") || a == QLatin1String("--docs"))
-            && i + 1 < args.size()) {
+        if (a == QLatin1String("--note") && i + 1 < args.size()) {
+            note = args[++i];
+        } else if (a == QLatin1String("--no-history")) {
+            history = false;
+        } else if ((a == QLatin1String("--kind") || a == QLatin1String("--out") || a == QLatin1String("--docs"))
+                   && i + 1 < args.size()) {
             if (a == QLatin1String("--docs"))
                 docsGiven = true;
             (a == QLatin1String("--kind") ? kind : a == QLatin1String("--out") ? out : docs) = args[++i];
@@ -42,7 +47,8 @@ int cliSubmit(CliContext& c)
         }
     }
     if (positional.size() != 1 || kind.isEmpty() || out.isEmpty()) {
-        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] [--items] --out フォルダ\n"
+        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] [--items] --out フォルダ"
+                                " [--note 備考] [--no-history]\n"
                                 "種類は %1 のいずれかです。")
                      .arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
               << Qt::endl;
@@ -99,6 +105,14 @@ int cliSubmit(CliContext& c)
         c.out << f << Qt::endl;
     if (!result.warning.isEmpty())
         c.err << result.warning << Qt::endl;
+    if (!history)
+        return 0;
+    SubmissionHistory::Entry entry;
+    if (!SubmissionRecord::record(c.storage, project, request, result, note, &entry, &error)) {
+        c.err << QStringLiteral("提出書類は作成しましたが、提出履歴に記録できませんでした: %1").arg(error) << Qt::endl;
+        return 1;
+    }
+    c.out << QStringLiteral("提出履歴: %1\t%2").arg(entry.title(), entry.folder) << Qt::endl;
     return 0;
 }
 

@@ -6,12 +6,14 @@
 #include "InstanceLock.h"
 #include "Logging.h"
 #include "SchemaUpgrade.h"
+#include "SubmissionHistory.h"
 #include "TableIo.h"
 #include "WriteLock.h"
 
 #include <QAtomicInt>
 #include <QCryptographicHash>
 #include <QDateTime>
+#include <QDirIterator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -23,6 +25,7 @@
 
 #include <zip.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
 
@@ -108,7 +111,15 @@ QString zipError(zip_t* z)
     return QString::fromUtf8(zip_strerror(z));
 }
 
-bool writeArchive(const QString& folder, const QString& archive, const QByteArray& manifest, QString* error)
+// A file of the application directory that the archive keeps besides the
+// databases: its name in the archive ('/'-separated) and where it is.
+struct ExtraFile {
+    QString entry;
+    QString path;
+};
+
+bool writeArchive(const QString& folder, const QString& archive, const QByteArray& manifest,
+                  const QVector<ExtraFile>& extras, QString* error)
 {
     const QString part = archive + QStringLiteral(".part");
     QFile::remove(part);
@@ -138,6 +149,18 @@ bool writeArchive(const QString& folder, const QString& archive, const QByteArra
         }
         // The fastest deflate level: a backup while people wait, not an archive for the ages.
         zip_set_file_compression(z, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 1);
+    }
+    for (const ExtraFile& x : extras) {
+        zip_source_t* src = zip_source_file(z, QFile::encodeName(x.path).constData(), 0, -1);
+        if (!src)
+            return abandon(zipError(z));
+        const zip_int64_t index = zip_file_add(z, x.entry.toUtf8().constData(), src, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE);
+        if (index < 0) {
+            zip_source_free(src);
+            return abandon(zipError(z));
+        }
+        // PDFs are compressed already.
+        zip_set_file_compression(z, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0);
     }
     zip_source_t* man = zip_source_buffer(z, manifest.constData(), static_cast<zip_uint64_t>(manifest.size()), 0);
     if (!man || zip_file_add(z, kManifest.toUtf8().constData(), man, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) < 0) {
@@ -245,6 +268,42 @@ bool readManifest(zip_t* z, QHash<QString, FileEntry>* entries, QString* error)
     return true;
 }
 
+// The files of the submission history, hidden work folders left out.
+QVector<ExtraFile> historyFiles(const QString& appDir)
+{
+    QVector<ExtraFile> out;
+    const QString root = QDir(appDir).filePath(SubmissionHistory::kFolder);
+    if (!QFileInfo(root).isDir())
+        return out;
+    QDirIterator it(root, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString rel = QDir(appDir).relativeFilePath(path);
+        if (rel.contains(QLatin1String("/.")))
+            continue;
+        out.append({rel, path});
+    }
+    std::sort(out.begin(), out.end(), [](const ExtraFile& a, const ExtraFile& b) { return a.entry < b.entry; });
+    return out;
+}
+
+// An archive entry that may come back into the history folder: below it,
+// without "..", empty or hidden parts, backslashes or control characters.
+bool isHistoryEntry(const QString& name)
+{
+    const QStringList parts = name.split(QLatin1Char('/'));
+    if (parts.size() < 2 || parts.first() != SubmissionHistory::kFolder || name.contains(QLatin1Char('\\')))
+        return false;
+    for (const QString& p : parts) {
+        if (p.isEmpty() || p.startsWith(QLatin1Char('.')))
+            return false;
+        for (const QChar c : p)
+            if (c.category() == QChar::Other_Control)
+                return false;
+    }
+    return true;
+}
+
 struct Move {
     QString from;
     QString to;
@@ -296,9 +355,22 @@ bool create(const StorageConfig& config, const QString& archiveIn, QStringList* 
         manifest += e.name.toUtf8() + '\t' + QByteArray::number(e.size) + '\t' + e.sha256 + '\n';
         lines << QStringLiteral("%1\t%2 バイト\tSHA-256 %3").arg(e.name).arg(e.size).arg(QString::fromLatin1(e.sha256.left(16)));
     }
+    // After the databases: every history row of the snapshot already has
+    // its files in place (they are placed before the row is added).
+    QVector<ExtraFile> extras = historyFiles(config.appDir);
+    qint64 historyBytes = 0;
+    for (const ExtraFile& x : extras) {
+        FileEntry e;
+        if (!fileDigest(x.path, &e))
+            return fail(error, QStringLiteral("「%1」を読めません。").arg(QDir::toNativeSeparators(x.path)));
+        manifest += x.entry.toUtf8() + '\t' + QByteArray::number(e.size) + '\t' + e.sha256 + '\n';
+        historyBytes += e.size;
+    }
+    if (!extras.isEmpty())
+        lines << QStringLiteral("%1\t%2 ファイル\t%3 バイト").arg(SubmissionHistory::kFolder).arg(extras.size()).arg(historyBytes);
     manifest += "created\t" + QDateTime::currentDateTime().toString(Qt::ISODate).toUtf8() + '\n';
     manifest += "source\t" + config.describe().toUtf8() + '\n';
-    if (!writeArchive(folder, archive, manifest, error))
+    if (!writeArchive(folder, archive, manifest, extras, error))
         return false;
     if (report)
         *report = lines;
@@ -339,6 +411,9 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
             }
             total += size;
         }
+        for (auto it = entries.constBegin(); it != entries.constEnd(); ++it)
+            if (isHistoryEntry(it.key()))
+                total += qMax<qint64>(0, it.value().size) / 2;  // unpacked once, then renamed
         if (free >= 0 && total * 2 > free)
             ok = fail(error, QStringLiteral("ディスクの空き容量が足りないため、復元できません（必要 %1 MB、空き %2 MB）。")
                                  .arg(total * 2 / (1 << 20) + 1)
@@ -357,6 +432,21 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
         // included) before its rows are taken; a newer backup stops here.
         ok = ok && checkFile(path, db, true, error);
     }
+    // The submission history as the archive keeps it, each file checked.
+    const QString history = staging.filePath(SubmissionHistory::kFolder);
+    int historyCount = 0;
+    for (auto it = entries.constBegin(); ok && it != entries.constEnd(); ++it) {
+        if (!isHistoryEntry(it.key()))
+            continue;
+        const QString path = staging.filePath(it.key());
+        FileEntry got;
+        ok = (QDir().mkpath(QFileInfo(path).absolutePath())
+              || fail(error, QStringLiteral("「%1」に作業用フォルダを作成できません。").arg(appDir)))
+             && extractEntry(z, it.key(), path, it.value().size, error) && fileDigest(path, &got);
+        if (ok && (got.size != it.value().size || got.sha256 != it.value().sha256))
+            ok = fail(error, QStringLiteral("バックアップの %1 が記録と一致しません（破損しています）。").arg(it.key()));
+        ++historyCount;
+    }
     zip_discard(z);
     if (!ok)
         return false;
@@ -374,10 +464,42 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
     QStringList lines;
     for (const QString& l : leftOut)
         lines << QStringLiteral("復元しなかったもの（このプログラムのものではありません）: %1").arg(l);
+    const QString keep = QDir(appDir).filePath(
+        QStringLiteral("before-restore-%1").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    QVector<Move> moves;
+    // The history folder goes aside whole and the archive's takes its place:
+    // files recorded after the backup are kept, never mixed in.
+    auto swapHistory = [&]() {
+        const QString current = QDir(appDir).filePath(SubmissionHistory::kFolder);
+        if (QFileInfo::exists(current)) {
+            const QString to = QDir(keep).filePath(SubmissionHistory::kFolder);
+            if (!QDir().mkpath(keep) || !QFile::rename(current, to))
+                return fail(error, QStringLiteral("%1 を移動できません。何も変更していません。").arg(current));
+            moves.append({current, to});
+        }
+        if (QFileInfo::exists(history)) {
+            if (!QFile::rename(history, current))
+                return fail(error, QStringLiteral("%1 を置けません。何も変更していません。").arg(current));
+            moves.append({history, current});
+        }
+        return true;
+    };
+    if (historyCount > 0)
+        lines << QStringLiteral("%1\t%2 ファイル").arg(SubmissionHistory::kFolder).arg(historyCount);
     if (config.engine == StorageConfig::Engine::PostgreSQL) {
+        if (!swapHistory()) {
+            undo(moves);
+            QDir().rmdir(keep);
+            return false;
+        }
         DataTransfer transfer;
-        if (!transfer.toPostgres(clean, config, true))
+        if (!transfer.toPostgres(clean, config, true)) {
+            undo(moves);
+            QDir().rmdir(keep);
             return fail(error, transfer.errorString());
+        }
+        if (QFileInfo::exists(keep))
+            lines << QStringLiteral("以前の提出履歴: %1").arg(QDir(keep).filePath(SubmissionHistory::kFolder));
         for (const DataTransfer::TableResult& r : transfer.results())
             if (r.rows > 0)
                 lines << QStringLiteral("%1.%2\t%3 行").arg(dbBaseName(r.db), r.table).arg(r.rows);
@@ -386,11 +508,8 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
         return true;
     }
 
-    const QString keep = QDir(appDir).filePath(
-        QStringLiteral("before-restore-%1").arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
     if (!QDir().mkpath(keep))
         return fail(error, QStringLiteral("フォルダ「%1」を作成できません。").arg(keep));
-    QVector<Move> moves;
     for (DbFile db : allDbFiles) {
         for (const char* suffix : {"", "-wal", "-shm"}) {
             const QString name = dbFileName(db) + QLatin1String(suffix);
@@ -416,6 +535,11 @@ bool restore(const StorageConfig& config, const QString& archiveIn, QStringList*
         }
         moves.append({from, to});
         lines << QStringLiteral("%1\t%2 バイト").arg(dbFileName(db)).arg(QFileInfo(to).size());
+    }
+    if (!swapHistory()) {
+        undo(moves);
+        QDir().rmdir(keep);
+        return false;
     }
     lines << QStringLiteral("以前のファイル: %1").arg(keep);
     if (report)

@@ -4,10 +4,12 @@
 #include "Prompter.h"
 #include "Recordset.h"
 #include "Storage.h"
+#include "SubmissionHistory.h"
 #include "common.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QSqlQuery>
 
@@ -145,9 +147,10 @@ bool ProjectRegister::createProject(qint64 folderId, qint64* newBid, QString* er
     return true;
 }
 
-bool ProjectRegister::deleteProjects(const QVector<qint64>& bids, QString* error)
+bool ProjectRegister::deleteProjects(const QVector<qint64>& bids, QString* error, QStringList* keptHistory)
 {
     QStringList photoFolders;
+    QHash<qint64, QString> names;
     {
         Transaction tx(m_storage, DbFile::Kakunin);
         if (!tx.isActive())
@@ -160,15 +163,28 @@ bool ProjectRegister::deleteProjects(const QVector<qint64>& bids, QString* error
                 while (!rs.eof()) {
                     if (table == QLatin1String("GAIYOU") && !rs.text(QStringLiteral("PHOTO_FLD")).isEmpty())
                         photoFolders << rs.text(QStringLiteral("PHOTO_FLD"));
+                    if (table == QLatin1String("GAIYOU"))
+                        names.insert(bid, rs.text(QStringLiteral("Kouji")));
                     if (!rs.deleteCurrent())
                         return failWith(error, rs.errorString());
                     rs.moveNext();
                 }
             }
+            if (!SubmissionHistory::deleteRows(m_storage, bid, error))
+                return false;
         }
         rs.close();
         if (!tx.commit())
             return failWith(error, tx.errorString());
+    }
+    // The files of the submissions and documents received are the office's
+    // records: they move aside under a name that says whose they were.
+    for (qint64 bid : bids) {
+        QString kept;
+        if (!SubmissionHistory::setAsideFolder(m_storage.appDir(), bid, names.value(bid), &kept, error))
+            return false;
+        if (keptHistory && !kept.isEmpty())
+            *keptHistory << kept;
     }
     {
         // The record book lives in another database; its lines are useless

@@ -43,9 +43,11 @@ public:
     bool createProject(qint64 folderId, qint64* newBid, QString* error,
                        const QDateTime& now = QDateTime::currentDateTime());
 
-    // Deletes every row of the projects in one transaction, then their
-    // record books, and removes their photo folders when they are empty.
-    bool deleteProjects(const QVector<qint64>& bids, QString* error);
+    // Deletes every row of the projects in one transaction (their
+    // submission history included), then their record books, removes their
+    // photo folders when they are empty and moves their submission history
+    // folders aside (*keptHistory gets where to).
+    bool deleteProjects(const QVector<qint64>& bids, QString* error, QStringList* keptHistory = nullptr);
 
     // Moves projects from one folder to another: the slot that holds the
     // source folder (or the first slot) takes the target.

@@ -326,7 +326,7 @@ bool splitSupervisionReport(QSqlDatabase& d, const QString& schema, QSqlError* e
 
 const QVector<DataStep>& dataSteps()
 {
-    // Version 2 only added tables and columns.
+    // Versions 2 and 6 only added tables and columns.
     static const QVector<DataStep> steps{
         {3, DbFile::Kakunin, QStringLiteral("耐火建築物の欄から第61条の規定の適用・主要構造部へ"), carryFireChoice},
         {3, DbFile::Kakunin, QStringLiteral("建築面積から建蔽率の算定の基礎となる建築面積へ"), carryCoverageBase},

@@ -21,7 +21,7 @@ namespace SchemaUpgrade {
 // The layout version this program writes. Raise it whenever data/schema/
 // changes or a data step is added. Release 0.1 recorded no version: its
 // databases count as version 1.
-inline constexpr int kCurrentVersion = 5;
+inline constexpr int kCurrentVersion = 6;
 inline constexpr int kUnrecordedVersion = 1;
 
 struct State {

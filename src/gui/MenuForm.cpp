@@ -6,6 +6,7 @@
 #include "FolderMakeForm.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
+#include "HistoryPage.h"
 #include "PhotoPage.h"
 #include "TextNumbers.h"
 #include "PostalLookup.h"
@@ -292,6 +293,9 @@ MenuForm::MenuForm(Storage& storage, QWidget* parent)
     m_tabs->addTab(buildProjectTab(), QStringLiteral("物件情報"));
     m_tabs->addTab(buildScheduleTab(), QStringLiteral("スケジュール"));
     m_tabs->addTab(buildPhotoTab(), QStringLiteral("写真フォルダ"));
+    m_historyTab = new HistoryPage(m_storage);
+    m_tabs->addTab(m_historyTab, QStringLiteral("提出履歴"));
+    connect(this, &MenuForm::projectLoaded, m_historyTab, [this] { m_historyTab->setProject(m_project.bid); });
     setCentralWidget(m_tabs);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
 
@@ -1345,16 +1349,29 @@ void MenuForm::deleteSelectedProjects()
         return;
     if (common::ConfirmBox(QStringLiteral("%1件の別件を削除します。　よろしいですか？").arg(bids.size())) != 0)
         return;
-    if (common::ConfirmBox(QStringLiteral("本当によろしいですか？")) != 0)
+    // The office's submissions never vanish with a project: say where they go.
+    int history = 0;
+    for (qint64 bid : bids)
+        history += SubmissionHistory::count(m_storage, bid);
+    const QString kept = history == 0 ? QString()
+                                      : QStringLiteral("\n提出履歴（%1件）のファイルは「%2/%3」に残します。")
+                                            .arg(history)
+                                            .arg(SubmissionHistory::kFolder, SubmissionHistory::kDeletedFolder);
+    if (common::ConfirmBox(QStringLiteral("本当によろしいですか？") + kept) != 0)
         return;
     QString error;
+    QStringList keptAt;
     {
         BusyCursor busy;
-        if (!ProjectRegister(m_storage).deleteProjects(bids, &error)) {
+        if (!ProjectRegister(m_storage).deleteProjects(bids, &error, &keptAt)) {
             common::ErrorBox(error);
             return;
         }
     }
+    if (!keptAt.isEmpty())
+        common::ConfirmBoxTitled(QStringLiteral("削除した物件の提出履歴は次のフォルダに残しました。\n%1")
+                                     .arg(QDir::toNativeSeparators(keptAt.join(QLatin1Char('\n')))),
+                                 QStringLiteral("提出履歴"));
     // The deleted project's edits are gone with it.
     m_headerChanged = false;
     m_scheduleChanged = false;

@@ -13,6 +13,7 @@
 #include <functional>
 
 class AddressChooser;
+class HistoryPage;
 class PhotoPage;
 class SchedulePage;
 class cal1;
@@ -125,6 +126,8 @@ public:
     QTreeWidget* photoList() const { return m_photoList; }
     SchedulePage* schedulePage() const { return m_scheduleTab; }
     PhotoPage* photoPage() const { return m_photoTab; }
+    HistoryPage* historyPage() const { return m_historyTab; }
+    Storage& storage() const { return m_storage; }
     cal1* calculatorWindow() const;
     QCalendarWidget* calendar() const { return m_calendar; }
     QSpinBox* buildingCountBox() const { return m_tousu; }
@@ -231,6 +234,7 @@ private:
     QPointer<cal1> m_calculator;
     SchedulePage* m_scheduleTab = nullptr;
     PhotoPage* m_photoTab = nullptr;
+    HistoryPage* m_historyTab = nullptr;
 
     QVector<FolderItem> m_folders;
     qint64 m_currentFolder = 0;

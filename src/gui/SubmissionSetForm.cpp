@@ -5,6 +5,8 @@
 #include "MenuForm.h"
 #include "Prompter.h"
 #include "SinseiExcelOutRtn.h"
+#include "HistoryPage.h"
+#include "SubmissionRecord.h"
 #include "SubmissionSet.h"
 
 #include <QApplication>
@@ -36,8 +38,8 @@ const char* const kItemsKey = "SubmissionSet/items";
 
 }  // namespace
 
-SubmissionSetForm::SubmissionSetForm(const ProjectData& project, QWidget* parent)
-    : QDialog(parent), m_project(project)
+SubmissionSetForm::SubmissionSetForm(Storage& storage, const ProjectData& project, QWidget* parent)
+    : QDialog(parent), m_storage(storage), m_project(project)
 {
     setObjectName(s("SubmissionSetForm"));
     setWindowTitle(s("提出書類一式"));
@@ -88,11 +90,16 @@ SubmissionSetForm::SubmissionSetForm(const ProjectData& project, QWidget* parent
     folderRow->addWidget(m_folder);
     folderRow->addWidget(browse);
 
+    m_note = new QLineEdit(this);
+    m_note->setObjectName(QStringLiteral("HistoryNote"));
+    m_note->setPlaceholderText(s("提出履歴に残す備考（例: 補正対応 配置図差替え）"));
+
     auto* form = new QFormLayout;
     form->addRow(s("種類(&K)"), m_kind);
     auto* folderLabel = new QLabel(s("出力先(&O)"), this);
     folderLabel->setBuddy(m_folder);
     form->addRow(folderLabel, folderRow);
+    form->addRow(s("備考(&N)"), m_note);
     // The item list costs nothing to make and saves a clerk retyping the
     // forms into a portal: on unless the user turned it off.
     m_items = new QCheckBox(s("ポータル入力用データ（CSV・JSON）も出力(&P)"), this);
@@ -167,17 +174,23 @@ void SubmissionSetForm::make()
     request.exportItems = m_items->isChecked();
 
     SubmissionSet::Result result;
-    QString error;
-    bool ok = false;
+    SubmissionHistory::Entry entry;
+    QString error, historyError;
+    bool ok = false, kept = false;
     {
         BusyCursor busy;
         ok = SubmissionSet::make(m_project, request, &result, &error);
+        kept = ok && SubmissionRecord::record(m_storage, m_project, request, result, m_note->text(), &entry, &historyError);
     }
     if (!ok) {
         // Through the prompter: the box carries what LibreOffice or qpdf said.
         Prompter::current().show({s("提出書類一式"), error, Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
         return;
     }
+    if (!kept)
+        QMessageBox::warning(this, s("提出書類一式"), s("提出書類は作成しましたが、提出履歴に記録できませんでした。\n%1").arg(historyError));
+    else
+        m_note->clear();
     QSettings().setValue(QLatin1String(kFolderKey), request.outDir);
     QSettings().setValue(QLatin1String(kItemsKey), request.exportItems);
     QStringList names;
@@ -189,13 +202,16 @@ void SubmissionSetForm::make()
                           .arg(names.join(QLatin1Char('\n')));
     if (!result.warning.isEmpty())
         message += QStringLiteral("\n\n") + result.warning;
+    if (kept)
+        message += s("\n\n提出履歴に「%1」として記録しました。").arg(entry.title());
     QMessageBox::information(this, s("提出書類一式"), message);
 }
 
 void SubmissionSetForm::registerOpener()
 {
     MenuForm::registerOpener(QStringLiteral("SubmitBtn"), [](MenuForm& m) {
-        SubmissionSetForm form(m.currentProject(), &m);
+        SubmissionSetForm form(m.storage(), m.currentProject(), &m);
         form.exec();
+        m.historyPage()->refresh();
     });
 }

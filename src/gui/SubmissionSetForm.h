@@ -8,6 +8,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QListWidget;
+class Storage;
 
 // 提出書類一式: the kind of submission proposes its documents; the user
 // ticks and orders them, adds the drawing and calculation PDFs and makes
@@ -15,7 +16,8 @@ class QListWidget;
 class SubmissionSetForm : public QDialog {
     Q_OBJECT
 public:
-    explicit SubmissionSetForm(const ProjectData& project, QWidget* parent = nullptr);
+    // Every set made is kept in the project's submission history on storage.
+    SubmissionSetForm(Storage& storage, const ProjectData& project, QWidget* parent = nullptr);
 
     // Hooks the window onto the main window's "SubmitBtn" command.
     static void registerOpener();
@@ -26,10 +28,12 @@ private:
     void addDrawings();
     void make();
 
+    Storage& m_storage;
     ProjectData m_project;
     QComboBox* m_kind;
     QListWidget* m_documents;
     QListWidget* m_drawings;
     QLineEdit* m_folder;
     QCheckBox* m_items;
+    QLineEdit* m_note;
 };

@@ -188,6 +188,9 @@ void writePdf(QPDF& pdf, const QString& path)
 {
     QPDFWriter w(pdf, fsName(path).c_str());
     w.setObjectStreamMode(qpdf_o_generate);
+    // The same pages give the same file: the submission history tells an
+    // unchanged document from a changed one by its checksum.
+    w.setDeterministicID(true);
     w.write();
 }
 

@@ -126,7 +126,7 @@ private slots:
         // 委任状 only with a 代理者.
         ProjectData withAgent = menu.currentProject();
         withAgent.gaiyou.insert(u("Name5"), u("代理次郎"));
-        SubmissionSetForm set(withAgent);
+        SubmissionSetForm set(menu.storage(), withAgent);
         auto* docs = set.findChild<QListWidget*>(u("documents"));
         QVERIFY(docs);
         auto ticked = [docs] {

@@ -78,8 +78,8 @@ private slots:
             tables.removeAll(QStringLiteral("sqlite_sequence"));
             tables.sort();
             QCOMPARE(tables, (QStringList{"BOUKA", "DOKURITSU", "GAIYOU", "GYOUMU", "ININ", "KAIBETU", "KANRYOU",
-                                          "KOUJI", "SCHEDULE", "SEKKEIKANRI", "SHIKICHI", "SchemaInfo",
-                                          "TATEMONOBETU"}));
+                                          "KOUJI", "RIREKI", "RIREKIFILE", "SCHEDULE", "SEKKEIKANRI", "SHIKICHI",
+                                          "SchemaInfo", "TATEMONOBETU"}));
             db.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("check"));

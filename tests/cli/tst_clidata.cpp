@@ -3,6 +3,7 @@
 #include "ProjectRegister.h"
 #include "Recordset.h"
 #include "Schema.h"
+#include "SubmissionHistory.h"
 #include "TableIo.h"
 #include "TestSupport.h"
 #include "WriteLock.h"
@@ -116,6 +117,21 @@ private slots:
     {
         TempAppDir dir;
         fillRegister(dir.storage(), 4);
+        // Project 1's history: a certificate received and a correction request.
+        QTemporaryDir received;
+        const QString certificate = received.filePath(QStringLiteral("確認済証.pdf"));
+        const QString request = received.filePath(QStringLiteral("補正依頼 第1回.pdf"));
+        for (const QString& f : {certificate, request}) {
+            QFile file(f);
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(f.toUtf8()) > 0);
+        }
+        QString error;
+        QVERIFY2(SubmissionHistory::attachReceived(dir.storage(), 1, QStringLiteral("補正依頼"), QDate(2026, 11, 2),
+                                                   QStringLiteral("2 件"), request, nullptr, &error),
+                 qPrintable(error));
+        QVERIFY2(SubmissionHistory::attachReceived(dir.storage(), 1, QStringLiteral("確認済証"), QDate(2026, 12, 1),
+                                                   QString(), certificate, nullptr, &error),
+                 qPrintable(error));
         const auto atBackup = fingerprints(dir.storage());
         QTemporaryDir out;
         const QString archive = out.filePath(QStringLiteral("事務所 バックアップ.zip"));
@@ -131,10 +147,16 @@ private slots:
                 QVERIFY2(r.out.contains(dbFileName(db)), qPrintable(r.out));
         }
 
-        // Work after the backup that the restore takes back.
+        // Work after the backup that the restore takes back; the deleted
+        // project's history files stay, aside.
         fillRegister(dir.storage(), 2);
-        QString error;
-        QVERIFY(ProjectRegister(dir.storage()).deleteProjects({1}, &error));
+        QVERIFY(SubmissionHistory::attachReceived(dir.storage(), 2, QStringLiteral("その他"), QDate(2026, 12, 6), QString(),
+                                                  certificate, nullptr, &error));
+        QStringList keptAside;
+        QVERIFY(ProjectRegister(dir.storage()).deleteProjects({1}, &error, &keptAside));
+        QCOMPARE(keptAside.size(), 1);
+        QVERIFY(QFileInfo(keptAside.first()).isDir());
+        QVERIFY(!QFileInfo::exists(dir.file(QStringLiteral("提出履歴/1"))));
         const auto changed = fingerprints(dir.storage());
         QVERIFY(differences(atBackup, changed, true) > 0);
         dir.storage().closeAll();
@@ -144,6 +166,22 @@ private slots:
         QVERIFY(r.out.contains(QStringLiteral("復元しました")));
         Storage after(dir.storage().config());
         QCOMPARE(differences(atBackup, fingerprints(after)), 0);
+        // The history's files came back with its rows; what was recorded
+        // after the backup is kept aside, not mixed in.
+        QVector<SubmissionHistory::Entry> history;
+        QVERIFY(SubmissionHistory::list(after, 1, &history, &error));
+        QCOMPARE(history.size(), 2);
+        for (const SubmissionHistory::Entry& e : history) {
+            QCOMPARE(e.files.size(), 1);
+            QFile f(SubmissionHistory::absolutePath(dir.path(), e.files.first().path));
+            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
+            QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()),
+                     e.files.first().sha256);
+        }
+        QVERIFY(!QFileInfo::exists(dir.file(QStringLiteral("提出履歴/2"))));
+        const QStringList aside = QDir(dir.path()).entryList({QStringLiteral("before-restore-*")}, QDir::Dirs);
+        QCOMPARE(aside.size(), 1);
+        QVERIFY(QFileInfo(dir.file(aside.first() + QStringLiteral("/提出履歴/2"))).isDir());
         if (!TempAppDir::usingPostgres()) {
             // The replaced files are kept, not thrown away.
             const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("before-restore-*")}, QDir::Dirs);

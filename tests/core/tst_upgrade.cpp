@@ -1,5 +1,5 @@
 // An office's application directory made by an earlier release
-// (tests/data/appdir-0.1, -0.2, -0.3) is upgraded in place by the current
+// (tests/data/appdir-0.1 … -0.4) is upgraded in place by the current
 // program, on SQLite and on PostgreSQL.
 #include "Backup.h"
 #include "DataTransfer.h"
@@ -186,7 +186,10 @@ const QStringList kAnsweredNewItems{
 // The fixtures' layout versions; 0.3's had the new items already.
 int fixtureVersion(const QString& fixture)
 {
-    return fixture == QStringLiteral("appdir-0.3") ? 4 : fixture == QStringLiteral("appdir-0.2") ? 2 : 1;
+    return fixture == QStringLiteral("appdir-0.4") ? 5
+           : fixture == QStringLiteral("appdir-0.3") ? 4
+           : fixture == QStringLiteral("appdir-0.2") ? 2
+                                                     : 1;
 }
 
 QStringList answeredNewItems(const QString& fixture)
@@ -225,12 +228,13 @@ void expectConverted(const QString& fixture, const Dump& after)
                                {2, {n, QStringLiteral("0.00"), n}},
                                {3, {n, n, n}}};
     // 工事監理の状況 arrives empty before 0.3; 0.3's one report, of project 1,
-    // is the completion's and the intermediate's after.
+    // is the completion's and the intermediate's after. 0.4 kept them apart.
     for (const auto& row : after[QStringLiteral("KANRYOU")]) {
-        const bool reported = version == 4 && row.value(QStringLiteral("B_ID")) == QStringLiteral("1");
+        const bool reported = version >= 4 && row.value(QStringLiteral("B_ID")) == QStringLiteral("1");
         for (const char* c : {"KanriNai1", "KanriTosho1", "KanriKek9", "KanriBikou", "KanriKaku5"}) {
             const QString completion = QString::fromLatin1(c);
-            QCOMPARE(row.value(QStringLiteral("Chu") + completion), row.value(completion));
+            if (version < 5)
+                QCOMPARE(row.value(QStringLiteral("Chu") + completion), row.value(completion));
             QCOMPARE(row.value(completion) != n, reported && completion != QStringLiteral("KanriKaku5"));
         }
     }
@@ -280,7 +284,7 @@ class TestUpgrade : public QObject {
     static void fixtures()
     {
         QTest::addColumn<QString>("fixture");
-        for (const char* name : {"appdir-0.1", "appdir-0.2", "appdir-0.3"})
+        for (const char* name : {"appdir-0.1", "appdir-0.2", "appdir-0.3", "appdir-0.4"})
             QTest::newRow(name) << QString::fromLatin1(name);
     }
 
@@ -347,8 +351,19 @@ private slots:
         }
         QCOMPARE(hashFiles(app.path()), upgraded);
 
-        // Documents come out of the upgraded register.
+        // Documents come out of the upgraded register, and its projects
+        // take a submission history at once.
         expectOutput(app.path(), 1, QStringLiteral("山田邸新築工事"));
+        const QString certificate = QDir(app.path()).filePath(QStringLiteral("受領.pdf"));
+        {
+            QFile f(certificate);
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("%PDF-1.4\n") > 0);
+        }
+        const ProcessRun attached = cli(app.path(), {QStringLiteral("history"), QStringLiteral("attach"), QStringLiteral("1"), certificate,
+                                                     QStringLiteral("--kind"), QStringLiteral("確認済証")});
+        QVERIFY2(attached.code == 0, qPrintable(attached.err));
+        const ProcessRun listed = cli(app.path(), {QStringLiteral("history"), QStringLiteral("1")});
+        QVERIFY2(listed.out.contains(QStringLiteral("受領 確認済証")), qPrintable(listed.out + listed.err));
     }
 
     void newerDatabaseIsRefusedBeforeAnythingChanges()

@@ -1,8 +1,10 @@
 #include "AppDir.h"
+#include "HistoryPage.h"
 #include "MenuForm.h"
 #include "PhotoPage.h"
 #include "Recordset.h"
 #include "SchedulePage.h"
+#include "SubmissionHistory.h"
 #include "TestSupport.h"
 #include "cal1.h"
 
@@ -10,7 +12,9 @@
 #include <QApplication>
 #include <QCalendarWidget>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
+#include <QUrl>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,7 +23,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-// The schedule and photo tabs and the calculator, used through their windows.
+// The schedule, photo and submission-history tabs and the calculator, used through their windows.
 class TestDeskTabs : public QObject {
     Q_OBJECT
 
@@ -165,6 +169,84 @@ private slots:
         form.selectProject(0);
         QCOMPARE(page->list()->topLevelItemCount(), 0);
         QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void historyListsOpensAndComparesRounds()
+    {
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        MenuForm form(dir.storage());
+        form.show();
+        form.newProject();
+        const qint64 bid = form.currentProject().bid;
+        HistoryPage* page = form.historyPage();
+
+        // Two rounds: the application the same, the drawing revised, the
+        // outline dropped and a calculation added.
+        QTemporaryDir source;
+        auto file = [&](const QString& name, const QByteArray& content) {
+            QFile f(source.filePath(name));
+            f.open(QIODevice::WriteOnly);
+            f.write(content);
+            return f.fileName();
+        };
+        using Src = SubmissionHistory::Source;
+        QString error;
+        QVERIFY2(SubmissionHistory::recordSubmission(
+                     dir.storage(), bid, QStringLiteral("確認申請"), QString(),
+                     {Src{QStringLiteral("確認申請"), file(QStringLiteral("a1.pdf"), "A"), false},
+                      Src{QStringLiteral("概要書"), file(QStringLiteral("o1.pdf"), "O"), false},
+                      Src{QStringLiteral("配置図.pdf"), file(QStringLiteral("配置図.pdf"), "D1"), true}},
+                     nullptr, &error),
+                 qPrintable(error));
+        QVERIFY(page->attach(QStringLiteral("補正依頼"), QDate(2026, 12, 3), QStringLiteral("配置図"),
+                             file(QStringLiteral("依頼.pdf"), "R")));
+        QVERIFY(SubmissionHistory::recordSubmission(
+            dir.storage(), bid, QStringLiteral("確認申請"), QStringLiteral("補正"),
+            {Src{QStringLiteral("確認申請"), file(QStringLiteral("a2.pdf"), "A"), false},
+             Src{QStringLiteral("配置図.pdf"), file(QStringLiteral("配置図.pdf"), "D2"), true},
+             Src{QStringLiteral("構造計算書.pdf"), file(QStringLiteral("構造計算書.pdf"), "S"), true}},
+            nullptr, &error));
+        page->refresh();
+        QTreeWidget* list = page->list();
+        QStringList titles;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            titles << list->topLevelItem(i)->text(1);
+        QCOMPARE(titles, (QStringList{QStringLiteral("確認申請 第2回"), QStringLiteral("受領 補正依頼"), QStringLiteral("確認申請 第1回")}));
+
+        // Enter on a file opens it; the same file name in two rounds stays two files.
+        QStringList opened;
+        HistoryPage::setOpener([&opened](const QString& path) { opened << path; return true; });
+        list->setFocus();
+        list->setCurrentItem(list->topLevelItem(0)->child(1));
+        QTest::keyClick(list, Qt::Key_Return);
+        list->setCurrentItem(list->topLevelItem(2)->child(2));
+        QTest::keyClick(list, Qt::Key_Return);
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(opened[0] != opened[1]);
+        for (const QString& path : opened) {
+            QVERIFY(path.startsWith(dir.path() + QStringLiteral("/提出履歴/%1/").arg(bid)));
+            QVERIFY(path.endsWith(QStringLiteral("/図面/配置図.pdf")));
+        }
+        QFile first(opened[1]);
+        QVERIFY(first.open(QIODevice::ReadOnly));
+        QCOMPARE(first.readAll(), QByteArray("D1"));
+
+        // A received document and a submission cannot be compared; two rounds can.
+        list->clearSelection();
+        list->topLevelItem(0)->setSelected(true);
+        list->topLevelItem(1)->setSelected(true);
+        QVERIFY(!page->compareSelected());
+        QCOMPARE(prompter.shown.size(), 1);
+        list->topLevelItem(1)->setSelected(false);
+        list->topLevelItem(2)->setSelected(true);
+        QVERIFY(page->compareSelected());
+        QStringList changes;
+        for (int i = 0; i < page->comparison()->topLevelItemCount(); ++i)
+            changes << page->comparison()->topLevelItem(i)->text(0) + QLatin1Char(' ') + page->comparison()->topLevelItem(i)->text(1);
+        QCOMPARE(changes, (QStringList{QStringLiteral("確認申請 同じ"), QStringLiteral("配置図.pdf 変更"),
+                                       QStringLiteral("構造計算書.pdf 追加"), QStringLiteral("概要書 なし")}));
+        HistoryPage::setOpener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     }
 
     void calculatorWindowWorksFromKeysAndKeyboard()

@@ -102,10 +102,11 @@ private slots:
         }
         MenuForm form(dir.storage());
 
-        QCOMPARE(form.tabs()->count(), 3);
+        QCOMPARE(form.tabs()->count(), 4);
         QCOMPARE(form.tabs()->tabText(0), QStringLiteral("物件情報"));
         QCOMPARE(form.tabs()->tabText(1), QStringLiteral("スケジュール"));
         QCOMPARE(form.tabs()->tabText(2), QStringLiteral("写真フォルダ"));
+        QCOMPARE(form.tabs()->tabText(3), QStringLiteral("提出履歴"));
         QCOMPARE(form.projectList()->headerItem()->text(1), QStringLiteral("建築物の名称"));
         QCOMPARE(form.projectList()->selectionMode(), QAbstractItemView::ExtendedSelection);
         QCOMPARE(form.photoList()->columnCount(), 3);

@@ -5,6 +5,7 @@
 #include "EntryTestSupport.h"
 #include "FolderMakeForm.h"
 #include "HelpForm.h"
+#include "HistoryPage.h"
 #include "M_ArchitectForm.h"
 #include "M_ConnectCorpForm.h"
 #include "M_UserMasterForm.h"
@@ -110,7 +111,8 @@ private slots:
                 check->run(menu.currentProject());
                 return check;
             },
-            [&] { return new SubmissionSetForm(menu.currentProject(), &menu); },
+            [&] { return new SubmissionSetForm(st, menu.currentProject(), &menu); },
+            [&] { return new HistoryAttachForm(&menu); },
         };
         const QString shots = qEnvironmentVariable("SHINSEIDESK_SCREENSHOTS");
         for (const Make& make : windows) {

@@ -3,6 +3,7 @@
 #include "ShiftJis.h"
 #include "SubmissionSet.h"
 
+#include <QCryptographicHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -255,8 +256,10 @@ private slots:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QStringList lines = r.out.trimmed().split(u'\n');
         // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙,
-        // then the item lists for the portal: the same items as export-items gives.
-        QCOMPARE(lines.size(), 8);
+        // then the item lists for the portal (the same items as export-items gives),
+        // then the entry of the submission history.
+        QCOMPARE(lines.size(), 9);
+        QVERIFY2(lines.takeLast().startsWith(QStringLiteral("提出履歴: 確認申請 第1回\t提出履歴/%1/").arg(m_bid)), qPrintable(r.out));
         const QStringList itemFiles = lines.mid(5);
         lines = lines.mid(0, 5);
         QVERIFY(itemFiles[0].endsWith(QStringLiteral("確認申請入力項目_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")));
@@ -334,6 +337,72 @@ private slots:
                      QByteArray(reinterpret_cast<const char*>(b->getBuffer()), int(b->getSize())));
             QCOMPARE(merged.getMediaBox().unparse(), drawn[i].getMediaBox().unparse());
         }
+        submissionHistory(drawing, out);
+    }
+
+private:
+    // Two rounds of the same kind, the drawing revised in between: the
+    // history keeps both sets whole, in their own folders, and tells the
+    // revised drawing (and the set that holds it) from the documents that
+    // came out the same.
+    void submissionHistory(const QString& drawing, const QString& out)
+    {
+        // The revised drawing, under the same name, has lost its last sheet.
+        const QString revised = m_dir.filePath(QStringLiteral("v2/図面.pdf"));
+        QVERIFY(QDir().mkpath(QFileInfo(revised).absolutePath()));
+        QCOMPARE(run(QStringLiteral("qpdf"), {QStringLiteral("--empty"), QStringLiteral("--pages"), drawing, QStringLiteral("1-2"),
+                                             QStringLiteral("--"), revised})
+                     .code,
+                 0);
+        Run r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"), QStringLiteral("--drawings"),
+                     revised, QStringLiteral("--items"), QStringLiteral("--out"), out, QStringLiteral("--note"),
+                     QStringLiteral("補正: 配置図差替え")},
+                    300000);
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("提出履歴: 確認申請 第2回")), qPrintable(r.out));
+
+        r = cli({QStringLiteral("history"), m_bid, QStringLiteral("--json")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QJsonArray entries = QJsonDocument::fromJson(r.out.toUtf8()).array();
+        QCOMPARE(entries.size(), 2);
+        QStringList folders;
+        for (int i = 0; i < 2; ++i) {
+            const QJsonObject e = entries[i].toObject();
+            QCOMPARE(e[QStringLiteral("round")].toInt(), i + 1);
+            QCOMPARE(e[QStringLiteral("kind")].toString(), QStringLiteral("確認申請"));
+            QCOMPARE(e[QStringLiteral("note")].toString(), i == 0 ? QString() : QStringLiteral("補正: 配置図差替え"));
+            folders << e[QStringLiteral("folder")].toString();
+            QStringList documents;
+            for (const QJsonValue& v : e[QStringLiteral("files")].toArray()) {
+                const QJsonObject f = v.toObject();
+                documents << f[QStringLiteral("document")].toString();
+                QFile kept(QDir(m_app).filePath(f[QStringLiteral("path")].toString()));
+                QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
+                QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(kept.readAll(), QCryptographicHash::Sha256).toHex()),
+                         f[QStringLiteral("sha256")].toString());
+            }
+            QCOMPARE(documents, (QStringList{QStringLiteral("一式"), QStringLiteral("確認申請"), QStringLiteral("概要書"),
+                                             QStringLiteral("委任状"), QStringLiteral("別紙"), QStringLiteral("確認申請入力項目.csv"),
+                                             QStringLiteral("確認申請入力項目_UTF-8.csv"), QStringLiteral("確認申請入力項目.json"),
+                                             QStringLiteral("図面.pdf")}));
+            // The folder checks itself: 記録.txt is sha256sum's list of its files.
+            QProcess check;
+            check.setWorkingDirectory(QDir(m_app).filePath(folders.last()));
+            check.start(QStringLiteral("sha256sum"), {QStringLiteral("--check"), QStringLiteral("--strict"), QStringLiteral("記録.txt")});
+            QVERIFY(check.waitForFinished());
+            QVERIFY2(check.exitCode() == 0, check.readAllStandardError().constData());
+        }
+        QVERIFY(folders[0] != folders[1]);
+
+        r = cli({QStringLiteral("history"), QStringLiteral("diff"), m_bid, QStringLiteral("1"), QStringLiteral("2")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QStringList changes;
+        for (const QString& line : r.out.trimmed().split(u'\n'))
+            changes << line.section(u'\t', 0, 1);
+        QCOMPARE(changes, (QStringList{QStringLiteral("変更\t一式"), QStringLiteral("同じ\t確認申請"), QStringLiteral("同じ\t概要書"),
+                                       QStringLiteral("同じ\t委任状"), QStringLiteral("同じ\t別紙"),
+                                       QStringLiteral("同じ\t確認申請入力項目.csv"), QStringLiteral("同じ\t確認申請入力項目_UTF-8.csv"),
+                                       QStringLiteral("同じ\t確認申請入力項目.json"), QStringLiteral("変更\t図面.pdf")}));
     }
 };
 
