@@ -23,7 +23,6 @@
 namespace {
 
 QAtomicInt g_storageCounter;
-Storage* g_default = nullptr;
 
 // SQLite result codes (the low byte of an extended code).
 enum : int {
