@@ -24,6 +24,7 @@
 #include "P_ShikichiForm.h"
 #include "P_TatemonoBetuForm.h"
 #include "ShicfrmSplash.h"
+#include "IfcImportForm.h"
 #include "ShinseiCheckForm.h"
 #include "ShuYoutoForm.h"
 #include "SignForm.h"
@@ -113,6 +114,11 @@ private slots:
             },
             [&] { return new SubmissionSetForm(st, menu.currentProject(), &menu); },
             [&] { return new HistoryAttachForm(&menu); },
+            [&] {
+                auto* ifc = new IfcImportForm(st, menu.currentProject(), &menu);
+                ifc->loadFile(QStringLiteral(SD_TEST_DATA_DIR "/ifc/quantities-ifc4.ifc"));
+                return ifc;
+            },
         };
         const QString shots = qEnvironmentVariable("SHINSEIDESK_SCREENSHOTS");
         for (const Make& make : windows) {
