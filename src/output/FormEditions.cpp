@@ -8,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 
 const QString FormEditions::kSheet = QStringLiteral("様式一覧");
@@ -37,6 +39,32 @@ bool lookOf(const QString& path, const QString& range, XlsxCellStyle* out)
 {
     XlsxWorkbook book;
     return book.open(path) && book.readCellStyle(QStringLiteral("確認申請"), range.section(QLatin1Char(':'), 0, 0), out);
+}
+
+QByteArray contentsOf(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString cellsStampOf(const QByteArray& json)
+{
+    return QJsonDocument::fromJson(json).object().value(QStringLiteral("stamp")).toString();
+}
+
+// A release may describe the same forms more fully (the numbered items of
+// the portal lists, say) without changing the template: the application
+// directory's copy of the cell list of that edition follows the program's.
+bool refreshCellList(const QString& appDir, const QString& programDir, QString* error)
+{
+    const QString shipped = QDir(programDir).filePath(QStringLiteral("templates/") + kCells);
+    const QString own = QDir(appDir).filePath(QStringLiteral("templates/") + kCells);
+    if (QFileInfo(shipped).absoluteFilePath() == QFileInfo(own).absoluteFilePath() || !QFile::exists(own))
+        return true;
+    const QByteArray theirs = contentsOf(shipped), ours = contentsOf(own);
+    if (theirs.isEmpty() || theirs == ours || cellsStampOf(theirs).isEmpty() || cellsStampOf(theirs) != cellsStampOf(ours))
+        return true;
+    return SafeFile::write(own, theirs, error);
 }
 
 }  // namespace
@@ -91,7 +119,7 @@ bool FormEditions::refreshTemplate(const QString& appDir, const QString& program
     const bool present = QFile::exists(target);
     const QString oldStamp = present ? stampOf(target) : QString();
     if (present && !isBehind(oldStamp, shippedStamp))
-        return true;
+        return refreshCellList(appDir, programDir, error);
 
     // The shipped originals of the directory itself come first, so that the
     // cell list read below is the new template's.

@@ -9,6 +9,8 @@
 #include "XlsxWorkbook.h"
 
 #include <QDirIterator>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -369,10 +371,27 @@ private slots:
         QCOMPARE(look.fontName, QStringLiteral("ＭＳ ゴシック"));
         now.close();
 
-        // Up to date: nothing more happens.
+        // Up to date: nothing more happens, but a cell list of the same
+        // edition that a release describes more fully follows the program's.
+        const QString ownCells = app + QStringLiteral("/templates/確認申請.cells.json");
+        QFile shippedCells(program + QStringLiteral("/templates/確認申請.cells.json"));
+        QVERIFY(shippedCells.open(QIODevice::ReadOnly));
+        const QByteArray fuller = shippedCells.readAll();
+        QJsonObject older = QJsonDocument::fromJson(fuller).object();
+        QJsonObject sheets = older.value(QStringLiteral("sheets")).toObject();
+        for (const QString& name : sheets.keys()) {
+            QJsonObject sheet = sheets.value(name).toObject();
+            sheet.remove(QStringLiteral("items"));
+            sheets.insert(name, sheet);
+        }
+        older.insert(QStringLiteral("sheets"), sheets);
+        QVERIFY(SafeFile::write(ownCells, QJsonDocument(older).toJson(), &error));
         QVERIFY(FormEditions::refreshTemplate(app, program, office, &said, &error));
         QVERIFY(said.isEmpty());
         QCOMPARE(QDir(app).entryList({QStringLiteral("確認申請.xlsx.旧版-*")}).size(), 1);
+        QFile own(ownCells);
+        QVERIFY(own.open(QIODevice::ReadOnly));
+        QCOMPARE(own.readAll(), fuller);
     }
 };
 
