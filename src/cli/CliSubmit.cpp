@@ -11,6 +11,21 @@
 #include <QDir>
 #include <QFileInfo>
 
+namespace {
+
+// The kinds of submission; an unknown one is a usage error naming them.
+bool knownKind(const QString& kind, QTextStream& err)
+{
+    if (SubmissionSet::kindNames().contains(kind))
+        return true;
+    err << QStringLiteral("種類「%1」はありません。　%2 のいずれかを指定してください。")
+               .arg(kind, SubmissionSet::kindNames().join(QStringLiteral("、")))
+        << Qt::endl;
+    return false;
+}
+
+}  // namespace
+
 // submit B_ID --kind KIND [--docs a,b,…] [--drawings f.pdf …] [--items] --out DIR:
 // the submission set of the window, written into DIR (--items: with the
 // list of printed items for a portal) and kept in the project's submission
@@ -57,12 +72,8 @@ int cliSubmit(CliContext& c)
     qint64 bid = 0;
     if (!parseProjectId(positional[0], &bid, c.err))
         return 2;
-    if (!SubmissionSet::kindNames().contains(kind)) {
-        c.err << QStringLiteral("種類「%1」はありません。　%2 のいずれかを指定してください。")
-                     .arg(kind, SubmissionSet::kindNames().join(QStringLiteral("、")))
-              << Qt::endl;
+    if (!knownKind(kind, c.err))
         return 2;
-    }
     if (!QFileInfo(out).isDir()) {
         c.err << QStringLiteral("出力先フォルダ「%1」がありません。").arg(out) << Qt::endl;
         return 2;
@@ -151,12 +162,8 @@ int cliExportItems(CliContext& c)
     qint64 bid = 0;
     if (!parseProjectId(positional[0], &bid, c.err))
         return 2;
-    if (!SubmissionSet::kindNames().contains(kind)) {
-        c.err << QStringLiteral("種類「%1」はありません。　%2 のいずれかを指定してください。")
-                     .arg(kind, SubmissionSet::kindNames().join(QStringLiteral("、")))
-              << Qt::endl;
+    if (!knownKind(kind, c.err))
         return 2;
-    }
     if (!out.isEmpty() && refusedAsOwnFile(out, c.storage.appDir(), c.err))
         return 2;
     QString error;

@@ -1,17 +1,16 @@
 #include "Backup.h"
 
 #include "AppDir.h"
-
 #include "DataTransfer.h"
 #include "InstanceLock.h"
 #include "Logging.h"
+#include "SafeFile.h"
 #include "SchemaUpgrade.h"
 #include "SubmissionHistory.h"
 #include "TableIo.h"
 #include "WriteLock.h"
 
 #include <QAtomicInt>
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDirIterator>
 #include <QDir>
@@ -51,16 +50,8 @@ struct FileEntry {
 
 bool fileDigest(const QString& path, FileEntry* out)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    QCryptographicHash h(QCryptographicHash::Sha256);
-    if (!h.addData(&f))
-        return false;
     out->name = QFileInfo(path).fileName();
-    out->size = f.size();
-    out->sha256 = h.result().toHex();
-    return true;
+    return SafeFile::sha256(path, &out->sha256, &out->size);
 }
 
 // Checks a SQLite file of the archive the way the program would open it,

@@ -3,6 +3,7 @@
 #include "AppDir.h"
 
 #include <QDir>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
@@ -189,6 +190,17 @@ bool move(const QString& from, const QString& path, QString* error)
     if (!copy(from, target, error))
         return false;
     QFile::remove(from);
+    return true;
+}
+
+bool sha256(const QString& path, QByteArray* hex, qint64* size)
+{
+    QFile f(path);
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    if (!f.open(QIODevice::ReadOnly) || !h.addData(&f))
+        return false;
+    *hex = h.result().toHex();
+    *size = f.size();
     return true;
 }
 

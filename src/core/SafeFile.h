@@ -21,6 +21,11 @@ bool copy(const QString& from, const QString& path, QString* error);
 // otherwise a copy as above and removal of from.
 bool move(const QString& from, const QString& path, QString* error);
 
+// The SHA-256 of a file (lowercase hex) and its size, read in one pass;
+// false when it cannot be read. Never a database of the application
+// directory, for the reason given at copy().
+bool sha256(const QString& path, QByteArray* hex, qint64* size);
+
 // The cause of a failed system call, in Japanese ("ディスクの空き容量が
 // 足りません" …), followed by the system's own text.
 QString reason(int errnum);

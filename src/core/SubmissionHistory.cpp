@@ -3,7 +3,6 @@
 #include "SafeFile.h"
 #include "Storage.h"
 
-#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -67,14 +66,10 @@ QString oneLine(const QString& text)
 
 bool sha256Of(const QString& path, QString* hex, qint64* size)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
+    QByteArray digest;
+    if (!SafeFile::sha256(path, &digest, size))
         return false;
-    QCryptographicHash h(QCryptographicHash::Sha256);
-    if (!h.addData(&f))
-        return false;
-    *hex = QString::fromLatin1(h.result().toHex());
-    *size = f.size();
+    *hex = QString::fromLatin1(digest);
     return true;
 }
 
