@@ -1,5 +1,6 @@
 #include "EntryWindows.h"
 
+#include "GuiCommon.h"
 #include "MenuForm.h"
 #include "P_BoukaForm.h"
 #include "P_GaiyouForm.h"
@@ -14,7 +15,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QPointer>
 
 #include <functional>
 
@@ -22,21 +22,13 @@ namespace EntryWindows {
 
 namespace {
 
-// The open window of each kind (null when none is open).
-template <typename Form>
-QPointer<Form>& openWindow()
-{
-    static QPointer<Form> open;
-    return open;
-}
-
 // Brings up the window of one kind for the main window's current project.
 // A window still open for another project is closed first (with its own
 // closing prompt); if the user keeps it, it comes to the front instead.
 template <typename Form>
 void show(MenuForm& menu, const std::function<Form*()>& make)
 {
-    QPointer<Form>& slot = openWindow<Form>();
+    Form* slot = GuiCommon::openWindow<Form>(menu);
     if (slot && slot->bid() != menu.currentProject().bid) {
         if (!slot->close()) {
             slot->raise();
@@ -82,8 +74,8 @@ void registerOpeners(Storage& storage)
             auto* form = new P_TatemonoBetuForm(*st, m.currentProject().bid, m.buildingCount(), &m);
             // Floor names stored for new floor counts reach an open per-floor window.
             QObject::connect(form, &P_TatemonoBetuForm::floorsRenamed, form,
-                             [](int building, const std::array<QString, BuildingRules::kFloorLines>& names) {
-                                 if (P_KaibetuForm* floors = openWindow<P_KaibetuForm>())
+                             [menu = &m](int building, const std::array<QString, BuildingRules::kFloorLines>& names) {
+                                 if (auto* floors = GuiCommon::openWindow<P_KaibetuForm>(*menu))
                                      floors->renameFloors(building, names);
                              });
             return form;
@@ -127,7 +119,7 @@ Form* openThrough(MenuForm& menu, const char* key)
 {
     if (QAction* a = menu.action(QString::fromLatin1(key)))
         a->trigger();
-    Form* form = openWindow<Form>();
+    Form* form = GuiCommon::openWindow<Form>(menu);
     return form && form->bid() == menu.currentProject().bid ? form : nullptr;
 }
 
