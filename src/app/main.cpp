@@ -93,14 +93,14 @@ int main(int argc, char* argv[])
     CheckWindows::registerOpeners(storage);
     SubmissionSetForm::registerOpener();
     IfcImportForm::registerOpener(storage);
-    Masters::registerOpeners(storage);
+    // The masters' e-mail buttons open the mail module's composer.
+    Masters::registerOpeners(storage, MailWindows::registerOpeners(storage));
     Labels::registerOpeners(storage);
-    MailWindows::registerOpeners(storage);
     DocumentOutput documents;
     documents.install();
     OptionWindows::registerOpeners(storage, [&documents] { documents.closeAll(); });
     MenuForm window(storage);
-    OptionWindows::applyButtonSwitches(window);
+    OptionWindows::applyButtonSwitches(window, storage);
     showEditions(window);
     window.show();
     return app.exec();
