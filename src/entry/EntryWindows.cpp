@@ -26,7 +26,7 @@ namespace {
 // A window still open for another project is closed first (with its own
 // closing prompt); if the user keeps it, it comes to the front instead.
 template <typename Form>
-void show(MenuForm& menu, const std::function<Form*()>& make)
+void show(MenuForm& menu, const MailComposer& mail, const std::function<Form*()>& make)
 {
     Form* slot = GuiCommon::openWindow<Form>(menu);
     if (slot && slot->bid() != menu.currentProject().bid) {
@@ -40,6 +40,7 @@ void show(MenuForm& menu, const std::function<Form*()>& make)
     if (!slot) {
         Form* form = make();
         form->setAttribute(Qt::WA_DeleteOnClose);
+        form->setMailComposer(mail);
         // What the window saved is what the main window keeps from now on.
         QObject::connect(form, &EntryForm::applied, &menu, [&menu] { menu.reloadCurrentProject(); });
         slot = form;
@@ -50,27 +51,27 @@ void show(MenuForm& menu, const std::function<Form*()>& make)
 }
 
 template <typename Form>
-void registerSimple(Storage& storage, const char* key)
+void registerSimple(Storage& storage, const MailComposer& mail, const char* key)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QString::fromLatin1(key), [st](MenuForm& m) {
-        show<Form>(m, [&] { return new Form(*st, m.currentProject().bid, &m); });
+    MenuForm::registerOpener(QString::fromLatin1(key), [st, mail](MenuForm& m) {
+        show<Form>(m, mail, [&] { return new Form(*st, m.currentProject().bid, &m); });
     });
 }
 
 }  // namespace
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, const MailComposer& mail)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QStringLiteral("btnKentukuNushi"), [st](MenuForm& m) {
-        show<P_GaiyouForm>(m, [&] { return new P_GaiyouForm(*st, m.currentProject().bid, &m); });
+    MenuForm::registerOpener(QStringLiteral("btnKentukuNushi"), [st, mail](MenuForm& m) {
+        show<P_GaiyouForm>(m, mail, [&] { return new P_GaiyouForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnShikiChi"), [st](MenuForm& m) {
-        show<P_ShikichiForm>(m, [&] { return new P_ShikichiForm(*st, m.currentProject().bid, &m); });
+    MenuForm::registerOpener(QStringLiteral("btnShikiChi"), [st, mail](MenuForm& m) {
+        show<P_ShikichiForm>(m, mail, [&] { return new P_ShikichiForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnTatemonoBetu"), [st](MenuForm& m) {
-        show<P_TatemonoBetuForm>(m, [&] {
+    MenuForm::registerOpener(QStringLiteral("btnTatemonoBetu"), [st, mail](MenuForm& m) {
+        show<P_TatemonoBetuForm>(m, mail, [&] {
             auto* form = new P_TatemonoBetuForm(*st, m.currentProject().bid, m.buildingCount(), &m);
             // Floor names stored for new floor counts reach an open per-floor window.
             QObject::connect(form, &P_TatemonoBetuForm::floorsRenamed, form,
@@ -81,8 +82,8 @@ void registerOpeners(Storage& storage)
             return form;
         });
     });
-    MenuForm::registerOpener(QStringLiteral("btnKaiBetu"), [st](MenuForm& m) {
-        show<P_KaibetuForm>(m, [&] {
+    MenuForm::registerOpener(QStringLiteral("btnKaiBetu"), [st, mail](MenuForm& m) {
+        show<P_KaibetuForm>(m, mail, [&] {
             MenuForm* menu = &m;
             const qint64 bid = m.currentProject().bid;
             // The floor counts as the main window keeps them, as long as it
@@ -102,12 +103,12 @@ void registerOpeners(Storage& storage)
         });
     });
     // The windows of one row each: the menu items are the twins of the keys.
-    registerSimple<P_KanryouForm>(storage, "btnKensaSinsei");
-    registerSimple<P_KoujiForm>(storage, "btnKoujiTodoke");
-    registerSimple<P_BoukaForm>(storage, "btnBouka");
-    registerSimple<P_IninForm>(storage, "btnInin");
-    registerSimple<P_GyoumuForm>(storage, "btnGyoumuNaiyou");
-    registerSimple<P_KirokuboForm>(storage, "btnGyoumuKiroku");
+    registerSimple<P_KanryouForm>(storage, mail, "btnKensaSinsei");
+    registerSimple<P_KoujiForm>(storage, mail, "btnKoujiTodoke");
+    registerSimple<P_BoukaForm>(storage, mail, "btnBouka");
+    registerSimple<P_IninForm>(storage, mail, "btnInin");
+    registerSimple<P_GyoumuForm>(storage, mail, "btnGyoumuNaiyou");
+    registerSimple<P_KirokuboForm>(storage, mail, "btnGyoumuKiroku");
 }
 
 namespace {

@@ -71,26 +71,30 @@ void searchCustomers(Storage& storage, QWidget* parent, const MailComposer& mail
     form.exec();
 }
 
-std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target)
+std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target, const MailComposer& mail)
 {
     M_UserMasterForm form(storage, parent);
+    form.setMailComposer(mail);
     form.pickFor(target == MailTarget::None ? MailTarget::To : target);
     form.openWithFolder(firstCustomerFolder(storage));
     form.exec();
     return result(form);
 }
 
-std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly)
+std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly,
+                                              const MailComposer& mail)
 {
     M_ArchitectForm form(storage, parent, designersOnly);
+    form.setMailComposer(mail);
     form.setPickMode(true);
     form.exec();
     return result(form);
 }
 
-std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade)
+std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade, const MailComposer& mail)
 {
     M_ConnectCorpForm form(storage, parent, trade);
+    form.setMailComposer(mail);
     form.setPickMode(true);
     form.exec();
     return result(form);

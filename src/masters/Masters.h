@@ -26,14 +26,17 @@ void editCompanies(Storage& storage, QWidget* parent, const MailComposer& mail);
 void searchCustomers(Storage& storage, QWidget* parent, const MailComposer& mail);
 
 // Opens a master modally as a picker and returns what it handed back, or
-// nothing when the user closed it without a transfer.
+// nothing when the user closed it without a transfer; mail as above.
 //  - pickCustomer: target is the composer's mail-address target (To, Cc,
 //    Bcc); only To hands over. The e-mail slot holds every selected
 //    customer's address joined by ",".
 //  - pickArchitect: designersOnly lists only entries ticked 建築士 or 設計者.
 //  - pickCompany: trade 1 電気, 2 給排, 3 空調, 4–6 その他, 0 all companies.
-std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target = MailTarget::To);
-std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly = false);
-std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade = 0);
+std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target = MailTarget::To,
+                                             const MailComposer& mail = {});
+std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly = false,
+                                              const MailComposer& mail = {});
+std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade = 0,
+                                            const MailComposer& mail = {});
 
 }  // namespace Masters
