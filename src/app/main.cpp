@@ -89,18 +89,19 @@ int main(int argc, char* argv[])
         Prompter::current().show({QStringLiteral("様式の更新"), said, Prompter::Icon::Information, Prompter::Ok,
                                   Prompter::Ok});
 
-    EntryWindows::registerOpeners(storage);
+    // The masters' e-mail buttons open the mail module's composer.
+    const MailComposer mail = MailWindows::registerOpeners(storage);
+    EntryWindows::registerOpeners(storage, mail);
     CheckWindows::registerOpeners(storage);
     SubmissionSetForm::registerOpener();
     IfcImportForm::registerOpener(storage);
-    Masters::registerOpeners(storage);
+    Masters::registerOpeners(storage, mail);
     Labels::registerOpeners(storage);
-    MailWindows::registerOpeners(storage);
     DocumentOutput documents;
     documents.install();
     OptionWindows::registerOpeners(storage, [&documents] { documents.closeAll(); });
     MenuForm window(storage);
-    OptionWindows::applyButtonSwitches(window);
+    OptionWindows::applyButtonSwitches(window, storage);
     showEditions(window);
     window.show();
     return app.exec();

@@ -22,7 +22,6 @@
 #include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTreeWidget>
@@ -237,7 +236,7 @@ void registerOpeners(Storage& storage)
 {
     Storage* st = &storage;
     MenuForm::registerOpener(QStringLiteral("CheckBtn"), [st](MenuForm& m) {
-        static QPointer<ShinseiCheckForm> open;
+        ShinseiCheckForm* open = GuiCommon::openWindow<ShinseiCheckForm>(m);
         if (!open) {
             auto* form = new ShinseiCheckForm(*st, &m);
             form->setAttribute(Qt::WA_DeleteOnClose);

@@ -2,6 +2,10 @@
 
 #include <QString>
 
+#include <functional>
+
+class QWidget;
+
 // What a master window hands back to the window that opened it as a
 // picker: the master fills it on "転送" and closes, the opener takes it
 // from the picker's return value. The customer, architect and company
@@ -46,3 +50,7 @@ struct MasterPickResult {
 namespace MailTarget {
 enum Field { None = 0, To = 1, Cc = 2, Bcc = 3 };
 }  // namespace MailTarget
+
+// Opens the mail composer on an address: what the mail module hands to the
+// windows that have e-mail buttons.
+using MailComposer = std::function<void(QWidget* parent, const QString& address)>;

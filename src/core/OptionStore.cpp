@@ -4,6 +4,9 @@
 #include "Storage.h"
 #include "WindowSettings.h"
 
+#include <functional>
+#include <variant>
+
 namespace {
 
 bool failWith(QString* error, const QString& message)
@@ -14,11 +17,12 @@ bool failWith(QString* error, const QString& message)
 }
 
 // The table's one row, made current; added when the table has none.
-bool openRow(Recordset& rs, const QString& table, QString* error)
+bool openRow(Recordset& rs, const QString& table, QString* error, bool* added)
 {
     if (!rs.open(table))
         return failWith(error, rs.errorString());
-    if (rs.recordCount() > 0) {
+    *added = rs.recordCount() == 0;
+    if (!*added) {
         rs.moveFirst();
         return true;
     }
@@ -27,23 +31,128 @@ bool openRow(Recordset& rs, const QString& table, QString* error)
     return true;
 }
 
-void readInt(const Recordset& rs, const char* column, int* value)
+// The four option tables, in the order they are written.
+struct OptionTable {
+    DbFile file;
+    const char* name;
+};
+enum TableIndex { Master, Corp, Memo, Font, kTableCount };
+const OptionTable kTables[kTableCount] = {
+    {DbFile::OptionData, "OptionMaster"},
+    {DbFile::OptionData, "CorpMaster"},
+    {DbFile::AnotherOption, "MemoTable"},
+    {DbFile::OptionData, "FontOption"},
+};
+
+// Where a stored option lives in OptionValues; none for a column that is
+// only ever written empty.
+using Slot = std::variant<std::monostate, int*, qint64*, QString*>;
+
+// One stored option: table and column, the value a new office has, and
+// the member that holds it. A switch is stored and read as 0 or 1.
+struct Directive {
+    TableIndex table;
+    QString column;
+    QVariant defaultValue;
+    std::function<Slot(OptionValues&)> slot;
+    bool isSwitch = false;
+};
+
+template <typename T>
+Directive option(TableIndex table, const char* column, const QVariant& defaultValue, T OptionValues::*member)
 {
-    const QString c = QString::fromLatin1(column);
-    if (!rs.isNull(c))
-        *value = static_cast<int>(rs.integer(c, *value));
+    return {table, QString::fromLatin1(column), defaultValue,
+            [member](OptionValues& v) -> Slot { return &(v.*member); }};
 }
 
-void readInt64(const Recordset& rs, const QString& column, qint64* value)
+QVector<Directive> makeDirectives()
 {
-    if (!rs.isNull(column))
-        *value = rs.integer(column, *value);
+    const QString noText;
+    QVector<Directive> d{
+        option(Master, "STUP", 0, &OptionValues::startup),
+        option(Master, "TIMflg", 0, &OptionValues::timerFlag),
+        option(Master, "BLODflg", 0, &OptionValues::openedMailFlag),
+        option(Master, "SendID", 0, &OptionValues::sendId),
+        option(Master, "TIMERdt", 1, &OptionValues::timerInterval),
+        option(Master, "BOLD_CNT", 0, &OptionValues::openedMailDelay),
+        option(Corp, "CORP_STR", noText, &OptionValues::corpName),
+        option(Corp, "POST_STR", noText, &OptionValues::corpPost),
+        option(Corp, "ADR1_STR", noText, &OptionValues::corpAddr1),
+        option(Corp, "ADR2_STR", noText, &OptionValues::corpAddr2),
+        option(Corp, "Tel_Str", noText, &OptionValues::corpTel),
+        option(Corp, "FAX_STR", noText, &OptionValues::corpFax),
+        option(Corp, "E_MAIL_STR", noText, &OptionValues::corpMail),
+        option(Corp, "URL_STR", noText, &OptionValues::corpUrl),
+        {Memo, QStringLiteral("MEMO24"), noText, [](OptionValues&) { return Slot(); }},
+        {Memo, QStringLiteral("MEMO25"), noText, [](OptionValues&) { return Slot(); }},
+    };
+    // MEMO02 to MEMO13, one per main-screen button, all shown.
+    for (int i = 0; i < OptionValues::kButtons; ++i)
+        d.append({Memo, QStringLiteral("MEMO%1").arg(i + 2, 2, 10, QLatin1Char('0')), 1,
+                  [i](OptionValues& v) -> Slot { return &v.buttons[static_cast<size_t>(i)]; }, true});
+    for (int n = 1; n <= 4; ++n) {
+        const auto font = [n](OptionValues& v) -> FontSet& { return v.fonts[static_cast<size_t>(n - 1)]; };
+        d.append({Font, QStringLiteral("FontName%1").arg(n), QStringLiteral("ＭＳ 明朝"),
+                  [font](OptionValues& v) -> Slot { return &font(v).name; }});
+        d.append({Font, QStringLiteral("FontStyle%1").arg(n), QStringLiteral("標準"),
+                  [font](OptionValues& v) -> Slot { return &font(v).style; }});
+        d.append({Font, QStringLiteral("FontSize%1").arg(n), QStringLiteral("10"),
+                  [font](OptionValues& v) -> Slot { return &font(v).size; }});
+        d.append({Font, QStringLiteral("FontColor%1").arg(n), 0,
+                  [font](OptionValues& v) -> Slot { return &font(v).colorIndex; }});
+        d.append({Font, QStringLiteral("FontColor0%1").arg(n), qint64(0),
+                  [font](OptionValues& v) -> Slot { return &font(v).colorValue; }});
+    }
+    d << option(Font, "LineStyle1", QStringLiteral("実線"), &OptionValues::lineStyle)
+      << option(Font, "LineInt1", 1, &OptionValues::lineStyleIndex)
+      << option(Font, "WakuFlg", 0, &OptionValues::frameFlag)
+      << option(Font, "SeiFukuText1", QStringLiteral("正"), &OptionValues::seiFuku1)
+      << option(Font, "SeiFukuText2", QStringLiteral("副"), &OptionValues::seiFuku2);
+    return d;
 }
 
-void readText(const Recordset& rs, const QString& column, QString* value)
+const QVector<Directive>& directives()
 {
-    if (!rs.isNull(column))
-        *value = rs.text(column);
+    static const QVector<Directive> table = makeDirectives();
+    return table;
+}
+
+// A null column leaves the value as it is.
+void readInto(const Recordset& rs, const Directive& d, OptionValues& v)
+{
+    if (rs.isNull(d.column))
+        return;
+    const Slot slot = d.slot(v);
+    if (int* const* i = std::get_if<int*>(&slot))
+        **i = d.isSwitch ? (rs.integer(d.column) != 0 ? 1 : 0) : static_cast<int>(rs.integer(d.column, **i));
+    else if (qint64* const* l = std::get_if<qint64*>(&slot))
+        **l = rs.integer(d.column, **l);
+    else if (QString* const* t = std::get_if<QString*>(&slot))
+        **t = rs.text(d.column);
+}
+
+// Empty texts are stored as empty texts, not as nulls: a null would read
+// back as "nothing stored" and bring the design value back.
+QVariant storedValue(const Directive& d, OptionValues& v)
+{
+    const Slot slot = d.slot(v);
+    if (int* const* i = std::get_if<int*>(&slot))
+        return d.isSwitch ? (**i ? 1 : 0) : **i;
+    if (qint64* const* l = std::get_if<qint64*>(&slot))
+        return **l;
+    const QString* const* t = std::get_if<QString*>(&slot);
+    return t && !(*t)->isNull() ? **t : QStringLiteral("");
+}
+
+void setDefault(const Directive& d, OptionValues& v)
+{
+    const Slot slot = d.slot(v);
+    if (int* const* i = std::get_if<int*>(&slot))
+        **i = d.defaultValue.toInt();
+    else if (qint64* const* l = std::get_if<qint64*>(&slot))
+        **l = d.defaultValue.toLongLong();
+    else if (QString* const* t = std::get_if<QString*>(&slot))
+        **t = d.defaultValue.toString();
 }
 
 bool codeList(Storage& storage, const QString& table, const QString& column, QStringList* out, QString* error)
@@ -57,35 +166,13 @@ bool codeList(Storage& storage, const QString& table, const QString& column, QSt
     return true;
 }
 
-QString memoColumn(int i)
-{
-    return QStringLiteral("MEMO%1").arg(i + 2, 2, 10, QLatin1Char('0'));
-}
-
-const char* const kCorpColumns[] = {"CORP_STR", "POST_STR", "ADR1_STR", "ADR2_STR",
-                                    "Tel_Str",  "FAX_STR",  "E_MAIL_STR", "URL_STR"};
-
-std::array<QString*, 8> corpFields(OptionValues& v)
-{
-    return {&v.corpName, &v.corpPost, &v.corpAddr1, &v.corpAddr2, &v.corpTel, &v.corpFax, &v.corpMail, &v.corpUrl};
-}
-
-// Empty fields are stored as empty texts, not as nulls: a null would read
-// back as "nothing stored" and bring the design value back.
-QString stored(const QString& text)
-{
-    return text.isNull() ? QStringLiteral("") : text;
-}
-
-OptionValues& shared()
-{
-    static OptionValues values;
-    return values;
-}
-
-bool g_changed = false;
-
 }  // namespace
+
+OptionValues::OptionValues()
+{
+    for (const Directive& d : directives())
+        setDefault(d, *this);
+}
 
 const QStringList& OptionValues::buttonCaptions()
 {
@@ -103,138 +190,38 @@ namespace OptionStore {
 bool load(Storage& storage, OptionValues* values, QString* error)
 {
     OptionValues v = *values;
-    {
-        Recordset rs(storage, DbFile::OptionData);
-        if (!rs.open(QStringLiteral("OptionMaster")))
+    for (int t = 0; t < kTableCount; ++t) {
+        Recordset rs(storage, kTables[t].file);
+        if (!rs.open(QString::fromLatin1(kTables[t].name)))
             return failWith(error, rs.errorString());
-        if (rs.recordCount() > 0) {
-            rs.moveFirst();
-            readInt(rs, "STUP", &v.startup);
-            readInt(rs, "TIMflg", &v.timerFlag);
-            readInt(rs, "TIMERdt", &v.timerInterval);
-            readInt(rs, "BLODflg", &v.openedMailFlag);
-            readInt(rs, "BOLD_CNT", &v.openedMailDelay);
-            readInt(rs, "SendID", &v.sendId);
-        }
-    }
-    {
-        Recordset rs(storage, DbFile::OptionData);
-        if (!rs.open(QStringLiteral("CorpMaster")))
-            return failWith(error, rs.errorString());
-        if (rs.recordCount() > 0) {
-            rs.moveFirst();
-            const auto fields = corpFields(v);
-            for (size_t i = 0; i < fields.size(); ++i)
-                readText(rs, QString::fromLatin1(kCorpColumns[i]), fields[i]);
-        }
-    }
-    {
-        Recordset rs(storage, DbFile::AnotherOption);
-        if (!rs.open(QStringLiteral("MemoTable")))
-            return failWith(error, rs.errorString());
-        if (rs.recordCount() > 0) {
-            rs.moveFirst();
-            for (int i = 0; i < OptionValues::kButtons; ++i) {
-                const QString c = memoColumn(i);
-                if (!rs.isNull(c))
-                    v.buttons[static_cast<size_t>(i)] = rs.integer(c) != 0 ? 1 : 0;
-            }
-        }
-    }
-    {
-        Recordset rs(storage, DbFile::OptionData);
-        if (!rs.open(QStringLiteral("FontOption")))
-            return failWith(error, rs.errorString());
-        if (rs.recordCount() > 0) {
-            rs.moveFirst();
-            for (int n = 1; n <= 4; ++n) {
-                FontSet& f = v.fonts[static_cast<size_t>(n - 1)];
-                readText(rs, QStringLiteral("FontName%1").arg(n), &f.name);
-                readText(rs, QStringLiteral("FontStyle%1").arg(n), &f.style);
-                readText(rs, QStringLiteral("FontSize%1").arg(n), &f.size);
-                qint64 index = f.colorIndex;
-                readInt64(rs, QStringLiteral("FontColor%1").arg(n), &index);
-                f.colorIndex = static_cast<int>(index);
-                readInt64(rs, QStringLiteral("FontColor0%1").arg(n), &f.colorValue);
-            }
-            readText(rs, QStringLiteral("LineStyle1"), &v.lineStyle);
-            readInt(rs, "LineInt1", &v.lineStyleIndex);
-            readInt(rs, "WakuFlg", &v.frameFlag);
-            readText(rs, QStringLiteral("SeiFukuText1"), &v.seiFuku1);
-            readText(rs, QStringLiteral("SeiFukuText2"), &v.seiFuku2);
-        }
+        if (rs.recordCount() == 0)
+            continue;
+        rs.moveFirst();
+        for (const Directive& d : directives())
+            if (d.table == t)
+                readInto(rs, d, v);
     }
     *values = v;
     return true;
 }
 
-bool save(Storage& storage, const OptionValues& v, QString* error)
+bool save(Storage& storage, const OptionValues& values, QString* error)
 {
-    {
-        Recordset rs(storage, DbFile::OptionData);
-        if (!rs.open(QStringLiteral("OptionMaster")))
-            return failWith(error, rs.errorString());
-        if (rs.recordCount() == 0) {
-            // The row every computer starts with; the user's values follow.
-            if (rs.addNew() <= 0)
-                return failWith(error, rs.errorString());
+    OptionValues v = values;
+    for (int t = 0; t < kTableCount; ++t) {
+        Recordset rs(storage, kTables[t].file);
+        bool added = false;
+        if (!openRow(rs, QString::fromLatin1(kTables[t].name), error, &added))
+            return false;
+        // The row every computer starts with; the user's values follow.
+        if (added && t == Master)
             WindowSettings::applyOptionDefaults(rs);
-        } else {
-            rs.moveFirst();
-        }
-        rs.setValue(QStringLiteral("STUP"), v.startup);
-        rs.setValue(QStringLiteral("TIMflg"), v.timerFlag);
-        rs.setValue(QStringLiteral("BLODflg"), v.openedMailFlag);
-        rs.setValue(QStringLiteral("SendID"), v.sendId);
-        rs.setValue(QStringLiteral("TIMERdt"), v.timerInterval);
-        rs.setValue(QStringLiteral("BOLD_CNT"), v.openedMailDelay);
-        if (!rs.update())
-            return failWith(error, rs.errorString());
-        Options::markChanged();
-    }
-    {
-        Recordset rs(storage, DbFile::OptionData);
-        if (!openRow(rs, QStringLiteral("CorpMaster"), error))
-            return false;
-        OptionValues copy = v;
-        const auto fields = corpFields(copy);
-        for (size_t i = 0; i < fields.size(); ++i)
-            rs.setValue(QString::fromLatin1(kCorpColumns[i]), stored(*fields[i]));
+        for (const Directive& d : directives())
+            if (d.table == t)
+                rs.setValue(d.column, storedValue(d, v));
         if (!rs.update())
             return failWith(error, rs.errorString());
     }
-    {
-        Recordset rs(storage, DbFile::AnotherOption);
-        if (!openRow(rs, QStringLiteral("MemoTable"), error))
-            return false;
-        rs.setValue(QStringLiteral("MEMO24"), stored(QString()));
-        rs.setValue(QStringLiteral("MEMO25"), stored(QString()));
-        for (int i = 0; i < OptionValues::kButtons; ++i)
-            rs.setValue(memoColumn(i), v.buttons[static_cast<size_t>(i)] ? 1 : 0);
-        if (!rs.update())
-            return failWith(error, rs.errorString());
-    }
-    {
-        Recordset rs(storage, DbFile::OptionData);
-        if (!openRow(rs, QStringLiteral("FontOption"), error))
-            return false;
-        for (int n = 1; n <= 4; ++n) {
-            const FontSet& f = v.fonts[static_cast<size_t>(n - 1)];
-            rs.setValue(QStringLiteral("FontName%1").arg(n), stored(f.name));
-            rs.setValue(QStringLiteral("FontStyle%1").arg(n), stored(f.style));
-            rs.setValue(QStringLiteral("FontSize%1").arg(n), stored(f.size));
-            rs.setValue(QStringLiteral("FontColor%1").arg(n), f.colorIndex);
-            rs.setValue(QStringLiteral("FontColor0%1").arg(n), f.colorValue);
-        }
-        rs.setValue(QStringLiteral("LineStyle1"), stored(v.lineStyle));
-        rs.setValue(QStringLiteral("LineInt1"), v.lineStyleIndex);
-        rs.setValue(QStringLiteral("WakuFlg"), v.frameFlag);
-        rs.setValue(QStringLiteral("SeiFukuText1"), stored(v.seiFuku1));
-        rs.setValue(QStringLiteral("SeiFukuText2"), stored(v.seiFuku2));
-        if (!rs.update())
-            return failWith(error, rs.errorString());
-    }
-    Options::setCurrent(v);
     return true;
 }
 
@@ -254,36 +241,3 @@ bool lineStyles(Storage& storage, QStringList* out, QString* error)
 }
 
 }  // namespace OptionStore
-
-namespace Options {
-
-const OptionValues& current()
-{
-    return shared();
-}
-
-void setCurrent(const OptionValues& values)
-{
-    shared() = values;
-}
-
-bool reload(Storage& storage, QString* error)
-{
-    OptionValues v;
-    if (!OptionStore::load(storage, &v, error))
-        return false;
-    shared() = v;
-    return true;
-}
-
-bool changedThisRun()
-{
-    return g_changed;
-}
-
-void markChanged()
-{
-    g_changed = true;
-}
-
-}  // namespace Options

@@ -2,6 +2,7 @@
 
 #include "FieldTable.h"
 #include "FlagRules.h"
+#include "MasterPickResult.h"
 
 #include <QColor>
 #include <QHash>
@@ -39,6 +40,9 @@ public:
     qint64 bid() const { return m_bid; }
     const FieldTable& table() const { return m_table; }
     Storage& storage() const { return m_storage; }
+    // Where the e-mail buttons of a master opened from here as a picker lead.
+    void setMailComposer(MailComposer composer) { m_mailComposer = std::move(composer); }
+    const MailComposer& mailComposer() const { return m_mailComposer; }
 
     // There are unsaved edits exactly when Apply is enabled.
     bool isEdited() const;
@@ -184,6 +188,7 @@ private:
     QString columnOf(QObject* o) const { return m_columnOf.value(o); }
 
     Storage& m_storage;
+    MailComposer m_mailComposer;
     qint64 m_bid;
     FieldTable m_table;
     FlagRules m_flagRules;

@@ -1,5 +1,6 @@
 #include "EntryWindows.h"
 
+#include "GuiCommon.h"
 #include "MenuForm.h"
 #include "P_BoukaForm.h"
 #include "P_GaiyouForm.h"
@@ -14,7 +15,6 @@
 
 #include <QAction>
 #include <QLineEdit>
-#include <QPointer>
 
 #include <functional>
 
@@ -22,21 +22,13 @@ namespace EntryWindows {
 
 namespace {
 
-// The open window of each kind (null when none is open).
-template <typename Form>
-QPointer<Form>& openWindow()
-{
-    static QPointer<Form> open;
-    return open;
-}
-
 // Brings up the window of one kind for the main window's current project.
 // A window still open for another project is closed first (with its own
 // closing prompt); if the user keeps it, it comes to the front instead.
 template <typename Form>
-void show(MenuForm& menu, const std::function<Form*()>& make)
+void show(MenuForm& menu, const MailComposer& mail, const std::function<Form*()>& make)
 {
-    QPointer<Form>& slot = openWindow<Form>();
+    Form* slot = GuiCommon::openWindow<Form>(menu);
     if (slot && slot->bid() != menu.currentProject().bid) {
         if (!slot->close()) {
             slot->raise();
@@ -48,6 +40,7 @@ void show(MenuForm& menu, const std::function<Form*()>& make)
     if (!slot) {
         Form* form = make();
         form->setAttribute(Qt::WA_DeleteOnClose);
+        form->setMailComposer(mail);
         // What the window saved is what the main window keeps from now on.
         QObject::connect(form, &EntryForm::applied, &menu, [&menu] { menu.reloadCurrentProject(); });
         slot = form;
@@ -58,39 +51,39 @@ void show(MenuForm& menu, const std::function<Form*()>& make)
 }
 
 template <typename Form>
-void registerSimple(Storage& storage, const char* key)
+void registerSimple(Storage& storage, const MailComposer& mail, const char* key)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QString::fromLatin1(key), [st](MenuForm& m) {
-        show<Form>(m, [&] { return new Form(*st, m.currentProject().bid, &m); });
+    MenuForm::registerOpener(QString::fromLatin1(key), [st, mail](MenuForm& m) {
+        show<Form>(m, mail, [&] { return new Form(*st, m.currentProject().bid, &m); });
     });
 }
 
 }  // namespace
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, const MailComposer& mail)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QStringLiteral("btnKentukuNushi"), [st](MenuForm& m) {
-        show<P_GaiyouForm>(m, [&] { return new P_GaiyouForm(*st, m.currentProject().bid, &m); });
+    MenuForm::registerOpener(QStringLiteral("btnKentukuNushi"), [st, mail](MenuForm& m) {
+        show<P_GaiyouForm>(m, mail, [&] { return new P_GaiyouForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnShikiChi"), [st](MenuForm& m) {
-        show<P_ShikichiForm>(m, [&] { return new P_ShikichiForm(*st, m.currentProject().bid, &m); });
+    MenuForm::registerOpener(QStringLiteral("btnShikiChi"), [st, mail](MenuForm& m) {
+        show<P_ShikichiForm>(m, mail, [&] { return new P_ShikichiForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnTatemonoBetu"), [st](MenuForm& m) {
-        show<P_TatemonoBetuForm>(m, [&] {
+    MenuForm::registerOpener(QStringLiteral("btnTatemonoBetu"), [st, mail](MenuForm& m) {
+        show<P_TatemonoBetuForm>(m, mail, [&] {
             auto* form = new P_TatemonoBetuForm(*st, m.currentProject().bid, m.buildingCount(), &m);
             // Floor names stored for new floor counts reach an open per-floor window.
             QObject::connect(form, &P_TatemonoBetuForm::floorsRenamed, form,
-                             [](int building, const std::array<QString, BuildingRules::kFloorLines>& names) {
-                                 if (P_KaibetuForm* floors = openWindow<P_KaibetuForm>())
+                             [menu = &m](int building, const std::array<QString, BuildingRules::kFloorLines>& names) {
+                                 if (auto* floors = GuiCommon::openWindow<P_KaibetuForm>(*menu))
                                      floors->renameFloors(building, names);
                              });
             return form;
         });
     });
-    MenuForm::registerOpener(QStringLiteral("btnKaiBetu"), [st](MenuForm& m) {
-        show<P_KaibetuForm>(m, [&] {
+    MenuForm::registerOpener(QStringLiteral("btnKaiBetu"), [st, mail](MenuForm& m) {
+        show<P_KaibetuForm>(m, mail, [&] {
             MenuForm* menu = &m;
             const qint64 bid = m.currentProject().bid;
             // The floor counts as the main window keeps them, as long as it
@@ -110,12 +103,12 @@ void registerOpeners(Storage& storage)
         });
     });
     // The windows of one row each: the menu items are the twins of the keys.
-    registerSimple<P_KanryouForm>(storage, "btnKensaSinsei");
-    registerSimple<P_KoujiForm>(storage, "btnKoujiTodoke");
-    registerSimple<P_BoukaForm>(storage, "btnBouka");
-    registerSimple<P_IninForm>(storage, "btnInin");
-    registerSimple<P_GyoumuForm>(storage, "btnGyoumuNaiyou");
-    registerSimple<P_KirokuboForm>(storage, "btnGyoumuKiroku");
+    registerSimple<P_KanryouForm>(storage, mail, "btnKensaSinsei");
+    registerSimple<P_KoujiForm>(storage, mail, "btnKoujiTodoke");
+    registerSimple<P_BoukaForm>(storage, mail, "btnBouka");
+    registerSimple<P_IninForm>(storage, mail, "btnInin");
+    registerSimple<P_GyoumuForm>(storage, mail, "btnGyoumuNaiyou");
+    registerSimple<P_KirokuboForm>(storage, mail, "btnGyoumuKiroku");
 }
 
 namespace {
@@ -127,7 +120,7 @@ Form* openThrough(MenuForm& menu, const char* key)
 {
     if (QAction* a = menu.action(QString::fromLatin1(key)))
         a->trigger();
-    Form* form = openWindow<Form>();
+    Form* form = GuiCommon::openWindow<Form>(menu);
     return form && form->bid() == menu.currentProject().bid ? form : nullptr;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MasterPickResult.h"
+
 #include <QString>
 
 class MenuForm;
@@ -11,7 +13,9 @@ class Storage;
 // window saved.
 namespace EntryWindows {
 
-void registerOpeners(Storage& storage);
+// mail: where the e-mail buttons of the masters the windows open as
+// pickers lead (empty: the desktop's mail program).
+void registerOpeners(Storage& storage, const MailComposer& mail = {});
 
 // Opens (or brings up) the entry window that shows a column of a project
 // table for the main window's current project, with the building (1–3) and

@@ -330,7 +330,7 @@ void P_GaiyouForm::pickArchitect(int kubun)
     if (!editor)
         return;
     const std::optional<MasterPickResult> picked =
-        Masters::pickArchitect(storage(), this, kubun == RowTables::FurtherDesigner);
+        Masters::pickArchitect(storage(), this, kubun == RowTables::FurtherDesigner, mailComposer());
     if (picked && picked->picked)
         editor->fill(RowTables::architectValues(*picked));
 }

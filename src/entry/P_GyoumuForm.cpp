@@ -141,7 +141,7 @@ void P_GyoumuForm::pickCompany(int row)
     if (row < 1 || row > kCompanies)
         return;
     // 建築 lists every company; 電気, 給排, 空調 and the others their trade.
-    const std::optional<MasterPickResult> company = Masters::pickCompany(storage(), this, row - 1);
+    const std::optional<MasterPickResult> company = Masters::pickCompany(storage(), this, row - 1, mailComposer());
     if (company)
         takeCompany(row, *company);
     focusField(col("Corp", row));

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMargins>
+#include <QObject>
 #include <QPoint>
 #include <QSize>
 #include <QString>
@@ -9,7 +10,6 @@
 class QWidget;
 class QAbstractButton;
 class QComboBox;
-class QObject;
 class QValidator;
 
 namespace GuiCommon {
@@ -49,6 +49,18 @@ void fitToScreen(QWidget* window, QSize designed);
 // Moves a window to a place kept from an earlier run, pulled back as far
 // as needed for the whole window and its frame to lie on the screen.
 void placeOnScreen(QWidget* window, QPoint topLeft);
+
+// The window of a kind that `owner` (the main window) has open: a shown
+// direct child, not one that is closing. The windows themselves are the
+// record of what is open, so no opener keeps a pointer between calls.
+template <typename Window>
+Window* openWindow(const QObject& owner)
+{
+    for (Window* w : owner.findChildren<Window*>(QString(), Qt::FindDirectChildrenOnly))
+        if (w->isVisible())
+            return w;
+    return nullptr;
+}
 
 }  // namespace GuiCommon
 

@@ -45,9 +45,10 @@ QPushButton* button(const char* name, const QString& caption, const QString& tip
 
 }  // namespace
 
-MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent)
+MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent, MailComposer mail)
     : QDialog(parent)
     , m_storage(storage)
+    , m_composer(std::move(mail))
     , m_book(storage)
     , m_target(target)
 {
@@ -247,7 +248,7 @@ void MailAddPopForm::transfer()
 
 void MailAddPopForm::editCustomers()
 {
-    Masters::editCustomers(m_storage, this);
+    Masters::editCustomers(m_storage, this, m_composer);
     showSource(m_folder->currentIndex());
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AddressBook.h"
+#include "MasterPickResult.h"
 #include "MimeMessage.h"
 
 #include <QDialog>
@@ -18,7 +19,9 @@ class MailAddPopForm : public QDialog {
 public:
     // target: the field whose button opened the book (MailTarget::To, Cc,
     // Bcc); a double click on a candidate moves it there.
-    MailAddPopForm(Storage& storage, int target, QWidget* parent = nullptr);
+    // mail: where the e-mail buttons of the customer master opened from
+    // here lead.
+    MailAddPopForm(Storage& storage, int target, QWidget* parent = nullptr, MailComposer mail = {});
     int target() const { return m_target; }
 
     // The candidates of the source at this index of FolderCombo.
@@ -48,6 +51,7 @@ private:
     void listCandidates();
 
     Storage& m_storage;
+    MailComposer m_composer;
     AddressBook m_book;
     int m_target;
     QVector<AddressSource> m_sources;

@@ -1,10 +1,11 @@
 #include "MailWindows.h"
 
 #include "MailAddSet.h"
-#include "MasterForm.h"
+#include "MailSession.h"
 #include "MenuForm.h"
 #include "SignForm.h"
-#include "WriteForm.h"
+
+#include <memory>
 
 namespace MailWindows {
 
@@ -20,22 +21,20 @@ void editSignatures(Storage& storage, QWidget* parent)
     form.exec();
 }
 
-void registerOpeners(Storage& storage)
+MailComposer registerOpeners(Storage& storage)
 {
     Storage* s = &storage;
+    const auto session = std::make_shared<MailSession>(storage);
     MenuForm::registerOpener(QStringLiteral("AcountSet"), [s](MenuForm& m) { editAccounts(*s, &m); });
     MenuForm::registerOpener(QStringLiteral("SignRtn"), [s](MenuForm& m) { editSignatures(*s, &m); });
-    MenuForm::setMailHandler([s](MenuForm& m, const QString& subject, const QString& body) {
+    MenuForm::setMailHandler([session](MenuForm& m, const QString& subject, const QString& body) {
         ComposeRequest request;
         request.subject = subject;
         request.body = body;
-        WriteForm::compose(*s, &m, request);
+        session->compose(&m, request);
     });
-    MasterForm::setMailComposer([s](QWidget* parent, const QString& address) {
-        ComposeRequest request;
-        request.recipient = address;
-        WriteForm::compose(*s, parent, request);
-    });
+    // The masters keep the session alive as long as they can open a composer.
+    return [session](QWidget* parent, const QString& address) { session->composer()(parent, address); };
 }
 
 }  // namespace MailWindows

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "MasterPickResult.h"
+
 class QWidget;
 class Storage;
 
 // Hooks the mail windows onto the rest of the program: アカウント設定
 // (AcountSet) and 署名登録 (SignRtn) of the main window, the schedule's
-// "メール伝言", and the masters' E-mail buttons, which from now on open the
-// composer instead of the desktop's mail program.
+// "メール伝言", and the masters' E-mail buttons, which open the composer
+// instead of the desktop's mail program once given what this returns.
 namespace MailWindows {
 
-void registerOpeners(Storage& storage);
+// Starts the mail session of this run; returns the composer for the
+// e-mail buttons of the other modules' windows.
+MailComposer registerOpeners(Storage& storage);
 
 void editAccounts(Storage& storage, QWidget* parent);
 void editSignatures(Storage& storage, QWidget* parent);

@@ -4,6 +4,7 @@
 #include "HelpForm.h"
 #include "MailAddPopForm.h"
 #include "MailDataStore.h"
+#include "MailSession.h"
 #include "MasterPickResult.h"
 #include "PrnCommon.h"
 #include "Prompter.h"
@@ -37,12 +38,6 @@
 #include <QtConcurrent>
 
 namespace {
-
-QString& sharedSender()
-{
-    static QString sender;
-    return sender;
-}
 
 QLineEdit* edit(const char* name)
 {
@@ -158,26 +153,12 @@ QString joinAddresses(const QString& field, const QVector<MailAddress>& added)
 
 }  // namespace
 
-QString WriteForm::currentSender()
-{
-    return sharedSender();
-}
-
-void WriteForm::setCurrentSender(const QString& address)
-{
-    sharedSender() = address;
-}
-
-void WriteForm::compose(Storage& storage, QWidget* parent, const ComposeRequest& request)
-{
-    WriteForm form(storage, request, parent);
-    form.exec();
-}
-
-WriteForm::WriteForm(Storage& storage, const ComposeRequest& request, QWidget* parent, PasswordVault* vault)
+WriteForm::WriteForm(Storage& storage, const ComposeRequest& request, QWidget* parent, PasswordVault* vault,
+                     MailSession* session)
     : QDialog(parent)
     , m_storage(storage)
     , m_store(storage, vault)
+    , m_session(session)
     , m_request(request)
 {
     setObjectName(QStringLiteral("WriteForm"));
@@ -324,7 +305,7 @@ WriteForm::WriteForm(Storage& storage, const ComposeRequest& request, QWidget* p
 
     m_loading = true;
     loadAccounts();
-    fill(MailCommon::initialDraft(request, currentSender()));
+    fill(MailCommon::initialDraft(request, m_session ? m_session->lastSender() : QString()));
     m_loading = false;
     senderChosen();
     if (m_accounts.isEmpty())
@@ -390,11 +371,17 @@ void WriteForm::senderChosen()
     for (const MailAccount& a : m_accounts) {
         if (a.address == address) {
             if (!m_loading)
-                setCurrentSender(address);
+                keepSender(address);
             m_status->showMessage(QStringLiteral("送信サーバー：%1").arg(MailCommon::serverText(a.smtp, a.smtpPort)));
             return;
         }
     }
+}
+
+void WriteForm::keepSender(const QString& address)
+{
+    if (m_session)
+        m_session->setLastSender(address);
 }
 
 MailDraft WriteForm::draft() const
@@ -450,7 +437,7 @@ void WriteForm::send()
         QApplication::restoreOverrideCursor();
     }
     const MailCommon::Outgoing out = MailCommon::outgoing(d, account, password);
-    setCurrentSender(d.from);
+    keepSender(d.from);
     setSending(true);
     m_status->showMessage(QStringLiteral("送信しています…（%1）").arg(out.server));
     auto* watcher = new QFutureWatcher<QString>(this);
@@ -643,7 +630,7 @@ void WriteForm::showHelp()
 
 void WriteForm::openAddressBook(int target)
 {
-    MailAddPopForm book(m_storage, target, this);
+    MailAddPopForm book(m_storage, target, this, m_session ? m_session->composer() : MailComposer());
     book.exec();
     if (book.transferred())
         addRecipients(book.targets(MailTarget::To), book.targets(MailTarget::Cc), book.targets(MailTarget::Bcc));

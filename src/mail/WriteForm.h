@@ -15,6 +15,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
+class MailSession;
 class Storage;
 
 // The composer "メッセージ作成": one message from one of the accounts to
@@ -24,15 +25,12 @@ class Storage;
 class WriteForm : public QDialog {
     Q_OBJECT
 public:
+    // session: where the sender last chosen is kept for the next composer
+    // and where e-mail buttons of the windows opened from here lead; none
+    // for a composer on its own.
     WriteForm(Storage& storage, const ComposeRequest& request, QWidget* parent = nullptr,
-              PasswordVault* vault = nullptr);
+              PasswordVault* vault = nullptr, MailSession* session = nullptr);
     ~WriteForm() override;
-
-    // Opens a composer and waits until it is closed.
-    static void compose(Storage& storage, QWidget* parent, const ComposeRequest& request);
-    // The sender shown when a composer opens: the one last chosen.
-    static QString currentSender();
-    static void setCurrentSender(const QString& address);
 
     MailDraft draft() const;
     // Anything typed or chosen since the window opened.
@@ -77,6 +75,7 @@ private:
     void loadAccounts();
     void fill(const MailDraft& draft);
     void senderChosen();
+    void keepSender(const QString& address);
     void setSending(bool sending);
     void finishSending(const MailDraft& draft, const QString& result);
     void markEdited();
@@ -84,6 +83,7 @@ private:
 
     Storage& m_storage;
     MailAccountStore m_store;
+    MailSession* m_session;
     ComposeRequest m_request;
     QVector<MailAccount> m_accounts;
     QStringList m_attachments;

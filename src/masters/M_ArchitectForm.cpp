@@ -194,8 +194,8 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     addPostalBlock(o.post, o.addr1, o.addr2, o.addr3, o.adrBtn, o.postBtn);
     copyOnLeave(a.tel, a.fax);
     copyOnLeave(o.tel, o.fax);
-    connect(a.mailTo, &QPushButton::clicked, this, [this, m = a.mail] { openMail(this, m->text()); });
-    connect(o.mailTo, &QPushButton::clicked, this, [this, m = o.mail] { openMail(this, m->text()); });
+    connect(a.mailTo, &QPushButton::clicked, this, [this, m = a.mail] { openMail(m->text()); });
+    connect(o.mailTo, &QPushButton::clicked, this, [this, m = o.mail] { openMail(m->text()); });
     connect(a.urlTo, &QPushButton::clicked, this, [u = a.url] { openUrl(u->text()); });
     connect(o.urlTo, &QPushButton::clicked, this, [u = o.url] { openUrl(u->text()); });
     m_frames = {roles, archFrame, officeFrame};

@@ -159,7 +159,7 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
                    bikou});
     addPostalBlock(post, m_prefecture, addr2, addr3, adrBtn, postBtn);
     copyOnLeave(tel, fax);
-    connect(mailTo, &QPushButton::clicked, this, [this, mail] { openMail(this, mail->text()); });
+    connect(mailTo, &QPushButton::clicked, this, [this, mail] { openMail(mail->text()); });
     connect(urlTo, &QPushButton::clicked, this, [url] { openUrl(url->text()); });
     // Choosing a prefecture (or a postal look-up filling it) sets the zone.
     auto chooseZone = [this](const QString& text) {

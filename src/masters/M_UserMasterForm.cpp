@@ -36,16 +36,8 @@ namespace {
 const QString kCsvFilterSjis = QStringLiteral("CSVファイル Shift_JIS・Excel向け (*.csv)");
 const QString kCsvFilterUtf8 = QStringLiteral("CSVファイル UTF-8 (*.csv)");
 
-M_UserMasterForm::FileChooser& fileChooser()
-{
-    static M_UserMasterForm::FileChooser chooser;
-    return chooser;
-}
-
 M_UserMasterForm::FileChoice askFile(QWidget* parent, bool save, const QString& startPath)
 {
-    if (fileChooser())
-        return fileChooser()(parent, save, startPath);
     M_UserMasterForm::FileChoice choice;
     QString filter;
     if (save) {
@@ -91,14 +83,10 @@ int toPixels(qint64 twips, int dpi)
 
 }  // namespace
 
-void M_UserMasterForm::setFileChooser(FileChooser chooser)
-{
-    fileChooser() = std::move(chooser);
-}
-
 M_UserMasterForm::M_UserMasterForm(Storage& storage, QWidget* parent)
     : MasterForm(storage, QStringLiteral("CloseBtn"), QStringLiteral("閉じる"), QString(), parent)
     , m_store(storage)
+    , m_fileChooser(askFile)
 {
     setObjectName(QStringLiteral("M_UserMasterForm"));
     setWindowTitle(QStringLiteral("顧客登録"));
@@ -288,7 +276,7 @@ QWidget* M_UserMasterForm::buildFields()
     v->addLayout(search);
     v->addStretch(1);
 
-    connect(m_mailTo, &QPushButton::clicked, this, [this] { openMail(this, m_mail->text()); });
+    connect(m_mailTo, &QPushButton::clicked, this, [this] { openMail(m_mail->text()); });
     connect(m_urlTo, &QPushButton::clicked, this, [this] { openUrl(m_url->text()); });
     connect(m_srchBtn2, &QPushButton::clicked, this, &M_UserMasterForm::searchByPhone);
     connect(m_telSearch, &QLineEdit::returnPressed, this, &M_UserMasterForm::searchByPhone);
@@ -675,7 +663,7 @@ void M_UserMasterForm::printSheet()
 
 void M_UserMasterForm::exportCsv()
 {
-    const FileChoice choice = askFile(this, true, AppDir::file(QStringLiteral("顧客マスター.csv")));
+    const FileChoice choice = m_fileChooser(this, true, AppDir::file(QStringLiteral("顧客マスター.csv")));
     if (choice.path.isEmpty())
         return;
     if (FileDialogs::refuseOwnFile(choice.path))
@@ -708,7 +696,7 @@ void M_UserMasterForm::exportCsv()
 
 void M_UserMasterForm::importCsv()
 {
-    const FileChoice choice = askFile(this, false, AppDir::path());
+    const FileChoice choice = m_fileChooser(this, false, AppDir::path());
     if (choice.path.isEmpty())
         return;
     if (!askToSave())

@@ -62,7 +62,7 @@ public:
         bool utf8 = false;
     };
     using FileChooser = std::function<FileChoice(QWidget* parent, bool save, const QString& startPath)>;
-    static void setFileChooser(FileChooser chooser);
+    void setFileChooser(FileChooser chooser) { m_fileChooser = std::move(chooser); }
 
 protected:
     void listRecords() override;
@@ -96,6 +96,7 @@ private:
     int folderRowOf(qint64 folderId) const;
 
     CustomerStore m_store;
+    FileChooser m_fileChooser;
     QVector<Zone> m_zones;
     qint64 m_currentFolder = 0;
     qint64 m_openFolder = 0;

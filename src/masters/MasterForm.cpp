@@ -29,12 +29,6 @@
 
 namespace {
 
-MasterForm::MailComposer& mailComposer()
-{
-    static MasterForm::MailComposer composer;
-    return composer;
-}
-
 QPushButton* makeButton(const QString& name, const QString& caption)
 {
     auto* b = new QPushButton(caption);
@@ -652,17 +646,12 @@ void MasterForm::showHelp()
 
 // ---------------------------------------------------------------- mail and web
 
-void MasterForm::setMailComposer(MailComposer composer)
-{
-    mailComposer() = std::move(composer);
-}
-
-void MasterForm::openMail(QWidget* parent, const QString& address)
+void MasterForm::openMail(const QString& address)
 {
     if (address.trimmed().isEmpty())
         return;
-    if (mailComposer()) {
-        mailComposer()(parent, address.trimmed());
+    if (m_mailComposer) {
+        m_mailComposer(this, address.trimmed());
         return;
     }
     QUrl url;

@@ -58,8 +58,8 @@ class Storage;
 //    closes with Accepted. A double click on the list transfers
 //    the shown record; Escape in the list closes the window.
 //  - E-mail and web buttons: openMail() hands the address to the mail
-//    composer hook (setMailComposer; until the composer is installed the
-//    desktop's mail program is started with a mailto: address), openUrl()
+//    composer given with setMailComposer (without one the desktop's mail
+//    program is started with a mailto: address), openUrl()
 //    starts the web browser. Empty addresses do nothing.
 //
 // What a concrete window provides (virtual functions below)
@@ -127,11 +127,11 @@ public:
     // Tests answer the address choice window through this.
     void setAddressChooser(AddressChooser* chooser) { m_chooser = chooser; }
 
-    // Where the e-mail buttons send their address: the mail composer
-    // installs itself here. Without one, the desktop's mail program opens.
-    using MailComposer = std::function<void(QWidget* parent, const QString& address)>;
-    static void setMailComposer(MailComposer composer);
-    static void openMail(QWidget* parent, const QString& address);
+    // Where the e-mail buttons send their address: the mail module's
+    // composer, handed in by whoever opens the window. Without one, the
+    // desktop's mail program opens.
+    void setMailComposer(MailComposer composer) { m_mailComposer = std::move(composer); }
+    void openMail(const QString& address);
     static void openUrl(const QString& url);
 
 protected:
@@ -289,6 +289,7 @@ private:
     QString m_helpPage;
     QPointer<QWidget> m_help;
     AddressChooser* m_chooser = nullptr;
+    MailComposer m_mailComposer;
     qint64 m_shownId = 0;
     bool m_loading = false;
     bool m_filling = false;  // the list is being rebuilt

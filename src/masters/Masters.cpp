@@ -29,64 +29,72 @@ std::optional<MasterPickResult> result(const MasterForm& form)
 
 }  // namespace
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, MailComposer mail)
 {
     Storage* s = &storage;
-    MenuForm::registerOpener(QStringLiteral("pUsetMaster"), [s](MenuForm& m) { editCustomers(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("pTorihikiMaster"), [s](MenuForm& m) { editArchitects(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("ConnectCorp"), [s](MenuForm& m) { editCompanies(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("SrchBtn"), [s](MenuForm& m) { searchCustomers(*s, &m); });
+    MenuForm::registerOpener(QStringLiteral("pUsetMaster"), [s, mail](MenuForm& m) { editCustomers(*s, &m, mail); });
+    MenuForm::registerOpener(QStringLiteral("pTorihikiMaster"), [s, mail](MenuForm& m) { editArchitects(*s, &m, mail); });
+    MenuForm::registerOpener(QStringLiteral("ConnectCorp"), [s, mail](MenuForm& m) { editCompanies(*s, &m, mail); });
+    MenuForm::registerOpener(QStringLiteral("SrchBtn"), [s, mail](MenuForm& m) { searchCustomers(*s, &m, mail); });
 }
 
-void editCustomers(Storage& storage, QWidget* parent, qint64 folderId)
+void editCustomers(Storage& storage, QWidget* parent, const MailComposer& mail, qint64 folderId)
 {
     M_UserMasterForm form(storage, parent);
+    form.setMailComposer(mail);
     form.openWithFolder(folderId > 0 ? folderId : firstCustomerFolder(storage));
     form.exec();
 }
 
-void editArchitects(Storage& storage, QWidget* parent)
+void editArchitects(Storage& storage, QWidget* parent, const MailComposer& mail)
 {
     M_ArchitectForm form(storage, parent);
+    form.setMailComposer(mail);
     form.exec();
 }
 
-void editCompanies(Storage& storage, QWidget* parent)
+void editCompanies(Storage& storage, QWidget* parent, const MailComposer& mail)
 {
     M_ConnectCorpForm form(storage, parent);
+    form.setMailComposer(mail);
     form.exec();
 }
 
-void searchCustomers(Storage& storage, QWidget* parent)
+void searchCustomers(Storage& storage, QWidget* parent, const MailComposer& mail)
 {
     CustomerHit hit;
     if (!UserSearchForm::run(storage, parent, &hit))
         return;
     M_UserMasterForm form(storage, parent);
+    form.setMailComposer(mail);
     form.openWithFound(hit);
     form.exec();
 }
 
-std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target)
+std::optional<MasterPickResult> pickCustomer(Storage& storage, QWidget* parent, int target, const MailComposer& mail)
 {
     M_UserMasterForm form(storage, parent);
+    form.setMailComposer(mail);
     form.pickFor(target == MailTarget::None ? MailTarget::To : target);
     form.openWithFolder(firstCustomerFolder(storage));
     form.exec();
     return result(form);
 }
 
-std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly)
+std::optional<MasterPickResult> pickArchitect(Storage& storage, QWidget* parent, bool designersOnly,
+                                              const MailComposer& mail)
 {
     M_ArchitectForm form(storage, parent, designersOnly);
+    form.setMailComposer(mail);
     form.setPickMode(true);
     form.exec();
     return result(form);
 }
 
-std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade)
+std::optional<MasterPickResult> pickCompany(Storage& storage, QWidget* parent, int trade, const MailComposer& mail)
 {
     M_ConnectCorpForm form(storage, parent, trade);
+    form.setMailComposer(mail);
     form.setPickMode(true);
     form.exec();
     return result(form);

@@ -537,17 +537,20 @@ void OptionSet::formatNow()
                                   Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::No});
     if (answer != Prompter::Yes)
         return;
+    OptionValues options = values();
     if (isEdited()) {
         if (!apply())
             return;
     } else {
         // Another computer may have saved other options since this window opened.
-        QString error;
-        Options::reload(m_storage, &error);
+        OptionValues stored;
+        QString ignored;
+        if (OptionStore::load(m_storage, &stored, &ignored))
+            options = stored;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
-    const bool ok = ShoshikiSet::run(m_closeWorkbooks, &error);
+    const bool ok = ShoshikiSet::run(options, m_closeWorkbooks, &error);
     QApplication::restoreOverrideCursor();
     if (ok) {
         Prompter::current().show({QStringLiteral("終了報告"), QStringLiteral("書式設定が終了しました。"),

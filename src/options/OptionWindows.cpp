@@ -1,23 +1,13 @@
 #include "OptionWindows.h"
 
+#include "GuiCommon.h"
 #include "MenuForm.h"
 #include "OptionSet.h"
 #include "common.h"
 
 #include <QAction>
-#include <QPointer>
 
 namespace OptionWindows {
-
-namespace {
-
-QPointer<OptionSet>& openWindow()
-{
-    static QPointer<OptionSet> window;
-    return window;
-}
-
-}  // namespace
 
 QString buttonKey(int index)
 {
@@ -41,25 +31,31 @@ void applyButtonSwitches(MenuForm& menu, const OptionValues& values)
     }
 }
 
+void applyButtonSwitches(MenuForm& menu, Storage& storage)
+{
+    OptionValues values;
+    QString error;
+    if (!OptionStore::load(storage, &values, &error))
+        common::ErrorBox(error);
+    applyButtonSwitches(menu, values);
+}
+
 OptionSet* open(Storage& storage, MenuForm& menu, const std::function<void()>& closeWorkbooks)
 {
-    QPointer<OptionSet>& window = openWindow();
+    OptionSet* window = GuiCommon::openWindow<OptionSet>(menu);
     if (!window) {
         window = new OptionSet(storage, closeWorkbooks, &menu);
-        QObject::connect(window.data(), &OptionSet::applied, &menu,
+        QObject::connect(window, &OptionSet::applied, &menu,
                          [&menu](const OptionValues& v) { applyButtonSwitches(menu, v); });
     }
     window->show();
     window->raise();
     window->activateWindow();
-    return window.data();
+    return window;
 }
 
 void registerOpeners(Storage& storage, std::function<void()> closeWorkbooks)
 {
-    QString error;
-    if (!Options::reload(storage, &error))
-        common::ErrorBox(error);
     Storage* s = &storage;
     // mnOption dispatches to KanSet.
     MenuForm::registerOpener(QStringLiteral("KanSet"),

@@ -12,8 +12,8 @@ class Storage;
 // change on the main window itself.
 namespace OptionWindows {
 
-// Reads the options into the shared state and hooks the options window
-// onto the toolbar key KanSet (環境) and the menu mnOption (オプション).
+// Hooks the options window onto the toolbar key KanSet (環境) and the menu
+// mnOption (オプション).
 // closeWorkbooks closes the workbooks the program shows (before the
 // template is formatted).
 void registerOpeners(Storage& storage, std::function<void()> closeWorkbooks);
@@ -25,7 +25,10 @@ OptionSet* open(Storage& storage, MenuForm& menu, const std::function<void()>& c
 // "メイン画面ボタン表示指定" say. Buttons the main window does not have
 // are passed over; the menus keep their items, so a hidden button's
 // function (and the options window itself) stays within reach.
-void applyButtonSwitches(MenuForm& menu, const OptionValues& values = Options::current());
+void applyButtonSwitches(MenuForm& menu, const OptionValues& values);
+// The same with the stored options (at start); a table that cannot be read
+// is reported and leaves every button shown.
+void applyButtonSwitches(MenuForm& menu, Storage& storage);
 
 // The toolbar key of check box i (0 to 11), empty where there is no button.
 QString buttonKey(int index);

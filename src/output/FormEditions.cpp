@@ -170,9 +170,10 @@ bool FormEditions::refreshTemplate(const QString& appDir, const QString& program
 {
     // Read only when a reformatted template needs them again.
     const auto officeSets = [&storage] {
+        OptionValues options;
         QString ignored;
-        Options::reload(storage, &ignored);
-        return ShoshikiSet::settingsFrom(Options::current());
+        OptionStore::load(storage, &options, &ignored);
+        return ShoshikiSet::settingsFrom(options);
     };
     return refreshTemplate(appDir, programDir, officeSets, message, error);
 }

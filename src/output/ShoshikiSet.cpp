@@ -196,7 +196,7 @@ QString ShoshikiSet::templatePath()
     return SinseiExcelOutRtn::templatePath();
 }
 
-bool ShoshikiSet::run(const std::function<void()>& closeViewers, QString* error)
+bool ShoshikiSet::run(const OptionValues& options, const std::function<void()>& closeViewers, QString* error)
 {
     if (closeViewers)
         closeViewers();
@@ -212,5 +212,5 @@ bool ShoshikiSet::run(const std::function<void()>& closeViewers, QString* error)
     CellList cells;
     if (!loadCellList(path, &cells, error))
         return false;
-    return formatWorkbook(path, settingsFrom(Options::current()), cells, error);
+    return formatWorkbook(path, settingsFrom(options), cells, error);
 }

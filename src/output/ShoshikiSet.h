@@ -76,7 +76,7 @@ public:
     // The run of the options window's "書式設定": closes the workbooks that
     // the program shows (closeViewers), checks the template (warning
     // "必要とするシステムファイルが存在しません。" when it is missing),
-    // then formats it with the current options. The caller reports the end.
-    static bool run(const std::function<void()>& closeViewers, QString* error);
+    // then formats it with the options given. The caller reports the end.
+    static bool run(const OptionValues& options, const std::function<void()>& closeViewers, QString* error);
     static QString templatePath();
 };

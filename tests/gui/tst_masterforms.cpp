@@ -443,14 +443,11 @@ private slots:
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
         // A way round through another folder still names the live database.
         const QString chosen = dir.file(QStringLiteral("out/../saledata.db"));
-        M_UserMasterForm::setFileChooser([&](QWidget*, bool, const QString&) {
-            return M_UserMasterForm::FileChoice{chosen, false};
-        });
         CustomerWindow w(dir.storage());
+        w.form.setFileChooser([&](QWidget*, bool, const QString&) { return M_UserMasterForm::FileChoice{chosen, false}; });
         w.create(u("山田"));
         prompter.clear();
         child<QAction>(w.form, "mnCSVWrite")->trigger();
-        M_UserMasterForm::setFileChooser(nullptr);
         QCOMPARE(prompter.texts(), QStringList{AppDir::ownFileMessage(chosen)});
         Recordset rs(dir.storage(), DbFile::SaleData);
         QVERIFY2(rs.open(QStringLiteral("UserMaster")), qPrintable(rs.errorString()));
@@ -463,10 +460,8 @@ private slots:
         ScriptedPrompter prompter;
         const QString path = dir.file(QStringLiteral("顧客マスター.csv"));
         bool utf8 = false;
-        M_UserMasterForm::setFileChooser([&](QWidget*, bool, const QString&) {
-            return M_UserMasterForm::FileChoice{path, utf8};
-        });
         CustomerWindow w(dir.storage());
+        w.form.setFileChooser([&](QWidget*, bool, const QString&) { return M_UserMasterForm::FileChoice{path, utf8}; });
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("書き込みがデータがありませんでした。")});
         QCOMPARE(prompter.shown[0].title, u("書込み報告"));
@@ -574,7 +569,6 @@ private slots:
         QCOMPARE(prompter.shown[0].title, u("確認画面"));
         QCOMPARE(column(w.list()), (QStringList{u("山田"), u("佐藤"), u("鈴木"), u("高橋")}));
         QCOMPARE(w.f("NameText0")->text(), u("高橋"));
-        M_UserMasterForm::setFileChooser(nullptr);
     }
 
     void customerPickModeHandsBackTheSelection()

@@ -288,10 +288,8 @@ private slots:
         w->close();
 
         // The next start shows the buttons as saved.
-        QString error;
-        QVERIFY(Options::reload(dir.storage(), &error));
         MenuForm next(dir.storage());
-        OptionWindows::applyButtonSwitches(next);
+        OptionWindows::applyButtonSwitches(next, dir.storage());
         QVERIFY(!next.action(QStringLiteral("pUsetMaster"))->isVisible());
         QVERIFY(next.action(QStringLiteral("DelVoucher"))->isVisible());
     }

@@ -3,9 +3,9 @@
 #include "MailAddPopForm.h"
 #include "MailAddSet.h"
 #include "MailDataStore.h"
+#include "MailSession.h"
 #include "MailTestSupport.h"
 #include "MailWindows.h"
-#include "MasterForm.h"
 #include "MasterPickResult.h"
 #include "MasterTable.h"
 #include "MenuForm.h"
@@ -126,9 +126,7 @@ private slots:
     void cleanup()
     {
         m_dir.reset();
-        WriteForm::setCurrentSender({});
         MenuForm::clearOpeners();
-        MasterForm::setMailComposer(nullptr);
     }
 
     void composedMessageArrivesAndIsStored();
@@ -167,7 +165,8 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
 
     ComposeRequest fromMaster;
     fromMaster.recipient = QStringLiteral("owner@example.jp");
-    WriteForm form(s, fromMaster, nullptr, &vault);
+    MailSession session(s);
+    WriteForm form(s, fromMaster, nullptr, &vault, &session);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.windowTitle(), u("メッセージ作成"));
@@ -230,8 +229,8 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QCOMPARE(stored(s, DbFile::MailData, t, id, "dmy_str01").toString(), pdf);
     QCOMPARE(stored(s, DbFile::MailData, t, id, "Folder").toInt(), 2);
     // The next composer offers the sender chosen this time.
-    QCOMPARE(WriteForm::currentSender(), QStringLiteral("info@yamada.jp"));
-    WriteForm next(s, {}, nullptr, &vault);
+    QCOMPARE(session.lastSender(), QStringLiteral("info@yamada.jp"));
+    WriteForm next(s, {}, nullptr, &vault, &session);
     QCOMPARE(child<QComboBox>(next, "FromText")->currentText(), QStringLiteral("info@yamada.jp"));
 }
 
@@ -816,7 +815,7 @@ void MailWindowsTest::accountTestMail()
 void MailWindowsTest::mainWindowAndMastersOpenTheMailWindows()
 {
     Storage& s = m_dir->storage();
-    MailWindows::registerOpeners(s);
+    const MailComposer masters = MailWindows::registerOpeners(s);
     ScriptedPrompter prompter;
     MenuForm menu(s);
     QString opened;
@@ -844,7 +843,7 @@ void MailWindowsTest::mainWindowAndMastersOpenTheMailWindows()
         opened = child(*w, "ToText")->text();
         w->close();
     });
-    MasterForm::openMail(&menu, QStringLiteral(" owner@example.jp "));
+    masters(&menu, QStringLiteral("owner@example.jp"));
     QCOMPARE(opened, QStringLiteral("owner@example.jp"));
 }
 

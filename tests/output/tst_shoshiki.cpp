@@ -175,7 +175,6 @@ private slots:
         const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
         const QString original = dir.file(QStringLiteral("original.xlsx"));
         QVERIFY(QFile::copy(path, original));
-        Options::setCurrent(officeOptions());
 
         // The underlined input cells and those whose bottom edge is a box line.
         const QString sheet = QStringLiteral("確認申請");
@@ -204,7 +203,7 @@ private slots:
         ScriptedPrompter prompter;
         int closed = 0;
         QString error;
-        QVERIFY2(ShoshikiSet::run([&closed] { ++closed; }, &error), qPrintable(error));
+        QVERIFY2(ShoshikiSet::run(officeOptions(), [&closed] { ++closed; }, &error), qPrintable(error));
         QCOMPARE(closed, 1);
         QVERIFY(prompter.shown.isEmpty());
 
@@ -276,11 +275,10 @@ print('same' if not bad else bad[:10])
         TempAppDir dir;
         QVERIFY(installTemplate(dir));
         const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
-        Options::setCurrent(officeOptions());
         QString error;
-        QVERIFY2(ShoshikiSet::run({}, &error), qPrintable(error));
+        QVERIFY2(ShoshikiSet::run(officeOptions(), {}, &error), qPrintable(error));
         const QByteArray once = fileBytes(path);
-        QVERIFY(ShoshikiSet::run({}, &error));
+        QVERIFY(ShoshikiSet::run(officeOptions(), {}, &error));
         QCOMPARE(fileBytes(path), once);
 
         // Other sets: the template takes them over the earlier ones.
@@ -288,8 +286,7 @@ print('same' if not bad else bad[:10])
         other.fonts[0].name = QStringLiteral("ＭＳ 明朝");
         other.fonts[0].style = QStringLiteral("標準");
         other.lineStyleIndex = 0;
-        Options::setCurrent(other);
-        QVERIFY(ShoshikiSet::run({}, &error));
+        QVERIFY(ShoshikiSet::run(other, {}, &error));
         XlsxWorkbook book;
         QVERIFY(book.open(path));
         const QString run = ranges(QStringLiteral("確認申請"), QStringLiteral("underline")).first();
@@ -331,7 +328,7 @@ print('same' if not bad else bad[:10])
         ScriptedPrompter prompter;
         int closed = 0;
         QString error;
-        QVERIFY(!ShoshikiSet::run([&closed] { ++closed; }, &error));
+        QVERIFY(!ShoshikiSet::run({}, [&closed] { ++closed; }, &error));
         QCOMPARE(closed, 1);
         QCOMPARE(prompter.texts(), QStringList{QStringLiteral("必要とするシステムファイルが存在しません。")});
         QCOMPARE(prompter.shown.first().title, QStringLiteral("警告"));
@@ -344,7 +341,7 @@ print('same' if not bad else bad[:10])
         lock.write("user,host,/tmp,01.01.2024 00:00,file:///tmp;");
         lock.close();
         const QByteArray before = fileBytes(path);
-        QVERIFY(!ShoshikiSet::run({}, &error));
+        QVERIFY(!ShoshikiSet::run({}, {}, &error));
         QVERIFY(error.contains(QStringLiteral("他のプログラムで開かれています")));
         QCOMPARE(fileBytes(path), before);
     }
@@ -361,9 +358,8 @@ print('same' if not bad else bad[:10])
         OptionValues v;
         v.fonts[0].name = QStringLiteral("ＭＳ ゴシック");
         v.fonts[0].style = QStringLiteral("斜体");
-        Options::setCurrent(v);
         QString error;
-        QVERIFY2(ShoshikiSet::run({}, &error), qPrintable(error));
+        QVERIFY2(ShoshikiSet::run(v, {}, &error), qPrintable(error));
 
         ProjectData project;
         project.bid = 1;
