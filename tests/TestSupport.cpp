@@ -326,3 +326,9 @@ ProcessRun runProcess(const QString& program, const QStringList& args, int timeo
     r.err = QString::fromUtf8(p.readAllStandardError());
     return r;
 }
+
+void put(RowValues& row, std::initializer_list<std::pair<const char*, QVariant>> values)
+{
+    for (const auto& [column, value] : values)
+        row.insert(QString::fromLatin1(column), value);
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ProjectData.h"
 #include "Prompter.h"
 #include "Storage.h"
 
@@ -7,7 +8,9 @@
 #include <QTemporaryDir>
 #include <QVector>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 // Answers prompts from a queue and remembers what was shown. With an empty
 // queue it answers with the message's default button.
@@ -93,3 +96,6 @@ struct ProcessRun {
     QString err;
 };
 ProcessRun runProcess(const QString& program, const QStringList& args, int timeoutMs = 300000);
+
+// Several columns of one record at once, as a form's row holds them.
+void put(RowValues& row, std::initializer_list<std::pair<const char*, QVariant>> values);

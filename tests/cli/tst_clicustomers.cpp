@@ -21,7 +21,7 @@ private:
     }
     static Run customers(const QString& dir, const QStringList& args)
     {
-        return run(QStringList{QStringLiteral("--appdir"), dir, QStringLiteral("customers")} + args);
+        return run(QStringList{"--appdir", dir, "customers"} + args);
     }
     // CP932 → UTF-8 with the system's own converter, independent of the program's.
     static QString fromCp932(const QByteArray& bytes)
@@ -42,7 +42,7 @@ private:
     static QString initDir(QTemporaryDir& tmp, const char* name)
     {
         const QString dir = tmp.filePath(QString::fromLatin1(name));
-        const Run r = run({QStringLiteral("--appdir"), dir, QStringLiteral("init")});
+        const Run r = run({"--appdir", dir, "init"});
         if (r.code != 0)
             qFatal("init failed: %s", qPrintable(r.err));
         return dir;

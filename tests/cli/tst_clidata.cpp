@@ -141,7 +141,7 @@ private slots:
             auto other = dir.openAnother();
             WriteLockHolder busy(*other, DbFile::Kakunin);
             QVERIFY(busy.isHeld());
-            const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive});
+            const Run r = run({"--appdir", dir.path(), "backup", archive});
             QVERIFY2(r.code == 0, qPrintable(r.err));
             for (DbFile db : allDbFiles)
                 QVERIFY2(r.out.contains(dbFileName(db)), qPrintable(r.out));
@@ -161,7 +161,7 @@ private slots:
         QVERIFY(differences(atBackup, changed, true) > 0);
         dir.storage().closeAll();
 
-        const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        const Run r = run({"--appdir", dir.path(), "restore", archive});
         QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
         QVERIFY(r.out.contains(QStringLiteral("復元しました")));
         Storage after(dir.storage().config());
@@ -201,7 +201,7 @@ private slots:
         fillRegister(dir.storage(), 2);
         QTemporaryDir out;
         const QString archive = out.filePath(QStringLiteral("b.zip"));
-        QVERIFY(run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive}).code == 0);
+        QVERIFY(run({"--appdir", dir.path(), "backup", archive}).code == 0);
         fillRegister(dir.storage(), 1);
         const auto current = fingerprints(dir.storage());
         dir.storage().closeAll();
@@ -209,7 +209,7 @@ private slots:
         {
             InstanceLock program(dir.path());  // the program's window is open on this folder
             QVERIFY(program.acquire());
-            const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+            const Run r = run({"--appdir", dir.path(), "restore", archive});
             QVERIFY(r.code != 0);
             QVERIFY2(r.err.contains(QStringLiteral("起動中")), qPrintable(r.err));
         }
@@ -224,7 +224,7 @@ private slots:
         QVERIFY(d.open(QIODevice::WriteOnly));
         d.write(bytes);
         d.close();
-        Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), damaged});
+        Run r = run({"--appdir", dir.path(), "restore", damaged});
         QVERIFY(r.code != 0);
         QVERIFY(!r.err.isEmpty());
         const QString notBackup = out.filePath(QStringLiteral("memo.zip"));
@@ -232,7 +232,7 @@ private slots:
         QVERIFY(m.open(QIODevice::WriteOnly));
         m.write("PK not a backup");
         m.close();
-        r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), notBackup});
+        r = run({"--appdir", dir.path(), "restore", notBackup});
         QVERIFY(r.code != 0);
 
         Storage after(dir.storage().config());
@@ -285,7 +285,7 @@ private slots:
         const auto atBackup = fingerprints(dir.storage());
         QTemporaryDir out;
         const QString archive = out.filePath(QStringLiteral("b.zip"));
-        QVERIFY(run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive}).code == 0);
+        QVERIFY(run({"--appdir", dir.path(), "backup", archive}).code == 0);
 
         // Someone adds to the backup's kakunin.db a trigger that empties the
         // site table on the next save, a table, a column, a view and an
@@ -323,7 +323,7 @@ private slots:
         QVERIFY(replaceEntries(archive, {{QStringLiteral("kakunin.db"), bytes}, {QStringLiteral("manifest.txt"), manifest}}));
 
         dir.storage().closeAll();
-        Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        Run r = run({"--appdir", dir.path(), "restore", archive});
         QVERIFY2(r.code == 0, qPrintable(r.err + r.out));
         for (const QString& named : {QStringLiteral("トリガー evil"), QStringLiteral("テーブル Foreign"),
                                      QStringLiteral("GAIYOU.Extra"), QStringLiteral("ビュー peek"),
@@ -354,7 +354,7 @@ private slots:
         const QByteArray zeros(64 << 20, '\0');
         QVERIFY(replaceEntries(archive, {{QStringLiteral("kakunin.db"), zeros}}));
         QVERIFY(QFileInfo(archive).size() < sizeBefore + (1 << 20));
-        r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        r = run({"--appdir", dir.path(), "restore", archive});
         QVERIFY(r.code != 0);
         QVERIFY2(r.err.contains(QStringLiteral("記録された大きさ")), qPrintable(r.err));
         Storage after(dir.storage().config());
@@ -373,7 +373,7 @@ private slots:
         fillRegister(dir.storage(), 2);
         QTemporaryDir out;
         const QString archive = out.filePath(QStringLiteral("b.zip"));
-        QVERIFY(run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("backup"), archive}).code == 0);
+        QVERIFY(run({"--appdir", dir.path(), "backup", archive}).code == 0);
         const StorageConfig cfg = dir.storage().config();
         auto customers = [&] {
             Storage s(cfg);
@@ -394,8 +394,7 @@ private slots:
             f.write(data);
         }
         QProcess writer;
-        writer.start(QStringLiteral(SD_CLI_PATH), {QStringLiteral("--appdir"), dir.path(), QStringLiteral("customers"),
-                                                    QStringLiteral("import"), csv});
+        writer.start(QStringLiteral(SD_CLI_PATH), {"--appdir", dir.path(), "customers", "import", csv});
         QVERIFY(writer.waitForStarted());
         // Until the writer holds its lock (a probe that gets it lets go at once).
         bool writing = false;
@@ -404,7 +403,7 @@ private slots:
             writing = !probe.acquire(WriteLock::Mode::Exclusive, 0, nullptr);
         }
         QVERIFY2(writing, "the import ended before it was seen holding its lock");
-        const Run refused = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        const Run refused = run({"--appdir", dir.path(), "restore", archive});
         const bool stillWriting = writer.state() == QProcess::Running;
         QVERIFY(writer.waitForFinished(120000));
         QVERIFY2(writer.exitCode() == 0, writer.readAllStandardError().constData());
@@ -419,11 +418,11 @@ private slots:
             WriteLock restoring(cfg, QStringLiteral("restore"));
             QString error;
             QVERIFY2(restoring.acquire(WriteLock::Mode::Exclusive, 0, &error), qPrintable(error));
-            const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("project"), QStringLiteral("new")});
+            const Run r = run({"--appdir", dir.path(), "project", "new"});
             QCOMPARE(r.code, 1);
             QVERIFY2(r.err.contains(QStringLiteral("復元")) && r.out.isEmpty(), qPrintable(r.err));
         }
-        const Run r = run({QStringLiteral("--appdir"), dir.path(), QStringLiteral("restore"), archive});
+        const Run r = run({"--appdir", dir.path(), "restore", archive});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(customers(), before);
         qInfo("%s: restore refused while an import of %d rows ran, which all stayed; a writer refused during a restore",
@@ -457,8 +456,7 @@ private slots:
         }
         AppDir::set(server.path());
 
-        Run r = run(QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"), QStringLiteral("--to-postgres")}
-                    + serverOptions(serverCfg));
+        Run r = run(QStringList{"--appdir", local.path(), "migrate", "--to-postgres"} + serverOptions(serverCfg));
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(r.out.contains(QStringLiteral("チェックサムが一致")));
         {
@@ -467,14 +465,12 @@ private slots:
             QCOMPARE(projectCounter(s), counter);  // a deleted project's number is never given again
         }
         // A second run would overwrite the office's register: refused.
-        r = run(QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"), QStringLiteral("--to-postgres")}
-                + serverOptions(serverCfg));
+        r = run(QStringList{"--appdir", local.path(), "migrate", "--to-postgres"} + serverOptions(serverCfg));
         QVERIFY(r.code != 0);
         QVERIFY2(r.err.contains(QStringLiteral("--replace")), qPrintable(r.err));
 
         QTemporaryDir back;
-        r = run(QStringList{QStringLiteral("--appdir"), server.path(), QStringLiteral("migrate"), QStringLiteral("--to-sqlite"),
-                            back.path()});
+        r = run(QStringList{"--appdir", server.path(), "migrate", "--to-sqlite", back.path()});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         StorageConfig backCfg;
         backCfg.appDir = back.path();
@@ -487,7 +483,7 @@ private slots:
             Storage s(serverCfg);
             QCOMPARE(nextProjectNumber(s), counter + 1);
         }
-        r = run({QStringLiteral("--appdir"), server.path(), QStringLiteral("migrate"), QStringLiteral("--to-sqlite"), back.path()});
+        r = run({"--appdir", server.path(), "migrate", "--to-sqlite", back.path()});
         QVERIFY(r.code != 0);  // never over existing files
         qInfo("SQLite → PostgreSQL → SQLite: %lld tables identical by row count and checksum, "
               "auto numbers continue after %lld on both", static_cast<long long>(source.size()), counter);
@@ -520,8 +516,7 @@ private slots:
         fillRegister(server.storage(), 2);
         const auto before = fingerprints(server.storage());
         server.storage().closeAll();
-        const QStringList migrate = QStringList{QStringLiteral("--appdir"), local.path(), QStringLiteral("migrate"),
-                                                QStringLiteral("--to-postgres"), QStringLiteral("--replace")}
+        const QStringList migrate = QStringList{"--appdir", local.path(), "migrate", "--to-postgres", "--replace"}
                                     + serverOptions(server.storage().config());
         Run r = run(migrate);
         QVERIFY(r.code != 0);
@@ -555,7 +550,7 @@ private slots:
         QTemporaryDir app;
         QVERIFY(cfg.writeIni(app.path(), &error));
         for (int pass = 0; pass < 2; ++pass) {
-            const Run r = run({QStringLiteral("--appdir"), app.path(), QStringLiteral("init")});
+            const Run r = run({"--appdir", app.path(), "init"});
             QVERIFY2(r.code == 0, qPrintable(r.err));
         }
         Storage s(cfg);

@@ -79,7 +79,7 @@ private slots:
         for (int i = 0; i < 2; ++i) {
             procs[i]->setProcessChannelMode(QProcess::ForwardedErrorChannel);
             procs[i]->start(QStringLiteral(SD_WRITER_PATH),
-                            {dir.path(), QStringLiteral("edit"), QString::number(bid), QString::fromLatin1(roles[i]),
+                            {dir.path(), "edit", QString::number(bid), QString::fromLatin1(roles[i]),
                              QString::number(iterations), QString::number(seed + i)});
         }
         for (QProcess* p : procs) {

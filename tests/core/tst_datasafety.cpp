@@ -223,9 +223,8 @@ private slots:
         for (int round = 1; round <= m_rounds; ++round) {
             const QString tag = QStringLiteral("r%1").arg(round);
             bool alone = false;
-            const QStringList lines = runAndKill(dir.path(),
-                                                 {QStringLiteral("apply"), QString::number(bid), QStringLiteral("100000"), tag},
-                                                 100, &alone);
+            const QStringList lines = runAndKill(dir.path(), {QStringLiteral("apply"), QString::number(bid),
+                                                              QStringLiteral("100000"), tag}, 100, &alone);
             QCOMPARE(lines.value(0), QStringLiteral("ready"));
             kills += alone ? 0 : 1;
             const int reported = countLines(lines, QStringLiteral("applied "));

@@ -35,13 +35,13 @@ private slots:
                        QFile::encodeName(tmp.filePath(QStringLiteral("elsewhere/copy.db"))).constData())
                 == 0);
         const QStringList databases{
-            app + QStringLiteral("/kakunin.db"),
-            app + QStringLiteral("/postdb.db-journal"),  // not there yet
-            tmp.filePath(QStringLiteral("link/maildata.db-shm")),
-            tmp.filePath(QStringLiteral("elsewhere/../app/saledata.db-wal")),
-            tmp.filePath(QStringLiteral("elsewhere/db-link")),
-            tmp.filePath(QStringLiteral("elsewhere/copy.db")),
-            app + QStringLiteral("/MasterData.DB"),  // a FAT stick ignores case
+            app + "/kakunin.db",
+            app + "/postdb.db-journal",  // not there yet
+            tmp.filePath("link/maildata.db-shm"),
+            tmp.filePath("elsewhere/../app/saledata.db-wal"),
+            tmp.filePath("elsewhere/db-link"),
+            tmp.filePath("elsewhere/copy.db"),
+            app + "/MasterData.DB",  // a FAT stick ignores case
         };
         for (const QString& p : databases) {
             QVERIFY2(AppDir::isDatabaseFile(p, app), qPrintable(p));

@@ -208,10 +208,9 @@ private slots:
         const QVector<IfcForms::FormItem> chosen{item("site.building-area"), item("site.floor-area"), item("b1.above"),
                                                  item("b1.below"), item("b1.floor2")};
         QStringList changed;
-        QVERIFY2(IfcForms::apply(dir.storage(), bid,
-                                 chosen, {QStringLiteral("a.ifc"), QStringLiteral("ab12"), QDateTime(QDate(2026, 12, 7), QTime(9, 5))},
-                                 &changed, &error),
-                 qPrintable(error));
+        QVERIFY2(IfcForms::apply(dir.storage(), bid, chosen, {QStringLiteral("a.ifc"), QStringLiteral("ab12"),
+                                                              QDateTime(QDate(2026, 12, 7), QTime(9, 5))}, &changed,
+                                                              &error), qPrintable(error));
         QVERIFY(ProjectData::load(dir.storage(), bid, &project, &error));
         auto site = [&](const char* c) { return project.text(project.shikichi, QString::fromLatin1(c)); };
         auto b1 = [&](const char* c) { return project.text(project.buildings[0], QString::fromLatin1(c)); };

@@ -397,24 +397,24 @@ private slots:
 
         auto cli = [&](const QStringList& args) {
             QProcess p;
-            p.start(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), app.path(), QStringLiteral("postal")} + args);
+            p.start(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", app.path(), "postal"} + args);
             p.waitForFinished(60000);
             return std::make_tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
                                    QString::fromUtf8(p.readAllStandardError()));
         };
         const QString expected = u("1000001\t東京都\t千代田区\t千代田\n");
         for (const QString& code : {u("1000001"), u("〒100-0001")}) {
-            const auto [rc, out, err] = cli({QStringLiteral("code"), code});
+            const auto [rc, out, err] = cli({"code", code});
             QCOMPARE(rc, 0);
             QCOMPARE(out, expected);
         }
         {
-            const auto [rc, out, err] = cli({QStringLiteral("address"), u("東京都千代田区千代田")});
+            const auto [rc, out, err] = cli({"address", u("東京都千代田区千代田")});
             QCOMPARE(rc, 0);
             QVERIFY2(out.startsWith(u("100-0001\t東京都\t千代田区\t千代田")), qPrintable(out));
         }
         {
-            const auto [rc, out, err] = cli({QStringLiteral("code"), u("0000000")});
+            const auto [rc, out, err] = cli({"code", u("0000000")});
             QVERIFY(rc != 0);
             QVERIFY(out.isEmpty());
             QVERIFY(err.contains(u("該当する住所がありません")));
@@ -441,7 +441,7 @@ private slots:
         auto cli = [&](const QStringList& args) {
             app.storage().closeAll();
             return runProcess(QStringLiteral(SD_CLI_PATH),
-                              QStringList{QStringLiteral("--appdir"), app.path(), QStringLiteral("postal"), QStringLiteral("import")} + args);
+                              QStringList{"--appdir", app.path(), "postal", "import"} + args);
         };
         const int national = tableRows(app.storage());
         const int tokyo = count(u("東京都")), osaka = count(u("大阪府")), kyoto = count(u("京都府"));
@@ -460,7 +460,7 @@ private slots:
         QCOMPARE(tableRows(app.storage()), national - tokyo + 3);
 
         // --all from a file that lacks prefectures: refused, nothing changed.
-        r = cli({write(QStringLiteral("KEN_ALL.CSV"), lines), QStringLiteral("--all")});
+        r = cli({write("KEN_ALL.CSV", lines), "--all"});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u("47都道府県")) && r.err.contains(u("青森県")), qPrintable(r.err));
         QCOMPARE(count(u("京都府")), kyoto);
@@ -468,7 +468,7 @@ private slots:
         // A code that contradicts the prefecture's name is refused with its line.
         QByteArray wrong = tokyoCut;
         wrong.replace("13101,", "27101,");
-        r = cli({write(QStringLiteral("WRONG.CSV"), wrong)});
+        r = cli({write("WRONG.CSV", wrong)});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(u("1 行目")) && r.err.contains(u("大阪府")), qPrintable(r.err));
         QCOMPARE(count(u("東京都")), 3);
@@ -484,7 +484,7 @@ private slots:
         // The look-up's municipality names follow an import by another program.
         PostalLookup lookup(app.storage());
         QCOMPARE(lookup.addressToCode(false, u("東京都中央市本町")), QString());
-        r = cli({write(QStringLiteral("ALL.CSV"), country), QStringLiteral("--all")});
+        r = cli({write("ALL.CSV", country), "--all"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY2(r.out.contains(u("47 都道府県、47 行")), qPrintable(r.out));
         QCOMPARE(tableRows(app.storage()), 47);

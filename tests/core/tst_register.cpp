@@ -202,7 +202,7 @@ private slots:
                          {QStringLiteral("Buken"), QStringLiteral("鈴木邸")},
                          {QStringLiteral("Tel4"), QStringLiteral("03-1234-5678")}};
         QVERIFY(ProjectRegister(dir.storage()).saveHeader(mine, edited, 3, &kept, &error));
-        QCOMPARE(kept, QStringList{QStringLiteral("Kouji")});
+        QCOMPARE(kept, QStringList{"Kouji"});
         QCOMPARE(prompter.shown.size(), 1);
         QCOMPARE(prompter.shown[0].title, QStringLiteral("更新警告"));
         QCOMPARE(prompter.shown[0].text, QStringLiteral("他の方が、編集中に名前を変更しています。"));
@@ -216,7 +216,7 @@ private slots:
         prompter.clear();
         QVERIFY(ProjectRegister(*other).saveHeader(now, {{QStringLiteral("Buken"), QStringLiteral("佐藤邸")}}, 3, &kept, &error));
         QVERIFY(ProjectRegister(dir.storage()).saveHeader(now, {{QStringLiteral("Buken"), QStringLiteral("別名")}}, 3, &kept, &error));
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("他の方が、編集中にふりがなを変更しています。")});
+        QCOMPARE(prompter.texts(), QStringList{"他の方が、編集中にふりがなを変更しています。"});
     }
 
     void moveAndCopyFollowTheFiveFolderRule()
@@ -256,7 +256,7 @@ private slots:
         QVERIFY(reg.copyProjects({a}, fids[3], &error));  // already there: nothing happens
         QVERIFY(prompter.shown.isEmpty());
         QVERIFY(reg.copyProjects({a, b}, fids[0], &error));  // a is full, b gets it
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("これ以上コピー移動できません(MAX5件まで)")});
+        QCOMPARE(prompter.texts(), QStringList{"これ以上コピー移動できません(MAX5件まで)"});
         QCOMPARE(prompter.shown[0].title, QStringLiteral("確認"));
         QVERIFY(reg.projectsInFolder(fids[0], &items, &error));
         QCOMPARE(items.size(), 1);

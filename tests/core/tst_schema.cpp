@@ -172,7 +172,7 @@ private slots:
         QVERIFY(DatabaseSchema::parse(DbFile::Kakunin, QStringLiteral("# c\ntable T # x\n  A text index\n  B real\n  index B A\n"),
                                       &s, &error));
         QCOMPARE(s.tables.size(), 1);
-        QCOMPARE(s.tables[0].indexes, QVector<QStringList>{QStringList({QStringLiteral("B"), QStringLiteral("A")})});
+        QCOMPARE(s.tables[0].indexes, QVector<QStringList>{QStringList({"B", "A"})});
         QVERIFY(s.table(QStringLiteral("t"))->column(QStringLiteral("a"))->indexed);
         QCOMPARE(s.table(QStringLiteral("T"))->column(QStringLiteral("B"))->type, ColumnType::Real);
     }
@@ -191,7 +191,7 @@ private slots:
         QSqlError e;
         QStringList created;
         QVERIFY2(TableIo::ensureTables(d, before, QString(), &e, &created), qPrintable(e.text()));
-        QCOMPARE(created, QStringList{QStringLiteral("Extra")});
+        QCOMPARE(created, QStringList{"Extra"});
         QSqlQuery q(d);
         QVERIFY(q.exec(QStringLiteral("INSERT INTO \"Extra\" (\"Name\") VALUES ('旧')")));
         created.clear();

@@ -48,7 +48,7 @@ private slots:
         QStringList seen;
         for (again.moveFirst(); !again.eof(); again.moveNext())
             seen << again.text(QStringLiteral("SU_NO"));
-        QCOMPARE(seen, (QStringList{QStringLiteral("0"), QStringLiteral("2"), QStringLiteral("4")}));
+        QCOMPARE(seen, (QStringList{"0", "2", "4"}));
         // A number given as text filters an integer column the same way.
         QVERIFY(again.open(QStringLiteral("KAIBETU"), QStringLiteral("B_ID"), QStringLiteral("8")));
         QCOMPARE(again.recordCount(), 2);
@@ -61,8 +61,7 @@ private slots:
     void valuesAreStoredAndFoundExactlyAsTyped()
     {
         TempAppDir dir;
-        const QStringList names{QStringLiteral("O'Brien 設計"), QStringLiteral("\"株式会社\"; DROP TABLE GAIYOU; --"),
-                                QStringLiteral("山田'; --"), QStringLiteral("  空白付き  ")};
+        const QStringList names{"O'Brien 設計", "\"株式会社\"; DROP TABLE GAIYOU; --", "山田'; --", "  空白付き  "};
         for (int i = 0; i < names.size(); ++i)
             QVERIFY(addGaiyou(dir.storage(), i + 1, names[i]) > 0);
         for (int i = 0; i < names.size(); ++i) {
@@ -111,7 +110,7 @@ private slots:
         Recordset rs(dir.storage(), DbFile::Kakunin);
         rs.selectColumns({QStringLiteral("Kouji")});
         QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), 3));
-        QCOMPARE(rs.columns(), (QStringList{QStringLiteral("ID"), QStringLiteral("Kouji")}));
+        QCOMPARE(rs.columns(), (QStringList{"ID", "Kouji"}));
         QCOMPARE(rs.text(QStringLiteral("Kouji")), QStringLiteral("工事"));
         QVERIFY(rs.isNull(QStringLiteral("B_ID")));
         rs.selectColumns({QStringLiteral("Nope")});

@@ -140,7 +140,7 @@ QByteArray hashFiles(const QString& dir)
 
 ProcessRun cli(const QString& appDir, const QStringList& args)
 {
-    return runProcess(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), appDir} + args);
+    return runProcess(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", appDir} + args);
 }
 
 // The confirmation application of project bid, through the CLI as a user runs it.
@@ -149,8 +149,7 @@ void expectOutput(const QString& appDir, int bid, const QString& kouji)
     QFile::remove(QDir(appDir).filePath(QStringLiteral("確認申請.xlsx")));
     QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), QDir(appDir).filePath(QStringLiteral("確認申請.xlsx"))));
     const QString xlsx = QDir(appDir).filePath(QStringLiteral("out.xlsx"));
-    const ProcessRun out = cli(appDir, {QStringLiteral("output"), QString::number(bid), QStringLiteral("0"),
-                                        QStringLiteral("--out"), xlsx});
+    const ProcessRun out = cli(appDir, {"output", QString::number(bid), "0", "--out", xlsx});
     QVERIFY2(out.code == 0, qPrintable(out.err));
     XlsxWorkbook wb;
     QVERIFY(wb.open(xlsx));
@@ -158,8 +157,7 @@ void expectOutput(const QString& appDir, int bid, const QString& kouji)
     QVERIFY(wb.readCell(SinseiCellMap::kInputSheet, QStringLiteral("C39"), &cell));
     QCOMPARE(cell.value, kouji);
     // The completion application reads the inspection's new items too.
-    const ProcessRun done = cli(appDir, {QStringLiteral("output"), QString::number(bid), QStringLiteral("完了申請"),
-                                         QStringLiteral("--out"), xlsx});
+    const ProcessRun done = cli(appDir, {"output", QString::number(bid), "完了申請", "--out", xlsx});
     QVERIFY2(done.code == 0, qPrintable(done.err));
 }
 
@@ -177,10 +175,10 @@ const QString kOldAccount = QStringLiteral(
 // the conversion of the fire-resistance choice and of the building area
 // leaves them as they are.
 const QStringList kAnsweredNewItems{
-    QStringLiteral("ALTER TABLE \"TATEMONOBETU\" ADD COLUMN \"Jou61_5\" BIGINT DEFAULT 0"),
-    QStringLiteral("UPDATE \"TATEMONOBETU\" SET \"Jou61_5\" = 1 WHERE \"ID\" = 5"),
-    QStringLiteral("ALTER TABLE \"SHIKICHI\" ADD COLUMN \"Men21\" TEXT"),
-    QStringLiteral("UPDATE \"SHIKICHI\" SET \"Men21\" = '0.00' WHERE \"B_ID\" = 2"),
+    "ALTER TABLE \"TATEMONOBETU\" ADD COLUMN \"Jou61_5\" BIGINT DEFAULT 0",
+    "UPDATE \"TATEMONOBETU\" SET \"Jou61_5\" = 1 WHERE \"ID\" = 5",
+    "ALTER TABLE \"SHIKICHI\" ADD COLUMN \"Men21\" TEXT",
+    "UPDATE \"SHIKICHI\" SET \"Men21\" = '0.00' WHERE \"B_ID\" = 2",
 };
 
 // The fixtures' layout versions; 0.3's had the new items already.
@@ -310,7 +308,7 @@ private slots:
             before[db] = dump(f.db(), QString(), f.tables());
         }
         // A command, not init, is the first thing the new program does here.
-        const ProcessRun first = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        const ProcessRun first = cli(app.path(), {"project", "list"});
         QVERIFY2(first.code == 0, qPrintable(first.err));
         QVERIFY(first.out.contains(QStringLiteral("髙橋ビル増築工事（仮称）")));
 
@@ -339,7 +337,7 @@ private slots:
 
         // Up to date: a read-only command and a second upgrade write nothing.
         const QByteArray upgraded = hashFiles(app.path());
-        const ProcessRun list = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        const ProcessRun list = cli(app.path(), {"project", "list"});
         QVERIFY2(list.code == 0, qPrintable(list.err));
         QCOMPARE(hashFiles(app.path()), upgraded);
         {
@@ -359,10 +357,9 @@ private slots:
             QFile f(certificate);
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write("%PDF-1.4\n") > 0);
         }
-        const ProcessRun attached = cli(app.path(), {QStringLiteral("history"), QStringLiteral("attach"), QStringLiteral("1"), certificate,
-                                                     QStringLiteral("--kind"), QStringLiteral("確認済証")});
+        const ProcessRun attached = cli(app.path(), {"history", "attach", "1", certificate, "--kind", "確認済証"});
         QVERIFY2(attached.code == 0, qPrintable(attached.err));
-        const ProcessRun listed = cli(app.path(), {QStringLiteral("history"), QStringLiteral("1")});
+        const ProcessRun listed = cli(app.path(), {"history", "1"});
         QVERIFY2(listed.out.contains(QStringLiteral("受領 確認済証")), qPrintable(listed.out + listed.err));
     }
 
@@ -382,8 +379,8 @@ private slots:
         const QString expected = QStringLiteral("このデータベース（maildata）はこのプログラムより新しい版（版 %1、このプログラムは版 %2）")
                                      .arg(SchemaUpgrade::kCurrentVersion + 1)
                                      .arg(SchemaUpgrade::kCurrentVersion);
-        for (const QStringList& args : {QStringList{QStringLiteral("project"), QStringLiteral("list")},
-                                        QStringList{QStringLiteral("init")}}) {
+        for (const QStringList& args : {QStringList{"project", "list"},
+                                        QStringList{"init"}}) {
             const ProcessRun run = cli(app.path(), args);
             QCOMPARE(run.code, 1);
             QVERIFY2(run.err.contains(expected), qPrintable(run.err));
@@ -530,7 +527,7 @@ private slots:
         }
         QCOMPARE(before[DbFile::Kakunin][QStringLiteral("GAIYOU")].size(), 3);
 
-        const ProcessRun first = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        const ProcessRun first = cli(app.path(), {"project", "list"});
         QVERIFY2(first.code == 0, qPrintable(first.err));
 
         auto versionRows = [&](Storage& s, DbFile db) {
@@ -564,7 +561,7 @@ private slots:
         s.closeAll();
 
         // A second start finds nothing to do; a newer server is refused.
-        const ProcessRun list = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        const ProcessRun list = cli(app.path(), {"project", "list"});
         QVERIFY2(list.code == 0, qPrintable(list.err));
         for (DbFile db : allDbFiles)
             QCOMPARE(versionRows(s, db), versionRowsBefore.value(db) + 1);
@@ -575,7 +572,7 @@ private slots:
             QSqlQuery q(s.connection(DbFile::PostDb, &error));
             QVERIFY(q.exec(QStringLiteral("UPDATE \"SchemaInfo\" SET \"Version\" = %1").arg(SchemaUpgrade::kCurrentVersion + 1)));
         }
-        const ProcessRun refused = cli(app.path(), {QStringLiteral("project"), QStringLiteral("list")});
+        const ProcessRun refused = cli(app.path(), {"project", "list"});
         QCOMPARE(refused.code, 1);
         QVERIFY2(refused.err.contains(QStringLiteral("このデータベース（postdb）はこのプログラムより新しい版")), qPrintable(refused.err));
     }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "EntryForm.h"
+#include "PostalLookup.h"
 #include "ProjectRegister.h"
 #include "Recordset.h"
 #include "Storage.h"
+#include "TestSupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,6 +33,26 @@ inline qint64 newProject(Storage& s)
     return bid;
 }
 
+// A new row of a master table (architects, related companies) with the values given.
+inline qint64 addMasterRow(Storage& s, const char* table, const QVector<QPair<const char*, QVariant>>& values)
+{
+    Recordset rs(s, DbFile::MasterData);
+    if (!rs.open(u(table)))
+        qFatal("no %s table", table);
+    const qint64 id = rs.addNew();
+    for (const auto& v : values)
+        rs.setValue(u(v.first), v.second);
+    if (!rs.update())
+        qFatal("cannot add to %s: %s", table, qPrintable(rs.errorString()));
+    return id;
+}
+
+// Answers an address choice with its first item.
+class FirstChoice : public AddressChooser {
+public:
+    int choose(const QStringList& items) override { return items.isEmpty() ? -1 : 0; }
+};
+
 // A column of the project's n-th row of a table (0-based, ID order).
 inline QVariant stored(Storage& s, const QString& table, qint64 bid, const QString& column, int row = 0)
 {
@@ -39,6 +61,20 @@ inline QVariant stored(Storage& s, const QString& table, qint64 bid, const QStri
         return {};
     rs.moveTo(row);
     return rs.value(column);
+}
+
+// Columns of the project's row as text, numbers as their digits and null as
+// empty, so that a saved row compares in one line.
+inline QStringList storedTexts(Storage& s, const char* table, qint64 bid, const QStringList& columns, int row = 0)
+{
+    QStringList out;
+    for (const QString& c : columns) {
+        const QVariant v = stored(s, u(table), bid, c, row);
+        const int type = v.typeId();
+        const bool number = type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::Double;
+        out << (v.isNull() ? QString() : number ? QString::number(v.toDouble()) : v.toString());
+    }
+    return out;
 }
 
 inline void store(Storage& s, const QString& table, qint64 bid, const QString& column, const QVariant& v, int row = 0)
@@ -50,6 +86,21 @@ inline void store(Storage& s, const QString& table, qint64 bid, const QString& c
     QVERIFY(rs.setValue(column, v));
     QVERIFY2(rs.update(), qPrintable(rs.errorString()));
 }
+
+// Several columns of the project's row at once, as another program would write them.
+inline void store(Storage& s, const char* table, qint64 bid, const QVector<QPair<const char*, QVariant>>& values, int row = 0)
+{
+    for (const auto& [column, value] : values)
+        store(s, u(table), bid, u(column), value, row);
+}
+
+// A fresh office with one new project; prompts are answered from a script.
+struct Office {
+    TempAppDir dir;
+    ScriptedPrompter prompter;
+    Storage& st = dir.storage();
+    const qint64 bid = newProject(st);
+};
 
 inline int rowsOf(Storage& s, DbFile db, const QString& table)
 {

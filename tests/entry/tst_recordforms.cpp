@@ -1,6 +1,5 @@
 #include "EntryTestSupport.h"
 #include "EntryWindows.h"
-#include "HelpForm.h"
 #include "M_ConnectCorpForm.h"
 #include "MenuForm.h"
 #include "P_BoukaForm.h"
@@ -14,7 +13,6 @@
 #include "TestSupport.h"
 
 #include <QAction>
-#include <QDir>
 #include <QFile>
 #include <QTabWidget>
 #include <QTimer>
@@ -23,19 +21,6 @@
 using namespace EntryTest;
 
 namespace {
-
-qint64 addCompany(Storage& s, const QVector<QPair<const char*, QVariant>>& values)
-{
-    Recordset rs(s, DbFile::MasterData);
-    if (!rs.open(u("ConnectCorp")))
-        qFatal("no ConnectCorp table");
-    const qint64 id = rs.addNew();
-    for (const auto& v : values)
-        rs.setValue(u(v.first), v.second);
-    if (!rs.update())
-        qFatal("cannot add a company: %s", qPrintable(rs.errorString()));
-    return id;
-}
 
 // The project's record-book rows in row order: F_STR01 … F_STR05 of each.
 QVector<QStringList> bookRows(Storage& s, qint64 bid)
@@ -58,11 +43,6 @@ QLineEdit* line(const QWidget& f, const QString& name)
     return get<QLineEdit>(f, name);
 }
 
-class FirstChoice : public AddressChooser {
-public:
-    int choose(const QStringList& items) override { return items.isEmpty() ? -1 : 0; }
-};
-
 }  // namespace
 
 // The business record, the record book, and how the main window opens the
@@ -74,13 +54,9 @@ class TestRecordForms : public QObject {
 private slots:
     void businessRecordAmountsAndTotals()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        const qint64 bid = newProject(dir.storage());
-        P_GyoumuForm form(dir.storage(), bid);
+        Office o;
+        P_GyoumuForm form(o.st, o.bid);
         showActive(form);
-        QCOMPARE(form.windowTitle(), u("業務内容"));
-        QCOMPARE(form.applyButton()->text(), u("適用"));
         type(form, "Kin1", u("1234567"));
         pressEnter();
         QCOMPARE(edit(form, "Kin1")->text(), u("1,234,567"));
@@ -114,10 +90,8 @@ private slots:
         QCOMPARE(edit(form, "Ed1")->text(), u("251"));
         QCOMPARE(label(form, "Ttl1")->text(), u("3,251"));
         QVERIFY(form.apply());
-        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ttl1")).toString(), u("3,251"));
-        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ttl7")).toString(), u("3,251"));
-        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ed2")).toString(), u("-500"));
-        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Kin1")).toString(), u("1,234,567"));
+        QCOMPARE(storedTexts(o.st, "GYOUMU", o.bid, {"Ttl1", "Ttl7", "Ed2", "Kin1"}),
+                 (QStringList{"3,251", "3,251", "-500", "1,234,567"}));
 
         // Emptying the amounts empties every total.
         for (const char* f : {"Yosan1", "Keiy1", "Ed1", "Ed2"})
@@ -126,7 +100,7 @@ private slots:
         for (const char* f : {"Ttl1", "Ttl2", "Ttl7", "Yosan7", "Keiy7", "Ed7"})
             QCOMPARE(label(form, f)->text(), QString());
         QVERIFY(form.apply());
-        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Ttl7")).toString(), QString());
+        QCOMPARE(stored(o.st, u("GYOUMU"), o.bid, u("Ttl7")).toString(), QString());
     }
 
     void businessRecordClientAndCompanies()
@@ -134,14 +108,9 @@ private slots:
         TempAppDir dir;
         ScriptedPrompter prompter;
         FirstChoice chooser;
-        addCompany(dir.storage(), {{"Name", u("総合建設")}, {"Addr1", u("東京都")}});
-        addCompany(dir.storage(), {{"Name", u("電気工業")},
-                                   {"E_FLG", 1},
-                                   {"Addr1", u("東京都")},
-                                   {"Addr2", u("千代田区千代田")},
-                                   {"Addr3", u("1-1")},
-                                   {"Tel", u("03-1111-2222")},
-                                   {"FLACK_NAME", u("電気 太郎")}});
+        addMasterRow(dir.storage(), "ConnectCorp", {{"Name", "総合建設"}, {"Addr1", "東京都"}});
+        addMasterRow(dir.storage(), "ConnectCorp", {{"Name", "電気工業"}, {"E_FLG", 1}, {"Addr1", "東京都"}, {"Addr2", "千代田区千代田"},
+                                                    {"Addr3", "1-1"}, {"Tel", "03-1111-2222"}, {"FLACK_NAME", "電気 太郎"}});
         const qint64 bid = newProject(dir.storage());
         P_GyoumuForm form(dir.storage(), bid);
         form.setAddressChooser(&chooser);
@@ -180,8 +149,8 @@ private slots:
         get<QPushButton>(form, u("CorpPop1"))->click();
         QCOMPARE(edit(form, "Corp1")->text(), QString());
         QVERIFY(form.apply());
-        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Addr2")).toString(), u("東京都千代田区千代田1-1"));
-        QCOMPARE(stored(dir.storage(), u("GYOUMU"), bid, u("Name4")).toString(), u("東京都千代田区千代田"));
+        QCOMPARE(storedTexts(dir.storage(), "GYOUMU", bid, {"Addr2", "Name4"}),
+                 (QStringList{"東京都千代田区千代田1-1", "東京都千代田区千代田"}));
     }
 
     void recordBookIsMadeWithTheDefaultTitles()
@@ -192,7 +161,6 @@ private slots:
         const qint64 bid = newProject(dir.storage());
         P_KirokuboForm form(dir.storage(), bid);
         showActive(form);
-        QCOMPARE(form.windowTitle(), u("業務記録簿"));
         const QVector<QStringList> rows = bookRows(dir.storage(), bid);
         QCOMPARE(rows.size(), 90);
         QCOMPARE(rows.first().first(), u("見積書提出"));
@@ -209,22 +177,20 @@ private slots:
 
     void recordBookShowsAndKeepsOnlyNinetyLines()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        const qint64 bid = newProject(dir.storage());
+        Office o;
         QString error;
-        QVERIFY2(RecordBook::ensureLines(dir.storage(), bid, &error), qPrintable(error));
+        QVERIFY2(RecordBook::ensureLines(o.st, o.bid, &error), qPrintable(error));
         {
-            Recordset rs(dir.storage(), DbFile::AnotherOption);
+            Recordset rs(o.st, DbFile::AnotherOption);
             QVERIFY(rs.open(u("StrIntTable")));
             for (int i = 0; i < 3; ++i) {
                 QVERIFY(rs.addNew() > 0);
-                QVERIFY(rs.setValue(u("F_INT01"), bid));
+                QVERIFY(rs.setValue(u("F_INT01"), o.bid));
                 QVERIFY(rs.setValue(u("F_STR01"), u("余分")));
                 QVERIFY(rs.update());
             }
         }
-        P_KirokuboForm form(dir.storage(), bid);
+        P_KirokuboForm form(o.st, o.bid);
         showActive(form);
         QCOMPARE(form.lines().size(), 90);
         QCOMPARE(line(form, P_KirokuboForm::titleField(90))->text(), u("監理報告書"));
@@ -232,7 +198,7 @@ private slots:
         type(form, P_KirokuboForm::contentField(90).toLatin1().constData(), u("報告書提出済"));
         type(form, P_KirokuboForm::yearField(90).toLatin1().constData(), u("2025"));
         QVERIFY(form.apply());
-        const QVector<QStringList> rows = bookRows(dir.storage(), bid);
+        const QVector<QStringList> rows = bookRows(o.st, o.bid);
         QCOMPARE(rows.size(), 93);
         QCOMPARE(rows[89], (QStringList{u("監理報告書"), u("2025"), QString(), QString(), u("報告書提出済")}));
         for (int i = 90; i < 93; ++i)
@@ -241,10 +207,8 @@ private slots:
 
     void recordBookTitlesBecomeTheDefaults()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        const qint64 bid = newProject(dir.storage());
-        P_KirokuboForm form(dir.storage(), bid);
+        Office o;
+        P_KirokuboForm form(o.st, o.bid);
         showActive(form);
         QLineEdit* title3 = line(form, P_KirokuboForm::titleField(3));
         QVERIFY(title3->isReadOnly());
@@ -269,7 +233,7 @@ private slots:
         form.titleCheck()->click();
         QCOMPARE(title3->palette().color(QPalette::Base), QPalette().color(QPalette::Base));
 
-        QFile ini(dir.file(u("kirokubo_tl.ini")));
+        QFile ini(o.dir.file(u("kirokubo_tl.ini")));
         QVERIFY(ini.open(QIODevice::ReadOnly));
         const QStringList lines = QString::fromUtf8(ini.readAll()).split(u'\n');
         QCOMPARE(lines.size(), 91);  // 90 lines, each ended
@@ -278,21 +242,20 @@ private slots:
         QCOMPARE(lines[35], u("図書保管"));
         QCOMPARE(lines[89], u("監理報告書"));
         QCOMPARE(RecordBook::defaultTitles(), lines.mid(0, 90));
-        QCOMPARE(bookRows(dir.storage(), bid)[2].first(), u("現地調査"));
+        QCOMPARE(bookRows(o.st, o.bid)[2].first(), u("現地調査"));
 
         // A project made later starts with the office's titles.
-        const qint64 next = newProject(dir.storage());
-        P_KirokuboForm later(dir.storage(), next);
+        const qint64 next = newProject(o.st);
+        P_KirokuboForm later(o.st, next);
         QCOMPARE(line(later, P_KirokuboForm::titleField(3))->text(), u("現地調査"));
-        QCOMPARE(bookRows(dir.storage(), next)[35].first(), u("図書保管"));
+        QCOMPARE(bookRows(o.st, next)[35].first(), u("図書保管"));
         QCOMPARE(line(later, P_KirokuboForm::titleField(1))->text(), u("見積書提出"));
     }
 
     void recordBookKeyboard()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        P_KirokuboForm form(dir.storage(), newProject(dir.storage()));
+        Office o;
+        P_KirokuboForm form(o.st, o.bid);
         showActive(form);
         // Titles are passed by while they are not being changed.
         QCOMPARE(focused(), u("YearText1"));
@@ -331,10 +294,12 @@ private slots:
         pressEnter();
         QCOMPARE(focused(), u("NaiyouText90"));
         QCOMPARE(form.tabs()->currentIndex(), 5);
-        prompter.answers.enqueue(Prompter::No);
+        o.prompter.answers.enqueue(Prompter::No);
     }
 
-    void theMainWindowOpensEachWindow()
+    // The record book exists as soon as the main window has the project,
+    // and what its window saves is what the main window keeps.
+    void theMainWindowKeepsTheRecordBook()
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
@@ -343,51 +308,10 @@ private slots:
         MenuForm menu(dir.storage());
         menu.show();
         menu.newProject();
-        const qint64 bid = menu.currentProject().bid;
-        QVERIFY(bid > 0);
-        // The record book exists as soon as the main window has the project.
-        QCOMPARE(bookRows(dir.storage(), bid).size(), 90);
-
-        QVERIFY(QDir(dir.path()).mkpath(u("MANUAL")));
-        for (const QString& page : QDir(QStringLiteral(SD_MANUAL_DIR)).entryList({u("*.html")}))
-            QFile::copy(QStringLiteral(SD_MANUAL_DIR "/") + page, dir.file(u("MANUAL/") + page));
-        QFile index(dir.file(u("MANUAL/index.html")));
-        QVERIFY(index.open(QIODevice::ReadOnly));
-        const QString links = QString::fromUtf8(index.readAll());
-
-        struct Opening {
-            const char* key;
-            const char* menuItem;
-            const char* page;
-            std::function<EntryForm*()> find;
-        };
-        const QVector<Opening> openings{
-            {"btnKensaSinsei", "mnKensaSinsei", "kanryou.html", [&] { return menu.findChild<P_KanryouForm*>(); }},
-            {"btnKoujiTodoke", "mnKoujiTodoke", "kouji.html", [&] { return menu.findChild<P_KoujiForm*>(); }},
-            {"btnBouka", "mnBouka", "bouka.html", [&] { return menu.findChild<P_BoukaForm*>(); }},
-            {"btnInin", "mnInin", "inin.html", [&] { return menu.findChild<P_IninForm*>(); }},
-            {"btnGyoumuNaiyou", "mnGyoumuNaiyou", "gyoumu.html", [&] { return menu.findChild<P_GyoumuForm*>(); }},
-            {"btnGyoumuKiroku", "mnGyoumuKiroku", "kirokubo.html", [&] { return menu.findChild<P_KirokuboForm*>(); }},
-        };
-        for (const Opening& o : openings) {
-            menu.action(u(o.key))->trigger();
-            EntryForm* form = o.find();
-            QVERIFY2(form && form->isVisible(), o.key);
-            QCOMPARE(form->bid(), bid);
-            menu.action(u(o.menuItem))->trigger();
-            QCOMPARE(menu.findChildren<EntryForm*>().count(form), 1);
-            QCOMPARE(o.find(), form);
-            QVERIFY(prompter.texts().isEmpty());
-            // Its help button shows its own page, which the manual's index links.
-            get<QPushButton>(*form, u("HelpBtn"))->click();
-            QVERIFY(form->helpForm());
-            QVERIFY2(form->helpForm()->pageFound(), o.page);
-            QVERIFY(form->helpForm()->page().endsWith(u("MANUAL/") + u(o.page)));
-            QVERIFY2(links.contains(u("href=\"") + u(o.page) + u("\"")), o.page);
-        }
-
-        // What the record book saves is what the main window keeps.
+        QCOMPARE(bookRows(dir.storage(), menu.currentProject().bid).size(), 90);
+        menu.action(u("btnGyoumuKiroku"))->trigger();
         auto* book = menu.findChild<P_KirokuboForm*>();
+        QVERIFY(book);
         line(*book, P_KirokuboForm::contentField(2))->setText(u("初回打合せ"));
         QVERIFY(book->apply());
         QCOMPARE(menu.currentProject().recordBook.value(1).content, u("初回打合せ"));

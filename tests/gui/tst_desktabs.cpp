@@ -1,11 +1,10 @@
 #include "AppDir.h"
+#include "DeskTestSupport.h"
 #include "HistoryPage.h"
-#include "MenuForm.h"
 #include "PhotoPage.h"
 #include "Recordset.h"
 #include "SchedulePage.h"
 #include "SubmissionHistory.h"
-#include "TestSupport.h"
 #include "cal1.h"
 
 #include <QAction>
@@ -55,45 +54,41 @@ private:
 private slots:
     void scheduleEditsAreSavedWithTheProject()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        const qint64 bid = form.currentProject().bid;
-        SchedulePage* page = form.schedulePage();
+        Desk d;
+        const qint64 bid = d.form.currentProject().bid;
+        SchedulePage* page = d.form.schedulePage();
         QCOMPARE(page->list()->topLevelItemCount(), 1);  // a new project starts with this month
-        auto* title = child<QLineEdit>(form, "TitleText");
+        auto* title = child<QLineEdit>(d.form, "TitleText");
         title->setText(QStringLiteral("一番目"));
-        QVERIFY(form.isEdited());
-        child<QPushButton>(form, "LineAddBtn")->click();
+        QVERIFY(d.form.isEdited());
+        child<QPushButton>(d.form, "LineAddBtn")->click();
         title->setText(QStringLiteral("二番目"));
-        child<QPushButton>(form, "LineAddBtn")->click();
+        child<QPushButton>(d.form, "LineAddBtn")->click();
         title->setText(QStringLiteral("三番目"));
-        child<QPlainTextEdit>(form, "BodyText")->setPlainText(QStringLiteral("現場で配筋検査"));
-        child<QLineEdit>(form, "DayInText")->setText(QStringLiteral("1x5"));
-        QCOMPARE(child<QLineEdit>(form, "DayInText")->text(), QStringLiteral("15"));
+        child<QPlainTextEdit>(d.form, "BodyText")->setPlainText(QStringLiteral("現場で配筋検査"));
+        child<QLineEdit>(d.form, "DayInText")->setText(QStringLiteral("1x5"));
+        QCOMPARE(child<QLineEdit>(d.form, "DayInText")->text(), QStringLiteral("15"));
         QCOMPARE(page->list()->topLevelItemCount(), 3);
 
         page->selectEntry(1);
         QCOMPARE(title->text(), QStringLiteral("二番目"));
-        prompter.answers.enqueue(Prompter::No);
-        child<QPushButton>(form, "LineDelBtn")->click();
+        d.prompter.answers.enqueue(Prompter::No);
+        child<QPushButton>(d.form, "LineDelBtn")->click();
         QCOMPARE(page->list()->topLevelItemCount(), 3);
-        prompter.answers.enqueue(Prompter::Yes);
-        child<QPushButton>(form, "LineDelBtn")->click();
-        QCOMPARE(prompter.shown.last().title, QStringLiteral("行の削除確認"));
-        QCOMPARE(prompter.shown.last().text, QStringLiteral("2行目を削除します。"));
+        d.prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(d.form, "LineDelBtn")->click();
+        QCOMPARE(d.prompter.shown.last().title, QStringLiteral("行の削除確認"));
+        QCOMPARE(d.prompter.shown.last().text, QStringLiteral("2行目を削除します。"));
         QCOMPARE(page->list()->topLevelItemCount(), 2);
 
-        form.action(QStringLiteral("VoucherSave"))->trigger();
-        QVERIFY(!form.isEdited());
+        d.form.action(QStringLiteral("VoucherSave"))->trigger();
+        QVERIFY(!d.form.isEdited());
         QStringList titles;
-        QCOMPARE(storedEntries(dir.storage(), bid, &titles), 2);
-        QCOMPARE(titles, (QStringList{QStringLiteral("一番目"), QStringLiteral("三番目")}));
+        QCOMPARE(storedEntries(d.dir.storage(), bid, &titles), 2);
+        QCOMPARE(titles, (QStringList{"一番目", "三番目"}));
 
         // Reading the project again shows what was saved, with the day marked.
-        MenuForm again(dir.storage());
+        MenuForm again(d.dir.storage());
         again.show();
         QCOMPARE(again.schedulePage()->list()->topLevelItemCount(), 2);
         again.schedulePage()->selectEntry(1);
@@ -104,33 +99,25 @@ private slots:
 
     void aProjectWithoutEntriesDisablesTheFields()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        prompter.answers.enqueue(Prompter::Yes);
-        child<QPushButton>(form, "LineDelBtn")->click();
-        form.saveProject();
-        QCOMPARE(storedEntries(dir.storage(), form.currentProject().bid), 0);
-        form.selectProject(0);
-        QVERIFY(!child<QLineEdit>(form, "TitleText")->isEnabled());
-        QVERIFY(!child<QPushButton>(form, "LineDelBtn")->isEnabled());
-        QVERIFY(child<QPushButton>(form, "LineAddBtn")->isEnabled());
-        child<QPushButton>(form, "LineAddBtn")->click();
-        QVERIFY(child<QLineEdit>(form, "TitleText")->isEnabled());
-        QCOMPARE(child<QLineEdit>(form, "TitleText")->text(), QStringLiteral("<新規>"));
-        QCOMPARE(storedEntries(dir.storage(), form.currentProject().bid), 1);  // stored at once
+        Desk d;
+        d.prompter.answers.enqueue(Prompter::Yes);
+        child<QPushButton>(d.form, "LineDelBtn")->click();
+        d.form.saveProject();
+        QCOMPARE(storedEntries(d.dir.storage(), d.form.currentProject().bid), 0);
+        d.form.selectProject(0);
+        QVERIFY(!child<QLineEdit>(d.form, "TitleText")->isEnabled());
+        QVERIFY(!child<QPushButton>(d.form, "LineDelBtn")->isEnabled());
+        QVERIFY(child<QPushButton>(d.form, "LineAddBtn")->isEnabled());
+        child<QPushButton>(d.form, "LineAddBtn")->click();
+        QVERIFY(child<QLineEdit>(d.form, "TitleText")->isEnabled());
+        QCOMPARE(child<QLineEdit>(d.form, "TitleText")->text(), QStringLiteral("<新規>"));
+        QCOMPARE(storedEntries(d.dir.storage(), d.form.currentProject().bid), 1);  // stored at once
     }
 
     void photosAreListedPreviewedCopiedAndAdded()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        PhotoPage* page = form.photoPage();
+        Desk d;
+        PhotoPage* page = d.form.photoPage();
         const QString folder = page->folder();
         QVERIFY(QDir(folder).exists());
         QCOMPARE(page->list()->topLevelItemCount(), 0);
@@ -141,7 +128,7 @@ private slots:
         // Every format the image library reads is listed, PNG among them;
         // a file that is no picture is refused with a message, not copied.
         QVERIFY(page->addPicture(makePicture(source.filePath(QStringLiteral("haichi.png")), 30, 20, "PNG")));
-        QVERIFY(prompter.shown.isEmpty());
+        QVERIFY(d.prompter.shown.isEmpty());
         QFile fake(source.filePath(QStringLiteral("memo.png")));
         QVERIFY(fake.open(QIODevice::WriteOnly));
         fake.write("not a picture");
@@ -149,37 +136,33 @@ private slots:
         QVERIFY(!page->addPicture(fake.fileName()));
         QVERIFY(QFile::copy(fake.fileName(), source.filePath(QStringLiteral("memo.txt"))));
         QVERIFY(!page->addPicture(source.filePath(QStringLiteral("memo.txt"))));
-        QCOMPARE(prompter.shown.size(), 2);
-        QVERIFY(prompter.shown[0].text.contains(QStringLiteral("memo.png")));
-        prompter.clear();
+        QCOMPARE(d.prompter.shown.size(), 2);
+        QVERIFY(d.prompter.shown[0].text.contains(QStringLiteral("memo.png")));
+        d.prompter.clear();
         QStringList names;
         for (int i = 0; i < page->list()->topLevelItemCount(); ++i)
             names << page->list()->topLevelItem(i)->text(0);
-        QCOMPARE(names, (QStringList{QStringLiteral("GAIKAN.JPG"), QStringLiteral("GAIKAN_2.JPG"), QStringLiteral("haichi.png")}));
+        QCOMPARE(names, (QStringList{"GAIKAN.JPG", "GAIKAN_2.JPG", "haichi.png"}));
         page->list()->setCurrentItem(page->list()->topLevelItem(0));
         QVERIFY(!page->picture().isNull());
         const QPixmap shown = page->preview()->pixmap();
         QVERIFY(!shown.isNull());
         QCOMPARE(shown.width(), shown.height() * 2);  // proportions kept
-        child<QPushButton>(form, "CopyBtn")->click();
+        child<QPushButton>(d.form, "CopyBtn")->click();
         QCOMPARE(QApplication::clipboard()->image().size(), QSize(400, 200));
 
         // The folder removed behind the program's back: an empty list, no error.
         QVERIFY(QDir(folder).removeRecursively());
-        form.selectProject(0);
+        d.form.selectProject(0);
         QCOMPARE(page->list()->topLevelItemCount(), 0);
-        QVERIFY(prompter.shown.isEmpty());
+        QVERIFY(d.prompter.shown.isEmpty());
     }
 
     void historyListsOpensAndComparesRounds()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        const qint64 bid = form.currentProject().bid;
-        HistoryPage* page = form.historyPage();
+        Desk d;
+        const qint64 bid = d.form.currentProject().bid;
+        HistoryPage* page = d.form.historyPage();
 
         // Two rounds: the application the same, the drawing revised, the
         // outline dropped and a calculation added.
@@ -193,7 +176,7 @@ private slots:
         using Src = SubmissionHistory::Source;
         QString error;
         QVERIFY2(SubmissionHistory::recordSubmission(
-                     dir.storage(), bid, QStringLiteral("確認申請"), QString(),
+                     d.dir.storage(), bid, QStringLiteral("確認申請"), QString(),
                      {Src{QStringLiteral("確認申請"), file(QStringLiteral("a1.pdf"), "A"), false},
                       Src{QStringLiteral("概要書"), file(QStringLiteral("o1.pdf"), "O"), false},
                       Src{QStringLiteral("配置図.pdf"), file(QStringLiteral("配置図.pdf"), "D1"), true}},
@@ -202,7 +185,7 @@ private slots:
         QVERIFY(page->attach(QStringLiteral("補正依頼"), QDate(2026, 12, 3), QStringLiteral("配置図"),
                              file(QStringLiteral("依頼.pdf"), "R")));
         QVERIFY(SubmissionHistory::recordSubmission(
-            dir.storage(), bid, QStringLiteral("確認申請"), QStringLiteral("補正"),
+            d.dir.storage(), bid, QStringLiteral("確認申請"), QStringLiteral("補正"),
             {Src{QStringLiteral("確認申請"), file(QStringLiteral("a2.pdf"), "A"), false},
              Src{QStringLiteral("配置図.pdf"), file(QStringLiteral("配置図.pdf"), "D2"), true},
              Src{QStringLiteral("構造計算書.pdf"), file(QStringLiteral("構造計算書.pdf"), "S"), true}},
@@ -212,7 +195,7 @@ private slots:
         QStringList titles;
         for (int i = 0; i < list->topLevelItemCount(); ++i)
             titles << list->topLevelItem(i)->text(1);
-        QCOMPARE(titles, (QStringList{QStringLiteral("確認申請 第2回"), QStringLiteral("受領 補正依頼"), QStringLiteral("確認申請 第1回")}));
+        QCOMPARE(titles, (QStringList{"確認申請 第2回", "受領 補正依頼", "確認申請 第1回"}));
 
         // Enter on a file opens it; the same file name in two rounds stays two files.
         QStringList opened;
@@ -225,7 +208,7 @@ private slots:
         QCOMPARE(opened.size(), 2);
         QVERIFY(opened[0] != opened[1]);
         for (const QString& path : opened) {
-            QVERIFY(path.startsWith(dir.path() + QStringLiteral("/提出履歴/%1/").arg(bid)));
+            QVERIFY(path.startsWith(d.dir.path() + QStringLiteral("/提出履歴/%1/").arg(bid)));
             QVERIFY(path.endsWith(QStringLiteral("/図面/配置図.pdf")));
         }
         QFile first(opened[1]);
@@ -237,15 +220,14 @@ private slots:
         list->topLevelItem(0)->setSelected(true);
         list->topLevelItem(1)->setSelected(true);
         QVERIFY(!page->compareSelected());
-        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(d.prompter.shown.size(), 1);
         list->topLevelItem(1)->setSelected(false);
         list->topLevelItem(2)->setSelected(true);
         QVERIFY(page->compareSelected());
         QStringList changes;
         for (int i = 0; i < page->comparison()->topLevelItemCount(); ++i)
             changes << page->comparison()->topLevelItem(i)->text(0) + QLatin1Char(' ') + page->comparison()->topLevelItem(i)->text(1);
-        QCOMPARE(changes, (QStringList{QStringLiteral("確認申請 同じ"), QStringLiteral("配置図.pdf 変更"),
-                                       QStringLiteral("構造計算書.pdf 追加"), QStringLiteral("概要書 なし")}));
+        QCOMPARE(changes, (QStringList{"確認申請 同じ", "配置図.pdf 変更", "構造計算書.pdf 追加", "概要書 なし"}));
         HistoryPage::setOpener([](const QString& path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); });
     }
 

@@ -30,7 +30,7 @@ private:
     static QSet<qint64> cliProjects(const QString& appDir)
     {
         const ProcessRun r =
-            runProcess(QStringLiteral(SD_CLI_PATH), {QStringLiteral("--appdir"), appDir, QStringLiteral("project"), QStringLiteral("list")});
+            runProcess(QStringLiteral(SD_CLI_PATH), {"--appdir", appDir, "project", "list"});
         QSet<qint64> ids;
         for (const QString& line : r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             ids.insert(line.section(QLatin1Char('\t'), 0, 0).toLongLong());
@@ -40,7 +40,7 @@ private:
     static qint64 cliNewProject(const QString& appDir)
     {
         const ProcessRun r =
-            runProcess(QStringLiteral(SD_CLI_PATH), {QStringLiteral("--appdir"), appDir, QStringLiteral("project"), QStringLiteral("new")});
+            runProcess(QStringLiteral(SD_CLI_PATH), {"--appdir", appDir, "project", "new"});
         return r.code == 0 ? r.out.trimmed().toLongLong() : -1;
     }
 

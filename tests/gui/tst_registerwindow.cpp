@@ -1,10 +1,9 @@
 #include "FolderMakeForm.h"
 #include "FolderStore.h"
-#include "MenuForm.h"
+#include "DeskTestSupport.h"
 #include "PostalLookup.h"
 #include "ProjectRegister.h"
 #include "Recordset.h"
-#include "TestSupport.h"
 
 #include <QAction>
 #include <QApplication>
@@ -80,101 +79,90 @@ private slots:
 
     void newProjectIsCreatedSelectedAndRenamed()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        QCOMPARE(listTexts(form.folderList()), QStringList{QStringLiteral("物件一覧")});
-        QVERIFY(!form.hasProject());
-        form.action(QStringLiteral("btnShikiChi"))->trigger();
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("物件登録が行われていません、別件の新規作成を行ってください。")});
+        Desk d(false);
+        QCOMPARE(listTexts(d.form.folderList()), QStringList{"物件一覧"});
+        QVERIFY(!d.form.hasProject());
+        d.form.action(QStringLiteral("btnShikiChi"))->trigger();
+        QCOMPARE(d.prompter.texts(), QStringList{"物件登録が行われていません、別件の新規作成を行ってください。"});
 
-        form.action(QStringLiteral("NewVoucher"))->trigger();
-        QVERIFY(form.hasProject());
-        QCOMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("<新規>")});
-        QCOMPARE(field(form, "Kouji")->text(), QStringLiteral("<新規>"));
-        QCOMPARE(field(form, "Kouji")->selectedText(), QStringLiteral("<新規>"));
-        QVERIFY(!form.isEdited());  // loading is not editing
-        QCOMPARE(form.currentProject().floors.size(), std::size_t(18));
-        QCOMPARE(form.currentProject().recordBook.size(), 90);
+        d.form.action(QStringLiteral("NewVoucher"))->trigger();
+        QVERIFY(d.form.hasProject());
+        QCOMPARE(listTexts(d.form.projectList()), QStringList{"<新規>"});
+        QCOMPARE(field(d.form, "Kouji")->text(), QStringLiteral("<新規>"));
+        QCOMPARE(field(d.form, "Kouji")->selectedText(), QStringLiteral("<新規>"));
+        QVERIFY(!d.form.isEdited());  // loading is not editing
+        QCOMPARE(d.form.currentProject().floors.size(), std::size_t(18));
+        QCOMPARE(d.form.currentProject().recordBook.size(), 90);
 
-        rename(form, QStringLiteral("山田邸新築工事"));
-        field(form, "Tel4")->setText(QStringLiteral("03-1234-5678"));
-        auto* shu1 = form.findChild<QComboBox*>(QStringLiteral("Shu1"));
+        rename(d.form, QStringLiteral("山田邸新築工事"));
+        field(d.form, "Tel4")->setText(QStringLiteral("03-1234-5678"));
+        auto* shu1 = d.form.findChild<QComboBox*>(QStringLiteral("Shu1"));
         shu1->setCurrentIndex(5);
-        form.setBuildingCount(2);
-        QVERIFY(form.isEdited());
-        form.action(QStringLiteral("VoucherSave"))->trigger();
-        QVERIFY(!form.isEdited());
-        const qint64 bid = form.currentProject().bid;
-        QCOMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("山田邸新築工事")});
-        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Kouji")), QStringLiteral("山田邸新築工事"));
-        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Tel4")), QStringLiteral("03-1234-5678"));
-        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Shu1")), shu1->itemText(5));
-        QCOMPARE(form.currentProject().buildingCount, 2);
+        d.form.setBuildingCount(2);
+        QVERIFY(d.form.isEdited());
+        d.form.action(QStringLiteral("VoucherSave"))->trigger();
+        QVERIFY(!d.form.isEdited());
+        const qint64 bid = d.form.currentProject().bid;
+        QCOMPARE(listTexts(d.form.projectList()), QStringList{"山田邸新築工事"});
+        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Kouji")), QStringLiteral("山田邸新築工事"));
+        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Tel4")), QStringLiteral("03-1234-5678"));
+        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Shu1")), shu1->itemText(5));
+        QCOMPARE(d.form.currentProject().buildingCount, 2);
 
         // A second program start finds it where it was left.
-        MenuForm again(dir.storage());
+        MenuForm again(d.dir.storage());
         again.show();
-        QCOMPARE(listTexts(again.projectList()), QStringList{QStringLiteral("山田邸新築工事")});
+        QCOMPARE(listTexts(again.projectList()), QStringList{"山田邸新築工事"});
         QCOMPARE(again.buildingCount(), 2);
         QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("Shu1"))->currentText(), shu1->itemText(5));
     }
 
     void switchingProjectsAsksAboutUnsavedEdits()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        rename(form, QStringLiteral("一件目"));
-        form.newProject();
-        rename(form, QStringLiteral("二件目"));
-        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("一件目"), QStringLiteral("二件目")}));
-        const qint64 second = form.currentProject().bid;
+        Desk d;
+        rename(d.form, QStringLiteral("一件目"));
+        d.form.newProject();
+        rename(d.form, QStringLiteral("二件目"));
+        QCOMPARE(listTexts(d.form.projectList()), (QStringList{"一件目", "二件目"}));
+        const qint64 second = d.form.currentProject().bid;
 
-        field(form, "Buken")->setText(QStringLiteral("捨てる名前"));
-        prompter.answers.enqueue(Prompter::No);
-        form.selectProject(0);
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("内容が変更されていますが、登録しますか？")});
-        QCOMPARE(field(form, "Kouji")->text(), QStringLiteral("一件目"));
-        QCOMPARE(stored(dir.storage(), second, QStringLiteral("Buken")), QString());
-        QVERIFY(!form.isEdited());
+        field(d.form, "Buken")->setText(QStringLiteral("捨てる名前"));
+        d.prompter.answers.enqueue(Prompter::No);
+        d.form.selectProject(0);
+        QCOMPARE(d.prompter.texts(), QStringList{"内容が変更されていますが、登録しますか？"});
+        QCOMPARE(field(d.form, "Kouji")->text(), QStringLiteral("一件目"));
+        QCOMPARE(stored(d.dir.storage(), second, QStringLiteral("Buken")), QString());
+        QVERIFY(!d.form.isEdited());
 
-        prompter.clear();
-        field(form, "Buken")->setText(QStringLiteral("残す名前"));
-        prompter.answers.enqueue(Prompter::Yes);
-        const qint64 first = form.currentProject().bid;
-        form.selectProject(1);
-        QCOMPARE(prompter.shown.size(), 1);
-        QCOMPARE(stored(dir.storage(), first, QStringLiteral("Buken")), QStringLiteral("残す名前"));
-        QCOMPARE(form.currentProject().bid, second);
+        d.prompter.clear();
+        field(d.form, "Buken")->setText(QStringLiteral("残す名前"));
+        d.prompter.answers.enqueue(Prompter::Yes);
+        const qint64 first = d.form.currentProject().bid;
+        d.form.selectProject(1);
+        QCOMPARE(d.prompter.shown.size(), 1);
+        QCOMPARE(stored(d.dir.storage(), first, QStringLiteral("Buken")), QStringLiteral("残す名前"));
+        QCOMPARE(d.form.currentProject().bid, second);
     }
 
     void anotherComputersRenameIsKept()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        const qint64 bid = form.currentProject().bid;
-        auto other = dir.openAnother();
+        Desk d;
+        const qint64 bid = d.form.currentProject().bid;
+        auto other = d.dir.openAnother();
         {
             Recordset rs(*other, DbFile::Kakunin);
             QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid));
             rs.setValue(QStringLiteral("Kouji"), QStringLiteral("他の端末の名前"));
             QVERIFY(rs.update());
         }
-        field(form, "Kouji")->setText(QStringLiteral("こちらの名前"));
-        field(form, "Buken")->setText(QStringLiteral("こちらの建物"));
-        form.saveProject();
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("他の方が、編集中に名前を変更しています。")});
-        QCOMPARE(prompter.shown[0].title, QStringLiteral("更新警告"));
-        QCOMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("他の端末の名前")});
-        QCOMPARE(field(form, "Kouji")->text(), QStringLiteral("他の端末の名前"));
-        QCOMPARE(stored(dir.storage(), bid, QStringLiteral("Buken")), QStringLiteral("こちらの建物"));
+        field(d.form, "Kouji")->setText(QStringLiteral("こちらの名前"));
+        field(d.form, "Buken")->setText(QStringLiteral("こちらの建物"));
+        d.form.saveProject();
+        QCOMPARE(d.prompter.texts(), QStringList{"他の方が、編集中に名前を変更しています。"});
+        QCOMPARE(d.prompter.shown[0].title, QStringLiteral("更新警告"));
+        QCOMPARE(listTexts(d.form.projectList()), QStringList{"他の端末の名前"});
+        QCOMPARE(field(d.form, "Kouji")->text(), QStringLiteral("他の端末の名前"));
+        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Buken")), QStringLiteral("こちらの建物"));
     }
 
     void dragMovesWithTheLeftButtonAndCopiesWithTheRight()
@@ -211,50 +199,45 @@ private slots:
         QDropEvent drop(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(target, &drop);
         QVERIFY(drop.isAccepted());
-        QTRY_COMPARE(listTexts(form.projectList()), QStringList{QStringLiteral("二")});
+        QTRY_COMPARE(listTexts(form.projectList()), QStringList{"二"});
         form.selectFolder(1);
-        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("一"), QStringLiteral("三")}));
+        QCOMPARE(listTexts(form.projectList()), (QStringList{"一", "三"}));
 
         // The right button copies: the project shows in both folders.
         selectRows(form, {1});
         form.dropProjectsOnFolder(0, true);
-        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("一"), QStringLiteral("三")}));
+        QCOMPARE(listTexts(form.projectList()), (QStringList{"一", "三"}));
         form.selectFolder(0);
-        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("二"), QStringLiteral("三")}));
+        QCOMPARE(listTexts(form.projectList()), (QStringList{"二", "三"}));
         QVERIFY(prompter.shown.isEmpty());
     }
 
     void deleteNeedsTwoYesAnswers()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
+        Desk d(false);
         for (const char* name : {"残す一", "消す", "残す二"}) {
-            form.newProject();
-            rename(form, QString::fromUtf8(name));
+            d.form.newProject();
+            rename(d.form, QString::fromUtf8(name));
         }
-        form.selectProject(1);
-        const qint64 doomed = form.currentProject().bid;
-        const QString photo = dir.file(form.currentProject().text(form.currentProject().gaiyou, QStringLiteral("PHOTO_FLD")));
+        d.form.selectProject(1);
+        const qint64 doomed = d.form.currentProject().bid;
+        const QString photo = d.dir.file(d.form.currentProject().text(d.form.currentProject().gaiyou, QStringLiteral("PHOTO_FLD")));
         QVERIFY(QDir(photo).exists());
 
-        prompter.answers.enqueue(Prompter::No);
-        form.deleteSelectedProjects();
-        prompter.answers << Prompter::Yes << Prompter::No;
-        form.deleteSelectedProjects();
-        QCOMPARE(listTexts(form.projectList()).size(), 3);
-        QCOMPARE(prompter.texts(), (QStringList{QStringLiteral("1件の別件を削除します。　よろしいですか？"),
-                                                QStringLiteral("1件の別件を削除します。　よろしいですか？"),
-                                                QStringLiteral("本当によろしいですか？")}));
-        QCOMPARE(prompter.shown[0].title, QStringLiteral("確認画面"));
+        d.prompter.answers.enqueue(Prompter::No);
+        d.form.deleteSelectedProjects();
+        d.prompter.answers << Prompter::Yes << Prompter::No;
+        d.form.deleteSelectedProjects();
+        QCOMPARE(listTexts(d.form.projectList()).size(), 3);
+        QCOMPARE(d.prompter.texts(), (QStringList{"1件の別件を削除します。　よろしいですか？", "1件の別件を削除します。　よろしいですか？", "本当によろしいですか？"}));
+        QCOMPARE(d.prompter.shown[0].title, QStringLiteral("確認画面"));
 
-        prompter.answers << Prompter::Yes << Prompter::Yes;
-        form.action(QStringLiteral("DelVoucher"))->trigger();
-        QCOMPARE(listTexts(form.projectList()), (QStringList{QStringLiteral("残す一"), QStringLiteral("残す二")}));
-        QCOMPARE(stored(dir.storage(), doomed, QStringLiteral("Kouji")), QString());
+        d.prompter.answers << Prompter::Yes << Prompter::Yes;
+        d.form.action(QStringLiteral("DelVoucher"))->trigger();
+        QCOMPARE(listTexts(d.form.projectList()), (QStringList{"残す一", "残す二"}));
+        QCOMPARE(stored(d.dir.storage(), doomed, QStringLiteral("Kouji")), QString());
         QVERIFY(!QDir(photo).exists());
-        QVERIFY(form.hasProject());  // a neighbour is selected again
+        QVERIFY(d.form.hasProject());  // a neighbour is selected again
     }
 
     void phoneSearchLandsOnTheFirstOfTwoEqualNames()
@@ -297,32 +280,24 @@ private slots:
 
     void perFloorWindowNeedsFloorCounts()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        form.action(QStringLiteral("btnKaiBetu"))->trigger();
-        QCOMPARE(prompter.shown.size(), 1);
-        QCOMPARE(prompter.shown[0].title, QStringLiteral("登録エラー警告"));
-        QVERIFY(prompter.shown[0].text.startsWith(QStringLiteral("1棟目の建物別登録で、地上・地下の階数が設定されていません")));
-        QVERIFY(prompter.shown[0].text.endsWith(QStringLiteral("【建別】の建物別概要登録を開きます。")));
+        Desk d;
+        d.form.action(QStringLiteral("btnKaiBetu"))->trigger();
+        QCOMPARE(d.prompter.shown.size(), 1);
+        QCOMPARE(d.prompter.shown[0].title, QStringLiteral("登録エラー警告"));
+        QVERIFY(d.prompter.shown[0].text.startsWith(QStringLiteral("1棟目の建物別登録で、地上・地下の階数が設定されていません")));
+        QVERIFY(d.prompter.shown[0].text.endsWith(QStringLiteral("【建別】の建物別概要登録を開きます。")));
     }
 
     void postalButtonsFillEachOther()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        form.show();
-        form.newProject();
-        field(form, "Post6")->setText(QStringLiteral("1000001"));
-        form.findChild<QPushButton*>(QStringLiteral("PostBtn"))->click();
-        QCOMPARE(field(form, "Addr6")->text(), QStringLiteral("東京都千代田区千代田"));
-        field(form, "Post6")->clear();
-        form.findChild<QPushButton*>(QStringLiteral("AddrBtn"))->click();
-        QCOMPARE(field(form, "Post6")->text(), QStringLiteral("100-0001"));
-        QVERIFY(form.isEdited());
+        Desk d;
+        field(d.form, "Post6")->setText(QStringLiteral("1000001"));
+        d.form.findChild<QPushButton*>(QStringLiteral("PostBtn"))->click();
+        QCOMPARE(field(d.form, "Addr6")->text(), QStringLiteral("東京都千代田区千代田"));
+        field(d.form, "Post6")->clear();
+        d.form.findChild<QPushButton*>(QStringLiteral("AddrBtn"))->click();
+        QCOMPARE(field(d.form, "Post6")->text(), QStringLiteral("100-0001"));
+        QVERIFY(d.form.isEdited());
     }
 
     void folderWindowKeepsNamesUnique()
@@ -330,14 +305,13 @@ private slots:
         TempAppDir dir;
         ScriptedPrompter prompter;
         FolderMakeForm win(dir.storage(), FolderStore::Kind::Projects);
-        QCOMPARE(win.windowTitle(), QStringLiteral("物件フォルダ作成"));
         QCOMPARE(win.list()->topLevelItemCount(), 1);
         win.newFolder();
         QCOMPARE(win.list()->topLevelItemCount(), 2);
         QCOMPARE(win.nameField()->text(), QStringLiteral("<新規>"));
         win.nameField()->setText(QStringLiteral("物件一覧"));
         win.applyName();
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("同じフォルダ名が存在します、名前を変えてください。")});
+        QCOMPARE(prompter.texts(), QStringList{"同じフォルダ名が存在します、名前を変えてください。"});
         QCOMPARE(win.nameField()->text(), QStringLiteral("<新規>"));
         win.nameField()->setText(QStringLiteral("令和8年度"));
         win.applyName();
@@ -348,7 +322,6 @@ private slots:
         QCOMPARE(win.list()->topLevelItemCount(), 1);
 
         FolderMakeForm customers(dir.storage(), FolderStore::Kind::Customers);
-        QCOMPARE(customers.windowTitle(), QStringLiteral("顧客フォルダ作成"));
         QVERIFY(customers.findChild<QPushButton*>(QStringLiteral("HelpBtn"))->isHidden());
     }
 };

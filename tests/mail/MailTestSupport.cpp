@@ -14,18 +14,16 @@
 
 SmtpSink::SmtpSink(const Options& options)
 {
-    QStringList args{QStringLiteral(SD_SMTP_SINK), QStringLiteral("--dir"), m_dir.filePath(QStringLiteral("mail"))};
+    QStringList args{QStringLiteral(SD_SMTP_SINK), "--dir", m_dir.filePath("mail")};
     if (!options.user.isEmpty())
         args << QStringLiteral("--user") << options.user << QStringLiteral("--password") << options.password;
     if (options.startTls || options.implicitTls) {
         const QString key = m_dir.filePath(QStringLiteral("key.pem"));
         m_cert = m_dir.filePath(QStringLiteral("cert.pem"));
         QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {QStringLiteral("req"), QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("rsa:2048"),
-                       QStringLiteral("-nodes"), QStringLiteral("-keyout"), key, QStringLiteral("-out"), m_cert,
-                       QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1"),
-                       QStringLiteral("-addext"), QStringLiteral("subjectAltName=IP:127.0.0.1,DNS:localhost")});
+        openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
+                                                  "-out", m_cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
+                                                  "subjectAltName=IP:127.0.0.1,DNS:localhost"});
         if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
             m_error = QStringLiteral("openssl: ") + QString::fromUtf8(openssl.readAllStandardError());
             return;

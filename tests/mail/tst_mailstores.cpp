@@ -52,320 +52,311 @@ private slots:
     void init() { m_dir = std::make_unique<TempAppDir>(); QVERIFY(m_dir->isValid()); }
     void cleanup() { m_dir.reset(); }
 
-    void newAccountStartsWithItsDefaults();
-    void passwordsGoToTheKeyringWhenThereIsOne();
-    void passwordsStayInTheTableWithoutAKeyring();
-    void deletingAccounts();
-    void olderInstallGainsThePlainAuthColumn();
-    void sentMessageIsStoredAsGiven();
-    void signatures();
-    void addressBookSources();
+    void newAccountStartsWithItsDefaults()
+    {
+        MemoryVault vault;
+        MailAccountStore store(m_dir->storage(), &vault);
+        const qint64 id = store.create();
+        QVERIFY2(id > 0, qPrintable(store.errorString()));
+        QVector<MailAccount> all;
+        QVERIFY(store.list(&all));
+        QCOMPARE(all.size(), 1);
+        const MailAccount& a = all.first();
+        QCOMPARE(a.id, id);
+        QCOMPARE(a.name, u("<新規>"));
+        QCOMPARE(a.smtpPort, QStringLiteral("25"));
+        QCOMPARE(a.pop3Port, QStringLiteral("110"));
+        QCOMPARE(a.apop + a.setFlg + a.delFlg, 0);
+        QVERIFY(a.account.isEmpty() && a.address.isEmpty() && a.smtp.isEmpty() && a.password.isEmpty());
+        // Stored as integers 0, not left null.
+        QCOMPARE(stored(m_dir->storage(), DbFile::MasterData, QStringLiteral("MailAcountMaster"), id, "APOP"), QVariant(0));
+    }
+
+    void passwordsGoToTheKeyringWhenThereIsOne()
+    {
+        Storage& s = m_dir->storage();
+        MemoryVault vault;
+        MailAccountStore store(s, &vault);
+        MailAccount a;
+        a.id = store.create();
+        a.name = u("山田設計");
+        a.account = QStringLiteral("yamada");
+        a.address = QStringLiteral("info@yamada.jp");
+        a.smtp = QStringLiteral("smtp.yamada.jp");
+        a.smtpPort = QStringLiteral("587");
+        a.setFlg = 1;
+        bool found = false, inKeyring = false;
+        QVERIFY(store.write(a, u("秘密pass"), &found, &inKeyring));
+        QVERIFY(found && inKeyring);
+        QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "Pass").toString(), QString());
+        QCOMPARE(vault.entries.value(MailAccountStore::keyringKey(QStringLiteral("yamada"), QStringLiteral("smtp.yamada.jp"))),
+                 u("秘密pass"));
+        QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "SMTP_PORT").toString(),
+                 QStringLiteral("587"));
+
+        // Another computer of the office reads the account from the server
+        // and the password from its own keyring.
+        std::unique_ptr<Storage> other = m_dir->openAnother();
+        MailAccountStore there(*other, &vault);
+        MailAccount read;
+        QVERIFY(there.findByAddress(QStringLiteral("info@yamada.jp"), &read, &found));
+        QVERIFY(found);
+        QCOMPARE(read.setFlg, 1);
+        QCOMPARE(there.password(read), u("秘密pass"));
+        // A computer whose keyring lacks the entry has no password to offer.
+        MemoryVault empty;
+        QCOMPARE(MailAccountStore(*other, &empty).password(read), QString());
+
+        // A password written in the table on a computer without a keyring
+        // moves into the keyring with the next Apply where there is one.
+        MemoryVault none(false);
+        QVERIFY(MailAccountStore(s, &none).write(a, QStringLiteral("moved"), &found, &inKeyring));
+        QVERIFY(!inKeyring);
+        QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "Pass").toString(),
+                 QStringLiteral("moved"));
+        QVERIFY(store.write(a, QStringLiteral("moved"), &found, &inKeyring));
+        QVERIFY(inKeyring);
+        QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "Pass").toString(), QString());
+
+        // Taking the password away leaves none behind in the keyring.
+        QVERIFY(store.write(a, QString(), &found, &inKeyring));
+        QVERIFY(vault.entries.isEmpty());
+
+        // An account deleted meanwhile: nothing written, and the caller knows.
+        a.id = 99999;
+        QVERIFY(store.write(a, QStringLiteral("x"), &found));
+        QVERIFY(!found);
+    }
+
+    void passwordsStayInTheTableWithoutAKeyring()
+    {
+        Storage& s = m_dir->storage();
+        MemoryVault none(false);
+        MailAccountStore store(s, &none);
+        QVERIFY(!store.keyringAvailable());
+        MailAccount a;
+        a.id = store.create();
+        a.account = QStringLiteral("yamada");
+        a.smtp = QStringLiteral("smtp.yamada.jp");
+        bool found = false, inKeyring = true;
+        QVERIFY(store.write(a, QStringLiteral("p'ass\"word"), &found, &inKeyring));
+        QVERIFY(!inKeyring);
+        QVector<MailAccount> all;
+        QVERIFY(store.list(&all));
+        QCOMPARE(all.first().password, QStringLiteral("p'ass\"word"));
+        QCOMPARE(store.password(all.first()), QStringLiteral("p'ass\"word"));
+    }
+
+    void deletingAccounts()
+    {
+        MemoryVault vault;
+        MailAccountStore store(m_dir->storage(), &vault);
+        bool found = false;
+        // Two accounts share a login on one server (two addresses of one mailbox).
+        QVector<qint64> ids;
+        for (const char* address : {"info@yamada.jp", "sekkei@yamada.jp"}) {
+            MailAccount a;
+            a.id = store.create();
+            a.account = QStringLiteral("yamada");
+            a.smtp = QStringLiteral("smtp.yamada.jp");
+            a.address = QString::fromLatin1(address);
+            QVERIFY(store.write(a, QStringLiteral("pw"), &found));
+            ids << a.id;
+        }
+        QVERIFY(store.remove(ids.first()));
+        QCOMPARE(vault.entries.size(), 1);  // still needed by the other account
+        QVERIFY(store.remove(ids.last()));
+        QVERIFY(vault.entries.isEmpty());
+        // The last account gone: nothing left to offer as a sender.
+        QVector<MailAccount> all;
+        QVERIFY(store.list(&all));
+        QVERIFY(all.isEmpty());
+        MailAccount none;
+        QVERIFY(store.findByAddress(QStringLiteral("info@yamada.jp"), &none, &found));
+        QVERIFY(!found);
+    }
+
+    void olderInstallGainsThePlainAuthColumn()
+    {
+        MemoryVault vault;
+        MailAccountStore store(m_dir->storage(), &vault);
+        MailAccount a;
+        a.id = store.create();
+        a.account = QStringLiteral("yamada");
+        a.smtp = QStringLiteral("smtp.yamada.jp");
+        bool found = false;
+        QVERIFY(store.write(a, {}, &found, nullptr) && found);
+        QString error;
+        QSqlDatabase d = m_dir->storage().connection(DbFile::MasterData, &error);
+        QVERIFY2(d.isValid(), qPrintable(error));
+        QSqlQuery q(d);
+        QVERIFY2(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN \"PlainAuth\"")),
+                 qPrintable(q.lastError().text()));
+        q.finish();
+        m_dir->storage().closeAll();
+
+        std::unique_ptr<Storage> later = m_dir->openAnother();
+        QVERIFY2(later->initialize(&error), qPrintable(error));
+        MailAccountStore upgraded(*later, &vault);
+        QVector<MailAccount> all;
+        QVERIFY2(upgraded.list(&all), qPrintable(upgraded.errorString()));
+        QCOMPARE(all.size(), 1);
+        QCOMPARE(all.first().plainAuth, 0);
+        QCOMPARE(MailCommon::outgoing({}, all.first(), QStringLiteral("p")).connection.allowPlainAuth, false);
+
+        MailAccount allowed = all.first();
+        allowed.plainAuth = 1;
+        QVERIFY(upgraded.write(allowed, {}, &found, nullptr) && found);
+        QVERIFY(upgraded.list(&all));
+        QCOMPARE(all.first().plainAuth, 1);
+        QVERIFY(MailCommon::outgoing({}, all.first(), QStringLiteral("p")).connection.allowPlainAuth);
+    }
+
+    void sentMessageIsStoredAsGiven()
+    {
+        Storage& s = m_dir->storage();
+        MailDraft d;
+        d.from = QStringLiteral("info@yamada.jp");
+        d.to = QStringLiteral("a@x.jp, b@y.jp");
+        d.cc = QStringLiteral("c@z.jp");
+        d.bcc = QStringLiteral("secret@w.jp");
+        d.subject = u("確認申請書類の件");
+        d.body = u("お世話になります。\n'引用符' \"も\" そのまま");
+        d.attachments = {u("/home/office/図面 1.pdf"), QStringLiteral("/home/office/b.txt")};
+        MailDataStore mails(s);
+        const qint64 id = mails.store(MailCommon::storedFrom(d, QDateTime(QDate(2025, 7, 1), QTime(9, 30))));
+        QVERIFY2(id > 0, qPrintable(mails.errorString()));
+
+        const QString t = QStringLiteral("MailData");
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "D_ID").toLongLong(), id);
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "header").toString(),
+                 QStringLiteral("To:a@x.jp, b@y.jp\r\nFrom:info@yamada.jp"));
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "dateStr").toString(), QStringLiteral("2025/07/01 09:30:00"));
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "Folder").toInt(), 2);
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "ReadFlg").toInt(), 0);
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "Attach_flg").toInt(), 1);
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "Attach_name").toString(), QString());
+        QCOMPARE(stored(s, DbFile::MailData, t, id, "dmy_str01").toString(),
+                 u("/home/office/図面 1.pdf\t/home/office/b.txt"));
+
+        StoredMail back;
+        bool found = false;
+        QVERIFY(mails.read(id, &back, &found));
+        QVERIFY(found);
+        QCOMPARE(back.subject, d.subject);
+        QCOMPARE(back.body, d.body);
+        QCOMPARE(back.to, d.to);
+        QCOMPARE(back.cc, d.cc);
+        QCOMPARE(back.bcc, d.bcc);
+        QCOMPARE(back.attachments, d.attachments);
+        QVector<StoredMail> sent;
+        QVERIFY(mails.list(MailCommon::kSentFolder, &sent));
+        QCOMPARE(sent.size(), 1);
+    }
+
+    void signatures()
+    {
+        SignatureStore store(m_dir->storage());
+        const qint64 first = store.create();
+        const qint64 second = store.create();
+        QVERIFY(first > 0 && second > first);
+        QVector<Signature> all;
+        QVERIFY(store.list(&all));
+        QCOMPARE(all.size(), 2);
+        QCOMPARE(all.first().name, u("#署名"));
+        QCOMPARE(all.first().body, QString());
+        bool found = false;
+        QVERIFY(store.write(second, u("メルマガ7月号"), u("―――\n山田設計\nTEL 03-1234-5678"), &found));
+        QVERIFY(found);
+        Signature s;
+        QVERIFY(store.read(second, &s, &found));
+        QCOMPARE(s.body, u("―――\n山田設計\nTEL 03-1234-5678"));
+        QVERIFY(store.remove(first));
+        QVERIFY(store.list(&all));
+        QCOMPARE(all.size(), 1);
+        QCOMPARE(all.first().name, u("メルマガ7月号"));
+        QVERIFY(store.write(first, u("消えた署名"), QString(), &found));
+        QVERIFY(!found);
+    }
+
+    void addressBookSources()
+    {
+        Storage& s = m_dir->storage();
+        FolderStore folders(s, FolderStore::Kind::Customers);
+        QVector<FolderItem> before;
+        QString error;
+        QVERIFY(folders.list(&before, &error));
+        qint64 folder = 0;
+        QVERIFY(folders.add(&folder, &error));
+        QVERIFY(folders.rename(folder, u("見込み客"), &error));
+        customer(s, folder, u("佐藤"), QStringLiteral("sato@example.jp"), QStringLiteral("03-1111-2222"));
+        customer(s, 0, u("鈴木"), QString(), QStringLiteral("045-333-4444"));
+        customer(s, folder, u("佐々木"), QStringLiteral("sasaki@example.jp"), QStringLiteral("090-5555-6666"));
+
+        const qint64 architect = ArchitectTable::create(s, &error);
+        bool found = false;
+        QVERIFY(MasterTable(s, DbFile::MasterData, ArchitectTable::kTable)
+                    .write(architect,
+                           {{QStringLiteral("C_NAME"), u("田中建築設計事務所")}, {QStringLiteral("C_E_MAIL"), QStringLiteral("tanaka@arch.jp")},
+                            {QStringLiteral("C_TEL"), QStringLiteral("06-7777-8888")}, {QStringLiteral("C_ADDR1"), u("大阪府")}},
+                           &found));
+        const qint64 company = ConnectCorpTable::create(s, &error);
+        QVERIFY(MasterTable(s, DbFile::MasterData, ConnectCorpTable::kTable)
+                    .write(company,
+                           {{QStringLiteral("Name"), u("高橋電気工業")}, {QStringLiteral("E_MAIL"), QStringLiteral("info@takahashi.jp")},
+                            {QStringLiteral("Tel"), QStringLiteral("011-999-0000")}, {QStringLiteral("Addr1"), u("北海道")}},
+                           &found));
+
+        AddressBook book(s);
+        QVector<AddressSource> sources;
+        QVERIFY2(book.sources(&sources), qPrintable(book.errorString()));
+        QStringList captions;
+        for (const AddressSource& src : sources)
+            captions << src.caption;
+        QCOMPARE(captions.first(), u("全表示"));
+        QCOMPARE(captions.at(captions.size() - 2), u("業者"));
+        QCOMPARE(captions.last(), u("取引先"));
+        QCOMPARE(captions.size(), before.size() + 4);
+        QVERIFY(captions.contains(u("見込み客")));
+
+        QVector<AddressCandidate> c;
+        QVERIFY(book.candidates(sources.first(), &c));
+        QCOMPARE(c.size(), 3);
+        QCOMPARE(c.at(1).name, u("鈴木 様"));
+        QCOMPARE(c.at(1).telephone, QStringLiteral("045-333-4444"));
+        QCOMPARE(c.at(1).prefecture, u("東京都"));
+
+        QVERIFY(book.candidates(sources.at(captions.indexOf(u("見込み客"))), &c));
+        QCOMPARE(c.size(), 2);
+        QCOMPARE(c.last().email, QStringLiteral("sasaki@example.jp"));
+        QCOMPARE(c.last().telephone, QStringLiteral("090-5555-6666"));
+
+        QVERIFY(book.candidates(sources.at(sources.size() - 2), &c));
+        QCOMPARE(c.size(), 1);
+        QCOMPARE(c.first().name, u("田中建築設計事務所"));
+        QCOMPARE(c.first().email, QStringLiteral("tanaka@arch.jp"));
+        QCOMPARE(c.first().prefecture, u("大阪府"));
+        QVERIFY(book.candidates(sources.last(), &c));
+        QCOMPARE(c.first().name, u("高橋電気工業"));
+        QCOMPARE(c.first().telephone, QStringLiteral("011-999-0000"));
+
+        // Search: every filled field must match; the telephone by its digits.
+        QVERIFY(book.search(u("佐"), {}, {}, &c));
+        QCOMPARE(c.size(), 2);
+        QVERIFY(book.search(u("佐"), QStringLiteral("sasaki"), {}, &c));
+        QCOMPARE(c.size(), 1);
+        QVERIFY(book.search({}, {}, QStringLiteral("(045)333"), &c));
+        QCOMPARE(c.size(), 1);
+        QCOMPARE(c.first().name, u("鈴木 様"));
+        QVERIFY(book.search(u("高橋"), {}, {}, &c));
+        QVERIFY(c.isEmpty());  // customers only
+    }
 
 private:
     std::unique_ptr<TempAppDir> m_dir;
 };
 
-void MailStoresTest::newAccountStartsWithItsDefaults()
-{
-    MemoryVault vault;
-    MailAccountStore store(m_dir->storage(), &vault);
-    const qint64 id = store.create();
-    QVERIFY2(id > 0, qPrintable(store.errorString()));
-    QVector<MailAccount> all;
-    QVERIFY(store.list(&all));
-    QCOMPARE(all.size(), 1);
-    const MailAccount& a = all.first();
-    QCOMPARE(a.id, id);
-    QCOMPARE(a.name, u("<新規>"));
-    QCOMPARE(a.smtpPort, QStringLiteral("25"));
-    QCOMPARE(a.pop3Port, QStringLiteral("110"));
-    QCOMPARE(a.apop + a.setFlg + a.delFlg, 0);
-    QVERIFY(a.account.isEmpty() && a.address.isEmpty() && a.smtp.isEmpty() && a.password.isEmpty());
-    // Stored as integers 0, not left null.
-    QCOMPARE(stored(m_dir->storage(), DbFile::MasterData, QStringLiteral("MailAcountMaster"), id, "APOP"), QVariant(0));
-}
-
-void MailStoresTest::passwordsGoToTheKeyringWhenThereIsOne()
-{
-    Storage& s = m_dir->storage();
-    MemoryVault vault;
-    MailAccountStore store(s, &vault);
-    MailAccount a;
-    a.id = store.create();
-    a.name = u("山田設計");
-    a.account = QStringLiteral("yamada");
-    a.address = QStringLiteral("info@yamada.jp");
-    a.smtp = QStringLiteral("smtp.yamada.jp");
-    a.smtpPort = QStringLiteral("587");
-    a.setFlg = 1;
-    bool found = false, inKeyring = false;
-    QVERIFY(store.write(a, u("秘密pass"), &found, &inKeyring));
-    QVERIFY(found && inKeyring);
-    QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "Pass").toString(), QString());
-    QCOMPARE(vault.entries.value(MailAccountStore::keyringKey(QStringLiteral("yamada"), QStringLiteral("smtp.yamada.jp"))),
-             u("秘密pass"));
-    QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "SMTP_PORT").toString(),
-             QStringLiteral("587"));
-
-    // Another computer of the office reads the account from the server
-    // and the password from its own keyring.
-    std::unique_ptr<Storage> other = m_dir->openAnother();
-    MailAccountStore there(*other, &vault);
-    MailAccount read;
-    QVERIFY(there.findByAddress(QStringLiteral("info@yamada.jp"), &read, &found));
-    QVERIFY(found);
-    QCOMPARE(read.setFlg, 1);
-    QCOMPARE(there.password(read), u("秘密pass"));
-    // A computer whose keyring lacks the entry has no password to offer.
-    MemoryVault empty;
-    QCOMPARE(MailAccountStore(*other, &empty).password(read), QString());
-
-    // A password written in the table on a computer without a keyring
-    // moves into the keyring with the next Apply where there is one.
-    MemoryVault none(false);
-    QVERIFY(MailAccountStore(s, &none).write(a, QStringLiteral("moved"), &found, &inKeyring));
-    QVERIFY(!inKeyring);
-    QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "Pass").toString(),
-             QStringLiteral("moved"));
-    QVERIFY(store.write(a, QStringLiteral("moved"), &found, &inKeyring));
-    QVERIFY(inKeyring);
-    QCOMPARE(stored(s, DbFile::MasterData, QStringLiteral("MailAcountMaster"), a.id, "Pass").toString(), QString());
-
-    // Taking the password away leaves none behind in the keyring.
-    QVERIFY(store.write(a, QString(), &found, &inKeyring));
-    QVERIFY(vault.entries.isEmpty());
-
-    // An account deleted meanwhile: nothing written, and the caller knows.
-    a.id = 99999;
-    QVERIFY(store.write(a, QStringLiteral("x"), &found));
-    QVERIFY(!found);
-}
-
-void MailStoresTest::passwordsStayInTheTableWithoutAKeyring()
-{
-    Storage& s = m_dir->storage();
-    MemoryVault none(false);
-    MailAccountStore store(s, &none);
-    QVERIFY(!store.keyringAvailable());
-    MailAccount a;
-    a.id = store.create();
-    a.account = QStringLiteral("yamada");
-    a.smtp = QStringLiteral("smtp.yamada.jp");
-    bool found = false, inKeyring = true;
-    QVERIFY(store.write(a, QStringLiteral("p'ass\"word"), &found, &inKeyring));
-    QVERIFY(!inKeyring);
-    QVector<MailAccount> all;
-    QVERIFY(store.list(&all));
-    QCOMPARE(all.first().password, QStringLiteral("p'ass\"word"));
-    QCOMPARE(store.password(all.first()), QStringLiteral("p'ass\"word"));
-}
-
-void MailStoresTest::deletingAccounts()
-{
-    MemoryVault vault;
-    MailAccountStore store(m_dir->storage(), &vault);
-    bool found = false;
-    // Two accounts share a login on one server (two addresses of one mailbox).
-    QVector<qint64> ids;
-    for (const char* address : {"info@yamada.jp", "sekkei@yamada.jp"}) {
-        MailAccount a;
-        a.id = store.create();
-        a.account = QStringLiteral("yamada");
-        a.smtp = QStringLiteral("smtp.yamada.jp");
-        a.address = QString::fromLatin1(address);
-        QVERIFY(store.write(a, QStringLiteral("pw"), &found));
-        ids << a.id;
-    }
-    QVERIFY(store.remove(ids.first()));
-    QCOMPARE(vault.entries.size(), 1);  // still needed by the other account
-    QVERIFY(store.remove(ids.last()));
-    QVERIFY(vault.entries.isEmpty());
-    // The last account gone: nothing left to offer as a sender.
-    QVector<MailAccount> all;
-    QVERIFY(store.list(&all));
-    QVERIFY(all.isEmpty());
-    MailAccount none;
-    QVERIFY(store.findByAddress(QStringLiteral("info@yamada.jp"), &none, &found));
-    QVERIFY(!found);
-}
-
 // An application directory from before the clear-text option: the column
 // arrives on start, and its accounts keep the safe default.
-void MailStoresTest::olderInstallGainsThePlainAuthColumn()
-{
-    MemoryVault vault;
-    MailAccountStore store(m_dir->storage(), &vault);
-    MailAccount a;
-    a.id = store.create();
-    a.account = QStringLiteral("yamada");
-    a.smtp = QStringLiteral("smtp.yamada.jp");
-    bool found = false;
-    QVERIFY(store.write(a, {}, &found, nullptr) && found);
-    QString error;
-    QSqlDatabase d = m_dir->storage().connection(DbFile::MasterData, &error);
-    QVERIFY2(d.isValid(), qPrintable(error));
-    QSqlQuery q(d);
-    QVERIFY2(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN \"PlainAuth\"")),
-             qPrintable(q.lastError().text()));
-    q.finish();
-    m_dir->storage().closeAll();
-
-    std::unique_ptr<Storage> later = m_dir->openAnother();
-    QVERIFY2(later->initialize(&error), qPrintable(error));
-    MailAccountStore upgraded(*later, &vault);
-    QVector<MailAccount> all;
-    QVERIFY2(upgraded.list(&all), qPrintable(upgraded.errorString()));
-    QCOMPARE(all.size(), 1);
-    QCOMPARE(all.first().plainAuth, 0);
-    QCOMPARE(MailCommon::outgoing({}, all.first(), QStringLiteral("p")).connection.allowPlainAuth, false);
-
-    MailAccount allowed = all.first();
-    allowed.plainAuth = 1;
-    QVERIFY(upgraded.write(allowed, {}, &found, nullptr) && found);
-    QVERIFY(upgraded.list(&all));
-    QCOMPARE(all.first().plainAuth, 1);
-    QVERIFY(MailCommon::outgoing({}, all.first(), QStringLiteral("p")).connection.allowPlainAuth);
-}
-
-void MailStoresTest::sentMessageIsStoredAsGiven()
-{
-    Storage& s = m_dir->storage();
-    MailDraft d;
-    d.from = QStringLiteral("info@yamada.jp");
-    d.to = QStringLiteral("a@x.jp, b@y.jp");
-    d.cc = QStringLiteral("c@z.jp");
-    d.bcc = QStringLiteral("secret@w.jp");
-    d.subject = u("確認申請書類の件");
-    d.body = u("お世話になります。\n'引用符' \"も\" そのまま");
-    d.attachments = {u("/home/office/図面 1.pdf"), QStringLiteral("/home/office/b.txt")};
-    MailDataStore mails(s);
-    const qint64 id = mails.store(MailCommon::storedFrom(d, QDateTime(QDate(2025, 7, 1), QTime(9, 30))));
-    QVERIFY2(id > 0, qPrintable(mails.errorString()));
-
-    const QString t = QStringLiteral("MailData");
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "D_ID").toLongLong(), id);
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "header").toString(),
-             QStringLiteral("To:a@x.jp, b@y.jp\r\nFrom:info@yamada.jp"));
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "dateStr").toString(), QStringLiteral("2025/07/01 09:30:00"));
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "Folder").toInt(), 2);
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "ReadFlg").toInt(), 0);
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "Attach_flg").toInt(), 1);
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "Attach_name").toString(), QString());
-    QCOMPARE(stored(s, DbFile::MailData, t, id, "dmy_str01").toString(),
-             u("/home/office/図面 1.pdf\t/home/office/b.txt"));
-
-    StoredMail back;
-    bool found = false;
-    QVERIFY(mails.read(id, &back, &found));
-    QVERIFY(found);
-    QCOMPARE(back.subject, d.subject);
-    QCOMPARE(back.body, d.body);
-    QCOMPARE(back.to, d.to);
-    QCOMPARE(back.cc, d.cc);
-    QCOMPARE(back.bcc, d.bcc);
-    QCOMPARE(back.attachments, d.attachments);
-    QVector<StoredMail> sent;
-    QVERIFY(mails.list(MailCommon::kSentFolder, &sent));
-    QCOMPARE(sent.size(), 1);
-}
-
-void MailStoresTest::signatures()
-{
-    SignatureStore store(m_dir->storage());
-    const qint64 first = store.create();
-    const qint64 second = store.create();
-    QVERIFY(first > 0 && second > first);
-    QVector<Signature> all;
-    QVERIFY(store.list(&all));
-    QCOMPARE(all.size(), 2);
-    QCOMPARE(all.first().name, u("#署名"));
-    QCOMPARE(all.first().body, QString());
-    bool found = false;
-    QVERIFY(store.write(second, u("メルマガ7月号"), u("―――\n山田設計\nTEL 03-1234-5678"), &found));
-    QVERIFY(found);
-    Signature s;
-    QVERIFY(store.read(second, &s, &found));
-    QCOMPARE(s.body, u("―――\n山田設計\nTEL 03-1234-5678"));
-    QVERIFY(store.remove(first));
-    QVERIFY(store.list(&all));
-    QCOMPARE(all.size(), 1);
-    QCOMPARE(all.first().name, u("メルマガ7月号"));
-    QVERIFY(store.write(first, u("消えた署名"), QString(), &found));
-    QVERIFY(!found);
-}
-
-void MailStoresTest::addressBookSources()
-{
-    Storage& s = m_dir->storage();
-    FolderStore folders(s, FolderStore::Kind::Customers);
-    QVector<FolderItem> before;
-    QString error;
-    QVERIFY(folders.list(&before, &error));
-    qint64 folder = 0;
-    QVERIFY(folders.add(&folder, &error));
-    QVERIFY(folders.rename(folder, u("見込み客"), &error));
-    customer(s, folder, u("佐藤"), QStringLiteral("sato@example.jp"), QStringLiteral("03-1111-2222"));
-    customer(s, 0, u("鈴木"), QString(), QStringLiteral("045-333-4444"));
-    customer(s, folder, u("佐々木"), QStringLiteral("sasaki@example.jp"), QStringLiteral("090-5555-6666"));
-
-    const qint64 architect = ArchitectTable::create(s, &error);
-    bool found = false;
-    QVERIFY(MasterTable(s, DbFile::MasterData, ArchitectTable::kTable)
-                .write(architect,
-                       {{QStringLiteral("C_NAME"), u("田中建築設計事務所")}, {QStringLiteral("C_E_MAIL"), QStringLiteral("tanaka@arch.jp")},
-                        {QStringLiteral("C_TEL"), QStringLiteral("06-7777-8888")}, {QStringLiteral("C_ADDR1"), u("大阪府")}},
-                       &found));
-    const qint64 company = ConnectCorpTable::create(s, &error);
-    QVERIFY(MasterTable(s, DbFile::MasterData, ConnectCorpTable::kTable)
-                .write(company,
-                       {{QStringLiteral("Name"), u("高橋電気工業")}, {QStringLiteral("E_MAIL"), QStringLiteral("info@takahashi.jp")},
-                        {QStringLiteral("Tel"), QStringLiteral("011-999-0000")}, {QStringLiteral("Addr1"), u("北海道")}},
-                       &found));
-
-    AddressBook book(s);
-    QVector<AddressSource> sources;
-    QVERIFY2(book.sources(&sources), qPrintable(book.errorString()));
-    QStringList captions;
-    for (const AddressSource& src : sources)
-        captions << src.caption;
-    QCOMPARE(captions.first(), u("全表示"));
-    QCOMPARE(captions.at(captions.size() - 2), u("業者"));
-    QCOMPARE(captions.last(), u("取引先"));
-    QCOMPARE(captions.size(), before.size() + 4);
-    QVERIFY(captions.contains(u("見込み客")));
-
-    QVector<AddressCandidate> c;
-    QVERIFY(book.candidates(sources.first(), &c));
-    QCOMPARE(c.size(), 3);
-    QCOMPARE(c.at(1).name, u("鈴木 様"));
-    QCOMPARE(c.at(1).telephone, QStringLiteral("045-333-4444"));
-    QCOMPARE(c.at(1).prefecture, u("東京都"));
-
-    QVERIFY(book.candidates(sources.at(captions.indexOf(u("見込み客"))), &c));
-    QCOMPARE(c.size(), 2);
-    QCOMPARE(c.last().email, QStringLiteral("sasaki@example.jp"));
-    QCOMPARE(c.last().telephone, QStringLiteral("090-5555-6666"));
-
-    QVERIFY(book.candidates(sources.at(sources.size() - 2), &c));
-    QCOMPARE(c.size(), 1);
-    QCOMPARE(c.first().name, u("田中建築設計事務所"));
-    QCOMPARE(c.first().email, QStringLiteral("tanaka@arch.jp"));
-    QCOMPARE(c.first().prefecture, u("大阪府"));
-    QVERIFY(book.candidates(sources.last(), &c));
-    QCOMPARE(c.first().name, u("高橋電気工業"));
-    QCOMPARE(c.first().telephone, QStringLiteral("011-999-0000"));
-
-    // Search: every filled field must match; the telephone by its digits.
-    QVERIFY(book.search(u("佐"), {}, {}, &c));
-    QCOMPARE(c.size(), 2);
-    QVERIFY(book.search(u("佐"), QStringLiteral("sasaki"), {}, &c));
-    QCOMPARE(c.size(), 1);
-    QVERIFY(book.search({}, {}, QStringLiteral("(045)333"), &c));
-    QCOMPARE(c.size(), 1);
-    QCOMPARE(c.first().name, u("鈴木 様"));
-    QVERIFY(book.search(u("高橋"), {}, {}, &c));
-    QVERIFY(c.isEmpty());  // customers only
-}
-
 QTEST_GUILESS_MAIN(MailStoresTest)
 #include "tst_mailstores.moc"

@@ -29,244 +29,233 @@ QJsonObject decoded(const MimeMessage& m)
 class MailTextTest : public QObject {
     Q_OBJECT
 private slots:
-    void recipientsTextAsTheLibraryReadsIt();
-    void senderTextAndServerText();
-    void addressesAsClerksTypeThem();
-    void quoteMarksComeAndGo();
-    void openingModes();
-    void storedMessageAndPrintout();
-    void headersFoldAndDecode();
-    void resultClasses();
+    void recipientsTextAsTheLibraryReadsIt()
+    {
+        // Two To addresses and one CC address.
+        QCOMPARE(MailCommon::recipientsText(QStringLiteral("a@x.jp, b@y.jp"), QStringLiteral(" c@z.jp "), {}),
+                 QStringLiteral("<a@x.jp\tb@y.jp\tcc\tc@z.jp>"));
+        QCOMPARE(MailCommon::recipientsText(QStringLiteral("a@x.jp"), QStringLiteral("c@z.jp,d@z.jp"), QStringLiteral("e@w.jp")),
+                 QStringLiteral("<a@x.jp\tcc\tc@z.jp\td@z.jp\tbcc\te@w.jp>"));
+        // Names with angle brackets: the text is not enclosed again.
+        const QString named = MailCommon::recipientsText(u("山田 <a@x.jp>、b@y.jp"), {}, QStringLiteral("e@w.jp"));
+        QCOMPARE(named, u("山田 <a@x.jp>\tb@y.jp\tbcc\te@w.jp"));
+        // Empty pieces from a trailing comma or doubled separators vanish.
+        QCOMPARE(MailCommon::splitAddresses(QStringLiteral(" a@x.jp,, ;b@y.jp, ")), (QStringList{"a@x.jp", "b@y.jp"}));
+
+        // What the library reads back out of these texts.
+        MailRecipients r = MailText::parseRecipients(QStringLiteral("<a@x.jp\tb@y.jp\tcc\tc@z.jp>"));
+        QCOMPARE(r.to.size(), 2);
+        QCOMPARE(r.to.at(1).address, QStringLiteral("b@y.jp"));
+        QCOMPARE(r.cc.size(), 1);
+        QCOMPARE(r.cc.first().address, QStringLiteral("c@z.jp"));
+        QVERIFY(r.bcc.isEmpty());
+        r = MailText::parseRecipients(named);
+        QCOMPARE(r.to.first(), (MailAddress{u("山田"), QStringLiteral("a@x.jp")}));
+        QCOMPARE(r.bcc.first().address, QStringLiteral("e@w.jp"));
+        // A single address in its own brackets, and CC without any To.
+        QCOMPARE(MailText::parseRecipients(QStringLiteral("<a@x.jp>")).to.first().address, QStringLiteral("a@x.jp"));
+        r = MailText::parseRecipients(MailCommon::recipientsText({}, QStringLiteral("c@z.jp"), {}));
+        QVERIFY(r.to.isEmpty());
+        QCOMPARE(r.cc.first().address, QStringLiteral("c@z.jp"));
+    }
+
+    void senderTextAndServerText()
+    {
+        QCOMPARE(MailCommon::senderText(u("山田設計"), QStringLiteral("info@yamada.jp")), u("山田設計<info@yamada.jp>"));
+        // An account without display name sends with its address's local part.
+        QCOMPARE(MailCommon::senderText(QStringLiteral("  "), QStringLiteral("info@yamada.jp")),
+                 QStringLiteral("info<info@yamada.jp>"));
+        const MailAddress parsed = MailText::parseAddress(MailCommon::senderText({}, QStringLiteral("info@yamada.jp")));
+        QCOMPARE(parsed, (MailAddress{QStringLiteral("info"), QStringLiteral("info@yamada.jp")}));
+
+        QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp"), QStringLiteral("587")),
+                 QStringLiteral("smtp.yamada.jp:587"));
+        QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp:2525"), QStringLiteral("25")),
+                 QStringLiteral("smtp.yamada.jp:2525"));
+        QCOMPARE(MailCommon::serverText(QStringLiteral("smtps://smtp.yamada.jp"), QStringLiteral("465")),
+                 QStringLiteral("smtps://smtp.yamada.jp:465"));
+        QCOMPARE(MailCommon::serverText(QStringLiteral("::1"), QStringLiteral("25")), QStringLiteral("[::1]:25"));
+        QCOMPARE(MailCommon::serverText(QStringLiteral("[::1]:26"), QStringLiteral("25")), QStringLiteral("[::1]:26"));
+        QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp"), QString()), QStringLiteral("smtp.yamada.jp"));
+
+        // The composer's texts for an account.
+        MailAccount a;
+        a.name = QString();
+        a.account = QStringLiteral(" yamada ");
+        a.smtp = QStringLiteral("smtp.yamada.jp");
+        a.smtpPort = QStringLiteral("587");
+        MailDraft d;
+        d.from = QStringLiteral("info@yamada.jp");
+        d.to = QStringLiteral("a@x.jp");
+        d.attachments = QStringList{"/tmp/a b.pdf", "/tmp/c.txt"};
+        const MailCommon::Outgoing o = MailCommon::outgoing(d, a, QStringLiteral("secret"));
+        QCOMPARE(o.server, QStringLiteral("smtp.yamada.jp:587"));
+        QCOMPARE(o.sender, QStringLiteral("info<info@yamada.jp>"));
+        QCOMPARE(o.recipients, QStringLiteral("<a@x.jp>"));
+        QCOMPARE(o.attachments, QStringLiteral("/tmp/a b.pdf\t/tmp/c.txt"));
+        QCOMPARE(o.connection.user, QStringLiteral("yamada"));
+        QCOMPARE(o.connection.password, QStringLiteral("secret"));
+    }
+
+    void addressesAsClerksTypeThem()
+    {
+        QCOMPARE(MailText::parseAddress(u("ｙａｍａｄａ＠ｅｘａｍｐｌｅ．ｊｐ")).address, QStringLiteral("yamada@example.jp"));
+        QCOMPARE(MailText::parseAddress(u("\"山田 太郎\" ＜ yamada@example.jp ＞")),
+                 (MailAddress{u("山田 太郎"), QStringLiteral("yamada@example.jp")}));
+        QString envelope;
+        QVERIFY(MailText::isDeliverable(QStringLiteral("o'brien+info@mail.example.co.jp"), &envelope));
+        QCOMPARE(envelope, QStringLiteral("o'brien+info@mail.example.co.jp"));
+        QVERIFY(MailText::isDeliverable(u("info@例え.jp"), &envelope));
+        QCOMPARE(envelope, QStringLiteral("info@xn--r8jz45g.jp"));
+        QVERIFY(MailText::isDeliverable(QStringLiteral("root@[127.0.0.1]")));
+        for (const char* bad : {"", "yamada", "@example.jp", "yamada@", "ya mada@example.jp", "yamada@@example.jp",
+                                ".yamada@example.jp", "ya..mada@example.jp", "yamada@example..jp", "yamada@exa_mple.jp",
+                                "山田@example.jp", "yamada@example.jp>"})
+            QVERIFY2(!MailText::isDeliverable(u(bad)), bad);
+    }
+
+    void quoteMarksComeAndGo()
+    {
+        const QString body = u("お世話になります。\n\n>既に引用された行\n以上");
+        const QString quoted = MailCommon::quoteLines(body);
+        QCOMPARE(quoted, u(">お世話になります。\n>\n>>既に引用された行\n>以上"));
+        QCOMPARE(MailCommon::unquoteLines(quoted), body);
+        QCOMPARE(MailCommon::quoteLines(QStringLiteral("a\r\nb")), QStringLiteral(">a\n>b"));
+    }
+
+    void openingModes()
+    {
+        // From a master: the address, nothing else.
+        ComposeRequest fromMaster;
+        fromMaster.recipient = QStringLiteral("owner@example.jp");
+        MailDraft d = MailCommon::initialDraft(fromMaster, QStringLiteral("me@example.jp"));
+        QCOMPARE(d.to, QStringLiteral("owner@example.jp"));
+        QCOMPARE(d.from, QStringLiteral("me@example.jp"));
+        QVERIFY(d.subject.isEmpty() && d.body.isEmpty());
+
+        // From the schedule: subject and body.
+        ComposeRequest fromSchedule;
+        fromSchedule.subject = u("現場打合せ");
+        fromSchedule.body = u("2025/07/01 10:00\n\n配筋検査");
+        d = MailCommon::initialDraft(fromSchedule, {});
+        QCOMPARE(d.subject, u("現場打合せ"));
+        QCOMPARE(d.body, u("2025/07/01 10:00\n\n配筋検査"));
+        QVERIFY(d.to.isEmpty());
+
+        QTemporaryDir dir;
+        const QString kept = writeFile(dir.path(), QStringLiteral("plan.pdf"), "%PDF");
+        StoredMail earlier;
+        earlier.from = QStringLiteral("owner@example.jp");
+        earlier.to = QStringLiteral("me@example.jp");
+        earlier.cc = QStringLiteral("office@example.jp");
+        earlier.subject = u("見積");
+        earlier.body = u("見積書を送ります。");
+        earlier.attachments = {kept, dir.filePath(QStringLiteral("gone.pdf"))};
+
+        ComposeRequest reply;
+        reply.earlier = earlier;
+        reply.mode = ComposeRequest::kReply;
+        d = MailCommon::initialDraft(reply, {});
+        QCOMPARE(d.subject, u("Re:見積"));
+        QCOMPARE(d.to, QStringLiteral("owner@example.jp"));
+        QVERIFY(d.body.isEmpty());
+        QVERIFY(d.attachments.isEmpty());
+        reply.quote = true;
+        QCOMPARE(MailCommon::initialDraft(reply, {}).body, u("\n\n見積書を送ります。"));
+
+        ComposeRequest stored;
+        stored.earlier = earlier;
+        stored.mode = ComposeRequest::kStored;
+        d = MailCommon::initialDraft(stored, {});
+        QCOMPARE(d.subject, u("見積"));
+        QCOMPARE(d.to, QStringLiteral("me@example.jp"));
+        QCOMPARE(d.cc, QStringLiteral("office@example.jp"));
+        QCOMPARE(d.body, u("見積書を送ります。"));
+        // Only the attachments that still exist go out again.
+        QCOMPARE(d.attachments, QStringList{kept});
+
+        ComposeRequest forward;
+        forward.earlier = earlier;
+        forward.mode = QStringLiteral("転送メッセージ");
+        forward.quote = true;
+        d = MailCommon::initialDraft(forward, {});
+        QCOMPARE(d.subject, u("Fw:見積"));
+        QVERIFY(d.to.isEmpty());
+        QCOMPARE(d.body, u("\n\n見積書を送ります。"));
+    }
+
+    void storedMessageAndPrintout()
+    {
+        MailDraft d;
+        d.from = QStringLiteral("me@example.jp");
+        d.to = QStringLiteral("a@x.jp, b@y.jp");
+        d.cc = QStringLiteral("c@z.jp");
+        d.bcc = QStringLiteral("e@w.jp");
+        d.subject = u("件名");
+        d.body = u("本文\n二行目");
+        d.attachments = {QStringLiteral("/data/a.pdf"), QStringLiteral("/data/b.txt")};
+        const StoredMail m = MailCommon::storedFrom(d, QDateTime(QDate(2025, 7, 1), QTime(9, 5, 3)));
+        QCOMPARE(m.header, QStringLiteral("To:a@x.jp, b@y.jp\r\nFrom:me@example.jp"));
+        QCOMPARE(m.date, QStringLiteral("2025/07/01 09:05:03"));
+        QCOMPARE(m.folder, 2);
+        QCOMPARE(m.attachFlag, 1);
+        QCOMPARE(m.bcc, QStringLiteral("e@w.jp"));
+        d.attachments.clear();
+        QCOMPARE(MailCommon::storedFrom(d, QDateTime::currentDateTime()).attachFlag, 0);
+
+        const QString printed = MailCommon::printText(MailDraft{d.from, d.to, d.cc, d.bcc, d.subject, d.body,
+                                                                {QStringLiteral("/data/a.pdf")}});
+        QVERIFY(printed.contains(u("件名　：件名")));
+        QVERIFY(printed.contains(u("添付　：a.pdf")));
+        QVERIFY(printed.endsWith(u("本文\n二行目")));
+        // Blind copies stay off paper as they stay out of the headers.
+        QVERIFY(!printed.contains(QStringLiteral("e@w.jp")));
+    }
+
+    void headersFoldAndDecode()
+    {
+        MimeMessage m;
+        m.from = {u("株式会社　山田建築設計事務所　一級建築士事務所　代表取締役　山田太郎"), QStringLiteral("yamada@example.jp")};
+        m.to = {{QStringLiteral("Sato, Hanako (Owner)"), QStringLiteral("sato@example.jp")}, {{}, u("ｔａｎａｋａ＠ｅｘａｍｐｌｅ．ｊｐ")}};
+        m.subject = u("件名がとても長い場合にも正しく折り返されて、受信したメールソフトで一つの件名として読めることの確認\n（改行入り）");
+        m.body = QStringLiteral("ascii only");
+        m.date = QDateTime(QDate(2025, 1, 2), QTime(3, 4, 5), QTimeZone(9 * 3600));
+        m.messageId = QStringLiteral("<fixed@example.jp>");
+        const QJsonObject j = decoded(m);
+        QVERIFY2(!j.contains(QStringLiteral("error")), qPrintable(j.value(QStringLiteral("error")).toString()));
+        QCOMPARE(j.value(QStringLiteral("subject")).toString(),
+                 u("件名がとても長い場合にも正しく折り返されて、受信したメールソフトで一つの件名として読めることの確認 （改行入り）"));
+        QCOMPARE(j.value(QStringLiteral("from")).toArray().at(0).toArray().at(0).toString(), m.from.name);
+        const QJsonArray to = j.value(QStringLiteral("to")).toArray();
+        QCOMPARE(to.at(0).toArray().at(0).toString(), QStringLiteral("Sato, Hanako (Owner)"));
+        QCOMPARE(to.at(1).toArray().at(1).toString(), QStringLiteral("tanaka@example.jp"));
+        QCOMPARE(j.value(QStringLiteral("date")).toString(), QStringLiteral("Thu, 02 Jan 2025 03:04:05 +0900"));
+        QCOMPARE(j.value(QStringLiteral("message_id")).toString(), QStringLiteral("<fixed@example.jp>"));
+        QVERIFY(j.value(QStringLiteral("longest_line")).toInt() <= 78);
+        QCOMPARE(j.value(QStringLiteral("defects")).toArray().size(), 0);
+        QCOMPARE(j.value(QStringLiteral("body")).toString(), QStringLiteral("ascii only"));
+
+        // An ASCII subject stays readable as it is; one that looks like an
+        // encoded word is encoded so that it is not taken for one.
+        QCOMPARE(MailText::encodeWords(QStringLiteral("Plan v2")), QByteArray("Plan v2"));
+        QVERIFY(MailText::encodeWords(QStringLiteral("=?x?")).startsWith("=?UTF-8?B?"));
+        m.subject = QStringLiteral("=?UTF-8?B?not-really?=");
+        QCOMPARE(decoded(m).value(QStringLiteral("subject")).toString(), m.subject);
+
+        // A timezone west of Greenwich.
+        QCOMPARE(MailText::dateHeader(QDateTime(QDate(2025, 12, 31), QTime(23, 0), QTimeZone(-5 * 3600 - 1800))),
+                 QByteArray("Wed, 31 Dec 2025 23:00:00 -0530"));
+    }
+
+    void resultClasses()
+    {
+        QCOMPARE(MailCommon::resultCode({}), 0);
+        QCOMPARE(MailCommon::resultCode(nMail::kToFieldInvalid + u(" - 宛先")), -2);
+        QCOMPARE(MailCommon::resultCode(nMail::kBadServer + u(" - 認証")), -3);
+        QCOMPARE(MailCommon::resultCode(nMail::kCantConnect + u(" - 接続")), -4);
+        QCOMPARE(MailCommon::resultCode(u("添付ファイルを読み込めません")), -1);
+    }
 };
-
-void MailTextTest::recipientsTextAsTheLibraryReadsIt()
-{
-    // Two To addresses and one CC address.
-    QCOMPARE(MailCommon::recipientsText(QStringLiteral("a@x.jp, b@y.jp"), QStringLiteral(" c@z.jp "), {}),
-             QStringLiteral("<a@x.jp\tb@y.jp\tcc\tc@z.jp>"));
-    QCOMPARE(MailCommon::recipientsText(QStringLiteral("a@x.jp"), QStringLiteral("c@z.jp,d@z.jp"), QStringLiteral("e@w.jp")),
-             QStringLiteral("<a@x.jp\tcc\tc@z.jp\td@z.jp\tbcc\te@w.jp>"));
-    // Names with angle brackets: the text is not enclosed again.
-    const QString named = MailCommon::recipientsText(u("山田 <a@x.jp>、b@y.jp"), {}, QStringLiteral("e@w.jp"));
-    QCOMPARE(named, u("山田 <a@x.jp>\tb@y.jp\tbcc\te@w.jp"));
-    // Empty pieces from a trailing comma or doubled separators vanish.
-    QCOMPARE(MailCommon::splitAddresses(QStringLiteral(" a@x.jp,, ;b@y.jp, ")),
-             (QStringList{QStringLiteral("a@x.jp"), QStringLiteral("b@y.jp")}));
-
-    // What the library reads back out of these texts.
-    MailRecipients r = MailText::parseRecipients(QStringLiteral("<a@x.jp\tb@y.jp\tcc\tc@z.jp>"));
-    QCOMPARE(r.to.size(), 2);
-    QCOMPARE(r.to.at(1).address, QStringLiteral("b@y.jp"));
-    QCOMPARE(r.cc.size(), 1);
-    QCOMPARE(r.cc.first().address, QStringLiteral("c@z.jp"));
-    QVERIFY(r.bcc.isEmpty());
-    r = MailText::parseRecipients(named);
-    QCOMPARE(r.to.first(), (MailAddress{u("山田"), QStringLiteral("a@x.jp")}));
-    QCOMPARE(r.bcc.first().address, QStringLiteral("e@w.jp"));
-    // A single address in its own brackets, and CC without any To.
-    QCOMPARE(MailText::parseRecipients(QStringLiteral("<a@x.jp>")).to.first().address, QStringLiteral("a@x.jp"));
-    r = MailText::parseRecipients(MailCommon::recipientsText({}, QStringLiteral("c@z.jp"), {}));
-    QVERIFY(r.to.isEmpty());
-    QCOMPARE(r.cc.first().address, QStringLiteral("c@z.jp"));
-}
-
-void MailTextTest::senderTextAndServerText()
-{
-    QCOMPARE(MailCommon::senderText(u("山田設計"), QStringLiteral("info@yamada.jp")), u("山田設計<info@yamada.jp>"));
-    // An account without display name sends with its address's local part.
-    QCOMPARE(MailCommon::senderText(QStringLiteral("  "), QStringLiteral("info@yamada.jp")),
-             QStringLiteral("info<info@yamada.jp>"));
-    const MailAddress parsed = MailText::parseAddress(MailCommon::senderText({}, QStringLiteral("info@yamada.jp")));
-    QCOMPARE(parsed, (MailAddress{QStringLiteral("info"), QStringLiteral("info@yamada.jp")}));
-
-    QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp"), QStringLiteral("587")),
-             QStringLiteral("smtp.yamada.jp:587"));
-    QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp:2525"), QStringLiteral("25")),
-             QStringLiteral("smtp.yamada.jp:2525"));
-    QCOMPARE(MailCommon::serverText(QStringLiteral("smtps://smtp.yamada.jp"), QStringLiteral("465")),
-             QStringLiteral("smtps://smtp.yamada.jp:465"));
-    QCOMPARE(MailCommon::serverText(QStringLiteral("::1"), QStringLiteral("25")), QStringLiteral("[::1]:25"));
-    QCOMPARE(MailCommon::serverText(QStringLiteral("[::1]:26"), QStringLiteral("25")), QStringLiteral("[::1]:26"));
-    QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp"), QString()), QStringLiteral("smtp.yamada.jp"));
-
-    // The composer's texts for an account.
-    MailAccount a;
-    a.name = QString();
-    a.account = QStringLiteral(" yamada ");
-    a.smtp = QStringLiteral("smtp.yamada.jp");
-    a.smtpPort = QStringLiteral("587");
-    MailDraft d;
-    d.from = QStringLiteral("info@yamada.jp");
-    d.to = QStringLiteral("a@x.jp");
-    d.attachments = QStringList{QStringLiteral("/tmp/a b.pdf"), QStringLiteral("/tmp/c.txt")};
-    const MailCommon::Outgoing o = MailCommon::outgoing(d, a, QStringLiteral("secret"));
-    QCOMPARE(o.server, QStringLiteral("smtp.yamada.jp:587"));
-    QCOMPARE(o.sender, QStringLiteral("info<info@yamada.jp>"));
-    QCOMPARE(o.recipients, QStringLiteral("<a@x.jp>"));
-    QCOMPARE(o.attachments, QStringLiteral("/tmp/a b.pdf\t/tmp/c.txt"));
-    QCOMPARE(o.connection.user, QStringLiteral("yamada"));
-    QCOMPARE(o.connection.password, QStringLiteral("secret"));
-}
-
-void MailTextTest::addressesAsClerksTypeThem()
-{
-    QCOMPARE(MailText::parseAddress(u("ｙａｍａｄａ＠ｅｘａｍｐｌｅ．ｊｐ")).address, QStringLiteral("yamada@example.jp"));
-    QCOMPARE(MailText::parseAddress(u("\"山田 太郎\" ＜ yamada@example.jp ＞")),
-             (MailAddress{u("山田 太郎"), QStringLiteral("yamada@example.jp")}));
-    QString envelope;
-    QVERIFY(MailText::isDeliverable(QStringLiteral("o'brien+info@mail.example.co.jp"), &envelope));
-    QCOMPARE(envelope, QStringLiteral("o'brien+info@mail.example.co.jp"));
-    QVERIFY(MailText::isDeliverable(u("info@例え.jp"), &envelope));
-    QCOMPARE(envelope, QStringLiteral("info@xn--r8jz45g.jp"));
-    QVERIFY(MailText::isDeliverable(QStringLiteral("root@[127.0.0.1]")));
-    for (const char* bad : {"", "yamada", "@example.jp", "yamada@", "ya mada@example.jp", "yamada@@example.jp",
-                            ".yamada@example.jp", "ya..mada@example.jp", "yamada@example..jp", "yamada@exa_mple.jp",
-                            "山田@example.jp", "yamada@example.jp>"})
-        QVERIFY2(!MailText::isDeliverable(u(bad)), bad);
-}
-
-void MailTextTest::quoteMarksComeAndGo()
-{
-    const QString body = u("お世話になります。\n\n>既に引用された行\n以上");
-    const QString quoted = MailCommon::quoteLines(body);
-    QCOMPARE(quoted, u(">お世話になります。\n>\n>>既に引用された行\n>以上"));
-    QCOMPARE(MailCommon::unquoteLines(quoted), body);
-    QCOMPARE(MailCommon::quoteLines(QStringLiteral("a\r\nb")), QStringLiteral(">a\n>b"));
-}
-
-void MailTextTest::openingModes()
-{
-    // From a master: the address, nothing else.
-    ComposeRequest fromMaster;
-    fromMaster.recipient = QStringLiteral("owner@example.jp");
-    MailDraft d = MailCommon::initialDraft(fromMaster, QStringLiteral("me@example.jp"));
-    QCOMPARE(d.to, QStringLiteral("owner@example.jp"));
-    QCOMPARE(d.from, QStringLiteral("me@example.jp"));
-    QVERIFY(d.subject.isEmpty() && d.body.isEmpty());
-
-    // From the schedule: subject and body.
-    ComposeRequest fromSchedule;
-    fromSchedule.subject = u("現場打合せ");
-    fromSchedule.body = u("2025/07/01 10:00\n\n配筋検査");
-    d = MailCommon::initialDraft(fromSchedule, {});
-    QCOMPARE(d.subject, u("現場打合せ"));
-    QCOMPARE(d.body, u("2025/07/01 10:00\n\n配筋検査"));
-    QVERIFY(d.to.isEmpty());
-
-    QTemporaryDir dir;
-    const QString kept = writeFile(dir.path(), QStringLiteral("plan.pdf"), "%PDF");
-    StoredMail earlier;
-    earlier.from = QStringLiteral("owner@example.jp");
-    earlier.to = QStringLiteral("me@example.jp");
-    earlier.cc = QStringLiteral("office@example.jp");
-    earlier.subject = u("見積");
-    earlier.body = u("見積書を送ります。");
-    earlier.attachments = {kept, dir.filePath(QStringLiteral("gone.pdf"))};
-
-    ComposeRequest reply;
-    reply.earlier = earlier;
-    reply.mode = ComposeRequest::kReply;
-    d = MailCommon::initialDraft(reply, {});
-    QCOMPARE(d.subject, u("Re:見積"));
-    QCOMPARE(d.to, QStringLiteral("owner@example.jp"));
-    QVERIFY(d.body.isEmpty());
-    QVERIFY(d.attachments.isEmpty());
-    reply.quote = true;
-    QCOMPARE(MailCommon::initialDraft(reply, {}).body, u("\n\n見積書を送ります。"));
-
-    ComposeRequest stored;
-    stored.earlier = earlier;
-    stored.mode = ComposeRequest::kStored;
-    d = MailCommon::initialDraft(stored, {});
-    QCOMPARE(d.subject, u("見積"));
-    QCOMPARE(d.to, QStringLiteral("me@example.jp"));
-    QCOMPARE(d.cc, QStringLiteral("office@example.jp"));
-    QCOMPARE(d.body, u("見積書を送ります。"));
-    // Only the attachments that still exist go out again.
-    QCOMPARE(d.attachments, QStringList{kept});
-
-    ComposeRequest forward;
-    forward.earlier = earlier;
-    forward.mode = QStringLiteral("転送メッセージ");
-    forward.quote = true;
-    d = MailCommon::initialDraft(forward, {});
-    QCOMPARE(d.subject, u("Fw:見積"));
-    QVERIFY(d.to.isEmpty());
-    QCOMPARE(d.body, u("\n\n見積書を送ります。"));
-}
-
-void MailTextTest::storedMessageAndPrintout()
-{
-    MailDraft d;
-    d.from = QStringLiteral("me@example.jp");
-    d.to = QStringLiteral("a@x.jp, b@y.jp");
-    d.cc = QStringLiteral("c@z.jp");
-    d.bcc = QStringLiteral("e@w.jp");
-    d.subject = u("件名");
-    d.body = u("本文\n二行目");
-    d.attachments = {QStringLiteral("/data/a.pdf"), QStringLiteral("/data/b.txt")};
-    const StoredMail m = MailCommon::storedFrom(d, QDateTime(QDate(2025, 7, 1), QTime(9, 5, 3)));
-    QCOMPARE(m.header, QStringLiteral("To:a@x.jp, b@y.jp\r\nFrom:me@example.jp"));
-    QCOMPARE(m.date, QStringLiteral("2025/07/01 09:05:03"));
-    QCOMPARE(m.folder, 2);
-    QCOMPARE(m.attachFlag, 1);
-    QCOMPARE(m.bcc, QStringLiteral("e@w.jp"));
-    d.attachments.clear();
-    QCOMPARE(MailCommon::storedFrom(d, QDateTime::currentDateTime()).attachFlag, 0);
-
-    const QString printed = MailCommon::printText(MailDraft{d.from, d.to, d.cc, d.bcc, d.subject, d.body,
-                                                            {QStringLiteral("/data/a.pdf")}});
-    QVERIFY(printed.contains(u("件名　：件名")));
-    QVERIFY(printed.contains(u("添付　：a.pdf")));
-    QVERIFY(printed.endsWith(u("本文\n二行目")));
-    // Blind copies stay off paper as they stay out of the headers.
-    QVERIFY(!printed.contains(QStringLiteral("e@w.jp")));
-}
-
-void MailTextTest::headersFoldAndDecode()
-{
-    MimeMessage m;
-    m.from = {u("株式会社　山田建築設計事務所　一級建築士事務所　代表取締役　山田太郎"), QStringLiteral("yamada@example.jp")};
-    m.to = {{QStringLiteral("Sato, Hanako (Owner)"), QStringLiteral("sato@example.jp")},
-            {{}, u("ｔａｎａｋａ＠ｅｘａｍｐｌｅ．ｊｐ")}};
-    m.subject = u("件名がとても長い場合にも正しく折り返されて、受信したメールソフトで一つの件名として読めることの確認\n（改行入り）");
-    m.body = QStringLiteral("ascii only");
-    m.date = QDateTime(QDate(2025, 1, 2), QTime(3, 4, 5), QTimeZone(9 * 3600));
-    m.messageId = QStringLiteral("<fixed@example.jp>");
-    const QJsonObject j = decoded(m);
-    QVERIFY2(!j.contains(QStringLiteral("error")), qPrintable(j.value(QStringLiteral("error")).toString()));
-    QCOMPARE(j.value(QStringLiteral("subject")).toString(),
-             u("件名がとても長い場合にも正しく折り返されて、受信したメールソフトで一つの件名として読めることの確認 （改行入り）"));
-    QCOMPARE(j.value(QStringLiteral("from")).toArray().at(0).toArray().at(0).toString(), m.from.name);
-    const QJsonArray to = j.value(QStringLiteral("to")).toArray();
-    QCOMPARE(to.at(0).toArray().at(0).toString(), QStringLiteral("Sato, Hanako (Owner)"));
-    QCOMPARE(to.at(1).toArray().at(1).toString(), QStringLiteral("tanaka@example.jp"));
-    QCOMPARE(j.value(QStringLiteral("date")).toString(), QStringLiteral("Thu, 02 Jan 2025 03:04:05 +0900"));
-    QCOMPARE(j.value(QStringLiteral("message_id")).toString(), QStringLiteral("<fixed@example.jp>"));
-    QVERIFY(j.value(QStringLiteral("longest_line")).toInt() <= 78);
-    QCOMPARE(j.value(QStringLiteral("defects")).toArray().size(), 0);
-    QCOMPARE(j.value(QStringLiteral("body")).toString(), QStringLiteral("ascii only"));
-
-    // An ASCII subject stays readable as it is; one that looks like an
-    // encoded word is encoded so that it is not taken for one.
-    QCOMPARE(MailText::encodeWords(QStringLiteral("Plan v2")), QByteArray("Plan v2"));
-    QVERIFY(MailText::encodeWords(QStringLiteral("=?x?")).startsWith("=?UTF-8?B?"));
-    m.subject = QStringLiteral("=?UTF-8?B?not-really?=");
-    QCOMPARE(decoded(m).value(QStringLiteral("subject")).toString(), m.subject);
-
-    // A timezone west of Greenwich.
-    QCOMPARE(MailText::dateHeader(QDateTime(QDate(2025, 12, 31), QTime(23, 0), QTimeZone(-5 * 3600 - 1800))),
-             QByteArray("Wed, 31 Dec 2025 23:00:00 -0530"));
-}
-
-void MailTextTest::resultClasses()
-{
-    QCOMPARE(MailCommon::resultCode({}), 0);
-    QCOMPARE(MailCommon::resultCode(nMail::kToFieldInvalid + u(" - 宛先")), -2);
-    QCOMPARE(MailCommon::resultCode(nMail::kBadServer + u(" - 認証")), -3);
-    QCOMPARE(MailCommon::resultCode(nMail::kCantConnect + u(" - 接続")), -4);
-    QCOMPARE(MailCommon::resultCode(u("添付ファイルを読み込めません")), -1);
-}
 
 QTEST_GUILESS_MAIN(MailTextTest)
 #include "tst_mailtext.moc"

@@ -50,4 +50,10 @@ inline Entries read(const QString& path, bool compressed)
     return out;
 }
 
+// One entry's content (or stored bytes); empty when the file or the entry is missing.
+inline QByteArray entry(const QString& path, const char* name, bool compressed = false)
+{
+    return read(path, compressed).value(QString::fromUtf8(name));
+}
+
 }  // namespace ZipEntries

@@ -2,6 +2,7 @@
 #include "InputSheet.h"
 #include "PageConditions.h"
 #include "SinseiCellMap.h"
+#include "TestSupport.h"
 #include "XlsxWorkbook.h"
 
 #include <QtTest>
@@ -57,8 +58,7 @@ private slots:
         QCOMPARE(FormText::centred(QStringLiteral("ABCD"), 40),
                  QStringLiteral("（") + QString(18, u' ') + QStringLiteral("ABCD") + QString(18, u' ') + QStringLiteral("）"));
         QCOMPARE(FormText::centred(QString(41, u'x'), 40), QStringLiteral("（") + QString(41, u'x') + QStringLiteral("）"));
-        QCOMPARE(FormText::paddedCount(QStringLiteral("12"), 9, QStringLiteral("戸）")),
-                 QStringLiteral("（    12    戸）"));
+        QCOMPARE(FormText::paddedCount(QStringLiteral("12"), 9, QStringLiteral("戸）")), QStringLiteral("（    12    戸）"));
         QCOMPARE(FormText::paddedCount(QString(12, u'9'), 9, QStringLiteral("戸）")),
                  QStringLiteral("（ ") + QString(12, u'9') + QStringLiteral("戸）"));
     }
@@ -83,24 +83,15 @@ private slots:
     void overviewAndChoiceLines()
     {
         ProjectData p = project();
-        p.gaiyou.insert(QStringLiteral("Kyu1"), QStringLiteral("一級"));
-        p.gaiyou.insert(QStringLiteral("Tiji1"), QStringLiteral("東京都"));
-        p.gaiyou.insert(QStringLiteral("Gou1"), QStringLiteral("12345"));
-        p.gaiyou.insert(QStringLiteral("Kyoka1"), QStringLiteral("東京都知事"));
-        p.gaiyou.insert(QStringLiteral("Toku1"), QStringLiteral("般-5"));
-        p.gaiyou.insert(QStringLiteral("Gou7"), QStringLiteral("999"));
-        p.gaiyou.insert(QStringLiteral("Shu1"), QStringLiteral("市町村"));
-        p.gaiyou.insert(QStringLiteral("Shu2"), QStringLiteral("運輸業"));
-        p.gaiyou.insert(QStringLiteral("Name7"), QStringLiteral("建築主"));
+        put(p.gaiyou, {{"Kyu1", "一級"}, {"Tiji1", "東京都"}, {"Gou1", "12345"}, {"Kyoka1", "東京都知事"}, {"Toku1", "般-5"},
+                       {"Gou7", "999"}, {"Shu1", "市町村"}, {"Shu2", "運輸業"}, {"Name7", "建築主"}});
         const InputSheet s = filled(p);
         QCOMPARE(cell(s, "D3"), QStringLiteral("一級建築士事務所　東京都知事登録　第12345号"));
         QCOMPARE(cell(s, "G3"), QStringLiteral("東京都"));
         QCOMPARE(cell(s, "D60"), QStringLiteral("建設業の許可　東京都知事　第　般-5999号"));
-        QCOMPARE(cell(s, "G416"),
-                 QStringLiteral(" (1)国    (2)都道府県  ●(3)市町村    (4)会社    (5)会社でない団体    (6)個人"));
+        QCOMPARE(cell(s, "G416"), QStringLiteral(" (1)国    (2)都道府県  ●(3)市町村    (4)会社    (5)会社でない団体    (6)個人"));
         QCOMPARE(cell(s, "D416"), QStringLiteral("市町村"));
-        QCOMPARE(cell(s, "G418"),
-                 QStringLiteral(" (5)情報通信業 ●(6)運輸業     (7)卸売・小売業   (8)金融・保険業   (9)不動産業"));
+        QCOMPARE(cell(s, "G418"), QStringLiteral(" (5)情報通信業 ●(6)運輸業     (7)卸売・小売業   (8)金融・保険業   (9)不動産業"));
         for (const char* plain : {"G417", "G419", "G420"})
             QVERIFY2(!cell(s, plain).contains(QStringLiteral("●")), plain);
         // The owner's block of the ledger is taken over by the business record.
@@ -117,10 +108,7 @@ private slots:
     void siteBoxLines()
     {
         ProjectData p = project();
-        p.shikichi.insert(QStringLiteral("Shubetu1"), 1);
-        p.shikichi.insert(QStringLiteral("shubetu5"), 1);
-        p.shikichi.insert(QStringLiteral("Kubun12"), QStringLiteral("1"));
-        p.shikichi.insert(QStringLiteral("Dai2"), QStringLiteral("3"));
+        put(p.shikichi, {{"Shubetu1", 1}, {"shubetu5", 1}, {"Kubun12", "1"}, {"Dai2", "3"}});
         p.buildings[2].insert(QStringLiteral("Ben41"), 1);
         const InputSheet s = filled(p);
         QCOMPARE(cell(s, "C113"), QStringLiteral("■新築  □増築  □改築  □移転  ■用途変更  □大規模の修繕  □大規模の模様替"));
@@ -133,26 +121,10 @@ private slots:
     void siteFaceFiguresAndLaterItems()
     {
         ProjectData p = project(2);
-        RowValues& k = p.shikichi;
-        const auto set = [&k](const char* column, const QVariant& v) { k.insert(QString::fromLatin1(column), v); };
-        set("Tosi1", 1);
-        set("Tosi3", 1);
-        set("Size5", QStringLiteral("100.5"));
-        set("Size6", QStringLiteral("1,200"));
-        set("Size8", QStringLiteral("50"));
-        set("Size16", QStringLiteral("第一種低層住居専用地域"));
-        set("Par1", QStringLiteral("200.00"));
-        set("Par2", QStringLiteral("2.50"));
-        set("Par4", QStringLiteral("400"));
-        set("Par11", QStringLiteral("49.9"));
-        set("Par12", QStringLiteral("0.00"));
-        set("Men4", QStringLiteral("0"));
-        set("Men6", QStringLiteral("150"));
-        set("Men19", QStringLiteral("150.00"));
-        set("Men21", QStringLiteral("12.3"));
-        set("Men23", QStringLiteral("4"));
-        set("Men46", QStringLiteral("7"));
-        set("Men47", QStringLiteral("8"));
+        put(p.shikichi, {{"Tosi1", 1}, {"Tosi3", 1}, {"Size5", "100.5"}, {"Size6", "1,200"}, {"Size8", "50"},
+                         {"Size16", "第一種低層住居専用地域"}, {"Par1", "200.00"}, {"Par2", "2.50"}, {"Par4", "400"},
+                         {"Par11", "49.9"}, {"Par12", "0.00"}, {"Men4", "0"}, {"Men6", "150"}, {"Men19", "150.00"},
+                         {"Men21", "12.3"}, {"Men23", "4"}, {"Men46", "7"}, {"Men47", "8"}});
         p.buildings[0].insert(QStringLiteral("Takasa31"), QStringLiteral("6.5"));
         p.buildings[1].insert(QStringLiteral("Takasa31"), QStringLiteral("7.25"));
         p.buildings[2].insert(QStringLiteral("Takasa31"), QStringLiteral("9"));
@@ -190,9 +162,7 @@ private slots:
     {
         ProjectData p = project(2);
         RowValues& b = p.buildings[0];
-        b.insert(QStringLiteral("Setu2"), 1);
-        b.insert(QStringLiteral("Setu4"), 1);
-        b.insert(QStringLiteral("Setubi40"), QStringLiteral("太陽光発電"));
+        put(b, {{"Setu2", 1}, {"Setu4", 1}, {"Setubi40", "太陽光発電"}});
         p.buildings[1].insert(QStringLiteral("Setubi40"), QStringLiteral("蓄電池"));
         const InputSheet s = filled(p);
         QCOMPARE(cell(s, "D224"), QStringLiteral("給排水衛生・排煙・太陽光発電"));
@@ -209,10 +179,9 @@ private slots:
     {
         ProjectData p = project(3);
         for (int b = 0; b < 3; ++b) {
-            p.buildings[b].insert(QStringLiteral("Kubun30"), QStringLiteral("0801%1").arg(b));
-            p.buildings[b].insert(QStringLiteral("KubunDisp30"), QStringLiteral("用途%1").arg(b));
-            p.buildings[b].insert(QStringLiteral("Taika30"), 1);
-            p.buildings[b].insert(QStringLiteral("Men40"), QStringLiteral("%1.00").arg(10 * (b + 1)));
+            put(p.buildings[b], {{"Kubun30", QStringLiteral("0801%1").arg(b)},
+                                 {"KubunDisp30", QStringLiteral("用途%1").arg(b)}, {"Taika30", 1},
+                                 {"Men40", QStringLiteral("%1.00").arg(10 * (b + 1))}});
         }
         const InputSheet s = filled(p);
         QCOMPARE(cell(s, "C189"), QStringLiteral("（区分  08010   ）"));
@@ -230,9 +199,7 @@ private slots:
     {
         ProjectData p = project(2);
         p.buildings[0].insert(QStringLiteral("Kai30"), QStringLiteral("3"));
-        p.buildings[1].insert(QStringLiteral("Kai30"), QStringLiteral("2"));
-        p.buildings[1].insert(QStringLiteral("Kai31"), QStringLiteral("1"));
-        p.buildings[1].insert(QStringLiteral("Kai40"), QStringLiteral("B1"));
+        put(p.buildings[1], {{"Kai30", "2"}, {"Kai31", "1"}, {"Kai40", "B1"}});
         for (int i = 0; i < 18; ++i) {
             p.floors[i].insert(QStringLiteral("F1Kai60"), QStringLiteral("%1F").arg(i % 6 + 1));
             p.floors[i].insert(QStringLiteral("F1Shoukei"), QStringLiteral("1%1").arg(i));
@@ -268,24 +235,10 @@ private slots:
     {
         ProjectData p = project(2);
         RowValues& b1 = p.buildings[0];
-        b1.insert(QStringLiteral("Zou31"), QStringLiteral("木造"));
-        b1.insert(QStringLiteral("Zou32"), QStringLiteral("鉄骨"));
-        b1.insert(QStringLiteral("Kubun30"), QStringLiteral("08010"));
-        b1.insert(QStringLiteral("KubunDisp30"), QStringLiteral("一戸建ての住宅"));
-        b1.insert(QStringLiteral("Youto30"), QStringLiteral("専用住宅"));
-        b1.insert(QStringLiteral("Kouzoubu2"), 1);
-        b1.insert(QStringLiteral("Jou21_3"), 1);
-        b1.insert(QStringLiteral("Jou61_5"), 1);
-        b1.insert(QStringLiteral("Kai30"), QStringLiteral("2"));
-        b1.insert(QStringLiteral("Kai40"), QStringLiteral("1F"));
-        b1.insert(QStringLiteral("Kai41"), QStringLiteral("2F"));
-        b1.insert(QStringLiteral("Men40"), QStringLiteral("1234.5"));
-        b1.insert(QStringLiteral("Men41"), QStringLiteral("0"));
-        b1.insert(QStringLiteral("Men43"), QStringLiteral("0.00"));
-        b1.insert(QStringLiteral("Men58"), QStringLiteral("1234.5"));
-        p.buildings[1].insert(QStringLiteral("Zou31"), QStringLiteral("鉄筋コンクリート"));
-        p.buildings[1].insert(QStringLiteral("Kai30"), QStringLiteral("5"));
-        p.buildings[1].insert(QStringLiteral("Kai31"), QStringLiteral("2"));
+        put(b1, {{"Zou31", "木造"}, {"Zou32", "鉄骨"}, {"Kubun30", "08010"}, {"KubunDisp30", "一戸建ての住宅"},
+                 {"Youto30", "専用住宅"}, {"Kouzoubu2", 1}, {"Jou21_3", 1}, {"Jou61_5", 1}, {"Kai30", "2"}, {"Kai40", "1F"},
+                 {"Kai41", "2F"}, {"Men40", "1234.5"}, {"Men41", "0"}, {"Men43", "0.00"}, {"Men58", "1234.5"}});
+        put(p.buildings[1], {{"Zou31", "鉄筋コンクリート"}, {"Kai30", "5"}, {"Kai31", "2"}});
         p.floors[0].insert(QStringLiteral("F1Tokutei1"), 1);
         p.floors[0].insert(QStringLiteral("F1Men60"), QStringLiteral("50"));
         p.floors[2].insert(QStringLiteral("F1Men60"), QStringLiteral("70"));  // a third floor building 1 lacks
@@ -296,10 +249,7 @@ private slots:
             return r;
         };
         p.parts = {part("1", "1-A"), part("1", ""), part("1", ""), part("1", ""), part("1", ""), part("3", "3-1")};
-        p.parts[0].insert(QStringLiteral("NobeMen"), QStringLiteral("100"));
-        p.parts[0].insert(QStringLiteral("Zou1"), QStringLiteral("鉄骨造"));
-        p.parts[0].insert(QStringLiteral("Keisan3"), 1);
-        p.parts[0].insert(QStringLiteral("Rei137"), QStringLiteral("2"));
+        put(p.parts[0], {{"NobeMen", "100"}, {"Zou1", "鉄骨造"}, {"Keisan3", 1}, {"Rei137", "2"}});
         const InputSheet s = filled(p);
 
         // Building 1: its number, the used use line only, a structure never "造造".
@@ -414,9 +364,7 @@ private slots:
     void inspection()
     {
         ProjectData p = project();
-        p.kanryou.insert(QStringLiteral("Kai3"), QStringLiteral("基礎配筋"));
-        p.kanryou.insert(QStringLiteral("Gou2"), QStringLiteral("H17-123"));
-        p.kanryou.insert(QStringLiteral("Men1"), QStringLiteral("120.50"));
+        put(p.kanryou, {{"Kai3", "基礎配筋"}, {"Gou2", "H17-123"}, {"Men1", "120.50"}});
         InputSheet s = filled(p);
         QCOMPARE(cell(s, "E335"), QStringLiteral("5"));
         QCOMPARE(s.value(InputSheet::at("E335")).kind, XlsxCellWrite::Kind::Number);
@@ -437,9 +385,7 @@ private slots:
         QCOMPARE(marks(3000, 6), QStringLiteral("□□□□□□"));
         QCOMPARE(cell(s, "C3017"), QStringLiteral("基礎配筋"));
 
-        p.kanryou.insert(QStringLiteral("Shin2"), 1);
-        p.kanryou.insert(QStringLiteral("Shin4"), 1);
-        p.kanryou.insert(QStringLiteral("Gou1"), QStringLiteral("増築・改築"));
+        put(p.kanryou, {{"Shin2", 1}, {"Shin4", 1}, {"Gou1", "増築・改築"}});
         for (int i = 1; i <= 6; ++i)
             p.persons << RowValues{{QStringLiteral("Kubun"), 4}, {QStringLiteral("Name"), QStringLiteral("設備%1").arg(i)}};
         s = filled(p);
@@ -460,21 +406,9 @@ private slots:
     {
         ProjectData p = project();
         RowValues& k = p.kouji;
-        k.insert(QStringLiteral("YoutoCHK01"), 1);
-        k.insert(QStringLiteral("YoutoCHK04"), 1);
-        k.insert(QStringLiteral("YoutoCHK12"), 1);
-        k.insert(QStringLiteral("KouzoCHK23"), 1);
-        k.insert(QStringLiteral("Youto1"), QStringLiteral("一戸建ての住宅"));
-        k.insert(QStringLiteral("Ko1"), QStringLiteral("12"));
-        k.insert(QStringLiteral("Gou2"), QStringLiteral("100.00"));
-        k.insert(QStringLiteral("Betu10"), 1);
-        k.insert(QStringLiteral("Betu12"), 1);
-        k.insert(QStringLiteral("Kin5"), 1);
-        k.insert(QStringLiteral("Shurui21"), 1);
-        k.insert(QStringLiteral("Shurui23"), 1);
-        k.insert(QStringLiteral("RiyouKan3"), 1);
-        k.insert(QStringLiteral("Gen1"), QStringLiteral("老朽化"));
-        k.insert(QStringLiteral("Youto9"), QStringLiteral("倉庫"));
+        put(k, {{"YoutoCHK01", 1}, {"YoutoCHK04", 1}, {"YoutoCHK12", 1}, {"KouzoCHK23", 1}, {"Youto1", "一戸建ての住宅"},
+                {"Ko1", "12"}, {"Gou2", "100.00"}, {"Betu10", 1}, {"Betu12", 1}, {"Kin5", 1}, {"Shurui21", 1},
+                {"Shurui23", 1}, {"RiyouKan3", 1}, {"Gen1", "老朽化"}, {"Youto9", "倉庫"}});
         InputSheet s = filled(p);
         QCOMPARE(cell(s, "E430"), QStringLiteral("（   ●多用途     ）"));
         QCOMPARE(cell(s, "G430"), QStringLiteral("（     多用途     ）"));
@@ -487,8 +421,7 @@ private slots:
         // Written twice; the second spelling stays, two spaces for an empty use.
         QCOMPARE(cell(s, "E424"), QStringLiteral("（　　一戸建ての住宅　　）"));
         QCOMPARE(cell(s, "E425"), QStringLiteral("（　　  　　）"));
-        QCOMPARE(cell(s, "E478"),
-                 QStringLiteral("（    12    戸）（           戸）（          戸）（           戸）"));
+        QCOMPARE(cell(s, "E478"), QStringLiteral("（    12    戸）（           戸）（          戸）（           戸）"));
         QVERIFY(cell(s, "E480").startsWith(QStringLiteral("（          ㎡）（   100.00  ㎡）")));
         QCOMPARE(cell(s, "G449"), QStringLiteral("新設     （ (1) 新築   ●(2) 増設     (3) 改築）"));
         QCOMPARE(cell(s, "G450"), QStringLiteral("その他   （              (2) 増設     (3) 改築）"));
@@ -500,12 +433,7 @@ private slots:
         QCOMPARE(cell(s, "D484"), QString());
         QCOMPARE(s.value(InputSheet::at("G518")).kind, XlsxCellWrite::Kind::Clear);
 
-        k.insert(QStringLiteral("JokyoChk2"), 1);
-        k.insert(QStringLiteral("Betu10"), 0);
-        k.insert(QStringLiteral("Betu22"), 1);
-        k.insert(QStringLiteral("Kin2"), 1);
-        k.insert(QStringLiteral("Shurui21"), 0);
-        k.insert(QStringLiteral("Shurui32"), 1);
+        put(k, {{"JokyoChk2", 1}, {"Betu10", 0}, {"Betu22", 1}, {"Kin2", 1}, {"Shurui21", 0}, {"Shurui32", 1}});
         s = filled(p);
         QCOMPARE(cell(s, "D484"), QStringLiteral("老朽化"));
         QCOMPARE(cell(s, "G518"), QStringLiteral("倉庫"));
@@ -522,15 +450,10 @@ private slots:
     {
         ProjectData p = project();
         p.buildingCount = 1;
-        p.gaiyou.insert(QStringLiteral("Shu1"), QStringLiteral("市町村"));
-        p.gaiyou.insert(QStringLiteral("Buken"), QStringLiteral("山田邸"));
-        p.gaiyou.insert(QStringLiteral("Name2"), QStringLiteral("設計一郎"));
+        put(p.gaiyou, {{"Shu1", "市町村"}, {"Buken", "山田邸"}, {"Name2", "設計一郎"}});
         p.shikichi.insert(QStringLiteral("Tosi4"), 1);
         p.shikichi.insert(QStringLiteral("Kin1"), QStringLiteral("2,500.5"));
-        p.buildings[0].insert(QStringLiteral("Kubun30"), QStringLiteral("08010"));
-        p.buildings[0].insert(QStringLiteral("KubunDisp30"), QStringLiteral("一戸建ての住宅"));
-        p.buildings[0].insert(QStringLiteral("Zou31"), QStringLiteral("鉄筋コンクリート造"));
-        p.buildings[0].insert(QStringLiteral("Kai30"), QStringLiteral("2"));
+        put(p.buildings[0], {{"Kubun30", "08010"}, {"KubunDisp30", "一戸建ての住宅"}, {"Zou31", "鉄筋コンクリート造"}, {"Kai30", "2"}});
         auto floorUse = [&p](int f, int i, const char* use, const char* area) {
             p.floors[f].insert(QStringLiteral("F1Kubun%1Disp").arg(60 + i), QString::fromUtf8(use));
             p.floors[f].insert(QStringLiteral("F1Men%1").arg(60 + i), QString::fromUtf8(area));
@@ -556,15 +479,8 @@ private slots:
         QVERIFY(!PageConditions::holds(QStringLiteral("housing|removal"), p));
 
         RowValues& k = p.kouji;
-        k.insert(QStringLiteral("BYouto11"), QStringLiteral("共同住宅"));
-        k.insert(QStringLiteral("BMen11"), QStringLiteral("300.4"));
-        k.insert(QStringLiteral("Zeikomi1"), 1);
-        k.insert(QStringLiteral("Shurui21"), 1);
-        k.insert(QStringLiteral("Shurui23"), 1);
-        k.insert(QStringLiteral("Kin3"), 1);
-        k.insert(QStringLiteral("Ko2"), QStringLiteral("2"));
-        k.insert(QStringLiteral("Ko4"), QStringLiteral("3"));
-        k.insert(QStringLiteral("HyoukaGaku"), QStringLiteral("1,234.5"));
+        put(k, {{"BYouto11", "共同住宅"}, {"BMen11", "300.4"}, {"Zeikomi1", 1}, {"Shurui21", 1}, {"Shurui23", 1},
+                {"Kin3", 1}, {"Ko2", "2"}, {"Ko4", "3"}, {"HyoukaGaku", "1,234.5"}});
         p.gaiyou.insert(QStringLiteral("Name9"), QStringLiteral("施工建設"));
         p.gaiyou.insert(QStringLiteral("Name11"), QStringLiteral("現場太郎"));
         s = filled(p);
@@ -590,9 +506,7 @@ private slots:
     {
         ProjectData p = project();
         p.gaiyou.insert(QStringLiteral("Name7"), QStringLiteral("建築主"));
-        p.gyoumu.insert(QStringLiteral("Name2"), QStringLiteral("契約者"));
-        p.gyoumu.insert(QStringLiteral("Shu3"), 1);
-        p.gyoumu.insert(QStringLiteral("Ttl7"), QStringLiteral("3,000"));
+        put(p.gyoumu, {{"Name2", "契約者"}, {"Shu3", 1}, {"Ttl7", "3,000"}});
         p.bouka.insert(QStringLiteral("Nin1"), QStringLiteral("25"));
         p.recordBook.resize(90);
         p.recordBook[0].title = QStringLiteral("見積書提出");
@@ -627,32 +541,18 @@ private slots:
     void peopleOfTheFormsInForce()
     {
         ProjectData p = project();
-        auto set = [&p](const char* column, const QVariant& v) { p.gaiyou.insert(QString::fromLatin1(column), v); };
-        set("Tosho1", QStringLiteral("意匠図、構造図"));
-        set("Gou8", QStringLiteral("建築設備士第12号"));
-        set("Hyouji3", 1);
-        set("HyoujiName3", QStringLiteral("設備一郎"));
-        set("HyoujiGou3", QStringLiteral("456"));
-        set("Tekihan2", 1);
-        set("TekihanKikan", QStringLiteral("日本判定機関　東京都港区"));
-        set("Shoene3", 1);
-        set("ShoeneKikan", QStringLiteral("残った機関名"));
-        set("ShoeneRiyu", QStringLiteral("第1号イに該当"));
+        put(p.gaiyou, {{"Tosho1", "意匠図、構造図"}, {"Gou8", "建築設備士第12号"}, {"Hyouji3", 1}, {"HyoujiName3", "設備一郎"},
+                       {"HyoujiGou3", "456"}, {"Tekihan2", 1}, {"TekihanKikan", "日本判定機関　東京都港区"}, {"Shoene3", 1},
+                       {"ShoeneKikan", "残った機関名"}, {"ShoeneRiyu", "第1号イに該当"}});
         auto person = [](int kubun, const char* name, const char* tosho) {
             RowValues r;
-            r.insert(QStringLiteral("Kubun"), kubun);
-            r.insert(QStringLiteral("Name"), QString::fromUtf8(name));
-            r.insert(QStringLiteral("Kyu"), QStringLiteral("一級"));
-            r.insert(QStringLiteral("Tiji"), QStringLiteral("大臣"));
-            r.insert(QStringLiteral("Gou"), QStringLiteral("111"));
-            r.insert(QStringLiteral("JimuName"), QStringLiteral("事務所") + QString::fromUtf8(name));
-            r.insert(QStringLiteral("Addr"), QStringLiteral("所在地") + QString::fromUtf8(name));
-            r.insert(QStringLiteral("Tosho"), QString::fromUtf8(tosho));
+            put(r, {{"Kubun", kubun}, {"Name", QString::fromUtf8(name)}, {"Kyu", "一級"}, {"Tiji", "大臣"}, {"Gou", "111"},
+                    {"JimuName", QStringLiteral("事務所") + QString::fromUtf8(name)},
+                    {"Addr", QStringLiteral("所在地") + QString::fromUtf8(name)}, {"Tosho", QString::fromUtf8(tosho)}});
             return r;
         };
         // Kinds interleaved in entry order: each keeps its own order.
-        p.persons = {person(1, "構造", "構造図"), person(2, "監理", "意匠図"), person(1, "設備", "設備図"),
-                     person(3, "意見", "空調図")};
+        p.persons = {person(1, "構造", "構造図"), person(2, "監理", "意匠図"), person(1, "設備", "設備図"), person(3, "意見", "空調図")};
         const InputSheet s = filled(p);
         QCOMPARE(cell(s, "D1800"), QStringLiteral("意匠図、構造図"));
         QCOMPARE(cell(s, "D1802"), QStringLiteral("建築設備士第12号"));

@@ -9,8 +9,6 @@
 #include "XlsxWorkbook.h"
 
 #include <QDirIterator>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -92,19 +90,19 @@ private slots:
         // yet: the inspection, notice and removal sheets are redrawn to
         // their editions in force next, and take these up or drop them.
         const QStringList knownGapRanges{
-            QStringLiteral("C41"), QStringLiteral("D3:D5"), QStringLiteral("D7"), QStringLiteral("D10"),
-            QStringLiteral("D13"), QStringLiteral("D15:D17"), QStringLiteral("D19"), QStringLiteral("D25"),
-            QStringLiteral("D27"), QStringLiteral("D60"), QStringLiteral("D416"), QStringLiteral("D485:D487"),
-            QStringLiteral("D489:D491"), QStringLiteral("D493"), QStringLiteral("D495:D505"),
-            QStringLiteral("D510"), QStringLiteral("D512:D513"), QStringLiteral("D515:D518"),
-            QStringLiteral("D967:D971"), QStringLiteral("D1300:D1304"), QStringLiteral("E224:E229"),
-            QStringLiteral("E335"), QStringLiteral("E344"), QStringLiteral("E431:E437"),
-            QStringLiteral("E484:E495"), QStringLiteral("E497:E500"), QStringLiteral("E502"),
-            QStringLiteral("E504:E518"), QStringLiteral("E1002:E1007"), QStringLiteral("F48"),
-            QStringLiteral("F50"), QStringLiteral("F344"), QStringLiteral("F484:F518"),
-            QStringLiteral("F565:F569"), QStringLiteral("G431:G437"), QStringLiteral("G484:G515"),
-            QStringLiteral("I431:I437"), QStringLiteral("J43"), QStringLiteral("J45"), QStringLiteral("J47"),
-            QStringLiteral("K228"), QStringLiteral("K1006"), QStringLiteral("E1335:E1340"), QStringLiteral("K1339"),
+            "C41", "D3:D5", "D7", "D10",
+            "D13", "D15:D17", "D19", "D25",
+            "D27", "D60", "D416", "D485:D487",
+            "D489:D491", "D493", "D495:D505",
+            "D510", "D512:D513", "D515:D518",
+            "D967:D971", "D1300:D1304", "E224:E229",
+            "E335", "E344", "E431:E437",
+            "E484:E495", "E497:E500", "E502",
+            "E504:E518", "E1002:E1007", "F48",
+            "F50", "F344", "F484:F518",
+            "F565:F569", "G431:G437", "G484:G515",
+            "I431:I437", "J43", "J45", "J47",
+            "K228", "K1006", "E1335:E1340", "K1339",
         };
         QSet<QString> knownGaps;
         for (const QString& range : knownGapRanges) {

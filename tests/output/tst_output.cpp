@@ -1,3 +1,4 @@
+#include "FakeViewer.h"
 #include "LibreOffice.h"
 #include "ProjectData.h"
 #include "ProjectRegister.h"
@@ -6,8 +7,8 @@
 #include "SafeFile.h"
 #include "SinseiExcelOutRtn.h"
 #include "TestSupport.h"
-#include "WorkbookViewer.h"
 #include "XlsxWorkbook.h"
+#include "ZipEntries.h"
 
 #include <QProcess>
 #include <QtTest>
@@ -16,47 +17,7 @@
 
 namespace {
 
-// Stands in for the desktop viewer: records what it was asked to do.
-class FakeViewer : public WorkbookViewer {
-public:
-    bool show(const QString& path, QString* error) override
-    {
-        shown << path;
-        if (fail && error)
-            *error = QStringLiteral("viewer failed");
-        return !fail;
-    }
-    void close() override
-    {
-        ++closed;
-        // The real viewer's end releases the file.
-        if (!shown.isEmpty()) {
-            const QFileInfo fi(shown.last());
-            QFile::remove(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
-        }
-    }
-    QStringList shown;
-    int closed = 0;
-    bool fail = false;
-};
-
-QByteArray entry(const QString& path, const char* name)
-{
-    int code = 0;
-    zip_t* z = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
-    if (!z)
-        return QByteArray();
-    QByteArray data;
-    zip_stat_t st;
-    if (zip_stat(z, name, 0, &st) == 0) {
-        zip_file_t* f = zip_fopen(z, name, 0);
-        data.resize(static_cast<int>(st.size));
-        zip_fread(f, data.data(), st.size);
-        zip_fclose(f);
-    }
-    zip_discard(z);
-    return data;
-}
+using ZipEntries::entry;
 
 template <typename Edit>
 bool replaceEntry(const QString& path, const char* name, Edit edit)
@@ -214,7 +175,7 @@ private slots:
         QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("3")), 3);
         QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("12")), -1);
         QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("シックハウスExcel")), -1);
-        const QStringList all{QStringLiteral("データ入力１"), QStringLiteral("完了申請"), QStringLiteral("完了申請四面")};
+        const QStringList all{"データ入力１", "完了申請", "完了申請四面"};
         QCOMPARE(SinseiExcelOutRtn::printedSheets(6, all), (QStringList{"完了申請", "完了申請四面"}));
         QCOMPARE(SinseiExcelOutRtn::printedSheets(-1, all), (QStringList{"完了申請", "完了申請四面"}));
         const QStringList withAnnex = all + QStringList{"別紙", "頁条件", "枠", "様式一覧"};
@@ -346,9 +307,9 @@ private slots:
         const QString l10n = QStringLiteral("/org.openoffice.Setup/L10N");
         QVERIFY(LibreOffice::prepareProfile(dir).endsWith(QStringLiteral("/lo-profile")));
         QString xml = read();
-        QCOMPARE(value(xml, linguistic, QStringLiteral("UILocale")), QStringList{QStringLiteral("ja")});
-        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{QStringLiteral("ja-JP")});
-        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{QStringLiteral("ja-JP")});
+        QCOMPARE(value(xml, linguistic, QStringLiteral("UILocale")), QStringList{"ja"});
+        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{"ja-JP"});
+        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{"ja-JP"});
 
         // A profile of an earlier release, since written back by LibreOffice
         // with the user's own choice of locale: what is missing comes in
@@ -359,8 +320,8 @@ private slots:
         LibreOffice::prepareProfile(dir);
         LibreOffice::prepareProfile(dir);
         xml = read();
-        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{QStringLiteral("ja-JP")});
-        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{QStringLiteral("en-US")});
+        QCOMPARE(value(xml, linguistic, QStringLiteral("DefaultLocale_CJK")), QStringList{"ja-JP"});
+        QCOMPARE(value(xml, l10n, QStringLiteral("ooSetupSystemLocale")), QStringList{"en-US"});
         QCOMPARE(xml.count(QStringLiteral("\"FirstRun\"")), 1);
         QVERIFY(xml.trimmed().endsWith(QStringLiteral("</oor:items>")));
     }
@@ -371,12 +332,12 @@ private slots:
         m_app->storage().closeAll();
         auto run = [&](const QStringList& args) {
             QProcess cli;
-            cli.start(QStringLiteral(SD_CLI_PATH), QStringList{QStringLiteral("--appdir"), m_app->path()} + args);
+            cli.start(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", m_app->path()} + args);
             cli.waitForFinished(60000);
             return std::make_pair(cli.exitCode(), QString::fromUtf8(cli.readAllStandardError()));
         };
         const QString out = m_app->file(QStringLiteral("cli.xlsx"));
-        auto r = run({QStringLiteral("output"), QString::number(bid), QStringLiteral("工事届"), QStringLiteral("--out"), out});
+        auto r = run({"output", QString::number(bid), "工事届", "--out", out});
         QVERIFY2(r.first == 0, qPrintable(r.second));
         XlsxWorkbook book;
         QVERIFY(book.open(out));
@@ -384,15 +345,15 @@ private slots:
         QCOMPARE(text(book, QStringLiteral("データ入力１"), "C40"), QStringLiteral("試験邸"));
         book.close();
 
-        r = run({QStringLiteral("output"), QString::number(bid), QStringLiteral("台帳２"), QStringLiteral("--out"), out});
+        r = run({"output", QString::number(bid), "台帳２", "--out", out});
         QCOMPARE(r.first, 2);
         QVERIFY(r.second.contains(QStringLiteral("台帳２")));
-        QCOMPARE(run({QStringLiteral("output"), QString::number(bid), QStringLiteral("0")}).first, 2);
-        r = run({QStringLiteral("output"), QStringLiteral("9999"), QStringLiteral("0"), QStringLiteral("--out"), out});
+        QCOMPARE(run({"output", QString::number(bid), "0"}).first, 2);
+        r = run({"output", "9999", "0", "--out", out});
         QCOMPARE(r.first, 1);
         // A template lost from the folder comes back from the program's own.
         QFile::remove(m_template);
-        r = run({QStringLiteral("output"), QString::number(bid), QStringLiteral("0"), QStringLiteral("--out"), out});
+        r = run({"output", QString::number(bid), "0", "--out", out});
         QVERIFY2(r.first == 0, qPrintable(r.second));
         QVERIFY(r.second.contains(QStringLiteral("を用意しました")));
         QVERIFY(QFile::exists(m_template));

@@ -1,4 +1,4 @@
-#include "CliRun.h"
+#include "PdfPages.h"
 #include "SinseiExcelOutRtn.h"
 #include "ShiftJis.h"
 #include "SubmissionSet.h"
@@ -29,22 +29,15 @@ class TestPdf : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    QString m_app;
-    QString m_bid;
+    CliProject m_p;
 
     using Run = CliRun;
     static Run run(const QString& program, const QStringList& args, int timeout = 60000)
     {
         return runProgram(program, args, timeout);
     }
-    Run cli(const QStringList& args, int timeout = 60000)
-    {
-        return runCli(QStringLiteral(SD_CLI_PATH), m_app, args, timeout);
-    }
-    bool set(const QString& table, const QStringList& assignments, int row = 1)
-    {
-        return setColumns(QStringLiteral(SD_CLI_PATH), m_app, m_bid, table, assignments, row);
-    }
+    Run cli(const QStringList& args, int timeout = 60000) { return m_p.run(args, timeout); }
+    bool set(const QString& table, const QStringList& assignments, int row = 1) { return m_p.set(table, assignments, row); }
     static int pages(const QString& pdf)
     {
         const Run r = run(QStringLiteral("pdfinfo"), {pdf});
@@ -56,7 +49,7 @@ private:
     static QString pdfText(const QString& pdf)
     {
         // Layout off: a value that a cell shrinks to fit comes out whole.
-        return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).out.remove(u' ').remove(u'\u3000');
+        return run(QStringLiteral("pdftotext"), {pdf, "-"}).out.remove(u' ').remove(u'\u3000');
     }
 
 private slots:
@@ -64,35 +57,24 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
             QSKIP("LibreOffice is not installed");
-        m_app = m_dir.filePath(QStringLiteral("app"));
-        const Run init = cli({QStringLiteral("init")}, 300000);
-        QVERIFY2(init.code == 0, qPrintable(init.err));
-        QVERIFY2(QFile::exists(m_app + QStringLiteral("/確認申請.xlsx")), "init places the template in the application folder");
-        const Run created = cli({QStringLiteral("project"), QStringLiteral("new")});
-        QVERIFY2(created.code == 0, qPrintable(created.err));
-        m_bid = created.out.trimmed();
-        QVERIFY(set(QStringLiteral("GAIYOU"),
-                    {QStringLiteral("Kouji=山田邸新築工事"), QStringLiteral("Buken=山田ハウス"),
-                     QStringLiteral("Name7=山田太郎"), QStringLiteral("Addr6=東京都千代田区神田一丁目2番3号"),
-                     QStringLiteral("Name2=設計一郎"), QStringLiteral("Kyu2=一級"), QStringLiteral("Tiji2=大臣"),
-                     QStringLiteral("Gou2=345678")}));
-        QVERIFY(set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tou1=1"), QStringLiteral("Tiban=千代田区神田一丁目2番"),
-                                                 QStringLiteral("Shubetu1=1")}));
-        QVERIFY(set(QStringLiteral("TATEMONOBETU"),
-                    {QStringLiteral("Kai30=2"), QStringLiteral("Setu1=1"), QStringLiteral("Setubi40=太陽光発電設備"),
-                     QStringLiteral("Yane40=ガルバリウム鋼板葺")}));
-        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Yane40=二棟目の屋根")}, 2));
-        QVERIFY(set(QStringLiteral("KAIBETU"), {QStringLiteral("F1Mei60=寝室階")}, 2));
-        QVERIFY(set(QStringLiteral("KAIBETU"), {QStringLiteral("F1Mei60=使わない階")}, 3));
+        const QString failed = m_p.create(QStringLiteral(SD_CLI_PATH), m_dir.filePath(QStringLiteral("app")));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QVERIFY2(QFile::exists(m_p.app + QStringLiteral("/確認申請.xlsx")), "init places the template in the application folder");
+        QVERIFY(set(QStringLiteral("GAIYOU"), {"Kouji=山田邸新築工事", "Buken=山田ハウス", "Name7=山田太郎",
+                                               "Addr6=東京都千代田区神田一丁目2番3号", "Name2=設計一郎", "Kyu2=一級",
+                                               "Tiji2=大臣", "Gou2=345678"}));
+        QVERIFY(set(QStringLiteral("SHIKICHI"), {"Tou1=1", "Tiban=千代田区神田一丁目2番", "Shubetu1=1"}));
+        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {"Kai30=2", "Setu1=1", "Setubi40=太陽光発電設備", "Yane40=ガルバリウム鋼板葺"}));
+        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {"Yane40=二棟目の屋根"}, 2));
+        QVERIFY(set(QStringLiteral("KAIBETU"), {"F1Mei60=寝室階"}, 2));
+        QVERIFY(set(QStringLiteral("KAIBETU"), {"F1Mei60=使わない階"}, 3));
     }
 
     void applicationPages()
     {
         const QString xlsx = m_dir.filePath(QStringLiteral("kakunin.xlsx"));
         const QString pdf = m_dir.filePath(QStringLiteral("kakunin.pdf"));
-        const Run r = cli({QStringLiteral("output"), m_bid, QStringLiteral("確認申請"), QStringLiteral("--out"), xlsx,
-                           QStringLiteral("--pdf"), pdf},
-                          300000);
+        const Run r = cli({"output", m_p.bid, "確認申請", "--out", xlsx, "--pdf", pdf}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(QFile::exists(pdf));
         // Faces one to three (the second and the third on two pages each), then building 1's
@@ -116,9 +98,9 @@ private slots:
 
     void secondBuildingAndOtherDocuments()
     {
-        QVERIFY(set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tou1=2")}));
+        QVERIFY(set(QStringLiteral("SHIKICHI"), {"Tou1=2"}));
         const QString xlsx = m_dir.filePath(QStringLiteral("two.xlsx"));
-        QVERIFY(cli({QStringLiteral("output"), m_bid, QStringLiteral("0"), QStringLiteral("--out"), xlsx}).code == 0);
+        QVERIFY(cli({"output", m_p.bid, "0", "--out", xlsx}).code == 0);
         QString error;
         const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
         QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, pdf, 0, &error), qPrintable(error));
@@ -148,13 +130,11 @@ private slots:
             other += QStringLiteral("敷地の状況%1について。").arg(i);
         // A three-line remark of the second face (the form in force has no 意見の概要 item).
         const QString opinion = QStringLiteral("空調設備の能力を確認した。\\n換気計算の方法を確認した。\\n給湯配管の経路を確認した。");
-        QVERIFY(set(QStringLiteral("GAIYOU"), {QStringLiteral("Bikou=") + opinion}));
-        QVERIFY(set(QStringLiteral("SHIKICHI"), {QStringLiteral("Tou1=2"), QStringLiteral("Jikou10=") + other}));
+        QVERIFY(set(QStringLiteral("GAIYOU"), {"Bikou=" + opinion}));
+        QVERIFY(set(QStringLiteral("SHIKICHI"), {"Tou1=2", "Jikou10=" + other}));
         const QString xlsx = m_dir.filePath(QStringLiteral("long.xlsx"));
         const QString pdf = m_dir.filePath(QStringLiteral("long.pdf"));
-        const Run r = cli({QStringLiteral("output"), m_bid, QStringLiteral("確認申請"), QStringLiteral("--out"), xlsx,
-                           QStringLiteral("--pdf"), pdf},
-                          300000);
+        const Run r = cli({"output", m_p.bid, "確認申請", "--out", xlsx, "--pdf", pdf}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         // The two buildings' application (twelve pages) and one 別紙 page.
         QCOMPARE(pages(pdf), 13);
@@ -166,25 +146,14 @@ private slots:
         // Word by word: every word on its page and no smaller than 7 points
         // (a 7-point word's box is 9.2 points tall on the page scaled to A4);
         // the long text whole on the last page, the 別紙.
-        const Run boxes = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-        const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\""));
-        const QRegularExpression word(
-            QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)<"));
-        double width = 0, height = 0;
+        const QVector<PdfPage> printed = readPdfPages(pdf);
+        QCOMPARE(printed.size(), 13);
+        for (const PdfPage& page : printed)
+            for (const PdfWord& w : page.words)
+                QVERIFY2(QRectF(QPointF(0, 0), page.size).contains(w.box) && w.box.height() >= 9.0, qPrintable(w.text));
         QString lastPage;
-        for (const QString& line : boxes.out.split(u'\n')) {
-            if (const auto p = page.match(line); p.hasMatch()) {
-                width = p.captured(1).toDouble();
-                height = p.captured(2).toDouble();
-                lastPage.clear();
-            } else if (const auto w = word.match(line); w.hasMatch()) {
-                const double x0 = w.captured(1).toDouble(), y0 = w.captured(2).toDouble();
-                const double x1 = w.captured(3).toDouble(), y1 = w.captured(4).toDouble();
-                QVERIFY2(x0 >= 0 && y0 >= 0 && x1 <= width && y1 <= height, qPrintable(w.captured(5)));
-                QVERIFY2(y1 - y0 >= 9.0, qPrintable(w.captured(5)));
-                lastPage += w.captured(5);
-            }
-        }
+        for (const PdfWord& w : printed.last().words)
+            lastPage += w.text;
         QVERIFY(lastPage.startsWith(QStringLiteral("別紙")));
         QVERIFY(lastPage.contains(QStringLiteral("その他必要な事項")));
         QVERIFY2(lastPage.contains(other), qPrintable(lastPage));
@@ -226,49 +195,39 @@ private slots:
         QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(bytes.left(bytes.size() / 2)) > 0);
         cut.close();
 
-        QVERIFY(set(QStringLiteral("GAIYOU"), {QStringLiteral("Name5=代理次郎")}));
+        QVERIFY(set(QStringLiteral("GAIYOU"), {"Name5=代理次郎"}));
         const QString out = m_dir.filePath(QStringLiteral("set"));
         QVERIFY(QDir().mkpath(out));
-        Run r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
-                     QStringLiteral("--drawings"), drawing, broken, QStringLiteral("--out"), out});
+        Run r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", drawing, broken, "--out", out});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("broken.pdf")), qPrintable(r.err));
         QVERIFY(QDir(out).isEmpty());
         const QString locked = m_dir.filePath(QStringLiteral("locked.pdf"));
-        QCOMPARE(run(QStringLiteral("qpdf"), {QStringLiteral("--encrypt"), QStringLiteral("u"), QStringLiteral("o"),
-                                             QStringLiteral("256"), QStringLiteral("--"), drawing, locked})
-                     .code,
-                 0);
-        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
-                 QStringLiteral("--drawings"), locked, QStringLiteral("--out"), out});
+        QCOMPARE(run(QStringLiteral("qpdf"), {"--encrypt", "u", "o", "256", "--", drawing, locked}).code, 0);
+        r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", locked, "--out", out});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("locked.pdf")) && r.err.contains(QStringLiteral("保護")), qPrintable(r.err));
         QVERIFY(QDir(out).isEmpty());
-        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認"), QStringLiteral("--out"), out});
+        r = cli({"submit", m_p.bid, "--kind", "確認", "--out", out});
         QCOMPARE(r.code, 2);
-        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"), QStringLiteral("--docs"),
-                 QStringLiteral("概要書,無い"), QStringLiteral("--out"), out});
+        r = cli({"submit", m_p.bid, "--kind", "確認申請", "--docs", "概要書,無い", "--out", out});
         QCOMPARE(r.code, 2);
 
-        r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
-                 QStringLiteral("--drawings"), drawing, QStringLiteral("--items"), QStringLiteral("--out"), out},
-                300000);
+        r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", drawing, "--items", "--out", out}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QStringList lines = r.out.trimmed().split(u'\n');
         // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙,
         // then the item lists for the portal (the same items as export-items gives),
         // then the entry of the submission history.
         QCOMPARE(lines.size(), 9);
-        QVERIFY2(lines.takeLast().startsWith(QStringLiteral("提出履歴: 確認申請 第1回\t提出履歴/%1/").arg(m_bid)), qPrintable(r.out));
+        QVERIFY2(lines.takeLast().startsWith(QStringLiteral("提出履歴: 確認申請 第1回\t提出履歴/%1/").arg(m_p.bid)), qPrintable(r.out));
         const QStringList itemFiles = lines.mid(5);
         lines = lines.mid(0, 5);
         QVERIFY(itemFiles[0].endsWith(QStringLiteral("確認申請入力項目_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")));
         QFile json(itemFiles[2]);
         QVERIFY(json.open(QIODevice::ReadOnly));
         const QByteArray setJson = json.readAll();
-        Run items = cli({QStringLiteral("export-items"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
-                         QStringLiteral("--format"), QStringLiteral("json")},
-                        300000);
+        Run items = cli({"export-items", m_p.bid, "--kind", "確認申請", "--format", "json"}, 300000);
         QVERIFY2(items.code == 0, qPrintable(items.err));
         QCOMPARE(items.out.toUtf8(), setJson);
         const QJsonArray list = QJsonDocument::fromJson(setJson).object().value(QLatin1String("items")).toArray();
@@ -276,17 +235,14 @@ private slots:
         for (const QJsonValue& v : list)
             if (!order.contains(v.toObject().value(QLatin1String("document")).toString()))
                 order << v.toObject().value(QLatin1String("document")).toString();
-        QCOMPARE(order, (QStringList{QStringLiteral("確認申請"), QStringLiteral("概要書")}));
+        QCOMPARE(order, (QStringList{"確認申請", "概要書"}));
         QFile sjis(itemFiles[0]);
         QVERIFY(sjis.open(QIODevice::ReadOnly));
         QString csv;
         QVERIFY(ShiftJis::decode(sjis.readAll(), &csv));
         QCOMPARE(csv.count(QStringLiteral("\r\n")), list.size() + 1);
         QVERIFY(csv.startsWith(QStringLiteral("\"書類\",\"面\",\"番号\",\"項目\",\"値\"\r\n\"確認申請\",\"第二面\",\"１．イ\"")));
-        QCOMPARE(cli({QStringLiteral("export-items"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"),
-                      QStringLiteral("--format"), QStringLiteral("xml")})
-                     .code,
-                 2);
+        QCOMPARE(cli({"export-items", m_p.bid, "--kind", "確認申請", "--format", "xml"}).code, 2);
         const QString combined = lines[0].section(u'\t', 0, 0);
         QVERIFY(QFileInfo(combined).fileName().contains(QStringLiteral("確認申請一式")));
         int sum = 0;
@@ -301,8 +257,7 @@ private slots:
         QStringList titles;
         for (QPDFOutlineObjectHelper& o : QPDFOutlineDocumentHelper(set).getTopLevelOutlines())
             titles << QString::fromStdString(o.getTitle());
-        QCOMPARE(titles, (QStringList{QStringLiteral("確認申請"), QStringLiteral("概要書"), QStringLiteral("委任状"),
-                                      QStringLiteral("別紙"), QStringLiteral("図面.pdf")}));
+        QCOMPARE(titles, (QStringList{"確認申請", "概要書", "委任状", "別紙", "図面.pdf"}));
         // Under each document its faces, each at its first page; a face
         // printed again for the second building says so.
         auto faces = [](QPDF& pdf, bool underFirst) {
@@ -350,18 +305,13 @@ private:
         // The revised drawing, under the same name, has lost its last sheet.
         const QString revised = m_dir.filePath(QStringLiteral("v2/図面.pdf"));
         QVERIFY(QDir().mkpath(QFileInfo(revised).absolutePath()));
-        QCOMPARE(run(QStringLiteral("qpdf"), {QStringLiteral("--empty"), QStringLiteral("--pages"), drawing, QStringLiteral("1-2"),
-                                             QStringLiteral("--"), revised})
-                     .code,
-                 0);
-        Run r = cli({QStringLiteral("submit"), m_bid, QStringLiteral("--kind"), QStringLiteral("確認申請"), QStringLiteral("--drawings"),
-                     revised, QStringLiteral("--items"), QStringLiteral("--out"), out, QStringLiteral("--note"),
-                     QStringLiteral("補正: 配置図差替え")},
-                    300000);
+        QCOMPARE(run(QStringLiteral("qpdf"), {"--empty", "--pages", drawing, "1-2", "--", revised}).code, 0);
+        Run r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", revised, "--items", "--out", out, "--note",
+                     "補正: 配置図差替え"}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY2(r.out.contains(QStringLiteral("提出履歴: 確認申請 第2回")), qPrintable(r.out));
 
-        r = cli({QStringLiteral("history"), m_bid, QStringLiteral("--json")});
+        r = cli({"history", m_p.bid, "--json"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QJsonArray entries = QJsonDocument::fromJson(r.out.toUtf8()).array();
         QCOMPARE(entries.size(), 2);
@@ -376,33 +326,30 @@ private:
             for (const QJsonValue& v : e[QStringLiteral("files")].toArray()) {
                 const QJsonObject f = v.toObject();
                 documents << f[QStringLiteral("document")].toString();
-                QFile kept(QDir(m_app).filePath(f[QStringLiteral("path")].toString()));
+                QFile kept(QDir(m_p.app).filePath(f[QStringLiteral("path")].toString()));
                 QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
                 QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(kept.readAll(), QCryptographicHash::Sha256).toHex()),
                          f[QStringLiteral("sha256")].toString());
             }
-            QCOMPARE(documents, (QStringList{QStringLiteral("一式"), QStringLiteral("確認申請"), QStringLiteral("概要書"),
-                                             QStringLiteral("委任状"), QStringLiteral("別紙"), QStringLiteral("確認申請入力項目.csv"),
-                                             QStringLiteral("確認申請入力項目_UTF-8.csv"), QStringLiteral("確認申請入力項目.json"),
-                                             QStringLiteral("図面.pdf")}));
+            QCOMPARE(documents, (QStringList{"一式", "確認申請", "概要書", "委任状", "別紙", "確認申請入力項目.csv",
+                                             "確認申請入力項目_UTF-8.csv", "確認申請入力項目.json", "図面.pdf"}));
             // The folder checks itself: 記録.txt is sha256sum's list of its files.
             QProcess check;
-            check.setWorkingDirectory(QDir(m_app).filePath(folders.last()));
-            check.start(QStringLiteral("sha256sum"), {QStringLiteral("--check"), QStringLiteral("--strict"), QStringLiteral("記録.txt")});
+            check.setWorkingDirectory(QDir(m_p.app).filePath(folders.last()));
+            check.start(QStringLiteral("sha256sum"), {"--check", "--strict", "記録.txt"});
             QVERIFY(check.waitForFinished());
             QVERIFY2(check.exitCode() == 0, check.readAllStandardError().constData());
         }
         QVERIFY(folders[0] != folders[1]);
 
-        r = cli({QStringLiteral("history"), QStringLiteral("diff"), m_bid, QStringLiteral("1"), QStringLiteral("2")});
+        r = cli({"history", "diff", m_p.bid, "1", "2"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QStringList changes;
         for (const QString& line : r.out.trimmed().split(u'\n'))
             changes << line.section(u'\t', 0, 1);
-        QCOMPARE(changes, (QStringList{QStringLiteral("変更\t一式"), QStringLiteral("同じ\t確認申請"), QStringLiteral("同じ\t概要書"),
-                                       QStringLiteral("同じ\t委任状"), QStringLiteral("同じ\t別紙"),
-                                       QStringLiteral("同じ\t確認申請入力項目.csv"), QStringLiteral("同じ\t確認申請入力項目_UTF-8.csv"),
-                                       QStringLiteral("同じ\t確認申請入力項目.json"), QStringLiteral("変更\t図面.pdf")}));
+        QCOMPARE(changes, (QStringList{"変更\t一式", "同じ\t確認申請", "同じ\t概要書", "同じ\t委任状", "同じ\t別紙",
+                                       "同じ\t確認申請入力項目.csv", "同じ\t確認申請入力項目_UTF-8.csv",
+                                       "同じ\t確認申請入力項目.json", "変更\t図面.pdf"}));
     }
 };
 

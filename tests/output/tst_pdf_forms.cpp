@@ -1,7 +1,9 @@
 #include "BenchProject.h"
 #include "LibreOffice.h"
+#include "PdfPages.h"
 #include "PortalItems.h"
 #include "ShiftJis.h"
+#include "TestSupport.h"
 #include "SinseiExcelOutRtn.h"
 #include "XlsxWorkbook.h"
 
@@ -9,7 +11,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -25,60 +26,9 @@ private:
     QString m_xlsx;
     ProjectData m_project;
 
-    struct Word {
-        QRectF box;
-        QString text;
-    };
-    struct Page {
-        QSizeF size;
-        QVector<Word> words;
-    };
-
-    static QString run(const QStringList& args)
-    {
-        QProcess p;
-        p.start(QStringLiteral("pdftotext"), args);
-        p.waitForFinished(60000);
-        return QString::fromUtf8(p.readAllStandardOutput());
-    }
-    // Pages of text, one line a printed line, with the spaces taken out.
-    static QVector<QStringList> pageLines(const QString& pdf)
-    {
-        QVector<QStringList> out;
-        for (const QString& page : run({QStringLiteral("-layout"), pdf, QStringLiteral("-")}).split(u'\f')) {
-            QStringList lines;
-            for (QString line : page.split(u'\n'))
-                if (!line.remove(u' ').remove(u'\u3000').isEmpty())
-                    lines << line;
-            out << lines;
-        }
-        return out;
-    }
     static int printed(const QVector<QStringList>& pages)
     {
         return static_cast<int>(std::count_if(pages.begin(), pages.end(), [](const QStringList& p) { return !p.isEmpty(); }));
-    }
-    static QVector<Page> pageWords(const QString& pdf)
-    {
-        const QString html = run({QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
-        static const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
-        static const QRegularExpression word(QStringLiteral(
-            "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
-        QVector<Page> out;
-        for (const QString& chunk : html.split(QStringLiteral("</page>"))) {
-            const auto m = page.match(chunk);
-            if (!m.hasMatch())
-                continue;
-            Page p{QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()), {}};
-            for (auto it = word.globalMatch(chunk); it.hasNext();) {
-                const auto w = it.next();
-                p.words << Word{QRectF(QPointF(w.captured(1).toDouble(), w.captured(2).toDouble()),
-                                       QPointF(w.captured(3).toDouble(), w.captured(4).toDouble())),
-                                w.captured(5)};
-            }
-            out << p;
-        }
-        return out;
     }
 
     // Every (item, value) in turn: the item on a line at or after the
@@ -101,38 +51,20 @@ private:
         return QString();
     }
     // Texts that leave the page or lie over each other on a line.
-    static QString misplaced(const QVector<Page>& pages, int first, int last)
+    static QString misplaced(const QVector<PdfPage>& pages, int first, int last)
     {
-        for (int n = first; n <= last && n < pages.size(); ++n) {
-            const Page& p = pages[n];
-            const QRectF sheet(QPointF(0, 0), p.size);
-            for (int i = 0; i < p.words.size(); ++i) {
-                const Word& a = p.words[i];
-                if (!sheet.contains(a.box))
-                    return QStringLiteral("page %1: %2 lies off the page").arg(n + 1).arg(a.text);
-                for (int j = i + 1; j < p.words.size(); ++j) {
-                    const QRectF both = a.box.intersected(p.words[j].box);
-                    const double lineHeight = qMin(a.box.height(), p.words[j].box.height());
-                    if (both.width() > 1.0 && both.height() > lineHeight / 2)
-                        return QStringLiteral("page %1: %2 overlaps %3").arg(n + 1).arg(a.text, p.words[j].text);
-                }
-            }
-        }
+        for (int n = first; n <= last && n < pages.size(); ++n)
+            if (const QString why = pages[n].misplaced(1.0); !why.isEmpty())
+                return QStringLiteral("page %1: %2").arg(n + 1).arg(why);
         return QString();
     }
 
     static RowValues person(int kubun, const QString& name, const QString& tosho)
     {
         RowValues r;
-        r.insert(QStringLiteral("Kubun"), kubun);
-        r.insert(QStringLiteral("Name"), name);
-        r.insert(QStringLiteral("Kyu"), QStringLiteral("一級"));
-        r.insert(QStringLiteral("Tiji"), QStringLiteral("大臣"));
-        r.insert(QStringLiteral("Gou"), QStringLiteral("223344"));
-        r.insert(QStringLiteral("JimuName"), name + QStringLiteral("設計室"));
-        r.insert(QStringLiteral("Addr"), QStringLiteral("東京都千代田区丸の内一丁目"));
-        r.insert(QStringLiteral("Tel"), QStringLiteral("03-5555-0000"));
-        r.insert(QStringLiteral("Tosho"), tosho);
+        put(r, {{"Kubun", kubun}, {"Name", name}, {"Kyu", "一級"}, {"Tiji", "大臣"}, {"Gou", "223344"},
+                {"JimuName", name + QStringLiteral("設計室")}, {"Addr", "東京都千代田区丸の内一丁目"}, {"Tel", "03-5555-0000"},
+                {"Tosho", tosho}});
         return r;
     }
 
@@ -166,9 +98,7 @@ private slots:
             p.gaiyou.insert(QString::fromLatin1(column), QString::fromUtf8(value));
         for (const char* flag : {"Hyouji1", "Tekihan1", "Shoene3"})
             p.gaiyou.insert(QString::fromLatin1(flag), 1);
-        p.kanryou.insert(QStringLiteral("Gou2"), QStringLiteral("R07確認00123"));
-        p.kanryou.insert(QStringLiteral("Tan1"), QStringLiteral("日本確認機構"));
-        p.kanryou.insert(QStringLiteral("Bikou3"), QStringLiteral("外壁の仕上げを変更する。"));
+        put(p.kanryou, {{"Gou2", "R07確認00123"}, {"Tan1", "日本確認機構"}, {"Bikou3", "外壁の仕上げを変更する。"}});
         const QList<QPair<const char*, const char*>> k = {
             {"Gou1", "増築"}, {"Day5", "令和8年3月20日"}, {"Kou1", "２階の床及びこれを支持するはりの配筋工事"},
             {"Kai1", "1"}, {"Kai3", "基礎の配筋工事"}, {"Kai7", "R07中間00045"}, {"KanriKek6", "適（F☆☆☆☆）"},
@@ -177,10 +107,9 @@ private slots:
             p.kanryou.insert(QString::fromLatin1(column), QString::fromUtf8(value));
         p.kanryou.insert(QStringLiteral("Shin1"), 1);
         p.buildings[0].insert(QStringLiteral("Tokurei40"), QStringLiteral("令第10条第3号"));
-        p.persons = {person(1, QStringLiteral("構造三郎"), QStringLiteral("構造図")),
-                     person(2, QStringLiteral("監理五郎"), QStringLiteral("構造図")),
-                     person(1, QStringLiteral("設備四郎"), QStringLiteral("設備図")),
-                     person(4, QStringLiteral("設備監理一"), QStringLiteral("空調設備図"))};
+        p.persons = {person(1, QStringLiteral("構造三郎"), QStringLiteral("構造図")), person(2,
+                     QStringLiteral("監理五郎"), QStringLiteral("構造図")), person(1, QStringLiteral("設備四郎"),
+                     QStringLiteral("設備図")), person(4, QStringLiteral("設備監理一"), QStringLiteral("空調設備図"))};
         const QList<QPair<const char*, const char*>> notice = {
             {"Bukken1", "アトリエ棟"}, {"KoujiHi1", "3000"}, {"Gen1", "老朽化して危険があるため"}, {"Kouz1", "木造"},
             {"HyoukaGaku", "120.5"}, {"Seko1", "解体工業株式会社"}, {"Seko6", "解体一郎"}, {"JBukken", "旧山田邸"},
@@ -235,10 +164,9 @@ private slots:
         const QString outDir = work.filePath(QStringLiteral("lo"));
         QProcess soffice;
         soffice.setProcessEnvironment(LibreOffice::environment(work.path()));
-        soffice.start(LibreOffice::executable(),
-                      {LibreOffice::prepareProfile(work.filePath(QStringLiteral("profile"))), QStringLiteral("--headless"),
-                       QStringLiteral("--norestore"), QStringLiteral("--convert-to"),
-                       QStringLiteral("xlsx:Calc MS Excel 2007 XML"), QStringLiteral("--outdir"), outDir, bare});
+        soffice.start(LibreOffice::executable(), {LibreOffice::prepareProfile(work.filePath("profile")), "--headless",
+                                                  "--norestore", "--convert-to", "xlsx:Calc MS Excel 2007 XML",
+                                                  "--outdir", outDir, bare});
         QVERIFY(soffice.waitForFinished(300000));
         const QString theirs = outDir + QStringLiteral("/bare.xlsx");
         QVERIFY2(QFile::exists(theirs), soffice.readAllStandardError().constData());
@@ -292,7 +220,7 @@ private slots:
                  qPrintable(error));
         QVERIFY(items.size() > 100);
         QString printed;
-        for (const QStringList& page : pageLines(render(0)))
+        for (const QStringList& page : pdfLayoutLines(render(0)))
             printed += page.join(QString());
         int previous = 0;
         for (const PortalItems::Item& i : items) {
@@ -321,7 +249,7 @@ private slots:
         QStringList replaced;
         QString sjis;
         QVERIFY(ShiftJis::decode(PortalItems::toCsv(odd, true, &replaced), &sjis));
-        QCOMPARE(replaced, QStringList{QStringLiteral("\U00020BB7")});
+        QCOMPARE(replaced, QStringList{"\U00020BB7"});
         QVERIFY(sjis.endsWith(QStringLiteral("\"氏名\",\"髙橋?子, \"\"様\"\"\"\r\n")));
         const QByteArray utf8 = PortalItems::toCsv(odd, false);
         QVERIFY(utf8.startsWith("\xEF\xBB\xBF") && utf8.contains(odd[0].value.toUtf8().replace("\"", "\"\"")));
@@ -360,7 +288,7 @@ private slots:
 
         const QString application = render(0);
         QVERIFY(!application.isEmpty());
-        const QVector<QStringList> pages = pageLines(application);
+        const QVector<QStringList> pages = pdfLayoutLines(application);
         QVERIFY(pages.size() > 8);
         QVERIFY(pages[0].join(QString()).contains(QStringLiteral("建築主事等又は指定確認検査機関")));
         const QStringList faceTwo = pages[1] + pages[2] + pages[3];
@@ -371,26 +299,25 @@ private slots:
         QCOMPARE(faceTwo.join(QString()).count(QStringLiteral("（その他の工事監理者）")), 1);
         QCOMPARE(faceTwo.join(QString()).count(QStringLiteral("（その他の設計者）")), 2);
         QVERIFY(pages[4].join(QString()).contains(QStringLiteral("（第三面）")));
-        miss = misplaced(pageWords(application), 0, 3);
+        miss = misplaced(readPdfPages(application), 0, 3);
         QVERIFY2(miss.isEmpty(), qPrintable(miss));
 
         // The outline: open to inspection, so no telephone of the owner,
         // and its remarks are item 7.
         const QString outline = render(1);
-        const QVector<QStringList> o = pageLines(outline);
+        const QVector<QStringList> o = pdfLayoutLines(outline);
         const QStringList outlineFace = o[0] + o[1] + o[2];
-        miss = inOrder(outlineFace, owner + designers + rest
-                                        + QVector<QPair<QString, QString>>{{"【７．備考】", "備考の文"}});
+        miss = inOrder(outlineFace, owner + designers + rest + QVector<QPair<QString, QString>>{{"【７．備考】", "備考の文"}});
         QVERIFY2(miss.isEmpty(), qPrintable(miss));
         QVERIFY(!outlineFace.join(QString()).contains(QStringLiteral("03-1111-2222")));
         QVERIFY(!outlineFace.join(QString()).contains(QStringLiteral("構造計算適合性判定")));
-        miss = misplaced(pageWords(outline), 0, 2);
+        miss = misplaced(readPdfPages(outline), 0, 2);
         QVERIFY2(miss.isEmpty(), qPrintable(miss));
 
         // The plan change: its own first face, then the application's faces
         // from the second on, both buildings included.
         const QString change = render(4);
-        const QVector<QStringList> c = pageLines(change);
+        const QVector<QStringList> c = pdfLayoutLines(change);
         miss = inOrder(c[0], {{"第四号様式", ""}, {"計画変更確認申請書（建築物）", ""}, {"申請者氏名", "山田太郎"},
                               {"【計画を変更する建築物の直前の確認】", ""}, {"【確認済証番号】", "第R07確認00123号"},
                               {"【確認済証交付者】", "日本確認機構"}, {"【計画変更の概要】", "外壁の仕上げを変更する。"},
@@ -402,7 +329,7 @@ private slots:
         for (const QStringList& page : c)
             all += page.join(QString());
         QCOMPARE(all.count(QStringLiteral("建築物別概要")), 2);
-        miss = misplaced(pageWords(change), 0, 3);
+        miss = misplaced(readPdfPages(change), 0, 3);
         QVERIFY2(miss.isEmpty(), qPrintable(miss));
     }
 
@@ -423,11 +350,11 @@ private slots:
         for (const bool completion : {false, true}) {
             const QString pdf = render(completion ? 6 : 5);
             QVERIFY(!pdf.isEmpty());
-            const QVector<QStringList> pages = pageLines(pdf);
+            const QVector<QStringList> pages = pdfLayoutLines(pdf);
             QString all;
             for (const QStringList& page : pages)
                 all += page.join(QString());
-            const QVector<Page> words = pageWords(pdf);
+            const QVector<PdfPage> words = readPdfPages(pdf);
             QCOMPARE(words.size(), 6);
             QString miss = inOrder(pages[0], {{completion ? "第十九号様式" : "第二十六号様式", ""},
                                               {completion ? "完了検査申請書" : "中間検査申請書", ""},
@@ -469,7 +396,7 @@ private slots:
             miss = misplaced(words, 0, 5);
             QVERIFY2(miss.isEmpty(), qPrintable(miss));
             // The specified process of the history prints in the value face, not shrunk out of sight.
-            for (const Word& w : words[4].words)
+            for (const PdfWord& w : words[4].words)
                 if (w.text.contains(QStringLiteral("基礎の配筋工事")))
                     QVERIFY2(w.box.height() > 7.0, qPrintable(QString::number(w.box.height())));
         }
@@ -482,7 +409,7 @@ private slots:
     void noticeFaces()
     {
         const QString notice = render(2);
-        const QVector<QStringList> n = pageLines(notice);
+        const QVector<QStringList> n = pdfLayoutLines(notice);
         QCOMPARE(printed(n), 3);
         QString miss = inOrder(n[0], {{"第四十号様式", ""}, {"建築工事届", ""}, {"【建築主】", ""}, {"【氏名】", "山田太郎"},
                                       {"【工事施工者（設計者又は代理者）】", ""}, {"【氏名】", "施工建設株式会社"},
@@ -502,11 +429,11 @@ private slots:
         const QString all = (n[0] + n[1] + n[2]).join(QString());
         for (const char* gone : {"業種", "住宅金融公庫", "都市基盤整備公団", "(3)市町村", "多用途"})
             QVERIFY2(!all.contains(QString::fromUtf8(gone)), gone);
-        miss = misplaced(pageWords(notice), 0, 2);
+        miss = misplaced(readPdfPages(notice), 0, 2);
         QVERIFY2(miss.isEmpty(), qPrintable(miss));
 
         // The removal alone: notified by the one who removes.
-        const QVector<QStringList> r = pageLines(render(7));
+        const QVector<QStringList> r = pdfLayoutLines(render(7));
         QCOMPARE(printed(r), 2);
         QVERIFY(!r[0].join(QString()).contains(QStringLiteral("建築主")));
         miss = inOrder(r[0] + r[1], {{"第四十一号様式", ""}, {"建築物除却届", ""}, {"【除却工事施工者】", ""},
@@ -514,7 +441,7 @@ private slots:
                                      {"【９．除却原因】", "老朽化"}, {"【１０．建築物の評価額】", "121"}});
         QVERIFY2(miss.isEmpty(), qPrintable(miss));
 
-        const QVector<QStringList> a = pageLines(render(3));
+        const QVector<QStringList> a = pdfLayoutLines(render(3));
         QCOMPARE(printed(a), 1);
         miss = inOrder(a[0], {{"（代理者）", ""}, {"氏名", "代理次郎"}, {"１．委任事項", ""}, {"■確認申請に関する一切の件", ""},
                               {"□計画変更確認申請に関する一切の件", ""}, {"□中間検査申請に関する一切の件", ""},
@@ -529,7 +456,7 @@ private slots:
         QString error;
         QVERIFY2(SinseiExcelOutRtn::fillWorkbook(plain, 2, QStringLiteral(SD_TEMPLATE_PATH), xlsx, &error),
                  qPrintable(error));
-        const QVector<QStringList> b = pageLines(render(2, xlsx));
+        const QVector<QStringList> b = pdfLayoutLines(render(2, xlsx));
         QCOMPARE(printed(b), 2);
         QVERIFY(!b[0].join(QString()).contains(QStringLiteral("【除却工事施工者】")));
     }

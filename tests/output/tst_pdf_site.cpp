@@ -1,8 +1,6 @@
-#include "CliRun.h"
+#include "PdfPages.h"
 #include "SinseiExcelOutRtn.h"
 
-#include <QProcess>
-#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -15,28 +13,14 @@ class TestPdfSite : public QObject {
 
 private:
     QTemporaryDir m_dir;
-    QString m_app;
-    QString m_bid;
+    CliProject m_p;
 
-    using Run = CliRun;
-    static Run run(const QString& program, const QStringList& args, int timeout = 60000)
-    {
-        return runProgram(program, args, timeout);
-    }
-    Run cli(const QStringList& args, int timeout = 60000)
-    {
-        return runCli(QStringLiteral(SD_CLI_PATH), m_app, args, timeout);
-    }
-    bool set(const QString& table, const QStringList& assignments, int row = 1)
-    {
-        return setColumns(QStringLiteral(SD_CLI_PATH), m_app, m_bid, table, assignments, row);
-    }
     // The document `index` of the project as a PDF; empty on failure.
     QString render(int index, const QString& name)
     {
         const QString xlsx = m_dir.filePath(name + QStringLiteral(".xlsx"));
         const QString pdf = m_dir.filePath(name + QStringLiteral(".pdf"));
-        if (cli({QStringLiteral("output"), m_bid, QString::number(index), QStringLiteral("--out"), xlsx}).code != 0)
+        if (m_p.run({"output", m_p.bid, QString::number(index), "--out", xlsx}).code != 0)
             return QString();
         QString error;
         if (!SinseiExcelOutRtn::renderPdf(xlsx, pdf, index, &error)) {
@@ -50,7 +34,7 @@ private:
     static QString pagesText(const QString& pdf, const QString& heading)
     {
         QString out;
-        const Run text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        const CliRun text = runProgram(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
         for (const QString& page : text.out.split(u'\f'))
             if (page.contains(heading))
                 out += page;
@@ -77,40 +61,13 @@ private:
     // Words of the pages carrying `heading`: each inside its page, none over another.
     static void checkPlacement(const QString& pdf, const QString& heading, int expectedPages)
     {
-        const QString html = run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")}).out;
-        static const QRegularExpression pageRe(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
-        static const QRegularExpression wordRe(
-            QStringLiteral("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">([^<]*)</word>"));
         int checked = 0;
-        for (const QString& page : html.split(QStringLiteral("</page>"))) {
-            const QRegularExpressionMatch size = pageRe.match(page);
-            if (!size.hasMatch() || !page.contains(heading))
+        for (const PdfPage& page : readPdfPages(pdf)) {
+            if (!page.text().contains(heading))
                 continue;
             ++checked;
-            const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
-            struct Word {
-                double x1, y1, x2, y2;
-                QString text;
-            };
-            QVector<Word> words;
-            for (auto it = wordRe.globalMatch(page); it.hasNext();) {
-                const QRegularExpressionMatch m = it.next();
-                words.push_back({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3).toDouble(),
-                                 m.captured(4).toDouble(), m.captured(5)});
-            }
-            QVERIFY(words.size() > 20);
-            for (int i = 0; i < words.size(); ++i) {
-                const Word& a = words[i];
-                QVERIFY2(a.x1 >= 0 && a.y1 >= 0 && a.x2 <= width && a.y2 <= height, qPrintable(a.text));
-                for (int j = i + 1; j < words.size(); ++j) {
-                    const Word& b = words[j];
-                    const double dx = qMin(a.x2, b.x2) - qMax(a.x1, b.x1);
-                    const double dy = qMin(a.y2, b.y2) - qMax(a.y1, b.y1);
-                    // Lines of one wrapped cell may share the edges of their glyph boxes.
-                    const double lineGap = 0.3 * qMin(a.y2 - a.y1, b.y2 - b.y1);
-                    QVERIFY2(dx <= 0.5 || dy <= lineGap, qPrintable(a.text + QStringLiteral(" over ") + b.text));
-                }
-            }
+            QVERIFY(page.words.size() > 20);
+            QCOMPARE(page.misplaced(0.5, 0.3), QString());
         }
         QCOMPARE(checked, expectedPages);
     }
@@ -120,19 +77,15 @@ private slots:
     {
         if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
             QSKIP("LibreOffice is not installed");
-        m_app = m_dir.filePath(QStringLiteral("app"));
-        const Run init = cli({QStringLiteral("init")}, 300000);
-        QVERIFY2(init.code == 0, qPrintable(init.err));
-        const Run created = cli({QStringLiteral("project"), QStringLiteral("new")});
-        QVERIFY2(created.code == 0, qPrintable(created.err));
-        m_bid = created.out.trimmed();
-        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Kai30=2"), QStringLiteral("Takasa31=6.5")}));
-        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {QStringLiteral("Kai30=1"), QStringLiteral("Takasa31=3.2")}, 2));
+        const QString failed = m_p.create(QStringLiteral(SD_CLI_PATH), m_dir.filePath(QStringLiteral("app")));
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QVERIFY(m_p.set(QStringLiteral("TATEMONOBETU"), {"Kai30=2", "Takasa31=6.5"}));
+        QVERIFY(m_p.set(QStringLiteral("TATEMONOBETU"), {"Kai30=1", "Takasa31=3.2"}, 2));
     }
 
     void siteFace()
     {
-        QVERIFY(set(QStringLiteral("SHIKICHI"),
+        QVERIFY(m_p.set(QStringLiteral("SHIKICHI"),
                     {"Tou1=2", "Tou2=1", "Tiban=千代田区神田一丁目2番", "Jdisp=神田一丁目2番3号", "Tosi1=1", "Tosi2=1",
                      "Bou2=1", "Sonota1=第二種高度地区", "Size1=6.00", "Size2=12.50", "Size5=100.50", "Size6=200.00",
                      "Size7=30.00", "Size8=50.00", "Size13=第一種低層住居専用地域", "Size14=第二種中高層住居専用地域",

@@ -1,7 +1,7 @@
 #include "AppDir.h"
+#include "FakeViewer.h"
 #include "ShikkuHuseExcel.h"
 #include "TestSupport.h"
-#include "WorkbookViewer.h"
 #include "XlsxWorkbook.h"
 
 #include <QDir>
@@ -9,26 +9,6 @@
 #include <QtTest>
 
 namespace {
-
-// Stands in for the desktop viewer and records what it was asked to do.
-class FakeViewer : public WorkbookViewer {
-public:
-    bool show(const QString& path, QString*) override
-    {
-        shown << path;
-        return true;
-    }
-    void close() override
-    {
-        ++closed;
-        if (!shown.isEmpty()) {
-            const QFileInfo fi(shown.last());
-            QFile::remove(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
-        }
-    }
-    QStringList shown;
-    int closed = 0;
-};
 
 void touch(const QString& path, const QByteArray& content = "x")
 {
@@ -51,9 +31,7 @@ ProjectData project()
 {
     ProjectData p;
     p.bid = 7;
-    p.gaiyou.insert(QStringLiteral("Buken"), QStringLiteral("山田邸"));
-    p.gaiyou.insert(QStringLiteral("Name1"), QStringLiteral("青空設計事務所"));
-    p.gaiyou.insert(QStringLiteral("Name2"), QStringLiteral("設計　太郎"));
+    put(p.gaiyou, {{"Buken", "山田邸"}, {"Name1", "青空設計事務所"}, {"Name2", "設計　太郎"}});
     return p;
 }
 
@@ -144,7 +122,7 @@ private slots:
         ShikkuHuseExcel sick(&viewer);
         QString error;
         QVERIFY(!sick.run(project(), QString(), QDate(2024, 6, 3), &error));
-        QCOMPARE(prompter.texts(), QStringList{QStringLiteral("必要とするシステムファイルが存在しません。")});
+        QCOMPARE(prompter.texts(), QStringList{"必要とするシステムファイルが存在しません。"});
         QCOMPARE(prompter.shown.first().title, QStringLiteral("警告"));
         QVERIFY(viewer.shown.isEmpty());
         QVERIFY(!QFileInfo::exists(ShikkuHuseExcel::copyPath(ShikkuHuseExcel::copyFolder(), 1)));
