@@ -39,13 +39,9 @@ void checkWordsInsideLabels(const PdfText& pdf, const LabelJob& job)
         bool inside = false;
         for (int i = 0; i < layout.labelsPerSheet() && !inside; ++i)
             inside = layout.labelRect(i).adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance).contains(w.box);
-        QVERIFY2(inside, qPrintable(QStringLiteral("page %1: 「%2」 at %3,%4–%5,%6 mm is outside every label")
+        QVERIFY2(inside, qPrintable(QStringLiteral("page %1: 「%2」 at %3 (mm) is outside every label")
                                         .arg(w.page + 1)
-                                        .arg(w.text)
-                                        .arg(w.box.left())
-                                        .arg(w.box.top())
-                                        .arg(w.box.right())
-                                        .arg(w.box.bottom())));
+                                        .arg(w.text, QDebug::toString(w.box))));
     }
     const int n = static_cast<int>(job.recipients.size());
     int checked = 0;
@@ -154,8 +150,6 @@ private slots:
             rs.setValue(u("Tel1"), u("06-6123-4567"));
             QVERIFY(rs.update());
         }
-        addRow(s, DbFile::MasterData, u("ConnectCorp"),
-               {{u("Name"), u("東西電設")}, {u("Addr1"), u("東京都")}, {u("Addr2"), u("新宿区1-1")}});
 
         RecipientChoice chosen;
         {
@@ -175,28 +169,17 @@ private slots:
             QCOMPARE(form.selectionList()->topLevelItemCount(), 7);
             QVERIFY(form.note().contains(u("7件を追加しました。")));
             QVERIFY(form.note().contains(u("名前か住所2のない1件")));
+            click(form, "Command1");  // the same marks again
+            QVERIFY(form.note().contains(u("選択済みの7件")));
             click(form, "AllClear");
             QVERIFY(form.candidateList()->selectedItems().isEmpty());
-
-            // A company is another recipient than the customer of the same ID;
-            // the same company twice is one.
-            form.selectSource(4);
-            QCOMPARE(column(form.candidateList()), QStringList{u("東西電設")});
-            click(form, "AllPop");
-            click(form, "Command1");
-            QCOMPARE(form.selectionList()->topLevelItemCount(), 8);
-            QVERIFY(form.note().contains(u("1件を追加しました。")));
-            click(form, "AllPop");
-            click(form, "Command1");
-            QCOMPARE(form.selectionList()->topLevelItemCount(), 8);
-            QVERIFY(form.note().contains(u("選択済みの1件")));
 
             // Taking two out again.
             form.selectionList()->topLevelItem(0)->setSelected(true);
             form.selectionList()->topLevelItem(2)->setSelected(true);
             click(form, "DelBtn");
-            QCOMPARE(form.selectionList()->topLevelItemCount(), 6);
-            QCOMPARE(chosen.size(), 6);
+            QCOMPARE(form.selectionList()->topLevelItemCount(), 5);
+            QCOMPARE(chosen.size(), 5);
             QCOMPARE(chosen.first().name1, u("顧客02"));
 
             // The telephone search finds 佐藤 in her folder and marks her.
@@ -211,11 +194,9 @@ private slots:
             QVERIFY(!form.isVisible());
         }
         // The choice outlives the window, and the next one shows it.
-        QCOMPARE(chosen.size(), 6);
         DMUserForm again(s, chosen);
-        QCOMPARE(again.selectionList()->topLevelItemCount(), 6);
-        QCOMPARE(column(again.selectionList()), (QStringList{u("顧客02 太郎"), u("顧客04 太郎"), u("顧客05 太郎"),
-                                                             u("顧客06 太郎"), u("佐藤 花子"), u("東西電設")}));
+        QCOMPARE(column(again.selectionList()),
+                 (QStringList{u("顧客02 太郎"), u("顧客04 太郎"), u("顧客05 太郎"), u("顧客06 太郎"), u("佐藤 花子")}));
         QVERIFY(prompter.shown.isEmpty());
     }
 
@@ -434,26 +415,47 @@ private slots:
         QVERIFY(!form.isEdited());
     }
 
-    void printedLabelsLieInsideTheirLabels_data()
+    // Each print ends one way: printed, with every word inside its label,
+    // or stopped short with the reason told and the rest unprinted.
+    void printOutcomes_data()
     {
+        using O = LabelPrint::Outcome;
         QTest::addColumn<QString>("sheet");
         QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("start");  // the label clicked (ランダム: every other one from it), -1 none
+        QTest::addColumn<int>("recipients");
+        QTest::addColumn<double>("widen");  // mm added to the left margin
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("stopAfter");  // pages before the progress stops it, 0 never
+        QTest::addColumn<int>("outcome");
         QTest::addColumn<int>("pages");
-        QTest::newRow("A4 12面, from label 5") << u("A4 12面") << int(LabelPlan::StartMode::Position) << 4 << 3;
-        QTest::newRow("A4 24面, whole sheets") << u("A4 24面") << int(LabelPlan::StartMode::Top) << 0 << 2;
-        QTest::newRow("A4 21面, random labels") << u("A4 21面") << int(LabelPlan::StartMode::Random) << 3 << 2;
+        const int top = int(LabelPlan::StartMode::Top), random = int(LabelPlan::StartMode::Random);
+        const int yes = int(Prompter::Yes);
+        QTest::newRow("A4 12面, from label 5") << u("A4 12面") << int(LabelPlan::StartMode::Position) << 4 << 30 << 0.0
+                                               << yes << 0 << int(O::Printed) << 3;
+        QTest::newRow("A4 24面, whole sheets") << u("A4 24面") << top << -1 << 30 << 0.0 << yes << 0 << int(O::Printed) << 2;
+        QTest::newRow("A4 21面, random labels") << u("A4 21面") << random << 3 << 30 << 0.0 << yes << 0 << int(O::Printed) << 2;
+        QTest::newRow("no recipients") << u("A4 12面") << top << -1 << 0 << 0.0 << yes << 0 << int(O::NoRecipients) << 0;
+        QTest::newRow("no label clicked") << u("A4 12面") << random << -1 << 5 << 0.0 << yes << 0 << int(O::NoLabels) << 0;
+        QTest::newRow("answered No") << u("A4 12面") << top << -1 << 5 << 0.0 << int(Prompter::No) << 0 << int(O::Declined) << 0;
+        QTest::newRow("sheet off the paper") << u("A4 12面") << top << -1 << 5 << 40.0 << yes << 0 << int(O::Failed) << 0;
+        QTest::newRow("stopped") << u("A4 12面") << top << -1 << 30 << 0.0 << yes << 2 << int(O::Cancelled) << 2;
     }
 
-    void printedLabelsLieInsideTheirLabels()
+    void printOutcomes()
     {
         QFETCH(QString, sheet);
         QFETCH(int, mode);
         QFETCH(int, start);
+        QFETCH(int, recipients);
+        QFETCH(double, widen);
+        QFETCH(int, answer);
+        QFETCH(int, stopAfter);
+        QFETCH(int, outcome);
         QFETCH(int, pages);
         TempAppDir dir;
         Storage& s = dir.storage();
-        addCustomers(s, 30);
+        addCustomers(s, recipients);
         RecipientStore store(s);
         QVector<RecipientSource> sources;
         QVector<Recipient> all;
@@ -461,32 +463,36 @@ private slots:
 
         LabelJob job;
         job.layout = seededLayout(s, sheet);
+        job.layout.spacing[LabelLayout::MLeft] += widen;
         job.plan.setLabelsPerSheet(job.layout.labelsPerSheet());
         job.plan.setMode(static_cast<LabelPlan::StartMode>(mode));
-        if (mode == int(LabelPlan::StartMode::Random)) {
-            for (int i = start; i < job.layout.labelsPerSheet(); i += 2)
-                job.plan.clickLabel(i);
-        } else {
-            job.plan.clickLabel(start);
-        }
+        for (int i = start; i >= 0 && i < job.layout.labelsPerSheet(); i += mode == int(LabelPlan::StartMode::Random) ? 2 : 99)
+            job.plan.clickLabel(i);
         RecipientSelection::add(job.recipients, all);
-        QCOMPARE(job.recipients.size(), 30);
         job.honorific = u("様");
-        QCOMPARE(job.pageCount(), pages);
 
         ScriptedPrompter prompter;
+        prompter.answers.enqueue(static_cast<Prompter::Button>(answer));
         const QString pdf = dir.file(QStringLiteral("labels.pdf"));
-        int printed = 0;
+        int printed = -1;
         int progressCalls = 0;
-        const auto outcome = LabelPrint::run(job, PrnCommon::Target{QString(), pdf}, [&](int done, int total) {
+        const auto result = LabelPrint::run(job, PrnCommon::Target{QString(), pdf}, [&](int done, int total) {
             ++progressCalls;
-            return done <= total;
+            return done <= total && done != stopAfter;
         }, &printed);
-        QCOMPARE(prompter.texts(), QStringList{u("印刷を行います。　よろしいですか？")});
-        QCOMPARE(prompter.shown[0].title, u("印刷確認"));
-        QCOMPARE(int(outcome), int(LabelPrint::Outcome::Printed));
+        QCOMPARE(int(result), outcome);
         QCOMPARE(printed, pages);
         QCOMPARE(progressCalls, pages);
+        // The question first; a print that cannot start says why, under 印刷警告 when the sheet is at fault.
+        QCOMPARE(prompter.shown[0].text, u("印刷を行います。　よろしいですか？"));
+        const bool told = result == LabelPrint::Outcome::NoRecipients || result == LabelPrint::Outcome::NoLabels
+                          || result == LabelPrint::Outcome::Failed;
+        QCOMPARE(prompter.shown.size(), told ? 2 : 1);
+        QCOMPARE(prompter.shown.last().title, result == LabelPrint::Outcome::Failed ? u("印刷警告") : u("印刷確認"));
+        if (pages == 0)
+            QVERIFY(!QFileInfo::exists(pdf));
+        if (result != LabelPrint::Outcome::Printed)
+            return;
 
         const PdfText text = readPdf(pdf, dir.path());
         QVERIFY2(text.ok, qPrintable(text.error));
@@ -494,63 +500,8 @@ private slots:
         QVERIFY(qAbs(text.pageSizeMm.width() - 210) < 0.5 && qAbs(text.pageSizeMm.height() - 297) < 0.5);
         checkWordsInsideLabels(text, job);
         // The wrapped address: line 1 ends before the building, line 2 starts with it.
-        bool wrapped = false;
-        for (const Word& w : text.words)
-            wrapped = wrapped || w.text == u("丸の内パークビルディング");
-        QVERIFY(wrapped);
-    }
-
-    void printsThatStopShort_data()
-    {
-        using O = LabelPrint::Outcome;
-        QTest::addColumn<int>("recipients");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<double>("leftMargin");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<QStringList>("titles");
-        QTest::addColumn<int>("printed");
-        const int top = int(LabelPlan::StartMode::Top);
-        const QString ask = u("印刷確認");
-        QTest::newRow("no recipients") << 0 << top << 18.6 << int(Prompter::Yes) << int(O::NoRecipients)
-                                       << QStringList{ask, ask} << 0;
-        QTest::newRow("random, no label clicked") << 5 << int(LabelPlan::StartMode::Random) << 18.6 << int(Prompter::Yes)
-                                                  << int(O::NoLabels) << QStringList{ask, ask} << 0;
-        QTest::newRow("answered No") << 5 << top << 18.6 << int(Prompter::No) << int(O::Declined) << QStringList{ask} << 0;
-        QTest::newRow("sheet off the paper") << 5 << top << 60.0 << int(Prompter::Yes) << int(O::Failed)
-                                             << QStringList{ask, u("印刷警告")} << 0;
-        // The progress stops it after two of five pages.
-        QTest::newRow("stopped") << 60 << top << 18.6 << int(Prompter::Yes) << int(O::Cancelled) << QStringList{ask} << 2;
-    }
-
-    void printsThatStopShort()
-    {
-        QFETCH(int, recipients);
-        QFETCH(int, mode);
-        QFETCH(double, leftMargin);
-        QFETCH(int, answer);
-        QFETCH(int, outcome);
-        QFETCH(QStringList, titles);
-        QFETCH(int, printed);
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        prompter.answers.enqueue(static_cast<Prompter::Button>(answer));
-        LabelJob job;
-        job.layout = LabelLayout::standard();
-        job.layout.spacing[LabelLayout::MLeft] = leftMargin;
-        job.plan.setLabelsPerSheet(12);
-        job.plan.setMode(static_cast<LabelPlan::StartMode>(mode));
-        job.recipients = numbered(recipients);
-        const QString pdf = dir.file(QStringLiteral("short.pdf"));
-        int pages = -1;
-        QCOMPARE(int(LabelPrint::run(job, {QString(), pdf}, [](int done, int) { return done < 2; }, &pages)), outcome);
-        QCOMPARE(pages, printed);
-        QStringList shown;
-        for (const auto& p : prompter.shown)
-            shown << p.title;
-        QCOMPARE(shown, titles);
-        if (printed == 0)
-            QVERIFY(!QFileInfo::exists(pdf));
+        QVERIFY(std::any_of(text.words.cbegin(), text.words.cend(),
+                            [](const Word& w) { return w.text == u("丸の内パークビルディング"); }));
     }
 
     void mainWindowOpensTheLabelWindow()
