@@ -1,71 +1,35 @@
 #include "DMLabelForm.h"
 
 #include "AppDir.h"
-#include "DMUserForm.h"
-#include "FileDialogs.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
 #include "LabelPreview.h"
-#include "Prompter.h"
-#include "Recipients.h"
+#include "LabelWidgets.h"
 #include "Recordset.h"
-#include "GuiCommon.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
-#include <QDir>
 #include <QDoubleSpinBox>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPrinterInfo>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
-#include <cmath>
-
 namespace {
 
-const QString kSaveTitle = QStringLiteral("保存確認");
-const QString kDeleteTitle = QStringLiteral("削除確認");
-const QString kEditedQuestion = QStringLiteral("データが編集されています。　保存しますか？");
+using LabelWidgets::button;
 
 const char* const kSpacingCaptions[LabelLayout::kSpacingCount] = {"上余白", "下余白", "左余白", "右余白",
                                                                   "縦間隔", "横間隔", "ラベル幅", "ラベル高さ"};
-constexpr double kSpacingStep = 0.1;
-
-DMLabelForm::PdfChooser& pdfChooser()
-{
-    static DMLabelForm::PdfChooser chooser;
-    return chooser;
-}
-
-DMLabelForm::RecipientChooser& recipientChooser()
-{
-    static DMLabelForm::RecipientChooser chooser;
-    return chooser;
-}
-
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
 
 QLineEdit* field(const QString& name, int width)
 {
@@ -97,52 +61,6 @@ QWidget* upDown(const QString& name, const std::function<void(int)>& step)
     return box;
 }
 
-// Millimetres as a clerk writes them: 21.5, 0, 86.4.
-QString mmText(double v)
-{
-    QString t = QString::number(v, 'f', 2);
-    while (t.contains(QLatin1Char('.')) && (t.endsWith(QLatin1Char('0')) || t.endsWith(QLatin1Char('.'))))
-        t.chop(1);
-    return t;
-}
-
-// A number typed with full-width digits or a full-width point reads as well.
-bool readNumber(const QString& text, double* out)
-{
-    QString t = text.trimmed();
-    for (QChar& c : t) {
-        if (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19)
-            c = QChar(c.unicode() - 0xFF10 + '0');
-        else if (c == QChar(0xFF0E))
-            c = QLatin1Char('.');
-        else if (c == QChar(0xFF0D) || c == QChar(0x2212))
-            c = QLatin1Char('-');
-    }
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    if (ok && std::isfinite(v))
-        *out = v;
-    return ok;
-}
-
-// The limits of each spacing field (mm).
-double spacingMin(int i)
-{
-    return i >= LabelLayout::WLabel ? 5.0 : 0.0;
-}
-
-double spacingMax(int i)
-{
-    switch (i) {
-    case LabelLayout::WLabel: return LabelLayout::kPaperWidthMm;
-    case LabelLayout::HLabel: return LabelLayout::kPaperHeightMm;
-    case LabelLayout::MLeft:
-    case LabelLayout::MRight:
-    case LabelLayout::WBet: return LabelLayout::kPaperWidthMm;
-    default: return LabelLayout::kPaperHeightMm;
-    }
-}
-
 QStringList fontNames(Storage& storage)
 {
     QStringList names;
@@ -158,19 +76,10 @@ QStringList fontNames(Storage& storage)
 
 }  // namespace
 
-void DMLabelForm::setPdfChooser(PdfChooser chooser)
-{
-    pdfChooser() = std::move(chooser);
-}
-
-void DMLabelForm::setRecipientChooser(RecipientChooser chooser)
-{
-    recipientChooser() = std::move(chooser);
-}
-
-DMLabelForm::DMLabelForm(Storage& storage, QWidget* parent)
+DMLabelForm::DMLabelForm(Storage& storage, RecipientChoice& chosen, QWidget* parent)
     : QDialog(parent)
     , m_storage(storage)
+    , m_chosen(chosen)
     , m_store(storage)
 {
     setObjectName(QStringLiteral("DMLabelForm"));
@@ -194,7 +103,6 @@ DMLabelForm::DMLabelForm(Storage& storage, QWidget* parent)
     body->addWidget(leftBox);
     body->addWidget(buildPreviewPanel(), 1);
 
-    m_job.recipients = DMRecipients::list();
     m_job.plan.setMode(LabelPlan::StartMode::Top);
     qint64 active = 0;
     if (!m_store.activeId(&active))
@@ -255,7 +163,7 @@ QWidget* DMLabelForm::buildLayoutPanel()
             if (m_filling)
                 return;
             double v = 0;
-            const bool ok = readNumber(e->text(), &v);
+            const bool ok = LabelNumbers::read(e->text(), &v);
             if (!ok) {
                 fillFields();
                 return;
@@ -507,7 +415,7 @@ QWidget* DMLabelForm::buildPreviewPanel()
     m_pageText->setAlignment(Qt::AlignRight);
     connect(m_pageText, &QLineEdit::returnPressed, this, [this] {
         double v = 0;
-        if (readNumber(m_pageText->text(), &v))
+        if (LabelNumbers::read(m_pageText->text(), &v))
             showPage(static_cast<int>(v) - 1);
         else
             showPage(m_page);
@@ -553,495 +461,3 @@ QWidget* DMLabelForm::buildPreviewPanel()
     return panel;
 }
 
-// ---------------------------------------------------------------- layouts
-
-void DMLabelForm::showError(const QString& message)
-{
-    Prompter::current().show({PromptTitle::Error, message, Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
-}
-
-void DMLabelForm::listLayouts(qint64 selectId)
-{
-    if (!m_store.list(&m_layouts)) {
-        showError(m_store.errorString());
-        return;
-    }
-    if (m_layouts.isEmpty()) {
-        // Every layout gone (removed by hand): start again from the standard sheet.
-        const qint64 id = m_store.create(LabelLayout::standard());
-        if (id == 0 || !m_store.list(&m_layouts)) {
-            showError(m_store.errorString());
-            return;
-        }
-        selectId = id;
-    }
-    int index = 0;
-    for (int i = 0; i < m_layouts.size(); ++i)
-        if (m_layouts[i].id == selectId)
-            index = i;
-    m_filling = true;
-    m_dmCombo->clear();
-    for (const LayoutName& n : m_layouts)
-        m_dmCombo->addItem(n.name);
-    m_dmCombo->setCurrentIndex(index);
-    m_filling = false;
-    LabelLayout layout;
-    bool found = false;
-    if (!m_store.load(m_layouts[index].id, &layout, &found)) {
-        showError(m_store.errorString());
-        return;
-    }
-    if (found)
-        showLayout(layout);
-}
-
-void DMLabelForm::chooseLayout(int index)
-{
-    if (m_filling || index < 0 || index >= m_layouts.size())
-        return;
-    const qint64 id = m_layouts[index].id;
-    if (id == m_job.layout.id)
-        return;
-    askToSaveEdits();
-    LabelLayout layout;
-    bool found = false;
-    if (!m_store.load(id, &layout, &found)) {
-        showError(m_store.errorString());
-        return;
-    }
-    if (!found) {
-        Prompter::current().show({PromptTitle::Warning, QStringLiteral("このラベル設定は他のパソコンで削除されています。"),
-                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
-        listLayouts(0);
-        return;
-    }
-    listLayouts(id);
-    setEdited(false);
-}
-
-void DMLabelForm::showLayout(const LabelLayout& layout)
-{
-    m_job.layout = layout;
-    setEdited(false);
-    fillFields();
-    relayout();
-}
-
-void DMLabelForm::fillFields()
-{
-    m_filling = true;
-    const LabelLayout& l = m_job.layout;
-    m_nameText->setText(l.name);
-    m_idText->setText(QString::number(l.id));
-    m_retuText->setText(QString::number(l.clampedColumns()));
-    m_gyouText->setText(QString::number(l.clampedRows()));
-    for (int i = 0; i < LabelLayout::kSpacingCount; ++i)
-        m_space[static_cast<size_t>(i)]->setText(mmText(l.spacing[static_cast<size_t>(i)]));
-    m_filling = false;
-    fillFontFields();
-}
-
-void DMLabelForm::fillFontFields()
-{
-    const int e = std::clamp(m_elemCombo->currentIndex(), 0, kLabelElementCount - 1);
-    const ElementSpec& s = m_job.layout.elements[static_cast<size_t>(e)];
-    m_filling = true;
-    if (m_fontName->findText(s.fontName) < 0)
-        m_fontName->addItem(s.fontName);
-    m_fontName->setCurrentText(s.fontName);
-    m_fontSize->setValue(s.fontSize);
-    m_filling = false;
-}
-
-void DMLabelForm::relayout()
-{
-    m_job.plan.setLabelsPerSheet(m_job.layout.labelsPerSheet());
-    const QString problem = m_job.layout.problem();
-    m_layoutNote->setText(problem);
-    m_layoutNote->setVisible(!problem.isEmpty());
-    updatePages();
-}
-
-void DMLabelForm::setEdited(bool edited)
-{
-    m_edited = edited;
-    setWindowTitle(edited ? QStringLiteral("DMラベル印刷 *") : QStringLiteral("DMラベル印刷"));
-}
-
-void DMLabelForm::commitSpacing(int i)
-{
-    if (i < 0 || i >= LabelLayout::kSpacingCount)
-        return;
-    QLineEdit* e = m_space[static_cast<size_t>(i)];
-    double v = 0;
-    double& stored = m_job.layout.spacing[static_cast<size_t>(i)];
-    if (!readNumber(e->text(), &v)) {
-        Prompter::current().show({PromptTitle::Warning, QStringLiteral("数値をミリメートルで入力してください。"),
-                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
-        m_filling = true;
-        e->setText(mmText(stored));
-        m_filling = false;
-        return;
-    }
-    v = std::clamp(std::round(v * 100.0) / 100.0, spacingMin(i), spacingMax(i));
-    m_filling = true;
-    e->setText(mmText(v));
-    m_filling = false;
-    if (v == stored)
-        return;
-    stored = v;
-    setEdited(true);
-    relayout();
-}
-
-void DMLabelForm::stepSpacing(int i, int steps)
-{
-    if (i < 0 || i >= LabelLayout::kSpacingCount)
-        return;
-    const double v = m_job.layout.spacing[static_cast<size_t>(i)] + steps * kSpacingStep;
-    m_space[static_cast<size_t>(i)]->setText(mmText(std::round(v * 100.0) / 100.0));
-    commitSpacing(i);
-}
-
-void DMLabelForm::setColumns(int columns)
-{
-    columns = std::clamp(columns, 1, LabelLayout::kMaxColumns);
-    LabelLayout& l = m_job.layout;
-    const bool changed = columns != l.columns || l.rows > LabelLayout::maxRowsFor(columns);
-    l.columns = columns;
-    l.rows = std::clamp(l.rows, 1, LabelLayout::maxRowsFor(columns));
-    fillFields();
-    if (changed) {
-        setEdited(true);
-        relayout();
-    }
-}
-
-void DMLabelForm::setRows(int rows)
-{
-    LabelLayout& l = m_job.layout;
-    rows = std::clamp(rows, 1, LabelLayout::maxRowsFor(l.columns));
-    const bool changed = rows != l.rows;
-    l.rows = rows;
-    fillFields();
-    if (changed) {
-        setEdited(true);
-        relayout();
-    }
-}
-
-void DMLabelForm::moveElement(LabelElement e, double leftTwips, double topTwips)
-{
-    LabelLayout& l = m_job.layout;
-    ElementSpec& s = l.element(e);
-    const int column = std::clamp(LabelGrid::columnFor(leftTwips), 1, l.maxColumn());
-    const int row = std::clamp(LabelGrid::rowFor(topTwips), 1, l.maxRow(e));
-    if (column != s.column || row != s.row) {
-        s.column = column;
-        s.row = row;
-        setEdited(true);
-    }
-    m_preview->update();
-}
-
-void DMLabelForm::setElementFont(LabelElement e, const QString& name, double size)
-{
-    ElementSpec& s = m_job.layout.element(e);
-    if (name.isEmpty() || (s.fontName == name && s.fontSize == size))
-        return;
-    s.fontName = name;
-    s.fontSize = size;
-    // A larger font must still end above the label's bottom edge.
-    s.row = std::min(s.row, m_job.layout.maxRow(e));
-    setEdited(true);
-    m_preview->update();
-}
-
-void DMLabelForm::newLayout()
-{
-    const qint64 id = m_store.create(m_job.layout);
-    if (id == 0) {
-        showError(m_store.errorString());
-        return;
-    }
-    listLayouts(id);
-    // The new layout waits for its name; closing now offers to save it.
-    setEdited(true);
-    m_nameText->setFocus();
-    m_nameText->selectAll();
-}
-
-bool DMLabelForm::writeLayout()
-{
-    m_job.layout.name = m_nameText->text().trimmed();
-    if (m_job.layout.name.isEmpty()) {
-        Prompter::current().show({PromptTitle::MissingEntry, QStringLiteral("ラベル設定の名前を入力してください。"),
-                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
-        m_nameText->setFocus();
-        return false;
-    }
-    bool found = false;
-    if (!m_store.save(m_job.layout, &found)) {
-        showError(m_store.errorString());
-        return false;
-    }
-    if (!found) {
-        Prompter::current().show({PromptTitle::Warning,
-                                  QStringLiteral("このラベル設定は他のパソコンで削除されたため、保存できませんでした。"),
-                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
-        return false;
-    }
-    const LabelLayout kept = m_job.layout;
-    listLayouts(kept.id);
-    setEdited(false);
-    return true;
-}
-
-bool DMLabelForm::saveLayout()
-{
-    const Prompter::Button answer =
-        Prompter::current().show({kSaveTitle, QStringLiteral("現在の位置情報を保存します。　よろしいですか？"),
-                                  Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::Yes});
-    if (answer != Prompter::Yes)
-        return false;
-    return writeLayout();
-}
-
-void DMLabelForm::deleteLayout()
-{
-    const Prompter::Button answer =
-        Prompter::current().show({kDeleteTitle, QStringLiteral("現在の位置情報を削除します。　よろしいですか？"),
-                                  Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::No});
-    if (answer != Prompter::Yes)
-        return;
-    bool refused = false;
-    if (!m_store.remove(m_job.layout.id, &refused)) {
-        showError(m_store.errorString());
-        return;
-    }
-    if (refused) {
-        Prompter::current().show({kDeleteTitle, QStringLiteral("これ以上削除は出来ません。"), Prompter::Icon::Warning,
-                                  Prompter::Ok, Prompter::Ok});
-        return;
-    }
-    listLayouts(0);
-    if (!m_store.setActive(m_job.layout.id, m_job.layout.name))
-        showError(m_store.errorString());
-    setEdited(false);
-}
-
-bool DMLabelForm::askToSaveEdits()
-{
-    if (!m_edited)
-        return true;
-    const Prompter::Button answer = Prompter::current().show(
-        {kSaveTitle, kEditedQuestion, Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::Yes});
-    if (answer == Prompter::Yes)
-        return writeLayout();
-    setEdited(false);
-    return true;
-}
-
-// ---------------------------------------------------------------- sheet
-
-void DMLabelForm::setStartMode(LabelPlan::StartMode mode)
-{
-    m_job.plan.setMode(mode);
-    if (QAbstractButton* b = m_startGroup->button(static_cast<int>(mode)))
-        b->setChecked(true);
-    // The first sheet is where the free labels are chosen.
-    if (mode != LabelPlan::StartMode::Top)
-        m_page = 0;
-    updatePages();
-}
-
-void DMLabelForm::clickLabel(int label)
-{
-    if (m_page != 0 || m_job.plan.mode() == LabelPlan::StartMode::Top)
-        return;
-    m_job.plan.clickLabel(label);
-    updatePages();
-}
-
-void DMLabelForm::showStartHint()
-{
-    const int used = m_job.plan.usedOnFirstSheet();
-    const int perSheet = m_job.layout.labelsPerSheet();
-    QString hint;
-    switch (m_job.plan.mode()) {
-    case LabelPlan::StartMode::Top:
-        hint = QStringLiteral("1枚目のすべてのラベル（%1枚）に印刷します。").arg(perSheet);
-        break;
-    case LabelPlan::StartMode::Position:
-        hint = QStringLiteral("1枚目は %1 番目のラベルから印刷します（%2枚）。プレビューの1ページ目でラベルをクリックして開始位置を選びます。")
-                   .arg(m_job.plan.startPosition() + 1)
-                   .arg(used);
-        break;
-    case LabelPlan::StartMode::Random:
-        hint = QStringLiteral("1枚目は選んだ %1枚のラベルに印刷します。プレビューの1ページ目でラベルをクリックすると選択・解除できます。").arg(used);
-        break;
-    }
-    m_startHint->setText(hint);
-}
-
-void DMLabelForm::updatePages()
-{
-    const int pages = pageCount();
-    m_page = std::clamp(m_page, 0, std::max(0, pages - 1));
-    m_preview->setSampleTexts(m_job.recipients.isEmpty());
-    m_preview->setPage(m_page);
-    m_pageText->setText(QString::number(m_page + 1));
-    m_pageLabel->setText(QStringLiteral("/ %1 ページ").arg(pages));
-    m_backBtn->setEnabled(m_page > 0);
-    m_nextBtn->setEnabled(m_page + 1 < pages);
-    m_startHint->setVisible(true);
-    showStartHint();
-    m_preview->update();
-}
-
-void DMLabelForm::showPage(int page)
-{
-    m_page = page;
-    updatePages();
-}
-
-void DMLabelForm::nextPage()
-{
-    showPage(m_page + 1);
-}
-
-void DMLabelForm::previousPage()
-{
-    showPage(m_page - 1);
-}
-
-// ---------------------------------------------------------------- recipients
-
-void DMLabelForm::chooseRecipients()
-{
-    if (recipientChooser()) {
-        recipientChooser()(m_storage, this);
-    } else {
-        DMUserForm form(m_storage, this);
-        form.exec();
-    }
-    refreshRecipients();
-}
-
-void DMLabelForm::refreshRecipients()
-{
-    m_job.recipients = DMRecipients::list();
-    m_choiceNum->setText(QString::number(m_job.recipients.size()));
-    fillRecipientGrid();
-    updatePages();
-}
-
-void DMLabelForm::fillRecipientGrid()
-{
-    m_grid->setUpdatesEnabled(false);
-    m_grid->clearContents();
-    m_grid->setRowCount(static_cast<int>(m_job.recipients.size()));
-    for (int r = 0; r < m_job.recipients.size(); ++r) {
-        const Recipient& p = m_job.recipients[r];
-        const QString cells[] = {p.postalCode, p.name1, p.name2, p.address1, p.address2, p.address3, p.email};
-        for (int c = 0; c < 7; ++c)
-            m_grid->setItem(r, c, new QTableWidgetItem(cells[c]));
-    }
-    m_grid->setUpdatesEnabled(true);
-}
-
-void DMLabelForm::setHonorific(const QString& honorific)
-{
-    m_job.honorific = honorific.trimmed();
-    if (m_honoCombo->currentText() != honorific)
-        m_honoCombo->setCurrentText(honorific);
-    m_preview->update();
-}
-
-// ---------------------------------------------------------------- printing
-
-void DMLabelForm::print()
-{
-    m_printNote->hide();
-    m_lastPages = 0;
-    m_lastOutcome = LabelPrint::confirm(m_job);
-    if (m_lastOutcome != LabelPrint::Outcome::Printed)
-        return;
-
-    PrnCommon::Target target;
-    const QString choice = m_prnTarget->currentText();
-    if (choice == kPdfTarget) {
-        const QString dir = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-        const QString suggested = QDir(dir.isEmpty() ? QDir::homePath() : dir).filePath(QStringLiteral("DMラベル.pdf"));
-        target.pdfPath = pdfChooser() ? pdfChooser()(this, suggested)
-                                      : FileDialogs::saveFile(this, QStringLiteral("PDFファイルに保存"), suggested,
-                                                              QStringLiteral("PDFファイル (*.pdf)"));
-        if (target.pdfPath.isEmpty()) {
-            m_lastOutcome = LabelPrint::Outcome::Declined;
-            return;
-        }
-        if (!target.pdfPath.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive))
-            target.pdfPath += QStringLiteral(".pdf");
-        if (FileDialogs::refuseOwnFile(target.pdfPath)) {
-            m_lastOutcome = LabelPrint::Outcome::Declined;
-            return;
-        }
-    } else {
-        target.printerName = choice;
-    }
-
-    // Several hundred labels take a moment: the pointer and a progress bar
-    // say so, and the bar can stop the print.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QProgressDialog progress(QStringLiteral("ラベルを印刷しています…"), QStringLiteral("中止"), 0, pageCount(), this);
-    progress.setWindowTitle(QStringLiteral("DMラベル印刷"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(400);
-    progress.setValue(0);
-    m_lastOutcome = LabelPrint::print(
-        m_job, target,
-        [&progress](int done, int total) {
-            progress.setMaximum(total);
-            progress.setValue(done);
-            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-            return !progress.wasCanceled();
-        },
-        &m_lastPages);
-    progress.reset();
-    QApplication::restoreOverrideCursor();
-
-    switch (m_lastOutcome) {
-    case LabelPrint::Outcome::Printed:
-        m_printNote->setText(target.pdfPath.isEmpty()
-                                 ? QStringLiteral("%1 ページを「%2」に送りました。").arg(m_lastPages).arg(target.printerName)
-                                 : QStringLiteral("%1 ページをPDFファイル「%2」に保存しました。")
-                                       .arg(m_lastPages)
-                                       .arg(QDir::toNativeSeparators(target.pdfPath)));
-        m_printNote->show();
-        break;
-    case LabelPrint::Outcome::Cancelled:
-        m_printNote->setText(QStringLiteral("印刷を中止しました。"));
-        m_printNote->show();
-        break;
-    default:
-        break;
-    }
-}
-
-// ---------------------------------------------------------------- closing
-
-void DMLabelForm::closeWindow()
-{
-    reject();
-}
-
-void DMLabelForm::reject()
-{
-    // "閉じる", Escape and the title bar all end here. A save that fails
-    // (no name, row gone) keeps the window open with its edits.
-    if (!askToSaveEdits())
-        return;
-    if (m_help)
-        m_help->close();
-    QDialog::reject();
-}

@@ -2,6 +2,7 @@
 
 #include "LabelLayout.h"
 #include "LabelPrint.h"
+#include "Recipients.h"
 
 #include <QDialog>
 #include <QPointer>
@@ -25,11 +26,12 @@ class Storage;
 // "DMラベル印刷": named label layouts (the sheet and where the five texts
 // of a label go), the recipients chosen in "DM印刷用顧客選択", the labels of
 // the first sheet still free, a preview of every page at real size, the
-// honorific, and printing to a printer or a PDF file.
+// honorific, and printing to a printer or a PDF file. The choice of
+// recipients belongs to whoever opens the window, so that it outlives it.
 class DMLabelForm : public QDialog {
     Q_OBJECT
 public:
-    explicit DMLabelForm(Storage& storage, QWidget* parent = nullptr);
+    DMLabelForm(Storage& storage, RecipientChoice& chosen, QWidget* parent = nullptr);
     ~DMLabelForm() override;
 
     // Layouts: the DMCombo entry, "新規", "設定保存", "削除".
@@ -59,7 +61,7 @@ public:
 
     // "顧客選択": the recipient selection, then the grid and the pages.
     void chooseRecipients();
-    // Takes the shared recipient list as it stands.
+    // Takes the choice of recipients as it stands.
     void refreshRecipients();
     void setHonorific(const QString& honorific);
 
@@ -75,12 +77,10 @@ public:
     LabelPrint::Outcome lastOutcome() const { return m_lastOutcome; }
     int lastPages() const { return m_lastPages; }
 
-    // Where a PDF goes when "PDFファイルに保存" is chosen; tests answer it.
+    // Where a PDF goes when "PDFファイルに保存" is chosen: the file dialog
+    // unless another answer is set (tests answer it).
     using PdfChooser = std::function<QString(QWidget* parent, const QString& suggestedPath)>;
-    static void setPdfChooser(PdfChooser chooser);
-    // The recipient selection opened by "顧客選択"; tests replace it.
-    using RecipientChooser = std::function<void(Storage& storage, QWidget* parent)>;
-    static void setRecipientChooser(RecipientChooser chooser);
+    void setPdfChooser(PdfChooser chooser) { m_pdfChooser = std::move(chooser); }
 
     static inline const QString kPdfTarget = QStringLiteral("PDFファイルに保存");
 
@@ -99,15 +99,19 @@ private:
     void fillFields();
     void fillFontFields();
     void relayout();
+    // After a change to the sheet's counts or spacing: marked edited, pages planned again.
+    void sheetEdited(bool changed);
     void setEdited(bool edited);
     bool askToSaveEdits();
     bool writeLayout();
     void updatePages();
     void fillRecipientGrid();
-    void showStartHint();
+    QString pdfPath();
     void showError(const QString& message);
 
     Storage& m_storage;
+    RecipientChoice& m_chosen;
+    PdfChooser m_pdfChooser;
     LabelLayoutStore m_store;
     LabelJob m_job;
     QVector<LayoutName> m_layouts;

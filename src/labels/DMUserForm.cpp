@@ -1,10 +1,11 @@
 #include "DMUserForm.h"
 
 #include "CustomerStore.h"
+#include "GuiCommon.h"
+#include "LabelWidgets.h"
 #include "Prompter.h"
 #include "UserSearchForm.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -16,13 +17,7 @@
 
 namespace {
 
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
+using LabelWidgets::button;
 
 QTreeWidget* list(const char* name, const QStringList& headers, bool multi)
 {
@@ -38,9 +33,10 @@ QTreeWidget* list(const char* name, const QStringList& headers, bool multi)
 
 }  // namespace
 
-DMUserForm::DMUserForm(Storage& storage, QWidget* parent)
+DMUserForm::DMUserForm(Storage& storage, RecipientChoice& chosen, QWidget* parent)
     : QDialog(parent)
     , m_storage(storage)
+    , m_chosen(chosen)
     , m_store(storage)
 {
     setObjectName(QStringLiteral("DMUserForm"));
@@ -194,22 +190,24 @@ void DMUserForm::selectSource(int row)
 {
     if (row < 0 || row >= m_sourceRows.size())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    m_currentSource = row;
-    QVector<Recipient> found;
-    const bool ok = m_store.candidates(m_sourceRows[row], &found);
-    m_candidates = ok ? found : QVector<Recipient>();
-    m_candidateList->setUpdatesEnabled(false);
-    m_candidateList->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(m_candidates.size());
-    for (const Recipient& r : m_candidates)
-        items.append(new QTreeWidgetItem(QStringList{r.listName(), r.address1, r.email}));
-    m_candidateList->addTopLevelItems(items);
-    m_candidateList->setUpdatesEnabled(true);
-    if (m_sources->currentItem() != m_sources->topLevelItem(row))
-        m_sources->setCurrentItem(m_sources->topLevelItem(row));
-    QApplication::restoreOverrideCursor();
+    bool ok = false;
+    {
+        BusyCursor busy;
+        m_currentSource = row;
+        QVector<Recipient> found;
+        ok = m_store.candidates(m_sourceRows[row], &found);
+        m_candidates = ok ? found : QVector<Recipient>();
+        m_candidateList->setUpdatesEnabled(false);
+        m_candidateList->clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(m_candidates.size());
+        for (const Recipient& r : m_candidates)
+            items.append(new QTreeWidgetItem(QStringList{r.listName(), r.address1, r.email}));
+        m_candidateList->addTopLevelItems(items);
+        m_candidateList->setUpdatesEnabled(true);
+        if (m_sources->currentItem() != m_sources->topLevelItem(row))
+            m_sources->setCurrentItem(m_sources->topLevelItem(row));
+    }
     if (!ok)
         Prompter::current().show({PromptTitle::Error, m_store.errorString(), Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
     showCounts();
@@ -217,12 +215,11 @@ void DMUserForm::selectSource(int row)
 
 void DMUserForm::fillSelection()
 {
-    const QVector<Recipient>& chosen = DMRecipients::list();
     m_selectionList->setUpdatesEnabled(false);
     m_selectionList->clear();
     QList<QTreeWidgetItem*> items;
-    items.reserve(chosen.size());
-    for (const Recipient& r : chosen)
+    items.reserve(m_chosen.size());
+    for (const Recipient& r : m_chosen)
         items.append(new QTreeWidgetItem(QStringList{r.listName()}));
     m_selectionList->addTopLevelItems(items);
     m_selectionList->setUpdatesEnabled(true);
@@ -232,7 +229,7 @@ void DMUserForm::fillSelection()
 void DMUserForm::showCounts()
 {
     m_candidateCount->setText(QStringLiteral("%1件").arg(m_candidates.size()));
-    m_selectionCount->setText(QStringLiteral("%1件").arg(DMRecipients::list().size()));
+    m_selectionCount->setText(QStringLiteral("%1件").arg(m_chosen.size()));
 }
 
 void DMUserForm::addMarked()
@@ -245,12 +242,11 @@ void DMUserForm::addMarked()
         setNote(QStringLiteral("追加する宛先を候補の一覧で選んでください。"));
         return;
     }
-    QVector<Recipient>& chosen = DMRecipients::list();
-    const int before = static_cast<int>(chosen.size());
-    const RecipientSelection::AddResult result = RecipientSelection::add(chosen, marked);
+    const int before = static_cast<int>(m_chosen.size());
+    const RecipientSelection::AddResult result = RecipientSelection::add(m_chosen, marked);
     QList<QTreeWidgetItem*> items;
-    for (int i = before; i < chosen.size(); ++i)
-        items.append(new QTreeWidgetItem(QStringList{chosen[i].listName()}));
+    for (int i = before; i < m_chosen.size(); ++i)
+        items.append(new QTreeWidgetItem(QStringList{m_chosen[i].listName()}));
     m_selectionList->addTopLevelItems(items);
     if (!items.isEmpty())
         m_selectionList->scrollToItem(items.last());
@@ -277,7 +273,7 @@ void DMUserForm::removeMarked()
             rows.append(i);
     if (rows.isEmpty())
         return;
-    RecipientSelection::remove(DMRecipients::list(), rows);
+    RecipientSelection::remove(m_chosen, rows);
     for (auto it = rows.crbegin(); it != rows.crend(); ++it)
         delete m_selectionList->takeTopLevelItem(*it);
     setNote(QStringLiteral("%1件を取り消しました。").arg(rows.size()));

@@ -14,11 +14,11 @@ class Storage;
 // "DM印刷用顧客選択": the sources on the left (all customers, each customer
 // folder, the architects' offices, the related companies), their entries
 // in the middle, and the recipients chosen so far on the right. The
-// choice is kept in DMRecipients::list(), so it outlives the window.
+// choice belongs to whoever opens the window, so that it outlives it.
 class DMUserForm : public QDialog {
     Q_OBJECT
 public:
-    explicit DMUserForm(Storage& storage, QWidget* parent = nullptr);
+    DMUserForm(Storage& storage, RecipientChoice& chosen, QWidget* parent = nullptr);
 
     // A click on a source row: its candidates.
     void selectSource(int row);
@@ -52,6 +52,7 @@ private:
     int sourceRowOf(RecipientSource::Kind kind, qint64 folderId) const;
 
     Storage& m_storage;
+    RecipientChoice& m_chosen;
     RecipientStore m_store;
     QVector<RecipientSource> m_sourceRows;
     QVector<Recipient> m_candidates;

@@ -3,6 +3,7 @@
 #include "MasterTable.h"
 #include "Recordset.h"
 #include "Storage.h"
+#include "TextNumbers.h"
 
 #include <algorithm>
 #include <cmath>
@@ -161,6 +162,75 @@ int LabelLayout::maxRow(LabelElement e) const
     return std::max(1, static_cast<int>(std::floor((labelHeight() - line) / LabelGrid::kRowMm)) + 1);
 }
 
+double LabelLayout::spacingMin(int i)
+{
+    return i >= WLabel ? 5.0 : 0.0;
+}
+
+double LabelLayout::spacingMax(int i)
+{
+    switch (i) {
+    case WLabel:
+    case MLeft:
+    case MRight:
+    case WBet: return kPaperWidthMm;
+    default: return kPaperHeightMm;
+    }
+}
+
+bool LabelLayout::setSpacing(int i, double mm)
+{
+    if (i < 0 || i >= kSpacingCount || !std::isfinite(mm))
+        return false;
+    const double v = std::clamp(std::round(mm * 100.0) / 100.0, spacingMin(i), spacingMax(i));
+    double& stored = spacing[static_cast<size_t>(i)];
+    if (v == stored)
+        return false;
+    stored = v;
+    return true;
+}
+
+bool LabelLayout::setColumns(int c)
+{
+    c = std::clamp(c, 1, kMaxColumns);
+    const bool changed = c != columns || rows > maxRowsFor(c);
+    columns = c;
+    rows = std::clamp(rows, 1, maxRowsFor(c));
+    return changed;
+}
+
+bool LabelLayout::setRows(int r)
+{
+    r = std::clamp(r, 1, maxRowsFor(columns));
+    const bool changed = r != rows;
+    rows = r;
+    return changed;
+}
+
+bool LabelLayout::placeElement(LabelElement e, double leftTwips, double topTwips)
+{
+    ElementSpec& s = element(e);
+    const int column = std::clamp(LabelGrid::columnFor(leftTwips), 1, maxColumn());
+    const int row = std::clamp(LabelGrid::rowFor(topTwips), 1, maxRow(e));
+    if (column == s.column && row == s.row)
+        return false;
+    s.column = column;
+    s.row = row;
+    return true;
+}
+
+bool LabelLayout::setFont(LabelElement e, const QString& name, double size)
+{
+    ElementSpec& s = element(e);
+    if (name.isEmpty() || (s.fontName == name && s.fontSize == size))
+        return false;
+    s.fontName = name;
+    s.fontSize = size;
+    // A larger font must still end above the label's bottom edge.
+    s.row = std::min(s.row, maxRow(e));
+    return true;
+}
+
 QString LabelLayout::problem() const
 {
     if (labelWidth() <= 0 || labelHeight() <= 0)
@@ -188,6 +258,28 @@ LabelLayout LabelLayout::standard()
     }
     return l;
 }
+
+namespace LabelNumbers {
+
+QString mmText(double mm)
+{
+    QString t = QString::number(mm, 'f', 2);
+    while (t.contains(QLatin1Char('.')) && (t.endsWith(QLatin1Char('0')) || t.endsWith(QLatin1Char('.'))))
+        t.chop(1);
+    return t;
+}
+
+bool read(const QString& text, double* out)
+{
+    bool ok = false;
+    const double v = TextNumbers::toHalfWidth(text.trimmed()).toDouble(&ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    *out = v;
+    return true;
+}
+
+}  // namespace LabelNumbers
 
 // ---------------------------------------------------------------- store
 

@@ -109,9 +109,32 @@ struct LabelLayout {
     // no size, labels that run off the A4 paper.
     QString problem() const;
 
+    // What the window's fields and the drags in its preview may do to a
+    // layout; each answers whether the layout changed.
+    // A spacing field (0–7) in mm, rounded to a hundredth and kept between
+    // its limits: no label below 5 mm, nothing wider or higher than A4.
+    static double spacingMin(int i);
+    static double spacingMax(int i);
+    bool setSpacing(int i, double mm);
+    // Columns 1–3, and rows as many as keep the sheet within thirty labels.
+    bool setColumns(int columns);
+    bool setRows(int rows);
+    // An element dropped with its top-left corner this far (twips) from the
+    // label's: on the grid, starting inside the label.
+    bool placeElement(LabelElement e, double leftTwips, double topTwips);
+    // An empty name leaves the font alone.
+    bool setFont(LabelElement e, const QString& name, double size);
+
     // A sheet that common A4 label paper fits: 2 × 6 labels of 86.4 × 42.3 mm.
     static LabelLayout standard();
 };
+
+// Millimetres as a clerk writes them (21.5, 0, 86.4), and read back from
+// what was typed, full-width digits included.
+namespace LabelNumbers {
+QString mmText(double mm);
+bool read(const QString& text, double* out);
+}  // namespace LabelNumbers
 
 // One entry of the layout list.
 struct LayoutName {

@@ -65,6 +65,22 @@ int LabelPlan::usedOnFirstSheet() const
     return static_cast<int>(std::count(m_used.begin(), m_used.begin() + m_perSheet, true));
 }
 
+QString LabelPlan::startHint() const
+{
+    switch (m_mode) {
+    case StartMode::Top:
+        return QStringLiteral("1枚目のすべてのラベル（%1枚）に印刷します。").arg(m_perSheet);
+    case StartMode::Position:
+        return QStringLiteral("1枚目は %1 番目のラベルから印刷します（%2枚）。プレビューの1ページ目でラベルをクリックして開始位置を選びます。")
+            .arg(m_start + 1)
+            .arg(usedOnFirstSheet());
+    case StartMode::Random:
+        return QStringLiteral("1枚目は選んだ %1枚のラベルに印刷します。プレビューの1ページ目でラベルをクリックすると選択・解除できます。")
+            .arg(usedOnFirstSheet());
+    }
+    return {};
+}
+
 int LabelPlan::pageCount(int recipients) const
 {
     const int s = usedOnFirstSheet();

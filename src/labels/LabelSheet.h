@@ -36,6 +36,8 @@ public:
     bool isUsedOnFirstSheet(int index) const;
     // Used labels of the first sheet.
     int usedOnFirstSheet() const;
+    // What the window says of the first sheet under its start buttons.
+    QString startHint() const;
 
     // Sheets needed for n recipients: none when the first sheet has no
     // label to use, one while the first sheet holds them all.

@@ -3,17 +3,22 @@
 #include "DMLabelForm.h"
 #include "MenuForm.h"
 
+#include <memory>
+
 namespace Labels {
 
 void registerOpeners(Storage& storage)
 {
     Storage* s = &storage;
-    MenuForm::registerOpener(QStringLiteral("mnDM_Print"), [s](MenuForm& m) { openLabelWindow(*s, &m); });
+    // The recipients chosen stay chosen for the next print of this run.
+    auto chosen = std::make_shared<RecipientChoice>();
+    MenuForm::registerOpener(QStringLiteral("mnDM_Print"),
+                             [s, chosen](MenuForm& m) { openLabelWindow(*s, *chosen, &m); });
 }
 
-void openLabelWindow(Storage& storage, QWidget* parent)
+void openLabelWindow(Storage& storage, RecipientChoice& chosen, QWidget* parent)
 {
-    DMLabelForm form(storage, parent);
+    DMLabelForm form(storage, chosen, parent);
     form.exec();
 }
 

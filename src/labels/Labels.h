@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Recipients.h"
+
 class QWidget;
 class Storage;
 
@@ -9,7 +11,7 @@ namespace Labels {
 // Hooks "DMラベル印刷" (mnDM_Print) onto the main window.
 void registerOpeners(Storage& storage);
 
-// The label window, modal over the parent.
-void openLabelWindow(Storage& storage, QWidget* parent);
+// The label window, modal over the parent, printing the recipients chosen.
+void openLabelWindow(Storage& storage, RecipientChoice& chosen, QWidget* parent);
 
 }  // namespace Labels

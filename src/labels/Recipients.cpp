@@ -40,16 +40,6 @@ bool Recipient::isAddressable() const
     return !name1.trimmed().isEmpty() && !address2.trimmed().isEmpty();
 }
 
-namespace DMRecipients {
-
-QVector<Recipient>& list()
-{
-    static QVector<Recipient> recipients;
-    return recipients;
-}
-
-}  // namespace DMRecipients
-
 // ---------------------------------------------------------------- store
 
 RecipientStore::RecipientStore(Storage& storage)
@@ -77,6 +67,17 @@ bool RecipientStore::sources(QVector<RecipientSource>* out)
     return true;
 }
 
+// The architects' offices and the related companies keep the same facts
+// of an addressee under their own column names.
+struct RecipientStore::MasterColumns {
+    const char* table;
+    Recipient::Source source;
+    const char* post;
+    const char* address[3];
+    const char* name;
+    const char* email;
+};
+
 bool RecipientStore::candidates(const RecipientSource& source, QVector<Recipient>* out)
 {
     out->clear();
@@ -89,9 +90,12 @@ bool RecipientStore::candidates(const RecipientSource& source, QVector<Recipient
                 return false;
         return true;
     case RecipientSource::Kind::Architects:
-        return architects(out);
+        return masters({"Architect", Recipient::Source::Architect, "C_POST1", {"C_ADDR1", "C_ADDR2", "C_ADDR3"}, "C_NAME",
+                        "C_E_MAIL"},
+                       out);
     case RecipientSource::Kind::Companies:
-        return companies(out);
+        return masters({"ConnectCorp", Recipient::Source::Company, "POST", {"Addr1", "Addr2", "Addr3"}, "Name", "E_MAIL"},
+                       out);
     }
     return true;
 }
@@ -126,43 +130,22 @@ bool RecipientStore::customers(const QString& folderColumn, qint64 folderId, QVe
     return true;
 }
 
-bool RecipientStore::architects(QVector<Recipient>* out)
+bool RecipientStore::masters(const MasterColumns& t, QVector<Recipient>* out)
 {
     Recordset rs(m_storage, DbFile::MasterData);
-    rs.selectColumns({col("C_POST1"), col("C_ADDR1"), col("C_ADDR2"), col("C_ADDR3"), col("C_NAME"), col("C_E_MAIL")});
-    if (!rs.open(QStringLiteral("Architect")))
+    rs.selectColumns({col(t.post), col(t.address[0]), col(t.address[1]), col(t.address[2]), col(t.name), col(t.email)});
+    if (!rs.open(col(t.table)))
         return fail(rs.errorString());
     for (; !rs.eof(); rs.moveNext()) {
         Recipient r;
         r.key = rs.id();
-        r.source = Recipient::Source::Architect;
-        r.postalCode = rs.text(col("C_POST1"));
-        r.address1 = rs.text(col("C_ADDR1"));
-        r.address2 = rs.text(col("C_ADDR2"));
-        r.address3 = rs.text(col("C_ADDR3"));
-        r.name1 = rs.text(col("C_NAME"));
-        r.email = rs.text(col("C_E_MAIL"));
-        out->append(std::move(r));
-    }
-    return true;
-}
-
-bool RecipientStore::companies(QVector<Recipient>* out)
-{
-    Recordset rs(m_storage, DbFile::MasterData);
-    rs.selectColumns({col("POST"), col("Addr1"), col("Addr2"), col("Addr3"), col("Name"), col("E_MAIL")});
-    if (!rs.open(QStringLiteral("ConnectCorp")))
-        return fail(rs.errorString());
-    for (; !rs.eof(); rs.moveNext()) {
-        Recipient r;
-        r.key = rs.id();
-        r.source = Recipient::Source::Company;
-        r.postalCode = rs.text(col("POST"));
-        r.address1 = rs.text(col("Addr1"));
-        r.address2 = rs.text(col("Addr2"));
-        r.address3 = rs.text(col("Addr3"));
-        r.name1 = rs.text(col("Name"));
-        r.email = rs.text(col("E_MAIL"));
+        r.source = t.source;
+        r.postalCode = rs.text(col(t.post));
+        r.address1 = rs.text(col(t.address[0]));
+        r.address2 = rs.text(col(t.address[1]));
+        r.address3 = rs.text(col(t.address[2]));
+        r.name1 = rs.text(col(t.name));
+        r.email = rs.text(col(t.email));
         out->append(std::move(r));
     }
     return true;

@@ -30,12 +30,11 @@ struct Recipient {
     bool isAddressable() const;
 };
 
-// The recipients chosen for the next print: shared by the recipient
-// selection, which fills it, and the label window, which prints it. It
-// outlives both windows for the whole run.
-namespace DMRecipients {
-QVector<Recipient>& list();
-}
+// The recipients chosen for the next print: filled by the recipient
+// selection and printed by the label window. Whoever opens those windows
+// owns it, for as long as the choice should last (the main window keeps
+// one for the whole run).
+using RecipientChoice = QVector<Recipient>;
 
 // What the recipient selection offers on its left: all customers, each
 // customer folder, the architects' offices and the related companies.
@@ -62,8 +61,8 @@ public:
 private:
     bool fail(const QString& message);
     bool customers(const QString& folderColumn, qint64 folderId, QVector<Recipient>* out);
-    bool architects(QVector<Recipient>* out);
-    bool companies(QVector<Recipient>* out);
+    struct MasterColumns;
+    bool masters(const MasterColumns& table, QVector<Recipient>* out);
 
     Storage& m_storage;
     QString m_error;

@@ -67,6 +67,7 @@ private slots:
         TempAppDir dir;
         ScriptedPrompter prompter;
         Storage& st = dir.storage();
+        RecipientChoice recipients;
         MenuForm menu(st);
         menu.show();
         QVERIFY(QTest::qWaitForWindowExposed(&menu));
@@ -98,8 +99,8 @@ private slots:
             [&] { return new M_ConnectCorpForm(st, &menu); },
             [&] { return new UserCsvImportForm(st, &menu); },
             [&] { return new UserSearchForm(st, &menu); },
-            [&] { return new DMLabelForm(st, &menu); },
-            [&] { return new DMUserForm(st, &menu); },
+            [&] { return new DMLabelForm(st, recipients, &menu); },
+            [&] { return new DMUserForm(st, recipients, &menu); },
             [&] { return new MailAddSet(st, &menu); },
             [&] { return new SignForm(st, &menu); },
             [&] { return new WriteForm(st, ComposeRequest{}, &menu); },

@@ -24,6 +24,7 @@ private slots:
         plan.setMode(LabelPlan::StartMode::Position);
         plan.clickLabel(4);
         QCOMPARE(plan.usedOnFirstSheet(), 8);
+        QVERIFY(plan.startHint().startsWith(u("1枚目は 5 番目のラベルから印刷します（8枚）。")));
         QCOMPARE(plan.pageCount(20), 2);
         QCOMPARE(plan.recipientAt(0, 3, 20), -1);
         QCOMPARE(plan.recipientAt(0, 4, 20), 0);
@@ -109,7 +110,60 @@ private slots:
         QCOMPARE(m.labelsPerSheet(), 30);
         m.columns = 3;
         QCOMPARE(m.labelsPerSheet(), 30);
-        QCOMPARE(LabelLayout::maxRowsFor(3), 10);
+    }
+
+    void spacingFieldsAreReadRoundedAndKeptOnThePaper_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("full-width") << int(LabelLayout::MLeft) << u("２０．５") << true << u("20.5");
+        QTest::newRow("hundredths") << int(LabelLayout::MUp) << u(" 21.456 ") << true << u("21.46");
+        QTest::newRow("as it was") << int(LabelLayout::MUp) << u("21.50") << false << u("21.5");
+        QTest::newRow("negative") << int(LabelLayout::HBet) << u("−3") << false << u("0");
+        QTest::newRow("tiny label") << int(LabelLayout::WLabel) << u("1") << true << u("5");
+        QTest::newRow("wider than A4") << int(LabelLayout::WBet) << u("300") << true << u("210");
+        QTest::newRow("higher than A4") << int(LabelLayout::HLabel) << u("400") << true << u("297");
+        QTest::newRow("no number") << int(LabelLayout::MDown) << u("abc") << false << u("21.5");
+    }
+
+    void spacingFieldsAreReadRoundedAndKeptOnThePaper()
+    {
+        QFETCH(int, field);
+        QFETCH(QString, typed);
+        QFETCH(bool, changed);
+        QFETCH(QString, shown);
+        LabelLayout l = LabelLayout::standard();
+        double v = 0;
+        const bool read = LabelNumbers::read(typed, &v);
+        QCOMPARE(read && l.setSpacing(field, v), changed);
+        QCOMPARE(LabelNumbers::mmText(l.spacing[static_cast<size_t>(field)]), shown);
+    }
+
+    void sheetAndElementEditsStayInsideTheLimits()
+    {
+        LabelLayout l = LabelLayout::standard();
+        // Three columns leave room for ten rows only.
+        l.rows = 12;
+        QVERIFY(l.setColumns(3));
+        QCOMPARE(l.rows, 10);
+        QVERIFY(!l.setColumns(7));  // taken as 3, as it is
+        QVERIFY(l.setRows(0));
+        QCOMPARE(l.rows, 1);
+
+        // A drop outside the label lands on its last cell; the same cell again changes nothing.
+        QVERIFY(l.placeElement(LabelElement::Name, 1e6, 1e6));
+        QCOMPARE(l.element(LabelElement::Name).column, l.maxColumn());
+        QCOMPARE(l.element(LabelElement::Name).row, l.maxRow(LabelElement::Name));
+        QVERIFY(!l.placeElement(LabelElement::Name, 1e6, 1e6));
+
+        // A larger font moves a low element up so that its text still ends inside the label.
+        QVERIFY(l.placeElement(LabelElement::Post, 0, 1e6));
+        QVERIFY(l.setFont(LabelElement::Post, u("ＭＳ ゴシック"), 30));
+        QCOMPARE(l.element(LabelElement::Post).row, l.maxRow(LabelElement::Post));
+        QVERIFY(!l.setFont(LabelElement::Post, QString(), 12));
+        QCOMPARE(l.element(LabelElement::Post).fontSize, 30.0);
     }
 
     void addressLineOneWrapsAtTheFullWidthBlank()
