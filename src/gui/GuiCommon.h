@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BusyCursor.h"
+
 #include <QApplication>
 #include <QMargins>
 #include <QPoint>
@@ -9,6 +11,8 @@
 class QWidget;
 class QAbstractButton;
 class QComboBox;
+class QLineEdit;
+class QPushButton;
 class QObject;
 class QValidator;
 
@@ -35,6 +39,12 @@ void suggestWithoutCompleting(QComboBox* combo);
 // (typed with the input method on) taken as the digits they are.
 QValidator* digitsValidator(QObject* parent);
 
+// A named line edit, and a named button that Enter never presses for
+// being the default (Enter belongs to the window's EnterOrder); the tool
+// tip is left unset when empty.
+QLineEdit* namedEdit(const char* name);
+QPushButton* namedButton(const char* name, const QString& caption, const QString& tip = {});
+
 // Ctrl+S in a window presses its save (apply) button, when that is enabled.
 void saveShortcut(QWidget* window, QAbstractButton* saveButton);
 
@@ -51,12 +61,3 @@ void fitToScreen(QWidget* window, QSize designed);
 void placeOnScreen(QWidget* window, QPoint topLeft);
 
 }  // namespace GuiCommon
-
-// The hourglass pointer for the length of a scope.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};

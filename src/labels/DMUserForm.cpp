@@ -1,10 +1,10 @@
 #include "DMUserForm.h"
 
+#include "BusyCursor.h"
 #include "CustomerStore.h"
 #include "Prompter.h"
 #include "UserSearchForm.h"
 
-#include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -194,22 +194,24 @@ void DMUserForm::selectSource(int row)
 {
     if (row < 0 || row >= m_sourceRows.size())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     m_currentSource = row;
-    QVector<Recipient> found;
-    const bool ok = m_store.candidates(m_sourceRows[row], &found);
-    m_candidates = ok ? found : QVector<Recipient>();
-    m_candidateList->setUpdatesEnabled(false);
-    m_candidateList->clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(m_candidates.size());
-    for (const Recipient& r : m_candidates)
-        items.append(new QTreeWidgetItem(QStringList{r.listName(), r.address1, r.email}));
-    m_candidateList->addTopLevelItems(items);
-    m_candidateList->setUpdatesEnabled(true);
-    if (m_sources->currentItem() != m_sources->topLevelItem(row))
-        m_sources->setCurrentItem(m_sources->topLevelItem(row));
-    QApplication::restoreOverrideCursor();
+    bool ok = false;
+    {
+        BusyCursor busy;
+        QVector<Recipient> found;
+        ok = m_store.candidates(m_sourceRows[row], &found);
+        m_candidates = ok ? found : QVector<Recipient>();
+        m_candidateList->setUpdatesEnabled(false);
+        m_candidateList->clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(m_candidates.size());
+        for (const Recipient& r : m_candidates)
+            items.append(new QTreeWidgetItem(QStringList{r.listName(), r.address1, r.email}));
+        m_candidateList->addTopLevelItems(items);
+        m_candidateList->setUpdatesEnabled(true);
+        if (m_sources->currentItem() != m_sources->topLevelItem(row))
+            m_sources->setCurrentItem(m_sources->topLevelItem(row));
+    }
     if (!ok)
         Prompter::current().show({PromptTitle::Error, m_store.errorString(), Prompter::Icon::Critical, Prompter::Ok, Prompter::Ok});
     showCounts();

@@ -47,23 +47,6 @@ QComboBox* dropDown(const char* name, const QStringList& items)
     return c;
 }
 
-QLineEdit* edit(const char* name)
-{
-    auto* e = new QLineEdit;
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-QPushButton* button(const char* name, const QString& caption, const QString& tip = {})
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    return b;
-}
-
 }  // namespace
 
 M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designersOnly)
@@ -122,16 +105,16 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     };
     const QString toAddress = QStringLiteral("郵便番号から住所を入力します。");
     const QString toCode = QStringLiteral("住所から郵便番号を入力します。");
-    Block a{edit("ArchName"), edit("Post1"), button("AdrBtn", QStringLiteral("住所"), toAddress),
-            button("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), edit("Addr2Text"),
-            edit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities), edit("ClassText"),
-            edit("TelText"), edit("FaxText"), edit("MailText"), button("Mail_To", QStringLiteral("メール")),
-            edit("UrlText"), button("URL_To", QStringLiteral("URL"))};
-    Block o{edit("OficceText"), edit("Post2"), button("AdrBtn2", QStringLiteral("住所"), toAddress),
-            button("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), edit("Addr2Text2"),
-            edit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices), edit("ClassText2"),
-            edit("TelText2"), edit("FaxText2"), edit("MailText2"), button("Mail_To2", QStringLiteral("メール")),
-            edit("UrlText2"), button("URL_To2", QStringLiteral("URL"))};
+    Block a{GuiCommon::namedEdit("ArchName"), GuiCommon::namedEdit("Post1"), GuiCommon::namedButton("AdrBtn", QStringLiteral("住所"), toAddress),
+            GuiCommon::namedButton("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), GuiCommon::namedEdit("Addr2Text"),
+            GuiCommon::namedEdit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities), GuiCommon::namedEdit("ClassText"),
+            GuiCommon::namedEdit("TelText"), GuiCommon::namedEdit("FaxText"), GuiCommon::namedEdit("MailText"), GuiCommon::namedButton("Mail_To", QStringLiteral("メール")),
+            GuiCommon::namedEdit("UrlText"), GuiCommon::namedButton("URL_To", QStringLiteral("URL"))};
+    Block o{GuiCommon::namedEdit("OficceText"), GuiCommon::namedEdit("Post2"), GuiCommon::namedButton("AdrBtn2", QStringLiteral("住所"), toAddress),
+            GuiCommon::namedButton("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), GuiCommon::namedEdit("Addr2Text2"),
+            GuiCommon::namedEdit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices), GuiCommon::namedEdit("ClassText2"),
+            GuiCommon::namedEdit("TelText2"), GuiCommon::namedEdit("FaxText2"), GuiCommon::namedEdit("MailText2"), GuiCommon::namedButton("Mail_To2", QStringLiteral("メール")),
+            GuiCommon::namedEdit("UrlText2"), GuiCommon::namedButton("URL_To2", QStringLiteral("URL"))};
     fillPrefectures(a.addr1, zones);
     fillPrefectures(o.addr1, zones);
 
@@ -201,18 +184,11 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     m_frames = {roles, archFrame, officeFrame};
     setEntryWidgets(m_frames);
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(list, 1);
-    left->addWidget(emptyLabel());
+    QVBoxLayout* left = listColumn();
     auto* frames = new QHBoxLayout;
     frames->addWidget(archFrame, 1);
     frames->addWidget(officeFrame, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {newButton(), deleteButton(), applyButton()})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    for (QPushButton* b : {sendButton(), helpButton(), closeButton()})
-        buttons->addWidget(b);
+    QHBoxLayout* buttons = buttonRow();
     auto* right = new QVBoxLayout;
     right->addWidget(roles);
     right->addLayout(frames, 1);
@@ -222,15 +198,6 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     root->addLayout(right, 4);
     list->header()->resizeSection(0, 180);
     setEdited(false);
-}
-
-void M_ArchitectForm::showEvent(QShowEvent* event)
-{
-    MasterForm::showEvent(event);
-    if (m_listed)
-        return;
-    m_listed = true;
-    relist(0);
 }
 
 void M_ArchitectForm::listRecords()
@@ -245,14 +212,9 @@ void M_ArchitectForm::listRecords()
         addListItem({r.text(QStringLiteral("U_NAME"))}, r.id);
 }
 
-int M_ArchitectForm::rowOf(qint64 id) const
-{
-    return rowIndexOf(m_rows, id);
-}
-
 void M_ArchitectForm::showRecord(qint64 id)
 {
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     if (i < 0) {
         clearFields();
         return;
@@ -278,7 +240,7 @@ bool M_ArchitectForm::writeRecord(qint64 id, bool* found)
         m_error = table.errorString();
         return false;
     }
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     if (*found && i >= 0)
         for (const auto& [column, value] : values)
             m_rows[i].set(column, value);
@@ -288,29 +250,13 @@ bool M_ArchitectForm::writeRecord(qint64 id, bool* found)
 bool M_ArchitectForm::removeRecords(const QVector<qint64>& ids)
 {
     MasterTable table(storage(), DbFile::MasterData, ArchitectTable::kTable);
-    for (qint64 id : ids) {
-        if (!table.remove(id)) {
-            m_error = table.errorString();
-            return false;
-        }
-    }
-    return true;
+    return removeEach(table, ids, &m_error);
 }
 
 QStringList M_ArchitectForm::listTextsOf(qint64 id)
 {
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     return i < 0 ? QStringList() : QStringList{m_rows[i].text(QStringLiteral("U_NAME"))};
-}
-
-QString M_ArchitectForm::field(const char* name) const
-{
-    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return e->text();
-    if (auto* c = qobject_cast<QComboBox*>(w))
-        return c->currentText();
-    return {};
 }
 
 void M_ArchitectForm::fillPick(MasterPickResult& r, bool)
@@ -318,24 +264,24 @@ void M_ArchitectForm::fillPick(MasterPickResult& r, bool)
     r.source = MasterPickResult::Source::Architect;
     r.key = shownId();
     MasterPickResult::Architect& a = r.architect;
-    a.name = field("ArchName");
-    a.postalCode = field("Post1");
-    a.address1 = field("Addr1Text");
-    a.address2 = field("Addr2Text");
-    a.address3 = field("Addr3Text");
-    a.qualification = field("Class1");
-    a.authority = field("Class2");
-    a.registration = field("ClassText");
-    a.officeName = field("OficceText");
-    a.officePostalCode = field("Post2");
-    a.officeAddress1 = field("Addr1Text2");
-    a.officeAddress2 = field("Addr2Text2");
-    a.officeAddress3 = field("Addr3Text2");
-    a.officeClass = field("Class12");
-    a.officePrefecture = field("Class22");
-    a.officeRegistration = field("ClassText2");
-    a.officeTelephone = field("TelText2");
-    a.officeFax = field("FaxText2");
+    a.name = fieldText("ArchName");
+    a.postalCode = fieldText("Post1");
+    a.address1 = fieldText("Addr1Text");
+    a.address2 = fieldText("Addr2Text");
+    a.address3 = fieldText("Addr3Text");
+    a.qualification = fieldText("Class1");
+    a.authority = fieldText("Class2");
+    a.registration = fieldText("ClassText");
+    a.officeName = fieldText("OficceText");
+    a.officePostalCode = fieldText("Post2");
+    a.officeAddress1 = fieldText("Addr1Text2");
+    a.officeAddress2 = fieldText("Addr2Text2");
+    a.officeAddress3 = fieldText("Addr3Text2");
+    a.officeClass = fieldText("Class12");
+    a.officePrefecture = fieldText("Class22");
+    a.officeRegistration = fieldText("ClassText2");
+    a.officeTelephone = fieldText("TelText2");
+    a.officeFax = fieldText("FaxText2");
     // The shared slots: the person and the office that letters go to.
     r.personName = a.name;
     r.firmName = a.officeName;

@@ -1,18 +1,26 @@
+#include "EnterOrder.h"
+#include "FocusHighlight.h"
 #include "GuiCommon.h"
 #include "Keyring.h"
 #include "MessageBoxPrompter.h"
 #include "PrnCommon.h"
 #include "SingleInstance.h"
+#include "WindowPlacement.h"
 #include "WriteLock.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -177,6 +185,62 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         // An answer that comes at once shows no note at all.
         QVERIFY(Keyring::waitFor([](const std::function<void()>& finished) { finished(); }));
+    }
+
+    // The behaviour every window shares: Enter's order with its exceptions,
+    // the focused field's highlight, and twips that come back as they went.
+    void windowBehaviour()
+    {
+        QWidget window;
+        auto* name = new QLineEdit(QStringLiteral("山田"), &window);
+        auto* kind = new QComboBox(&window);
+        kind->setEditable(true);
+        kind->setEditText(QStringLiteral("新築"));
+        auto* note = new QPlainTextEdit(&window);
+        auto* ok = new QPushButton(&window);
+        auto* last = new QLineEdit(&window);
+        new EnterOrder(&window, {name, kind, note, ok});
+        new EnterOrder(&window, {ok, last}, EnterOrder::LastPasses);
+        auto* highlight = new FocusHighlight(&window);
+        highlight->add(name);
+        highlight->setResting(name, Qt::yellow);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        name->setFocus();  // shown with the focus already: the resting colour waits
+        QCOMPARE(name->palette().color(QPalette::Base), QColor(Qt::black));
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), kind);
+        QCOMPARE(kind->lineEdit()->selectedText(), QStringLiteral("新築"));
+        QCOMPARE(name->palette().color(QPalette::Base), QColor(Qt::yellow));
+        QTest::keyClick(kind, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), note);
+        QTest::keyClick(note, Qt::Key_Return);  // a line break: the order ends here
+        QCOMPARE(note->toPlainText(), QStringLiteral("\n"));
+        QSignalSpy pressed(ok, &QPushButton::clicked);
+        QSignalSpy passed(last, &QLineEdit::returnPressed);
+        ok->setFocus();
+        QTest::keyClick(ok, Qt::Key_Return);
+        QCOMPARE(pressed.size(), 1);
+        QTest::keyClick(last, Qt::Key_Return);
+        QCOMPARE(passed.size(), 1);
+
+        // The Tab order's next field, for plain Enter only.
+        QWidget tabbed;
+        auto* first = new QLineEdit(&tabbed);
+        auto* flag = new QCheckBox(&tabbed);
+        auto* second = new QLineEdit(&tabbed);
+        new EnterOrder(&tabbed, {first, second}, EnterOrder::PlainEnterOnly | EnterOrder::TabChain);
+        tabbed.show();
+        QVERIFY(QTest::qWaitForWindowActive(&tabbed));
+        first->setFocus();
+        QTest::keyClick(first, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), first);
+        QTest::keyClick(first, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), flag);
+
+        QCOMPARE(WindowPlacement::toTwips(100, 96), 1500);
+        for (int dpi : {72, 96, 97, 120, 144})
+            QCOMPARE(WindowPlacement::toPixels(WindowPlacement::toTwips(333, dpi), dpi), 333);
     }
 
     void openInBrowserReportsAMissingBrowser()
