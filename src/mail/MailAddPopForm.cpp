@@ -18,6 +18,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using GuiCommon::namedButton;
+
 namespace {
 
 QTreeWidget* makeList(const char* name, const QStringList& columns)
@@ -55,7 +57,7 @@ MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent)
     m_mail->setObjectName(QStringLiteral("MailText"));
     m_tel = new QLineEdit;
     m_tel->setObjectName(QStringLiteral("TelText"));
-    QPushButton* searchBtn = GuiCommon::namedButton("SrchBtn", QStringLiteral("検索開始"), QStringLiteral("入力した条件で顧客を検索します。"));
+    QPushButton* searchBtn = namedButton("SrchBtn", QStringLiteral("検索開始"), QStringLiteral("入力した条件で顧客を検索します。"));
 
     m_users = makeList("UserListView", {QStringLiteral("姓名"), QStringLiteral("メールアドレス"),
                                         QStringLiteral("電話番号"), QStringLiteral("都道府県")});
@@ -71,13 +73,13 @@ MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent)
         l->installEventFilter(this);
     }
 
-    QPushButton* toBtn = GuiCommon::namedButton("TObtn", QStringLiteral("宛先->"), QStringLiteral("選んだ相手を宛先に加えます。"));
-    QPushButton* ccBtn = GuiCommon::namedButton("CCbtn", QStringLiteral("CC->"), QStringLiteral("選んだ相手をCCに加えます。"));
-    QPushButton* bccBtn = GuiCommon::namedButton("BCCbtn", QStringLiteral("BCC->"), QStringLiteral("選んだ相手をBCCに加えます。"));
-    QPushButton* editBtn = GuiCommon::namedButton("Command1", QStringLiteral("アドレス帳    (顧客登録)"),
+    QPushButton* toBtn = namedButton("TObtn", QStringLiteral("宛先->"), QStringLiteral("選んだ相手を宛先に加えます。"));
+    QPushButton* ccBtn = namedButton("CCbtn", QStringLiteral("CC->"), QStringLiteral("選んだ相手をCCに加えます。"));
+    QPushButton* bccBtn = namedButton("BCCbtn", QStringLiteral("BCC->"), QStringLiteral("選んだ相手をBCCに加えます。"));
+    QPushButton* editBtn = namedButton("Command1", QStringLiteral("アドレス帳    (顧客登録)"),
                                   QStringLiteral("顧客登録の画面を開いて、顧客のメールアドレスを登録・変更します。"));
-    QPushButton* sendBtn = GuiCommon::namedButton("SendBtn", QStringLiteral("転送"), QStringLiteral("選んだ宛先をメッセージに入れます。"));
-    QPushButton* closeBtn = GuiCommon::namedButton("CloseBtn", QStringLiteral("閉じる"));
+    QPushButton* sendBtn = namedButton("SendBtn", QStringLiteral("転送"), QStringLiteral("選んだ宛先をメッセージに入れます。"));
+    QPushButton* closeBtn = namedButton("CloseBtn", QStringLiteral("閉じる"));
 
     auto* searchBox = new QGroupBox(QStringLiteral("検索"));
     auto* sg = new QGridLayout(searchBox);

@@ -199,23 +199,17 @@ void MailAddSet::showKeyringState()
 
 void MailAddSet::listRecords()
 {
-    if (!m_store.list(&m_rows)) {
-        m_rows.clear();
+    const bool read = m_store.list(&m_rows);
+    if (!read)
         m_error = m_store.errorString();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const MailAccount& a : m_rows)
-        addListItem({a.name, a.address}, a.id);
+    listRows(read, m_rows, m_error, [](const MailAccount& a) { return QStringList{a.name, a.address}; });
 }
 
 void MailAddSet::showRecord(qint64 id)
 {
-    const int i = rowIndexOf(m_rows, id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     const MailAccount& a = m_rows[i];
     MasterRow row;
     row.id = a.id;

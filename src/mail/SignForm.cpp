@@ -72,23 +72,17 @@ bool SignForm::pick(Storage& storage, QWidget* parent, QString* text)
 void SignForm::listRecords()
 {
     SignatureStore store(storage());
-    if (!store.list(&m_rows)) {
-        m_rows.clear();
+    const bool read = store.list(&m_rows);
+    if (!read)
         m_error = store.errorString();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const Signature& s : m_rows)
-        addListItem({s.name}, s.id);
+    listRows(read, m_rows, m_error, [](const Signature& s) { return QStringList{s.name}; });
 }
 
 void SignForm::showRecord(qint64 id)
 {
-    const int i = rowIndexOf(m_rows, id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     m_title->setText(m_rows[i].name);
     m_body->setPlainText(m_rows[i].body);
 }

@@ -18,6 +18,9 @@
 
 #include <utility>
 
+using GuiCommon::namedButton;
+using GuiCommon::namedEdit;
+
 namespace {
 
 // The texts of one column of a code list, in table order.
@@ -105,16 +108,18 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     };
     const QString toAddress = QStringLiteral("郵便番号から住所を入力します。");
     const QString toCode = QStringLiteral("住所から郵便番号を入力します。");
-    Block a{GuiCommon::namedEdit("ArchName"), GuiCommon::namedEdit("Post1"), GuiCommon::namedButton("AdrBtn", QStringLiteral("住所"), toAddress),
-            GuiCommon::namedButton("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), GuiCommon::namedEdit("Addr2Text"),
-            GuiCommon::namedEdit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities), GuiCommon::namedEdit("ClassText"),
-            GuiCommon::namedEdit("TelText"), GuiCommon::namedEdit("FaxText"), GuiCommon::namedEdit("MailText"), GuiCommon::namedButton("Mail_To", QStringLiteral("メール")),
-            GuiCommon::namedEdit("UrlText"), GuiCommon::namedButton("URL_To", QStringLiteral("URL"))};
-    Block o{GuiCommon::namedEdit("OficceText"), GuiCommon::namedEdit("Post2"), GuiCommon::namedButton("AdrBtn2", QStringLiteral("住所"), toAddress),
-            GuiCommon::namedButton("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), GuiCommon::namedEdit("Addr2Text2"),
-            GuiCommon::namedEdit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices), GuiCommon::namedEdit("ClassText2"),
-            GuiCommon::namedEdit("TelText2"), GuiCommon::namedEdit("FaxText2"), GuiCommon::namedEdit("MailText2"), GuiCommon::namedButton("Mail_To2", QStringLiteral("メール")),
-            GuiCommon::namedEdit("UrlText2"), GuiCommon::namedButton("URL_To2", QStringLiteral("URL"))};
+    Block a{namedEdit("ArchName"), namedEdit("Post1"), namedButton("AdrBtn", QStringLiteral("住所"), toAddress),
+            namedButton("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), namedEdit("Addr2Text"),
+            namedEdit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities),
+            namedEdit("ClassText"), namedEdit("TelText"), namedEdit("FaxText"), namedEdit("MailText"),
+            namedButton("Mail_To", QStringLiteral("メール")), namedEdit("UrlText"),
+            namedButton("URL_To", QStringLiteral("URL"))};
+    Block o{namedEdit("OficceText"), namedEdit("Post2"), namedButton("AdrBtn2", QStringLiteral("住所"), toAddress),
+            namedButton("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), namedEdit("Addr2Text2"),
+            namedEdit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices),
+            namedEdit("ClassText2"), namedEdit("TelText2"), namedEdit("FaxText2"), namedEdit("MailText2"),
+            namedButton("Mail_To2", QStringLiteral("メール")), namedEdit("UrlText2"),
+            namedButton("URL_To2", QStringLiteral("URL"))};
     fillPrefectures(a.addr1, zones);
     fillPrefectures(o.addr1, zones);
 
@@ -203,22 +208,15 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
 void M_ArchitectForm::listRecords()
 {
     const bool designersOnly = std::exchange(m_designersOnly, false);
-    if (!ArchitectTable::list(storage(), designersOnly, &m_rows, &m_error)) {
-        m_rows.clear();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const MasterRow& r : m_rows)
-        addListItem({r.text(QStringLiteral("U_NAME"))}, r.id);
+    listRows(ArchitectTable::list(storage(), designersOnly, &m_rows, &m_error), m_rows, m_error,
+             [](const MasterRow& r) { return QStringList{r.text(QStringLiteral("U_NAME"))}; });
 }
 
 void M_ArchitectForm::showRecord(qint64 id)
 {
-    const int i = rowIndexOf(m_rows, id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     loadBound(m_rows[i]);
 }
 

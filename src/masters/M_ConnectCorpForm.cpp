@@ -19,6 +19,9 @@
 #include <algorithm>
 #include <utility>
 
+using GuiCommon::namedButton;
+using GuiCommon::namedEdit;
+
 M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trade)
     : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
                  QStringLiteral("取引先登録を終了します。"), parent),
@@ -49,29 +52,29 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
     }
     tl->addStretch(1);
 
-    QLineEdit* corpName = GuiCommon::namedEdit("CorpName");
-    QLineEdit* furigana = GuiCommon::namedEdit("CorpFurigana");
-    QLineEdit* post = GuiCommon::namedEdit("POST");
+    QLineEdit* corpName = namedEdit("CorpName");
+    QLineEdit* furigana = namedEdit("CorpFurigana");
+    QLineEdit* post = namedEdit("POST");
     post->setMaximumWidth(120);
-    QPushButton* adrBtn = GuiCommon::namedButton("AdrBtn", QStringLiteral("住所"), QStringLiteral("郵便番号から住所を入力します。"));
-    QPushButton* postBtn = GuiCommon::namedButton("PostBtn", QStringLiteral("〒"), QStringLiteral("住所から郵便番号を入力します。"));
+    QPushButton* adrBtn = namedButton("AdrBtn", QStringLiteral("住所"), QStringLiteral("郵便番号から住所を入力します。"));
+    QPushButton* postBtn = namedButton("PostBtn", QStringLiteral("〒"), QStringLiteral("住所から郵便番号を入力します。"));
     m_prefecture = new QComboBox;
     m_prefecture->setObjectName(QStringLiteral("Addr1Text"));
     fillPrefectures(m_prefecture, m_zones);
     m_prefecture->setMaximumWidth(160);
-    QLineEdit* addr2 = GuiCommon::namedEdit("Addr2Text");
-    QLineEdit* addr3 = GuiCommon::namedEdit("Addr3Text");
-    QLineEdit* tel = GuiCommon::namedEdit("TelText");
-    QLineEdit* fax = GuiCommon::namedEdit("FaxText");
-    QLineEdit* tantou = GuiCommon::namedEdit("TantouText");
-    QLineEdit* busho = GuiCommon::namedEdit("Busho");
-    QLineEdit* katagaki = GuiCommon::namedEdit("Katagaki");
-    QLineEdit* mail = GuiCommon::namedEdit("MailText");
-    QLineEdit* url = GuiCommon::namedEdit("UrlText");
+    QLineEdit* addr2 = namedEdit("Addr2Text");
+    QLineEdit* addr3 = namedEdit("Addr3Text");
+    QLineEdit* tel = namedEdit("TelText");
+    QLineEdit* fax = namedEdit("FaxText");
+    QLineEdit* tantou = namedEdit("TantouText");
+    QLineEdit* busho = namedEdit("Busho");
+    QLineEdit* katagaki = namedEdit("Katagaki");
+    QLineEdit* mail = namedEdit("MailText");
+    QLineEdit* url = namedEdit("UrlText");
     auto* bikou = new QPlainTextEdit;
     bikou->setObjectName(QStringLiteral("Bikou"));
-    QPushButton* mailTo = GuiCommon::namedButton("Mail_To", QStringLiteral("メール"), QStringLiteral("このアドレスにメールを作成します。"));
-    QPushButton* urlTo = GuiCommon::namedButton("URL_To", QStringLiteral("URL"), QStringLiteral("このホームページをブラウザで開きます。"));
+    QPushButton* mailTo = namedButton("Mail_To", QStringLiteral("メール"), QStringLiteral("このアドレスにメールを作成します。"));
+    QPushButton* urlTo = namedButton("URL_To", QStringLiteral("URL"), QStringLiteral("このホームページをブラウザで開きます。"));
 
     auto* company = new QGroupBox(QStringLiteral("取引先情報"));
     auto* g = new QGridLayout(company);
@@ -168,22 +171,15 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
 void M_ConnectCorpForm::listRecords()
 {
     const int trade = std::exchange(m_trade, 0);
-    if (!ConnectCorpTable::list(storage(), trade, &m_rows, &m_error)) {
-        m_rows.clear();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const MasterRow& r : m_rows)
-        addListItem({r.text(QStringLiteral("Name"))}, r.id);
+    listRows(ConnectCorpTable::list(storage(), trade, &m_rows, &m_error), m_rows, m_error,
+             [](const MasterRow& r) { return QStringList{r.text(QStringLiteral("Name"))}; });
 }
 
 void M_ConnectCorpForm::showRecord(qint64 id)
 {
-    const int i = rowIndexOf(m_rows, id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     m_zoneId = m_rows[i].value(QStringLiteral("Adr_ID")).toLongLong();
     loadBound(m_rows[i]);
 }

@@ -548,6 +548,11 @@ void MasterForm::fillPrefectures(QComboBox* combo, const QVector<Zone>& zones)
     combo->setCurrentIndex(-1);
 }
 
+void MasterForm::showError(const QString& error)
+{
+    common::ErrorBox(error);
+}
+
 QVBoxLayout* MasterForm::listColumn() const
 {
     auto* column = new QVBoxLayout;

@@ -153,6 +153,31 @@ protected:
         return -1;
     }
 
+    // The row of the record among the listed rows; -1, with the fields
+    // cleared, when it is not listed.
+    template <typename Rows>
+    int shownRowOf(const Rows& rows, qint64 id)
+    {
+        const int i = rowIndexOf(rows, id);
+        if (i < 0)
+            clearFields();
+        return i;
+    }
+    // Lists the rows just read with their list texts; a failed read shows
+    // its error and leaves the list empty.
+    template <typename Rows, typename Texts>
+    void listRows(bool read, Rows& rows, const QString& error, Texts texts)
+    {
+        if (!read) {
+            rows.clear();
+            showError(error);
+            return;
+        }
+        for (const auto& r : rows)
+            addListItem(texts(r), r.id);
+    }
+    static void showError(const QString& error);
+
     // Deletes the records one at a time through a store's remove(id); the
     // first failure stops there and leaves the store's error in *error.
     template <typename Store>
