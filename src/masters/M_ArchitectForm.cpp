@@ -108,18 +108,25 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     };
     const QString toAddress = QStringLiteral("郵便番号から住所を入力します。");
     const QString toCode = QStringLiteral("住所から郵便番号を入力します。");
-    Block a{namedEdit("ArchName"), namedEdit("Post1"), namedButton("AdrBtn", QStringLiteral("住所"), toAddress),
-            namedButton("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), namedEdit("Addr2Text"),
-            namedEdit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities),
-            namedEdit("ClassText"), namedEdit("TelText"), namedEdit("FaxText"), namedEdit("MailText"),
-            namedButton("Mail_To", QStringLiteral("メール")), namedEdit("UrlText"),
-            namedButton("URL_To", QStringLiteral("URL"))};
-    Block o{namedEdit("OficceText"), namedEdit("Post2"), namedButton("AdrBtn2", QStringLiteral("住所"), toAddress),
-            namedButton("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), namedEdit("Addr2Text2"),
-            namedEdit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices),
-            namedEdit("ClassText2"), namedEdit("TelText2"), namedEdit("FaxText2"), namedEdit("MailText2"),
-            namedButton("Mail_To2", QStringLiteral("メール")), namedEdit("UrlText2"),
-            namedButton("URL_To2", QStringLiteral("URL"))};
+    // The office's block is named as the architect's with a 2 after each
+    // name; only its name field, its postal code and its second list differ.
+    const auto makeBlock = [&](const char* nameField, const char* post, const QByteArray& s,
+                               const QStringList& seconds) {
+        const auto edit = [&s](const char* base) { return namedEdit((base + s).constData()); };
+        const auto button = [&s](const char* base, const QString& caption, const QString& tip = {}) {
+            return namedButton((base + s).constData(), caption, tip);
+        };
+        const auto list = [&s](const char* base, const QStringList& items) {
+            return dropDown((base + s).constData(), items);
+        };
+        return Block{namedEdit(nameField), namedEdit(post), button("AdrBtn", QStringLiteral("住所"), toAddress),
+                     button("PostBtn", QStringLiteral("〒"), toCode), list("Addr1Text", {}), edit("Addr2Text"),
+                     edit("Addr3Text"), list("Class1", classes), list("Class2", seconds), edit("ClassText"),
+                     edit("TelText"), edit("FaxText"), edit("MailText"), button("Mail_To", QStringLiteral("メール")),
+                     edit("UrlText"), button("URL_To", QStringLiteral("URL"))};
+    };
+    Block a = makeBlock("ArchName", "Post1", {}, authorities);
+    Block o = makeBlock("OficceText", "Post2", "2", offices);
     fillPrefectures(a.addr1, zones);
     fillPrefectures(o.addr1, zones);
 
