@@ -37,7 +37,7 @@ bool addDefaultRow(Recordset& rs, QString* error)
 }  // namespace
 
 bool restore(Storage& storage, int listWidth, int windowWidth, int designLeft, int screenWidth,
-             WindowPlacement* out, QString* error)
+             Placement* out, QString* error)
 {
     Recordset rs(storage, DbFile::OptionData);
     if (!rs.open(QStringLiteral("OptionMaster"))) {
@@ -45,7 +45,7 @@ bool restore(Storage& storage, int listWidth, int windowWidth, int designLeft, i
             *error = rs.errorString();
         return false;
     }
-    WindowPlacement p;
+    Placement p;
     if (rs.recordCount() == 0) {
         if (!addDefaultRow(rs, error))
             return false;

@@ -6,17 +6,17 @@ class QString;
 class Storage;
 class Recordset;
 
+namespace WindowSettings {
+
 // The main window's position and project-list column widths kept in the
 // single row of OptionMaster (all values in twips).
-struct WindowPlacement {
+struct Placement {
     std::optional<int> top;   // empty: keep the window's own position
     std::optional<int> left;
     int column1 = 0;
     int column2 = 0;
     int column3 = 0;
 };
-
-namespace WindowSettings {
 
 inline constexpr int kTwipsKeptOnScreen = 2000;
 
@@ -27,10 +27,14 @@ void applyOptionDefaults(Recordset& rs);
 // out where the window goes. designLeft is the left edge the window has
 // before restoring; screenWidth bounds how far right it may lie.
 bool restore(Storage& storage, int listWidth, int windowWidth, int designLeft, int screenWidth,
-             WindowPlacement* out, QString* error);
+             Placement* out, QString* error);
 
 // Writes position and the first two widths at exit; adds the row with its
 // defaults when it is missing.
 bool save(Storage& storage, int top, int left, int column1, int column2, QString* error);
 
 }  // namespace WindowSettings
+
+// The main window's own name for it; the other windows keep their place
+// through the widgets library's WindowPlacement.
+using WindowPlacement = WindowSettings::Placement;

@@ -3,6 +3,8 @@
 #include "AdrForm.h"
 #include "AppDir.h"
 #include "BoxFit.h"
+#include "EnterOrder.h"
+#include "FocusHighlight.h"
 #include "HelpForm.h"
 #include "NumberText.h"
 #include "PostalLookup.h"
@@ -52,11 +54,6 @@ void showInCombo(QComboBox* c, const QString& text)
         c->setEditText(text);
 }
 
-bool isEnterKey(const QKeyEvent* e)
-{
-    return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
-}
-
 }  // namespace
 
 EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent, Qt::WindowFlags flags)
@@ -66,6 +63,22 @@ EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* pa
     , m_table(std::move(table))
 {
     m_table.place();
+    m_enter = new EnterOrder(this, EnterOrder::NoOption);
+    // The field table decides where Enter goes (postal look-ups, fields
+    // where it stays, the end of a tab).
+    m_enter->setHandler([this](QWidget* w, const QKeyEvent& key) {
+        const QString column = columnOf(w);
+        const FieldDef* f = m_table.field(column);
+        // A multi-line field takes a line break with Ctrl or Shift.
+        if (f && f->kind == FieldKind::MultiLine && (key.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
+            if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+                e->insertPlainText(QStringLiteral("\n"));
+            return true;
+        }
+        onEnter(column);
+        return true;
+    });
+    m_highlight = new FocusHighlight(this);
     buildLayout();
 }
 
@@ -705,31 +718,10 @@ void EntryForm::onFocusOut(const QString& column)
     fieldLeft(column);
 }
 
-void EntryForm::setHighlighted(QWidget* w, bool on)
-{
-    if (on) {
-        QPalette p = w->palette();
-        p.setColor(QPalette::Base, Qt::black);
-        p.setColor(QPalette::Text, Qt::white);
-        w->setPalette(p);
-    } else {
-        QPalette p;
-        const QColor resting = m_resting.value(columnOf(w));
-        if (resting.isValid())
-            p.setColor(QPalette::Base, resting);
-        w->setPalette(p);
-    }
-}
-
 void EntryForm::setRestingBackground(const QString& column, const QColor& color)
 {
-    if (color.isValid())
-        m_resting.insert(column, color);
-    else
-        m_resting.remove(column);
-    QWidget* w = field(column);
-    if (w && !w->hasFocus())
-        setHighlighted(w, false);
+    if (QWidget* w = field(column))
+        m_highlight->setResting(w, color);
 }
 
 bool EntryForm::eventFilter(QObject* watched, QEvent* event)
@@ -740,40 +732,20 @@ bool EntryForm::eventFilter(QObject* watched, QEvent* event)
     auto* w = qobject_cast<QWidget*>(watched);
     const FieldDef* f = m_table.field(column);
     switch (event->type()) {
-    case QEvent::KeyPress: {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if (!isEnterKey(key))
-            break;
-        // A multi-line field takes a line break with Ctrl or Shift.
-        if (f && f->kind == FieldKind::MultiLine && (key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier))) {
-            if (auto* e = qobject_cast<QPlainTextEdit*>(w))
-                e->insertPlainText(QStringLiteral("\n"));
-            return true;
-        }
-        onEnter(column);
-        return true;
-    }
     case QEvent::FocusIn:
         m_fitNote->setText(m_fitNotes.value(column));
-        if (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget())) {
-            setHighlighted(w, true);
-            if (f && f->has(FieldFlag::SelectAll)) {
-                auto* e = static_cast<QLineEdit*>(w);
-                e->selectAll();
-                // A mouse click places the caret after focus arrives.
-                QTimer::singleShot(0, e, [e] {
-                    if (e->hasFocus())
-                        e->selectAll();
-                });
-            }
-        } else if (qobject_cast<QPlainTextEdit*>(w)) {
-            setHighlighted(w, true);
+        if (qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget()) && f
+            && f->has(FieldFlag::SelectAll)) {
+            auto* e = static_cast<QLineEdit*>(w);
+            e->selectAll();
+            // A mouse click places the caret after focus arrives.
+            QTimer::singleShot(0, e, [e] {
+                if (e->hasFocus())
+                    e->selectAll();
+            });
         }
         break;
     case QEvent::FocusOut:
-        if ((qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w->parentWidget()))
-            || qobject_cast<QPlainTextEdit*>(w))
-            setHighlighted(w, false);
         if (w == field(column))
             onFocusOut(column);
         break;

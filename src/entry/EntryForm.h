@@ -12,6 +12,8 @@
 #include <QWidget>
 
 class AddressChooser;
+class EnterOrder;
+class FocusHighlight;
 class QButtonGroup;
 class HelpForm;
 class QBoxLayout;
@@ -176,7 +178,6 @@ private:
     void onEnter(const QString& column);
     void onFocusOut(const QString& column);
     void pickFromMaster(const MasterPick& pick, int index);
-    void setHighlighted(QWidget* w, bool on);
     bool filterRejects(const FieldDef& f, QWidget* w);
     bool loadRows(QString* error);
     bool saveWithRows(QString* error);
@@ -197,7 +198,8 @@ private:
     QHash<QString, QWidget*> m_cells;
     QHash<QString, QStringList> m_kept;   // column → code kept per item
     QHash<int, QButtonGroup*> m_optionGroups;  // group → its options
-    QHash<QString, QColor> m_resting;
+    EnterOrder* m_enter = nullptr;
+    FocusHighlight* m_highlight = nullptr;
     QVector<RowsEditor*> m_rowsEditors;
     QVector<QGroupBox*> m_groupBoxes;
     QVector<QGridLayout*> m_groupGrids;

@@ -3,6 +3,8 @@
 #include "EntryForm.h"
 
 #include "BoxFit.h"
+#include "EnterOrder.h"
+#include "FocusHighlight.h"
 #include "GuiCommon.h"
 #include "NumberText.h"
 #include "RowsEditor.h"
@@ -340,6 +342,8 @@ void EntryForm::connectField(const FieldDef& f, QWidget* w)
     const QString col = f.column;
     m_columnOf.insert(w, col);
     w->installEventFilter(this);
+    m_enter->add(w);
+    m_highlight->add(w);
     if (auto* e = qobject_cast<QLineEdit*>(w)) {
         connect(e, &QLineEdit::textChanged, this, [this, col] { onTextChanged(col); });
     } else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) {

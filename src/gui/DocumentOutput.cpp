@@ -1,12 +1,12 @@
 #include "DocumentOutput.h"
 
+#include "BusyCursor.h"
 #include "FileDialogs.h"
 #include "MenuForm.h"
 #include "Prompter.h"
 #include "ShicfrmSplash.h"
 #include "SinseiCellMap.h"
 
-#include <QApplication>
 #include <QDate>
 #include <QDesktopServices>
 #include <QDir>
@@ -71,11 +71,9 @@ void DocumentOutput::showDocument(MenuForm& menu, int sheet)
         showSickHouse(menu);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
     // The driver tells the user itself when anything goes wrong.
-    const bool ok = m_output.output(menu.currentProject(), sheet, &error);
-    QApplication::restoreOverrideCursor();
+    const bool ok = BusyCursor::during([&] { return m_output.output(menu.currentProject(), sheet, &error); });
     if (ok) {
         menu.statusBar()->showMessage(
             QStringLiteral("「%1」を作成しました。").arg(SinseiExcelOutRtn::documentNames().value(sheet)), 5000);
@@ -88,13 +86,12 @@ void DocumentOutput::showSickHouse(MenuForm& menu)
     const QString choice = ShicfrmSplash::choose(&menu, ShikkuHuseExcel::copyFolder());
     if (choice == ShicfrmSplash::kCancelled)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
     QString created;
-    const bool ok = choice.isEmpty()
-        ? m_sickHouse.createNew(menu.currentProject(), QDate::currentDate(), &created, &error)
-        : m_sickHouse.openSaved(choice, &error);
-    QApplication::restoreOverrideCursor();
+    const bool ok = BusyCursor::during([&] {
+        return choice.isEmpty() ? m_sickHouse.createNew(menu.currentProject(), QDate::currentDate(), &created, &error)
+                                : m_sickHouse.openSaved(choice, &error);
+    });
     if (!ok) {
         // A missing template has been reported already.
         if (choice.isEmpty() && !QFile::exists(ShikkuHuseExcel::templatePath()))
@@ -158,12 +155,13 @@ void DocumentOutput::savePdf(MenuForm& menu, int sheet, const QString& documentN
         r.ok = SinseiExcelOutRtn::exportPdf(project, sheet, path, &r.error);
         return r;
     }));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    progress.show();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    watcher.waitForFinished();
-    progress.close();
-    QApplication::restoreOverrideCursor();
+    {
+        BusyCursor busy;
+        progress.show();
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        watcher.waitForFinished();
+        progress.close();
+    }
 
     const PdfResult result = watcher.result();
     if (!result.ok) {

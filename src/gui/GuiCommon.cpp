@@ -22,6 +22,7 @@
 #include <QLocale>
 #include <QPointer>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QScreen>
@@ -30,6 +31,8 @@
 #include <QTranslator>
 #include <QUrl>
 #include <QWidget>
+
+#include <optional>
 
 namespace GuiCommon {
 
@@ -42,12 +45,13 @@ namespace {
 void showKeyringWait(bool waiting)
 {
     static QPointer<QProgressDialog> note;
+    static std::optional<BusyCursor> busy;
     if (!waiting) {
         delete note;
-        QApplication::restoreOverrideCursor();
+        busy.reset();
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy.emplace();
     note = new QProgressDialog(QStringLiteral("キーリング（パスワード管理）の応答を待っています。\n"
                                               "キーリングのロック解除を求められたら、そのパスワードを入力してください"
                                               "（最長 %1 秒）。")
@@ -174,6 +178,23 @@ void suggestWithoutCompleting(QComboBox* combo)
 QValidator* digitsValidator(QObject* parent)
 {
     return new HalfWidthDigits(parent);
+}
+
+QLineEdit* namedEdit(const char* name)
+{
+    auto* e = new QLineEdit;
+    e->setObjectName(QString::fromLatin1(name));
+    return e;
+}
+
+QPushButton* namedButton(const char* name, const QString& caption, const QString& tip)
+{
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoDefault(false);
+    if (!tip.isEmpty())
+        b->setToolTip(tip);
+    return b;
 }
 
 void saveShortcut(QWidget* window, QAbstractButton* saveButton)

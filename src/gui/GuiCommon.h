@@ -1,5 +1,7 @@
 #pragma once
 
+#include "BusyCursor.h"
+
 #include <QApplication>
 #include <QMargins>
 #include <QObject>
@@ -10,6 +12,8 @@
 class QWidget;
 class QAbstractButton;
 class QComboBox;
+class QLineEdit;
+class QPushButton;
 class QValidator;
 
 namespace GuiCommon {
@@ -34,6 +38,12 @@ void suggestWithoutCompleting(QComboBox* combo);
 // A validator for whole-number fields: digits only, full-width digits
 // (typed with the input method on) taken as the digits they are.
 QValidator* digitsValidator(QObject* parent);
+
+// A named line edit, and a named button that Enter never presses for
+// being the default (Enter belongs to the window's EnterOrder); the tool
+// tip is left unset when empty.
+QLineEdit* namedEdit(const char* name);
+QPushButton* namedButton(const char* name, const QString& caption, const QString& tip = {});
 
 // Ctrl+S in a window presses its save (apply) button, when that is enabled.
 void saveShortcut(QWidget* window, QAbstractButton* saveButton);
@@ -63,12 +73,3 @@ Window* openWindow(const QObject& owner)
 }
 
 }  // namespace GuiCommon
-
-// The hourglass pointer for the length of a scope.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor&) = delete;
-    BusyCursor& operator=(const BusyCursor&) = delete;
-};

@@ -1,5 +1,6 @@
 #include "HistoryPage.h"
 
+#include "EnterOrder.h"
 #include "FileDialogs.h"
 #include "GuiCommon.h"
 #include "Storage.h"
@@ -16,7 +17,6 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -318,26 +318,8 @@ HistoryAttachForm::HistoryAttachForm(QWidget* parent) : QDialog(parent)
     layout->addLayout(form);
     layout->addWidget(buttons);
     // Enter moves on from field to field; on the note it registers.
-    for (QWidget* w : {static_cast<QWidget*>(m_file), static_cast<QWidget*>(m_kind), static_cast<QWidget*>(m_date)})
-        w->installEventFilter(this);
+    new EnterOrder(this, {m_file, m_kind, m_date, m_note}, EnterOrder::LastPasses);
     resize(560, sizeHint().height());
-}
-
-bool HistoryAttachForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(m_kind->view() && m_kind->view()->isVisible())) {
-            if (watched == m_file)
-                m_kind->setFocus();
-            else if (watched == m_kind)
-                m_date->setFocus();
-            else
-                m_note->setFocus();
-            return true;
-        }
-    }
-    return QDialog::eventFilter(watched, event);
 }
 
 void HistoryAttachForm::browse()

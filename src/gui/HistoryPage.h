@@ -70,9 +70,6 @@ public:
     QDate date() const;
     QString note() const;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void browse();
     void accept() override;

@@ -1,6 +1,7 @@
 #include "PhotoPage.h"
 
 #include "AppDir.h"
+#include "BusyCursor.h"
 #include "PhotoFolder.h"
 #include "FileDialogs.h"
 #include "common.h"
@@ -112,9 +113,8 @@ void PhotoPage::selectPicture(int row)
         return;
     if (m_list->currentItem() != m_list->topLevelItem(row))
         m_list->setCurrentItem(m_list->topLevelItem(row));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_picture.load(QDir(m_folder).filePath(m_pictures[row].name));
-    QApplication::restoreOverrideCursor();
+    const QString path = QDir(m_folder).filePath(m_pictures[row].name);
+    const bool ok = BusyCursor::during([&] { return m_picture.load(path); });
     if (!ok) {
         m_picture = QPixmap();
         common::ErrorBox(QStringLiteral("写真「%1」を読み込めません。").arg(m_pictures[row].name));

@@ -1,5 +1,6 @@
 #include "DMUserForm.h"
 
+#include "BusyCursor.h"
 #include "CustomerStore.h"
 #include "GuiCommon.h"
 #include "LabelWidgets.h"

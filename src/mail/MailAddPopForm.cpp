@@ -1,11 +1,11 @@
 #include "MailAddPopForm.h"
 
+#include "GuiCommon.h"
 #include "MasterPickResult.h"
 #include "Masters.h"
 #include "Prompter.h"
 #include "common.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+using GuiCommon::namedButton;
 
 namespace {
 
@@ -31,16 +33,6 @@ QTreeWidget* makeList(const char* name, const QStringList& columns)
     list->setAlternatingRowColors(true);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     return list;
-}
-
-QPushButton* button(const char* name, const QString& caption, const QString& tip = {})
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    return b;
 }
 
 }  // namespace
@@ -66,7 +58,7 @@ MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent, Ma
     m_mail->setObjectName(QStringLiteral("MailText"));
     m_tel = new QLineEdit;
     m_tel->setObjectName(QStringLiteral("TelText"));
-    QPushButton* searchBtn = button("SrchBtn", QStringLiteral("検索開始"), QStringLiteral("入力した条件で顧客を検索します。"));
+    QPushButton* searchBtn = namedButton("SrchBtn", QStringLiteral("検索開始"), QStringLiteral("入力した条件で顧客を検索します。"));
 
     m_users = makeList("UserListView", {QStringLiteral("姓名"), QStringLiteral("メールアドレス"),
                                         QStringLiteral("電話番号"), QStringLiteral("都道府県")});
@@ -82,13 +74,13 @@ MailAddPopForm::MailAddPopForm(Storage& storage, int target, QWidget* parent, Ma
         l->installEventFilter(this);
     }
 
-    QPushButton* toBtn = button("TObtn", QStringLiteral("宛先->"), QStringLiteral("選んだ相手を宛先に加えます。"));
-    QPushButton* ccBtn = button("CCbtn", QStringLiteral("CC->"), QStringLiteral("選んだ相手をCCに加えます。"));
-    QPushButton* bccBtn = button("BCCbtn", QStringLiteral("BCC->"), QStringLiteral("選んだ相手をBCCに加えます。"));
-    QPushButton* editBtn = button("Command1", QStringLiteral("アドレス帳    (顧客登録)"),
+    QPushButton* toBtn = namedButton("TObtn", QStringLiteral("宛先->"), QStringLiteral("選んだ相手を宛先に加えます。"));
+    QPushButton* ccBtn = namedButton("CCbtn", QStringLiteral("CC->"), QStringLiteral("選んだ相手をCCに加えます。"));
+    QPushButton* bccBtn = namedButton("BCCbtn", QStringLiteral("BCC->"), QStringLiteral("選んだ相手をBCCに加えます。"));
+    QPushButton* editBtn = namedButton("Command1", QStringLiteral("アドレス帳    (顧客登録)"),
                                   QStringLiteral("顧客登録の画面を開いて、顧客のメールアドレスを登録・変更します。"));
-    QPushButton* sendBtn = button("SendBtn", QStringLiteral("転送"), QStringLiteral("選んだ宛先をメッセージに入れます。"));
-    QPushButton* closeBtn = button("CloseBtn", QStringLiteral("閉じる"));
+    QPushButton* sendBtn = namedButton("SendBtn", QStringLiteral("転送"), QStringLiteral("選んだ宛先をメッセージに入れます。"));
+    QPushButton* closeBtn = namedButton("CloseBtn", QStringLiteral("閉じる"));
 
     auto* searchBox = new QGroupBox(QStringLiteral("検索"));
     auto* sg = new QGridLayout(searchBox);
@@ -168,9 +160,7 @@ void MailAddPopForm::showSource(int index)
 {
     if (index < 0 || index >= m_sources.size())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_book.candidates(m_sources.at(index), &m_candidates);
-    QApplication::restoreOverrideCursor();
+    const bool ok = BusyCursor::during([&] { return m_book.candidates(m_sources.at(index), &m_candidates); });
     if (!ok) {
         m_candidates.clear();
         common::ErrorBox(m_book.errorString());
@@ -182,9 +172,8 @@ void MailAddPopForm::search()
 {
     if (m_name->text().isEmpty() && m_mail->text().isEmpty() && m_tel->text().isEmpty())
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = m_book.search(m_name->text(), m_mail->text(), m_tel->text(), &m_candidates);
-    QApplication::restoreOverrideCursor();
+    const bool ok =
+        BusyCursor::during([&] { return m_book.search(m_name->text(), m_mail->text(), m_tel->text(), &m_candidates); });
     if (!ok) {
         m_candidates.clear();
         common::ErrorBox(m_book.errorString());

@@ -15,10 +15,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <QtConcurrent>
+
+#include <memory>
 
 namespace {
 
@@ -152,15 +153,8 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
                    m_copy, m_plainAuth, applyButton()});
     setEntryWidgets({user, login, servers, options, m_testBtn});
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(list, 1);
-    left->addWidget(emptyLabel());
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {newButton(), deleteButton(), applyButton()})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    for (QPushButton* b : {m_testBtn, helpButton(), closeButton()})
-        buttons->addWidget(b);
+    QVBoxLayout* left = listColumn();
+    QHBoxLayout* buttons = buttonRow({}, {m_testBtn, helpButton(), closeButton()});
     auto* right = new QVBoxLayout;
     right->addWidget(user);
     right->addWidget(login);
@@ -172,31 +166,16 @@ MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
     root->addLayout(left, 2);
     root->addLayout(right, 3);
 
-    QHash<QString, qint64> kept;
-    QString error;
-    list->header()->resizeSection(0, 130);
-    list->header()->resizeSection(1, 170);
-    if (OptionColumns::read(storage, {kTop, kLeft, kColumn1, kColumn2}, &kept, &error)) {
-        // Widths and places are kept in twips, as the other windows keep them.
-        const auto pixels = [](qint64 twips, int dpi) { return static_cast<int>(twips * dpi / 1440); };
-        if (kept.value(kColumn1) > 0)
-            list->header()->resizeSection(0, qMax(40, pixels(kept.value(kColumn1), logicalDpiX())));
-        if (kept.value(kColumn2) > 0)
-            list->header()->resizeSection(1, qMax(40, pixels(kept.value(kColumn2), logicalDpiX())));
-        if (kept.contains(kTop) && kept.contains(kLeft)) {
-            QPoint p(pixels(kept.value(kLeft), logicalDpiX()), pixels(kept.value(kTop), logicalDpiY()));
-            GuiCommon::placeOnScreen(this, p);
-        }
-    }
+    QString ignored;  // unreadable options leave the window as designed
+    keepPlace(WindowPlacement(this, kTop, kLeft)
+                  .width(list->header(), 0, kColumn1, 130, 40)
+                  .width(list->header(), 1, kColumn2, 170, 40),
+              &ignored);
     setEdited(false);
 }
 
-void MailAddSet::showEvent(QShowEvent* event)
+void MailAddSet::firstShown()
 {
-    MasterForm::showEvent(event);
-    if (m_listed)
-        return;
-    m_listed = true;
     {
         BusyCursor busy;
         m_keyring = m_store.keyringAvailable();
@@ -218,44 +197,19 @@ void MailAddSet::showKeyringState()
     }
 }
 
-void MailAddSet::beforeClose()
-{
-    const QHeaderView* h = recordList()->header();
-    const auto twips = [](int pixels, int dpi) { return static_cast<qint64>(pixels) * 1440 / qMax(1, dpi); };
-    QString error;
-    if (!OptionColumns::write(storage(),
-                              {{kTop, twips(y(), logicalDpiY())},
-                               {kLeft, twips(x(), logicalDpiX())},
-                               {kColumn1, twips(h->sectionSize(0), logicalDpiX())},
-                               {kColumn2, twips(h->sectionSize(1), logicalDpiX())}},
-                              &error))
-        common::ErrorBox(error);
-}
-
 void MailAddSet::listRecords()
 {
-    if (!m_store.list(&m_rows)) {
-        m_rows.clear();
+    const bool read = m_store.list(&m_rows);
+    if (!read)
         m_error = m_store.errorString();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const MailAccount& a : m_rows)
-        addListItem({a.name, a.address}, a.id);
-}
-
-int MailAddSet::rowOf(qint64 id) const
-{
-    return rowIndexOf(m_rows, id);
+    listRows(read, m_rows, m_error, [](const MailAccount& a) { return QStringList{a.name, a.address}; });
 }
 
 void MailAddSet::showRecord(qint64 id)
 {
-    const int i = rowOf(id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     const MailAccount& a = m_rows[i];
     MasterRow row;
     row.id = a.id;
@@ -325,18 +279,12 @@ void MailAddSet::afterApply(qint64 id)
 
 bool MailAddSet::removeRecords(const QVector<qint64>& ids)
 {
-    for (qint64 id : ids) {
-        if (!m_store.remove(id)) {
-            m_error = m_store.errorString();
-            return false;
-        }
-    }
-    return true;
+    return removeEach(m_store, ids, &m_error);
 }
 
 QStringList MailAddSet::listTextsOf(qint64 id)
 {
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     return i < 0 ? QStringList() : QStringList{m_rows[i].name, m_rows[i].address};
 }
 
@@ -356,12 +304,12 @@ void MailAddSet::sendTest()
                                 "このメールが届いていれば、送信の設定は正しく動作しています。\n");
     const MailCommon::Outgoing out = MailCommon::outgoing(draft, a, m_password->text());
     m_testBtn->setEnabled(false);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    auto busy = std::make_shared<BusyCursor>();  // until the server has answered
     auto* watcher = new QFutureWatcher<QString>(this);
-    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, a] {
+    connect(watcher, &QFutureWatcher<QString>::finished, this, [this, watcher, a, busy]() mutable {
         const QString result = watcher->result();
         watcher->deleteLater();
-        QApplication::restoreOverrideCursor();
+        busy.reset();
         m_testBtn->setEnabled(true);
         emit testFinished(result);
         if (result.isEmpty())

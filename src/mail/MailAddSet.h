@@ -39,11 +39,9 @@ protected:
     QStringList listTextsOf(qint64 id) override;
     QString storageError() const override { return m_error; }
     void afterApply(qint64 id) override;
-    void beforeClose() override;
-    void showEvent(QShowEvent* event) override;
+    void firstShown() override;
 
 private:
-    int rowOf(qint64 id) const;
     MailAccount shownAccount() const;
     void showKeyringState();
 
@@ -66,5 +64,4 @@ private:
     QPushButton* m_testBtn = nullptr;
     QString m_error;
     bool m_keyring = false;
-    bool m_listed = false;
 };

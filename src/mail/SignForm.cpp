@@ -46,15 +46,8 @@ SignForm::SignForm(Storage& storage, QWidget* parent)
     fields->addWidget(m_body, 1, 1);
     fields->setRowStretch(1, 1);
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(list, 1);
-    left->addWidget(emptyLabel());
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {newButton(), deleteButton(), applyButton()})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    for (QPushButton* b : {sendButton(), helpButton(), closeButton()})
-        buttons->addWidget(b);
+    QVBoxLayout* left = listColumn();
+    QHBoxLayout* buttons = buttonRow();
     auto* right = new QVBoxLayout;
     right->addLayout(fields, 1);
     right->addLayout(buttons);
@@ -76,40 +69,20 @@ bool SignForm::pick(Storage& storage, QWidget* parent, QString* text)
     return true;
 }
 
-void SignForm::showEvent(QShowEvent* event)
-{
-    MasterForm::showEvent(event);
-    if (m_listed)
-        return;
-    m_listed = true;
-    relist(0);
-}
-
 void SignForm::listRecords()
 {
     SignatureStore store(storage());
-    if (!store.list(&m_rows)) {
-        m_rows.clear();
+    const bool read = store.list(&m_rows);
+    if (!read)
         m_error = store.errorString();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const Signature& s : m_rows)
-        addListItem({s.name}, s.id);
-}
-
-int SignForm::rowOf(qint64 id) const
-{
-    return rowIndexOf(m_rows, id);
+    listRows(read, m_rows, m_error, [](const Signature& s) { return QStringList{s.name}; });
 }
 
 void SignForm::showRecord(qint64 id)
 {
-    const int i = rowOf(id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     m_title->setText(m_rows[i].name);
     m_body->setPlainText(m_rows[i].body);
 }
@@ -136,7 +109,7 @@ bool SignForm::writeRecord(qint64 id, bool* found)
         m_error = store.errorString();
         return false;
     }
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     if (*found && i >= 0) {
         m_rows[i].name = m_title->text();
         m_rows[i].body = m_body->toPlainText();
@@ -147,18 +120,12 @@ bool SignForm::writeRecord(qint64 id, bool* found)
 bool SignForm::removeRecords(const QVector<qint64>& ids)
 {
     SignatureStore store(storage());
-    for (qint64 id : ids) {
-        if (!store.remove(id)) {
-            m_error = store.errorString();
-            return false;
-        }
-    }
-    return true;
+    return removeEach(store, ids, &m_error);
 }
 
 QStringList SignForm::listTextsOf(qint64 id)
 {
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     return i < 0 ? QStringList() : QStringList{m_rows[i].name};
 }
 

@@ -33,15 +33,12 @@ protected:
     QStringList listTextsOf(qint64 id) override;
     QString storageError() const override { return m_error; }
     bool canTransfer() const override;
-    void showEvent(QShowEvent* event) override;
 
 private:
-    int rowOf(qint64 id) const;
 
     QVector<Signature> m_rows;
     QLineEdit* m_title = nullptr;
     QPlainTextEdit* m_body = nullptr;
     QString m_chosen;
     QString m_error;
-    bool m_listed = false;
 };

@@ -1,6 +1,7 @@
 #include "WriteForm.h"
 
 #include "AppDir.h"
+#include "EnterOrder.h"
 #include "HelpForm.h"
 #include "MailAddPopForm.h"
 #include "MailDataStore.h"
@@ -13,7 +14,6 @@
 #include "common.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -273,9 +273,9 @@ WriteForm::WriteForm(Storage& storage, const ComposeRequest& request, QWidget* p
     root->addLayout(body, 1);
     root->addWidget(m_status);
 
-    m_enterOrder = {m_from, m_to, m_cc, m_bcc, m_subject, m_body};
-    for (QWidget* w : m_enterOrder)
-        w->installEventFilter(this);
+    // Ctrl+Enter is the send shortcut; the body takes its line breaks.
+    new EnterOrder(this, {m_from, m_to, m_cc, m_bcc, m_subject, m_body},
+                   EnterOrder::SelectNext | EnterOrder::CtrlEnterPasses);
 
     connect(m_from, &QComboBox::currentIndexChanged, this, [this] {
         senderChosen();
@@ -432,9 +432,8 @@ void WriteForm::send()
     QString password;
     {
         // The keyring may have to be unlocked first.
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        BusyCursor busy;
         password = m_store.password(account);
-        QApplication::restoreOverrideCursor();
     }
     const MailCommon::Outgoing out = MailCommon::outgoing(d, account, password);
     keepSender(d.from);
@@ -453,9 +452,9 @@ void WriteForm::setSending(bool sending)
 {
     m_sending = sending;
     if (sending)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_busy.emplace();
     else
-        QApplication::restoreOverrideCursor();
+        m_busy.reset();
     for (QAction* a : m_actions)
         a->setEnabled(!sending);
     for (QWidget* w : findChildren<QWidget*>()) {
@@ -569,9 +568,8 @@ void WriteForm::printMessage()
                                   Prompter::Icon::Question, Prompter::Yes | Prompter::No, Prompter::Yes});
     if (answer != Prompter::Yes)
         return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
+    BusyCursor busy;
     PrnCommon::PrintText(MailCommon::printText(draft()), {}, m_subject->text());
-    QApplication::restoreOverrideCursor();
 }
 
 bool WriteForm::askAbandon()
@@ -656,17 +654,5 @@ bool WriteForm::eventFilter(QObject* watched, QEvent* event)
         removeSelectedAttachments();
         return true;
     }
-    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-    if (!enter || (key->modifiers() & Qt::ControlModifier))
-        return QDialog::eventFilter(watched, event);
-    auto* widget = qobject_cast<QWidget*>(watched);
-    const int i = static_cast<int>(m_enterOrder.indexOf(widget));
-    // The body takes its line breaks; every other field hands on.
-    if (i < 0 || widget == m_body)
-        return QDialog::eventFilter(watched, event);
-    QWidget* next = m_enterOrder.at(i + 1);
-    next->setFocus(Qt::TabFocusReason);
-    if (auto* e = qobject_cast<QLineEdit*>(next))
-        e->selectAll();
-    return true;
+    return QDialog::eventFilter(watched, event);
 }

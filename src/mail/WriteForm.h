@@ -1,11 +1,14 @@
 #pragma once
 
+#include "BusyCursor.h"
 #include "MailAccountStore.h"
 #include "MailCommon.h"
 #include "MimeMessage.h"
 
 #include <QDialog>
 #include <QPointer>
+
+#include <optional>
 
 class QAction;
 class QComboBox;
@@ -97,13 +100,13 @@ private:
     QPlainTextEdit* m_body = nullptr;
     QListWidget* m_files = nullptr;
     QStatusBar* m_status = nullptr;
-    QVector<QWidget*> m_enterOrder;
     QPointer<QWidget> m_help;
     QString m_result;
     qint64 m_storedId = 0;
     bool m_edited = false;
     bool m_loading = false;
     bool m_sending = false;
+    std::optional<BusyCursor> m_busy;  // while sending
     bool m_quoted = false;
     bool m_done = false;
 };

@@ -18,6 +18,9 @@
 
 #include <utility>
 
+using GuiCommon::namedButton;
+using GuiCommon::namedEdit;
+
 namespace {
 
 // The texts of one column of a code list, in table order.
@@ -45,23 +48,6 @@ QComboBox* dropDown(const char* name, const QStringList& items)
     GuiCommon::suggestWithoutCompleting(c);
     c->setCurrentIndex(-1);
     return c;
-}
-
-QLineEdit* edit(const char* name)
-{
-    auto* e = new QLineEdit;
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-QPushButton* button(const char* name, const QString& caption, const QString& tip = {})
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    return b;
 }
 
 }  // namespace
@@ -122,16 +108,25 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     };
     const QString toAddress = QStringLiteral("郵便番号から住所を入力します。");
     const QString toCode = QStringLiteral("住所から郵便番号を入力します。");
-    Block a{edit("ArchName"), edit("Post1"), button("AdrBtn", QStringLiteral("住所"), toAddress),
-            button("PostBtn", QStringLiteral("〒"), toCode), dropDown("Addr1Text", {}), edit("Addr2Text"),
-            edit("Addr3Text"), dropDown("Class1", classes), dropDown("Class2", authorities), edit("ClassText"),
-            edit("TelText"), edit("FaxText"), edit("MailText"), button("Mail_To", QStringLiteral("メール")),
-            edit("UrlText"), button("URL_To", QStringLiteral("URL"))};
-    Block o{edit("OficceText"), edit("Post2"), button("AdrBtn2", QStringLiteral("住所"), toAddress),
-            button("PostBtn2", QStringLiteral("〒"), toCode), dropDown("Addr1Text2", {}), edit("Addr2Text2"),
-            edit("Addr3Text2"), dropDown("Class12", classes), dropDown("Class22", offices), edit("ClassText2"),
-            edit("TelText2"), edit("FaxText2"), edit("MailText2"), button("Mail_To2", QStringLiteral("メール")),
-            edit("UrlText2"), button("URL_To2", QStringLiteral("URL"))};
+    // The office's block is named as the architect's with a 2 after each
+    // name; only its name field, its postal code and its second list differ.
+    const auto makeBlock = [&](const char* nameField, const char* post, const QByteArray& s,
+                               const QStringList& seconds) {
+        const auto edit = [&s](const char* base) { return namedEdit((base + s).constData()); };
+        const auto button = [&s](const char* base, const QString& caption, const QString& tip = {}) {
+            return namedButton((base + s).constData(), caption, tip);
+        };
+        const auto list = [&s](const char* base, const QStringList& items) {
+            return dropDown((base + s).constData(), items);
+        };
+        return Block{namedEdit(nameField), namedEdit(post), button("AdrBtn", QStringLiteral("住所"), toAddress),
+                     button("PostBtn", QStringLiteral("〒"), toCode), list("Addr1Text", {}), edit("Addr2Text"),
+                     edit("Addr3Text"), list("Class1", classes), list("Class2", seconds), edit("ClassText"),
+                     edit("TelText"), edit("FaxText"), edit("MailText"), button("Mail_To", QStringLiteral("メール")),
+                     edit("UrlText"), button("URL_To", QStringLiteral("URL"))};
+    };
+    Block a = makeBlock("ArchName", "Post1", {}, authorities);
+    Block o = makeBlock("OficceText", "Post2", "2", offices);
     fillPrefectures(a.addr1, zones);
     fillPrefectures(o.addr1, zones);
 
@@ -201,18 +196,11 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     m_frames = {roles, archFrame, officeFrame};
     setEntryWidgets(m_frames);
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(list, 1);
-    left->addWidget(emptyLabel());
+    QVBoxLayout* left = listColumn();
     auto* frames = new QHBoxLayout;
     frames->addWidget(archFrame, 1);
     frames->addWidget(officeFrame, 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {newButton(), deleteButton(), applyButton()})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    for (QPushButton* b : {sendButton(), helpButton(), closeButton()})
-        buttons->addWidget(b);
+    QHBoxLayout* buttons = buttonRow();
     auto* right = new QVBoxLayout;
     right->addWidget(roles);
     right->addLayout(frames, 1);
@@ -224,39 +212,18 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     setEdited(false);
 }
 
-void M_ArchitectForm::showEvent(QShowEvent* event)
-{
-    MasterForm::showEvent(event);
-    if (m_listed)
-        return;
-    m_listed = true;
-    relist(0);
-}
-
 void M_ArchitectForm::listRecords()
 {
     const bool designersOnly = std::exchange(m_designersOnly, false);
-    if (!ArchitectTable::list(storage(), designersOnly, &m_rows, &m_error)) {
-        m_rows.clear();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const MasterRow& r : m_rows)
-        addListItem({r.text(QStringLiteral("U_NAME"))}, r.id);
-}
-
-int M_ArchitectForm::rowOf(qint64 id) const
-{
-    return rowIndexOf(m_rows, id);
+    listRows(ArchitectTable::list(storage(), designersOnly, &m_rows, &m_error), m_rows, m_error,
+             [](const MasterRow& r) { return QStringList{r.text(QStringLiteral("U_NAME"))}; });
 }
 
 void M_ArchitectForm::showRecord(qint64 id)
 {
-    const int i = rowOf(id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     loadBound(m_rows[i]);
 }
 
@@ -278,7 +245,7 @@ bool M_ArchitectForm::writeRecord(qint64 id, bool* found)
         m_error = table.errorString();
         return false;
     }
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     if (*found && i >= 0)
         for (const auto& [column, value] : values)
             m_rows[i].set(column, value);
@@ -288,29 +255,13 @@ bool M_ArchitectForm::writeRecord(qint64 id, bool* found)
 bool M_ArchitectForm::removeRecords(const QVector<qint64>& ids)
 {
     MasterTable table(storage(), DbFile::MasterData, ArchitectTable::kTable);
-    for (qint64 id : ids) {
-        if (!table.remove(id)) {
-            m_error = table.errorString();
-            return false;
-        }
-    }
-    return true;
+    return removeEach(table, ids, &m_error);
 }
 
 QStringList M_ArchitectForm::listTextsOf(qint64 id)
 {
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     return i < 0 ? QStringList() : QStringList{m_rows[i].text(QStringLiteral("U_NAME"))};
-}
-
-QString M_ArchitectForm::field(const char* name) const
-{
-    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return e->text();
-    if (auto* c = qobject_cast<QComboBox*>(w))
-        return c->currentText();
-    return {};
 }
 
 void M_ArchitectForm::fillPick(MasterPickResult& r, bool)
@@ -318,24 +269,24 @@ void M_ArchitectForm::fillPick(MasterPickResult& r, bool)
     r.source = MasterPickResult::Source::Architect;
     r.key = shownId();
     MasterPickResult::Architect& a = r.architect;
-    a.name = field("ArchName");
-    a.postalCode = field("Post1");
-    a.address1 = field("Addr1Text");
-    a.address2 = field("Addr2Text");
-    a.address3 = field("Addr3Text");
-    a.qualification = field("Class1");
-    a.authority = field("Class2");
-    a.registration = field("ClassText");
-    a.officeName = field("OficceText");
-    a.officePostalCode = field("Post2");
-    a.officeAddress1 = field("Addr1Text2");
-    a.officeAddress2 = field("Addr2Text2");
-    a.officeAddress3 = field("Addr3Text2");
-    a.officeClass = field("Class12");
-    a.officePrefecture = field("Class22");
-    a.officeRegistration = field("ClassText2");
-    a.officeTelephone = field("TelText2");
-    a.officeFax = field("FaxText2");
+    a.name = fieldText("ArchName");
+    a.postalCode = fieldText("Post1");
+    a.address1 = fieldText("Addr1Text");
+    a.address2 = fieldText("Addr2Text");
+    a.address3 = fieldText("Addr3Text");
+    a.qualification = fieldText("Class1");
+    a.authority = fieldText("Class2");
+    a.registration = fieldText("ClassText");
+    a.officeName = fieldText("OficceText");
+    a.officePostalCode = fieldText("Post2");
+    a.officeAddress1 = fieldText("Addr1Text2");
+    a.officeAddress2 = fieldText("Addr2Text2");
+    a.officeAddress3 = fieldText("Addr3Text2");
+    a.officeClass = fieldText("Class12");
+    a.officePrefecture = fieldText("Class22");
+    a.officeRegistration = fieldText("ClassText2");
+    a.officeTelephone = fieldText("TelText2");
+    a.officeFax = fieldText("FaxText2");
     // The shared slots: the person and the office that letters go to.
     r.personName = a.name;
     r.firmName = a.officeName;

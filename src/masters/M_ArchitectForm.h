@@ -26,16 +26,12 @@ protected:
     void fillPick(MasterPickResult& result, bool onlyShown) override;
     QStringList listTextsOf(qint64 id) override;
     QString storageError() const override { return m_error; }
-    void showEvent(QShowEvent* event) override;
 
 private:
-    QString field(const char* name) const;
-    int rowOf(qint64 id) const;
 
     QVector<MasterRow> m_rows;  // the listed entries, in list order
     bool m_designersOnly;
     QVector<QCheckBox*> m_roles;
     QVector<QWidget*> m_frames;
     QString m_error;
-    bool m_listed = false;
 };

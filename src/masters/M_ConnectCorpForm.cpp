@@ -3,7 +3,6 @@
 #include "GuiCommon.h"
 #include "common.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -14,33 +13,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-QLineEdit* edit(const char* name)
-{
-    auto* e = new QLineEdit;
-    e->setObjectName(QString::fromLatin1(name));
-    return e;
-}
-
-QPushButton* button(const char* name, const QString& caption, const QString& tip = {})
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    if (!tip.isEmpty())
-        b->setToolTip(tip);
-    return b;
-}
-
-}  // namespace
+using GuiCommon::namedButton;
+using GuiCommon::namedEdit;
 
 M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trade)
     : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
@@ -72,29 +52,29 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
     }
     tl->addStretch(1);
 
-    QLineEdit* corpName = edit("CorpName");
-    QLineEdit* furigana = edit("CorpFurigana");
-    QLineEdit* post = edit("POST");
+    QLineEdit* corpName = namedEdit("CorpName");
+    QLineEdit* furigana = namedEdit("CorpFurigana");
+    QLineEdit* post = namedEdit("POST");
     post->setMaximumWidth(120);
-    QPushButton* adrBtn = button("AdrBtn", QStringLiteral("住所"), QStringLiteral("郵便番号から住所を入力します。"));
-    QPushButton* postBtn = button("PostBtn", QStringLiteral("〒"), QStringLiteral("住所から郵便番号を入力します。"));
+    QPushButton* adrBtn = namedButton("AdrBtn", QStringLiteral("住所"), QStringLiteral("郵便番号から住所を入力します。"));
+    QPushButton* postBtn = namedButton("PostBtn", QStringLiteral("〒"), QStringLiteral("住所から郵便番号を入力します。"));
     m_prefecture = new QComboBox;
     m_prefecture->setObjectName(QStringLiteral("Addr1Text"));
     fillPrefectures(m_prefecture, m_zones);
     m_prefecture->setMaximumWidth(160);
-    QLineEdit* addr2 = edit("Addr2Text");
-    QLineEdit* addr3 = edit("Addr3Text");
-    QLineEdit* tel = edit("TelText");
-    QLineEdit* fax = edit("FaxText");
-    QLineEdit* tantou = edit("TantouText");
-    QLineEdit* busho = edit("Busho");
-    QLineEdit* katagaki = edit("Katagaki");
-    QLineEdit* mail = edit("MailText");
-    QLineEdit* url = edit("UrlText");
+    QLineEdit* addr2 = namedEdit("Addr2Text");
+    QLineEdit* addr3 = namedEdit("Addr3Text");
+    QLineEdit* tel = namedEdit("TelText");
+    QLineEdit* fax = namedEdit("FaxText");
+    QLineEdit* tantou = namedEdit("TantouText");
+    QLineEdit* busho = namedEdit("Busho");
+    QLineEdit* katagaki = namedEdit("Katagaki");
+    QLineEdit* mail = namedEdit("MailText");
+    QLineEdit* url = namedEdit("UrlText");
     auto* bikou = new QPlainTextEdit;
     bikou->setObjectName(QStringLiteral("Bikou"));
-    QPushButton* mailTo = button("Mail_To", QStringLiteral("メール"), QStringLiteral("このアドレスにメールを作成します。"));
-    QPushButton* urlTo = button("URL_To", QStringLiteral("URL"), QStringLiteral("このホームページをブラウザで開きます。"));
+    QPushButton* mailTo = namedButton("Mail_To", QStringLiteral("メール"), QStringLiteral("このアドレスにメールを作成します。"));
+    QPushButton* urlTo = namedButton("URL_To", QStringLiteral("URL"), QStringLiteral("このホームページをブラウザで開きます。"));
 
     auto* company = new QGroupBox(QStringLiteral("取引先情報"));
     auto* g = new QGridLayout(company);
@@ -170,15 +150,8 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
     connect(m_prefecture, &QComboBox::currentTextChanged, this, chooseZone);
     setEntryWidgets({trades, company, person, note});
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(list, 1);
-    left->addWidget(emptyLabel());
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {newButton(), deleteButton(), applyButton()})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    for (QPushButton* b : {sendButton(), helpButton(), closeButton()})
-        buttons->addWidget(b);
+    QVBoxLayout* left = listColumn();
+    QHBoxLayout* buttons = buttonRow();
     auto* right = new QVBoxLayout;
     right->addWidget(trades);
     right->addWidget(company);
@@ -190,60 +163,23 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
     root->addLayout(right, 3);
     list->header()->resizeSection(0, 180);
 
-    QHash<QString, qint64> placement;
-    QString error;
-    if (OptionColumns::read(storage, {QStringLiteral("CNCT_TOP"), QStringLiteral("CNCT_LEFT")}, &placement, &error)
-        && placement.size() == 2) {
-        QPoint p(static_cast<int>(placement.value(QStringLiteral("CNCT_LEFT")) * logicalDpiX() / 1440),
-                 static_cast<int>(placement.value(QStringLiteral("CNCT_TOP")) * logicalDpiY() / 1440));
-        GuiCommon::placeOnScreen(this, p);
-    }
+    QString ignored;  // a place that cannot be read leaves the window where it opens
+    keepPlace(WindowPlacement(this, QStringLiteral("CNCT_TOP"), QStringLiteral("CNCT_LEFT")), &ignored);
     setEdited(false);
-}
-
-void M_ConnectCorpForm::showEvent(QShowEvent* event)
-{
-    MasterForm::showEvent(event);
-    if (m_listed)
-        return;
-    m_listed = true;
-    relist(0);
-}
-
-void M_ConnectCorpForm::beforeClose()
-{
-    QString error;
-    if (!OptionColumns::write(storage(),
-                              {{QStringLiteral("CNCT_TOP"), y() * 1440 / qMax(1, logicalDpiY())},
-                               {QStringLiteral("CNCT_LEFT"), x() * 1440 / qMax(1, logicalDpiX())}},
-                              &error))
-        common::ErrorBox(error);
 }
 
 void M_ConnectCorpForm::listRecords()
 {
     const int trade = std::exchange(m_trade, 0);
-    if (!ConnectCorpTable::list(storage(), trade, &m_rows, &m_error)) {
-        m_rows.clear();
-        common::ErrorBox(m_error);
-        return;
-    }
-    for (const MasterRow& r : m_rows)
-        addListItem({r.text(QStringLiteral("Name"))}, r.id);
-}
-
-int M_ConnectCorpForm::rowOf(qint64 id) const
-{
-    return rowIndexOf(m_rows, id);
+    listRows(ConnectCorpTable::list(storage(), trade, &m_rows, &m_error), m_rows, m_error,
+             [](const MasterRow& r) { return QStringList{r.text(QStringLiteral("Name"))}; });
 }
 
 void M_ConnectCorpForm::showRecord(qint64 id)
 {
-    const int i = rowOf(id);
-    if (i < 0) {
-        clearFields();
+    const int i = shownRowOf(m_rows, id);
+    if (i < 0)
         return;
-    }
     m_zoneId = m_rows[i].value(QStringLiteral("Adr_ID")).toLongLong();
     loadBound(m_rows[i]);
 }
@@ -290,7 +226,7 @@ bool M_ConnectCorpForm::writeRecord(qint64 id, bool* found)
         m_error = table.errorString();
         return false;
     }
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     if (*found && i >= 0)
         for (const auto& [column, value] : values)
             m_rows[i].set(column, value);
@@ -337,32 +273,22 @@ void M_ConnectCorpForm::afterDelete(int firstDeletedRow)
 
 QStringList M_ConnectCorpForm::listTextsOf(qint64 id)
 {
-    const int i = rowOf(id);
+    const int i = rowIndexOf(m_rows, id);
     return i < 0 ? QStringList() : QStringList{m_rows[i].text(QStringLiteral("Name"))};
-}
-
-QString M_ConnectCorpForm::text(const char* name) const
-{
-    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        return e->text();
-    if (auto* c = qobject_cast<QComboBox*>(w))
-        return c->currentText();
-    return {};
 }
 
 void M_ConnectCorpForm::fillPick(MasterPickResult& r, bool)
 {
     r.source = MasterPickResult::Source::Company;
     r.key = shownId();
-    r.personName = text("TantouText");
-    r.secondName = text("CorpFurigana");
-    r.firmName = text("CorpName");
-    r.postalCode = text("POST");
-    r.address1 = text("Addr1Text");
-    r.address2 = text("Addr2Text");
-    r.address3 = text("Addr3Text");
-    r.telephone = text("TelText");
-    r.fax = text("FaxText");
-    r.email = text("MailText");
+    r.personName = fieldText("TantouText");
+    r.secondName = fieldText("CorpFurigana");
+    r.firmName = fieldText("CorpName");
+    r.postalCode = fieldText("POST");
+    r.address1 = fieldText("Addr1Text");
+    r.address2 = fieldText("Addr2Text");
+    r.address3 = fieldText("Addr3Text");
+    r.telephone = fieldText("TelText");
+    r.fax = fieldText("FaxText");
+    r.email = fieldText("MailText");
 }

@@ -34,12 +34,8 @@ protected:
     void afterCreate(qint64 id) override;
     void afterApply(qint64 id) override;
     void afterDelete(int firstDeletedRow) override;
-    void beforeClose() override;
-    void showEvent(QShowEvent* event) override;
 
 private:
-    int rowOf(qint64 id) const;
-    QString text(const char* name) const;
 
     QVector<MasterRow> m_rows;  // the listed companies, in list order
     QVector<qint64> m_deleted;  // by the last Delete
@@ -48,5 +44,4 @@ private:
     int m_trade;
     qint64 m_zoneId = 0;
     QString m_error;
-    bool m_listed = false;
 };

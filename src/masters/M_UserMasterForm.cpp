@@ -71,16 +71,6 @@ QPushButton* button(const char* name, const QString& caption)
     return b;
 }
 
-int toTwips(int px, int dpi)
-{
-    return px * 1440 / qMax(1, dpi);
-}
-
-int toPixels(qint64 twips, int dpi)
-{
-    return static_cast<int>(twips * dpi / 1440);
-}
-
 }  // namespace
 
 M_UserMasterForm::M_UserMasterForm(Storage& storage, QWidget* parent)
@@ -142,13 +132,7 @@ M_UserMasterForm::M_UserMasterForm(Storage& storage, QWidget* parent)
     connect(m_prnBtn, &QPushButton::clicked, this, &M_UserMasterForm::printSheet);
     auto* right = new QVBoxLayout;
     right->addWidget(buildFields(), 1);
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {newButton(), deleteButton(), applyButton(), m_prnBtn})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    for (QPushButton* b : {sendButton(), helpButton(), closeButton()})
-        buttons->addWidget(b);
-    right->addLayout(buttons);
+    right->addLayout(buttonRow({m_prnBtn}));
 
     auto* body = new QHBoxLayout;
     body->addWidget(left, 2);
@@ -307,12 +291,8 @@ void M_UserMasterForm::openWithFound(const CustomerHit& hit)
     m_found = hit;
 }
 
-void M_UserMasterForm::showEvent(QShowEvent* event)
+void M_UserMasterForm::firstShown()
 {
-    MasterForm::showEvent(event);
-    if (m_shownOnce)
-        return;
-    m_shownOnce = true;
     if (m_openFolder > 0) {
         const int row = folderRowOf(m_openFolder);
         if (row >= 0)
@@ -324,45 +304,15 @@ void M_UserMasterForm::showEvent(QShowEvent* event)
 
 void M_UserMasterForm::restorePlacement()
 {
-    QHash<QString, qint64> v;
-    QString error;
-    const QStringList cols{QStringLiteral("USR_TOP"), QStringLiteral("USR_LEFT"), QStringLiteral("U_C1"),
-                           QStringLiteral("U_C2"),    QStringLiteral("U_C3"),     QStringLiteral("ML_C1")};
-    if (!OptionColumns::read(storage(), cols, &v, &error)) {
-        common::ErrorBox(error);
-        return;
-    }
-    const int dx = logicalDpiX();
-    const int dy = logicalDpiY();
-    if (v.contains(QStringLiteral("USR_TOP")) && v.contains(QStringLiteral("USR_LEFT"))) {
-        QPoint p(toPixels(v.value(QStringLiteral("USR_LEFT")), dx), toPixels(v.value(QStringLiteral("USR_TOP")), dy));
-        // The whole window stays on the screen it is shown on, however large the one it was left on.
-        GuiCommon::placeOnScreen(this, p);
-    }
-    QHeaderView* header = recordList()->header();
-    const char* widths[] = {"U_C1", "U_C2", "U_C3"};
-    const int defaults[] = {170, 80, 200};
-    for (int i = 0; i < 3; ++i) {
-        const qint64 w = v.value(QString::fromLatin1(widths[i]));
-        header->resizeSection(i, w > 0 ? toPixels(w, dx) : defaults[i]);
-    }
-    const qint64 folderWidth = v.value(QStringLiteral("ML_C1"));
-    if (folderWidth > 0)
-        m_folderList->header()->resizeSection(0, toPixels(folderWidth, dx));
-}
-
-void M_UserMasterForm::beforeClose()
-{
-    const int dx = logicalDpiX();
     QHeaderView* header = recordList()->header();
     QString error;
-    if (!OptionColumns::write(storage(),
-                              {{QStringLiteral("USR_TOP"), toTwips(y(), logicalDpiY())},
-                               {QStringLiteral("USR_LEFT"), toTwips(x(), dx)},
-                               {QStringLiteral("U_C1"), toTwips(header->sectionSize(0), dx)},
-                               {QStringLiteral("U_C2"), toTwips(header->sectionSize(1), dx)},
-                               {QStringLiteral("U_C3"), toTwips(header->sectionSize(2), dx)}},
-                              &error))
+    // The folder list's width is the mail accounts window's to keep.
+    if (!keepPlace(WindowPlacement(this, QStringLiteral("USR_TOP"), QStringLiteral("USR_LEFT"))
+                       .width(header, 0, QStringLiteral("U_C1"), 170)
+                       .width(header, 1, QStringLiteral("U_C2"), 80)
+                       .width(header, 2, QStringLiteral("U_C3"), 200)
+                       .width(m_folderList->header(), 0, QStringLiteral("ML_C1"), -1, 0, false),
+                   &error))
         common::ErrorBox(error);
 }
 

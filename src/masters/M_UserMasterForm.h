@@ -81,10 +81,9 @@ protected:
     bool asksBeforeSwitching() const override { return true; }
     QWidget* nextField(QWidget* from) const override;
     bool canTransfer() const override;
-    void beforeClose() override;
 
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
+    void firstShown() override;
 
 private:
     QWidget* buildFields();
@@ -103,7 +102,6 @@ private:
     bool m_openFound = false;
     CustomerHit m_found;
     int m_mailTarget = MailTarget::None;
-    bool m_shownOnce = false;
 
     QMenuBar* m_menuBar = nullptr;
     QTreeWidget* m_folderList = nullptr;

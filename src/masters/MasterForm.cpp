@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -26,6 +27,9 @@
 #include <QShortcut>
 #include <QTreeWidget>
 #include <QUrl>
+#include <QVBoxLayout>
+
+#include <utility>
 
 namespace {
 
@@ -53,6 +57,10 @@ MasterForm::MasterForm(Storage& storage, const QString& closeButtonName, const Q
     m_list->setAllColumnsShowFocus(true);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->installEventFilter(this);
+    m_enter = new EnterOrder(this);
+    m_enter->setNext([this](QWidget* from) { return nextField(from); });
+    // Enter in a postal code first fills in its address.
+    m_enter->setHandler([this](QWidget* field, const QKeyEvent&) { return enterInPostalCode(field); });
 
     m_keikoku = new QLabel(QStringLiteral("新規ボタンを押してください。"));
     m_keikoku->setObjectName(QStringLiteral("KeikokuLabel"));
@@ -286,8 +294,8 @@ void MasterForm::newRecord()
 void MasterForm::afterCreate(qint64 id)
 {
     relist(id);
-    if (!m_enterOrder.isEmpty())
-        focusField(m_enterOrder.first());
+    if (!enterOrder().isEmpty())
+        focusField(enterOrder().first());
 }
 
 QVector<QTreeWidgetItem*> MasterForm::selectedForDelete() const
@@ -397,7 +405,7 @@ void MasterForm::transfer(bool onlyShown)
     fillPick(m_pickResult, onlyShown);
     m_pickResult.picked = true;
     m_picked = true;
-    beforeClose();
+    leave();
     m_closed = true;
     done(QDialog::Accepted);
 }
@@ -410,7 +418,7 @@ bool MasterForm::closeWindow()
         return false;
     if (m_pickMode && !m_picked)
         m_pickResult = MasterPickResult();
-    beforeClose();
+    leave();
     m_closed = true;
     done(m_picked ? QDialog::Accepted : QDialog::Rejected);
     return true;
@@ -429,6 +437,8 @@ void MasterForm::showEvent(QShowEvent* event)
         m_picked = false;
     }
     QDialog::showEvent(event);
+    if (!std::exchange(m_shownOnce, true))
+        firstShown();
 }
 
 void MasterForm::closeEvent(QCloseEvent* event)
@@ -532,35 +542,80 @@ void MasterForm::fillPrefectures(QComboBox* combo, const QVector<Zone>& zones)
     combo->setCurrentIndex(-1);
 }
 
+void MasterForm::showError(const QString& error)
+{
+    common::ErrorBox(error);
+}
+
+QVBoxLayout* MasterForm::listColumn() const
+{
+    auto* column = new QVBoxLayout;
+    column->addWidget(m_list, 1);
+    column->addWidget(m_keikoku);
+    return column;
+}
+
+QHBoxLayout* MasterForm::buttonRow(const QVector<QPushButton*>& more, QVector<QPushButton*> right) const
+{
+    auto* row = new QHBoxLayout;
+    for (QPushButton* b : QVector<QPushButton*>{m_newBtn, m_delBtn, m_updateBtn} + more)
+        row->addWidget(b);
+    row->addStretch(1);
+    if (right.isEmpty())
+        right = {m_sendBtn, m_helpBtn, m_closeBtn};
+    for (QPushButton* b : right)
+        row->addWidget(b);
+    return row;
+}
+
+QString MasterForm::fieldText(const char* name) const
+{
+    QWidget* w = findChild<QWidget*>(QString::fromLatin1(name));
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        return e->text();
+    if (auto* c = qobject_cast<QComboBox*>(w))
+        return c->currentText();
+    return {};
+}
+
 void MasterForm::focusField(QWidget* field)
 {
-    if (!field)
-        return;
-    field->setFocus(Qt::OtherFocusReason);
-    if (auto* e = qobject_cast<QLineEdit*>(field))
-        e->selectAll();
-    else if (auto* c = qobject_cast<QComboBox*>(field); c && c->lineEdit())
-        c->lineEdit()->selectAll();
+    EnterOrder::focus(field, true);
 }
 
 void MasterForm::setEnterOrder(const QVector<QWidget*>& fields)
 {
-    m_enterOrder = fields;
-    for (QWidget* w : fields) {
-        w->installEventFilter(this);
-        // An editable drop-down's keys arrive at its line edit.
-        if (auto* c = qobject_cast<QComboBox*>(w); c && c->lineEdit())
-            c->lineEdit()->installEventFilter(this);
-    }
+    m_enter->setFields(fields);
 }
 
 QWidget* MasterForm::nextField(QWidget* from) const
 {
-    const int i = static_cast<int>(m_enterOrder.indexOf(from));
-    // The last field keeps the focus: Enter never wraps round to the top.
-    if (i < 0 || i + 1 >= m_enterOrder.size())
-        return nullptr;
-    return m_enterOrder.at(i + 1);
+    return m_enter->listedAfter(from);
+}
+
+bool MasterForm::enterInPostalCode(QWidget* field)
+{
+    for (int b = 0; b < m_postal.size(); ++b) {
+        if (m_postal[b].code == field) {
+            postalToAddress(b, true);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MasterForm::keepPlace(const WindowPlacement& placement, QString* error)
+{
+    m_place = placement;
+    return m_place->restore(m_storage, error);
+}
+
+void MasterForm::leave()
+{
+    beforeClose();
+    QString error;
+    if (m_place && !m_place->save(m_storage, &error))
+        common::ErrorBox(error);
 }
 
 void MasterForm::copyOnLeave(QLineEdit* telephone, QLineEdit* fax)
@@ -574,7 +629,6 @@ void MasterForm::addPostalBlock(QLineEdit* code, QComboBox* prefecture, QLineEdi
 {
     const int block = static_cast<int>(m_postal.size());
     m_postal.append({code, prefecture, line2, line3});
-    code->installEventFilter(this);
     connect(toAddress, &QPushButton::clicked, this, [this, block] { postalToAddress(block, false); });
     connect(toCode, &QPushButton::clicked, this, [this, block] { addressToPostal(block); });
 }
@@ -672,12 +726,6 @@ void MasterForm::openUrl(const QString& url)
 
 bool MasterForm::eventFilter(QObject* watched, QEvent* event)
 {
-    QWidget* widget = qobject_cast<QWidget*>(watched);
-    // Keys of an editable drop-down's line edit count as the drop-down's.
-    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
-        if (auto* combo = qobject_cast<QComboBox*>(edit->parentWidget()); combo && combo->lineEdit() == edit)
-            widget = combo;
-    }
     if (watched == m_list && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if (key->key() == Qt::Key_Escape) {
@@ -692,31 +740,11 @@ bool MasterForm::eventFilter(QObject* watched, QEvent* event)
         return QDialog::eventFilter(watched, event);
     }
     if (event->type() == QEvent::FocusOut) {
-        if (auto* tel = qobject_cast<QLineEdit*>(widget); tel && m_faxOf.contains(tel)) {
+        if (auto* tel = qobject_cast<QLineEdit*>(watched); tel && m_faxOf.contains(tel)) {
             QLineEdit* fax = m_faxOf.value(tel);
             if (fax->text().isEmpty() && !tel->text().isEmpty())
                 fax->setText(tel->text());
         }
-        return QDialog::eventFilter(watched, event);
     }
-    if (event->type() != QEvent::KeyPress)
-        return QDialog::eventFilter(watched, event);
-    const auto* key = static_cast<QKeyEvent*>(event);
-    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || !m_enterOrder.contains(widget))
-        return QDialog::eventFilter(watched, event);
-    if (auto* button = qobject_cast<QPushButton*>(widget)) {
-        button->click();
-        return true;
-    }
-    // A note takes its line breaks; the order ends there.
-    if (qobject_cast<QPlainTextEdit*>(widget))
-        return QDialog::eventFilter(watched, event);
-    for (int b = 0; b < m_postal.size(); ++b) {
-        if (m_postal[b].code == widget) {
-            postalToAddress(b, true);
-            return true;
-        }
-    }
-    focusField(nextField(widget));
-    return true;
+    return QDialog::eventFilter(watched, event);
 }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "EnterOrder.h"
 #include "GuiCommon.h"
+#include "WindowPlacement.h"
 
 #include "CustomerStore.h"
 #include "MasterPickResult.h"
@@ -12,17 +14,20 @@
 #include <QVector>
 
 #include <functional>
+#include <optional>
 
 class AddressChooser;
 class QAction;
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QVBoxLayout;
 class Storage;
 
 // The master-window protocol: a list of records on the left, the fields of
@@ -45,9 +50,9 @@ class Storage;
 //    under "登録確認" while edited; Yes applies, No discards. It runs before
 //    closing, before a transfer, and before showing another record when
 //    asksBeforeSwitching() says so.
-//  - Enter order: setEnterOrder() lists the fields; Enter moves the focus to
-//    the next one with its whole text selected, and presses a button that
-//    ends the order. Enter in a postal block's code field first fills its
+//  - Enter order: setEnterOrder() lists the fields (an EnterOrder); Enter
+//    moves the focus to the next one with its whole text selected, and
+//    presses a button that ends the order. Enter in a postal block's code field first fills its
 //    prefecture and address line 2, then goes to the end of address line 2
 //    (the clerk types the block number after the town). copyOnLeave()
 //    copies a telephone into an empty fax field when the telephone is left.
@@ -73,7 +78,9 @@ class Storage;
 //  listTextsOf(id)   the list texts of a record, to refresh its rows
 // and optionally afterCreate/afterApply/afterDelete for a different
 // reselection, nextField() for a conditional Enter order, canTransfer(),
-// selectedForDelete() and beforeClose() (save the window's position).
+// selectedForDelete(), firstShown() (what the first showing does besides
+// listing) and beforeClose(). keepPlace() keeps the window's position and
+// column widths from one opening to the next.
 //
 // Field tables: a window whose fields map one to one onto columns binds
 // them with bindField(); loadBound() then shows a row and boundValues()
@@ -146,6 +153,45 @@ protected:
         return -1;
     }
 
+    // The row of the record among the listed rows; -1, with the fields
+    // cleared, when it is not listed.
+    template <typename Rows>
+    int shownRowOf(const Rows& rows, qint64 id)
+    {
+        const int i = rowIndexOf(rows, id);
+        if (i < 0)
+            clearFields();
+        return i;
+    }
+    // Lists the rows just read with their list texts; a failed read shows
+    // its error and leaves the list empty.
+    template <typename Rows, typename Texts>
+    void listRows(bool read, Rows& rows, const QString& error, Texts texts)
+    {
+        if (!read) {
+            rows.clear();
+            showError(error);
+            return;
+        }
+        for (const auto& r : rows)
+            addListItem(texts(r), r.id);
+    }
+    static void showError(const QString& error);
+
+    // Deletes the records one at a time through a store's remove(id); the
+    // first failure stops there and leaves the store's error in *error.
+    template <typename Store>
+    static bool removeEach(Store& store, const QVector<qint64>& ids, QString* error)
+    {
+        for (qint64 id : ids) {
+            if (!store.remove(id)) {
+                *error = store.errorString();
+                return false;
+            }
+        }
+        return true;
+    }
+
     // ---- what a concrete master window provides
     virtual void listRecords() = 0;
     virtual void showRecord(qint64 id) = 0;
@@ -170,14 +216,16 @@ protected:
     // After Delete: list again and select the row nearest to where the
     // deleted ones stood.
     virtual void afterDelete(int firstDeletedRow);
+    // Runs when the window is first shown: lists the records.
+    virtual void firstShown() { relist(0); }
     // Whether showing another record asks about unsaved edits first.
     virtual bool asksBeforeSwitching() const { return false; }
     // The field after `from` in the Enter order (nullptr: stay).
     virtual QWidget* nextField(QWidget* from) const;
     // Whether the pick can be handed over now (SendBtn, double click).
     virtual bool canTransfer() const { return true; }
-    // Runs after the save prompt when the window closes: keep the window's
-    // place and column widths.
+    // Runs after the save prompt when the window closes, before its place
+    // (keepPlace) is written.
     virtual void beforeClose() {}
     // The error text of the last failed storage call, for the error box.
     virtual QString storageError() const = 0;
@@ -190,6 +238,13 @@ protected:
     QPushButton* closeButton() const { return m_closeBtn; }
     QPushButton* helpButton() const { return m_helpBtn; }
     QLabel* emptyLabel() const { return m_keikoku; }
+    // The usual layout pieces: the list over the empty-list label, and the
+    // button row with New / Delete / Apply (and `more`) on the left and
+    // `right` (Transfer / Help / Close when empty) at the right end.
+    QVBoxLayout* listColumn() const;
+    QHBoxLayout* buttonRow(const QVector<QPushButton*>& more = {}, QVector<QPushButton*> right = {}) const;
+    // The text of the named line edit or drop-down (empty for other widgets).
+    QString fieldText(const char* name) const;
     QAction* popupAction(const QString& name) const;
     // The pop-up menu at a screen position (a right click on the list).
     void showPopup(const QPoint& globalPos);
@@ -227,11 +282,13 @@ protected:
     void clearBound();
 
     void setEnterOrder(const QVector<QWidget*>& fields);
-    const QVector<QWidget*>& enterOrder() const { return m_enterOrder; }
+    const QVector<QWidget*>& enterOrder() const { return m_enter->fields(); }
     void copyOnLeave(QLineEdit* telephone, QLineEdit* fax);
     // A postal block: its code field, prefecture drop-down and address lines.
     void addPostalBlock(QLineEdit* code, QComboBox* prefecture, QLineEdit* line2, QLineEdit* line3,
                         QPushButton* toAddress, QPushButton* toCode);
+    // The window's place and column widths: restored now, written when it closes.
+    bool keepPlace(const WindowPlacement& placement, QString* error);
     // The manual page the help button shows (a file name under MANUAL).
     void setHelpPage(const QString& fileName);
     // Widgets disabled while the list is empty.
@@ -261,6 +318,9 @@ private:
     void refreshItems(qint64 id);
     void postalToAddress(int block, bool moveOn);
     void addressToPostal(int block);
+    bool enterInPostalCode(QWidget* field);
+    // Closing: the window's own last steps, then its place is kept.
+    void leave();
     void showHelp();
 
     struct PostalBlock {
@@ -282,7 +342,8 @@ private:
     QMenu* m_popup = nullptr;
     QHash<QString, QAction*> m_actions;
     QVector<QPair<QString, QWidget*>> m_bound;
-    QVector<QWidget*> m_enterOrder;
+    EnterOrder* m_enter = nullptr;
+    std::optional<WindowPlacement> m_place;
     QVector<QWidget*> m_entryWidgets;
     QHash<QLineEdit*, QLineEdit*> m_faxOf;
     QVector<PostalBlock> m_postal;
@@ -297,5 +358,6 @@ private:
     bool m_picked = false;
     MasterPickResult m_pickResult;
     bool m_closed = false;
+    bool m_shownOnce = false;
 };
 

@@ -1,14 +1,13 @@
 #include "OptionSet.h"
 
 #include "AppDir.h"
+#include "EnterOrder.h"
 #include "HelpForm.h"
 #include "Prompter.h"
 #include "ShoshikiSet.h"
 #include "common.h"
 #include "GuiCommon.h"
 
-#include <QAbstractItemView>
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -17,7 +16,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,6 +82,8 @@ OptionSet::OptionSet(Storage& storage, std::function<void()> closeWorkbooks, QWi
     setObjectName(QStringLiteral("OptionSet"));
     setWindowTitle(QStringLiteral("オプション設定"));
     setAttribute(Qt::WA_DeleteOnClose);
+    // Enter moves on to the next field in Tab order, as everywhere in the program.
+    m_enter = new EnterOrder(this, EnterOrder::PlainEnterOnly | EnterOrder::TabChain);
 
     m_tabs = new QTabWidget;
     m_tabs->setObjectName(QStringLiteral("SSTab1"));
@@ -403,10 +403,10 @@ void OptionSet::watch(QWidget* control)
 {
     if (auto* e = qobject_cast<QLineEdit*>(control)) {
         connect(e, &QLineEdit::textEdited, this, [this] { setEdited(true); });
-        e->installEventFilter(this);
+        m_enter->add(e);
     } else if (auto* c = qobject_cast<QComboBox*>(control)) {
         connect(c, &QComboBox::currentIndexChanged, this, [this] { setEdited(true); });
-        c->installEventFilter(this);
+        m_enter->add(c);
     } else if (auto* b = qobject_cast<QAbstractButton*>(control)) {
         connect(b, &QAbstractButton::toggled, this, [this] { setEdited(true); });
     }
@@ -506,9 +506,7 @@ bool OptionSet::apply()
 {
     const OptionValues v = values();
     QString error;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = OptionStore::save(m_storage, v, &error);
-    QApplication::restoreOverrideCursor();
+    const bool ok = BusyCursor::during([&] { return OptionStore::save(m_storage, v, &error); });
     if (!ok) {
         common::ErrorBox(QStringLiteral("設定を保存できませんでした。\n%1").arg(error));
         return false;
@@ -548,10 +546,8 @@ void OptionSet::formatNow()
         if (OptionStore::load(m_storage, &stored, &ignored))
             options = stored;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     QString error;
-    const bool ok = ShoshikiSet::run(options, m_closeWorkbooks, &error);
-    QApplication::restoreOverrideCursor();
+    const bool ok = BusyCursor::during([&] { return ShoshikiSet::run(options, m_closeWorkbooks, &error); });
     if (ok) {
         Prompter::current().show({QStringLiteral("終了報告"), QStringLiteral("書式設定が終了しました。"),
                                   Prompter::Icon::Information, Prompter::Ok, Prompter::Ok});
@@ -589,19 +585,4 @@ void OptionSet::closeEvent(QCloseEvent* event)
         }
     }
     event->accept();
-}
-
-bool OptionSet::eventFilter(QObject* watched, QEvent* event)
-{
-    // Enter moves on to the next field, as everywhere in the program.
-    if (event->type() == QEvent::KeyPress) {
-        auto* key = static_cast<QKeyEvent*>(event);
-        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) && key->modifiers() == Qt::NoModifier) {
-            if (auto* combo = qobject_cast<QComboBox*>(watched); combo && combo->view()->isVisible())
-                return QWidget::eventFilter(watched, event);
-            focusNextChild();
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
 }

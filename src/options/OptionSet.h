@@ -11,6 +11,7 @@
 #include <optional>
 
 class QCheckBox;
+class EnterOrder;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -56,7 +57,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QWidget* buildFontsPage();
@@ -74,6 +74,7 @@ private:
 
     Storage& m_storage;
     std::function<void()> m_closeWorkbooks;
+    EnterOrder* m_enter = nullptr;
     ColorChooser m_chooseColor;
     bool m_loading = false;
     QPointer<QWidget> m_help;

@@ -37,7 +37,7 @@ private slots:
         Storage& s = dir.storage();
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 0);
         // The main window's start makes the row.
-        WindowPlacement p;
+        WindowSettings::Placement p;
         QString error;
         QVERIFY2(WindowSettings::restore(s, 3000, 12000, 100, 20000, &p, &error), qPrintable(error));
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
@@ -133,7 +133,7 @@ private slots:
     {
         TempAppDir dir;
         Storage& s = dir.storage();
-        WindowPlacement p;
+        WindowSettings::Placement p;
         QString error;
         QVERIFY(WindowSettings::restore(s, 3000, 12000, 100, 20000, &p, &error));
         QVERIFY(WindowSettings::save(s, 1200, 3400, 2000, 2500, &error));

@@ -28,7 +28,7 @@ private slots:
     void firstStartAddsExactlyOneRowWithDefaults()
     {
         TempAppDir dir;
-        WindowPlacement p;
+        WindowSettings::Placement p;
         QString error;
         QCOMPARE(rows(dir.storage()), 0);
         QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
@@ -51,7 +51,7 @@ private slots:
     void savedPlaceComesBack()
     {
         TempAppDir dir;
-        WindowPlacement p;
+        WindowSettings::Placement p;
         QString error;
         QVERIFY(WindowSettings::save(dir.storage(), 1, 1, 1, 1, &error));  // no row yet: adds the default row
         QCOMPARE(rows(dir.storage()), 1);
@@ -74,7 +74,7 @@ private slots:
     void windowIsKeptOnScreen()
     {
         TempAppDir dir;
-        WindowPlacement p;
+        WindowSettings::Placement p;
         QString error;
         QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
         // Almost entirely off the left edge: the right edge comes back to 2000 twips.

@@ -1,18 +1,24 @@
+#include "EnterOrder.h"
 #include "GuiCommon.h"
 #include "Keyring.h"
 #include "MessageBoxPrompter.h"
 #include "PrnCommon.h"
 #include "SingleInstance.h"
+#include "WindowPlacement.h"
 #include "WriteLock.h"
 #include "TestSupport.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
 
@@ -177,6 +183,48 @@ private slots:
         QCOMPARE(QApplication::overrideCursor(), nullptr);
         // An answer that comes at once shows no note at all.
         QVERIFY(Keyring::waitFor([](const std::function<void()>& finished) { finished(); }));
+    }
+
+    // The Enter rules the windows share that no window test reaches (the
+    // window's own default button, the Tab-order variant), and twips that
+    // come back as they went.
+    void windowBehaviour()
+    {
+        QWidget window;
+        auto* name = new QLineEdit(QStringLiteral("山田"), &window);
+        auto* kind = new QComboBox(&window);
+        kind->setEditable(true);
+        kind->setEditText(QStringLiteral("新築"));
+        auto* last = new QLineEdit(&window);
+        new EnterOrder(&window, {name, kind, last}, EnterOrder::SelectNext | EnterOrder::LastPasses);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        name->setFocus();
+        QTest::keyClick(name, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), kind);
+        QCOMPARE(kind->lineEdit()->selectedText(), QStringLiteral("新築"));
+        QTest::keyClick(kind, Qt::Key_Enter);
+        QCOMPARE(QApplication::focusWidget(), last);
+        QSignalSpy passed(last, &QLineEdit::returnPressed);
+        QTest::keyClick(last, Qt::Key_Return);
+        QCOMPARE(passed.size(), 1);
+
+        QWidget tabbed;
+        auto* first = new QLineEdit(&tabbed);
+        auto* flag = new QCheckBox(&tabbed);
+        auto* second = new QLineEdit(&tabbed);
+        new EnterOrder(&tabbed, {first, second}, EnterOrder::PlainEnterOnly | EnterOrder::TabChain);
+        tabbed.show();
+        QVERIFY(QTest::qWaitForWindowActive(&tabbed));
+        first->setFocus();
+        QTest::keyClick(first, Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), first);
+        QTest::keyClick(first, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), flag);
+
+        QCOMPARE(WindowPlacement::toTwips(100, 96), 1500);
+        for (int dpi : {72, 96, 97, 120, 144})
+            QCOMPARE(WindowPlacement::toPixels(WindowPlacement::toTwips(333, dpi), dpi), 333);
     }
 
     void openInBrowserReportsAMissingBrowser()
