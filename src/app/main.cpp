@@ -1,4 +1,5 @@
 #include "AppDir.h"
+#include "CommandRegistry.h"
 #include "DocumentOutput.h"
 #include "EntryWindows.h"
 #include "FormEditions.h"
@@ -89,17 +90,19 @@ int main(int argc, char* argv[])
         Prompter::current().show({QStringLiteral("様式の更新"), said, Prompter::Icon::Information, Prompter::Ok,
                                   Prompter::Ok});
 
-    EntryWindows::registerOpeners(storage);
-    CheckWindows::registerOpeners(storage);
-    SubmissionSetForm::registerOpener();
-    IfcImportForm::registerOpener(storage);
-    Masters::registerOpeners(storage);
-    Labels::registerOpeners(storage);
-    MailWindows::registerOpeners(storage);
+    // What the main window's commands open, from every part of the program.
+    CommandRegistry commands;
+    EntryWindows::registerOpeners(storage, commands);
+    CheckWindows::registerOpeners(storage, commands);
+    SubmissionSetForm::registerOpener(commands);
+    IfcImportForm::registerOpener(storage, commands);
+    Masters::registerOpeners(storage, commands);
+    Labels::registerOpeners(storage, commands);
+    MailWindows::registerOpeners(storage, commands);
     DocumentOutput documents;
-    documents.install();
-    OptionWindows::registerOpeners(storage, [&documents] { documents.closeAll(); });
-    MenuForm window(storage);
+    documents.install(commands);
+    OptionWindows::registerOpeners(storage, commands, [&documents] { documents.closeAll(); });
+    MenuForm window(storage, commands);
     OptionWindows::applyButtonSwitches(window);
     showEditions(window);
     window.show();

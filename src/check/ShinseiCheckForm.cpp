@@ -233,10 +233,10 @@ void ShinseiCheckForm::open(QTreeWidgetItem* item)
 
 namespace CheckWindows {
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QStringLiteral("CheckBtn"), [st](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("CheckBtn"), [st](MenuForm& m) {
         static QPointer<ShinseiCheckForm> open;
         if (!open) {
             auto* form = new ShinseiCheckForm(*st, &m);

@@ -58,26 +58,26 @@ void show(MenuForm& menu, const std::function<Form*()>& make)
 }
 
 template <typename Form>
-void registerSimple(Storage& storage, const char* key)
+void registerSimple(Storage& storage, CommandRegistry& commands, const char* key)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QString::fromLatin1(key), [st](MenuForm& m) {
+    commands.registerOpener(QString::fromLatin1(key), [st](MenuForm& m) {
         show<Form>(m, [&] { return new Form(*st, m.currentProject().bid, &m); });
     });
 }
 
 }  // namespace
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QStringLiteral("btnKentukuNushi"), [st](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnKentukuNushi"), [st](MenuForm& m) {
         show<P_GaiyouForm>(m, [&] { return new P_GaiyouForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnShikiChi"), [st](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnShikiChi"), [st](MenuForm& m) {
         show<P_ShikichiForm>(m, [&] { return new P_ShikichiForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnTatemonoBetu"), [st](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnTatemonoBetu"), [st](MenuForm& m) {
         show<P_TatemonoBetuForm>(m, [&] {
             auto* form = new P_TatemonoBetuForm(*st, m.currentProject().bid, m.buildingCount(), &m);
             // Floor names stored for new floor counts reach an open per-floor window.
@@ -89,7 +89,7 @@ void registerOpeners(Storage& storage)
             return form;
         });
     });
-    MenuForm::registerOpener(QStringLiteral("btnKaiBetu"), [st](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnKaiBetu"), [st](MenuForm& m) {
         show<P_KaibetuForm>(m, [&] {
             MenuForm* menu = &m;
             const qint64 bid = m.currentProject().bid;
@@ -110,12 +110,12 @@ void registerOpeners(Storage& storage)
         });
     });
     // The windows of one row each: the menu items are the twins of the keys.
-    registerSimple<P_KanryouForm>(storage, "btnKensaSinsei");
-    registerSimple<P_KoujiForm>(storage, "btnKoujiTodoke");
-    registerSimple<P_BoukaForm>(storage, "btnBouka");
-    registerSimple<P_IninForm>(storage, "btnInin");
-    registerSimple<P_GyoumuForm>(storage, "btnGyoumuNaiyou");
-    registerSimple<P_KirokuboForm>(storage, "btnGyoumuKiroku");
+    registerSimple<P_KanryouForm>(storage, commands, "btnKensaSinsei");
+    registerSimple<P_KoujiForm>(storage, commands, "btnKoujiTodoke");
+    registerSimple<P_BoukaForm>(storage, commands, "btnBouka");
+    registerSimple<P_IninForm>(storage, commands, "btnInin");
+    registerSimple<P_GyoumuForm>(storage, commands, "btnGyoumuNaiyou");
+    registerSimple<P_KirokuboForm>(storage, commands, "btnGyoumuKiroku");
 }
 
 namespace {

@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class CommandRegistry;
 class MenuForm;
 class Storage;
 
@@ -11,7 +12,7 @@ class Storage;
 // window saved.
 namespace EntryWindows {
 
-void registerOpeners(Storage& storage);
+void registerOpeners(Storage& storage, CommandRegistry& commands);
 
 // Opens (or brings up) the entry window that shows a column of a project
 // table for the main window's current project, with the building (1–3) and

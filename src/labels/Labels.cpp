@@ -5,10 +5,10 @@
 
 namespace Labels {
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* s = &storage;
-    MenuForm::registerOpener(QStringLiteral("mnDM_Print"), [s](MenuForm& m) { openLabelWindow(*s, &m); });
+    commands.registerOpener(QStringLiteral("mnDM_Print"), [s](MenuForm& m) { openLabelWindow(*s, &m); });
 }
 
 void openLabelWindow(Storage& storage, QWidget* parent)

@@ -1,5 +1,6 @@
 #pragma once
 
+class CommandRegistry;
 class QWidget;
 class Storage;
 
@@ -7,7 +8,7 @@ class Storage;
 namespace Labels {
 
 // Hooks "DMラベル印刷" (mnDM_Print) onto the main window.
-void registerOpeners(Storage& storage);
+void registerOpeners(Storage& storage, CommandRegistry& commands);
 
 // The label window, modal over the parent.
 void openLabelWindow(Storage& storage, QWidget* parent);

@@ -20,12 +20,12 @@ void editSignatures(Storage& storage, QWidget* parent)
     form.exec();
 }
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* s = &storage;
-    MenuForm::registerOpener(QStringLiteral("AcountSet"), [s](MenuForm& m) { editAccounts(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("SignRtn"), [s](MenuForm& m) { editSignatures(*s, &m); });
-    MenuForm::setMailHandler([s](MenuForm& m, const QString& subject, const QString& body) {
+    commands.registerOpener(QStringLiteral("AcountSet"), [s](MenuForm& m) { editAccounts(*s, &m); });
+    commands.registerOpener(QStringLiteral("SignRtn"), [s](MenuForm& m) { editSignatures(*s, &m); });
+    commands.setMailHandler([s](MenuForm& m, const QString& subject, const QString& body) {
         ComposeRequest request;
         request.subject = subject;
         request.body = body;

@@ -1,5 +1,6 @@
 #pragma once
 
+class CommandRegistry;
 class QWidget;
 class Storage;
 
@@ -9,7 +10,7 @@ class Storage;
 // composer instead of the desktop's mail program.
 namespace MailWindows {
 
-void registerOpeners(Storage& storage);
+void registerOpeners(Storage& storage, CommandRegistry& commands);
 
 void editAccounts(Storage& storage, QWidget* parent);
 void editSignatures(Storage& storage, QWidget* parent);

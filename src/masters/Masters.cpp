@@ -29,13 +29,13 @@ std::optional<MasterPickResult> result(const MasterForm& form)
 
 }  // namespace
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* s = &storage;
-    MenuForm::registerOpener(QStringLiteral("pUsetMaster"), [s](MenuForm& m) { editCustomers(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("pTorihikiMaster"), [s](MenuForm& m) { editArchitects(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("ConnectCorp"), [s](MenuForm& m) { editCompanies(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("SrchBtn"), [s](MenuForm& m) { searchCustomers(*s, &m); });
+    commands.registerOpener(QStringLiteral("pUsetMaster"), [s](MenuForm& m) { editCustomers(*s, &m); });
+    commands.registerOpener(QStringLiteral("pTorihikiMaster"), [s](MenuForm& m) { editArchitects(*s, &m); });
+    commands.registerOpener(QStringLiteral("ConnectCorp"), [s](MenuForm& m) { editCompanies(*s, &m); });
+    commands.registerOpener(QStringLiteral("SrchBtn"), [s](MenuForm& m) { searchCustomers(*s, &m); });
 }
 
 void editCustomers(Storage& storage, QWidget* parent, qint64 folderId)

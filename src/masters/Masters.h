@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class CommandRegistry;
 class QWidget;
 class Storage;
 
@@ -14,7 +15,7 @@ namespace Masters {
 // Hooks the masters onto the main window's keys: 顧客登録 (pUsetMaster,
 // menu UserEdit), 業者登録 (pTorihikiMaster, menu mnArchEdit), 取引先登録
 // (ConnectCorp) and the customer search of 条件検索 (SrchBtn).
-void registerOpeners(Storage& storage);
+void registerOpeners(Storage& storage, CommandRegistry& commands);
 
 // The customer master for editing, listing a folder (UserFolder.ID; 0 for
 // the first folder).

@@ -55,15 +55,14 @@ OptionSet* open(Storage& storage, MenuForm& menu, const std::function<void()>& c
     return window.data();
 }
 
-void registerOpeners(Storage& storage, std::function<void()> closeWorkbooks)
+void registerOpeners(Storage& storage, CommandRegistry& commands, std::function<void()> closeWorkbooks)
 {
     QString error;
     if (!Options::reload(storage, &error))
         common::ErrorBox(error);
     Storage* s = &storage;
     // mnOption dispatches to KanSet.
-    MenuForm::registerOpener(QStringLiteral("KanSet"),
-                             [s, closeWorkbooks](MenuForm& m) { open(*s, m, closeWorkbooks); });
+    commands.registerOpener(QStringLiteral("KanSet"), [s, closeWorkbooks](MenuForm& m) { open(*s, m, closeWorkbooks); });
 }
 
 }  // namespace OptionWindows

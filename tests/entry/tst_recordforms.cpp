@@ -338,9 +338,9 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm::clearOpeners();
-        EntryWindows::registerOpeners(dir.storage());
-        MenuForm menu(dir.storage());
+        CommandRegistry commands;
+        EntryWindows::registerOpeners(dir.storage(), commands);
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         menu.newProject();
         const qint64 bid = menu.currentProject().bid;
@@ -391,7 +391,6 @@ private slots:
         line(*book, P_KirokuboForm::contentField(2))->setText(u("初回打合せ"));
         QVERIFY(book->apply());
         QCOMPARE(menu.currentProject().recordBook.value(1).content, u("初回打合せ"));
-        MenuForm::clearOpeners();
     }
 };
 

@@ -574,9 +574,9 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm::clearOpeners();
-        Labels::registerOpeners(dir.storage());
-        MenuForm menu(dir.storage());
+        CommandRegistry commands;
+        Labels::registerOpeners(dir.storage(), commands);
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         QString title;
         whenModal([&title](QWidget* w) {
@@ -585,7 +585,6 @@ private slots:
         });
         menu.action(u("mnDM_Print"))->trigger();
         QCOMPARE(title, u("DMラベル印刷"));
-        MenuForm::clearOpeners();
     }
 };
 

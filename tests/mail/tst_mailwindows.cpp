@@ -127,7 +127,6 @@ private slots:
     {
         m_dir.reset();
         WriteForm::setCurrentSender({});
-        MenuForm::clearOpeners();
         MasterForm::setMailComposer(nullptr);
     }
 
@@ -816,9 +815,10 @@ void MailWindowsTest::accountTestMail()
 void MailWindowsTest::mainWindowAndMastersOpenTheMailWindows()
 {
     Storage& s = m_dir->storage();
-    MailWindows::registerOpeners(s);
+    CommandRegistry commands;
+    MailWindows::registerOpeners(s, commands);
     ScriptedPrompter prompter;
-    MenuForm menu(s);
+    MenuForm menu(s, commands);
     QString opened;
     whenModal([&opened](QWidget* w) {
         opened = w->objectName();
