@@ -93,12 +93,12 @@ MenuForm::~MenuForm() = default;
 
 bool MenuForm::isEdited() const
 {
-    return m_actions.value(kSaveKey)->isEnabled();
+    return m_bar.actions.value(kSaveKey)->isEnabled();
 }
 
 void MenuForm::setEdited(bool on)
 {
-    m_actions.value(kSaveKey)->setEnabled(on);
+    m_bar.actions.value(kSaveKey)->setEnabled(on);
 }
 
 HelpForm* MenuForm::helpForm() const
@@ -108,7 +108,7 @@ HelpForm* MenuForm::helpForm() const
 
 QAction* MenuForm::action(const QString& key) const
 {
-    return m_actions.value(key, nullptr);
+    return m_bar.actions.value(key, nullptr);
 }
 
 cal1* MenuForm::calculatorWindow() const
@@ -120,27 +120,20 @@ cal1* MenuForm::calculatorWindow() const
 
 void MenuForm::buildCommands()
 {
-    MenuCommands::Built built = MenuCommands::build(*this, [this](const QString& key) { runCommand(key); });
-    m_actions = built.actions;
-    m_toolbar = built.toolbar;
-    m_salesButton = built.documentButton;
-    m_outputMenu = built.outputMenu;
-    m_projectMenu = built.projectMenu;
-    m_folderMenu = built.folderMenu;
-
-    connect(m_outputMenu, &QMenu::aboutToShow, this, &MenuForm::updateCheckCount);
+    m_bar = MenuCommands::build(*this, [this](const QString& key) { runCommand(key); });
+    connect(m_bar.outputMenu, &QMenu::aboutToShow, this, &MenuForm::updateCheckCount);
     // Without a PDF handler the PDF items are not shown.
     MenuCommands::DocumentRun pdf;
     if (m_commands.pdfHandler())
         pdf = [this](int sheet, const QString& name) { runPdf(sheet, name); };
-    MenuCommands::addDocuments(m_outputMenu, [this](int sheet, const QString& name) { runOutput(sheet, name); }, pdf);
+    MenuCommands::addDocuments(m_bar.outputMenu, [this](int sheet, const QString& name) { runOutput(sheet, name); }, pdf);
 }
 
 QWidget* MenuForm::buildProjectTab()
 {
     m_register = new ProjectRegisterPanel(m_storage);
     m_register->setLeaveGuard([this] { return askToSaveEdits(); });
-    m_register->addFolderMenus(m_folderMenu);
+    m_register->addFolderMenus(m_bar.folderMenu);
     m_header = new ProjectHeaderPanel(m_storage);
 
     const auto run = [this](const QString& key) { runCommand(key); };
@@ -156,7 +149,7 @@ QWidget* MenuForm::buildProjectTab()
     });
     connect(m_register, &ProjectRegisterPanel::projectMenuRequested, this, [this](const QPoint& at) {
         updateCheckCount();
-        m_projectMenu->popup(at);
+        m_bar.projectMenu->popup(at);
     });
     connect(m_header, &ProjectHeaderPanel::fieldsEdited, this, [this] { headerEdited(false); });
     connect(m_header, &ProjectHeaderPanel::buildingCountEdited, this, [this] { headerEdited(true); });
@@ -431,7 +424,7 @@ int MenuForm::checkErrors(int sheet) const
 
 void MenuForm::updateCheckCount()
 {
-    QAction* a = m_actions.value(QStringLiteral("CheckBtn"));
+    QAction* a = m_bar.actions.value(QStringLiteral("CheckBtn"));
     if (!a)
         return;
     if (!m_project.isLoaded()) {
@@ -593,7 +586,7 @@ void MenuForm::projectChosen(const ProjectData& project)
     m_photoTab->setFolder(QString());
     m_headerChanged = false;
     setEdited(false);
-    m_actions.value(QStringLiteral("DelVoucher"))->setEnabled(false);
+    m_bar.actions.value(QStringLiteral("DelVoucher"))->setEnabled(false);
     emit projectLoaded();
 }
 
@@ -623,7 +616,7 @@ void MenuForm::showProject()
     m_photoTab->setFolder(photo.isEmpty() ? QString() : AppDir::file(photo));
     m_headerChanged = false;
     m_scheduleChanged = false;
-    m_actions.value(QStringLiteral("DelVoucher"))->setEnabled(true);
+    m_bar.actions.value(QStringLiteral("DelVoucher"))->setEnabled(true);
     setEdited(false);
     emit projectLoaded();
 }

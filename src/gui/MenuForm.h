@@ -1,11 +1,11 @@
 #pragma once
 
 #include "CommandRegistry.h"
+#include "MenuCommands.h"
 #include "ProjectData.h"
 #include "ProjectHeaderPanel.h"
 #include "ProjectRegisterPanel.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -87,11 +87,11 @@ public:
     QAction* action(const QString& key) const;
 
     QTabWidget* tabs() const { return m_tabs; }
-    QToolBar* toolbar() const { return m_toolbar; }
-    QToolButton* salesMakeButton() const { return m_salesButton; }
-    QMenu* outputMenu() const { return m_outputMenu; }
+    QToolBar* toolbar() const { return m_bar.toolbar; }
+    QToolButton* salesMakeButton() const { return m_bar.documentButton; }
+    QMenu* outputMenu() const { return m_bar.outputMenu; }
     // The project list's context menu (申請前チェック).
-    QMenu* projectMenu() const { return m_projectMenu; }
+    QMenu* projectMenu() const { return m_bar.projectMenu; }
     // The errors of the 申請前チェック that concern an output document
     // (0–11; -1: every document), for the current project as loaded.
     int checkErrors(int sheet) const;
@@ -156,12 +156,7 @@ private:
     Storage& m_storage;
     const CommandRegistry& m_commands;
 
-    QHash<QString, QAction*> m_actions;
-    QToolBar* m_toolbar = nullptr;
-    QToolButton* m_salesButton = nullptr;
-    QMenu* m_outputMenu = nullptr;
-    QMenu* m_projectMenu = nullptr;
-    QMenu* m_folderMenu = nullptr;
+    MenuCommands::Built m_bar;
     QTabWidget* m_tabs = nullptr;
 
     ProjectRegisterPanel* m_register = nullptr;

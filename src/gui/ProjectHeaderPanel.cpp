@@ -64,6 +64,26 @@ QLabel* caption(const QString& text, QWidget* buddy)
     return label;
 }
 
+// A captioned field in a row of a group, across the whole width.
+void addRow(QGridLayout* grid, int row, const QString& text, QWidget* field, Qt::Alignment align = {})
+{
+    grid->addWidget(caption(text, field), row, 0);
+    grid->addWidget(field, row, 1, 1, 3, align);
+}
+
+// A captioned field followed by what belongs to it (a unit, a button) and room to spare.
+void addRowWith(QGridLayout* grid, int row, const QString& text, QWidget* field, QWidget* after, int spacing = -1)
+{
+    auto* line = new QHBoxLayout;
+    if (spacing >= 0)
+        line->setSpacing(spacing);
+    line->addWidget(field);
+    line->addWidget(after);
+    line->addStretch(1);
+    grid->addWidget(caption(text, field), row, 0);
+    grid->addLayout(line, row, 1, 1, 3);
+}
+
 QLineEdit* lineEdit(const char* name)
 {
     auto* e = new QLineEdit;
@@ -136,19 +156,10 @@ ProjectHeaderPanel::ProjectHeaderPanel(Storage& storage, QWidget* parent)
     auto* building = new QGroupBox(QStringLiteral("物件"));
     auto* bg = new QGridLayout(building);
     bg->setVerticalSpacing(4);
-    bg->addWidget(caption(QStringLiteral("【工事名】"), m_kouji), 0, 0);
-    bg->addWidget(m_kouji, 0, 1, 1, 3);
-    bg->addWidget(caption(QStringLiteral("【建築物の名称】"), buken), 1, 0);
-    bg->addWidget(buken, 1, 1, 1, 3);
-    bg->addWidget(caption(QStringLiteral("【フリガナ】"), furi1), 2, 0);
-    bg->addWidget(furi1, 2, 1, 1, 3);
-    auto* count = new QHBoxLayout;
-    count->setSpacing(2);
-    count->addWidget(m_tousu);
-    count->addWidget(new QLabel(QStringLiteral("棟")));
-    count->addStretch(1);
-    bg->addWidget(caption(QStringLiteral("申請棟数"), m_tousu), 3, 0);
-    bg->addLayout(count, 3, 1, 1, 3);
+    addRow(bg, 0, QStringLiteral("【工事名】"), m_kouji);
+    addRow(bg, 1, QStringLiteral("【建築物の名称】"), buken);
+    addRow(bg, 2, QStringLiteral("【フリガナ】"), furi1);
+    addRowWith(bg, 3, QStringLiteral("申請棟数"), m_tousu, new QLabel(QStringLiteral("棟")), 2);
     bg->setColumnStretch(1, 1);
     // Both groups share one caption width so that their fields line up.
     const int captionWidth = fontMetrics().horizontalAdvance(QStringLiteral("【資本の額又は出資の総額】")) + 8;
@@ -158,31 +169,16 @@ ProjectHeaderPanel::ProjectHeaderPanel(Storage& storage, QWidget* parent)
     auto* owner = new QGroupBox(QStringLiteral("建築主"));
     auto* og = new QGridLayout(owner);
     og->setVerticalSpacing(4);
-    og->addWidget(caption(QStringLiteral("【イ．フリガナ】"), furi2), 0, 0);
-    og->addWidget(furi2, 0, 1, 1, 3);
-    og->addWidget(caption(QStringLiteral("【ロ．建築主名】"), name7), 1, 0);
-    og->addWidget(name7, 1, 1, 1, 3);
-    auto* post = new QHBoxLayout;
-    post->addWidget(m_post6);
-    post->addWidget(postBtn);
-    post->addStretch(1);
-    og->addWidget(caption(QStringLiteral("【ハ．郵便番号】"), m_post6), 2, 0);
-    og->addLayout(post, 2, 1, 1, 3);
+    addRow(og, 0, QStringLiteral("【イ．フリガナ】"), furi2);
+    addRow(og, 1, QStringLiteral("【ロ．建築主名】"), name7);
+    addRowWith(og, 2, QStringLiteral("【ハ．郵便番号】"), m_post6, postBtn);
     og->addWidget(caption(QStringLiteral("【ニ．住所】"), m_addr6), 3, 0);
     og->addWidget(m_addr6, 3, 1, 1, 2);
     og->addWidget(addrBtn, 3, 3);
-    og->addWidget(caption(QStringLiteral("【ホ．電話番号】"), tel4), 4, 0);
-    og->addWidget(tel4, 4, 1, 1, 3);
-    og->addWidget(caption(QStringLiteral("【建築主の種別】"), m_shu1), 5, 0);
-    og->addWidget(m_shu1, 5, 1, 1, 3, Qt::AlignLeft);
-    og->addWidget(caption(QStringLiteral("【業種】"), m_shu2), 6, 0);
-    og->addWidget(m_shu2, 6, 1, 1, 3, Qt::AlignLeft);
-    auto* capital = new QHBoxLayout;
-    capital->addWidget(kin1);
-    capital->addWidget(new QLabel(QStringLiteral("百万円")));
-    capital->addStretch(1);
-    og->addWidget(caption(QStringLiteral("【資本の額又は出資の総額】"), kin1), 7, 0);
-    og->addLayout(capital, 7, 1, 1, 3);
+    addRow(og, 4, QStringLiteral("【ホ．電話番号】"), tel4);
+    addRow(og, 5, QStringLiteral("【建築主の種別】"), m_shu1, Qt::AlignLeft);
+    addRow(og, 6, QStringLiteral("【業種】"), m_shu2, Qt::AlignLeft);
+    addRowWith(og, 7, QStringLiteral("【資本の額又は出資の総額】"), kin1, new QLabel(QStringLiteral("百万円")));
     og->setColumnStretch(1, 1);
     og->setColumnMinimumWidth(0, captionWidth);
 
