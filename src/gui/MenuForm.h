@@ -36,6 +36,7 @@ public:
     // The windows of other parts of the program come through commands; it
     // must outlive the window. Without it, those commands only leave a note.
     MenuForm(Storage& storage, const CommandRegistry& commands, QWidget* parent = nullptr);
+    MenuForm(Storage&, CommandRegistry&&, QWidget* = nullptr) = delete;
     explicit MenuForm(Storage& storage, QWidget* parent = nullptr);
     ~MenuForm() override;
 
