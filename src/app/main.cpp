@@ -1,4 +1,5 @@
 #include "AppDir.h"
+#include "CommandRegistry.h"
 #include "DocumentOutput.h"
 #include "EntryWindows.h"
 #include "FormEditions.h"
@@ -89,18 +90,20 @@ int main(int argc, char* argv[])
         Prompter::current().show({QStringLiteral("様式の更新"), said, Prompter::Icon::Information, Prompter::Ok,
                                   Prompter::Ok});
 
-    // The masters' e-mail buttons open the mail module's composer.
-    const MailComposer mail = MailWindows::registerOpeners(storage);
-    EntryWindows::registerOpeners(storage, mail);
-    CheckWindows::registerOpeners(storage);
-    SubmissionSetForm::registerOpener();
-    IfcImportForm::registerOpener(storage);
-    Masters::registerOpeners(storage, mail);
-    Labels::registerOpeners(storage);
+    // What the main window's commands open, from every part of the program;
+    // the masters' e-mail buttons open the mail module's composer.
+    CommandRegistry commands;
+    const MailComposer mail = MailWindows::registerOpeners(storage, commands);
+    EntryWindows::registerOpeners(storage, commands, mail);
+    CheckWindows::registerOpeners(storage, commands);
+    SubmissionSetForm::registerOpener(commands);
+    IfcImportForm::registerOpener(storage, commands);
+    Masters::registerOpeners(storage, commands, mail);
+    Labels::registerOpeners(storage, commands);
     DocumentOutput documents;
-    documents.install();
-    OptionWindows::registerOpeners(storage, [&documents] { documents.closeAll(); });
-    MenuForm window(storage);
+    documents.install(commands);
+    OptionWindows::registerOpeners(storage, commands, [&documents] { documents.closeAll(); });
+    MenuForm window(storage, commands);
     OptionWindows::applyButtonSwitches(window, storage);
     showEditions(window);
     window.show();

@@ -197,9 +197,9 @@ bool IfcImportForm::applyTicked()
     return true;
 }
 
-void IfcImportForm::registerOpener(Storage& storage)
+void IfcImportForm::registerOpener(Storage& storage, CommandRegistry& commands)
 {
-    MenuForm::registerOpener(QStringLiteral("IfcBtn"), [&storage](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("IfcBtn"), [&storage](MenuForm& m) {
         IfcImportForm form(storage, m.currentProject(), &m);
         connect(&form, &IfcImportForm::applied, &m, [&m] { m.reloadCurrentProject(); });
         form.exec();

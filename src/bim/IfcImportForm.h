@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+class CommandRegistry;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -29,7 +30,7 @@ public:
     bool applyTicked();
 
     // Hooks the window onto the main window's project menu ("IfcBtn").
-    static void registerOpener(Storage& storage);
+    static void registerOpener(Storage& storage, CommandRegistry& commands);
 
 signals:
     // The project's rows changed: the main window reloads them.

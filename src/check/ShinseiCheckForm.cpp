@@ -232,10 +232,10 @@ void ShinseiCheckForm::open(QTreeWidgetItem* item)
 
 namespace CheckWindows {
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QStringLiteral("CheckBtn"), [st](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("CheckBtn"), [st](MenuForm& m) {
         ShinseiCheckForm* open = GuiCommon::openWindow<ShinseiCheckForm>(m);
         if (!open) {
             auto* form = new ShinseiCheckForm(*st, &m);

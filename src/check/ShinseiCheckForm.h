@@ -6,6 +6,7 @@
 
 #include <functional>
 
+class CommandRegistry;
 class QCheckBox;
 class QLabel;
 class QTreeWidget;
@@ -53,5 +54,5 @@ private:
 
 // Hooks the window onto the main window's 申請前チェック item.
 namespace CheckWindows {
-void registerOpeners(Storage& storage);
+void registerOpeners(Storage& storage, CommandRegistry& commands);
 }

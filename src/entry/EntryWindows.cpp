@@ -51,26 +51,26 @@ void show(MenuForm& menu, const MailComposer& mail, const std::function<Form*()>
 }
 
 template <typename Form>
-void registerSimple(Storage& storage, const MailComposer& mail, const char* key)
+void registerSimple(Storage& storage, CommandRegistry& commands, const MailComposer& mail, const char* key)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QString::fromLatin1(key), [st, mail](MenuForm& m) {
+    commands.registerOpener(QString::fromLatin1(key), [st, mail](MenuForm& m) {
         show<Form>(m, mail, [&] { return new Form(*st, m.currentProject().bid, &m); });
     });
 }
 
 }  // namespace
 
-void registerOpeners(Storage& storage, const MailComposer& mail)
+void registerOpeners(Storage& storage, CommandRegistry& commands, const MailComposer& mail)
 {
     Storage* st = &storage;
-    MenuForm::registerOpener(QStringLiteral("btnKentukuNushi"), [st, mail](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnKentukuNushi"), [st, mail](MenuForm& m) {
         show<P_GaiyouForm>(m, mail, [&] { return new P_GaiyouForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnShikiChi"), [st, mail](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnShikiChi"), [st, mail](MenuForm& m) {
         show<P_ShikichiForm>(m, mail, [&] { return new P_ShikichiForm(*st, m.currentProject().bid, &m); });
     });
-    MenuForm::registerOpener(QStringLiteral("btnTatemonoBetu"), [st, mail](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnTatemonoBetu"), [st, mail](MenuForm& m) {
         show<P_TatemonoBetuForm>(m, mail, [&] {
             auto* form = new P_TatemonoBetuForm(*st, m.currentProject().bid, m.buildingCount(), &m);
             // Floor names stored for new floor counts reach an open per-floor window.
@@ -82,7 +82,7 @@ void registerOpeners(Storage& storage, const MailComposer& mail)
             return form;
         });
     });
-    MenuForm::registerOpener(QStringLiteral("btnKaiBetu"), [st, mail](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("btnKaiBetu"), [st, mail](MenuForm& m) {
         show<P_KaibetuForm>(m, mail, [&] {
             MenuForm* menu = &m;
             const qint64 bid = m.currentProject().bid;
@@ -103,12 +103,12 @@ void registerOpeners(Storage& storage, const MailComposer& mail)
         });
     });
     // The windows of one row each: the menu items are the twins of the keys.
-    registerSimple<P_KanryouForm>(storage, mail, "btnKensaSinsei");
-    registerSimple<P_KoujiForm>(storage, mail, "btnKoujiTodoke");
-    registerSimple<P_BoukaForm>(storage, mail, "btnBouka");
-    registerSimple<P_IninForm>(storage, mail, "btnInin");
-    registerSimple<P_GyoumuForm>(storage, mail, "btnGyoumuNaiyou");
-    registerSimple<P_KirokuboForm>(storage, mail, "btnGyoumuKiroku");
+    registerSimple<P_KanryouForm>(storage, commands, mail, "btnKensaSinsei");
+    registerSimple<P_KoujiForm>(storage, commands, mail, "btnKoujiTodoke");
+    registerSimple<P_BoukaForm>(storage, commands, mail, "btnBouka");
+    registerSimple<P_IninForm>(storage, commands, mail, "btnInin");
+    registerSimple<P_GyoumuForm>(storage, commands, mail, "btnGyoumuNaiyou");
+    registerSimple<P_KirokuboForm>(storage, commands, mail, "btnGyoumuKiroku");
 }
 
 namespace {

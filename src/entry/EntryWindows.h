@@ -4,6 +4,7 @@
 
 #include <QString>
 
+class CommandRegistry;
 class MenuForm;
 class Storage;
 
@@ -15,7 +16,7 @@ namespace EntryWindows {
 
 // mail: where the e-mail buttons of the masters the windows open as
 // pickers lead (empty: the desktop's mail program).
-void registerOpeners(Storage& storage, const MailComposer& mail = {});
+void registerOpeners(Storage& storage, CommandRegistry& commands, const MailComposer& mail = {});
 
 // Opens (or brings up) the entry window that shows a column of a project
 // table for the main window's current project, with the building (1–3) and

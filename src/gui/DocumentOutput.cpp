@@ -1,6 +1,7 @@
 #include "DocumentOutput.h"
 
 #include "BusyCursor.h"
+#include "CommandRegistry.h"
 #include "FileDialogs.h"
 #include "MenuForm.h"
 #include "Prompter.h"
@@ -58,10 +59,10 @@ void DocumentOutput::closeAll()
     m_sickHouse.closeEarlier();
 }
 
-void DocumentOutput::install()
+void DocumentOutput::install(CommandRegistry& commands)
 {
-    MenuForm::setOutputHandler([this](MenuForm& menu, int sheet) { showDocument(menu, sheet); });
-    MenuForm::setPdfHandler(
+    commands.setOutputHandler([this](MenuForm& menu, int sheet) { showDocument(menu, sheet); });
+    commands.setPdfHandler(
         [this](MenuForm& menu, int sheet, const QString& name) { savePdf(menu, sheet, name); });
 }
 

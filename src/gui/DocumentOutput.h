@@ -6,6 +6,7 @@
 
 #include <QString>
 
+class CommandRegistry;
 class MenuForm;
 
 // The documents of the main window's output drop-down: fills the
@@ -20,8 +21,8 @@ public:
     DocumentOutput(const DocumentOutput&) = delete;
     DocumentOutput& operator=(const DocumentOutput&) = delete;
 
-    // Hooks the output and PDF items of MenuForm onto this instance.
-    void install();
+    // Hooks the output and PDF items of the main window onto this instance.
+    void install(CommandRegistry& commands);
 
     void showDocument(MenuForm& menu, int sheet);
     void savePdf(MenuForm& menu, int sheet, const QString& documentName);

@@ -1,16 +1,15 @@
 #pragma once
 
-#include "FolderStore.h"
+#include "CommandRegistry.h"
+#include "MenuCommands.h"
 #include "ProjectData.h"
-#include "ProjectRegister.h"
+#include "ProjectHeaderPanel.h"
+#include "ProjectRegisterPanel.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
 #include <QVector>
-
-#include <functional>
 
 class AddressChooser;
 class HistoryPage;
@@ -20,11 +19,7 @@ class cal1;
 class HelpForm;
 class QAction;
 class QCalendarWidget;
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QMenu;
-class QPushButton;
 class QSpinBox;
 class QTabWidget;
 class QToolBar;
@@ -38,6 +33,10 @@ class Storage;
 class MenuForm : public QMainWindow {
     Q_OBJECT
 public:
+    // The windows of other parts of the program come through commands; it
+    // must outlive the window. Without it, those commands only leave a note.
+    MenuForm(Storage& storage, const CommandRegistry& commands, QWidget* parent = nullptr);
+    MenuForm(Storage&, CommandRegistry&&, QWidget* = nullptr) = delete;
     explicit MenuForm(Storage& storage, QWidget* parent = nullptr);
     ~MenuForm() override;
 
@@ -52,32 +51,31 @@ public:
     const ProjectData& currentProject() const { return m_project; }
     // Reads the selected project again after another window saved it.
     bool reloadCurrentProject();
-    qint64 currentFolderId() const { return m_currentFolder; }
-    const QVector<FolderItem>& folders() const { return m_folders; }
-    const QVector<ProjectItem>& projects() const { return m_projects; }
+    qint64 currentFolderId() const { return m_register->currentFolderId(); }
+    const QVector<FolderItem>& folders() const { return m_register->folders(); }
+    const QVector<ProjectItem>& projects() const { return m_register->projects(); }
 
     // The register: what the toolbar, the lists and the search do.
-    void refreshFolders();
-    void selectFolder(int row);
-    void selectProject(int row);
-    void newProject();
-    void deleteSelectedProjects();
-    void phoneSearch();
+    void refreshFolders() { m_register->refreshFolders(); }
+    void selectFolder(int row) { m_register->selectFolder(row); }
+    void selectProject(int row) { m_register->selectProject(row); }
+    void newProject() { m_register->newProject(); }
+    void deleteSelectedProjects() { m_register->deleteSelectedProjects(); }
+    void phoneSearch() { m_register->phoneSearch(); }
     // Moves (or copies) the selected projects into the folder of a row of
     // the folder list, as dropping them there with the left (right) button.
-    void dropProjectsOnFolder(int folderRow, bool copy);
-    void openFolderWindow();
+    void dropProjectsOnFolder(int folderRow, bool copy) { m_register->dropProjectsOnFolder(folderRow, copy); }
+    void openFolderWindow() { m_register->openFolderWindow(); }
     // Lists the folders the selected projects can be moved (copied) into.
-    void fillFolderMenu(QMenu* menu, bool copy);
+    void fillFolderMenu(QMenu* menu, bool copy) { m_register->fillFolderMenu(menu, copy); }
     // Postal look-ups of the header: code → address, address → code.
-    void lookUpAddress();
-    void lookUpPostalCode();
+    void lookUpAddress() { m_header->lookUpAddress(); }
+    void lookUpPostalCode() { m_header->lookUpPostalCode(); }
     // Tests answer the address choice instead of the choice window.
-    void setAddressChooser(AddressChooser* chooser) { m_chooser = chooser; }
-    // 申請棟数, 1 to 3: an up-down field in the header's Enter order, typed
-    // into or stepped with the arrow keys.
-    int buildingCount() const { return m_buildingCount; }
-    void setBuildingCount(int count);
+    void setAddressChooser(AddressChooser* chooser) { m_header->setAddressChooser(chooser); }
+    // 申請棟数, 1 to 3.
+    int buildingCount() const { return m_header->buildingCount(); }
+    void setBuildingCount(int count) { m_header->setBuildingCount(count); }
 
     // Writes the header of the current project and clears the edited flag.
     void saveProject();
@@ -86,43 +84,22 @@ public:
     // for the next start and ends the program.
     void exitApplication();
 
-    // Windows of other parts of the program hook themselves onto a toolbar
-    // key or menu item here (the executable registers them at start), so
-    // that this window needs to know none of them. An entry-window key
-    // still runs the project checks before its opener is called.
-    using WindowOpener = std::function<void(MenuForm&)>;
-    static void registerOpener(const QString& key, WindowOpener opener);
-    static void clearOpeners();
-    // The document output of the drop-down: sheet 0–11 of the application
-    // workbook, or -1 for the sick-house workbook. Called with the project
-    // freshly read back from the database.
-    using OutputHandler = std::function<void(MenuForm&, int sheet)>;
-    static void setOutputHandler(OutputHandler handler);
-    // "PDF出力" of the drop-down: sheet 0–11, or -1 for every printed
-    // sheet of the workbook. Called like the output handler; the handler
-    // asks where to save. Without a handler the PDF items are not shown.
-    using PdfHandler = std::function<void(MenuForm&, int sheet, const QString& documentName)>;
-    static void setPdfHandler(PdfHandler handler);
-    // "メール伝言" of the schedule tab: opens a message with this subject and body.
-    using MailHandler = std::function<void(MenuForm&, const QString& subject, const QString& body)>;
-    static void setMailHandler(MailHandler handler);
-
     // The action of a toolbar key or menu item by its name (nullptr if unknown).
     QAction* action(const QString& key) const;
 
     QTabWidget* tabs() const { return m_tabs; }
-    QToolBar* toolbar() const { return m_toolbar; }
-    QToolButton* salesMakeButton() const { return m_salesButton; }
-    QMenu* outputMenu() const { return m_outputMenu; }
+    QToolBar* toolbar() const { return m_bar.toolbar; }
+    QToolButton* salesMakeButton() const { return m_bar.documentButton; }
+    QMenu* outputMenu() const { return m_bar.outputMenu; }
     // The project list's context menu (申請前チェック).
-    QMenu* projectMenu() const { return m_projectMenu; }
+    QMenu* projectMenu() const { return m_bar.projectMenu; }
     // The errors of the 申請前チェック that concern an output document
     // (0–11; -1: every document), for the current project as loaded.
     int checkErrors(int sheet) const;
     // Writes that count into the check's menu item.
     void updateCheckCount();
-    QTreeWidget* folderList() const { return m_folderList; }
-    QTreeWidget* projectList() const { return m_projectList; }
+    QTreeWidget* folderList() const { return m_register->folderList(); }
+    QTreeWidget* projectList() const { return m_register->projectList(); }
     QTreeWidget* photoList() const { return m_photoList; }
     SchedulePage* schedulePage() const { return m_scheduleTab; }
     PhotoPage* photoPage() const { return m_photoTab; }
@@ -130,9 +107,9 @@ public:
     Storage& storage() const { return m_storage; }
     cal1* calculatorWindow() const;
     QCalendarWidget* calendar() const { return m_calendar; }
-    QSpinBox* buildingCountBox() const { return m_tousu; }
+    QSpinBox* buildingCountBox() const { return m_header->buildingCountBox(); }
     // The header fields in their Enter order.
-    const QVector<QWidget*>& headerFields() const { return m_headerFields; }
+    const QVector<QWidget*>& headerFields() const { return m_header->fields(); }
     // The help viewer, once it has been opened.
     HelpForm* helpForm() const;
 
@@ -143,20 +120,15 @@ signals:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void buildActions();
-    void buildMenus();
-    void buildToolbar();
+    void buildCommands();
     QWidget* buildProjectTab();
     QWidget* buildScheduleTab();
     QWidget* buildPhotoTab();
 
-    void fillCodeLists();
     void restoreWindowSettings();
     void saveWindowSettings();
-    void fillProjectColumns();
     // false when the user chose to stay (キャンセル, or a save that failed).
     bool runExitSteps();
 
@@ -167,68 +139,31 @@ private:
     // Asks before a document with errors of the check is made; No opens the check.
     bool confirmPrintWithErrors(int sheet);
     bool checkProjectExists();
+    bool checkFloorCounts();
     void showUnavailable(const QString& feature);
+    void showNote(const QString& text);
     void showHelp();
     void showManualPage(const QString& page);
     void showVersion();
     void showCalculator();
     QString makePhotoFolder();
 
-    void fillProjectList();
-    void loadProject(int row);
+    void projectChosen(const ProjectData& project);
     void showProject();
     bool askToSaveEdits();
-    QVector<qint64> selectedBids() const;
-    bool checkFloorCounts();
-    void startProjectDrag(Qt::MouseButton button);
-    int folderRowAt(const QPoint& viewportPos) const;
-
-    void headerFieldChanged();
-    void buildingCountChanged(int count);
-    void checkHeaderFit(QLineEdit* field);
-    void moveToNextField(QWidget* from);
-    void setHighlighted(QWidget* field, bool on);
-
-    int toTwipsX(int px) const;
-    int toTwipsY(int px) const;
-    int toPixelsX(int twips) const;
-    int toPixelsY(int twips) const;
+    void setEdited(bool on);
+    void headerEdited(bool countChanged);
 
     Storage& m_storage;
+    const CommandRegistry& m_commands;
 
-    QHash<QString, QAction*> m_actions;
-    QToolBar* m_toolbar = nullptr;
-    QToolButton* m_salesButton = nullptr;
-    QMenu* m_outputMenu = nullptr;
-    QMenu* m_projectMenu = nullptr;
+    MenuCommands::Built m_bar;
     QTabWidget* m_tabs = nullptr;
 
-    QTreeWidget* m_folderList = nullptr;
-    QTreeWidget* m_projectList = nullptr;
-    QTreeWidget* m_scheduleList = nullptr;
+    ProjectRegisterPanel* m_register = nullptr;
+    ProjectHeaderPanel* m_header = nullptr;
     QTreeWidget* m_photoList = nullptr;
     QCalendarWidget* m_calendar = nullptr;
-
-    QLineEdit* m_kouji = nullptr;
-    QLineEdit* m_buken = nullptr;
-    QLineEdit* m_furi1 = nullptr;
-    QLineEdit* m_furi2 = nullptr;
-    QLineEdit* m_name7 = nullptr;
-    QLineEdit* m_post6 = nullptr;
-    QLineEdit* m_addr6 = nullptr;
-    QLineEdit* m_tel4 = nullptr;
-    QComboBox* m_shu1 = nullptr;
-    QComboBox* m_shu2 = nullptr;
-    QLineEdit* m_kin1 = nullptr;
-    QVector<QWidget*> m_headerFields;
-    QPushButton* m_postBtn = nullptr;
-    QPushButton* m_addrBtn = nullptr;
-    QSpinBox* m_tousu = nullptr;
-    QHash<QLineEdit*, QString> m_fitNow;     // a header field's text as last seen
-    QHash<QLineEdit*, QString> m_fitBefore;  // and before its last change
-    QLineEdit* m_telText = nullptr;
-    QPushButton* m_srchBtn2 = nullptr;
-    QPushButton* m_srchBtn = nullptr;
 
     QPointer<HelpForm> m_help;
     QPointer<cal1> m_calculator;
@@ -236,20 +171,9 @@ private:
     PhotoPage* m_photoTab = nullptr;
     HistoryPage* m_historyTab = nullptr;
 
-    QVector<FolderItem> m_folders;
-    qint64 m_currentFolder = 0;
-    QVector<ProjectItem> m_projects;
-    int m_selectedIndex = 0;
     ProjectData m_project;
+    bool m_headerChanged = false;
     bool m_scheduleChanged = false;
     bool m_started = false;
-    bool m_filling = false;  // selection changes made by the program itself
-    AddressChooser* m_chooser = nullptr;
-    Qt::MouseButton m_dragButton = Qt::NoButton;
-    QPoint m_dragStart;
-
-    bool m_loading = false;
-    bool m_headerChanged = false;
-    int m_buildingCount = 1;
     bool m_exitDone = false;
 };

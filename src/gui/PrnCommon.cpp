@@ -3,6 +3,7 @@
 #include "FileDialogs.h"
 #include "Prompter.h"
 #include "SafeFile.h"
+#include "Twips.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,7 +20,7 @@ namespace PrnCommon {
 
 namespace {
 
-constexpr double kTwipsPerInch = 1440.0;
+constexpr double kTwipsPerInch = Twips::kPerInch;
 constexpr double kCellWidthTwips = 120.0;
 constexpr double kCellHeightTwips = 240.0;
 

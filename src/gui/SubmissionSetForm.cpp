@@ -207,9 +207,9 @@ void SubmissionSetForm::make()
     QMessageBox::information(this, s("提出書類一式"), message);
 }
 
-void SubmissionSetForm::registerOpener()
+void SubmissionSetForm::registerOpener(CommandRegistry& commands)
 {
-    MenuForm::registerOpener(QStringLiteral("SubmitBtn"), [](MenuForm& m) {
+    commands.registerOpener(QStringLiteral("SubmitBtn"), [](MenuForm& m) {
         SubmissionSetForm form(m.storage(), m.currentProject(), &m);
         form.exec();
         m.historyPage()->refresh();

@@ -7,6 +7,7 @@
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
+class CommandRegistry;
 class QListWidget;
 class Storage;
 
@@ -20,7 +21,7 @@ public:
     SubmissionSetForm(Storage& storage, const ProjectData& project, QWidget* parent = nullptr);
 
     // Hooks the window onto the main window's "SubmitBtn" command.
-    static void registerOpener();
+    static void registerOpener(CommandRegistry& commands);
 
 private:
     void proposeDocuments();

@@ -7,13 +7,13 @@
 
 namespace Labels {
 
-void registerOpeners(Storage& storage)
+void registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* s = &storage;
     // The recipients chosen stay chosen for the next print of this run.
     auto chosen = std::make_shared<RecipientChoice>();
-    MenuForm::registerOpener(QStringLiteral("mnDM_Print"),
-                             [s, chosen](MenuForm& m) { openLabelWindow(*s, *chosen, &m); });
+    commands.registerOpener(QStringLiteral("mnDM_Print"),
+                            [s, chosen](MenuForm& m) { openLabelWindow(*s, *chosen, &m); });
 }
 
 void openLabelWindow(Storage& storage, RecipientChoice& chosen, QWidget* parent)

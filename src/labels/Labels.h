@@ -2,6 +2,7 @@
 
 #include "Recipients.h"
 
+class CommandRegistry;
 class QWidget;
 class Storage;
 
@@ -9,7 +10,7 @@ class Storage;
 namespace Labels {
 
 // Hooks "DMラベル印刷" (mnDM_Print) onto the main window.
-void registerOpeners(Storage& storage);
+void registerOpeners(Storage& storage, CommandRegistry& commands);
 
 // The label window, modal over the parent, printing the recipients chosen.
 void openLabelWindow(Storage& storage, RecipientChoice& chosen, QWidget* parent);

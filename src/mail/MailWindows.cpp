@@ -21,13 +21,13 @@ void editSignatures(Storage& storage, QWidget* parent)
     form.exec();
 }
 
-MailComposer registerOpeners(Storage& storage)
+MailComposer registerOpeners(Storage& storage, CommandRegistry& commands)
 {
     Storage* s = &storage;
     const auto session = std::make_shared<MailSession>(storage);
-    MenuForm::registerOpener(QStringLiteral("AcountSet"), [s](MenuForm& m) { editAccounts(*s, &m); });
-    MenuForm::registerOpener(QStringLiteral("SignRtn"), [s](MenuForm& m) { editSignatures(*s, &m); });
-    MenuForm::setMailHandler([session](MenuForm& m, const QString& subject, const QString& body) {
+    commands.registerOpener(QStringLiteral("AcountSet"), [s](MenuForm& m) { editAccounts(*s, &m); });
+    commands.registerOpener(QStringLiteral("SignRtn"), [s](MenuForm& m) { editSignatures(*s, &m); });
+    commands.setMailHandler([session](MenuForm& m, const QString& subject, const QString& body) {
         ComposeRequest request;
         request.subject = subject;
         request.body = body;

@@ -2,6 +2,7 @@
 
 #include "MasterPickResult.h"
 
+class CommandRegistry;
 class QWidget;
 class Storage;
 
@@ -13,7 +14,7 @@ namespace MailWindows {
 
 // Starts the mail session of this run; returns the composer for the
 // e-mail buttons of the other modules' windows.
-MailComposer registerOpeners(Storage& storage);
+MailComposer registerOpeners(Storage& storage, CommandRegistry& commands);
 
 void editAccounts(Storage& storage, QWidget* parent);
 void editSignatures(Storage& storage, QWidget* parent);

@@ -29,13 +29,13 @@ std::optional<MasterPickResult> result(const MasterForm& form)
 
 }  // namespace
 
-void registerOpeners(Storage& storage, MailComposer mail)
+void registerOpeners(Storage& storage, CommandRegistry& commands, MailComposer mail)
 {
     Storage* s = &storage;
-    MenuForm::registerOpener(QStringLiteral("pUsetMaster"), [s, mail](MenuForm& m) { editCustomers(*s, &m, mail); });
-    MenuForm::registerOpener(QStringLiteral("pTorihikiMaster"), [s, mail](MenuForm& m) { editArchitects(*s, &m, mail); });
-    MenuForm::registerOpener(QStringLiteral("ConnectCorp"), [s, mail](MenuForm& m) { editCompanies(*s, &m, mail); });
-    MenuForm::registerOpener(QStringLiteral("SrchBtn"), [s, mail](MenuForm& m) { searchCustomers(*s, &m, mail); });
+    commands.registerOpener(QStringLiteral("pUsetMaster"), [s, mail](MenuForm& m) { editCustomers(*s, &m, mail); });
+    commands.registerOpener(QStringLiteral("pTorihikiMaster"), [s, mail](MenuForm& m) { editArchitects(*s, &m, mail); });
+    commands.registerOpener(QStringLiteral("ConnectCorp"), [s, mail](MenuForm& m) { editCompanies(*s, &m, mail); });
+    commands.registerOpener(QStringLiteral("SrchBtn"), [s, mail](MenuForm& m) { searchCustomers(*s, &m, mail); });
 }
 
 void editCustomers(Storage& storage, QWidget* parent, const MailComposer& mail, qint64 folderId)

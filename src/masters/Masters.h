@@ -4,6 +4,7 @@
 
 #include <optional>
 
+class CommandRegistry;
 class QWidget;
 class Storage;
 
@@ -15,7 +16,7 @@ namespace Masters {
 // menu UserEdit), 業者登録 (pTorihikiMaster, menu mnArchEdit), 取引先登録
 // (ConnectCorp) and the customer search of 条件検索 (SrchBtn). mail is
 // where the windows' e-mail buttons go (empty: the desktop's mail program).
-void registerOpeners(Storage& storage, MailComposer mail = {});
+void registerOpeners(Storage& storage, CommandRegistry& commands, MailComposer mail = {});
 
 // The customer master for editing, listing a folder (UserFolder.ID; 0 for
 // the first folder).

@@ -54,12 +54,11 @@ OptionSet* open(Storage& storage, MenuForm& menu, const std::function<void()>& c
     return window;
 }
 
-void registerOpeners(Storage& storage, std::function<void()> closeWorkbooks)
+void registerOpeners(Storage& storage, CommandRegistry& commands, std::function<void()> closeWorkbooks)
 {
     Storage* s = &storage;
     // mnOption dispatches to KanSet.
-    MenuForm::registerOpener(QStringLiteral("KanSet"),
-                             [s, closeWorkbooks](MenuForm& m) { open(*s, m, closeWorkbooks); });
+    commands.registerOpener(QStringLiteral("KanSet"), [s, closeWorkbooks](MenuForm& m) { open(*s, m, closeWorkbooks); });
 }
 
 }  // namespace OptionWindows

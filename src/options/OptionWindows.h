@@ -4,6 +4,7 @@
 
 #include <functional>
 
+class CommandRegistry;
 class MenuForm;
 class OptionSet;
 class Storage;
@@ -16,7 +17,7 @@ namespace OptionWindows {
 // mnOption (オプション).
 // closeWorkbooks closes the workbooks the program shows (before the
 // template is formatted).
-void registerOpeners(Storage& storage, std::function<void()> closeWorkbooks);
+void registerOpeners(Storage& storage, CommandRegistry& commands, std::function<void()> closeWorkbooks);
 
 // Opens the options window, or brings the open one to the front.
 OptionSet* open(Storage& storage, MenuForm& menu, const std::function<void()>& closeWorkbooks);

@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
@@ -47,12 +48,12 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm::clearOpeners();
-        EntryWindows::registerOpeners(dir.storage());
-        CheckWindows::registerOpeners(dir.storage());
+        CommandRegistry commands;
+        EntryWindows::registerOpeners(dir.storage(), commands);
+        CheckWindows::registerOpeners(dir.storage(), commands);
         int printed = 0;
-        MenuForm::setOutputHandler([&printed](MenuForm&, int) { ++printed; });
-        MenuForm menu(dir.storage());
+        commands.setOutputHandler([&printed](MenuForm&, int) { ++printed; });
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         menu.newProject();
 
@@ -120,7 +121,11 @@ private slots:
         QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("CheckBtn"))));
         QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("SubmitBtn"))));
         menu.projectMenu()->hide();
-        MenuForm::clearOpeners();
+        // So does the keyboard's menu key, at the current project.
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, {});
+        QApplication::sendEvent(menu.projectList(), &menuKey);
+        QVERIFY(menu.projectMenu()->isVisible());
+        menu.projectMenu()->hide();
 
         // The set window proposes the kind's documents, ticked, first; the
         // 委任状 only with a 代理者.
@@ -153,13 +158,12 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm::clearOpeners();
-        IfcImportForm::registerOpener(dir.storage());
-        MenuForm menu(dir.storage());
+        CommandRegistry commands;
+        IfcImportForm::registerOpener(dir.storage(), commands);
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         menu.newProject();
         QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("IfcBtn"))));
-        MenuForm::clearOpeners();
 
         IfcImportForm form(dir.storage(), menu.currentProject(), &menu);
         connect(&form, &IfcImportForm::applied, &menu, [&menu] { menu.reloadCurrentProject(); });

@@ -497,9 +497,9 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm::clearOpeners();
-        EntryWindows::registerOpeners(dir.storage());
-        MenuForm menu(dir.storage());
+        CommandRegistry commands;
+        EntryWindows::registerOpeners(dir.storage(), commands);
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         menu.newProject();
 
@@ -576,7 +576,6 @@ private slots:
         site->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(menu.findChildren<P_ShikichiForm*>().isEmpty());  // gone with its closing
-        MenuForm::clearOpeners();
     }
 
     // Writers outside the windows check numeric text columns against the

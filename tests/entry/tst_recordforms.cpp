@@ -303,9 +303,9 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm::clearOpeners();
-        EntryWindows::registerOpeners(dir.storage());
-        MenuForm menu(dir.storage());
+        CommandRegistry commands;
+        EntryWindows::registerOpeners(dir.storage(), commands);
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         menu.newProject();
         QCOMPARE(bookRows(dir.storage(), menu.currentProject().bid).size(), 90);
@@ -315,7 +315,6 @@ private slots:
         line(*book, P_KirokuboForm::contentField(2))->setText(u("初回打合せ"));
         QVERIFY(book->apply());
         QCOMPARE(menu.currentProject().recordBook.value(1).content, u("初回打合せ"));
-        MenuForm::clearOpeners();
     }
 };
 

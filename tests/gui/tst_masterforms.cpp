@@ -795,9 +795,9 @@ private slots:
         QVERIFY(help->page().endsWith(u("MANUAL/user_master.html")));
 
         // The main window's keys open the masters once they are registered.
-        MenuForm::clearOpeners();
-        Masters::registerOpeners(dir.storage());
-        MenuForm menu(dir.storage());
+        CommandRegistry commands;
+        Masters::registerOpeners(dir.storage(), commands);
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         QStringList titles;
         for (const char* key : {"pUsetMaster", "UserEdit", "pTorihikiMaster", "mnArchEdit", "ConnectCorp"}) {
@@ -808,7 +808,6 @@ private slots:
             menu.action(QString::fromLatin1(key))->trigger();
         }
         QCOMPARE(titles, (QStringList{u("顧客登録"), u("顧客登録"), u("業者登録"), u("業者登録"), u("取引先登録")}));
-        MenuForm::clearOpeners();
     }
 };
 

@@ -1,7 +1,10 @@
+#include "CommandRegistry.h"
 #include "HelpForm.h"
+#include "MenuCommands.h"
 #include "MenuForm.h"
 #include "Recordset.h"
 #include "TestSupport.h"
+#include "Twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -10,15 +13,12 @@
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSqlQuery>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolBar>
@@ -55,11 +55,6 @@ bool setOption(Storage& storage, const QString& column, int value)
     return rs.setValue(column, value) && rs.update();
 }
 
-int twips(const QWidget& w, int px)
-{
-    return px * 1440 / w.logicalDpiX();
-}
-
 // Steps the building count with an arrow key, as the user does.
 void clickArrow(MenuForm& form, bool up)
 {
@@ -71,15 +66,6 @@ void showActive(QWidget& w)
     w.show();
     QApplication::setActiveWindow(&w);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-}
-
-QWidgetList visibleWindows()
-{
-    QWidgetList out;
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible())
-            out << w;
-    return out;
 }
 
 }  // namespace
@@ -126,87 +112,96 @@ private slots:
         QVERIFY(!form.hasProject());
     }
 
-    void toolbarMenusAndOutputList()
+    // Every toolbar key and menu item runs the window hooked onto its key (a
+    // menu item that of its toolbar twin) once what it needs is there: the
+    // data-entry windows and the project menu's want a project and open
+    // nothing without one, and the per-floor window first wants the floor
+    // counts of the per-building one.
+    void commandsRunTheWindowsHookedOntoTheirKeys()
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
+        CommandRegistry commands;
+        MenuForm form(dir.storage(), commands);
+        form.show();
+        const auto target = [](const QAction* a) {
+            const MenuCommands::Command* c = MenuCommands::find(a->objectName());
+            return c && c->runs ? MenuCommands::find(QString::fromLatin1(c->runs)) : c;
+        };
+        QSet<QString> needProject;
+        for (QAction* a : form.findChild<QMenu*>(QStringLiteral("mnDataInput"))->actions() + form.projectMenu()->actions())
+            needProject << QString::fromLatin1(target(a)->key);
 
-        QStringList onBar;
-        for (QAction* a : form.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->actions())
-            if (!a->isSeparator()) {
-                onBar << a->objectName();
-                QVERIFY2(!a->toolTip().isEmpty() && !a->text().isEmpty(), qPrintable(a->objectName()));
-                // Every button has a picture of its own that draws.
-                QVERIFY2(!a->icon().pixmap(24, 24).toImage().isNull(), qPrintable(a->objectName()));
-            }
-        QCOMPARE(onBar, (QStringList{"NewVoucher", "DelVoucher", "VoucherSave", "KanSet", "pTorihikiMaster",
-                                     "pUsetMaster", "btnKentukuNushi", "btnShikiChi", "btnTatemonoBetu",
-                                     "btnKaiBetu", "btnKensaSinsei", "btnKoujiTodoke", "btnBouka", "btnInin",
-                                     "btnGyoumuNaiyou", "btnGyoumuKiroku", "SalesMake", "CalBtn", "EndBtn",
-                                     "mnHelp"}));
-        QCOMPARE(form.action(QStringLiteral("btnKoujiTodoke"))->toolTip(),
-                 QStringLiteral("建築工事届の登録を行います。（第４面、２面に該当します）"));
-        QCOMPARE(form.action(QStringLiteral("SalesMake"))->toolTip(),
-                 QStringLiteral("Ｅｘｃｅｌシートの確認申請書類を作成します。"));
-
-        QToolButton* sales = form.salesMakeButton();
-        QVERIFY(sales);
-        QCOMPARE(sales->popupMode(), QToolButton::MenuButtonPopup);
-        QCOMPARE(sales->defaultAction()->menu<QMenu*>(), form.outputMenu());
-        QStringList items;
-        QList<int> sheets;
-        // 申請前チェック and 提出書類一式 come first, apart from the documents.
-        QCOMPARE(form.outputMenu()->actions().value(0), form.action(QStringLiteral("CheckBtn")));
-        QCOMPARE(form.outputMenu()->actions().value(1), form.action(QStringLiteral("SubmitBtn")));
-        for (QAction* a : form.outputMenu()->actions().mid(2)) {
-            if (a->isSeparator())
+        QStringList opened;
+        QList<QAction*> hooked;
+        for (QAction* a : form.findChildren<QAction*>()) {
+            const MenuCommands::Command* c = MenuCommands::find(a->objectName());
+            if (!c)
                 continue;
-            items << a->text();
-            sheets << a->data().toInt();
+            // Every command is within reach, named as the table says; every
+            // button has a picture of its own that draws.
+            QVERIFY2(!a->associatedObjects().isEmpty(), c->key);
+            QCOMPARE(a->text(), QString::fromUtf8(c->text));
+            if (form.toolbar()->actions().contains(a))
+                QVERIFY2(!a->toolTip().isEmpty() && !a->icon().pixmap(24, 24).toImage().isNull(), c->key);
+            if (target(a)->run != MenuCommands::Run::Opener)
+                continue;
+            const QString key = QString::fromLatin1(target(a)->key);
+            commands.registerOpener(key, [&opened, key](MenuForm&) { opened << key; });
+            hooked << a;
         }
-        QCOMPARE(items, (QStringList{"確認申請", "概要書", "工事届", "委任状", "計画変更", "中間申請", "完了申請",
-                                     "除去届", "防火対象物", "監理報告", "台帳", "記録", "シックハウスExcel"}));
-        QCOMPARE(sheets, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1}));
-
-        // Every menu command is reachable from the menu bar.
-        QStringList inMenus;
-        for (QAction* top : form.menuBar()->actions())
-            for (QAction* a : top->menu<QMenu*>()->actions())
-                for (QAction* leaf : a->menu<QMenu*>() ? a->menu<QMenu*>()->actions() : QList<QAction*>{a})
-                    inMenus << leaf->objectName();
-        for (const char* key : {"mnFolderMake", "mnMelMaga", "mnDM_Print", "mnEnd", "mnArchEdit", "ConnectCorp",
-                                "UserEdit", "mnKentukuNushi", "mnGyoumuKiroku", "AcountSet", "mnOption", "SignRtn",
-                                "TomaQA", "ManualDisp", "Version"})
-            QVERIFY2(inMenus.contains(QString::fromLatin1(key)), key);
-        QCOMPARE(form.action(QStringLiteral("mnKentukuNushi"))->text(),
-                 QStringLiteral("建築主等の概要...    （第１、２面に該当します）"));
+        for (const bool withProject : {false, true}) {
+            if (withProject)
+                form.newProject();
+            for (QAction* a : std::as_const(hooked)) {
+                const QString key = QString::fromLatin1(target(a)->key);
+                prompter.clear();
+                opened.clear();
+                a->trigger();
+                if (!withProject && needProject.contains(key)) {
+                    QCOMPARE(prompter.texts(), QStringList{kNoProject});
+                    QVERIFY2(opened.isEmpty(), qPrintable(a->objectName()));
+                } else if (key == QLatin1String("btnKaiBetu")) {
+                    QCOMPARE(prompter.shown.size(), 1);
+                    QCOMPARE(opened, QStringList{QStringLiteral("btnTatemonoBetu")});
+                } else {
+                    QVERIFY2(prompter.shown.isEmpty(), qPrintable(a->objectName()));
+                    QCOMPARE(opened, QStringList{key});
+                }
+            }
+        }
+        opened.clear();
+        commands.registerOpener(QStringLiteral("SrchBtn"), [&opened](MenuForm&) { opened << QStringLiteral("SrchBtn"); });
+        form.findChild<QPushButton*>(QStringLiteral("SrchBtn"))->click();
+        QCOMPARE(opened, QStringList{QStringLiteral("SrchBtn")});
     }
 
-    // The PDF items run their handler only for a stored project, and with
-    // what the database holds once unsaved edits are saved.
-    void pdfItemsRunWithTheStoredProject()
+    // The documents of the drop-down and its PDF items run their handler
+    // only for a stored project, with its sheet, and with what the database
+    // holds once unsaved edits are saved.
+    void documentsRunTheirHandlerWithTheStoredProject()
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
+        CommandRegistry commands;
         QList<int> sheets;
         QStringList names, koujiSeen;
-        MenuForm::setPdfHandler([&](MenuForm& f, int sheet, const QString& name) {
+        commands.setOutputHandler([&](MenuForm&, int sheet) { sheets << sheet; });
+        commands.setPdfHandler([&](MenuForm& f, int sheet, const QString& name) {
             sheets << sheet;
             names << name;
             koujiSeen << f.currentProject().text(f.currentProject().gaiyou, QStringLiteral("Kouji"));
         });
-        MenuForm form(dir.storage());
+        MenuForm form(dir.storage(), commands);
         form.show();
+        QCOMPARE(form.salesMakeButton()->popupMode(), QToolButton::MenuButtonPopup);
+        QCOMPARE(form.salesMakeButton()->defaultAction()->menu<QMenu*>(), form.outputMenu());
+        // 申請前チェック and 提出書類一式 come first, apart from the documents.
+        QCOMPARE(form.outputMenu()->actions().mid(0, 2),
+                 (QList<QAction*>{form.action(QStringLiteral("CheckBtn")), form.action(QStringLiteral("SubmitBtn"))}));
         auto* pdf = form.outputMenu()->findChild<QMenu*>(QStringLiteral("PdfMenu"));
         QVERIFY(pdf);
-        QStringList items;
-        for (QAction* a : pdf->actions())
-            if (!a->isSeparator())
-                items << a->text();
-        QCOMPARE(items.size(), 13);
-        QCOMPARE(items.first(), QStringLiteral("すべての書類"));
-        QCOMPARE(items.last(), QStringLiteral("記録"));
+        QCOMPARE(pdf->actions().first()->text(), QStringLiteral("すべての書類"));
 
         pdf->actions().first()->trigger();
         QCOMPARE(prompter.texts(), QStringList{kNoProject});
@@ -229,32 +224,20 @@ private slots:
         QCOMPARE(koujiSeen, QStringList{QStringLiteral("佐藤邸")});
         QVERIFY(!form.isEdited());
 
+        // Every document of the workbook, then the sick-house workbook.
+        sheets.clear();
+        for (QAction* a : form.outputMenu()->actions()) {
+            if (a->isSeparator() || a->menu() || !a->data().isValid())
+                continue;
+            if (a->data().toInt() >= 0 && form.checkErrors(a->data().toInt()) > 0)
+                prompter.answers.enqueue(Prompter::Yes);
+            a->trigger();
+        }
+        QCOMPARE(sheets, (QList<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, -1}));
         prompter.answers.enqueue(Prompter::Yes);
         pdf->actions().first()->trigger();
         QCOMPARE(sheets.last(), -1);
-        MenuForm::clearOpeners();
-    }
-
-    void entryCommandsNeedALoadedProject()
-    {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
-        const QWidgetList before = visibleWindows();
-        for (const char* stem : {"KentukuNushi", "ShikiChi", "TatemonoBetu", "KaiBetu", "KensaSinsei",
-                                 "KoujiTodoke", "Bouka", "Inin", "GyoumuNaiyou", "GyoumuKiroku"}) {
-            for (const char* prefix : {"btn", "mn"}) {
-                const QString key = QLatin1String(prefix) + QLatin1String(stem);
-                prompter.clear();
-                form.action(key)->trigger();
-                QCOMPARE(prompter.shown.size(), 1);
-                QCOMPARE(prompter.shown[0].text, kNoProject);
-                QCOMPARE(prompter.shown[0].title, QStringLiteral("警告"));
-                QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Ok));
-                QCOMPARE(visibleWindows(), before);
-                QVERIFY2(form.statusBar()->currentMessage().isEmpty(), qPrintable(key));
-            }
-        }
+        QCOMPARE(names.last(), QStringLiteral("すべての書類"));
     }
 
     void functionsWithoutWindowLeaveANote()
@@ -306,8 +289,8 @@ private slots:
             form.projectList()->header()->resizeSection(0, 210);
             form.projectList()->header()->resizeSection(1, 150);
             form.exitApplication();
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), twips(form, 140));
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C1")).toInt(), twips(form, 210));
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), Twips::fromPixels(140, form.logicalDpiX()));
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C1")).toInt(), Twips::fromPixels(210, form.logicalDpiX()));
             QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C3")).toInt(), 0);
         }
         {
@@ -387,7 +370,7 @@ private slots:
                 QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Yes | Prompter::No | Prompter::Cancel));
                 QCOMPARE(form.isEdited(), answer == Prompter::No);
                 QVERIFY(!form.isVisible());
-                QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), twips(form, left));
+                QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), Twips::fromPixels(left, form.logicalDpiX()));
                 QCOMPARE(QApplication::overrideCursor(), nullptr);
             }
         }

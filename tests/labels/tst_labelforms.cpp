@@ -508,9 +508,9 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        MenuForm::clearOpeners();
-        Labels::registerOpeners(dir.storage());
-        MenuForm menu(dir.storage());
+        CommandRegistry commands;
+        Labels::registerOpeners(dir.storage(), commands);
+        MenuForm menu(dir.storage(), commands);
         menu.show();
         QString title;
         whenModal([&title](QWidget* w) {
@@ -519,7 +519,6 @@ private slots:
         });
         menu.action(u("mnDM_Print"))->trigger();
         QCOMPARE(title, u("DMラベル印刷"));
-        MenuForm::clearOpeners();
     }
 };
 

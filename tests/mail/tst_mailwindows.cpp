@@ -126,7 +126,6 @@ private slots:
     void cleanup()
     {
         m_dir.reset();
-        MenuForm::clearOpeners();
     }
 
     void composedMessageArrivesAndIsStored();
@@ -815,9 +814,10 @@ void MailWindowsTest::accountTestMail()
 void MailWindowsTest::mainWindowAndMastersOpenTheMailWindows()
 {
     Storage& s = m_dir->storage();
-    const MailComposer masters = MailWindows::registerOpeners(s);
+    CommandRegistry commands;
+    const MailComposer masters = MailWindows::registerOpeners(s, commands);
     ScriptedPrompter prompter;
-    MenuForm menu(s);
+    MenuForm menu(s, commands);
     QString opened;
     whenModal([&opened](QWidget* w) {
         opened = w->objectName();
