@@ -38,33 +38,25 @@ CellRef parseRef(const Char* s, qsizetype n)
         return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
     };
     qsizetype i = 0;
-    if (i < n && unit(i) == '$')
-        ++i;
+    // A run of letters or digits read as a number; -1 when it is too long.
+    auto number = [&](int first, int last, int base, int zero, int most, int* value) {
+        int count = 0;
+        for (; i < n && unit(i) >= first && unit(i) <= last; ++i) {
+            if (++count > most)
+                return -1;
+            *value = *value * base + (unit(i) - zero);
+        }
+        return count;
+    };
     int col = 0;
-    int letters = 0;
-    for (; i < n; ++i) {
-        const int ch = unit(i);
-        if (ch < 'A' || ch > 'Z')
-            break;
-        col = col * 26 + (ch - 'A' + 1);
-        if (++letters > 3)
-            return CellRef();
-    }
-    if (letters == 0)
-        return CellRef();
+    int row = 0;
     if (i < n && unit(i) == '$')
         ++i;
-    int row = 0;
-    int digits = 0;
-    for (; i < n; ++i) {
-        const int ch = unit(i);
-        if (ch < '0' || ch > '9')
-            return CellRef();
-        row = row * 10 + (ch - '0');
-        if (++digits > 7)
-            return CellRef();
-    }
-    if (digits == 0 || row == 0 || col > 16384 || row > 1048576)
+    const int letters = number('A', 'Z', 26, 'A' - 1, 3, &col);
+    if (i < n && unit(i) == '$')
+        ++i;
+    const int digits = number('0', '9', 10, '0', 7, &row);
+    if (letters <= 0 || digits <= 0 || i != n || row == 0 || col > 16384 || row > 1048576)
         return CellRef();
     return CellRef{row, col};
 }
