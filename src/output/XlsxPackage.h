@@ -95,8 +95,6 @@ public:
     // The archive with `replaced` (name → content) and the package's own
     // changes. Closes the package.
     bool write(const std::vector<std::pair<QString, QByteArray>>& replaced, QByteArray* result, QString* why);
-    // The file as it was read.
-    const QByteArray& original() const { return m_fileData; }
 
     static QString partDir(const QString& part);
     static QString resolve(const QString& baseDir, const QString& target);
