@@ -13,6 +13,7 @@ packages=(
   qt6-qpa-plugins qtkeychain-qt6-dev qt6-image-formats-plugins
   libsqlite3-dev sqlite3 libpq-dev
   libcurl4-openssl-dev libicu-dev libzip-dev zip unzip
+  libpugixml-dev  # the parts of a workbook are edited through its XML tree
   libqpdf-dev qpdf  # splitting and combining the PDFs of a submission set
   zipcmp zipmerge ziptool  # libzip's CMake package refuses to load without them
   libbenchmark-dev

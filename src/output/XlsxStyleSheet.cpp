@@ -1,144 +1,66 @@
 #include "XlsxStyleSheet.h"
 
-#include "XlsxXml.h"
-
 #include <QString>
 
 #include <algorithm>
+#include <cstring>
 
 using namespace XlsxXml;
 
 namespace {
 
-// One child element of a font or border: its name and its whole text.
-struct Child {
-    QByteArray name;
-    QByteArray text;
-};
+const std::vector<const char*> kFontOrder{"b", "i", "strike", "condense", "extend", "outline", "shadow", "u",
+                                          "vertAlign", "sz", "color", "name", "family", "charset", "scheme"};
+const std::vector<const char*> kBorderOrder{"left", "start", "right", "end", "top", "bottom", "diagonal",
+                                            "vertical", "horizontal"};
 
-// The child elements of the element `element` (its start tag, children and
-// end tag), in order; false when they cannot be told apart.
-bool splitChildren(const QByteArray& element, StartTag* tag, std::vector<Child>* children)
+pugi::xml_node childNamed(pugi::xml_node parent, const char* local)
 {
-    children->clear();
-    const int open = tagEnd(element, 0);
-    if (open < 0 || !StartTag::parse(element.left(open), tag))
-        return false;
-    if (tag->selfClosing)
-        return true;
-    const int close = element.lastIndexOf("</");
-    if (close < open)
-        return false;
-    int pos = open;
-    while (pos < close) {
-        while (pos < close && isSpace(element[pos]))
-            ++pos;
-        if (pos >= close)
-            break;
-        if (element[pos] != '<')
-            return false;
-        const int end = tagEnd(element, pos);
-        if (end < 0 || end > close)
-            return false;
-        StartTag child;
-        if (!StartTag::parse(element.mid(pos, end - pos), &child))
-            return false;
-        int next = end;
-        if (!child.selfClosing) {
-            const int childClose = element.indexOf("</" + child.name + '>', end);
-            if (childClose < 0 || childClose > close)
-                return false;
-            next = childClose + child.name.size() + 3;
-        }
-        children->push_back({child.name, element.mid(pos, next - pos)});
-        pos = next;
-    }
-    return true;
+    return parent.find_child([local](const pugi::xml_node& c) { return std::strcmp(localName(c), local) == 0; });
 }
 
-QByteArray joinElement(StartTag tag, const std::vector<Child>& children)
+// The child `local` emptied of what it had, or a new one; `prefix` spells
+// the namespace of a new one.
+pugi::xml_node freshChild(pugi::xml_node parent, const std::string& prefix, const char* local)
 {
-    if (children.empty()) {
-        tag.selfClosing = true;
-        return tag.toBytes();
-    }
-    tag.selfClosing = false;
-    QByteArray out = tag.toBytes();
-    for (const Child& c : children)
-        out += c.text;
-    return out + "</" + tag.name + '>';
+    pugi::xml_node c = childNamed(parent, local);
+    if (!c)
+        return parent.append_child((prefix + local).c_str());
+    c.remove_children();
+    c.remove_attributes();
+    return c;
+}
+
+void dropChild(pugi::xml_node parent, const char* local)
+{
+    parent.remove_child(childNamed(parent, local));
 }
 
 // The order in which the file format lists the children; children it does
 // not know keep their place after the known ones.
-void sortChildren(std::vector<Child>* children, const std::vector<QByteArray>& order)
+void sortChildren(pugi::xml_node parent, const std::vector<const char*>& order)
 {
-    auto rank = [&order](const Child& c) {
-        const auto it = std::find(order.begin(), order.end(), c.name);
-        return it == order.end() ? static_cast<int>(order.size()) : static_cast<int>(it - order.begin());
+    auto rank = [&order](const pugi::xml_node& c) {
+        const auto it =
+            std::find_if(order.begin(), order.end(), [&c](const char* n) { return std::strcmp(n, localName(c)) == 0; });
+        return static_cast<int>(it - order.begin());
     };
-    std::stable_sort(children->begin(), children->end(),
-                     [&rank](const Child& a, const Child& b) { return rank(a) < rank(b); });
+    std::vector<pugi::xml_node> children;
+    for (pugi::xml_node c = parent.first_child(); c; c = c.next_sibling())
+        if (c.type() == pugi::node_element)
+            children.push_back(c);
+    std::stable_sort(children.begin(), children.end(),
+                     [&rank](const pugi::xml_node& a, const pugi::xml_node& b) { return rank(a) < rank(b); });
+    for (const pugi::xml_node& c : children)
+        parent.append_move(c);
 }
 
-void putChild(std::vector<Child>* children, const QByteArray& name, const QByteArray& text)
+// A flag element (<b/>, <i val="0"/>) is on unless its value says otherwise.
+bool isOn(const pugi::xml_node& flag)
 {
-    for (Child& c : *children) {
-        if (c.name == name) {
-            c.text = text;
-            return;
-        }
-    }
-    children->push_back({name, text});
+    const pugi::xml_attribute v = flag.attribute("val");
+    return !v || isTrue(v);
 }
-
-void dropChild(std::vector<Child>* children, const QByteArray& name)
-{
-    children->erase(std::remove_if(children->begin(), children->end(), [&name](const Child& c) { return c.name == name; }),
-                    children->end());
-}
-
-QByteArray attributeValue(const QString& text)
-{
-    QString out = text;
-    out.replace(u'&', QLatin1String("&amp;"));
-    out.replace(u'<', QLatin1String("&lt;"));
-    out.replace(u'>', QLatin1String("&gt;"));
-    out.replace(u'"', QLatin1String("&quot;"));
-    return out.toUtf8();
-}
-
-QString unescape(const QByteArray& value)
-{
-    QString s = QString::fromUtf8(value);
-    s.replace(QLatin1String("&quot;"), QLatin1String("\""));
-    s.replace(QLatin1String("&apos;"), QLatin1String("'"));
-    s.replace(QLatin1String("&lt;"), QLatin1String("<"));
-    s.replace(QLatin1String("&gt;"), QLatin1String(">"));
-    s.replace(QLatin1String("&amp;"), QLatin1String("&"));
-    return s;
-}
-
-QByteArray childAttribute(const Child& c, const char* key)
-{
-    StartTag t;
-    const int end = tagEnd(c.text, 0);
-    if (end < 0 || !StartTag::parse(c.text.left(end), &t))
-        return QByteArray();
-    const QByteArray* v = t.attr(key);
-    return v ? *v : QByteArray();
-}
-
-bool isTrue(const Child& c)
-{
-    const QByteArray v = childAttribute(c, "val");
-    return v.isEmpty() || v == "1" || v == "true";
-}
-
-const std::vector<QByteArray> kFontOrder{"b", "i", "strike", "condense", "extend", "outline", "shadow", "u",
-                                         "vertAlign", "sz", "color", "name", "family", "charset", "scheme"};
-const std::vector<QByteArray> kBorderOrder{"left", "start", "right", "end", "top", "bottom", "diagonal",
-                                           "vertical", "horizontal"};
 
 QByteArray numberText(double value)
 {
@@ -158,15 +80,17 @@ QByteArray changeKey(int xf, const XlsxFormat& f)
 
 }  // namespace
 
-int XlsxStyleSheet::List::add(const QByteArray& element)
+int XlsxStyleSheet::add(List* list, pugi::xml_node element)
 {
-    const auto it = index.constFind(element);
-    if (it != index.constEnd())
+    const QByteArray key = text(element);
+    const auto it = list->index.constFind(key);
+    if (it != list->index.constEnd())
         return it.value();
-    items.push_back(element);
-    const int at = static_cast<int>(items.size()) - 1;
-    index.insert(element, at);
-    dirty = true;
+    list->items.push_back(list->node.append_copy(element));
+    const int at = static_cast<int>(list->items.size()) - 1;
+    list->index.insert(key, at);
+    setAttr(list->node, "count", QByteArray::number(at + 1).constData());
+    list->dirty = true;
     return at;
 }
 
@@ -185,79 +109,43 @@ QByteArray XlsxStyleSheet::minimal()
            "</styleSheet>";
 }
 
-bool XlsxStyleSheet::parseList(List* list, const QByteArray& name, const QByteArray& child)
+bool XlsxStyleSheet::parseList(List* list, const char* name, const char* child)
 {
-    list->name = name;
-    list->items.clear();
-    list->index.clear();
-    list->dirty = false;
-    const int begin = findStartTag(m_xml, name, 0);
-    if (begin < 0)
+    *list = List();
+    list->node = m_xml.root().child((m_p + name).c_str());
+    if (!list->node)
         return false;
-    const int open = tagEnd(m_xml, begin);
-    if (open < 0)
-        return false;
-    list->begin = begin;
-    list->startTag = m_xml.mid(begin, open - begin);
-    if (isSelfClosing(m_xml, open)) {
-        list->end = open;
-        return true;
-    }
-    const int close = m_xml.indexOf("</" + name + '>', open);
-    if (close < 0)
-        return false;
-    list->end = close + name.size() + 3;
-    for (int p = findStartTag(m_xml, child, open, close); p >= 0;) {
-        const int end = tagEnd(m_xml, p);
-        if (end < 0 || end > close)
-            return false;
-        int next = end;
-        if (!isSelfClosing(m_xml, end)) {
-            const int c = m_xml.indexOf("</" + child + '>', end);
-            if (c < 0 || c > close)
-                return false;
-            next = c + child.size() + 3;
-        }
-        const QByteArray element = m_xml.mid(p, next - p);
-        list->items.push_back(element);
-        if (!list->index.contains(element))
-            list->index.insert(element, static_cast<int>(list->items.size()) - 1);
-        p = findStartTag(m_xml, child, next, close);
+    const std::string childName = m_p + child;
+    for (const pugi::xml_node item : list->node.children(childName.c_str())) {
+        list->items.push_back(item);
+        const QByteArray key = text(item);
+        if (!list->index.contains(key))
+            list->index.insert(key, static_cast<int>(list->items.size()) - 1);
     }
     return true;
 }
 
 bool XlsxStyleSheet::parse(const QByteArray& xml)
 {
-    m_xml = xml;
     m_derived.clear();
-    if (!parseList(&m_fonts, "fonts", "font") || !parseList(&m_borders, "borders", "border")
-        || !parseList(&m_xfs, "cellXfs", "xf"))
+    if (!m_xml.parse(xml))
         return false;
-    // Edited from the back, the lists must not overlap.
-    return m_fonts.end <= m_borders.begin && m_borders.end <= m_xfs.begin;
+    m_p = m_xml.prefix(kMain);
+    return parseList(&m_fonts, "fonts", "font") && parseList(&m_borders, "borders", "border")
+        && parseList(&m_xfs, "cellXfs", "xf");
 }
 
-QByteArray XlsxStyleSheet::listText(const List& list)
+pugi::xml_node XlsxStyleSheet::font(int fontId) const
 {
-    StartTag tag;
-    StartTag::parse(list.startTag, &tag);
-    tag.set("count", QByteArray::number(static_cast<int>(list.items.size())));
-    tag.selfClosing = false;
-    QByteArray out = tag.toBytes();
-    for (const QByteArray& item : list.items)
-        out += item;
-    return out + "</" + list.name + '>';
+    return fontId >= 0 && fontId < static_cast<int>(m_fonts.items.size()) ? m_fonts.items[static_cast<size_t>(fontId)]
+                                                                          : pugi::xml_node();
 }
 
-QByteArray XlsxStyleSheet::serialize() const
+pugi::xml_node XlsxStyleSheet::border(int borderId) const
 {
-    QByteArray out = m_xml;
-    for (const List* list : {&m_xfs, &m_borders, &m_fonts}) {
-        if (list->dirty)
-            out.replace(list->begin, list->end - list->begin, listText(*list));
-    }
-    return out;
+    return borderId >= 0 && borderId < static_cast<int>(m_borders.items.size())
+        ? m_borders.items[static_cast<size_t>(borderId)]
+        : pugi::xml_node();
 }
 
 int XlsxStyleSheet::derive(int xf, const XlsxFormat& change)
@@ -270,81 +158,49 @@ int XlsxStyleSheet::derive(int xf, const XlsxFormat& change)
     if (const auto it = m_derived.constFind(key); it != m_derived.constEnd())
         return it.value();
 
-    const QByteArray& element = m_xfs.items[static_cast<size_t>(xf)];
-    const int open = tagEnd(element, 0);
-    StartTag tag;
-    if (open < 0 || !StartTag::parse(element.left(open), &tag))
-        return -1;
-
+    m_scratch.reset();
+    pugi::xml_node format = m_scratch.append_copy(m_xfs.items[static_cast<size_t>(xf)]);
     if (change.fontName || change.fontSize || change.italic || change.fontColor) {
-        const QByteArray* fontId = tag.attr("fontId");
-        const int font = fontId ? fontId->toInt() : 0;
-        StartTag fontTag;
-        std::vector<Child> children;
-        if (font >= 0 && font < static_cast<int>(m_fonts.items.size())) {
-            if (!splitChildren(m_fonts.items[static_cast<size_t>(font)], &fontTag, &children))
-                return -1;
-        } else {
-            fontTag.name = "font";
-        }
+        const pugi::xml_node old = font(format.attribute("fontId").as_int());
+        pugi::xml_node f = old ? m_scratch.append_copy(old) : m_scratch.append_child((m_p + "font").c_str());
         if (change.fontName) {
-            putChild(&children, "name", "<name val=\"" + attributeValue(*change.fontName) + "\"/>");
+            freshChild(f, m_p, "name").append_attribute("val").set_value(change.fontName->toUtf8().constData());
             // A theme font would win over the name.
-            dropChild(&children, "scheme");
+            dropChild(f, "scheme");
         }
         if (change.fontSize)
-            putChild(&children, "sz", "<sz val=\"" + numberText(*change.fontSize) + "\"/>");
+            freshChild(f, m_p, "sz").append_attribute("val").set_value(numberText(*change.fontSize).constData());
         if (change.italic) {
             if (*change.italic)
-                putChild(&children, "i", "<i/>");
+                freshChild(f, m_p, "i");
             else
-                dropChild(&children, "i");
+                dropChild(f, "i");
         }
         if (change.fontColor) {
             const QByteArray rgb = QByteArray::number(*change.fontColor & 0xFFFFFFu, 16).toUpper().rightJustified(6, '0');
-            putChild(&children, "color", "<color rgb=\"FF" + rgb + "\"/>");
+            freshChild(f, m_p, "color").append_attribute("rgb").set_value(("FF" + rgb).constData());
         }
-        sortChildren(&children, kFontOrder);
-        tag.set("fontId", QByteArray::number(m_fonts.add(joinElement(fontTag, children))));
-        tag.set("applyFont", "1");
+        sortChildren(f, kFontOrder);
+        setAttr(format, "fontId", QByteArray::number(add(&m_fonts, f)).constData());
+        setAttr(format, "applyFont", "1");
     }
-
     if (change.bottomBorder) {
-        const QByteArray* borderId = tag.attr("borderId");
-        const int border = borderId ? borderId->toInt() : 0;
-        StartTag borderTag;
-        std::vector<Child> children;
-        if (border >= 0 && border < static_cast<int>(m_borders.items.size())) {
-            if (!splitChildren(m_borders.items[static_cast<size_t>(border)], &borderTag, &children))
-                return -1;
-        } else {
-            borderTag.name = "border";
-        }
-        QByteArray colour;  // the line keeps its colour when only its style changes
-        for (const Child& c : children) {
-            if (c.name == "bottom") {
-                const int cOpen = tagEnd(c.text, 0);
-                const int cClose = c.text.lastIndexOf("</bottom>");
-                if (cOpen > 0 && cClose > cOpen)
-                    colour = c.text.mid(cOpen, cClose - cOpen);
-            }
-        }
-        const QByteArray style = change.bottomBorder->toUtf8();
-        QByteArray bottom;
-        if (style.isEmpty())
-            bottom = "<bottom/>";
-        else if (colour.isEmpty())
-            bottom = "<bottom style=\"" + style + "\"/>";
+        const pugi::xml_node old = border(format.attribute("borderId").as_int());
+        pugi::xml_node b = old ? m_scratch.append_copy(old) : m_scratch.append_child((m_p + "border").c_str());
+        pugi::xml_node bottom = childNamed(b, "bottom");
+        if (!bottom)
+            bottom = b.append_child((m_p + "bottom").c_str());
+        // The line keeps its colour when only its style changes.
+        bottom.remove_attributes();
+        if (change.bottomBorder->isEmpty())
+            bottom.remove_children();
         else
-            bottom = "<bottom style=\"" + style + "\">" + colour + "</bottom>";
-        putChild(&children, "bottom", bottom);
-        sortChildren(&children, kBorderOrder);
-        tag.set("borderId", QByteArray::number(m_borders.add(joinElement(borderTag, children))));
-        tag.set("applyBorder", "1");
+            bottom.append_attribute("style").set_value(change.bottomBorder->toUtf8().constData());
+        sortChildren(b, kBorderOrder);
+        setAttr(format, "borderId", QByteArray::number(add(&m_borders, b)).constData());
+        setAttr(format, "applyBorder", "1");
     }
-
-    const QByteArray derived = tag.toBytes() + element.mid(open);
-    const int at = m_xfs.add(derived);
+    const int at = add(&m_xfs, format);
     m_derived.insert(key, at);
     return at;
 }
@@ -354,50 +210,32 @@ bool XlsxStyleSheet::describe(int xf, XlsxCellStyle* out) const
     *out = XlsxCellStyle();
     if (xf < 0 || xf >= formatCount())
         return false;
-    const QByteArray& element = m_xfs.items[static_cast<size_t>(xf)];
-    StartTag tag;
-    const int open = tagEnd(element, 0);
-    if (open < 0 || !StartTag::parse(element.left(open), &tag))
-        return false;
-    const QByteArray* fontId = tag.attr("fontId");
-    const int font = fontId ? fontId->toInt() : 0;
-    if (font >= 0 && font < static_cast<int>(m_fonts.items.size())) {
-        StartTag ft;
-        std::vector<Child> children;
-        if (splitChildren(m_fonts.items[static_cast<size_t>(font)], &ft, &children)) {
-            for (const Child& c : children) {
-                if (c.name == "name")
-                    out->fontName = unescape(childAttribute(c, "val"));
-                else if (c.name == "sz")
-                    out->fontSize = childAttribute(c, "val").toDouble();
-                else if (c.name == "b")
-                    out->bold = isTrue(c);
-                else if (c.name == "i")
-                    out->italic = isTrue(c);
-                else if (c.name == "color")
-                    out->fontColor = QString::fromLatin1(childAttribute(c, "rgb")).toUpper();
-            }
-        }
+    const pugi::xml_node format = m_xfs.items[static_cast<size_t>(xf)];
+    for (const pugi::xml_node c : font(format.attribute("fontId").as_int()).children()) {
+        const char* name = localName(c);
+        if (std::strcmp(name, "name") == 0)
+            out->fontName = QString::fromUtf8(c.attribute("val").value());
+        else if (std::strcmp(name, "sz") == 0)
+            out->fontSize = c.attribute("val").as_double();
+        else if (std::strcmp(name, "b") == 0)
+            out->bold = isOn(c);
+        else if (std::strcmp(name, "i") == 0)
+            out->italic = isOn(c);
+        else if (std::strcmp(name, "color") == 0)
+            out->fontColor = QString::fromUtf8(c.attribute("rgb").value()).toUpper();
     }
-    const QByteArray* borderId = tag.attr("borderId");
-    const int border = borderId ? borderId->toInt() : 0;
-    if (border >= 0 && border < static_cast<int>(m_borders.items.size())) {
-        StartTag bt;
-        std::vector<Child> children;
-        if (splitChildren(m_borders.items[static_cast<size_t>(border)], &bt, &children)) {
-            for (const Child& c : children) {
-                const QString style = QString::fromLatin1(childAttribute(c, "style"));
-                const QString line = style == QLatin1String("none") ? QString() : style;
-                if (c.name == "left" || c.name == "start")
-                    out->borderLeft = line;
-                else if (c.name == "right" || c.name == "end")
-                    out->borderRight = line;
-                else if (c.name == "top")
-                    out->borderTop = line;
-                else if (c.name == "bottom")
-                    out->borderBottom = line;
-            }
-        }
+    for (const pugi::xml_node c : border(format.attribute("borderId").as_int()).children()) {
+        const QString style = QString::fromUtf8(c.attribute("style").value());
+        const QString line = style == QLatin1String("none") ? QString() : style;
+        const char* name = localName(c);
+        if (std::strcmp(name, "left") == 0 || std::strcmp(name, "start") == 0)
+            out->borderLeft = line;
+        else if (std::strcmp(name, "right") == 0 || std::strcmp(name, "end") == 0)
+            out->borderRight = line;
+        else if (std::strcmp(name, "top") == 0)
+            out->borderTop = line;
+        else if (std::strcmp(name, "bottom") == 0)
+            out->borderBottom = line;
     }
     return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "XlsxPackage.h"
 #include "XlsxWorkbook.h"
 
 #include <QByteArray>
@@ -7,14 +8,13 @@
 
 #include <vector>
 
-// The style part of a workbook (styles.xml) as the engine changes it: the
-// lists of fonts, borders and cell formats are split into their elements,
-// new elements are only ever appended, and a list that gains nothing is
-// written back with its own bytes. Cells refer to formats by index, so an
+// The style part of a workbook (styles.xml) as the engine changes it: new
+// fonts, borders and cell formats are only ever appended to their lists,
+// and what is there stays as it is. Cells refer to formats by index, so an
 // index that exists keeps its meaning for every cell that uses it.
 class XlsxStyleSheet {
 public:
-    // False when the part lacks one of the three lists or cannot be split.
+    // False when the part lacks one of the three lists or is not XML.
     bool parse(const QByteArray& xml);
     // A style part with the one default format every workbook starts with.
     static QByteArray minimal();
@@ -28,26 +28,26 @@ public:
 
     bool isDirty() const { return m_fonts.dirty || m_borders.dirty || m_xfs.dirty; }
     void markChanged() { m_xfs.dirty = true; }
-    QByteArray serialize() const;
+    QByteArray serialize() const { return m_xml.serialize(); }
 
 private:
     struct List {
-        QByteArray name;  // "fonts", "borders", "cellXfs"
-        int begin = -1;   // the list's start tag
-        int end = -1;     // just past its end tag
-        QByteArray startTag;
-        std::vector<QByteArray> items;
+        pugi::xml_node node;
+        std::vector<pugi::xml_node> items;
         QHash<QByteArray, int> index;  // element text → first index
         bool dirty = false;
-
-        int add(const QByteArray& element);
     };
-    bool parseList(List* list, const QByteArray& name, const QByteArray& child);
-    static QByteArray listText(const List& list);
+    bool parseList(List* list, const char* name, const char* child);
+    // The index of an element like `element` in the list, added when new.
+    int add(List* list, pugi::xml_node element);
+    pugi::xml_node font(int fontId) const;
+    pugi::xml_node border(int borderId) const;
 
-    QByteArray m_xml;
+    XlsxXmlPart m_xml;
+    std::string m_p;  // namespace prefix
     List m_fonts;
     List m_borders;
     List m_xfs;
+    pugi::xml_document m_scratch;  // where a derived element is put together
     QHash<QByteArray, int> m_derived;  // "xf|change" → derived format
 };

@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+class XlsxPackage;
 class XlsxStyleSheet;
 
 // A cell position, 1-based: row 1 and column 1 are "A1".
@@ -75,9 +76,14 @@ struct XlsxFormat {
 
 // An Office Open XML workbook (.xlsx) opened in place and patched part by
 // part: only the parts that an operation changes are rewritten when the
-// workbook is saved, every other entry of the file keeps its bytes. Within
-// a changed worksheet the rows and cells that were not touched keep their
-// XML text as well, so a user's own formatting of the template survives.
+// workbook is saved, every other entry of the file keeps its bytes. A
+// changed part is edited through an XML parser's tree, so the rows, cells
+// and settings that were not touched (a user's own formatting of the
+// template) stay as they were.
+//
+// The archive, relationships and content types are XlsxPackage's; the
+// rows and cells of a sheet XlsxWorksheet's; this class keeps the sheets,
+// the shared strings and the workbook-wide settings.
 //
 // Every operation returns false and sets errorString() when it fails; the
 // texts are Japanese because they reach the user.
@@ -165,37 +171,26 @@ public:
 
 private:
     struct Sheet;
-    struct Part;
+    struct Book;
     struct Evaluation;
-    bool decodeCell(const QByteArray& raw, XlsxCell* out, const QString& sheetName, CellRef ref);
-    Sheet* sheet(const QString& name);
-    const Sheet* findSheet(const QString& name) const;
-    bool loadSheet(Sheet* s);
-    bool readEntry(const QString& name, QByteArray* data);
     bool fail(const QString& message);
     bool parseWorkbook();
-    bool loadSharedStrings();
-    void dropCalcChain();
-    bool setSheetViewSelected(Sheet* s, bool selected);
-    bool headHasSelectedTab(const QString& part);
-    bool write(const QString& target, bool always);
-    Part& part(const QString& name);
+    Sheet* sheet(const QString& name);
+    const Sheet* findSheet(const QString& name) const;
+    int indexOf(const Sheet* s) const;
+    bool loadSheet(Sheet* s);
+    bool rowFailure(const Sheet* s);
+    bool sharedString(const QString& index, QString* out);
     bool loadStyles();
-    int cellFormat(Sheet* s, int row, int col);
+    void dropCalcChain();
+    bool write(const QString& target, bool always);
 
     QString m_path;
     QString m_error;
-    static constexpr int kCompressionLevel = 1;
-    QByteArray m_fileData;  // the file as opened; the archive reads from it
-    struct zip_source* m_source = nullptr;
-    struct zip* m_zip = nullptr;
+    std::unique_ptr<XlsxPackage> m_package;
     QString m_workbookPath;  // "xl/workbook.xml"
-    QByteArray m_workbookXml;
-    bool m_workbookDirty = false;
+    std::unique_ptr<Book> m_book;
     std::vector<std::unique_ptr<Sheet>> m_sheets;
-    QHash<QString, Part*> m_parts;  // other parts edited as text: rels, content types
-    std::vector<std::unique_ptr<Part>> m_partStore;
-    QStringList m_deleted;
     bool m_sharedStringsLoaded = false;
     QVector<QString> m_sharedStrings;
     bool m_calcChainDropped = false;

@@ -14,8 +14,6 @@ private:
     QTemporaryDir m_dir;
     using Entries = ZipEntries::Entries;
 
-    static bool writeZip(const QString& path, const Entries& entries) { return ZipEntries::write(path, entries); }
-    static Entries readZip(const QString& path, bool compressed) { return ZipEntries::read(path, compressed); }
 
     static Entries sample()
     {
@@ -48,7 +46,7 @@ private:
     QString makeSample(const QString& name)
     {
         const QString path = m_dir.filePath(name);
-        if (!writeZip(path, sample()))
+        if (!ZipEntries::write(path, sample()))
             qFatal("cannot write the sample workbook");
         return path;
     }
@@ -123,10 +121,10 @@ private slots:
         QCOMPARE(int(c.kind), readKind);
         QCOMPARE(c.value, value);
         // The shared-string table is left as it was.
-        QCOMPARE(readZip(path, false).value(QStringLiteral("xl/sharedStrings.xml")),
+        QCOMPARE(ZipEntries::read(path, false).value(QStringLiteral("xl/sharedStrings.xml")),
                  sample().value(QStringLiteral("xl/sharedStrings.xml")));
         if (kind != int(XlsxCellWrite::Kind::Clear))
-            QVERIFY(readZip(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("<c r=\"B2\" s=\"3\""));
+            QVERIFY(ZipEntries::read(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("<c r=\"B2\" s=\"3\""));
     }
 
     void cellsAndRowsStayInOrder()
@@ -140,7 +138,7 @@ private slots:
         QVERIFY(book.writeCells(QStringLiteral("入力"), w));
         QVERIFY(book.save());
 
-        const QByteArray xml = readZip(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QByteArray xml = ZipEntries::read(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml"));
         QList<int> rows;
         QRegularExpression rowRe(QStringLiteral("<row r=\"(\\d+)\""));
         for (auto it = rowRe.globalMatch(QString::fromUtf8(xml)); it.hasNext();)
@@ -179,7 +177,7 @@ private slots:
             QVERIFY(book.isRowHidden(QStringLiteral("入力"), r, &hidden));
             QCOMPARE(hidden, r >= 3 && r <= 5);
         }
-        const QByteArray xml = readZip(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        const QByteArray xml = ZipEntries::read(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml"));
         QVERIFY(xml.contains("<row r=\"3\" hidden=\"1\"/><row r=\"4\" hidden=\"1\"/><row r=\"5\" ht=\"20\" customHeight=\"1\" hidden=\"1\">"));
         QVERIFY(!xml.contains("<row r=\"40\""));
         // The hidden row kept its cell.
@@ -189,7 +187,7 @@ private slots:
     void untouchedPartsKeepTheirBytes()
     {
         const QString path = makeSample(QStringLiteral("bytes.xlsx"));
-        const Entries before = readZip(path, true);
+        const Entries before = ZipEntries::read(path, true);
         {
             XlsxWorkbook book;
             QVERIFY(book.open(path));
@@ -202,7 +200,7 @@ private slots:
             QVERIFY(book.open(path));
             QVERIFY(book.sheetFingerprint(QStringLiteral("入力")) != stored);
         }
-        const Entries after = readZip(path, true);
+        const Entries after = ZipEntries::read(path, true);
         QCOMPARE(after.keys(), before.keys());
         for (const QString& name : before.keys()) {
             if (name == QLatin1String("xl/worksheets/sheet1.xml"))
@@ -240,7 +238,7 @@ private slots:
             QVERIFY(book.setText(QStringLiteral("入力"), QStringLiteral("B7"), QStringLiteral("定数")));
             QVERIFY(book.save());
         }
-        const Entries e = readZip(path, false);
+        const Entries e = ZipEntries::read(path, false);
         const QByteArray s1 = e.value(QStringLiteral("xl/worksheets/sheet1.xml"));
         const QByteArray s2 = e.value(QStringLiteral("xl/worksheets/sheet2.xml"));
         QVERIFY(s1.contains("<c r=\"A7\"><f>B2&amp;\"\"</f></c>"));
@@ -315,7 +313,7 @@ private slots:
         e[QStringLiteral("xl/sharedStrings.xml")] =
             "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>x</t></si><si><t>鉄骨造</t></si></sst>";
         const QString path = m_dir.filePath(QStringLiteral("computed.xlsx"));
-        QVERIFY(writeZip(path, e));
+        QVERIFY(ZipEntries::write(path, e));
         {
             XlsxWorkbook book;
             QVERIFY(book.open(path));
@@ -332,13 +330,13 @@ private slots:
                                                          {XlsxCell::Kind::Boolean, QStringLiteral("bool")}};
         const QString got = c.kind == XlsxCell::Kind::Empty ? QString() : kinds.value(c.kind) + u':' + c.value;
         QCOMPARE(got, expected);
-        const QByteArray xml = readZip(path, false).value(QStringLiteral("xl/worksheets/sheet2.xml"));
+        const QByteArray xml = ZipEntries::read(path, false).value(QStringLiteral("xl/worksheets/sheet2.xml"));
         // The cell keeps its style; the kind of value is the value's own.
         const int at = xml.indexOf("<c r=\"C1\"");
         const QByteArray tag = xml.mid(at, xml.indexOf('>', at) - at);
         QVERIFY(tag.contains(" s=\"2\""));
         QCOMPARE(tag.contains(" t=\"str\""), expected.startsWith(QLatin1String("text:")));
-        QVERIFY(readZip(path, false).value(QStringLiteral("xl/workbook.xml")).contains("fullCalcOnLoad=\"1\""));
+        QVERIFY(ZipEntries::read(path, false).value(QStringLiteral("xl/workbook.xml")).contains("fullCalcOnLoad=\"1\""));
     }
 
     void sheetSelectionAndVisibility()
@@ -355,7 +353,7 @@ private slots:
             QVERIFY(!book.selectSheet(QStringLiteral("無い")));
             QVERIFY(book.save());
         }
-        const Entries e = readZip(path, false);
+        const Entries e = ZipEntries::read(path, false);
         QVERIFY(e.value(QStringLiteral("xl/workbook.xml")).contains("activeTab=\"1\""));
         QVERIFY(e.value(QStringLiteral("xl/workbook.xml")).contains("<sheet name=\"入力\" sheetId=\"1\" r:id=\"rId1\" state=\"hidden\"/>"));
         QVERIFY(!e.value(QStringLiteral("xl/worksheets/sheet1.xml")).contains("tabSelected"));
@@ -365,6 +363,50 @@ private slots:
         QVERIFY(book.open(path));
         QVERIFY(book.isSheetHidden(QStringLiteral("入力")));
         QCOMPARE(book.activeSheet(), QStringLiteral("印刷&表"));
+    }
+
+    // Parts that spell the namespace with a prefix and carry comments and
+    // processing instructions are as valid as Excel's own.
+    void prefixedNamesAndComments()
+    {
+        Entries e = sample();
+        const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<!-- 手書き -->\n";
+        e[QStringLiteral("xl/workbook.xml")] =
+            head + "<x:workbook xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                   "xmlns:rel=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><x:sheets>"
+                   "<!-- 一覧 --><x:sheet name=\"入力\" sheetId=\"1\" rel:id=\"rId1\"/>"
+                   "<x:sheet name=\"印刷&amp;表\" sheetId=\"2\" rel:id=\"rId2\"/></x:sheets></x:workbook>";
+        e[QStringLiteral("xl/worksheets/sheet1.xml")] =
+            head + "<x:worksheet xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><x:sheetData>"
+                   "<?keep this?><x:row r=\"2\"><x:c r=\"B2\" t=\"s\"><x:v>0</x:v></x:c><!-- 間 -->"
+                   "<x:c r=\"D2\" t=\"str\"><x:f>B2&amp;\"!\"</x:f><x:v>古い</x:v></x:c></x:row>"
+                   "<!-- 末尾 --></x:sheetData></x:worksheet>";
+        const QString path = m_dir.filePath(QStringLiteral("prefixed.xlsx"));
+        QVERIFY(ZipEntries::write(path, e));
+        {
+            XlsxWorkbook book;
+            QVERIFY2(book.open(path), qPrintable(book.errorString()));
+            QCOMPARE(readText(book, QStringLiteral("入力"), QStringLiteral("B2")), QStringLiteral("共有文字列"));
+            QVERIFY(book.writeCells(QStringLiteral("入力"), {{CellRef{2, 3}, XlsxCellWrite::Kind::Text, QStringLiteral(" 間 ")},
+                                                             {CellRef{4, 1}, XlsxCellWrite::Kind::Number, QStringLiteral("7")}}));
+            QVERIFY(book.setRowsHidden(QStringLiteral("入力"), 3, 3, true));
+            QVERIFY(book.selectSheet(QStringLiteral("入力")));
+            QVERIFY(book.requestFullRecalculation(XlsxWorkbook::CachedValues::Compute));
+            QVERIFY(book.save());
+        }
+        const Entries after = ZipEntries::read(path, false);
+        const QByteArray sheet = after.value(QStringLiteral("xl/worksheets/sheet1.xml"));
+        QVERIFY(sheet.startsWith(head + "<x:worksheet"));
+        for (const char* kept : {"<?keep this?>", "<!-- 間 -->", "<!-- 末尾 -->",
+                                 "<x:c r=\"C2\" t=\"inlineStr\"><x:is><x:t xml:space=\"preserve\"> 間 </x:t></x:is></x:c>",
+                                 "<x:c r=\"D2\" t=\"str\"><x:f>B2&amp;\"!\"</x:f><x:v>共有文字列!</x:v></x:c>",
+                                 "<x:row r=\"3\" hidden=\"1\"/><x:row r=\"4\"><x:c r=\"A4\"><x:v>7</x:v></x:c></x:row>",
+                                 "<x:sheetViews><x:sheetView tabSelected=\"1\" workbookViewId=\"0\"/></x:sheetViews><x:sheetData>"})
+            QVERIFY2(sheet.contains(kept), kept);
+        QVERIFY(!sheet.contains("<row") && !sheet.contains("<c ") && !sheet.contains("<v>"));
+        const QByteArray workbook = after.value(QStringLiteral("xl/workbook.xml"));
+        QVERIFY(workbook.startsWith(head + "<x:workbook") && workbook.contains("<!-- 一覧 -->"));
+        QVERIFY(workbook.contains("</x:sheets><x:calcPr fullCalcOnLoad=\"1\"/></x:workbook>"));
     }
 
     void refusesWhatIsNotAWorkbook()
@@ -383,20 +425,20 @@ private slots:
         QVERIFY(!book.isOpen());
 
         const QString docx = m_dir.filePath(QStringLiteral("doc.xlsx"));
-        QVERIFY(writeZip(docx, {{QStringLiteral("word/document.xml"), "<document/>"}}));
+        QVERIFY(ZipEntries::write(docx, {{QStringLiteral("word/document.xml"), "<document/>"}}));
         QVERIFY(!book.open(docx));
         QVERIFY(book.errorString().contains(QStringLiteral("Excelブック")));
 
         Entries broken = sample();
         broken[QStringLiteral("xl/workbook.xml")] = "<workbook><sheets><sheet name=";
         const QString badBook = m_dir.filePath(QStringLiteral("badbook.xlsx"));
-        QVERIFY(writeZip(badBook, broken));
+        QVERIFY(ZipEntries::write(badBook, broken));
         QVERIFY(!book.open(badBook));
 
         broken = sample();
         broken[QStringLiteral("xl/worksheets/sheet1.xml")] = "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1";
         const QString badSheet = m_dir.filePath(QStringLiteral("badsheet.xlsx"));
-        QVERIFY(writeZip(badSheet, broken));
+        QVERIFY(ZipEntries::write(badSheet, broken));
         QVERIFY(book.open(badSheet));  // the sheet is read when it is used
         QVERIFY(!book.setText(QStringLiteral("入力"), QStringLiteral("A1"), QStringLiteral("x")));
         QVERIFY(book.errorString().contains(QStringLiteral("入力")));
@@ -406,7 +448,7 @@ private slots:
         broken = sample();
         broken[QStringLiteral("xl/worksheets/sheet2.xml")] = "<worksheet><sheetData><row r=\"3\"/><row r=\"2\"/></sheetData></worksheet>";
         const QString unordered = m_dir.filePath(QStringLiteral("unordered.xlsx"));
-        QVERIFY(writeZip(unordered, broken));
+        QVERIFY(ZipEntries::write(unordered, broken));
         QVERIFY(book.open(unordered));
         XlsxCell c;
         QVERIFY(!book.readCell(QStringLiteral("印刷&表"), QStringLiteral("A1"), &c));
