@@ -34,7 +34,3 @@ bool restore(Storage& storage, int listWidth, int windowWidth, int designLeft, i
 bool save(Storage& storage, int top, int left, int column1, int column2, QString* error);
 
 }  // namespace WindowSettings
-
-// The main window's own name for it; the other windows keep their place
-// through the widgets library's WindowPlacement.
-using WindowPlacement = WindowSettings::Placement;

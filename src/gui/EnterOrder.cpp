@@ -107,6 +107,11 @@ bool EnterOrder::enter(QWidget* field, const QKeyEvent& key)
         return true;
     }
     // The last field keeps the focus: Enter never wraps round to the top.
-    focus(m_next ? m_next(field) : listedAfter(field), m_options & SelectNext);
+    QWidget* next = m_next ? m_next(field) : listedAfter(field);
+    focus(next, m_options & SelectNext);
+    if (auto* edit = qobject_cast<QLineEdit*>(next); edit && (m_options & CursorToEnd)) {
+        edit->deselect();
+        edit->end(false);
+    }
     return true;
 }

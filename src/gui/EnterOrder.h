@@ -34,6 +34,9 @@ public:
         // The next field is the next one in the window's Tab order rather
         // than the next one listed.
         TabChain = 0x10,
+        // The text field moved to shows its cursor after the text, nothing
+        // selected, so that typing goes on from what is there.
+        CursorToEnd = 0x20,
     };
     Q_DECLARE_FLAGS(Options, Option)
 

@@ -12,7 +12,7 @@
 #include "ScheduleStore.h"
 #include "ShinseiCheck.h"
 #include "Storage.h"
-#include "Twips.h"
+#include "WindowPlacement.h"
 #include "WindowSettings.h"
 #include "cal1.h"
 #include "common.h"
@@ -233,22 +233,22 @@ void MenuForm::restoreWindowSettings()
     const int dpiX = logicalDpiX();
     const int dpiY = logicalDpiY();
 
-    WindowPlacement placement;
+    WindowSettings::Placement placement;
     QString error;
-    if (!WindowSettings::restore(m_storage, Twips::fromPixels(kProjectListDesignWidth, dpiX),
-                                 Twips::fromPixels(width(), dpiX), Twips::fromPixels(pos().x(), dpiX),
-                                 Twips::fromPixels(screenRight, dpiX), &placement, &error)) {
+    if (!WindowSettings::restore(m_storage, WindowPlacement::toTwips(kProjectListDesignWidth, dpiX),
+                                 WindowPlacement::toTwips(width(), dpiX), WindowPlacement::toTwips(pos().x(), dpiX),
+                                 WindowPlacement::toTwips(screenRight, dpiX), &placement, &error)) {
         common::ErrorBox(error);
         return;
     }
     if (placement.left || placement.top) {
         // A place kept on a larger screen would leave the bottom of the window out of reach.
-        GuiCommon::placeOnScreen(this, {placement.left ? Twips::toPixels(*placement.left, dpiX) : pos().x(),
-                                        placement.top ? Twips::toPixels(*placement.top, dpiY) : pos().y()});
+        GuiCommon::placeOnScreen(this, {placement.left ? WindowPlacement::toPixels(*placement.left, dpiX) : pos().x(),
+                                        placement.top ? WindowPlacement::toPixels(*placement.top, dpiY) : pos().y()});
     }
     QHeaderView* header = projectList()->header();
-    header->resizeSection(0, Twips::toPixels(placement.column1, dpiX));
-    header->resizeSection(1, Twips::toPixels(placement.column2, dpiX));
+    header->resizeSection(0, WindowPlacement::toPixels(placement.column1, dpiX));
+    header->resizeSection(1, WindowPlacement::toPixels(placement.column2, dpiX));
 }
 
 void MenuForm::saveWindowSettings()
@@ -258,9 +258,9 @@ void MenuForm::saveWindowSettings()
     const QHeaderView* header = projectList()->header();
     const int dpiX = logicalDpiX();
     QString error;
-    if (!WindowSettings::save(m_storage, Twips::fromPixels(where.y(), logicalDpiY()), Twips::fromPixels(where.x(), dpiX),
-                              Twips::fromPixels(header->sectionSize(0), dpiX),
-                              Twips::fromPixels(header->sectionSize(1), dpiX), &error))
+    if (!WindowSettings::save(m_storage, WindowPlacement::toTwips(where.y(), logicalDpiY()), WindowPlacement::toTwips(where.x(), dpiX),
+                              WindowPlacement::toTwips(header->sectionSize(0), dpiX),
+                              WindowPlacement::toTwips(header->sectionSize(1), dpiX), &error))
         common::ErrorBox(error);
 }
 

@@ -3,7 +3,7 @@
 #include "FileDialogs.h"
 #include "Prompter.h"
 #include "SafeFile.h"
-#include "Twips.h"
+#include "WindowPlacement.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +20,7 @@ namespace PrnCommon {
 
 namespace {
 
-constexpr double kTwipsPerInch = Twips::kPerInch;
+constexpr double kTwipsPerInch = WindowPlacement::kTwipsPerInch;
 constexpr double kCellWidthTwips = 120.0;
 constexpr double kCellHeightTwips = 240.0;
 

@@ -2,6 +2,8 @@
 
 #include "AdrForm.h"
 #include "BoxFit.h"
+#include "EnterOrder.h"
+#include "FocusHighlight.h"
 #include "GuiCommon.h"
 #include "MenuCommands.h"
 #include "PostalLookup.h"
@@ -103,18 +105,6 @@ QComboBox* codeBox(const char* name)
     return c;
 }
 
-void setHighlighted(QWidget* field, bool on)
-{
-    if (on) {
-        QPalette p = field->palette();
-        p.setColor(QPalette::Base, Qt::black);
-        p.setColor(QPalette::Text, Qt::white);
-        field->setPalette(p);
-    } else {
-        field->setPalette(QPalette());
-    }
-}
-
 }  // namespace
 
 ProjectHeaderPanel::ProjectHeaderPanel(Storage& storage, QWidget* parent)
@@ -187,8 +177,19 @@ ProjectHeaderPanel::ProjectHeaderPanel(Storage& storage, QWidget* parent)
     layout->addWidget(building);
     layout->addWidget(owner);
 
+    // Enter walks the fields as the clerk fills them; the postal code looks
+    // its address up on the way, and a typed count is taken before moving on.
+    auto* order = new EnterOrder(this, m_fields, EnterOrder::CursorToEnd);
+    order->setHandler([this](QWidget* field, const QKeyEvent&) {
+        if (field == m_post6)
+            emit commandRequested(QStringLiteral("PostBtn"));
+        if (field == m_tousu)
+            m_tousu->interpretText();
+        return false;
+    });
+    auto* highlight = new FocusHighlight(this);
     for (QWidget* w : std::as_const(m_fields))
-        w->installEventFilter(this);
+        highlight->add(w);
     const auto edited = [this] {
         if (!m_loading)
             emit fieldsEdited();
@@ -343,47 +344,4 @@ void ProjectHeaderPanel::checkFit(QLineEdit* field)
     }
     field->setToolTip(said);
     emit note(said);
-}
-
-void ProjectHeaderPanel::moveToNextField(QWidget* from)
-{
-    const int i = m_fields.indexOf(from);
-    // The last field keeps the focus: Enter never wraps round to the top.
-    if (i < 0 || i + 1 >= m_fields.size())
-        return;
-    QWidget* next = m_fields.at(i + 1);
-    next->setFocus(Qt::OtherFocusReason);
-    if (auto* edit = qobject_cast<QLineEdit*>(next)) {
-        edit->deselect();
-        edit->end(false);
-    }
-}
-
-bool ProjectHeaderPanel::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (!m_fields.contains(widget))
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::KeyPress: {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
-            break;
-        if (widget == m_post6)
-            emit commandRequested(QStringLiteral("PostBtn"));
-        if (widget == m_tousu)
-            m_tousu->interpretText();
-        moveToNextField(widget);
-        return true;
-    }
-    case QEvent::FocusIn:
-    case QEvent::FocusOut:
-        // Text fields only: a drop-down keeps its own look.
-        if (qobject_cast<QLineEdit*>(widget))
-            setHighlighted(widget, event->type() == QEvent::FocusIn);
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
 }

@@ -57,13 +57,9 @@ signals:
     // A note for the status bar; an empty one clears it.
     void note(const QString& text);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void checkFit(QLineEdit* field);
     void buildingCountChanged(int count);
-    void moveToNextField(QWidget* from);
 
     Storage& m_storage;
     QLineEdit* m_kouji = nullptr;

@@ -1,5 +1,6 @@
 #include "DMLabelForm.h"
 
+#include "EnterOrder.h"
 #include "AppDir.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
@@ -206,19 +207,7 @@ QWidget* DMLabelForm::buildLayoutPanel()
     QVector<QWidget*> order{m_nameText, m_retuText, m_gyouText};
     for (QLineEdit* e : m_space)
         order << e;
-    for (int i = 0; i + 1 < order.size(); ++i) {
-        auto* from = static_cast<QLineEdit*>(order[i]);
-        auto* to = static_cast<QLineEdit*>(order[i + 1]);
-        connect(from, &QLineEdit::returnPressed, this, [to] {
-            QMetaObject::invokeMethod(
-                to,
-                [to] {
-                    to->setFocus();
-                    to->selectAll();
-                },
-                Qt::QueuedConnection);
-        });
-    }
+    new EnterOrder(this, order, EnterOrder::SelectNext | EnterOrder::LastPasses);
 
     auto* buttons = new QHBoxLayout;
     QPushButton* newBtn = button("Command1", QStringLiteral("新規"));

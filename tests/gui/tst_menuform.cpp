@@ -4,7 +4,7 @@
 #include "MenuForm.h"
 #include "Recordset.h"
 #include "TestSupport.h"
-#include "Twips.h"
+#include "WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -289,8 +289,8 @@ private slots:
             form.projectList()->header()->resizeSection(0, 210);
             form.projectList()->header()->resizeSection(1, 150);
             form.exitApplication();
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), Twips::fromPixels(140, form.logicalDpiX()));
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C1")).toInt(), Twips::fromPixels(210, form.logicalDpiX()));
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), WindowPlacement::toTwips(140, form.logicalDpiX()));
+            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C1")).toInt(), WindowPlacement::toTwips(210, form.logicalDpiX()));
             QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C3")).toInt(), 0);
         }
         {
@@ -370,7 +370,7 @@ private slots:
                 QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Yes | Prompter::No | Prompter::Cancel));
                 QCOMPARE(form.isEdited(), answer == Prompter::No);
                 QVERIFY(!form.isVisible());
-                QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), Twips::fromPixels(left, form.logicalDpiX()));
+                QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), WindowPlacement::toTwips(left, form.logicalDpiX()));
                 QCOMPARE(QApplication::overrideCursor(), nullptr);
             }
         }
