@@ -92,13 +92,28 @@ void emptyServer(const StorageConfig& c)
             fail(q.lastError().text());
 }
 
-void firstStartSqlite(benchmark::State& state)
+// The server of SHINSEIDESK_BENCH_PG in *c; false, the benchmark skipped, without one.
+bool serverOrSkip(benchmark::State& state, StorageConfig* c)
 {
+    if (serverConfig(c))
+        return true;
+    state.SkipWithError("SHINSEIDESK_BENCH_PG is not set");
+    return false;
+}
+
+// A program's first start on an empty office: every database made.
+void firstStart(benchmark::State& state, bool server)
+{
+    StorageConfig c;
+    if (server && !serverOrSkip(state, &c))
+        return;
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir dir;
-        StorageConfig c;
-        c.appDir = dir.path();
+        if (server)
+            emptyServer(c);
+        else
+            c.appDir = dir.path();
         state.ResumeTiming();
         Storage s(c);
         QString error;
@@ -107,31 +122,21 @@ void firstStartSqlite(benchmark::State& state)
     }
 }
 
+void firstStartSqlite(benchmark::State& state)
+{
+    firstStart(state, false);
+}
+
 void firstStartServer(benchmark::State& state)
 {
-    StorageConfig c;
-    if (!serverConfig(&c)) {
-        state.SkipWithError("SHINSEIDESK_BENCH_PG is not set");
-        return;
-    }
-    for (auto _ : state) {
-        state.PauseTiming();
-        emptyServer(c);
-        state.ResumeTiming();
-        Storage s(c);
-        QString error;
-        if (!s.initialize(&error))
-            fail(error);
-    }
+    firstStart(state, true);
 }
 
 void migrateToServer(benchmark::State& state)
 {
     StorageConfig c;
-    if (!serverConfig(&c)) {
-        state.SkipWithError("SHINSEIDESK_BENCH_PG is not set");
+    if (!serverOrSkip(state, &c))
         return;
-    }
     Office& o = office();
     for (auto _ : state) {
         DataTransfer t;
@@ -143,10 +148,8 @@ void migrateToServer(benchmark::State& state)
 void exportFromServer(benchmark::State& state)
 {
     StorageConfig c;
-    if (!serverConfig(&c)) {
-        state.SkipWithError("SHINSEIDESK_BENCH_PG is not set");
+    if (!serverOrSkip(state, &c))
         return;
-    }
     for (auto _ : state) {
         state.PauseTiming();
         QTemporaryDir out;

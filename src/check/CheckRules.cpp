@@ -168,34 +168,26 @@ const char* const kDocuments[] = {
 };
 constexpr int kDocumentCount = static_cast<int>(std::size(kDocuments));
 
+// In the order of the enums.
+const struct {
+    const char* name;
+    const char* key;  // the JSON spelling
+} kSeverityNames[] = {{"エラー", "error"}, {"警告", "warning"}, {"情報", "info"}};
+const char* const kArchitectNames[] = {
+    "建築士でなくてもよい", "一級建築士、二級建築士又は木造建築士", "一級建築士又は二級建築士", "一級建築士"};
+
 }  // namespace
 
 // ------------------------------------------------------------ names
 
 QString severityName(Severity sev)
 {
-    switch (sev) {
-    case Severity::Error:
-        return s("エラー");
-    case Severity::Warning:
-        return s("警告");
-    case Severity::Info:
-        break;
-    }
-    return s("情報");
+    return s(kSeverityNames[static_cast<int>(sev)].name);
 }
 
 QString severityKey(Severity sev)
 {
-    switch (sev) {
-    case Severity::Error:
-        return QStringLiteral("error");
-    case Severity::Warning:
-        return QStringLiteral("warning");
-    case Severity::Info:
-        break;
-    }
-    return QStringLiteral("info");
+    return QString::fromLatin1(kSeverityNames[static_cast<int>(sev)].key);
 }
 
 const QVector<Rule>& rules()
@@ -219,17 +211,7 @@ QString documentName(int index)
 
 QString architectName(Architect a)
 {
-    switch (a) {
-    case Architect::Ikkyu:
-        return s("一級建築士");
-    case Architect::Nikyu:
-        return s("一級建築士又は二級建築士");
-    case Architect::Mokuzo:
-        return s("一級建築士、二級建築士又は木造建築士");
-    case Architect::Anyone:
-        break;
-    }
-    return s("建築士でなくてもよい");
+    return s(kArchitectNames[static_cast<int>(a)]);
 }
 
 const SpecialUse* specialUse(const QString& useCode)
@@ -367,27 +349,26 @@ Classification classify(const BuildingFacts& b, RuleSet rules)
                                 || b.material == Material::Masonry;
     const double highLimit = now ? 16 : 13;
     const bool high = h > highLimit || (!now && b.eaves > 9) || (now && b.aboveGround >= 4);
-    if (special && special->ikkyuUse && a > 500) {
-        c.architect = Architect::Ikkyu;
-        c.architectBasis = s("建築士法第3条第1項第1号");
-    } else if (wood && high) {
-        c.architect = Architect::Ikkyu;
-        c.architectBasis = s("建築士法第3条第1項第2号");
-    } else if (listedMaterial && (a > 300 || high)) {
-        c.architect = Architect::Ikkyu;
-        c.architectBasis = s("建築士法第3条第1項第3号");
-    } else if (a > 1000 && b.storeys >= 2) {
-        c.architect = Architect::Ikkyu;
-        c.architectBasis = s("建築士法第3条第1項第4号");
-    } else if ((listedMaterial && a > 30) || a > (wood ? 300 : 100) || b.storeys >= 3) {
-        c.architect = Architect::Nikyu;
-        c.architectBasis = s("建築士法第3条の2第1項");
-    } else if (wood && a > 100) {
-        c.architect = Architect::Mokuzo;
-        c.architectBasis = s("建築士法第3条の3第1項");
-    } else {
-        c.architect = Architect::Anyone;
-        c.architectBasis = s("建築士法第3条〜第3条の3");
+    // The first that applies; the last always does.
+    const struct {
+        bool applies;
+        Architect architect;
+        const char* basis;
+    } architectRules[] = {
+        {special && special->ikkyuUse && a > 500, Architect::Ikkyu, "建築士法第3条第1項第1号"},
+        {wood && high, Architect::Ikkyu, "建築士法第3条第1項第2号"},
+        {listedMaterial && (a > 300 || high), Architect::Ikkyu, "建築士法第3条第1項第3号"},
+        {a > 1000 && b.storeys >= 2, Architect::Ikkyu, "建築士法第3条第1項第4号"},
+        {(listedMaterial && a > 30) || a > (wood ? 300 : 100) || b.storeys >= 3, Architect::Nikyu, "建築士法第3条の2第1項"},
+        {wood && a > 100, Architect::Mokuzo, "建築士法第3条の3第1項"},
+        {true, Architect::Anyone, "建築士法第3条〜第3条の3"},
+    };
+    for (const auto& r : architectRules) {
+        if (r.applies) {
+            c.architect = r.architect;
+            c.architectBasis = s(r.basis);
+            break;
+        }
     }
     if (!now && c.architect != Architect::Anyone)
         c.architectBasis += s("（改正前）");

@@ -33,14 +33,9 @@ int cliCheck(CliContext& c)
         return 2;
     }
     qint64 bid = 0;
-    if (!parseProjectId(positional[0], &bid, c.err))
-        return 2;
     ProjectData project;
-    QString error;
-    if (!ProjectData::load(c.storage, bid, &project, &error)) {
-        c.err << error << Qt::endl;
+    if (!loadProject(c, positional[0], &bid, &project))
         return 2;
-    }
     PostalLookup postal(c.storage);
     const ShinseiCheck::Report report = ShinseiCheck::check(project, {&postal, &BoxFit::shared()});
     if (json) {

@@ -1,6 +1,7 @@
 #include "CliCommands.h"
 
 #include "AppDir.h"
+#include "ProjectData.h"
 #include "Storage.h"
 #include "WriteLock.h"
 
@@ -173,6 +174,17 @@ bool parseProjectId(const QString& text, qint64* bid, QTextStream& err)
     if (ok && *bid > 0)
         return true;
     err << QStringLiteral("B_ID は正の整数で指定してください。") << Qt::endl;
+    return false;
+}
+
+bool loadProject(CliContext& c, const QString& text, qint64* bid, ProjectData* project)
+{
+    if (!parseProjectId(text, bid, c.err))
+        return false;
+    QString error;
+    if (ProjectData::load(c.storage, *bid, project, &error))
+        return true;
+    c.err << error << Qt::endl;
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <QTextStream>
 
 class Storage;
+struct ProjectData;
 
 // The batch tool's commands on the same core code as the windows.
 // Returns the process exit code: 0 success, 1 failure, 2 usage error.
@@ -26,6 +27,8 @@ bool refusedAsOwnFile(const QString& path, const QString& appDir, QTextStream& e
 // The project a command names by its B_ID: false, after telling why on
 // err, when text is not a positive whole number.
 bool parseProjectId(const QString& text, qint64* bid, QTextStream& err);
+// The same, then that project loaded: false after telling why on err.
+bool loadProject(CliContext& c, const QString& text, qint64* bid, ProjectData* project);
 
 // Command groups, each in its own file. They return exit codes as runCli.
 int cliProject(CliContext& c);

@@ -173,14 +173,10 @@ int cliIfc(CliContext& c)
         return 2;
     }
     qint64 bid = 0;
-    if (!parseProjectId(rest[0], &bid, c.err))
-        return 2;
     ProjectData project;
-    QString error;
-    if (!ProjectData::load(c.storage, bid, &project, &error)) {
-        c.err << error << Qt::endl;
+    if (!loadProject(c, rest[0], &bid, &project))
         return 2;
-    }
+    QString error;
     Ifc::Model model;
     IfcSummary::Summary s;
     if (!readModel(rest[1], &model, &s, c.err))

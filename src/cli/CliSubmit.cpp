@@ -24,6 +24,20 @@ bool knownKind(const QString& kind, QTextStream& err)
     return false;
 }
 
+// The usage of a command on a kind of submission set, with the kinds there are.
+int kindUsage(QTextStream& err, const QString& usage)
+{
+    err << usage + QStringLiteral("\n種類は %1 のいずれかです。").arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
+        << Qt::endl;
+    return 2;
+}
+
+// The B_ID and the kind a command names: false after telling why on err.
+bool projectAndKind(const QString& text, const QString& kind, qint64* bid, QTextStream& err)
+{
+    return parseProjectId(text, bid, err) && knownKind(kind, err);
+}
+
 }  // namespace
 
 // submit B_ID --kind KIND [--docs a,b,…] [--drawings f.pdf …] [--items] --out DIR:
@@ -61,18 +75,11 @@ int cliSubmit(CliContext& c)
             positional << a;
         }
     }
-    if (positional.size() != 1 || kind.isEmpty() || out.isEmpty()) {
-        c.err << QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] [--items] --out フォルダ"
-                                " [--note 備考] [--no-history]\n"
-                                "種類は %1 のいずれかです。")
-                     .arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
-              << Qt::endl;
-        return 2;
-    }
+    if (positional.size() != 1 || kind.isEmpty() || out.isEmpty())
+        return kindUsage(c.err, QStringLiteral("使い方: submit B_ID --kind 種類 [--docs 書類,書類,…] [--drawings 図面.pdf …] [--items]"
+                                               " --out フォルダ [--note 備考] [--no-history]"));
     qint64 bid = 0;
-    if (!parseProjectId(positional[0], &bid, c.err))
-        return 2;
-    if (!knownKind(kind, c.err))
+    if (!projectAndKind(positional[0], kind, &bid, c.err))
         return 2;
     if (!QFileInfo(out).isDir()) {
         c.err << QStringLiteral("出力先フォルダ「%1」がありません。").arg(out) << Qt::endl;
@@ -152,17 +159,10 @@ int cliExportItems(CliContext& c)
         }
     }
     if (positional.size() != 1 || kind.isEmpty()
-        || (format != QLatin1String("csv") && format != QLatin1String("json"))) {
-        c.err << QStringLiteral("使い方: export-items B_ID --kind 種類 [--format csv|json] [--utf8] [--out ファイル]\n"
-                                "種類は %1 のいずれかです。")
-                     .arg(SubmissionSet::kindNames().join(QStringLiteral("、")))
-              << Qt::endl;
-        return 2;
-    }
+        || (format != QLatin1String("csv") && format != QLatin1String("json")))
+        return kindUsage(c.err, QStringLiteral("使い方: export-items B_ID --kind 種類 [--format csv|json] [--utf8] [--out ファイル]"));
     qint64 bid = 0;
-    if (!parseProjectId(positional[0], &bid, c.err))
-        return 2;
-    if (!knownKind(kind, c.err))
+    if (!projectAndKind(positional[0], kind, &bid, c.err))
         return 2;
     if (!out.isEmpty() && refusedAsOwnFile(out, c.storage.appDir(), c.err))
         return 2;

@@ -245,11 +245,7 @@ bool CustomerStore::read(qint64 id, Customer* out, bool* found, int* familyRows)
 qint64 CustomerStore::create(qint64 folderId)
 {
     Recordset rs(m_storage, DbFile::SaleData);
-    if (!rs.open(kTable, QStringLiteral("ID"), 0)) {
-        fail(rs.errorString());
-        return 0;
-    }
-    const qint64 id = rs.addNew();
+    const qint64 id = rs.openNew(kTable);
     if (id <= 0) {
         fail(rs.errorString());
         return 0;

@@ -77,11 +77,7 @@ bool MasterTable::read(qint64 id, MasterRow* out, bool* found)
 qint64 MasterTable::create(const ColumnValues& initial)
 {
     Recordset rs(m_storage, m_db);
-    if (!rs.open(m_table, QStringLiteral("ID"), 0)) {
-        fail(rs.errorString());
-        return 0;
-    }
-    const qint64 id = rs.addNew();
+    const qint64 id = rs.openNew(m_table);
     if (id <= 0) {
         fail(rs.errorString());
         return 0;

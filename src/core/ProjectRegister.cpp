@@ -13,6 +13,8 @@
 #include <QSet>
 #include <QSqlQuery>
 
+#include <functional>
+
 namespace {
 
 const QStringList kFolderColumns{QStringLiteral("FLD"), QStringLiteral("FLD2"), QStringLiteral("FLD3"),
@@ -34,6 +36,33 @@ bool addRow(Recordset& rs, qint64 bid, const QVector<QPair<QString, QVariant>>& 
         if (!rs.setValue(v.first, v.second))
             return false;
     return rs.update();
+}
+
+// Ends a change: the rows let go, then the transaction committed.
+bool finish(Transaction& tx, Recordset& rs, QString* error)
+{
+    rs.close();
+    return tx.commit() || failWith(error, tx.errorString());
+}
+
+// Changes the folder slots of each project's GAIYOU row in one transaction;
+// change says whether it assigned anything to write.
+bool editFolderSlots(Storage& storage, const QVector<qint64>& bids, const std::function<bool(Recordset&)>& change,
+                     QString* error)
+{
+    Transaction tx(storage, DbFile::Kakunin);
+    if (!tx.isActive())
+        return failWith(error, tx.errorString());
+    Recordset rs(storage, DbFile::Kakunin);
+    for (qint64 bid : bids) {
+        if (!rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid))
+            return failWith(error, rs.errorString());
+        if (rs.eof() || !change(rs))
+            continue;
+        if (!rs.update())
+            return failWith(error, rs.errorString());
+    }
+    return finish(tx, rs, error);
 }
 
 }  // namespace
@@ -173,9 +202,8 @@ bool ProjectRegister::deleteProjects(const QVector<qint64>& bids, QString* error
             if (!SubmissionHistory::deleteRows(m_storage, bid, error))
                 return false;
         }
-        rs.close();
-        if (!tx.commit())
-            return failWith(error, tx.errorString());
+        if (!finish(tx, rs, error))
+            return false;
     }
     // The files of the submissions and documents received are the office's
     // records: they move aside under a name that says whose they were.
@@ -204,9 +232,8 @@ bool ProjectRegister::deleteProjects(const QVector<qint64>& bids, QString* error
                 rs.moveNext();
             }
         }
-        rs.close();
-        if (!tx.commit())
-            return failWith(error, tx.errorString());
+        if (!finish(tx, rs, error))
+            return false;
     }
     // A folder that still holds photographs stays: they are the office's records.
     QDir app(AppDir::path());
@@ -259,68 +286,48 @@ bool ProjectRegister::folderSlots(qint64 bid, QVector<qint64>* folderIds, QStrin
 
 bool ProjectRegister::moveProjects(const QVector<qint64>& bids, qint64 fromFolder, qint64 toFolder, QString* error)
 {
-    Transaction tx(m_storage, DbFile::Kakunin);
-    if (!tx.isActive())
-        return failWith(error, tx.errorString());
-    Recordset rs(m_storage, DbFile::Kakunin);
-    for (qint64 bid : bids) {
-        if (!rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid))
-            return failWith(error, rs.errorString());
-        if (rs.eof())
-            continue;
-        int source = 0;
-        for (int i = 0; i < kFolderColumns.size(); ++i)
-            if (rs.integer(kFolderColumns[i], 0) == fromFolder && fromFolder != 0) {
-                source = i;
-                break;
-            }
-        rs.setValue(kFolderColumns[source], toFolder);
-        // The project already in the target through another slot: keep one.
-        for (int i = 0; i < kFolderColumns.size(); ++i)
-            if (i != source && rs.integer(kFolderColumns[i], 0) == toFolder)
-                rs.setValue(kFolderColumns[i], QVariant());
-        if (!rs.update())
-            return failWith(error, rs.errorString());
-    }
-    rs.close();
-    if (!tx.commit())
-        return failWith(error, tx.errorString());
-    return true;
+    return editFolderSlots(
+        m_storage, bids,
+        [&](Recordset& rs) {
+            int source = 0;
+            for (int i = 0; i < kFolderColumns.size(); ++i)
+                if (rs.integer(kFolderColumns[i], 0) == fromFolder && fromFolder != 0) {
+                    source = i;
+                    break;
+                }
+            rs.setValue(kFolderColumns[source], toFolder);
+            // The project already in the target through another slot: keep one.
+            for (int i = 0; i < kFolderColumns.size(); ++i)
+                if (i != source && rs.integer(kFolderColumns[i], 0) == toFolder)
+                    rs.setValue(kFolderColumns[i], QVariant());
+            return true;
+        },
+        error);
 }
 
 bool ProjectRegister::copyProjects(const QVector<qint64>& bids, qint64 toFolder, QString* error)
 {
-    Transaction tx(m_storage, DbFile::Kakunin);
-    if (!tx.isActive())
-        return failWith(error, tx.errorString());
-    Recordset rs(m_storage, DbFile::Kakunin);
-    for (qint64 bid : bids) {
-        if (!rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid))
-            return failWith(error, rs.errorString());
-        if (rs.eof())
-            continue;
-        int empty = -1;
-        bool already = false;
-        for (int i = 0; i < kFolderColumns.size(); ++i) {
-            const qint64 f = rs.integer(kFolderColumns[i], 0);
-            already = already || f == toFolder;
-            if (f == 0 && empty < 0)
-                empty = i;
-        }
-        if (already)
-            continue;
-        if (empty < 0) {
-            common::ConfirmBoxTitled(kFolderLimitMessage, QStringLiteral("確認"));
-            continue;
-        }
-        rs.setValue(kFolderColumns[empty], toFolder);
-        if (!rs.update())
-            return failWith(error, rs.errorString());
-    }
-    rs.close();
-    if (!tx.commit())
-        return failWith(error, tx.errorString());
-    return true;
+    return editFolderSlots(
+        m_storage, bids,
+        [&](Recordset& rs) {
+            int empty = -1;
+            bool already = false;
+            for (int i = 0; i < kFolderColumns.size(); ++i) {
+                const qint64 f = rs.integer(kFolderColumns[i], 0);
+                already = already || f == toFolder;
+                if (f == 0 && empty < 0)
+                    empty = i;
+            }
+            if (already)
+                return false;
+            if (empty < 0) {
+                common::ConfirmBoxTitled(kFolderLimitMessage, QStringLiteral("確認"));
+                return false;
+            }
+            rs.setValue(kFolderColumns[empty], toFolder);
+            return true;
+        },
+        error);
 }
 
 bool ProjectRegister::saveHeader(const ProjectData& loaded, const RowValues& edited, int buildingCount,
@@ -370,10 +377,7 @@ bool ProjectRegister::saveHeader(const ProjectData& loaded, const RowValues& edi
         if (!rs.update())
             return failWith(error, rs.errorString());
     }
-    rs.close();
-    if (!tx.commit())
-        return failWith(error, tx.errorString());
-    return true;
+    return finish(tx, rs, error);
 }
 
 bool ProjectRegister::findByPhone(const QString& phone, ProjectItem* found, qint64* folderId, QString* error) const

@@ -1,7 +1,7 @@
 #include "RecordBook.h"
 
 #include "AppDir.h"
-#include "Recordset.h"
+#include "RowFields.h"
 #include "Storage.h"
 
 #include <QFile>
@@ -12,6 +12,10 @@ namespace RecordBook {
 
 namespace {
 const QString kTitleFile = QStringLiteral("kirokubo_tl.ini");
+const RowField<RecordBookLine> kColumns[] = {
+    {"F_STR01", &RecordBookLine::title}, {"F_STR02", &RecordBookLine::year},   {"F_STR03", &RecordBookLine::month},
+    {"F_STR04", &RecordBookLine::day},   {"F_STR05", &RecordBookLine::content},
+};
 }
 
 QStringList builtInTitles()
@@ -126,11 +130,7 @@ bool load(Storage& storage, qint64 bid, QVector<RecordBookLine>* lines, QString*
     for (; !rs.eof() && lines->size() < kLines; rs.moveNext()) {
         RecordBookLine l;
         l.id = rs.id();
-        l.title = rs.text(QStringLiteral("F_STR01"));
-        l.year = rs.text(QStringLiteral("F_STR02"));
-        l.month = rs.text(QStringLiteral("F_STR03"));
-        l.day = rs.text(QStringLiteral("F_STR04"));
-        l.content = rs.text(QStringLiteral("F_STR05"));
+        readRow(rs, &l, kColumns);
         lines->append(l);
     }
     return true;
@@ -152,17 +152,14 @@ bool save(Storage& storage, qint64 bid, const QVector<RecordBookLine>& lines, QS
     }
     for (int i = 0; !rs.eof() && i < lines.size() && i < kLines; ++i, rs.moveNext()) {
         const RecordBookLine& l = lines[i];
-        const QPair<const char*, const QString*> columns[] = {
-            {"F_STR01", &l.title}, {"F_STR02", &l.year}, {"F_STR03", &l.month}, {"F_STR04", &l.day},
-            {"F_STR05", &l.content},
-        };
         bool changed = false;
-        for (const auto& c : columns) {
-            const QString column = QString::fromLatin1(c.first);
+        for (const RowField<RecordBookLine>& c : kColumns) {
+            const QString column = QString::fromLatin1(c.column);
+            const QString& text = l.*std::get<QString RecordBookLine::*>(c.member);
             // A null column and an empty line are the same to the user.
-            if (rs.text(column) == *c.second)
+            if (rs.text(column) == text)
                 continue;
-            if (!rs.setValue(column, *c.second)) {
+            if (!rs.setValue(column, text)) {
                 if (error)
                     *error = rs.errorString();
                 return false;

@@ -71,6 +71,12 @@ public:
     // returned at once (0 on failure). update() writes the assigned fields;
     // a new row that is never updated is removed again by close().
     qint64 addNew();
+    // Opens the table without its rows and adds one, as a store creates a
+    // record: the new ID, or 0 with errorString().
+    qint64 openNew(const QString& table)
+    {
+        return open(table, QStringLiteral("ID"), 0) ? addNew() : 0;
+    }
     bool update();
     // Cancels assignments since the last update (and a pending new row).
     void cancelUpdate();

@@ -41,6 +41,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -496,50 +497,50 @@ bool EntryForm::fillList(const QString& listName, QString* error)
     return true;
 }
 
-bool EntryForm::loadRecords(QString* error)
+// Hands the project's row of table to use, when there is one; false with
+// *error when the table cannot be read or use fails.
+static bool onProjectRow(Storage& storage, const QString& table, qint64 bid, QString* error,
+                         const std::function<bool(Recordset&)>& use)
 {
-    Recordset rs(m_storage, DbFile::Kakunin);
-    if (!rs.open(m_table.table, QStringLiteral("B_ID"), m_bid)) {
+    Recordset rs(storage, DbFile::Kakunin);
+    if (!rs.open(table, QStringLiteral("B_ID"), bid)) {
         *error = rs.errorString();
         return false;
     }
-    if (rs.recordCount() == 0)
+    if (rs.recordCount() == 0 || use(rs))
         return true;
-    // Stored boxes are shown as stored: their rules do not run again, they
-    // only settle which fields can be used.
-    const bool wasShowing = m_showing;
-    m_showing = true;
-    for (const FieldDef& f : std::as_const(m_table.fields)) {
-        const QVariant v = rs.value(f.storedColumn());
-        if (!v.isNull())
-            setFieldValue(f.column, v);
-    }
-    m_showing = wasShowing;
-    settleEnabled();
-    return true;
+    *error = rs.errorString();
+    return false;
+}
+
+bool EntryForm::loadRecords(QString* error)
+{
+    return onProjectRow(m_storage, m_table.table, m_bid, error, [this](Recordset& rs) {
+        // Stored boxes are shown as stored: their rules do not run again, they
+        // only settle which fields can be used.
+        const bool wasShowing = m_showing;
+        m_showing = true;
+        for (const FieldDef& f : std::as_const(m_table.fields)) {
+            const QVariant v = rs.value(f.storedColumn());
+            if (!v.isNull())
+                setFieldValue(f.column, v);
+        }
+        m_showing = wasShowing;
+        settleEnabled();
+        return true;
+    });
 }
 
 bool EntryForm::saveRecords(QString* error)
 {
-    Recordset rs(m_storage, DbFile::Kakunin);
-    if (!rs.open(m_table.table, QStringLiteral("B_ID"), m_bid)) {
-        *error = rs.errorString();
-        return false;
-    }
-    if (rs.recordCount() == 0)
-        return true;
-    for (const FieldDef& f : std::as_const(m_table.fields)) {
-        const QVariant v = value(f.column);
-        if (storedDiffers(rs.value(f.storedColumn()), v, f.kind) && !rs.setValue(f.storedColumn(), v)) {
-            *error = rs.errorString();
-            return false;
+    return onProjectRow(m_storage, m_table.table, m_bid, error, [this](Recordset& rs) {
+        for (const FieldDef& f : std::as_const(m_table.fields)) {
+            const QVariant v = value(f.column);
+            if (storedDiffers(rs.value(f.storedColumn()), v, f.kind) && !rs.setValue(f.storedColumn(), v))
+                return false;
         }
-    }
-    if (!rs.update()) {
-        *error = rs.errorString();
-        return false;
-    }
-    return true;
+        return rs.update();
+    });
 }
 
 bool EntryForm::apply()

@@ -1,29 +1,30 @@
 #include "MailAccountStore.h"
 
 #include "Keyring.h"
-#include "Recordset.h"
+#include "RowFields.h"
 #include "Storage.h"
 
 namespace {
 
 const QString kTable = QStringLiteral("MailAcountMaster");
 
+// Every column but Pass, whose text depends on the keyring.
+const RowField<MailAccount> kColumns[] = {
+    {"Name", &MailAccount::name},          {"Acount", &MailAccount::account},
+    {"MailADDR", &MailAccount::address},   {"SMPT", &MailAccount::smtp},
+    {"Pop3", &MailAccount::pop3},          {"APOP", &MailAccount::apop},
+    {"SetFlg", &MailAccount::setFlg},      {"DelFlg", &MailAccount::delFlg},
+    {"SMTP_PORT", &MailAccount::smtpPort}, {"POP3_PORT", &MailAccount::pop3Port},
+    {"PlainAuth", &MailAccount::plainAuth},
+};
+
 MailAccount accountOf(const Recordset& rs)
 {
     MailAccount a;
     a.id = rs.id();
-    a.name = rs.text(QStringLiteral("Name"));
-    a.account = rs.text(QStringLiteral("Acount"));
+    readRow(rs, &a, kColumns);
     a.password = rs.text(QStringLiteral("Pass"));
-    a.address = rs.text(QStringLiteral("MailADDR"));
-    a.smtp = rs.text(QStringLiteral("SMPT"));
-    a.pop3 = rs.text(QStringLiteral("Pop3"));
-    a.apop = static_cast<int>(rs.integer(QStringLiteral("APOP")));
-    a.setFlg = static_cast<int>(rs.integer(QStringLiteral("SetFlg")));
-    a.delFlg = static_cast<int>(rs.integer(QStringLiteral("DelFlg")));
-    a.smtpPort = rs.text(QStringLiteral("SMTP_PORT"));
-    a.pop3Port = rs.text(QStringLiteral("POP3_PORT"));
-    a.plainAuth = rs.integer(QStringLiteral("PlainAuth")) == 1 ? 1 : 0;
+    a.plainAuth = a.plainAuth == 1 ? 1 : 0;
     return a;
 }
 
@@ -113,24 +114,11 @@ bool MailAccountStore::findByAddress(const QString& address, MailAccount* out, b
 qint64 MailAccountStore::create()
 {
     Recordset rs(m_storage, DbFile::MasterData);
-    if (!rs.open(kTable, QStringLiteral("ID"), 0)) {
-        fail(rs.errorString());
-        return 0;
-    }
-    const qint64 id = rs.addNew();
-    if (id <= 0) {
-        fail(rs.errorString());
-        return 0;
-    }
-    const MailAccount fresh;
-    const QVector<QPair<const char*, QVariant>> values{
-        {"Name", MailAccount::kNewName}, {"Acount", QString()},  {"Pass", QString()},
-        {"MailADDR", QString()},         {"SMPT", QString()},    {"Pop3", QString()},
-        {"APOP", 0},                     {"SetFlg", 0},          {"DelFlg", 0},
-        {"SMTP_PORT", fresh.smtpPort},   {"POP3_PORT", fresh.pop3Port}, {"PlainAuth", 0}};
-    for (const auto& [column, value] : values)
-        rs.setValue(QString::fromLatin1(column), value);
-    if (!rs.update()) {
+    const qint64 id = rs.openNew(kTable);
+    MailAccount fresh;
+    fresh.name = MailAccount::kNewName;
+    if (id <= 0 || !assignRow(rs, fresh, kColumns) || !rs.setValue(QStringLiteral("Pass"), QString())
+        || !rs.update()) {
         fail(rs.errorString());
         return 0;
     }
@@ -162,14 +150,8 @@ bool MailAccountStore::write(const MailAccount& a, const QString& password, bool
     if (rs.eof())
         return true;
     *found = true;
-    const QVector<QPair<const char*, QVariant>> values{
-        {"Name", a.name},      {"Acount", a.account}, {"Pass", keyring ? QString() : password},
-        {"MailADDR", a.address}, {"SMPT", a.smtp},    {"Pop3", a.pop3},
-        {"APOP", a.apop},      {"SetFlg", a.setFlg},  {"DelFlg", a.delFlg},
-        {"SMTP_PORT", a.smtpPort}, {"POP3_PORT", a.pop3Port}, {"PlainAuth", a.plainAuth}};
-    for (const auto& [column, value] : values)
-        rs.setValue(QString::fromLatin1(column), value);
-    if (!rs.update())
+    if (!assignRow(rs, a, kColumns) || !rs.setValue(QStringLiteral("Pass"), keyring ? QString() : password)
+        || !rs.update())
         return fail(rs.errorString());
     return true;
 }

@@ -1,25 +1,23 @@
 #include "MailDataStore.h"
 
-#include "Recordset.h"
+#include "RowFields.h"
 #include "Storage.h"
 
 namespace {
 
 const QString kTable = QStringLiteral("MailData");
 
+const RowField<StoredMail> kColumns[] = {
+    {"header", &StoredMail::header}, {"subject_dt", &StoredMail::subject}, {"dateStr", &StoredMail::date},
+    {"from_dt", &StoredMail::from},  {"to_dt", &StoredMail::to},           {"cc_dt", &StoredMail::cc},
+    {"bcc_dt", &StoredMail::bcc},    {"body", &StoredMail::body},          {"Folder", &StoredMail::folder},
+};
+
 StoredMail mailOf(const Recordset& rs)
 {
     StoredMail m;
     m.id = rs.id();
-    m.header = rs.text(QStringLiteral("header"));
-    m.subject = rs.text(QStringLiteral("subject_dt"));
-    m.date = rs.text(QStringLiteral("dateStr"));
-    m.from = rs.text(QStringLiteral("from_dt"));
-    m.to = rs.text(QStringLiteral("to_dt"));
-    m.cc = rs.text(QStringLiteral("cc_dt"));
-    m.bcc = rs.text(QStringLiteral("bcc_dt"));
-    m.body = rs.text(QStringLiteral("body"));
-    m.folder = static_cast<int>(rs.integer(QStringLiteral("Folder")));
+    readRow(rs, &m, kColumns);
     m.attachFlag = static_cast<int>(rs.integer(QStringLiteral("Attach_flg")));
     m.attachments = rs.text(QStringLiteral("dmy_str01")).split(QLatin1Char('\t'), Qt::SkipEmptyParts);
     return m;
@@ -41,34 +39,18 @@ bool MailDataStore::fail(const QString& message)
 qint64 MailDataStore::store(const StoredMail& m)
 {
     Recordset rs(m_storage, DbFile::MailData);
-    if (!rs.open(kTable, QStringLiteral("ID"), 0)) {
-        fail(rs.errorString());
-        return 0;
-    }
-    const qint64 id = rs.addNew();
-    if (id <= 0) {
-        fail(rs.errorString());
-        return 0;
-    }
+    const qint64 id = rs.openNew(kTable);
     const QVector<QPair<const char*, QVariant>> values{
         {"D_ID", id},
-        {"header", m.header},
-        {"subject_dt", m.subject},
-        {"dateStr", m.date},
-        {"from_dt", m.from},
-        {"to_dt", m.to},
-        {"cc_dt", m.cc},
-        {"bcc_dt", m.bcc},
-        {"body", m.body},
-        {"Folder", m.folder},
         {"Attach_name", QString()},
         {"ReadFlg", 0},
         {"Attach_flg", m.attachments.isEmpty() ? 0 : 1},
         {"dmy_str01", m.attachments.join(QLatin1Char('\t'))},
     };
+    bool assigned = id > 0 && assignRow(rs, m, kColumns);
     for (const auto& [column, value] : values)
-        rs.setValue(QString::fromLatin1(column), value);
-    if (!rs.update()) {
+        assigned = assigned && rs.setValue(QString::fromLatin1(column), value);
+    if (!assigned || !rs.update()) {
         fail(rs.errorString());
         return 0;
     }

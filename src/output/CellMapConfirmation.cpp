@@ -30,25 +30,46 @@ ProjectData withUnusedFloorsBlanked(const ProjectData& project)
 
 namespace {
 
-// "一級建築士事務所　東京都知事登録　第12345号"
-QString officeRegistration(const RowValues& g, const char* kyu, const char* tiji, const char* gou)
-{
-    return val(g, kyu) + QStringLiteral("建築士事務所　") + val(g, tiji) + QStringLiteral("知事登録　第") + val(g, gou)
-        + QStringLiteral("号");
-}
-
-// "一級建築士　大臣登録　第123456号"
-QString architectRegistration(const RowValues& g, const char* kyu, const char* tiji, const char* gou)
-{
-    return val(g, kyu) + QStringLiteral("建築士　") + val(g, tiji) + QStringLiteral("登録　第") + val(g, gou)
-        + QStringLiteral("号");
-}
-
-void putParts(InputSheet& s, int row, const RowValues& g, const char* a, const char* b, const char* c)
+void putParts(InputSheet& s, int row, const RowValues& g, const QString& a, const QString& b, const QString& c)
 {
     put(s, 'F', row, val(g, a));
     put(s, 'G', row, val(g, b));
     put(s, 'H', row, val(g, c));
+}
+
+// The designers, the supervisor, the agent and their offices as the form
+// stacks them: the name, under it the registration ("一級建築士事務所　東京都
+// 知事登録　第12345号" or "一級建築士　大臣登録　第123456号") with its parts
+// beside it from the numbered Kyu/Tiji/Gou columns, then post code and address.
+struct Person {
+    int row;
+    const char* name;
+    bool office;
+    int n;
+    const char* post;  // none: the form has no address lines for this one
+    const char* address;
+};
+const Person kPeople[] = {
+    {2, "Name1", true, 1, "Post1", "Addr1"},
+    {9, "Name2", false, 2, "Post1", "Addr1"},  // the designer is reached at the office
+    {14, "Name3", false, 3, "Post3", "Addr3"},
+    {18, "Name4", true, 4, "Post4", "Addr4"},
+    {24, "Name5", false, 5, nullptr, nullptr},
+    {26, "Name6", true, 6, "Post5", "Addr5"},
+};
+
+void putPerson(InputSheet& s, const RowValues& g, const Person& p)
+{
+    const QString kyu = col("Kyu", p.n), tiji = col("Tiji", p.n), gou = col("Gou", p.n);
+    put(s, 'D', p.row, val(g, p.name));
+    put(s, 'D', p.row + 1,
+        val(g, kyu) + (p.office ? QStringLiteral("建築士事務所　") : QStringLiteral("建築士　")) + val(g, tiji)
+            + (p.office ? QStringLiteral("知事登録　第") : QStringLiteral("登録　第")) + val(g, gou) + QStringLiteral("号"));
+    putParts(s, p.row + 1, g, kyu, tiji, gou);
+    if (p.post) {
+        put(s, 'D', p.row + 2, val(g, p.post));
+        put(s, 'D', p.row + 3, val(g, p.address));
+    }
 }
 
 const QString kOwnerKinds =
@@ -76,41 +97,11 @@ QString workKinds(const RowValues& r, const char* first, const char* rest, const
 void fillOverview(const ProjectData& p, InputSheet& s)
 {
     const RowValues& g = p.gaiyou;
-    // Design office and designer.
-    put(s, 'D', 2, val(g, "Name1"));
-    put(s, 'D', 3, officeRegistration(g, "Kyu1", "Tiji1", "Gou1"));
-    putParts(s, 3, g, "Kyu1", "Tiji1", "Gou1");
-    put(s, 'D', 4, val(g, "Post1"));
-    put(s, 'D', 5, val(g, "Addr1"));
+    for (const Person& person : kPeople)
+        putPerson(s, g, person);
     put(s, 'D', 6, val(g, "Tel1"));
     put(s, 'D', 7, val(g, "Fax1"));
-    put(s, 'D', 9, val(g, "Name2"));
-    put(s, 'D', 10, architectRegistration(g, "Kyu2", "Tiji2", "Gou2"));
-    putParts(s, 10, g, "Kyu2", "Tiji2", "Gou2");
-    // The designer is reached at the office.
-    put(s, 'D', 11, val(g, "Post1"));
-    put(s, 'D', 12, val(g, "Addr1"));
-    // Supervisor and the supervisor's office.
-    put(s, 'D', 14, val(g, "Name3"));
-    put(s, 'D', 15, architectRegistration(g, "Kyu3", "Tiji3", "Gou3"));
-    putParts(s, 15, g, "Kyu3", "Tiji3", "Gou3");
-    put(s, 'D', 16, val(g, "Post3"));
-    put(s, 'D', 17, val(g, "Addr3"));
-    put(s, 'D', 18, val(g, "Name4"));
-    put(s, 'D', 19, officeRegistration(g, "Kyu4", "Tiji4", "Gou4"));
-    putParts(s, 19, g, "Kyu4", "Tiji4", "Gou4");
-    put(s, 'D', 20, val(g, "Post4"));
-    put(s, 'D', 21, val(g, "Addr4"));
     put(s, 'D', 22, val(g, "Tel2"));
-    // Agent.
-    put(s, 'D', 24, val(g, "Name5"));
-    put(s, 'D', 25, architectRegistration(g, "Kyu5", "Tiji5", "Gou5"));
-    putParts(s, 25, g, "Kyu5", "Tiji5", "Gou5");
-    put(s, 'D', 26, val(g, "Name6"));
-    put(s, 'D', 27, officeRegistration(g, "Kyu6", "Tiji6", "Gou6"));
-    putParts(s, 27, g, "Kyu6", "Tiji6", "Gou6");
-    put(s, 'D', 28, val(g, "Post5"));
-    put(s, 'D', 29, val(g, "Addr5"));
     put(s, 'D', 30, val(g, "Tel3"));
     // The project and its owner.
     put(s, 'C', 39, val(g, "Kouji"));
