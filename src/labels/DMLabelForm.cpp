@@ -1,7 +1,7 @@
 #include "DMLabelForm.h"
 
-#include "EnterOrder.h"
 #include "AppDir.h"
+#include "EnterOrder.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
 #include "LabelPreview.h"
