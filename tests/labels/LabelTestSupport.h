@@ -21,6 +21,7 @@ inline QString u(const char* s) { return QString::fromUtf8(s); }
 struct Person {
     QString name1, name2, post, adr1, adr2, adr3, corp, mail;
     qint64 folder = -1;  // U_No
+    QString tel = {};
 };
 
 inline qint64 addRow(Storage& s, DbFile db, const QString& table, const QVector<QPair<QString, QVariant>>& values)
@@ -41,7 +42,7 @@ inline qint64 addCustomer(Storage& s, const Person& p)
                   {{u("Name"), p.name2.isEmpty() ? p.name1 : p.name1 + QLatin1Char(' ') + p.name2},
                    {u("Name1"), p.name1}, {u("Name2"), p.name2}, {u("Post1"), p.post}, {u("ADR11"), p.adr1},
                    {u("ADR12"), p.adr2}, {u("ADR13"), p.adr3}, {u("Corp1"), p.corp}, {u("EMAIL1"), p.mail},
-                   {u("U_No"), p.folder}});
+                   {u("U_No"), p.folder}, {u("Tel1"), p.tel}});
 }
 
 // Customers "顧客01 …" with addresses of growing length, each in its own town.

@@ -137,7 +137,23 @@ void whenModal(F f)
     });
 }
 
+// One print of printOutcomes: start is the label clicked (ランダム: every
+// other one from it, -1 none), widen the mm added to the left margin,
+// stopAfter the pages before the progress stops it (0 never).
+struct PrintCase {
+    const char* sheet;
+    LabelPlan::StartMode mode;
+    int start, recipients;
+    double widen;
+    Prompter::Button answer;
+    int stopAfter;
+    LabelPrint::Outcome outcome;
+    int pages;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(PrintCase)
 
 // The two label windows as a clerk uses them: recipients picked from the
 // masters, a layout adjusted on the preview and saved, the free labels of
@@ -153,14 +169,8 @@ private slots:
         ScriptedPrompter prompter;
         const qint64 folder = addRow(s, DbFile::SaleData, u("UserFolder"), {{u("F_ID"), 5}, {u("Folder"), u("年賀状")}});
         addCustomers(s, 6);
-        const qint64 inFolder = addCustomer(s, {u("佐藤"), u("花子"), u("530-0001"), u("大阪府"), u("大阪市北区梅田1-1"), QString(), QString(), QString(), folder});
+        addCustomer(s, {u("佐藤"), u("花子"), u("530-0001"), u("大阪府"), u("大阪市北区梅田1-1"), QString(), QString(), QString(), folder, u("06-6123-4567")});
         addCustomer(s, {u("住所なし"), QString(), QString(), u("大阪府"), QString(), QString(), QString(), QString(), folder});
-        {
-            Recordset rs(s, DbFile::SaleData);
-            QVERIFY(rs.open(u("UserMaster"), u("ID"), inFolder));
-            rs.setValue(u("Tel1"), u("06-6123-4567"));
-            QVERIFY(rs.update());
-        }
 
         RecipientChoice chosen;
         {
@@ -406,39 +416,23 @@ private slots:
     void printOutcomes_data()
     {
         using O = LabelPrint::Outcome;
-        QTest::addColumn<QString>("sheet");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("start");  // the label clicked (ランダム: every other one from it), -1 none
-        QTest::addColumn<int>("recipients");
-        QTest::addColumn<double>("widen");  // mm added to the left margin
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("stopAfter");  // pages before the progress stops it, 0 never
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<int>("pages");
-        const int top = int(LabelPlan::StartMode::Top), random = int(LabelPlan::StartMode::Random);
-        const int yes = int(Prompter::Yes);
-        QTest::newRow("A4 12面, from label 5") << u("A4 12面") << int(LabelPlan::StartMode::Position) << 4 << 30 << 0.0
-                                               << yes << 0 << int(O::Printed) << 3;
-        QTest::newRow("A4 24面, whole sheets") << u("A4 24面") << top << -1 << 30 << 0.0 << yes << 0 << int(O::Printed) << 2;
-        QTest::newRow("A4 21面, random labels") << u("A4 21面") << random << 3 << 30 << 0.0 << yes << 0 << int(O::Printed) << 2;
-        QTest::newRow("no recipients") << u("A4 12面") << top << -1 << 0 << 0.0 << yes << 0 << int(O::NoRecipients) << 0;
-        QTest::newRow("no label clicked") << u("A4 12面") << random << -1 << 5 << 0.0 << yes << 0 << int(O::NoLabels) << 0;
-        QTest::newRow("answered No") << u("A4 12面") << top << -1 << 5 << 0.0 << int(Prompter::No) << 0 << int(O::Declined) << 0;
-        QTest::newRow("sheet off the paper") << u("A4 12面") << top << -1 << 5 << 40.0 << yes << 0 << int(O::Failed) << 0;
-        QTest::newRow("stopped") << u("A4 12面") << top << -1 << 30 << 0.0 << yes << 2 << int(O::Cancelled) << 2;
+        const auto top = LabelPlan::StartMode::Top, random = LabelPlan::StartMode::Random;
+        const auto yes = Prompter::Yes;
+        QTest::addColumn<PrintCase>("c");
+        QTest::newRow("A4 12面, from label 5") << PrintCase{"A4 12面", LabelPlan::StartMode::Position, 4, 30, 0.0, yes, 0, O::Printed, 3};
+        QTest::newRow("A4 24面, whole sheets") << PrintCase{"A4 24面", top, -1, 30, 0.0, yes, 0, O::Printed, 2};
+        QTest::newRow("A4 21面, random labels") << PrintCase{"A4 21面", random, 3, 30, 0.0, yes, 0, O::Printed, 2};
+        QTest::newRow("no recipients") << PrintCase{"A4 12面", top, -1, 0, 0.0, yes, 0, O::NoRecipients, 0};
+        QTest::newRow("no label clicked") << PrintCase{"A4 12面", random, -1, 5, 0.0, yes, 0, O::NoLabels, 0};
+        QTest::newRow("answered No") << PrintCase{"A4 12面", top, -1, 5, 0.0, Prompter::No, 0, O::Declined, 0};
+        QTest::newRow("sheet off the paper") << PrintCase{"A4 12面", top, -1, 5, 40.0, yes, 0, O::Failed, 0};
+        QTest::newRow("stopped") << PrintCase{"A4 12面", top, -1, 30, 0.0, yes, 2, O::Cancelled, 2};
     }
 
     void printOutcomes()
     {
-        QFETCH(QString, sheet);
-        QFETCH(int, mode);
-        QFETCH(int, start);
-        QFETCH(int, recipients);
-        QFETCH(double, widen);
-        QFETCH(int, answer);
-        QFETCH(int, stopAfter);
-        QFETCH(int, outcome);
-        QFETCH(int, pages);
+        QFETCH(PrintCase, c);
+        const auto& [sheet, mode, start, recipients, widen, answer, stopAfter, outcome, pages] = c;
         TempAppDir dir;
         Storage& s = dir.storage();
         addCustomers(s, recipients);
@@ -448,17 +442,17 @@ private slots:
         QVERIFY(store.sources(&sources) && store.candidates(sources[0], &all));
 
         LabelJob job;
-        job.layout = seededLayout(s, sheet);
+        job.layout = seededLayout(s, u(sheet));
         job.layout.spacing[LabelLayout::MLeft] += widen;
         job.plan.setLabelsPerSheet(job.layout.labelsPerSheet());
-        job.plan.setMode(static_cast<LabelPlan::StartMode>(mode));
-        for (int i = start; i >= 0 && i < job.layout.labelsPerSheet(); i += mode == int(LabelPlan::StartMode::Random) ? 2 : 99)
+        job.plan.setMode(mode);
+        for (int i = start; i >= 0 && i < job.layout.labelsPerSheet(); i += mode == LabelPlan::StartMode::Random ? 2 : 99)
             job.plan.clickLabel(i);
         RecipientSelection::add(job.recipients, all);
         job.honorific = u("様");
 
         ScriptedPrompter prompter;
-        prompter.answers.enqueue(static_cast<Prompter::Button>(answer));
+        prompter.answers.enqueue(answer);
         const QString pdf = dir.file(QStringLiteral("labels.pdf"));
         int printed = -1;
         int progressCalls = 0;
@@ -466,7 +460,7 @@ private slots:
             ++progressCalls;
             return done <= total && done != stopAfter;
         }, &printed);
-        QCOMPARE(int(result), outcome);
+        QCOMPARE(int(result), int(outcome));
         QCOMPARE(printed, pages);
         QCOMPARE(progressCalls, pages);
         // The question first; a print that cannot start says why, under 印刷警告 when the sheet is at fault.
