@@ -104,8 +104,7 @@ struct Word {
 };
 
 struct PdfText {
-    bool ok = false;
-    QString error;
+    QString error;  // empty when the PDF was read
     int pages = 0;
     QSizeF pageSizeMm;
     QVector<Word> words;
@@ -116,13 +115,9 @@ inline PdfText readPdf(const QString& pdf, const QString& workDir)
     PdfText out;
     const QString html = workDir + QStringLiteral("/bbox.html");
     const ProcessRun run = runProcess(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, html});
-    if (run.code != 0) {
-        out.error = QStringLiteral("pdftotext: ") + run.err;
-        return out;
-    }
     QFile f(html);
-    if (!f.open(QIODevice::ReadOnly)) {
-        out.error = QStringLiteral("no bbox output");
+    if (run.code != 0 || !f.open(QIODevice::ReadOnly)) {
+        out.error = QStringLiteral("pdftotext: ") + run.err;
         return out;
     }
     const QString text = QString::fromUtf8(f.readAll());
@@ -143,7 +138,6 @@ inline PdfText readPdf(const QString& pdf, const QString& workDir)
         }
     }
     out.pages = page + 1;
-    out.ok = true;
     return out;
 }
 

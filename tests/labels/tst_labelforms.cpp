@@ -308,12 +308,10 @@ private slots:
         QCOMPARE(saved.spacing[LabelLayout::MDown], 21.5);
 
         // Deleting: asked each time, the last layout is refused.
-        int layouts = combo->count();
-        while (layouts > 1) {
+        for (int layouts = combo->count(); layouts > 1; --layouts) {
             prompter.answers.enqueue(Prompter::Yes);
             click(form, "DelBtn");
             QCOMPARE(combo->count(), layouts - 1);
-            --layouts;
         }
         QCOMPARE(asked(prompter, Prompter::Yes, [&] { click(form, "DelBtn"); }),
                  (QStringList{u("現在の位置情報を削除します。　よろしいですか？"), u("これ以上削除は出来ません。")}));
@@ -397,7 +395,7 @@ private slots:
         QCOMPARE(form.lastPages(), 4);
         QVERIFY(child<QLabel>(form, u("PrintNote"))->text().contains(u("4 ページ")));
         const PdfText text = readPdf(pdf, dir.path());
-        QVERIFY2(text.ok, qPrintable(text.error));
+        QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, 4);
         checkWordsInsideLabels(text, form.job());
         const QRectF second = form.job().layout.labelRect(1);
@@ -475,7 +473,7 @@ private slots:
             return;
 
         const PdfText text = readPdf(pdf, dir.path());
-        QVERIFY2(text.ok, qPrintable(text.error));
+        QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, pages);
         QVERIFY(qAbs(text.pageSizeMm.width() - 210) < 0.5 && qAbs(text.pageSizeMm.height() - 297) < 0.5);
         checkWordsInsideLabels(text, job);
