@@ -36,6 +36,18 @@ QTreeWidgetItem* rowOf(ShinseiCheckForm& form, const char* id, const char* field
     return nullptr;
 }
 
+// Enter on the finding of id about field; false when there is none.
+bool enterOn(ShinseiCheckForm& form, const char* id, const char* field)
+{
+    QTreeWidgetItem* item = rowOf(form, id, field);
+    if (!item)
+        return false;
+    form.list()->setCurrentItem(item);
+    form.list()->setFocus();
+    QTest::keyClick(form.list(), Qt::Key_Return);
+    return true;
+}
+
 }  // namespace
 
 // The window of the check from the main window: its count in the output
@@ -58,25 +70,21 @@ private slots:
         menu.newProject();
 
         // A new project lacks its designer, among much else.
-        QCOMPARE(menu.outputMenu()->actions().value(0), menu.action(u("CheckBtn")));
         menu.updateCheckCount();
         QVERIFY2(menu.action(u("CheckBtn"))->text().contains(u("エラー %1件").arg(menu.checkErrors(-1))),
                  qPrintable(menu.action(u("CheckBtn"))->text()));
         QVERIFY(menu.checkErrors(0) > 0);
 
-        // Printing a set with errors asks; yes prints, no opens the check instead.
+        // Printing a set with errors asks (yes prints: tst_menuform); no opens the check instead.
         QAction* application = nullptr;
         for (QAction* a : menu.outputMenu()->actions())
             if (a->text() == u("確認申請"))
                 application = a;
         QVERIFY(application);
-        prompter.answers.enqueue(Prompter::Yes);
-        application->trigger();
-        QCOMPARE(printed, 1);
-        QVERIFY(prompter.texts().last().contains(u("エラーが %1 件").arg(menu.checkErrors(0))));
         prompter.answers.enqueue(Prompter::No);
         application->trigger();
-        QCOMPARE(printed, 1);
+        QVERIFY(prompter.texts().last().contains(u("エラーが %1 件").arg(menu.checkErrors(0))));
+        QCOMPARE(printed, 0);
         auto* form = menu.findChild<ShinseiCheckForm*>();
         QVERIFY(form && form->isVisible());
         QCOMPARE(form->bid(), menu.currentProject().bid);
@@ -93,19 +101,12 @@ private slots:
         QCOMPARE(people->focusWidget(), people->field(u("Gou2")));
         QVERIFY(people->field(u("Gou2"))->isVisible());
         // A field on another tab brings its tab to the front.
-        item = rowOf(*form, "D-TEKIHAN", "Tekihan1");
-        QVERIFY(item);
-        form->list()->setCurrentItem(item);
-        QTest::keyClick(form->list(), Qt::Key_Return);
+        QVERIFY(enterOn(*form, "D-TEKIHAN", "Tekihan1"));
         QCOMPARE(people->focusWidget(), people->field(u("Tekihan1")));
         QVERIFY(people->field(u("Tekihan1"))->isVisible());
 
         // Enter: the structure of building 1 in the per-building window.
-        item = rowOf(*form, "D-BUILDING", "Zou31");
-        QVERIFY(item);
-        form->list()->setCurrentItem(item);
-        form->list()->setFocus();
-        QTest::keyClick(form->list(), Qt::Key_Return);
+        QVERIFY(enterOn(*form, "D-BUILDING", "Zou31"));
         auto* buildings = menu.findChild<P_TatemonoBetuForm*>();
         QVERIFY(buildings && buildings->isVisible());
         QCOMPARE(buildings->shownBuilding(), 1);
@@ -118,8 +119,6 @@ private slots:
         QTest::mousePress(menu.projectList()->viewport(), Qt::RightButton, {}, p);
         QTest::mouseRelease(menu.projectList()->viewport(), Qt::RightButton, {}, p);
         QVERIFY(menu.projectMenu()->isVisible());
-        QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("CheckBtn"))));
-        QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("SubmitBtn"))));
         menu.projectMenu()->hide();
         // So does the keyboard's menu key, at the current project.
         QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, {}, {});
@@ -163,7 +162,6 @@ private slots:
         MenuForm menu(dir.storage(), commands);
         menu.show();
         menu.newProject();
-        QVERIFY(menu.projectMenu()->actions().contains(menu.action(u("IfcBtn"))));
 
         IfcImportForm form(dir.storage(), menu.currentProject(), &menu);
         connect(&form, &IfcImportForm::applied, &menu, [&menu] { menu.reloadCurrentProject(); });

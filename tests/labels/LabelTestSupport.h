@@ -21,28 +21,28 @@ inline QString u(const char* s) { return QString::fromUtf8(s); }
 struct Person {
     QString name1, name2, post, adr1, adr2, adr3, corp, mail;
     qint64 folder = -1;  // U_No
+    QString tel = {};
 };
+
+inline qint64 addRow(Storage& s, DbFile db, const QString& table, const QVector<QPair<QString, QVariant>>& values)
+{
+    Recordset rs(s, db);
+    if (!rs.open(table, QStringLiteral("ID"), 0) || rs.addNew() == 0)
+        qFatal("%s", qPrintable(rs.errorString()));
+    for (const auto& [c, v] : values)
+        rs.setValue(c, v);
+    if (!rs.update())
+        qFatal("%s", qPrintable(rs.errorString()));
+    return rs.id();
+}
 
 inline qint64 addCustomer(Storage& s, const Person& p)
 {
-    Recordset rs(s, DbFile::SaleData);
-    if (!rs.open(QStringLiteral("UserMaster"), QStringLiteral("ID"), 0) || rs.addNew() == 0)
-        qFatal("%s", qPrintable(rs.errorString()));
-    const qint64 id = rs.id();
-    auto set = [&rs](const char* c, const QVariant& v) { rs.setValue(QString::fromLatin1(c), v); };
-    set("Name", p.name2.isEmpty() ? p.name1 : p.name1 + QLatin1Char(' ') + p.name2);
-    set("Name1", p.name1);
-    set("Name2", p.name2);
-    set("Post1", p.post);
-    set("ADR11", p.adr1);
-    set("ADR12", p.adr2);
-    set("ADR13", p.adr3);
-    set("Corp1", p.corp);
-    set("EMAIL1", p.mail);
-    set("U_No", p.folder);
-    if (!rs.update())
-        qFatal("%s", qPrintable(rs.errorString()));
-    return id;
+    return addRow(s, DbFile::SaleData, QStringLiteral("UserMaster"),
+                  {{u("Name"), p.name2.isEmpty() ? p.name1 : p.name1 + QLatin1Char(' ') + p.name2},
+                   {u("Name1"), p.name1}, {u("Name2"), p.name2}, {u("Post1"), p.post}, {u("ADR11"), p.adr1},
+                   {u("ADR12"), p.adr2}, {u("ADR13"), p.adr3}, {u("Corp1"), p.corp}, {u("EMAIL1"), p.mail},
+                   {u("U_No"), p.folder}, {u("Tel1"), p.tel}});
 }
 
 // Customers "顧客01 …" with addresses of growing length, each in its own town.
@@ -66,18 +66,6 @@ inline QVector<qint64> addCustomers(Storage& s, int n, qint64 folder = -1)
     return ids;
 }
 
-inline qint64 addRow(Storage& s, DbFile db, const QString& table, const QVector<QPair<QString, QVariant>>& values)
-{
-    Recordset rs(s, db);
-    if (!rs.open(table, QStringLiteral("ID"), 0) || rs.addNew() == 0)
-        qFatal("%s", qPrintable(rs.errorString()));
-    for (const auto& [c, v] : values)
-        rs.setValue(c, v);
-    if (!rs.update())
-        qFatal("%s", qPrintable(rs.errorString()));
-    return rs.id();
-}
-
 inline Recipient recipient(qint64 key, const QString& name, const QString& adr2, Recipient::Source source = Recipient::Source::Customer)
 {
     Recipient r;
@@ -87,14 +75,6 @@ inline Recipient recipient(qint64 key, const QString& name, const QString& adr2,
     r.address1 = u("東京都");
     r.address2 = adr2;
     return r;
-}
-
-inline QVector<Recipient> numbered(int n)
-{
-    QVector<Recipient> out;
-    for (int i = 0; i < n; ++i)
-        out << recipient(i + 1, QStringLiteral("宛先%1").arg(i + 1), u("港区1-1"));
-    return out;
 }
 
 inline LabelLayout seededLayout(Storage& s, const QString& name)
@@ -124,8 +104,7 @@ struct Word {
 };
 
 struct PdfText {
-    bool ok = false;
-    QString error;
+    QString error;  // empty when the PDF was read
     int pages = 0;
     QSizeF pageSizeMm;
     QVector<Word> words;
@@ -136,47 +115,29 @@ inline PdfText readPdf(const QString& pdf, const QString& workDir)
     PdfText out;
     const QString html = workDir + QStringLiteral("/bbox.html");
     const ProcessRun run = runProcess(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, html});
-    if (run.code != 0) {
-        out.error = QStringLiteral("pdftotext: ") + run.err;
-        return out;
-    }
     QFile f(html);
-    if (!f.open(QIODevice::ReadOnly)) {
-        out.error = QStringLiteral("no bbox output");
+    if (run.code != 0 || !f.open(QIODevice::ReadOnly)) {
+        out.error = QStringLiteral("pdftotext: ") + run.err;
         return out;
     }
     const QString text = QString::fromUtf8(f.readAll());
     constexpr double kMmPerPt = 25.4 / 72.0;
-    static const QRegularExpression pageRe(QStringLiteral("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">"));
-    static const QRegularExpression wordRe(QStringLiteral(
-        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
+    const auto mm = [](const QRegularExpressionMatch& m, int i) { return m.captured(i).toDouble() * kMmPerPt; };
     // Pages and words in document order.
-    static const QRegularExpression anyRe(QStringLiteral("<page |<word "));
+    static const QRegularExpression re(QStringLiteral(
+        "<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">|"
+        "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">([^<]*)</word>"));
     int page = -1;
-    qsizetype pos = 0;
-    while (true) {
-        const QRegularExpressionMatch m = anyRe.match(text, pos);
-        if (!m.hasMatch())
-            break;
-        if (m.captured(0) == QLatin1String("<page ")) {
-            const QRegularExpressionMatch p = pageRe.match(text, m.capturedStart());
+    for (auto it = re.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedLength(1) > 0) {
+            out.pageSizeMm = QSizeF(mm(m, 1), mm(m, 2));
             ++page;
-            out.pageSizeMm = QSizeF(p.captured(1).toDouble() * kMmPerPt, p.captured(2).toDouble() * kMmPerPt);
         } else {
-            const QRegularExpressionMatch w = wordRe.match(text, m.capturedStart());
-            if (w.hasMatch() && w.capturedStart() == m.capturedStart()) {
-                Word word;
-                word.page = page;
-                word.text = w.captured(5);
-                word.box = QRectF(QPointF(w.captured(1).toDouble() * kMmPerPt, w.captured(2).toDouble() * kMmPerPt),
-                                  QPointF(w.captured(3).toDouble() * kMmPerPt, w.captured(4).toDouble() * kMmPerPt));
-                out.words << word;
-            }
+            out.words << Word{page, m.captured(7), QRectF(QPointF(mm(m, 3), mm(m, 4)), QPointF(mm(m, 5), mm(m, 6)))};
         }
-        pos = m.capturedEnd();
     }
     out.pages = page + 1;
-    out.ok = true;
     return out;
 }
 

@@ -15,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -32,13 +31,15 @@ void checkWordsInsideLabels(const PdfText& pdf, const LabelJob& job)
 {
     // pdftotext's y is the glyph box of the font (ascent to descent): the
     // boxes may touch a label's edge by a hair but never cross it.
-    constexpr double kTolerance = 0.3;
     const LabelLayout& layout = job.layout;
+    const auto inLabel = [&layout](int label, const Word& w) {
+        return layout.labelRect(label).adjusted(-0.3, -0.3, 0.3, 0.3).contains(w.box);
+    };
     QVERIFY(!pdf.words.isEmpty());
     for (const Word& w : pdf.words) {
         bool inside = false;
         for (int i = 0; i < layout.labelsPerSheet() && !inside; ++i)
-            inside = layout.labelRect(i).adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance).contains(w.box);
+            inside = inLabel(i, w);
         QVERIFY2(inside, qPrintable(QStringLiteral("page %1: 「%2」 at %3 (mm) is outside every label")
                                         .arg(w.page + 1)
                                         .arg(w.text, QDebug::toString(w.box))));
@@ -51,9 +52,9 @@ void checkWordsInsideLabels(const PdfText& pdf, const LabelJob& job)
             if (who < 0)
                 continue;
             const QString name = job.recipients[who].name1 + job.recipients[who].name2;
-            bool found = false;
-            for (const Word& w : pdf.words)
-                found = found || (w.page == page && w.text == name && layout.labelRect(label).adjusted(-kTolerance, -kTolerance, kTolerance, kTolerance).contains(w.box));
+            const bool found = std::any_of(pdf.words.cbegin(), pdf.words.cend(), [&](const Word& w) {
+                return w.page == page && w.text == name && inLabel(label, w);
+            });
             QVERIFY2(found, qPrintable(QStringLiteral("%1 not on page %2 label %3").arg(name).arg(page + 1).arg(label + 1)));
             ++checked;
         }
@@ -115,6 +116,16 @@ void drag(QWidget* w, QPointF from, QPointF to)
     QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to.toPoint());
 }
 
+// What the window asks while it does act, answered with answer.
+template <class F>
+QStringList asked(ScriptedPrompter& prompter, Prompter::Button answer, F act)
+{
+    prompter.clear();
+    prompter.answers.enqueue(answer);
+    act();
+    return prompter.texts();
+}
+
 template <class F>
 void whenModal(F f)
 {
@@ -126,7 +137,23 @@ void whenModal(F f)
     });
 }
 
+// One print of printOutcomes: start is the label clicked (ランダム: every
+// other one from it, -1 none), widen the mm added to the left margin,
+// stopAfter the pages before the progress stops it (0 never).
+struct PrintCase {
+    const char* sheet;
+    LabelPlan::StartMode mode;
+    int start, recipients;
+    double widen;
+    Prompter::Button answer;
+    int stopAfter;
+    LabelPrint::Outcome outcome;
+    int pages;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(PrintCase)
 
 // The two label windows as a clerk uses them: recipients picked from the
 // masters, a layout adjusted on the preview and saved, the free labels of
@@ -142,26 +169,17 @@ private slots:
         ScriptedPrompter prompter;
         const qint64 folder = addRow(s, DbFile::SaleData, u("UserFolder"), {{u("F_ID"), 5}, {u("Folder"), u("年賀状")}});
         addCustomers(s, 6);
-        const qint64 inFolder = addCustomer(s, {u("佐藤"), u("花子"), u("530-0001"), u("大阪府"), u("大阪市北区梅田1-1"), QString(), QString(), QString(), folder});
+        addCustomer(s, {u("佐藤"), u("花子"), u("530-0001"), u("大阪府"), u("大阪市北区梅田1-1"), QString(), QString(), QString(), folder, u("06-6123-4567")});
         addCustomer(s, {u("住所なし"), QString(), QString(), u("大阪府"), QString(), QString(), QString(), QString(), folder});
-        {
-            Recordset rs(s, DbFile::SaleData);
-            QVERIFY(rs.open(u("UserMaster"), u("ID"), inFolder));
-            rs.setValue(u("Tel1"), u("06-6123-4567"));
-            QVERIFY(rs.update());
-        }
 
         RecipientChoice chosen;
         {
             DMUserForm form(s, chosen);
             form.show();
-            QCOMPARE(form.windowTitle(), u("DM印刷用顧客選択"));
             QCOMPARE(column(form.sourceList()), (QStringList{u("全表示"), u("顧客一覧"), u("年賀状"), u("業者"), u("取引先")}));
             // 全表示 is listed on opening.
             QCOMPARE(form.candidateList()->topLevelItemCount(), 8);
-            QCOMPARE(form.candidateList()->topLevelItem(0)->text(0), u("顧客01 太郎"));
             QCOMPARE(form.candidateList()->topLevelItem(0)->text(1), u("東京都"));
-            QCOMPARE(child<QPushButton>(form, u("Command1"))->toolTip(), u("アクティブになっている顧客名を選択します。"));
 
             click(form, "AllPop");
             QCOMPARE(form.candidateList()->selectedItems().size(), 8);
@@ -209,17 +227,13 @@ private slots:
         DMLabelForm form(s, chosen);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(form.windowTitle(), u("DMラベル印刷"));
         auto* combo = child<QComboBox>(form, u("DMCombo"));
         QVERIFY(combo->count() >= 2);
         QVERIFY(combo->currentText().startsWith(u("A4 12面")));
-        QCOMPARE(child(form, u("SpaceText0"))->text(), u("21.5"));
-        QCOMPARE(child(form, u("SpaceText6"))->text(), u("86.4"));
-        QCOMPARE(child(form, u("RetuText"))->text(), u("2"));
-        QCOMPARE(child(form, u("GyouText"))->text(), u("6"));
+        for (const auto& [field, shown] : {std::pair{"SpaceText0", "21.5"}, {"SpaceText6", "86.4"}, {"RetuText", "2"}, {"GyouText", "6"}})
+            QCOMPARE(child(form, QString::fromLatin1(field))->text(), QString::fromLatin1(shown));
         QCOMPARE(form.pageCount(), 1);
         QVERIFY(!form.isEdited());
-        QVERIFY(child<QScrollArea>(form, u("PicPreview"))->widget() == form.preview());
 
         // New starts from the sheet shown and waits for a name.
         click(form, "Command1");
@@ -234,9 +248,8 @@ private slots:
         pressEnter(child(form, u("SpaceText2")), u("２０"));  // full-width digits are read as well
         QCOMPARE(form.job().layout.spacing[LabelLayout::MLeft], 20.0);
         QCOMPARE(form.job().layout.labelRect(1).left(), 20.0 + 86.4);
-        QWidget* up = child<QWidget>(form, u("LBUpDown0"));
-        child<QToolButton>(*up, u("up"))->click();
-        child<QToolButton>(*up, u("up"))->click();
+        for (int i = 0; i < 2; ++i)
+            child<QToolButton>(*child<QWidget>(form, u("LBUpDown0")), u("up"))->click();
         QCOMPARE(child(form, u("SpaceText0"))->text(), u("21.7"));
         child<QToolButton>(*child<QWidget>(form, u("GyouUpDown")), u("down"))->click();
         QCOMPARE(form.job().layout.rows, 5);
@@ -271,11 +284,8 @@ private slots:
         QCOMPARE(form.job().layout.element(LabelElement::Name).fontSize, 16.0);
 
         // Save asks, then writes the layout and makes it the one to open with.
-        prompter.clear();
-        prompter.answers.enqueue(Prompter::Yes);
-        click(form, "SaveBtn");
-        QCOMPARE(prompter.texts(), QStringList{u("現在の位置情報を保存します。　よろしいですか？")});
-        QCOMPARE(prompter.shown[0].title, u("保存確認"));
+        QCOMPARE(asked(prompter, Prompter::Yes, [&] { click(form, "SaveBtn"); }),
+                 QStringList{u("現在の位置情報を保存します。　よろしいですか？")});
         QVERIFY(!form.isEdited());
         QCOMPARE(combo->currentText(), u("自社 2列"));
         LabelLayoutStore store(s);
@@ -292,37 +302,26 @@ private slots:
 
         // Switching to another layout with edits asks first; No discards them.
         pressEnter(child(form, u("SpaceText1")), u("30"));
-        prompter.clear();
-        prompter.answers.enqueue(Prompter::No);
-        form.chooseLayout(0);
-        QCOMPARE(prompter.texts(), QStringList{u("データが編集されています。　保存しますか？")});
+        QCOMPARE(asked(prompter, Prompter::No, [&] { form.chooseLayout(0); }), QStringList{u("データが編集されています。　保存しますか？")});
         QVERIFY(combo->currentText().startsWith(u("A4 12面")));
         QVERIFY(store.load(id, &saved, &found) && found);
         QCOMPARE(saved.spacing[LabelLayout::MDown], 21.5);
 
         // Deleting: asked each time, the last layout is refused.
-        int layouts = combo->count();
-        while (layouts > 1) {
+        for (int layouts = combo->count(); layouts > 1; --layouts) {
             prompter.answers.enqueue(Prompter::Yes);
             click(form, "DelBtn");
             QCOMPARE(combo->count(), layouts - 1);
-            --layouts;
         }
-        prompter.clear();
-        prompter.answers.enqueue(Prompter::Yes);
-        click(form, "DelBtn");
-        QCOMPARE(prompter.texts(), (QStringList{u("現在の位置情報を削除します。　よろしいですか？"), u("これ以上削除は出来ません。")}));
-        QCOMPARE(prompter.shown[1].title, u("削除確認"));
+        QCOMPARE(asked(prompter, Prompter::Yes, [&] { click(form, "DelBtn"); }),
+                 (QStringList{u("現在の位置情報を削除します。　よろしいですか？"), u("これ以上削除は出来ません。")}));
         QCOMPARE(combo->count(), 1);
         QVERIFY(store.activeId(&active));
         QCOMPARE(active, form.job().layout.id);
 
         // Closing with edits: Yes saves them.
         pressEnter(child(form, u("SpaceText3")), u("5"));
-        prompter.clear();
-        prompter.answers.enqueue(Prompter::Yes);
-        click(form, "CloseBtn");
-        QCOMPARE(prompter.texts(), QStringList{u("データが編集されています。　保存しますか？")});
+        QCOMPARE(asked(prompter, Prompter::Yes, [&] { click(form, "CloseBtn"); }), QStringList{u("データが編集されています。　保存しますか？")});
         QVERIFY(!form.isVisible());
         QVERIFY(store.load(form.job().layout.id, &saved, &found) && found);
         QCOMPARE(saved.spacing[LabelLayout::MRight], 5.0);
@@ -343,7 +342,6 @@ private slots:
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         QCOMPARE(child<QComboBox>(form, u("HonoCombo"))->currentText(), u("御中"));
-        QCOMPARE(child<QLabel>(form, u("ChoiceNum"))->text(), u("0"));
         child<QComboBox>(form, u("PrnTarget"))->setCurrentText(DMLabelForm::kPdfTarget);
 
         // The clerk marks everything of 全表示 and closes the selection.
@@ -359,7 +357,6 @@ private slots:
         QCOMPARE(child<QLabel>(form, u("ChoiceNum"))->text(), u("30"));
         auto* grid = child<QTableWidget>(form, u("MSFlexGrid1"));
         QCOMPARE(grid->rowCount(), 30);
-        QCOMPARE(grid->horizontalHeaderItem(1)->text(), u("お客様名1"));
         QCOMPARE(grid->item(0, 1)->text(), u("顧客01"));
         QCOMPARE(grid->item(0, 0)->text(), u("100-0001"));
         QCOMPARE(form.pageCount(), 3);  // 12 + 12 + 6
@@ -386,22 +383,19 @@ private slots:
         click(form, "RndmBtn");
         QCOMPARE(form.pageCount(), 0);
         // Two labels clicked: 2 on the first sheet, then 12, 12, 4.
-        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(1).toPoint());
-        QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(10).toPoint());
+        for (int label : {1, 10})
+            QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(label).toPoint());
         QCOMPARE(form.pageCount(), 4);
         QCOMPARE(form.job().plan.recipientAt(0, 10, 30), 1);
 
         // Printed to a PDF file with the honorific chosen.
         child<QComboBox>(form, u("HonoCombo"))->setCurrentText(u("様"));
-        prompter.clear();
-        prompter.answers.enqueue(Prompter::Yes);
-        click(form, "PrnBtn");
-        QCOMPARE(prompter.texts(), QStringList{u("印刷を行います。　よろしいですか？")});
+        QCOMPARE(asked(prompter, Prompter::Yes, [&] { click(form, "PrnBtn"); }), QStringList{u("印刷を行います。　よろしいですか？")});
         QCOMPARE(int(form.lastOutcome()), int(LabelPrint::Outcome::Printed));
         QCOMPARE(form.lastPages(), 4);
         QVERIFY(child<QLabel>(form, u("PrintNote"))->text().contains(u("4 ページ")));
         const PdfText text = readPdf(pdf, dir.path());
-        QVERIFY2(text.ok, qPrintable(text.error));
+        QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, 4);
         checkWordsInsideLabels(text, form.job());
         const QRectF second = form.job().layout.labelRect(1);
@@ -420,39 +414,23 @@ private slots:
     void printOutcomes_data()
     {
         using O = LabelPrint::Outcome;
-        QTest::addColumn<QString>("sheet");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("start");  // the label clicked (ランダム: every other one from it), -1 none
-        QTest::addColumn<int>("recipients");
-        QTest::addColumn<double>("widen");  // mm added to the left margin
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("stopAfter");  // pages before the progress stops it, 0 never
-        QTest::addColumn<int>("outcome");
-        QTest::addColumn<int>("pages");
-        const int top = int(LabelPlan::StartMode::Top), random = int(LabelPlan::StartMode::Random);
-        const int yes = int(Prompter::Yes);
-        QTest::newRow("A4 12面, from label 5") << u("A4 12面") << int(LabelPlan::StartMode::Position) << 4 << 30 << 0.0
-                                               << yes << 0 << int(O::Printed) << 3;
-        QTest::newRow("A4 24面, whole sheets") << u("A4 24面") << top << -1 << 30 << 0.0 << yes << 0 << int(O::Printed) << 2;
-        QTest::newRow("A4 21面, random labels") << u("A4 21面") << random << 3 << 30 << 0.0 << yes << 0 << int(O::Printed) << 2;
-        QTest::newRow("no recipients") << u("A4 12面") << top << -1 << 0 << 0.0 << yes << 0 << int(O::NoRecipients) << 0;
-        QTest::newRow("no label clicked") << u("A4 12面") << random << -1 << 5 << 0.0 << yes << 0 << int(O::NoLabels) << 0;
-        QTest::newRow("answered No") << u("A4 12面") << top << -1 << 5 << 0.0 << int(Prompter::No) << 0 << int(O::Declined) << 0;
-        QTest::newRow("sheet off the paper") << u("A4 12面") << top << -1 << 5 << 40.0 << yes << 0 << int(O::Failed) << 0;
-        QTest::newRow("stopped") << u("A4 12面") << top << -1 << 30 << 0.0 << yes << 2 << int(O::Cancelled) << 2;
+        const auto top = LabelPlan::StartMode::Top, random = LabelPlan::StartMode::Random;
+        const auto yes = Prompter::Yes;
+        QTest::addColumn<PrintCase>("c");
+        QTest::newRow("A4 12面, from label 5") << PrintCase{"A4 12面", LabelPlan::StartMode::Position, 4, 30, 0.0, yes, 0, O::Printed, 3};
+        QTest::newRow("A4 24面, whole sheets") << PrintCase{"A4 24面", top, -1, 30, 0.0, yes, 0, O::Printed, 2};
+        QTest::newRow("A4 21面, random labels") << PrintCase{"A4 21面", random, 3, 30, 0.0, yes, 0, O::Printed, 2};
+        QTest::newRow("no recipients") << PrintCase{"A4 12面", top, -1, 0, 0.0, yes, 0, O::NoRecipients, 0};
+        QTest::newRow("no label clicked") << PrintCase{"A4 12面", random, -1, 5, 0.0, yes, 0, O::NoLabels, 0};
+        QTest::newRow("answered No") << PrintCase{"A4 12面", top, -1, 5, 0.0, Prompter::No, 0, O::Declined, 0};
+        QTest::newRow("sheet off the paper") << PrintCase{"A4 12面", top, -1, 5, 40.0, yes, 0, O::Failed, 0};
+        QTest::newRow("stopped") << PrintCase{"A4 12面", top, -1, 30, 0.0, yes, 2, O::Cancelled, 2};
     }
 
     void printOutcomes()
     {
-        QFETCH(QString, sheet);
-        QFETCH(int, mode);
-        QFETCH(int, start);
-        QFETCH(int, recipients);
-        QFETCH(double, widen);
-        QFETCH(int, answer);
-        QFETCH(int, stopAfter);
-        QFETCH(int, outcome);
-        QFETCH(int, pages);
+        QFETCH(PrintCase, c);
+        const auto& [sheet, mode, start, recipients, widen, answer, stopAfter, outcome, pages] = c;
         TempAppDir dir;
         Storage& s = dir.storage();
         addCustomers(s, recipients);
@@ -462,17 +440,17 @@ private slots:
         QVERIFY(store.sources(&sources) && store.candidates(sources[0], &all));
 
         LabelJob job;
-        job.layout = seededLayout(s, sheet);
+        job.layout = seededLayout(s, u(sheet));
         job.layout.spacing[LabelLayout::MLeft] += widen;
         job.plan.setLabelsPerSheet(job.layout.labelsPerSheet());
-        job.plan.setMode(static_cast<LabelPlan::StartMode>(mode));
-        for (int i = start; i >= 0 && i < job.layout.labelsPerSheet(); i += mode == int(LabelPlan::StartMode::Random) ? 2 : 99)
+        job.plan.setMode(mode);
+        for (int i = start; i >= 0 && i < job.layout.labelsPerSheet(); i += mode == LabelPlan::StartMode::Random ? 2 : 99)
             job.plan.clickLabel(i);
         RecipientSelection::add(job.recipients, all);
         job.honorific = u("様");
 
         ScriptedPrompter prompter;
-        prompter.answers.enqueue(static_cast<Prompter::Button>(answer));
+        prompter.answers.enqueue(answer);
         const QString pdf = dir.file(QStringLiteral("labels.pdf"));
         int printed = -1;
         int progressCalls = 0;
@@ -480,7 +458,7 @@ private slots:
             ++progressCalls;
             return done <= total && done != stopAfter;
         }, &printed);
-        QCOMPARE(int(result), outcome);
+        QCOMPARE(int(result), int(outcome));
         QCOMPARE(printed, pages);
         QCOMPARE(progressCalls, pages);
         // The question first; a print that cannot start says why, under 印刷警告 when the sheet is at fault.
@@ -495,7 +473,7 @@ private slots:
             return;
 
         const PdfText text = readPdf(pdf, dir.path());
-        QVERIFY2(text.ok, qPrintable(text.error));
+        QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, pages);
         QVERIFY(qAbs(text.pageSizeMm.width() - 210) < 0.5 && qAbs(text.pageSizeMm.height() - 297) < 0.5);
         checkWordsInsideLabels(text, job);
