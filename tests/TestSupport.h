@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QVector>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <utility>
@@ -99,3 +100,20 @@ ProcessRun runProcess(const QString& program, const QStringList& args, int timeo
 
 // Several columns of one record at once, as a form's row holds them.
 void put(RowValues& row, std::initializer_list<std::pair<const char*, QVariant>> values);
+
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+#include <QTimer>
+
+// Runs f once the next modal window is open: tests drive dialogs the way a
+// user would, inside the dialog's own event loop.
+inline void whenModal(std::function<void(QWidget*)> f)
+{
+    QTimer::singleShot(0, [f] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w)
+            qFatal("no modal window opened");
+        f(w);
+    });
+}
+#endif
