@@ -103,19 +103,17 @@ private slots:
     {
         TempAppDir dir;
         OptionSet w(dir.storage(), {});
-        QVERIFY(!w.isEdited());
-        QTest::keyClicks(child<QLineEdit>(w, "TelText"), QStringLiteral("03-1234-5678"));
-        QVERIFY(w.isEdited());
-        QVERIFY(w.apply());
-        QVERIFY(!w.isEdited());
-        child<QCheckBox>(w, "BotanCheck_0")->click();
-        QVERIFY(w.isEdited());
-        QVERIFY(w.apply());
-        child<QComboBox>(w, "FontStyle3")->setCurrentIndex(2);
-        QVERIFY(w.isEdited());
-        QVERIFY(w.apply());
-        child<QRadioButton>(w, "Option2_1")->click();
-        QVERIFY(w.isEdited());
+        const std::function<void()> edits[] = {
+            [&w] { QTest::keyClicks(child<QLineEdit>(w, "TelText"), QStringLiteral("03-1234-5678")); },
+            [&w] { child<QCheckBox>(w, "BotanCheck_0")->click(); },
+            [&w] { child<QComboBox>(w, "FontStyle3")->setCurrentIndex(2); },
+            [&w] { child<QRadioButton>(w, "Option2_1")->click(); }};
+        for (const auto& change : edits) {
+            QVERIFY(!w.isEdited());
+            change();
+            QVERIFY(w.isEdited());
+            QVERIFY(w.apply());
+        }
     }
 
     void numberFieldsTakeDigitsOnly()
@@ -185,9 +183,6 @@ private slots:
         QCOMPARE(picker.sample()->palette().color(QPalette::WindowText), QColor(0x80, 0x80, 0x80));
         QVERIFY(picker.swatch(14)->isChecked());
         QVERIFY(!picker.swatch(7)->isChecked());
-        picker.okButton()->click();
-        QCOMPARE(picker.choice()->index, 14);
-        QCOMPARE(picker.choice()->value, qint64(0x808080));
         QCOMPARE(ColorSplash::toColor(0x004080), QColor(0x80, 0x40, 0x00));
     }
 
