@@ -98,6 +98,9 @@ struct ProcessRun {
 };
 ProcessRun runProcess(const QString& program, const QStringList& args, int timeoutMs = 300000);
 
+// A new customer folder with the given name; its id.
+qint64 addFolder(Storage& s, const QString& name);
+
 // Several columns of one record at once, as a form's row holds them.
 void put(RowValues& row, std::initializer_list<std::pair<const char*, QVariant>> values);
 

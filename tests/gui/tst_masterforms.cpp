@@ -1,6 +1,5 @@
 #include "AppDir.h"
 #include "CustomerStore.h"
-#include "FolderStore.h"
 #include "HelpForm.h"
 #include "M_ArchitectForm.h"
 #include "M_ConnectCorpForm.h"
@@ -69,16 +68,6 @@ QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const ch
     Recordset rs(s, db);
     rs.open(table, QStringLiteral("ID"), id);
     return rs.value(QString::fromLatin1(col));
-}
-
-qint64 addFolder(Storage& s, const QString& name)
-{
-    FolderStore folders(s, FolderStore::Kind::Customers);
-    qint64 id = 0;
-    QString error;
-    if (!folders.add(&id, &error) || !folders.rename(id, name, &error))
-        qFatal("%s", qPrintable(error));
-    return id;
 }
 
 void showActive(QWidget& w)
