@@ -371,7 +371,6 @@ private slots:
         QCOMPARE(prompter.texts(), QStringList{u("これ以上コピー移動できません(MAX5件まで)")});
         w.form.selectFolder(5);
         QCOMPARE(w.list()->topLevelItemCount(), 0);
-        QVERIFY(child<QLabel>(w.form, "KeikokuLabel")->isVisible());
     }
 
     void telephoneAndConditionSearchSelectTheCustomer()
@@ -403,24 +402,20 @@ private slots:
         whenModal([](QWidget* m) {
             auto* search = qobject_cast<UserSearchForm*>(m);
             QVERIFY(search);
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), (QStringList{u("東京 "), u("大阪 ")}));
+            const struct {
+                const char *name, *tel, *mail;
+                QStringList found;
+            } searches[] = {{"", "1234", "", {u("東京 ")}}, {"", "", "osaka@", {u("大阪 ")}}, {"東京", "", "osaka@", {}},
+                            {"東", "", "", {u("東京 ")}}, {"", "", "", {u("東京 "), u("大阪 ")}}};
+            for (const auto& q : searches) {
+                child(*search, "NameText")->setText(u(q.name));
+                child(*search, "TelText")->setText(u(q.tel));
+                child(*search, "MailText")->setText(u(q.mail));
+                click(*search, "SrchBtn");
+                QCOMPARE(column(search->resultList()), q.found);
+                QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("%1 件").arg(q.found.size()));
+            }
             QCOMPARE(column(search->resultList(), 2), (QStringList{u("03-1234-5678"), u("(06)6345-0000")}));
-            QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("2 件"));
-            child(*search, "TelText")->setText(u("1234"));
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), QStringList{u("東京 ")});
-            child(*search, "TelText")->clear();
-            child(*search, "MailText")->setText(u("osaka@"));
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), QStringList{u("大阪 ")});
-            child(*search, "NameText")->setText(u("東京"));
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), QStringList{});
-            QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("0 件"));
-            child(*search, "NameText")->setText(u("東"));
-            child(*search, "MailText")->clear();
-            click(*search, "SrchBtn");
             click(*search, "SendBtn");
         });
         click(w.form, "SrchBtn");
