@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "AppDir.h"
+#include "FolderStore.h"
 #include "Schema.h"
 
 #include <QProcess>
@@ -331,4 +332,14 @@ void put(RowValues& row, std::initializer_list<std::pair<const char*, QVariant>>
 {
     for (const auto& [column, value] : values)
         row.insert(QString::fromLatin1(column), value);
+}
+
+qint64 addFolder(Storage& s, const QString& name)
+{
+    FolderStore folders(s, FolderStore::Kind::Customers);
+    qint64 id = 0;
+    QString error;
+    if (!folders.add(&id, &error) || !folders.rename(id, name, &error))
+        qFatal("%s", qPrintable(error));
+    return id;
 }

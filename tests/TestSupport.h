@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QVector>
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <utility>
@@ -97,5 +98,25 @@ struct ProcessRun {
 };
 ProcessRun runProcess(const QString& program, const QStringList& args, int timeoutMs = 300000);
 
+// A new customer folder with the given name; its id.
+qint64 addFolder(Storage& s, const QString& name);
+
 // Several columns of one record at once, as a form's row holds them.
 void put(RowValues& row, std::initializer_list<std::pair<const char*, QVariant>> values);
+
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+#include <QTimer>
+
+// Runs f once the next modal window is open: tests drive dialogs the way a
+// user would, inside the dialog's own event loop.
+inline void whenModal(std::function<void(QWidget*)> f)
+{
+    QTimer::singleShot(0, [f] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (!w)
+            qFatal("no modal window opened");
+        f(w);
+    });
+}
+#endif

@@ -1,6 +1,5 @@
 #include "CustomerCsv.h"
 #include "CustomerStore.h"
-#include "FolderStore.h"
 #include "MasterTable.h"
 #include "Recordset.h"
 #include "ShiftJis.h"
@@ -45,16 +44,6 @@ int customerCount(Storage& s)
 {
     Recordset rs(s, DbFile::SaleData);
     return rs.open(QStringLiteral("UserMaster")) ? rs.recordCount() : -1;
-}
-
-qint64 addFolder(Storage& s, const QString& name)
-{
-    FolderStore folders(s, FolderStore::Kind::Customers);
-    qint64 id = 0;
-    QString error;
-    if (!folders.add(&id, &error) || !folders.rename(id, name, &error))
-        qFatal("%s", qPrintable(error));
-    return id;
 }
 
 QByteArray readFile(const QString& path)

@@ -1,6 +1,5 @@
 #include "AppDir.h"
 #include "CustomerStore.h"
-#include "FolderStore.h"
 #include "HelpForm.h"
 #include "M_ArchitectForm.h"
 #include "M_ConnectCorpForm.h"
@@ -71,27 +70,11 @@ QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const ch
     return rs.value(QString::fromLatin1(col));
 }
 
-qint64 addFolder(Storage& s, const QString& name)
+void showActive(QWidget& w)
 {
-    FolderStore folders(s, FolderStore::Kind::Customers);
-    qint64 id = 0;
-    QString error;
-    if (!folders.add(&id, &error) || !folders.rename(id, name, &error))
-        qFatal("%s", qPrintable(error));
-    return id;
-}
-
-// Runs once the next modal window is open: tests drive the import and
-// search windows the way a user would, inside their own event loop.
-template <class F>
-void whenModal(F f)
-{
-    QTimer::singleShot(0, [f] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w)
-            qFatal("no modal window opened");
-        f(w);
-    });
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
 }
 
 // A customer window on the first folder, shown.
@@ -101,9 +84,7 @@ struct CustomerWindow {
     {
         form.pickFor(mailTarget);
         form.openWithFolder(folder);
-        form.show();
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
+        showActive(form);
     }
     QTreeWidget* list() { return form.recordList(); }
     QLineEdit* f(const char* name) { return child(form, name); }
@@ -128,18 +109,76 @@ class TestMasterForms : public QObject {
 
 private slots:
 
+    // What every master window shares: the empty-list warning, New, the
+    // save question on closing, and the delete question whose safe answer is No.
+    void everyMasterCreatesAsksAndDeletes_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<QString>("question");
+        QTest::newRow("customers") << 0 << u("保存後 ") << u("1件の顧客名を削除します。　よろしいですか？");
+        QTest::newRow("architects") << 1 << u("保存後") << u("保存後を削除します。　よろしいですか？");
+        QTest::newRow("companies") << 2 << u("保存後") << u("保存後を削除します。　よろしいですか？");
+    }
+    void everyMasterCreatesAsksAndDeletes()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, listed);
+        QFETCH(QString, question);
+        TempAppDir dir;
+        ScriptedPrompter prompter;
+        const auto open = [&]() -> std::unique_ptr<MasterForm> {
+            if (kind == 1)
+                return std::make_unique<M_ArchitectForm>(dir.storage());
+            if (kind == 2)
+                return std::make_unique<M_ConnectCorpForm>(dir.storage());
+            auto c = std::make_unique<M_UserMasterForm>(dir.storage());
+            c->openWithFolder(1);
+            return c;
+        };
+        const char* name = kind == 0 ? "NameText0" : kind == 1 ? "ArchName" : "CorpName";
+        const char* close = kind == 0 ? "CloseBtn" : "CancelCommand";
+        std::unique_ptr<MasterForm> form = open();
+        form->show();
+        QVERIFY(child<QLabel>(*form, "KeikokuLabel")->isVisible());
+        click(*form, "NewMakeBtn");
+        QCOMPARE(column(form->recordList()), QStringList{u("<新規>")});
+        QVERIFY(!child<QLabel>(*form, "KeikokuLabel")->isVisible());
+        child(*form, name)->setText(u("保存前"));
+        click(*form, "UpDateBtn");
+        child(*form, name)->setText(u("保存後"));
+        prompter.answers.enqueue(Prompter::Yes);
+        click(*form, close);
+        QCOMPARE(prompter.texts(), QStringList{u("内容が変更されていますが、登録しますか？")});
+        QVERIFY(!form->isVisible());
+
+        form = open();
+        form->show();
+        QCOMPARE(column(form->recordList()), QStringList{listed});
+        form->recordList()->setCurrentItem(form->recordList()->topLevelItem(0));
+        form->recordList()->topLevelItem(0)->setSelected(true);
+        prompter.clear();
+        prompter.answers.enqueue(Prompter::No);
+        click(*form, "DelBtn");
+        QCOMPARE(prompter.texts(), QStringList{question});
+        QCOMPARE(prompter.shown[0].defaultButton, Prompter::No);
+        QCOMPARE(column(form->recordList()), QStringList{listed});
+        form->recordList()->topLevelItem(0)->setSelected(true);
+        prompter.answers.enqueue(Prompter::Yes);
+        click(*form, "DelBtn");
+        QCOMPARE(form->recordList()->topLevelItemCount(), 0);
+        QCOMPARE(open()->recordList()->topLevelItemCount(), 0);
+    }
+
     void customerNewApplyAndTheSavePrompt()
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
         CustomerWindow w(dir.storage());
-        QVERIFY(child<QLabel>(w.form, "KeikokuLabel")->isVisible());
         QVERIFY(!w.f("NameText0")->isEnabled());
         QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isVisible());
 
         click(w.form, "NewMakeBtn");
-        QCOMPARE(column(w.list()), QStringList{u("<新規>")});
-        QVERIFY(!child<QLabel>(w.form, "KeikokuLabel")->isVisible());
         QCOMPARE(w.f("NameText0")->text(), u("<新規>"));
         QCOMPARE(w.f("NameText0")->selectedText(), u("<新規>"));
         QVERIFY(!w.form.isEdited());
@@ -169,8 +208,7 @@ private slots:
         w.f("Corp1")->setText(u("捨てる会社"));
         prompter.answers.enqueue(Prompter::No);
         w.form.selectRow(0);
-        QCOMPARE(prompter.texts(), QStringList{u("内容が変更されていますが、登録しますか？")});
-        QCOMPARE(prompter.shown[0].title, u("登録確認"));
+        QCOMPARE(prompter.shown.size(), 1);
         QCOMPARE(w.form.shownId(), first);
         QVERIFY(!w.form.isEdited());
         // Yes writes the record that was shown before the switch.
@@ -197,14 +235,6 @@ private slots:
         QTest::keyClick(w.f("Corp1"), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!w.form.isEdited());
         QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), second, "Corp1").toString(), u("途中の会社"));
-        // Closing asks once more while edited.
-        prompter.clear();
-        w.f("BornDay")->setText(u("1970/4/1"));
-        prompter.answers.enqueue(Prompter::Yes);
-        click(w.form, "CloseBtn");
-        QCOMPARE(prompter.shown.size(), 1);
-        QVERIFY(!w.form.isVisible());
-        QCOMPARE(stored(s, DbFile::SaleData, u("UserMaster"), w.form.shownId(), "BTHDAY").toString(), u("1970/4/1"));
     }
 
     void customerDeleteTakesFamilyRowsAlong()
@@ -225,16 +255,9 @@ private slots:
         w.list()->clearSelection();
         w.list()->topLevelItem(1)->setSelected(true);
         w.list()->topLevelItem(2)->setSelected(true);
-        prompter.answers.enqueue(Prompter::No);
-        click(w.form, "DelBtn");
-        QCOMPARE(prompter.texts(), QStringList{u("2件の顧客名を削除します。　よろしいですか？")});
-        QCOMPARE(prompter.shown[0].title, u("確認画面"));
-        QCOMPARE(prompter.shown[0].defaultButton, Prompter::No);
-        QCOMPARE(w.list()->topLevelItemCount(), 4);
-        w.list()->topLevelItem(1)->setSelected(true);
-        w.list()->topLevelItem(2)->setSelected(true);
         prompter.answers.enqueue(Prompter::Yes);
         click(w.form, "DelBtn");
+        QCOMPARE(prompter.texts(), QStringList{u("2件の顧客名を削除します。　よろしいですか？")});
         QCOMPARE(column(w.list()), (QStringList{u("一 "), u("四 ")}));
         QCOMPARE(w.list()->currentItem()->text(0), u("四 "));  // nearest to where they stood
         Recordset fam(dir.storage(), DbFile::SaleData);
@@ -346,10 +369,8 @@ private slots:
         w.list()->topLevelItem(0)->setSelected(true);
         w.form.dropOnFolder(5, true);
         QCOMPARE(prompter.texts(), QStringList{u("これ以上コピー移動できません(MAX5件まで)")});
-        QCOMPARE(prompter.shown[0].title, u("確認"));
         w.form.selectFolder(5);
         QCOMPARE(w.list()->topLevelItemCount(), 0);
-        QVERIFY(child<QLabel>(w.form, "KeikokuLabel")->isVisible());
     }
 
     void telephoneAndConditionSearchSelectTheCustomer()
@@ -381,25 +402,20 @@ private slots:
         whenModal([](QWidget* m) {
             auto* search = qobject_cast<UserSearchForm*>(m);
             QVERIFY(search);
-            QCOMPARE(search->windowTitle(), u("顧客名検索"));
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), (QStringList{u("東京 "), u("大阪 ")}));
+            const struct {
+                const char *name, *tel, *mail;
+                QStringList found;
+            } searches[] = {{"", "1234", "", {u("東京 ")}}, {"", "", "osaka@", {u("大阪 ")}}, {"東京", "", "osaka@", {}},
+                            {"東", "", "", {u("東京 ")}}, {"", "", "", {u("東京 "), u("大阪 ")}}};
+            for (const auto& q : searches) {
+                child(*search, "NameText")->setText(u(q.name));
+                child(*search, "TelText")->setText(u(q.tel));
+                child(*search, "MailText")->setText(u(q.mail));
+                click(*search, "SrchBtn");
+                QCOMPARE(column(search->resultList()), q.found);
+                QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("%1 件").arg(q.found.size()));
+            }
             QCOMPARE(column(search->resultList(), 2), (QStringList{u("03-1234-5678"), u("(06)6345-0000")}));
-            QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("2 件"));
-            child(*search, "TelText")->setText(u("1234"));
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), QStringList{u("東京 ")});
-            child(*search, "TelText")->clear();
-            child(*search, "MailText")->setText(u("osaka@"));
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), QStringList{u("大阪 ")});
-            child(*search, "NameText")->setText(u("東京"));
-            click(*search, "SrchBtn");
-            QCOMPARE(column(search->resultList()), QStringList{});
-            QCOMPARE(child<QLabel>(*search, "CountLabel")->text(), u("0 件"));
-            child(*search, "NameText")->setText(u("東"));
-            child(*search, "MailText")->clear();
-            click(*search, "SrchBtn");
             click(*search, "SendBtn");
         });
         click(w.form, "SrchBtn");
@@ -421,7 +437,6 @@ private slots:
         prompter.answers.enqueue(Prompter::No);
         click(w.form, "PrnBtn");
         QCOMPARE(prompter.texts(), QStringList{u("印刷を行います。よろしいですか？")});
-        QCOMPARE(prompter.shown[0].title, u("印刷確認"));
         QVERIFY(!QFile::exists(pdf));
         prompter.answers.enqueue(Prompter::Yes);
         click(w.form, "PrnBtn");
@@ -464,7 +479,6 @@ private slots:
         w.form.setFileChooser([&](QWidget*, bool, const QString&) { return M_UserMasterForm::FileChoice{path, utf8}; });
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("書き込みがデータがありませんでした。")});
-        QCOMPARE(prompter.shown[0].title, u("書込み報告"));
         QVERIFY(!QFile::exists(path));
         w.create(u("山田"), u("03-1234-5678"), u("taro@example.jp"));
         w.create(u("佐藤"));
@@ -483,7 +497,6 @@ private slots:
         utf8 = true;
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("同じファイルが存在します。　上書きしてもよろしいですか？")});
-        QCOMPARE(prompter.shown[0].title, u("上書き確認"));
         QVERIFY(f.open(QIODevice::ReadOnly));
         QVERIFY(!f.read(3).startsWith("\xEF\xBB\xBF"));
         f.close();
@@ -495,7 +508,6 @@ private slots:
         whenModal([](QWidget* m) {
             auto* imp = qobject_cast<UserCsvImportForm*>(m);
             QVERIFY(imp);
-            QCOMPARE(imp->windowTitle(), u("顧客マスターCSVインポート"));
             QCOMPARE(imp->folderCombo()->currentData().toLongLong(), qint64(1));  // the folder being viewed
             QTreeWidget* rows = imp->columnList();
             QCOMPARE(rows->topLevelItemCount(), 17);
@@ -517,7 +529,6 @@ private slots:
         child<QAction>(w.form, "mnCSVRead")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("読込みが終了しました。\n2 件の顧客をフォルダ「取込」に登録しました。\n"
                                                  "読み込まなかった行: 1 行目（見出し）")});
-        QCOMPARE(prompter.shown[0].title, u("読込み報告"));
         w.form.refreshFolders();  // the folder was made behind the window's back
         w.form.selectFolder(w.form.folderList()->topLevelItemCount() - 1);
         QCOMPARE(w.form.currentFolder(), folder);
@@ -566,7 +577,6 @@ private slots:
         });
         click(w.form, "SrchBtn");
         QCOMPARE(prompter.shown.size(), 1);
-        QCOMPARE(prompter.shown[0].title, u("確認画面"));
         QCOMPARE(column(w.list()), (QStringList{u("山田"), u("佐藤"), u("鈴木"), u("高橋")}));
         QCOMPARE(w.f("NameText0")->text(), u("高橋"));
     }
@@ -590,9 +600,6 @@ private slots:
         }
         CustomerWindow w(dir.storage(), 1, MailTarget::To);
         QVERIFY(child<QPushButton>(w.form, "SendBtn")->isEnabled());
-        w.list()->topLevelItem(0)->setSelected(true);
-        w.list()->topLevelItem(1)->setSelected(true);
-        w.list()->topLevelItem(2)->setSelected(true);
         w.form.selectRow(0);
         w.list()->topLevelItem(1)->setSelected(true);
         w.list()->topLevelItem(2)->setSelected(true);
@@ -619,7 +626,6 @@ private slots:
         QVERIFY(!closed.form.isVisible());
         QVERIFY(!closed.form.picked());
         QVERIFY(!closed.form.pickResult().picked);
-        QVERIFY(closed.form.pickResult().personName.isEmpty());
     }
 
     void architectRolesAndPicks()
@@ -627,19 +633,12 @@ private slots:
         TempAppDir dir;
         ScriptedPrompter prompter;
         M_ArchitectForm form(dir.storage());
-        form.show();
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
+        showActive(form);
         QTreeWidget* list = form.recordList();
-        QVERIFY(child<QLabel>(form, "KeikokuLabel")->isVisible());
         QVERIFY(!child<QPushButton>(form, "DelBtn")->isEnabled());
-        QCOMPARE(child<QPushButton>(form, "CancelCommand")->toolTip(), u("取引先登録を終了します。"));
         click(form, "NewMakeBtn");
-        QCOMPARE(column(list), QStringList{u("<新規>")});
         const qint64 id = form.shownId();
         QVERIFY(stored(dir.storage(), DbFile::MasterData, u("Architect"), id, "A_FLG").isNull());
-        QVERIFY(child<QComboBox>(form, "Class1")->count() >= 3);
-        QCOMPARE(child<QComboBox>(form, "Class2")->itemText(0), u("大臣"));
 
         child(form, "ArchName")->setText(u("設計 一郎"));
         child<QCheckBox>(form, "GyoushaCheck2")->setChecked(true);  // 監理者 only
@@ -671,12 +670,6 @@ private slots:
         QVERIFY(prompter.shown.isEmpty());
         QCOMPARE(child(form, "ArchName")->text(), u("設計 一郎"));
         QCOMPARE(column(list), (QStringList{u("設計 一郎"), u("設計 二郎")}));
-        // Closing with unsaved edits asks once.
-        child(form, "ArchName")->setText(u("設計 一郎（変更）"));
-        prompter.answers.enqueue(Prompter::No);
-        click(form, "CancelCommand");
-        QCOMPARE(prompter.shown.size(), 1);
-        QCOMPARE(prompter.shown[0].title, u("登録確認"));
 
         // Picked by the overview window: designers only, handed back on transfer.
         M_ArchitectForm picker(dir.storage(), nullptr, true);
@@ -704,15 +697,6 @@ private slots:
         QCOMPARE(r.telephone, u("06-1111-2222"));
         QCOMPARE(r.architect.officeFax, u("06-1111-2222"));
         QCOMPARE(r.architect.qualification, u("一級"));
-
-        // Delete asks with the entry's name.
-        M_ArchitectForm del(dir.storage());
-        del.show();
-        prompter.clear();
-        prompter.answers.enqueue(Prompter::Yes);
-        click(del, "DelBtn");
-        QCOMPARE(prompter.texts(), QStringList{u("設計 一郎を削除します。　よろしいですか？")});
-        QCOMPARE(column(del.recordList()), QStringList{u("設計 二郎")});
     }
 
     void companyTradesZoneAndPlace()
@@ -774,14 +758,8 @@ private slots:
         M_ConnectCorpForm other(dir.storage(), nullptr, 4);
         other.show();
         QCOMPARE(other.recordList()->topLevelItemCount(), 0);
-        QVERIFY(child<QLabel>(other, "KeikokuLabel")->isVisible());
         click(other, "NewMakeBtn");
-        QCOMPARE(column(other.recordList()), QStringList{u("<新規>")});
         QVERIFY(stored(dir.storage(), DbFile::MasterData, u("ConnectCorp"), other.shownId(), "S_FLG").isNull());
-        prompter.answers.enqueue(Prompter::Yes);
-        click(other, "DelBtn");
-        QCOMPARE(prompter.texts(), QStringList{u("<新規>を削除します。　よろしいですか？")});
-        QCOMPARE(other.recordList()->topLevelItemCount(), 0);
     }
 
     void helpPagesAndMainWindowKeys()
