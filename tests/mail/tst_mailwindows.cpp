@@ -131,6 +131,9 @@ private slots:
     {
         m_dir = std::make_unique<TempAppDir>();
         QVERIFY(m_dir->isValid());
+        vault.entries.clear();
+        prompter.clear();
+        prompter.answers.clear();
     }
     void cleanup()
     {
@@ -153,6 +156,10 @@ private slots:
 
 private:
     std::unique_ptr<TempAppDir> m_dir;
+    // Every window runs against an empty keyring and answers scripted by
+    // the test, so no real dialog can block a run.
+    MemoryVault vault;
+    ScriptedPrompter prompter;
 };
 
 void MailWindowsTest::composedMessageArrivesAndIsStored()
@@ -163,10 +170,8 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     SmtpSink sink(o);
     QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
     Storage& s = m_dir->storage();
-    MemoryVault vault;
     addAccount(s, vault, QStringLiteral("other@yamada.jp"), QStringLiteral("127.0.0.1:1"));
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server(), o.user, o.password);
-    ScriptedPrompter prompter;
     QTemporaryDir files;
     const QByteArray pdfBytes = QByteArray("%PDF-1.4\n") + QByteArray(40000, '\x89');
     const QString pdf = writeFile(files.path(), u("配置図（最終版）.pdf"), pdfBytes);
@@ -239,14 +244,12 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
 void MailWindowsTest::failedSendingKeepsTheMessageForRetry()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:%1").arg(closedPort()));
     SmtpSink::Options o;
     o.rejectRecipient = QStringLiteral("nobody");
     SmtpSink sink(o);
     QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
     addAccount(s, vault, QStringLiteral("office@yamada.jp"), sink.server());
-    ScriptedPrompter prompter;
     WriteForm form(s, {}, nullptr, &vault);
     form.show();
     auto* from = child<QComboBox>(form, "FromText");
@@ -295,8 +298,6 @@ void MailWindowsTest::failedSendingKeepsTheMessageForRetry()
 void MailWindowsTest::sendingNeedsSenderAndRecipient()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
-    ScriptedPrompter prompter;
     {
         // No account at all: nobody to send as.
         WriteForm form(s, {}, nullptr, &vault);
@@ -326,7 +327,6 @@ void MailWindowsTest::sendingNeedsSenderAndRecipient()
 void MailWindowsTest::openingModesQuotesAndHelp()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
     ComposeRequest fromSchedule;
     fromSchedule.subject = u("配筋検査");
     fromSchedule.body = u("2025/07/01 10:00\n\n現場にて");
@@ -386,8 +386,6 @@ void MailWindowsTest::openingModesQuotesAndHelp()
 void MailWindowsTest::abandoningAsksOnlyAfterTyping()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
-    ScriptedPrompter prompter;
     ComposeRequest fromMaster;
     fromMaster.recipient = QStringLiteral("owner@example.jp");
     {
@@ -427,7 +425,6 @@ void MailWindowsTest::abandoningAsksOnlyAfterTyping()
 void MailWindowsTest::enterMovesThroughTheHeader()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:1"));
     WriteForm form(s, {}, nullptr, &vault);
     form.show();
@@ -450,7 +447,6 @@ void MailWindowsTest::enterMovesThroughTheHeader()
 void MailWindowsTest::signatureWindowAndInsertion()
 {
     Storage& s = m_dir->storage();
-    ScriptedPrompter prompter;
     {
         SignForm edit(s);
         edit.show();
@@ -490,7 +486,6 @@ void MailWindowsTest::signatureWindowAndInsertion()
     }
 
     // The composer takes a signature in at its caret.
-    MemoryVault vault;
     WriteForm form(s, {}, nullptr, &vault);
     form.show();
     auto* body = child<QPlainTextEdit>(form, "BodyText");
@@ -519,8 +514,6 @@ void MailWindowsTest::signatureWindowAndInsertion()
 void MailWindowsTest::attachmentsWindow()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
-    ScriptedPrompter prompter;
     QTemporaryDir files;
     const QString a = writeFile(files.path(), u("図面A.pdf"), "A");
     const QString b = writeFile(files.path(), u("図面B.dxf"), "B");
@@ -575,7 +568,6 @@ void MailWindowsTest::attachmentsWindow()
 void MailWindowsTest::addressBookFillsTheFields()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
     CustomerStore customers(s);
     for (auto [name, mail] : {std::pair{"佐藤", "sato@example.jp"}, std::pair{"鈴木", ""},
                               std::pair{"高橋", "takahashi@example.jp"}}) {
@@ -647,8 +639,6 @@ void MailWindowsTest::addressBookFillsTheFields()
 void MailWindowsTest::accountWindow()
 {
     Storage& s = m_dir->storage();
-    MemoryVault vault;
-    ScriptedPrompter prompter;
     qint64 id = 0;
     {
         MailAddSet form(s, nullptr, &vault);
@@ -731,7 +721,6 @@ void MailWindowsTest::accountWindowWithoutKeyring()
 {
     Storage& s = m_dir->storage();
     MemoryVault none(false);
-    ScriptedPrompter prompter;
     MailAddSet form(s, nullptr, &none);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -748,9 +737,7 @@ void MailWindowsTest::accountTestMail()
     SmtpSink sink;
     QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
     Storage& s = m_dir->storage();
-    MemoryVault vault;
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server());
-    ScriptedPrompter prompter;
     MailAddSet form(s, nullptr, &vault);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -781,35 +768,30 @@ void MailWindowsTest::mainWindowAndMastersOpenTheMailWindows()
     Storage& s = m_dir->storage();
     CommandRegistry commands;
     const MailComposer masters = MailWindows::registerOpeners(s, commands);
-    ScriptedPrompter prompter;
     MenuForm menu(s, commands);
-    QString opened;
-    whenModal([&opened](QWidget* w) {
-        opened = w->objectName();
-        w->close();
-    });
-    menu.action(QStringLiteral("AcountSet"))->trigger();
-    QCOMPARE(opened, QStringLiteral("MailAddSet"));
-    whenModal([&opened](QWidget* w) {
-        opened = w->objectName() + QLatin1Char(' ') + w->windowTitle();
-        w->close();
-    });
-    menu.action(QStringLiteral("SignRtn"))->trigger();
-    QCOMPARE(opened, u("SignForm 署名登録"));
-
+    // What the window that `open` brings up shows, told by `seen`.
+    auto opened = [](auto open, auto seen) {
+        QString what;
+        whenModal([&what, seen](QWidget* w) {
+            what = seen(w);
+            w->close();
+        });
+        open();
+        return what;
+    };
+    auto name = [](QWidget* w) { return w->objectName() + QLatin1Char(' ') + w->windowTitle(); };
+    QVERIFY(opened([&] { menu.action(QStringLiteral("AcountSet"))->trigger(); }, name).startsWith(u("MailAddSet ")));
+    QCOMPARE(opened([&] { menu.action(QStringLiteral("SignRtn"))->trigger(); }, name), u("SignForm 署名登録"));
     // The schedule's "メール伝言" and a master's E-mail button.
-    whenModal([&opened](QWidget* w) {
-        opened = child(*w, "SubjectText")->text() + QLatin1Char('|') + child<QPlainTextEdit>(*w, "BodyText")->toPlainText();
-        w->close();
-    });
-    emit menu.schedulePage()->mailRequested(u("現場"), u("本文"));
-    QCOMPARE(opened, u("現場|本文"));
-    whenModal([&opened](QWidget* w) {
-        opened = child(*w, "ToText")->text();
-        w->close();
-    });
-    masters(&menu, QStringLiteral("owner@example.jp"));
-    QCOMPARE(opened, QStringLiteral("owner@example.jp"));
+    QCOMPARE(opened([&] { emit menu.schedulePage()->mailRequested(u("現場"), u("本文")); },
+                    [](QWidget* w) {
+                        return child(*w, "SubjectText")->text() + QLatin1Char('|') +
+                               child<QPlainTextEdit>(*w, "BodyText")->toPlainText();
+                    }),
+             u("現場|本文"));
+    QCOMPARE(opened([&] { masters(&menu, QStringLiteral("owner@example.jp")); },
+                    [](QWidget* w) { return child(*w, "ToText")->text(); }),
+             QStringLiteral("owner@example.jp"));
 }
 
 QTEST_MAIN(MailWindowsTest)
