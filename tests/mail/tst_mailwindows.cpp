@@ -111,6 +111,13 @@ bool showsHelp(QObject& w, const char* page)
     return h && h->pageFound() && h->page().endsWith(QStringLiteral("MANUAL/") + QLatin1String(page));
 }
 
+// Shows a window and waits until it has the keyboard, as a user finds it.
+bool shown(QWidget& w)
+{
+    w.show();
+    return QTest::qWaitForWindowActive(&w);
+}
+
 QStringList column(QTreeWidget* list, int c)
 {
     QStringList out;
@@ -180,8 +187,7 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     fromMaster.recipient = QStringLiteral("owner@example.jp");
     MailSession session(s);
     WriteForm form(s, fromMaster, nullptr, &vault, &session);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     auto* from = child<QComboBox>(form, "FromText");
     QCOMPARE(from->count(), 2);
     from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
@@ -301,8 +307,7 @@ void MailWindowsTest::sendingNeedsSenderAndRecipient()
     {
         // No account at all: nobody to send as.
         WriteForm form(s, {}, nullptr, &vault);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QVERIFY(shown(form));
         child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
         QCOMPARE(child<QComboBox>(form, "FromText")->count(), 0);
         form.send();
@@ -315,8 +320,7 @@ void MailWindowsTest::sendingNeedsSenderAndRecipient()
     prompter.clear();
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:1"));
     WriteForm form(s, {}, nullptr, &vault);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QVERIFY(shown(form));
     child(form, "CCText")->setText(QStringLiteral(" , "));
     form.send();
     QCOMPARE(prompter.texts(), QStringList{u("宛先が設定されていません")});
@@ -396,8 +400,7 @@ void MailWindowsTest::abandoningAsksOnlyAfterTyping()
         QVERIFY(prompter.shown.isEmpty());
     }
     WriteForm form(s, fromMaster, nullptr, &vault);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QVERIFY(shown(form));
     QTest::keyClicks(child<QPlainTextEdit>(form, "BodyText"), QStringLiteral("abc"));
     prompter.answers.enqueue(Prompter::No);
     form.action(QStringLiteral("CancelBtn"))->trigger();
@@ -427,8 +430,7 @@ void MailWindowsTest::enterMovesThroughTheHeader()
     Storage& s = m_dir->storage();
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:1"));
     WriteForm form(s, {}, nullptr, &vault);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QVERIFY(shown(form));
     QCOMPARE(QApplication::focusWidget(), child(form, "ToText"));
     const char* order[] = {"ToText", "CCText", "BCCText", "SubjectText"};
     for (int i = 0; i < 4; ++i) {
@@ -449,8 +451,7 @@ void MailWindowsTest::signatureWindowAndInsertion()
     Storage& s = m_dir->storage();
     {
         SignForm edit(s);
-        edit.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&edit));
+        QVERIFY(shown(edit));
         QVERIFY(!child<QPushButton>(edit, "SendBtn")->isVisible());
         QVERIFY(child<QLabel>(edit, "KeikokuLabel")->isVisible());
         child<QPushButton>(edit, "NewMakeBtn")->click();
@@ -642,8 +643,7 @@ void MailWindowsTest::accountWindow()
     qint64 id = 0;
     {
         MailAddSet form(s, nullptr, &vault);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(shown(form));
         QVERIFY(child<QLabel>(form, "KeikokuLabel")->isVisible());
         QVERIFY(child<QLabel>(form, "KeyringLabel")->text().contains(u("キーリング")));
         QVERIFY(!child<QLabel>(form, "KeyringLabel")->text().contains(u("そのまま")));
@@ -697,8 +697,7 @@ void MailWindowsTest::accountWindow()
     // Opened again: where it was left, the password from the keyring.
     {
         MailAddSet form(s, nullptr, &vault);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(shown(form));
         QCOMPARE(form.pos(), QPoint(140, 90));
         QCOMPARE(child<QTreeWidget>(form, "MailListView")->header()->sectionSize(0), 171);
         QCOMPARE(child(form, "PassText")->text(), u("秘密"));
@@ -722,8 +721,7 @@ void MailWindowsTest::accountWindowWithoutKeyring()
     Storage& s = m_dir->storage();
     MemoryVault none(false);
     MailAddSet form(s, nullptr, &none);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     QVERIFY(child<QLabel>(form, "KeyringLabel")->text().contains(u("データベースにそのまま保存")));
     form.newRecord();
     child(form, "IDText")->setText(QStringLiteral("yamada"));
@@ -739,8 +737,7 @@ void MailWindowsTest::accountTestMail()
     Storage& s = m_dir->storage();
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server());
     MailAddSet form(s, nullptr, &vault);
-    form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(shown(form));
     QSignalSpy done(&form, &MailAddSet::testFinished);
     child<QPushButton>(form, "TestBtn")->click();
     QVERIFY(done.wait(30000));
