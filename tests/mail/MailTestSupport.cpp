@@ -1,11 +1,14 @@
 #include "MailTestSupport.h"
 
+#include "Recordset.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QThread>
+#include <QtTest>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -149,6 +152,21 @@ bool MemoryVault::remove(const QString& key, QString* error)
     }
     entries.remove(key);
     return true;
+}
+
+QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column)
+{
+    Recordset rs(s, db);
+    rs.open(table, QStringLiteral("ID"), id);
+    return rs.value(QString::fromLatin1(column));
+}
+
+void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
+                  std::initializer_list<std::pair<const char*, QString>> want)
+{
+    for (const auto& [c, v] : want)
+        QCOMPARE(QString::fromLatin1(c) + QLatin1Char('=') + stored(s, db, QString::fromLatin1(table), id, c).toString(),
+                 QString::fromLatin1(c) + QLatin1Char('=') + v);
 }
 
 QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes)

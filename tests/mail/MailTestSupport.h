@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DbFile.h"
 #include "MailAccountStore.h"
 
 #include <QHash>
@@ -7,6 +8,9 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
+
+class Storage;
 
 // A real SMTP server (aiosmtpd through tests/tools/smtp_sink.py) on
 // 127.0.0.1 and a free port, saving every message it accepts.
@@ -64,6 +68,12 @@ public:
     bool present;
     QHash<QString, QString> entries;
 };
+
+// One column of the row with this ID, as the table holds it.
+QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column);
+// Compares several columns of one row, naming the column on a mismatch.
+void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
+                  std::initializer_list<std::pair<const char*, QString>> want);
 
 // Writes a file of the given bytes into dir and returns its path.
 QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes);

@@ -68,15 +68,12 @@ private slots:
         const MailAddress parsed = MailText::parseAddress(MailCommon::senderText({}, QStringLiteral("info@yamada.jp")));
         QCOMPARE(parsed, (MailAddress{QStringLiteral("info"), QStringLiteral("info@yamada.jp")}));
 
-        QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp"), QStringLiteral("587")),
-                 QStringLiteral("smtp.yamada.jp:587"));
-        QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp:2525"), QStringLiteral("25")),
-                 QStringLiteral("smtp.yamada.jp:2525"));
-        QCOMPARE(MailCommon::serverText(QStringLiteral("smtps://smtp.yamada.jp"), QStringLiteral("465")),
-                 QStringLiteral("smtps://smtp.yamada.jp:465"));
-        QCOMPARE(MailCommon::serverText(QStringLiteral("::1"), QStringLiteral("25")), QStringLiteral("[::1]:25"));
-        QCOMPARE(MailCommon::serverText(QStringLiteral("[::1]:26"), QStringLiteral("25")), QStringLiteral("[::1]:26"));
-        QCOMPARE(MailCommon::serverText(QStringLiteral("smtp.yamada.jp"), QString()), QStringLiteral("smtp.yamada.jp"));
+        for (auto [host, port, want] : {std::tuple{"smtp.yamada.jp", "587", "smtp.yamada.jp:587"},
+                                        {"smtp.yamada.jp:2525", "25", "smtp.yamada.jp:2525"},
+                                        {"smtps://smtp.yamada.jp", "465", "smtps://smtp.yamada.jp:465"},
+                                        {"::1", "25", "[::1]:25"}, {"[::1]:26", "25", "[::1]:26"},
+                                        {"smtp.yamada.jp", "", "smtp.yamada.jp"}})
+            QCOMPARE(MailCommon::serverText(QString::fromLatin1(host), QString::fromLatin1(port)), QString::fromLatin1(want));
 
         // The composer's texts for an account.
         MailAccount a;
