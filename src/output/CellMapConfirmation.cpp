@@ -163,45 +163,18 @@ void fillSite(const ProjectData& p, InputSheet& s)
                  {raw(k, "Bou2"), QStringLiteral("準防火地域　　　")},
                  {raw(k, "Bou3"), QStringLiteral("指定なし")}}));
     put(s, 'E', 93, val(k, "Sonota1"));
-    // Road widths and frontages.
-    put(s, 'G', 95, val(k, "Size1"));
-    put(s, 'K', 95, val(k, "Size2"));
-    put(s, 'G', 96, val(k, "Size3"));
-    put(s, 'K', 96, val(k, "Size4"));
-    // Site areas and zoning, zones 1 to 3 in columns E, G, I.
+    // Road widths, site areas, zoning ratios, building and floor areas and
+    // heights are the figures fillSiteFigures writes in their printed shape.
     const char zoneCols[3] = {'E', 'G', 'I'};
-    for (int z = 0; z < 3; ++z) {
-        put(s, zoneCols[z], 98, val(k, col("Size", 5 + z)));
-        put(s, zoneCols[z], 99, val(k, col("Size", 9 + z)));
+    for (int z = 0; z < 3; ++z)
         put(s, zoneCols[z], 100, val(k, col("Size", 13 + z)));
-    }
-    put(s, 'E', 105, val(k, "Size17"));
-    put(s, 'E', 106, val(k, "Size18"));
-    for (int z = 0; z < 3; ++z) {
-        put(s, zoneCols[z], 102, val(k, col("Par", 1 + z)));
-        put(s, zoneCols[z], 104, val(k, col("Par", 5 + z)));
-    }
-    put(s, 'I', 107, val(k, "Par9"));
-    put(s, 'I', 108, val(k, "Par10"));
     put(s, 'C', 110, QStringLiteral("（区分  ") + val(k, "Kubun") + QStringLiteral("   ）"));
     put(s, 'D', 110, val(k, "KubunDisp"));
     put(s, 'D', 111, val(k, "Youto"));
-    // Building area and total floor areas.
-    put(s, 'G', 124, val(k, "Men1"));
-    put(s, 'I', 124, val(k, "Men2"));
-    put(s, 'K', 124, val(k, "Men3"));
-    const char areaCols[3] = {'G', 'I', 'K'};
-    for (int i = 0; i < 15; ++i)
-        put(s, areaCols[i % 3], 128 + i / 3, val(k, col("Men", 4 + i)));
-    put(s, 'G', 133, val(k, "Men19"));
-    put(s, 'G', 125, val(k, "Par11"));
-    put(s, 'G', 134, val(k, "Par12"));
     put(s, 'G', 136, val(k, "Tou1"));
     put(s, 'G', 137, val(k, "Tou2"));
     put(s, 'C', 139, val(k, "Kin1"));
-    // Heights, floors and structure of the building applied for and of the others.
-    put(s, 'E', 151, val(k, "Taka1"));
-    put(s, 'I', 151, val(k, "Taka2"));
+    // Floors and structure of the building applied for and of the others.
     put(s, 'E', 152, val(k, "Kai1"));
     put(s, 'I', 152, val(k, "Kai2"));
     put(s, 'E', 153, val(k, "Kai3"));
@@ -355,12 +328,9 @@ void fillFloors(const ProjectData& p, InputSheet& s)
         for (int f = 0; f < ProjectTables::kFloorSlots; ++f) {
             const RowValues& fl = p.floors[b * ProjectTables::kFloorSlots + f];
             const int r = kFloorBase[b][f];
-            put(s, 'C', r, val(fl, "F1Ban60"));
-            put(s, 'C', r + 2, val(fl, "F1Kai60"));
-            put(s, 'D', r + 4, val(fl, "F1Shoukei"));
-            put(s, 'D', r + 6, val(fl, "F1Suityoku"));
-            put(s, 'D', r + 8, val(fl, "F1Takasa"));
-            put(s, 'D', r + 10, val(fl, "F1Tenjo"));
+            putBlock(s, r, fl,
+                     {{'C', 0, "F1Ban60"}, {'C', 2, "F1Kai60"}, {'D', 4, "F1Shoukei"}, {'D', 6, "F1Suityoku"},
+                      {'D', 8, "F1Takasa"}, {'D', 10, "F1Tenjo"}, {'C', 21, "F1Bikou60"}, {'C', 23, "F1Bikou61"}});
             for (int i = 0; i < 6; ++i) {
                 const QString kubun = col("F1Kubun", 60 + i);
                 put(s, 'E', r + 13 + i, val(fl, kubun));
@@ -368,8 +338,6 @@ void fillFloors(const ProjectData& p, InputSheet& s)
                 put(s, 'G', r + 13 + i, val(fl, col("F1Mei", 60 + i)));
                 put(s, 'K', r + 13 + i, val(fl, col("F1Men", 60 + i)));
             }
-            put(s, 'C', r + 21, val(fl, "F1Bikou60"));
-            put(s, 'C', r + 23, val(fl, "F1Bikou61"));
         }
     }
     fillBuildingPages(p, s);

@@ -30,17 +30,13 @@ QString u8(const char* text)
     return QString::fromUtf8(text);
 }
 
-// The forms of this edition print figures as whole numbers, rounded half up.
+// The forms of this edition print figures as whole numbers, rounded half up
+// from the figure at the six decimals decimal() reads.
 QString whole(const QString& text)
 {
-    const QString plain = FormText::decimal(text, 6).remove(QLatin1Char(','));
-    if (plain.isEmpty())
-        return QString();
-    bool ok = false;
-    const double v = plain.toDouble(&ok);
-    if (!ok)
-        return text.trimmed();
-    return FormText::decimal(QString::number(std::llround(v)), 0);
+    return FormText::printedNumber(text, [](double v) {
+        return FormText::decimal(QString::number(std::llround(QString::number(v, 'f', 6).toDouble())), 0);
+    });
 }
 
 double number(const QString& text)

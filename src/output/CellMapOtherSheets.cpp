@@ -153,14 +153,9 @@ void fillInspectionFaces(const ProjectData& p, InputSheet& s)
     for (int i = 0; i < kSupervisionConsultedSlots; ++i) {
         static const RowValues none;
         const RowValues& r = i < consulted.size() ? consulted[i] : none;
-        const int row = kSupervisionConsultedRow + 2 * i;
-        put(s, 'D', row, val(r, "Name"));
-        put(s, 'H', row, val(r, "Gou"));
-        put(s, 'I', row, val(r, "Post"));
-        put(s, 'J', row, val(r, "Tel"));
-        put(s, 'D', row + 1, val(r, "JimuName"));
-        put(s, 'I', row + 1, val(r, "Addr"));
-        put(s, 'J', row + 1, val(r, "Tosho"));
+        putBlock(s, kSupervisionConsultedRow + 2 * i, r,
+                 {{'D', 0, "Name"}, {'H', 0, "Gou"}, {'I', 0, "Post"}, {'J', 0, "Tel"}, {'D', 1, "JimuName"},
+                  {'I', 1, "Addr"}, {'J', 1, "Tosho"}});
     }
 }
 
@@ -341,26 +336,12 @@ void fillBusinessRecord(const ProjectData& p, InputSheet& s)
     put(s, 'D', 572, val(k, "Kin1"));
     put(s, 'D', 573, val(k, "Kin2"));
     put(s, 'D', 575, val(k, "Day2"));
-    for (int i = 0; i < 3; ++i)
-        put(s, 'F', 577 + i, val(k, col("Tori", 1 + i)));
-    for (int i = 0; i < 6; ++i) {
-        put(s, 'F', 581 + i, val(k, col("Sekei", 1 + i)));
-        put(s, 'F', 587 + i, val(k, col("Kanri", 1 + i)));
-    }
-    for (int i = 0; i < 6; ++i) {
-        put(s, 'C', 595 + i, val(k, col("Kou", 1 + i)));
-        put(s, 'E', 595 + i, val(k, col("Yosan", 1 + i)));
-        put(s, 'G', 595 + i, val(k, col("Keiy", 1 + i)));
-        put(s, 'I', 595 + i, val(k, col("Ed", 1 + i)));
-    }
-    for (int i = 0; i < 7; ++i)
-        put(s, 'K', 595 + i, val(k, col("Ttl", 1 + i)));
-    for (int i = 0; i < 7; ++i) {
-        put(s, 'C', 604 + i, val(k, col("Corp", 1 + i)));
-        put(s, 'E', 604 + i, val(k, col("Addr", 1 + i)));
-        put(s, 'I', 604 + i, val(k, col("Tel", 1 + i)));
-        put(s, 'K', 604 + i, val(k, col("Tan", 1 + i)));
-    }
+    putNumbered(s, 577, 3, k, {{'F', "Tori"}});
+    putNumbered(s, 581, 6, k, {{'F', "Sekei"}});
+    putNumbered(s, 587, 6, k, {{'F', "Kanri"}});
+    putNumbered(s, 595, 6, k, {{'C', "Kou"}, {'E', "Yosan"}, {'G', "Keiy"}, {'I', "Ed"}});
+    putNumbered(s, 595, 7, k, {{'K', "Ttl"}});
+    putNumbered(s, 604, 7, k, {{'C', "Corp"}, {'E', "Addr"}, {'I', "Tel"}, {'K', "Tan"}});
 }
 
 void fillRecordBook(const ProjectData& p, InputSheet& s)

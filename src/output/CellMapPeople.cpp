@@ -80,18 +80,10 @@ void fillPeople(const ProjectData& p, InputSheet& s)
             const int row = kFurtherPersonFirstRow[kind - 1] + 2 * k;
             static const RowValues none;
             const RowValues& r = k < people.size() ? people[k] : none;
-            put(s, 'D', row, val(r, "Name"));
-            put(s, 'F', row, val(r, "Kyu"));
-            put(s, 'G', row, val(r, "Tiji"));
-            put(s, 'H', row, val(r, "Gou"));
-            put(s, 'I', row, val(r, "Post"));
-            put(s, 'J', row, val(r, "Tel"));
-            put(s, 'D', row + 1, val(r, "JimuName"));
-            put(s, 'F', row + 1, val(r, "JimuKyu"));
-            put(s, 'G', row + 1, val(r, "JimuTiji"));
-            put(s, 'H', row + 1, val(r, "JimuGou"));
-            put(s, 'I', row + 1, val(r, "Addr"));
-            put(s, 'J', row + 1, val(r, "Tosho"));
+            putBlock(s, row, r,
+                     {{'D', 0, "Name"}, {'F', 0, "Kyu"}, {'G', 0, "Tiji"}, {'H', 0, "Gou"}, {'I', 0, "Post"},
+                      {'J', 0, "Tel"}, {'D', 1, "JimuName"}, {'F', 1, "JimuKyu"}, {'G', 1, "JimuTiji"},
+                      {'H', 1, "JimuGou"}, {'I', 1, "Addr"}, {'J', 1, "Tosho"}});
             if (kind != 3) {
                 put(s, 'E', row, registration(r, "Kyu", "Tiji", "Gou", QStringLiteral("建築士"), QStringLiteral("登録")));
                 put(s, 'E', row + 1,

@@ -4,6 +4,8 @@
 #include "InputSheet.h"
 #include "ProjectData.h"
 
+#include <initializer_list>
+
 // Shorthands shared by the cell-map sections.
 namespace CellMapSupport {
 
@@ -49,6 +51,35 @@ inline void putStored(InputSheet& s, char column, int row, const QVariant& v)
 inline QString col(const char* prefix, int n)
 {
     return QLatin1String(prefix) + QString::number(n);
+}
+
+// A cell of a block that the form repeats for each person or floor: its
+// sheet column, its row below the block's first, the value's column.
+struct BlockCell {
+    char column;
+    int row;
+    const char* field;
+};
+
+inline void putBlock(InputSheet& s, int firstRow, const RowValues& r, std::initializer_list<BlockCell> cells)
+{
+    for (const BlockCell& c : cells)
+        put(s, c.column, firstRow + c.row, val(r, c.field));
+}
+
+// Numbered value columns down the rows of a table on the form: row
+// firstRow + i shows stem + (i + 1) of each stem, in the stem's sheet column.
+struct NumberedColumn {
+    char column;
+    const char* stem;
+};
+
+inline void putNumbered(InputSheet& s, int firstRow, int count, const RowValues& r,
+                        std::initializer_list<NumberedColumn> columns)
+{
+    for (int i = 0; i < count; ++i)
+        for (const NumberedColumn& c : columns)
+            put(s, c.column, firstRow + i, val(r, col(c.stem, 1 + i)));
 }
 
 }  // namespace CellMapSupport

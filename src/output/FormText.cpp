@@ -8,7 +8,7 @@
 
 namespace FormText {
 
-QString decimal(const QString& text, int decimals, bool blankZero)
+QString printedNumber(const QString& text, const std::function<QString(double)>& format)
 {
     QString plain;
     for (QChar c : text.trimmed()) {
@@ -26,13 +26,18 @@ QString decimal(const QString& text, int decimals, bool blankZero)
         return QString();
     bool ok = false;
     const double v = plain.toDouble(&ok);
-    if (!ok)
-        return text.trimmed();
-    if (blankZero && v == 0.0)
-        return QString();
-    QLocale c = QLocale::c();
-    c.setNumberOptions(QLocale::DefaultNumberOptions);
-    return c.toString(v, 'f', decimals);
+    return ok ? format(v) : text.trimmed();
+}
+
+QString decimal(const QString& text, int decimals, bool blankZero)
+{
+    return printedNumber(text, [decimals, blankZero](double v) {
+        if (blankZero && v == 0.0)
+            return QString();
+        QLocale c = QLocale::c();
+        c.setNumberOptions(QLocale::DefaultNumberOptions);
+        return c.toString(v, 'f', decimals);
+    });
 }
 
 double leadingNumber(const QString& text)

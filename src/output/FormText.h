@@ -3,6 +3,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <initializer_list>
 #include <utility>
 
@@ -41,6 +42,9 @@ QString markChoiceWord(const QString& line, const QString& word);
 // is not a plain number (full-width digits and commas are read) prints
 // as the user typed it.
 QString decimal(const QString& text, int decimals = 2, bool blankZero = false);
+// A stored number as `format` prints it, read as decimal() reads it; empty
+// text prints empty and text that is not a plain number prints as typed.
+QString printedNumber(const QString& text, const std::function<QString(double)>& format);
 
 // Rounds to the nearest integer, halves to the even neighbour (3.5 → 4, 2.5 → 2).
 int roundHalfEven(double value);

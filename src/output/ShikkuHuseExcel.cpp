@@ -4,7 +4,6 @@
 
 #include "AppDir.h"
 #include "EraDate.h"
-#include "Prompter.h"
 #include "WorkbookViewer.h"
 #include "XlsxWorkbook.h"
 #include "common.h"
@@ -58,10 +57,7 @@ ShikkuHuseExcel::ShikkuHuseExcel(WorkbookViewer* viewer)
 
 void ShikkuHuseExcel::closeEarlier()
 {
-    if (m_lastCopy.isEmpty() || !QFile::exists(m_lastCopy) || !common::FileInUse(m_lastCopy))
-        return;
-    if (m_viewer)
-        m_viewer->close();
+    closeViewerOf(m_viewer, m_lastCopy);
 }
 
 bool ShikkuHuseExcel::run(const ProjectData& project, const QString& choice, const QDate& today, QString* error)
@@ -87,11 +83,9 @@ bool ShikkuHuseExcel::openSaved(const QString& path, QString* error)
 bool ShikkuHuseExcel::createNew(const ProjectData& project, const QDate& today, QString* created, QString* error)
 {
     const QString source = templatePath();
-    if (!QFile::exists(source)) {
-        Prompter::current().show({PromptTitle::Warning, QStringLiteral("必要とするシステムファイルが存在しません。"),
-                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
-        return failWith(error, QStringLiteral("テンプレート「%1」がありません。").arg(source));
-    }
+    QString missing;
+    if (!templateFound(source, &missing))
+        return failWith(error, missing);
     closeEarlier();
     const QString folder = copyFolder();
     if (!QDir().mkpath(folder))

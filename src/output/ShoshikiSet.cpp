@@ -1,8 +1,8 @@
 #include "ShoshikiSet.h"
 
 #include "AppDir.h"
-#include "Prompter.h"
 #include "SinseiExcelOutRtn.h"
+#include "WorkbookViewer.h"
 #include "common.h"
 
 #include <QDir>
@@ -201,11 +201,9 @@ bool ShoshikiSet::run(const OptionValues& options, const std::function<void()>& 
     if (closeViewers)
         closeViewers();
     const QString path = templatePath();
-    if (!QFile::exists(path)) {
-        Prompter::current().show({PromptTitle::Warning, QStringLiteral("必要とするシステムファイルが存在しません。"),
-                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
-        return failWith(error, QStringLiteral("テンプレート「%1」がありません。").arg(path));
-    }
+    QString missing;
+    if (!templateFound(path, &missing))
+        return failWith(error, missing);
     if (common::FileInUse(path))
         return failWith(error, QStringLiteral("「%1」は他のプログラムで開かれています。　閉じてからやり直してください。")
                                    .arg(QDir::toNativeSeparators(path)));

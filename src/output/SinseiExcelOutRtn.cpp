@@ -72,20 +72,15 @@ SinseiExcelOutRtn::SinseiExcelOutRtn(WorkbookViewer* viewer)
 
 void SinseiExcelOutRtn::closeEarlier()
 {
-    if (m_lastOutput.isEmpty() || !QFile::exists(m_lastOutput) || !common::FileInUse(m_lastOutput))
-        return;
-    if (m_viewer)
-        m_viewer->close();
+    closeViewerOf(m_viewer, m_lastOutput);
 }
 
 bool SinseiExcelOutRtn::output(const ProjectData& project, int docIndex, QString* error)
 {
     const QString source = templatePath();
-    if (!QFile::exists(source)) {
-        Prompter::current().show({PromptTitle::Warning, QStringLiteral("必要とするシステムファイルが存在しません。"),
-                                  Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
-        return failWith(error, QStringLiteral("テンプレート「%1」がありません。").arg(source));
-    }
+    QString missing;
+    if (!templateFound(source, &missing))
+        return failWith(error, missing);
     closeEarlier();
 
     const QString target = outputPath();

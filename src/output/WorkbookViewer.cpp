@@ -1,6 +1,8 @@
 #include "WorkbookViewer.h"
 
 #include "LibreOffice.h"
+#include "Prompter.h"
+#include "common.h"
 
 #include <QDir>
 #include <QFile>
@@ -77,4 +79,21 @@ void DesktopWorkbookViewer::close()
         QFile::remove(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
     }
     m_process.reset();
+}
+
+void closeViewerOf(WorkbookViewer* viewer, const QString& path)
+{
+    if (viewer && !path.isEmpty() && QFile::exists(path) && common::FileInUse(path))
+        viewer->close();
+}
+
+bool templateFound(const QString& path, QString* reason)
+{
+    if (QFile::exists(path))
+        return true;
+    Prompter::current().show({PromptTitle::Warning, QStringLiteral("必要とするシステムファイルが存在しません。"),
+                              Prompter::Icon::Warning, Prompter::Ok, Prompter::Ok});
+    if (reason)
+        *reason = QStringLiteral("テンプレート「%1」がありません。").arg(path);
+    return false;
 }

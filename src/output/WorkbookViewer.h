@@ -18,6 +18,14 @@ public:
     virtual void close() = 0;
 };
 
+// Closes `viewer` while `path`, the workbook it showed last, is still open
+// (a user who closed the workbook keeps the spreadsheet program).
+void closeViewerOf(WorkbookViewer* viewer, const QString& path);
+
+// Whether the template of a workbook is there; when it is not, warns the
+// user ("警告") and gives the reason in *reason.
+bool templateFound(const QString& path, QString* reason);
+
 // The desktop's spreadsheet program: LibreOffice Calc as a child process
 // with a profile of its own, or the desktop's default application
 // (xdg-open) when LibreOffice is not installed.
