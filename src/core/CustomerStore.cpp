@@ -1,6 +1,7 @@
 #include "CustomerStore.h"
 
 #include "Recordset.h"
+#include "RowFields.h"
 #include "ShiftJis.h"
 #include "Storage.h"
 #include "common.h"
@@ -16,6 +17,22 @@ namespace {
 const QString kTable = QStringLiteral("UserMaster");
 const std::array<QString, Customer::kSlots> kSlotColumns{
     QStringLiteral("U_No"), QStringLiteral("FLD2"), QStringLiteral("FLD3"), QStringLiteral("FLD4"), QStringLiteral("FLD5")};
+
+// The entry's columns stored just as the window shows them; the names,
+// readings, sex and zone are stored in more than one shape.
+const RowField<CustomerEntry> kEntryColumns[] = {
+    {"BTHDAY", &CustomerEntry::birthday}, {"Corp1", &CustomerEntry::company},   {"POSITION1", &CustomerEntry::department},
+    {"Post1", &CustomerEntry::postalCode}, {"ADR11", &CustomerEntry::prefecture}, {"ADR12", &CustomerEntry::address2},
+    {"ADR13", &CustomerEntry::address3},  {"Tel1", &CustomerEntry::telephone},  {"Fax1", &CustomerEntry::fax},
+    {"HDYTEL1", &CustomerEntry::mobile},  {"EMAIL1", &CustomerEntry::email},    {"URL1", &CustomerEntry::url},
+};
+// The columns a customer is read with besides the entry's; SEX reads -1
+// when null and the folder slots kNoFolder.
+const RowField<Customer> kCustomerColumns[] = {
+    {"U_ID", &Customer::uid},     {"Name", &Customer::name},       {"FURI", &Customer::reading},
+    {"Name1", &Customer::name1},  {"Name2", &Customer::name2},     {"Furi1", &Customer::furi1},
+    {"Furi2", &Customer::furi2},  {"Adr2_ID", &Customer::zoneId},  {"ADR21", &Customer::prefecture2},
+};
 
 QString q(const char* column)
 {
@@ -134,6 +151,18 @@ bool CustomerStore::fail(const QString& message)
     return false;
 }
 
+bool CustomerStore::run(QSqlQuery& query, const QString& sql, const QVariantList& values)
+{
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    for (const QVariant& v : values)
+        query.addBindValue(v);
+    if (!query.exec())
+        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    return true;
+}
+
 bool CustomerStore::loadZones(QVector<Zone>* out)
 {
     Recordset rs(m_storage, DbFile::MasterData);
@@ -173,12 +202,11 @@ bool CustomerStore::listFolder(qint64 folderId, QVector<CustomerListItem>* out)
     const QString cols = columnList({"ID", "Name", "Name1", "Name2", "ADR11", "ADR21", "EMAIL1"});
     for (const QString& slot : kSlotColumns) {
         QSqlQuery query(d);
-        query.setForwardOnly(true);
-        query.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY \"ID\"")
-                          .arg(cols, Storage::quote(kTable), Storage::quote(slot)));
-        query.addBindValue(folderId);
-        if (!query.exec())
-            return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+        if (!run(query,
+                 QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ? ORDER BY \"ID\"")
+                     .arg(cols, Storage::quote(kTable), Storage::quote(slot)),
+                 {folderId}))
+            return false;
         while (query.next()) {
             CustomerListItem item;
             item.id = query.value(0).toLongLong();
@@ -201,16 +229,8 @@ bool CustomerStore::read(qint64 id, Customer* out, bool* found, int* familyRows)
         return true;
     Customer c;
     c.id = rs.id();
-    c.uid = rs.integer(QStringLiteral("U_ID"));
-    c.name = rs.text(QStringLiteral("Name"));
-    c.reading = rs.text(QStringLiteral("FURI"));
-    c.name1 = rs.text(QStringLiteral("Name1"));
-    c.name2 = rs.text(QStringLiteral("Name2"));
-    c.furi1 = rs.text(QStringLiteral("Furi1"));
-    c.furi2 = rs.text(QStringLiteral("Furi2"));
+    readRow(rs, &c, kCustomerColumns);
     c.sexCode = rs.integer(QStringLiteral("SEX"), -1);
-    c.zoneId = rs.integer(QStringLiteral("Adr2_ID"));
-    c.prefecture2 = rs.text(QStringLiteral("ADR21"));
     for (int i = 0; i < Customer::kSlots; ++i)
         c.folders[i] = rs.integer(kSlotColumns[i], Customer::kNoFolder);
     CustomerEntry& e = c.entry;
@@ -219,18 +239,7 @@ bool CustomerStore::read(qint64 id, Customer* out, bool* found, int* familyRows)
     e.surnameReading = c.furi1;
     e.givenReading = c.furi2;
     e.sex = static_cast<int>(c.sexCode);
-    e.birthday = rs.text(QStringLiteral("BTHDAY"));
-    e.company = rs.text(QStringLiteral("Corp1"));
-    e.department = rs.text(QStringLiteral("POSITION1"));
-    e.postalCode = rs.text(QStringLiteral("Post1"));
-    e.prefecture = rs.text(QStringLiteral("ADR11"));
-    e.address2 = rs.text(QStringLiteral("ADR12"));
-    e.address3 = rs.text(QStringLiteral("ADR13"));
-    e.telephone = rs.text(QStringLiteral("Tel1"));
-    e.fax = rs.text(QStringLiteral("Fax1"));
-    e.mobile = rs.text(QStringLiteral("HDYTEL1"));
-    e.email = rs.text(QStringLiteral("EMAIL1"));
-    e.url = rs.text(QStringLiteral("URL1"));
+    readRow(rs, &e, kEntryColumns);
     if (familyRows) {
         Recordset family(m_storage, DbFile::SaleData);
         if (!family.open(QStringLiteral("FamilyForm"), QStringLiteral("U_ID"), id))
@@ -287,20 +296,8 @@ bool CustomerStore::apply(qint64 id, const CustomerEntry& entry, const QVector<Z
     rs.setValue(QStringLiteral("Furi2"), entry.givenReading);
     const int sex = (entry.sex == CustomerEntry::Female || entry.sex == CustomerEntry::Male) ? entry.sex : 0;
     rs.setValue(QStringLiteral("SEX"), sex);
-    rs.setValue(QStringLiteral("BTHDAY"), entry.birthday);
-    rs.setValue(QStringLiteral("Corp1"), entry.company);
-    rs.setValue(QStringLiteral("POSITION1"), entry.department);
-    rs.setValue(QStringLiteral("Post1"), entry.postalCode);
-    rs.setValue(QStringLiteral("ADR11"), entry.prefecture);
-    rs.setValue(QStringLiteral("ADR12"), entry.address2);
-    rs.setValue(QStringLiteral("ADR13"), entry.address3);
-    rs.setValue(QStringLiteral("Tel1"), entry.telephone);
-    rs.setValue(QStringLiteral("Fax1"), entry.fax);
-    rs.setValue(QStringLiteral("HDYTEL1"), entry.mobile);
-    rs.setValue(QStringLiteral("EMAIL1"), entry.email);
-    rs.setValue(QStringLiteral("URL1"), entry.url);
     rs.setValue(QStringLiteral("Adr2_ID"), zoneIdOf(entry.prefecture, zones));
-    if (!rs.update())
+    if (!assignRow(rs, entry, kEntryColumns) || !rs.update())
         return fail(rs.errorString());
     return true;
 }
@@ -446,13 +443,8 @@ bool CustomerStore::readHits(const QString& sql, const QVariantList& values, QVe
     const QString prefecture = QStringLiteral("CASE WHEN COALESCE(%1, '') = '' THEN %2 ELSE %1 END").arg(q("ADR11"), q("ADR21"));
     const QString columns = QStringList{q("ID"), listedName, q("EMAIL1"), q("Tel1"), prefecture, firstFolder}.join(QLatin1String(", "));
     QSqlQuery query(d);
-    query.setForwardOnly(true);
-    if (!query.prepare(sql.arg(columns, Storage::quote(kTable))))
-        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
-    for (const QVariant& v : values)
-        query.addBindValue(v);
-    if (!query.exec())
-        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    if (!run(query, sql.arg(columns, Storage::quote(kTable)), values))
+        return false;
     while (query.next()) {
         CustomerHit hit;
         hit.id = query.value(0).toLongLong();
@@ -484,16 +476,11 @@ bool CustomerStore::searchIds(const QString& name, const QString& mail, const QS
         return false;
     QVariantList values;
     QSqlQuery query(d);
-    query.setForwardOnly(true);
     // No ORDER BY: SQLite then reads the IDs from the narrowest index that
     // holds the columns asked about instead of every customer's whole row.
-    if (!query.prepare(QStringLiteral("SELECT %1 FROM %2%3")
-                           .arg(q("ID"), Storage::quote(kTable), searchFilter(name, mail, tel, &values))))
-        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
-    for (const QVariant& v : std::as_const(values))
-        query.addBindValue(v);
-    if (!query.exec())
-        return fail(m_storage.describeError(DbFile::SaleData, query.lastError()));
+    const QString where = searchFilter(name, mail, tel, &values);
+    if (!run(query, QStringLiteral("SELECT %1 FROM %2%3").arg(q("ID"), Storage::quote(kTable), where), values))
+        return false;
     while (query.next())
         out->append(query.value(0).toLongLong());
     std::sort(out->begin(), out->end());

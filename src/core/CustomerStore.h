@@ -6,6 +6,7 @@
 
 #include <array>
 
+class QSqlQuery;
 class Storage;
 
 // A prefecture of Zonemaster: its ID is the zone identifier that customers
@@ -167,6 +168,8 @@ public:
 
 private:
     bool fail(const QString& message);
+    // Prepares sql on query (forward only), binds values in order and runs it.
+    bool run(QSqlQuery& query, const QString& sql, const QVariantList& values);
     // The WHERE clause of a search (empty when nothing is asked), its
     // values appended to *values.
     QString searchFilter(const QString& name, const QString& mail, const QString& tel, QVariantList* values) const;

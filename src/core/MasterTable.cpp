@@ -24,6 +24,21 @@ bool failWith(QString* error, const QString& message)
     return false;
 }
 
+// A new master row: "<新規>" in nameColumn, the other columns empty texts
+// (not NULL), in the order given.
+qint64 createNamed(Storage& storage, const QString& table, const char* nameColumn,
+                   std::initializer_list<const char*> columns, QString* error)
+{
+    ColumnValues initial;
+    for (const char* c : columns)
+        initial.append({QString::fromLatin1(c), qstrcmp(c, nameColumn) == 0 ? kNewName : QString(QLatin1String(""))});
+    MasterTable t(storage, DbFile::MasterData, table);
+    const qint64 id = t.create(initial);
+    if (id <= 0)
+        failWith(error, t.errorString());
+    return id;
+}
+
 }  // namespace
 
 QString MasterRow::text(const QString& column) const
@@ -163,16 +178,11 @@ bool list(Storage& storage, bool designersOnly, QVector<MasterRow>* out, QString
 
 qint64 create(Storage& storage, QString* error)
 {
-    ColumnValues initial{{QStringLiteral("U_NAME"), kNewName}};
-    for (const char* c : {"U_POST1", "U_ADDR1", "U_ADDR2", "U_ADDR3", "U_CLASS1", "U_CLASS2", "U_CLASS3", "U_TEL", "U_FAX",
-                          "C_NAME", "C_POST1", "C_ADDR1", "C_ADDR2", "C_ADDR3", "C_CLASS1", "C_CLASS2", "C_CLASS3", "C_TEL",
-                          "C_FAX"})
-        initial.append({QString::fromLatin1(c), QString(QLatin1String(""))});
-    MasterTable t(storage, DbFile::MasterData, kTable);
-    const qint64 id = t.create(initial);
-    if (id <= 0)
-        failWith(error, t.errorString());
-    return id;
+    return createNamed(storage, kTable, "U_NAME",
+                       {"U_NAME", "U_POST1", "U_ADDR1", "U_ADDR2", "U_ADDR3", "U_CLASS1", "U_CLASS2", "U_CLASS3", "U_TEL",
+                        "U_FAX", "C_NAME", "C_POST1", "C_ADDR1", "C_ADDR2", "C_ADDR3", "C_CLASS1", "C_CLASS2", "C_CLASS3",
+                        "C_TEL", "C_FAX"},
+                       error);
 }
 
 }  // namespace ArchitectTable
@@ -207,15 +217,10 @@ bool list(Storage& storage, int trade, QVector<MasterRow>* out, QString* error)
 
 qint64 create(Storage& storage, QString* error)
 {
-    ColumnValues initial{{QStringLiteral("FURI"), QString(QLatin1String(""))}, {QStringLiteral("Name"), kNewName}};
-    for (const char* c : {"POST_AREA", "STATUS_POS", "FLACK_NAME", "POST", "Addr1", "Addr2", "Addr3", "Tel", "Fax", "E_MAIL",
-                          "URL", "ANOTHER"})
-        initial.append({QString::fromLatin1(c), QString(QLatin1String(""))});
-    MasterTable t(storage, DbFile::MasterData, kTable);
-    const qint64 id = t.create(initial);
-    if (id <= 0)
-        failWith(error, t.errorString());
-    return id;
+    return createNamed(storage, kTable, "Name",
+                       {"FURI", "Name", "POST_AREA", "STATUS_POS", "FLACK_NAME", "POST", "Addr1", "Addr2", "Addr3", "Tel",
+                        "Fax", "E_MAIL", "URL", "ANOTHER"},
+                       error);
 }
 
 }  // namespace ConnectCorpTable

@@ -16,6 +16,19 @@ const RowField<RecordBookLine> kColumns[] = {
     {"F_STR01", &RecordBookLine::title}, {"F_STR02", &RecordBookLine::year},   {"F_STR03", &RecordBookLine::month},
     {"F_STR04", &RecordBookLine::day},   {"F_STR05", &RecordBookLine::content},
 };
+
+bool failWith(QString* error, const QString& message)
+{
+    if (error)
+        *error = message;
+    return false;
+}
+
+// The lines of the project `bid`, in the order they were made.
+bool openLines(Recordset& rs, qint64 bid, QString* error)
+{
+    return rs.open(QStringLiteral("StrIntTable"), QStringLiteral("F_INT01"), bid) || failWith(error, rs.errorString());
+}
 }
 
 QStringList builtInTitles()
@@ -66,66 +79,45 @@ QStringList defaultTitles()
 bool saveDefaultTitles(const QStringList& titles, QString* error)
 {
     QSaveFile f(AppDir::file(kTitleFile));
-    if (!f.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("「%1」に書き込めません。").arg(kTitleFile);
-        return false;
-    }
+    if (!f.open(QIODevice::WriteOnly))
+        return failWith(error, QStringLiteral("「%1」に書き込めません。").arg(kTitleFile));
     for (int i = 0; i < kLines; ++i) {
         QString title = i < titles.size() ? titles[i] : QString();
         title.remove(QLatin1Char('\n')).remove(QLatin1Char('\r'));
         f.write(title.toUtf8());
         f.write("\n");
     }
-    if (!f.commit()) {
-        if (error)
-            *error = QStringLiteral("「%1」に書き込めません。").arg(kTitleFile);
-        return false;
-    }
+    if (!f.commit())
+        return failWith(error, QStringLiteral("「%1」に書き込めません。").arg(kTitleFile));
     return true;
 }
 
 bool ensureLines(Storage& storage, qint64 bid, QString* error)
 {
     Recordset rs(storage, DbFile::AnotherOption);
-    if (!rs.open(QStringLiteral("StrIntTable"), QStringLiteral("F_INT01"), bid)) {
-        if (error)
-            *error = rs.errorString();
+    if (!openLines(rs, bid, error))
         return false;
-    }
     if (rs.recordCount() > 0)
         return true;
     const QStringList titles = defaultTitles();
     Transaction tx(storage, DbFile::AnotherOption);
-    if (!tx.isActive()) {
-        if (error)
-            *error = tx.errorString();
-        return false;
-    }
+    if (!tx.isActive())
+        return failWith(error, tx.errorString());
     for (int i = 0; i < kLines; ++i) {
         if (rs.addNew() <= 0 || !rs.setValue(QStringLiteral("F_INT01"), bid)
-            || !rs.setValue(QStringLiteral("F_STR01"), titles[i]) || !rs.update()) {
-            if (error)
-                *error = rs.errorString();
-            return false;
-        }
+            || !rs.setValue(QStringLiteral("F_STR01"), titles[i]) || !rs.update())
+            return failWith(error, rs.errorString());
     }
-    if (!tx.commit()) {
-        if (error)
-            *error = tx.errorString();
-        return false;
-    }
+    if (!tx.commit())
+        return failWith(error, tx.errorString());
     return true;
 }
 
 bool load(Storage& storage, qint64 bid, QVector<RecordBookLine>* lines, QString* error)
 {
     Recordset rs(storage, DbFile::AnotherOption);
-    if (!rs.open(QStringLiteral("StrIntTable"), QStringLiteral("F_INT01"), bid)) {
-        if (error)
-            *error = rs.errorString();
+    if (!openLines(rs, bid, error))
         return false;
-    }
     lines->clear();
     for (; !rs.eof() && lines->size() < kLines; rs.moveNext()) {
         RecordBookLine l;
@@ -139,17 +131,11 @@ bool load(Storage& storage, qint64 bid, QVector<RecordBookLine>* lines, QString*
 bool save(Storage& storage, qint64 bid, const QVector<RecordBookLine>& lines, QString* error)
 {
     Transaction tx(storage, DbFile::AnotherOption);
-    if (!tx.isActive()) {
-        if (error)
-            *error = tx.errorString();
-        return false;
-    }
+    if (!tx.isActive())
+        return failWith(error, tx.errorString());
     Recordset rs(storage, DbFile::AnotherOption);
-    if (!rs.open(QStringLiteral("StrIntTable"), QStringLiteral("F_INT01"), bid)) {
-        if (error)
-            *error = rs.errorString();
+    if (!openLines(rs, bid, error))
         return false;
-    }
     for (int i = 0; !rs.eof() && i < lines.size() && i < kLines; ++i, rs.moveNext()) {
         const RecordBookLine& l = lines[i];
         bool changed = false;
@@ -159,24 +145,15 @@ bool save(Storage& storage, qint64 bid, const QVector<RecordBookLine>& lines, QS
             // A null column and an empty line are the same to the user.
             if (rs.text(column) == text)
                 continue;
-            if (!rs.setValue(column, text)) {
-                if (error)
-                    *error = rs.errorString();
-                return false;
-            }
+            if (!rs.setValue(column, text))
+                return failWith(error, rs.errorString());
             changed = true;
         }
-        if (changed && !rs.update()) {
-            if (error)
-                *error = rs.errorString();
-            return false;
-        }
+        if (changed && !rs.update())
+            return failWith(error, rs.errorString());
     }
-    if (!tx.commit()) {
-        if (error)
-            *error = tx.errorString();
-        return false;
-    }
+    if (!tx.commit())
+        return failWith(error, tx.errorString());
     return true;
 }
 
