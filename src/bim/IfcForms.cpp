@@ -55,20 +55,31 @@ struct Builder {
     const ProjectData& project;
     QVector<FormItem> items;
 
-    void add(const QString& key, const QString& caption, const QString& table, int building, const QString& column,
-             const Item& item, Kind kind)
+    // The project row an item compares with.
+    const RowValues& rowOf(const QString& table, int building) const
     {
-        if (!item.present)
-            return;
-        const RowValues& row = table == QLatin1String("SHIKICHI") ? project.shikichi : project.buildings[building];
+        return table == QLatin1String("SHIKICHI") ? project.shikichi : project.buildings[building];
+    }
+
+    static FormItem itemOf(const QString& key, const QString& caption, const QString& table, int building)
+    {
         FormItem f;
         f.key = key;
         f.caption = caption;
         f.table = table;
         f.building = building;
+        return f;
+    }
+
+    void add(const QString& key, const QString& caption, const QString& table, int building, const QString& column,
+             const Item& item, Kind kind)
+    {
+        if (!item.present)
+            return;
+        FormItem f = itemOf(key, caption, table, building);
         f.values = {{column, stored(item, kind)}};
         f.modelText = kind == Kind::Decimal ? NumberText::decimalText(item.number) : item.text;
-        f.projectText = textOf(row, column);
+        f.projectText = textOf(rowOf(table, building), column);
         f.source = item.source;
         f.note = item.note;
         f.differs = !sameValue(f.projectText, f.values.front().second, kind);
@@ -81,12 +92,8 @@ struct Builder {
     {
         if (!b.useCode.present)
             return;
-        const RowValues& row = table == QLatin1String("SHIKICHI") ? project.shikichi : project.buildings[building];
-        FormItem f;
-        f.key = key;
-        f.caption = caption;
-        f.table = table;
-        f.building = building;
+        const RowValues& row = rowOf(table, building);
+        FormItem f = itemOf(key, caption, table, building);
         f.values = {{codeColumn, b.useCode.text}, {nameColumn, b.useName.text}};
         f.modelText = b.useCode.text + QLatin1Char(' ') + b.useName.text + QStringLiteral("（モデル: ") + b.use.text + QLatin1Char(')');
         f.projectText = (textOf(row, codeColumn) + QLatin1Char(' ') + textOf(row, nameColumn)).trimmed();

@@ -188,6 +188,12 @@ bool loadProject(CliContext& c, const QString& text, qint64* bid, ProjectData* p
     return false;
 }
 
+int usageError(CliContext& c, const char* usage)
+{
+    c.err << QString::fromUtf8(usage);
+    return 2;
+}
+
 bool refusedAsOwnFile(const QString& path, const QString& appDir, QTextStream& err)
 {
     if (!AppDir::isOwnFile(path, appDir))

@@ -19,6 +19,10 @@ struct CliContext {
     QTextStream& err;
 };
 
+// Writes how a command group is used (UTF-8 text) on err; returns the exit
+// code 2 of a call the group does not understand.
+int usageError(CliContext& c, const char* usage);
+
 // True, after telling why on err, when an output path names one of the
 // program's own files in appDir (a database, a template, a settings
 // file), through links and ".." as well; the command then exits with 2.

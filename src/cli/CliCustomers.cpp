@@ -17,12 +17,6 @@ const char* const kCustomersUsage =
     "                          または名前（姓ふりがな, 名ふりがな, 姓, 名, …）。0 で読み込みません\n"
     "  export  全顧客を CSV に書き出し、件数を表示します（既定は Shift_JIS、--utf8 で UTF-8）\n";
 
-int usage(CliContext& c)
-{
-    c.err << QString::fromUtf8(kCustomersUsage);
-    return 2;
-}
-
 // A target by its code or its caption; -1 when it is neither.
 int targetCode(const QString& text)
 {
@@ -82,7 +76,7 @@ int importCustomers(CliContext& c, const QString& path, const QStringList& optio
             }
             columns.append({n - 1, code});
         } else {
-            return usage(c);
+            return usageError(c, kCustomersUsage);
         }
     }
 
@@ -127,7 +121,7 @@ int exportCustomers(CliContext& c, const QString& path, const QStringList& optio
         if (o == QLatin1String("--utf8"))
             utf8 = true;
         else
-            return usage(c);
+            return usageError(c, kCustomersUsage);
     }
     if (refusedAsOwnFile(path, c.storage.appDir(), c.err))
         return 2;
@@ -153,7 +147,7 @@ int exportCustomers(CliContext& c, const QString& path, const QStringList& optio
 int cliCustomers(CliContext& c)
 {
     if (c.args.size() < 2)
-        return usage(c);
+        return usageError(c, kCustomersUsage);
     const QString sub = c.args.at(0);
     const QString path = c.args.at(1);
     const QStringList options = c.args.mid(2);
@@ -161,5 +155,5 @@ int cliCustomers(CliContext& c)
         return importCustomers(c, path, options);
     if (sub == QLatin1String("export"))
         return exportCustomers(c, path, options);
-    return usage(c);
+    return usageError(c, kCustomersUsage);
 }

@@ -13,12 +13,6 @@ const char* const kPostalUsage =
     "          FILE の都道府県の郵便番号を置き換えます（他の都道府県はそのまま）。\n"
     "          --all: 全国を置き換えます（47都道府県すべてを含むファイルのみ）。\n";
 
-int usage(CliContext& c)
-{
-    c.err << QString::fromUtf8(kPostalUsage);
-    return 2;
-}
-
 // code, prefecture, municipality, town: one candidate per line.
 void print(CliContext& c, const QVector<PostalEntry>& rows, bool dashed)
 {
@@ -34,7 +28,7 @@ void print(CliContext& c, const QVector<PostalEntry>& rows, bool dashed)
 int cliPostal(CliContext& c)
 {
     if (c.args.size() < 2)
-        return usage(c);
+        return usageError(c, kPostalUsage);
     const QString sub = c.args.first();
     // An address may have been typed with spaces between its parts.
     const QString text = c.args.mid(1).join(QLatin1Char(' ')).trimmed();
@@ -43,7 +37,7 @@ int cliPostal(CliContext& c)
         QStringList args = c.args.mid(1);
         const bool all = args.removeAll(QStringLiteral("--all")) > 0;
         if (args.size() != 1)
-            return usage(c);
+            return usageError(c, kPostalUsage);
         PostalImporter importer(c.storage);
         if (!importer.importFile(args[0], all)) {
             c.err << importer.errorString() << Qt::endl;
@@ -63,7 +57,7 @@ int cliPostal(CliContext& c)
 
     const bool byCode = sub == QLatin1String("code");
     if (!byCode && sub != QLatin1String("address"))
-        return usage(c);
+        return usageError(c, kPostalUsage);
     PostalLookup lookup(c.storage);
     QVector<PostalEntry> rows;
     const bool ok = byCode ? lookup.codeCandidates(text, &rows) : lookup.addressCandidates(text, &rows);

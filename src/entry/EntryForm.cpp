@@ -55,6 +55,17 @@ void showInCombo(QComboBox* c, const QString& text)
         c->setEditText(text);
 }
 
+// The postal pair behind the buttons numbered `number`; the last one when
+// a table numbers two alike.
+const PostalPair* numberedPair(const FieldTable& table, int number)
+{
+    const PostalPair* found = nullptr;
+    for (const PostalPair& p : table.postal)
+        if (p.number == number)
+            found = &p;
+    return found;
+}
+
 }  // namespace
 
 EntryForm::EntryForm(Storage& storage, qint64 bid, FieldTable table, QWidget* parent, Qt::WindowFlags flags)
@@ -760,10 +771,7 @@ bool EntryForm::eventFilter(QObject* watched, QEvent* event)
 
 void EntryForm::lookUpAddress(int pair)
 {
-    const PostalPair* p = nullptr;
-    for (const PostalPair& q : std::as_const(m_table.postal))
-        if (q.number == pair)
-            p = &q;
+    const PostalPair* p = numberedPair(m_table, pair);
     if (!p)
         return;
     AdrFormChooser windowChooser(this);
@@ -788,10 +796,7 @@ void EntryForm::lookUpAddress(int pair)
 
 void EntryForm::lookUpPostalCode(int pair)
 {
-    const PostalPair* p = nullptr;
-    for (const PostalPair& q : std::as_const(m_table.postal))
-        if (q.number == pair)
-            p = &q;
+    const PostalPair* p = numberedPair(m_table, pair);
     if (!p)
         return;
     AdrFormChooser windowChooser(this);

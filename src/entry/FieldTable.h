@@ -187,3 +187,17 @@ bool isFlagKind(FieldKind kind);
 // The value a field of this kind saves: 0 or 1 for a check box, otherwise
 // the text (null read as empty).
 QVariant fieldValueOf(const QVariant& value, FieldKind kind);
+
+// The words field tables are written in: UTF-8 literals of the source, and
+// numbered columns ("Men", 4 → "Men4"; "F1Kubun", 60, "Men" → "F1Kubun60Men").
+// A table's source takes them with `using namespace TableWords;`.
+namespace TableWords {
+inline QString s(const char* text)
+{
+    return QString::fromUtf8(text);
+}
+inline QString col(const char* stem, int n, const char* tail = "")
+{
+    return s(stem) + QString::number(n) + s(tail);
+}
+}  // namespace TableWords

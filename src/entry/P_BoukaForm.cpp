@@ -2,14 +2,7 @@
 
 #include <QPushButton>
 
-namespace {
-
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-}  // namespace
+using namespace TableWords;
 
 FieldTable P_BoukaForm::fieldTable()
 {

@@ -8,12 +8,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-namespace {
+using namespace TableWords;
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+namespace {
 
 // The drop-downs of a person's class and registration: "一級" 建築士 "大臣"
 // 登録 第 … 号.

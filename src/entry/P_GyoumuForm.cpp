@@ -6,17 +6,9 @@
 
 #include <QPushButton>
 
+using namespace TableWords;
+
 namespace {
-
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString col(const char* stem, int n)
-{
-    return s(stem) + QString::number(n);
-}
 
 bool isCostAmount(const QString& column)
 {

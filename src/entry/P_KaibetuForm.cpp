@@ -14,19 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace {
-
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString col(const char* stem, int n, const char* tail = "")
-{
-    return s(stem) + QString::number(n) + s(tail);
-}
-
-}  // namespace
+using namespace TableWords;
 
 FieldTable P_KaibetuForm::fieldTable()
 {

@@ -10,17 +10,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+using namespace TableWords;
+
 namespace {
-
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString col(const char* stem, int n)
-{
-    return s(stem) + QString::number(n);
-}
 
 const QString kDateTip = QString::fromUtf8("「令和7年4月1日」「2025/04/01」などの形で入力します。");
 

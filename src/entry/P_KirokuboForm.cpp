@@ -8,12 +8,9 @@
 #include <QLineEdit>
 #include <QTabWidget>
 
-namespace {
+using namespace TableWords;
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
+namespace {
 
 // The colour of a title that may be changed.
 const QColor kEditableTitle(255, 255, 128);

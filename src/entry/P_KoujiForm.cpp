@@ -6,17 +6,9 @@
 #include <QLayout>
 #include <QPushButton>
 
+using namespace TableWords;
+
 namespace {
-
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString col(const char* stem, int n)
-{
-    return s(stem) + QString::number(n);
-}
 
 // The two 主要用途 groups: the boxes (1) to (3) and the use field each
 // fills; (1) also has the use-code list.

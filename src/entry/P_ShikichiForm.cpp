@@ -7,17 +7,9 @@
 #include <QLabel>
 #include <QPushButton>
 
+using namespace TableWords;
+
 namespace {
-
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString col(const char* stem, int n)
-{
-    return s(stem) + QString::number(n);
-}
 
 QStringList cols(const char* stem, int from, int to)
 {

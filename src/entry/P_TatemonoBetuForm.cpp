@@ -13,17 +13,9 @@
 #include <QTabWidget>
 #include <QTimer>
 
+using namespace TableWords;
+
 namespace {
-
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
-QString col(const char* stem, int n)
-{
-    return s(stem) + QString::number(n);
-}
 
 // The code lists that grow when a new finish is typed, by field.
 struct Finish {

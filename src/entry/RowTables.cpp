@@ -3,18 +3,21 @@
 #include "MasterPickResult.h"
 #include "Recordset.h"
 
+using namespace TableWords;
+
 namespace RowTables {
 
 namespace {
 
-QString s(const char* text)
-{
-    return QString::fromUtf8(text);
-}
-
 void addText(FieldTable& t, const char* column, const char* caption, int chars, int order, unsigned flags = 0)
 {
     t.add(s(column), FieldKind::Text).withCaption(s(caption)).width(chars).enter(order).flagged(flags);
+}
+
+// The person's postal code: Enter on it fills the address (postal pair 1).
+void addPostalCode(FieldTable& t, const char* caption, int order)
+{
+    addText(t, "Post", caption, 10, order, FieldFlag::Latin | FieldFlag::PostalLookup);
 }
 
 // Exactly one box of a group or none: ticking one unticks the others.
@@ -43,11 +46,7 @@ FieldTable persons(int kubun)
             g.captionChars = 14;
         addText(t, "Name", "【イ．氏名】", 28, 1);
         addText(t, "JimuName", "【ロ．勤務先】", 0, 2);
-        t.add(s("Post"), FieldKind::Text)
-            .withCaption(s("【ハ．郵便番号】"))
-            .width(10)
-            .flagged(FieldFlag::Latin | FieldFlag::PostalLookup)
-            .enter(3);
+        addPostalCode(t, "【ハ．郵便番号】", 3);
         addText(t, "Addr", "【ニ．所在地】", 0, 4);
         addText(t, "Tel", "【ホ．電話番号】", 16, 5, FieldFlag::Latin);
         addText(t, "Gou", "【ヘ．登録番号】", 16, 6, FieldFlag::Latin);
@@ -67,11 +66,7 @@ FieldTable persons(int kubun)
         t.add(s("JimuKyu"), FieldKind::DropDown).flagged(FieldFlag::NewRow).from(s("Kyu2")).withUnit(s("建築士事務所")).width(6).enter(6);
         t.add(s("JimuTiji"), FieldKind::DropDown).from(s("Tiki2")).withUnit(s("知事登録第")).width(10).enter(7);
         t.add(s("JimuGou"), FieldKind::Text).withUnit(s("号")).width(10).flagged(FieldFlag::Latin).enter(8);
-        t.add(s("Post"), FieldKind::Text)
-            .withCaption(s("【ニ．郵便番号】"))
-            .width(10)
-            .flagged(FieldFlag::Latin | FieldFlag::PostalLookup)
-            .enter(9);
+        addPostalCode(t, "【ニ．郵便番号】", 9);
         addText(t, "Addr", "【ホ．所在地】", 0, 10);
         addText(t, "Tel", "【ヘ．電話番号】", 16, 11, FieldFlag::Latin);
         addText(t, "Tosho",
