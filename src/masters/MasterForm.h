@@ -17,6 +17,7 @@
 #include <optional>
 
 class AddressChooser;
+class HelpForm;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -348,7 +349,7 @@ private:
     QHash<QLineEdit*, QLineEdit*> m_faxOf;
     QVector<PostalBlock> m_postal;
     QString m_helpPage;
-    QPointer<QWidget> m_help;
+    QPointer<HelpForm> m_help;
     AddressChooser* m_chooser = nullptr;
     MailComposer m_mailComposer;
     qint64 m_shownId = 0;
