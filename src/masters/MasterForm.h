@@ -83,6 +83,11 @@ class Storage;
 // listing) and beforeClose(). keepPlace() keeps the window's position and
 // column widths from one opening to the next.
 //
+// A window that keeps its listed rows in memory derives from RowMasterForm
+// (RowMasterForm.h) and gives readRows/rowTexts/showRow instead of the
+// listing, showing and list texts; TableMasterForm does the rest for a
+// window bound onto one table.
+//
 // Field tables: a window whose fields map one to one onto columns binds
 // them with bindField(); loadBound() then shows a row and boundValues()
 // gives the values in bind order, which is the order Apply writes them.
