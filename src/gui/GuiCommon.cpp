@@ -29,6 +29,7 @@
 #include <QStyleHints>
 #include <QTimer>
 #include <QTranslator>
+#include <QTreeWidget>
 #include <QUrl>
 #include <QWidget>
 
@@ -195,6 +196,17 @@ QPushButton* namedButton(const char* name, const QString& caption, const QString
     if (!tip.isEmpty())
         b->setToolTip(tip);
     return b;
+}
+
+QTreeWidget* namedList(const char* name, const QStringList& headers)
+{
+    auto* list = new QTreeWidget;
+    list->setObjectName(QString::fromLatin1(name));
+    list->setHeaderLabels(headers);
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setAllColumnsShowFocus(true);
+    return list;
 }
 
 void saveShortcut(QWidget* window, QAbstractButton* saveButton)

@@ -8,12 +8,14 @@
 #include <QPoint>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 class QWidget;
 class QAbstractButton;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QTreeWidget;
 class QValidator;
 
 namespace GuiCommon {
@@ -44,6 +46,9 @@ QValidator* digitsValidator(QObject* parent);
 // tip is left unset when empty.
 QLineEdit* namedEdit(const char* name);
 QPushButton* namedButton(const char* name, const QString& caption, const QString& tip = {});
+// A named list of rows under column headers: flat, rows of one height,
+// the whole row marked as current.
+QTreeWidget* namedList(const char* name, const QStringList& headers);
 
 // Ctrl+S in a window presses its save (apply) button, when that is enabled.
 void saveShortcut(QWidget* window, QAbstractButton* saveButton);

@@ -1,5 +1,7 @@
 #include "HelpForm.h"
 
+#include "AppDir.h"
+
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -71,4 +73,15 @@ void HelpForm::showPage(const QString& path)
                                       "<p>アプリケーションのフォルダにある MANUAL フォルダを確認してください。</p>")
                            .arg(path.toHtmlEscaped()));
     m_status->showMessage(QStringLiteral("ページがありません: %1").arg(path));
+}
+
+void HelpForm::showManual(QWidget* owner, QPointer<HelpForm>& viewer, const QString& manualPage)
+{
+    if (!viewer) {
+        viewer = new HelpForm(owner);
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    viewer->showPage(AppDir::file(QStringLiteral("MANUAL/") + manualPage));
+    viewer->show();
+    viewer->raise();
 }

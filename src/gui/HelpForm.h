@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -18,6 +19,9 @@ public:
     // Shows the page of a local HTML file. A missing file is not an error
     // for the user: the viewer says in its own text which page is absent.
     void showPage(const QString& path);
+    // A window's own viewer for a manual page (a path under MANUAL): made
+    // on first use, then brought to the front; closing it deletes it.
+    static void showManual(QWidget* owner, QPointer<HelpForm>& viewer, const QString& manualPage);
 
     QString page() const { return m_page; }
     bool pageFound() const { return m_found; }

@@ -4,6 +4,7 @@
 #include "BusyCursor.h"
 #include "PhotoFolder.h"
 #include "FileDialogs.h"
+#include "GuiCommon.h"
 #include "common.h"
 
 #include <QApplication>
@@ -29,13 +30,8 @@ PhotoPage::PhotoPage(QWidget* parent)
         formats << QString::fromLatin1(f);
     PhotoFolder::setPictureFormats(formats);
 
-    m_list = new QTreeWidget;
-    m_list->setObjectName(QStringLiteral("ListView3"));
-    m_list->setHeaderLabels({QStringLiteral("写真ファイル一覧"), QStringLiteral("日付"), QStringLiteral("サイズ")});
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
+    m_list = GuiCommon::namedList("ListView3", {QStringLiteral("写真ファイル一覧"), QStringLiteral("日付"), QStringLiteral("サイズ")});
     m_list->setAlternatingRowColors(true);
-    m_list->setAllColumnsShowFocus(true);
     // Date and size always show whole; the file name takes the rest.
     m_list->header()->setStretchLastSection(false);
     m_list->header()->setSectionResizeMode(0, QHeaderView::Stretch);

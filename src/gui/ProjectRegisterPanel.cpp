@@ -32,16 +32,10 @@ namespace {
 
 const char* const kProjectMime = "application/x-shinseidesk-projects";
 
-QTreeWidget* makeList(const QString& name, const QStringList& columns)
+QTreeWidget* makeList(const char* name, const QStringList& columns)
 {
-    auto* list = new QTreeWidget;
-    list->setObjectName(name);
-    list->setColumnCount(columns.size());
-    list->setHeaderLabels(columns);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
+    QTreeWidget* list = GuiCommon::namedList(name, columns);
     list->setAlternatingRowColors(true);
-    list->setAllColumnsShowFocus(true);
     return list;
 }
 
@@ -60,8 +54,8 @@ ProjectRegisterPanel::ProjectRegisterPanel(Storage& storage, QWidget* parent)
     : QWidget(parent)
     , m_storage(storage)
 {
-    m_folderList = makeList(QStringLiteral("ListView1"), {QStringLiteral("フォルダ")});
-    m_projectList = makeList(QStringLiteral("UserListView"), {QStringLiteral("工事名"), QStringLiteral("建築物の名称")});
+    m_folderList = makeList("ListView1", {QStringLiteral("フォルダ")});
+    m_projectList = makeList("UserListView", {QStringLiteral("工事名"), QStringLiteral("建築物の名称")});
     m_projectList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // The widths are the user's, kept from run to run; stretching the last
     // column would overrule them.

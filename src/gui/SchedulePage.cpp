@@ -1,5 +1,6 @@
 #include "SchedulePage.h"
 
+#include "GuiCommon.h"
 #include "JapaneseHolidays.h"
 #include "Prompter.h"
 #include "ScheduleStore.h"
@@ -46,13 +47,8 @@ SchedulePage::SchedulePage(Storage& storage, QWidget* parent)
     : QWidget(parent)
     , m_storage(storage)
 {
-    m_list = new QTreeWidget;
-    m_list->setObjectName(QStringLiteral("ListView2"));
-    m_list->setHeaderLabels({QStringLiteral("日時"), QStringLiteral("タイトル")});
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
+    m_list = GuiCommon::namedList("ListView2", {QStringLiteral("日時"), QStringLiteral("タイトル")});
     m_list->setAlternatingRowColors(true);
-    m_list->setAllColumnsShowFocus(true);
     m_list->header()->resizeSection(0, 130);
 
     auto field = [](const char* name, int width) {

@@ -1,6 +1,5 @@
 #include "DMLabelForm.h"
 
-#include "AppDir.h"
 #include "EnterOrder.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
@@ -359,16 +358,8 @@ QWidget* DMLabelForm::buildRecipientPanel()
     auto* closing = new QHBoxLayout;
     closing->addStretch(1);
     QPushButton* helpBtn = button("HelpBtn", QStringLiteral("ヘルプ"));
-    connect(helpBtn, &QPushButton::clicked, this, [this] {
-        if (!m_help) {
-            m_help = new HelpForm(this);
-            m_help->setWindowFlag(Qt::Window);
-            m_help->setAttribute(Qt::WA_DeleteOnClose);
-        }
-        m_help->showPage(AppDir::file(QStringLiteral("MANUAL/dm_label.html")));
-        m_help->show();
-        m_help->raise();
-    });
+    connect(helpBtn, &QPushButton::clicked, this,
+            [this] { HelpForm::showManual(this, m_help, QStringLiteral("dm_label.html")); });
     closing->addWidget(helpBtn);
     QPushButton* closeBtn = button("CloseBtn", QStringLiteral("閉じる"));
     connect(closeBtn, &QPushButton::clicked, this, &DMLabelForm::closeWindow);

@@ -22,12 +22,7 @@ using LabelWidgets::button;
 
 QTreeWidget* list(const char* name, const QStringList& headers, bool multi)
 {
-    auto* l = new QTreeWidget;
-    l->setObjectName(QString::fromLatin1(name));
-    l->setHeaderLabels(headers);
-    l->setRootIsDecorated(false);
-    l->setUniformRowHeights(true);
-    l->setAllColumnsShowFocus(true);
+    QTreeWidget* l = GuiCommon::namedList(name, headers);
     l->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
     return l;
 }

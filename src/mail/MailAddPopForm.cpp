@@ -24,12 +24,7 @@ namespace {
 
 QTreeWidget* makeList(const char* name, const QStringList& columns)
 {
-    auto* list = new QTreeWidget;
-    list->setObjectName(QString::fromLatin1(name));
-    list->setHeaderLabels(columns);
-    list->setRootIsDecorated(false);
-    list->setUniformRowHeights(true);
-    list->setAllColumnsShowFocus(true);
+    QTreeWidget* list = GuiCommon::namedList(name, columns);
     list->setAlternatingRowColors(true);
     list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     return list;

@@ -56,9 +56,8 @@ const QString kColumn2 = QStringLiteral("ML_C2");
 }  // namespace
 
 MailAddSet::MailAddSet(Storage& storage, QWidget* parent, PasswordVault* vault)
-    : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
-                 QStringLiteral("メールアドレス設定を閉じます。"), parent)
-    , m_store(storage, vault)
+    : StoreMasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
+                      QStringLiteral("メールアドレス設定を閉じます。"), parent, vault)
 {
     setObjectName(QStringLiteral("MailAddSet"));
     setWindowTitle(QStringLiteral("メールアドレス設定"));
@@ -197,20 +196,13 @@ void MailAddSet::showKeyringState()
     }
 }
 
-void MailAddSet::listRecords()
+QStringList MailAddSet::rowTexts(const MailAccount& a) const
 {
-    const bool read = m_store.list(&m_rows);
-    if (!read)
-        m_error = m_store.errorString();
-    listRows(read, m_rows, m_error, [](const MailAccount& a) { return QStringList{a.name, a.address}; });
+    return {a.name, a.address};
 }
 
-void MailAddSet::showRecord(qint64 id)
+void MailAddSet::showRow(const MailAccount& a)
 {
-    const int i = shownRowOf(m_rows, id);
-    if (i < 0)
-        return;
-    const MailAccount& a = m_rows[i];
     MasterRow row;
     row.id = a.id;
     const QVector<QPair<const char*, QVariant>> values{
@@ -227,14 +219,6 @@ void MailAddSet::clearFields()
 {
     clearBound();
     m_password->clear();
-}
-
-qint64 MailAddSet::createRecord()
-{
-    const qint64 id = m_store.create();
-    if (id <= 0)
-        m_error = m_store.errorString();
-    return id;
 }
 
 MailAccount MailAddSet::shownAccount() const
@@ -275,17 +259,6 @@ bool MailAddSet::writeRecord(qint64 id, bool* found)
 void MailAddSet::afterApply(qint64 id)
 {
     relist(id);
-}
-
-bool MailAddSet::removeRecords(const QVector<qint64>& ids)
-{
-    return removeEach(m_store, ids, &m_error);
-}
-
-QStringList MailAddSet::listTextsOf(qint64 id)
-{
-    const int i = rowIndexOf(m_rows, id);
-    return i < 0 ? QStringList() : QStringList{m_rows[i].name, m_rows[i].address};
 }
 
 void MailAddSet::sendTest()

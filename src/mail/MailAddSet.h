@@ -1,7 +1,7 @@
 #pragma once
 
 #include "MailAccountStore.h"
-#include "MasterForm.h"
+#include "RowMasterForm.h"
 
 class QCheckBox;
 class QLabel;
@@ -10,13 +10,13 @@ class QLineEdit;
 // The mail account window "メールアドレス設定": the sender name and address,
 // the login and the SMTP and POP3 servers of each account. The composer
 // offers these accounts as senders.
-class MailAddSet : public MasterForm {
+class MailAddSet : public StoreMasterForm<MailAccount, MailAccountStore> {
     Q_OBJECT
 public:
     explicit MailAddSet(Storage& storage, QWidget* parent = nullptr, PasswordVault* vault = nullptr);
 
     // The accounts as listed (the in-memory account table).
-    const QVector<MailAccount>& accounts() const { return m_rows; }
+    const QVector<MailAccount>& accounts() const { return rows(); }
     // Shown while the account lets its password go out unencrypted.
     QLabel* plainAuthWarning() const { return m_plainAuthWarning; }
 
@@ -29,15 +29,11 @@ signals:
     void testFinished(const QString& result);
 
 protected:
-    void listRecords() override;
-    void showRecord(qint64 id) override;
+    QStringList rowTexts(const MailAccount& a) const override;
+    void showRow(const MailAccount& a) override;
     void clearFields() override;
-    qint64 createRecord() override;
     bool writeRecord(qint64 id, bool* found) override;
-    bool removeRecords(const QVector<qint64>& ids) override;
     void fillPick(MasterPickResult&, bool) override {}
-    QStringList listTextsOf(qint64 id) override;
-    QString storageError() const override { return m_error; }
     void afterApply(qint64 id) override;
     void firstShown() override;
 
@@ -45,8 +41,6 @@ private:
     MailAccount shownAccount() const;
     void showKeyringState();
 
-    MailAccountStore m_store;
-    QVector<MailAccount> m_rows;
     QLineEdit* m_name = nullptr;
     QLineEdit* m_account = nullptr;
     QLineEdit* m_password = nullptr;
@@ -62,6 +56,5 @@ private:
     QLabel* m_keyringLabel = nullptr;
     QLabel* m_plainAuthWarning = nullptr;
     QPushButton* m_testBtn = nullptr;
-    QString m_error;
     bool m_keyring = false;
 };

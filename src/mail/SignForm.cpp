@@ -14,8 +14,8 @@
 #include <QVBoxLayout>
 
 SignForm::SignForm(Storage& storage, QWidget* parent)
-    : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
-                 QStringLiteral("署名登録を閉じます。"), parent)
+    : StoreMasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
+                      QStringLiteral("署名登録を閉じます。"), parent)
 {
     setObjectName(QStringLiteral("SignForm"));
     setWindowTitle(QStringLiteral("署名登録"));
@@ -69,22 +69,15 @@ bool SignForm::pick(Storage& storage, QWidget* parent, QString* text)
     return true;
 }
 
-void SignForm::listRecords()
+QStringList SignForm::rowTexts(const Signature& s) const
 {
-    SignatureStore store(storage());
-    const bool read = store.list(&m_rows);
-    if (!read)
-        m_error = store.errorString();
-    listRows(read, m_rows, m_error, [](const Signature& s) { return QStringList{s.name}; });
+    return {s.name};
 }
 
-void SignForm::showRecord(qint64 id)
+void SignForm::showRow(const Signature& s)
 {
-    const int i = shownRowOf(m_rows, id);
-    if (i < 0)
-        return;
-    m_title->setText(m_rows[i].name);
-    m_body->setPlainText(m_rows[i].body);
+    m_title->setText(s.name);
+    m_body->setPlainText(s.body);
 }
 
 void SignForm::clearFields()
@@ -93,20 +86,10 @@ void SignForm::clearFields()
     m_body->clear();
 }
 
-qint64 SignForm::createRecord()
-{
-    SignatureStore store(storage());
-    const qint64 id = store.create();
-    if (id <= 0)
-        m_error = store.errorString();
-    return id;
-}
-
 bool SignForm::writeRecord(qint64 id, bool* found)
 {
-    SignatureStore store(storage());
-    if (!store.write(id, m_title->text(), m_body->toPlainText(), found)) {
-        m_error = store.errorString();
+    if (!m_store.write(id, m_title->text(), m_body->toPlainText(), found)) {
+        m_error = m_store.errorString();
         return false;
     }
     const int i = rowIndexOf(m_rows, id);
@@ -115,18 +98,6 @@ bool SignForm::writeRecord(qint64 id, bool* found)
         m_rows[i].body = m_body->toPlainText();
     }
     return true;
-}
-
-bool SignForm::removeRecords(const QVector<qint64>& ids)
-{
-    SignatureStore store(storage());
-    return removeEach(store, ids, &m_error);
-}
-
-QStringList SignForm::listTextsOf(qint64 id)
-{
-    const int i = rowIndexOf(m_rows, id);
-    return i < 0 ? QStringList() : QStringList{m_rows[i].name};
 }
 
 bool SignForm::canTransfer() const

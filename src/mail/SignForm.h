@@ -1,6 +1,6 @@
 #pragma once
 
-#include "MasterForm.h"
+#include "RowMasterForm.h"
 #include "SignatureStore.h"
 
 class QLineEdit;
@@ -9,7 +9,7 @@ class QPlainTextEdit;
 // The signature window "署名登録": named text blocks (signatures and
 // mail-magazine texts) kept for the composer. Opened from the main window
 // to edit them, and by the composer to hand one over ("転送").
-class SignForm : public MasterForm {
+class SignForm : public StoreMasterForm<Signature, SignatureStore> {
     Q_OBJECT
 public:
     explicit SignForm(Storage& storage, QWidget* parent = nullptr);
@@ -20,25 +20,17 @@ public:
 
     // The text handed over by the last transfer.
     QString chosenText() const { return m_chosen; }
-    const QVector<Signature>& signatures() const { return m_rows; }
 
 protected:
-    void listRecords() override;
-    void showRecord(qint64 id) override;
+    QStringList rowTexts(const Signature& s) const override;
+    void showRow(const Signature& s) override;
     void clearFields() override;
-    qint64 createRecord() override;
     bool writeRecord(qint64 id, bool* found) override;
-    bool removeRecords(const QVector<qint64>& ids) override;
     void fillPick(MasterPickResult& result, bool onlyShown) override;
-    QStringList listTextsOf(qint64 id) override;
-    QString storageError() const override { return m_error; }
     bool canTransfer() const override;
 
 private:
-
-    QVector<Signature> m_rows;
     QLineEdit* m_title = nullptr;
     QPlainTextEdit* m_body = nullptr;
     QString m_chosen;
-    QString m_error;
 };

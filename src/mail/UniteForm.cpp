@@ -2,6 +2,7 @@
 
 #include "AppDir.h"
 #include "FileDialogs.h"
+#include "GuiCommon.h"
 #include "Prompter.h"
 #include "SafeFile.h"
 #include "common.h"
@@ -19,18 +20,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
-
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
-}
-
-}  // namespace
-
 UniteForm::UniteForm(Mode mode, QWidget* parent)
     : QDialog(parent)
     , m_mode(mode)
@@ -46,9 +35,10 @@ UniteForm::UniteForm(Mode mode, QWidget* parent)
     m_list->setToolTip(QStringLiteral("ダブルクリックするとファイルを開きます。Delete キーで一覧から外します。"));
     m_list->installEventFilter(this);
 
-    QPushButton* choose = button("FileBtn", QStringLiteral("ファイルの選択"));
-    m_sendBtn = button("SendBtn", mode == Mode::Attach ? QStringLiteral("転送") : QStringLiteral("保存(&A)"));
-    QPushButton* close = button("CloseBtn", QStringLiteral("閉じる"));
+    using GuiCommon::namedButton;
+    QPushButton* choose = namedButton("FileBtn", QStringLiteral("ファイルの選択"));
+    m_sendBtn = namedButton("SendBtn", mode == Mode::Attach ? QStringLiteral("転送") : QStringLiteral("保存(&A)"));
+    QPushButton* close = namedButton("CloseBtn", QStringLiteral("閉じる"));
     choose->setVisible(mode == Mode::Attach);
     m_sendBtn->setToolTip(mode == Mode::Attach ? QStringLiteral("一覧のファイルをメールに添付します。")
                                                : QStringLiteral("選んだファイルを保存先のフォルダにコピーします。"));

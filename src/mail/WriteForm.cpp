@@ -1,6 +1,5 @@
 #include "WriteForm.h"
 
-#include "AppDir.h"
 #include "EnterOrder.h"
 #include "HelpForm.h"
 #include "MailAddPopForm.h"
@@ -613,17 +612,8 @@ void WriteForm::closeEvent(QCloseEvent* event)
 
 void WriteForm::showHelp()
 {
-    auto* help = qobject_cast<HelpForm*>(m_help.data());
-    if (!help) {
-        help = new HelpForm(this);
-        help->setWindowFlag(Qt::Window);
-        help->setAttribute(Qt::WA_DeleteOnClose);
-        m_help = help;
-    }
     const bool reply = m_request.mode == ComposeRequest::kReply && m_request.earlier.has_value();
-    help->showPage(AppDir::file(reply ? QStringLiteral("MANUAL/msg03.html") : QStringLiteral("MANUAL/msg02.html")));
-    help->show();
-    help->raise();
+    HelpForm::showManual(this, m_help, reply ? QStringLiteral("msg03.html") : QStringLiteral("msg02.html"));
 }
 
 void WriteForm::openAddressBook(int target)

@@ -18,6 +18,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
 class QToolBar;
+class HelpForm;
 class MailSession;
 class Storage;
 
@@ -100,7 +101,7 @@ private:
     QPlainTextEdit* m_body = nullptr;
     QListWidget* m_files = nullptr;
     QStatusBar* m_status = nullptr;
-    QPointer<QWidget> m_help;
+    QPointer<HelpForm> m_help;
     QString m_result;
     qint64 m_storedId = 0;
     bool m_edited = false;

@@ -1,6 +1,5 @@
 #include "M_ArchitectForm.h"
 
-#include "CustomerStore.h"
 #include "GuiCommon.h"
 #include "common.h"
 
@@ -9,11 +8,9 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <utility>
@@ -53,8 +50,7 @@ QComboBox* dropDown(const char* name, const QStringList& items)
 }  // namespace
 
 M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designersOnly)
-    : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
-                 QStringLiteral("取引先登録を終了します。"), parent),
+    : TableMasterForm(storage, parent, ArchitectTable::kTable, QStringLiteral("U_NAME"), QStringLiteral("氏名")),
       m_designersOnly(designersOnly)
 {
     setObjectName(QStringLiteral("M_ArchitectForm"));
@@ -62,14 +58,6 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     setHelpPage(QStringLiteral("kenchiku_master.html"));
     resize(1040, 600);
 
-    QTreeWidget* list = recordList();
-    list->setObjectName(QStringLiteral("ConnectListView"));
-    list->setHeaderLabels({QStringLiteral("氏名")});
-
-    QVector<Zone> zones;
-    CustomerStore zoneStore(storage);
-    if (!zoneStore.loadZones(&zones))
-        common::ErrorBox(zoneStore.errorString());
     const QStringList classes = codeList(storage, QStringLiteral("Class"), QStringLiteral("Class"));
     const QStringList offices = codeList(storage, QStringLiteral("Capacity1"), QStringLiteral("ADR_NAME"));
     const QStringList authorities = codeList(storage, QStringLiteral("Capacity2"), QStringLiteral("ADR_NAME"));
@@ -127,8 +115,8 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     };
     Block a = makeBlock("ArchName", "Post1", {}, authorities);
     Block o = makeBlock("OficceText", "Post2", "2", offices);
-    fillPrefectures(a.addr1, zones);
-    fillPrefectures(o.addr1, zones);
+    fillPrefectures(a.addr1, zones());
+    fillPrefectures(o.addr1, zones());
 
     auto frame = [](const QString& title, const Block& b, const QStringList& captions) {
         auto* box = new QGroupBox(title);
@@ -208,60 +196,17 @@ M_ArchitectForm::M_ArchitectForm(Storage& storage, QWidget* parent, bool designe
     auto* root = new QHBoxLayout(this);
     root->addLayout(left, 1);
     root->addLayout(right, 4);
-    list->header()->resizeSection(0, 180);
     setEdited(false);
 }
 
-void M_ArchitectForm::listRecords()
+bool M_ArchitectForm::readRows(QVector<MasterRow>* rows, QString* error)
 {
-    const bool designersOnly = std::exchange(m_designersOnly, false);
-    listRows(ArchitectTable::list(storage(), designersOnly, &m_rows, &m_error), m_rows, m_error,
-             [](const MasterRow& r) { return QStringList{r.text(QStringLiteral("U_NAME"))}; });
-}
-
-void M_ArchitectForm::showRecord(qint64 id)
-{
-    const int i = shownRowOf(m_rows, id);
-    if (i < 0)
-        return;
-    loadBound(m_rows[i]);
-}
-
-void M_ArchitectForm::clearFields()
-{
-    clearBound();
+    return ArchitectTable::list(storage(), std::exchange(m_designersOnly, false), rows, error);
 }
 
 qint64 M_ArchitectForm::createRecord()
 {
     return ArchitectTable::create(storage(), &m_error);
-}
-
-bool M_ArchitectForm::writeRecord(qint64 id, bool* found)
-{
-    const ColumnValues values = boundValues();
-    MasterTable table(storage(), DbFile::MasterData, ArchitectTable::kTable);
-    if (!table.write(id, values, found)) {
-        m_error = table.errorString();
-        return false;
-    }
-    const int i = rowIndexOf(m_rows, id);
-    if (*found && i >= 0)
-        for (const auto& [column, value] : values)
-            m_rows[i].set(column, value);
-    return true;
-}
-
-bool M_ArchitectForm::removeRecords(const QVector<qint64>& ids)
-{
-    MasterTable table(storage(), DbFile::MasterData, ArchitectTable::kTable);
-    return removeEach(table, ids, &m_error);
-}
-
-QStringList M_ArchitectForm::listTextsOf(qint64 id)
-{
-    const int i = rowIndexOf(m_rows, id);
-    return i < 0 ? QStringList() : QStringList{m_rows[i].text(QStringLiteral("U_NAME"))};
 }
 
 void M_ArchitectForm::fillPick(MasterPickResult& r, bool)

@@ -23,22 +23,13 @@ using GuiCommon::namedButton;
 using GuiCommon::namedEdit;
 
 M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trade)
-    : MasterForm(storage, QStringLiteral("CancelCommand"), QStringLiteral("閉じる"),
-                 QStringLiteral("取引先登録を終了します。"), parent),
+    : TableMasterForm(storage, parent, ConnectCorpTable::kTable, QStringLiteral("Name"), QStringLiteral("名称")),
       m_trade(trade)
 {
     setObjectName(QStringLiteral("M_ConnectCorpForm"));
     setWindowTitle(QStringLiteral("取引先登録"));
     setHelpPage(QStringLiteral("tori_master.html"));
     resize(900, 600);
-
-    QTreeWidget* list = recordList();
-    list->setObjectName(QStringLiteral("ConnectListView"));
-    list->setHeaderLabels({QStringLiteral("名称")});
-
-    CustomerStore zoneStore(storage);
-    if (!zoneStore.loadZones(&m_zones))
-        common::ErrorBox(zoneStore.errorString());
 
     auto* trades = new QGroupBox(QStringLiteral("業者属性"));
     auto* tl = new QHBoxLayout(trades);
@@ -60,7 +51,7 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
     QPushButton* postBtn = namedButton("PostBtn", QStringLiteral("〒"), QStringLiteral("住所から郵便番号を入力します。"));
     m_prefecture = new QComboBox;
     m_prefecture->setObjectName(QStringLiteral("Addr1Text"));
-    fillPrefectures(m_prefecture, m_zones);
+    fillPrefectures(m_prefecture, zones());
     m_prefecture->setMaximumWidth(160);
     QLineEdit* addr2 = namedEdit("Addr2Text");
     QLineEdit* addr3 = namedEdit("Addr3Text");
@@ -143,7 +134,7 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
     connect(urlTo, &QPushButton::clicked, this, [url] { openUrl(url->text()); });
     // Choosing a prefecture (or a postal look-up filling it) sets the zone.
     auto chooseZone = [this](const QString& text) {
-        for (const Zone& z : m_zones)
+        for (const Zone& z : zones())
             if (z.name == text)
                 m_zoneId = z.id;
     };
@@ -161,27 +152,21 @@ M_ConnectCorpForm::M_ConnectCorpForm(Storage& storage, QWidget* parent, int trad
     auto* root = new QHBoxLayout(this);
     root->addLayout(left, 1);
     root->addLayout(right, 3);
-    list->header()->resizeSection(0, 180);
 
     QString ignored;  // a place that cannot be read leaves the window where it opens
     keepPlace(WindowPlacement(this, QStringLiteral("CNCT_TOP"), QStringLiteral("CNCT_LEFT")), &ignored);
     setEdited(false);
 }
 
-void M_ConnectCorpForm::listRecords()
+bool M_ConnectCorpForm::readRows(QVector<MasterRow>* rows, QString* error)
 {
-    const int trade = std::exchange(m_trade, 0);
-    listRows(ConnectCorpTable::list(storage(), trade, &m_rows, &m_error), m_rows, m_error,
-             [](const MasterRow& r) { return QStringList{r.text(QStringLiteral("Name"))}; });
+    return ConnectCorpTable::list(storage(), std::exchange(m_trade, 0), rows, error);
 }
 
-void M_ConnectCorpForm::showRecord(qint64 id)
+void M_ConnectCorpForm::showRow(const MasterRow& row)
 {
-    const int i = shownRowOf(m_rows, id);
-    if (i < 0)
-        return;
-    m_zoneId = m_rows[i].value(QStringLiteral("Adr_ID")).toLongLong();
-    loadBound(m_rows[i]);
+    m_zoneId = row.value(QStringLiteral("Adr_ID")).toLongLong();
+    loadBound(row);
 }
 
 void M_ConnectCorpForm::clearFields()
@@ -206,14 +191,14 @@ void M_ConnectCorpForm::afterCreate(qint64 id)
     }
     // The new company joins the list as it stands, even one listed for a trade.
     m_rows.append(row);
-    addListItem({row.text(QStringLiteral("Name"))}, id);
+    addListItem(rowTexts(row), id);
     setEmptyState(false);
     selectId(id);
     if (!enterOrder().isEmpty())
         focusField(enterOrder().first());
 }
 
-bool M_ConnectCorpForm::writeRecord(qint64 id, bool* found)
+ColumnValues M_ConnectCorpForm::valuesToWrite() const
 {
     ColumnValues values;
     for (const auto& v : boundValues()) {
@@ -221,16 +206,7 @@ bool M_ConnectCorpForm::writeRecord(qint64 id, bool* found)
         if (v.first == QLatin1String("POST"))
             values.append({QStringLiteral("Adr_ID"), m_zoneId});
     }
-    MasterTable table(storage(), DbFile::MasterData, ConnectCorpTable::kTable);
-    if (!table.write(id, values, found)) {
-        m_error = table.errorString();
-        return false;
-    }
-    const int i = rowIndexOf(m_rows, id);
-    if (*found && i >= 0)
-        for (const auto& [column, value] : values)
-            m_rows[i].set(column, value);
-    return true;
+    return values;
 }
 
 void M_ConnectCorpForm::afterApply(qint64 id)
@@ -241,12 +217,10 @@ void M_ConnectCorpForm::afterApply(qint64 id)
 
 bool M_ConnectCorpForm::removeRecords(const QVector<qint64>& ids)
 {
-    MasterTable table(storage(), DbFile::MasterData, ConnectCorpTable::kTable);
+    // Kept one by one: after a failure only the companies that went leave the list.
     for (qint64 id : ids) {
-        if (!table.remove(id)) {
-            m_error = table.errorString();
+        if (!TableMasterForm::removeRecords({id}))
             return false;
-        }
         m_deleted << id;
     }
     return true;
@@ -269,12 +243,6 @@ void M_ConnectCorpForm::afterDelete(int firstDeletedRow)
         return;
     }
     selectRow(qBound(0, firstDeletedRow, n - 1));
-}
-
-QStringList M_ConnectCorpForm::listTextsOf(qint64 id)
-{
-    const int i = rowIndexOf(m_rows, id);
-    return i < 0 ? QStringList() : QStringList{m_rows[i].text(QStringLiteral("Name"))};
 }
 
 void M_ConnectCorpForm::fillPick(MasterPickResult& r, bool)

@@ -31,6 +31,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+using GuiCommon::namedButton;
+
 namespace {
 
 const QString kCsvFilterSjis = QStringLiteral("CSVファイル Shift_JIS・Excel向け (*.csv)");
@@ -56,19 +58,10 @@ M_UserMasterForm::FileChoice askFile(QWidget* parent, bool save, const QString& 
 
 QLineEdit* lineEdit(const char* name, int maxWidth = 0)
 {
-    auto* e = new QLineEdit;
-    e->setObjectName(QString::fromLatin1(name));
+    QLineEdit* e = GuiCommon::namedEdit(name);
     if (maxWidth > 0)
         e->setMaximumWidth(maxWidth);
     return e;
-}
-
-QPushButton* button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    return b;
 }
 
 }  // namespace
@@ -128,7 +121,7 @@ M_UserMasterForm::M_UserMasterForm(Storage& storage, QWidget* parent)
     left->setStretchFactor(0, 1);
     left->setStretchFactor(1, 3);
 
-    m_prnBtn = button("PrnBtn", QStringLiteral("印刷"));
+    m_prnBtn = namedButton("PrnBtn", QStringLiteral("印刷"));
     connect(m_prnBtn, &QPushButton::clicked, this, &M_UserMasterForm::printSheet);
     auto* right = new QVBoxLayout;
     right->addWidget(buildFields(), 1);
@@ -200,9 +193,9 @@ QWidget* M_UserMasterForm::buildFields()
     m_adrFrame->setObjectName(QStringLiteral("AdrFrame"));
     auto* ag = new QGridLayout(m_adrFrame);
     m_post = lineEdit("Post1", 120);
-    auto* adrBtn = button("AdrBtn", QStringLiteral("住所"));
+    auto* adrBtn = namedButton("AdrBtn", QStringLiteral("住所"));
     adrBtn->setToolTip(QStringLiteral("郵便番号から住所を入力します。"));
-    auto* postBtn = button("PostBtn", QStringLiteral("〒"));
+    auto* postBtn = namedButton("PostBtn", QStringLiteral("〒"));
     postBtn->setToolTip(QStringLiteral("住所から郵便番号を入力します。"));
     auto* postRow = new QHBoxLayout;
     postRow->addWidget(m_post);
@@ -231,9 +224,9 @@ QWidget* M_UserMasterForm::buildFields()
     m_handy = lineEdit("HandyPhon1");
     m_mail = lineEdit("E_Mail1");
     m_url = lineEdit("URL1");
-    m_mailTo = button("Mail_To", QStringLiteral("メール"));
+    m_mailTo = namedButton("Mail_To", QStringLiteral("メール"));
     m_mailTo->setToolTip(QStringLiteral("このアドレスにメールを作成します。"));
-    m_urlTo = button("URL_To", QStringLiteral("URL"));
+    m_urlTo = namedButton("URL_To", QStringLiteral("URL"));
     m_urlTo->setToolTip(QStringLiteral("このホームページをブラウザで開きます。"));
     cg->addWidget(new QLabel(QStringLiteral("電話番号")), 0, 0);
     cg->addWidget(m_tel, 0, 1);
@@ -249,8 +242,8 @@ QWidget* M_UserMasterForm::buildFields()
 
     auto* search = new QHBoxLayout;
     m_telSearch = lineEdit("TelText", 200);
-    m_srchBtn2 = button("SrchBtn2", QStringLiteral("実行"));
-    m_srchBtn = button("SrchBtn", QStringLiteral("条件検索"));
+    m_srchBtn2 = namedButton("SrchBtn2", QStringLiteral("実行"));
+    m_srchBtn = namedButton("SrchBtn", QStringLiteral("条件検索"));
     m_srchBtn->setToolTip(QStringLiteral("顧客名を条件付検索ができます。"));
     search->addWidget(new QLabel(QStringLiteral("電話番号で検索：")));
     search->addWidget(m_telSearch);

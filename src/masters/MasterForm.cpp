@@ -1,7 +1,6 @@
 #include "MasterForm.h"
 
 #include "AdrForm.h"
-#include "AppDir.h"
 #include "GuiCommon.h"
 #include "HelpForm.h"
 #include "PostalLookup.h"
@@ -686,16 +685,7 @@ void MasterForm::setHelpPage(const QString& fileName)
 
 void MasterForm::showHelp()
 {
-    auto* help = qobject_cast<HelpForm*>(m_help.data());
-    if (!help) {
-        help = new HelpForm(this);
-        help->setWindowFlag(Qt::Window);
-        help->setAttribute(Qt::WA_DeleteOnClose);
-        m_help = help;
-    }
-    help->showPage(AppDir::file(QStringLiteral("MANUAL/") + m_helpPage));
-    help->show();
-    help->raise();
+    HelpForm::showManual(this, m_help, m_helpPage);
 }
 
 // ---------------------------------------------------------------- mail and web

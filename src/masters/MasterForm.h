@@ -17,6 +17,7 @@
 #include <optional>
 
 class AddressChooser;
+class HelpForm;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -81,6 +82,11 @@ class Storage;
 // selectedForDelete(), firstShown() (what the first showing does besides
 // listing) and beforeClose(). keepPlace() keeps the window's position and
 // column widths from one opening to the next.
+//
+// A window that keeps its listed rows in memory derives from RowMasterForm
+// (RowMasterForm.h) and gives readRows/rowTexts/showRow instead of the
+// listing, showing and list texts; TableMasterForm does the rest for a
+// window bound onto one table.
 //
 // Field tables: a window whose fields map one to one onto columns binds
 // them with bindField(); loadBound() then shows a row and boundValues()
@@ -348,7 +354,7 @@ private:
     QHash<QLineEdit*, QLineEdit*> m_faxOf;
     QVector<PostalBlock> m_postal;
     QString m_helpPage;
-    QPointer<QWidget> m_help;
+    QPointer<HelpForm> m_help;
     AddressChooser* m_chooser = nullptr;
     MailComposer m_mailComposer;
     qint64 m_shownId = 0;

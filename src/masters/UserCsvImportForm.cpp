@@ -1,6 +1,7 @@
 #include "UserCsvImportForm.h"
 
 #include "FolderStore.h"
+#include "GuiCommon.h"
 #include "MasterForm.h"
 #include "common.h"
 
@@ -27,12 +28,7 @@ UserCsvImportForm::UserCsvImportForm(Storage& storage, QWidget* parent, qint64 f
 
     m_fileLabel = new QLabel;
     m_fileLabel->setWordWrap(true);
-    m_list = new QTreeWidget;
-    m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setHeaderLabels({QStringLiteral("テキストフィールド"), QStringLiteral("アドレス帳フィールド")});
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
+    m_list = GuiCommon::namedList("ListView1", {QStringLiteral("テキストフィールド"), QStringLiteral("アドレス帳フィールド")});
     m_list->header()->resizeSection(0, 240);
 
     m_combo = new QComboBox;

@@ -1,6 +1,5 @@
 #include "OptionSet.h"
 
-#include "AppDir.h"
 #include "EnterOrder.h"
 #include "HelpForm.h"
 #include "Prompter.h"
@@ -560,16 +559,7 @@ void OptionSet::formatNow()
 
 void OptionSet::showHelp()
 {
-    auto* help = qobject_cast<HelpForm*>(m_help.data());
-    if (!help) {
-        help = new HelpForm(this);
-        help->setWindowFlag(Qt::Window);
-        help->setAttribute(Qt::WA_DeleteOnClose);
-        m_help = help;
-    }
-    help->showPage(AppDir::file(QStringLiteral("MANUAL/option.html")));
-    help->show();
-    help->raise();
+    HelpForm::showManual(this, m_help, QStringLiteral("option.html"));
 }
 
 void OptionSet::closeEvent(QCloseEvent* event)

@@ -12,6 +12,7 @@
 
 class QCheckBox;
 class EnterOrder;
+class HelpForm;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -77,7 +78,7 @@ private:
     EnterOrder* m_enter = nullptr;
     ColorChooser m_chooseColor;
     bool m_loading = false;
-    QPointer<QWidget> m_help;
+    QPointer<HelpForm> m_help;
 
     QTabWidget* m_tabs = nullptr;
     // Fonts
