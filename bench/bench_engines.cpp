@@ -1,5 +1,6 @@
 #include "AppDir.h"
 #include "Backup.h"
+#include "BenchSupport.h"
 #include "DataTransfer.h"
 #include "ProjectRegister.h"
 #include "Storage.h"
@@ -11,8 +12,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 // A whole office's databases on each engine: the first start (which seeds
@@ -21,11 +20,7 @@
 // benchmark may empty, e.g. "host=127.0.0.1 port=55432 user=sdtest dbname=sdbench".
 namespace {
 
-[[noreturn]] void fail(const QString& error)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(error));
-    std::exit(1);
-}
+using BenchSupport::fail;
 
 bool serverConfig(StorageConfig* out)
 {

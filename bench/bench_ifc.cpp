@@ -1,3 +1,4 @@
+#include "BenchSupport.h"
 #include "IfcReader.h"
 #include "IfcSummary.h"
 
@@ -6,12 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 
 // Reading and mapping an architect's model of 200,000 entities (about
 // 10 MB), against the floor of reading the same file's bytes. The model is
@@ -20,21 +16,11 @@
 // make up most of a real file and which the mapping never needs to parse.
 namespace {
 
+using BenchSupport::fail;
+using BenchSupport::peakMb;
+
 constexpr int kEntities = 200000;
 constexpr int kStoreys = 20;
-
-[[noreturn]] void fail(const QString& error)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(error));
-    std::exit(1);
-}
-
-double peakMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0;
-}
 
 QByteArray guid(int n)
 {
@@ -116,16 +102,7 @@ struct Fixture {
     Fixture()
     {
         path = dir.filePath(QStringLiteral("bench.ifc"));
-        // Made in a child, so that making it does not count in the peak.
-        const pid_t child = fork();
-        if (child == 0) {
-            writeModel(path);
-            std::fflush(nullptr);
-            _exit(0);
-        }
-        int status = 0;
-        if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-            fail(QStringLiteral("making the model failed"));
+        BenchSupport::inChild([this] { writeModel(path); }, QStringLiteral("making the model"));
     }
 };
 

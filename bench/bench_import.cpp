@@ -1,3 +1,4 @@
+#include "BenchSupport.h"
 #include "CustomerCsv.h"
 #include "ShiftJis.h"
 #include "Storage.h"
@@ -7,12 +8,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 
 // Memory of a customer import of a million lines: the file is read in
 // pieces and written in batches, so the peak stays far below the file's
@@ -20,20 +16,10 @@
 // (getrusage ru_maxrss), printed once the import is done.
 namespace {
 
+using BenchSupport::fail;
+using BenchSupport::peakMb;
+
 constexpr int kLines = 1000000;
-
-[[noreturn]] void fail(const QString& error)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(error));
-    std::exit(1);
-}
-
-double peakMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return static_cast<double>(u.ru_maxrss) / 1024.0;  // kilobytes on Linux
-}
 
 // CP932 with CRLF as Excel saves it, written in slices so that making the
 // file does not itself raise the peak.
@@ -65,19 +51,12 @@ void BM_ImportMillionLines(benchmark::State& state)
     const QString path = dir.filePath(QStringLiteral("million.csv"));
     // Setting up the application directory (the postal table) and making
     // the file happen in a child, so that its peak is not taken for the import's.
-    const pid_t child = fork();
-    if (child == 0) {
-        Storage storage(cfg);
-        QString error;
-        if (!storage.initialize(&error))
-            fail(error);
-        writeCsv(path);
-        std::fflush(nullptr);
-        _exit(0);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        fail(QStringLiteral("setting up the application directory failed"));
+    BenchSupport::inChild(
+        [&] {
+            BenchSupport::newOffice(dir.path());
+            writeCsv(path);
+        },
+        QStringLiteral("setting up the application directory"));
     Storage storage(cfg);
     const double before = peakMb();
     int added = 0;

@@ -1,4 +1,4 @@
-#include "AppDir.h"
+#include "BenchSupport.h"
 #include "CustomerCsv.h"
 #include "CustomerStore.h"
 #include "FolderStore.h"
@@ -25,7 +25,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 // The customer master of a large office: a hundred thousand customers
@@ -35,11 +34,7 @@ namespace {
 constexpr int kCustomers = 100000;
 constexpr int kInFolder = 10000;
 
-[[noreturn]] void fail(const QString& error)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(error));
-    std::exit(1);
-}
+using BenchSupport::fail;
 
 // A spreadsheet's CSV of n customers, CP932 with CRLF as Excel saves it.
 QByteArray makeCsv(int n, int offset)
@@ -72,13 +67,8 @@ struct Office {
 
     Office()
     {
-        AppDir::set(dir.path());
-        StorageConfig cfg;
-        cfg.appDir = dir.path();
-        storage = std::make_unique<Storage>(cfg);
+        storage = BenchSupport::newOffice(dir.path());
         QString error;
-        if (!storage->initialize(&error))
-            fail(error);
         FolderStore folders(*storage, FolderStore::Kind::Customers);
         qint64 empty = 0;
         if (!folders.add(&folder, &error) || !folders.rename(folder, QStringLiteral("得意先"), &error)

@@ -7,6 +7,7 @@
 //                 saving it (what driving a spreadsheet application costs).
 // Prints the medians and the ratios that the targets are set in.
 #include "BenchProject.h"
+#include "BenchSupport.h"
 #include "LibreOffice.h"
 #include "SinseiExcelOutRtn.h"
 
@@ -49,10 +50,8 @@ QString filledWorkbook()
     if (path.isEmpty()) {
         path = workDir().filePath(QStringLiteral("filled.xlsx"));
         QString error;
-        if (!SinseiExcelOutRtn::fillWorkbook(project(), 0, templatePath(), path, &error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            std::exit(1);
-        }
+        if (!SinseiExcelOutRtn::fillWorkbook(project(), 0, templatePath(), path, &error))
+            BenchSupport::fail(error);
     }
     return path;
 }

@@ -1,3 +1,4 @@
+#include "BenchSupport.h"
 #include "PostalLookup.h"
 #include "Storage.h"
 
@@ -8,8 +9,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 // Look-ups as a user triggers them from a postal or address field, on the
@@ -22,14 +21,7 @@ struct NationalTable {
 
     NationalTable()
     {
-        StorageConfig cfg;
-        cfg.appDir = dir.path();
-        storage = std::make_unique<Storage>(cfg);
-        QString error;
-        if (!storage->initialize(&error)) {
-            std::fprintf(stderr, "%s\n", qPrintable(error));
-            std::exit(1);
-        }
+        storage = BenchSupport::newOffice(dir.path());
     }
 };
 

@@ -1,4 +1,4 @@
-#include "AppDir.h"
+#include "BenchSupport.h"
 #include "ProjectData.h"
 #include "ProjectRegister.h"
 #include "Storage.h"
@@ -9,7 +9,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 
 // The register as an office that has used the program for years sees it:
@@ -25,13 +24,8 @@ struct Register {
 
     Register()
     {
-        AppDir::set(dir.path());
-        StorageConfig cfg;
-        cfg.appDir = dir.path();
-        storage = std::make_unique<Storage>(cfg);
+        storage = BenchSupport::newOffice(dir.path());
         QString error;
-        if (!storage->initialize(&error))
-            fail(error);
         ProjectRegister reg(*storage);
         QElapsedTimer t;
         t.start();
@@ -39,16 +33,10 @@ struct Register {
         for (int i = 0; i < kProjects; ++i) {
             qint64 bid = 0;
             if (!reg.createProject(1, &bid, &error, start.addSecs(i)))
-                fail(error);
+                BenchSupport::fail(error);
             bids.append(bid);
         }
         std::fprintf(stderr, "made %d projects in %.1f s\n", kProjects, t.elapsed() / 1000.0);
-    }
-
-    [[noreturn]] static void fail(const QString& error)
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        std::exit(1);
     }
 };
 

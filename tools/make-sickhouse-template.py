@@ -26,7 +26,6 @@ from openpyxl import Workbook
 from openpyxl.styles import Alignment, Border, Font, PatternFill, Side
 from openpyxl.utils import get_column_letter
 from openpyxl.worksheet.datavalidation import DataValidation
-from openpyxl.worksheet.properties import PageSetupProperties
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 _spec = importlib.util.spec_from_file_location("make_template", os.path.join(HERE, "make-template.py"))
@@ -121,6 +120,24 @@ class Grid:
         c.font = Font(name=GOTHIC, size=11, bold=True, color="FFFFFFFF")
         self.height(row, 20)
 
+    def entry_cells(self, r, cols, right="", center=""):
+        """The cells of row r that the user fills in: left-aligned unless
+        their column is in right or center."""
+        for col in cols:
+            self.cell("%s%d" % (col, r), None, fill=ENTRY_FILL, border=THIN, font=MINCHO, shrink=True,
+                      align="right" if col in right else ("center" if col in center else "left"))
+
+    def computed_cells(self, r, formulas, center=""):
+        """The cells of row r that formulas by column compute ({r} in a
+        formula is the row): right-aligned unless their column is in center."""
+        for col, f in formulas.items():
+            self.cell("%s%d" % (col, r), f.format(r=r), fill=CALC_FILL, border=THIN, font=MINCHO,
+                      align="center" if col in center else "right", shrink=True)
+
+    def number_formats(self, r, **formats):
+        for col, fmt in formats.items():
+            self.ws["%s%d" % (col, r)].number_format = fmt
+
     def choice(self, ref, items):
         """A drop-down of fixed items on the cells of ref."""
         key = tuple(items)
@@ -136,16 +153,8 @@ class Grid:
 
     def page(self, last_row, landscape=None):
         ws = self.ws
-        ws.print_area = "A1:%s%d" % (get_column_letter(self.last_col), last_row)
-        ws.page_setup.paperSize = ws.PAPERSIZE_A4
-        ws.page_setup.orientation = "landscape" if (self.landscape if landscape is None else landscape) else "portrait"
-        ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
-        ws.page_setup.fitToWidth = 1
-        ws.page_setup.fitToHeight = 1
-        ws.print_options.horizontalCentered = True
-        ws.page_margins.left = ws.page_margins.right = 0.5
-        ws.page_margins.top = ws.page_margins.bottom = 0.6
-        ws.page_margins.header = ws.page_margins.footer = 0.3
+        make_template.print_on_a4(ws, self.last_col, last_row, self.landscape if landscape is None else landscape,
+                                  pages_high=1, margins=(0.5, 0.6, 0.3))
         ws.oddFooter.center.text = "&A　（&P／&N）"
         ws.oddFooter.center.size = 8
         ws.oddFooter.center.font = GOTHIC
@@ -277,26 +286,18 @@ def ventilation_sheet(wb):
            "廊下・便所等を居室と一体的に換気する場合は、その部分を含めた気積とします。", size=9, font=MINCHO, wrap=True)
     g.height(4, 26)
     first, last = 8, 27
+    formulas = {
+        "G": '=IF(OR(E{r}="",F{r}=""),"",ROUND(E{r}*F{r},2))',
+        "H": '=IF(D{r}="","",IF(D{r}="住宅等の居室",0.5,0.3))',
+        "I": '=IF(OR(G{r}="",H{r}=""),"",ROUND(G{r}*H{r},1))',
+        "K": '=IF(OR(G{r}="",J{r}=""),"",IF(G{r}=0,"",ROUND(J{r}/G{r},2)))',
+        "L": '=IF(OR(I{r}="",J{r}=""),"",IF(J{r}>=I{r},"適合","不足"))',
+    }
     for r in range(first, last + 1):
-        for col in "BCDEFJ":
-            g.cell("%s%d" % (col, r), None, fill=ENTRY_FILL, border=THIN, font=MINCHO, shrink=True,
-                   align="right" if col in "EFJ" else ("center" if col == "C" else "left"))
-        g.ws["E%d" % r].number_format = "#,##0.00"
-        g.ws["F%d" % r].number_format = "0.00"
-        g.ws["J%d" % r].number_format = "#,##0.0"
-        formulas = {
-            "G": '=IF(OR(E{r}="",F{r}=""),"",ROUND(E{r}*F{r},2))',
-            "H": '=IF(D{r}="","",IF(D{r}="住宅等の居室",0.5,0.3))',
-            "I": '=IF(OR(G{r}="",H{r}=""),"",ROUND(G{r}*H{r},1))',
-            "K": '=IF(OR(G{r}="",J{r}=""),"",IF(G{r}=0,"",ROUND(J{r}/G{r},2)))',
-            "L": '=IF(OR(I{r}="",J{r}=""),"",IF(J{r}>=I{r},"適合","不足"))',
-        }
-        for col, f in formulas.items():
-            g.cell("%s%d" % (col, r), f.format(r=r), fill=CALC_FILL, border=THIN, font=MINCHO,
-                   align="center" if col in "HL" else "right", shrink=True)
-        g.ws["G%d" % r].number_format = "#,##0.00"
-        g.ws["I%d" % r].number_format = "#,##0.0"
-        g.ws["K%d" % r].number_format = "0.00"
+        g.entry_cells(r, "BCDEFJ", right="EFJ", center="C")
+        g.number_formats(r, E="#,##0.00", F="0.00", J="#,##0.0")
+        g.computed_cells(r, formulas, center="HL")
+        g.number_formats(r, G="#,##0.00", I="#,##0.0", K="0.00")
         g.height(r, 19)
     g.choice("D%d:D%d" % (first, last), ROOM_KINDS)
     g.frame("B6:L%d" % last, MEDIUM)
@@ -337,28 +338,22 @@ def finishes_sheet(wb):
     g.height(7, 22)
     first, last = 8, 27
     house, r7, r5 = ROOM_KINDS[0], RATES[0], RATES[1]
+    n2 = ('=IF(OR(C{r}="",E{r}=""),"",IF(C{r}="%s",IF(E{r}="%s",1.2,IF(E{r}="%s",2.8,"×")),'
+          'IF(E{r}="%s",0.88,IF(E{r}="%s",1.4,3))))') % (house, r7, r5, r7, r5)
+    n3 = ('=IF(OR(C{r}="",E{r}=""),"",IF(C{r}="%s",IF(E{r}="%s",0.2,IF(E{r}="%s",0.5,"×")),'
+          'IF(E{r}="%s",0.15,IF(E{r}="%s",0.25,0.5))))') % (house, r7, r5, r7, r5)
+    formulas = {
+        "H": n2,
+        "I": n3,
+        "J": '=IF(OR(H{r}="",H{r}="×"),"",ROUND(H{r}*N(F{r})+I{r}*N(G{r}),2))',
+        "K": '=IF(OR(J{r}="",D{r}=""),"",ROUND(D{r}-J{r},2))',
+        "L": '=IF(B{r}="","",IF(H{r}="×","換気不足",IF(OR(J{r}="",D{r}=""),"",IF(J{r}<=D{r},"適合","不適合"))))',
+    }
     for r in range(first, last + 1):
-        for col in "BCDEFG":
-            g.cell("%s%d" % (col, r), None, fill=ENTRY_FILL, border=THIN, font=MINCHO, shrink=True,
-                   align="right" if col in "DFG" else "left")
-        for col in "DFG":
-            g.ws["%s%d" % (col, r)].number_format = "#,##0.00"
-        n2 = ('=IF(OR(C{r}="",E{r}=""),"",IF(C{r}="%s",IF(E{r}="%s",1.2,IF(E{r}="%s",2.8,"×")),'
-              'IF(E{r}="%s",0.88,IF(E{r}="%s",1.4,3))))') % (house, r7, r5, r7, r5)
-        n3 = ('=IF(OR(C{r}="",E{r}=""),"",IF(C{r}="%s",IF(E{r}="%s",0.2,IF(E{r}="%s",0.5,"×")),'
-              'IF(E{r}="%s",0.15,IF(E{r}="%s",0.25,0.5))))') % (house, r7, r5, r7, r5)
-        formulas = {
-            "H": n2,
-            "I": n3,
-            "J": '=IF(OR(H{r}="",H{r}="×"),"",ROUND(H{r}*N(F{r})+I{r}*N(G{r}),2))',
-            "K": '=IF(OR(J{r}="",D{r}=""),"",ROUND(D{r}-J{r},2))',
-            "L": '=IF(B{r}="","",IF(H{r}="×","換気不足",IF(OR(J{r}="",D{r}=""),"",IF(J{r}<=D{r},"適合","不適合"))))',
-        }
-        for col, f in formulas.items():
-            g.cell("%s%d" % (col, r), f.format(r=r), fill=CALC_FILL, border=THIN, font=MINCHO,
-                   align="center" if col in "HIL" else "right", shrink=True)
-        g.ws["J%d" % r].number_format = "#,##0.00"
-        g.ws["K%d" % r].number_format = "#,##0.00"
+        g.entry_cells(r, "BCDEFG", right="DFG")
+        g.number_formats(r, D="#,##0.00", F="#,##0.00", G="#,##0.00")
+        g.computed_cells(r, formulas, center="HIL")
+        g.number_formats(r, J="#,##0.00", K="#,##0.00")
         g.height(r, 19)
     g.choice("C%d:C%d" % (first, last), ROOM_KINDS)
     g.choice("E%d:E%d" % (first, last), RATES)
@@ -403,17 +398,16 @@ def materials_sheet(wb):
     g.height(5, 20)
     g.height(6, 20)
     first, last = 7, 36
+    formulas = {
+        "H": ('=IF(F{r}="","",IF(OR(F{r}="F☆☆☆☆",F{r}="告示対象外"),"規制対象外",'
+              'IF(F{r}="F☆☆☆","第３種",IF(F{r}="F☆☆","第２種","第１種"))))'),
+        "K": ('=IF(AND(F{r}="",J{r}=""),"",IF(J{r}="あり","使用不可",IF(H{r}="第１種","使用不可",'
+              'IF(OR(H{r}="第２種",H{r}="第３種"),"面積制限","可"))))'),
+    }
     for r in range(first, last + 1):
-        for col in "BCDEFGIJ":
-            g.cell("%s%d" % (col, r), None, fill=ENTRY_FILL, border=THIN, font=MINCHO, shrink=True,
-                   align="right" if col == "I" else ("center" if col in "CFJ" else "left"))
-        g.ws["I%d" % r].number_format = "#,##0.00"
-        g.cell("H%d" % r, ('=IF(F{r}="","",IF(OR(F{r}="F☆☆☆☆",F{r}="告示対象外"),"規制対象外",'
-                           'IF(F{r}="F☆☆☆","第３種",IF(F{r}="F☆☆","第２種","第１種"))))').format(r=r),
-               fill=CALC_FILL, border=THIN, font=MINCHO, align="center", shrink=True)
-        g.cell("K%d" % r, ('=IF(AND(F{r}="",J{r}=""),"",IF(J{r}="あり","使用不可",IF(H{r}="第１種","使用不可",'
-                           'IF(OR(H{r}="第２種",H{r}="第３種"),"面積制限","可"))))').format(r=r),
-               fill=CALC_FILL, border=THIN, font=MINCHO, align="center", shrink=True)
+        g.entry_cells(r, "BCDEFGIJ", right="I", center="CFJ")
+        g.number_formats(r, I="#,##0.00")
+        g.computed_cells(r, formulas, center="HK")
         g.height(r, 17)
     g.choice("C%d:C%d" % (first, last), PARTS)
     g.choice("F%d:F%d" % (first, last), GRADES)

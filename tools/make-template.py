@@ -91,6 +91,24 @@ def underline_runs(underlined, edges):
     return runs
 
 
+def print_on_a4(ws, last_col, last_row, landscape=False, pages_high=0, margins=(0.55, 0.45, 0.2)):
+    """Prints the sheet from A1 to the last column and row on A4, centred
+    and one page wide, pages_high pages high (0: as many as it takes).
+    The margins in inches: the sides, the top and bottom, the header and
+    footer."""
+    ws.print_area = "A1:%s%d" % (get_column_letter(last_col), last_row)
+    ws.page_setup.paperSize = ws.PAPERSIZE_A4
+    ws.page_setup.orientation = "landscape" if landscape else "portrait"
+    ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
+    ws.page_setup.fitToWidth = 1
+    ws.page_setup.fitToHeight = pages_high
+    ws.print_options.horizontalCentered = True
+    sides, ends, header = margins
+    ws.page_margins.left = ws.page_margins.right = sides
+    ws.page_margins.top = ws.page_margins.bottom = ends
+    ws.page_margins.header = ws.page_margins.footer = header
+
+
 def render_sheet(wb, sheet):
     ws = wb.create_sheet(sheet.name)
     ws.sheet_view.showGridLines = False
@@ -172,16 +190,7 @@ def render_sheet(wb, sheet):
         ws.row_breaks.append(Break(id=last))
     boxes = [box_of(sheet, ws, r, seg) for r, seg in inputs]
 
-    ws.print_area = "A1:%s%d" % (get_column_letter(layout.COLUMNS), sheet.pages[-1][1])
-    ws.page_setup.paperSize = ws.PAPERSIZE_A4
-    ws.page_setup.orientation = "portrait"
-    ws.sheet_properties.pageSetUpPr = PageSetupProperties(fitToPage=True)
-    ws.page_setup.fitToWidth = 1
-    ws.page_setup.fitToHeight = 0
-    ws.print_options.horizontalCentered = True
-    ws.page_margins.left = ws.page_margins.right = 0.55
-    ws.page_margins.top = ws.page_margins.bottom = 0.45
-    ws.page_margins.header = ws.page_margins.footer = 0.2
+    print_on_a4(ws, layout.COLUMNS, sheet.pages[-1][1])
     return {"cells": roles, "pages": sheet.pages, "conditions": sheet.conditions,
             "fixedRows": {str(k): v for k, v in sorted(sheet.fixed_rows.items())},
             "reads": sorted(reads, key=cell_order), "boxes": boxes, "items": sheet.items()}

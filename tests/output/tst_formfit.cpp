@@ -1,3 +1,4 @@
+#include "BenchProject.h"
 #include "BoxFit.h"
 #include "FormEditions.h"
 #include "InputSheet.h"
@@ -24,58 +25,6 @@ class TestFormFit : public QObject {
 private:
     const QString m_template = QStringLiteral(SD_TEMPLATE_PATH);
     QTemporaryDir m_dir;
-
-    static RowValues fullRow(const QString& table, int salt)
-    {
-        RowValues row;
-        const TableDef* def = DatabaseSchema::builtIn(DbFile::Kakunin).table(table);
-        for (const ColumnDef& c : def ? def->columns : QVector<ColumnDef>{}) {
-            if (c.type == ColumnType::Integer)
-                row.insert(c.name, 1 + (c.name.size() + salt) % 2);
-            else
-                row.insert(c.name, QStringLiteral("%1%2").arg(c.name).arg(salt));
-        }
-        return row;
-    }
-
-    static ProjectData fullProject()
-    {
-        ProjectData p;
-        p.bid = 1;
-        p.buildingCount = 3;
-        p.gaiyou = fullRow(QStringLiteral("GAIYOU"), 0);
-        p.shikichi = fullRow(QStringLiteral("SHIKICHI"), 0);
-        p.shikichi.insert(QStringLiteral("Tou1"), QStringLiteral("3"));
-        p.kanryou = fullRow(QStringLiteral("KANRYOU"), 0);
-        p.kouji = fullRow(QStringLiteral("KOUJI"), 0);
-        p.bouka = fullRow(QStringLiteral("BOUKA"), 0);
-        p.inin = fullRow(QStringLiteral("ININ"), 0);
-        p.gyoumu = fullRow(QStringLiteral("GYOUMU"), 0);
-        for (int b = 0; b < 3; ++b) {
-            p.buildings[b] = fullRow(QStringLiteral("TATEMONOBETU"), b);
-            p.buildings[b].insert(QStringLiteral("Kai30"), QStringLiteral("5"));
-            p.buildings[b].insert(QStringLiteral("Kai31"), QStringLiteral("1"));
-        }
-        for (int i = 0; i < 18; ++i)
-            p.floors[i] = fullRow(QStringLiteral("KAIBETU"), i);
-        for (int k = 1; k <= 3; ++k)
-            for (int n = 0; n < 3; ++n) {
-                RowValues r = fullRow(QStringLiteral("SEKKEIKANRI"), n);
-                r.insert(QStringLiteral("Kubun"), k);
-                p.persons << r;
-            }
-        for (int b = 1; b <= 3; ++b)
-            for (int n = 0; n < 2; ++n) {
-                RowValues r = fullRow(QStringLiteral("DOKURITSU"), n);
-                r.insert(QStringLiteral("SU_NO"), b);
-                p.parts << r;
-            }
-        p.recordBook.resize(90);
-        for (int i = 0; i < 90; ++i)
-            p.recordBook[i] = {i + 1, QStringLiteral("項目%1").arg(i), QStringLiteral("2026"), QStringLiteral("4"),
-                               QStringLiteral("1"), QStringLiteral("内容%1").arg(i)};
-        return p;
-    }
 
     static QJsonObject cellList()
     {
@@ -120,7 +69,7 @@ private slots:
             book.readCell(SinseiCellMap::kInputSheet, ref, &c);
             return c.formula.isEmpty() ? c.value : QLatin1Char('=') + c.formula;
         });
-        SinseiCellMap::fillAll(fullProject(), sheet);
+        SinseiCellMap::fillAll(BenchProject::fullProject(), sheet);
 
         const QJsonObject list = cellList();
         QSet<QString> read;
@@ -236,7 +185,7 @@ private slots:
         QVERIFY(fit.boxes().size() > 500);
         for (const TextFit::Box& b : fit.boxes())
             QVERIFY2(book.hasSheet(b.sheet) && b.width > 0 && b.height > 0, qPrintable(b.sheet + b.cell.name()));
-        ProjectData p = fullProject();
+        ProjectData p = BenchProject::fullProject(BenchProject::Texts::Fitting);
         p.buildingCount = 1;
         QString longText;
         for (int i = 0; longText.size() < 2500; ++i)

@@ -35,25 +35,27 @@ def owner(s, n, title="建築主"):
     s.item("【ニ．住所】", R("D46"), indent=2, label_cols=8)
 
 
+def architect(s, q, name, firm, firm_name, post, tel, addr):
+    """イ〜ホ of the agent, the designer and the supervisor: q and firm are
+    the input cells of the architect's and the office's registration; the
+    office's postal code and telephone share a line above its address."""
+    s.item("【イ．資格】", qualification(*q), indent=2, label_cols=8)
+    s.item("【ロ．氏名】", R(name), indent=2, label_cols=8)
+    s.item("【ハ．建築士事務所名】", office(*firm), indent=2, label_cols=8)
+    s.line(Seg(10, COLUMNS, R(firm_name)))
+    s.pairs(("【ニ．郵便番号】", R(post)), ("【ヘ．電話番号】", R(tel)), indent=2)
+    s.item("【ホ．所在地】", R(addr), indent=2, label_cols=8)
+
+
 def agent(s, n):
     head(s, "【%s．代理者】" % n)
-    s.item("【イ．資格】", qualification("F25", "G25", "H25"), indent=2, label_cols=8)
-    s.item("【ロ．氏名】", R("D24"), indent=2, label_cols=8)
-    s.item("【ハ．建築士事務所名】", office("F27", "G27", "H27"), indent=2, label_cols=8)
-    s.line(Seg(10, COLUMNS, R("D26")))
-    s.pairs(("【ニ．郵便番号】", R("D28")), ("【ヘ．電話番号】", R("D30")), indent=2)
-    s.item("【ホ．所在地】", R("D29"), indent=2, label_cols=8)
+    architect(s, ("F25", "G25", "H25"), "D24", ("F27", "G27", "H27"), "D26", "D28", "D30", "D29")
 
 
 def designer(s, n, with_drawings=True, others=True):
     head(s, "【%s．設計者】" % n)
     s.text("（代表となる設計者）", c1=2)
-    s.item("【イ．資格】", qualification("F10", "G10", "H10"), indent=2, label_cols=8)
-    s.item("【ロ．氏名】", R("D9"), indent=2, label_cols=8)
-    s.item("【ハ．建築士事務所名】", office("F3", "G3", "H3"), indent=2, label_cols=8)
-    s.line(Seg(10, COLUMNS, R("D2")))
-    s.pairs(("【ニ．郵便番号】", R("D11")), ("【ヘ．電話番号】", R("D6")), indent=2)
-    s.item("【ホ．所在地】", R("D12"), indent=2, label_cols=8)
+    architect(s, ("F10", "G10", "H10"), "D9", ("F3", "G3", "H3"), "D2", "D11", "D6", "D12")
     if with_drawings:
         s.item("【ト．作成又は確認した設計図書】", "", indent=2, label_cols=12)
     if others:
@@ -78,12 +80,7 @@ def consulted(s, n):
 def supervisor(s, n, with_drawings=True):
     head(s, "【%s．工事監理者】" % n)
     s.text("（代表となる工事監理者）", c1=2)
-    s.item("【イ．資格】", qualification("F15", "G15", "H15"), indent=2, label_cols=8)
-    s.item("【ロ．氏名】", R("D14"), indent=2, label_cols=8)
-    s.item("【ハ．建築士事務所名】", office("F19", "G19", "H19"), indent=2, label_cols=8)
-    s.line(Seg(10, COLUMNS, R("D18")))
-    s.pairs(("【ニ．郵便番号】", R("D20")), ("【ヘ．電話番号】", R("D22")), indent=2)
-    s.item("【ホ．所在地】", R("D21"), indent=2, label_cols=8)
+    architect(s, ("F15", "G15", "H15"), "D14", ("F19", "G19", "H19"), "D18", "D20", "D22", "D21")
     if with_drawings:
         s.item("【ト．工事と照合する設計図書】", "", indent=2, label_cols=12)
 
@@ -312,6 +309,31 @@ def signature_block(s, caption, rows):
         s.text(caption, c1=2)
     for label, value in rows:
         s.line(Seg(4, 10, label), Seg(11, COLUMNS - 1, value), h=1.2)
+
+
+# The record book's architects by role (two rows a line) and the
+# companies on the works, as the ledger and the supervision report print them.
+ROLES = ["総括", "意匠", "構造", "電気", "給排水", "空調"]
+WORKS_KINDS = ["建築", "電気", "給排", "空調", "その他", "その他", "その他"]
+
+
+def architects_by_role(s, first):
+    for k in range(3):
+        a, b = ROLES[2 * k], ROLES[2 * k + 1]
+        s.line(Seg(2, 4, "（%s）" % a), Seg(5, 12, R("F%d" % (first + 2 * k))), Seg(14, 16, "（%s）" % b),
+               Seg(17, COLUMNS, R("F%d" % (first + 2 * k + 1))))
+
+
+def works_companies(s):
+    heads = [(2, 4, "区分"), (5, 10, "会社名"), (11, 17, "所在地"), (18, 20, "電話番号"), (21, 24, "担当者")]
+    top = s.line(*[Seg(c1, c2, t, align="center") for c1, c2, t in heads])
+    for k, kind in enumerate(WORKS_KINDS):
+        row = 604 + k
+        s.line(Seg(2, 4, kind, align="center"), Seg(5, 10, R("C%d" % row)), Seg(11, 17, R("E%d" % row)),
+               Seg(18, 20, R("I%d" % row)), Seg(21, 24, R("K%d" % row)))
+    for c1, c2, _ in heads:
+        s.box(top, s.row, c1, c2)
+    s.box(top, top, 2, 24)
 
 
 def kanji_number(n):

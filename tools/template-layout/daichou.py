@@ -1,6 +1,7 @@
 """台帳: the office's business ledger of the project (建築士事務所の業務の帳簿)."""
 
-from layout import COLUMNS, R, Seg, Sheet
+from layout import R, Seg, Sheet
+import blocks
 
 
 def build():
@@ -23,13 +24,9 @@ def build():
     s.item("【委託業務概要】", R("F577"), indent=2, label_cols=6)
     s.item("【委託先名】", R("F578"), indent=2, label_cols=6)
     s.item("【委託先住所】", R("F579"), indent=2, label_cols=6)
-    roles = ["総括", "意匠", "構造", "電気", "給排水", "空調"]
     for caption, first in (("【設計業務担当建築士】", 581), ("【監理業務担当建築士】", 587)):
         s.text(caption)
-        for k in range(3):
-            a, b = roles[2 * k], roles[2 * k + 1]
-            s.line(Seg(2, 4, "（%s）" % a), Seg(5, 12, R("F%d" % (first + 2 * k))), Seg(14, 16, "（%s）" % b),
-                   Seg(17, COLUMNS, R("F%d" % (first + 2 * k + 1))))
+        blocks.architects_by_role(s, first)
     s.text("【工事費】")
     heads = [(2, 6, "項目"), (7, 11, "予算"), (12, 16, "契約"), (17, 20, "追加・変更"), (21, 24, "合計")]
     top = s.line(*[Seg(c1, c2, t, align="center") for c1, c2, t in heads])
@@ -44,13 +41,5 @@ def build():
     s.box(top, top, 2, 24)
     s.box(s.row, s.row, 2, 24)
     s.text("【工事関係者】")
-    heads = [(2, 4, "区分"), (5, 10, "会社名"), (11, 17, "所在地"), (18, 20, "電話番号"), (21, 24, "担当者")]
-    top = s.line(*[Seg(c1, c2, t, align="center") for c1, c2, t in heads])
-    for k, kind in enumerate(["建築", "電気", "給排", "空調", "その他", "その他", "その他"]):
-        row = 604 + k
-        s.line(Seg(2, 4, kind, align="center"), Seg(5, 10, R("C%d" % row)), Seg(11, 17, R("E%d" % row)),
-               Seg(18, 20, R("I%d" % row)), Seg(21, 24, R("K%d" % row)))
-    for c1, c2, _ in heads:
-        s.box(top, s.row, c1, c2)
-    s.box(top, top, 2, 24)
+    blocks.works_companies(s)
     return s.finish()

@@ -36,21 +36,9 @@ def build():
     s.line(Seg(1, 7, "８．工事施工者"), Seg(8, 15, R("D58")), Seg(16, COLUMNS, R("D59")))
     s.line(Seg(1, 7, "９．確認済証"), Seg(8, 15, R("G344")), Seg(16, 17, "交付日"), Seg(18, COLUMNS, R("D346")))
     s.text("１０．工事監理を担当した建築士")
-    roles = ["総括", "意匠", "構造", "電気", "給排水", "空調"]
-    for k in range(3):
-        a, b = roles[2 * k], roles[2 * k + 1]
-        s.line(Seg(2, 4, "（%s）" % a), Seg(5, 12, R("F%d" % (587 + 2 * k))), Seg(14, 16, "（%s）" % b),
-               Seg(17, COLUMNS, R("F%d" % (588 + 2 * k))))
+    blocks.architects_by_role(s, 587)
     s.text("１１．工事関係者")
-    heads = [(2, 4, "区分"), (5, 10, "会社名"), (11, 17, "所在地"), (18, 20, "電話番号"), (21, 24, "担当者")]
-    top = s.line(*[Seg(c1, c2, t, align="center") for c1, c2, t in heads])
-    for k, kind in enumerate(["建築", "電気", "給排", "空調", "その他", "その他", "その他"]):
-        row = 604 + k
-        s.line(Seg(2, 4, kind, align="center"), Seg(5, 10, R("C%d" % row)), Seg(11, 17, R("E%d" % row)),
-               Seg(18, 20, R("I%d" % row)), Seg(21, 24, R("K%d" % row)))
-    for c1, c2, _ in heads:
-        s.box(top, s.row, c1, c2)
-    s.box(top, top, 2, 24)
+    blocks.works_companies(s)
     s.text("１２．工事と設計図書との照合の結果")
     s.line(Seg(2, COLUMNS, "", rows=4))
     s.box(s.row - 3, s.row, 2, COLUMNS)
