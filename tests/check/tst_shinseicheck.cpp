@@ -50,62 +50,20 @@ ProjectData goodProject()
     ProjectData p;
     p.bid = 1;
     p.buildingCount = 1;
-    RowValues& g = p.gaiyou;
-    g[u("Name7")] = u("山田太郎");
-    g[u("Post6")] = u("160-0023");
-    g[u("Addr6")] = u("東京都新宿区西新宿二丁目8番1号");
-    g[u("Name2")] = u("設計一郎");
-    g[u("Kyu2")] = u("二級");
-    g[u("Gou2")] = u("12345");
-    g[u("Name1")] = u("設計事務所");
-    g[u("Gou1")] = u("67890");
-    g[u("Name3")] = u("監理次郎");
-    g[u("Kyu3")] = u("一級");
-    g[u("Gou3")] = u("300001");
-    g[u("Name5")] = u("代理三郎");
-    g[u("Gou5")] = u("11111");
-    g[u("Tekihan3")] = 1;
-    g[u("Shoene1")] = 1;
-    g[u("ShoeneKikan")] = u("新宿区");
-    p.inin[u("Inin1")] = 1;
-    RowValues& s = p.shikichi;
-    s[u("Tiban")] = u("新宿区西新宿二丁目8番1");
-    s[u("Tosi1")] = 1;
-    s[u("Tosi2")] = 1;
-    s[u("Bou2")] = 1;
-    s[u("Size5")] = u("150.00");
-    s[u("Size17")] = u("150");
-    s[u("Par1")] = u("200");
-    s[u("Par5")] = u("60");
-    s[u("Kubun")] = u("08010");
-    s[u("Shubetu1")] = 1;
-    s[u("Men1")] = u("60.50");
-    s[u("Men3")] = u("60.50");
-    s[u("Par11")] = u("40.33");
-    s[u("Men4")] = u("120.00");
-    s[u("Men6")] = u("120.00");
-    s[u("Par12")] = u("80.00");
-    s[u("Taka1")] = u("8.5");
-    s[u("Kai1")] = u("2");
-    s[u("Day1")] = u("2025/05/01");
-    s[u("Day3")] = u("令和7年7月1日");
-    s[u("Day2")] = u("2025/10/31");
-    s[u("Kin1")] = u("2,500");
-    p.kouji[u("ShuyouCHK1")] = 1;
-    RowValues& b = p.buildings[0];
-    b[u("Kubun30")] = u("08010");
-    b[u("Zou31")] = u("木造");
-    b[u("Kai30")] = u("2");
-    b[u("Takasa30")] = u("8.5");
-    b[u("Takasa31")] = u("6.2");
-    b[u("shubetu31")] = 1;
-    b[u("Umu41")] = 1;
-    b[u("Kai40")] = u("1階");
-    b[u("Kai41")] = u("2階");
-    b[u("Men40")] = u("65.00");
-    b[u("Men43")] = u("55.00");
-    b[u("Men58")] = u("120.00");
-    b[u("Men60")] = u("120.00");
+    put(p.gaiyou, {{"Name7", "山田太郎"}, {"Post6", "160-0023"}, {"Addr6", "東京都新宿区西新宿二丁目8番1号"},
+                   {"Name2", "設計一郎"}, {"Kyu2", "二級"}, {"Gou2", "12345"}, {"Name1", "設計事務所"}, {"Gou1", "67890"},
+                   {"Name3", "監理次郎"}, {"Kyu3", "一級"}, {"Gou3", "300001"}, {"Name5", "代理三郎"}, {"Gou5", "11111"},
+                   {"Tekihan3", 1}, {"Shoene1", 1}, {"ShoeneKikan", "新宿区"}});
+    put(p.inin, {{"Inin1", 1}});
+    put(p.shikichi, {{"Tiban", "新宿区西新宿二丁目8番1"}, {"Tosi1", 1}, {"Tosi2", 1}, {"Bou2", 1}, {"Size5", "150.00"},
+                     {"Size17", "150"}, {"Par1", "200"}, {"Par5", "60"}, {"Kubun", "08010"}, {"Shubetu1", 1},
+                     {"Men1", "60.50"}, {"Men3", "60.50"}, {"Par11", "40.33"}, {"Men4", "120.00"}, {"Men6", "120.00"},
+                     {"Par12", "80.00"}, {"Taka1", "8.5"}, {"Kai1", "2"}, {"Day1", "2025/05/01"},
+                     {"Day3", "令和7年7月1日"}, {"Day2", "2025/10/31"}, {"Kin1", "2,500"}});
+    put(p.kouji, {{"ShuyouCHK1", 1}});
+    put(p.buildings[0], {{"Kubun30", "08010"}, {"Zou31", "木造"}, {"Kai30", "2"}, {"Takasa30", "8.5"}, {"Takasa31", "6.2"},
+                         {"shubetu31", 1}, {"Umu41", 1}, {"Kai40", "1階"}, {"Kai41", "2階"}, {"Men40", "65.00"},
+                         {"Men43", "55.00"}, {"Men58", "120.00"}, {"Men60", "120.00"}});
     return p;
 }
 

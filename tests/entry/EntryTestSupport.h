@@ -15,6 +15,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <memory>
+#include <vector>
+
 // What the entry-window tests share: projects, stored values, and a
 // clerk's keyboard.
 namespace EntryTest {
@@ -94,14 +97,6 @@ inline void store(Storage& s, const char* table, qint64 bid, const QVector<QPair
         store(s, u(table), bid, u(column), value, row);
 }
 
-// A fresh office with one new project; prompts are answered from a script.
-struct Office {
-    TempAppDir dir;
-    ScriptedPrompter prompter;
-    Storage& st = dir.storage();
-    const qint64 bid = newProject(st);
-};
-
 inline int rowsOf(Storage& s, DbFile db, const QString& table)
 {
     Recordset rs(s, db);
@@ -174,5 +169,26 @@ inline void leave(EntryForm& form)
 {
     form.okButton()->setFocus(Qt::MouseFocusReason);
 }
+
+// A fresh office with one new project; prompts are answered from a script.
+struct Office {
+    TempAppDir dir;
+    ScriptedPrompter prompter;
+    Storage& st = dir.storage();
+    const qint64 bid = newProject(st);
+    FirstChoice chooser;
+    std::vector<std::unique_ptr<EntryForm>> windows;
+
+    // A window of the project, shown active; an address choice takes the first item.
+    template <class W, class... More>
+    W& open(More... more)
+    {
+        auto* w = new W(st, bid, more...);
+        windows.emplace_back(w);
+        w->setAddressChooser(&chooser);
+        showActive(*w);
+        return *w;
+    }
+};
 
 }  // namespace EntryTest

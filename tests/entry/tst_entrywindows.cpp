@@ -87,8 +87,7 @@ private slots:
             return ones;
         };
         {
-            P_GaiyouForm form(o.st, o.bid);
-            showActive(form);
+            auto& form = o.open<P_GaiyouForm>();
             form.tabs()->setCurrentIndex(3);
             QCOMPARE(focused(), u("Tosho1"));
             keys(QApplication::focusWidget(), u("意匠図一式"));
@@ -134,8 +133,7 @@ private slots:
 
         // Items 5 to 7 per building; the old 耐火建築物 boxes are gone from entry.
         {
-            P_TatemonoBetuForm form(o.st, o.bid, 2);
-            showActive(form);
+            auto& form = o.open<P_TatemonoBetuForm>(2);
             QVERIFY(!form.field(u("Taika30")));
             form.tabs()->setCurrentIndex(1);
             QCOMPARE(focused(), u("Kouzoubu1"));
@@ -165,8 +163,7 @@ private slots:
 
         // 特定天井 of one floor.
         {
-            P_KaibetuForm form(o.st, o.bid, 1);
-            showActive(form);
+            auto& form = o.open<P_KaibetuForm>(1);
             radio(form, "F1Tokutei1")->click();
             radio(form, "F1Tokutei2")->click();
             QVERIFY(form.apply());
@@ -180,19 +177,15 @@ private slots:
 
     void personPicksFollowTheRoleFlag()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        Storage& st = dir.storage();
-        addMasterRow(st, "Architect", {{"A_FLG", 1}, {"S_FLG", 0}, {"U_NAME", "建築 一郎"}, {"U_CLASS1", "一級"}});
-        addMasterRow(st, "Architect", {{"S_FLG", 1}, {"K_FLG", 1}, {"U_NAME", "設計 花子"}, {"U_CLASS1", "二級"},
-                                       {"U_CLASS2", "東京都知事"}, {"U_CLASS3", "12345"}, {"C_NAME", "花子設計室"},
-                                       {"C_POST1", "100-0001"}, {"C_ADDR1", "東京都"}, {"C_ADDR2", "千代田区千代田"},
-                                       {"C_ADDR3", "1-1"}, {"C_TEL", "03-1111-2222"}, {"U_POST1", "150-0001"},
-                                       {"U_ADDR1", "東京都"}, {"U_ADDR2", "渋谷区神宮前"}});
-        addMasterRow(st, "Architect", {{"M_FLG", 1}, {"U_NAME", "施工 三郎"}, {"C_NAME", "三郎建設"}, {"U_TEL", "045-000-0000"}});
-        const qint64 bid = newProject(dir.storage());
-        P_GaiyouForm form(dir.storage(), bid);
-        showActive(form);
+        Office o;
+        addMasterRow(o.st, "Architect", {{"A_FLG", 1}, {"S_FLG", 0}, {"U_NAME", "建築 一郎"}, {"U_CLASS1", "一級"}});
+        addMasterRow(o.st, "Architect", {{"S_FLG", 1}, {"K_FLG", 1}, {"U_NAME", "設計 花子"}, {"U_CLASS1", "二級"},
+                                         {"U_CLASS2", "東京都知事"}, {"U_CLASS3", "12345"}, {"C_NAME", "花子設計室"},
+                                         {"C_POST1", "100-0001"}, {"C_ADDR1", "東京都"}, {"C_ADDR2", "千代田区千代田"},
+                                         {"C_ADDR3", "1-1"}, {"C_TEL", "03-1111-2222"}, {"U_POST1", "150-0001"},
+                                         {"U_ADDR1", "東京都"}, {"U_ADDR2", "渋谷区神宮前"}});
+        addMasterRow(o.st, "Architect", {{"M_FLG", 1}, {"U_NAME", "施工 三郎"}, {"C_NAME", "三郎建設"}, {"U_TEL", "045-000-0000"}});
+        auto& form = o.open<P_GaiyouForm>();
         QCOMPARE(form.items(u("Name2")), (QStringList{u("建築 一郎"), u("設計 花子")}));
         QCOMPARE(form.items(u("Name3")), QStringList{u("設計 花子")});
         QCOMPARE(form.items(u("Name5")), QStringList());
@@ -224,17 +217,14 @@ private slots:
         QCOMPARE(edit(form, "Name10")->text(), u("三郎建設"));
         QCOMPARE(edit(form, "Tel6")->text(), u("045-000-0000"));
         QVERIFY(form.apply());
-        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("Addr1")).toString(), u("東京都千代田区千代田1-1"));
-        QCOMPARE(stored(dir.storage(), u("GAIYOU"), bid, u("Kouji")).toString(), u("<新規>"));  // the register's own
+        QCOMPARE(storedTexts(o.st, "GAIYOU", o.bid, {"Addr1", "Kouji"}),
+                 (QStringList{"東京都千代田区千代田1-1", "<新規>"}));  // Kouji: the register's own
     }
 
     void designerCopiesAndPostalLookUps()
     {
         Office o;
-        FirstChoice chooser;
-        P_GaiyouForm form(o.st, o.bid);
-        form.setAddressChooser(&chooser);
-        showActive(form);
+        auto& form = o.open<P_GaiyouForm>();
         combo(form, "Name2")->setEditText(u("設計 太郎"));
         edit(form, "Name1")->setText(u("太郎事務所"));
         edit(form, "Tel1")->setText(u("03-0000-0000"));
@@ -285,8 +275,7 @@ private slots:
     void buildingsKeepEditsAndNameTheirFloors()
     {
         Office o;
-        P_TatemonoBetuForm form(o.st, o.bid, 2);
-        showActive(form);
+        auto& form = o.open<P_TatemonoBetuForm>(2);
         QCOMPARE(form.chooser()->maximum(), 2);
         QVERIFY(!form.isEdited());
 
@@ -355,8 +344,7 @@ private slots:
     void typedTextIsKeptAndCtrlSSaves()
     {
         Office o;
-        P_TatemonoBetuForm form(o.st, o.bid, 1);
-        showActive(form);
+        auto& form = o.open<P_TatemonoBetuForm>(1);
         const auto showTabOf = [&form](const char* column) {
             for (int i = 0; i < form.tabs()->count(); ++i)
                 if (form.tabs()->widget(i)->isAncestorOf(form.field(u(column))))
@@ -388,8 +376,7 @@ private slots:
     void aNewFinishJoinsItsListOnce()
     {
         Office o;
-        P_TatemonoBetuForm form(o.st, o.bid, 1);
-        showActive(form);
+        auto& form = o.open<P_TatemonoBetuForm>(1);
         const int before = rowsOf(o.st, DbFile::MasterData, u("YaneData"));
         form.tabs()->setCurrentIndex(2);
         type(form, "Yane40", u("チタン亜鉛合金板葺"));
@@ -417,8 +404,7 @@ private slots:
         store(o.st, u("TATEMONOBETU"), o.bid, u("Kai31"), u("1"), 0);
         store(o.st, u("TATEMONOBETU"), o.bid, u("Kai30"), u("1"), 1);
         store(o.st, u("KAIBETU"), o.bid, u("F1Kai60"), u("B1"), 0);
-        P_KaibetuForm form(o.st, o.bid, 2);
-        showActive(form);
+        auto& form = o.open<P_KaibetuForm>(2);
         QVERIFY(!form.isEdited());
         QCOMPARE(listTexts(form.floorList()), (QStringList{u("B1"), u("2F"), u("3F")}));
         QCOMPARE(edit(form, "F1Ban60")->text(), u("1"));
@@ -495,13 +481,11 @@ private slots:
     // follow what the others save.
     void theMainWindowOpensOneWindowOfEachKindAndFollowsItsSaves()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        CommandRegistry commands;
-        EntryWindows::registerOpeners(dir.storage(), commands);
-        MenuForm menu(dir.storage(), commands);
-        menu.show();
+        MenuOffice o([](Storage& s, CommandRegistry& c) { EntryWindows::registerOpeners(s, c); });
+        MenuForm& menu = *o.menu;
+        ScriptedPrompter& prompter = o.prompter;
         menu.newProject();
+        QCOMPARE(menu.currentProject().recordBook.size(), 90);  // made with the project, before its window
 
         menu.action(u("btnShikiChi"))->trigger();
         auto* site = menu.findChild<P_ShikichiForm*>();
@@ -534,10 +518,10 @@ private slots:
         QVERIFY(!floors->isEdited());
         prompter.clear();  // the buildings' warnings about changed floor counts
 
-        QVERIFY(QDir(dir.path()).mkpath(u("MANUAL")));
+        QVERIFY(QDir(o.dir.path()).mkpath(u("MANUAL")));
         for (const QString& page : QDir(QStringLiteral(SD_MANUAL_DIR)).entryList({u("*.html")}))
-            QFile::copy(QStringLiteral(SD_MANUAL_DIR "/") + page, dir.file(u("MANUAL/") + page));
-        QFile index(dir.file(u("MANUAL/index.html")));
+            QFile::copy(QStringLiteral(SD_MANUAL_DIR "/") + page, o.dir.file(u("MANUAL/") + page));
+        QFile index(o.dir.file(u("MANUAL/index.html")));
         QVERIFY(index.open(QIODevice::ReadOnly));
         const QString links = QString::fromUtf8(index.readAll());
         struct Opening {
@@ -557,21 +541,26 @@ private slots:
             {"GyoumuNaiyou", "gyoumu.html", [&] { return menu.findChild<P_GyoumuForm*>(); }},
             {"GyoumuKiroku", "kirokubo.html", [&] { return menu.findChild<P_KirokuboForm*>(); }},
         };
-        for (const Opening& o : openings) {
-            menu.action(u("btn") + u(o.key))->trigger();
-            EntryForm* form = o.find();
-            QVERIFY2(form && form->isVisible(), o.key);
+        for (const Opening& w : openings) {
+            menu.action(u("btn") + u(w.key))->trigger();
+            EntryForm* form = w.find();
+            QVERIFY2(form && form->isVisible(), w.key);
             QCOMPARE(form->bid(), menu.currentProject().bid);
-            menu.action(u("mn") + u(o.key))->trigger();
+            menu.action(u("mn") + u(w.key))->trigger();
             QCOMPARE(menu.findChildren<EntryForm*>().count(form), 1);
-            QCOMPARE(o.find(), form);
+            QCOMPARE(w.find(), form);
             QVERIFY2(prompter.shown.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('|'))));
             get<QPushButton>(*form, u("HelpBtn"))->click();
             QVERIFY(form->helpForm());
-            QVERIFY2(form->helpForm()->pageFound(), o.page);
-            QVERIFY(form->helpForm()->page().endsWith(u("MANUAL/") + u(o.page)));
-            QVERIFY2(links.contains(u("href=\"") + u(o.page) + u("\"")), o.page);
+            QVERIFY2(form->helpForm()->pageFound(), w.page);
+            QVERIFY(form->helpForm()->page().endsWith(u("MANUAL/") + u(w.page)));
+            QVERIFY2(links.contains(u("href=\"") + u(w.page) + u("\"")), w.page);
         }
+        // What the record book's window saves is what the main window keeps.
+        auto* book = menu.findChild<P_KirokuboForm*>();
+        edit(*book, P_KirokuboForm::contentField(2).toLatin1().constData())->setText(u("初回打合せ"));
+        QVERIFY(book->apply());
+        QCOMPARE(menu.currentProject().recordBook.value(1).content, u("初回打合せ"));
 
         site->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -103,8 +103,7 @@ private slots:
         // A head stored without its item is shown as stored.
         store(o.st, u("KOUJI"), o.bid, u("Betu10"), 1);
 
-        P_KoujiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_KoujiForm>();
         QVERIFY(box(form, "Shurui20")->isChecked() && box(form, "Shurui21")->isChecked());
         QVERIFY(box(form, "Shurui30")->isChecked() && box(form, "Shurui33")->isChecked());
         QVERIFY(box(form, "Betu10")->isChecked());
@@ -145,8 +144,7 @@ private slots:
     void mainUseEmptiesTheOtherKindsAndSearchesForItsOwn()
     {
         Office o;
-        P_KoujiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_KoujiForm>();
         QVERIFY(!form.searchButton(0)->isVisible());
 
         box(form, "ShuyouCHK1")->click();
@@ -214,10 +212,7 @@ private slots:
     void removalPageListsAreasAndPostalPair()
     {
         Office o;
-        FirstChoice chooser;
-        P_KoujiForm form(o.st, o.bid);
-        form.setAddressChooser(&chooser);
-        showActive(form);
+        auto& form = o.open<P_KoujiForm>();
         QCOMPARE(form.items(u("Gen1")), (QStringList{u("老朽化して危険があるため"), u("その他")}));
         QCOMPARE(form.items(u("Kouz1")), (QStringList{u("木造"), u("鉄骨鉄筋コンクリート造"), u("鉄筋コンクリート造"),
                                                       u("鉄骨造"), u("コンクリートブロック造"), u("その他")}));
@@ -251,8 +246,7 @@ private slots:
     {
         Office o;
         {
-            P_KanryouForm form(o.st, o.bid);
-            showActive(form);
+            auto& form = o.open<P_KanryouForm>();
             QVERIFY(option(form, "Shin1")->isChecked());
             QCOMPARE(option(form, "Shin6")->text(), u("工作物（法第88条第2項→完了検査のみ）"));
             for (int i = 2; i <= 6; ++i)
@@ -268,8 +262,7 @@ private slots:
             QVERIFY(stored(o.st, u("KANRYOU"), o.bid, u("Shin1")).isNull());
         }
         {
-            P_KanryouForm form(o.st, o.bid);
-            showActive(form);
+            auto& form = o.open<P_KanryouForm>();
             combo(form, "Gou1")->setCurrentIndex(1);
             emit combo(form, "Gou1")->activated(1);
             QVERIFY(form.isEdited());
@@ -281,8 +274,7 @@ private slots:
         // Whatever was stored is shown, disabled all the same.
         store(o.st, u("KANRYOU"), o.bid, u("Shin1"), 0);
         store(o.st, u("KANRYOU"), o.bid, u("Shin3"), 1);
-        P_KanryouForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_KanryouForm>();
         QVERIFY(option(form, "Shin3")->isChecked() && !option(form, "Shin3")->isEnabled());
         QVERIFY(!option(form, "Shin1")->isChecked());
         QVERIFY(!form.isEdited());
@@ -296,8 +288,7 @@ private slots:
     void inspectionEnterOrderAndArea()
     {
         Office o;
-        P_KanryouForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_KanryouForm>();
         QCOMPARE(focused(), u("Gou1"));
         const QStringList first = enterWalk(40);
         QCOMPARE(first, (QStringList{u("Gou1"), u("Gou2"), u("Day1"), u("Tan1"), u("Day2"), u("Day3"), u("Kai17"),

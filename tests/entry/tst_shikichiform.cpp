@@ -25,8 +25,7 @@ private slots:
         store(o.st, "SHIKICHI", o.bid, {{"Tiban", "千代田区一番町1-1"}, {"Size5", "1,234.50"}, {"Size13", "どこにもない地域"},
                                         {"Size17", "1234.5"}, {"Shubetu1", 1}, {"Umu2", 1}, {"shubetu3", 0}});
 
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         QCOMPARE(edit(form, "Tiban")->text(), u("千代田区一番町1-1"));
         QCOMPARE(edit(form, "Size5")->text(), u("1,234.50"));
         // A stored text that is not an item still shows as the list's text.
@@ -55,8 +54,7 @@ private slots:
     {
         Office o;
         store(o.st, u("SHIKICHI"), o.bid, u("Sonota1"), u("第一種高度地区"));
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         type(form, "Tiban", u("港区芝公園4-2-8"));
         box(form, "Bou2")->click();
         // Another computer changes a column meanwhile: the window compares
@@ -80,14 +78,12 @@ private slots:
     {
         Office o;
         {
-            P_ShikichiForm form(o.st, o.bid);
-            showActive(form);
+            auto& form = o.open<P_ShikichiForm>();
             form.okButton()->click();  // nothing edited: closes without asking
             QVERIFY(!form.isVisible());
             QVERIFY(o.prompter.shown.isEmpty());
         }
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         type(form, "Tiban", u("一番町"));
 
         o.prompter.answers.enqueue(Prompter::Cancel);
@@ -109,8 +105,7 @@ private slots:
             QCOMPARE(edit(again, "Tiban")->text(), QString());
         }
 
-        P_ShikichiForm third(o.st, o.bid);
-        showActive(third);
+        auto& third = o.open<P_ShikichiForm>();
         type(third, "Tiban", u("二番町"));
         o.prompter.answers.enqueue(Prompter::Yes);
         third.close();
@@ -127,8 +122,7 @@ private slots:
             QVERIFY(rs.deleteCurrent());
         }
         const int before = rowsOf(o.st, DbFile::Kakunin, u("SHIKICHI"));
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         QCOMPARE(edit(form, "Tiban")->text(), QString());
         type(form, "Tiban", u("どこか"));
         QVERIFY(form.apply());
@@ -139,8 +133,7 @@ private slots:
     void numericFiltersAndFormats()
     {
         Office o;
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         QLineEdit* size5 = edit(form, "Size5");
 
         type(form, "Size5", u("12a.5"));
@@ -186,8 +179,7 @@ private slots:
     void sumsAndRatios()
     {
         Office o;
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         // Building area before any site area: the notice's 0.
         type(form, "Men1", u("150.25"));
         leave(form);
@@ -242,8 +234,7 @@ private slots:
     void constructionPeriod()
     {
         Office o;
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         form.tabs()->setCurrentIndex(3);
         QCOMPARE(focused(), u("Taka1"));
         auto* compute = get<QPushButton>(form, u("KeisanBtn"));
@@ -273,33 +264,25 @@ private slots:
         QCOMPARE(focused(), u("Day2"));
     }
 
+    // The groups' rules themselves are tst_entryrules' boxGroups: here, that
+    // they reach the boxes on the screen.
     void checkBoxGroupsOnScreen()
     {
         Office o;
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         box(form, "Tosi3")->click();
         QVERIFY(box(form, "Tosi1")->isChecked());
         QVERIFY(form.isEdited());
-        box(form, "Tosi6")->click();
-        for (const char* c : {"Tosi1", "Tosi2", "Tosi3", "Tosi4", "Tosi5"})
-            QVERIFY2(!box(form, c)->isChecked(), c);
         box(form, "shubetu4")->click();
         box(form, "Shubetu1")->click();
         QVERIFY(!box(form, "shubetu4")->isChecked());
         QVERIFY(!box(form, "shubetu4")->isEnabled());
-        box(form, "Umu2")->click();
-        QVERIFY(!box(form, "Kubun11")->isEnabled());
-        box(form, "Umu1")->click();
-        QVERIFY(!box(form, "Umu2")->isChecked());
-        QVERIFY(box(form, "Kubun11")->isEnabled());
     }
 
     void enterWalksTheFieldsAndStopsAtTheEndOfATab()
     {
         Office o;
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         const QStringList firstRun{u("Tiban"), u("Jdisp"), u("Sonota1"), u("Size1"), u("Size2"), u("Size4"),
                                    u("Size3"), u("Size5")};
         for (int i = 0; i + 1 < firstRun.size(); ++i) {
@@ -336,8 +319,7 @@ private slots:
     void choosingAUseClassSetsItsCode()
     {
         Office o;
-        P_ShikichiForm form(o.st, o.bid);
-        showActive(form);
+        auto& form = o.open<P_ShikichiForm>();
         QComboBox* names = combo(form, "KubunDisp");
         const int i = names->findText(u("共同住宅"));
         QVERIFY(i >= 0);
@@ -354,35 +336,14 @@ private slots:
     void filledSiteIsStoredAndReadBack()
     {
         Office o;
-        {
-            P_ShikichiForm form(o.st, o.bid);
-            showActive(form);
-            type(form, "Size5", u("100.5"));
-            pressEnter();
-            QCOMPARE(focused(), u("Size6"));
-            keys(QApplication::focusWidget(), u("200"));
-            pressEnter();
-            form.tabs()->setCurrentIndex(1);
-            QCOMPARE(focused(), u("Kubun"));
-            for (int i = 0; i < 3; ++i)
-                pressEnter();
-            QCOMPARE(focused(), u("Men1"));
-            keys(QApplication::focusWidget(), u("150.25"));
-            pressEnter();
-            QCOMPARE(focused(), u("Men2"));
-            form.applyButton()->click();
-            form.close();
-        }
-        QCOMPARE(site(o.st, o.bid, "Size5").toString(), u("100.50"));
-        QCOMPARE(site(o.st, o.bid, "Size6").toString(), u("200.00"));
-        QCOMPARE(site(o.st, o.bid, "Men1").toString(), u("150.25"));
-        {
-            P_ShikichiForm again(o.st, o.bid);
-            QCOMPARE(label(again, "Size17")->text(), u("300.5"));
-            QCOMPARE(label(again, "Men3")->text(), u("150.25"));
-            QCOMPARE(label(again, "Par11")->text(), u("50.00"));
-            QCOMPARE(edit(again, "Size6")->text(), u("200.00"));
-        }
+        auto& form = o.open<P_ShikichiForm>();
+        type(form, "Size5", u("100.5"));
+        type(form, "Size6", u("200"));
+        type(form, "Men1", u("150.25"));
+        leave(form);
+        form.applyButton()->click();
+        form.close();
+        QCOMPARE(storedTexts(o.st, "SHIKICHI", o.bid, {"Size5", "Size6", "Men1"}), (QStringList{"100.50", "200.00", "150.25"}));
         o.st.closeAll();
         QProcess cli;
         cli.start(QStringLiteral(SD_CLI_PATH), {u("--appdir"), o.dir.path(), u("project"), u("get"), QString::number(o.bid),
