@@ -51,22 +51,14 @@ class TestEntryRows : public QObject {
 private slots:
     void furtherPersonsAreEditedOrderedAndSavedWithTheWindow()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        Storage& st = dir.storage();
+        Office o;
+        Storage& st = o.st;
+        const qint64 bid = o.bid;
+        ScriptedPrompter& prompter = o.prompter;
+        addMasterRow(st, "Architect", {{"S_FLG", 1}, {"U_NAME", "設計 花子"}, {"U_CLASS1", "一級"}, {"C_NAME", "花子設計室"},
+                                       {"C_ADDR1", "東京都"}, {"C_ADDR2", "千代田区"}});
         {
-            Recordset rs(st, DbFile::MasterData);
-            QVERIFY(rs.open(u("Architect")));
-            rs.addNew();
-            for (const auto& [c, v] : {std::pair{"S_FLG", QVariant(1)}, {"U_NAME", u("設計 花子")}, {"U_CLASS1", u("一級")},
-                                       {"C_NAME", u("花子設計室")}, {"C_ADDR1", u("東京都")}, {"C_ADDR2", u("千代田区")}})
-                rs.setValue(u(c), v);
-            QVERIFY(rs.update());
-        }
-        const qint64 bid = newProject(st);
-        {
-            P_GaiyouForm form(st, bid);
-            showActive(form);
+            auto& form = o.open<P_GaiyouForm>();
             QCOMPARE(form.tabs()->tabText(form.tabs()->count() - 1), u("その他の設計者等"));
             RowsEditor& designers = *form.furtherPersons(1);
             EntryForm& fields = *designers.fields();
@@ -122,8 +114,7 @@ private slots:
 
         {
             // Reopened: the same order; a move and a removal rewrite the same rows.
-            P_GaiyouForm form(st, bid);
-            showActive(form);
+            auto& form = o.open<P_GaiyouForm>();
             RowsEditor& designers = *form.furtherPersons(1);
             QCOMPARE(designers.rows().count(), 2);
             QCOMPARE(designers.fields()->text(u("Name")), u("佐藤 一郎"));
@@ -149,13 +140,12 @@ private slots:
 
     void independentPartsFollowTheBuildingShown()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        Storage& st = dir.storage();
-        const qint64 bid = newProject(st);
+        Office o;
+        Storage& st = o.st;
+        const qint64 bid = o.bid;
+        ScriptedPrompter& prompter = o.prompter;
         {
-            P_TatemonoBetuForm form(st, bid, 2);
-            showActive(form);
+            auto& form = o.open<P_TatemonoBetuForm>(2);
             QCOMPARE(form.tabs()->tabText(form.tabs()->count() - 1), u("独立部分"));
             form.tabs()->setCurrentIndex(form.tabs()->count() - 1);
             RowsEditor& parts = *form.parts();
@@ -199,8 +189,7 @@ private slots:
 
         {
             // Closing without saving keeps what is stored.
-            P_TatemonoBetuForm form(st, bid, 2);
-            showActive(form);
+            auto& form = o.open<P_TatemonoBetuForm>(2);
             form.chooser()->setValue(2);
             QCOMPARE(form.parts()->fields()->text(u("Ban")), u("2-2"));
             form.parts()->moveDown();

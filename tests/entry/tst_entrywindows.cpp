@@ -24,7 +24,6 @@
 #include <QDir>
 #include <QFile>
 #include <QSpinBox>
-#include <QTimer>
 #include <QTreeWidget>
 
 #include <functional>
@@ -49,15 +48,6 @@ QStringList listTexts(QTreeWidget* list)
     return out;
 }
 
-QStringList schemaColumns(const char* table)
-{
-    QStringList out;
-    if (const TableDef* def = DatabaseSchema::builtIn(DbFile::Kakunin).table(u(table)))
-        for (const ColumnDef& c : def->columns)
-            out << c.name;
-    return out;
-}
-
 }  // namespace
 
 // The windows of the people, the buildings and the floors, the main-use
@@ -66,14 +56,6 @@ class TestEntryWindows : public QObject {
     Q_OBJECT
 
 private slots:
-    void everyColumnIsInTheSchema()
-    {
-        QCOMPARE(P_GaiyouForm::fieldTable().missingFrom(schemaColumns("GAIYOU")), QStringList());
-        QCOMPARE(P_ShikichiForm::fieldTable().missingFrom(schemaColumns("SHIKICHI")), QStringList());
-        QCOMPARE(P_TatemonoBetuForm::fieldTable().missingFrom(schemaColumns("TATEMONOBETU")), QStringList());
-        QCOMPARE(P_KaibetuForm::fieldTable().missingFrom(schemaColumns("KAIBETU")), QStringList());
-    }
-
     // The items of the forms in force: typed and chosen in the windows,
     // stored, and shown again on reopening.
     void newFormItemsAreStoredAndReadBack()
@@ -441,18 +423,11 @@ private slots:
 
     void mainUsePickerHandsBackACode()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        {
-            Recordset rs(dir.storage(), DbFile::MasterData);
-            QVERIFY(rs.open(u("KenchikuButu")));
-            rs.addNew();
-            rs.setValue(u("CODE"), u("99"));
-            QVERIFY(rs.update());  // no number, kind or name
-        }
-        ShuYoutoForm form(dir.storage());
+        Office o;
+        addMasterRow(o.st, "KenchikuButu", {{"CODE", "99"}});  // no number, kind or name
+        ShuYoutoForm form(o.st);
         QTreeWidget* list = form.list();
-        QCOMPARE(list->topLevelItemCount(), rowsOf(dir.storage(), DbFile::MasterData, u("KenchikuButu")));
+        QCOMPARE(list->topLevelItemCount(), rowsOf(o.st, DbFile::MasterData, u("KenchikuButu")));
         QCOMPARE(list->topLevelItem(2)->text(1), u("製造業"));
         QTreeWidgetItem* blank = list->topLevelItem(list->topLevelItemCount() - 1);
         QCOMPARE(blank->text(2), QString());
@@ -461,19 +436,17 @@ private slots:
         get<QPushButton>(form, u("SendBtn"))->click();
         QCOMPARE(form.result(), u("99"));
 
-        QTimer::singleShot(0, [] {
-            auto* open = qobject_cast<ShuYoutoForm*>(QApplication::activeModalWidget());
-            QVERIFY(open);
+        whenModal([](QWidget* w) {
+            auto* open = qobject_cast<ShuYoutoForm*>(w);
             open->list()->setCurrentItem(open->list()->topLevelItem(2));
             get<QPushButton>(*open, u("OkBtn"))->click();  // 閉じる: nothing, even with a selection
         });
-        QCOMPARE(ShuYoutoForm::choose(dir.storage()), QString());
-        QTimer::singleShot(0, [] {
-            auto* open = qobject_cast<ShuYoutoForm*>(QApplication::activeModalWidget());
-            QVERIFY(open);
+        QCOMPARE(ShuYoutoForm::choose(o.st), QString());
+        whenModal([](QWidget* w) {
+            auto* open = qobject_cast<ShuYoutoForm*>(w);
             emit open->list()->itemActivated(open->list()->topLevelItem(2), 0);
         });
-        QCOMPARE(ShuYoutoForm::choose(dir.storage()), u("03"));
+        QCOMPARE(ShuYoutoForm::choose(o.st), u("03"));
     }
 
     // Every entry window from its button, once however often it is asked

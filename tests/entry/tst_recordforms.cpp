@@ -6,7 +6,6 @@
 
 #include <QFile>
 #include <QTabWidget>
-#include <QTimer>
 #include <QTreeWidget>
 
 using namespace EntryTest;
@@ -90,9 +89,8 @@ private slots:
         // 【電気】 lists the electrical companies only and takes the one handed back.
         form.tabs()->setCurrentIndex(3);
         QStringList listed;
-        QTimer::singleShot(0, [&listed] {
-            auto* master = qobject_cast<M_ConnectCorpForm*>(QApplication::activeModalWidget());
-            QVERIFY(master);
+        whenModal([&listed](QWidget* w) {
+            auto* master = qobject_cast<M_ConnectCorpForm*>(w);
             for (int i = 0; i < master->recordList()->topLevelItemCount(); ++i)
                 listed << master->recordList()->topLevelItem(i)->text(0);
             get<QPushButton>(*master, u("SendBtn"))->click();
@@ -107,11 +105,7 @@ private slots:
         QVERIFY(form.isEdited());
 
         // Closed without a transfer: the row keeps what it had.
-        QTimer::singleShot(0, [] {
-            QWidget* master = QApplication::activeModalWidget();
-            QVERIFY(master);
-            master->close();
-        });
+        whenModal([](QWidget* master) { master->close(); });
         get<QPushButton>(form, u("CorpPop1"))->click();
         QCOMPARE(edit(form, "Corp1")->text(), QString());
         QVERIFY(form.apply());
