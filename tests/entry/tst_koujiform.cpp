@@ -241,32 +241,28 @@ private slots:
     void inspectionOffersBuildingsOnly()
     {
         Office o;
-        {
-            auto& form = o.open<P_KanryouForm>();
-            QVERIFY(option(form, "Shin1")->isChecked());
-            QCOMPARE(option(form, "Shin6")->text(), u("工作物（法第88条第2項→完了検査のみ）"));
-            for (int i = 2; i <= 6; ++i)
-                QVERIFY(!option(form, QByteArray("Shin" + QByteArray::number(i)).constData())->isEnabled());
-            QVERIFY(!form.isEdited());
-            QTest::mouseClick(option(form, "Shin3"), Qt::LeftButton);
-            QVERIFY(option(form, "Shin1")->isChecked() && !option(form, "Shin3")->isChecked());
-            QVERIFY(!form.isEdited());
-            // The default is not stored until something is edited.
-            o.prompter.answers.enqueue(Prompter::Yes);
-            QVERIFY(form.close());
-            QVERIFY(o.prompter.shown.isEmpty());
-            QVERIFY(stored(o.st, u("KANRYOU"), o.bid, u("Shin1")).isNull());
-        }
-        {
-            auto& form = o.open<P_KanryouForm>();
-            combo(form, "Gou1")->setCurrentIndex(1);
-            emit combo(form, "Gou1")->activated(1);
-            QVERIFY(form.isEdited());
-            QCOMPARE(form.items(u("Gou1")).first(), u("新築"));
-            QVERIFY(form.apply());
-            QCOMPARE(flags(o.st, "KANRYOU", o.bid, names("Shin", 1, 6)), (QList<int>{1, 0, 0, 0, 0, 0}));
-            QCOMPARE(stored(o.st, u("KANRYOU"), o.bid, u("Gou1")).toString(), u("増築"));
-        }
+        auto& fresh = o.open<P_KanryouForm>();
+        QVERIFY(option(fresh, "Shin1")->isChecked());
+        QCOMPARE(option(fresh, "Shin6")->text(), u("工作物（法第88条第2項→完了検査のみ）"));
+        for (int i = 2; i <= 6; ++i)
+            QVERIFY(!option(fresh, QByteArray("Shin" + QByteArray::number(i)).constData())->isEnabled());
+        QVERIFY(!fresh.isEdited());
+        QTest::mouseClick(option(fresh, "Shin3"), Qt::LeftButton);
+        QVERIFY(option(fresh, "Shin1")->isChecked() && !option(fresh, "Shin3")->isChecked());
+        QVERIFY(!fresh.isEdited());
+        // The default is not stored until something is edited.
+        o.prompter.answers.enqueue(Prompter::Yes);
+        QVERIFY(fresh.close());
+        QVERIFY(o.prompter.shown.isEmpty());
+        QVERIFY(stored(o.st, u("KANRYOU"), o.bid, u("Shin1")).isNull());
+        auto& edited = o.open<P_KanryouForm>();
+        combo(edited, "Gou1")->setCurrentIndex(1);
+        emit combo(edited, "Gou1")->activated(1);
+        QVERIFY(edited.isEdited());
+        QCOMPARE(edited.items(u("Gou1")).first(), u("新築"));
+        QVERIFY(edited.apply());
+        QCOMPARE(flags(o.st, "KANRYOU", o.bid, names("Shin", 1, 6)), (QList<int>{1, 0, 0, 0, 0, 0}));
+        QCOMPARE(stored(o.st, u("KANRYOU"), o.bid, u("Gou1")).toString(), u("増築"));
         // Whatever was stored is shown, disabled all the same.
         store(o.st, u("KANRYOU"), o.bid, u("Shin1"), 0);
         store(o.st, u("KANRYOU"), o.bid, u("Shin3"), 1);
@@ -338,59 +334,53 @@ private slots:
     {
         Office o;
         QVERIFY(QFile::copy(QStringLiteral(SD_TEMPLATE_PATH), o.dir.file(QStringLiteral("確認申請.xlsx"))));
-        {
-            auto& form = o.open<P_BoukaForm>();
-            QCOMPARE(focused(), u("Tel1"));
-            QCOMPARE(enterWalk(10), (QStringList{u("Tel1"), u("Day1"), u("Nin1"), u("Time1"), u("Gai1"), u("Gai2"),
-                                                 u("Gai3"), u("Sonota1")}));
-            type(form, "Tel1", u("03-1234-5678"));
-            type(form, "Day1", u("令和8年4月1日"));
-            type(form, "Nin1", u("30人"));
-            type(form, "Time1", u("9時～18時"));
-            QVERIFY(form.fitNoteOf(u("Time1")).isEmpty());
-            // A text longer than its printed box is told about while typing.
-            type(form, "Gai1", QString(300, u'栓'));
-            QVERIFY(!form.fitNoteOf(u("Gai1")).isEmpty());
-            QCOMPARE(form.fitNote()->text(), form.fitNoteOf(u("Gai1")));
-            QVERIFY(form.isEdited());
-            form.okButton()->click();
-            QVERIFY(!form.isVisible());
-            QVERIFY(o.prompter.shown.isEmpty());
-        }
+        auto& bouka = o.open<P_BoukaForm>();
+        QCOMPARE(focused(), u("Tel1"));
+        QCOMPARE(enterWalk(10), (QStringList{u("Tel1"), u("Day1"), u("Nin1"), u("Time1"), u("Gai1"), u("Gai2"),
+                                             u("Gai3"), u("Sonota1")}));
+        type(bouka, "Tel1", u("03-1234-5678"));
+        type(bouka, "Day1", u("令和8年4月1日"));
+        type(bouka, "Nin1", u("30人"));
+        type(bouka, "Time1", u("9時～18時"));
+        QVERIFY(bouka.fitNoteOf(u("Time1")).isEmpty());
+        // A text longer than its printed box is told about while typing.
+        type(bouka, "Gai1", QString(300, u'栓'));
+        QVERIFY(!bouka.fitNoteOf(u("Gai1")).isEmpty());
+        QCOMPARE(bouka.fitNote()->text(), bouka.fitNoteOf(u("Gai1")));
+        QVERIFY(bouka.isEdited());
+        bouka.okButton()->click();
+        QVERIFY(!bouka.isVisible());
+        QVERIFY(o.prompter.shown.isEmpty());
         QCOMPARE(storedTexts(o.st, "BOUKA", o.bid, {"Tel1", "Day1", "Nin1", "Time1"}),
                  (QStringList{"03-1234-5678", "令和8年4月1日", "30人", "9時～18時"}));
-        {
-            // Esc is not OK: it asks, and No leaves the stored value.
-            auto& form = o.open<P_BoukaForm>();
-            type(form, "Nin1", u("40人"));
-            o.prompter.answers.enqueue(Prompter::No);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
-            QVERIFY(!form.isVisible());
-            QCOMPARE(o.prompter.shown.size(), 1);
-            QCOMPARE(o.prompter.shown[0].title, u("終了確認画面"));
-        }
+        // Esc is not OK: it asks, and No leaves the stored value.
+        auto& bouka2 = o.open<P_BoukaForm>();
+        type(bouka2, "Nin1", u("40人"));
+        o.prompter.answers.enqueue(Prompter::No);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!bouka2.isVisible());
+        QCOMPARE(o.prompter.shown.size(), 1);
+        QCOMPARE(o.prompter.shown[0].title, u("終了確認画面"));
         QCOMPARE(stored(o.st, u("BOUKA"), o.bid, u("Nin1")).toString(), u("30人"));
-        {
-            auto& form = o.open<P_IninForm>();
-            QVERIFY(!box(form, "Inin1")->isChecked() && !box(form, "Inin3")->isChecked());
-            QCOMPARE(focused(), u("Inin1"));
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
-            QVERIFY(box(form, "Inin1")->isChecked());
-            QVERIFY(form.isEdited());
-            // Several matters at once, その他 with its words.
-            box(form, "Inin3")->click();
-            box(form, "Inin11")->click();
-            type(form, "IninSonota", u("工事届の提出"));
-            QVERIFY(box(form, "Inin1")->isChecked());
-            QVERIFY(form.apply());
-            QCOMPARE(flags(o.st, "ININ", o.bid, names("Inin", 1, 11)), (QList<int>{1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
-            QCOMPARE(stored(o.st, u("ININ"), o.bid, u("IninSonota")).toString(), u("工事届の提出"));
-            // OK saves what is still unsaved, then closes.
-            box(form, "Inin2")->click();
-            form.okButton()->click();
-            QVERIFY(!form.isVisible());
-            QCOMPARE(o.prompter.shown.size(), 1);
-        }
+        auto& inin = o.open<P_IninForm>();
+        QVERIFY(!box(inin, "Inin1")->isChecked() && !box(inin, "Inin3")->isChecked());
+        QCOMPARE(focused(), u("Inin1"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QVERIFY(box(inin, "Inin1")->isChecked());
+        QVERIFY(inin.isEdited());
+        // Several matters at once, その他 with its words.
+        box(inin, "Inin3")->click();
+        box(inin, "Inin11")->click();
+        type(inin, "IninSonota", u("工事届の提出"));
+        QVERIFY(box(inin, "Inin1")->isChecked());
+        QVERIFY(inin.apply());
+        QCOMPARE(flags(o.st, "ININ", o.bid, names("Inin", 1, 11)), (QList<int>{1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 1}));
+        QCOMPARE(stored(o.st, u("ININ"), o.bid, u("IninSonota")).toString(), u("工事届の提出"));
+        // OK saves what is still unsaved, then closes.
+        box(inin, "Inin2")->click();
+        inin.okButton()->click();
+        QVERIFY(!inin.isVisible());
+        QCOMPARE(o.prompter.shown.size(), 1);
         P_IninForm form(o.st, o.bid);
         QVERIFY(box(form, "Inin2")->isChecked() && box(form, "Inin3")->isChecked());
         QCOMPARE(flags(o.st, "ININ", o.bid, names("Inin", 1, 3)), (QList<int>{1, 1, 1}));
