@@ -107,48 +107,48 @@ private slots:
         using I = ReviewItem;
         const auto Mk = Architect::Mokuzo, Nk = Architect::Nikyu, Ik = Architect::Ikkyu, Any = Architect::Anyone;
         // needs: E 審査の特例, C 構造計算, S 構造計算適合性判定.
-        auto row = [](const char* name, const BuildingFacts& f, RuleSet rules, ReviewItem item, const char* needs,
-                      Architect architect, const char* basis) {
+        auto row = [](const char* name, const BuildingFacts& f, RuleSet rules, ReviewItem item, Architect architect,
+                      const char* basis, const char* needs = "") {
             const QByteArray n(needs);
             QTest::newRow(name) << f << rules << item << n.contains('E') << n.contains('C') << n.contains('S') << architect
                                 << u(basis);
         };
-        row("木造2階 120㎡ 専用住宅", building("08010", W, 2, 120), now, I::Item2, "", Mk, "建築基準法第6条第1項第2号");
-        row("木造平屋 180㎡ 住宅", building("08010", W, 1, 180), now, I::Item3, "E", Mk, "建築基準法第6条第1項第3号");
-        row("木造平屋 250㎡ 住宅", building("08010", W, 1, 250), now, I::Item2, "", Mk, "建築基準法第6条第1項第2号");
-        row("木造平屋 90㎡ 住宅", building("08010", W, 1, 90), now, I::Item3, "E", Any, "建築基準法第6条第1項第3号");
-        row("木造3階建て 150㎡ 住宅", building("08010", W, 3, 150, 9.8), now, I::Item2, "C", Nk, "建築基準法第6条第1項第2号");
-        row("物販店舗 S造平屋 250㎡", building("08450", S, 1, 250), now, I::Item1, "C", Nk, "建築基準法第6条第1項第1号");
-        row("事務所 RC 2階 400㎡", building("08470", RC, 2, 400), now, I::Item2, "C", Ik, "建築士法第3条第1項第3号");
-        row("増築で200㎡を超える 木造平屋", extension(building("08010", W, 1, 60), 150), now, I::Item2, "", Any, "建築基準法第6条第1項第2号");
-        row("増築後も200㎡以下 木造平屋", extension(building("08010", W, 1, 50), 120), now, I::Item3, "E", Any, "建築基準法第6条の4第1項第3号");
+        row("木造2階 120㎡ 専用住宅", building("08010", W, 2, 120), now, I::Item2, Mk, "建築基準法第6条第1項第2号");
+        row("木造平屋 180㎡ 住宅", building("08010", W, 1, 180), now, I::Item3, Mk, "建築基準法第6条第1項第3号", "E");
+        row("木造平屋 250㎡ 住宅", building("08010", W, 1, 250), now, I::Item2, Mk, "建築基準法第6条第1項第2号");
+        row("木造平屋 90㎡ 住宅", building("08010", W, 1, 90), now, I::Item3, Any, "建築基準法第6条第1項第3号", "E");
+        row("木造3階建て 150㎡ 住宅", building("08010", W, 3, 150, 9.8), now, I::Item2, Nk, "建築基準法第6条第1項第2号", "C");
+        row("物販店舗 S造平屋 250㎡", building("08450", S, 1, 250), now, I::Item1, Nk, "建築基準法第6条第1項第1号", "C");
+        row("事務所 RC 2階 400㎡", building("08470", RC, 2, 400), now, I::Item2, Ik, "建築士法第3条第1項第3号", "C");
+        row("増築で200㎡を超える 木造平屋", extension(building("08010", W, 1, 60), 150), now, I::Item2, Any, "建築基準法第6条第1項第2号");
+        row("増築後も200㎡以下 木造平屋", extension(building("08010", W, 1, 50), 120), now, I::Item3, Any, "建築基準法第6条の4第1項第3号", "E");
         BuildingFacts small = extension(building("08010", W, 1, 8), 120);
-        row("防火地域外の8㎡の増築", small, now, I::NotRequired, "", Any, "建築基準法第6条第2項");
+        row("防火地域外の8㎡の増築", small, now, I::NotRequired, Any, "建築基準法第6条第2項");
         small.fireZone = true;
-        row("準防火地域内の8㎡の増築", small, now, I::Item3, "E", Any, "建築基準法第6条第1項第3号");
+        row("準防火地域内の8㎡の増築", small, now, I::Item3, Any, "建築基準法第6条第1項第3号", "E");
         BuildingFacts outside = building("08010", W, 1, 100);
         outside.planningArea = false;
-        row("都市計画区域外 木造平屋 100㎡", outside, now, I::NotRequired, "", Any, "建築基準法第6条第1項");
+        row("都市計画区域外 木造平屋 100㎡", outside, now, I::NotRequired, Any, "建築基準法第6条第1項");
         outside = building("08010", W, 2, 120);
         outside.planningArea = false;
-        row("都市計画区域外 木造2階", outside, now, I::Item2, "", Mk, "建築基準法第6条第1項第2号");
-        row("木造平屋 350㎡ 倉庫", building("08520", W, 1, 350), now, I::Item1, "C", Nk, "建築基準法第20条第1項第3号");
-        row("木造4階建て 事務所", building("08470", W, 4, 480, 14), now, I::Item2, "CS", Ik, "建築基準法第20条第1項第2号");
-        row("RC 7階 24m 共同住宅", building("08030", RC, 7, 1800, 24), now, I::Item1, "CS", Ik, "建築基準法第20条第1項第2号");
-        row("S造4階 事務所", building("08470", S, 4, 900, 15), now, I::Item2, "CS", Ik, "建築基準法第20条第1項第2号");
-        row("高さ65m 事務所", building("08470", S, 16, 20000, 65), now, I::Item2, "C", Ik, "建築基準法第20条第1項第1号");
-        row("木造2階 病院 600㎡", building("08270", W, 2, 600), now, I::Item1, "C", Ik, "建築士法第3条第1項第1号");
-        row("木造2階 事務所 1100㎡", building("08470", W, 2, 1100), now, I::Item2, "C", Ik, "建築士法第3条第1項第4号");
-        row("CB造平屋 40㎡ 倉庫", building("08520", CB, 1, 40), now, I::Item3, "E", Nk, "建築士法第3条の2第1項");
+        row("都市計画区域外 木造2階", outside, now, I::Item2, Mk, "建築基準法第6条第1項第2号");
+        row("木造平屋 350㎡ 倉庫", building("08520", W, 1, 350), now, I::Item1, Nk, "建築基準法第20条第1項第3号", "C");
+        row("木造4階建て 事務所", building("08470", W, 4, 480, 14), now, I::Item2, Ik, "建築基準法第20条第1項第2号", "CS");
+        row("RC 7階 24m 共同住宅", building("08030", RC, 7, 1800, 24), now, I::Item1, Ik, "建築基準法第20条第1項第2号", "CS");
+        row("S造4階 事務所", building("08470", S, 4, 900, 15), now, I::Item2, Ik, "建築基準法第20条第1項第2号", "CS");
+        row("高さ65m 事務所", building("08470", S, 16, 20000, 65), now, I::Item2, Ik, "建築基準法第20条第1項第1号", "C");
+        row("木造2階 病院 600㎡", building("08270", W, 2, 600), now, I::Item1, Ik, "建築士法第3条第1項第1号", "C");
+        row("木造2階 事務所 1100㎡", building("08470", W, 2, 1100), now, I::Item2, Ik, "建築士法第3条第1項第4号", "C");
+        row("CB造平屋 40㎡ 倉庫", building("08520", CB, 1, 40), now, I::Item3, Nk, "建築士法第3条の2第1項", "E");
         // The rules before 2025-04-01.
-        row("改正前 木造2階 120㎡ 住宅", building("08010", W, 2, 120), before, I::Item4, "E", Mk, "建築基準法第6条第1項第4号（改正前）");
-        row("改正前 木造平屋 250㎡ 住宅", building("08010", W, 1, 250), before, I::Item4, "E", Mk, "建築基準法第6条の4第1項第3号（改正前）");
-        row("改正前 木造3階建て 住宅", building("08010", W, 3, 150, 9.8), before, I::Item2, "C", Nk, "建築基準法第6条第1項第2号（改正前）");
-        row("改正前 RC 2階 事務所 300㎡", building("08470", RC, 2, 300), before, I::Item3, "C", Nk, "建築基準法第20条第1項第3号（改正前）");
-        row("改正前 木造平屋 350㎡ 倉庫", building("08520", W, 1, 350), before, I::Item1, "", Nk, "建築基準法第20条第1項第4号（改正前）");
+        row("改正前 木造2階 120㎡ 住宅", building("08010", W, 2, 120), before, I::Item4, Mk, "建築基準法第6条第1項第4号（改正前）", "E");
+        row("改正前 木造平屋 250㎡ 住宅", building("08010", W, 1, 250), before, I::Item4, Mk, "建築基準法第6条の4第1項第3号（改正前）", "E");
+        row("改正前 木造3階建て 住宅", building("08010", W, 3, 150, 9.8), before, I::Item2, Nk, "建築基準法第6条第1項第2号（改正前）", "C");
+        row("改正前 RC 2階 事務所 300㎡", building("08470", RC, 2, 300), before, I::Item3, Nk, "建築基準法第20条第1項第3号（改正前）", "C");
+        row("改正前 木造平屋 350㎡ 倉庫", building("08520", W, 1, 350), before, I::Item1, Nk, "建築基準法第20条第1項第4号（改正前）");
         BuildingFacts eaves = building("08010", W, 2, 160, 12);
         eaves.eaves = 9.5;
-        row("改正前 木造2階 軒の高さ9.5m", eaves, before, I::Item2, "CS", Ik, "建築士法第3条第1項第2号（改正前）");
+        row("改正前 木造2階 軒の高さ9.5m", eaves, before, I::Item2, Ik, "建築士法第3条第1項第2号（改正前）", "CS");
     }
     void classification()
     {
