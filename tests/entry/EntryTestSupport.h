@@ -164,6 +164,28 @@ inline void pressEnter()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
 
+// The fields Enter visits from the focused one, until it stays put.
+inline QStringList enterWalk(int maxSteps)
+{
+    QStringList seen{focused()};
+    for (int i = 0; i < maxSteps; ++i) {
+        pressEnter();
+        if (focused() == seen.last())
+            break;
+        seen << focused();
+    }
+    return seen;
+}
+
+// Picks an item of a list as a click on it does.
+inline void choose(QComboBox* list, const QString& item)
+{
+    const int i = list->findText(item);
+    QVERIFY2(i >= 0, qPrintable(item));
+    list->setCurrentIndex(i);
+    emit list->activated(i);
+}
+
 // Moves the focus away from the field being edited.
 inline void leave(EntryForm& form)
 {

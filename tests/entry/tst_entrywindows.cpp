@@ -32,14 +32,6 @@ using namespace EntryTest;
 
 namespace {
 
-void choose(QComboBox* list, const QString& item)
-{
-    const int i = list->findText(item);
-    QVERIFY2(i >= 0, qPrintable(item));
-    list->setCurrentIndex(i);
-    emit list->activated(i);
-}
-
 QStringList listTexts(QTreeWidget* list)
 {
     QStringList out;

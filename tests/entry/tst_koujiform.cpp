@@ -55,19 +55,6 @@ QStringList names(const char* stem, int from, int to)
     return out;
 }
 
-// The fields Enter visits from the focused one, until it stays put.
-QStringList enterWalk(int maxSteps)
-{
-    QStringList seen{focused()};
-    for (int i = 0; i < maxSteps; ++i) {
-        pressEnter();
-        if (focused() == seen.last())
-            break;
-        seen << focused();
-    }
-    return seen;
-}
-
 }  // namespace
 
 // The construction notice, the inspection application, the fire-prevention
@@ -153,10 +140,7 @@ private slots:
 
         box(form, "ShuyouCHK1")->click();
         QVERIFY(!edit(form, "Youto2")->isEnabled());
-        QStringList codes = form.items(u("Youto0"));
-        QVERIFY(codes.contains(u("08030")));
-        combo(form, "Youto0")->setCurrentIndex(codes.indexOf(u("08030")));
-        emit combo(form, "Youto0")->activated(codes.indexOf(u("08030")));
+        choose(combo(form, "Youto0"), u("08030"));
         QCOMPARE(edit(form, "Youto1")->text(), u("共同住宅"));
         box(form, "ShuyouCHK3")->click();
         type(form, "Youto3", u("工場"));
@@ -256,8 +240,7 @@ private slots:
         QVERIFY(o.prompter.shown.isEmpty());
         QVERIFY(stored(o.st, u("KANRYOU"), o.bid, u("Shin1")).isNull());
         auto& edited = o.open<P_KanryouForm>();
-        combo(edited, "Gou1")->setCurrentIndex(1);
-        emit combo(edited, "Gou1")->activated(1);
+        choose(combo(edited, "Gou1"), u("増築"));
         QVERIFY(edited.isEdited());
         QCOMPARE(edited.items(u("Gou1")).first(), u("新築"));
         QVERIFY(edited.apply());

@@ -273,13 +273,8 @@ private slots:
     {
         Office o;
         auto& form = o.open<P_ShikichiForm>();
-        const QStringList firstRun{u("Tiban"), u("Jdisp"), u("Sonota1"), u("Size1"), u("Size2"), u("Size4"),
-                                   u("Size3"), u("Size5")};
-        for (int i = 0; i + 1 < firstRun.size(); ++i) {
-            QCOMPARE(focused(), firstRun[i]);
-            pressEnter();
-        }
-        QCOMPARE(focused(), firstRun.last());
+        QCOMPARE(enterWalk(7), (QStringList{u("Tiban"), u("Jdisp"), u("Sonota1"), u("Size1"), u("Size2"), u("Size4"),
+                                            u("Size3"), u("Size5")}));
         edit(form, "Jdisp")->setText(u("芝公園"));
         // Enter into a text field puts the caret at its end, nothing selected.
         edit(form, "Tiban")->setFocus();
@@ -288,34 +283,20 @@ private slots:
         QCOMPARE(edit(form, "Jdisp")->cursorPosition(), 3);
 
         edit(form, "Par10")->setFocus();
-        pressEnter();
-        QCOMPARE(focused(), u("SikiBikou"));
-        pressEnter();
-        QCOMPARE(focused(), u("SikiBikou"));  // the end of the tab
+        QCOMPARE(enterWalk(2), (QStringList{u("Par10"), u("SikiBikou")}));  // the end of the tab
         form.tabs()->setCurrentIndex(1);
-        QCOMPARE(focused(), u("Kubun"));
-        pressEnter();
-        QCOMPARE(focused(), u("KubunDisp"));
-        pressEnter();
-        QCOMPARE(focused(), u("Youto"));
-        pressEnter();
-        QCOMPARE(focused(), u("Men1"));
+        QCOMPARE(enterWalk(3), (QStringList{u("Kubun"), u("KubunDisp"), u("Youto"), u("Men1")}));
         form.tabs()->setCurrentIndex(3);
         edit(form, "Bikou10")->setFocus();
-        pressEnter();
-        QCOMPARE(focused(), u("Bikou10"));
+        QCOMPARE(enterWalk(1), QStringList{u("Bikou10")});
     }
 
     void choosingAUseClassSetsItsCode()
     {
         Office o;
         auto& form = o.open<P_ShikichiForm>();
-        QComboBox* names = combo(form, "KubunDisp");
-        const int i = names->findText(u("共同住宅"));
-        QVERIFY(i >= 0);
-        QCOMPARE(form.keptCode(u("KubunDisp"), i), u("08030"));
-        names->setCurrentIndex(i);
-        emit names->activated(i);
+        choose(combo(form, "KubunDisp"), u("共同住宅"));
+        QCOMPARE(form.keptCode(u("KubunDisp"), combo(form, "KubunDisp")->currentIndex()), u("08030"));
         QCOMPARE(edit(form, "Kubun")->text(), u("08030"));
         QVERIFY(form.apply());
         QCOMPARE(site(o.st, o.bid, "Kubun").toString(), u("08030"));
