@@ -343,8 +343,7 @@ private slots:
     void floorsFollowTheBuildingsAndKeepEdits()
     {
         Office o;
-        store(o.st, u("TATEMONOBETU"), o.bid, u("Kai30"), u("2"), 0);
-        store(o.st, u("TATEMONOBETU"), o.bid, u("Kai31"), u("1"), 0);
+        store(o.st, "TATEMONOBETU", o.bid, {{"Kai30", "2"}, {"Kai31", "1"}});
         store(o.st, u("TATEMONOBETU"), o.bid, u("Kai30"), u("1"), 1);
         store(o.st, u("KAIBETU"), o.bid, u("F1Kai60"), u("B1"), 0);
         auto& form = o.open<P_KaibetuForm>(2);

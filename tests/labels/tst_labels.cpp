@@ -240,11 +240,8 @@ private slots:
 
         RecipientStore store(s);
         QVector<RecipientSource> sources;
-        QVERIFY(store.sources(&sources));
-        QStringList captions;
-        for (const RecipientSource& src : sources)
-            captions << src.caption;
-        QCOMPARE(captions, (QStringList{u("全表示"), u("顧客一覧"), u("DM先"), u("業者"), u("取引先")}));
+        QVERIFY(store.sources(&sources));  // their captions: tst_labelforms' recipient test
+        QCOMPARE(sources.size(), 5);
 
         // The folder lists its customers slot by slot (U_No first, then FLD3).
         QVector<Recipient> inFolder;
@@ -298,7 +295,6 @@ private slots:
         QCOMPARE(chosen.last().name1, u("南北空調"));
         QCOMPARE(RecipientSelection::add(chosen, companies).alreadySelected, 2);
         QCOMPARE(chosen.last().sourceName(), u("取引先"));
-        QVERIFY(RecipientSelection::describe(result).contains(u("2件を追加しました。")));
 
         // Removing entries: the later ones move up.
         RecipientSelection::remove(chosen, {2, 0, 2, 99});
