@@ -116,6 +116,18 @@ inline QComboBox* combo(const QWidget& f, const char* n) { return get<QComboBox>
 inline QCheckBox* box(const QWidget& f, const char* n) { return get<QCheckBox>(f, u(n)); }
 inline QLabel* label(const QWidget& f, const char* n) { return get<QLabel>(f, u(n)); }
 
+// What several fields show, so that a row of them compares in one line.
+inline QStringList shown(const EntryForm& form, const QStringList& columns)
+{
+    QStringList out;
+    for (const QString& c : columns) {
+        if (!form.field(c))
+            qFatal("no field %s", qPrintable(c));
+        out << form.text(c);
+    }
+    return out;
+}
+
 inline void showActive(QWidget& form)
 {
     form.show();

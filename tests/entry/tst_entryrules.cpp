@@ -85,19 +85,16 @@ private slots:
         QCOMPARE(NumberText::decimalText(0.1 + 0.2), u("0.30"));
     }
 
+    // Letters, blanks, slashes, a point in a digits-only field and the
+    // grouping comma are tst_shikichiform's numericFiltersAndFormats.
     void filtersFindTheFirstDisallowedCharacter()
     {
         using NumberText::Filter;
-        QCOMPARE(NumberText::firstRejected(u("12a.5"), Filter::Decimal), 2);
         QCOMPARE(NumberText::firstRejected(u("-12.5"), Filter::Decimal), -1);
         QCOMPARE(NumberText::firstRejected(u("1-2"), Filter::Decimal), 1);
-        QCOMPARE(NumberText::firstRejected(u("1,234.50"), Filter::Decimal), -1);
-        QCOMPARE(NumberText::firstRejected(u("1 2"), Filter::Decimal), 1);
         QCOMPARE(NumberText::firstRejected(u("１2"), Filter::Decimal), 0);  // full-width digit
-        QCOMPARE(NumberText::firstRejected(u("1/2"), Filter::Decimal), 1);
         QCOMPARE(NumberText::firstRejected(u("あ"), Filter::Decimal), 0);
         QCOMPARE(NumberText::firstRejected(u("0123"), Filter::Digit), -1);
-        QCOMPARE(NumberText::firstRejected(u("1.5"), Filter::Digit), 1);
         QCOMPARE(NumberText::firstRejected(u("-1"), Filter::Digit), 0);
         QCOMPARE(NumberText::firstRejected(QString(), Filter::Digit), -1);
     }
@@ -300,9 +297,7 @@ private slots:
 
     void storedValuesCompareAsShown()
     {
-        // A null column counts as empty: typed text is written, an empty field is not.
-        QVERIFY(storedDiffers(QVariant(), u("x"), FieldKind::Text));
-        QVERIFY(!storedDiffers(QVariant(), QString(), FieldKind::Text));
+        // A null column next to typed text or an empty field: tst_shikichiform's applyWritesOnlyTheChangedColumns.
         QVERIFY(!storedDiffers(u("1,234.50"), u("1,234.50"), FieldKind::Decimal));
         QVERIFY(storedDiffers(u("1,234.50"), u("1234.50"), FieldKind::Decimal));
         QVERIFY(!storedDiffers(QVariant(), 0, FieldKind::Flag));
