@@ -171,8 +171,7 @@ private slots:
         box(form, "ShuyouCHK2")->click();
         QVERIFY(form.apply());
         QCOMPARE(storedTexts(o.st, "KOUJI", o.bid, {"ShuyouCHK2", "ShuyouCHK1"}), (QStringList{"1", ""}));
-        QCOMPARE(stored(o.st, u("KOUJI"), o.bid, u("Youto2")).toString(), QString());  // emptied by (3)
-        QCOMPARE(stored(o.st, u("KOUJI"), o.bid, u("Youto1")).toString(), QString());
+        QCOMPARE(storedTexts(o.st, "KOUJI", o.bid, {"Youto2", "Youto1"}), (QStringList{"", ""}));  // Youto2 emptied by (3)
 
         // The removed building's group is independent of the new one's.
         form.tabs()->setCurrentIndex(2);
