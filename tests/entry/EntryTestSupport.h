@@ -36,10 +36,10 @@ inline qint64 newProject(Storage& s)
     return bid;
 }
 
-// A new row of a master table (architects, related companies) with the values given.
-inline qint64 addMasterRow(Storage& s, const char* table, const QVector<QPair<const char*, QVariant>>& values)
+// A new row of a table with the values given; its id.
+inline qint64 addRow(Storage& s, DbFile db, const char* table, const QVector<QPair<const char*, QVariant>>& values)
 {
-    Recordset rs(s, DbFile::MasterData);
+    Recordset rs(s, db);
     if (!rs.open(u(table)))
         qFatal("no %s table", table);
     const qint64 id = rs.addNew();
@@ -48,6 +48,12 @@ inline qint64 addMasterRow(Storage& s, const char* table, const QVector<QPair<co
     if (!rs.update())
         qFatal("cannot add to %s: %s", table, qPrintable(rs.errorString()));
     return id;
+}
+
+// A new row of a master table (architects, related companies) with the values given.
+inline qint64 addMasterRow(Storage& s, const char* table, const QVector<QPair<const char*, QVariant>>& values)
+{
+    return addRow(s, DbFile::MasterData, table, values);
 }
 
 // Answers an address choice with its first item.

@@ -52,10 +52,7 @@ private slots:
     void furtherPersonsAreEditedOrderedAndSavedWithTheWindow()
     {
         Office o;
-        Storage& st = o.st;
-        const qint64 bid = o.bid;
-        ScriptedPrompter& prompter = o.prompter;
-        addMasterRow(st, "Architect", {{"S_FLG", 1}, {"U_NAME", "設計 花子"}, {"U_CLASS1", "一級"}, {"C_NAME", "花子設計室"},
+        addMasterRow(o.st, "Architect", {{"S_FLG", 1}, {"U_NAME", "設計 花子"}, {"U_CLASS1", "一級"}, {"C_NAME", "花子設計室"},
                                        {"C_ADDR1", "東京都"}, {"C_ADDR2", "千代田区"}});
         {
             auto& form = o.open<P_GaiyouForm>();
@@ -92,7 +89,7 @@ private slots:
             designers.moveUp();
             designers.moveUp();  // at the top already
             designers.setCurrent(2);
-            prompter.answers << Prompter::No << Prompter::Yes;
+            o.prompter.answers << Prompter::No << Prompter::Yes;
             click(form, u("SekkeiKanri1Del"));
             QCOMPARE(designers.list()->count(), 3);
             click(form, u("SekkeiKanri1Del"));
@@ -104,9 +101,9 @@ private slots:
             QVERIFY(form.apply());
             QVERIFY(!form.isEdited());
         }
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 1, "Name"), QStringList({u("佐藤 一郎"), u("設計 花子")}));
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 3, "Name"), QStringList({u("設備 次郎")}));
-        QCOMPARE(stored(st, u("GAIYOU"), bid, u("Bikou")).toString(), u("備考"));
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 1, "Name"), QStringList({u("佐藤 一郎"), u("設計 花子")}));
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 3, "Name"), QStringList({u("設備 次郎")}));
+        QCOMPARE(stored(o.st, u("GAIYOU"), o.bid, u("Bikou")).toString(), u("備考"));
 
         {
             // Reopened: the same order; a move and a removal rewrite the same rows.
@@ -118,28 +115,25 @@ private slots:
             designers.setCurrent(1);
             designers.moveUp();
             form.furtherPersons(3)->setCurrent(0);
-            prompter.answers << Prompter::Yes;
+            o.prompter.answers << Prompter::Yes;
             form.furtherPersons(3)->removeRow();
             QVERIFY(form.apply());
         }
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 1, "Name"), QStringList({u("設計 花子"), u("佐藤 一郎")}));
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 3, "Name"), QStringList());
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 1, "Name"), QStringList({u("設計 花子"), u("佐藤 一郎")}));
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 3, "Name"), QStringList());
         ProjectData p;
         QString error;
-        QVERIFY2(ProjectData::load(st, bid, &p, &error), qPrintable(error));
+        QVERIFY2(ProjectData::load(o.st, o.bid, &p, &error), qPrintable(error));
         QCOMPARE(p.personsOf(1).value(1).value(u("JimuName")).toString(), u("佐藤事務所"));
 
         // Deleting the project takes its rows along.
-        QVERIFY2(ProjectRegister(st).deleteProjects({bid}, &error), qPrintable(error));
-        QCOMPARE(rowsOf(st, DbFile::Kakunin, u("SEKKEIKANRI")), 0);
+        QVERIFY2(ProjectRegister(o.st).deleteProjects({o.bid}, &error), qPrintable(error));
+        QCOMPARE(rowsOf(o.st, DbFile::Kakunin, u("SEKKEIKANRI")), 0);
     }
 
     void independentPartsFollowTheBuildingShown()
     {
         Office o;
-        Storage& st = o.st;
-        const qint64 bid = o.bid;
-        ScriptedPrompter& prompter = o.prompter;
         {
             auto& form = o.open<P_TatemonoBetuForm>(2);
             QCOMPARE(form.tabs()->tabText(form.tabs()->count() - 1), u("独立部分"));
@@ -179,9 +173,9 @@ private slots:
             QCOMPARE(lines(parts), QStringList({u("1．1-1　1,234.50㎡")}));
             QVERIFY(form.apply());
         }
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("1"), "NobeMen"), QStringList({u("1,234.50")}));
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("1"), "Keisan3"), QStringList({u("1")}));
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("1"), "NobeMen"), QStringList({u("1,234.50")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("1"), "Keisan3"), QStringList({u("1")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
 
         {
             // Closing without saving keeps what is stored.
@@ -190,13 +184,13 @@ private slots:
             QCOMPARE(form.parts()->fields()->text(u("Ban")), u("2-2"));
             form.parts()->moveDown();
             QVERIFY(form.isEdited());
-            prompter.answers << Prompter::No;
+            o.prompter.answers << Prompter::No;
             QVERIFY(form.close());
         }
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
         ProjectData p;
         QString error;
-        QVERIFY2(ProjectData::load(st, bid, &p, &error), qPrintable(error));
+        QVERIFY2(ProjectData::load(o.st, o.bid, &p, &error), qPrintable(error));
         QCOMPARE(p.partsOf(1).value(0).value(u("Ban")).toString(), u("2-2"));
         QCOMPARE(p.partsOf(0).size(), 1);
     }

@@ -92,10 +92,8 @@ private slots:
     void housingBoxesFollowTheirRulesAndSaveTheirOwnColumns()
     {
         Office o;
-        for (const char* c : {"Shurui21", "Shurui22", "Shurui31", "Shurui34"})
-            store(o.st, u("KOUJI"), o.bid, u(c), 1);
-        // A head stored without its item is shown as stored.
-        store(o.st, u("KOUJI"), o.bid, u("Betu10"), 1);
+        // Betu10: a head stored without its item is shown as stored.
+        store(o.st, "KOUJI", o.bid, {{"Shurui21", 1}, {"Shurui22", 1}, {"Shurui31", 1}, {"Shurui34", 1}, {"Betu10", 1}});
 
         auto& form = o.open<P_KoujiForm>();
         QVERIFY(box(form, "Shurui20")->isChecked() && box(form, "Shurui21")->isChecked());
@@ -246,8 +244,7 @@ private slots:
         QCOMPARE(flags(o.st, "KANRYOU", o.bid, names("Shin", 1, 6)), (QList<int>{1, 0, 0, 0, 0, 0}));
         QCOMPARE(stored(o.st, u("KANRYOU"), o.bid, u("Gou1")).toString(), u("増築"));
         // Whatever was stored is shown, disabled all the same.
-        store(o.st, u("KANRYOU"), o.bid, u("Shin1"), 0);
-        store(o.st, u("KANRYOU"), o.bid, u("Shin3"), 1);
+        store(o.st, "KANRYOU", o.bid, {{"Shin1", 0}, {"Shin3", 1}});
         auto& form = o.open<P_KanryouForm>();
         QVERIFY(option(form, "Shin3")->isChecked() && !option(form, "Shin3")->isEnabled());
         QVERIFY(!option(form, "Shin1")->isChecked());

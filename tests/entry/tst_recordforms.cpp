@@ -112,16 +112,8 @@ private slots:
         Office o;
         QString error;
         QVERIFY2(RecordBook::ensureLines(o.st, o.bid, &error), qPrintable(error));
-        {
-            Recordset rs(o.st, DbFile::AnotherOption);
-            QVERIFY(rs.open(u("StrIntTable")));
-            for (int i = 0; i < 3; ++i) {
-                QVERIFY(rs.addNew() > 0);
-                QVERIFY(rs.setValue(u("F_INT01"), o.bid));
-                QVERIFY(rs.setValue(u("F_STR01"), u("余分")));
-                QVERIFY(rs.update());
-            }
-        }
+        for (int i = 0; i < 3; ++i)
+            addRow(o.st, DbFile::AnotherOption, "StrIntTable", {{"F_INT01", o.bid}, {"F_STR01", "余分"}});
         auto& form = o.open<P_KirokuboForm>();
         QCOMPARE(form.lines().size(), 90);
         QCOMPARE(line(form, P_KirokuboForm::titleField(90))->text(), u("監理報告書"));
