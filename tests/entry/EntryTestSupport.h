@@ -86,21 +86,16 @@ inline QStringList storedTexts(Storage& s, const char* table, qint64 bid, const 
     return out;
 }
 
-inline void store(Storage& s, const QString& table, qint64 bid, const QString& column, const QVariant& v, int row = 0)
-{
-    Recordset rs(s, DbFile::Kakunin);
-    QVERIFY(rs.open(table, QStringLiteral("B_ID"), bid));
-    QVERIFY(row < rs.recordCount());
-    rs.moveTo(row);
-    QVERIFY(rs.setValue(column, v));
-    QVERIFY2(rs.update(), qPrintable(rs.errorString()));
-}
-
-// Several columns of the project's row at once, as another program would write them.
+// Columns of the project's n-th row, as another program would write them.
 inline void store(Storage& s, const char* table, qint64 bid, const QVector<QPair<const char*, QVariant>>& values, int row = 0)
 {
+    Recordset rs(s, DbFile::Kakunin);
+    QVERIFY(rs.open(u(table), QStringLiteral("B_ID"), bid));
+    QVERIFY(row < rs.recordCount());
+    rs.moveTo(row);
     for (const auto& [column, value] : values)
-        store(s, u(table), bid, u(column), value, row);
+        QVERIFY(rs.setValue(u(column), value));
+    QVERIFY2(rs.update(), qPrintable(rs.errorString()));
 }
 
 inline int rowsOf(Storage& s, DbFile db, const QString& table)

@@ -329,8 +329,8 @@ private slots:
     {
         Office o;
         store(o.st, "TATEMONOBETU", o.bid, {{"Kai30", "2"}, {"Kai31", "1"}});
-        store(o.st, u("TATEMONOBETU"), o.bid, u("Kai30"), u("1"), 1);
-        store(o.st, u("KAIBETU"), o.bid, u("F1Kai60"), u("B1"), 0);
+        store(o.st, "TATEMONOBETU", o.bid, {{"Kai30", "1"}}, 1);
+        store(o.st, "KAIBETU", o.bid, {{"F1Kai60", "B1"}});
         auto& form = o.open<P_KaibetuForm>(2);
         QVERIFY(!form.isEdited());
         QCOMPARE(listTexts(form.floorList()), (QStringList{u("B1"), u("2F"), u("3F")}));

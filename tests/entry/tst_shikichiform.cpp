@@ -52,14 +52,14 @@ private slots:
     void applyWritesOnlyTheChangedColumns()
     {
         Office o;
-        store(o.st, u("SHIKICHI"), o.bid, u("Sonota1"), u("第一種高度地区"));
+        store(o.st, "SHIKICHI", o.bid, {{"Sonota1", "第一種高度地区"}});
         auto& form = o.open<P_ShikichiForm>();
         type(form, "Tiban", u("港区芝公園4-2-8"));
         box(form, "Bou2")->click();
         // Another computer changes a column meanwhile: the window compares
         // with what is stored when it saves, so its own text wins there.
         std::unique_ptr<Storage> other = o.dir.openAnother();
-        store(*other, u("SHIKICHI"), o.bid, u("Jdisp"), u("芝公園四丁目"));
+        store(*other, "SHIKICHI", o.bid, {{"Jdisp", "芝公園四丁目"}});
         other->closeAll();
         QVERIFY(form.apply());
 
