@@ -120,3 +120,23 @@ inline void whenModal(std::function<void(QWidget*)> f)
     });
 }
 #endif
+
+#if defined(QT_WIDGETS_LIB) && __has_include("MenuForm.h")
+#include "MenuForm.h"
+
+// The main window over a fresh office, with the windows that install
+// registers reachable from its menus.
+struct MenuOffice {
+    template <class Install>
+    explicit MenuOffice(Install install)
+    {
+        install(dir.storage(), commands);
+        menu = std::make_unique<MenuForm>(dir.storage(), commands);
+        menu->show();
+    }
+    TempAppDir dir;
+    ScriptedPrompter prompter;
+    CommandRegistry commands;
+    std::unique_ptr<MenuForm> menu;
+};
+#endif

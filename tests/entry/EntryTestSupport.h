@@ -15,6 +15,9 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <memory>
+#include <vector>
+
 // What the entry-window tests share: projects, stored values, and a
 // clerk's keyboard.
 namespace EntryTest {
@@ -33,10 +36,10 @@ inline qint64 newProject(Storage& s)
     return bid;
 }
 
-// A new row of a master table (architects, related companies) with the values given.
-inline qint64 addMasterRow(Storage& s, const char* table, const QVector<QPair<const char*, QVariant>>& values)
+// A new row of a table with the values given; its id.
+inline qint64 addRow(Storage& s, DbFile db, const char* table, const QVector<QPair<const char*, QVariant>>& values)
 {
-    Recordset rs(s, DbFile::MasterData);
+    Recordset rs(s, db);
     if (!rs.open(u(table)))
         qFatal("no %s table", table);
     const qint64 id = rs.addNew();
@@ -45,6 +48,12 @@ inline qint64 addMasterRow(Storage& s, const char* table, const QVector<QPair<co
     if (!rs.update())
         qFatal("cannot add to %s: %s", table, qPrintable(rs.errorString()));
     return id;
+}
+
+// A new row of a master table (architects, related companies) with the values given.
+inline qint64 addMasterRow(Storage& s, const char* table, const QVector<QPair<const char*, QVariant>>& values)
+{
+    return addRow(s, DbFile::MasterData, table, values);
 }
 
 // Answers an address choice with its first item.
@@ -77,30 +86,17 @@ inline QStringList storedTexts(Storage& s, const char* table, qint64 bid, const 
     return out;
 }
 
-inline void store(Storage& s, const QString& table, qint64 bid, const QString& column, const QVariant& v, int row = 0)
-{
-    Recordset rs(s, DbFile::Kakunin);
-    QVERIFY(rs.open(table, QStringLiteral("B_ID"), bid));
-    QVERIFY(row < rs.recordCount());
-    rs.moveTo(row);
-    QVERIFY(rs.setValue(column, v));
-    QVERIFY2(rs.update(), qPrintable(rs.errorString()));
-}
-
-// Several columns of the project's row at once, as another program would write them.
+// Columns of the project's n-th row, as another program would write them.
 inline void store(Storage& s, const char* table, qint64 bid, const QVector<QPair<const char*, QVariant>>& values, int row = 0)
 {
+    Recordset rs(s, DbFile::Kakunin);
+    QVERIFY(rs.open(u(table), QStringLiteral("B_ID"), bid));
+    QVERIFY(row < rs.recordCount());
+    rs.moveTo(row);
     for (const auto& [column, value] : values)
-        store(s, u(table), bid, u(column), value, row);
+        QVERIFY(rs.setValue(u(column), value));
+    QVERIFY2(rs.update(), qPrintable(rs.errorString()));
 }
-
-// A fresh office with one new project; prompts are answered from a script.
-struct Office {
-    TempAppDir dir;
-    ScriptedPrompter prompter;
-    Storage& st = dir.storage();
-    const qint64 bid = newProject(st);
-};
 
 inline int rowsOf(Storage& s, DbFile db, const QString& table)
 {
@@ -120,6 +116,18 @@ inline QLineEdit* edit(const QWidget& f, const char* n) { return get<QLineEdit>(
 inline QComboBox* combo(const QWidget& f, const char* n) { return get<QComboBox>(f, u(n)); }
 inline QCheckBox* box(const QWidget& f, const char* n) { return get<QCheckBox>(f, u(n)); }
 inline QLabel* label(const QWidget& f, const char* n) { return get<QLabel>(f, u(n)); }
+
+// What several fields show, so that a row of them compares in one line.
+inline QStringList shown(const EntryForm& form, const QStringList& columns)
+{
+    QStringList out;
+    for (const QString& c : columns) {
+        if (!form.field(c))
+            qFatal("no field %s", qPrintable(c));
+        out << form.text(c);
+    }
+    return out;
+}
 
 inline void showActive(QWidget& form)
 {
@@ -169,10 +177,53 @@ inline void pressEnter()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
 }
 
+// The fields Enter visits from the focused one, until it stays put.
+inline QStringList enterWalk(int maxSteps)
+{
+    QStringList seen{focused()};
+    for (int i = 0; i < maxSteps; ++i) {
+        pressEnter();
+        if (focused() == seen.last())
+            break;
+        seen << focused();
+    }
+    return seen;
+}
+
+// Picks an item of a list as a click on it does.
+inline void choose(QComboBox* list, const QString& item)
+{
+    const int i = list->findText(item);
+    QVERIFY2(i >= 0, qPrintable(item));
+    list->setCurrentIndex(i);
+    emit list->activated(i);
+}
+
 // Moves the focus away from the field being edited.
 inline void leave(EntryForm& form)
 {
     form.okButton()->setFocus(Qt::MouseFocusReason);
 }
+
+// A fresh office with one new project; prompts are answered from a script.
+struct Office {
+    TempAppDir dir;
+    ScriptedPrompter prompter;
+    Storage& st = dir.storage();
+    const qint64 bid = newProject(st);
+    FirstChoice chooser;
+    std::vector<std::unique_ptr<EntryForm>> windows;
+
+    // A window of the project, shown active; an address choice takes the first item.
+    template <class W, class... More>
+    W& open(More... more)
+    {
+        auto* w = new W(st, bid, more...);
+        windows.emplace_back(w);
+        w->setAddressChooser(&chooser);
+        showActive(*w);
+        return *w;
+    }
+};
 
 }  // namespace EntryTest

@@ -51,22 +51,11 @@ class TestEntryRows : public QObject {
 private slots:
     void furtherPersonsAreEditedOrderedAndSavedWithTheWindow()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        Storage& st = dir.storage();
+        Office o;
+        addMasterRow(o.st, "Architect", {{"S_FLG", 1}, {"U_NAME", "設計 花子"}, {"U_CLASS1", "一級"}, {"C_NAME", "花子設計室"},
+                                       {"C_ADDR1", "東京都"}, {"C_ADDR2", "千代田区"}});
         {
-            Recordset rs(st, DbFile::MasterData);
-            QVERIFY(rs.open(u("Architect")));
-            rs.addNew();
-            for (const auto& [c, v] : {std::pair{"S_FLG", QVariant(1)}, {"U_NAME", u("設計 花子")}, {"U_CLASS1", u("一級")},
-                                       {"C_NAME", u("花子設計室")}, {"C_ADDR1", u("東京都")}, {"C_ADDR2", u("千代田区")}})
-                rs.setValue(u(c), v);
-            QVERIFY(rs.update());
-        }
-        const qint64 bid = newProject(st);
-        {
-            P_GaiyouForm form(st, bid);
-            showActive(form);
+            auto& form = o.open<P_GaiyouForm>();
             QCOMPARE(form.tabs()->tabText(form.tabs()->count() - 1), u("その他の設計者等"));
             RowsEditor& designers = *form.furtherPersons(1);
             EntryForm& fields = *designers.fields();
@@ -76,11 +65,7 @@ private slots:
             click(form, u("SekkeiKanri1Add"));
             QVERIFY(form.isEdited());
             QCOMPARE(focused(), u("Kyu"));
-            const int pick = fields.items(u("Name")).indexOf(u("設計 花子"));
-            QVERIFY(pick >= 0);
-            auto* name = combo(fields, "Name");
-            name->setCurrentIndex(pick);
-            emit name->activated(pick);
+            choose(combo(fields, "Name"), u("設計 花子"));
             QCOMPARE(fields.text(u("Kyu")), u("一級"));
             QCOMPARE(fields.text(u("Addr")), u("東京都千代田区"));
             click(form, u("SekkeiKanri1Add"));
@@ -104,7 +89,7 @@ private slots:
             designers.moveUp();
             designers.moveUp();  // at the top already
             designers.setCurrent(2);
-            prompter.answers << Prompter::No << Prompter::Yes;
+            o.prompter.answers << Prompter::No << Prompter::Yes;
             click(form, u("SekkeiKanri1Del"));
             QCOMPARE(designers.list()->count(), 3);
             click(form, u("SekkeiKanri1Del"));
@@ -116,14 +101,13 @@ private slots:
             QVERIFY(form.apply());
             QVERIFY(!form.isEdited());
         }
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 1, "Name"), QStringList({u("佐藤 一郎"), u("設計 花子")}));
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 3, "Name"), QStringList({u("設備 次郎")}));
-        QCOMPARE(stored(st, u("GAIYOU"), bid, u("Bikou")).toString(), u("備考"));
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 1, "Name"), QStringList({u("佐藤 一郎"), u("設計 花子")}));
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 3, "Name"), QStringList({u("設備 次郎")}));
+        QCOMPARE(stored(o.st, u("GAIYOU"), o.bid, u("Bikou")).toString(), u("備考"));
 
         {
             // Reopened: the same order; a move and a removal rewrite the same rows.
-            P_GaiyouForm form(st, bid);
-            showActive(form);
+            auto& form = o.open<P_GaiyouForm>();
             RowsEditor& designers = *form.furtherPersons(1);
             QCOMPARE(designers.rows().count(), 2);
             QCOMPARE(designers.fields()->text(u("Name")), u("佐藤 一郎"));
@@ -131,31 +115,27 @@ private slots:
             designers.setCurrent(1);
             designers.moveUp();
             form.furtherPersons(3)->setCurrent(0);
-            prompter.answers << Prompter::Yes;
+            o.prompter.answers << Prompter::Yes;
             form.furtherPersons(3)->removeRow();
             QVERIFY(form.apply());
         }
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 1, "Name"), QStringList({u("設計 花子"), u("佐藤 一郎")}));
-        QCOMPARE(storedList(st, "SEKKEIKANRI", bid, "Kubun", 3, "Name"), QStringList());
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 1, "Name"), QStringList({u("設計 花子"), u("佐藤 一郎")}));
+        QCOMPARE(storedList(o.st, "SEKKEIKANRI", o.bid, "Kubun", 3, "Name"), QStringList());
         ProjectData p;
         QString error;
-        QVERIFY2(ProjectData::load(st, bid, &p, &error), qPrintable(error));
+        QVERIFY2(ProjectData::load(o.st, o.bid, &p, &error), qPrintable(error));
         QCOMPARE(p.personsOf(1).value(1).value(u("JimuName")).toString(), u("佐藤事務所"));
 
         // Deleting the project takes its rows along.
-        QVERIFY2(ProjectRegister(st).deleteProjects({bid}, &error), qPrintable(error));
-        QCOMPARE(rowsOf(st, DbFile::Kakunin, u("SEKKEIKANRI")), 0);
+        QVERIFY2(ProjectRegister(o.st).deleteProjects({o.bid}, &error), qPrintable(error));
+        QCOMPARE(rowsOf(o.st, DbFile::Kakunin, u("SEKKEIKANRI")), 0);
     }
 
     void independentPartsFollowTheBuildingShown()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        Storage& st = dir.storage();
-        const qint64 bid = newProject(st);
+        Office o;
         {
-            P_TatemonoBetuForm form(st, bid, 2);
-            showActive(form);
+            auto& form = o.open<P_TatemonoBetuForm>(2);
             QCOMPARE(form.tabs()->tabText(form.tabs()->count() - 1), u("独立部分"));
             form.tabs()->setCurrentIndex(form.tabs()->count() - 1);
             RowsEditor& parts = *form.parts();
@@ -193,25 +173,24 @@ private slots:
             QCOMPARE(lines(parts), QStringList({u("1．1-1　1,234.50㎡")}));
             QVERIFY(form.apply());
         }
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("1"), "NobeMen"), QStringList({u("1,234.50")}));
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("1"), "Keisan3"), QStringList({u("1")}));
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("1"), "NobeMen"), QStringList({u("1,234.50")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("1"), "Keisan3"), QStringList({u("1")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
 
         {
             // Closing without saving keeps what is stored.
-            P_TatemonoBetuForm form(st, bid, 2);
-            showActive(form);
+            auto& form = o.open<P_TatemonoBetuForm>(2);
             form.chooser()->setValue(2);
             QCOMPARE(form.parts()->fields()->text(u("Ban")), u("2-2"));
             form.parts()->moveDown();
             QVERIFY(form.isEdited());
-            prompter.answers << Prompter::No;
+            o.prompter.answers << Prompter::No;
             QVERIFY(form.close());
         }
-        QCOMPARE(storedList(st, "DOKURITSU", bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
+        QCOMPARE(storedList(o.st, "DOKURITSU", o.bid, "SU_NO", u("2"), "Ban"), QStringList({u("2-2"), u("2-1")}));
         ProjectData p;
         QString error;
-        QVERIFY2(ProjectData::load(st, bid, &p, &error), qPrintable(error));
+        QVERIFY2(ProjectData::load(o.st, o.bid, &p, &error), qPrintable(error));
         QCOMPARE(p.partsOf(1).value(0).value(u("Ban")).toString(), u("2-2"));
         QCOMPARE(p.partsOf(0).size(), 1);
     }

@@ -16,7 +16,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -124,17 +123,6 @@ QStringList asked(ScriptedPrompter& prompter, Prompter::Button answer, F act)
     prompter.answers.enqueue(answer);
     act();
     return prompter.texts();
-}
-
-template <class F>
-void whenModal(F f)
-{
-    QTimer::singleShot(0, [f] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (!w)
-            qFatal("no modal window opened");
-        f(w);
-    });
 }
 
 // One print of printOutcomes: start is the label clicked (ランダム: every
@@ -484,18 +472,13 @@ private slots:
 
     void mainWindowOpensTheLabelWindow()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        CommandRegistry commands;
-        Labels::registerOpeners(dir.storage(), commands);
-        MenuForm menu(dir.storage(), commands);
-        menu.show();
+        MenuOffice o(Labels::registerOpeners);
         QString title;
         whenModal([&title](QWidget* w) {
             title = w->windowTitle();
             child<QPushButton>(*w, u("CloseBtn"))->click();
         });
-        menu.action(u("mnDM_Print"))->trigger();
+        o.menu->action(u("mnDM_Print"))->trigger();
         QCOMPARE(title, u("DMラベル印刷"));
     }
 };
