@@ -1,7 +1,5 @@
 #include "MailTestSupport.h"
 
-#include "Recordset.h"
-
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -154,26 +152,10 @@ bool MemoryVault::remove(const QString& key, QString* error)
     return true;
 }
 
-QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column)
+MailDraft sampleDraft()
 {
-    Recordset rs(s, db);
-    rs.open(table, QStringLiteral("ID"), id);
-    return rs.value(QString::fromLatin1(column));
-}
-
-void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
-                  std::initializer_list<std::pair<const char*, QString>> want)
-{
-    for (const auto& [c, v] : want)
-        QCOMPARE(QString::fromLatin1(c) + QLatin1Char('=') + stored(s, db, QString::fromLatin1(table), id, c).toString(),
-                 QString::fromLatin1(c) + QLatin1Char('=') + v);
-}
-
-QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = QDir(dir).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return {QStringLiteral("info@yamada.jp"), QStringLiteral("a@x.jp, b@y.jp"), QStringLiteral("c@z.jp"),
+            QStringLiteral("secret@w.jp"), QString::fromUtf8("確認申請書類の件"),
+            QString::fromUtf8("お世話になります。\n'引用符' \"も\" そのまま"),
+            {QString::fromUtf8("/home/office/図面 1.pdf"), QStringLiteral("/home/office/b.txt")}};
 }

@@ -1,16 +1,13 @@
 #pragma once
 
-#include "DbFile.h"
 #include "MailAccountStore.h"
+#include "MailCommon.h"
 
 #include <QHash>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
-#include <QVariant>
-
-class Storage;
 
 // A real SMTP server (aiosmtpd through tests/tools/smtp_sink.py) on
 // 127.0.0.1 and a free port, saving every message it accepts.
@@ -69,11 +66,6 @@ public:
     QHash<QString, QString> entries;
 };
 
-// One column of the row with this ID, as the table holds it.
-QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column);
-// Compares several columns of one row, naming the column on a mismatch.
-void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
-                  std::initializer_list<std::pair<const char*, QString>> want);
-
-// Writes a file of the given bytes into dir and returns its path.
-QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes);
+// A message to two people with a copy, a blind copy, quotes in the body
+// and two attachments, one with a space and kanji in its name.
+MailDraft sampleDraft();
