@@ -197,9 +197,13 @@ private slots:
         QCOMPARE((QStringList{back.subject, back.body, back.to, back.cc, back.bcc}),
                  (QStringList{d.subject, d.body, d.to, d.cc, d.bcc}));
         QCOMPARE(back.attachments, d.attachments);
+        MailDraft plain = d;
+        plain.attachments.clear();
+        const qint64 without = mails.store(MailCommon::storedFrom(plain, QDateTime::currentDateTime()));
+        expectStored(s, DbFile::MailData, "MailData", without, {{"Attach_flg", QStringLiteral("0")}});
         QVector<StoredMail> sent;
         QVERIFY(mails.list(MailCommon::kSentFolder, &sent));
-        QCOMPARE(sent.size(), 1);
+        QCOMPARE(sent.size(), 2);
     }
 
     // The signature window creates, writes, lists and deletes

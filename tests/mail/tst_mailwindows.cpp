@@ -124,7 +124,6 @@ private slots:
     }
 
     void composedMessageArrivesAndIsStored();
-    void failedSendingKeepsTheMessageForRetry();
     void sendingNeedsSenderAndRecipient();
     void openingModesQuotesAndHelp();
     void abandoningAsksOnlyAfterTyping();
@@ -145,6 +144,8 @@ private:
     ScriptedPrompter prompter;
 };
 
+// A first try through a server that cannot be reached keeps everything
+// for the second, which goes out once and is stored once.
 void MailWindowsTest::composedMessageArrivesAndIsStored()
 {
     SmtpSink::Options o;
@@ -153,11 +154,10 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     SmtpSink sink(o);
     QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
     Storage& s = m_dir->storage();
-    addAccount(s, vault, QStringLiteral("other@yamada.jp"), QStringLiteral("127.0.0.1:1"));
+    addAccount(s, vault, QStringLiteral("other@yamada.jp"), QStringLiteral("127.0.0.1:%1").arg(closedPort()));
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server(), o.user, o.password);
     QTemporaryDir files;
-    const QByteArray pdfBytes = QByteArray("%PDF-1.4\n") + QByteArray(40000, '\x89');
-    const QString pdf = writeFile(files.path(), u("配置図（最終版）.pdf"), pdfBytes);
+    const QString pdf = writeFile(files.path(), u("配置図（最終版）.pdf"), QByteArray("%PDF-1.4\n") + QByteArray(40000, '\x89'));
 
     ComposeRequest fromMaster;
     fromMaster.recipient = QStringLiteral("owner@example.jp");
@@ -166,7 +166,7 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QVERIFY(showAndWait(form));
     auto* from = child<QComboBox>(form, "FromText");
     QCOMPARE(from->count(), 2);
-    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
+    from->setCurrentIndex(from->findText(QStringLiteral("other@yamada.jp")));
     QCOMPARE(child(form, "ToText")->text(), QStringLiteral("owner@example.jp"));
     QTest::keyClicks(child(form, "ToText"), QStringLiteral(", wife@example.jp"));
     child(form, "CCText")->setText(QStringLiteral("office@example.jp"));
@@ -179,6 +179,23 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QCOMPARE(child<QListWidget>(form, "List1")->item(0)->text(), u("配置図（最終版）.pdf"));
 
     QSignalSpy finished(&form, &WriteForm::sendFinished);
+    form.send();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(prompter.shown.size(), 1);
+    QCOMPARE(prompter.shown.first().title, u("メール送信エラー"));
+    const QString error = prompter.shown.first().text;
+    QVERIFY2(error.startsWith(u("送信できませんでした。　回線接続状況を確認してください。(Cant connect Server")) && error.endsWith(u(")")),
+             qPrintable(error));
+    QCOMPARE(MailCommon::resultCode(form.lastResult()), -4);
+    // Nothing went out: nothing is stored as sent, the composer stays with
+    // what was typed and can send again.
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.storedId(), 0);
+    QCOMPARE(sentRows(s), 0);
+    QCOMPARE(child(form, "SubjectText")->text(), subject);
+    QVERIFY(form.action(QStringLiteral("SendBtn"))->isEnabled());
+
+    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
     form.action(QStringLiteral("SendBtn"))->trigger();
     // While the server talks, the window waits with the hourglass and
     // takes no edits, but it keeps drawing.
@@ -187,32 +204,24 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QVERIFY(!child(form, "SubjectText")->isEnabled());
     QVERIFY(!form.action(QStringLiteral("SendBtn"))->isEnabled());
     QVERIFY(finished.wait(30000));
-    QCOMPARE(finished.first().first().toString(), QString());
+    QCOMPARE(finished.last().first().toString(), QString());
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
-    QVERIFY2(prompter.shown.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('\n'))));
+    QCOMPARE(prompter.shown.size(), 1);
 
+    // What the mail program reads is the library's part (tst_smtp); here,
+    // that the window's fields and account went into it.
     const QStringList got = sink.messages();
     QCOMPARE(got.size(), 1);
     const QJsonObject m = decodeMail(got.first());
     QCOMPARE(m.value(QStringLiteral("subject")).toString(), subject);
-    QString decodedBody = m.value(QStringLiteral("body")).toString();
-    decodedBody.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QCOMPARE(decodedBody, body);
-    QCOMPARE(m.value(QStringLiteral("from")).toArray().at(0).toArray().at(0).toString(), u("山田設計"));
-    const QJsonArray attachments = m.value(QStringLiteral("attachments")).toArray();
-    QCOMPARE(attachments.size(), 1);
-    QCOMPARE(attachments.at(0)[QStringLiteral("filename")].toString(), u("配置図（最終版）.pdf"));
-    QCOMPARE(attachments.at(0)[QStringLiteral("size")].toInt(), pdfBytes.size());
+    QCOMPARE(m.value(QStringLiteral("attachments")).toArray().size(), 1);
     const QJsonObject env = sink.envelope(got.first());
     QCOMPARE(env.value(QStringLiteral("login")).toString(), QStringLiteral("yamada"));
     QCOMPARE(env.value(QStringLiteral("rcpt_tos")).toArray().size(), 4);
-
-    // Stored as given.
-    const qint64 id = form.storedId();
-    QVERIFY(id > 0);
-    expectStored(s, DbFile::MailData, "MailData", id,
+    QCOMPARE(sentRows(s), 1);
+    expectStored(s, DbFile::MailData, "MailData", form.storedId(),
                  {{"to_dt", QStringLiteral("owner@example.jp, wife@example.jp")}, {"bcc_dt", QStringLiteral("archive@example.jp")},
                   {"from_dt", QStringLiteral("info@yamada.jp")}, {"subject_dt", subject}, {"body", body},
                   {"Attach_flg", QStringLiteral("1")}, {"dmy_str01", pdf}, {"Folder", QStringLiteral("2")}});
@@ -220,49 +229,6 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QCOMPARE(session.lastSender(), QStringLiteral("info@yamada.jp"));
     WriteForm next(s, {}, nullptr, &vault, &session);
     QCOMPARE(child<QComboBox>(next, "FromText")->currentText(), QStringLiteral("info@yamada.jp"));
-}
-
-void MailWindowsTest::failedSendingKeepsTheMessageForRetry()
-{
-    Storage& s = m_dir->storage();
-    addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:%1").arg(closedPort()));
-    SmtpSink sink;
-    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
-    addAccount(s, vault, QStringLiteral("office@yamada.jp"), sink.server());
-    WriteForm form(s, {}, nullptr, &vault);
-    form.show();
-    auto* from = child<QComboBox>(form, "FromText");
-    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
-    child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
-    child(form, "SubjectText")->setText(u("届かない件名"));
-    QSignalSpy finished(&form, &WriteForm::sendFinished);
-    form.send();
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(prompter.shown.size(), 1);
-    const Prompter::Message& shown = prompter.shown.first();
-    QCOMPARE(shown.title, u("メール送信エラー"));
-    QVERIFY2(shown.text.startsWith(u("送信できませんでした。　回線接続状況を確認してください。(Cant connect Server")),
-             qPrintable(shown.text));
-    QVERIFY(shown.text.endsWith(QLatin1Char(')')));
-    QCOMPARE(MailCommon::resultCode(form.lastResult()), -4);
-    // Nothing went out: nothing is stored as sent, the composer stays with
-    // what was typed and can send again.
-    QVERIFY(form.isVisible());
-    QCOMPARE(form.storedId(), 0);
-    QCOMPARE(sentRows(s), 0);
-    QCOMPARE(child(form, "SubjectText")->text(), u("届かない件名"));
-    QVERIFY(form.action(QStringLiteral("SendBtn"))->isEnabled());
-
-    // Put right and sent again: it goes out once and is stored once.
-    from->setCurrentIndex(from->findText(QStringLiteral("office@yamada.jp")));
-    form.send();
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(prompter.shown.size(), 1);
-    QVERIFY(!form.isVisible());
-    QCOMPARE(sink.messages().size(), 1);
-    QCOMPARE(sentRows(s), 1);
-    expectStored(s, DbFile::MailData, "MailData", form.storedId(),
-                 {{"to_dt", QStringLiteral("owner@example.jp")}, {"subject_dt", u("届かない件名")}, {"Attach_flg", u("0")}});
 }
 
 void MailWindowsTest::sendingNeedsSenderAndRecipient()
