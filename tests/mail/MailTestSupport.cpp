@@ -1,5 +1,7 @@
 #include "MailTestSupport.h"
 
+#include "CustomerStore.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -158,4 +160,20 @@ MailDraft sampleDraft()
             QStringLiteral("secret@w.jp"), QString::fromUtf8("確認申請書類の件"),
             QString::fromUtf8("お世話になります。\n'引用符' \"も\" そのまま"),
             {QString::fromUtf8("/home/office/図面 1.pdf"), QStringLiteral("/home/office/b.txt")}};
+}
+
+qint64 addCustomer(Storage& s, qint64 folder, const QString& surname, const QString& mail, const QString& tel)
+{
+    CustomerStore store(s);
+    const qint64 id = store.create(folder);
+    CustomerEntry e;
+    e.surname = surname;
+    e.givenName = QString::fromUtf8("様");
+    e.email = mail;
+    e.telephone = tel;
+    e.prefecture = QString::fromUtf8("東京都");
+    bool found = false;
+    if (id <= 0 || !store.apply(id, e, {}, &found) || !found)
+        qFatal("customer: %s", qPrintable(store.errorString()));
+    return id;
 }

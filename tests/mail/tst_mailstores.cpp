@@ -1,5 +1,4 @@
 #include "AddressBook.h"
-#include "CustomerStore.h"
 #include "FolderStore.h"
 #include "MailAccountStore.h"
 #include "MailCommon.h"
@@ -27,22 +26,6 @@ MailAccount login(MailAccountStore& store, const char* address = "")
     a.smtp = QStringLiteral("smtp.yamada.jp");
     a.address = QString::fromLatin1(address);
     return a;
-}
-
-qint64 customer(Storage& s, qint64 folder, const QString& surname, const QString& mail, const QString& tel)
-{
-    CustomerStore store(s);
-    const qint64 id = store.create(folder);
-    CustomerEntry e;
-    e.surname = surname;
-    e.givenName = u("様");
-    e.email = mail;
-    e.telephone = tel;
-    e.prefecture = u("東京都");
-    bool found = false;
-    if (id <= 0 || !store.apply(id, e, {}, &found) || !found)
-        qFatal("customer: %s", qPrintable(store.errorString()));
-    return id;
 }
 
 }  // namespace
@@ -228,9 +211,9 @@ private slots:
         qint64 folder = 0;
         QVERIFY(folders.add(&folder, &error));
         QVERIFY(folders.rename(folder, u("見込み客"), &error));
-        customer(s, folder, u("佐藤"), QStringLiteral("sato@example.jp"), QStringLiteral("03-1111-2222"));
-        customer(s, 0, u("鈴木"), QString(), QStringLiteral("045-333-4444"));
-        customer(s, folder, u("佐々木"), QStringLiteral("sasaki@example.jp"), QStringLiteral("090-5555-6666"));
+        addCustomer(s, folder, u("佐藤"), QStringLiteral("sato@example.jp"), QStringLiteral("03-1111-2222"));
+        addCustomer(s, 0, u("鈴木"), QString(), QStringLiteral("045-333-4444"));
+        addCustomer(s, folder, u("佐々木"), QStringLiteral("sasaki@example.jp"), QStringLiteral("090-5555-6666"));
 
         const qint64 architect = ArchitectTable::create(s, &error);
         bool found = false;

@@ -1,4 +1,3 @@
-#include "CustomerStore.h"
 #include "HelpForm.h"
 #include "MailAddPopForm.h"
 #include "MailAddSet.h"
@@ -491,16 +490,8 @@ void MailWindowsTest::attachmentsWindow()
 void MailWindowsTest::addressBookFillsTheFields()
 {
     Storage& s = m_dir->storage();
-    CustomerStore customers(s);
-    for (auto [name, mail] : {std::pair{"佐藤", "sato@example.jp"}, std::pair{"鈴木", ""},
-                              std::pair{"高橋", "takahashi@example.jp"}}) {
-        const qint64 id = customers.create(0);
-        CustomerEntry e;
-        e.surname = u(name);
-        e.email = QString::fromLatin1(mail);
-        bool found = false;
-        QVERIFY(customers.apply(id, e, {}, &found));
-    }
+    for (auto [name, mail] : {std::pair{"佐藤", "sato@example.jp"}, std::pair{"鈴木", ""}, std::pair{"高橋", "takahashi@example.jp"}})
+        addCustomer(s, 0, u(name), QString::fromLatin1(mail));
     QString error;
     const qint64 corp = ConnectCorpTable::create(s, &error);
     bool found = false;
