@@ -27,10 +27,8 @@ SmtpSink::SmtpSink(const Options& options)
         openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
                                                   "-out", m_cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
                                                   "subjectAltName=IP:127.0.0.1,DNS:localhost"});
-        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
-            m_error = QStringLiteral("openssl: ") + QString::fromUtf8(openssl.readAllStandardError());
-            return;
-        }
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+            qFatal("openssl: %s", openssl.readAllStandardError().constData());
         args << QStringLiteral("--cert") << m_cert << QStringLiteral("--key") << key;
         if (options.implicitTls)
             args << QStringLiteral("--implicit-tls");
@@ -41,10 +39,8 @@ SmtpSink::SmtpSink(const Options& options)
         args << QStringLiteral("--hang");
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral(SD_PYTHON), args);
-    if (!m_process.waitForStarted(10000)) {
-        m_error = QStringLiteral("python3 did not start");
-        return;
-    }
+    if (!m_process.waitForStarted(10000))
+        qFatal("python3 did not start");
     QDeadlineTimer deadline(20000);
     QByteArray line;
     while (!deadline.hasExpired()) {
@@ -56,10 +52,9 @@ SmtpSink::SmtpSink(const Options& options)
             break;
         m_process.waitForReadyRead(200);
     }
-    if (line.startsWith("PORT "))
-        m_port = line.mid(5).toInt();
-    else
-        m_error = QString::fromUtf8(line + m_process.readAllStandardError());
+    if (!line.startsWith("PORT "))
+        qFatal("SMTP test server: %s", (line + m_process.readAllStandardError()).constData());
+    m_port = line.mid(5).toInt();
 }
 
 SmtpSink::~SmtpSink()

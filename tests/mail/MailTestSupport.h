@@ -10,7 +10,8 @@
 #include <QTemporaryDir>
 
 // A real SMTP server (aiosmtpd through tests/tools/smtp_sink.py) on
-// 127.0.0.1 and a free port, saving every message it accepts.
+// 127.0.0.1 and a free port, saving every message it accepts. One that
+// cannot start ends the run: no test means anything without it.
 class SmtpSink {
 public:
     struct Options {
@@ -26,12 +27,10 @@ public:
     SmtpSink() : SmtpSink(Options{}) {}
     ~SmtpSink();
 
-    bool isRunning() const { return m_port > 0; }
     int port() const { return m_port; }
     QString server() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     // The certificate the server shows (PEM), when it speaks TLS.
     QString certificate() const { return m_cert; }
-    QString error() const { return m_error; }
 
     // Saved messages (.eml paths) in arrival order, waiting up to timeoutMs
     // for at least `count` of them.
@@ -44,7 +43,6 @@ private:
     QProcess m_process;
     int m_port = 0;
     QString m_cert;
-    QString m_error;
 };
 
 // A message as Python's email package reads it (tests/tools/decode_mail.py).
