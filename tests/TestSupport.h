@@ -201,3 +201,23 @@ private:
     }
 };
 #endif
+
+#ifdef QT_WIDGETS_LIB
+#include <QDropEvent>
+#include <QMimeData>
+
+// One step of a left-button drag of `mime` over target: DragEnter,
+// DragMove or Drop at `at`; whether the target took it.
+inline bool dragStep(QWidget* target, QEvent::Type step, const QPoint& at, const QMimeData& mime)
+{
+    std::unique_ptr<QDropEvent> e;
+    if (step == QEvent::DragEnter)
+        e = std::make_unique<QDragEnterEvent>(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    else if (step == QEvent::DragMove)
+        e = std::make_unique<QDragMoveEvent>(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    else
+        e = std::make_unique<QDropEvent>(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, e.get());
+    return e->isAccepted();
+}
+#endif

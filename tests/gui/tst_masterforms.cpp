@@ -283,17 +283,10 @@ private slots:
         const QPoint onSecond = w.form.folderList()->visualItemRect(w.form.folderList()->topLevelItem(1)).center();
         // The drag comes in below the rows, then moves onto the folder.
         const QPoint belowRows(onSecond.x(), target->height() - 4);
-        QDragEnterEvent enter(belowRows, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        QVERIFY(enter.isAccepted());
-        QDragMoveEvent nowhere(belowRows, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &nowhere);
-        QVERIFY(!nowhere.isAccepted());
-        QDragMoveEvent over(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &over);
-        QVERIFY(over.isAccepted());
-        QDropEvent drop(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
+        QVERIFY(dragStep(target, QEvent::DragEnter, belowRows, mime));
+        QVERIFY(!dragStep(target, QEvent::DragMove, belowRows, mime));
+        QVERIFY(dragStep(target, QEvent::DragMove, onSecond, mime));
+        dragStep(target, QEvent::Drop, onSecond, mime);
         QTRY_COMPARE(columnTexts(w.list()), QStringList{u("乙 ")});
         w.form.selectFolder(1);
         QCOMPARE(columnTexts(w.list()), QStringList{u("甲 ")});

@@ -171,16 +171,10 @@ private slots:
         QWidget* target = form.folderList()->viewport();
         // Entering between or below the rows still takes the drag, so it can go on to a folder.
         const QPoint belowRows(5, target->height() - 5);
-        QDragEnterEvent enterBelow(belowRows, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enterBelow);
-        QVERIFY(enterBelow.isAccepted());
+        QVERIFY(dragStep(target, QEvent::DragEnter, belowRows, mime));
         const QPoint onSecond = form.folderList()->visualItemRect(form.folderList()->topLevelItem(1)).center();
-        QDragEnterEvent enter(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(onSecond, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(target, &drop);
-        QVERIFY(drop.isAccepted());
+        QVERIFY(dragStep(target, QEvent::DragEnter, onSecond, mime));
+        QVERIFY(dragStep(target, QEvent::Drop, onSecond, mime));
         QTRY_COMPARE(columnTexts(form.projectList()), QStringList{"二"});
         form.selectFolder(1);
         QCOMPARE(columnTexts(form.projectList()), (QStringList{"一", "三"}));
