@@ -232,11 +232,7 @@ private slots:
         QCOMPARE(calc->display()->text(), QStringLiteral("1"));
         child<QWidget>(*calc, "Option1_2")->setProperty("checked", true);
         QTest::keyClicks(calc, QStringLiteral("2.345="));
-        QCOMPARE(calc->display()->text(), QStringLiteral("2.34"));
-        QTest::keyClicks(calc, QStringLiteral("9/0="));
-        QVERIFY(calc->display()->text().contains(QStringLiteral("0で割る")));
-        QTest::keyClicks(calc, QStringLiteral("6*7="));
-        QCOMPARE(calc->display()->text(), QStringLiteral("42"));
+        QCOMPARE(calc->display()->text(), QStringLiteral("2.34"));  // errors and rounding: tst_desktools
         QVERIFY(d.prompter.shown.isEmpty());
         form.action(QStringLiteral("CalBtn"))->trigger();
         QCOMPARE(form.calculatorWindow(), calc);  // one calculator, brought to the front

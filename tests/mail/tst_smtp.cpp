@@ -242,8 +242,8 @@ private slots:
         QCOMPARE(sink.messages(1, 500).size(), 0);
 
         // Typing mistakes are caught before anything is sent anywhere.
-        for (const QString& bad : {QStringLiteral("owner@@example.jp"), QStringLiteral("owner example.jp"),
-                                   u("山田@example.jp"), QStringLiteral("owner@exa mple.jp")}) {
+        // (Which addresses are wrong: tst_mailtext.)
+        for (const QString& bad : {QStringLiteral("owner@@example.jp"), u("山田@example.jp")}) {
             const QString r = nMail::SendMail(QStringLiteral("127.0.0.1:%1").arg(closedPort()),
                                               MailCommon::recipientsText(bad, {}, {}), from, QStringLiteral("s"), {}, {});
             QVERIFY2(r.contains(nMail::kToFieldInvalid), qPrintable(bad + QStringLiteral(": ") + r));
