@@ -121,13 +121,11 @@ private slots:
     {
         QTemporaryDir dir;
         const QString kept = writeFile(dir.path(), QStringLiteral("plan.pdf"), "%PDF");
-        StoredMail earlier;
-        earlier.from = QStringLiteral("owner@example.jp");
-        earlier.to = QStringLiteral("me@example.jp");
-        earlier.cc = QStringLiteral("office@example.jp");
-        earlier.subject = u("見積");
-        earlier.body = u("見積書を送ります。");
-        earlier.attachments = {kept, dir.filePath(QStringLiteral("gone.pdf"))};
+        // An earlier message as the sent folder keeps it, one attachment since gone.
+        const StoredMail earlier = MailCommon::storedFrom(
+            {QStringLiteral("owner@example.jp"), QStringLiteral("me@example.jp"), QStringLiteral("office@example.jp"), {}, u("見積"),
+             u("見積書を送ります。"), {kept, dir.filePath(QStringLiteral("gone.pdf"))}},
+            QDateTime::currentDateTime());
 
         ComposeRequest reply;
         reply.earlier = earlier;
