@@ -2,6 +2,7 @@
 
 #include "AppDir.h"
 #include "FolderStore.h"
+#include "Recordset.h"
 #include "Schema.h"
 
 #include <QProcess>
@@ -342,4 +343,28 @@ qint64 addFolder(Storage& s, const QString& name)
     if (!folders.add(&id, &error) || !folders.rename(id, name, &error))
         qFatal("%s", qPrintable(error));
     return id;
+}
+
+QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column)
+{
+    Recordset rs(s, db);
+    rs.open(table, QStringLiteral("ID"), id);
+    return rs.value(QString::fromLatin1(column));
+}
+
+void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
+                  std::initializer_list<std::pair<const char*, QString>> want)
+{
+    for (const auto& [c, v] : want)
+        QCOMPARE(QString::fromLatin1(c) + QLatin1Char('=') + stored(s, db, QString::fromLatin1(table), id, c).toString(),
+                 QString::fromLatin1(c) + QLatin1Char('=') + v);
+}
+
+QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes)
+{
+    const QString path = QDir(dir).filePath(name);
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }

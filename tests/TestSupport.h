@@ -121,22 +121,103 @@ inline void whenModal(std::function<void(QWidget*)> f)
 }
 #endif
 
-#if defined(QT_WIDGETS_LIB) && __has_include("MenuForm.h")
+// One column of the row with this ID, as the table holds it.
+QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column);
+// Compares several columns of one row, naming the column on a mismatch.
+void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
+                  std::initializer_list<std::pair<const char*, QString>> want);
+// Writes a file of the given bytes into dir and returns its path.
+QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes);
+
+#ifdef QT_WIDGETS_LIB
+#include <QAbstractItemView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+// A window's control by its name; a missing one ends the run, named.
+template <class T = QLineEdit>
+T* child(QWidget& w, const char* name)
+{
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    if (!c)
+        qFatal("no child %s", name);
+    return c;
+}
+
+inline void clickButton(QWidget& w, const char* name) { child<QPushButton>(w, name)->click(); }
+
+// The texts of one column of a list or tree, top to bottom.
+inline QStringList columnTexts(const QAbstractItemView* view, int column = 0)
+{
+    QStringList out;
+    const QAbstractItemModel* m = view->model();
+    for (int i = 0; i < m->rowCount(); ++i)
+        out << m->index(i, column).data().toString();
+    return out;
+}
+
+// Shows a window and waits until it has the keyboard, as a user finds it.
+inline bool showAndWait(QWidget& w)
+{
+    w.show();
+    QApplication::setActiveWindow(&w);
+    return QTest::qWaitForWindowActive(&w);
+}
+#endif
+
+#if __has_include("MenuForm.h")
+#include "CommandRegistry.h"
 #include "MenuForm.h"
 
-// The main window over a fresh office, with the windows that install
-// registers reachable from its menus.
-struct MenuOffice {
-    template <class Install>
-    explicit MenuOffice(Install install)
+#include <type_traits>
+
+// The main window on a fresh office with the windows `hook` registers,
+// shown, prompts answered from a script; `withProject` starts it with one
+// new project selected.
+struct Desk {
+    using Hook = std::function<void(Storage&, CommandRegistry&)>;
+    explicit Desk(bool withProject = true) : Desk(Hook(), withProject) {}
+    // Any callable taking (Storage&, CommandRegistry&); a template, so that
+    // a lambda is never taken for the bool.
+    template <class F, class = std::enable_if_t<!std::is_same_v<std::decay_t<F>, bool>>>
+    explicit Desk(F&& hook, bool withProject = true) : form(hooked(Hook(std::forward<F>(hook))), commands)
     {
-        install(dir.storage(), commands);
-        menu = std::make_unique<MenuForm>(dir.storage(), commands);
-        menu->show();
+        form.show();
+        if (withProject)
+            form.newProject();
     }
     TempAppDir dir;
     ScriptedPrompter prompter;
     CommandRegistry commands;
-    std::unique_ptr<MenuForm> menu;
+    MenuForm form;
+
+private:
+    Storage& hooked(const Hook& hook)
+    {
+        if (hook)
+            hook(dir.storage(), commands);
+        return dir.storage();
+    }
 };
+#endif
+
+#ifdef QT_WIDGETS_LIB
+#include <QDropEvent>
+#include <QMimeData>
+
+// One step of a left-button drag of `mime` over target: DragEnter,
+// DragMove or Drop at `at`; whether the target took it.
+inline bool dragStep(QWidget* target, QEvent::Type step, const QPoint& at, const QMimeData& mime)
+{
+    std::unique_ptr<QDropEvent> e;
+    if (step == QEvent::DragEnter)
+        e = std::make_unique<QDragEnterEvent>(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    else if (step == QEvent::DragMove)
+        e = std::make_unique<QDragMoveEvent>(at, Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    else
+        e = std::make_unique<QDropEvent>(QPointF(at), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, e.get());
+    return e->isAccepted();
+}
 #endif

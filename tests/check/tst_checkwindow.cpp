@@ -58,16 +58,14 @@ class TestCheckWindow : public QObject {
 private slots:
     void findingsOpenTheirFieldAndPrintingAsksFirst()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        CommandRegistry commands;
-        EntryWindows::registerOpeners(dir.storage(), commands);
-        CheckWindows::registerOpeners(dir.storage(), commands);
         int printed = 0;
-        commands.setOutputHandler([&printed](MenuForm&, int) { ++printed; });
-        MenuForm menu(dir.storage(), commands);
-        menu.show();
-        menu.newProject();
+        Desk d([&printed](Storage& s, CommandRegistry& c) {
+            EntryWindows::registerOpeners(s, c);
+            CheckWindows::registerOpeners(s, c);
+            c.setOutputHandler([&printed](MenuForm&, int) { ++printed; });
+        });
+        MenuForm& menu = d.form;
+        ScriptedPrompter& prompter = d.prompter;
 
         // A new project lacks its designer, among much else.
         menu.updateCheckCount();
@@ -131,8 +129,7 @@ private slots:
         ProjectData withAgent = menu.currentProject();
         withAgent.gaiyou.insert(u("Name5"), u("代理次郎"));
         SubmissionSetForm set(menu.storage(), withAgent);
-        auto* docs = set.findChild<QListWidget*>(u("documents"));
-        QVERIFY(docs);
+        auto* docs = child<QListWidget>(set, "documents");
         auto ticked = [docs] {
             QStringList out;
             for (int i = 0; i < docs->count(); ++i)
@@ -155,22 +152,15 @@ private slots:
     // the rest stays as it was, and the model is recorded with the project.
     void ifcWindowTakesOnlyTickedItems()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        CommandRegistry commands;
-        IfcImportForm::registerOpener(dir.storage(), commands);
-        MenuForm menu(dir.storage(), commands);
-        menu.show();
-        menu.newProject();
-
-        IfcImportForm form(dir.storage(), menu.currentProject(), &menu);
+        Desk d([](Storage& s, CommandRegistry& c) { IfcImportForm::registerOpener(s, c); });
+        MenuForm& menu = d.form;
+        IfcImportForm form(d.dir.storage(), menu.currentProject(), &menu);
         connect(&form, &IfcImportForm::applied, &menu, [&menu] { menu.reloadCurrentProject(); });
         form.show();
         const QString model = QStringLiteral(SD_TEST_DATA_DIR "/ifc/quantities-ifc4.ifc");
         QVERIFY(form.loadFile(model));
-        auto* table = form.findChild<QTableWidget*>(u("ItemTable"));
-        auto* apply = form.findChild<QPushButton*>(u("ApplyBtn"));
-        QVERIFY(table && apply);
+        auto* table = child<QTableWidget>(form, "ItemTable");
+        auto* apply = child<QPushButton>(form, "ApplyBtn");
         QVERIFY(table->rowCount() > 10);
         QVERIFY(!apply->isEnabled());
         auto rowOfKey = [table](const char* key) {
@@ -187,7 +177,7 @@ private slots:
         }
         QVERIFY(apply->isEnabled());
         QTest::mouseClick(apply, Qt::LeftButton);
-        QVERIFY2(prompter.shown.isEmpty(), qPrintable(prompter.texts().join('\n')));
+        QVERIFY2(d.prompter.shown.isEmpty(), qPrintable(d.prompter.texts().join('\n')));
 
         const ProjectData& p = menu.currentProject();
         QCOMPARE(p.text(p.shikichi, u("Size5")), u("250.45"));
@@ -196,7 +186,7 @@ private slots:
         QCOMPARE(p.text(p.buildings[0], u("Kai31")), QString());  // not ticked
         QCOMPARE(p.text(p.shikichi, u("Men1")), QString());
         QVERIFY(form.findChild<QLabel*>(u("InfoLabel"))->text().contains(u("2 項目を取り込みました")));
-        QVERIFY(IfcForms::lastModelNote(dir.storage(), p.bid).endsWith(IfcForms::sha256Of(model)));
+        QVERIFY(IfcForms::lastModelNote(d.dir.storage(), p.bid).endsWith(IfcForms::sha256Of(model)));
         // The list now shows the project as it is: nothing ticked, the taken items agree.
         QCOMPARE(table->item(rowOfKey("site.area"), 2)->text(), u("250.45"));
         QVERIFY(!apply->isEnabled());

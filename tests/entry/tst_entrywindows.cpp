@@ -398,8 +398,8 @@ private slots:
     // follow what the others save.
     void theMainWindowOpensOneWindowOfEachKindAndFollowsItsSaves()
     {
-        MenuOffice o([](Storage& s, CommandRegistry& c) { EntryWindows::registerOpeners(s, c); });
-        MenuForm& menu = *o.menu;
+        Desk o([](Storage& s, CommandRegistry& c) { EntryWindows::registerOpeners(s, c); }, false);
+        MenuForm& menu = o.form;
         ScriptedPrompter& prompter = o.prompter;
         menu.newProject();
         QCOMPARE(menu.currentProject().recordBook.size(), 90);  // made with the project, before its window

@@ -42,12 +42,9 @@ private slots:
         form.setItems({u("1000001 東京都千代田区千代田"), u("1000002 東京都千代田区皇居外苑")});
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto* list = form.findChild<QListWidget*>(QStringLiteral("List1"));
-        auto* choice = form.findChild<QPushButton*>(QStringLiteral("ChoiceBtn"));
-        auto* cancel = form.findChild<QPushButton*>(QStringLiteral("CancelBtn"));
-        QVERIFY(list && choice && cancel);
-        QCOMPARE(choice->text(), u("選択"));
-        QCOMPARE(cancel->text(), u("キャンセル"));
+        auto* list = child<QListWidget>(form, "List1");
+        auto* choice = child<QPushButton>(form, "ChoiceBtn");
+        auto* cancel = child<QPushButton>(form, "CancelBtn");
         QCOMPARE(list->count(), 2);
         QVERIFY(!choice->isEnabled());
 
@@ -78,7 +75,7 @@ private slots:
 
         // A double click chooses like the button.
         whenShown([](AdrForm* form) {
-            auto* list = form->findChild<QListWidget*>(QStringLiteral("List1"));
+            auto* list = child<QListWidget>(*form, "List1");
             QCOMPARE(list->count(), 1);
             clickItem(list, 0, true);
         });
@@ -90,7 +87,7 @@ private slots:
         whenShown([](AdrForm* form) { QTest::keyClick(form, Qt::Key_Escape); });
         QCOMPARE(lookup.codeToAddress(true, &field, &first, &second), -1);
         QCOMPARE(field, u("100-0001"));
-        whenShown([](AdrForm* form) { form->findChild<QPushButton*>(QStringLiteral("CancelBtn"))->click(); });
+        whenShown([](AdrForm* form) { clickButton(*form, "CancelBtn"); });
         QCOMPARE(lookup.addressToCode(true, u("東京都千代田区千代田")), QString());
     }
 };

@@ -158,12 +158,9 @@ private slots:
     // while the list has space to spare.
     void projectListColumnsUseTheirPanel()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm menu(dir.storage());
-        menu.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&menu));
-        QTreeWidget* list = menu.projectList();
+        Desk d(false);
+        QVERIFY(QTest::qWaitForWindowExposed(&d.form));
+        QTreeWidget* list = d.form.projectList();
         const int used = list->header()->sectionSize(0) + list->header()->sectionSize(1);
         QVERIFY2(used >= list->viewport()->width() - 2,
                  qPrintable(QStringLiteral("%1 of %2 pixels").arg(used).arg(list->viewport()->width())));

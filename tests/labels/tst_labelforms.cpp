@@ -472,13 +472,13 @@ private slots:
 
     void mainWindowOpensTheLabelWindow()
     {
-        MenuOffice o(Labels::registerOpeners);
+        Desk o(Labels::registerOpeners, false);
         QString title;
         whenModal([&title](QWidget* w) {
             title = w->windowTitle();
             child<QPushButton>(*w, u("CloseBtn"))->click();
         });
-        o.menu->action(u("mnDM_Print"))->trigger();
+        o.form.action(u("mnDM_Print"))->trigger();
         QCOMPARE(title, u("DMラベル印刷"));
     }
 };

@@ -1,6 +1,6 @@
 #include "MailTestSupport.h"
 
-#include "Recordset.h"
+#include "CustomerStore.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -27,10 +27,8 @@ SmtpSink::SmtpSink(const Options& options)
         openssl.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
                                                   "-out", m_cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
                                                   "subjectAltName=IP:127.0.0.1,DNS:localhost"});
-        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
-            m_error = QStringLiteral("openssl: ") + QString::fromUtf8(openssl.readAllStandardError());
-            return;
-        }
+        if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0)
+            qFatal("openssl: %s", openssl.readAllStandardError().constData());
         args << QStringLiteral("--cert") << m_cert << QStringLiteral("--key") << key;
         if (options.implicitTls)
             args << QStringLiteral("--implicit-tls");
@@ -41,10 +39,8 @@ SmtpSink::SmtpSink(const Options& options)
         args << QStringLiteral("--hang");
     m_process.setProcessChannelMode(QProcess::SeparateChannels);
     m_process.start(QStringLiteral(SD_PYTHON), args);
-    if (!m_process.waitForStarted(10000)) {
-        m_error = QStringLiteral("python3 did not start");
-        return;
-    }
+    if (!m_process.waitForStarted(10000))
+        qFatal("python3 did not start");
     QDeadlineTimer deadline(20000);
     QByteArray line;
     while (!deadline.hasExpired()) {
@@ -56,10 +52,9 @@ SmtpSink::SmtpSink(const Options& options)
             break;
         m_process.waitForReadyRead(200);
     }
-    if (line.startsWith("PORT "))
-        m_port = line.mid(5).toInt();
-    else
-        m_error = QString::fromUtf8(line + m_process.readAllStandardError());
+    if (!line.startsWith("PORT "))
+        qFatal("SMTP test server: %s", (line + m_process.readAllStandardError()).constData());
+    m_port = line.mid(5).toInt();
 }
 
 SmtpSink::~SmtpSink()
@@ -154,26 +149,26 @@ bool MemoryVault::remove(const QString& key, QString* error)
     return true;
 }
 
-QVariant stored(Storage& s, DbFile db, const QString& table, qint64 id, const char* column)
+MailDraft sampleDraft()
 {
-    Recordset rs(s, db);
-    rs.open(table, QStringLiteral("ID"), id);
-    return rs.value(QString::fromLatin1(column));
+    return {QStringLiteral("info@yamada.jp"), QStringLiteral("a@x.jp, b@y.jp"), QStringLiteral("c@z.jp"),
+            QStringLiteral("secret@w.jp"), QString::fromUtf8("確認申請書類の件"),
+            QString::fromUtf8("お世話になります。\n'引用符' \"も\" そのまま"),
+            {QString::fromUtf8("/home/office/図面 1.pdf"), QStringLiteral("/home/office/b.txt")}};
 }
 
-void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
-                  std::initializer_list<std::pair<const char*, QString>> want)
+qint64 addCustomer(Storage& s, qint64 folder, const QString& surname, const QString& mail, const QString& tel)
 {
-    for (const auto& [c, v] : want)
-        QCOMPARE(QString::fromLatin1(c) + QLatin1Char('=') + stored(s, db, QString::fromLatin1(table), id, c).toString(),
-                 QString::fromLatin1(c) + QLatin1Char('=') + v);
-}
-
-QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes)
-{
-    const QString path = QDir(dir).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    CustomerStore store(s);
+    const qint64 id = store.create(folder);
+    CustomerEntry e;
+    e.surname = surname;
+    e.givenName = QString::fromUtf8("様");
+    e.email = mail;
+    e.telephone = tel;
+    e.prefecture = QString::fromUtf8("東京都");
+    bool found = false;
+    if (id <= 0 || !store.apply(id, e, {}, &found) || !found)
+        qFatal("customer: %s", qPrintable(store.errorString()));
+    return id;
 }

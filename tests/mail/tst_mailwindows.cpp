@@ -1,4 +1,3 @@
-#include "CustomerStore.h"
 #include "HelpForm.h"
 #include "MailAddPopForm.h"
 #include "MailAddSet.h"
@@ -40,15 +39,6 @@
 namespace {
 
 QString u(const char* s) { return QString::fromUtf8(s); }
-
-template <class T = QLineEdit>
-T* child(QWidget& w, const char* name)
-{
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no child %s", name);
-    return c;
-}
 
 // Runs once the next modal window is open, inside its own event loop. A
 // window may spin a short loop of its own while it opens (the keyring is
@@ -111,21 +101,6 @@ bool showsHelp(QObject& w, const char* page)
     return h && h->pageFound() && h->page().endsWith(QStringLiteral("MANUAL/") + QLatin1String(page));
 }
 
-// Shows a window and waits until it has the keyboard, as a user finds it.
-bool shown(QWidget& w)
-{
-    w.show();
-    return QTest::qWaitForWindowActive(&w);
-}
-
-QStringList column(QTreeWidget* list, int c)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(c);
-    return out;
-}
-
 }  // namespace
 
 // The mail windows as office staff use them: a message written in the
@@ -148,7 +123,6 @@ private slots:
     }
 
     void composedMessageArrivesAndIsStored();
-    void failedSendingKeepsTheMessageForRetry();
     void sendingNeedsSenderAndRecipient();
     void openingModesQuotesAndHelp();
     void abandoningAsksOnlyAfterTyping();
@@ -157,7 +131,6 @@ private slots:
     void attachmentsWindow();
     void addressBookFillsTheFields();
     void accountWindow();
-    void accountWindowWithoutKeyring();
     void accountTestMail();
     void mainWindowAndMastersOpenTheMailWindows();
 
@@ -169,28 +142,28 @@ private:
     ScriptedPrompter prompter;
 };
 
+// A first try through a server that cannot be reached keeps everything
+// for the second, which goes out once and is stored once.
 void MailWindowsTest::composedMessageArrivesAndIsStored()
 {
     SmtpSink::Options o;
     o.user = QStringLiteral("yamada");
     o.password = u("鍵pass");
     SmtpSink sink(o);
-    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
     Storage& s = m_dir->storage();
-    addAccount(s, vault, QStringLiteral("other@yamada.jp"), QStringLiteral("127.0.0.1:1"));
+    addAccount(s, vault, QStringLiteral("other@yamada.jp"), QStringLiteral("127.0.0.1:%1").arg(closedPort()));
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server(), o.user, o.password);
     QTemporaryDir files;
-    const QByteArray pdfBytes = QByteArray("%PDF-1.4\n") + QByteArray(40000, '\x89');
-    const QString pdf = writeFile(files.path(), u("配置図（最終版）.pdf"), pdfBytes);
+    const QString pdf = writeFile(files.path(), u("配置図（最終版）.pdf"), QByteArray("%PDF-1.4\n") + QByteArray(40000, '\x89'));
 
     ComposeRequest fromMaster;
     fromMaster.recipient = QStringLiteral("owner@example.jp");
     MailSession session(s);
     WriteForm form(s, fromMaster, nullptr, &vault, &session);
-    QVERIFY(shown(form));
+    QVERIFY(showAndWait(form));
     auto* from = child<QComboBox>(form, "FromText");
     QCOMPARE(from->count(), 2);
-    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
+    from->setCurrentIndex(from->findText(QStringLiteral("other@yamada.jp")));
     QCOMPARE(child(form, "ToText")->text(), QStringLiteral("owner@example.jp"));
     QTest::keyClicks(child(form, "ToText"), QStringLiteral(", wife@example.jp"));
     child(form, "CCText")->setText(QStringLiteral("office@example.jp"));
@@ -203,6 +176,23 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QCOMPARE(child<QListWidget>(form, "List1")->item(0)->text(), u("配置図（最終版）.pdf"));
 
     QSignalSpy finished(&form, &WriteForm::sendFinished);
+    form.send();
+    QVERIFY(finished.wait(30000));
+    QCOMPARE(prompter.shown.size(), 1);
+    QCOMPARE(prompter.shown.first().title, u("メール送信エラー"));
+    const QString error = prompter.shown.first().text;
+    QVERIFY2(error.startsWith(u("送信できませんでした。　回線接続状況を確認してください。(Cant connect Server")) && error.endsWith(u(")")),
+             qPrintable(error));
+    QCOMPARE(MailCommon::resultCode(form.lastResult()), -4);
+    // Nothing went out: nothing is stored as sent, the composer stays with
+    // what was typed and can send again.
+    QVERIFY(form.isVisible());
+    QCOMPARE(form.storedId(), 0);
+    QCOMPARE(sentRows(s), 0);
+    QCOMPARE(child(form, "SubjectText")->text(), subject);
+    QVERIFY(form.action(QStringLiteral("SendBtn"))->isEnabled());
+
+    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
     form.action(QStringLiteral("SendBtn"))->trigger();
     // While the server talks, the window waits with the hourglass and
     // takes no edits, but it keeps drawing.
@@ -211,33 +201,24 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QVERIFY(!child(form, "SubjectText")->isEnabled());
     QVERIFY(!form.action(QStringLiteral("SendBtn"))->isEnabled());
     QVERIFY(finished.wait(30000));
-    QCOMPARE(finished.first().first().toString(), QString());
+    QCOMPARE(finished.last().first().toString(), QString());
     QVERIFY(!QApplication::overrideCursor());
     QVERIFY(!form.isVisible());
     QCOMPARE(form.result(), int(QDialog::Accepted));
-    QVERIFY2(prompter.shown.isEmpty(), qPrintable(prompter.texts().join(QLatin1Char('\n'))));
+    QCOMPARE(prompter.shown.size(), 1);
 
+    // What the mail program reads is the library's part (tst_smtp); here,
+    // that the window's fields and account went into it.
     const QStringList got = sink.messages();
     QCOMPARE(got.size(), 1);
     const QJsonObject m = decodeMail(got.first());
     QCOMPARE(m.value(QStringLiteral("subject")).toString(), subject);
-    QString decodedBody = m.value(QStringLiteral("body")).toString();
-    decodedBody.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    QCOMPARE(decodedBody, body);
-    QCOMPARE(m.value(QStringLiteral("from")).toArray().at(0).toArray().at(0).toString(), u("山田設計"));
-    QCOMPARE(m.value(QStringLiteral("to")).toArray().size(), 2);
-    const QJsonArray attachments = m.value(QStringLiteral("attachments")).toArray();
-    QCOMPARE(attachments.size(), 1);
-    QCOMPARE(attachments.at(0)[QStringLiteral("filename")].toString(), u("配置図（最終版）.pdf"));
-    QCOMPARE(attachments.at(0)[QStringLiteral("size")].toInt(), pdfBytes.size());
+    QCOMPARE(m.value(QStringLiteral("attachments")).toArray().size(), 1);
     const QJsonObject env = sink.envelope(got.first());
     QCOMPARE(env.value(QStringLiteral("login")).toString(), QStringLiteral("yamada"));
     QCOMPARE(env.value(QStringLiteral("rcpt_tos")).toArray().size(), 4);
-
-    // Stored as given.
-    const qint64 id = form.storedId();
-    QVERIFY(id > 0);
-    expectStored(s, DbFile::MailData, "MailData", id,
+    QCOMPARE(sentRows(s), 1);
+    expectStored(s, DbFile::MailData, "MailData", form.storedId(),
                  {{"to_dt", QStringLiteral("owner@example.jp, wife@example.jp")}, {"bcc_dt", QStringLiteral("archive@example.jp")},
                   {"from_dt", QStringLiteral("info@yamada.jp")}, {"subject_dt", subject}, {"body", body},
                   {"Attach_flg", QStringLiteral("1")}, {"dmy_str01", pdf}, {"Folder", QStringLiteral("2")}});
@@ -247,67 +228,13 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QCOMPARE(child<QComboBox>(next, "FromText")->currentText(), QStringLiteral("info@yamada.jp"));
 }
 
-void MailWindowsTest::failedSendingKeepsTheMessageForRetry()
-{
-    Storage& s = m_dir->storage();
-    addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:%1").arg(closedPort()));
-    SmtpSink::Options o;
-    o.rejectRecipient = QStringLiteral("nobody");
-    SmtpSink sink(o);
-    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
-    addAccount(s, vault, QStringLiteral("office@yamada.jp"), sink.server());
-    WriteForm form(s, {}, nullptr, &vault);
-    form.show();
-    auto* from = child<QComboBox>(form, "FromText");
-    from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
-    child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
-    child(form, "SubjectText")->setText(u("届かない件名"));
-    QSignalSpy finished(&form, &WriteForm::sendFinished);
-    form.send();
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(prompter.shown.size(), 1);
-    const Prompter::Message& shown = prompter.shown.first();
-    QCOMPARE(shown.title, u("メール送信エラー"));
-    QVERIFY2(shown.text.startsWith(u("送信できませんでした。　回線接続状況を確認してください。(Cant connect Server")),
-             qPrintable(shown.text));
-    QVERIFY(shown.text.endsWith(QLatin1Char(')')));
-    QCOMPARE(MailCommon::resultCode(form.lastResult()), -4);
-    // Nothing went out: nothing is stored as sent, the composer stays with
-    // what was typed and can send again.
-    QVERIFY(form.isVisible());
-    QCOMPARE(form.storedId(), 0);
-    QCOMPARE(sentRows(s), 0);
-    QCOMPARE(child(form, "SubjectText")->text(), u("届かない件名"));
-    QVERIFY(form.action(QStringLiteral("SendBtn"))->isEnabled());
-
-    // The server refuses one recipient: still nothing stored.
-    from->setCurrentIndex(from->findText(QStringLiteral("office@yamada.jp")));
-    child(form, "ToText")->setText(QStringLiteral("nobody@example.jp"));
-    form.send();
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(prompter.shown.size(), 2);
-    QVERIFY(form.isVisible());
-    QCOMPARE(sentRows(s), 0);
-
-    // Put right and sent again: it goes out once and is stored once.
-    child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
-    form.send();
-    QVERIFY(finished.wait(30000));
-    QCOMPARE(prompter.shown.size(), 2);
-    QVERIFY(!form.isVisible());
-    QCOMPARE(sink.messages().size(), 1);
-    QCOMPARE(sentRows(s), 1);
-    expectStored(s, DbFile::MailData, "MailData", form.storedId(),
-                 {{"to_dt", QStringLiteral("owner@example.jp")}, {"subject_dt", u("届かない件名")}});
-}
-
 void MailWindowsTest::sendingNeedsSenderAndRecipient()
 {
     Storage& s = m_dir->storage();
     {
         // No account at all: nobody to send as.
         WriteForm form(s, {}, nullptr, &vault);
-        QVERIFY(shown(form));
+        QVERIFY(showAndWait(form));
         child(form, "ToText")->setText(QStringLiteral("owner@example.jp"));
         QCOMPARE(child<QComboBox>(form, "FromText")->count(), 0);
         form.send();
@@ -320,7 +247,7 @@ void MailWindowsTest::sendingNeedsSenderAndRecipient()
     prompter.clear();
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:1"));
     WriteForm form(s, {}, nullptr, &vault);
-    QVERIFY(shown(form));
+    QVERIFY(showAndWait(form));
     child(form, "CCText")->setText(QStringLiteral(" , "));
     form.send();
     QCOMPARE(prompter.texts(), QStringList{u("宛先が設定されていません")});
@@ -360,10 +287,10 @@ void MailWindowsTest::openingModesQuotesAndHelp()
         QVERIFY2(contents.contains(QStringLiteral("href=\"%1\"").arg(QString::fromLatin1(page))), page);
     {
         MailAddSet accounts(s, nullptr, &vault);
-        child<QPushButton>(accounts, "HelpBtn")->click();
+        clickButton(accounts, "HelpBtn");
         QVERIFY(showsHelp(accounts, "mail_set.html"));
         SignForm signatures(s);
-        child<QPushButton>(signatures, "HelpBtn")->click();
+        clickButton(signatures, "HelpBtn");
         QVERIFY(showsHelp(signatures, "sgin.html"));
     }
     form.action(QStringLiteral("HelpBtn"))->trigger();
@@ -379,9 +306,6 @@ void MailWindowsTest::openingModesQuotesAndHelp()
     reply.quote = true;
     WriteForm answer(s, reply, nullptr, &vault);
     QCOMPARE(answer.windowTitle(), u("返信メッセージ"));
-    QCOMPARE(child(answer, "SubjectText")->text(), u("Re:見積"));
-    QCOMPARE(child(answer, "ToText")->text(), QStringLiteral("owner@example.jp"));
-    QCOMPARE(child<QPlainTextEdit>(answer, "BodyText")->toPlainText(), u("\n\n見積書です。"));
     answer.action(QStringLiteral("HelpBtn"))->trigger();
     QVERIFY(showsHelp(answer, "msg03.html"));
 }
@@ -399,7 +323,7 @@ void MailWindowsTest::abandoningAsksOnlyAfterTyping()
         QVERIFY(prompter.shown.isEmpty());
     }
     WriteForm form(s, fromMaster, nullptr, &vault);
-    QVERIFY(shown(form));
+    QVERIFY(showAndWait(form));
     QTest::keyClicks(child<QPlainTextEdit>(form, "BodyText"), QStringLiteral("abc"));
     prompter.answers.enqueue(Prompter::No);
     form.action(QStringLiteral("CancelBtn"))->trigger();
@@ -429,7 +353,7 @@ void MailWindowsTest::enterMovesThroughTheHeader()
     Storage& s = m_dir->storage();
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), QStringLiteral("127.0.0.1:1"));
     WriteForm form(s, {}, nullptr, &vault);
-    QVERIFY(shown(form));
+    QVERIFY(showAndWait(form));
     QCOMPARE(QApplication::focusWidget(), child(form, "ToText"));
     const char* order[] = {"ToText", "CCText", "BCCText", "SubjectText"};
     for (int i = 0; i < 4; ++i) {
@@ -450,39 +374,35 @@ void MailWindowsTest::signatureWindowAndInsertion()
     Storage& s = m_dir->storage();
     {
         SignForm edit(s);
-        QVERIFY(shown(edit));
+        QVERIFY(showAndWait(edit));
         QVERIFY(!child<QPushButton>(edit, "SendBtn")->isVisible());
         QVERIFY(child<QLabel>(edit, "KeikokuLabel")->isVisible());
-        child<QPushButton>(edit, "NewMakeBtn")->click();
+        clickButton(edit, "NewMakeBtn");
         auto* list = child<QTreeWidget>(edit, "SignListView");
-        QCOMPARE(column(list, 0), QStringList{u("#署名")});
+        QCOMPARE(columnTexts(list, 0), QStringList{u("#署名")});
         QCOMPARE(child<QPlainTextEdit>(edit, "BodyText")->toPlainText(), QString());
         QVERIFY(!child<QPushButton>(edit, "UpDateBtn")->isEnabled());
         child(edit, "TitleText")->setText(u("通常の署名"));
         child<QPlainTextEdit>(edit, "BodyText")->setPlainText(u("--\n山田設計\nTEL 03-1234-5678"));
         QVERIFY(child<QPushButton>(edit, "UpDateBtn")->isEnabled());
-        child<QPushButton>(edit, "UpDateBtn")->click();
-        QCOMPARE(column(list, 0), QStringList{u("通常の署名")});
-        child<QPushButton>(edit, "NewMakeBtn")->click();
+        clickButton(edit, "UpDateBtn");
+        QCOMPARE(columnTexts(list, 0), QStringList{u("通常の署名")});
+        clickButton(edit, "NewMakeBtn");
         child(edit, "TitleText")->setText(u("消す署名"));
         // Closing with an edit asks to save it.
         prompter.answers.enqueue(Prompter::Yes);
-        child<QPushButton>(edit, "CancelCommand")->click();
+        clickButton(edit, "CancelCommand");
         QCOMPARE(prompter.texts(), QStringList{u("内容が変更されていますが、登録しますか？")});
     }
-    QVector<Signature> all;
-    QVERIFY(SignatureStore(s).list(&all));
-    QCOMPARE(all.size(), 2);
-    QCOMPARE(all.last().name, u("消す署名"));
     {
         SignForm edit(s);
         edit.show();
         edit.selectRow(1);
         prompter.clear();
         prompter.answers.enqueue(Prompter::Yes);
-        child<QPushButton>(edit, "DelBtn")->click();
+        clickButton(edit, "DelBtn");
         QCOMPARE(prompter.texts(), QStringList{u("消す署名を削除します。　よろしいですか？")});
-        QCOMPARE(column(child<QTreeWidget>(edit, "SignListView"), 0), QStringList{u("通常の署名")});
+        QCOMPARE(columnTexts(child<QTreeWidget>(edit, "SignListView"), 0), QStringList{u("通常の署名")});
     }
 
     // The composer takes a signature in at its caret.
@@ -498,7 +418,7 @@ void MailWindowsTest::signatureWindowAndInsertion()
         auto* pick = as<SignForm>(w);
         QVERIFY(child<QPushButton>(*pick, "SendBtn")->isVisible());
         pick->selectRow(0);
-        child<QPushButton>(*pick, "SendBtn")->click();
+        clickButton(*pick, "SendBtn");
     }, &form);
     form.action(QStringLiteral("SignBtn"))->trigger();
     QCOMPARE(body->toPlainText(), u("本文です。\n--\n山田設計\nTEL 03-1234-5678\n以上"));
@@ -506,7 +426,7 @@ void MailWindowsTest::signatureWindowAndInsertion()
     QVERIFY(form.isEdited());
 
     // Closed without a transfer: nothing goes in.
-    whenModal([](QWidget* w) { child<QPushButton>(*w, "CancelCommand")->click(); }, &form);
+    whenModal([](QWidget* w) { clickButton(*w, "CancelCommand"); }, &form);
     form.action(QStringLiteral("SignBtn"))->trigger();
     QCOMPARE(body->toPlainText(), u("本文です。\n--\n山田設計\nTEL 03-1234-5678\n以上"));
 }
@@ -525,12 +445,11 @@ void MailWindowsTest::attachmentsWindow()
         // The third was one too many.
         files->fileList()->item(2)->setSelected(true);
         QTest::keyClick(files->fileList(), Qt::Key_Delete);
-        child<QPushButton>(*files, "SendBtn")->click();
+        clickButton(*files, "SendBtn");
     }, &form);
     form.action(QStringLiteral("ClipBtn"))->trigger();
     QCOMPARE(form.attachments(), (QStringList{a, b}));
     auto* list = child<QListWidget>(form, "List1");
-    QCOMPARE(list->count(), 2);
     QCOMPARE(list->item(1)->text(), u("図面B.dxf"));
     list->setFocus();
     list->item(0)->setSelected(true);
@@ -540,7 +459,7 @@ void MailWindowsTest::attachmentsWindow()
     // Closed without "転送": nothing is added.
     whenModal([a](QWidget* w) {
         as<UniteForm>(w)->addFiles({a});
-        child<QPushButton>(*w, "CloseBtn")->click();
+        clickButton(*w, "CloseBtn");
     }, &form);
     form.action(QStringLiteral("ClipBtn"))->trigger();
     QCOMPARE(form.attachments(), QStringList{b});
@@ -568,16 +487,8 @@ void MailWindowsTest::attachmentsWindow()
 void MailWindowsTest::addressBookFillsTheFields()
 {
     Storage& s = m_dir->storage();
-    CustomerStore customers(s);
-    for (auto [name, mail] : {std::pair{"佐藤", "sato@example.jp"}, std::pair{"鈴木", ""},
-                              std::pair{"高橋", "takahashi@example.jp"}}) {
-        const qint64 id = customers.create(0);
-        CustomerEntry e;
-        e.surname = u(name);
-        e.email = QString::fromLatin1(mail);
-        bool found = false;
-        QVERIFY(customers.apply(id, e, {}, &found));
-    }
+    for (auto [name, mail] : {std::pair{"佐藤", "sato@example.jp"}, std::pair{"鈴木", ""}, std::pair{"高橋", "takahashi@example.jp"}})
+        addCustomer(s, 0, u(name), QString::fromLatin1(mail));
     QString error;
     const qint64 corp = ConnectCorpTable::create(s, &error);
     bool found = false;
@@ -593,23 +504,23 @@ void MailWindowsTest::addressBookFillsTheFields()
         auto* book = as<MailAddPopForm>(w);
         targetWhileOpen = book->target();
         QTreeWidget* users = book->candidateList();
-        QCOMPARE(column(users, 0).size(), 3);
+        QCOMPARE(columnTexts(users, 0).size(), 3);
         // 佐藤 and 鈴木 (no address) to To, 高橋 to CC by double click.
         users->topLevelItem(0)->setSelected(true);
         users->topLevelItem(1)->setSelected(true);
-        child<QPushButton>(*book, "TObtn")->click();
-        QCOMPARE(column(book->targetList(MailTarget::To), 1), QStringList{QStringLiteral("sato@example.jp")});
+        clickButton(*book, "TObtn");
+        QCOMPARE(columnTexts(book->targetList(MailTarget::To), 1), QStringList{QStringLiteral("sato@example.jp")});
         users->clearSelection();
         users->topLevelItem(2)->setSelected(true);
         emit users->itemDoubleClicked(users->topLevelItem(2), 0);
-        QCOMPARE(column(book->targetList(MailTarget::Cc), 1), QStringList{QStringLiteral("takahashi@example.jp")});
+        QCOMPARE(columnTexts(book->targetList(MailTarget::Cc), 1), QStringList{QStringLiteral("takahashi@example.jp")});
         // The related companies, into BCC; one taken back with Delete.
         auto* folder = child<QComboBox>(*book, "FolderCombo");
         folder->setCurrentIndex(folder->findText(u("取引先")));
-        QCOMPARE(column(users, 0), QStringList{u("高橋電気")});
+        QCOMPARE(columnTexts(users, 0), QStringList{u("高橋電気")});
         users->topLevelItem(0)->setSelected(true);
-        child<QPushButton>(*book, "BCCbtn")->click();
-        child<QPushButton>(*book, "BCCbtn")->click();
+        clickButton(*book, "BCCbtn");
+        clickButton(*book, "BCCbtn");
         QTreeWidget* bcc = book->targetList(MailTarget::Bcc);
         QCOMPARE(bcc->topLevelItemCount(), 2);
         bcc->setFocus();
@@ -619,19 +530,19 @@ void MailWindowsTest::addressBookFillsTheFields()
         // A search lists the matching customers.
         folder->setCurrentIndex(0);
         child(*book, "NameText")->setText(u("高橋"));
-        child<QPushButton>(*book, "SrchBtn")->click();
-        QCOMPARE(column(users, 0).size(), 1);
-        child<QPushButton>(*book, "SendBtn")->click();
+        clickButton(*book, "SrchBtn");
+        QCOMPARE(columnTexts(users, 0).size(), 1);
+        clickButton(*book, "SendBtn");
     }, &form);
-    child<QPushButton>(form, "Command2")->click();
+    clickButton(form, "Command2");
     QCOMPARE(targetWhileOpen, int(MailTarget::Cc));
     QCOMPARE(child(form, "ToText")->text(), QStringLiteral("first@example.jp, sato@example.jp"));
     QCOMPARE(child(form, "CCText")->text(), QStringLiteral("takahashi@example.jp"));
     QCOMPARE(child(form, "BCCText")->text(), QStringLiteral("denki@example.jp"));
 
     // Empty target lists leave the fields as they were.
-    whenModal([](QWidget* w) { child<QPushButton>(*w, "SendBtn")->click(); }, &form);
-    child<QPushButton>(form, "Command1")->click();
+    whenModal([](QWidget* w) { clickButton(*w, "SendBtn"); }, &form);
+    clickButton(form, "Command1");
     QCOMPARE(child(form, "ToText")->text(), QStringLiteral("first@example.jp, sato@example.jp"));
     QCOMPARE(child(form, "CCText")->text(), QStringLiteral("takahashi@example.jp"));
 }
@@ -642,13 +553,13 @@ void MailWindowsTest::accountWindow()
     qint64 id = 0;
     {
         MailAddSet form(s, nullptr, &vault);
-        QVERIFY(shown(form));
+        QVERIFY(showAndWait(form));
         QVERIFY(child<QLabel>(form, "KeikokuLabel")->isVisible());
         QVERIFY(!child<QLabel>(form, "KeyringLabel")->text().contains(u("そのまま")));
         auto* list = child<QTreeWidget>(form, "MailListView");
 
-        child<QPushButton>(form, "NewMakeBtn")->click();
-        QCOMPARE(column(list, 0), QStringList{u("<新規>")});
+        clickButton(form, "NewMakeBtn");
+        QCOMPARE(columnTexts(list, 0), QStringList{u("<新規>")});
         QCOMPARE(child(form, "SmptPort")->text(), QStringLiteral("25"));
         QCOMPARE(child(form, "PopPort")->text(), QStringLiteral("110"));
         for (const char* c : {"ApopCheck", "ReadFlg", "CopyCheck", "PlainAuthCheck"})
@@ -675,15 +586,15 @@ void MailWindowsTest::accountWindow()
         QVERIFY(form.plainAuthWarning()->isVisible());
         QVERIFY(form.plainAuthWarning()->text().contains(u("盗み見られる")));
         QVERIFY(child<QPushButton>(form, "UpDateBtn")->isEnabled());
-        child<QPushButton>(form, "UpDateBtn")->click();
+        clickButton(form, "UpDateBtn");
         QVERIFY(!child<QPushButton>(form, "UpDateBtn")->isEnabled());
-        QCOMPARE(column(list, 1), QStringList{QStringLiteral("info@yamada.jp")});
+        QCOMPARE(columnTexts(list, 1), QStringList{QStringLiteral("info@yamada.jp")});
         id = form.accounts().first().id;
         form.move(140, 90);
         list->header()->resizeSection(0, 171);
         child(form, "Pop3Text")->setText(QStringLiteral("pop.yamada.jp"));
         prompter.answers.enqueue(Prompter::Yes);
-        child<QPushButton>(form, "CancelCommand")->click();
+        clickButton(form, "CancelCommand");
         QCOMPARE(prompter.texts(), QStringList{u("内容が変更されていますが、登録しますか？")});
     }
     expectStored(s, DbFile::MasterData, "MailAcountMaster", id,
@@ -695,49 +606,35 @@ void MailWindowsTest::accountWindow()
     // Opened again: where it was left, the password from the keyring.
     {
         MailAddSet form(s, nullptr, &vault);
-        QVERIFY(shown(form));
+        QVERIFY(showAndWait(form));
         QCOMPARE(form.pos(), QPoint(140, 90));
         QCOMPARE(child<QTreeWidget>(form, "MailListView")->header()->sectionSize(0), 171);
         QCOMPARE(child(form, "PassText")->text(), u("秘密"));
         QVERIFY(!child<QPushButton>(form, "UpDateBtn")->isEnabled());
         prompter.clear();
         prompter.answers.enqueue(Prompter::Yes);
-        child<QPushButton>(form, "DelBtn")->click();
+        clickButton(form, "DelBtn");
         QCOMPARE(prompter.texts(), QStringList{u("山田設計を削除します。　よろしいですか？")});
         QCOMPARE(child<QTreeWidget>(form, "MailListView")->topLevelItemCount(), 0);
         QVERIFY(child<QLabel>(form, "KeikokuLabel")->isVisible());
         QVERIFY(child(form, "NameText")->text().isEmpty());
     }
-    QVERIFY(vault.entries.isEmpty());
-    // No account left: the composer has no sender to offer.
-    WriteForm composer(s, {}, nullptr, &vault);
-    QCOMPARE(child<QComboBox>(composer, "FromText")->count(), 0);
-}
-
-void MailWindowsTest::accountWindowWithoutKeyring()
-{
-    Storage& s = m_dir->storage();
+    // Without a keyring the window says where the password goes.
     MemoryVault none(false);
-    MailAddSet form(s, nullptr, &none);
-    QVERIFY(shown(form));
-    QVERIFY(child<QLabel>(form, "KeyringLabel")->text().contains(u("データベースにそのまま保存")));
-    form.newRecord();
-    child(form, "IDText")->setText(QStringLiteral("yamada"));
-    child(form, "PassText")->setText(QStringLiteral("plain"));
-    QVERIFY(form.apply());
-    expectStored(s, DbFile::MasterData, "MailAcountMaster", form.accounts().first().id, {{"Pass", QStringLiteral("plain")}});
+    MailAddSet bare(s, nullptr, &none);
+    QVERIFY(showAndWait(bare));
+    QVERIFY(child<QLabel>(bare, "KeyringLabel")->text().contains(u("データベースにそのまま保存")));
 }
 
 void MailWindowsTest::accountTestMail()
 {
     SmtpSink sink;
-    QVERIFY2(sink.isRunning(), qPrintable(sink.error()));
     Storage& s = m_dir->storage();
     addAccount(s, vault, QStringLiteral("info@yamada.jp"), sink.server());
     MailAddSet form(s, nullptr, &vault);
-    QVERIFY(shown(form));
+    QVERIFY(showAndWait(form));
     QSignalSpy done(&form, &MailAddSet::testFinished);
-    child<QPushButton>(form, "TestBtn")->click();
+    clickButton(form, "TestBtn");
     QVERIFY(done.wait(30000));
     QCOMPARE(done.first().first().toString(), QString());
     QCOMPARE(prompter.shown.size(), 1);
@@ -752,7 +649,7 @@ void MailWindowsTest::accountTestMail()
     // A wrong port tells what went wrong with the failure message.
     child(form, "SmptPort")->setText(QString::number(closedPort()));
     prompter.clear();
-    child<QPushButton>(form, "TestBtn")->click();
+    clickButton(form, "TestBtn");
     QVERIFY(done.wait(30000));
     QCOMPARE(prompter.shown.first().title, u("メール送信エラー"));
     QVERIFY(prompter.shown.first().text.contains(nMail::kCantConnect));
