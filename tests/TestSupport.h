@@ -120,3 +120,9 @@ inline void whenModal(std::function<void(QWidget*)> f)
     });
 }
 #endif
+
+// A file's whole contents; a file that cannot be read or written ends the
+// run, since the test would only fail later for a reason it does not say.
+QByteArray readBytes(const QString& path);
+// Returns path, so that a file can be made where it is handed on.
+QString writeBytes(const QString& path, const QByteArray& bytes);
