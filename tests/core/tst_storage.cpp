@@ -121,8 +121,9 @@ private slots:
     void deleteUntilEndOfFileRemovesOnlyTheFilteredRows()
     {
         TempAppDir dir;
+        qint64 last = 0;
         for (int i = 0; i < 6; ++i)
-            QVERIFY(addGaiyou(dir.storage(), i < 4 ? 1 : 2, QStringLiteral("件%1").arg(i)) > 0);
+            QVERIFY((last = addGaiyou(dir.storage(), i < 2 ? 2 : 1, QStringLiteral("件%1").arg(i))) > 0);
         Recordset rs(dir.storage(), DbFile::Kakunin);
         QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), 1));
         int deleted = 0;
@@ -136,18 +137,8 @@ private slots:
         QCOMPARE(rs.recordCount(), 0);
         QVERIFY(rs.open(QStringLiteral("GAIYOU")));
         QCOMPARE(rs.recordCount(), 2);
-    }
-
-    void autoNumbersAreNeverReused()
-    {
-        TempAppDir dir;
-        const qint64 a = addGaiyou(dir.storage(), 1, QStringLiteral("a"));
-        const qint64 b = addGaiyou(dir.storage(), 2, QStringLiteral("b"));
-        Recordset rs(dir.storage(), DbFile::Kakunin);
-        QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("ID"), b));
-        QVERIFY(rs.deleteCurrent());
-        const qint64 c = addGaiyou(dir.storage(), 3, QStringLiteral("c"));
-        QVERIFY(c > b && b > a);
+        // Auto numbers are never given again, the highest one deleted included.
+        QVERIFY(addGaiyou(dir.storage(), 3, QStringLiteral("c")) > last);
     }
 
     void newRowThatIsNeverUpdatedDisappears()

@@ -37,12 +37,6 @@ private slots:
         QCOMPARE(p.column1, 3000);
         QCOMPARE(p.column2, 3000);
         QCOMPARE(p.column3, 2250);
-        Recordset rs(dir.storage(), DbFile::OptionData);
-        QVERIFY(rs.open(QStringLiteral("OptionMaster")));
-        QCOMPARE(rs.integer(QStringLiteral("STUP"), -1), 0);
-        QCOMPARE(rs.integer(QStringLiteral("TIMflg"), -1), 0);
-        QCOMPARE(rs.integer(QStringLiteral("TIMERdt"), -1), 1);
-        QCOMPARE(rs.integer(QStringLiteral("BLODflg"), -1), 0);
         QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
         QVERIFY(WindowSettings::save(dir.storage(), 100, 200, 4000, 5000, &error));
         QCOMPARE(rows(dir.storage()), 1);
