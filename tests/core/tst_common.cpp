@@ -89,11 +89,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("確認申請書.xlsx"));
         QVERIFY(!common::FileInUse(QString()));
         QVERIFY(!common::FileInUse(path));  // missing
-        {
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("x");
-        }
+        writeBytes(path, "x");
         QVERIFY(!common::FileInUse(path));
         QVERIFY(!common::FileInUse(dir.path()));  // a folder is not an open workbook
         // LibreOffice's lock file beside the workbook.

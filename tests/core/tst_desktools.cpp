@@ -1,6 +1,7 @@
 #include "Calculator.h"
 #include "JapaneseHolidays.h"
 #include "PhotoFolder.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,28 +16,15 @@ class TestDeskTools : public QObject {
 private:
     static void keys(Calculator& c, const QString& seq)
     {
+        const QString operators = QStringLiteral("=+-*/");  // in Calculator::Operator's order
         for (QChar ch : seq) {
             if (ch.isDigit())
                 c.pressNumber(ch.digitValue());
             else if (ch == QLatin1Char('.'))
                 c.pressNumber(10);
-            else if (ch == QLatin1Char('+'))
-                c.pressOperator(Calculator::Plus);
-            else if (ch == QLatin1Char('-'))
-                c.pressOperator(Calculator::Minus);
-            else if (ch == QLatin1Char('*'))
-                c.pressOperator(Calculator::Times);
-            else if (ch == QLatin1Char('/'))
-                c.pressOperator(Calculator::Divide);
-            else if (ch == QLatin1Char('='))
-                c.pressOperator(Calculator::Equals);
+            else
+                c.pressOperator(static_cast<Calculator::Operator>(operators.indexOf(ch)));
         }
-    }
-    static void touch(const QString& path)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("picture");
     }
 
 private slots:
@@ -180,7 +168,7 @@ private slots:
         QVERIFY(PhotoFolder::list(folder).isEmpty());  // missing folder: nothing, no error
         QVERIFY(QDir().mkpath(folder));
         for (const char* n : {"a.JPG", "b.jpeg", "c.gif", "d.BMP", "e.png", "f.PNG", "g.txt", "h.Jpg"})
-            touch(folder + QLatin1Char('/') + QLatin1String(n));
+            writeBytes(folder + QLatin1Char('/') + QLatin1String(n), "picture");
         QVERIFY(QDir().mkpath(folder + QStringLiteral("/sub.jpg")));
         QStringList names;
         for (const auto& p : PhotoFolder::list(folder))
@@ -190,7 +178,7 @@ private slots:
 
         // Adding keeps what is there and makes the folder when needed.
         const QString source = dir.filePath(QStringLiteral("現場.jpg"));
-        touch(source);
+        writeBytes(source, "picture");
         const QString fresh = dir.filePath(QStringLiteral("PHOTOFLD_new"));
         QString stored, error;
         QVERIFY(PhotoFolder::addPicture(fresh, source, &stored, &error));

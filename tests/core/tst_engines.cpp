@@ -38,10 +38,8 @@ private slots:
         QCOMPARE(c.engine, StorageConfig::Engine::SQLite);
 
         qunsetenv("PGPASSWORD");
-        QFile ini(dir.filePath(QStringLiteral("database.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[postgresql]\nhost=db.office.lan\nport=5433\ndatabase=shinsei\nuser=yamada\npassword=written-here\n");
-        ini.close();
+        const QString ini = writeBytes(dir.filePath(QStringLiteral("database.ini")),
+                                       "[postgresql]\nhost=db.office.lan\nport=5433\ndatabase=shinsei\nuser=yamada\npassword=written-here\n");
         QVERIFY2(StorageConfig::fromAppDir(dir.path(), &c, &error), qPrintable(error));
         QCOMPARE(c.engine, StorageConfig::Engine::PostgreSQL);
         QCOMPARE(c.host, QStringLiteral("db.office.lan"));
@@ -70,14 +68,10 @@ private slots:
         StorageConfig again;
         QVERIFY(StorageConfig::fromAppDir(other.path(), &again, &error));
         QCOMPARE(again.describe(), c.describe());
-        QFile written(other.filePath(QStringLiteral("database.ini")));
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QVERIFY(!written.readAll().contains("password"));
+        QVERIFY(!readBytes(other.filePath(QStringLiteral("database.ini"))).contains("password"));
 
         // A file without its database is an error, not a silent fall-back.
-        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        ini.write("[postgresql]\nhost=db.office.lan\n");
-        ini.close();
+        writeBytes(ini, "[postgresql]\nhost=db.office.lan\n");
         QVERIFY(!StorageConfig::fromAppDir(dir.path(), &c, &error));
         QVERIFY2(error.contains(QStringLiteral("database")), qPrintable(error));
     }
@@ -124,23 +118,22 @@ private slots:
 
         // An integer column found by every spelling of the number, and by
         // nothing that is not that number; never an error.
-        const QVector<QVariant> same{12, qint64(12), 12u, 12.0, QStringLiteral("12"), QStringLiteral(" 12 ")};
-        for (const QVariant& v : same)
-            QVERIFY2(rows(s, DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), v) == 1,
-                     qPrintable(v.toString()));
-        const QVector<QVariant> other{QStringLiteral("abc"), QStringLiteral("12abc"), QStringLiteral("1.5"), 12.5,
-                                      QString(), QStringLiteral("")};
-        for (const QVariant& v : other) {
-            QString error;
-            QVERIFY2(rows(s, DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), v, &error) == 0,
-                     qPrintable(v.toString() + QLatin1Char(' ') + error));
-        }
+        QString error;
+        auto gaiyou = [&](const char* column, const QVariant& v) {
+            return rows(s, DbFile::Kakunin, QStringLiteral("GAIYOU"), QString::fromLatin1(column), v, &error);
+        };
+        for (const QVariant& v : {QVariant(12), QVariant(qint64(12)), QVariant(12u), QVariant(12.0), QVariant(QStringLiteral("12")),
+                                  QVariant(QStringLiteral(" 12 "))})
+            QVERIFY2(gaiyou("B_ID", v) == 1, qPrintable(v.toString()));
+        for (const QVariant& v : {QVariant(QStringLiteral("abc")), QVariant(QStringLiteral("12abc")),
+                                  QVariant(QStringLiteral("1.5")), QVariant(12.5), QVariant(QString()), QVariant(QStringLiteral(""))})
+            QVERIFY2(gaiyou("B_ID", v) == 0, qPrintable(v.toString() + QLatin1Char(' ') + error));
         // A text column found by a number given as one.
-        QCOMPARE(rows(s, DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("Kouji"), 12), 1);
-        QCOMPARE(rows(s, DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("Kouji"), QStringLiteral("012")), 0);
+        QCOMPARE(gaiyou("Kouji", 12), 1);
+        QCOMPARE(gaiyou("Kouji", QStringLiteral("012")), 0);
         // Null finds the unset columns only.
-        QCOMPARE(rows(s, DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("FLD3"), QVariant()), 1);
-        QCOMPARE(rows(s, DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("FLD2"), QVariant()), 0);
+        QCOMPARE(gaiyou("FLD3", QVariant()), 1);
+        QCOMPARE(gaiyou("FLD2", QVariant()), 0);
 
         // Real columns (label layouts in millimetres).
         Recordset label(s, DbFile::AnotherOption);

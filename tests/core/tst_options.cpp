@@ -91,25 +91,21 @@ private slots:
                                         std::pair{DbFile::AnotherOption, "MemoTable"}, std::pair{DbFile::OptionData, "FontOption"}})
             QCOMPARE(rows(s, db, QString::fromLatin1(table)), 1);
 
-        const QString om = QStringLiteral("OptionMaster");
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("TIMERdt")).toInt(), 15);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("BLODflg")).toInt(), 1);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("BOLD_CNT")).toInt(), 4);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("SendID")).toInt(), 12);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("Tax")).toInt(), 5);
-        const QString fo = QStringLiteral("FontOption");
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontColor1")).toInt(), 7);
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontColor01")).toInt(), 0x004080);
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("LineInt1")).toInt(), 3);
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("LineStyle1")).toString(), QStringLiteral("点線"));
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontSize3")).toString(), QStringLiteral("12"));
-        const QString memo = QStringLiteral("MemoTable");
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO02")).toInt(), 1);
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO03")).toInt(), 0);
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO13")).toInt(), 0);
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO24")).toString(), QString());
-        QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("CorpMaster"), QStringLiteral("E_MAIL_STR")).toString(),
-                 QStringLiteral("info@example.jp"));
+        // "column=value" of the one row of a table.
+        auto stored = [&](DbFile db, const char* table, std::initializer_list<const char*> columns) {
+            QStringList out;
+            for (const char* c : columns)
+                out << QString::fromLatin1(c) + QLatin1Char('=')
+                           + value(s, db, QString::fromLatin1(table), QString::fromLatin1(c)).toString();
+            return out.join(QLatin1Char(' '));
+        };
+        QCOMPARE(stored(DbFile::OptionData, "OptionMaster", {"TIMERdt", "BLODflg", "BOLD_CNT", "SendID", "Tax"}),
+                 QStringLiteral("TIMERdt=15 BLODflg=1 BOLD_CNT=4 SendID=12 Tax=5"));
+        QCOMPARE(stored(DbFile::OptionData, "FontOption", {"FontColor1", "FontColor01", "LineInt1", "LineStyle1", "FontSize3"}),
+                 QStringLiteral("FontColor1=7 FontColor01=16512 LineInt1=3 LineStyle1=点線 FontSize3=12"));  // 0x004080
+        QCOMPARE(stored(DbFile::AnotherOption, "MemoTable", {"MEMO02", "MEMO03", "MEMO13", "MEMO24"}),
+                 QStringLiteral("MEMO02=1 MEMO03=0 MEMO13=0 MEMO24="));
+        QCOMPARE(stored(DbFile::OptionData, "CorpMaster", {"E_MAIL_STR"}), QStringLiteral("E_MAIL_STR=info@example.jp"));
 
         // A later start, another computer: reads back what was saved.
         auto other = dir.openAnother();

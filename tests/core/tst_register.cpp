@@ -123,10 +123,7 @@ private slots:
         QVERIFY(ProjectData::load(dir.storage(), b, &pb, &error));
         const QString photoA = dir.file(pa.text(pa.gaiyou, QStringLiteral("PHOTO_FLD")));
         const QString photoB = dir.file(pb.text(pb.gaiyou, QStringLiteral("PHOTO_FLD")));
-        QFile pic(photoB + QStringLiteral("/site.jpg"));
-        QVERIFY(pic.open(QIODevice::WriteOnly));
-        pic.write("jpeg");
-        pic.close();
+        writeBytes(photoB + QStringLiteral("/site.jpg"), "jpeg");
 
         QVERIFY2(ProjectRegister(dir.storage()).deleteProjects({a, b}, &error), qPrintable(error));
         for (const QString& t : ProjectTables::all) {

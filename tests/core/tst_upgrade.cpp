@@ -80,11 +80,12 @@ public:
         QSqlDatabase::removeDatabase(m_name);
     }
     QSqlDatabase& db() { return m_db; }
-    void exec(const QString& sql)
+    bool exec(const QString& sql)
     {
         QSqlQuery q(m_db);
         if (!q.exec(sql))
             qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+        return true;
     }
     QStringList tables()
     {
@@ -199,6 +200,19 @@ QStringList answeredNewItems(const QString& fixture)
     return out;
 }
 
+// Takes a fixture's database back to before this program's column, code
+// list and clear-text login option, with two new items answered.
+void makeEarlier(DbFile db, const QString& fixture, const std::function<bool(const QString&)>& exec)
+{
+    QStringList sql;
+    if (db == DbFile::Kakunin)
+        sql << QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn) << answeredNewItems(fixture);
+    if (db == DbFile::MasterData)
+        sql << QStringLiteral("DROP TABLE \"%1\"").arg(kDroppedTable) << kOldAccount;
+    for (const QString& statement : sql)
+        QVERIFY2(exec(statement), qPrintable(statement));
+}
+
 // After the upgrade: TATEMONOBETU ID → the ticked boxes of 【５】【６】【７】,
 // and SHIKICHI B_ID → Men20-22.
 void expectConverted(const QString& fixture, const Dump& after)
@@ -274,6 +288,27 @@ Dump convertedBefore(Dump before, const QString& fixture)
     return before;
 }
 
+// One database after the upgrade, on either engine: every row kept, the
+// version current, the column and the code list there, old rows converted.
+void expectUpgraded(QSqlDatabase& d, DbFile db, const QString& fixture, const Dump& before, const Dump& after)
+{
+    expectKept(convertedBefore(before, fixture), after, dbBaseName(db));
+    SchemaUpgrade::State state;
+    QSqlError e;
+    QVERIFY(SchemaUpgrade::readState(d, db, QString(), &state, &e));
+    QVERIFY(SchemaUpgrade::isCurrent(state));
+    QCOMPARE(state.version, SchemaUpgrade::kCurrentVersion);
+    if (db == DbFile::Kakunin) {
+        for (const auto& row : after[QStringLiteral("KAIBETU")])
+            QCOMPARE(row.value(kDroppedColumn), QStringLiteral("∅"));
+        expectConverted(fixture, after);
+    }
+    if (db == DbFile::MasterData) {
+        QCOMPARE(after[kDroppedTable].size(), 19);  // the new code list arrives seeded
+        QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
+    }
+}
+
 }  // namespace
 
 class TestUpgrade : public QObject {
@@ -296,15 +331,7 @@ private slots:
         QMap<DbFile, Dump> before;
         for (DbFile db : allDbFiles) {
             RawFile f(QDir(app.path()).filePath(dbFileName(db)));
-            if (db == DbFile::Kakunin) {
-                f.exec(QStringLiteral("ALTER TABLE KAIBETU DROP COLUMN %1").arg(kDroppedColumn));
-                for (const QString& sql : answeredNewItems(fixture))
-                    f.exec(sql);
-            }
-            if (db == DbFile::MasterData) {
-                f.exec(QStringLiteral("DROP TABLE %1").arg(kDroppedTable));
-                f.exec(kOldAccount);
-            }
+            makeEarlier(db, fixture, [&](const QString& sql) { return f.exec(sql); });
             before[db] = dump(f.db(), QString(), f.tables());
         }
         // A command, not init, is the first thing the new program does here.
@@ -315,24 +342,10 @@ private slots:
         for (DbFile db : allDbFiles) {
             RawFile f(QDir(app.path()).filePath(dbFileName(db)));
             const Dump after = dump(f.db(), QString(), f.tables());
-            expectKept(convertedBefore(before[db], fixture), after, dbBaseName(db));
+            expectUpgraded(f.db(), db, fixture, before[db], after);
             for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
                 for (const QString& c : TableIo::columnNames(t))
                     QVERIFY2(after[t.name].isEmpty() || after[t.name].first().contains(c), qPrintable(t.name + "." + c));
-            SchemaUpgrade::State state;
-            QSqlError e;
-            QVERIFY(SchemaUpgrade::readState(f.db(), db, QString(), &state, &e));
-            QCOMPARE(state.version, SchemaUpgrade::kCurrentVersion);
-            QVERIFY(SchemaUpgrade::isCurrent(state));
-            if (db == DbFile::Kakunin) {
-                for (const auto& row : after[QStringLiteral("KAIBETU")])
-                    QCOMPARE(row.value(kDroppedColumn), QStringLiteral("∅"));
-                expectConverted(fixture, after);
-            }
-            if (db == DbFile::MasterData) {
-                QCOMPARE(after[kDroppedTable].size(), 19);  // the new code list arrives seeded
-                QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
-            }
         }
 
         // Up to date: a read-only command and a second upgrade write nothing.
@@ -352,11 +365,7 @@ private slots:
         // Documents come out of the upgraded register, and its projects
         // take a submission history at once.
         expectOutput(app.path(), 1, QStringLiteral("山田邸新築工事"));
-        const QString certificate = QDir(app.path()).filePath(QStringLiteral("受領.pdf"));
-        {
-            QFile f(certificate);
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write("%PDF-1.4\n") > 0);
-        }
+        const QString certificate = writeBytes(QDir(app.path()).filePath(QStringLiteral("受領.pdf")), "%PDF-1.4\n");
         const ProcessRun attached = cli(app.path(), {"history", "attach", "1", certificate, "--kind", "確認済証"});
         QVERIFY2(attached.code == 0, qPrintable(attached.err));
         const ProcessRun listed = cli(app.path(), {"history", "1"});
@@ -508,16 +517,9 @@ private slots:
                     QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"SchemaInfo\"")) && q.next());
                     versionRowsBefore[db] = q.value(0).toInt();
                 }
-                if (db == DbFile::Kakunin) {
-                    QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"KAIBETU\" DROP COLUMN \"%1\"").arg(kDroppedColumn)));
-                    for (const QString& sql : answeredNewItems(fixture))
-                        QVERIFY2(q.exec(sql), qPrintable(q.lastError().text()));
-                }
-                if (db == DbFile::MasterData) {
-                    QVERIFY(q.exec(QStringLiteral("DROP TABLE \"%1\"").arg(kDroppedTable)));
+                if (db == DbFile::MasterData)
                     QVERIFY(q.exec(QStringLiteral("ALTER TABLE \"MailAcountMaster\" DROP COLUMN IF EXISTS \"PlainAuth\"")));
-                    QVERIFY2(q.exec(kOldAccount), qPrintable(q.lastError().text()));
-                }
+                makeEarlier(db, fixture, [&](const QString& sql) { return q.exec(sql); });
                 QStringList tables;
                 for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
                     if (layout.columnsOf(t.name) && t.name != kDroppedTable)
@@ -542,21 +544,8 @@ private slots:
             QStringList tables;
             for (const TableDef& t : DatabaseSchema::builtIn(db).tables)
                 tables << t.name;
-            const Dump after = dump(d, QString(), tables);
-            expectKept(convertedBefore(before[db], fixture), after, dbBaseName(db));
-            SchemaUpgrade::State state;
-            QSqlError e;
-            QVERIFY(SchemaUpgrade::readState(d, db, QString(), &state, &e));
-            QVERIFY(SchemaUpgrade::isCurrent(state));
+            expectUpgraded(d, db, fixture, before[db], dump(d, QString(), tables));
             QCOMPARE(versionRows(s, db), versionRowsBefore.value(db) + 1);
-            if (db == DbFile::Kakunin) {
-                QCOMPARE(after[QStringLiteral("KAIBETU")].first().value(kDroppedColumn), QStringLiteral("∅"));
-                expectConverted(fixture, after);
-            }
-            if (db == DbFile::MasterData) {
-                QCOMPARE(after[kDroppedTable].size(), 19);
-                QCOMPARE(after[QStringLiteral("MailAcountMaster")][1].value(QStringLiteral("PlainAuth")), QStringLiteral("0"));
-            }
         }
         s.closeAll();
 
