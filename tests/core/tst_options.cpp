@@ -22,10 +22,21 @@ QVariant value(Storage& storage, DbFile db, const QString& table, const QString&
     return rs.value(column);
 }
 
+void setOptionRow(Storage& s, const QVector<QPair<QString, QVariant>>& values)
+{
+    Recordset rs(s, DbFile::OptionData);
+    QVERIFY(rs.open(QStringLiteral("OptionMaster")));
+    QCOMPARE(rs.recordCount(), 1);
+    for (const auto& v : values)
+        rs.setValue(v.first, v.second);
+    QVERIFY(rs.update());
+}
+
 }  // namespace
 
 // The option tables: what a first start has, what Apply writes and what a
-// later start reads back.
+// later start reads back; the main window's place and column widths kept
+// in OptionMaster.
 class TestOptions : public QObject {
     Q_OBJECT
 
@@ -33,13 +44,19 @@ private slots:
     void aFirstStartGetsTheDefaultRow()
     {
         TempAppDir dir;
-        QVERIFY(dir.isValid());
         Storage& s = dir.storage();
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 0);
-        // The main window's start makes the row.
+        // The main window's start makes the row; the window keeps its own place.
         WindowSettings::Placement p;
         QString error;
-        QVERIFY2(WindowSettings::restore(s, 3000, 12000, 100, 20000, &p, &error), qPrintable(error));
+        QVERIFY2(WindowSettings::restore(s, 9000, 12000, 3000, 30000, &p, &error), qPrintable(error));
+        QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+        QVERIFY(!p.top && !p.left);
+        QCOMPARE(p.column1, 3000);
+        QCOMPARE(p.column2, 3000);
+        QCOMPARE(p.column3, 2250);
+        QVERIFY(WindowSettings::restore(s, 9000, 12000, 3000, 30000, &p, &error));
+        QVERIFY(WindowSettings::save(s, 100, 200, 4000, 5000, &error));
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
         const QList<std::pair<const char*, int>> defaults{{"STUP", 0}, {"TIMflg", 0}, {"TIMERdt", 1}, {"BLODflg", 0},
                                                           {"Tax", 5},  {"TAX_CAL", 0}, {"PROPTY_FLG", 0}};
@@ -149,6 +166,54 @@ private slots:
         QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("CorpMaster"), QStringLiteral("POFFICE_NO1")).toString(),
                  QStringLiteral("東京中央"));
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+    }
+
+    void savedPlaceComesBack()
+    {
+        TempAppDir dir;
+        WindowSettings::Placement p;
+        QString error;
+        QVERIFY(WindowSettings::save(dir.storage(), 1, 1, 1, 1, &error));  // no row yet: adds the default row
+        QCOMPARE(rows(dir.storage(), DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+        QVERIFY(WindowSettings::save(dir.storage(), 1500, 4500, 4000, 5000, &error));
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.top.value_or(-1), 1500);
+        QCOMPARE(p.left.value_or(-1), 4500);
+        // Widths are only trusted once the marker column has a value.
+        QCOMPARE(p.column1, 3000);
+        setOptionRow(dir.storage(), {{QStringLiteral("ML_C1"), 1}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.column1, 4000);
+        QCOMPARE(p.column2, 5000);
+        QCOMPARE(p.column3, 3000);  // U_C3 is written as 0: falls back to a third
+        QCOMPARE(value(dir.storage(), DbFile::OptionData, QStringLiteral("OptionMaster"), QStringLiteral("U_C3")).toString(),
+                 QStringLiteral("0"));
+    }
+
+    void windowIsKeptOnScreen()
+    {
+        TempAppDir dir;
+        WindowSettings::Placement p;
+        QString error;
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        // Almost entirely off the left edge: the right edge comes back to 2000 twips.
+        setOptionRow(dir.storage(), {{QStringLiteral("USR_LEFT"), -11000}, {QStringLiteral("USR_TOP"), 300}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.left.value_or(0), 2000 - 12000);
+        QCOMPARE(p.top.value_or(0), 300);
+        // Beyond the right edge of the screen.
+        setOptionRow(dir.storage(), {{QStringLiteral("USR_LEFT"), 29500}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.left.value_or(0), 28000);
+        // Nothing stored and a sensible design place: nothing to move.
+        setOptionRow(dir.storage(), {{QStringLiteral("USR_LEFT"), QVariant()}, {QStringLiteral("USR_TOP"), QVariant()}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QVERIFY(!p.left && !p.top);
+        // Non-positive widths fall back to a third of the list.
+        setOptionRow(dir.storage(), {{QStringLiteral("ML_C1"), 1}, {QStringLiteral("U_C1"), -5}, {QStringLiteral("U_C2"), 0}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.column1, 3000);
+        QCOMPARE(p.column2, 3000);
     }
 
     void codeListsInTableOrder()
