@@ -126,3 +126,8 @@ inline void whenModal(std::function<void(QWidget*)> f)
 QByteArray readBytes(const QString& path);
 // Returns path, so that a file can be made where it is handed on.
 QString writeBytes(const QString& path, const QByteArray& bytes);
+
+// Sets columns of every row of table whose column key holds value, as
+// another program or an earlier release left them.
+void setColumns(Storage& s, DbFile db, const char* table, const char* key, const QVariant& value,
+                std::initializer_list<std::pair<const char*, QVariant>> columns);

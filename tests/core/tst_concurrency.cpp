@@ -58,15 +58,8 @@ private slots:
         qint64 bid = 0;
         QString error;
         QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
-        {
-            Recordset rs(dir.storage(), DbFile::Kakunin);
-            QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), bid));
-            rs.setValue(QStringLiteral("Kouji"), QStringLiteral("start"));
-            QVERIFY(rs.update());
-            QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
-            rs.setValue(QStringLiteral("Tou1"), QStringLiteral("1"));
-            QVERIFY(rs.update());
-        }
+        setColumns(dir.storage(), DbFile::Kakunin, "GAIYOU", "B_ID", bid, {{"Kouji", QStringLiteral("start")}});
+        setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid, {{"Tou1", QStringLiteral("1")}});
         dir.storage().closeAll();
 
         const int iterations = 1000;

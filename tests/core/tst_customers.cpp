@@ -144,16 +144,8 @@ private slots:
         QCOMPARE(c.name, u(" 太郎"));
 
         // A customer stored with only its whole name shows it as surname.
-        {
-            Recordset rs(dir.storage(), DbFile::SaleData);
-            QVERIFY(rs.open(QStringLiteral("UserMaster"), QStringLiteral("ID"), id));
-            rs.setValue(QStringLiteral("Name1"), QVariant());
-            rs.setValue(QStringLiteral("Name"), u("鈴木一郎"));
-            rs.setValue(QStringLiteral("FURI"), u("すずきいちろう"));
-            rs.setValue(QStringLiteral("Furi1"), QString());
-            rs.setValue(QStringLiteral("SEX"), 7);
-            QVERIFY(rs.update());
-        }
+        setColumns(dir.storage(), DbFile::SaleData, "UserMaster", "ID", id,
+                   {{"Name1", QVariant()}, {"Name", u("鈴木一郎")}, {"FURI", u("すずきいちろう")}, {"Furi1", QString()}, {"SEX", 7}});
         QVERIFY(store.read(id, &c, &found));
         QCOMPARE(c.shown().surname, u("鈴木一郎"));
         QCOMPARE(c.shown().surnameReading, u("すずきいちろう"));
@@ -215,12 +207,7 @@ private slots:
 
         // Standing twice in one folder lists twice; a copy there removes
         // the later duplicate.
-        {
-            Recordset rs(dir.storage(), DbFile::SaleData);
-            QVERIFY(rs.open(QStringLiteral("UserMaster"), QStringLiteral("ID"), b));
-            rs.setValue(QStringLiteral("FLD3"), f[0]);
-            QVERIFY(rs.update());
-        }
+        setColumns(dir.storage(), DbFile::SaleData, "UserMaster", "ID", b, {{"FLD3", f[0]}});
         QCOMPARE(idsIn(store, f[0]), (QVector<qint64>{a, b, b}));
         QVERIFY(store.dropOnFolder({b}, f[0], f[0], true, &refused));
         QCOMPARE(idsIn(store, f[0]), (QVector<qint64>{a, b}));

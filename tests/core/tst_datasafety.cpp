@@ -250,10 +250,7 @@ private slots:
             QSKIP("a full disk of the server cannot be made from a client; its message is tst_engines' case");
         TempAppDir dir;
         const qint64 bid = create(dir.storage());
-        Recordset rs(dir.storage(), DbFile::Kakunin);
-        QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
-        rs.setValue(QStringLiteral("Tiban"), QStringLiteral("保存済みの地番"));
-        QVERIFY(rs.update());
+        setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid, {{"Tiban", QStringLiteral("保存済みの地番")}});
 
         // The file may not grow by a single page: SQLite's "disk is full".
         QString error;
@@ -282,6 +279,7 @@ private slots:
         QVERIFY(!applyFloors(&message));
         QVERIFY2(message.contains(QStringLiteral("ディスクの空き容量が足りない")) && message.contains(QStringLiteral("kakunin.db")),
                  qPrintable(message));
+        Recordset rs(dir.storage(), DbFile::Kakunin);
         QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
         rs.setValue(QStringLiteral("Sonota1"), big);
         QVERIFY(!rs.update());

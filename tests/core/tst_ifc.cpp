@@ -171,17 +171,11 @@ private slots:
     void takesTheChosenItemsAsTheWindowsSave()
     {
         TempAppDir dir;
-        QVERIFY(dir.isValid());
         qint64 bid = 0;
         QString error;
         QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
-        {
-            Recordset rs(dir.storage(), DbFile::Kakunin);
-            QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
-            rs.setValue(QStringLiteral("Size5"), QStringLiteral("300.00"));
-            rs.setValue(QStringLiteral("Size17"), QStringLiteral("300"));
-            QVERIFY(rs.update());
-        }
+        setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid,
+                   {{"Size5", QStringLiteral("300.00")}, {"Size17", QStringLiteral("300")}});
         ProjectData project;
         QVERIFY(ProjectData::load(dir.storage(), bid, &project, &error));
         Ifc::Model model;
