@@ -247,7 +247,7 @@ private slots:
     void fullDiskDuringApplyLosesNothing()
     {
         if (TempAppDir::usingPostgres())
-            QSKIP("a full disk of the server cannot be made from a client; its message is tst_engines' case");
+            QSKIP("a full disk of the server cannot be made from a client; its message is tst_storage's case");
         TempAppDir dir;
         const qint64 bid = create(dir.storage());
         setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid, {{"Tiban", QStringLiteral("保存済みの地番")}});

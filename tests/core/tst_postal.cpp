@@ -344,7 +344,7 @@ private slots:
     void unreadableTableIsReportedAndKeepsTheField()
     {
         if (TempAppDir::usingPostgres())
-            QSKIP("removes the SQLite file; a missing table on the server is tst_engines' case");
+            QSKIP("removes the SQLite file; a missing table on the server is tst_storage's case");
         TempAppDir app;
         ScriptedPrompter prompter;
         ScriptedChooser chooser;
