@@ -98,6 +98,10 @@ private slots:
         // A lead byte without its trail byte on line 3.
         QVERIFY(!ShiftJis::decodeFile(ShiftJis::encode(u("一\n二\n")) + QByteArray("\x82\n"), &text, &enc, &bad));
         QCOMPARE(bad, 3);
+        // Shift_JIS behind a UTF-8 BOM, lines ended by CR alone.
+        QVERIFY(!ShiftJis::decodeFile(QByteArray("\xEF\xBB\xBF") + "a\rb\r" + ShiftJis::encode(u("山")), &text, &enc, &bad));
+        QCOMPARE(bad, 3);
+        QCOMPARE(enc, ShiftJis::Encoding::Utf8Bom);
     }
 
     void newApplyAndDeleteKeepTheRowsRight()

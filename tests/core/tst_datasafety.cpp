@@ -34,6 +34,7 @@ private:
     void killRound(const StorageConfig& cfg, const QStringList& args, int maxDelayMs, const QString& prefix,
                    QStringList* done)
     {
+        done->clear();
         QProcess p;
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         p.start(QStringLiteral(SD_WRITER_PATH), QStringList{cfg.appDir} + args);
@@ -46,7 +47,6 @@ private:
         p.waitForFinished(30000);
         const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         QCOMPARE(lines.value(0), QStringLiteral("ready"));
-        done->clear();
         for (const QString& l : lines)
             if (l.startsWith(prefix))
                 *done << l.mid(prefix.size());
