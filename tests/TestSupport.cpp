@@ -368,3 +368,33 @@ QString writeFile(const QString& dir, const QString& name, const QByteArray& byt
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
+
+QByteArray readBytes(const QString& path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        qFatal("cannot read %s", qPrintable(path));
+    return f.readAll();
+}
+
+QString writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void setColumns(Storage& s, DbFile db, const char* table, const char* key, const QVariant& value,
+                std::initializer_list<std::pair<const char*, QVariant>> columns)
+{
+    Recordset rs(s, db);
+    if (!rs.open(QString::fromLatin1(table), QString::fromLatin1(key), value) || rs.eof())
+        qFatal("no %s row with %s %s: %s", table, key, qPrintable(value.toString()), qPrintable(rs.errorString()));
+    for (; !rs.eof(); rs.moveNext()) {
+        for (const auto& [column, v] : columns)
+            rs.setValue(QString::fromLatin1(column), v);
+        if (!rs.update())
+            qFatal("%s", qPrintable(rs.errorString()));
+    }
+}

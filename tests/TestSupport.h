@@ -221,3 +221,14 @@ inline bool dragStep(QWidget* target, QEvent::Type step, const QPoint& at, const
     return e->isAccepted();
 }
 #endif
+
+// A file's whole contents; a file that cannot be read or written ends the
+// run, since the test would only fail later for a reason it does not say.
+QByteArray readBytes(const QString& path);
+// Returns path, so that a file can be made where it is handed on.
+QString writeBytes(const QString& path, const QByteArray& bytes);
+
+// Sets columns of every row of table whose column key holds value, as
+// another program or an earlier release left them.
+void setColumns(Storage& s, DbFile db, const char* table, const char* key, const QVariant& value,
+                std::initializer_list<std::pair<const char*, QVariant>> columns);

@@ -1,8 +1,11 @@
+#include "AppDir.h"
 #include "ProjectData.h"
 #include "ProjectRegister.h"
 #include "Recordset.h"
+#include "SafeFile.h"
 #include "TestSupport.h"
 
+#include <QDir>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -10,42 +13,44 @@
 #include <QtTest>
 
 #include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
-// Data safety on one computer: a program killed at any moment of a write,
-// a full disk and a database that refuses writes never leave half an
-// operation behind nor lose what was saved before.
+// Data safety on one computer: a program killed at any moment of a write
+// and a full disk never leave half an operation or half a file behind nor
+// lose what was saved before; nothing but SQLite opens a database file.
 class TestDataSafety : public QObject {
     Q_OBJECT
 
 private:
     QRandomGenerator m_rng;
     int m_rounds = 20;
+    int m_kills = 0;
 
-    // Runs sd_writer until it has had a random part of maxDelayMs to work,
-    // then kills it without warning. Returns its output lines.
-    QStringList runAndKill(const QString& appDir, const QStringList& args, int maxDelayMs, bool* finishedAlone)
+    // Runs sd_writer on cfg's directory until it has had a random part of
+    // maxDelayMs to work, then kills it without warning, and checks the
+    // databases it writes. *done gets what it reported done: its lines
+    // that start with prefix, without the prefix.
+    void killRound(const StorageConfig& cfg, const QStringList& args, int maxDelayMs, const QString& prefix,
+                   QStringList* done)
     {
+        done->clear();
         QProcess p;
         p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        p.start(QStringLiteral(SD_WRITER_PATH), QStringList{appDir} + args);
-        if (!p.waitForStarted() || !p.waitForReadyRead(30000))
-            return {QStringLiteral("no start")};
-        const int delay = static_cast<int>(m_rng.bounded(maxDelayMs + 1));
-        QThread::msleep(static_cast<unsigned long>(delay));
-        *finishedAlone = p.state() != QProcess::Running;
-        if (!*finishedAlone)
+        p.start(QStringLiteral(SD_WRITER_PATH), QStringList{cfg.appDir} + args);
+        QVERIFY(p.waitForStarted() && p.waitForReadyRead(30000));
+        QThread::msleep(static_cast<unsigned long>(m_rng.bounded(maxDelayMs + 1)));
+        if (p.state() == QProcess::Running) {
             ::kill(static_cast<pid_t>(p.processId()), SIGKILL);
+            ++m_kills;
+        }
         p.waitForFinished(30000);
-        const QString all = QString::fromUtf8(p.readAllStandardOutput());
-        return all.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-
-    static int countLines(const QStringList& lines, const QString& prefix)
-    {
-        int n = 0;
+        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QCOMPARE(lines.value(0), QStringLiteral("ready"));
         for (const QString& l : lines)
-            n += l.startsWith(prefix) ? 1 : 0;
-        return n;
+            if (l.startsWith(prefix))
+                *done << l.mid(prefix.size());
+        checkIntegrity(cfg, written());
     }
 
     // Every database file passes SQLite's own check (the server keeps its own).
@@ -124,21 +129,19 @@ private slots:
         m_rng.seed(seed);
         qInfo("engine %s, kill moments from seed %u", qPrintable(TempAppDir::engineName()), seed);
     }
+    void init() { m_kills = 0; }
 
     void killedCreationLeavesWholeProjectsOnly()
     {
         TempAppDir dir;
         const StorageConfig cfg = dir.storage().config();
         dir.storage().closeAll();
-        int reported = 0, kills = 0;
+        int reported = 0;
         QSet<qint64> present;
+        QStringList created;
         for (int round = 0; round < m_rounds; ++round) {
-            bool alone = false;
-            const QStringList lines = runAndKill(dir.path(), {QStringLiteral("create"), QStringLiteral("100000")}, 150, &alone);
-            QCOMPARE(lines.value(0), QStringLiteral("ready"));
-            kills += alone ? 0 : 1;
-            reported += countLines(lines, QStringLiteral("created "));
-            checkIntegrity(cfg, written());
+            killRound(cfg, {QStringLiteral("create"), QStringLiteral("100000")}, 150, QStringLiteral("created "), &created);
+            reported += created.size();
             Storage s(cfg);
             checkProjectsWhole(s, &present);
             // A reported creation is never lost; at most the one in flight
@@ -149,7 +152,7 @@ private slots:
         }
         checkIntegrity(cfg, all());
         qInfo("creation: %d kills at random moments, %d projects created, every one complete, "
-              "no partial project, integrity_check ok", kills, reported);
+              "no partial project, integrity_check ok", m_kills, reported);
     }
 
     void killedDeletionLeavesWholeProjectsOnly()
@@ -166,27 +169,23 @@ private slots:
         };
         stock(25);
         dir.storage().closeAll();
-        int deleted = 0, kills = 0, maxOrphans = 0;
+        int deleted = 0, maxOrphans = 0;
         QSet<qint64> present;
+        QStringList reported;
         {
             Storage s(cfg);
             checkProjectsWhole(s, &present);
         }
         for (int round = 0; round < m_rounds; ++round) {
             const int before = present.size();
-            bool alone = false;
-            const QStringList lines = runAndKill(dir.path(), {QStringLiteral("delete")}, 120, &alone);
-            QCOMPARE(lines.value(0), QStringLiteral("ready"));
-            kills += alone ? 0 : 1;
-            const int reported = countLines(lines, QStringLiteral("deleted "));
-            checkIntegrity(cfg, written());
+            killRound(cfg, {QStringLiteral("delete")}, 120, QStringLiteral("deleted "), &reported);
             Storage s(cfg);
             checkProjectsWhole(s, &present);
-            QVERIFY2(present.size() == before - reported || present.size() == before - reported - 1,
-                     qPrintable(QStringLiteral("%1 projects left of %2, %3 deletions reported").arg(present.size()).arg(before).arg(reported)));
-            for (const QString& l : lines)
-                if (l.startsWith(QLatin1String("deleted ")))
-                    QVERIFY(!present.contains(l.mid(8).toLongLong()));
+            const int n = reported.size();
+            QVERIFY2(present.size() == before - n || present.size() == before - n - 1,
+                     qPrintable(QStringLiteral("%1 projects left of %2, %3 deletions reported").arg(present.size()).arg(before).arg(n)));
+            for (const QString& bid : reported)
+                QVERIFY(!present.contains(bid.toLongLong()));
             deleted += before - present.size();
             int orphans = 0;
             checkRecordBooks(s, present, &orphans);
@@ -208,7 +207,7 @@ private slots:
         checkIntegrity(cfg, all());
         qInfo("deletion: %d kills at random moments, %d projects deleted, the rest complete, "
               "record books whole (at most %d left behind between the databases, gone after the next deletion), "
-              "integrity_check ok", kills, deleted, maxOrphans);
+              "integrity_check ok", m_kills, deleted, maxOrphans);
     }
 
     void killedApplyLeavesOneWholeSave()
@@ -219,17 +218,14 @@ private slots:
         QVERIFY(bid > 0);
         dir.storage().closeAll();
         QString previous;  // the stamp that was stored before the round
-        int kills = 0, saves = 0;
+        int saves = 0;
+        QStringList applied;
         for (int round = 1; round <= m_rounds; ++round) {
             const QString tag = QStringLiteral("r%1").arg(round);
-            bool alone = false;
-            const QStringList lines = runAndKill(dir.path(), {QStringLiteral("apply"), QString::number(bid),
-                                                              QStringLiteral("100000"), tag}, 100, &alone);
-            QCOMPARE(lines.value(0), QStringLiteral("ready"));
-            kills += alone ? 0 : 1;
-            const int reported = countLines(lines, QStringLiteral("applied "));
+            killRound(cfg, {QStringLiteral("apply"), QString::number(bid), QStringLiteral("100000"), tag}, 100,
+                      QStringLiteral("applied "), &applied);
+            const int reported = applied.size();
             saves += reported;
-            checkIntegrity(cfg, written());
             Storage s(cfg);
             QSet<QString> stamps;
             Recordset rs(s, DbFile::Kakunin);
@@ -250,19 +246,16 @@ private slots:
         }
         checkIntegrity(cfg, all());
         qInfo("whole-window apply (18 floor rows and the site row): %d kills, %d saves reported, "
-              "always one save's values in all 19 rows, no reported save lost, integrity_check ok", kills, saves);
+              "always one save's values in all 19 rows, no reported save lost, integrity_check ok", m_kills, saves);
     }
 
     void fullDiskDuringApplyLosesNothing()
     {
         if (TempAppDir::usingPostgres())
-            QSKIP("a full disk of the server cannot be made from a client; its message is tst_engines' case");
+            QSKIP("a full disk of the server cannot be made from a client; its message is tst_storage's case");
         TempAppDir dir;
         const qint64 bid = create(dir.storage());
-        Recordset rs(dir.storage(), DbFile::Kakunin);
-        QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
-        rs.setValue(QStringLiteral("Tiban"), QStringLiteral("保存済みの地番"));
-        QVERIFY(rs.update());
+        setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid, {{"Tiban", QStringLiteral("保存済みの地番")}});
 
         // The file may not grow by a single page: SQLite's "disk is full".
         QString error;
@@ -291,6 +284,7 @@ private slots:
         QVERIFY(!applyFloors(&message));
         QVERIFY2(message.contains(QStringLiteral("ディスクの空き容量が足りない")) && message.contains(QStringLiteral("kakunin.db")),
                  qPrintable(message));
+        Recordset rs(dir.storage(), DbFile::Kakunin);
         QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
         rs.setValue(QStringLiteral("Sonota1"), big);
         QVERIFY(!rs.update());
@@ -316,29 +310,91 @@ private slots:
               "saved values intact, integrity_check ok, the apply succeeds once there is room");
     }
 
-    void readOnlyDatabaseDuringApplyLosesNothing()
+    void ownFilesAreKnownByEveryName()
     {
-        TempAppDir dir;
-        const qint64 bid = create(dir.storage());
-        Recordset rs(dir.storage(), DbFile::Kakunin);
-        QVERIFY(rs.open(QStringLiteral("KOUJI"), QStringLiteral("B_ID"), bid));
-        rs.setValue(QStringLiteral("Youto1"), QStringLiteral("保存済み"));
-        QVERIFY(rs.update());
-        QString error;
-        QVERIFY2(setReadOnly(dir.storage(), DbFile::Kakunin, true, &error), qPrintable(error));
-        {
-            Transaction tx(dir.storage(), DbFile::Kakunin);
-            QVERIFY(rs.open(QStringLiteral("KOUJI"), QStringLiteral("B_ID"), bid));
-            rs.setValue(QStringLiteral("Youto1"), QStringLiteral("上書き"));
-            rs.setValue(QStringLiteral("ShuyouCHK1"), 1);
-            QVERIFY(!(rs.update() && tx.commit()));
+        QTemporaryDir tmp;
+        const QString app = tmp.filePath(QStringLiteral("app"));
+        QVERIFY(QDir().mkpath(app + QStringLiteral("/templates")) && QDir().mkpath(tmp.filePath(QStringLiteral("elsewhere"))));
+        writeBytes(app + QStringLiteral("/kakunin.db"), "x");
+        writeBytes(app + QStringLiteral("/templates/確認申請.xlsx"), "x");
+        QVERIFY(QFile::link(app, tmp.filePath(QStringLiteral("link"))));
+        QVERIFY(QFile::link(app + QStringLiteral("/kakunin.db"), tmp.filePath(QStringLiteral("elsewhere/db-link"))));
+        // A hard link is the same file under another name.
+        QVERIFY(::link(QFile::encodeName(app + QStringLiteral("/kakunin.db")).constData(),
+                       QFile::encodeName(tmp.filePath(QStringLiteral("elsewhere/copy.db"))).constData())
+                == 0);
+        const QStringList databases{
+            app + "/kakunin.db",
+            app + "/postdb.db-journal",  // not there yet
+            tmp.filePath("link/maildata.db-shm"),
+            tmp.filePath("elsewhere/../app/saledata.db-wal"),
+            tmp.filePath("elsewhere/db-link"),
+            tmp.filePath("elsewhere/copy.db"),
+            app + "/MasterData.DB",  // a FAT stick ignores case
+        };
+        for (const QString& p : databases) {
+            QVERIFY2(AppDir::isDatabaseFile(p, app), qPrintable(p));
+            QVERIFY2(AppDir::isOwnFile(p, app), qPrintable(p));
         }
-        QVERIFY2(rs.errorString().contains(QStringLiteral("書き込めません")), qPrintable(rs.errorString()));
-        QVERIFY(setReadOnly(dir.storage(), DbFile::Kakunin, false, &error));
-        QVERIFY(rs.open(QStringLiteral("KOUJI"), QStringLiteral("B_ID"), bid));
-        QCOMPARE(rs.text(QStringLiteral("Youto1")), QStringLiteral("保存済み"));
-        QVERIFY(rs.isNull(QStringLiteral("ShuyouCHK1")));
-        qInfo("read-only database: the apply is refused with 書き込めません and the saved value stays");
+        for (const char* name : {"database.ini", "kirokubo_tl.ini", "確認申請.xlsx", "templates/確認申請.xlsx",
+                                 ".shinseidesk-write.lock"}) {
+            const QString p = tmp.filePath(QStringLiteral("link/") + QString::fromUtf8(name));
+            QVERIFY2(AppDir::isOwnFile(p, app) && !AppDir::isDatabaseFile(p, app), name);
+        }
+        for (const QString& p : {app + QStringLiteral("/確認申請書.xlsx"), app + QStringLiteral("/kakunin.db.csv"),
+                                 tmp.filePath(QStringLiteral("elsewhere/kakunin.db")), app + QStringLiteral("/SHIC/a.xlsx")})
+            QVERIFY2(!AppDir::isOwnFile(p, app), qPrintable(p));
+        // Nothing copies the running program's database.
+        AppDir::set(app);
+        QString error;
+        QVERIFY(!SafeFile::copy(tmp.filePath(QStringLiteral("link/kakunin.db")), tmp.filePath(QStringLiteral("x")), &error));
+        QVERIFY(!QFile::exists(tmp.filePath(QStringLiteral("x"))));
+    }
+
+    void aFailedWriteKeepsTheEarlierFile()
+    {
+        QTemporaryDir tmp;
+        const QString source = tmp.filePath(QStringLiteral("source.bin"));
+        const QString target = tmp.filePath(QStringLiteral("target.pdf"));
+        writeBytes(source, QByteArray(256 * 1024, 'n'));
+        writeBytes(target, "earlier");
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+
+        // A file size limit stands for a full disk: write() fails with EFBIG.
+        rlimit old {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &old), 0);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit small = old;
+        small.rlim_cur = 64 * 1024;
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString copyError;
+        QString writeError;
+        const bool copied = SafeFile::copy(source, target, &copyError);
+        const bool written = SafeFile::write(target, QByteArray(128 * 1024, 'w'), &writeError);
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        std::signal(SIGXFSZ, previous);
+
+        QVERIFY(!copied && !written);
+        for (const QString& e : {copyError, writeError})
+            QVERIFY2(e.contains(QStringLiteral("ファイルの大きさが上限を超えました")) && e.contains(target), qPrintable(e));
+        QCOMPARE(readBytes(target), QByteArray("earlier"));
+        QCOMPARE(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+
+        // Then it works, and the file keeps its permissions.
+        QVERIFY2(SafeFile::copy(source, target, &copyError), qPrintable(copyError));
+        QCOMPARE(QFileInfo(target).size(), 256 * 1024);
+        const QFileDevice::Permissions mode = QFile::permissions(target);
+        QVERIFY(mode.testFlag(QFileDevice::ReadGroup) && !mode.testFlag(QFileDevice::ReadOther));
+        QVERIFY2(SafeFile::move(source, target, &copyError), qPrintable(copyError));
+        QVERIFY(!QFile::exists(source));
+        QCOMPARE(QFile::permissions(target), mode);
+        // A private temporary file that takes a new name gets the usual mode.
+        QVERIFY(QFile::setPermissions(writeBytes(source, "pdf"), QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+        const QString fresh = tmp.filePath(QStringLiteral("fresh.pdf"));
+        QVERIFY2(SafeFile::move(source, fresh, &copyError), qPrintable(copyError));
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        QCOMPARE(QFile::permissions(fresh).testFlag(QFileDevice::ReadOther), !(mask & S_IROTH));
     }
 };
 

@@ -16,11 +16,7 @@
 
 namespace {
 
-QByteArray dataFile(const char* name)
-{
-    QFile f(QStringLiteral(SD_TEST_DATA_DIR "/ifc/") + QString::fromLatin1(name));
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+QByteArray dataFile(const char* name) { return readBytes(QStringLiteral(SD_TEST_DATA_DIR "/ifc/") + QString::fromLatin1(name)); }
 
 IfcSummary::Summary summaryOf(const QByteArray& bytes, Ifc::Model* model)
 {
@@ -87,19 +83,14 @@ private slots:
         QCOMPARE(storey(b, "1F")->area.text, QStringLiteral("80.55"));  // lower-case quantity name
         QCOMPARE(storey(b, "2F")->area.text, QStringLiteral("70.00"));
         QVERIFY(!storey(b, "RF")->counted);
-        QCOMPARE(b.above.text, QStringLiteral("2"));
-        QCOMPARE(b.below.text, QStringLiteral("1"));
-        QCOMPARE(b.totalArea.text, QStringLiteral("200.67"));
+        // Eaves 9.0004 m: never shown lower than the model.
+        const QStringList items{b.above.text, b.below.text, b.totalArea.text, b.buildingArea.text, b.height.text,
+                                b.eavesHeight.text, b.structure.text, b.use.text, b.useCode.text};
+        QCOMPARE(items.join(QLatin1Char(' ')), QStringLiteral("2 1 200.67 85.99 9.87 9.01 木造 一戸建ての住宅 08010"));
         QVERIFY(b.totalArea.source.contains(QStringLiteral("Qto_BuildingBaseQuantities.GrossFloorArea")));
-        QCOMPARE(b.buildingArea.text, QStringLiteral("85.99"));
         QVERIFY(b.buildingArea.source.contains(QStringLiteral("FootPrintArea")));
-        QCOMPARE(b.height.text, QStringLiteral("9.87"));
-        QCOMPARE(b.eavesHeight.text, QStringLiteral("9.01"));  // 9.0004 m, never shown lower than the model
         QVERIFY(b.height.note.contains(QStringLiteral("地盤面")));
-        QCOMPARE(b.structure.text, QStringLiteral("木造"));
         QVERIFY(b.structure.source.contains(QStringLiteral("Pset_BuildingCommon.ConstructionMethod")));
-        QCOMPARE(b.use.text, QStringLiteral("一戸建ての住宅"));
-        QCOMPARE(b.useCode.text, QStringLiteral("08010"));
     }
 
     void mapsIfc2x3BaseQuantitiesAndMaterials()
@@ -175,17 +166,11 @@ private slots:
     void takesTheChosenItemsAsTheWindowsSave()
     {
         TempAppDir dir;
-        QVERIFY(dir.isValid());
         qint64 bid = 0;
         QString error;
         QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
-        {
-            Recordset rs(dir.storage(), DbFile::Kakunin);
-            QVERIFY(rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
-            rs.setValue(QStringLiteral("Size5"), QStringLiteral("300.00"));
-            rs.setValue(QStringLiteral("Size17"), QStringLiteral("300"));
-            QVERIFY(rs.update());
-        }
+        setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid,
+                   {{"Size5", QStringLiteral("300.00")}, {"Size17", QStringLiteral("300")}});
         ProjectData project;
         QVERIFY(ProjectData::load(dir.storage(), bid, &project, &error));
         Ifc::Model model;
@@ -212,22 +197,17 @@ private slots:
                                                               QDateTime(QDate(2026, 12, 7), QTime(9, 5))}, &changed,
                                                               &error), qPrintable(error));
         QVERIFY(ProjectData::load(dir.storage(), bid, &project, &error));
-        auto site = [&](const char* c) { return project.text(project.shikichi, QString::fromLatin1(c)); };
-        auto b1 = [&](const char* c) { return project.text(project.buildings[0], QString::fromLatin1(c)); };
-        QCOMPARE(site("Size5"), QStringLiteral("300.00"));  // not chosen: untouched
-        QCOMPARE(site("Men1"), QStringLiteral("85.99"));
-        QCOMPARE(site("Men3"), QStringLiteral("85.99"));
-        QCOMPARE(site("Par11"), QStringLiteral("28.66"));  // 85.99 / 300
-        QCOMPARE(site("Men4"), QStringLiteral("200.67"));
-        QCOMPARE(site("Men19"), QStringLiteral("200.67"));
-        QCOMPARE(site("Par12"), QStringLiteral("66.89"));
-        QCOMPARE(b1("Kai30"), QStringLiteral("2"));
-        QCOMPARE(b1("Kai31"), QStringLiteral("1"));
-        QCOMPARE(b1("Kai40"), QStringLiteral("B1"));
-        QCOMPARE(b1("Kai41"), QStringLiteral("1F"));
-        QCOMPARE(b1("Men43"), QStringLiteral("80.55"));
-        QCOMPARE(b1("Men45"), QStringLiteral("80.55"));
-        QCOMPARE(b1("Men60"), QStringLiteral("80.55"));
+        // "column=value" of the site row (Size5 not chosen: untouched; Par11 is 85.99 / 300) and of building 1.
+        auto values = [&](const RowValues& row, std::initializer_list<const char*> columns) {
+            QStringList out;
+            for (const char* c : columns)
+                out << QString::fromLatin1(c) + QLatin1Char('=') + project.text(row, QString::fromLatin1(c));
+            return out.join(QLatin1Char(' '));
+        };
+        QCOMPARE(values(project.shikichi, {"Size5", "Men1", "Men3", "Par11", "Men4", "Men19", "Par12"}),
+                 QStringLiteral("Size5=300.00 Men1=85.99 Men3=85.99 Par11=28.66 Men4=200.67 Men19=200.67 Par12=66.89"));
+        QCOMPARE(values(project.buildings[0], {"Kai30", "Kai31", "Kai40", "Kai41", "Men43", "Men45", "Men60"}),
+                 QStringLiteral("Kai30=2 Kai31=1 Kai40=B1 Kai41=1F Men43=80.55 Men45=80.55 Men60=80.55"));
         QCOMPARE(project.text(project.floors[0], QStringLiteral("F1Kai60")), QStringLiteral("B1"));
         QCOMPARE(project.text(project.floors[2], QStringLiteral("F1Kai60")), QStringLiteral("2F"));
         QVERIFY(changed.contains(QStringLiteral("TATEMONOBETU[1].Men43")));

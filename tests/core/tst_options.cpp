@@ -22,10 +22,21 @@ QVariant value(Storage& storage, DbFile db, const QString& table, const QString&
     return rs.value(column);
 }
 
+void setOptionRow(Storage& s, const QVector<QPair<QString, QVariant>>& values)
+{
+    Recordset rs(s, DbFile::OptionData);
+    QVERIFY(rs.open(QStringLiteral("OptionMaster")));
+    QCOMPARE(rs.recordCount(), 1);
+    for (const auto& v : values)
+        rs.setValue(v.first, v.second);
+    QVERIFY(rs.update());
+}
+
 }  // namespace
 
 // The option tables: what a first start has, what Apply writes and what a
-// later start reads back.
+// later start reads back; the main window's place and column widths kept
+// in OptionMaster.
 class TestOptions : public QObject {
     Q_OBJECT
 
@@ -33,13 +44,19 @@ private slots:
     void aFirstStartGetsTheDefaultRow()
     {
         TempAppDir dir;
-        QVERIFY(dir.isValid());
         Storage& s = dir.storage();
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 0);
-        // The main window's start makes the row.
+        // The main window's start makes the row; the window keeps its own place.
         WindowSettings::Placement p;
         QString error;
-        QVERIFY2(WindowSettings::restore(s, 3000, 12000, 100, 20000, &p, &error), qPrintable(error));
+        QVERIFY2(WindowSettings::restore(s, 9000, 12000, 3000, 30000, &p, &error), qPrintable(error));
+        QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+        QVERIFY(!p.top && !p.left);
+        QCOMPARE(p.column1, 3000);
+        QCOMPARE(p.column2, 3000);
+        QCOMPARE(p.column3, 2250);
+        QVERIFY(WindowSettings::restore(s, 9000, 12000, 3000, 30000, &p, &error));
+        QVERIFY(WindowSettings::save(s, 100, 200, 4000, 5000, &error));
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
         const QList<std::pair<const char*, int>> defaults{{"STUP", 0}, {"TIMflg", 0}, {"TIMERdt", 1}, {"BLODflg", 0},
                                                           {"Tax", 5},  {"TAX_CAL", 0}, {"PROPTY_FLG", 0}};
@@ -91,25 +108,21 @@ private slots:
                                         std::pair{DbFile::AnotherOption, "MemoTable"}, std::pair{DbFile::OptionData, "FontOption"}})
             QCOMPARE(rows(s, db, QString::fromLatin1(table)), 1);
 
-        const QString om = QStringLiteral("OptionMaster");
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("TIMERdt")).toInt(), 15);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("BLODflg")).toInt(), 1);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("BOLD_CNT")).toInt(), 4);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("SendID")).toInt(), 12);
-        QCOMPARE(value(s, DbFile::OptionData, om, QStringLiteral("Tax")).toInt(), 5);
-        const QString fo = QStringLiteral("FontOption");
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontColor1")).toInt(), 7);
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontColor01")).toInt(), 0x004080);
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("LineInt1")).toInt(), 3);
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("LineStyle1")).toString(), QStringLiteral("点線"));
-        QCOMPARE(value(s, DbFile::OptionData, fo, QStringLiteral("FontSize3")).toString(), QStringLiteral("12"));
-        const QString memo = QStringLiteral("MemoTable");
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO02")).toInt(), 1);
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO03")).toInt(), 0);
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO13")).toInt(), 0);
-        QCOMPARE(value(s, DbFile::AnotherOption, memo, QStringLiteral("MEMO24")).toString(), QString());
-        QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("CorpMaster"), QStringLiteral("E_MAIL_STR")).toString(),
-                 QStringLiteral("info@example.jp"));
+        // "column=value" of the one row of a table.
+        auto stored = [&](DbFile db, const char* table, std::initializer_list<const char*> columns) {
+            QStringList out;
+            for (const char* c : columns)
+                out << QString::fromLatin1(c) + QLatin1Char('=')
+                           + value(s, db, QString::fromLatin1(table), QString::fromLatin1(c)).toString();
+            return out.join(QLatin1Char(' '));
+        };
+        QCOMPARE(stored(DbFile::OptionData, "OptionMaster", {"TIMERdt", "BLODflg", "BOLD_CNT", "SendID", "Tax"}),
+                 QStringLiteral("TIMERdt=15 BLODflg=1 BOLD_CNT=4 SendID=12 Tax=5"));
+        QCOMPARE(stored(DbFile::OptionData, "FontOption", {"FontColor1", "FontColor01", "LineInt1", "LineStyle1", "FontSize3"}),
+                 QStringLiteral("FontColor1=7 FontColor01=16512 LineInt1=3 LineStyle1=点線 FontSize3=12"));  // 0x004080
+        QCOMPARE(stored(DbFile::AnotherOption, "MemoTable", {"MEMO02", "MEMO03", "MEMO13", "MEMO24"}),
+                 QStringLiteral("MEMO02=1 MEMO03=0 MEMO13=0 MEMO24="));
+        QCOMPARE(stored(DbFile::OptionData, "CorpMaster", {"E_MAIL_STR"}), QStringLiteral("E_MAIL_STR=info@example.jp"));
 
         // A later start, another computer: reads back what was saved.
         auto other = dir.openAnother();
@@ -153,6 +166,54 @@ private slots:
         QCOMPARE(value(s, DbFile::OptionData, QStringLiteral("CorpMaster"), QStringLiteral("POFFICE_NO1")).toString(),
                  QStringLiteral("東京中央"));
         QCOMPARE(rows(s, DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+    }
+
+    void savedPlaceComesBack()
+    {
+        TempAppDir dir;
+        WindowSettings::Placement p;
+        QString error;
+        QVERIFY(WindowSettings::save(dir.storage(), 1, 1, 1, 1, &error));  // no row yet: adds the default row
+        QCOMPARE(rows(dir.storage(), DbFile::OptionData, QStringLiteral("OptionMaster")), 1);
+        QVERIFY(WindowSettings::save(dir.storage(), 1500, 4500, 4000, 5000, &error));
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.top.value_or(-1), 1500);
+        QCOMPARE(p.left.value_or(-1), 4500);
+        // Widths are only trusted once the marker column has a value.
+        QCOMPARE(p.column1, 3000);
+        setOptionRow(dir.storage(), {{QStringLiteral("ML_C1"), 1}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.column1, 4000);
+        QCOMPARE(p.column2, 5000);
+        QCOMPARE(p.column3, 3000);  // U_C3 is written as 0: falls back to a third
+        QCOMPARE(value(dir.storage(), DbFile::OptionData, QStringLiteral("OptionMaster"), QStringLiteral("U_C3")).toString(),
+                 QStringLiteral("0"));
+    }
+
+    void windowIsKeptOnScreen()
+    {
+        TempAppDir dir;
+        WindowSettings::Placement p;
+        QString error;
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        // Almost entirely off the left edge: the right edge comes back to 2000 twips.
+        setOptionRow(dir.storage(), {{QStringLiteral("USR_LEFT"), -11000}, {QStringLiteral("USR_TOP"), 300}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.left.value_or(0), 2000 - 12000);
+        QCOMPARE(p.top.value_or(0), 300);
+        // Beyond the right edge of the screen.
+        setOptionRow(dir.storage(), {{QStringLiteral("USR_LEFT"), 29500}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.left.value_or(0), 28000);
+        // Nothing stored and a sensible design place: nothing to move.
+        setOptionRow(dir.storage(), {{QStringLiteral("USR_LEFT"), QVariant()}, {QStringLiteral("USR_TOP"), QVariant()}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QVERIFY(!p.left && !p.top);
+        // Non-positive widths fall back to a third of the list.
+        setOptionRow(dir.storage(), {{QStringLiteral("ML_C1"), 1}, {QStringLiteral("U_C1"), -5}, {QStringLiteral("U_C2"), 0}});
+        QVERIFY(WindowSettings::restore(dir.storage(), 9000, 12000, 3000, 30000, &p, &error));
+        QCOMPARE(p.column1, 3000);
+        QCOMPARE(p.column2, 3000);
     }
 
     void codeListsInTableOrder()

@@ -4,7 +4,6 @@
 #include "TestSupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QSqlQuery>
 #include <QStringDecoder>
 #include <QtTest>
@@ -25,13 +24,7 @@ public:
 
 QString u(const char* s) { return QString::fromUtf8(s); }
 
-QByteArray fixture()
-{
-    QFile f(QStringLiteral(SD_TEST_DATA_DIR "/ken_all_sample.csv"));
-    if (!f.open(QIODevice::ReadOnly))
-        qFatal("missing test fixture %s", qPrintable(f.fileName()));
-    return f.readAll();
-}
+QByteArray fixture() { return readBytes(QStringLiteral(SD_TEST_DATA_DIR "/ken_all_sample.csv")); }
 
 QByteArray asUtf8(const QByteArray& shiftJis, bool bom)
 {
@@ -167,18 +160,8 @@ private slots:
         QFETCH(QString, message);
         FixtureDir dir;
         PostalImporter importer(dir.app.storage());
-        bool ok;
-        if (data.isEmpty()) {
-            ok = importer.importFile(dir.app.file(QStringLiteral("no-such-KEN_ALL.CSV")));
-        } else {
-            const QString path = dir.app.file(QStringLiteral("KEN_ALL.CSV"));
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(data);
-            f.close();
-            ok = importer.importFile(path);
-        }
-        QVERIFY(!ok);
+        QVERIFY(!importer.importFile(data.isEmpty() ? dir.app.file(QStringLiteral("no-such-KEN_ALL.CSV"))
+                                                    : writeBytes(dir.app.file(QStringLiteral("KEN_ALL.CSV")), data)));
         QVERIFY2(importer.errorString().contains(message), qPrintable(importer.errorString()));
         QCOMPARE(tableRows(dir.app.storage()), 17);
         QCOMPARE(rowsOf(dir.app.storage(), u("1000001")).size(), 1);
@@ -186,9 +169,8 @@ private slots:
 
     void codeToAddressFindsAndAsks()
     {
-        FixtureDir dir;
         ScriptedChooser chooser;
-        PostalLookup lookup(dir.app.storage(), &chooser);
+        PostalLookup lookup(m_shared->app.storage(), &chooser);
         QString field, first, second;
 
         // 〒 and hyphens are dropped: 1000001 in the new codes, no question.
@@ -325,9 +307,8 @@ private slots:
 
     void addressToCodeAsks()
     {
-        FixtureDir dir;
         ScriptedChooser chooser;
-        PostalLookup lookup(dir.app.storage(), &chooser);
+        PostalLookup lookup(m_shared->app.storage(), &chooser);
 
         // The municipality alone fits every town of it, never the catch-all.
         const QStringList towns{u("1000001 東京都千代田区千代田"), u("1000002 東京都千代田区皇居外苑"),
@@ -347,14 +328,13 @@ private slots:
         QCOMPARE(lookup.addressToCode(true, u("東京都千代田")), QString());
         QCOMPARE(chooser.offered.size(), asked);
         // Without a chooser a question counts as cancelled.
-        PostalLookup silent(dir.app.storage());
+        PostalLookup silent(m_shared->app.storage());
         QCOMPARE(silent.addressToCode(false, u("東京都千代田区")), QString());
     }
 
     void quotesAreValuesNotSql()
     {
-        FixtureDir dir;
-        PostalLookup lookup(dir.app.storage());
+        PostalLookup lookup(m_shared->app.storage());
         QVector<PostalEntry> rows;
         QVERIFY(lookup.addressCandidates(u("東京都' OR '1'='1区千代田"), &rows));
         QVERIFY(rows.isEmpty());
@@ -364,7 +344,7 @@ private slots:
     void unreadableTableIsReportedAndKeepsTheField()
     {
         if (TempAppDir::usingPostgres())
-            QSKIP("removes the SQLite file; a missing table on the server is tst_engines' case");
+            QSKIP("removes the SQLite file; a missing table on the server is tst_storage's case");
         TempAppDir app;
         ScriptedPrompter prompter;
         ScriptedChooser chooser;
@@ -396,29 +376,20 @@ private slots:
         QCOMPARE(lookup.addressToCode(false, u("大阪府大阪市北区梅田3丁目")), u("530-0001"));
 
         auto cli = [&](const QStringList& args) {
-            QProcess p;
-            p.start(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", app.path(), "postal"} + args);
-            p.waitForFinished(60000);
-            return std::make_tuple(p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-                                   QString::fromUtf8(p.readAllStandardError()));
+            return runProcess(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", app.path(), "postal"} + args);
         };
-        const QString expected = u("1000001\t東京都\t千代田区\t千代田\n");
         for (const QString& code : {u("1000001"), u("〒100-0001")}) {
-            const auto [rc, out, err] = cli({"code", code});
-            QCOMPARE(rc, 0);
-            QCOMPARE(out, expected);
+            const ProcessRun r = cli({"code", code});
+            QCOMPARE(r.code, 0);
+            QCOMPARE(r.out, u("1000001\t東京都\t千代田区\t千代田\n"));
         }
-        {
-            const auto [rc, out, err] = cli({"address", u("東京都千代田区千代田")});
-            QCOMPARE(rc, 0);
-            QVERIFY2(out.startsWith(u("100-0001\t東京都\t千代田区\t千代田")), qPrintable(out));
-        }
-        {
-            const auto [rc, out, err] = cli({"code", u("0000000")});
-            QVERIFY(rc != 0);
-            QVERIFY(out.isEmpty());
-            QVERIFY(err.contains(u("該当する住所がありません")));
-        }
+        ProcessRun r = cli({"address", u("東京都千代田区千代田")});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.startsWith(u("100-0001\t東京都\t千代田区\t千代田")), qPrintable(r.out));
+        r = cli({"code", u("0000000")});
+        QVERIFY(r.code != 0);
+        QVERIFY(r.out.isEmpty());
+        QVERIFY(r.err.contains(u("該当する住所がありません")));
     }
 
     // A file replaces the prefectures it holds and nothing else; the whole
@@ -430,14 +401,7 @@ private slots:
             Recordset rs(app.storage(), DbFile::PostDb);
             return rs.open(QStringLiteral("POST_DB"), QStringLiteral("P_ADR1"), prefecture) ? rs.recordCount() : -1;
         };
-        auto write = [&](const QString& name, const QByteArray& data) {
-            const QString path = app.file(name);
-            QFile f(path);
-            if (!f.open(QIODevice::WriteOnly))
-                qFatal("cannot write %s", qPrintable(path));
-            f.write(data);
-            return path;
-        };
+        auto write = [&](const QString& name, const QByteArray& data) { return writeBytes(app.file(name), data); };
         auto cli = [&](const QStringList& args) {
             app.storage().closeAll();
             return runProcess(QStringLiteral(SD_CLI_PATH),
