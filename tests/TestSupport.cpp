@@ -343,3 +343,15 @@ qint64 addFolder(Storage& s, const QString& name)
         qFatal("%s", qPrintable(error));
     return id;
 }
+
+QByteArray readTestFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+bool writeTestFile(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}

@@ -120,3 +120,8 @@ inline void whenModal(std::function<void(QWidget*)> f)
     });
 }
 #endif
+
+// A file's whole content, and a file written whole (replacing any): the
+// tests' damaged archives, foreign files and earlier outputs.
+QByteArray readTestFile(const QString& path);
+bool writeTestFile(const QString& path, const QByteArray& bytes);

@@ -70,11 +70,7 @@ private slots:
         r = customers(a, {QStringLiteral("export"), csv});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.out, QStringLiteral("3"));
-        QFile f(csv);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        f.close();
-        const QStringList lines = fromCp932(bytes).split(QStringLiteral("\r\n"));
+        const QStringList lines = fromCp932(readTestFile(csv)).split(QStringLiteral("\r\n"));
         QCOMPARE(lines.size(), 5);
         QCOMPARE(lines[0], QStringLiteral("\"姓ふりがな\",\"名ふりがな\",\"姓\",\"名\",\"性別\",\"生年月日\",\"会社名\",\"部署\","
                                           "\"郵便番号\",\"住所1\",\"住所2\",\"住所3\",\"電話番号\",\"FAX番号\","
@@ -89,9 +85,7 @@ private slots:
         QCOMPARE(r.out, QStringLiteral("3"));
         r = customers(b, {QStringLiteral("export"), tmp.filePath(QStringLiteral("b.csv")), QStringLiteral("--utf8")});
         QCOMPARE(r.out, QStringLiteral("3"));
-        QFile fb(tmp.filePath(QStringLiteral("b.csv")));
-        QVERIFY(fb.open(QIODevice::ReadOnly));
-        const QByteArray raw = fb.readAll();
+        const QByteArray raw = readTestFile(tmp.filePath(QStringLiteral("b.csv")));
         QVERIFY(raw.startsWith("\xEF\xBB\xBF"));
         const QString utf8 = QString::fromUtf8(raw);
         // The readings were not assigned this time: the header guess leaves them out.
@@ -103,10 +97,7 @@ private slots:
         QTemporaryDir tmp;
         const QString dir = initDir(tmp, "d");
         const QString broken = tmp.filePath(QStringLiteral("broken.csv"));
-        QFile f(broken);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("\xe5\xa7\x93,\xe5\x90\x8d\n\xe4\xb8\x80,\xe4\xba\x8c\n\"\xe4\xb8\x89,\xe5\x9b\x9b\n");  // 姓,名 / 一,二 / "三,四
-        f.close();
+        QVERIFY(writeTestFile(broken, "姓,名\n一,二\n\"三,四\n"));
         Run r = customers(dir, {QStringLiteral("import"), broken});
         QVERIFY(r.code != 0);
         QVERIFY2(r.err.contains(QStringLiteral("3 行目")), qPrintable(r.err));
@@ -125,10 +116,7 @@ private slots:
         QVERIFY(r.err.contains(QStringLiteral("customers import")));
         // A file with no header the rules know, and no columns assigned.
         const QString bare = tmp.filePath(QStringLiteral("bare.csv"));
-        QFile g(bare);
-        QVERIFY(g.open(QIODevice::WriteOnly));
-        g.write("a,b\nc,d\n");
-        g.close();
+        QVERIFY(writeTestFile(bare, "a,b\nc,d\n"));
         r = customers(dir, {QStringLiteral("import"), bare});
         QVERIFY(r.code != 0);
         r = customers(dir, {QStringLiteral("import"), bare, QStringLiteral("--column"), QStringLiteral("1=3")});

@@ -10,7 +10,6 @@
 #include "XlsxWorkbook.h"
 #include "ZipEntries.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <zip.h>
@@ -244,12 +243,7 @@ private slots:
         viewer.fail = false;
 
         // A template that is not a workbook, or lacks the input sheet.
-        QFile::remove(m_template);
-        {
-            QFile f(m_template);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("broken");
-        }
+        QVERIFY(writeTestFile(m_template, "broken"));
         {
             SinseiExcelOutRtn out(&viewer);
             QVERIFY(!out.output(p, 0, &error));
@@ -291,10 +285,7 @@ private slots:
     {
         const QString dir = m_app->file(QStringLiteral("lo-profile"));
         const QString xcu = dir + QStringLiteral("/user/registrymodifications.xcu");
-        auto read = [&] {
-            QFile f(xcu);
-            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-        };
+        auto read = [&] { return QString::fromUtf8(readTestFile(xcu)); };
         auto value = [](const QString& xml, const QString& path, const QString& name) {
             const QRegularExpression item(QStringLiteral("<item oor:path=\"%1\"><prop oor:name=\"%2\" oor:op=\"fuse\"><value>([^<]*)</value>")
                                               .arg(QRegularExpression::escape(path), name));
@@ -331,14 +322,11 @@ private slots:
         const qint64 bid = newProject(1);
         m_app->storage().closeAll();
         auto run = [&](const QStringList& args) {
-            QProcess cli;
-            cli.start(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", m_app->path()} + args);
-            cli.waitForFinished(60000);
-            return std::make_pair(cli.exitCode(), QString::fromUtf8(cli.readAllStandardError()));
+            return runProcess(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", m_app->path()} + args);
         };
         const QString out = m_app->file(QStringLiteral("cli.xlsx"));
         auto r = run({"output", QString::number(bid), "工事届", "--out", out});
-        QVERIFY2(r.first == 0, qPrintable(r.second));
+        QVERIFY2(r.code == 0, qPrintable(r.err));
         XlsxWorkbook book;
         QVERIFY(book.open(out));
         QCOMPARE(book.activeSheet(), QStringLiteral("工事届"));
@@ -346,16 +334,16 @@ private slots:
         book.close();
 
         r = run({"output", QString::number(bid), "台帳２", "--out", out});
-        QCOMPARE(r.first, 2);
-        QVERIFY(r.second.contains(QStringLiteral("台帳２")));
-        QCOMPARE(run({"output", QString::number(bid), "0"}).first, 2);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains(QStringLiteral("台帳２")));
+        QCOMPARE(run({"output", QString::number(bid), "0"}).code, 2);
         r = run({"output", "9999", "0", "--out", out});
-        QCOMPARE(r.first, 1);
+        QCOMPARE(r.code, 1);
         // A template lost from the folder comes back from the program's own.
         QFile::remove(m_template);
         r = run({"output", QString::number(bid), "0", "--out", out});
-        QVERIFY2(r.first == 0, qPrintable(r.second));
-        QVERIFY(r.second.contains(QStringLiteral("を用意しました")));
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(r.err.contains(QStringLiteral("を用意しました")));
         QVERIFY(QFile::exists(m_template));
     }
 };

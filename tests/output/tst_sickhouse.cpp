@@ -13,9 +13,7 @@ namespace {
 void touch(const QString& path, const QByteArray& content = "x")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(content);
+    writeTestFile(path, content);
 }
 
 QString cell(const QString& path, const QString& address)
@@ -68,14 +66,10 @@ private slots:
         QCOMPARE(created, ShikkuHuseExcel::copyPath(ShikkuHuseExcel::copyFolder(), 1));
         QCOMPARE(viewer.shown, QStringList{created});
         QCOMPARE(sick.lastCopyPath(), created);
-        QCOMPARE(cell(created, QStringLiteral("E3")), QStringLiteral("平成17年04月01日"));
-        QCOMPARE(cell(created, QStringLiteral("E5")), QStringLiteral("山田邸"));
-        QCOMPARE(cell(created, QStringLiteral("I4")), QStringLiteral("青空設計事務所"));
-        QCOMPARE(cell(created, QStringLiteral("I5")), QStringLiteral("設計　太郎"));
-        QFile f(earlier);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("earlier"));
-        f.close();
+        QCOMPARE(cell(created, QStringLiteral("E3")) + cell(created, QStringLiteral("E5")) + cell(created, QStringLiteral("I4"))
+                     + cell(created, QStringLiteral("I5")),
+                 QStringLiteral("平成17年04月01日山田邸青空設計事務所設計　太郎"));
+        QCOMPARE(readTestFile(earlier), QByteArray("earlier"));
         // The template itself is never written.
         QCOMPARE(cell(ShikkuHuseExcel::templatePath(), QStringLiteral("E5")), QString());
 
@@ -97,17 +91,12 @@ private slots:
         QString created;
         QString error;
         QVERIFY(sick.createNew(project(), QDate(2024, 6, 3), &created, &error));
-        QFile f(created);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        f.close();
+        const QByteArray bytes = readTestFile(created);
         viewer.shown.clear();
 
         QVERIFY2(sick.run(project(), created, QDate(2030, 1, 1), &error), qPrintable(error));
         QCOMPARE(viewer.shown, QStringList{created});
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), bytes);
-        f.close();
+        QCOMPARE(readTestFile(created), bytes);
 
         QVERIFY(!sick.openSaved(dir.file(QStringLiteral("SHIC/ない.xlsx")), &error));
         QVERIFY(error.contains(QStringLiteral("見つかりません")));
