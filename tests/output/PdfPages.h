@@ -4,9 +4,23 @@
 
 #include <QRectF>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QVector>
 
 #include <algorithm>
+
+// The rendering tests need LibreOffice; without it they are skipped, not failed.
+#define SD_SKIP_WITHOUT_LIBREOFFICE()                                                                                   \
+    if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())                                          \
+    QSKIP("LibreOffice is not installed")
+
+// A fresh application folder in `dir` with one project, both made by the batch tool.
+#define SD_START_PDF_PROJECT(project, dir)                                                                              \
+    do {                                                                                                               \
+        SD_SKIP_WITHOUT_LIBREOFFICE();                                                                                 \
+        const QString failed = (project).create(QStringLiteral(SD_CLI_PATH), (dir).filePath(QStringLiteral("app")));  \
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));                                                                \
+    } while (false)
 
 // The words of a PDF with their boxes (pdftotext -bbox), in points from
 // each page's top left, for the tests that read printed faces back.
