@@ -45,6 +45,15 @@ private:
     {
         QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
     }
+    // A project in the test's register, made as the windows make it.
+    static qint64 newProject(TempAppDir& dir)
+    {
+        qint64 bid = 0;
+        QString error;
+        if (!ProjectRegister(dir.storage()).createProject(1, &bid, &error))
+            qWarning("%s", qPrintable(error));
+        return bid;
+    }
     // An application directory with one project, in a folder that others may enter.
     static QString makeAppDir(QTemporaryDir& tmp, QString* bid)
     {
@@ -87,9 +96,7 @@ private slots:
         QVERIFY(noDir.code != 0);
         // A folder that cannot be created is reported, not ignored.
         QTemporaryDir tmp;
-        QFile blocker(tmp.filePath(QStringLiteral("file")));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(writeTestFile(tmp.filePath(QStringLiteral("file")), {}));
         const Run blocked = run({"--appdir", tmp.filePath("file/sub"), "init"});
         QVERIFY(blocked.code != 0);
         QVERIFY(!blocked.err.isEmpty());
@@ -188,9 +195,7 @@ private slots:
         QVERIFY(!QFileInfo::exists(shm) || (QFileInfo(shm).permissions() & QFile::WriteOwner));
         chmodPath(kakunin, 0644);
         // As an older version left it: the -shm with the file's read-only mode.
-        QFile stale(shm);
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.close();
+        QVERIFY(writeTestFile(shm, {}));
         giveToUnprivileged(dir);
         chmodPath(shm, 0444);
         const Run written = runUnprivileged(write);
@@ -198,8 +203,7 @@ private slots:
 
         if (geteuid() != 0)
             QSKIP("a -shm of another owner needs root to set up");
-        QVERIFY(stale.open(QIODevice::WriteOnly));
-        stale.close();
+        QVERIFY(writeTestFile(shm, {}));
         QVERIFY(::chown(QFile::encodeName(shm).constData(), 0, 0) == 0);
         chmodPath(shm, 0444);
         const Run blocked = runUnprivileged(write);
@@ -245,9 +249,7 @@ private slots:
 
         // A file size limit stands for a full disk: write() fails with EFBIG.
         const QString earlier = out.filePath(QStringLiteral("earlier.xlsx"));
-        QFile f(earlier);
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write("earlier") == 7);
-        f.close();
+        QVERIFY(writeTestFile(earlier, "earlier"));
         QVERIFY(QFileInfo(QStringLiteral(SD_TEMPLATE_PATH)).size() > 96 * 1024);
         const Run full = runProcess(QStringLiteral("/bin/bash"),
                                     {"-c", "trap '' XFSZ; ulimit -f 64; exec \"$0\" \"$@\"",
@@ -255,9 +257,7 @@ private slots:
                                      "0", "--out", earlier});
         QCOMPARE(full.code, 1);
         QVERIFY2(full.err.contains(QStringLiteral("ファイルの大きさが上限を超えました")), qPrintable(full.err));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("earlier"));
-        f.close();
+        QCOMPARE(readTestFile(earlier), QByteArray("earlier"));
         QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"earlier.xlsx"});
         // Without the limit the same command replaces it.
         const Run ok = run({"--appdir", appDir, "output", bid, "0", "--out", earlier});
@@ -269,9 +269,8 @@ private slots:
     void childRowsAreAddedListedAndRemoved()
     {
         TempAppDir dir;
-        qint64 bid = 0;
-        QString error;
-        QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
+        const qint64 bid = newProject(dir);
+        QVERIFY(bid > 0);
         const QStringList at{"--appdir", dir.path(), "project"};
         auto add = [&](const QStringList& args) {
             return run(at + QStringList{"add", QString::number(bid)} + args);
@@ -298,6 +297,7 @@ private slots:
         QCOMPARE(remove(first.out.trimmed()).code, 0);
         QCOMPARE(remove(first.out.trimmed()).code, 1);  // gone already
         ProjectData p;
+        QString error;
         QVERIFY2(ProjectData::load(dir.storage(), bid, &p, &error), qPrintable(error));
         QCOMPARE(p.personsOf(2).size(), 1);
         QCOMPARE(p.personsOf(2).first().value(QStringLiteral("Name")).toString(), QStringLiteral("監理 二郎"));
@@ -309,9 +309,8 @@ private slots:
     void numberColumnsRefuseWhatTheyCannotHold()
     {
         TempAppDir dir;
-        qint64 bid = 0;
-        QString error;
-        QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
+        const qint64 bid = newProject(dir);
+        QVERIFY(bid > 0);
         auto set = [&](const QString& value) {
             return run({"--appdir", dir.path(), "project", "set", QString::number(bid), "SHIKICHI", "Tosi1=" + value});
         };

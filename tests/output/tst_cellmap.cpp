@@ -40,20 +40,17 @@ private:
 private slots:
     void textPieces()
     {
-        QCOMPARE(FormText::roundHalfEven(3.5), 4);
-        QCOMPARE(FormText::roundHalfEven(2.5), 2);
-        QCOMPARE(FormText::roundHalfEven(-0.5), 0);
+        for (const auto& [value, rounded] : {std::pair{3.5, 4}, {2.5, 2}, {-0.5, 0}})
+            QCOMPARE(FormText::roundHalfEven(value), rounded);
         QCOMPARE(FormText::leadingNumber(QStringLiteral(" 12.5m")), 12.5);
         QCOMPARE(FormText::leadingNumber(QStringLiteral("abc")), 0.0);
         QVERIFY(FormText::flagSet(QVariant(1)) && FormText::flagSet(QStringLiteral("1")));
         QVERIFY(!FormText::flagSet(QVariant(-1)) && !FormText::flagSet(QVariant()));
         // Areas print with grouping and two decimals whatever way they were typed.
-        QCOMPARE(FormText::decimal(QStringLiteral("1234.5")), QStringLiteral("1,234.50"));
-        QCOMPARE(FormText::decimal(QStringLiteral("１，２３４")), QStringLiteral("1,234.00"));
-        QCOMPARE(FormText::decimal(QStringLiteral("150")), FormText::decimal(QStringLiteral("150.00")));
-        QCOMPARE(FormText::decimal(QString()), QString());
+        for (const auto& [typed, printed] : {std::pair{"1234.5", "1,234.50"}, {"１，２３４", "1,234.00"}, {"150", "150.00"},
+                                             {"150.00", "150.00"}, {"", ""}, {"別紙", "別紙"}})
+            QCOMPARE(FormText::decimal(QString::fromUtf8(typed)), QString::fromUtf8(printed));
         QCOMPARE(FormText::decimal(QStringLiteral("0.00"), 2, true), QString());
-        QCOMPARE(FormText::decimal(QStringLiteral("別紙")), QStringLiteral("別紙"));
 
         // The mark takes the two spaces before the option, the single one at
         // the start of a line or after a bracket; (1) is not found in (10).
