@@ -345,12 +345,9 @@ private slots:
             return rs.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid) ? rs.value(QStringLiteral("Tosi1"))
                                                                                       : QVariant(QStringLiteral("?"));
         };
-        const QVector<QPair<QString, qint64>> good{{QStringLiteral("42"), 42},
-                                                   {QStringLiteral(" -7 "), -7},
-                                                   {QStringLiteral("＋１２３"), 123},
-                                                   {QStringLiteral("9223372036854775807"), 9223372036854775807LL},
-                                                   {QStringLiteral("-9223372036854775808"), qint64(-9223372036854775807LL - 1)},
-                                                   {QStringLiteral("5.00"), 5}};
+        const QVector<QPair<QString, qint64>> good{{"42", 42}, {" -7 ", -7}, {"＋１２３", 123},
+                                                   {"9223372036854775807", 9223372036854775807LL},
+                                                   {"-9223372036854775808", qint64(-9223372036854775807LL - 1)}, {"5.00", 5}};
         for (const auto& [text, value] : good) {
             const Run r = set(text);
             QVERIFY2(r.code == 0, qPrintable(text + QLatin1Char(' ') + r.err));

@@ -36,7 +36,7 @@ private:
     bool set(const QString& table, const QStringList& assignments, int row = 1) { return m_p.set(table, assignments, row); }
     static int pages(const QString& pdf)
     {
-        const Run r = runProgram(QStringLiteral("pdfinfo"), {pdf});
+        const Run r = runProcess(QStringLiteral("pdfinfo"), {pdf});
         for (const QString& line : r.out.split(u'\n'))
             if (line.startsWith(QLatin1String("Pages:")))
                 return line.mid(6).trimmed().toInt();
@@ -45,7 +45,7 @@ private:
     static QString pdfText(const QString& pdf)
     {
         // Layout off: a value that a cell shrinks to fit comes out whole.
-        return runProgram(QStringLiteral("pdftotext"), {pdf, "-"}).out.remove(u' ').remove(u'\u3000');
+        return runProcess(QStringLiteral("pdftotext"), {pdf, "-"}).out.remove(u' ').remove(u'\u3000');
     }
 
 private slots:
@@ -84,7 +84,7 @@ private slots:
         for (const char* absent : {"二棟目の屋根", "使わない階", "データ入力１"})
             QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
         // The forms are set in a Mincho face that Linux has, not a fallback.
-        const Run fonts = runProgram(QStringLiteral("pdffonts"), {pdf});
+        const Run fonts = runProcess(QStringLiteral("pdffonts"), {pdf});
         QVERIFY2(fonts.out.contains(QLatin1String("IPAMincho")) || fonts.out.contains(QLatin1String("NotoSerifCJK")),
                  qPrintable(fonts.out));
     }
@@ -192,7 +192,7 @@ private slots:
         QVERIFY2(r.err.contains(QStringLiteral("broken.pdf")), qPrintable(r.err));
         QVERIFY(QDir(out).isEmpty());
         const QString locked = m_dir.filePath(QStringLiteral("locked.pdf"));
-        QCOMPARE(runProgram(QStringLiteral("qpdf"), {"--encrypt", "u", "o", "256", "--", drawing, locked}).code, 0);
+        QCOMPARE(runProcess(QStringLiteral("qpdf"), {"--encrypt", "u", "o", "256", "--", drawing, locked}).code, 0);
         r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", locked, "--out", out});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("locked.pdf")) && r.err.contains(QStringLiteral("保護")), qPrintable(r.err));
@@ -290,7 +290,7 @@ private:
         // The revised drawing, under the same name, has lost its last sheet.
         const QString revised = m_dir.filePath(QStringLiteral("v2/図面.pdf"));
         QVERIFY(QDir().mkpath(QFileInfo(revised).absolutePath()));
-        QCOMPARE(runProgram(QStringLiteral("qpdf"), {"--empty", "--pages", drawing, "1-2", "--", revised}).code, 0);
+        QCOMPARE(runProcess(QStringLiteral("qpdf"), {"--empty", "--pages", drawing, "1-2", "--", revised}).code, 0);
         Run r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", revised, "--items", "--out", out, "--note",
                      "補正: 配置図差替え"}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
