@@ -327,7 +327,8 @@ private slots:
         put(p.kanryou, {{"Kai3", "基礎配筋"}, {"Gou2", "H17-123"}, {"Men1", "120.50"}});
         InputSheet s = filled(p);
         QCOMPARE(s.value(InputSheet::at("E335")).kind, XlsxCellWrite::Kind::Number);
-        expect(s, {{"E335", "5"}, {"E336", "　□建築物　　　　　　　　　□建築設備（昇降機）　　　　 □建築設備（昇降機以外）"},
+        expect(s, {{"E335", "5"},
+                   {"E336", "　□建築物　　　　　　　　　□建築設備（昇降機）　　　　 □建築設備（昇降機以外）"},
                    {"E337", "　□工作物（昇降機）　　　　□工作物（法第88条第１項）　 ■工作物（法第88条第２項）"},
                    {"G344", "第　H17-123　号"}, {"G359", "（                  基礎配筋                  ）"},
                    {SinseiCellMap::kInspectionAreaCell, "120.50"}});
