@@ -166,6 +166,7 @@ private slots:
         int scanned = 0, named = 0;
         while (files.hasNext()) {
             const QString code = QString::fromUtf8(readTestFile(files.next()));
+            QVERIFY(!code.isEmpty());
             ++scanned;
             for (auto m = literal.globalMatch(code); m.hasNext();) {
                 const QRegularExpressionMatch hit = m.next();
