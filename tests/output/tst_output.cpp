@@ -425,6 +425,7 @@ private slots:
         QString error;
         QVERIFY(sick.createNew(sickProject(), QDate(2024, 6, 3), &created, &error));
         const QByteArray bytes = readTestFile(created);
+        QVERIFY(!bytes.isEmpty());
         viewer.shown.clear();
 
         QVERIFY2(sick.run(sickProject(), created, QDate(2030, 1, 1), &error), qPrintable(error));
