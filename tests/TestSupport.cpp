@@ -362,11 +362,7 @@ void expectStored(Storage& s, DbFile db, const char* table, qint64 id,
 
 QString writeFile(const QString& dir, const QString& name, const QByteArray& bytes)
 {
-    const QString path = QDir(dir).filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
+    return writeBytes(QDir(dir).filePath(name), bytes);
 }
 
 QByteArray readBytes(const QString& path)

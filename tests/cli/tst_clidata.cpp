@@ -7,6 +7,7 @@
 #include "TableIo.h"
 #include "TestSupport.h"
 #include "WriteLock.h"
+#include "output/ZipEntries.h"
 
 #include <QDir>
 #include <QFile>
@@ -106,6 +107,17 @@ private:
         return id;
     }
 
+    // A register of `projects` projects and its backup in `out`; the archive's path.
+    static QString backedUp(TempAppDir& dir, int projects, const QTemporaryDir& out)
+    {
+        fillRegister(dir.storage(), projects);
+        const QString archive = out.filePath(QStringLiteral("b.zip"));
+        const Run r = run({"--appdir", dir.path(), "backup", archive});
+        if (r.code != 0)
+            qWarning("%s", qPrintable(r.err));
+        return r.code == 0 ? archive : QString();
+    }
+
     static QStringList serverOptions(const StorageConfig& c)
     {
         return {QStringLiteral("--host"), c.host, QStringLiteral("--port"), QString::number(c.port),
@@ -121,10 +133,8 @@ private slots:
         QTemporaryDir received;
         const QString certificate = received.filePath(QStringLiteral("確認済証.pdf"));
         const QString request = received.filePath(QStringLiteral("補正依頼 第1回.pdf"));
-        for (const QString& f : {certificate, request}) {
-            QFile file(f);
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(f.toUtf8()) > 0);
-        }
+        for (const QString& f : {certificate, request})
+            writeBytes(f, f.toUtf8());
         QString error;
         QVERIFY2(SubmissionHistory::attachReceived(dir.storage(), 1, QStringLiteral("補正依頼"), QDate(2026, 11, 2),
                                                    QStringLiteral("2 件"), request, nullptr, &error),
@@ -173,9 +183,8 @@ private slots:
         QCOMPARE(history.size(), 2);
         for (const SubmissionHistory::Entry& e : history) {
             QCOMPARE(e.files.size(), 1);
-            QFile f(SubmissionHistory::absolutePath(dir.path(), e.files.first().path));
-            QVERIFY2(f.open(QIODevice::ReadOnly), qPrintable(f.fileName()));
-            QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256).toHex()),
+            const QByteArray kept = readBytes(SubmissionHistory::absolutePath(dir.path(), e.files.first().path));
+            QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(kept, QCryptographicHash::Sha256).toHex()),
                      e.files.first().sha256);
         }
         QVERIFY(!QFileInfo::exists(dir.file(QStringLiteral("提出履歴/2"))));
@@ -184,24 +193,19 @@ private slots:
         QVERIFY(QFileInfo(dir.file(aside.first() + QStringLiteral("/提出履歴/2"))).isDir());
         if (!TempAppDir::usingPostgres()) {
             // The replaced files are kept, not thrown away.
-            const QStringList kept = QDir(dir.path()).entryList({QStringLiteral("before-restore-*")}, QDir::Dirs);
-            QCOMPARE(kept.size(), 1);
             StorageConfig previous;
-            previous.appDir = dir.file(kept.first());
+            previous.appDir = dir.file(aside.first());
             Storage old(previous);
             QCOMPARE(differences(changed, fingerprints(old)), 0);
         }
-        qInfo("%s: backup taken during another program's write, restore brought back all %lld tables exactly",
-              qPrintable(TempAppDir::engineName()), static_cast<long long>(atBackup.size()));
     }
 
     void restoreIsRefusedWhileTheProgramRunsAndForDamagedArchives()
     {
         TempAppDir dir;
-        fillRegister(dir.storage(), 2);
         QTemporaryDir out;
-        const QString archive = out.filePath(QStringLiteral("b.zip"));
-        QVERIFY(run({"--appdir", dir.path(), "backup", archive}).code == 0);
+        const QString archive = backedUp(dir, 2, out);
+        QVERIFY(!archive.isEmpty());
         fillRegister(dir.storage(), 1);
         const auto current = fingerprints(dir.storage());
         dir.storage().closeAll();
@@ -214,24 +218,16 @@ private slots:
             QVERIFY2(r.err.contains(QStringLiteral("起動中")), qPrintable(r.err));
         }
 
-        QFile f(archive);
-        QVERIFY(f.open(QIODevice::ReadWrite));
-        QByteArray bytes = f.readAll();
+        QByteArray bytes = readBytes(archive);
         for (qsizetype i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
             bytes[i] = static_cast<char>(~bytes[i]);
         const QString damaged = out.filePath(QStringLiteral("damaged.zip"));
-        QFile d(damaged);
-        QVERIFY(d.open(QIODevice::WriteOnly));
-        d.write(bytes);
-        d.close();
+        writeBytes(damaged, bytes);
         Run r = run({"--appdir", dir.path(), "restore", damaged});
         QVERIFY(r.code != 0);
         QVERIFY(!r.err.isEmpty());
         const QString notBackup = out.filePath(QStringLiteral("memo.zip"));
-        QFile m(notBackup);
-        QVERIFY(m.open(QIODevice::WriteOnly));
-        m.write("PK not a backup");
-        m.close();
+        writeBytes(notBackup, "PK not a backup");
         r = run({"--appdir", dir.path(), "restore", notBackup});
         QVERIFY(r.code != 0);
 
@@ -239,8 +235,6 @@ private slots:
         QCOMPARE(differences(current, fingerprints(after)), 0);
         QVERIFY(QDir(dir.path()).entryList({QStringLiteral("before-restore-*")}, QDir::Dirs).isEmpty());
         QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".shinseidesk-*")}, QDir::Dirs | QDir::Hidden).isEmpty());
-        qInfo("%s: restore refused while the program holds the folder, and for a damaged and a foreign archive; "
-              "nothing changed", qPrintable(TempAppDir::engineName()));
     }
 
     // Replaces entries of a zip archive; the data must live until zip_close.
@@ -260,42 +254,19 @@ private slots:
         return zip_close(z) == 0;
     }
 
-    static QByteArray readEntry(const QString& archive, const QString& name)
-    {
-        zip_t* z = zip_open(QFile::encodeName(archive).constData(), ZIP_RDONLY, nullptr);
-        zip_stat_t st;
-        QByteArray data;
-        if (z && zip_stat(z, name.toUtf8().constData(), 0, &st) == 0) {
-            data.resize(static_cast<qsizetype>(st.size));
-            zip_file_t* f = zip_fopen(z, name.toUtf8().constData(), 0);
-            if (!f || zip_fread(f, data.data(), st.size) != static_cast<zip_int64_t>(st.size))
-                data.clear();
-            if (f)
-                zip_fclose(f);
-        }
-        if (z)
-            zip_discard(z);
-        return data;
-    }
-
     void restoreBringsBackOnlyTheProgramsOwnSchema()
     {
         TempAppDir dir;
-        fillRegister(dir.storage(), 3);
-        const auto atBackup = fingerprints(dir.storage());
         QTemporaryDir out;
-        const QString archive = out.filePath(QStringLiteral("b.zip"));
-        QVERIFY(run({"--appdir", dir.path(), "backup", archive}).code == 0);
+        const QString archive = backedUp(dir, 3, out);
+        QVERIFY(!archive.isEmpty());
+        const auto atBackup = fingerprints(dir.storage());
 
         // Someone adds to the backup's kakunin.db a trigger that empties the
         // site table on the next save, a table, a column, a view and an
         // index, and fixes up the manifest so that the archive looks sound.
         const QString db = out.filePath(QStringLiteral("kakunin.db"));
-        {
-            QFile f(db);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(readEntry(archive, QStringLiteral("kakunin.db")));
-        }
+        writeBytes(db, ZipEntries::entry(archive, "kakunin.db"));
         {
             QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("craft"));
             d.setDatabaseName(db);
@@ -309,10 +280,8 @@ private slots:
             d.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("craft"));
-        QFile crafted(db);
-        QVERIFY(crafted.open(QIODevice::ReadOnly));
-        const QByteArray bytes = crafted.readAll();
-        QByteArray manifest = readEntry(archive, QStringLiteral("manifest.txt"));
+        const QByteArray bytes = readBytes(db);
+        QByteArray manifest = ZipEntries::entry(archive, "manifest.txt");
         QStringList lines = QString::fromUtf8(manifest).split(QLatin1Char('\n'));
         for (QString& l : lines)
             if (l.startsWith(QStringLiteral("kakunin.db\t")))
@@ -360,9 +329,6 @@ private slots:
         Storage after(dir.storage().config());
         QCOMPARE(differences(current, fingerprints(after)), 0);
         QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".shinseidesk-*")}, QDir::Dirs | QDir::Hidden).isEmpty());
-        qInfo("%s: a backup with a trigger, a view, a foreign table, column and index restores only the program's "
-              "own schema; a 64 MB zip bomb is refused by its size",
-              qPrintable(TempAppDir::engineName()));
     }
 
     // A restore never replaces the register under a command that writes,
@@ -370,10 +336,9 @@ private slots:
     void writersAndRestoreExcludeEachOther()
     {
         TempAppDir dir;
-        fillRegister(dir.storage(), 2);
         QTemporaryDir out;
-        const QString archive = out.filePath(QStringLiteral("b.zip"));
-        QVERIFY(run({"--appdir", dir.path(), "backup", archive}).code == 0);
+        const QString archive = backedUp(dir, 2, out);
+        QVERIFY(!archive.isEmpty());
         const StorageConfig cfg = dir.storage().config();
         auto customers = [&] {
             Storage s(cfg);
@@ -385,14 +350,10 @@ private slots:
 
         const int n = 30000;
         const QString csv = out.filePath(QStringLiteral("many.csv"));
-        {
-            QFile f(csv);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            QByteArray data = "氏名,姓,名,〒,都道府県,市区町村\n";
-            for (int i = 0; i < n; ++i)
-                data += "山田 " + QByteArray::number(i) + ",山田,太郎,100-0001,東京都,千代田区\n";
-            f.write(data);
-        }
+        QByteArray data = "氏名,姓,名,〒,都道府県,市区町村\n";
+        for (int i = 0; i < n; ++i)
+            data += "山田 " + QByteArray::number(i) + ",山田,太郎,100-0001,東京都,千代田区\n";
+        writeBytes(csv, data);
         QProcess writer;
         writer.start(QStringLiteral(SD_CLI_PATH), {"--appdir", dir.path(), "customers", "import", csv});
         QVERIFY(writer.waitForStarted());
@@ -425,8 +386,6 @@ private slots:
         const Run r = run({"--appdir", dir.path(), "restore", archive});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(customers(), before);
-        qInfo("%s: restore refused while an import of %d rows ran, which all stayed; a writer refused during a restore",
-              qPrintable(TempAppDir::engineName()), n);
     }
 
     void migrationToTheServerAndBackKeepsEveryRowAndNumber()
@@ -485,8 +444,6 @@ private slots:
         }
         r = run({"--appdir", server.path(), "migrate", "--to-sqlite", back.path()});
         QVERIFY(r.code != 0);  // never over existing files
-        qInfo("SQLite → PostgreSQL → SQLite: %lld tables identical by row count and checksum, "
-              "auto numbers continue after %lld on both", static_cast<long long>(source.size()), counter);
     }
 
     void failedMigrationChangesNothingOnTheServer()
@@ -535,8 +492,6 @@ private slots:
                  qPrintable(r.err));
         Storage s(server.storage().config());
         QCOMPARE(differences(before, fingerprints(s)), 0);
-        qInfo("a migration that fails in the last database leaves all %lld server tables as they were",
-              static_cast<long long>(before.size()));
     }
 
     void initMakesAReadyServerDatabase()
@@ -554,14 +509,12 @@ private slots:
             QVERIFY2(r.code == 0, qPrintable(r.err));
         }
         Storage s(cfg);
-        int tables = 0;
         for (DbFile db : allDbFiles)
             for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
                 Recordset rs(s, db);
                 QVERIFY2(rs.open(t.name), qPrintable(rs.errorString()));
                 for (const ColumnDef& c : t.columns)
                     QVERIFY2(rs.hasColumn(c.name) && rs.columns().contains(c.name), qPrintable(t.name + QLatin1Char('.') + c.name));
-                ++tables;
             }
         Recordset rs(s, DbFile::PostDb);
         QVERIFY(rs.open(QStringLiteral("POST_DB"), QStringLiteral("P_PST"), QStringLiteral("1000001")));
@@ -572,8 +525,6 @@ private slots:
         Recordset zones(s, DbFile::MasterData);
         QVERIFY(zones.open(QStringLiteral("Zonemaster")));
         QCOMPARE(zones.recordCount(), 47);  // seeded once, not twice
-        qInfo("init on an empty server database: %d tables in 7 schemas with case-kept column names, "
-              "%lld postal codes, code lists seeded once", tables, q.value(0).toLongLong());
     }
 };
 

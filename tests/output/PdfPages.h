@@ -4,9 +4,20 @@
 
 #include <QRectF>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QVector>
 
 #include <algorithm>
+
+// The rendering tests' start: skipped without LibreOffice, otherwise a
+// fresh application folder in `dir` with one project, both made by the batch tool.
+#define SD_START_PDF_PROJECT(project, dir)                                                                              \
+    do {                                                                                                               \
+        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())                                      \
+            QSKIP("LibreOffice is not installed");                                                                     \
+        const QString failed = (project).create(QStringLiteral(SD_CLI_PATH), (dir).filePath(QStringLiteral("app")));  \
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));                                                                \
+    } while (false)
 
 // The words of a PDF with their boxes (pdftotext -bbox), in points from
 // each page's top left, for the tests that read printed faces back.
@@ -67,7 +78,7 @@ struct PdfPage {
 
 inline QVector<PdfPage> readPdfPages(const QString& pdf)
 {
-    const QString html = runProgram(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"}).out;
+    const QString html = runProcess(QStringLiteral("pdftotext"), {"-bbox", pdf, "-"}).out;
     static const QRegularExpression pageTag(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
     static const QRegularExpression wordTag(QStringLiteral(
         "<word xMin=\"([\\d.-]+)\" yMin=\"([\\d.-]+)\" xMax=\"([\\d.-]+)\" yMax=\"([\\d.-]+)\">([^<]*)</word>"));
@@ -93,7 +104,7 @@ inline QVector<PdfPage> readPdfPages(const QString& pdf)
 inline QVector<QStringList> pdfLayoutLines(const QString& pdf)
 {
     QVector<QStringList> out;
-    const CliRun text = runProgram(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
+    const CliRun text = runProcess(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
     for (const QString& page : text.out.split(u'\f')) {
         QStringList lines;
         for (QString line : page.split(u'\n'))

@@ -5,12 +5,12 @@
 #include "Recordset.h"
 #include "PageConditions.h"
 #include "SafeFile.h"
+#include "ShikkuHuseExcel.h"
 #include "SinseiExcelOutRtn.h"
 #include "TestSupport.h"
 #include "XlsxWorkbook.h"
 #include "ZipEntries.h"
 
-#include <QProcess>
 #include <QtTest>
 
 #include <zip.h>
@@ -37,6 +37,30 @@ void lock(const QString& path)
     const QFileInfo fi(path);
     QFile f(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
     f.open(QIODevice::WriteOnly);
+}
+
+// The sick-house workbook.
+void touch(const QString& path, const QByteArray& content = "x")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    writeBytes(path, content);
+}
+
+QString sickCell(const QString& path, const QString& address)
+{
+    XlsxWorkbook book;
+    XlsxCell c;
+    if (!book.open(path) || !book.readCell(ShikkuHuseExcel::kSheet, address, &c))
+        return QStringLiteral("<%1>").arg(book.errorString());
+    return c.value;
+}
+
+ProjectData sickProject()
+{
+    ProjectData p;
+    p.bid = 7;
+    put(p.gaiyou, {{"Buken", "山田邸"}, {"Name1", "青空設計事務所"}, {"Name2", "設計　太郎"}});
+    return p;
 }
 
 }  // namespace
@@ -244,12 +268,7 @@ private slots:
         viewer.fail = false;
 
         // A template that is not a workbook, or lacks the input sheet.
-        QFile::remove(m_template);
-        {
-            QFile f(m_template);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("broken");
-        }
+        writeBytes(m_template, "broken");
         {
             SinseiExcelOutRtn out(&viewer);
             QVERIFY(!out.output(p, 0, &error));
@@ -291,10 +310,7 @@ private slots:
     {
         const QString dir = m_app->file(QStringLiteral("lo-profile"));
         const QString xcu = dir + QStringLiteral("/user/registrymodifications.xcu");
-        auto read = [&] {
-            QFile f(xcu);
-            return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-        };
+        auto read = [&] { return QString::fromUtf8(readBytes(xcu)); };
         auto value = [](const QString& xml, const QString& path, const QString& name) {
             const QRegularExpression item(QStringLiteral("<item oor:path=\"%1\"><prop oor:name=\"%2\" oor:op=\"fuse\"><value>([^<]*)</value>")
                                               .arg(QRegularExpression::escape(path), name));
@@ -331,14 +347,11 @@ private slots:
         const qint64 bid = newProject(1);
         m_app->storage().closeAll();
         auto run = [&](const QStringList& args) {
-            QProcess cli;
-            cli.start(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", m_app->path()} + args);
-            cli.waitForFinished(60000);
-            return std::make_pair(cli.exitCode(), QString::fromUtf8(cli.readAllStandardError()));
+            return runProcess(QStringLiteral(SD_CLI_PATH), QStringList{"--appdir", m_app->path()} + args);
         };
         const QString out = m_app->file(QStringLiteral("cli.xlsx"));
         auto r = run({"output", QString::number(bid), "工事届", "--out", out});
-        QVERIFY2(r.first == 0, qPrintable(r.second));
+        QVERIFY2(r.code == 0, qPrintable(r.err));
         XlsxWorkbook book;
         QVERIFY(book.open(out));
         QCOMPARE(book.activeSheet(), QStringLiteral("工事届"));
@@ -346,17 +359,117 @@ private slots:
         book.close();
 
         r = run({"output", QString::number(bid), "台帳２", "--out", out});
-        QCOMPARE(r.first, 2);
-        QVERIFY(r.second.contains(QStringLiteral("台帳２")));
-        QCOMPARE(run({"output", QString::number(bid), "0"}).first, 2);
+        QCOMPARE(r.code, 2);
+        QVERIFY(r.err.contains(QStringLiteral("台帳２")));
+        QCOMPARE(run({"output", QString::number(bid), "0"}).code, 2);
         r = run({"output", "9999", "0", "--out", out});
-        QCOMPARE(r.first, 1);
+        QCOMPARE(r.code, 1);
         // A template lost from the folder comes back from the program's own.
         QFile::remove(m_template);
         r = run({"output", QString::number(bid), "0", "--out", out});
-        QVERIFY2(r.first == 0, qPrintable(r.second));
-        QVERIFY(r.second.contains(QStringLiteral("を用意しました")));
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(r.err.contains(QStringLiteral("を用意しました")));
         QVERIFY(QFile::exists(m_template));
+    }
+
+    // The sick-house check workbook: numbered copies of its template, filled from the project.
+    void copiesTakeTheFirstFreeNumber()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("SHIC"));
+        QCOMPARE(QFileInfo(ShikkuHuseExcel::nextCopyPath(folder)).fileName(), QStringLiteral("シックハウス基準001.xlsx"));
+        touch(ShikkuHuseExcel::copyPath(folder, 1));
+        touch(ShikkuHuseExcel::copyPath(folder, 2));
+        QCOMPARE(QFileInfo(ShikkuHuseExcel::nextCopyPath(folder)).fileName(), QStringLiteral("シックハウス基準003.xlsx"));
+        QFile::remove(ShikkuHuseExcel::copyPath(folder, 1));
+        QCOMPARE(QFileInfo(ShikkuHuseExcel::nextCopyPath(folder)).fileName(), QStringLiteral("シックハウス基準001.xlsx"));
+    }
+
+    void aNewCopyGetsTheProjectsData()
+    {
+        QVERIFY(QFile::copy(QStringLiteral(SD_SICK_TEMPLATE_PATH), ShikkuHuseExcel::templatePath()));
+        // An earlier copy 002 stays as it is; the new one takes 001.
+        const QString earlier = ShikkuHuseExcel::copyPath(ShikkuHuseExcel::copyFolder(), 2);
+        touch(earlier, "earlier");
+        FakeViewer viewer;
+        ShikkuHuseExcel sick(&viewer);
+        QString created;
+        QString error;
+        QVERIFY2(sick.createNew(sickProject(), QDate(2005, 4, 1), &created, &error), qPrintable(error));
+        QCOMPARE(created, ShikkuHuseExcel::copyPath(ShikkuHuseExcel::copyFolder(), 1));
+        QCOMPARE(viewer.shown, QStringList{created});
+        QCOMPARE(sick.lastCopyPath(), created);
+        QString filled;
+        for (const char* address : {"E3", "E5", "I4", "I5"})
+            filled += sickCell(created, QString::fromLatin1(address)) + u'|';
+        QCOMPARE(filled, QStringLiteral("平成17年04月01日|山田邸|青空設計事務所|設計　太郎|"));
+        QCOMPARE(readBytes(earlier), QByteArray("earlier"));
+        // The template itself is never written.
+        QCOMPARE(sickCell(ShikkuHuseExcel::templatePath(), QStringLiteral("E5")), QString());
+
+        // Still open in the viewer: the next new copy closes it first.
+        touch(QFileInfo(created).absolutePath() + QStringLiteral("/.~lock.") + QFileInfo(created).fileName()
+              + QLatin1Char('#'));
+        QVERIFY(sick.createNew(sickProject(), QDate(2019, 5, 1), &created, &error));
+        QCOMPARE(viewer.closed, 1);
+        QCOMPARE(QFileInfo(created).fileName(), QStringLiteral("シックハウス基準003.xlsx"));
+        QCOMPARE(sickCell(created, QStringLiteral("E3")), QStringLiteral("令和元年05月01日"));
+    }
+
+    void aSavedCopyOpensAsItIs()
+    {
+        QVERIFY(QFile::copy(QStringLiteral(SD_SICK_TEMPLATE_PATH), ShikkuHuseExcel::templatePath()));
+        FakeViewer viewer;
+        ShikkuHuseExcel sick(&viewer);
+        QString created;
+        QString error;
+        QVERIFY(sick.createNew(sickProject(), QDate(2024, 6, 3), &created, &error));
+        const QByteArray bytes = readBytes(created);
+        QVERIFY(!bytes.isEmpty());
+        viewer.shown.clear();
+
+        QVERIFY2(sick.run(sickProject(), created, QDate(2030, 1, 1), &error), qPrintable(error));
+        QCOMPARE(viewer.shown, QStringList{created});
+        QCOMPARE(readBytes(created), bytes);
+
+        QVERIFY(!sick.openSaved(m_app->file(QStringLiteral("SHIC/ない.xlsx")), &error));
+        QVERIFY(error.contains(QStringLiteral("見つかりません")));
+        QCOMPARE(viewer.shown.size(), 1);
+    }
+
+    void aMissingTemplateWarnsAndMakesNothing()
+    {
+        ScriptedPrompter prompter;
+        FakeViewer viewer;
+        ShikkuHuseExcel sick(&viewer);
+        QString error;
+        QVERIFY(!sick.run(sickProject(), QString(), QDate(2024, 6, 3), &error));
+        QCOMPARE(prompter.texts(), QStringList{"必要とするシステムファイルが存在しません。"});
+        QCOMPARE(prompter.shown.first().title, QStringLiteral("警告"));
+        QVERIFY(viewer.shown.isEmpty());
+        QVERIFY(!QFileInfo::exists(ShikkuHuseExcel::copyPath(ShikkuHuseExcel::copyFolder(), 1)));
+    }
+
+    void theTemplateIsACheckSheet()
+    {
+        XlsxWorkbook book;
+        QVERIFY(book.open(QStringLiteral(SD_SICK_TEMPLATE_PATH)));
+        QCOMPARE(book.sheetNames().value(0), ShikkuHuseExcel::kSheet);
+        QCOMPARE(book.activeSheet(), ShikkuHuseExcel::kSheet);
+        for (const char* s : {"換気計算", "内装仕上げ", "建材一覧", "チェックリスト"})
+            QVERIFY2(book.hasSheet(QString::fromUtf8(s)), s);
+        XlsxCell c;
+        // The required ventilation and the formaldehyde area check compute from the entries.
+        QVERIFY(book.readCell(QStringLiteral("換気計算"), QStringLiteral("I8"), &c));
+        QVERIFY(c.formula.contains(QLatin1String("G8*H8")));
+        QVERIFY(book.readCell(QStringLiteral("換気計算"), QStringLiteral("H8"), &c));
+        QVERIFY(c.formula.contains(QLatin1String("0.5")) && c.formula.contains(QLatin1String("0.3")));
+        QVERIFY(book.readCell(QStringLiteral("内装仕上げ"), QStringLiteral("L8"), &c));
+        QVERIFY(c.formula.contains(QLatin1String("J8<=D8")));
+        for (const char* address : {"E3", "E5", "I4", "I5"}) {
+            QVERIFY(book.readCell(ShikkuHuseExcel::kSheet, QString::fromLatin1(address), &c));
+            QCOMPARE(c.kind, XlsxCell::Kind::Empty);
+        }
     }
 };
 

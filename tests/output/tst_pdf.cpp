@@ -2,6 +2,7 @@
 #include "SinseiExcelOutRtn.h"
 #include "ShiftJis.h"
 #include "SubmissionSet.h"
+#include "TestSupport.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -9,7 +10,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -32,15 +32,11 @@ private:
     CliProject m_p;
 
     using Run = CliRun;
-    static Run run(const QString& program, const QStringList& args, int timeout = 60000)
-    {
-        return runProgram(program, args, timeout);
-    }
     Run cli(const QStringList& args, int timeout = 60000) { return m_p.run(args, timeout); }
     bool set(const QString& table, const QStringList& assignments, int row = 1) { return m_p.set(table, assignments, row); }
     static int pages(const QString& pdf)
     {
-        const Run r = run(QStringLiteral("pdfinfo"), {pdf});
+        const Run r = runProcess(QStringLiteral("pdfinfo"), {pdf});
         for (const QString& line : r.out.split(u'\n'))
             if (line.startsWith(QLatin1String("Pages:")))
                 return line.mid(6).trimmed().toInt();
@@ -49,16 +45,13 @@ private:
     static QString pdfText(const QString& pdf)
     {
         // Layout off: a value that a cell shrinks to fit comes out whole.
-        return run(QStringLiteral("pdftotext"), {pdf, "-"}).out.remove(u' ').remove(u'\u3000');
+        return runProcess(QStringLiteral("pdftotext"), {pdf, "-"}).out.remove(u' ').remove(u'\u3000');
     }
 
 private slots:
     void initTestCase()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("soffice")).isEmpty())
-            QSKIP("LibreOffice is not installed");
-        const QString failed = m_p.create(QStringLiteral(SD_CLI_PATH), m_dir.filePath(QStringLiteral("app")));
-        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        SD_START_PDF_PROJECT(m_p, m_dir);
         QVERIFY2(QFile::exists(m_p.app + QStringLiteral("/確認申請.xlsx")), "init places the template in the application folder");
         QVERIFY(set(QStringLiteral("GAIYOU"), {"Kouji=山田邸新築工事", "Buken=山田ハウス", "Name7=山田太郎",
                                                "Addr6=東京都千代田区神田一丁目2番3号", "Name2=設計一郎", "Kyu2=一級",
@@ -91,7 +84,7 @@ private slots:
         for (const char* absent : {"二棟目の屋根", "使わない階", "データ入力１"})
             QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
         // The forms are set in a Mincho face that Linux has, not a fallback.
-        const Run fonts = run(QStringLiteral("pdffonts"), {pdf});
+        const Run fonts = runProcess(QStringLiteral("pdffonts"), {pdf});
         QVERIFY2(fonts.out.contains(QLatin1String("IPAMincho")) || fonts.out.contains(QLatin1String("NotoSerifCJK")),
                  qPrintable(fonts.out));
     }
@@ -187,13 +180,9 @@ private slots:
             }
             QPDFWriter(pdf, QFile::encodeName(drawing).constData()).write();
         }
-        QFile whole(drawing);
-        QVERIFY(whole.open(QIODevice::ReadOnly));
-        const QByteArray bytes = whole.readAll();
+        const QByteArray bytes = readBytes(drawing);
         const QString broken = m_dir.filePath(QStringLiteral("broken.pdf"));
-        QFile cut(broken);
-        QVERIFY(cut.open(QIODevice::WriteOnly) && cut.write(bytes.left(bytes.size() / 2)) > 0);
-        cut.close();
+        writeBytes(broken, bytes.left(bytes.size() / 2));
 
         QVERIFY(set(QStringLiteral("GAIYOU"), {"Name5=代理次郎"}));
         const QString out = m_dir.filePath(QStringLiteral("set"));
@@ -203,7 +192,7 @@ private slots:
         QVERIFY2(r.err.contains(QStringLiteral("broken.pdf")), qPrintable(r.err));
         QVERIFY(QDir(out).isEmpty());
         const QString locked = m_dir.filePath(QStringLiteral("locked.pdf"));
-        QCOMPARE(run(QStringLiteral("qpdf"), {"--encrypt", "u", "o", "256", "--", drawing, locked}).code, 0);
+        QCOMPARE(runProcess(QStringLiteral("qpdf"), {"--encrypt", "u", "o", "256", "--", drawing, locked}).code, 0);
         r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", locked, "--out", out});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("locked.pdf")) && r.err.contains(QStringLiteral("保護")), qPrintable(r.err));
@@ -224,9 +213,7 @@ private slots:
         const QStringList itemFiles = lines.mid(5);
         lines = lines.mid(0, 5);
         QVERIFY(itemFiles[0].endsWith(QStringLiteral("確認申請入力項目_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")));
-        QFile json(itemFiles[2]);
-        QVERIFY(json.open(QIODevice::ReadOnly));
-        const QByteArray setJson = json.readAll();
+        const QByteArray setJson = readBytes(itemFiles[2]);
         Run items = cli({"export-items", m_p.bid, "--kind", "確認申請", "--format", "json"}, 300000);
         QVERIFY2(items.code == 0, qPrintable(items.err));
         QCOMPARE(items.out.toUtf8(), setJson);
@@ -236,10 +223,8 @@ private slots:
             if (!order.contains(v.toObject().value(QLatin1String("document")).toString()))
                 order << v.toObject().value(QLatin1String("document")).toString();
         QCOMPARE(order, (QStringList{"確認申請", "概要書"}));
-        QFile sjis(itemFiles[0]);
-        QVERIFY(sjis.open(QIODevice::ReadOnly));
         QString csv;
-        QVERIFY(ShiftJis::decode(sjis.readAll(), &csv));
+        QVERIFY(ShiftJis::decode(readBytes(itemFiles[0]), &csv));
         QCOMPARE(csv.count(QStringLiteral("\r\n")), list.size() + 1);
         QVERIFY(csv.startsWith(QStringLiteral("\"書類\",\"面\",\"番号\",\"項目\",\"値\"\r\n\"確認申請\",\"第二面\",\"１．イ\"")));
         QCOMPARE(cli({"export-items", m_p.bid, "--kind", "確認申請", "--format", "xml"}).code, 2);
@@ -305,7 +290,7 @@ private:
         // The revised drawing, under the same name, has lost its last sheet.
         const QString revised = m_dir.filePath(QStringLiteral("v2/図面.pdf"));
         QVERIFY(QDir().mkpath(QFileInfo(revised).absolutePath()));
-        QCOMPARE(run(QStringLiteral("qpdf"), {"--empty", "--pages", drawing, "1-2", "--", revised}).code, 0);
+        QCOMPARE(runProcess(QStringLiteral("qpdf"), {"--empty", "--pages", drawing, "1-2", "--", revised}).code, 0);
         Run r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", revised, "--items", "--out", out, "--note",
                      "補正: 配置図差替え"}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -326,9 +311,8 @@ private:
             for (const QJsonValue& v : e[QStringLiteral("files")].toArray()) {
                 const QJsonObject f = v.toObject();
                 documents << f[QStringLiteral("document")].toString();
-                QFile kept(QDir(m_p.app).filePath(f[QStringLiteral("path")].toString()));
-                QVERIFY2(kept.open(QIODevice::ReadOnly), qPrintable(kept.fileName()));
-                QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(kept.readAll(), QCryptographicHash::Sha256).toHex()),
+                const QByteArray kept = readBytes(QDir(m_p.app).filePath(f[QStringLiteral("path")].toString()));
+                QCOMPARE(QString::fromLatin1(QCryptographicHash::hash(kept, QCryptographicHash::Sha256).toHex()),
                          f[QStringLiteral("sha256")].toString());
             }
             QCOMPARE(documents, (QStringList{"一式", "確認申請", "概要書", "委任状", "別紙", "確認申請入力項目.csv",

@@ -22,12 +22,6 @@ class TestShoshiki : public QObject {
     Q_OBJECT
 
 private:
-    static QByteArray fileBytes(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
     // The application directory of a test: the template and its cell list
     // where the program keeps them.
     static bool installTemplate(const TempAppDir& dir)
@@ -39,10 +33,7 @@ private:
 
     static QJsonObject cellList()
     {
-        QFile f(QStringLiteral(SD_CELLS_PATH));
-        if (!f.open(QIODevice::ReadOnly))
-            return {};
-        return QJsonDocument::fromJson(f.readAll()).object().value(QStringLiteral("sheets")).toObject();
+        return QJsonDocument::fromJson(readBytes(QStringLiteral(SD_CELLS_PATH))).object().value(QStringLiteral("sheets")).toObject();
     }
 
     static QStringList ranges(const QString& sheet, const QString& role)
@@ -105,20 +96,14 @@ private:
 private slots:
     void colourNumbers()
     {
-        QVERIFY(!ShoshikiSet::colourFor(2));
-        QCOMPARE(ShoshikiSet::colourFor(15).value_or(1), 0xC8CCC8u);
-        QCOMPARE(ShoshikiSet::colourFor(1).value_or(1), 0x000000u);
-        QCOMPARE(ShoshikiSet::colourFor(3).value_or(1), 0xF80000u);
-        QCOMPARE(ShoshikiSet::colourFor(16).value_or(1), 0x989898u);
-        for (int n : {-1, 0, 17, 99})
+        // 2 keeps the template's colour; numbers outside the palette give none.
+        for (const auto& [number, rgb] : {std::pair{15, 0xC8CCC8u}, {1, 0x000000u}, {3, 0xF80000u}, {16, 0x989898u}})
+            QCOMPARE(ShoshikiSet::colourFor(number).value_or(1), rgb);
+        for (int n : {-1, 0, 2, 17, 99})
             QVERIFY(!ShoshikiSet::colourFor(n));
-        // The picker's swatches reach the colours of the same look.
-        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(0), 1);   // black
-        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(1), 3);   // red
-        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(3), 5);   // blue
-        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(13), 15); // light grey
-        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(14), 16); // grey
-        QCOMPARE(ShoshikiSet::colourNumberOfSwatch(15), 0);
+        // The picker's swatches (black, red, blue, light grey, grey, none) reach the colours of the same look.
+        for (const auto& [swatch, number] : {std::pair{0, 1}, {1, 3}, {3, 5}, {13, 15}, {14, 16}, {15, 0}})
+            QCOMPARE(ShoshikiSet::colourNumberOfSwatch(swatch), number);
     }
 
     void whatASetWrites()
@@ -141,11 +126,9 @@ private slots:
         s.color = 15;
         QCOMPARE(ShoshikiSet::formatFor(s).fontColor.value_or(0), 0xC8CCC8u);
 
-        QCOMPARE(ShoshikiSet::lineStyleName(0).value_or(QStringLiteral("?")), QString());
-        QCOMPARE(ShoshikiSet::lineStyleName(1).value_or(QString()), QStringLiteral("thin"));
-        QCOMPARE(ShoshikiSet::lineStyleName(6).value_or(QString()), QStringLiteral("double"));
-        QVERIFY(!ShoshikiSet::lineStyleName(7));
-        QVERIFY(!ShoshikiSet::lineStyleName(-1));
+        // Line styles by number: 0 none, 1 thin … 6 double, nothing past the list.
+        for (const auto& [number, name] : {std::pair{0, ""}, {1, "thin"}, {6, "double"}, {7, "?"}, {-1, "?"}})
+            QCOMPARE(ShoshikiSet::lineStyleName(number).value_or(QStringLiteral("?")), QString::fromLatin1(name));
     }
 
     void formatsTheTemplateInPlace()
@@ -258,9 +241,9 @@ print('same' if not bad else bad[:10])
         const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
         QString error;
         QVERIFY2(ShoshikiSet::run(officeOptions(), {}, &error), qPrintable(error));
-        const QByteArray once = fileBytes(path);
+        const QByteArray once = readBytes(path);
         QVERIFY(ShoshikiSet::run(officeOptions(), {}, &error));
-        QCOMPARE(fileBytes(path), once);
+        QCOMPARE(readBytes(path), once);
 
         // Other sets: the template takes them over the earlier ones.
         OptionValues other = officeOptions();
@@ -317,14 +300,11 @@ print('same' if not bad else bad[:10])
         // Open in a spreadsheet program: left alone.
         QVERIFY(installTemplate(dir));
         const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
-        QFile lock(dir.file(QStringLiteral(".~lock.確認申請.xlsx#")));
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write("user,host,/tmp,01.01.2024 00:00,file:///tmp;");
-        lock.close();
-        const QByteArray before = fileBytes(path);
+        writeBytes(dir.file(QStringLiteral(".~lock.確認申請.xlsx#")), "user,host,/tmp,01.01.2024 00:00,file:///tmp;");
+        const QByteArray before = readBytes(path);
         QVERIFY(!ShoshikiSet::run({}, {}, &error));
         QVERIFY(error.contains(QStringLiteral("他のプログラムで開かれています")));
-        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(readBytes(path), before);
     }
 
     // The whole road: format, output a document, open the output in

@@ -1,12 +1,14 @@
+#include "TestSupport.h"
 #include "XlsxWorkbook.h"
 #include "ZipEntries.h"
 
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
-// The xlsx engine on small workbooks written here entry by entry, so that
-// every byte the engine must keep is known.
+// The xlsx engine, reading, writing and formatting, on small workbooks
+// written here entry by entry, so that every byte it must keep is known.
 class TestXlsx : public QObject {
     Q_OBJECT
 
@@ -14,41 +16,54 @@ private:
     QTemporaryDir m_dir;
     using Entries = ZipEntries::Entries;
 
-
     static Entries sample()
     {
+        // The parts of a small workbook: two sheets, shared strings, a calculation chain.
+        static const char* const parts[][2] = {
+            {"[Content_Types].xml", "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+             "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override PartName=\"/xl/worksheets/sheet2.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/><Override PartName=\"/xl/calcChain.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/></Types>"},
+            {"_rels/.rels", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>"},
+            {"xl/workbook.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><bookViews><workbookView xWindow=\"0\" activeTab=\"0\"/></bookViews><sheets><sheet name=\"入力\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"印刷&amp;表\" sheetId=\"2\" r:id=\"rId2\"/></sheets><calcPr calcId=\"191029\"/></workbook>"},
+            {"xl/_rels/workbook.xml.rels", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"/xl/worksheets/sheet2.xml\"/><Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/><Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/></Relationships>"},
+            {"xl/worksheets/sheet1.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews><sheetData><row r=\"2\" spans=\"2:4\"><c r=\"B2\" s=\"3\" t=\"s\"><v>0</v></c><c r=\"D2\"><v>5</v></c></row>\n"
+             "<row r=\"5\" ht=\"20\" customHeight=\"1\"><c r=\"C5\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> 行内 </t></is></c></row>\n"
+             "<row r=\"7\"><c r=\"A7\" t=\"str\"><f>B2&amp;\"\"</f><v>古い値</v></c><c r=\"B7\"><f>D2*2</f><v>10</v></c></row></sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/></worksheet>"},
+            {"xl/worksheets/sheet2.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetPr/><dimension ref=\"A1\"/><sheetFormatPr defaultRowHeight=\"15\"/><sheetData><row r=\"1\"><c r=\"A1\" t=\"str\"><f>'入力'!C5</f><v> 行内 </v></c><c r=\"B1\"><v>3</v></c></row></sheetData></worksheet>"},
+            {"xl/sharedStrings.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" count=\"1\" uniqueCount=\"1\"><si><t>共有</t><rPh sb=\"0\" eb=\"2\"><t>キョウユウ</t></rPh><r><t>文字列</t></r></si></sst>"},
+            {"xl/calcChain.xml", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><calcChain xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><c r=\"A7\" i=\"1\"/><c r=\"B7\"/><c r=\"A1\" i=\"2\"/></calcChain>"},
+            {"docProps/app.xml", "<Properties/>"},
+        };
         Entries e;
-        e[QStringLiteral("[Content_Types].xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-"<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override PartName=\"/xl/worksheets/sheet1.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override PartName=\"/xl/worksheets/sheet2.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/><Override PartName=\"/xl/sharedStrings.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sharedStrings+xml\"/><Override PartName=\"/xl/calcChain.xml\" ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.calcChain+xml\"/></Types>";
-        e[QStringLiteral("_rels/.rels")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" Target=\"xl/workbook.xml\"/></Relationships>";
-        e[QStringLiteral("xl/workbook.xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><bookViews><workbookView xWindow=\"0\" activeTab=\"0\"/></bookViews><sheets><sheet name=\"入力\" sheetId=\"1\" r:id=\"rId1\"/><sheet name=\"印刷&amp;表\" sheetId=\"2\" r:id=\"rId2\"/></sheets><calcPr calcId=\"191029\"/></workbook>";
-        e[QStringLiteral("xl/_rels/workbook.xml.rels")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"worksheets/sheet1.xml\"/><Relationship Id=\"rId2\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" Target=\"/xl/worksheets/sheet2.xml\"/><Relationship Id=\"rId3\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/sharedStrings\" Target=\"sharedStrings.xml\"/><Relationship Id=\"rId4\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/calcChain\" Target=\"calcChain.xml\"/></Relationships>";
-        e[QStringLiteral("xl/worksheets/sheet1.xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-"<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetViews><sheetView tabSelected=\"1\" workbookViewId=\"0\"/></sheetViews><sheetData><row r=\"2\" spans=\"2:4\"><c r=\"B2\" s=\"3\" t=\"s\"><v>0</v></c><c r=\"D2\"><v>5</v></c></row>\n"
-"<row r=\"5\" ht=\"20\" customHeight=\"1\"><c r=\"C5\" t=\"inlineStr\"><is><t xml:space=\"preserve\"> 行内 </t></is></c></row>\n"
-"<row r=\"7\"><c r=\"A7\" t=\"str\"><f>B2&amp;\"\"</f><v>古い値</v></c><c r=\"B7\"><f>D2*2</f><v>10</v></c></row></sheetData><pageMargins left=\"0.7\" right=\"0.7\" top=\"0.75\" bottom=\"0.75\" header=\"0.3\" footer=\"0.3\"/></worksheet>";
-        e[QStringLiteral("xl/worksheets/sheet2.xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-"<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetPr/><dimension ref=\"A1\"/><sheetFormatPr defaultRowHeight=\"15\"/><sheetData><row r=\"1\"><c r=\"A1\" t=\"str\"><f>'入力'!C5</f><v> 行内 </v></c><c r=\"B1\"><v>3</v></c></row></sheetData></worksheet>";
-        e[QStringLiteral("xl/sharedStrings.xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" count=\"1\" uniqueCount=\"1\"><si><t>共有</t><rPh sb=\"0\" eb=\"2\"><t>キョウユウ</t></rPh><r><t>文字列</t></r></si></sst>";
-        e[QStringLiteral("xl/calcChain.xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><calcChain xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><c r=\"A7\" i=\"1\"/><c r=\"B7\"/><c r=\"A1\" i=\"2\"/></calcChain>";
-        e[QStringLiteral("docProps/app.xml")] = "<Properties/>";
+        for (const auto& [name, xml] : parts)
+            e[QString::fromLatin1(name)] = xml;
         return e;
     }
 
-    QString makeSample(const QString& name)
+    QString written(const QString& name, const Entries& e)
     {
         const QString path = m_dir.filePath(name);
-        if (!ZipEntries::write(path, sample()))
+        if (!ZipEntries::write(path, e))
             qFatal("cannot write the sample workbook");
         return path;
+    }
+    // The sample, some of its parts replaced, as the file `name`.
+    QString makeSample(const QString& name, const Entries& replaced = {})
+    {
+        Entries e = sample();
+        for (auto it = replaced.begin(); it != replaced.end(); ++it)
+            e[it.key()] = it.value();
+        return written(name, e);
+    }
+
+    // "kind:value", or "" for an empty cell.
+    static QString kindAndValue(const XlsxCell& c)
+    {
+        static const QMap<XlsxCell::Kind, QString> kinds{{XlsxCell::Kind::Number, QStringLiteral("number")},
+                                                         {XlsxCell::Kind::Text, QStringLiteral("text")},
+                                                         {XlsxCell::Kind::Boolean, QStringLiteral("bool")}};
+        return c.kind == XlsxCell::Kind::Empty ? QString() : kinds.value(c.kind) + u':' + c.value;
     }
 
     static QString readText(XlsxWorkbook& book, const QString& sheet, const QString& address)
@@ -59,6 +74,117 @@ private:
         return c.value;
     }
 
+    // The workbook of the formatting tests: one sheet, styles with every
+    // kind of format, a column, row and cell that use them.
+    static const QByteArray& stylesXml()
+    {
+        static const QByteArray xml =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+            "<numFmts count=\"1\"><numFmt numFmtId=\"164\" formatCode=\"0.0\"/></numFmts>"
+            "<fonts count=\"2\"><font><sz val=\"11\"/><color theme=\"1\"/><name val=\"Calibri\"/><family val=\"2\"/>"
+            "<scheme val=\"minor\"/></font><font><b/><sz val=\"14\"/><name val=\"ＭＳ 明朝\"/></font></fonts>"
+            "<fills count=\"2\"><fill><patternFill patternType=\"none\"/></fill><fill><patternFill "
+            "patternType=\"gray125\"/></fill></fills>"
+            "<borders count=\"2\"><border><left/><right/><top/><bottom/><diagonal/></border>"
+            "<border><left style=\"thin\"><color rgb=\"FF112233\"/></left><right/><top/>"
+            "<bottom style=\"hair\"><color rgb=\"FF445566\"/></bottom><diagonal/></border></borders>"
+            "<cellStyleXfs count=\"1\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\"/></cellStyleXfs>"
+            "<cellXfs count=\"3\"><xf numFmtId=\"0\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\"/>"
+            "<xf numFmtId=\"0\" fontId=\"1\" fillId=\"0\" borderId=\"1\" xfId=\"0\" applyFont=\"1\" applyBorder=\"1\">"
+            "<alignment horizontal=\"center\"/></xf>"
+            "<xf numFmtId=\"164\" fontId=\"0\" fillId=\"0\" borderId=\"0\" xfId=\"0\" applyNumberFormat=\"1\"/></cellXfs>"
+            "<cellStyles count=\"1\"><cellStyle name=\"Normal\" xfId=\"0\" builtinId=\"0\"/></cellStyles>"
+            "<dxfs count=\"1\"><dxf><font><i/></font></dxf></dxfs></styleSheet>";
+        return xml;
+    }
+
+    static Entries styledSample(bool withStyles)
+    {
+        Entries e;
+        e[QStringLiteral("[Content_Types].xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
+            "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
+            "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
+            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override "
+            "PartName=\"/xl/worksheets/sheet1.xml\" "
+            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
+            + QByteArray(withStyles ? "<Override PartName=\"/xl/styles.xml\" "
+                                      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
+                                    : "")
+            + "</Types>";
+        e[QStringLiteral("_rels/.rels")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+            "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
+            "Target=\"xl/workbook.xml\"/></Relationships>";
+        e[QStringLiteral("xl/workbook.xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
+            "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
+            "name=\"表\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
+        e[QStringLiteral("xl/_rels/workbook.xml.rels")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
+            "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
+            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
+            "Target=\"worksheets/sheet1.xml\"/>"
+            + QByteArray(withStyles ? "<Relationship Id=\"rId2\" "
+                                      "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+                                      "Target=\"styles.xml\"/>"
+                                    : "")
+            + "</Relationships>";
+        e[QStringLiteral("xl/worksheets/sheet1.xml")] =
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><cols><col min=\"5\" "
+            "max=\"6\" width=\"9\" style=\"1\" customWidth=\"1\"/></cols><sheetData>"
+            "<row r=\"1\" spans=\"1:2\"><c r=\"A1\" s=\"1\" t=\"inlineStr\"><is><t>題名</t></is></c><c r=\"B1\" "
+            "s=\"1\"/></row>"
+            "<row r=\"2\"><c r=\"A2\" s=\"2\"><v>3.5</v></c><c r=\"C2\"><f>A2*2</f><v>7</v></c></row>"
+            "<row r=\"3\" s=\"2\" customFormat=\"1\" hidden=\"1\"><c r=\"A3\"><v>1</v></c></row>"
+            "</sheetData></worksheet>";
+        if (withStyles) {
+            e[QStringLiteral("xl/styles.xml")] = stylesXml();
+        } else {
+            // Without a style part no cell can name a format.
+            QByteArray& sheet = e[QStringLiteral("xl/worksheets/sheet1.xml")];
+            for (const char* attr : {" s=\"1\"", " s=\"2\"", " style=\"1\"", " customFormat=\"1\""})
+                sheet.replace(attr, "");
+        }
+        return e;
+    }
+
+    QString makeStyled(const QString& name, bool withStyles = true) { return written(name, styledSample(withStyles)); }
+
+    static XlsxCellStyle styleOf(XlsxWorkbook& book, const QString& address)
+    {
+        XlsxCellStyle s;
+        if (!book.readCellStyle(QStringLiteral("表"), address, &s))
+            qWarning("%s", qPrintable(book.errorString()));
+        return s;
+    }
+
+    static XlsxFormat gothicItalicRed()
+    {
+        XlsxFormat f;
+        f.fontName = QStringLiteral("ＭＳ ゴシック");
+        f.italic = true;
+        f.fontSize = 10;
+        f.fontColor = 0xF80000;
+        return f;
+    }
+
+    static int styleIndex(const QByteArray& sheetXml, const QByteArray& ref)
+    {
+        const int at = sheetXml.indexOf("<c r=\"" + ref + '"');
+        if (at < 0)
+            return -1;
+        const int end = sheetXml.indexOf('>', at);
+        const QByteArray tag = sheetXml.mid(at, end - at);
+        const int s = tag.indexOf(" s=\"");
+        return s < 0 ? 0 : tag.mid(s + 4, tag.indexOf('"', s + 4) - s - 4).toInt();
+    }
+
 private slots:
     void readsWhatTheFileHolds()
     {
@@ -67,19 +193,13 @@ private slots:
         QCOMPARE(book.sheetNames(), (QStringList{QStringLiteral("入力"), QStringLiteral("印刷&表")}));
         QCOMPARE(book.activeSheet(), QStringLiteral("入力"));
         XlsxCell c;
-        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("B2"), &c));
-        QCOMPARE(c.kind, XlsxCell::Kind::Text);
-        QCOMPARE(c.value, QStringLiteral("共有文字列"));  // phonetic reading left out
-        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("D2"), &c));
-        QCOMPARE(c.kind, XlsxCell::Kind::Number);
-        QCOMPARE(c.value, QStringLiteral("5"));
-        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("C5"), &c));
-        QCOMPARE(c.value, QStringLiteral(" 行内 "));
-        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("A7"), &c));
+        // A shared string without its phonetic reading, a number, an inline string, a formula's last value, nothing.
+        for (const auto& [address, expected] : {std::pair{"Z99", ""}, {"B2", "text:共有文字列"}, {"D2", "number:5"},
+                                                {"C5", "text: 行内 "}, {"A7", "text:古い値"}}) {
+            QVERIFY(book.readCell(QStringLiteral("入力"), QString::fromLatin1(address), &c));
+            QCOMPARE(kindAndValue(c), QString::fromUtf8(expected));
+        }
         QCOMPARE(c.formula, QStringLiteral("B2&\"\""));
-        QCOMPARE(c.value, QStringLiteral("古い値"));
-        QVERIFY(book.readCell(QStringLiteral("入力"), QStringLiteral("Z99"), &c));
-        QCOMPARE(c.kind, XlsxCell::Kind::Empty);
         QVERIFY(!book.readCell(QStringLiteral("無い"), QStringLiteral("A1"), &c));
         QVERIFY(book.errorString().contains(QStringLiteral("無い")));
         QVERIFY(!book.readCell(QStringLiteral("入力"), QStringLiteral("1A"), &c));
@@ -210,10 +330,7 @@ private slots:
         }
 
         // Nothing changed: the file is not touched at all.
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        f.close();
+        const QByteArray bytes = readBytes(path);
         {
             XlsxWorkbook book;
             QVERIFY(book.open(path));
@@ -223,8 +340,7 @@ private slots:
             QVERIFY(book.changedParts().isEmpty());
             QVERIFY(book.save());
         }
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), bytes);
+        QCOMPARE(readBytes(path), bytes);
     }
 
     void recalculationOnLoad()
@@ -241,15 +357,14 @@ private slots:
         const Entries e = ZipEntries::read(path, false);
         const QByteArray s1 = e.value(QStringLiteral("xl/worksheets/sheet1.xml"));
         const QByteArray s2 = e.value(QStringLiteral("xl/worksheets/sheet2.xml"));
-        QVERIFY(s1.contains("<c r=\"A7\"><f>B2&amp;\"\"</f></c>"));
-        QVERIFY(s2.contains("<c r=\"A1\"><f>'入力'!C5</f></c>"));
-        QVERIFY(s2.contains("<c r=\"B1\"><v>3</v></c>"));  // constants keep their values
-        QVERIFY(s1.contains("<v>5</v>"));
+        // Formulas lose their stale values, constants keep theirs.
+        QVERIFY(s1.contains("<c r=\"A7\"><f>B2&amp;\"\"</f></c>") && s1.contains("<v>5</v>"));
+        QVERIFY(s2.contains("<c r=\"A1\"><f>'入力'!C5</f></c>") && s2.contains("<c r=\"B1\"><v>3</v></c>"));
         QVERIFY(e.value(QStringLiteral("xl/workbook.xml")).contains("<calcPr calcId=\"191029\" fullCalcOnLoad=\"1\"/>"));
         QVERIFY(!e.contains(QStringLiteral("xl/calcChain.xml")));
         QVERIFY(!e.value(QStringLiteral("xl/_rels/workbook.xml.rels")).contains("calcChain"));
-        QVERIFY(!e.value(QStringLiteral("[Content_Types].xml")).contains("calcChain"));
-        QVERIFY(e.value(QStringLiteral("[Content_Types].xml")).contains("/xl/sharedStrings.xml"));
+        const QByteArray types = e.value(QStringLiteral("[Content_Types].xml"));
+        QVERIFY(!types.contains("calcChain") && types.contains("/xl/sharedStrings.xml"));
     }
 
     // The value each formula cell carries for viewers that do not
@@ -294,7 +409,7 @@ private slots:
     {
         QFETCH(QString, formula);
         QFETCH(QString, expected);
-        Entries e = sample();
+        Entries e;
         QString escaped = formula.toHtmlEscaped();
         escaped.replace(QLatin1String("&quot;"), QLatin1String("\""));
         e[QStringLiteral("xl/worksheets/sheet1.xml")] =
@@ -312,8 +427,7 @@ private slots:
             + escaped.toUtf8() + "</f><v>古い値</v></c></row></sheetData></worksheet>";
         e[QStringLiteral("xl/sharedStrings.xml")] =
             "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><si><t>x</t></si><si><t>鉄骨造</t></si></sst>";
-        const QString path = m_dir.filePath(QStringLiteral("computed.xlsx"));
-        QVERIFY(ZipEntries::write(path, e));
+        const QString path = makeSample(QStringLiteral("computed.xlsx"), e);
         {
             XlsxWorkbook book;
             QVERIFY(book.open(path));
@@ -325,11 +439,7 @@ private slots:
         XlsxCell c;
         QVERIFY(book.readCell(QStringLiteral("印刷&表"), QStringLiteral("C1"), &c));
         QCOMPARE(c.formula, formula);
-        static const QMap<XlsxCell::Kind, QString> kinds{{XlsxCell::Kind::Number, QStringLiteral("number")},
-                                                         {XlsxCell::Kind::Text, QStringLiteral("text")},
-                                                         {XlsxCell::Kind::Boolean, QStringLiteral("bool")}};
-        const QString got = c.kind == XlsxCell::Kind::Empty ? QString() : kinds.value(c.kind) + u':' + c.value;
-        QCOMPARE(got, expected);
+        QCOMPARE(kindAndValue(c), expected);
         const QByteArray xml = ZipEntries::read(path, false).value(QStringLiteral("xl/worksheets/sheet2.xml"));
         // The cell keeps its style; the kind of value is the value's own.
         const int at = xml.indexOf("<c r=\"C1\"");
@@ -369,7 +479,7 @@ private slots:
     // processing instructions are as valid as Excel's own.
     void prefixedNamesAndComments()
     {
-        Entries e = sample();
+        Entries e;
         const QByteArray head = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n<!-- 手書き -->\n";
         e[QStringLiteral("xl/workbook.xml")] =
             head + "<x:workbook xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
@@ -381,8 +491,7 @@ private slots:
                    "<?keep this?><x:row r=\"2\"><x:c r=\"B2\" t=\"s\"><x:v>0</x:v></x:c><!-- 間 -->"
                    "<x:c r=\"D2\" t=\"str\"><x:f>B2&amp;\"!\"</x:f><x:v>古い</x:v></x:c></x:row>"
                    "<!-- 末尾 --></x:sheetData></x:worksheet>";
-        const QString path = m_dir.filePath(QStringLiteral("prefixed.xlsx"));
-        QVERIFY(ZipEntries::write(path, e));
+        const QString path = makeSample(QStringLiteral("prefixed.xlsx"), e);
         {
             XlsxWorkbook book;
             QVERIFY2(book.open(path), qPrintable(book.errorString()));
@@ -416,10 +525,7 @@ private slots:
         QVERIFY(book.errorString().contains(QStringLiteral("見つかりません")));
 
         const QString text = m_dir.filePath(QStringLiteral("text.xlsx"));
-        QFile f(text);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write("これは表計算のファイルではありません");
-        f.close();
+        writeBytes(text, "これは表計算のファイルではありません");
         QVERIFY(!book.open(text));
         QVERIFY(book.errorString().contains(QStringLiteral("Excelブック")));
         QVERIFY(!book.isOpen());
@@ -429,29 +535,197 @@ private slots:
         QVERIFY(!book.open(docx));
         QVERIFY(book.errorString().contains(QStringLiteral("Excelブック")));
 
-        Entries broken = sample();
-        broken[QStringLiteral("xl/workbook.xml")] = "<workbook><sheets><sheet name=";
-        const QString badBook = m_dir.filePath(QStringLiteral("badbook.xlsx"));
-        QVERIFY(ZipEntries::write(badBook, broken));
-        QVERIFY(!book.open(badBook));
-
-        broken = sample();
-        broken[QStringLiteral("xl/worksheets/sheet1.xml")] = "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1";
-        const QString badSheet = m_dir.filePath(QStringLiteral("badsheet.xlsx"));
-        QVERIFY(ZipEntries::write(badSheet, broken));
-        QVERIFY(book.open(badSheet));  // the sheet is read when it is used
+        QVERIFY(!book.open(makeSample(QStringLiteral("badbook.xlsx"), {{"xl/workbook.xml", "<workbook><sheets><sheet name="}})));
+        QVERIFY(book.open(makeSample(QStringLiteral("badsheet.xlsx"),  // the sheet is read when it is used
+                                     {{"xl/worksheets/sheet1.xml", "<worksheet><sheetData><row r=\"1\"><c r=\"A1\"><v>1"}})));
         QVERIFY(!book.setText(QStringLiteral("入力"), QStringLiteral("A1"), QStringLiteral("x")));
         QVERIFY(book.errorString().contains(QStringLiteral("入力")));
         QVERIFY(book.setText(QStringLiteral("印刷&表"), QStringLiteral("B1"), QStringLiteral("y")));
         book.close();
 
-        broken = sample();
-        broken[QStringLiteral("xl/worksheets/sheet2.xml")] = "<worksheet><sheetData><row r=\"3\"/><row r=\"2\"/></sheetData></worksheet>";
-        const QString unordered = m_dir.filePath(QStringLiteral("unordered.xlsx"));
-        QVERIFY(ZipEntries::write(unordered, broken));
-        QVERIFY(book.open(unordered));
+        QVERIFY(book.open(makeSample(QStringLiteral("unordered.xlsx"),
+                                     {{"xl/worksheets/sheet2.xml", "<worksheet><sheetData><row r=\"3\"/><row r=\"2\"/></sheetData></worksheet>"}})));
         XlsxCell c;
         QVERIFY(!book.readCell(QStringLiteral("印刷&表"), QStringLiteral("A1"), &c));
+    }
+
+    void formattingChangesOnlyWhatItNames()
+    {
+        const QString path = makeStyled(QStringLiteral("format.xlsx"));
+        const Entries before = ZipEntries::read(path, true);
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            // A cell that is not in the file shows its row's or column's format.
+            QCOMPARE(styleOf(book, QStringLiteral("E9")).fontName, QStringLiteral("ＭＳ 明朝"));
+            QCOMPARE(styleOf(book, QStringLiteral("Z9")).fontName, QStringLiteral("Calibri"));
+            QVERIFY(book.changedParts().isEmpty());  // reading changes nothing
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("A1"), gothicItalicRed()));
+            QCOMPARE(book.changedParts(),
+                     (QStringList{QStringLiteral("xl/styles.xml"), QStringLiteral("xl/worksheets/sheet1.xml")}));
+            QVERIFY(book.save());
+        }
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        const XlsxCellStyle a1 = styleOf(book, QStringLiteral("A1"));
+        QCOMPARE(a1.fontName, QStringLiteral("ＭＳ ゴシック"));
+        QVERIFY(a1.italic);
+        QCOMPARE(a1.fontSize, 10.0);
+        QCOMPARE(a1.fontColor, QStringLiteral("FFF80000"));
+        QVERIFY(a1.bold);  // not named by the change
+        QCOMPARE(a1.borderLeft, QStringLiteral("thin"));
+        QCOMPARE(a1.borderBottom, QStringLiteral("hair"));
+        // B1 shared A1's format and keeps it.
+        const XlsxCellStyle b1 = styleOf(book, QStringLiteral("B1"));
+        QCOMPARE(b1.fontName, QStringLiteral("ＭＳ 明朝"));
+        QCOMPARE(b1.fontSize, 14.0);
+        QVERIFY(!b1.italic);
+        QCOMPARE(readText(book, QStringLiteral("表"), QStringLiteral("A1")), QStringLiteral("題名"));
+        book.close();
+
+        const Entries after = ZipEntries::read(path, false);
+        const Entries raw = ZipEntries::read(path, true);
+        for (const QString& name : before.keys()) {
+            if (!name.endsWith(QLatin1String("styles.xml")) && !name.endsWith(QLatin1String("sheet1.xml")))
+                QVERIFY2(raw[name] == before[name], qPrintable(name));
+        }
+        // Existing formats keep their place and text: cells elsewhere that
+        // use them look as before. The new format keeps the alignment.
+        const QByteArray styles = after[QStringLiteral("xl/styles.xml")];
+        const QByteArray original = stylesXml();
+        const int oldXfs = original.indexOf("<cellXfs");
+        QCOMPARE(styles.left(original.indexOf("<fonts")), original.left(original.indexOf("<fonts")));
+        const int oldItems = original.indexOf('>', oldXfs) + 1;
+        QVERIFY(styles.contains(original.mid(oldItems, original.indexOf("</cellXfs>") - oldItems)));
+        QVERIFY(styles.contains("<cellXfs count=\"4\">"));
+        QVERIFY(styles.contains("<alignment horizontal=\"center\"/></xf></cellXfs>"));
+        QVERIFY(styles.contains("<dxfs count=\"1\"><dxf><font><i/></font></dxf></dxfs>"));
+        QCOMPARE(styleIndex(after[QStringLiteral("xl/worksheets/sheet1.xml")], "A1"), 3);
+        QCOMPARE(styleIndex(after[QStringLiteral("xl/worksheets/sheet1.xml")], "B1"), 1);
+    }
+
+    // A name replaces a theme font; an underline keeps the other edges and its colour.
+    void fontNamesAndUnderlines()
+    {
+        const QString path = makeStyled(QStringLiteral("border.xlsx"));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            XlsxFormat f;
+            f.fontName = QStringLiteral("IPAexゴシック");
+            f.bottomBorder = QStringLiteral("dashed");
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("C2"), f));
+            XlsxFormat dotted;
+            dotted.bottomBorder = QStringLiteral("dotted");
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("B1"), dotted));
+            XlsxFormat none;
+            none.bottomBorder = QString();
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("A2"), none));
+            QVERIFY(book.save());
+        }
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        const XlsxCellStyle b1 = styleOf(book, QStringLiteral("B1"));
+        QCOMPARE(b1.borderBottom, QStringLiteral("dotted"));
+        QCOMPARE(b1.borderLeft, QStringLiteral("thin"));
+        QCOMPARE(styleOf(book, QStringLiteral("A1")).borderBottom, QStringLiteral("hair"));
+        QVERIFY(styleOf(book, QStringLiteral("A2")).borderBottom.isEmpty());
+        QCOMPARE(styleOf(book, QStringLiteral("C2")).borderBottom, QStringLiteral("dashed"));
+        XlsxCell c;
+        QVERIFY(book.readCell(QStringLiteral("表"), QStringLiteral("C2"), &c));
+        QCOMPARE(c.formula, QStringLiteral("A2*2"));
+        book.close();
+        const QByteArray styles = ZipEntries::read(path, false)[QStringLiteral("xl/styles.xml")];
+        QVERIFY(styles.contains("<bottom style=\"dotted\"><color rgb=\"FF445566\"/></bottom>"));
+        QVERIFY(styles.contains("<font><sz val=\"11\"/><color theme=\"1\"/><name val=\"IPAexゴシック\"/><family "
+                                "val=\"2\"/></font>"));
+    }
+
+    void rangesReachCellsTheFileDoesNotHold()
+    {
+        const QString path = makeStyled(QStringLiteral("range.xlsx"));
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            XlsxFormat f;
+            f.italic = true;
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("D1:F1"), f));
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("B3"), f));
+            QVERIFY(!book.formatCells(QStringLiteral("表"), QStringLiteral("B3:"), f));
+            QVERIFY(book.save());
+        }
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        const XlsxCellStyle d1 = styleOf(book, QStringLiteral("D1"));
+        QVERIFY(d1.italic);
+        QCOMPARE(d1.fontName, QStringLiteral("Calibri"));
+        // E1 and F1 start from their column's format.
+        const XlsxCellStyle e1 = styleOf(book, QStringLiteral("F1"));
+        QVERIFY(e1.italic);
+        QVERIFY(e1.bold);
+        QCOMPARE(e1.fontName, QStringLiteral("ＭＳ 明朝"));
+        QVERIFY(styleOf(book, QStringLiteral("B3")).italic);
+        bool hidden = false;
+        QVERIFY(book.isRowHidden(QStringLiteral("表"), 3, &hidden));
+        QVERIFY(hidden);
+        XlsxCell c;
+        QVERIFY(book.readCell(QStringLiteral("表"), QStringLiteral("D1"), &c));
+        QCOMPARE(c.kind, XlsxCell::Kind::Empty);
+        book.close();
+        // B3 came from the row's number format.
+        const QByteArray styles = ZipEntries::read(path, false)[QStringLiteral("xl/styles.xml")];
+        const QByteArray sheet = ZipEntries::read(path, false)[QStringLiteral("xl/worksheets/sheet1.xml")];
+        QVERIFY(sheet.contains("<c r=\"B3\" s=\""));
+        QVERIFY(styles.count("numFmtId=\"164\"") >= 3);  // the definition, the old and the new format
+    }
+
+    void valuesWrittenLaterKeepTheFormat()
+    {
+        const QString path = makeStyled(QStringLiteral("write.xlsx"));
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("A1"), gothicItalicRed()));
+        QVERIFY(book.setText(QStringLiteral("表"), QStringLiteral("A1"), QStringLiteral("新しい題名")));
+        QVERIFY(book.save());
+        QVERIFY(book.open(path));
+        QCOMPARE(styleOf(book, QStringLiteral("A1")).fontName, QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(readText(book, QStringLiteral("表"), QStringLiteral("A1")), QStringLiteral("新しい題名"));
+        // The same change again finds the format it made: only B1 changes.
+        QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("A1:B1"), gothicItalicRed()));
+        QCOMPARE(book.changedParts(), QStringList{QStringLiteral("xl/worksheets/sheet1.xml")});
+    }
+
+    void aWorkbookWithoutStylesGetsThem()
+    {
+        const QString path = makeStyled(QStringLiteral("bare.xlsx"), false);
+        {
+            XlsxWorkbook book;
+            QVERIFY(book.open(path));
+            QVERIFY2(book.formatCells(QStringLiteral("表"), QStringLiteral("A2"), gothicItalicRed()),
+                     qPrintable(book.errorString()));
+            QVERIFY(book.save());
+        }
+        const Entries after = ZipEntries::read(path, false);
+        QVERIFY(after.contains(QStringLiteral("xl/styles.xml")));
+        QVERIFY(after[QStringLiteral("xl/_rels/workbook.xml.rels")].contains("relationships/styles\" Target=\"styles.xml\""));
+        QVERIFY(after[QStringLiteral("[Content_Types].xml")].contains("PartName=\"/xl/styles.xml\""));
+        XlsxWorkbook book;
+        QVERIFY(book.open(path));
+        QCOMPARE(styleOf(book, QStringLiteral("A2")).fontName, QStringLiteral("ＭＳ ゴシック"));
+        book.close();
+
+        // Another reader sees the same.
+        const QString python = QStringLiteral("/usr/bin/python3");
+        if (QFileInfo::exists(python)) {
+            const ProcessRun run = runProcess(
+                python, {QStringLiteral("-c"),
+                         QStringLiteral("import sys, openpyxl\n"
+                                        "c = openpyxl.load_workbook(sys.argv[1])['表']['A2']\n"
+                                        "print(c.font.name, c.font.i, c.font.color.rgb, c.value)"),
+                         path});
+            if (!run.err.contains(QLatin1String("No module named")))
+                QVERIFY2(run.out.trimmed() == QStringLiteral("ＭＳ ゴシック True FFF80000 3.5"), qPrintable(run.err));
+        }
     }
 };
 
