@@ -99,41 +99,12 @@ private:
         return xml;
     }
 
+    // The sample with its first sheet, renamed 表, formatted: a column,
+    // a row and cells that use the styles.
     static Entries styledSample(bool withStyles)
     {
-        Entries e;
-        e[QStringLiteral("[Content_Types].xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-            "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"rels\" "
-            "ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/><Default Extension=\"xml\" "
-            "ContentType=\"application/xml\"/><Override PartName=\"/xl/workbook.xml\" "
-            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml\"/><Override "
-            "PartName=\"/xl/worksheets/sheet1.xml\" "
-            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml\"/>"
-            + QByteArray(withStyles ? "<Override PartName=\"/xl/styles.xml\" "
-                                      "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/>"
-                                    : "")
-            + "</Types>";
-        e[QStringLiteral("_rels/.rels")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
-            "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/officeDocument\" "
-            "Target=\"xl/workbook.xml\"/></Relationships>";
-        e[QStringLiteral("xl/workbook.xml")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><workbook "
-            "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets><sheet "
-            "name=\"表\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>";
-        e[QStringLiteral("xl/_rels/workbook.xml.rels")] =
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Relationships "
-            "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Id=\"rId1\" "
-            "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
-            "Target=\"worksheets/sheet1.xml\"/>"
-            + QByteArray(withStyles ? "<Relationship Id=\"rId2\" "
-                                      "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
-                                      "Target=\"styles.xml\"/>"
-                                    : "")
-            + "</Relationships>";
+        Entries e = sample();
+        e[QStringLiteral("xl/workbook.xml")].replace("name=\"入力\"", "name=\"表\"");
         e[QStringLiteral("xl/worksheets/sheet1.xml")] =
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             "<worksheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><cols><col min=\"5\" "
@@ -145,6 +116,13 @@ private:
             "</sheetData></worksheet>";
         if (withStyles) {
             e[QStringLiteral("xl/styles.xml")] = stylesXml();
+            e[QStringLiteral("[Content_Types].xml")].replace(
+                "</Types>", "<Override PartName=\"/xl/styles.xml\" "
+                            "ContentType=\"application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml\"/></Types>");
+            e[QStringLiteral("xl/_rels/workbook.xml.rels")].replace(
+                "</Relationships>", "<Relationship Id=\"rId9\" "
+                                    "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+                                    "Target=\"styles.xml\"/></Relationships>");
         } else {
             // Without a style part no cell can name a format.
             QByteArray& sheet = e[QStringLiteral("xl/worksheets/sheet1.xml")];
