@@ -31,14 +31,7 @@ private:
     QTemporaryDir m_dir;
     CliProject m_p;
 
-    static int pages(const QString& pdf)
-    {
-        const CliRun r = runProcess(QStringLiteral("pdfinfo"), {pdf});
-        for (const QString& line : r.out.split(u'\n'))
-            if (line.startsWith(QLatin1String("Pages:")))
-                return line.mid(6).trimmed().toInt();
-        return -1;
-    }
+    static int pages(const QString& pdf) { return int(readPdfPages(pdf).size()); }
     static QString pdfText(const QString& pdf)
     {
         // Layout off: a value that a cell shrinks to fit comes out whole.

@@ -574,12 +574,11 @@ private slots:
             f.fontName = QStringLiteral("IPAexゴシック");
             f.bottomBorder = QStringLiteral("dashed");
             QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("C2"), f));
-            XlsxFormat dotted;
-            dotted.bottomBorder = QStringLiteral("dotted");
-            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("B1"), dotted));
-            XlsxFormat none;
-            none.bottomBorder = QString();
-            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("A2"), none));
+            XlsxFormat line;
+            line.bottomBorder = QStringLiteral("dotted");
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("B1"), line));
+            line.bottomBorder = QString();
+            QVERIFY(book.formatCells(QStringLiteral("表"), QStringLiteral("A2"), line));
             QVERIFY(book.save());
         }
         XlsxWorkbook book;
