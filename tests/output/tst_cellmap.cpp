@@ -98,8 +98,7 @@ private slots:
         // The owner's block of the ledger is taken over by the business record.
         expect(s, {{"D44", "建築主"}, {"J44", ""}});
 
-        p.gaiyou.insert(QStringLiteral("Shu1"), QStringLiteral("法人"));
-        p.gaiyou.insert(QStringLiteral("Shu2"), QStringLiteral("他に分類されないもの"));
+        put(p.gaiyou, {{"Shu1", "法人"}, {"Shu2", "他に分類されないもの"}});
         const InputSheet t = filled(p);
         QVERIFY(!t.text("G416").contains(QStringLiteral("●")));
         QVERIFY(t.text("G420").endsWith(QStringLiteral("●(15)他に分類されないもの")));
@@ -148,8 +147,7 @@ private slots:
     void equipmentText()
     {
         ProjectData p = project(2);
-        RowValues& b = p.buildings[0];
-        put(b, {{"Setu2", 1}, {"Setu4", 1}, {"Setubi40", "太陽光発電"}});
+        put(p.buildings[0], {{"Setu2", 1}, {"Setu4", 1}, {"Setubi40", "太陽光発電"}});
         p.buildings[1].insert(QStringLiteral("Setubi40"), QStringLiteral("蓄電池"));
         const InputSheet s = filled(p);
         QCOMPARE(s.value(InputSheet::at("E225")).kind, XlsxCellWrite::Kind::Number);
@@ -210,8 +208,7 @@ private slots:
                  {"Youto30", "専用住宅"}, {"Kouzoubu2", 1}, {"Jou21_3", 1}, {"Jou61_5", 1}, {"Kai30", "2"}, {"Kai40", "1F"},
                  {"Kai41", "2F"}, {"Men40", "1234.5"}, {"Men41", "0"}, {"Men43", "0.00"}, {"Men58", "1234.5"}});
         put(p.buildings[1], {{"Zou31", "鉄筋コンクリート"}, {"Kai30", "5"}, {"Kai31", "2"}});
-        p.floors[0].insert(QStringLiteral("F1Tokutei1"), 1);
-        p.floors[0].insert(QStringLiteral("F1Men60"), QStringLiteral("50"));
+        put(p.floors[0], {{"F1Tokutei1", 1}, {"F1Men60", "50"}});
         p.floors[2].insert(QStringLiteral("F1Men60"), QStringLiteral("70"));  // a third floor building 1 lacks
         auto part = [](const char* building, const char* number) {
             return RowValues{{QStringLiteral("SU_NO"), building}, {QStringLiteral("Ban"), QString::fromUtf8(number)}};
@@ -386,10 +383,8 @@ private slots:
     void constructionNoticeInForce()
     {
         ProjectData p = project();
-        p.buildingCount = 1;
         put(p.gaiyou, {{"Shu1", "市町村"}, {"Buken", "山田邸"}, {"Name2", "設計一郎"}});
-        p.shikichi.insert(QStringLiteral("Tosi4"), 1);
-        p.shikichi.insert(QStringLiteral("Kin1"), QStringLiteral("2,500.5"));
+        put(p.shikichi, {{"Tosi4", 1}, {"Kin1", "2,500.5"}});
         put(p.buildings[0], {{"Kubun30", "08010"}, {"KubunDisp30", "一戸建ての住宅"}, {"Zou31", "鉄筋コンクリート造"}, {"Kai30", "2"}});
         auto floorUse = [&p](int f, int i, const char* use, const char* area) {
             p.floors[f].insert(QStringLiteral("F1Kubun%1Disp").arg(60 + i), QString::fromUtf8(use));
@@ -449,8 +444,7 @@ private slots:
         p.inin.insert(QStringLiteral("Inin1"), 1);
         QCOMPARE(filled(p).text("D520"), QStringLiteral("■　建築確認　　　□　中間検査　　　　□　完了検査"));
         // Any number of matters at once; その他 with its own words.
-        p.inin.insert(QStringLiteral("Inin11"), 1);
-        p.inin.insert(QStringLiteral("IninSonota"), QStringLiteral("建築工事届の提出"));
+        put(p.inin, {{"Inin11", 1}, {"IninSonota", "建築工事届の提出"}});
         s = filled(p);
         expect(s, {{"D3300", "■　確認申請に関する一切の件"}, {"D3302", "■　中間検査申請に関する一切の件"},
                    {"D3303", "□　完了検査申請に関する一切の件"}, {"D3310", "■　その他（建築工事届の提出）"}});
