@@ -17,18 +17,17 @@ namespace {
 
 using ZipEntries::entry;
 
-void lock(const QString& path)
-{
-    const QFileInfo fi(path);
-    QFile f(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
-    f.open(QIODevice::WriteOnly);
-}
-
-// The sick-house workbook.
 void touch(const QString& path, const QByteArray& content = "x")
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
     writeBytes(path, content);
+}
+
+// The mark LibreOffice leaves beside a file it has open.
+void lock(const QString& path)
+{
+    const QFileInfo fi(path);
+    touch(fi.absolutePath() + QStringLiteral("/.~lock.") + fi.fileName() + QLatin1Char('#'));
 }
 
 QString sickCell(const QString& path, const QString& address)
@@ -177,10 +176,8 @@ private slots:
                 inputOfFirst = input;
             QCOMPARE(input, inputOfFirst);
         }
-        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("記録")), 11);
-        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("3")), 3);
-        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("12")), -1);
-        QCOMPARE(SinseiExcelOutRtn::documentIndex(QStringLiteral("シックハウスExcel")), -1);
+        for (const auto& [name, index] : {std::pair{"記録", 11}, {"3", 3}, {"12", -1}, {"シックハウスExcel", -1}})
+            QCOMPARE(SinseiExcelOutRtn::documentIndex(QString::fromUtf8(name)), index);
         const QStringList all{"データ入力１", "完了申請", "完了申請四面"};
         QCOMPARE(SinseiExcelOutRtn::printedSheets(6, all), (QStringList{"完了申請", "完了申請四面"}));
         QCOMPARE(SinseiExcelOutRtn::printedSheets(-1, all), (QStringList{"完了申請", "完了申請四面"}));
