@@ -27,13 +27,6 @@ private:
     const QString m_template = QStringLiteral(SD_TEMPLATE_PATH);
     QTemporaryDir m_dir;
 
-    static QJsonObject cellList()
-    {
-        return QJsonDocument::fromJson(readBytes(QStringLiteral(SD_TEMPLATE_PATH).replace(QStringLiteral(".xlsx"),
-                                                                                          QStringLiteral(".cells.json"))))
-            .object();
-    }
-
 private slots:
     void templateAndMapAgree()
     {
@@ -64,7 +57,8 @@ private slots:
         });
         SinseiCellMap::fillAll(BenchProject::fullProject(), sheet);
 
-        const QJsonObject list = cellList();
+        const QJsonObject list =
+            QJsonDocument::fromJson(readBytes(QString(m_template).replace(QStringLiteral(".xlsx"), QStringLiteral(".cells.json")))).object();
         QSet<QString> read;
         QStringList unwritten;
         const QJsonObject sheets = list.value(QStringLiteral("sheets")).toObject();

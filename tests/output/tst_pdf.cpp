@@ -31,17 +31,7 @@ private:
     QTemporaryDir m_dir;
     CliProject m_p;
 
-    using Run = CliRun;
-    Run cli(const QStringList& args, int timeout = 60000) { return m_p.run(args, timeout); }
-    bool set(const QString& table, const QStringList& assignments, int row = 1) { return m_p.set(table, assignments, row); }
-    static int pages(const QString& pdf)
-    {
-        const Run r = runProcess(QStringLiteral("pdfinfo"), {pdf});
-        for (const QString& line : r.out.split(u'\n'))
-            if (line.startsWith(QLatin1String("Pages:")))
-                return line.mid(6).trimmed().toInt();
-        return -1;
-    }
+    static int pages(const QString& pdf) { return int(readPdfPages(pdf).size()); }
     static QString pdfText(const QString& pdf)
     {
         // Layout off: a value that a cell shrinks to fit comes out whole.
@@ -53,23 +43,22 @@ private slots:
     {
         SD_START_PDF_PROJECT(m_p, m_dir);
         QVERIFY2(QFile::exists(m_p.app + QStringLiteral("/確認申請.xlsx")), "init places the template in the application folder");
-        QVERIFY(set(QStringLiteral("GAIYOU"), {"Kouji=山田邸新築工事", "Buken=山田ハウス", "Name7=山田太郎",
+        QVERIFY(m_p.set(QStringLiteral("GAIYOU"), {"Kouji=山田邸新築工事", "Buken=山田ハウス", "Name7=山田太郎",
                                                "Addr6=東京都千代田区神田一丁目2番3号", "Name2=設計一郎", "Kyu2=一級",
                                                "Tiji2=大臣", "Gou2=345678"}));
-        QVERIFY(set(QStringLiteral("SHIKICHI"), {"Tou1=1", "Tiban=千代田区神田一丁目2番", "Shubetu1=1"}));
-        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {"Kai30=2", "Setu1=1", "Setubi40=太陽光発電設備", "Yane40=ガルバリウム鋼板葺"}));
-        QVERIFY(set(QStringLiteral("TATEMONOBETU"), {"Yane40=二棟目の屋根"}, 2));
-        QVERIFY(set(QStringLiteral("KAIBETU"), {"F1Mei60=寝室階"}, 2));
-        QVERIFY(set(QStringLiteral("KAIBETU"), {"F1Mei60=使わない階"}, 3));
+        QVERIFY(m_p.set(QStringLiteral("SHIKICHI"), {"Tou1=1", "Tiban=千代田区神田一丁目2番", "Shubetu1=1"}));
+        QVERIFY(m_p.set(QStringLiteral("TATEMONOBETU"), {"Kai30=2", "Setu1=1", "Setubi40=太陽光発電設備", "Yane40=ガルバリウム鋼板葺"}));
+        QVERIFY(m_p.set(QStringLiteral("TATEMONOBETU"), {"Yane40=二棟目の屋根"}, 2));
+        QVERIFY(m_p.set(QStringLiteral("KAIBETU"), {"F1Mei60=寝室階"}, 2));
+        QVERIFY(m_p.set(QStringLiteral("KAIBETU"), {"F1Mei60=使わない階"}, 3));
     }
 
     void applicationPages()
     {
         const QString xlsx = m_dir.filePath(QStringLiteral("kakunin.xlsx"));
         const QString pdf = m_dir.filePath(QStringLiteral("kakunin.pdf"));
-        const Run r = cli({"output", m_p.bid, "確認申請", "--out", xlsx, "--pdf", pdf}, 300000);
+        const CliRun r = m_p.run({"output", m_p.bid, "確認申請", "--out", xlsx, "--pdf", pdf}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
-        QVERIFY(QFile::exists(pdf));
         // Faces one to three (the second and the third on two pages each), then building 1's
         // fourth face, one fifth face for each of its two floors and one
         // sixth face; buildings 2 and 3 and the floor slots it does not use
@@ -84,16 +73,16 @@ private slots:
         for (const char* absent : {"二棟目の屋根", "使わない階", "データ入力１"})
             QVERIFY2(!text.contains(QString::fromUtf8(absent)), absent);
         // The forms are set in a Mincho face that Linux has, not a fallback.
-        const Run fonts = runProcess(QStringLiteral("pdffonts"), {pdf});
+        const CliRun fonts = runProcess(QStringLiteral("pdffonts"), {pdf});
         QVERIFY2(fonts.out.contains(QLatin1String("IPAMincho")) || fonts.out.contains(QLatin1String("NotoSerifCJK")),
                  qPrintable(fonts.out));
     }
 
     void secondBuildingAndOtherDocuments()
     {
-        QVERIFY(set(QStringLiteral("SHIKICHI"), {"Tou1=2"}));
+        QVERIFY(m_p.set(QStringLiteral("SHIKICHI"), {"Tou1=2"}));
         const QString xlsx = m_dir.filePath(QStringLiteral("two.xlsx"));
-        QVERIFY(cli({"output", m_p.bid, "0", "--out", xlsx}).code == 0);
+        QVERIFY(m_p.run({"output", m_p.bid, "0", "--out", xlsx}).code == 0);
         QString error;
         const QString pdf = m_dir.filePath(QStringLiteral("two.pdf"));
         QVERIFY2(SinseiExcelOutRtn::renderPdf(xlsx, pdf, 0, &error), qPrintable(error));
@@ -123,11 +112,11 @@ private slots:
             other += QStringLiteral("敷地の状況%1について。").arg(i);
         // A three-line remark of the second face (the form in force has no 意見の概要 item).
         const QString opinion = QStringLiteral("空調設備の能力を確認した。\\n換気計算の方法を確認した。\\n給湯配管の経路を確認した。");
-        QVERIFY(set(QStringLiteral("GAIYOU"), {"Bikou=" + opinion}));
-        QVERIFY(set(QStringLiteral("SHIKICHI"), {"Tou1=2", "Jikou10=" + other}));
+        QVERIFY(m_p.set(QStringLiteral("GAIYOU"), {"Bikou=" + opinion}));
+        QVERIFY(m_p.set(QStringLiteral("SHIKICHI"), {"Tou1=2", "Jikou10=" + other}));
         const QString xlsx = m_dir.filePath(QStringLiteral("long.xlsx"));
         const QString pdf = m_dir.filePath(QStringLiteral("long.pdf"));
-        const Run r = cli({"output", m_p.bid, "確認申請", "--out", xlsx, "--pdf", pdf}, 300000);
+        const CliRun r = m_p.run({"output", m_p.bid, "確認申請", "--out", xlsx, "--pdf", pdf}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         // The two buildings' application (twelve pages) and one 別紙 page.
         QCOMPARE(pages(pdf), 13);
@@ -160,10 +149,8 @@ private slots:
                  QStringLiteral("山田_邸_________確認申請_20261207.pdf"));
         QCOMPARE(SubmissionSet::fileName(QString(), QStringLiteral("概要書"), QDate(2026, 1, 2)),
                  QStringLiteral("名称未設定_概要書_20260102.pdf"));
-        QVERIFY(SubmissionSet::fileName(QString(300, QChar(0x9593)), QStringLiteral("委任状"), QDate(2026, 1, 2))
-                    .toUtf8()
-                    .size()
-                <= 255);
+        const QString longest = SubmissionSet::fileName(QString(300, QChar(0x9593)), QStringLiteral("委任状"), QDate(2026, 1, 2));
+        QVERIFY(longest.toUtf8().size() <= 255);
 
         // An A3 drawing of three pages, each its own vector content.
         const QString drawing = m_dir.filePath(QStringLiteral("図面.pdf"));
@@ -184,25 +171,25 @@ private slots:
         const QString broken = m_dir.filePath(QStringLiteral("broken.pdf"));
         writeBytes(broken, bytes.left(bytes.size() / 2));
 
-        QVERIFY(set(QStringLiteral("GAIYOU"), {"Name5=代理次郎"}));
+        QVERIFY(m_p.set(QStringLiteral("GAIYOU"), {"Name5=代理次郎"}));
         const QString out = m_dir.filePath(QStringLiteral("set"));
         QVERIFY(QDir().mkpath(out));
-        Run r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", drawing, broken, "--out", out});
+        CliRun r = m_p.run({"submit", m_p.bid, "--kind", "確認申請", "--drawings", drawing, broken, "--out", out});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("broken.pdf")), qPrintable(r.err));
         QVERIFY(QDir(out).isEmpty());
         const QString locked = m_dir.filePath(QStringLiteral("locked.pdf"));
         QCOMPARE(runProcess(QStringLiteral("qpdf"), {"--encrypt", "u", "o", "256", "--", drawing, locked}).code, 0);
-        r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", locked, "--out", out});
+        r = m_p.run({"submit", m_p.bid, "--kind", "確認申請", "--drawings", locked, "--out", out});
         QCOMPARE(r.code, 1);
         QVERIFY2(r.err.contains(QStringLiteral("locked.pdf")) && r.err.contains(QStringLiteral("保護")), qPrintable(r.err));
         QVERIFY(QDir(out).isEmpty());
-        r = cli({"submit", m_p.bid, "--kind", "確認", "--out", out});
+        r = m_p.run({"submit", m_p.bid, "--kind", "確認", "--out", out});
         QCOMPARE(r.code, 2);
-        r = cli({"submit", m_p.bid, "--kind", "確認申請", "--docs", "概要書,無い", "--out", out});
+        r = m_p.run({"submit", m_p.bid, "--kind", "確認申請", "--docs", "概要書,無い", "--out", out});
         QCOMPARE(r.code, 2);
 
-        r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", drawing, "--items", "--out", out}, 300000);
+        r = m_p.run({"submit", m_p.bid, "--kind", "確認申請", "--drawings", drawing, "--items", "--out", out}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QStringList lines = r.out.trimmed().split(u'\n');
         // The combined PDF, then 確認申請, 概要書, 委任状 (a 代理者 is entered) and the 別紙,
@@ -214,7 +201,7 @@ private slots:
         lines = lines.mid(0, 5);
         QVERIFY(itemFiles[0].endsWith(QStringLiteral("確認申請入力項目_") + QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral(".csv")));
         const QByteArray setJson = readBytes(itemFiles[2]);
-        Run items = cli({"export-items", m_p.bid, "--kind", "確認申請", "--format", "json"}, 300000);
+        CliRun items = m_p.run({"export-items", m_p.bid, "--kind", "確認申請", "--format", "json"}, 300000);
         QVERIFY2(items.code == 0, qPrintable(items.err));
         QCOMPARE(items.out.toUtf8(), setJson);
         const QJsonArray list = QJsonDocument::fromJson(setJson).object().value(QLatin1String("items")).toArray();
@@ -227,7 +214,7 @@ private slots:
         QVERIFY(ShiftJis::decode(readBytes(itemFiles[0]), &csv));
         QCOMPARE(csv.count(QStringLiteral("\r\n")), list.size() + 1);
         QVERIFY(csv.startsWith(QStringLiteral("\"書類\",\"面\",\"番号\",\"項目\",\"値\"\r\n\"確認申請\",\"第二面\",\"１．イ\"")));
-        QCOMPARE(cli({"export-items", m_p.bid, "--kind", "確認申請", "--format", "xml"}).code, 2);
+        QCOMPARE(m_p.run({"export-items", m_p.bid, "--kind", "確認申請", "--format", "xml"}).code, 2);
         const QString combined = lines[0].section(u'\t', 0, 0);
         QVERIFY(QFileInfo(combined).fileName().contains(QStringLiteral("確認申請一式")));
         int sum = 0;
@@ -269,10 +256,8 @@ private slots:
         std::vector<QPDFPageObjectHelper> drawn = QPDFPageDocumentHelper(original).getAllPages();
         for (size_t i = 0; i < drawn.size(); ++i) {
             QPDFPageObjectHelper merged = setPages.at(setPages.size() - drawn.size() + i);
-            QPDFObjectHandle mergedContents = merged.getObjectHandle().getKey("/Contents");
-            QPDFObjectHandle drawnContents = drawn[i].getObjectHandle().getKey("/Contents");
-            const auto a = mergedContents.getStreamData();
-            const auto b = drawnContents.getStreamData();
+            const auto a = merged.getObjectHandle().getKey("/Contents").getStreamData();
+            const auto b = drawn[i].getObjectHandle().getKey("/Contents").getStreamData();
             QCOMPARE(QByteArray(reinterpret_cast<const char*>(a->getBuffer()), int(a->getSize())),
                      QByteArray(reinterpret_cast<const char*>(b->getBuffer()), int(b->getSize())));
             QCOMPARE(merged.getMediaBox().unparse(), drawn[i].getMediaBox().unparse());
@@ -291,21 +276,21 @@ private:
         const QString revised = m_dir.filePath(QStringLiteral("v2/図面.pdf"));
         QVERIFY(QDir().mkpath(QFileInfo(revised).absolutePath()));
         QCOMPARE(runProcess(QStringLiteral("qpdf"), {"--empty", "--pages", drawing, "1-2", "--", revised}).code, 0);
-        Run r = cli({"submit", m_p.bid, "--kind", "確認申請", "--drawings", revised, "--items", "--out", out, "--note",
+        CliRun r = m_p.run({"submit", m_p.bid, "--kind", "確認申請", "--drawings", revised, "--items", "--out", out, "--note",
                      "補正: 配置図差替え"}, 300000);
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY2(r.out.contains(QStringLiteral("提出履歴: 確認申請 第2回")), qPrintable(r.out));
 
-        r = cli({"history", m_p.bid, "--json"});
+        r = m_p.run({"history", m_p.bid, "--json"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QJsonArray entries = QJsonDocument::fromJson(r.out.toUtf8()).array();
         QCOMPARE(entries.size(), 2);
         QStringList folders;
         for (int i = 0; i < 2; ++i) {
             const QJsonObject e = entries[i].toObject();
-            QCOMPARE(e[QStringLiteral("round")].toInt(), i + 1);
-            QCOMPARE(e[QStringLiteral("kind")].toString(), QStringLiteral("確認申請"));
-            QCOMPARE(e[QStringLiteral("note")].toString(), i == 0 ? QString() : QStringLiteral("補正: 配置図差替え"));
+            QCOMPARE((QStringList{QString::number(e[QStringLiteral("round")].toInt()), e[QStringLiteral("kind")].toString(),
+                                  e[QStringLiteral("note")].toString()}),
+                     (QStringList{QString::number(i + 1), "確認申請", i == 0 ? "" : "補正: 配置図差替え"}));
             folders << e[QStringLiteral("folder")].toString();
             QStringList documents;
             for (const QJsonValue& v : e[QStringLiteral("files")].toArray()) {
@@ -326,7 +311,7 @@ private:
         }
         QVERIFY(folders[0] != folders[1]);
 
-        r = cli({"history", "diff", m_p.bid, "1", "2"});
+        r = m_p.run({"history", "diff", m_p.bid, "1", "2"});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QStringList changes;
         for (const QString& line : r.out.trimmed().split(u'\n'))

@@ -81,19 +81,14 @@ private:
         return SinseiExcelOutRtn::renderPdf(xlsx.isEmpty() ? m_xlsx : xlsx, pdf, doc, &error) ? pdf : QString();
     }
 
-    // The document `index` of the typed-in project as a PDF; empty on failure.
-    QString renderTyped(int index, const QString& name)
+    // A document of the typed-in project as a PDF, by the batch tool; empty on failure.
+    QString renderTyped(const QString& document, const QString& name)
     {
-        const QString xlsx = m_dir.filePath(name + QStringLiteral(".xlsx"));
         const QString pdf = m_dir.filePath(name + QStringLiteral(".pdf"));
-        if (m_p.run({"output", m_p.bid, QString::number(index), "--out", xlsx}).code != 0)
-            return QString();
-        QString error;
-        if (!SinseiExcelOutRtn::renderPdf(xlsx, pdf, index, &error)) {
-            qWarning("%s", qPrintable(error));
-            return QString();
-        }
-        return pdf;
+        const CliRun r = m_p.run({"output", m_p.bid, document, "--out", m_dir.filePath(name + ".xlsx"), "--pdf", pdf}, 300000);
+        if (r.code != 0)
+            qWarning("%s", qPrintable(r.err));
+        return r.code == 0 ? pdf : QString();
     }
     // The text of the pages that carry `heading`, line by line as printed,
     // without spaces or line breaks.
@@ -272,11 +267,8 @@ private slots:
                                                             : mine.value == lo.value);
                 if (!same && differences.size() < 10)
                     differences << QStringLiteral("%1!%2: %3 「%4」, LibreOffice %5 「%6」")
-                                       .arg(sheet, ref.name())
-                                       .arg(int(mine.kind))
-                                       .arg(mine.value)
-                                       .arg(int(lo.kind))
-                                       .arg(lo.value);
+                                       .arg(sheet, ref.name(), QString::number(int(mine.kind)), mine.value,
+                                            QString::number(int(lo.kind)), lo.value);
             }
         }
         QVERIFY(compared > 5000);
@@ -310,12 +302,10 @@ private slots:
             }
             previous = at + caption.size();
         }
-        const auto owner = std::find_if(items.begin(), items.end(), [](const PortalItems::Item& i) {
-            return i.face == QStringLiteral("第二面") && i.number == QStringLiteral("１．ロ");
-        });
-        QVERIFY(owner != items.end());
-        QCOMPARE(owner->caption, QStringLiteral("氏名"));
-        QCOMPARE(owner->value, QStringLiteral("山田太郎"));
+        QVERIFY(std::any_of(items.begin(), items.end(), [](const PortalItems::Item& i) {
+            return i.face == QStringLiteral("第二面") && i.number == QStringLiteral("１．ロ") && i.caption == QStringLiteral("氏名")
+                && i.value == QStringLiteral("山田太郎");
+        }));
 
         // The Shift_JIS list names what it cannot hold; UTF-8 and JSON keep it.
         const QVector<PortalItems::Item> odd = {{application, QStringLiteral("第二面"), QStringLiteral("１．ロ"),
@@ -526,7 +516,7 @@ private slots:
                      "Kai2=1", "Umu2=1", "Kyoka10=法第43条第2項第2号の許可", "Day1=令和9年1月10日",
                      "Day2=令和9年8月31日", "Dai1=1", "Day3=令和9年3月1日", "Koutei1=2階床の配筋工事",
                      "Jikou10=その他の事項", "Bikou10=備考の記載"}));
-        const QString pdf = renderTyped(0, QStringLiteral("site"));
+        const QString pdf = renderTyped(QStringLiteral("0"), QStringLiteral("site"));
         QVERIFY(!pdf.isEmpty());
         const QString heading = QStringLiteral("建築物及びその敷地に関する事項");
         const QString text = pagesText(pdf, heading);
@@ -565,7 +555,7 @@ private slots:
             return;
 
         // The outline's second face is the same block.
-        const QString outline = renderTyped(1, QStringLiteral("outline"));
+        const QString outline = renderTyped(QStringLiteral("1"), QStringLiteral("outline"));
         QVERIFY(!outline.isEmpty());
         const QString outlineText = pagesText(outline, heading);
         checkOrder(outlineText, {{"（第二面）", ""}, {"【１．地名地番】", "千代田区神田一丁目2番"},
@@ -589,10 +579,8 @@ private slots:
                           "ProgKubun1=1", "ProgNintei=P-123", "Rei137=1",
                           "Bikou=エキスパンションジョイントで分離"}).code, 0);
 
-        const QString xlsx = m_dir.filePath(QStringLiteral("faces.xlsx"));
-        const QString pdf = m_dir.filePath(QStringLiteral("faces.pdf"));
-        const CliRun r = m_p.run({"output", m_p.bid, "確認申請", "--out", xlsx, "--pdf", pdf}, 300000);
-        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QString pdf = renderTyped(QStringLiteral("確認申請"), QStringLiteral("faces"));
+        QVERIFY(!pdf.isEmpty());
         const QVector<PdfPage> pages = readPdfPages(pdf);
 
         const PdfPage* fourth = pageWith(pages, QStringLiteral("（第四面）"), QStringLiteral("1"));

@@ -68,6 +68,14 @@ private:
             qWarning("%s", qPrintable(book.errorString()));
         return s;
     }
+    // A cell's font: name, size, bold and italic, colour.
+    static QString font(XlsxWorkbook& book, const QString& sheet, const QString& address)
+    {
+        const XlsxCellStyle s = style(book, sheet, address);
+        return QStringList{s.fontName, QString::number(s.fontSize),
+                           QLatin1String(s.bold ? "b" : "-") + QLatin1String(s.italic ? "i" : "-"), s.fontColor}
+            .join(u'|');
+    }
 
     // Set 1 gothic italic red with dotted underlines, set 2 upright with
     // swatch 13 (light grey), set 3 bold, which prints italic, in black.
@@ -178,20 +186,8 @@ private slots:
             const QString item = anchor(ranges(name, QStringLiteral("item")).value(0));
             const QString title = anchor(ranges(name, QStringLiteral("title")).value(0));
             QVERIFY2(!input.isEmpty() && !item.isEmpty() && !title.isEmpty(), qPrintable(name));
-            const XlsxCellStyle in = style(book, name, input);
-            QCOMPARE(in.fontName, QStringLiteral("ＭＳ ゴシック"));
-            QVERIFY(in.italic);
-            QCOMPARE(in.fontSize, 10.0);
-            QCOMPARE(in.fontColor, QStringLiteral("FFF80000"));
-            const XlsxCellStyle it = style(book, name, item);
-            QCOMPARE(it.fontName, QStringLiteral("游明朝"));
-            QVERIFY(it.italic);
-            QCOMPARE(it.fontColor, QStringLiteral("FF000000"));
-            const XlsxCellStyle ti = style(book, name, title);
-            QCOMPARE(ti.fontName, QStringLiteral("IPAexゴシック"));
-            QVERIFY2(!ti.italic, qPrintable(name));
-            QCOMPARE(ti.fontSize, 10.0);
-            QCOMPARE(ti.fontColor, QStringLiteral("FFC8CCC8"));
+            QCOMPARE((QStringList{name, font(book, name, input), font(book, name, item), font(book, name, title)}),
+                     (QStringList{name, "ＭＳ ゴシック|10|-i|FFF80000", "游明朝|10|-i|FF000000", "IPAexゴシック|10|b-|FFC8CCC8"}));
         }
         // Underlines in the chosen style across the whole run; box lines stay.
         const QString run = underline.first();
@@ -202,10 +198,7 @@ private slots:
         QCOMPARE(style(book, sheet, boxed).borderBottom, boxedBefore.borderBottom);
 
         // The input sheet is no printed form: untouched.
-        const XlsxCellStyle input = style(book, QStringLiteral("データ入力１"), QStringLiteral("A1"));
-        QCOMPARE(input.fontName, QStringLiteral("ＭＳ 明朝"));
-        QVERIFY(input.bold);
-        QCOMPARE(input.fontSize, 11.0);
+        QCOMPARE(font(book, QStringLiteral("データ入力１"), QStringLiteral("A1")), QStringLiteral("ＭＳ 明朝|11|b-|"));
         book.close();
         for (const char* part : {"xl/worksheets/sheet1.xml", "xl/workbook.xml", "docProps/core.xml", "xl/theme/theme1.xml"})
             QVERIFY2(ZipEntries::entry(path, part, true) == ZipEntries::entry(original, part, true), part);
@@ -254,10 +247,8 @@ print('same' if not bad else bad[:10])
         XlsxWorkbook book;
         QVERIFY(book.open(path));
         const QString run = ranges(QStringLiteral("確認申請"), QStringLiteral("underline")).first();
-        const XlsxCellStyle s = style(book, QStringLiteral("確認申請"), anchor(run));
-        QCOMPARE(s.fontName, QStringLiteral("ＭＳ 明朝"));
-        QVERIFY(!s.italic);
-        QVERIFY(s.borderBottom.isEmpty());  // 線なし
+        QCOMPARE(font(book, QStringLiteral("確認申請"), anchor(run)), QStringLiteral("ＭＳ 明朝|10|--|FFF80000"));
+        QVERIFY(style(book, QStringLiteral("確認申請"), anchor(run)).borderBottom.isEmpty());  // 線なし
     }
 
     void colourTwoKeepsTheTemplatesColour()
@@ -280,9 +271,10 @@ print('same' if not bad else bad[:10])
         XlsxWorkbook book;
         QVERIFY(book.open(path));
         const QString sheet = QStringLiteral("概要書");
-        QVERIFY(style(book, sheet, anchor(cells[sheet].input.first())).fontColor.isEmpty());
-        QVERIFY(style(book, sheet, anchor(cells[sheet].item.first())).fontColor.isEmpty());
-        QCOMPARE(style(book, sheet, anchor(cells[sheet].title.first())).fontColor, QStringLiteral("FFC8CCC8"));
+        QCOMPARE((QStringList{font(book, sheet, anchor(cells[sheet].input.first())),
+                              font(book, sheet, anchor(cells[sheet].item.first())),
+                              font(book, sheet, anchor(cells[sheet].title.first()))}),
+                 (QStringList{"ＭＳ 明朝|10|--|", "ＭＳ 明朝|10|--|", "ＭＳ 明朝|10|b-|FFC8CCC8"}));
         QCOMPARE(style(book, sheet, anchor(cells[sheet].underline.first())).borderBottom, QStringLiteral("thin"));
     }
 
