@@ -30,18 +30,6 @@
 
 using namespace EntryTest;
 
-namespace {
-
-QStringList listTexts(QTreeWidget* list)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(0);
-    return out;
-}
-
-}  // namespace
-
 // The windows of the people, the buildings and the floors, the main-use
 // picker, and how the main window opens them.
 class TestEntryWindows : public QObject {
@@ -333,14 +321,14 @@ private slots:
         store(o.st, "KAIBETU", o.bid, {{"F1Kai60", "B1"}});
         auto& form = o.open<P_KaibetuForm>(2);
         QVERIFY(!form.isEdited());
-        QCOMPARE(listTexts(form.floorList()), (QStringList{u("B1"), u("2F"), u("3F")}));
+        QCOMPARE(columnTexts(form.floorList()), (QStringList{u("B1"), u("2F"), u("3F")}));
         QCOMPARE(edit(form, "F1Ban60")->text(), u("1"));
         QVERIFY(edit(form, "F1Ban60")->isReadOnly());
 
         form.floorList()->setCurrentItem(form.floorList()->topLevelItem(1));
         QCOMPARE(form.shownFloor(), 1);
         type(form, "F1Kai60", u("1F"));
-        QCOMPARE(listTexts(form.floorList()), (QStringList{u("B1"), u("1F"), u("3F")}));  // renamed at once
+        QCOMPARE(columnTexts(form.floorList()), (QStringList{u("B1"), u("1F"), u("3F")}));  // renamed at once
         type(form, "F1Takasa", u("2.8"));
         type(form, "F1Kubun60", u("08a010"));  // digits only
         QCOMPARE(edit(form, "F1Kubun60")->text(), u("08010"));
@@ -350,7 +338,7 @@ private slots:
         QCOMPARE(edit(form, "F1Takasa")->text(), u("2.80"));
 
         form.chooser()->setValue(2);
-        QCOMPARE(listTexts(form.floorList()), QStringList{u("1F")});
+        QCOMPARE(columnTexts(form.floorList()), QStringList{u("1F")});
         QCOMPARE(edit(form, "F1Takasa")->text(), QString());
         type(form, "F1Bikou60", u("二棟目"));
         form.showBuilding(1);
@@ -426,12 +414,12 @@ private slots:
         menu.action(u("btnKaiBetu"))->trigger();
         auto* floors = menu.findChild<P_KaibetuForm*>();
         QVERIFY(floors);
-        QCOMPARE(listTexts(floors->floorList()), (QStringList{u("1F"), u("2F")}));
+        QCOMPARE(columnTexts(floors->floorList()), (QStringList{u("1F"), u("2F")}));
         // New counts saved while both windows are open reach the floor list.
         buildings->showBuilding(1);
         edit(*buildings, "Kai31")->setText(u("1"));
         QVERIFY(buildings->apply());
-        QCOMPARE(listTexts(floors->floorList()), (QStringList{u("B1"), u("1F"), u("2F")}));
+        QCOMPARE(columnTexts(floors->floorList()), (QStringList{u("B1"), u("1F"), u("2F")}));
         QVERIFY(!floors->isEdited());
         prompter.clear();  // the buildings' warnings about changed floor counts
 
