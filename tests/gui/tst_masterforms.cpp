@@ -9,7 +9,6 @@
 #include "PostalLookup.h"
 #include "PrnCommon.h"
 #include "Recordset.h"
-#include "ShiftJis.h"
 #include "TestSupport.h"
 #include "UserCsvImportForm.h"
 #include "UserSearchForm.h"
@@ -415,21 +414,14 @@ private slots:
         prompter.clear();
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("書き込みが終了しました。")});
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QString text;
-        QVERIFY(ShiftJis::decode(f.readAll(), &text));
-        f.close();
-        QCOMPARE(text.count(QStringLiteral("\r\n")), 3);
+        QCOMPARE(readBytes(path).count("\r\n"), 3);
         // An existing file asks before it is overwritten; No keeps it.
         prompter.clear();
         prompter.answers.enqueue(Prompter::No);
         utf8 = true;
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("同じファイルが存在します。　上書きしてもよろしいですか？")});
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(!f.read(3).startsWith("\xEF\xBB\xBF"));
-        f.close();
+        QVERIFY(!readBytes(path).startsWith("\xEF\xBB\xBF"));  // still the Shift JIS file
 
         // Import: the first guess from the header, the readings assigned by
         // hand through Combo1, into the second folder.
