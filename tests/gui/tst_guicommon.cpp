@@ -31,14 +31,8 @@ class TestGuiCommon : public QObject {
 private:
     static QString pdfText(const QString& pdf, bool bbox = false)
     {
-        QProcess p;
-        QStringList args;
-        if (bbox)
-            args << QStringLiteral("-bbox");
-        args << pdf << QStringLiteral("-");
-        p.start(QStringLiteral("pdftotext"), args);
-        p.waitForFinished(30000);
-        return QString::fromUtf8(p.readAllStandardOutput());
+        const QStringList args{QStringLiteral("-bbox"), pdf, QStringLiteral("-")};
+        return runProcess(QStringLiteral("pdftotext"), bbox ? args : args.mid(1)).out;
     }
 
 private slots:

@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -377,10 +376,7 @@ private slots:
         clickButton(w.form, "PrnBtn");
         PrnCommon::setPdfPathProvider(nullptr);
         QVERIFY(QFile::exists(pdf));
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString body = QString::fromUtf8(text.readAllStandardOutput());
+        const QString body = runProcess(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).out;
         QVERIFY2(body.contains(u("山田太郎")), qPrintable(body));  // the sheet's layout: tst_customers
     }
 
