@@ -426,9 +426,7 @@ private slots:
         QVERIFY(QDir(o.dir.path()).mkpath(u("MANUAL")));
         for (const QString& page : QDir(QStringLiteral(SD_MANUAL_DIR)).entryList({u("*.html")}))
             QFile::copy(QStringLiteral(SD_MANUAL_DIR "/") + page, o.dir.file(u("MANUAL/") + page));
-        QFile index(o.dir.file(u("MANUAL/index.html")));
-        QVERIFY(index.open(QIODevice::ReadOnly));
-        const QString links = QString::fromUtf8(index.readAll());
+        const QString links = QString::fromUtf8(readBytes(o.dir.file(u("MANUAL/index.html"))));
         struct Opening {
             const char* key;
             const char* page;

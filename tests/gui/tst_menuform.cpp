@@ -430,10 +430,8 @@ private slots:
     void helpShowsThePageOfTheCurrentTab()
     {
         QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("MANUAL")));
-        QFile page(dir->file(QStringLiteral("MANUAL/main.html")));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<html><head><meta charset=\"utf-8\"></head><body><p>物件情報の使い方</p></body></html>");
-        page.close();
+        writeBytes(dir->file(QStringLiteral("MANUAL/main.html")),
+                   "<html><head><meta charset=\"utf-8\"></head><body><p>物件情報の使い方</p></body></html>");
 
         MenuForm form(dir->storage());
         QVERIFY(showAndWait(form));
