@@ -159,8 +159,7 @@ private slots:
     void keyringWaitIsModalAndEnds()
     {
         QWidget window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showAndWait(window));
         QWidget* modalDuringWait = nullptr;
         QTimer::singleShot(800, [&] { modalDuringWait = QApplication::activeModalWidget(); });
         QVERIFY(Keyring::waitFor([](const std::function<void()>& finished) { QTimer::singleShot(1200, finished); }));
@@ -185,8 +184,7 @@ private slots:
         kind->setEditText(QStringLiteral("新築"));
         auto* last = new QLineEdit(&window);
         new EnterOrder(&window, {name, kind, last}, EnterOrder::SelectNext | EnterOrder::LastPasses);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(showAndWait(window));
         name->setFocus();
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), kind);
@@ -202,8 +200,7 @@ private slots:
         auto* flag = new QCheckBox(&tabbed);
         auto* second = new QLineEdit(&tabbed);
         new EnterOrder(&tabbed, {first, second}, EnterOrder::PlainEnterOnly | EnterOrder::TabChain);
-        tabbed.show();
-        QVERIFY(QTest::qWaitForWindowActive(&tabbed));
+        QVERIFY(showAndWait(tabbed));
         first->setFocus();
         QTest::keyClick(first, Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(QApplication::focusWidget(), first);

@@ -193,8 +193,7 @@ private slots:
         ScriptedPrompter prompter;
         RecipientChoice chosen;
         DMLabelForm form(s, chosen);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(showAndWait(form));
         auto* combo = child<QComboBox>(form, "DMCombo");
         QVERIFY(combo->count() >= 2);
         QVERIFY(combo->currentText().startsWith(u("A4 12面")));
@@ -307,8 +306,7 @@ private slots:
         form.setPdfChooser([pdf](QWidget*, const QString& suggested) {
             return suggested.endsWith(u("DMラベル.pdf")) ? pdf : QString();
         });
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(showAndWait(form));
         QCOMPARE(child<QComboBox>(form, "HonoCombo")->currentText(), u("御中"));
         child<QComboBox>(form, "PrnTarget")->setCurrentText(DMLabelForm::kPdfTarget);
 
