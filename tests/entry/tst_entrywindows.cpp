@@ -41,7 +41,6 @@ private slots:
     void newFormItemsAreStoredAndReadBack()
     {
         Office o;
-        auto radio = [](const QWidget& f, const char* n) { return get<QRadioButton>(f, u(n)); };
         // The columns stem1 … stemN stored as ticked in the given row.
         auto tickedOf = [&](const char* table, const char* stem, int count, int row = 0) {
             QStringList on;
