@@ -1,5 +1,6 @@
 #include "AppDir.h"
 #include "CustomerStore.h"
+#include "FreshOffice.h"
 #include "HelpForm.h"
 #include "M_ArchitectForm.h"
 #include "M_ConnectCorpForm.h"
@@ -65,20 +66,11 @@ struct CustomerWindow {
 // The master windows as office staff use them: customers filed in folders,
 // architects with their roles, companies with their trades, CSV files and
 // searches, and the pick results other windows read.
-class TestMasterForms : public QObject {
+class TestMasterForms : public QObject, private FreshOffice {
     Q_OBJECT
 
-    std::unique_ptr<TempAppDir> dir;
-    ScriptedPrompter prompter;
-
 private slots:
-    void init()
-    {
-        dir = std::make_unique<TempAppDir>();
-        prompter.clear();
-        prompter.answers.clear();
-        Prompter::setCurrent(&prompter);
-    }
+    void init() { begin(); }
     void cleanup() { dir.reset(); }
 
     // What every master window shares: the empty-list warning, New, the

@@ -1,4 +1,5 @@
 #include "CommandRegistry.h"
+#include "FreshOffice.h"
 #include "HelpForm.h"
 #include "MenuCommands.h"
 #include "MenuForm.h"
@@ -59,20 +60,11 @@ bool setOption(Storage& storage, const QString& column, int value)
 
 }  // namespace
 
-class TestMenuForm : public QObject {
+class TestMenuForm : public QObject, private FreshOffice {
     Q_OBJECT
 
-    std::unique_ptr<TempAppDir> dir;
-    ScriptedPrompter prompter;
-
 private slots:
-    void init()
-    {
-        dir = std::make_unique<TempAppDir>();
-        prompter.clear();
-        prompter.answers.clear();
-        Prompter::setCurrent(&prompter);
-    }
+    void init() { begin(); }
     void cleanup() { dir.reset(); }
 
     void windowShowsTabsListsAndCodeLists()

@@ -1,5 +1,6 @@
 #include "DMLabelForm.h"
 #include "DMUserForm.h"
+#include "FreshOffice.h"
 #include "LabelPreview.h"
 #include "LabelPrint.h"
 #include "LabelTestSupport.h"
@@ -126,15 +127,16 @@ Q_DECLARE_METATYPE(PrintCase)
 // The two label windows as a clerk uses them: recipients picked from the
 // masters, a layout adjusted on the preview and saved, the free labels of
 // a started sheet chosen, and the sheets printed to a PDF file.
-class TestLabelForms : public QObject {
+class TestLabelForms : public QObject, private FreshOffice {
     Q_OBJECT
 
 private slots:
+    void init() { begin(); }
+    void cleanup() { dir.reset(); }
+
     void recipientSelectionKeepsItsChoiceAfterClosing()
     {
-        TempAppDir dir;
-        Storage& s = dir.storage();
-        ScriptedPrompter prompter;
+        Storage& s = dir->storage();
         const qint64 folder = addRow(s, DbFile::SaleData, u("UserFolder"), {{u("F_ID"), 5}, {u("Folder"), u("年賀状")}});
         addCustomers(s, 6);
         addCustomer(s, {u("佐藤"), u("花子"), u("530-0001"), u("大阪府"), u("大阪市北区梅田1-1"), QString(), QString(), QString(), folder, u("06-6123-4567")});
@@ -188,9 +190,7 @@ private slots:
 
     void layoutIsEditedOnThePreviewAndSaved()
     {
-        TempAppDir dir;
-        Storage& s = dir.storage();
-        ScriptedPrompter prompter;
+        Storage& s = dir->storage();
         RecipientChoice chosen;
         DMLabelForm form(s, chosen);
         QVERIFY(showAndWait(form));
@@ -296,13 +296,11 @@ private slots:
 
     void startPositionsPagesAndPrintingToPdf()
     {
-        TempAppDir dir;
-        Storage& s = dir.storage();
-        ScriptedPrompter prompter;
+        Storage& s = dir->storage();
         addCustomers(s, 30);
         RecipientChoice chosen;
         DMLabelForm form(s, chosen);
-        const QString pdf = dir.file(QStringLiteral("dm.pdf"));
+        const QString pdf = dir->file(QStringLiteral("dm.pdf"));
         form.setPdfChooser([pdf](QWidget*, const QString& suggested) {
             return suggested.endsWith(u("DMラベル.pdf")) ? pdf : QString();
         });
@@ -360,7 +358,7 @@ private slots:
         QCOMPARE(int(form.lastOutcome()), int(LabelPrint::Outcome::Printed));
         QCOMPARE(form.lastPages(), 4);
         QVERIFY(child<QLabel>(form, "PrintNote")->text().contains(u("4 ページ")));
-        const PdfText text = readPdf(pdf, dir.path());
+        const PdfText text = readPdf(pdf, dir->path());
         QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, 4);
         checkWordsInsideLabels(text, form.job());
@@ -397,8 +395,7 @@ private slots:
     {
         QFETCH(PrintCase, c);
         const auto& [sheet, mode, start, recipients, widen, answer, stopAfter, outcome, pages] = c;
-        TempAppDir dir;
-        Storage& s = dir.storage();
+        Storage& s = dir->storage();
         addCustomers(s, recipients);
         RecipientStore store(s);
         QVector<RecipientSource> sources;
@@ -415,9 +412,8 @@ private slots:
         RecipientSelection::add(job.recipients, all);
         job.honorific = u("様");
 
-        ScriptedPrompter prompter;
         prompter.answers.enqueue(answer);
-        const QString pdf = dir.file(QStringLiteral("labels.pdf"));
+        const QString pdf = dir->file(QStringLiteral("labels.pdf"));
         int printed = -1;
         int progressCalls = 0;
         const auto result = LabelPrint::run(job, PrnCommon::Target{QString(), pdf}, [&](int done, int total) {
@@ -438,7 +434,7 @@ private slots:
         if (result != LabelPrint::Outcome::Printed)
             return;
 
-        const PdfText text = readPdf(pdf, dir.path());
+        const PdfText text = readPdf(pdf, dir->path());
         QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, pages);
         QVERIFY(qAbs(text.pageSizeMm.width() - 210) < 0.5 && qAbs(text.pageSizeMm.height() - 297) < 0.5);
