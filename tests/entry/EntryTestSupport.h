@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QtTest>
 
 #include <memory>
@@ -115,6 +116,7 @@ W* get(const QWidget& form, const QString& name)
 inline QLineEdit* edit(const QWidget& f, const char* n) { return get<QLineEdit>(f, u(n)); }
 inline QComboBox* combo(const QWidget& f, const char* n) { return get<QComboBox>(f, u(n)); }
 inline QCheckBox* box(const QWidget& f, const char* n) { return get<QCheckBox>(f, u(n)); }
+inline QRadioButton* radio(const QWidget& f, const char* n) { return get<QRadioButton>(f, u(n)); }
 inline QLabel* label(const QWidget& f, const char* n) { return get<QLabel>(f, u(n)); }
 
 // What several fields show, so that a row of them compares in one line.
@@ -127,13 +129,6 @@ inline QStringList shown(const EntryForm& form, const QStringList& columns)
         out << form.text(c);
     }
     return out;
-}
-
-inline void showActive(QWidget& form)
-{
-    form.show();
-    QApplication::setActiveWindow(&form);
-    QVERIFY(QTest::qWaitForWindowActive(&form));
 }
 
 // The name of the field that has the focus (an editable list's inner
@@ -221,7 +216,8 @@ struct Office {
         auto* w = new W(st, bid, more...);
         windows.emplace_back(w);
         w->setAddressChooser(&chooser);
-        showActive(*w);
+        if (!showAndWait(*w))
+            qFatal("the window never became active");
         return *w;
     }
 };

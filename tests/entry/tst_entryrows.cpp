@@ -36,11 +36,6 @@ QStringList lines(const RowsEditor& e)
     return out;
 }
 
-void click(const QWidget& form, const QString& name)
-{
-    get<QPushButton>(form, name)->click();
-}
-
 }  // namespace
 
 // The lists of child rows on the windows: further persons of the overview,
@@ -62,13 +57,13 @@ private slots:
             QVERIFY(!fields.isEnabled());
 
             // The first row from the master list, the second typed: Enter walks its fields.
-            click(form, u("SekkeiKanri1Add"));
+            clickButton(form, "SekkeiKanri1Add");
             QVERIFY(form.isEdited());
             QCOMPARE(focused(), u("Kyu"));
             choose(combo(fields, "Name"), u("設計 花子"));
             QCOMPARE(fields.text(u("Kyu")), u("一級"));
             QCOMPARE(fields.text(u("Addr")), u("東京都千代田区"));
-            click(form, u("SekkeiKanri1Add"));
+            clickButton(form, "SekkeiKanri1Add");
             type(fields, "Gou", u("123"));
             pressEnter();
             QCOMPARE(focused(), u("Name"));
@@ -90,9 +85,9 @@ private slots:
             designers.moveUp();  // at the top already
             designers.setCurrent(2);
             o.prompter.answers << Prompter::No << Prompter::Yes;
-            click(form, u("SekkeiKanri1Del"));
+            clickButton(form, "SekkeiKanri1Del");
             QCOMPARE(designers.list()->count(), 3);
-            click(form, u("SekkeiKanri1Del"));
+            clickButton(form, "SekkeiKanri1Del");
             QCOMPARE(lines(designers), QStringList({u("1．佐藤 一郎　（佐藤事務所）"), u("2．設計 花子　（花子設計室）")}));
 
             form.furtherPersons(3)->addRow();

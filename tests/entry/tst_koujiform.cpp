@@ -33,11 +33,6 @@ QStringList schemaColumns(const char* table)
     return out;
 }
 
-QRadioButton* option(const QWidget& f, const char* n)
-{
-    return get<QRadioButton>(f, u(n));
-}
-
 // The stored 0/1 of flag columns, in the order asked.
 QList<int> flags(Storage& s, const char* table, qint64 bid, const QStringList& columns)
 {
@@ -223,13 +218,13 @@ private slots:
     {
         Office o;
         auto& fresh = o.open<P_KanryouForm>();
-        QVERIFY(option(fresh, "Shin1")->isChecked());
-        QCOMPARE(option(fresh, "Shin6")->text(), u("工作物（法第88条第2項→完了検査のみ）"));
+        QVERIFY(radio(fresh, "Shin1")->isChecked());
+        QCOMPARE(radio(fresh, "Shin6")->text(), u("工作物（法第88条第2項→完了検査のみ）"));
         for (int i = 2; i <= 6; ++i)
-            QVERIFY(!option(fresh, QByteArray("Shin" + QByteArray::number(i)).constData())->isEnabled());
+            QVERIFY(!radio(fresh, QByteArray("Shin" + QByteArray::number(i)).constData())->isEnabled());
         QVERIFY(!fresh.isEdited());
-        QTest::mouseClick(option(fresh, "Shin3"), Qt::LeftButton);
-        QVERIFY(option(fresh, "Shin1")->isChecked() && !option(fresh, "Shin3")->isChecked());
+        QTest::mouseClick(radio(fresh, "Shin3"), Qt::LeftButton);
+        QVERIFY(radio(fresh, "Shin1")->isChecked() && !radio(fresh, "Shin3")->isChecked());
         QVERIFY(!fresh.isEdited());
         // The default is not stored until something is edited.
         o.prompter.answers.enqueue(Prompter::Yes);
@@ -246,12 +241,12 @@ private slots:
         // Whatever was stored is shown, disabled all the same.
         store(o.st, "KANRYOU", o.bid, {{"Shin1", 0}, {"Shin3", 1}});
         auto& form = o.open<P_KanryouForm>();
-        QVERIFY(option(form, "Shin3")->isChecked() && !option(form, "Shin3")->isEnabled());
-        QVERIFY(!option(form, "Shin1")->isChecked());
+        QVERIFY(radio(form, "Shin3")->isChecked() && !radio(form, "Shin3")->isEnabled());
+        QVERIFY(!radio(form, "Shin1")->isChecked());
         QVERIFY(!form.isEdited());
-        option(form, "Shin1")->click();
+        radio(form, "Shin1")->click();
         QVERIFY(form.isEdited());
-        QVERIFY(!option(form, "Shin3")->isChecked());
+        QVERIFY(!radio(form, "Shin3")->isChecked());
         QVERIFY(form.apply());
         QCOMPARE(flags(o.st, "KANRYOU", o.bid, names("Shin", 1, 6)), (QList<int>{1, 0, 0, 0, 0, 0}));
     }

@@ -28,11 +28,6 @@ QVector<QStringList> bookRows(Storage& s, qint64 bid)
     return out;
 }
 
-QLineEdit* line(const QWidget& f, const QString& name)
-{
-    return get<QLineEdit>(f, name);
-}
-
 }  // namespace
 
 // The business record and the record book.
@@ -116,7 +111,7 @@ private slots:
             addRow(o.st, DbFile::AnotherOption, "StrIntTable", {{"F_INT01", o.bid}, {"F_STR01", "余分"}});
         auto& form = o.open<P_KirokuboForm>();
         QCOMPARE(form.lines().size(), 90);
-        QCOMPARE(line(form, P_KirokuboForm::titleField(90))->text(), u("監理報告書"));
+        QCOMPARE(get<QLineEdit>(form, P_KirokuboForm::titleField(90))->text(), u("監理報告書"));
         form.tabs()->setCurrentIndex(5);
         type(form, P_KirokuboForm::contentField(90).toLatin1().constData(), u("報告書提出済"));
         type(form, P_KirokuboForm::yearField(90).toLatin1().constData(), u("2025"));
@@ -134,17 +129,17 @@ private slots:
         QVERIFY(!QFile::exists(o.dir.file(u("kirokubo_tl.ini"))));  // the built-in titles until then
         auto& form = o.open<P_KirokuboForm>();
         QCOMPARE(form.tabs()->count(), 6);
-        QCOMPARE(line(form, P_KirokuboForm::titleField(40))->text(), u("確認申請"));
+        QCOMPARE(get<QLineEdit>(form, P_KirokuboForm::titleField(40))->text(), u("確認申請"));
         QVERIFY(!form.isEdited());
-        QLineEdit* title3 = line(form, P_KirokuboForm::titleField(3));
+        QLineEdit* title3 = get<QLineEdit>(form, P_KirokuboForm::titleField(3));
         QVERIFY(title3->isReadOnly());
         QCOMPARE(title3->palette().color(QPalette::Base), QPalette().color(QPalette::Base));
         form.titleCheck()->click();
         QVERIFY(!title3->isReadOnly());
         const QColor yellow(255, 255, 128);
         QCOMPARE(title3->palette().color(QPalette::Base), yellow);
-        QCOMPARE(line(form, P_KirokuboForm::titleField(90))->palette().color(QPalette::Base), yellow);
-        QVERIFY(line(form, P_KirokuboForm::titleField(36))->palette().color(QPalette::Base) != yellow);
+        QCOMPARE(get<QLineEdit>(form, P_KirokuboForm::titleField(90))->palette().color(QPalette::Base), yellow);
+        QVERIFY(get<QLineEdit>(form, P_KirokuboForm::titleField(36))->palette().color(QPalette::Base) != yellow);
         // The focus shows white on black over the colour, and the colour comes back.
         title3->setFocus(Qt::MouseFocusReason);
         QCOMPARE(title3->palette().color(QPalette::Base), QColor(Qt::black));
@@ -171,11 +166,11 @@ private slots:
         // A project made later starts with the office's titles.
         const qint64 next = newProject(o.st);
         P_KirokuboForm later(o.st, next);
-        QCOMPARE(line(later, P_KirokuboForm::titleField(3))->text(), u("現地調査"));
+        QCOMPARE(get<QLineEdit>(later, P_KirokuboForm::titleField(3))->text(), u("現地調査"));
         const QVector<QStringList> rows = bookRows(o.st, next);
         QCOMPARE(rows.size(), 90);
         QCOMPARE(rows[35].first(), u("図書保管"));
-        QCOMPARE(line(later, P_KirokuboForm::titleField(1))->text(), u("見積書提出"));
+        QCOMPARE(get<QLineEdit>(later, P_KirokuboForm::titleField(1))->text(), u("見積書提出"));
     }
 
     void recordBookKeyboard()
@@ -188,29 +183,29 @@ private slots:
         pressEnter();
         QCOMPARE(focused(), u("MonthText1"));
         keys(QApplication::focusWidget(), u("1a2"));  // letters go, digits stay
-        QCOMPARE(line(form, u("MonthText1"))->text(), u("12"));
+        QCOMPARE(get<QLineEdit>(form, u("MonthText1"))->text(), u("12"));
         QCOMPARE(form.beepCount(), 1);
         pressEnter();
         keys(QApplication::focusWidget(), u("３"));  // a full-width digit is meant as a digit
-        QCOMPARE(line(form, u("DayText1"))->text(), u("3"));
+        QCOMPARE(get<QLineEdit>(form, u("DayText1"))->text(), u("3"));
         QCOMPARE(form.beepCount(), 1);
         QCOMPARE(enterWalk(2), (QStringList{u("DayText1"), u("NaiyouText1"), u("YearText2")}));
 
         // The last line of a page turns to the next page.
-        line(form, u("NaiyouText15"))->setFocus();
+        get<QLineEdit>(form, u("NaiyouText15"))->setFocus();
         pressEnter();
         QCOMPARE(form.tabs()->currentIndex(), 1);
         QCOMPARE(focused(), u("YearText16"));
         form.titleCheck()->click();
-        line(form, u("NaiyouText30"))->setFocus();
+        get<QLineEdit>(form, u("NaiyouText30"))->setFocus();
         pressEnter();
         QCOMPARE(form.tabs()->currentIndex(), 2);
         QCOMPARE(enterWalk(1), (QStringList{u("KoumokuText31"), u("YearText31")}));
-        line(form, u("NaiyouText31"))->setFocus();
+        get<QLineEdit>(form, u("NaiyouText31"))->setFocus();
         pressEnter();
         QCOMPARE(focused(), u("KoumokuText32"));
         form.tabs()->setCurrentIndex(5);
-        line(form, u("NaiyouText90"))->setFocus();
+        get<QLineEdit>(form, u("NaiyouText90"))->setFocus();
         QCOMPARE(enterWalk(1), QStringList{u("NaiyouText90")});
         QCOMPARE(form.tabs()->currentIndex(), 5);
         o.prompter.answers.enqueue(Prompter::No);

@@ -2,8 +2,6 @@
 #include "P_ShikichiForm.h"
 #include "TestSupport.h"
 
-#include <QProcess>
-
 using namespace EntryTest;
 
 // The site window as a clerk works it, and with it the protocol that every
@@ -302,12 +300,10 @@ private slots:
         form.close();
         QCOMPARE(storedTexts(o.st, "SHIKICHI", o.bid, {"Size5", "Size6", "Men1"}), (QStringList{"100.50", "200.00", "150.25"}));
         o.st.closeAll();
-        QProcess cli;
-        cli.start(QStringLiteral(SD_CLI_PATH), {u("--appdir"), o.dir.path(), u("project"), u("get"), QString::number(o.bid),
-                                                 u("SHIKICHI"), u("Size17"), u("Par11")});
-        QVERIFY(cli.waitForFinished(60000));
-        QCOMPARE(cli.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(cli.readAllStandardOutput()).trimmed(), u("Size17=300.5\nPar11=50.00"));
+        const ProcessRun cli = runProcess(QStringLiteral(SD_CLI_PATH), {u("--appdir"), o.dir.path(), u("project"), u("get"),
+                                          QString::number(o.bid), u("SHIKICHI"), u("Size17"), u("Par11")});
+        QCOMPARE(cli.code, 0);
+        QCOMPARE(cli.out.trimmed(), u("Size17=300.5\nPar11=50.00"));
     }
 };
 

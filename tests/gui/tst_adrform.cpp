@@ -40,8 +40,7 @@ private slots:
     {
         AdrForm form;
         form.setItems({u("1000001 東京都千代田区千代田"), u("1000002 東京都千代田区皇居外苑")});
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(showAndWait(form));
         auto* list = child<QListWidget>(form, "List1");
         auto* choice = child<QPushButton>(form, "ChoiceBtn");
         auto* cancel = child<QPushButton>(form, "CancelBtn");

@@ -190,9 +190,7 @@ private slots:
             QVERIFY(path.startsWith(d.dir.path() + QStringLiteral("/提出履歴/%1/").arg(bid)));
             QVERIFY(path.endsWith(QStringLiteral("/図面/配置図.pdf")));
         }
-        QFile first(opened[1]);
-        QVERIFY(first.open(QIODevice::ReadOnly));
-        QCOMPARE(first.readAll(), QByteArray("D1"));
+        QCOMPARE(readBytes(opened[1]), QByteArray("D1"));
 
         // A received document and a submission cannot be compared; two rounds can.
         list->clearSelection();

@@ -91,9 +91,7 @@ private slots:
         QVERIFY2(FolderStore(gui, FolderStore::Kind::Projects).list(&folders, &error) && !folders.isEmpty(), qPrintable(error));
         qint64 first = 0;
         QVERIFY2(ProjectRegister(gui).createProject(folders.first().fid, &first, &error), qPrintable(error));
-        QFile csv(dir.file(QStringLiteral("顧客.csv")));
-        QVERIFY(csv.open(QIODevice::WriteOnly) && csv.write("a,b\r\n") == 5);
-        csv.close();
+        writeBytes(dir.file(QStringLiteral("顧客.csv")), "a,b\r\n");
         QVERIFY(QFile::exists(dir.file(QStringLiteral("kakunin.db-wal"))));
 
         browse(dir.path(), QFileDialog::AcceptOpen);
@@ -121,16 +119,11 @@ private slots:
     void theDialogListsNoDatabase()
     {
         TempAppDir dir;
-        QFile csv(dir.file(QStringLiteral("顧客.csv")));
-        QVERIFY(csv.open(QIODevice::WriteOnly));
-        csv.close();
+        writeBytes(dir.file(QStringLiteral("顧客.csv")), {});
         // With the server engine the folder holds no database file; one of
         // that name must stay hidden all the same.
-        QFile db(dir.file(QStringLiteral("kakunin.db")));
-        if (!db.exists()) {
-            QVERIFY(db.open(QIODevice::WriteOnly));
-            db.close();
-        }
+        if (!QFile::exists(dir.file(QStringLiteral("kakunin.db"))))
+            writeBytes(dir.file(QStringLiteral("kakunin.db")), {});
         auto dialog = FileDialogs::make(nullptr, QStringLiteral("試験"), dir.path(), QStringLiteral("すべてのファイル (*)"),
                                         QFileDialog::ExistingFile, QFileDialog::AcceptOpen);
         auto* model = dialog->findChild<QFileSystemModel*>();

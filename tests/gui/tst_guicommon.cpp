@@ -31,14 +31,8 @@ class TestGuiCommon : public QObject {
 private:
     static QString pdfText(const QString& pdf, bool bbox = false)
     {
-        QProcess p;
-        QStringList args;
-        if (bbox)
-            args << QStringLiteral("-bbox");
-        args << pdf << QStringLiteral("-");
-        p.start(QStringLiteral("pdftotext"), args);
-        p.waitForFinished(30000);
-        return QString::fromUtf8(p.readAllStandardOutput());
+        const QStringList args{QStringLiteral("-bbox"), pdf, QStringLiteral("-")};
+        return runProcess(QStringLiteral("pdftotext"), bbox ? args : args.mid(1)).out;
     }
 
 private slots:
@@ -165,8 +159,7 @@ private slots:
     void keyringWaitIsModalAndEnds()
     {
         QWidget window;
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QVERIFY(showAndWait(window));
         QWidget* modalDuringWait = nullptr;
         QTimer::singleShot(800, [&] { modalDuringWait = QApplication::activeModalWidget(); });
         QVERIFY(Keyring::waitFor([](const std::function<void()>& finished) { QTimer::singleShot(1200, finished); }));
@@ -191,8 +184,7 @@ private slots:
         kind->setEditText(QStringLiteral("新築"));
         auto* last = new QLineEdit(&window);
         new EnterOrder(&window, {name, kind, last}, EnterOrder::SelectNext | EnterOrder::LastPasses);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QVERIFY(showAndWait(window));
         name->setFocus();
         QTest::keyClick(name, Qt::Key_Return);
         QCOMPARE(QApplication::focusWidget(), kind);
@@ -208,8 +200,7 @@ private slots:
         auto* flag = new QCheckBox(&tabbed);
         auto* second = new QLineEdit(&tabbed);
         new EnterOrder(&tabbed, {first, second}, EnterOrder::PlainEnterOnly | EnterOrder::TabChain);
-        tabbed.show();
-        QVERIFY(QTest::qWaitForWindowActive(&tabbed));
+        QVERIFY(showAndWait(tabbed));
         first->setFocus();
         QTest::keyClick(first, Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(QApplication::focusWidget(), first);

@@ -1,5 +1,6 @@
 #include "AppDir.h"
 #include "CustomerStore.h"
+#include "FreshOffice.h"
 #include "HelpForm.h"
 #include "M_ArchitectForm.h"
 #include "M_ConnectCorpForm.h"
@@ -9,7 +10,6 @@
 #include "PostalLookup.h"
 #include "PrnCommon.h"
 #include "Recordset.h"
-#include "ShiftJis.h"
 #include "TestSupport.h"
 #include "UserCsvImportForm.h"
 #include "UserSearchForm.h"
@@ -23,7 +23,6 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
@@ -67,10 +66,12 @@ struct CustomerWindow {
 // The master windows as office staff use them: customers filed in folders,
 // architects with their roles, companies with their trades, CSV files and
 // searches, and the pick results other windows read.
-class TestMasterForms : public QObject {
+class TestMasterForms : public QObject, private FreshOffice {
     Q_OBJECT
 
 private slots:
+    void init() { begin(); }
+    void cleanup() { dir.reset(); }
 
     // What every master window shares: the empty-list warning, New, the
     // save question on closing, and the delete question whose safe answer is No.
@@ -88,14 +89,12 @@ private slots:
         QFETCH(int, kind);
         QFETCH(QString, listed);
         QFETCH(QString, question);
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         const auto open = [&]() -> std::unique_ptr<MasterForm> {
             if (kind == 1)
-                return std::make_unique<M_ArchitectForm>(dir.storage());
+                return std::make_unique<M_ArchitectForm>(dir->storage());
             if (kind == 2)
-                return std::make_unique<M_ConnectCorpForm>(dir.storage());
-            auto c = std::make_unique<M_UserMasterForm>(dir.storage());
+                return std::make_unique<M_ConnectCorpForm>(dir->storage());
+            auto c = std::make_unique<M_UserMasterForm>(dir->storage());
             c->openWithFolder(1);
             return c;
         };
@@ -135,9 +134,7 @@ private slots:
 
     void customerNewApplyAndTheSavePrompt()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        CustomerWindow w(dir.storage());
+        CustomerWindow w(dir->storage());
         QVERIFY(!w.f("NameText0")->isEnabled());
         QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isVisible());
 
@@ -157,7 +154,7 @@ private slots:
         QCOMPARE(w.f("NameText0")->text(), u("やまだ"));  // trimmed and put back
         QCOMPARE(columnTexts(w.list()), QStringList{u("やまだ 花子")});
         QCOMPARE(columnTexts(w.list(), 1), QStringList{u("大阪府")});
-        Storage& s = dir.storage();
+        Storage& s = dir->storage();
         expectStored(s, DbFile::SaleData, "UserMaster", first, {{"SEX", u("1")}, {"Adr2_ID", u("27")}});
 
         // A second customer; switching with unsaved edits asks, No discards.
@@ -197,9 +194,7 @@ private slots:
 
     void customerDeleteTakesTheSelectedRows()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        CustomerWindow w(dir.storage());
+        CustomerWindow w(dir->storage());
         for (const char* n : {"一", "二", "三", "四"})
             w.create(u(n));
         w.list()->clearSelection();
@@ -214,9 +209,7 @@ private slots:
 
     void enterOrderPostalLookUpAndFaxCopy()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        CustomerWindow w(dir.storage());
+        CustomerWindow w(dir->storage());
         w.form.newRecord();
         QWidget* sequence[] = {w.f("NameText0"), w.f("NameText1"), w.f("FuriText0"), w.f("FuriText1"), w.f("BornDay")};
         for (int i = 0; i + 1 < 5; ++i) {
@@ -259,17 +252,15 @@ private slots:
         QVERIFY(w.form.isEdited());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QVERIFY(!w.form.isEdited());
-        expectStored(dir.storage(), DbFile::SaleData, "UserMaster", w.form.shownId(), {{"Post1", u("100-0001")}});
+        expectStored(dir->storage(), DbFile::SaleData, "UserMaster", w.form.shownId(), {{"Post1", u("100-0001")}});
     }
 
     void customersMoveAndCopyBetweenFolders()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         QVector<qint64> folders{1};
         for (const char* n : {"二", "三", "四", "五", "六"})
-            folders << addFolder(dir.storage(), u(n));
-        CustomerWindow w(dir.storage());
+            folders << addFolder(dir->storage(), u(n));
+        CustomerWindow w(dir->storage());
         QCOMPARE(columnTexts(w.form.folderList()).size(), 6);
         w.create(u("甲"));
         w.create(u("乙"));
@@ -314,18 +305,16 @@ private slots:
 
     void telephoneAndConditionSearchSelectTheCustomer()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        const qint64 second = addFolder(dir.storage(), u("大阪"));
+        const qint64 second = addFolder(dir->storage(), u("大阪"));
         {
-            CustomerWindow w(dir.storage());
+            CustomerWindow w(dir->storage());
             w.create(u("東京"), u("03-1234-5678"), u("tokyo@example.jp"));
             w.create(u("大阪"), u("(06)6345-0000"), u("osaka@example.jp"));
             w.list()->clearSelection();
             w.list()->topLevelItem(1)->setSelected(true);
             w.form.dropOnFolder(1, false);
         }
-        CustomerWindow w(dir.storage());
+        CustomerWindow w(dir->storage());
         QCOMPARE(columnTexts(w.list()), QStringList{u("東京 ")});
         w.f("TelText")->setText(u("06-6345"));
         clickButton(w.form, "SrchBtn2");
@@ -364,11 +353,9 @@ private slots:
 
     void dataSheetPrintsToPdf()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        const QString pdf = dir.file(QStringLiteral("sheet.pdf"));
+        const QString pdf = dir->file(QStringLiteral("sheet.pdf"));
         PrnCommon::setPdfPathProvider([pdf](const QString&) { return pdf; });
-        CustomerWindow w(dir.storage());
+        CustomerWindow w(dir->storage());
         clickButton(w.form, "PrnBtn");  // nothing shown: nothing happens
         QVERIFY(prompter.shown.isEmpty());
         w.create(u("山田"), u("03-1234-5678"));
@@ -381,38 +368,31 @@ private slots:
         clickButton(w.form, "PrnBtn");
         PrnCommon::setPdfPathProvider(nullptr);
         QVERIFY(QFile::exists(pdf));
-        QProcess text;
-        text.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-        QVERIFY(text.waitForFinished(30000));
-        const QString body = QString::fromUtf8(text.readAllStandardOutput());
+        const QString body = runProcess(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).out;
         QVERIFY2(body.contains(u("山田太郎")), qPrintable(body));  // the sheet's layout: tst_customers
     }
 
     void csvExportRefusesTheProgramsOwnFiles()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("out")));
+        QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("out")));
         // A way round through another folder still names the live database.
-        const QString chosen = dir.file(QStringLiteral("out/../saledata.db"));
-        CustomerWindow w(dir.storage());
+        const QString chosen = dir->file(QStringLiteral("out/../saledata.db"));
+        CustomerWindow w(dir->storage());
         w.form.setFileChooser([&](QWidget*, bool, const QString&) { return M_UserMasterForm::FileChoice{chosen, false}; });
         w.create(u("山田"));
         prompter.clear();
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{AppDir::ownFileMessage(chosen)});
-        Recordset rs(dir.storage(), DbFile::SaleData);
+        Recordset rs(dir->storage(), DbFile::SaleData);
         QVERIFY2(rs.open(QStringLiteral("UserMaster")), qPrintable(rs.errorString()));
         QCOMPARE(rs.recordCount(), 1);
     }
 
     void csvExportAndImportThroughTheWindows()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        const QString csvName = u("顧客マスター.csv"), path = dir.file(csvName);
+        const QString csvName = u("顧客マスター.csv"), path = dir->file(csvName);
         bool utf8 = false;
-        CustomerWindow w(dir.storage());
+        CustomerWindow w(dir->storage());
         w.form.setFileChooser([&](QWidget*, bool, const QString&) { return M_UserMasterForm::FileChoice{path, utf8}; });
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("書き込みがデータがありませんでした。")});
@@ -422,25 +402,18 @@ private slots:
         prompter.clear();
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("書き込みが終了しました。")});
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QString text;
-        QVERIFY(ShiftJis::decode(f.readAll(), &text));
-        f.close();
-        QCOMPARE(text.count(QStringLiteral("\r\n")), 3);
+        QCOMPARE(readBytes(path).count("\r\n"), 3);
         // An existing file asks before it is overwritten; No keeps it.
         prompter.clear();
         prompter.answers.enqueue(Prompter::No);
         utf8 = true;
         child<QAction>(w.form, "mnCSVWrite")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("同じファイルが存在します。　上書きしてもよろしいですか？")});
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QVERIFY(!f.read(3).startsWith("\xEF\xBB\xBF"));
-        f.close();
+        QVERIFY(!readBytes(path).startsWith("\xEF\xBB\xBF"));  // still the Shift JIS file
 
         // Import: the first guess from the header, the readings assigned by
         // hand through Combo1, into the second folder.
-        const qint64 folder = addFolder(dir.storage(), u("取込"));
+        const qint64 folder = addFolder(dir->storage(), u("取込"));
         prompter.clear();
         whenModal([](QWidget* m) {
             auto* imp = qobject_cast<UserCsvImportForm*>(m);
@@ -480,7 +453,7 @@ private slots:
 
         // By default into the folder being viewed, shown at once; the
         // empty rows a spreadsheet leaves are skipped and counted.
-        writeFile(dir.path(), csvName, u("姓,電話番号\n鈴木,03-9999-0000\n,\n , \n").toUtf8());
+        writeFile(dir->path(), csvName, u("姓,電話番号\n鈴木,03-9999-0000\n,\n , \n").toUtf8());
         whenModal([](QWidget* m) { clickButton(*m, "SaveBtn"); });
         child<QAction>(w.form, "mnCSVRead")->trigger();
         QCOMPARE(prompter.texts(), QStringList{u("読込みが終了しました。\n1 件の顧客をフォルダ「取込」に登録しました。\n"
@@ -489,7 +462,7 @@ private slots:
 
         // Without a folder the report says where to find them, and the
         // search's transfer offers to put the customer into the folder.
-        writeFile(dir.path(), csvName, u("姓\n高橋\n").toUtf8());
+        writeFile(dir->path(), csvName, u("姓\n高橋\n").toUtf8());
         prompter.clear();
         whenModal([](QWidget* m) {
             auto* imp = qobject_cast<UserCsvImportForm*>(m);
@@ -514,22 +487,20 @@ private slots:
 
     void customerPickModeHandsBackTheSelection()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         {
-            CustomerWindow w(dir.storage());
+            CustomerWindow w(dir->storage());
             w.create(u("山田"), u("03-1234-5678"), u("taro@example.jp"));
             w.create(u("佐藤"), {}, u("sato@example.jp"));
             w.create(u("鈴木"));
         }
         {
-            CustomerWindow w(dir.storage(), 1, MailTarget::Cc);
+            CustomerWindow w(dir->storage(), 1, MailTarget::Cc);
             QVERIFY(child<QPushButton>(w.form, "SendBtn")->isVisible());
             QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isEnabled());  // only To hands over
             w.form.transfer();
             QVERIFY(!w.form.picked());
         }
-        CustomerWindow w(dir.storage(), 1, MailTarget::To);
+        CustomerWindow w(dir->storage(), 1, MailTarget::To);
         QVERIFY(child<QPushButton>(w.form, "SendBtn")->isEnabled());
         w.form.selectRow(0);
         w.list()->topLevelItem(1)->setSelected(true);
@@ -543,13 +514,13 @@ private slots:
                  (QStringList{u("山田"), u("03-1234-5678"), u("taro@example.jp,sato@example.jp")}));
 
         // Enter in the list takes the shown customer alone; Escape picks nothing.
-        CustomerWindow again(dir.storage(), 1, MailTarget::To);
+        CustomerWindow again(dir->storage(), 1, MailTarget::To);
         again.form.selectRow(1);
         again.list()->topLevelItem(0)->setSelected(true);
         again.list()->setFocus();
         QTest::keyClick(again.list(), Qt::Key_Return);
         QCOMPARE(again.form.pickResult().email, u("sato@example.jp"));
-        CustomerWindow closed(dir.storage(), 1, MailTarget::To);
+        CustomerWindow closed(dir->storage(), 1, MailTarget::To);
         QTest::keyClick(closed.list(), Qt::Key_Escape);
         QVERIFY(!closed.form.isVisible());
         QVERIFY(!closed.form.picked());
@@ -558,9 +529,7 @@ private slots:
 
     void architectRolesAndPicks()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        M_ArchitectForm form(dir.storage());
+        M_ArchitectForm form(dir->storage());
         QVERIFY(showAndWait(form));
         QTreeWidget* list = form.recordList();
         QVERIFY(!child<QPushButton>(form, "DelBtn")->isEnabled());
@@ -581,7 +550,7 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(child(form, "FaxText2")));
         clickButton(form, "UpDateBtn");
         QCOMPARE(columnTexts(list), QStringList{u("設計 一郎")});
-        expectStored(dir.storage(), DbFile::MasterData, "Architect", id,
+        expectStored(dir->storage(), DbFile::MasterData, "Architect", id,
                      {{"K_FLG", u("1")}, {"A_FLG", u("0")}, {"C_ADDR2", u("大阪市北区梅田")}, {"U_CLASS1", u("一級")}});
 
         // A designer; switching discards edits without asking.
@@ -596,7 +565,7 @@ private slots:
         QCOMPARE(columnTexts(list), (QStringList{u("設計 一郎"), u("設計 二郎")}));
 
         // Picked by the overview window: designers only, handed back on transfer.
-        M_ArchitectForm picker(dir.storage(), nullptr, true);
+        M_ArchitectForm picker(dir->storage(), nullptr, true);
         picker.setPickMode(true);
         picker.show();
         QCOMPARE(columnTexts(picker.recordList()), QStringList{u("設計 二郎")});
@@ -605,7 +574,7 @@ private slots:
         QVERIFY(picker.pickResult().source == MasterPickResult::Source::Architect);
         QCOMPARE(picker.pickResult().architect.name, u("設計 二郎"));
         // Opened for editing, it lists everyone.
-        M_ArchitectForm all(dir.storage());
+        M_ArchitectForm all(dir->storage());
         all.show();
         QCOMPARE(all.recordList()->topLevelItemCount(), 2);
         all.selectRow(0);
@@ -621,10 +590,8 @@ private slots:
 
     void companyTradesZoneAndPlace()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         {
-            M_ConnectCorpForm form(dir.storage());
+            M_ConnectCorpForm form(dir->storage());
             form.show();
             for (const char* name : {"電気工業", "水道設備", "未設定"}) {
                 clickButton(form, "NewMakeBtn");
@@ -645,25 +612,25 @@ private slots:
             form.move(120, 80);
             clickButton(form, "CancelCommand");
         }
-        Recordset opt(dir.storage(), DbFile::OptionData);
+        Recordset opt(dir->storage(), DbFile::OptionData);
         QVERIFY(opt.open(u("OptionMaster")));
         QVERIFY(!opt.isNull(u("CNCT_LEFT")));
         QCOMPARE(opt.integer(u("STUP")), qint64(0));
 
-        M_ConnectCorpForm form(dir.storage(), nullptr, 2);
+        M_ConnectCorpForm form(dir->storage(), nullptr, 2);
         form.setPickMode(true);
         form.show();
         QCOMPARE(columnTexts(form.recordList()), QStringList{u("水道設備")});
         QCOMPARE(form.zoneId(), qint64(13));
         const qint64 id = form.shownId();
-        expectStored(dir.storage(), DbFile::MasterData, "ConnectCorp", id, {{"Adr_ID", u("13")}, {"ANOTHER", u("一行目\n二行目")}});
+        expectStored(dir->storage(), DbFile::MasterData, "ConnectCorp", id, {{"Adr_ID", u("13")}, {"ANOTHER", u("一行目\n二行目")}});
         // Choosing a prefecture sets the zone; Apply lists every company again.
         child<QComboBox>(form, "Addr1Text")->setCurrentIndex(26);  // 大阪府
         QCOMPARE(form.zoneId(), qint64(27));
         clickButton(form, "UpDateBtn");
         QCOMPARE(form.recordList()->topLevelItemCount(), 3);
         QCOMPARE(form.shownId(), id);
-        expectStored(dir.storage(), DbFile::MasterData, "ConnectCorp", id, {{"Adr_ID", u("27")}});
+        expectStored(dir->storage(), DbFile::MasterData, "ConnectCorp", id, {{"Adr_ID", u("27")}});
         clickButton(form, "SendBtn");
         const MasterPickResult& r = form.pickResult();
         QVERIFY(r.source == MasterPickResult::Source::Company && r.key == id);

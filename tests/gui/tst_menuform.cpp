@@ -1,4 +1,5 @@
 #include "CommandRegistry.h"
+#include "FreshOffice.h"
 #include "HelpForm.h"
 #include "MenuCommands.h"
 #include "MenuForm.h"
@@ -57,31 +58,26 @@ bool setOption(Storage& storage, const QString& column, int value)
     return openOption(rs) && rs.setValue(column, value) && rs.update();
 }
 
-// Steps the building count with an arrow key, as the user does.
-void clickArrow(MenuForm& form, bool up)
-{
-    QTest::keyClick(form.buildingCountBox(), up ? Qt::Key_Up : Qt::Key_Down);
-}
-
 }  // namespace
 
-class TestMenuForm : public QObject {
+class TestMenuForm : public QObject, private FreshOffice {
     Q_OBJECT
 
 private slots:
+    void init() { begin(); }
+    void cleanup() { dir.reset(); }
+
     void windowShowsTabsListsAndCodeLists()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         {
             // A row without a value still holds its place as an empty item.
-            Recordset rs(dir.storage(), DbFile::MasterData);
+            Recordset rs(dir->storage(), DbFile::MasterData);
             QVERIFY(rs.open(QStringLiteral("UserType")));
             QVERIFY(rs.addNew() > 0 && rs.setValue(QStringLiteral("USER_TYPE"), QStringLiteral("組合's")) &&
                     rs.update());
             QVERIFY(rs.addNew() > 0 && rs.update());
         }
-        MenuForm form(dir.storage());
+        MenuForm form(dir->storage());
 
         QCOMPARE(form.projectList()->selectionMode(), QAbstractItemView::ExtendedSelection);
         auto* shu1 = child<QComboBox>(form, "Shu1");
@@ -102,10 +98,8 @@ private slots:
     // counts of the per-building one.
     void commandsRunTheWindowsHookedOntoTheirKeys()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         CommandRegistry commands;
-        MenuForm form(dir.storage(), commands);
+        MenuForm form(dir->storage(), commands);
         form.show();
         const auto target = [](const QAction* a) {
             const MenuCommands::Command* c = MenuCommands::find(a->objectName());
@@ -166,8 +160,6 @@ private slots:
     // holds once unsaved edits are saved.
     void documentsRunTheirHandlerWithTheStoredProject()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         CommandRegistry commands;
         QList<int> sheets;
         QStringList names, koujiSeen;
@@ -177,7 +169,7 @@ private slots:
             names << name;
             koujiSeen << f.currentProject().text(f.currentProject().gaiyou, QStringLiteral("Kouji"));
         });
-        MenuForm form(dir.storage(), commands);
+        MenuForm form(dir->storage(), commands);
         form.show();
         // 申請前チェック and 提出書類一式 come first, apart from the documents.
         QCOMPARE(form.outputMenu()->actions().mid(0, 2),
@@ -224,10 +216,8 @@ private slots:
 
     void functionsWithoutWindowLeaveANote()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         QCoreApplication::setApplicationVersion(QStringLiteral("9.8.7"));
-        MenuForm form(dir.storage());
+        MenuForm form(dir->storage());
         QStatusBar* status = form.statusBar();
 
         for (const char* key : {"pUsetMaster", "UserEdit"}) {
@@ -260,56 +250,52 @@ private slots:
 
     void optionRowAndPlacementAcrossRuns()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        QCOMPARE(optionRows(dir.storage()), 0);
+        QCOMPARE(optionRows(dir->storage()), 0);
         {
-            MenuForm form(dir.storage());
-            QCOMPARE(optionRows(dir.storage()), 1);
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("TIMERdt")).toInt(), 1);
+            MenuForm form(dir->storage());
+            QCOMPARE(optionRows(dir->storage()), 1);
+            QCOMPARE(optionValue(dir->storage(), QStringLiteral("TIMERdt")).toInt(), 1);
             form.move(140, 90);
             form.projectList()->header()->resizeSection(0, 210);
             form.projectList()->header()->resizeSection(1, 150);
             form.exitApplication();
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), WindowPlacement::toTwips(140, form.logicalDpiX()));
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C1")).toInt(), WindowPlacement::toTwips(210, form.logicalDpiX()));
-            QCOMPARE(optionValue(dir.storage(), QStringLiteral("U_C3")).toInt(), 0);
+            QCOMPARE(optionValue(dir->storage(), QStringLiteral("USR_LEFT")).toInt(), WindowPlacement::toTwips(140, form.logicalDpiX()));
+            QCOMPARE(optionValue(dir->storage(), QStringLiteral("U_C1")).toInt(), WindowPlacement::toTwips(210, form.logicalDpiX()));
+            QCOMPARE(optionValue(dir->storage(), QStringLiteral("U_C3")).toInt(), 0);
         }
         {
             // Stored widths count only once the mail list has kept its own
             // (ML_C1); until then both columns share the list evenly.
-            MenuForm form(dir.storage());
+            MenuForm form(dir->storage());
             QCOMPARE(form.pos(), QPoint(140, 90));
             QCOMPARE(form.projectList()->header()->sectionSize(0), form.projectList()->header()->sectionSize(1));
         }
-        QVERIFY(setOption(dir.storage(), QStringLiteral("ML_C1"), 1500));
+        QVERIFY(setOption(dir->storage(), QStringLiteral("ML_C1"), 1500));
         {
-            MenuForm form(dir.storage());
+            MenuForm form(dir->storage());
             QCOMPARE(form.projectList()->header()->sectionSize(0), 210);
             QCOMPARE(form.projectList()->header()->sectionSize(1), 150);
         }
         // A window left off the screen, or on a larger one, comes back
         // whole: its title bar within reach and its bottom in sight.
-        QVERIFY(setOption(dir.storage(), QStringLiteral("USR_LEFT"), -40000));
-        QVERIFY(setOption(dir.storage(), QStringLiteral("USR_TOP"), 40000));
-        MenuForm form(dir.storage());
+        QVERIFY(setOption(dir->storage(), QStringLiteral("USR_LEFT"), -40000));
+        QVERIFY(setOption(dir->storage(), QStringLiteral("USR_TOP"), 40000));
+        MenuForm form(dir->storage());
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         QVERIFY(form.pos().x() >= screen.left() && form.pos().y() >= screen.top());
         QVERIFY2(screen.contains(QRect(form.pos(), form.size())), qPrintable(QDebug::toString(QRect(form.pos(), form.size()))));
-        QCOMPARE(optionRows(dir.storage()), 1);
+        QCOMPARE(optionRows(dir->storage()), 1);
         QVERIFY(prompter.shown.isEmpty());
     }
 
     void exitAsksOnlyAboutEditsAndOnlyOnce()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         {
             // Without edits nothing is asked (optionRowAndPlacementAcrossRuns);
             // キャンセル stays, edits and all; Ctrl+S saves them.
-            MenuForm form(dir.storage());
+            MenuForm form(dir->storage());
             QVERIFY(showAndWait(form));
-            clickArrow(form, true);
+            QTest::keyClick(form.buildingCountBox(), Qt::Key_Up);
             prompter.answers.enqueue(Prompter::Cancel);
             form.exitApplication();
             QVERIFY(form.isVisible());
@@ -328,9 +314,9 @@ private slots:
         for (bool frameFirst : {false, true}) {
             for (Prompter::Button answer : {Prompter::No, Prompter::Yes}) {
                 prompter.clear();
-                MenuForm form(dir.storage());
+                MenuForm form(dir->storage());
                 QVERIFY(showAndWait(form));
-                clickArrow(form, true);
+                QTest::keyClick(form.buildingCountBox(), Qt::Key_Up);
                 QVERIFY(form.isEdited());
                 const int left = (frameFirst ? 40 : 60) + answer;
                 form.move(left, 70);
@@ -343,7 +329,7 @@ private slots:
                 QCOMPARE(prompter.shown[0].buttons, Prompter::Buttons(Prompter::Yes | Prompter::No | Prompter::Cancel));
                 QCOMPARE(form.isEdited(), answer == Prompter::No);
                 QVERIFY(!form.isVisible());
-                QCOMPARE(optionValue(dir.storage(), QStringLiteral("USR_LEFT")).toInt(), WindowPlacement::toTwips(left, form.logicalDpiX()));
+                QCOMPARE(optionValue(dir->storage(), QStringLiteral("USR_LEFT")).toInt(), WindowPlacement::toTwips(left, form.logicalDpiX()));
                 QCOMPARE(QApplication::overrideCursor(), nullptr);
             }
         }
@@ -351,13 +337,11 @@ private slots:
 
     void storageErrorStillOpensTheWindow()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         QString error;
-        QSqlQuery drop(dir.storage().connection(DbFile::OptionData, &error));
+        QSqlQuery drop(dir->storage().connection(DbFile::OptionData, &error));
         QVERIFY2(drop.exec(QStringLiteral("DROP TABLE \"OptionMaster\"")), qPrintable(error));
 
-        MenuForm form(dir.storage());
+        MenuForm form(dir->storage());
         QCOMPARE(prompter.shown.size(), 1);
         QCOMPARE(prompter.shown[0].title, QStringLiteral("エラー"));
         QVERIFY(form.findChild<QComboBox*>(QStringLiteral("Shu1"))->count() > 0);
@@ -374,7 +358,7 @@ private slots:
         // Down from 1 stays at 1 and changes nothing; up stops at 3.
         bool moved = false;
         for (const auto& [up, expected] : {std::pair{false, 1}, {true, 2}, {true, 3}, {true, 3}, {false, 2}, {false, 1}, {false, 1}}) {
-            clickArrow(form, up);
+            QTest::keyClick(count, up ? Qt::Key_Up : Qt::Key_Down);
             moved = moved || up;
             QCOMPARE(form.buildingCount(), expected);
             QCOMPARE(form.isEdited(), moved);
@@ -387,9 +371,7 @@ private slots:
 
     void enterWalksTheHeaderFields()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        MenuForm form(dir.storage());
+        MenuForm form(dir->storage());
         QVERIFY(showAndWait(form));
         auto* kouji = form.findChild<QLineEdit*>(QStringLiteral("Kouji"));
         kouji->setFocus();
@@ -439,15 +421,11 @@ private slots:
 
     void helpShowsThePageOfTheCurrentTab()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
-        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("MANUAL")));
-        QFile page(dir.file(QStringLiteral("MANUAL/main.html")));
-        QVERIFY(page.open(QIODevice::WriteOnly));
-        page.write("<html><head><meta charset=\"utf-8\"></head><body><p>物件情報の使い方</p></body></html>");
-        page.close();
+        QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("MANUAL")));
+        writeBytes(dir->file(QStringLiteral("MANUAL/main.html")),
+                   "<html><head><meta charset=\"utf-8\"></head><body><p>物件情報の使い方</p></body></html>");
 
-        MenuForm form(dir.storage());
+        MenuForm form(dir->storage());
         QVERIFY(showAndWait(form));
         // The manual's contents open in the same viewer, never in a browser
         // that may be missing; a missing page says which one it wanted.

@@ -1,5 +1,6 @@
 #include "AppDir.h"
 #include "ColorSplash.h"
+#include "FreshOffice.h"
 #include "MenuForm.h"
 #include "OptionSet.h"
 #include "OptionWindows.h"
@@ -57,13 +58,15 @@ QString inputFont(const QString& templatePath)
 
 }  // namespace
 
-class TestOptionSet : public QObject {
+class TestOptionSet : public QObject, private FreshOffice {
     Q_OBJECT
 
 private slots:
+    void init() { begin(); }
+    void cleanup() { dir.reset(); }
+
     void opensWithTheStoredValues()
     {
-        TempAppDir dir;
         OptionValues v;
         v.corpName = QStringLiteral("青空設計事務所");
         v.fonts[1].name = QStringLiteral("ＭＳ ゴシック");
@@ -74,9 +77,9 @@ private slots:
         v.buttons[2] = 0;
         v.timerInterval = 30;
         QString error;
-        QVERIFY(OptionStore::save(dir.storage(), v, &error));
+        QVERIFY(OptionStore::save(dir->storage(), v, &error));
 
-        OptionSet w(dir.storage(), {});
+        OptionSet w(dir->storage(), {});
         QVERIFY(!w.isEdited());
         QVERIFY(!child<QPushButton>(w, "SaveBtn")->isEnabled());
         QCOMPARE(child<QLineEdit>(w, "CorpText")->text(), QStringLiteral("青空設計事務所"));
@@ -92,8 +95,7 @@ private slots:
 
     void everyChangeEnablesApply()
     {
-        TempAppDir dir;
-        OptionSet w(dir.storage(), {});
+        OptionSet w(dir->storage(), {});
         const std::function<void()> edits[] = {
             [&w] { QTest::keyClicks(child<QLineEdit>(w, "TelText"), QStringLiteral("03-1234-5678")); },
             [&w] { child<QCheckBox>(w, "BotanCheck_0")->click(); },
@@ -109,8 +111,7 @@ private slots:
 
     void numberFieldsTakeDigitsOnly()
     {
-        TempAppDir dir;
-        OptionSet w(dir.storage(), {});
+        OptionSet w(dir->storage(), {});
         QLineEdit* size = child<QLineEdit>(w, "SizeText1");
         size->clear();
         QTest::keyClicks(size, QStringLiteral("1a-2.b"));
@@ -125,17 +126,16 @@ private slots:
         scroll->triggerAction(QAbstractSlider::SliderSingleStepSub);
         QCOMPARE(timer->text(), QStringLiteral("6"));
         QVERIFY(w.apply());
-        Recordset rs(dir.storage(), DbFile::OptionData);
+        Recordset rs(dir->storage(), DbFile::OptionData);
         QVERIFY(rs.open(QStringLiteral("OptionMaster")));
         rs.moveFirst();
         QCOMPARE(rs.integer(QStringLiteral("TIMERdt")), 6);
-        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontSize1")).toString(), QStringLiteral("12"));
+        QCOMPARE(fontOption(dir->storage(), QStringLiteral("FontSize1")).toString(), QStringLiteral("12"));
     }
 
     void swatchSevenIsStoredWithItsColour()
     {
-        TempAppDir dir;
-        OptionSet w(dir.storage(), {});
+        OptionSet w(dir->storage(), {});
         int asked = -2;
         // The real picker, clicked as a user clicks it.
         w.setColorChooser([&asked](QWidget* parent, int current) {
@@ -150,8 +150,8 @@ private slots:
         QVERIFY(w.isEdited());
         QVERIFY(child<QLabel>(w, "FontColor02")->styleSheet().contains(QStringLiteral("#804000")));
         QVERIFY(w.apply());
-        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontColor2")).toInt(), 7);
-        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontColor02")).toInt(), 0x004080);
+        QCOMPARE(fontOption(dir->storage(), QStringLiteral("FontColor2")).toInt(), 7);
+        QCOMPARE(fontOption(dir->storage(), QStringLiteral("FontColor02")).toInt(), 0x004080);
 
         // Closing the picker without 適用 changes nothing.
         w.setColorChooser([](QWidget* parent, int current) {
@@ -178,38 +178,34 @@ private slots:
 
     void closingAsksAboutUnsavedChanges()
     {
-        TempAppDir dir;
-        ScriptedPrompter prompter;
         // No keeps what was stored, Yes stores the edit.
         for (auto [answer, stored] : {std::pair{Prompter::No, QString()}, std::pair{Prompter::Yes, QStringLiteral("Aozora")}}) {
             prompter.clear();
-            auto* w = new OptionSet(dir.storage(), {});
+            auto* w = new OptionSet(dir->storage(), {});
             QTest::keyClicks(child<QLineEdit>(*w, "CorpText"), QStringLiteral("Aozora"));
             prompter.answers.enqueue(answer);
             QVERIFY(w->close());
             QCOMPARE(prompter.texts(), QStringList{QStringLiteral("内容が変更されていますが、登録しますか？")});
             OptionValues v;
             QString error;
-            QVERIFY(OptionStore::load(dir.storage(), &v, &error));
+            QVERIFY(OptionStore::load(dir->storage(), &v, &error));
             QCOMPARE(v.corpName, stored);
         }
 
         // Nothing changed: no question.
         prompter.clear();
-        auto* quiet = new OptionSet(dir.storage(), {});
+        auto* quiet = new OptionSet(dir->storage(), {});
         QVERIFY(quiet->close());
         QVERIFY(prompter.shown.isEmpty());
     }
 
     void formattingSavesUnsavedChangesFirst()
     {
-        TempAppDir dir;
-        QVERIFY(installTemplate(dir));
-        const QString path = dir.file(QStringLiteral("確認申請.xlsx"));
+        QVERIFY(installTemplate(*dir));
+        const QString path = dir->file(QStringLiteral("確認申請.xlsx"));
         QCOMPARE(inputFont(path), QStringLiteral("ＭＳ 明朝"));
-        ScriptedPrompter prompter;
         int closed = 0;
-        OptionSet w(dir.storage(), [&closed] { ++closed; });
+        OptionSet w(dir->storage(), [&closed] { ++closed; });
         QComboBox* font = child<QComboBox>(w, "FontName1");
         font->setCurrentIndex(font->findText(QStringLiteral("ＭＳ ゴシック")));
         QVERIFY(w.isEdited());
@@ -222,13 +218,13 @@ private slots:
         QVERIFY(w.isEdited());
         QCOMPARE(closed, 0);
         QCOMPARE(inputFont(path), QStringLiteral("ＭＳ 明朝"));
-        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontName1")).toString(), QStringLiteral("<no row>"));
+        QCOMPARE(fontOption(dir->storage(), QStringLiteral("FontName1")).toString(), QStringLiteral("<no row>"));
 
         prompter.clear();
         prompter.answers.enqueue(Prompter::Yes);
         child<QPushButton>(w, "ShoshikiBtn")->click();
         QVERIFY(!w.isEdited());
-        QCOMPARE(fontOption(dir.storage(), QStringLiteral("FontName1")).toString(), QStringLiteral("ＭＳ ゴシック"));
+        QCOMPARE(fontOption(dir->storage(), QStringLiteral("FontName1")).toString(), QStringLiteral("ＭＳ ゴシック"));
         QCOMPARE(closed, 1);
         QCOMPARE(inputFont(path), QStringLiteral("ＭＳ ゴシック"));
         QCOMPARE(prompter.texts(), (QStringList{QStringLiteral("書式設定を行います。　よろしいですか？"),
@@ -237,15 +233,14 @@ private slots:
 
     void theMainScreenButtonsFollowTheSwitches()
     {
-        TempAppDir dir;
-        MenuForm menu(dir.storage());
+        MenuForm menu(dir->storage());
         OptionValues v;
         OptionWindows::applyButtonSwitches(menu, v);
         for (const char* key : {"SalesMake", "pUsetMaster", "pTorihikiMaster", "KanSet", "DelVoucher"})
             QVERIFY2(menu.action(QString::fromLatin1(key))->isVisible(), key);
 
-        OptionSet* w = OptionWindows::open(dir.storage(), menu, {});
-        QCOMPARE(OptionWindows::open(dir.storage(), menu, {}), w);  // one window at a time
+        OptionSet* w = OptionWindows::open(dir->storage(), menu, {});
+        QCOMPARE(OptionWindows::open(dir->storage(), menu, {}), w);  // one window at a time
         child<QCheckBox>(*w, "BotanCheck_2")->click();  // 顧客登録
         child<QCheckBox>(*w, "BotanCheck_5")->click();  // オプション
         QVERIFY(w->apply());
@@ -258,8 +253,8 @@ private slots:
         w->close();
 
         // The next start shows the buttons as saved.
-        MenuForm next(dir.storage());
-        OptionWindows::applyButtonSwitches(next, dir.storage());
+        MenuForm next(dir->storage());
+        OptionWindows::applyButtonSwitches(next, dir->storage());
         QVERIFY(!next.action(QStringLiteral("pUsetMaster"))->isVisible());
         QVERIFY(next.action(QStringLiteral("DelVoucher"))->isVisible());
     }

@@ -69,8 +69,7 @@ private slots:
         Storage& st = dir.storage();
         RecipientChoice recipients;
         MenuForm menu(st);
-        menu.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&menu));
+        QVERIFY(showAndWait(menu));
         menu.newProject();
         const qint64 bid = menu.currentProject().bid;
         QVERIFY(bid > 0);
@@ -125,8 +124,7 @@ private slots:
         for (const Make& make : windows) {
             QWidget* w = make();
             std::unique_ptr<QWidget> owned(w == &menu ? nullptr : w);
-            w->show();
-            QVERIFY(QTest::qWaitForWindowExposed(w));
+            QVERIFY(showAndWait(*w));
             QApplication::processEvents();
             const QString name = w->objectName();
             // The desktop places a window the program did not place itself.

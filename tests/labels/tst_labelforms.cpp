@@ -1,5 +1,6 @@
 #include "DMLabelForm.h"
 #include "DMUserForm.h"
+#include "FreshOffice.h"
 #include "LabelPreview.h"
 #include "LabelPrint.h"
 #include "LabelTestSupport.h"
@@ -61,27 +62,7 @@ void checkWordsInsideLabels(const PdfText& pdf, const LabelJob& job)
     QCOMPARE(checked, n);
 }
 
-template <class T = QLineEdit>
-T* child(QWidget& w, const QString& name)
-{
-    T* c = w.findChild<T*>(name);
-    if (!c)
-        qFatal("no child %s", qPrintable(name));
-    return c;
-}
-
-void click(QWidget& w, const char* name)
-{
-    child<QAbstractButton>(w, QString::fromLatin1(name))->click();
-}
-
-QStringList column(QTreeWidget* list, int c = 0)
-{
-    QStringList out;
-    for (int i = 0; i < list->topLevelItemCount(); ++i)
-        out << list->topLevelItem(i)->text(c);
-    return out;
-}
+void click(QWidget& w, const char* name) { child<QAbstractButton>(w, name)->click(); }
 
 // Typing, Japanese included (QTest's key clicks know ASCII only).
 void type(QWidget* w, const QString& text)
@@ -146,15 +127,16 @@ Q_DECLARE_METATYPE(PrintCase)
 // The two label windows as a clerk uses them: recipients picked from the
 // masters, a layout adjusted on the preview and saved, the free labels of
 // a started sheet chosen, and the sheets printed to a PDF file.
-class TestLabelForms : public QObject {
+class TestLabelForms : public QObject, private FreshOffice {
     Q_OBJECT
 
 private slots:
+    void init() { begin(); }
+    void cleanup() { dir.reset(); }
+
     void recipientSelectionKeepsItsChoiceAfterClosing()
     {
-        TempAppDir dir;
-        Storage& s = dir.storage();
-        ScriptedPrompter prompter;
+        Storage& s = dir->storage();
         const qint64 folder = addRow(s, DbFile::SaleData, u("UserFolder"), {{u("F_ID"), 5}, {u("Folder"), u("年賀状")}});
         addCustomers(s, 6);
         addCustomer(s, {u("佐藤"), u("花子"), u("530-0001"), u("大阪府"), u("大阪市北区梅田1-1"), QString(), QString(), QString(), folder, u("06-6123-4567")});
@@ -164,7 +146,7 @@ private slots:
         {
             DMUserForm form(s, chosen);
             form.show();
-            QCOMPARE(column(form.sourceList()), (QStringList{u("全表示"), u("顧客一覧"), u("年賀状"), u("業者"), u("取引先")}));
+            QCOMPARE(columnTexts(form.sourceList()), (QStringList{u("全表示"), u("顧客一覧"), u("年賀状"), u("業者"), u("取引先")}));
             // 全表示 is listed on opening.
             QCOMPARE(form.candidateList()->topLevelItemCount(), 8);
             QCOMPARE(form.candidateList()->topLevelItem(0)->text(1), u("東京都"));
@@ -190,65 +172,62 @@ private slots:
 
             // The telephone search finds 佐藤 in her folder and marks her.
             form.selectSource(3);
-            pressEnter(child(form, u("TelText")), u("0661"));
+            pressEnter(child(form, "TelText"), u("0661"));
             QCOMPARE(form.currentSource(), 2);
             QCOMPARE(form.candidateList()->selectedItems().size(), 1);
             QCOMPARE(form.candidateList()->selectedItems().first()->text(0), u("佐藤 花子"));
-            pressEnter(child(form, u("TelText")), u("0999"));
+            pressEnter(child(form, "TelText"), u("0999"));
             QVERIFY(form.note().contains(u("見つかりませんでした")));
             click(form, "CloseBtn");
             QVERIFY(!form.isVisible());
         }
         // The choice outlives the window, and the next one shows it.
         DMUserForm again(s, chosen);
-        QCOMPARE(column(again.selectionList()),
+        QCOMPARE(columnTexts(again.selectionList()),
                  (QStringList{u("顧客02 太郎"), u("顧客04 太郎"), u("顧客05 太郎"), u("顧客06 太郎"), u("佐藤 花子")}));
         QVERIFY(prompter.shown.isEmpty());
     }
 
     void layoutIsEditedOnThePreviewAndSaved()
     {
-        TempAppDir dir;
-        Storage& s = dir.storage();
-        ScriptedPrompter prompter;
+        Storage& s = dir->storage();
         RecipientChoice chosen;
         DMLabelForm form(s, chosen);
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        auto* combo = child<QComboBox>(form, u("DMCombo"));
+        QVERIFY(showAndWait(form));
+        auto* combo = child<QComboBox>(form, "DMCombo");
         QVERIFY(combo->count() >= 2);
         QVERIFY(combo->currentText().startsWith(u("A4 12面")));
         for (const auto& [field, shown] : {std::pair{"SpaceText0", "21.5"}, {"SpaceText6", "86.4"}, {"RetuText", "2"}, {"GyouText", "6"}})
-            QCOMPARE(child(form, QString::fromLatin1(field))->text(), QString::fromLatin1(shown));
+            QCOMPARE(child(form, field)->text(), QString::fromLatin1(shown));
         QCOMPARE(form.pageCount(), 1);
         QVERIFY(!form.isEdited());
 
         // New starts from the sheet shown and waits for a name.
         click(form, "Command1");
         QCOMPARE(combo->currentText(), u("<新規>"));
-        QCOMPARE(child(form, u("DMnameText"))->text(), u("<新規>"));
+        QCOMPARE(child(form, "DMnameText")->text(), u("<新規>"));
         QVERIFY(form.isEdited());
         const qint64 id = form.job().layout.id;
-        child(form, u("DMnameText"))->setText(QString());
-        type(child(form, u("DMnameText")), u("自社 2列"));
+        child(form, "DMnameText")->setText(QString());
+        type(child(form, "DMnameText"), u("自社 2列"));
 
         // Spacing: Enter in a field, and the up-down buttons.
-        pressEnter(child(form, u("SpaceText2")), u("２０"));  // full-width digits are read as well
+        pressEnter(child(form, "SpaceText2"), u("２０"));  // full-width digits are read as well
         QCOMPARE(form.job().layout.spacing[LabelLayout::MLeft], 20.0);
         QCOMPARE(form.job().layout.labelRect(1).left(), 20.0 + 86.4);
         for (int i = 0; i < 2; ++i)
-            child<QToolButton>(*child<QWidget>(form, u("LBUpDown0")), u("up"))->click();
-        QCOMPARE(child(form, u("SpaceText0"))->text(), u("21.7"));
-        child<QToolButton>(*child<QWidget>(form, u("GyouUpDown")), u("down"))->click();
+            child<QToolButton>(*child<QWidget>(form, "LBUpDown0"), "up")->click();
+        QCOMPARE(child(form, "SpaceText0")->text(), u("21.7"));
+        child<QToolButton>(*child<QWidget>(form, "GyouUpDown"), "down")->click();
         QCOMPARE(form.job().layout.rows, 5);
         QCOMPARE(form.job().plan.labelsPerSheet(), 10);
-        pressEnter(child(form, u("SpaceText2")), u("abc"));
+        pressEnter(child(form, "SpaceText2"), u("abc"));
         QCOMPARE(prompter.shown.last().text, u("数値をミリメートルで入力してください。"));
-        QCOMPARE(child(form, u("SpaceText2"))->text(), u("20"));
-        pressEnter(child(form, u("SpaceText5")), u("40"));  // two 86.4 mm columns and a gap of 40 run off A4
-        QVERIFY(child<QLabel>(form, u("LayoutNote"))->isVisible());
-        pressEnter(child(form, u("SpaceText5")), u("2"));
-        QVERIFY(!child<QLabel>(form, u("LayoutNote"))->isVisible());
+        QCOMPARE(child(form, "SpaceText2")->text(), u("20"));
+        pressEnter(child(form, "SpaceText5"), u("40"));  // two 86.4 mm columns and a gap of 40 run off A4
+        QVERIFY(child<QLabel>(form, "LayoutNote")->isVisible());
+        pressEnter(child(form, "SpaceText5"), u("2"));
+        QVERIFY(!child<QLabel>(form, "LayoutNote")->isVisible());
 
         // Dragging the name of the fourth label moves it in every label, on the grid.
         LabelPreview* preview = form.preview();
@@ -264,10 +243,10 @@ private slots:
         QCOMPARE(preview->hitTest(preview->elementCentre(0, LabelElement::Name)).element, int(LabelElement::Name));
 
         // The font of an element.
-        auto* elem = child<QComboBox>(form, u("ElemCombo"));
+        auto* elem = child<QComboBox>(form, "ElemCombo");
         QCOMPARE(elem->currentIndex(), int(LabelElement::Name));  // the element taken by the drag
-        child<QComboBox>(form, u("FontName"))->setCurrentText(u("ＭＳ ゴシック"));
-        child<QDoubleSpinBox>(form, u("FontSize"))->setValue(16);
+        child<QComboBox>(form, "FontName")->setCurrentText(u("ＭＳ ゴシック"));
+        child<QDoubleSpinBox>(form, "FontSize")->setValue(16);
         QCOMPARE(form.job().layout.element(LabelElement::Name).fontName, u("ＭＳ ゴシック"));
         QCOMPARE(form.job().layout.element(LabelElement::Name).fontSize, 16.0);
 
@@ -289,7 +268,7 @@ private slots:
         QCOMPARE(active, id);
 
         // Switching to another layout with edits asks first; No discards them.
-        pressEnter(child(form, u("SpaceText1")), u("30"));
+        pressEnter(child(form, "SpaceText1"), u("30"));
         QCOMPARE(asked(prompter, Prompter::No, [&] { form.chooseLayout(0); }), QStringList{u("データが編集されています。　保存しますか？")});
         QVERIFY(combo->currentText().startsWith(u("A4 12面")));
         QVERIFY(store.load(id, &saved, &found) && found);
@@ -308,7 +287,7 @@ private slots:
         QCOMPARE(active, form.job().layout.id);
 
         // Closing with edits: Yes saves them.
-        pressEnter(child(form, u("SpaceText3")), u("5"));
+        pressEnter(child(form, "SpaceText3"), u("5"));
         QCOMPARE(asked(prompter, Prompter::Yes, [&] { click(form, "CloseBtn"); }), QStringList{u("データが編集されています。　保存しますか？")});
         QVERIFY(!form.isVisible());
         QVERIFY(store.load(form.job().layout.id, &saved, &found) && found);
@@ -317,20 +296,17 @@ private slots:
 
     void startPositionsPagesAndPrintingToPdf()
     {
-        TempAppDir dir;
-        Storage& s = dir.storage();
-        ScriptedPrompter prompter;
+        Storage& s = dir->storage();
         addCustomers(s, 30);
         RecipientChoice chosen;
         DMLabelForm form(s, chosen);
-        const QString pdf = dir.file(QStringLiteral("dm.pdf"));
+        const QString pdf = dir->file(QStringLiteral("dm.pdf"));
         form.setPdfChooser([pdf](QWidget*, const QString& suggested) {
             return suggested.endsWith(u("DMラベル.pdf")) ? pdf : QString();
         });
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QCOMPARE(child<QComboBox>(form, u("HonoCombo"))->currentText(), u("御中"));
-        child<QComboBox>(form, u("PrnTarget"))->setCurrentText(DMLabelForm::kPdfTarget);
+        QVERIFY(showAndWait(form));
+        QCOMPARE(child<QComboBox>(form, "HonoCombo")->currentText(), u("御中"));
+        child<QComboBox>(form, "PrnTarget")->setCurrentText(DMLabelForm::kPdfTarget);
 
         // The clerk marks everything of 全表示 and closes the selection.
         whenModal([](QWidget* w) {
@@ -342,14 +318,14 @@ private slots:
             users->accept();
         });
         click(form, "UserPop");
-        QCOMPARE(child<QLabel>(form, u("ChoiceNum"))->text(), u("30"));
-        auto* grid = child<QTableWidget>(form, u("MSFlexGrid1"));
+        QCOMPARE(child<QLabel>(form, "ChoiceNum")->text(), u("30"));
+        auto* grid = child<QTableWidget>(form, "MSFlexGrid1");
         QCOMPARE(grid->rowCount(), 30);
         QCOMPARE(grid->item(0, 1)->text(), u("顧客01"));
         QCOMPARE(grid->item(0, 0)->text(), u("100-0001"));
         QCOMPARE(form.pageCount(), 3);  // 12 + 12 + 6
-        QCOMPARE(child<QLabel>(form, u("PageLabel"))->text(), u("/ 3 ページ"));
-        QVERIFY(!child<QToolButton>(form, u("BackBtn"))->isEnabled());
+        QCOMPARE(child<QLabel>(form, "PageLabel")->text(), u("/ 3 ページ"));
+        QVERIFY(!child<QToolButton>(form, "BackBtn")->isEnabled());
 
         // 指定位置: a click on the fifth label of the first page.
         click(form, "PosBtn");
@@ -360,11 +336,11 @@ private slots:
         click(form, "NextBtn");
         click(form, "NextBtn");
         QCOMPARE(form.currentPage(), 2);
-        QVERIFY(!child<QToolButton>(form, u("NextBtn"))->isEnabled());
+        QVERIFY(!child<QToolButton>(form, "NextBtn")->isEnabled());
         // Labels of later pages are not start positions.
         QTest::mouseClick(preview, Qt::LeftButton, Qt::NoModifier, preview->labelCentre(0).toPoint());
         QCOMPARE(form.job().plan.startPosition(), 4);
-        pressEnter(child(form, u("PageText")), u("1"));
+        pressEnter(child(form, "PageText"), u("1"));
         QCOMPARE(form.currentPage(), 0);
 
         // ランダム starts without a label.
@@ -377,12 +353,12 @@ private slots:
         QCOMPARE(form.job().plan.recipientAt(0, 10, 30), 1);
 
         // Printed to a PDF file with the honorific chosen.
-        child<QComboBox>(form, u("HonoCombo"))->setCurrentText(u("様"));
+        child<QComboBox>(form, "HonoCombo")->setCurrentText(u("様"));
         QCOMPARE(asked(prompter, Prompter::Yes, [&] { click(form, "PrnBtn"); }), QStringList{u("印刷を行います。　よろしいですか？")});
         QCOMPARE(int(form.lastOutcome()), int(LabelPrint::Outcome::Printed));
         QCOMPARE(form.lastPages(), 4);
-        QVERIFY(child<QLabel>(form, u("PrintNote"))->text().contains(u("4 ページ")));
-        const PdfText text = readPdf(pdf, dir.path());
+        QVERIFY(child<QLabel>(form, "PrintNote")->text().contains(u("4 ページ")));
+        const PdfText text = readPdf(pdf, dir->path());
         QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, 4);
         checkWordsInsideLabels(text, form.job());
@@ -419,8 +395,7 @@ private slots:
     {
         QFETCH(PrintCase, c);
         const auto& [sheet, mode, start, recipients, widen, answer, stopAfter, outcome, pages] = c;
-        TempAppDir dir;
-        Storage& s = dir.storage();
+        Storage& s = dir->storage();
         addCustomers(s, recipients);
         RecipientStore store(s);
         QVector<RecipientSource> sources;
@@ -437,9 +412,8 @@ private slots:
         RecipientSelection::add(job.recipients, all);
         job.honorific = u("様");
 
-        ScriptedPrompter prompter;
         prompter.answers.enqueue(answer);
-        const QString pdf = dir.file(QStringLiteral("labels.pdf"));
+        const QString pdf = dir->file(QStringLiteral("labels.pdf"));
         int printed = -1;
         int progressCalls = 0;
         const auto result = LabelPrint::run(job, PrnCommon::Target{QString(), pdf}, [&](int done, int total) {
@@ -460,7 +434,7 @@ private slots:
         if (result != LabelPrint::Outcome::Printed)
             return;
 
-        const PdfText text = readPdf(pdf, dir.path());
+        const PdfText text = readPdf(pdf, dir->path());
         QVERIFY2(text.error.isEmpty(), qPrintable(text.error));
         QCOMPARE(text.pages, pages);
         QVERIFY(qAbs(text.pageSizeMm.width() - 210) < 0.5 && qAbs(text.pageSizeMm.height() - 297) < 0.5);
@@ -476,7 +450,7 @@ private slots:
         QString title;
         whenModal([&title](QWidget* w) {
             title = w->windowTitle();
-            child<QPushButton>(*w, u("CloseBtn"))->click();
+            child<QPushButton>(*w, "CloseBtn")->click();
         });
         o.form.action(u("mnDM_Print"))->trigger();
         QCOMPARE(title, u("DMラベル印刷"));
