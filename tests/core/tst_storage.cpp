@@ -383,11 +383,16 @@ private slots:
         QCOMPARE(gaiyou("FLD3", QVariant()), 1);
         QCOMPARE(gaiyou("FLD2", QVariant()), 0);
 
-        // Real columns (label layouts in millimetres).
+        // Real columns (label layouts in millimetres): finite decimals only,
+        // full-width digits read as a user means them.
         Recordset label(s, DbFile::AnotherOption);
         QVERIFY(label.open(QStringLiteral("DMlabel")));
         label.addNew();
-        label.setValue(QStringLiteral("MUp"), QStringLiteral("12.25"));
+        for (const QString& bad : {QStringLiteral("NaN"), QStringLiteral("-inf"), QStringLiteral("1e999"), QStringLiteral("12.5mm")}) {
+            label.setValue(QStringLiteral("MUp"), bad);
+            QVERIFY2(!label.update() && label.errorString().contains(QStringLiteral("MUp")), qPrintable(bad));
+        }
+        label.setValue(QStringLiteral("MUp"), QStringLiteral("１２．２５"));
         label.setValue(QStringLiteral("SIDE"), QStringLiteral("3"));
         QVERIFY2(label.update(), qPrintable(label.errorString()));
         QCOMPARE(rows(s, DbFile::AnotherOption, QStringLiteral("DMlabel"), QStringLiteral("MUp"), 12.25), 1);
