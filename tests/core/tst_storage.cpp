@@ -67,8 +67,7 @@ private slots:
             seen << again.text(QStringLiteral("SU_NO"));
         QCOMPARE(seen, (QStringList{"0", "2", "4"}));
         // A number given as text filters an integer column the same way.
-        QVERIFY(again.open(QStringLiteral("KAIBETU"), QStringLiteral("B_ID"), QStringLiteral("8")));
-        QCOMPARE(again.recordCount(), 2);
+        QCOMPARE(rows(dir.storage(), DbFile::Kakunin, QStringLiteral("KAIBETU"), QStringLiteral("B_ID"), QStringLiteral("8")), 2);
         QVERIFY(again.open(QStringLiteral("KAIBETU")));
         QCOMPARE(again.recordCount(), 5);
         again.moveLast();
@@ -150,10 +149,8 @@ private slots:
             rs.moveNext();
         }
         QCOMPARE(deleted, 4);
-        QVERIFY(rs.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), 1));
-        QCOMPARE(rs.recordCount(), 0);
-        QVERIFY(rs.open(QStringLiteral("GAIYOU")));
-        QCOMPARE(rs.recordCount(), 2);
+        QCOMPARE(rows(dir.storage(), DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), 1), 0);
+        QCOMPARE(rows(dir.storage(), DbFile::Kakunin, QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), 2), 2);
         // Auto numbers are never given again, the highest one deleted included.
         QVERIFY(addGaiyou(dir.storage(), 3, QStringLiteral("c")) > last);
     }
@@ -185,10 +182,7 @@ private slots:
         theirs.setValue(QStringLiteral("Buken"), QStringLiteral("あちらの建物名"));
         QVERIFY(mine.update());
         QVERIFY(theirs.update());
-        Recordset check(dir.storage(), DbFile::Kakunin);
-        QVERIFY(check.open(QStringLiteral("GAIYOU"), QStringLiteral("ID"), id));
-        QCOMPARE(check.text(QStringLiteral("Kouji")), QStringLiteral("こちらの工事名"));
-        QCOMPARE(check.text(QStringLiteral("Buken")), QStringLiteral("あちらの建物名"));
+        expectStored(dir.storage(), DbFile::Kakunin, "GAIYOU", id, {{"Kouji", "こちらの工事名"}, {"Buken", "あちらの建物名"}});
     }
 
     void transactionsAreAllOrNothing()
