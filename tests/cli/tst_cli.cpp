@@ -112,20 +112,15 @@ private slots:
         const Run help = run({"--help"});
         QCOMPARE(help.code, 0);
         QVERIFY(help.out.contains(QStringLiteral("init")));
-        const Run none = run({});
-        QVERIFY(none.code != 0);
-        QVERIFY(!none.err.isEmpty());
-        const Run bad = run({"--appdir", QDir::tempPath(), "frobnicate"});
-        QVERIFY(bad.code != 0);
-        QVERIFY(bad.err.contains(QStringLiteral("frobnicate")));
-        const Run noDir = run({"--appdir"});
-        QVERIFY(noDir.code != 0);
-        // A folder that cannot be created is reported, not ignored.
+        QVERIFY(run({"--appdir", QDir::tempPath(), "frobnicate"}).err.contains(QStringLiteral("frobnicate")));
+        // The last: a folder that cannot be created is reported, not ignored.
         QTemporaryDir tmp;
         writeBytes(tmp.filePath(QStringLiteral("file")), {});
-        const Run blocked = run({"--appdir", tmp.filePath("file/sub"), "init"});
-        QVERIFY(blocked.code != 0);
-        QVERIFY(!blocked.err.isEmpty());
+        for (const QStringList& args : {QStringList{}, QStringList{"--appdir", QDir::tempPath(), "frobnicate"},
+                                        QStringList{"--appdir"}, QStringList{"--appdir", tmp.filePath("file/sub"), "init"}}) {
+            const Run r = run(args);
+            QVERIFY2(r.code != 0 && !r.err.isEmpty(), qPrintable(args.join(QLatin1Char(' '))));
+        }
     }
 
     // get and list print one line per value whatever the value holds; set
@@ -375,19 +370,6 @@ private slots:
         Recordset site(dir.storage(), DbFile::Kakunin);
         QVERIFY(site.open(QStringLiteral("SHIKICHI"), QStringLiteral("B_ID"), bid));
         QCOMPARE(site.text(QStringLiteral("Size1")), QStringLiteral("-0.5"));
-
-        // Real columns: finite decimals only, through the storage API every window uses.
-        Recordset label(dir.storage(), DbFile::AnotherOption);
-        QVERIFY(label.open(QStringLiteral("DMlabel")) && !label.eof());
-        for (const QString& bad : {QStringLiteral("NaN"), QStringLiteral("-inf"), QStringLiteral("1e999"), QStringLiteral("12.5mm")}) {
-            label.setValue(QStringLiteral("MUp"), bad);
-            QVERIFY(!label.update());
-            QVERIFY2(label.errorString().contains(QStringLiteral("MUp")), qPrintable(label.errorString()));
-        }
-        label.setValue(QStringLiteral("MUp"), QStringLiteral("１２．２５"));
-        QVERIFY2(label.update(), qPrintable(label.errorString()));
-        QVERIFY(label.open(QStringLiteral("DMlabel")));
-        QCOMPARE(label.value(QStringLiteral("MUp")).toDouble(), 12.25);
     }
     // 申請前チェック: one line per finding, the same as JSON, exit 1 while
     // errors remain and 0 once the project is complete; 2 for bad arguments.
@@ -452,14 +434,7 @@ private slots:
         QTemporaryDir tmp;
         const QString a = makeAppDir(tmp, nullptr, "a");
         const QString csv = tmp.filePath(QStringLiteral("顧客.csv"));
-
-        // Nothing to write: no file, and the count says so.
-        Run r = customers(a, {QStringLiteral("export"), csv});
-        QCOMPARE(r.code, 0);
-        QCOMPARE(r.out, QStringLiteral("0"));
-        QVERIFY(!QFile::exists(csv));
-
-        r = customers(a, {QStringLiteral("import"), QStringLiteral(SD_TEST_DATA_DIR "/customers_excel_sjis.csv"),
+        Run r = customers(a, {QStringLiteral("import"), QStringLiteral(SD_TEST_DATA_DIR "/customers_excel_sjis.csv"),
                           QStringLiteral("--folder"), QStringLiteral("1"), QStringLiteral("--column"),
                           QStringLiteral("4=姓ふりがな"), QStringLiteral("--column"), QStringLiteral("5=2")});
         QVERIFY2(r.code == 0, qPrintable(r.err));
@@ -469,10 +444,7 @@ private slots:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.out, QStringLiteral("3"));
         const QStringList lines = fromCp932(readBytes(csv)).split(QStringLiteral("\r\n"));
-        QCOMPARE(lines.size(), 5);
-        QCOMPARE(lines[0], QStringLiteral("\"姓ふりがな\",\"名ふりがな\",\"姓\",\"名\",\"性別\",\"生年月日\",\"会社名\",\"部署\","
-                                          "\"郵便番号\",\"住所1\",\"住所2\",\"住所3\",\"電話番号\",\"FAX番号\","
-                                          "\"携帯電話番号\",\"E_Mail\",\"URL\""));
+        QCOMPARE(lines.size(), 5);  // the header's text is CustomerCsv's, tested there
         QVERIFY2(lines[1].startsWith(QStringLiteral("\"やまだ\",\"たろう\",\"山田\",\"太郎\",\"\",\"1970/4/1\"")), qPrintable(lines[1]));
         QVERIFY(lines[3].contains(QStringLiteral("\"５～７丁目 ①号棟\"")));
 
@@ -515,10 +487,7 @@ private slots:
         // A file with no header the rules know, and no columns assigned.
         const QString bare = tmp.filePath(QStringLiteral("bare.csv"));
         writeBytes(bare, "a,b\nc,d\n");
-        r = customers(dir, {QStringLiteral("import"), bare});
-        QVERIFY(r.code != 0);
-        r = customers(dir, {QStringLiteral("import"), bare, QStringLiteral("--column"), QStringLiteral("1=3")});
-        QCOMPARE(r.out, QStringLiteral("2"));  // no header recognised: the first line is a customer too
+        QVERIFY(customers(dir, {QStringLiteral("import"), bare}).code != 0);
     }
 };
 

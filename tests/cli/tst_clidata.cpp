@@ -433,13 +433,9 @@ private slots:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         StorageConfig backCfg;
         backCfg.appDir = back.path();
-        {
-            Storage s(backCfg);
+        for (const StorageConfig& c : {backCfg, serverCfg}) {
+            Storage s(c);
             QCOMPARE(differences(source, fingerprints(s)), 0);
-            QCOMPARE(nextProjectNumber(s), counter + 1);
-        }
-        {
-            Storage s(serverCfg);
             QCOMPARE(nextProjectNumber(s), counter + 1);
         }
         r = run({"--appdir", server.path(), "migrate", "--to-sqlite", back.path()});
@@ -508,23 +504,15 @@ private slots:
             const Run r = run({"--appdir", app.path(), "init"});
             QVERIFY2(r.code == 0, qPrintable(r.err));
         }
+        // The layout and code lists init makes, and that a second init adds
+        // nothing to, are tst_upgrade's, on this engine as well.
         Storage s(cfg);
-        for (DbFile db : allDbFiles)
-            for (const TableDef& t : DatabaseSchema::builtIn(db).tables) {
-                Recordset rs(s, db);
-                QVERIFY2(rs.open(t.name), qPrintable(rs.errorString()));
-                for (const ColumnDef& c : t.columns)
-                    QVERIFY2(rs.hasColumn(c.name) && rs.columns().contains(c.name), qPrintable(t.name + QLatin1Char('.') + c.name));
-            }
         Recordset rs(s, DbFile::PostDb);
         QVERIFY(rs.open(QStringLiteral("POST_DB"), QStringLiteral("P_PST"), QStringLiteral("1000001")));
         QCOMPARE(rs.recordCount(), 1);
         QSqlQuery q(s.connection(DbFile::PostDb, &error));
         QVERIFY(q.exec(QStringLiteral("SELECT COUNT(*) FROM \"POST_DB\"")) && q.next());
         QVERIFY(q.value(0).toLongLong() > 100000);
-        Recordset zones(s, DbFile::MasterData);
-        QVERIFY(zones.open(QStringLiteral("Zonemaster")));
-        QCOMPARE(zones.recordCount(), 47);  // seeded once, not twice
     }
 };
 

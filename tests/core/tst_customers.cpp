@@ -38,6 +38,15 @@ qint64 newCustomer(CustomerStore& store, qint64 folder, const QString& surname, 
     return id;
 }
 
+// A search window's lines, one "ID|first folder|name|e-mail|telephone" a hit.
+QStringList texts(const QVector<CustomerHit>& hits)
+{
+    QStringList out;
+    for (const CustomerHit& h : hits)
+        out << QStringLiteral("%1|%2|%3|%4|%5").arg(h.id).arg(h.firstFolder).arg(h.name, h.email, h.telephone);
+    return out;
+}
+
 QVector<qint64> idsIn(CustomerStore& store, qint64 folder)
 {
     QVector<CustomerListItem> items;
@@ -66,13 +75,12 @@ private slots:
     void shiftJisCodesAndRoundTrip()
     {
         // Kana and kanji give the negative 16-bit number of their two bytes.
-        QCOMPARE(ShiftJis::firstCharCode(u("あべ")), qint16(-32096));   // 0x82A0
-        QCOMPARE(ShiftJis::firstCharCode(u("山田")), qint16(-29102));   // 0x8E52
-        QCOMPARE(ShiftJis::firstCharCode(u("髙橋")), qint16(-1028));    // 0xFBFC, an IBM extension
-        QCOMPARE(ShiftJis::firstCharCode(u("ｱｲｳ")), qint16(177));       // half-width kana: one byte
-        QCOMPARE(ShiftJis::firstCharCode(QStringLiteral("Smith")), qint16(83));
-        QCOMPARE(ShiftJis::firstCharCode(u("𠮷野")), qint16(63));       // outside CP932
-        QCOMPARE(ShiftJis::firstCharCode(QString()), qint16(0));
+        // 0x82A0, 0x8E52, 0xFBFC (an IBM extension), half-width kana in one
+        // byte, ASCII, outside CP932, nothing.
+        QVector<qint16> codes;
+        for (const QString& s : {u("あべ"), u("山田"), u("髙橋"), u("ｱｲｳ"), u("Smith"), u("𠮷野"), QString()})
+            codes << ShiftJis::firstCharCode(s);
+        QCOMPARE(codes, (QVector<qint16>{-32096, -29102, -1028, 177, 83, 63, 0}));
 
         // What Japanese input methods type on Linux (U+301C, U+2212) goes
         // out as Windows writes it and comes back in Windows' form.
@@ -294,13 +302,7 @@ private slots:
             QVERIFY(store.search(name, mail, tel, &hits));
             QVector<CustomerHit> lines;
             QVERIFY(store.hitsOf(ids, &lines));
-            QCOMPARE(lines.size(), hits.size());
-            for (int i = 0; i < hits.size(); ++i) {
-                QCOMPARE(lines[i].id, hits[i].id);
-                QCOMPARE(lines[i].name, hits[i].name);
-                QCOMPARE(lines[i].telephone, hits[i].telephone);
-                QCOMPARE(lines[i].firstFolder, hits[i].firstFolder);
-            }
+            QCOMPARE(texts(lines), texts(hits));
         }
         QVector<qint64> many(1200, d + 1000);
         many[0] = e;
@@ -310,16 +312,12 @@ private slots:
         QVERIFY(store.remove({b}));
         QVector<CustomerHit> lines;
         QVERIFY(store.hitsOf(many, &lines));
-        QCOMPARE(lines.size(), 1200);
-        QCOMPARE(lines[0].id, e);
-        QCOMPARE(lines[0].name, u("全角 "));
-        QCOMPARE(lines[1].id, qint64(0));
-        QCOMPARE(lines[499].id, qint64(0));
-        QCOMPARE(lines[500].id, c);
-        QCOMPARE(lines[500].name, u("<新規>"));
-        QCOMPARE(lines[500].firstFolder, Customer::kNoFolder);
-        QCOMPARE(lines[1199].id, a);
-        QCOMPARE(lines[1199].email, QString());
+        const QStringList got = texts(lines);
+        QCOMPARE(got.size(), 1200);
+        QCOMPARE((QStringList{got[0], got[1], got[499], got[500], got[1199]}),
+                 (QStringList{QStringLiteral("%1|1|全角 ||０３-1234").arg(e), QStringLiteral("0|%1|||").arg(Customer::kNoFolder),
+                              QStringLiteral("0|%1|||").arg(Customer::kNoFolder), QStringLiteral("%1|%2|<新規>||").arg(c).arg(Customer::kNoFolder),
+                              QStringLiteral("%1|1|山田 太郎||03-1234-5678").arg(a)}));
     }
 
     void dataSheetLayout()
@@ -430,11 +428,8 @@ private slots:
         QVERIFY(rs.open(QStringLiteral("UserMaster"), QStringLiteral("Name1"), u("髙橋")));
         QCOMPARE(rs.recordCount(), 2);
         rs.moveLast();
-        QCOMPARE(rs.text(QStringLiteral("Name")), u("髙橋花子"));
-        QCOMPARE(rs.text(QStringLiteral("Furi2")), u("はなこ"));
-        QCOMPARE(rs.text(QStringLiteral("ADR13")), u("2-4-9, 梅田ビル～3F"));
-        QCOMPARE(rs.text(QStringLiteral("URL1")), e.url);
-        QCOMPARE(rs.text(QStringLiteral("HDYTEL1")), e.mobile);
+        expectStored(dir.storage(), DbFile::SaleData, "UserMaster", rs.value(QStringLiteral("ID")).toLongLong(),
+                     {{"Name", u("髙橋花子")}, {"Furi2", u("はなこ")}, {"ADR13", u("2-4-9, 梅田ビル～3F")}, {"URL1", e.url}, {"HDYTEL1", e.mobile}});
         QVERIFY(rs.isNull(QStringLiteral("SEX")));
         QVERIFY(rs.isNull(QStringLiteral("U_No")));  // no folder
 
@@ -472,14 +467,10 @@ private slots:
         Customer c;
         bool found = false;
         QVERIFY(store.read(items[0].id, &c, &found));
-        QCOMPARE(c.entry.company, u("株式会社\"大和\"建設"));
-        QCOMPARE(c.entry.address3, u("1-1-1, 大和ビル3F"));
-        QCOMPARE(c.entry.surnameReading, u("やまだ"));
-        QCOMPARE(c.entry.telephone, u("03-1234-5678"));
+        QCOMPARE((QStringList{c.entry.company, c.entry.address3, c.entry.surnameReading, c.entry.telephone}),
+                 (QStringList{u("株式会社\"大和\"建設"), u("1-1-1, 大和ビル3F"), u("やまだ"), u("03-1234-5678")}));
         QVERIFY(store.read(items[2].id, &c, &found));
-        QCOMPARE(c.entry.address3, u("５～７丁目 ①号棟"));
-        QCOMPARE(c.entry.mobile, QString());
-        QCOMPARE(c.entry.url, QString());
+        QCOMPARE((QStringList{c.entry.address3, c.entry.mobile, c.entry.url}), (QStringList{u("５～７丁目 ①号棟"), {}, {}}));
         CustomerHit hit;
         QVERIFY(store.findByPhonePrefix(u("066345"), &hit, &found));
         QCOMPARE(hit.id, items[1].id);

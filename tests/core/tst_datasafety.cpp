@@ -80,15 +80,15 @@ private:
             while (q.next())
                 counts[q.value(0).toLongLong()][t] = q.value(1).toInt();
         }
+        auto rows = [](qint64 bid, const QHash<QString, int>& perTable) {
+            QStringList out{QStringLiteral("project %1:").arg(bid)};
+            for (const QString& t : ProjectTables::all)
+                out << QStringLiteral("%1=%2").arg(t).arg(perTable.value(t));
+            return out.join(QLatin1Char(' '));
+        };
         present->clear();
         for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
-            for (const QString& t : ProjectTables::all)
-                QVERIFY2(it.value().value(t) == expected.value(t),
-                         qPrintable(QStringLiteral("project %1 has %2 %3 rows instead of %4")
-                                        .arg(it.key())
-                                        .arg(it.value().value(t))
-                                        .arg(t)
-                                        .arg(expected.value(t))));
+            QCOMPARE(rows(it.key(), it.value()), rows(it.key(), expected));
             present->insert(it.key());
         }
     }
@@ -332,10 +332,8 @@ private slots:
             tmp.filePath("elsewhere/copy.db"),
             app + "/MasterData.DB",  // a FAT stick ignores case
         };
-        for (const QString& p : databases) {
-            QVERIFY2(AppDir::isDatabaseFile(p, app), qPrintable(p));
-            QVERIFY2(AppDir::isOwnFile(p, app), qPrintable(p));
-        }
+        for (const QString& p : databases)
+            QVERIFY2(AppDir::isDatabaseFile(p, app) && AppDir::isOwnFile(p, app), qPrintable(p));
         for (const char* name : {"database.ini", "kirokubo_tl.ini", "確認申請.xlsx", "templates/確認申請.xlsx",
                                  ".shinseidesk-write.lock"}) {
             const QString p = tmp.filePath(QStringLiteral("link/") + QString::fromUtf8(name));

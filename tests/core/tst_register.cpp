@@ -42,40 +42,34 @@ private slots:
         const qint64 second = create(dir.storage(), 1, when);  // same second
         QVERIFY(first > 0 && second > first);
 
-        Recordset g(dir.storage(), DbFile::Kakunin);
-        QVERIFY(g.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), first));
-        QCOMPARE(g.recordCount(), 1);
-        QCOMPARE(g.id(), first);  // B_ID is the row's own auto number
-        QCOMPARE(g.text(QStringLiteral("Kouji")), QStringLiteral("<新規>"));
-        QCOMPARE(g.integer(QStringLiteral("FLD")), 1);
-        const QString photo1 = g.text(QStringLiteral("PHOTO_FLD"));
-        QCOMPARE(photo1, QStringLiteral("PHOTOFLD200541590503"));
-        QVERIFY(g.open(QStringLiteral("GAIYOU"), QStringLiteral("B_ID"), second));
-        const QString photo2 = g.text(QStringLiteral("PHOTO_FLD"));
-        QVERIFY(photo2 != photo1);
+        // B_ID is the row's own auto number.
+        const QString photo1 = QStringLiteral("PHOTOFLD200541590503");
+        expectStored(dir.storage(), DbFile::Kakunin, "GAIYOU", first,
+                     {{"B_ID", QString::number(first)}, {"Kouji", "<新規>"}, {"FLD", "1"}, {"PHOTO_FLD", photo1}});
+        const QString photo2 = stored(dir.storage(), DbFile::Kakunin, "GAIYOU", second, "PHOTO_FLD").toString();
+        QVERIFY(!photo2.isEmpty() && photo2 != photo1);
         QVERIFY(QDir(dir.file(photo1)).exists());
         QVERIFY(QDir(dir.file(photo2)).exists());
 
         const QVector<QPair<QString, int>> expected{
-            {"BOUKA", 1}, {"GYOUMU", 1}, {"ININ", 1}, {"KAIBETU", 18}, {"KANRYOU", 1},
+            {"GAIYOU", 1}, {"BOUKA", 1}, {"GYOUMU", 1}, {"ININ", 1}, {"KAIBETU", 18}, {"KANRYOU", 1},
             {"KOUJI", 1}, {"SHIKICHI", 1}, {"TATEMONOBETU", 3}, {"SCHEDULE", 1}};
         for (const auto& e : expected)
             QCOMPARE(rows(dir.storage(), e.first, first), e.second);
 
         Recordset k(dir.storage(), DbFile::Kakunin);
         QVERIFY(k.open(QStringLiteral("KAIBETU"), QStringLiteral("B_ID"), first));
-        QStringList seen;
+        QStringList seen, want;  // "building:floor:its name:floors:basements:above ground", a row each
         for (; !k.eof(); k.moveNext()) {
-            QCOMPARE(k.integer(QStringLiteral("T_KAI")), 6);
-            QCOMPARE(k.integer(QStringLiteral("B_SU"), -1), 0);
-            QCOMPARE(k.integer(QStringLiteral("F_SU")), 6);
-            seen << k.text(QStringLiteral("SU_NO")) + QLatin1Char(':') + k.text(QStringLiteral("F1Ban60"))
-                        + QLatin1Char(':') + k.text(QStringLiteral("F1Kai60"));
+            QStringList row;
+            for (const char* c : {"SU_NO", "F1Ban60", "F1Kai60", "T_KAI", "B_SU", "F_SU"})
+                row << k.text(QString::fromLatin1(c));
+            seen << row.join(QLatin1Char(':'));
         }
-        QCOMPARE(seen.first(), QStringLiteral("1:1:1F"));
-        QCOMPARE(seen[5], QStringLiteral("1:6:6F"));
-        QCOMPARE(seen[6], QStringLiteral("2:1:1F"));
-        QCOMPARE(seen.last(), QStringLiteral("3:6:6F"));
+        for (int building = 1; building <= 3; ++building)
+            for (int floor = 1; floor <= 6; ++floor)
+                want << QStringLiteral("%1:%2:%2F:6:0:6").arg(building).arg(floor);
+        QCOMPARE(seen, want);
         Recordset sc(dir.storage(), DbFile::Kakunin);
         QVERIFY(sc.open(QStringLiteral("SCHEDULE"), QStringLiteral("B_ID"), first));
         QCOMPARE(sc.integer(QStringLiteral("SCJ_YEAR")), 2005);
@@ -139,14 +133,12 @@ private slots:
         ProjectData p;
         QString error;
         QVERIFY2(ProjectData::load(dir.storage(), bid, &p, &error), qPrintable(error));
-        QCOMPARE(p.bid, bid);
-        QCOMPARE(p.buildingCount, 2);
-        QCOMPARE(p.text(p.floors[6], QStringLiteral("SU_NO")), QStringLiteral("2"));
-        QCOMPARE(p.schedule.size(), 1);
-        QCOMPARE(p.recordBook.size(), 90);
-        QCOMPARE(p.recordBook.first().title, QStringLiteral("見積書提出"));
-        QCOMPARE(p.recordBook.last().title, QStringLiteral("監理報告書"));
-        QCOMPARE(p.recordBook[5].title, QString());
+        // Project, buildings, the seventh floor's building, schedule lines,
+        // record book lines and three of their titles.
+        QCOMPARE((QStringList{QString::number(p.bid), QString::number(p.buildingCount), p.text(p.floors[6], QStringLiteral("SU_NO")),
+                              QString::number(p.schedule.size()), QString::number(p.recordBook.size()),
+                              p.recordBook.first().title, p.recordBook[5].title, p.recordBook.last().title}),
+                 (QStringList{QString::number(bid), "2", "2", "1", "90", "見積書提出", "", "監理報告書"}));
         QVERIFY(ProjectData::load(dir.storage(), bid, &p, &error));
         Recordset lines(dir.storage(), DbFile::AnotherOption);
         QVERIFY(lines.open(QStringLiteral("StrIntTable"), QStringLiteral("F_INT01"), bid));
@@ -162,9 +154,8 @@ private slots:
         QCOMPARE(p.recordBook.first().title, QStringLiteral("初回相談"));
 
         // An empty or odd count reads as one building.
-        QCOMPARE(buildingCountFromText(QString()), 1);
-        QCOMPARE(buildingCountFromText(QStringLiteral("x")), 1);
-        QCOMPARE(buildingCountFromText(QStringLiteral("3")), 3);
+        QCOMPARE((QList<int>{buildingCountFromText(QString()), buildingCountFromText(QStringLiteral("x")),
+                             buildingCountFromText(QStringLiteral("3"))}), (QList<int>{1, 1, 3}));
         QVERIFY(!ProjectData::load(dir.storage(), 99999, &p, &error));
         QVERIFY(!error.isEmpty());
     }
@@ -193,14 +184,12 @@ private slots:
                          {QStringLiteral("Tel4"), QStringLiteral("03-1234-5678")}};
         QVERIFY(ProjectRegister(dir.storage()).saveHeader(mine, edited, 3, &kept, &error));
         QCOMPARE(kept, QStringList{"Kouji"});
-        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.texts(), QStringList{"他の方が、編集中に名前を変更しています。"});
         QCOMPARE(prompter.shown[0].title, QStringLiteral("更新警告"));
-        QCOMPARE(prompter.shown[0].text, QStringLiteral("他の方が、編集中に名前を変更しています。"));
         ProjectData now;
         QVERIFY(ProjectData::load(dir.storage(), bid, &now, &error));
-        QCOMPARE(now.text(now.gaiyou, QStringLiteral("Kouji")), QStringLiteral("佐藤邸新築工事"));
-        QCOMPARE(now.text(now.gaiyou, QStringLiteral("Buken")), QStringLiteral("鈴木邸"));
-        QCOMPARE(now.buildingCount, 3);
+        QCOMPARE((QStringList{now.text(now.gaiyou, QStringLiteral("Kouji")), now.text(now.gaiyou, QStringLiteral("Buken")),
+                              QString::number(now.buildingCount)}), (QStringList{"佐藤邸新築工事", "鈴木邸", "3"}));
 
         // Any other field changed elsewhere gets the second message.
         prompter.clear();
@@ -341,9 +330,8 @@ private slots:
         QVector<RowValues> back;
         QVERIFY(ScheduleStore::load(dir.storage(), bid, &back, &error));
         QCOMPARE(back.size(), 2);
-        QCOMPARE(back[0].value(QStringLiteral("SCJ_TITLE")).toString(), QStringLiteral("一番目"));
-        QCOMPARE(back[1].value(QStringLiteral("SCJ_TITLE")).toString(), QStringLiteral("三番目"));
-        QCOMPARE(back[1].value(QStringLiteral("SCJ_DAY")).toInt(), 6);
+        QCOMPARE((QStringList{back[0].value(QStringLiteral("SCJ_TITLE")).toString(), back[1].value(QStringLiteral("SCJ_TITLE")).toString(),
+                              back[1].value(QStringLiteral("SCJ_DAY")).toString()}), (QStringList{"一番目", "三番目", "6"}));
         QVERIFY(back[1].value(QStringLiteral("ID")).toLongLong() != thirdRow);  // the third row is the one removed
         entries << back[0] << back[0];
         QVERIFY(ScheduleStore::save(dir.storage(), bid, entries, &error));
