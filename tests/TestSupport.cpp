@@ -2,6 +2,7 @@
 
 #include "AppDir.h"
 #include "FolderStore.h"
+#include "ProjectRegister.h"
 #include "Recordset.h"
 #include "Schema.h"
 
@@ -393,4 +394,13 @@ void setColumns(Storage& s, DbFile db, const char* table, const char* key, const
         if (!rs.update())
             qFatal("%s", qPrintable(rs.errorString()));
     }
+}
+
+qint64 newProject(Storage& s, qint64 folder, const QDateTime& when)
+{
+    qint64 bid = 0;
+    QString error;
+    if (!ProjectRegister(s).createProject(folder, &bid, &error, when))
+        qFatal("cannot create a project: %s", qPrintable(error));
+    return bid;
 }

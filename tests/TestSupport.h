@@ -4,6 +4,7 @@
 #include "Prompter.h"
 #include "Storage.h"
 
+#include <QDateTime>
 #include <QQueue>
 #include <QTemporaryDir>
 #include <QVector>
@@ -221,6 +222,10 @@ inline bool dragStep(QWidget* target, QEvent::Type step, const QPoint& at, const
     return e->isAccepted();
 }
 #endif
+
+// A new project as the windows make it (every row, its photo folder);
+// one that cannot be made ends the run with the register's reason.
+qint64 newProject(Storage& s, qint64 folder = 1, const QDateTime& when = QDateTime::currentDateTime());
 
 // A file's whole contents; a file that cannot be read or written ends the
 // run, since the test would only fail later for a reason it does not say.

@@ -46,15 +46,6 @@ private:
     {
         QVERIFY(::chmod(QFile::encodeName(path).constData(), mode) == 0);
     }
-    // A project in the test's register, made as the windows make it.
-    static qint64 newProject(TempAppDir& dir)
-    {
-        qint64 bid = 0;
-        QString error;
-        if (!ProjectRegister(dir.storage()).createProject(1, &bid, &error))
-            qWarning("%s", qPrintable(error));
-        return bid;
-    }
     // An application directory made by init, in a folder that others may
     // enter, with one project when its number is asked for.
     static QString makeAppDir(QTemporaryDir& tmp, QString* bid, const char* name = "app")
@@ -290,7 +281,7 @@ private slots:
     void childRowsAreAddedListedAndRemoved()
     {
         TempAppDir dir;
-        const qint64 bid = newProject(dir);
+        const qint64 bid = newProject(dir.storage());
         QVERIFY(bid > 0);
         const QStringList at{"--appdir", dir.path(), "project"};
         auto add = [&](const QStringList& args) {
@@ -330,7 +321,7 @@ private slots:
     void numberColumnsRefuseWhatTheyCannotHold()
     {
         TempAppDir dir;
-        const qint64 bid = newProject(dir);
+        const qint64 bid = newProject(dir.storage());
         QVERIFY(bid > 0);
         auto set = [&](const QString& value) {
             return run({"--appdir", dir.path(), "project", "set", QString::number(bid), "SHIKICHI", "Tosi1=" + value});

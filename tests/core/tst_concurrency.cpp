@@ -55,9 +55,7 @@ private slots:
     void twoProgramsEditingOneProjectLoseNothing()
     {
         TempAppDir dir;
-        qint64 bid = 0;
-        QString error;
-        QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
+        const qint64 bid = newProject(dir.storage());
         setColumns(dir.storage(), DbFile::Kakunin, "GAIYOU", "B_ID", bid, {{"Kouji", QStringLiteral("start")}});
         setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid, {{"Tou1", QStringLiteral("1")}});
         dir.storage().closeAll();

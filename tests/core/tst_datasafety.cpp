@@ -110,15 +110,6 @@ private:
         }
     }
 
-    static qint64 create(Storage& s)
-    {
-        qint64 bid = 0;
-        QString error;
-        if (!ProjectRegister(s).createProject(1, &bid, &error))
-            qWarning("%s", qPrintable(error));
-        return bid;
-    }
-
     static QVector<DbFile> written() { return {DbFile::Kakunin, DbFile::AnotherOption}; }
     static QVector<DbFile> all() { return QVector<DbFile>(allDbFiles.begin(), allDbFiles.end()); }
 
@@ -161,7 +152,7 @@ private slots:
         const StorageConfig cfg = dir.storage().config();
         auto stock = [&](int n) {
             for (int i = 0; i < n; ++i) {
-                const qint64 bid = create(dir.storage());
+                const qint64 bid = newProject(dir.storage());
                 ProjectData p;
                 QString error;
                 QVERIFY(bid > 0 && ProjectData::load(dir.storage(), bid, &p, &error));  // makes its record book
@@ -214,7 +205,7 @@ private slots:
     {
         TempAppDir dir;
         const StorageConfig cfg = dir.storage().config();
-        const qint64 bid = create(dir.storage());
+        const qint64 bid = newProject(dir.storage());
         QVERIFY(bid > 0);
         dir.storage().closeAll();
         QString previous;  // the stamp that was stored before the round
@@ -254,7 +245,7 @@ private slots:
         if (TempAppDir::usingPostgres())
             QSKIP("a full disk of the server cannot be made from a client; its message is tst_storage's case");
         TempAppDir dir;
-        const qint64 bid = create(dir.storage());
+        const qint64 bid = newProject(dir.storage());
         setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid, {{"Tiban", QStringLiteral("保存済みの地番")}});
 
         // The file may not grow by a single page: SQLite's "disk is full".

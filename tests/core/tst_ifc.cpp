@@ -166,9 +166,8 @@ private slots:
     void takesTheChosenItemsAsTheWindowsSave()
     {
         TempAppDir dir;
-        qint64 bid = 0;
+        const qint64 bid = newProject(dir.storage());
         QString error;
-        QVERIFY2(ProjectRegister(dir.storage()).createProject(1, &bid, &error), qPrintable(error));
         setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid,
                    {{"Size5", QStringLiteral("300.00")}, {"Size17", QStringLiteral("300")}});
         ProjectData project;

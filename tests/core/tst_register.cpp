@@ -23,14 +23,6 @@ private:
         Recordset rs(s, DbFile::Kakunin);
         return rs.open(table, QStringLiteral("B_ID"), bid) ? rs.recordCount() : -1;
     }
-    static qint64 create(Storage& s, qint64 folder = 1, const QDateTime& when = QDateTime::currentDateTime())
-    {
-        qint64 bid = 0;
-        QString error;
-        if (!ProjectRegister(s).createProject(folder, &bid, &error, when))
-            qWarning("%s", qPrintable(error));
-        return bid;
-    }
 
 private slots:
     void newProjectHasEveryRowAndItsPhotoFolder()
@@ -38,8 +30,8 @@ private slots:
         TempAppDir dir;
         const QDateTime when(QDate(2005, 4, 15), QTime(9, 5, 3));
         QCOMPARE(ProjectRegister::photoFolderName(when), QStringLiteral("PHOTOFLD200541590503"));
-        const qint64 first = create(dir.storage(), 1, when);
-        const qint64 second = create(dir.storage(), 1, when);  // same second
+        const qint64 first = newProject(dir.storage(), 1, when);
+        const qint64 second = newProject(dir.storage(), 1, when);  // same second
         QVERIFY(first > 0 && second > first);
 
         // B_ID is the row's own auto number.
@@ -79,7 +71,7 @@ private slots:
     void failedCreationLeavesNothingBehind()
     {
         TempAppDir dir;
-        QVERIFY(create(dir.storage()) > 0);
+        QVERIFY(newProject(dir.storage()) > 0);
         // Another program holds the write lock for longer than we wait.
         auto other = dir.openAnother();
         QString error;
@@ -101,9 +93,9 @@ private slots:
     void deleteRemovesEveryRowAndOnlyEmptyPhotoFolders()
     {
         TempAppDir dir;
-        const qint64 a = create(dir.storage());
-        const qint64 b = create(dir.storage(), 1, QDateTime::currentDateTime().addSecs(5));
-        const qint64 keep = create(dir.storage(), 1, QDateTime::currentDateTime().addSecs(10));
+        const qint64 a = newProject(dir.storage());
+        const qint64 b = newProject(dir.storage(), 1, QDateTime::currentDateTime().addSecs(5));
+        const qint64 keep = newProject(dir.storage(), 1, QDateTime::currentDateTime().addSecs(10));
         ProjectData pa, pb;
         QString error;
         QVERIFY(ProjectData::load(dir.storage(), a, &pa, &error));  // makes the record book
@@ -128,7 +120,7 @@ private slots:
     void loadGathersTheProjectAndMakesItsRecordBookOnce()
     {
         TempAppDir dir;
-        const qint64 bid = create(dir.storage());
+        const qint64 bid = newProject(dir.storage());
         setColumns(dir.storage(), DbFile::Kakunin, "SHIKICHI", "B_ID", bid, {{"Tou1", QStringLiteral("2")}});
         ProjectData p;
         QString error;
@@ -149,7 +141,7 @@ private slots:
         titles[0] = QStringLiteral("初回相談");
         QVERIFY(RecordBook::saveDefaultTitles(titles, &error));
         QCOMPARE(RecordBook::defaultTitles(), titles);
-        const qint64 later = create(dir.storage(), 1, QDateTime::currentDateTime().addSecs(3));
+        const qint64 later = newProject(dir.storage(), 1, QDateTime::currentDateTime().addSecs(3));
         QVERIFY(ProjectData::load(dir.storage(), later, &p, &error));
         QCOMPARE(p.recordBook.first().title, QStringLiteral("初回相談"));
 
@@ -164,7 +156,7 @@ private slots:
     {
         TempAppDir dir;
         ScriptedPrompter prompter;
-        const qint64 bid = create(dir.storage());
+        const qint64 bid = newProject(dir.storage());
         ProjectData mine;
         QString error;
         QVERIFY(ProjectData::load(dir.storage(), bid, &mine, &error));
@@ -212,8 +204,8 @@ private slots:
             QVERIFY(folders.listByKey(&all, &error));
             fids << all.last().fid;
         }
-        const qint64 a = create(dir.storage());
-        const qint64 b = create(dir.storage(), 1, QDateTime::currentDateTime().addSecs(2));
+        const qint64 a = newProject(dir.storage());
+        const qint64 b = newProject(dir.storage(), 1, QDateTime::currentDateTime().addSecs(2));
         ProjectRegister reg(dir.storage());
         QVector<ProjectItem> items;
 
@@ -275,7 +267,7 @@ private slots:
         const qint64 lastKey = all.last().fid;
 
         // A deleted folder's projects stay in the register.
-        const qint64 bid = create(dir.storage(), lastKey);
+        const qint64 bid = newProject(dir.storage(), lastKey);
         QVERIFY(folders.remove(id, &error));
         QVERIFY(folders.add(&id, &error));
         QVERIFY(folders.listByKey(&all, &error));
@@ -291,9 +283,9 @@ private slots:
     void phoneSearchFindsTheFirstMatch()
     {
         TempAppDir dir;
-        const qint64 a = create(dir.storage());
-        const qint64 b = create(dir.storage(), 1, QDateTime::currentDateTime().addSecs(2));
-        const qint64 c = create(dir.storage(), 1, QDateTime::currentDateTime().addSecs(4));
+        const qint64 a = newProject(dir.storage());
+        const qint64 b = newProject(dir.storage(), 1, QDateTime::currentDateTime().addSecs(2));
+        const qint64 c = newProject(dir.storage(), 1, QDateTime::currentDateTime().addSecs(4));
         setColumns(dir.storage(), DbFile::Kakunin, "GAIYOU", "B_ID", a, {{"Tel4", QStringLiteral("06-1111-2222")}});
         setColumns(dir.storage(), DbFile::Kakunin, "GAIYOU", "B_ID", b, {{"Tel4", QStringLiteral("(03)1234-5678")}});
         setColumns(dir.storage(), DbFile::Kakunin, "GAIYOU", "B_ID", c, {{"Tel4", QStringLiteral("03-1234-5678")}, {"FLD", 7}});
@@ -313,7 +305,7 @@ private slots:
     void scheduleSaveOverwritesDeletesAndAdds()
     {
         TempAppDir dir;
-        const qint64 bid = create(dir.storage());
+        const qint64 bid = newProject(dir.storage());
         QString error;
         QVERIFY(ScheduleStore::addEntry(dir.storage(), bid, QDate(2026, 12, 5), &error));
         QVERIFY(ScheduleStore::addEntry(dir.storage(), bid, QDate(2026, 12, 6), &error));

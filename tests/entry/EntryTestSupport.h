@@ -28,15 +28,6 @@ inline QString u(const char* s)
     return QString::fromUtf8(s);
 }
 
-inline qint64 newProject(Storage& s)
-{
-    qint64 bid = 0;
-    QString error;
-    if (!ProjectRegister(s).createProject(1, &bid, &error))
-        qFatal("cannot create a project: %s", qPrintable(error));
-    return bid;
-}
-
 // A new row of a table with the values given; its id.
 inline qint64 addRow(Storage& s, DbFile db, const char* table, const QVector<QPair<const char*, QVariant>>& values)
 {

@@ -72,11 +72,7 @@ private:
 
     qint64 newProject(int buildings)
     {
-        ProjectRegister reg(m_app->storage());
-        qint64 bid = 0;
-        QString error;
-        if (!reg.createProject(1, &bid, &error))
-            qFatal("createProject: %s", qPrintable(error));
+        const qint64 bid = ::newProject(m_app->storage());
         set(bid, QStringLiteral("GAIYOU"), 1,
             {{"Kouji", "出力試験工事"}, {"Buken", "試験邸"}, {"Name7", "試験太郎"}, {"Addr6", "東京都千代田区1-1"}});
         set(bid, QStringLiteral("SHIKICHI"), 1, {{"Tou1", QString::number(buildings)}});
