@@ -5,6 +5,7 @@
 #include "Storage.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QQueue>
 #include <QTemporaryDir>
 #include <QVector>
@@ -226,6 +227,10 @@ inline bool dragStep(QWidget* target, QEvent::Type step, const QPoint& at, const
 // A new project as the windows make it (every row, its photo folder);
 // one that cannot be made ends the run with the register's reason.
 qint64 newProject(Storage& s, qint64 folder = 1, const QDateTime& when = QDateTime::currentDateTime());
+// How many rows such a project has in each of its tables.
+inline const QHash<QString, int> kNewProjectRows{{"GAIYOU", 1},  {"BOUKA", 1},    {"GYOUMU", 1},  {"ININ", 1},
+                                                 {"KAIBETU", 18}, {"KANRYOU", 1},  {"KOUJI", 1},   {"SCHEDULE", 1},
+                                                 {"SHIKICHI", 1}, {"TATEMONOBETU", 3}};
 
 // A file's whole contents; a file that cannot be read or written ends the
 // run, since the test would only fail later for a reason it does not say.

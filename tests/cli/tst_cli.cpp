@@ -1,5 +1,4 @@
 #include "ProjectData.h"
-#include "ProjectRegister.h"
 #include "Recordset.h"
 #include "TestSupport.h"
 

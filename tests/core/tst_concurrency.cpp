@@ -1,4 +1,3 @@
-#include "ProjectRegister.h"
 #include "Recordset.h"
 #include "TestSupport.h"
 

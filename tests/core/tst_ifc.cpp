@@ -4,7 +4,6 @@
 #include "IfcReader.h"
 #include "IfcSummary.h"
 #include "ProjectData.h"
-#include "ProjectRegister.h"
 #include "Recordset.h"
 #include "ShiftJis.h"
 #include "TestSupport.h"

@@ -43,11 +43,8 @@ private slots:
         QVERIFY(QDir(dir.file(photo1)).exists());
         QVERIFY(QDir(dir.file(photo2)).exists());
 
-        const QVector<QPair<QString, int>> expected{
-            {"GAIYOU", 1}, {"BOUKA", 1}, {"GYOUMU", 1}, {"ININ", 1}, {"KAIBETU", 18}, {"KANRYOU", 1},
-            {"KOUJI", 1}, {"SHIKICHI", 1}, {"TATEMONOBETU", 3}, {"SCHEDULE", 1}};
-        for (const auto& e : expected)
-            QCOMPARE(rows(dir.storage(), e.first, first), e.second);
+        for (auto it = kNewProjectRows.cbegin(); it != kNewProjectRows.cend(); ++it)
+            QCOMPARE(rows(dir.storage(), it.key(), first), it.value());
 
         Recordset k(dir.storage(), DbFile::Kakunin);
         QVERIFY(k.open(QStringLiteral("KAIBETU"), QStringLiteral("B_ID"), first));

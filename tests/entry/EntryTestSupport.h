@@ -2,7 +2,6 @@
 
 #include "EntryForm.h"
 #include "PostalLookup.h"
-#include "ProjectRegister.h"
 #include "Recordset.h"
 #include "Storage.h"
 #include "TestSupport.h"

@@ -1,7 +1,6 @@
 #include "FakeViewer.h"
 #include "LibreOffice.h"
 #include "ProjectData.h"
-#include "ProjectRegister.h"
 #include "Recordset.h"
 #include "PageConditions.h"
 #include "SafeFile.h"
