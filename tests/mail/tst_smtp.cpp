@@ -6,7 +6,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QJsonArray>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -46,12 +45,6 @@ const QString kFrom = QStringLiteral("me<me@example.jp>");
 QString sendNote(const QString& server, const nMail::Connection& c = {})
 {
     return nMail::SendMail(server, kRcpt, kFrom, QStringLiteral("s"), QStringLiteral("b"), {}, c);
-}
-
-QByteArray raw(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("unreadable");
 }
 
 }  // namespace
@@ -117,7 +110,7 @@ private slots:
         QCOMPARE(attachments.at(1)[QStringLiteral("sha256")].toString(), sha256(text));
         for (int i = 0; i < forged.size(); ++i)
             QCOMPARE(attachments.at(2 + i)[QStringLiteral("filename")].toString(), forged.at(i));
-        QVERIFY(!raw(got.first()).contains("filename=\"invoice.exe"));
+        QVERIFY(!readBytes(got.first()).contains("filename=\"invoice.exe"));
 
         // What old and strict mail programs need besides.
         QVERIFY(m.value(QStringLiteral("date_valid")).toBool());
@@ -147,7 +140,7 @@ private slots:
         QCOMPARE(got.size(), 1);
         QCOMPARE(sink.envelope(got.first()).value(QStringLiteral("rcpt_tos")).toVariant().toStringList(),
                  (QStringList{"a@example.jp", "b@example.jp", "c@example.jp", "bcc1@example.jp"}));
-        const QByteArray bytes = raw(got.first());
+        const QByteArray bytes = readBytes(got.first());
         QVERIFY(!bytes.contains("bcc1"));
         QVERIFY(!bytes.toLower().contains("\r\nbcc:"));
         // The sender without a name goes out as the bare address.
@@ -162,7 +155,7 @@ private slots:
         QCOMPARE(both.size(), 2);
         const QJsonObject only = decodeMail(both.at(1));
         QVERIFY(!addresses(only.value(QStringLiteral("to"))).contains(QStringLiteral("x@example.jp")));
-        QVERIFY(!raw(both.at(1)).contains("x@example.jp"));
+        QVERIFY(!readBytes(both.at(1)).contains("x@example.jp"));
         QVERIFY(!only.value(QStringLiteral("header_names")).toVariant().toStringList().contains(QStringLiteral("Bcc")));
     }
 
