@@ -63,25 +63,19 @@ private slots:
         Ifc::Model model;
         const IfcSummary::Summary s = summaryOf(dataFile("quantities-ifc4.ifc"), &model);
         QCOMPARE(model.error(), QString());
-        QCOMPARE(s.schema, QStringLiteral("IFC4"));
-        QCOMPARE(s.lengthUnit, QStringLiteral("mm"));
         QVERIFY2(s.warnings.isEmpty(), qPrintable(s.warnings.join('\n')));
         QCOMPARE(s.sites.size(), 1);
-        QCOMPARE(s.sites[0].name, QStringLiteral("敷地"));
-        QCOMPARE(s.sites[0].area.text, QStringLiteral("250.45"));  // truncated, not rounded
         QVERIFY(s.sites[0].area.source.contains(QStringLiteral("Qto_SiteBaseQuantities.GrossArea")));
-        QCOMPARE(s.sites[0].tiban.text, QStringLiteral("東京都千代田区丸の内123番4"));
         QCOMPARE(s.buildings.size(), 1);
         const IfcSummary::Building& b = s.buildings[0];
-        QCOMPARE(b.name, QStringLiteral("A棟"));
         QCOMPARE(b.storeys.size(), 4);
-        QCOMPARE(b.storeys[0].name, QStringLiteral("B1F"));
         QVERIFY(b.storeys[0].belowGround);
         QCOMPARE(b.storeys[0].elevation, -3.0);
-        QCOMPARE(b.storeys[0].area.text, QStringLiteral("50.12"));
-        QCOMPARE(storey(b, "1F")->area.text, QStringLiteral("80.55"));  // lower-case quantity name
-        QCOMPARE(storey(b, "2F")->area.text, QStringLiteral("70.00"));
         QVERIFY(!storey(b, "RF")->counted);
+        // The site's area is truncated, not rounded; 1F's quantity name is lower-case.
+        const QStringList site{s.schema, s.lengthUnit, s.sites[0].name, s.sites[0].area.text, s.sites[0].tiban.text, b.name,
+                               b.storeys[0].name, b.storeys[0].area.text, storey(b, "1F")->area.text, storey(b, "2F")->area.text};
+        QCOMPARE(site.join(QLatin1Char('|')), QStringLiteral("IFC4|mm|敷地|250.45|東京都千代田区丸の内123番4|A棟|B1F|50.12|80.55|70.00"));
         // Eaves 9.0004 m: never shown lower than the model.
         const QStringList items{b.above.text, b.below.text, b.totalArea.text, b.buildingArea.text, b.height.text,
                                 b.eavesHeight.text, b.structure.text, b.use.text, b.useCode.text};
@@ -103,19 +97,15 @@ private slots:
         QVERIFY(!s.sites[0].tiban.present);
         const IfcSummary::Building& b = s.buildings[0];
         QCOMPARE(b.storeys.size(), 2);
-        QCOMPARE(b.storeys[0].area.text, QStringLiteral("50.33"));  // its two spaces
         QVERIFY(b.storeys[0].area.source.contains(QStringLiteral("IfcSpace 2 室")));
-        QCOMPARE(b.storeys[1].name, QStringLiteral("２階"));  // raw Shift_JIS
-        QCOMPARE(b.storeys[1].area.text, QStringLiteral("40.50"));
-        QCOMPARE(b.above.text, QStringLiteral("2"));
-        QCOMPARE(b.below.text, QString());
-        QCOMPARE(b.totalArea.text, QStringLiteral("90.83"));
         QVERIFY(b.totalArea.source.contains(QStringLiteral("各階の床面積の合計")));
-        QCOMPARE(b.buildingArea.text, QStringLiteral("55.50"));
         QVERIFY(!b.height.present);
-        QCOMPARE(b.structure.text, QStringLiteral("鉄骨造"));  // two steel columns against one concrete wall
         QVERIFY(b.structure.note.contains(QStringLiteral("鉄筋コンクリート造 1件")));
-        QCOMPARE(b.useCode.text, QStringLiteral("08470"));
+        // B1's area is its two spaces; ２階 is raw Shift_JIS; 鉄骨造 is two steel
+        // columns against one concrete wall.
+        const QStringList items{b.storeys[0].area.text, b.storeys[1].name, b.storeys[1].area.text, b.above.text, b.below.text,
+                                b.totalArea.text, b.buildingArea.text, b.structure.text, b.useCode.text};
+        QCOMPARE(items.join(QLatin1Char('|')), QStringLiteral("50.33|２階|40.50|2||90.83|55.50|鉄骨造|08470"));
     }
 
     void mapsProfilesWhenNoQuantitiesAndSurvivesBadEntities()
@@ -129,17 +119,15 @@ private slots:
         QVERIFY2(warnings.contains(QStringLiteral("解釈できない記述")), qPrintable(warnings));
         QCOMPARE(s.buildings.size(), 1);  // the first of the two #20
         const IfcSummary::Building& b = s.buildings[0];
-        QCOMPARE(b.name, QStringLiteral("Ｂ棟"));
         QCOMPARE(b.storeys.size(), 3);  // #777 names nothing
-        QCOMPARE(storey(b, "1F")->area.text, QStringLiteral("18.58"));  // 20 ft × 10 ft floor slab
         QVERIFY(storey(b, "1F")->area.source.contains(QStringLiteral("IfcSlab")));
-        QCOMPARE(storey(b, "2F")->area.text, QStringLiteral("27.87"));  // 30 ft × 10 ft space outline
         QVERIFY(storey(b, "2F")->area.source.contains(QStringLiteral("IfcSpace")));
         QVERIFY(!storey(b, "RF")->counted);  // only a roof slab
-        QCOMPARE(b.above.text, QStringLiteral("2"));
-        QCOMPARE(b.totalArea.text, QStringLiteral("46.45"));
         QVERIFY(!b.buildingArea.present);
-        QCOMPARE(b.useCode.text, QStringLiteral("08520"));
+        // 1F: a 20 ft × 10 ft floor slab; 2F: a 30 ft × 10 ft space outline.
+        const QStringList items{b.name, storey(b, "1F")->area.text, storey(b, "2F")->area.text, b.above.text,
+                                b.totalArea.text, b.useCode.text};
+        QCOMPARE(items.join(QLatin1Char('|')), QStringLiteral("Ｂ棟|18.58|27.87|2|46.45|08520"));
     }
 
     void reportsBrokenFiles()
