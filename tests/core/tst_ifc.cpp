@@ -136,15 +136,13 @@ private slots:
         Ifc::Model model;
         // Cut in the middle of an entity: what came before is read and the cut is said.
         const IfcSummary::Summary s = summaryOf(whole.left(whole.indexOf("#61=") + 10), &model);
-        QVERIFY(model.truncated());
-        QVERIFY(s.truncated);
+        QVERIFY(model.truncated() && s.truncated);
         QVERIFY(s.warnings.join('\n').contains(QStringLiteral("途中で切れて")));
         QCOMPARE(s.buildings.size(), 1);
         QVERIFY(!s.buildings[0].totalArea.source.contains(QStringLiteral("Qto_BuildingBaseQuantities")));
         // Cut before the data, not a STEP file, empty: an error.
-        QVERIFY(!Ifc::Model().parse(whole.left(100)));
-        QVERIFY(!Ifc::Model().parse("PK\x03\x04 not an ifc"));
-        QVERIFY(!Ifc::Model().parse(QByteArray()));
+        for (const QByteArray& bad : {whole.left(100), QByteArray("PK\x03\x04 not an ifc"), QByteArray()})
+            QVERIFY(!Ifc::Model().parse(bad));
         Ifc::Model missing;
         QVERIFY(!missing.readFile(QStringLiteral("/nonexistent/model.ifc")));
         QVERIFY(missing.error().contains(QStringLiteral("開けません")));
