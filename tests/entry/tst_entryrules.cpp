@@ -79,10 +79,9 @@ private slots:
         QCOMPARE(NumberText::leadingNumber(u("  42m")), 42.0);
         QCOMPARE(NumberText::leadingNumber(u("-.5")), -0.5);
         QCOMPARE(NumberText::leadingNumber(u("-")), 0.0);
-        QCOMPARE(NumberText::plainText(100.0), u("100"));
-        QCOMPARE(NumberText::plainText(0.1 + 0.2), u("0.3"));
-        QCOMPARE(NumberText::plainText(123.5), u("123.5"));
-        QCOMPARE(NumberText::decimalText(0.1 + 0.2), u("0.30"));
+        QCOMPARE((QStringList{NumberText::plainText(100.0), NumberText::plainText(0.1 + 0.2), NumberText::plainText(123.5),
+                              NumberText::decimalText(0.1 + 0.2)}),
+                 (QStringList{u("100"), u("0.3"), u("123.5"), u("0.30")}));
     }
 
     // Letters, blanks, slashes, a point in a digits-only field and the
@@ -278,17 +277,13 @@ private slots:
         t.add(u("E"), FieldKind::Text).at(2, 1).enter(3);
         t.place();
         QCOMPARE(t.columns(), (QStringList{u("A"), u("B"), u("C"), u("D"), u("E")}));
-        QCOMPARE(t.field(u("B"))->row, 0);
-        QCOMPARE(t.field(u("B"))->cell, 1);
-        QCOMPARE(t.field(u("C"))->cell, 3);
-        QCOMPARE(t.field(u("D"))->row, 1);
-        QCOMPARE(t.field(u("E"))->row, 2);
-        QStringList order;
+        // "column row/cell" of each field, then the enter order and each tab's first field.
+        QStringList placed;
+        for (const char* c : {"A", "B", "C", "D", "E"})
+            placed << QStringLiteral("%1 %2/%3").arg(QLatin1String(c)).arg(t.field(u(c))->row).arg(t.field(u(c))->cell);
         for (const FieldDef* f : t.enterOrder())
-            order << f->column;
-        QCOMPARE(order, (QStringList{u("B"), u("A"), u("E"), u("C")}));
-        QCOMPARE(t.firstOfTab(0), u("B"));
-        QCOMPARE(t.firstOfTab(1), u("E"));
+            placed << f->column;
+        QCOMPARE(placed << t.firstOfTab(0) << t.firstOfTab(1), (QStringList{"A 0/0", "B 0/1", "C 0/3", "D 1/0", "E 2/1", "B", "A", "E", "C", "B", "E"}));
         QCOMPARE(t.missingFrom({u("A"), u("B"), u("C"), u("D")}), QStringList{u("E")});
     }
 
