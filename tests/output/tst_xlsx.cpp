@@ -216,7 +216,6 @@ private slots:
         QVERIFY2(again.readCell(QStringLiteral("入力"), QStringLiteral("B2"), &c), qPrintable(again.errorString()));
         QCOMPARE(int(c.kind), readKind);
         QCOMPARE(c.value, value);
-        // The shared-string table is left as it was.
         QCOMPARE(ZipEntries::read(path, false).value(QStringLiteral("xl/sharedStrings.xml")),
                  sample().value(QStringLiteral("xl/sharedStrings.xml")));
         if (kind != int(XlsxCellWrite::Kind::Clear))
@@ -276,7 +275,6 @@ private slots:
         const QByteArray xml = ZipEntries::read(path, false).value(QStringLiteral("xl/worksheets/sheet1.xml"));
         QVERIFY(xml.contains("<row r=\"3\" hidden=\"1\"/><row r=\"4\" hidden=\"1\"/><row r=\"5\" ht=\"20\" customHeight=\"1\" hidden=\"1\">"));
         QVERIFY(!xml.contains("<row r=\"40\""));
-        // The hidden row kept its cell.
         QCOMPARE(readText(book, QStringLiteral("入力"), QStringLiteral("C5")), QStringLiteral(" 行内 "));
     }
 
@@ -614,17 +612,15 @@ private slots:
                  (QStringList{"Calibri|11|-i|||||", "ＭＳ 明朝|14|bi||thin|||hair", "ＭＳ 明朝|14|bi||thin|||hair",
                               "Calibri|11|-i|||||"}));
         bool hidden = false;
-        QVERIFY(book.isRowHidden(QStringLiteral("表"), 3, &hidden));
-        QVERIFY(hidden);
+        QVERIFY(book.isRowHidden(QStringLiteral("表"), 3, &hidden) && hidden);
         XlsxCell c;
         QVERIFY(book.readCell(QStringLiteral("表"), QStringLiteral("D1"), &c));
         QCOMPARE(c.kind, XlsxCell::Kind::Empty);
         book.close();
         // B3 came from the row's number format.
-        const QByteArray styles = ZipEntries::read(path, false)[QStringLiteral("xl/styles.xml")];
-        const QByteArray sheet = ZipEntries::read(path, false)[QStringLiteral("xl/worksheets/sheet1.xml")];
-        QVERIFY(sheet.contains("<c r=\"B3\" s=\""));
-        QVERIFY(styles.count("numFmtId=\"164\"") >= 3);  // the definition, the old and the new format
+        const Entries after = ZipEntries::read(path, false);
+        QVERIFY(after[QStringLiteral("xl/worksheets/sheet1.xml")].contains("<c r=\"B3\" s=\""));
+        QVERIFY(after[QStringLiteral("xl/styles.xml")].count("numFmtId=\"164\"") >= 3);  // the definition, the old and the new format
     }
 
     void valuesWrittenLaterKeepTheFormat()
@@ -654,7 +650,6 @@ private slots:
             QVERIFY(book.save());
         }
         const Entries after = ZipEntries::read(path, false);
-        QVERIFY(after.contains(QStringLiteral("xl/styles.xml")));
         QVERIFY(after[QStringLiteral("xl/_rels/workbook.xml.rels")].contains("relationships/styles\" Target=\"styles.xml\""));
         QVERIFY(after[QStringLiteral("[Content_Types].xml")].contains("PartName=\"/xl/styles.xml\""));
         XlsxWorkbook book;
