@@ -17,8 +17,6 @@
 #include <QThread>
 #include <QtTest>
 
-#include <zip.h>
-
 // The data commands as an office administrator runs them: backup and
 // restore on either engine, the move to a PostgreSQL server and back.
 class TestCliData : public QObject {
@@ -230,21 +228,12 @@ private slots:
         QVERIFY(QDir(dir.path()).entryList({QStringLiteral(".shinseidesk-*")}, QDir::Dirs | QDir::Hidden).isEmpty());
     }
 
-    // Replaces entries of a zip archive; the data must live until zip_close.
-    static bool replaceEntries(const QString& archive, const QVector<QPair<QString, QByteArray>>& entries)
+    // The archive with some entries replaced, written anew.
+    static bool replaceEntries(const QString& archive, const ZipEntries::Entries& replaced)
     {
-        zip_t* z = zip_open(QFile::encodeName(archive).constData(), 0, nullptr);
-        if (!z)
-            return false;
-        for (const auto& [name, data] : entries) {
-            const zip_int64_t index = zip_name_locate(z, name.toUtf8().constData(), 0);
-            zip_source_t* src = zip_source_buffer(z, data.constData(), static_cast<zip_uint64_t>(data.size()), 0);
-            if (index < 0 || !src || zip_file_replace(z, static_cast<zip_uint64_t>(index), src, 0) < 0) {
-                zip_discard(z);
-                return false;
-            }
-        }
-        return zip_close(z) == 0;
+        ZipEntries::Entries all = ZipEntries::read(archive, false);
+        all.insert(replaced);
+        return ZipEntries::write(archive, all);
     }
 
     void restoreBringsBackOnlyTheProgramsOwnSchema()
