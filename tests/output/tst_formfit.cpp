@@ -312,8 +312,7 @@ private slots:
         }
         older.insert(QStringLiteral("sheets"), sheets);
         QVERIFY(SafeFile::write(ownCells, QJsonDocument(older).toJson(), &error));
-        QVERIFY(FormEditions::refreshTemplate(app, program, office, &said, &error));
-        QVERIFY(said.isEmpty());
+        QVERIFY(FormEditions::refreshTemplate(app, program, office, &said, &error) && said.isEmpty());
         QCOMPARE(QDir(app).entryList({QStringLiteral("確認申請.xlsx.旧版-*")}).size(), 1);
         QCOMPARE(readBytes(ownCells), fuller);
     }
