@@ -229,8 +229,8 @@ private slots:
         // Enter in the postal code fills prefecture and line 2, then goes there.
         w.f("Post1")->setText(u("〒100-0001"));
         pressEnter(w.f("Post1"));
-        QCOMPARE(child<QComboBox>(w.form, "Addr11")->currentText(), u("東京都"));
-        QCOMPARE(w.f("ADR12")->text(), u("千代田区千代田"));
+        QCOMPARE((QStringList{child<QComboBox>(w.form, "Addr11")->currentText(), w.f("ADR12")->text()}),
+                 (QStringList{u("東京都"), u("千代田区千代田")}));
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(w.f("ADR12")));
         // The other way: address to postal code.
         w.f("Post1")->clear();
@@ -319,8 +319,7 @@ private slots:
         w.f("TelText")->setText(u("06-6345"));
         clickButton(w.form, "SrchBtn2");
         QCOMPARE(w.form.currentFolder(), second);
-        QCOMPARE(w.form.folderList()->currentItem()->text(0), u("大阪"));
-        QCOMPARE(w.f("NameText0")->text(), u("大阪"));
+        QCOMPARE((QStringList{w.form.folderList()->currentItem()->text(0), w.f("NameText0")->text()}), (QStringList{u("大阪"), u("大阪")}));
         w.f("TelText")->setText(u("3"));
         clickButton(w.form, "SrchBtn2");
         QCOMPARE(w.form.currentFolder(), second);  // nothing found, nothing changed
@@ -506,8 +505,7 @@ private slots:
         w.list()->topLevelItem(1)->setSelected(true);
         w.list()->topLevelItem(2)->setSelected(true);
         clickButton(w.form, "SendBtn");
-        QVERIFY(w.form.picked());
-        QCOMPARE(w.form.result(), int(QDialog::Accepted));
+        QVERIFY(w.form.picked() && w.form.result() == QDialog::Accepted);
         const MasterPickResult& r = w.form.pickResult();
         QVERIFY(r.picked && r.source == MasterPickResult::Source::Customer && r.key == w.form.shownId());
         QCOMPARE((QStringList{r.personName, r.telephone, r.email}),
@@ -522,9 +520,7 @@ private slots:
         QCOMPARE(again.form.pickResult().email, u("sato@example.jp"));
         CustomerWindow closed(dir->storage(), 1, MailTarget::To);
         QTest::keyClick(closed.list(), Qt::Key_Escape);
-        QVERIFY(!closed.form.isVisible());
-        QVERIFY(!closed.form.picked());
-        QVERIFY(!closed.form.pickResult().picked);
+        QVERIFY(!closed.form.isVisible() && !closed.form.picked() && !closed.form.pickResult().picked);
     }
 
     void architectRolesAndPicks()
@@ -570,8 +566,7 @@ private slots:
         picker.show();
         QCOMPARE(columnTexts(picker.recordList()), QStringList{u("設計 二郎")});
         picker.transfer();
-        QVERIFY(picker.picked());
-        QVERIFY(picker.pickResult().source == MasterPickResult::Source::Architect);
+        QVERIFY(picker.picked() && picker.pickResult().source == MasterPickResult::Source::Architect);
         QCOMPARE(picker.pickResult().architect.name, u("設計 二郎"));
         // Opened for editing, it lists everyone.
         M_ArchitectForm all(dir->storage());

@@ -155,8 +155,7 @@ private slots:
             QCOMPARE(form.candidateList()->selectedItems().size(), 8);
             click(form, "Command1");
             QCOMPARE(form.selectionList()->topLevelItemCount(), 7);
-            QVERIFY(form.note().contains(u("7件を追加しました。")));
-            QVERIFY(form.note().contains(u("名前か住所2のない1件")));
+            QVERIFY(form.note().contains(u("7件を追加しました。")) && form.note().contains(u("名前か住所2のない1件")));
             click(form, "Command1");  // the same marks again
             QVERIFY(form.note().contains(u("選択済みの7件")));
             click(form, "AllClear");
@@ -166,9 +165,7 @@ private slots:
             form.selectionList()->topLevelItem(0)->setSelected(true);
             form.selectionList()->topLevelItem(2)->setSelected(true);
             click(form, "DelBtn");
-            QCOMPARE(form.selectionList()->topLevelItemCount(), 5);
-            QCOMPARE(chosen.size(), 5);
-            QCOMPARE(chosen.first().name1, u("顧客02"));
+            QCOMPARE(form.selectionList()->topLevelItemCount(), 5);  // which five: the window opened again below
 
             // The telephone search finds 佐藤 in her folder and marks her.
             form.selectSource(3);
@@ -219,8 +216,7 @@ private slots:
             child<QToolButton>(*child<QWidget>(form, "LBUpDown0"), "up")->click();
         QCOMPARE(child(form, "SpaceText0")->text(), u("21.7"));
         child<QToolButton>(*child<QWidget>(form, "GyouUpDown"), "down")->click();
-        QCOMPARE(form.job().layout.rows, 5);
-        QCOMPARE(form.job().plan.labelsPerSheet(), 10);
+        QCOMPARE((QList<int>{form.job().layout.rows, form.job().plan.labelsPerSheet()}), (QList<int>{5, 10}));
         pressEnter(child(form, "SpaceText2"), u("abc"));
         QCOMPARE(prompter.shown.last().text, u("数値をミリメートルで入力してください。"));
         QCOMPARE(child(form, "SpaceText2")->text(), u("20"));
@@ -238,8 +234,7 @@ private slots:
         const ElementSpec before = form.job().layout.element(LabelElement::Name);
         drag(preview, from, to);
         const ElementSpec after = form.job().layout.element(LabelElement::Name);
-        QCOMPARE(after.column, before.column - 2);
-        QCOMPARE(after.row, before.row + 1);
+        QCOMPARE((QList<int>{after.column, after.row}), (QList<int>{before.column - 2, before.row + 1}));
         QCOMPARE(preview->hitTest(preview->elementCentre(0, LabelElement::Name)).element, int(LabelElement::Name));
 
         // The font of an element.

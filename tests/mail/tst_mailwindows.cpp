@@ -186,11 +186,10 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QCOMPARE(MailCommon::resultCode(form.lastResult()), -4);
     // Nothing went out: nothing is stored as sent, the composer stays with
     // what was typed and can send again.
-    QVERIFY(form.isVisible());
+    QVERIFY(form.isVisible() && form.action(QStringLiteral("SendBtn"))->isEnabled());
     QCOMPARE(form.storedId(), 0);
     QCOMPARE(sentRows(s), 0);
     QCOMPARE(child(form, "SubjectText")->text(), subject);
-    QVERIFY(form.action(QStringLiteral("SendBtn"))->isEnabled());
 
     from->setCurrentIndex(from->findText(QStringLiteral("info@yamada.jp")));
     form.action(QStringLiteral("SendBtn"))->trigger();
@@ -202,9 +201,7 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QVERIFY(!form.action(QStringLiteral("SendBtn"))->isEnabled());
     QVERIFY(finished.wait(30000));
     QCOMPARE(finished.last().first().toString(), QString());
-    QVERIFY(!QApplication::overrideCursor());
-    QVERIFY(!form.isVisible());
-    QCOMPARE(form.result(), int(QDialog::Accepted));
+    QVERIFY(!QApplication::overrideCursor() && !form.isVisible() && form.result() == QDialog::Accepted);
     QCOMPARE(prompter.shown.size(), 1);
 
     // What the mail program reads is the library's part (tst_smtp); here,
@@ -269,11 +266,9 @@ void MailWindowsTest::openingModesQuotesAndHelp()
 
     QAction* quote = form.action(QStringLiteral("ReSendBtn"));
     quote->trigger();
-    QCOMPARE(quote->text(), u("記号解除"));
-    QCOMPARE(body->toPlainText(), u(">2025/07/01 10:00\n>\n>現場にて"));
+    QCOMPARE((QStringList{quote->text(), body->toPlainText()}), (QStringList{u("記号解除"), u(">2025/07/01 10:00\n>\n>現場にて")}));
     quote->trigger();
-    QCOMPARE(quote->text(), u("返信記号"));
-    QCOMPARE(body->toPlainText(), u("2025/07/01 10:00\n\n現場にて"));
+    QCOMPARE((QStringList{quote->text(), body->toPlainText()}), (QStringList{u("返信記号"), u("2025/07/01 10:00\n\n現場にて")}));
 
     // Each window's help button shows its page of the manual, and the
     // contents page leads to all four.
@@ -317,8 +312,7 @@ void MailWindowsTest::abandoningAsksOnlyAfterTyping()
         WriteForm untouched(s, fromMaster, nullptr, &vault);
         untouched.show();
         untouched.action(QStringLiteral("CancelBtn"))->trigger();
-        QVERIFY(!untouched.isVisible());
-        QVERIFY(prompter.shown.isEmpty());
+        QVERIFY(!untouched.isVisible() && prompter.shown.isEmpty());
     }
     WriteForm form(s, fromMaster, nullptr, &vault);
     QVERIFY(showAndWait(form));
@@ -353,12 +347,10 @@ void MailWindowsTest::enterMovesThroughTheHeader()
     WriteForm form(s, {}, nullptr, &vault);
     QVERIFY(showAndWait(form));
     QCOMPARE(QApplication::focusWidget(), child(form, "ToText"));
-    const char* order[] = {"ToText", "CCText", "BCCText", "SubjectText"};
+    const char* order[] = {"ToText", "CCText", "BCCText", "SubjectText", "BodyText"};
     for (int i = 0; i < 4; ++i) {
-        QWidget* w = child<QWidget>(form, order[i]);
-        QTest::keyClick(w, Qt::Key_Return);
-        QWidget* next = i < 3 ? child<QWidget>(form, order[i + 1]) : child<QWidget>(form, "BodyText");
-        QCOMPARE(QApplication::focusWidget(), next);
+        QTest::keyClick(child<QWidget>(form, order[i]), Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(form, order[i + 1]));
     }
     auto* body = child<QPlainTextEdit>(form, "BodyText");
     QTest::keyClicks(body, QStringLiteral("a"));
