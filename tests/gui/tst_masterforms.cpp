@@ -135,13 +135,11 @@ private slots:
     void customerNewApplyAndTheSavePrompt()
     {
         CustomerWindow w(dir->storage());
-        QVERIFY(!w.f("NameText0")->isEnabled());
-        QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isVisible());
+        QVERIFY(!w.f("NameText0")->isEnabled() && !child<QPushButton>(w.form, "SendBtn")->isVisible());
 
         clickButton(w.form, "NewMakeBtn");
         QCOMPARE(w.f("NameText0")->selectedText(), u("<新規>"));
-        QVERIFY(!w.form.isEdited());
-        QVERIFY(!child<QRadioButton>(w.form, "SexFlg0")->isChecked());
+        QVERIFY(!w.form.isEdited() && !child<QRadioButton>(w.form, "SexFlg0")->isChecked());
         const qint64 first = w.form.shownId();
 
         w.f("NameText0")->setText(u(" やまだ"));
@@ -164,8 +162,7 @@ private slots:
         prompter.answers.enqueue(Prompter::No);
         w.form.selectRow(0);
         QCOMPARE(prompter.shown.size(), 1);
-        QCOMPARE(w.form.shownId(), first);
-        QVERIFY(!w.form.isEdited());
+        QVERIFY(w.form.shownId() == first && !w.form.isEdited());
         // Yes writes the record that was shown before the switch.
         prompter.clear();
         w.f("Corp1")->setText(u("大和建設"));
@@ -494,8 +491,7 @@ private slots:
         }
         {
             CustomerWindow w(dir->storage(), 1, MailTarget::Cc);
-            QVERIFY(child<QPushButton>(w.form, "SendBtn")->isVisible());
-            QVERIFY(!child<QPushButton>(w.form, "SendBtn")->isEnabled());  // only To hands over
+            QVERIFY(child<QPushButton>(w.form, "SendBtn")->isVisible() && !child<QPushButton>(w.form, "SendBtn")->isEnabled());  // only To hands over
             w.form.transfer();
             QVERIFY(!w.form.picked());
         }
@@ -608,8 +604,7 @@ private slots:
             clickButton(form, "CancelCommand");
         }
         Recordset opt(dir->storage(), DbFile::OptionData);
-        QVERIFY(opt.open(u("OptionMaster")));
-        QVERIFY(!opt.isNull(u("CNCT_LEFT")));
+        QVERIFY(opt.open(u("OptionMaster")) && !opt.isNull(u("CNCT_LEFT")));
         QCOMPARE(opt.integer(u("STUP")), qint64(0));
 
         M_ConnectCorpForm form(dir->storage(), nullptr, 2);
