@@ -137,8 +137,7 @@ private slots:
                     QCOMPARE(prompter.texts(), QStringList{kNoProject});
                     QVERIFY2(opened.isEmpty(), qPrintable(a->objectName()));
                 } else if (key == QLatin1String("btnKaiBetu")) {
-                    QCOMPARE(prompter.shown.size(), 1);
-                    QCOMPARE(prompter.shown[0].title, QStringLiteral("登録エラー警告"));
+                    QCOMPARE(prompter.shown.size() == 1 ? prompter.shown[0].title : QString(), QStringLiteral("登録エラー警告"));
                     QVERIFY(prompter.shown[0].text.startsWith(QStringLiteral("1棟目の建物別登録で、地上・地下の階数が設定されていません")));
                     QCOMPARE(opened, QStringList{QStringLiteral("btnTatemonoBetu")});
                 } else {
@@ -192,8 +191,7 @@ private slots:
         QCOMPARE(prompter.texts().first(), kSaveAsk);
         QVERIFY(prompter.texts().last().contains(QStringLiteral("エラーが %1 件").arg(form.checkErrors(3))));
         QCOMPARE(sheets, QList<int>{3});
-        QCOMPARE(names, QStringList{QStringLiteral("委任状")});
-        QCOMPARE(koujiSeen, QStringList{QStringLiteral("佐藤邸")});
+        QCOMPARE(names + koujiSeen, (QStringList{QStringLiteral("委任状"), QStringLiteral("佐藤邸")}));
         QVERIFY(!form.isEdited());
 
         // Every document of the workbook, then the sick-house workbook.

@@ -408,15 +408,12 @@ private slots:
 
         prompter.answers.enqueue(answer);
         const QString pdf = dir->file(QStringLiteral("labels.pdf"));
-        int printed = -1;
-        int progressCalls = 0;
+        int printed = -1, progressCalls = 0;
         const auto result = LabelPrint::run(job, PrnCommon::Target{QString(), pdf}, [&](int done, int total) {
             ++progressCalls;
             return done <= total && done != stopAfter;
         }, &printed);
-        QCOMPARE(int(result), int(outcome));
-        QCOMPARE(printed, pages);
-        QCOMPARE(progressCalls, pages);
+        QCOMPARE((QList<int>{int(result), printed, progressCalls}), (QList<int>{int(outcome), pages, pages}));
         // The question first; a print that cannot start says why, under 印刷警告 when the sheet is at fault.
         QCOMPARE(prompter.shown[0].text, u("印刷を行います。　よろしいですか？"));
         const bool told = result == LabelPrint::Outcome::NoRecipients || result == LabelPrint::Outcome::NoLabels
