@@ -343,8 +343,7 @@ private slots:
             clickButton(*search, "SendBtn");
         });
         clickButton(w.form, "SrchBtn");
-        QCOMPARE(w.form.currentFolder(), qint64(1));
-        QCOMPARE(w.f("NameText0")->text(), u("東京"));
+        QVERIFY(w.form.currentFolder() == 1 && w.f("NameText0")->text() == u("東京"));
     }
 
     void dataSheetPrintsToPdf()
@@ -437,8 +436,7 @@ private slots:
         w.form.refreshFolders();  // the folder was made behind the window's back
         w.form.selectFolder(w.form.folderList()->topLevelItemCount() - 1);
         QCOMPARE(w.form.currentFolder(), folder);
-        QCOMPARE(columnTexts(w.list()), (QStringList{u("山田"), u("佐藤")}));
-        QCOMPARE(columnTexts(w.list(), 2), (QStringList{QString(), QString()}));
+        QCOMPARE(columnTexts(w.list()) + columnTexts(w.list(), 2), (QStringList{u("山田"), u("佐藤"), QString(), QString()}));
         QCOMPARE(w.f("Tell1")->text(), u("03-1234-5678"));
 
         // Cancelled: nothing added, nothing to report.
@@ -477,8 +475,7 @@ private slots:
         });
         clickButton(w.form, "SrchBtn");
         QCOMPARE(prompter.shown.size(), 1);
-        QCOMPARE(columnTexts(w.list()), (QStringList{u("山田"), u("佐藤"), u("鈴木"), u("高橋")}));
-        QCOMPARE(w.f("NameText0")->text(), u("高橋"));
+        QCOMPARE(columnTexts(w.list()) << w.f("NameText0")->text(), (QStringList{u("山田"), u("佐藤"), u("鈴木"), u("高橋"), u("高橋")}));
     }
 
     void customerPickModeHandsBackTheSelection()
@@ -618,8 +615,7 @@ private slots:
         child<QComboBox>(form, "Addr1Text")->setCurrentIndex(26);  // 大阪府
         QCOMPARE(form.zoneId(), qint64(27));
         clickButton(form, "UpDateBtn");
-        QCOMPARE(form.recordList()->topLevelItemCount(), 3);
-        QCOMPARE(form.shownId(), id);
+        QVERIFY(form.recordList()->topLevelItemCount() == 3 && form.shownId() == id);
         expectStored(dir->storage(), DbFile::MasterData, "ConnectCorp", id, {{"Adr_ID", u("27")}});
         clickButton(form, "SendBtn");
         const MasterPickResult& r = form.pickResult();
