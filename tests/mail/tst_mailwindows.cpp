@@ -178,8 +178,7 @@ void MailWindowsTest::composedMessageArrivesAndIsStored()
     QSignalSpy finished(&form, &WriteForm::sendFinished);
     form.send();
     QVERIFY(finished.wait(30000));
-    QCOMPARE(prompter.shown.size(), 1);
-    QCOMPARE(prompter.shown.first().title, u("メール送信エラー"));
+    QCOMPARE(prompter.shown.size() == 1 ? prompter.shown.first().title : QString(), u("メール送信エラー"));
     const QString error = prompter.shown.first().text;
     QVERIFY2(error.startsWith(u("送信できませんでした。　回線接続状況を確認してください。(Cant connect Server")) && error.endsWith(u(")")),
              qPrintable(error));
@@ -617,8 +616,7 @@ void MailWindowsTest::accountTestMail()
     QSignalSpy done(&form, &MailAddSet::testFinished);
     clickButton(form, "TestBtn");
     QVERIFY(done.wait(30000));
-    QCOMPARE(done.first().first().toString(), QString());
-    QVERIFY(prompter.shown.size() == 1 && prompter.shown.first().text.contains(QStringLiteral("info@yamada.jp")));
+    QVERIFY(done.first().first().toString().isEmpty() && prompter.shown.size() == 1 && prompter.shown.first().text.contains(QStringLiteral("info@yamada.jp")));
     const QStringList got = sink.messages();
     QCOMPARE(got.size(), 1);
     QCOMPARE(sink.envelope(got.first()).value(QStringLiteral("rcpt_tos")).toArray().at(0).toString(),
