@@ -128,8 +128,7 @@ private slots:
         form->recordList()->topLevelItem(0)->setSelected(true);
         prompter.answers.enqueue(Prompter::Yes);
         clickButton(*form, "DelBtn");
-        QCOMPARE(form->recordList()->topLevelItemCount(), 0);
-        QCOMPARE(open()->recordList()->topLevelItemCount(), 0);
+        QCOMPARE(form->recordList()->topLevelItemCount() + open()->recordList()->topLevelItemCount(), 0);  // listed, stored
     }
 
     void customerNewApplyAndTheSavePrompt()
@@ -362,7 +361,6 @@ private slots:
         prompter.answers.enqueue(Prompter::Yes);
         clickButton(w.form, "PrnBtn");
         PrnCommon::setPdfPathProvider(nullptr);
-        QVERIFY(QFile::exists(pdf));
         const QString body = runProcess(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")}).out;
         QVERIFY2(body.contains(u("山田太郎")), qPrintable(body));  // the sheet's layout: tst_customers
     }
