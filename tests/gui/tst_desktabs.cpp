@@ -72,8 +72,8 @@ private slots:
         QCOMPARE(page->list()->topLevelItemCount(), 3);
         d.prompter.answers.enqueue(Prompter::Yes);
         child<QPushButton>(d.form, "LineDelBtn")->click();
-        QCOMPARE(d.prompter.shown.last().title, QStringLiteral("行の削除確認"));
-        QCOMPARE(d.prompter.shown.last().text, QStringLiteral("2行目を削除します。"));
+        QCOMPARE((QStringList{d.prompter.shown.last().title, d.prompter.shown.last().text}),
+                 (QStringList{"行の削除確認", "2行目を削除します。"}));
         QCOMPARE(page->list()->topLevelItemCount(), 2);
 
         d.form.action(QStringLiteral("VoucherSave"))->trigger();
@@ -100,9 +100,8 @@ private slots:
         d.form.saveProject();
         QCOMPARE(storedEntries(d.dir.storage(), d.form.currentProject().bid), 0);
         d.form.selectProject(0);
-        QVERIFY(!child<QLineEdit>(d.form, "TitleText")->isEnabled());
-        QVERIFY(!child<QPushButton>(d.form, "LineDelBtn")->isEnabled());
-        QVERIFY(child<QPushButton>(d.form, "LineAddBtn")->isEnabled());
+        QVERIFY(!child<QLineEdit>(d.form, "TitleText")->isEnabled() && !child<QPushButton>(d.form, "LineDelBtn")->isEnabled() &&
+                child<QPushButton>(d.form, "LineAddBtn")->isEnabled());
         child<QPushButton>(d.form, "LineAddBtn")->click();
         QVERIFY(child<QLineEdit>(d.form, "TitleText")->isEnabled());
         QCOMPARE(child<QLineEdit>(d.form, "TitleText")->text(), QStringLiteral("<新規>"));

@@ -81,11 +81,9 @@ private slots:
 
         QCOMPARE(form.projectList()->selectionMode(), QAbstractItemView::ExtendedSelection);
         auto* shu1 = child<QComboBox>(form, "Shu1");
-        auto* shu2 = child<QComboBox>(form, "Shu2");
-        QCOMPARE(shu1->itemText(0), QStringLiteral("国"));
-        QCOMPARE(shu1->itemText(shu1->count() - 2), QStringLiteral("組合's"));
-        QCOMPARE(shu1->itemText(shu1->count() - 1), QString());
-        QCOMPARE(shu2->itemText(0), QStringLiteral("農林水産業"));
+        QCOMPARE((QStringList{shu1->itemText(0), shu1->itemText(shu1->count() - 2), shu1->itemText(shu1->count() - 1),
+                              child<QComboBox>(form, "Shu2")->itemText(0)}),
+                 (QStringList{QStringLiteral("国"), QStringLiteral("組合's"), QString(), QStringLiteral("農林水産業")}));
         QCOMPARE(shu1->currentIndex(), -1);
         QVERIFY(prompter.shown.isEmpty());
         QVERIFY(!form.isEdited());
@@ -139,8 +137,7 @@ private slots:
                     QCOMPARE(prompter.texts(), QStringList{kNoProject});
                     QVERIFY2(opened.isEmpty(), qPrintable(a->objectName()));
                 } else if (key == QLatin1String("btnKaiBetu")) {
-                    QCOMPARE(prompter.shown.size(), 1);
-                    QCOMPARE(prompter.shown[0].title, QStringLiteral("登録エラー警告"));
+                    QCOMPARE(prompter.shown.size() == 1 ? prompter.shown[0].title : QString(), QStringLiteral("登録エラー警告"));
                     QVERIFY(prompter.shown[0].text.startsWith(QStringLiteral("1棟目の建物別登録で、地上・地下の階数が設定されていません")));
                     QCOMPARE(opened, QStringList{QStringLiteral("btnTatemonoBetu")});
                 } else {
@@ -194,8 +191,7 @@ private slots:
         QCOMPARE(prompter.texts().first(), kSaveAsk);
         QVERIFY(prompter.texts().last().contains(QStringLiteral("エラーが %1 件").arg(form.checkErrors(3))));
         QCOMPARE(sheets, QList<int>{3});
-        QCOMPARE(names, QStringList{QStringLiteral("委任状")});
-        QCOMPARE(koujiSeen, QStringList{QStringLiteral("佐藤邸")});
+        QCOMPARE(names + koujiSeen, (QStringList{QStringLiteral("委任状"), QStringLiteral("佐藤邸")}));
         QVERIFY(!form.isEdited());
 
         // Every document of the workbook, then the sick-house workbook.

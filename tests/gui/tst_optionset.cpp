@@ -82,14 +82,13 @@ private slots:
         OptionSet w(dir->storage(), {});
         QVERIFY(!w.isEdited());
         QVERIFY(!child<QPushButton>(w, "SaveBtn")->isEnabled());
-        QCOMPARE(child<QLineEdit>(w, "CorpText")->text(), QStringLiteral("青空設計事務所"));
-        QCOMPARE(child<QComboBox>(w, "FontName2")->currentText(), QStringLiteral("ＭＳ ゴシック"));
-        QCOMPARE(child<QComboBox>(w, "FontName1")->currentText(), QStringLiteral("ＭＳ 明朝"));
-        QCOMPARE(child<QComboBox>(w, "LineStyle")->currentText(), QStringLiteral("破線"));
-        QVERIFY(!child<QCheckBox>(w, "BotanCheck_2")->isChecked());
-        QVERIFY(child<QCheckBox>(w, "BotanCheck_3")->isChecked());
-        QCOMPARE(child<QLineEdit>(w, "TimerText")->text(), QStringLiteral("30"));
-        QVERIFY(child<QRadioButton>(w, "WakuOption_0")->isChecked());
+        QCOMPARE((QStringList{child<QLineEdit>(w, "CorpText")->text(), child<QComboBox>(w, "FontName2")->currentText(),
+                              child<QComboBox>(w, "FontName1")->currentText(), child<QComboBox>(w, "LineStyle")->currentText(),
+                              child<QLineEdit>(w, "TimerText")->text()}),
+                 (QStringList{QStringLiteral("青空設計事務所"), QStringLiteral("ＭＳ ゴシック"), QStringLiteral("ＭＳ 明朝"),
+                              QStringLiteral("破線"), QStringLiteral("30")}));
+        QVERIFY(!child<QCheckBox>(w, "BotanCheck_2")->isChecked() && child<QCheckBox>(w, "BotanCheck_3")->isChecked() &&
+                child<QRadioButton>(w, "WakuOption_0")->isChecked());
         QVERIFY(child<QLabel>(w, "FontColor02")->styleSheet().contains(QStringLiteral("#ff0000")));
     }
 

@@ -84,9 +84,9 @@ private slots:
         QVERIFY(!d.form.isEdited());
         const qint64 bid = d.form.currentProject().bid;
         QCOMPARE(columnTexts(d.form.projectList()), QStringList{"山田邸新築工事"});
-        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Kouji")), QStringLiteral("山田邸新築工事"));
-        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Tel4")), QStringLiteral("03-1234-5678"));
-        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Shu1")), shu1->itemText(5));
+        QCOMPARE((QStringList{stored(d.dir.storage(), bid, QStringLiteral("Kouji")), stored(d.dir.storage(), bid, QStringLiteral("Tel4")),
+                              stored(d.dir.storage(), bid, QStringLiteral("Shu1"))}),
+                 (QStringList{"山田邸新築工事", "03-1234-5678", shu1->itemText(5)}));
         QCOMPARE(d.form.currentProject().buildingCount, 2);
 
         // A second program start finds it where it was left.
@@ -138,11 +138,9 @@ private slots:
         child(d.form, "Kouji")->setText(QStringLiteral("こちらの名前"));
         child(d.form, "Buken")->setText(QStringLiteral("こちらの建物"));
         d.form.saveProject();
-        QCOMPARE(d.prompter.texts(), QStringList{"他の方が、編集中に名前を変更しています。"});
-        QCOMPARE(d.prompter.shown[0].title, QStringLiteral("更新警告"));
-        QCOMPARE(columnTexts(d.form.projectList()), QStringList{"他の端末の名前"});
-        QCOMPARE(child(d.form, "Kouji")->text(), QStringLiteral("他の端末の名前"));
-        QCOMPARE(stored(d.dir.storage(), bid, QStringLiteral("Buken")), QStringLiteral("こちらの建物"));
+        QCOMPARE(d.prompter.texts() << d.prompter.shown[0].title, (QStringList{"他の方が、編集中に名前を変更しています。", "更新警告"}));
+        QCOMPARE((columnTexts(d.form.projectList()) << child(d.form, "Kouji")->text() << stored(d.dir.storage(), bid, QStringLiteral("Buken"))),
+                 (QStringList{"他の端末の名前", "他の端末の名前", "こちらの建物"}));
     }
 
     void dragMovesWithTheLeftButtonAndCopiesWithTheRight()

@@ -26,14 +26,10 @@ private slots:
         QCOMPARE(plan.usedOnFirstSheet(), 8);
         QVERIFY(plan.startHint().startsWith(u("1枚目は 5 番目のラベルから印刷します（8枚）。")));
         QCOMPARE(plan.pageCount(20), 2);
-        QCOMPARE(plan.recipientAt(0, 3, 20), -1);
-        QCOMPARE(plan.recipientAt(0, 4, 20), 0);
-        QCOMPARE(plan.recipientAt(0, 11, 20), 7);
-        QCOMPARE(plan.recipientAt(1, 0, 20), 8);
-        QCOMPARE(plan.recipientAt(1, 11, 20), 19);
-        QCOMPARE(plan.pageCount(21), 3);
-        QCOMPARE(plan.recipientAt(2, 0, 21), 20);
-        QCOMPARE(plan.recipientAt(2, 1, 21), -1);
+        QCOMPARE((QList<int>{plan.recipientAt(0, 3, 20), plan.recipientAt(0, 4, 20), plan.recipientAt(0, 11, 20),
+                             plan.recipientAt(1, 0, 20), plan.recipientAt(1, 11, 20), plan.recipientAt(2, 0, 21),
+                             plan.recipientAt(2, 1, 21), plan.pageCount(21)}),
+                 (QList<int>{-1, 0, 7, 8, 19, 20, -1, 3}));
         // Fewer recipients than free labels: one page.
         QCOMPARE(plan.pageCount(3), 1);
         QCOMPARE(plan.recipientAt(0, 7, 3), -1);
@@ -54,10 +50,8 @@ private slots:
         plan.clickLabel(5);
         plan.clickLabel(5);
         QCOMPARE(plan.usedOnFirstSheet(), 2);
-        QCOMPARE(plan.recipientAt(0, 1, 5), 0);
-        QCOMPARE(plan.recipientAt(0, 9, 5), 1);
-        QCOMPARE(plan.recipientAt(1, 0, 5), 2);
-        QCOMPARE(plan.pageCount(5), 2);
+        QCOMPARE((QList<int>{plan.recipientAt(0, 1, 5), plan.recipientAt(0, 9, 5), plan.recipientAt(1, 0, 5), plan.pageCount(5)}),
+                 (QList<int>{0, 1, 2, 2}));
         plan.clickLabel(12);  // no such label on a sheet of twelve
         QCOMPARE(plan.usedOnFirstSheet(), 2);
 
@@ -80,12 +74,9 @@ private slots:
         QVERIFY(qAbs(l.labelRect(11).bottom() - (21.5 + 6 * 42.3)) < 1e-9);
 
         // Dropped elements snap to the nearest cell, halves to even.
-        QCOMPARE(LabelGrid::rowFor(239.7 * 1.5), 2);
-        QCOMPARE(LabelGrid::rowFor(239.7 * 2.5), 4);
-        QCOMPARE(LabelGrid::rowFor(239.7 * 2.4), 3);
-        QCOMPARE(LabelGrid::columnFor(126 * 0.5), 2);
-        QCOMPARE(LabelGrid::columnFor(126 * 3.51), 5);
-        QCOMPARE(LabelGrid::columnFor(0), 1);
+        QCOMPARE((QList<int>{LabelGrid::rowFor(239.7 * 1.5), LabelGrid::rowFor(239.7 * 2.5), LabelGrid::rowFor(239.7 * 2.4),
+                             LabelGrid::columnFor(126 * 0.5), LabelGrid::columnFor(126 * 3.51), LabelGrid::columnFor(0)}),
+                 (QList<int>{2, 4, 3, 2, 5, 1}));
 
         // Element width: label width less offset and gap, in whole columns.
         LabelLayout m = l;
@@ -165,31 +156,27 @@ private slots:
 
     void addressLineOneWrapsAtTheFullWidthBlank()
     {
+        const auto lines = [](const LabelText::Wrapped& w) { return QStringList{w.line1, w.line2}; };
         // Short enough: one line, address 3 below it.
         auto w = LabelText::wrapAddress(u("東京都"), u("港区芝5-1"), u("芝ビル3階"), 38);
-        QCOMPARE(w.line1, u("東京都港区芝5-1"));
-        QCOMPARE(w.line2, u("芝ビル3階"));
+        QCOMPARE(lines(w), (QStringList{u("東京都港区芝5-1"), u("芝ビル3階")}));
 
         // A half-width blank comes first, yet the full-width one decides.
         w = LabelText::wrapAddress(u("東京都"), u("千代田区 丸の内一丁目2番3号　丸の内パークビルディング"), u("5階"), 38);
-        QCOMPARE(w.line1, u("東京都千代田区 丸の内一丁目2番3号"));
-        QCOMPARE(w.line2, u("丸の内パークビルディング5階"));
+        QCOMPARE(lines(w), (QStringList{u("東京都千代田区 丸の内一丁目2番3号"), u("丸の内パークビルディング5階")}));
 
         // Only a half-width blank: the break is there.
         w = LabelText::wrapAddress(u("神奈川県"), u("横浜市西区みなとみらい二丁目 横浜ランドマークタワー"), QString(), 38);
-        QCOMPARE(w.line1, u("神奈川県横浜市西区みなとみらい二丁目"));
-        QCOMPARE(w.line2, u("横浜ランドマークタワー"));
+        QCOMPARE(lines(w), (QStringList{u("神奈川県横浜市西区みなとみらい二丁目"), u("横浜ランドマークタワー")}));
 
         // No blank: cut at the capacity, never through a character, and the
         // rest goes in front of address 3.
         const QString longTown = u("北海道札幌市中央区北一条西二丁目一番地札幌時計台前通り");
         w = LabelText::wrapAddress(u("北海道"), longTown.mid(3), u("3F"), 25);
         QVERIFY(ShiftJis::encode(w.line1).size() <= 25);
-        QCOMPARE(w.line1, longTown.left(12));  // twelve kanji, 24 bytes: the 13th would make 26
-        QCOMPARE(w.line2, longTown.mid(12) + u("3F"));
+        QCOMPARE(lines(w), (QStringList{longTown.left(12), longTown.mid(12) + u("3F")}));  // twelve kanji, 24 bytes: the 13th would make 26
         w = LabelText::wrapAddress(u("Tokyo"), u("Minato-ku-Shiba-5-chome-1-1"), QString(), 20);
-        QCOMPARE(w.line1, u("TokyoMinato-ku-Shiba"));
-        QCOMPARE(w.line2, u("-5-chome-1-1"));
+        QCOMPARE(lines(w), (QStringList{u("TokyoMinato-ku-Shiba"), u("-5-chome-1-1")}));
 
         // The label of a recipient wraps with the layout's own capacity.
         LabelLayout l = LabelLayout::standard();
@@ -235,6 +222,7 @@ private slots:
                                         {u("Addr2"), u("新宿区2-2")}});
         QCOMPARE(company, a);
 
+        const auto counts = [](const RecipientSelection::AddResult& r) { return QList<int>{r.added, r.alreadySelected, r.withoutNameOrAddress}; };
         RecipientStore store(s);
         QVector<RecipientSource> sources;
         QVERIFY(store.sources(&sources));  // their captions: tst_labelforms' recipient test
@@ -244,12 +232,9 @@ private slots:
         QVector<Recipient> inFolder;
         QVERIFY(store.candidates(sources[2], &inFolder));
         QCOMPARE(inFolder.size(), 3);
-        QCOMPARE(inFolder[0].key, a);
-        QCOMPARE(inFolder[1].key, noAddress);
-        QCOMPARE(inFolder[2].key, d);
-        QCOMPARE(inFolder[0].folder, folder);
-        QCOMPARE(inFolder[0].postalCode, u("100-0001"));
-        QCOMPARE(inFolder[0].email, u("a@example.jp"));
+        QCOMPARE((QList<qint64>{inFolder[0].key, inFolder[1].key, inFolder[2].key, inFolder[0].folder}),
+                 (QList<qint64>{a, noAddress, d, folder}));
+        QCOMPARE((QStringList{inFolder[0].postalCode, inFolder[0].email}), (QStringList{u("100-0001"), u("a@example.jp")}));
 
         // Marking every customer of 全表示 adds those with a name and an address 2.
         QVector<Recipient> all;
@@ -259,8 +244,7 @@ private slots:
         QCOMPARE(all[3].company, u("上田建設"));
         QVector<Recipient> chosen;
         auto result = RecipientSelection::add(chosen, all);
-        QCOMPARE(result.added, 3);
-        QCOMPARE(result.withoutNameOrAddress, 2);
+        QCOMPARE(counts(result), (QList<int>{3, 0, 2}));
         QVector<qint64> keys;
         for (const Recipient& r : chosen)
             keys << r.key;
@@ -268,9 +252,7 @@ private slots:
 
         // The same customer again, from its folder: one entry stays.
         result = RecipientSelection::add(chosen, inFolder);
-        QCOMPARE(result.added, 0);
-        QCOMPARE(result.alreadySelected, 2);
-        QCOMPARE(result.withoutNameOrAddress, 1);
+        QCOMPARE(counts(result), (QList<int>{0, 2, 1}));
         QCOMPARE(chosen.size(), 3);
 
         // The office of an architect, and companies: a company whose ID
@@ -279,26 +261,21 @@ private slots:
         QVector<Recipient> offices, companies;
         QVERIFY(store.candidates(sources[3], &offices));
         QCOMPARE(offices.size(), 1);
-        QCOMPARE(offices[0].name1, u("設計一級建築士事務所"));
-        QCOMPARE(offices[0].address2, u("渋谷区神宮前1-1"));
-        QCOMPARE(offices[0].source, Recipient::Source::Architect);
+        QCOMPARE((QStringList{offices[0].name1, offices[0].address2, offices[0].sourceName()}), (QStringList{u("設計一級建築士事務所"), u("渋谷区神宮前1-1"), u("業者")}));
         QVERIFY(store.candidates(sources[4], &companies));
         QCOMPARE(companies.size(), 2);
         QCOMPARE(companies[1].key, company2);
         QVERIFY(std::any_of(chosen.cbegin(), chosen.cend(), [&](const Recipient& r) { return r.key == companies[0].key; }));
         result = RecipientSelection::add(chosen, companies);
-        QCOMPARE(result.added, 2);
-        QCOMPARE(result.alreadySelected, 0);
-        QCOMPARE(chosen.last().name1, u("南北空調"));
+        QCOMPARE(counts(result), (QList<int>{2, 0, 0}));
+        QCOMPARE((QStringList{chosen.last().name1, chosen.last().sourceName()}), (QStringList{u("南北空調"), u("取引先")}));
         QCOMPARE(RecipientSelection::add(chosen, companies).alreadySelected, 2);
-        QCOMPARE(chosen.last().sourceName(), u("取引先"));
 
         // Removing entries: the later ones move up.
         RecipientSelection::remove(chosen, {2, 0, 2, 99});
         QCOMPARE(chosen.size(), 3);
-        QCOMPARE(chosen[0].key, c);
+        QCOMPARE((QList<qint64>{chosen[0].key, chosen[2].key}), (QList<qint64>{c, company2}));
         QCOMPARE(chosen[1].source, Recipient::Source::Company);
-        QCOMPARE(chosen[2].key, company2);
     }
 
     void layoutsAreSeededMadeAndSaved()
