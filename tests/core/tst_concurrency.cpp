@@ -61,8 +61,7 @@ private slots:
 
         const int iterations = 1000;
         const quint32 seed = QRandomGenerator::global()->generate();
-        qInfo("engine %s, %d header saves and entry applies per program, seed %u", qPrintable(TempAppDir::engineName()),
-              iterations, seed);
+        qInfo("seed %u", seed);  // the writers' random order, to repeat a failing run
         QProcess a, b;
         QProcess* procs[] = {&a, &b};
         const char* roles[] = {"A", "B"};
@@ -141,11 +140,7 @@ private slots:
         QVERIFY2(kept > 0, "the two programs never saved the header concurrently");
         QCOMPARE(stored(s, bid, QStringLiteral("SHIKICHI.Tou1")), QStringLiteral("1"));
 
-        qInfo("own columns: %d checked, each holds its program's last value (%d + %d entry applies)", ownChecked,
-              w[0].applies, w[1].applies);
-        qInfo("shared header field Kouji: %d saves wrote in one unbroken chain ending in the stored value \"%s\"; "
-              "%d saves kept the other program's newer value and showed 更新警告",
-              written, qPrintable(value), kept);
+        QVERIFY2(ownChecked > 0 && written > 0, "the programs saved nothing of their own");
     }
 };
 

@@ -139,8 +139,7 @@ private slots:
             reported = present.size();
         }
         checkIntegrity(cfg, all());
-        qInfo("creation: %d kills at random moments, %d projects created, every one complete, "
-              "no partial project, integrity_check ok", m_kills, reported);
+        QVERIFY2(m_kills > 0 && reported > 0, "no program was killed while creating");
     }
 
     void killedDeletionLeavesWholeProjectsOnly()
@@ -157,7 +156,7 @@ private slots:
         };
         stock(25);
         dir.storage().closeAll();
-        int deleted = 0, maxOrphans = 0;
+        int deleted = 0;
         QSet<qint64> present;
         QStringList reported;
         {
@@ -177,7 +176,6 @@ private slots:
             deleted += before - present.size();
             int orphans = 0;
             checkRecordBooks(s, present, &orphans);
-            maxOrphans = qMax(maxOrphans, orphans);
             if (present.size() < 6) {
                 stock(10);
                 dir.storage().closeAll();
@@ -193,9 +191,7 @@ private slots:
         checkRecordBooks(s, present, &orphans);
         QCOMPARE(orphans, 0);
         checkIntegrity(cfg, all());
-        qInfo("deletion: %d kills at random moments, %d projects deleted, the rest complete, "
-              "record books whole (at most %d left behind between the databases, gone after the next deletion), "
-              "integrity_check ok", m_kills, deleted, maxOrphans);
+        QVERIFY2(m_kills > 0 && deleted > 0, "no program was killed while deleting");
     }
 
     void killedApplyLeavesOneWholeSave()
@@ -233,8 +229,7 @@ private slots:
             previous = now;
         }
         checkIntegrity(cfg, all());
-        qInfo("whole-window apply (18 floor rows and the site row): %d kills, %d saves reported, "
-              "always one save's values in all 19 rows, no reported save lost, integrity_check ok", m_kills, saves);
+        QVERIFY2(m_kills > 0 && saves > 0, "no program was killed while applying");
     }
 
     void fullDiskDuringApplyLosesNothing()
@@ -294,8 +289,6 @@ private slots:
         // With room again the same save goes through.
         QVERIFY(q.exec(QStringLiteral("PRAGMA max_page_count = 1073741823")));
         QVERIFY2(applyFloors(&message), qPrintable(message));
-        qInfo("full disk: both a whole-window and a single-row apply refused with the disk message; "
-              "saved values intact, integrity_check ok, the apply succeeds once there is room");
     }
 
     void ownFilesAreKnownByEveryName()

@@ -100,8 +100,7 @@ private slots:
         // differed only in their qualifier are one.
         QCOMPARE(importer.rowCount(), 17);
         QCOMPARE(tableRows(app.storage()), 17);
-        QVERIFY(!progress.isEmpty());
-        QCOMPARE(progress.last(), qMakePair(17, 17));
+        QCOMPARE(progress.value(progress.size() - 1), qMakePair(17, 17));  // an empty list gives (0, 0)
 
         QCOMPARE(rowsOf(app.storage(), u("1000000")), QStringList{u("100|東京都|千代田区|以下に掲載がない場合|千代田区")});
         QCOMPARE(rowsOf(app.storage(), u("1006001")), QStringList{u("100|東京都|千代田区|霞が関霞が関ビル|千代田区")});
@@ -422,8 +421,6 @@ private slots:
         QVERIFY2(r.out.contains(u("47 都道府県、47 行")), qPrintable(r.out));
         QCOMPARE(tableRows(app.storage()), 47);
         QCOMPARE(lookup.addressToCode(false, u("東京都中央市本町")), u("100-0013"));
-        qInfo("%s: a cut Tokyo file changed Tokyo only (%d → 3 rows, %d others kept); --all needs 47 prefectures",
-              qPrintable(TempAppDir::engineName()), tokyo, national - tokyo);
     }
 };
 
